@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/net/HttpTypes.h"
+#include "platform/runtime/AsyncThrowingStream.h"
+#include "platform/runtime/Task.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace glimmo {
+
+class CurlWorker;
+
+// The head of a streamed reply and its body as lines. Each line comes without its terminator
+// (LF or CRLF); a last line without a newline is delivered too. A transport failure or a dropped
+// connection finishes `lines` with the HttpError; dropping or cancelling the consumer aborts the
+// transfer.
+struct HttpLineStream {
+    int status = 0;
+    HttpHeaders headers;
+    AsyncThrowingStream<std::string> lines;
+
+    std::optional<std::string> header(std::string_view name) const { return findHeader(headers, name); }
+};
+
+// HTTP over libcurl. All transfers run on one worker thread (started on first use, joined when
+// the client is destroyed); results resume the awaiting task on its own executor. Cancelling the
+// awaiting task aborts its transfer and resumes it with CancellationError. TLS is always verified.
+class HttpClient {
+public:
+    HttpClient();
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    static HttpClient& shared();
+
+    // The whole reply. Every status is a reply; only failures of the exchange throw HttpError.
+    Task<HttpResponse> send(HttpRequest request, const RequestOptions& options = {});
+
+    // Resumes once the reply's head has arrived; the body follows as lines.
+    Task<HttpLineStream> streamLines(HttpRequest request);
+
+private:
+    CurlWorker& worker();
+    Task<HttpResponse> sendWithOptions(HttpRequest request, RequestOptions options);
+
+    std::once_flag workerStarted_;
+    std::unique_ptr<CurlWorker> worker_;
+};
+
+}  // namespace glimmo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace glimmo {
+
+class URLCache;
+
+using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
+
+struct HttpRequest {
+    std::string method = "GET";
+    std::string url;
+    HttpHeaders headers;
+    std::string body;
+    // Seconds the exchange may go without progress (connecting, sending or receiving) before it
+    // fails with HttpError::Kind::timedOut. Not a limit on the whole exchange: a slow stream that
+    // keeps delivering bytes never times out.
+    double timeoutSeconds = 60;
+};
+
+struct HttpResponse {
+    int status = 0;
+    HttpHeaders headers;
+    std::string body;
+
+    // First header with this name, compared case-insensitively.
+    std::optional<std::string> header(std::string_view name) const;
+};
+
+// Case-insensitive lookup shared by responses and line streams.
+std::optional<std::string> findHeader(const HttpHeaders& headers, std::string_view name);
+
+// A failed exchange. HTTP statuses are never errors: they come back in the response.
+class HttpError : public std::runtime_error {
+public:
+    enum class Kind { invalidURL, transport, timedOut, cancelled, tooLarge };
+
+    HttpError(Kind kind, const std::string& message);
+
+    Kind kind() const noexcept { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+struct RequestOptions {
+    // Largest body accepted; 0 means no limit. A larger body aborts with HttpError::Kind::tooLarge.
+    std::size_t maxBodyBytes = 0;
+    // GET responses are answered from and stored in this cache when given.
+    URLCache* cache = nullptr;
+};
+
+}  // namespace glimmo

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/net/HttpTypes.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace glimmo {
+
+// Response cache keyed by URL, in memory and on disk, each side bounded in bytes and evicting the
+// least recently used entries. Only 2xx responses are kept, and none marked "Cache-Control: no-store".
+// A cached response is used whatever its age. Thread-safe.
+class URLCache {
+public:
+    URLCache(std::size_t memoryCapacity, std::size_t diskCapacity, std::filesystem::path directory);
+
+    std::optional<HttpResponse> cachedResponse(const std::string& url);
+    void store(const std::string& url, const HttpResponse& response);
+    void removeAll();
+
+    std::size_t currentMemoryUsage() const;
+    std::size_t currentDiskUsage() const;
+
+private:
+    struct MemoryEntry {
+        std::string url;
+        HttpResponse response;
+        std::size_t cost = 0;
+    };
+    struct DiskEntry {
+        std::string url;
+        std::filesystem::path file;
+        std::size_t size = 0;
+    };
+
+    void storeInMemory(const std::string& url, const HttpResponse& response);
+    void storeOnDisk(const std::string& url, const HttpResponse& response);
+    std::optional<HttpResponse> readFromDisk(const std::string& url);
+    void loadDiskIndex();
+    void evictMemory();
+    void evictDisk();
+    void removeDiskEntry(std::list<DiskEntry>::iterator entry);
+    std::filesystem::path fileFor(const std::string& url) const;
+
+    const std::size_t memoryCapacity_;
+    const std::size_t diskCapacity_;
+    const std::filesystem::path directory_;
+
+    mutable std::mutex mutex_;
+    // Most recently used at the front.
+    std::list<MemoryEntry> memory_;
+    std::unordered_map<std::string, std::list<MemoryEntry>::iterator> memoryIndex_;
+    std::size_t memoryUsage_ = 0;
+    std::list<DiskEntry> disk_;
+    std::unordered_map<std::string, std::list<DiskEntry>::iterator> diskIndex_;
+    std::size_t diskUsage_ = 0;
+};
+
+}  // namespace glimmo
