@@ -1,0 +1,224 @@
+#include "platform/foundation/Files.h"
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Log.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+    ~FileDescriptor() {
+        if (descriptor_ >= 0) {
+            ::close(descriptor_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return descriptor_; }
+    // Closes now so that a failing close (a delayed write error) is seen.
+    int close() {
+        const int result = ::close(descriptor_);
+        descriptor_ = -1;
+        return result;
+    }
+
+private:
+    int descriptor_;
+};
+
+// Removes the temporary file unless the write got as far as renaming it.
+class TemporaryFileGuard {
+public:
+    explicit TemporaryFileGuard(fs::path path) : path_(std::move(path)) {}
+    ~TemporaryFileGuard() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    TemporaryFileGuard(const TemporaryFileGuard&) = delete;
+    TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
+    void release() { path_.clear(); }
+
+private:
+    fs::path path_;
+};
+
+std::mutex& hookMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::function<void(const fs::path&)>& writeHook() {
+    static std::function<void(const fs::path&)> hook;
+    return hook;
+}
+
+void writeAll(int descriptor, std::string_view bytes, const fs::path& path) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(path, "write", errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+fs::path parentFolder(const fs::path& path) {
+    fs::path folder = path.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+void syncFolder(const fs::path& folder) {
+    const FileDescriptor descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (descriptor.get() < 0) {
+        throw FileError(folder, "open folder", errno);
+    }
+    // Some file systems cannot sync a folder; the rename has happened either way.
+    if (::fsync(descriptor.get()) != 0 && errno != EINVAL && errno != EROFS) {
+        throw FileError(folder, "sync folder", errno);
+    }
+}
+
+std::string asideTimestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &local);
+    return buffer;
+}
+
+// Renames without replacing anything that is already at `to`; false when `to` exists.
+bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno == EEXIST) {
+        return false;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        throw FileError(from, "move aside to " + to.string() + ":", errno);
+    }
+    // The file system cannot rename exclusively: a hard link fails just as safely when `to` exists.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        throw FileError(from, "move aside to " + to.string() + ":", errno);
+    }
+    if (::unlink(from.c_str()) != 0) {
+        throw FileError(from, "remove after moving aside", errno);
+    }
+    return true;
+}
+
+} // namespace
+
+void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
+    const std::lock_guard lock(hookMutex());
+    writeHook() = std::move(hook);
+}
+
+void writeFileAtomically(const fs::path& path, std::string_view bytes) {
+    const fs::path folder = parentFolder(path);
+    std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    FileDescriptor descriptor(::mkostemp(name.data(), O_CLOEXEC));
+    if (descriptor.get() < 0) {
+        throw FileError(path, "create temporary file for", errno);
+    }
+    const fs::path temporary(name.data());
+    TemporaryFileGuard guard(temporary);
+
+    if (::fchmod(descriptor.get(), 0600) != 0) {
+        throw FileError(temporary, "set permissions of", errno);
+    }
+    writeAll(descriptor.get(), bytes, temporary);
+    if (::fsync(descriptor.get()) != 0) {
+        throw FileError(temporary, "sync", errno);
+    }
+    if (descriptor.close() != 0) {
+        throw FileError(temporary, "close", errno);
+    }
+    std::function<void(const fs::path&)> hook;
+    {
+        const std::lock_guard lock(hookMutex());
+        hook = writeHook();
+    }
+    if (hook) {
+        hook(temporary);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        throw FileError(path, "replace", errno);
+    }
+    guard.release();
+    syncFolder(folder);
+}
+
+std::optional<std::string> readFile(const fs::path& path) {
+    const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (descriptor.get() < 0) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        throw FileError(path, "open", errno);
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(path, "read", errno);
+        }
+        if (count == 0) {
+            return content;
+        }
+        content.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+std::optional<fs::path> moveUnreadableFileAside(const fs::path& path, std::string_view reason) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT) {
+            return std::nullopt;
+        }
+        throw FileError(path, "inspect", errno);
+    }
+    const std::string base = path.filename().string() + ".unreadable-" + asideTimestamp();
+    for (int attempt = 1;; ++attempt) {
+        const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+        const fs::path aside = path.parent_path() / name;
+        if (renameWithoutReplacing(path, aside)) {
+            systemLog("Moved unreadable file " + path.string() + " aside to " + aside.string() + " (" +
+                      std::string(reason) + ")");
+            return aside;
+        }
+    }
+}
+
+} // namespace glimmo

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace glimmo {
+
+// Writes to a temporary file in the same folder, flushes it to disk, renames it over `path` and
+// flushes the folder; the file ends up with mode 0600. Either the old content or the new one is
+// there afterwards, never a mix. The folder must exist. Throws FileError.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be read.
+std::optional<std::string> readFile(const std::filesystem::path& path);
+
+// Renames the file to "<name>.unreadable-<yyyyMMdd-HHmmss>" beside it (with "-2", "-3"... added
+// when that name is taken, so an earlier copy is never overwritten) and logs one line through
+// systemLog naming both paths and the reason. nullopt when there was no file to move.
+// Throws FileError when the rename fails.
+std::optional<std::filesystem::path> moveUnreadableFileAside(const std::filesystem::path& path,
+                                                              std::string_view reason);
+
+// Tests only: called with the temporary file's path after the bytes are written and before the
+// rename; a hook that throws simulates a write interrupted at that point. Empty to remove.
+void setAtomicWriteHookForTesting(std::function<void(const std::filesystem::path& temporaryFile)> hook);
+
+} // namespace glimmo

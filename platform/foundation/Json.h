@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/runtime/Date.h"
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glimmo {
+
+// Decoding failed: what was expected, where (a coding path like "candidates[0].content.parts", or a
+// line and column of the text) and why.
+class JSONDecodingError : public std::runtime_error {
+public:
+    JSONDecodingError(std::string codingPath, std::string description);
+
+    const std::string& codingPath() const noexcept { return codingPath_; }
+    const std::string& description() const noexcept { return description_; }
+
+private:
+    std::string codingPath_;
+    std::string description_;
+};
+
+// Lower camel case to snake case: "fooBar" -> "foo_bar", "myURLKey" -> "my_url_key";
+// leading and trailing underscores are kept.
+std::string snakeCased(std::string_view camel);
+
+// Standard alphabet with "=" padding.
+std::string base64Encode(std::span<const std::uint8_t> bytes);
+std::string base64Encode(std::string_view bytes);
+// nullopt for characters outside the alphabet, a wrong length or bad padding.
+std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text);
+
+// Two-space indentation, keys in the order the object holds them (so nlohmann::ordered_json keeps
+// insertion order; nlohmann::json is sorted). Invalid UTF-8 in strings is written as U+FFFD.
+std::string prettyJSON(const nlohmann::ordered_json& value);
+std::string prettyJSON(const nlohmann::json& value);
+std::string compactJSON(const nlohmann::ordered_json& value);
+std::string compactJSON(const nlohmann::json& value);
+
+// Throws JSONDecodingError naming the line and column where the text stops being JSON.
+nlohmann::json parseJSON(std::string_view text);
+nlohmann::ordered_json parseOrderedJSON(std::string_view text);
+
+// Dates as numbers of seconds since 2001-01-01 00:00:00 UTC.
+double encodeDate(Date date);
+// Throws JSONDecodingError when the value is not a number.
+Date decodeDate(const nlohmann::json& value);
+Date decodeDate(const nlohmann::ordered_json& value);
+
+} // namespace glimmo

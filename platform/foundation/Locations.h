@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace glimmo {
+
+// Each call reads the environment afresh, so tests can point HOME and XDG_* elsewhere.
+
+// HOME, else the password database entry of the current user.
+std::filesystem::path homeDirectory();
+
+// XDG_DOCUMENTS_DIR from the environment or from $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Documents.
+std::filesystem::path documentsDirectory();
+
+// XDG_DATA_HOME, else ~/.local/share.
+std::filesystem::path applicationSupportDirectory();
+
+// XDG_CONFIG_HOME, else ~/.config.
+std::filesystem::path configurationDirectory();
+
+// A private directory (mode 0700, owned by the current user) for this user's temporary files,
+// created on first use: $XDG_RUNTIME_DIR/<bundleIdentifier> when XDG_RUNTIME_DIR is set, else
+// $TMPDIR (or /tmp)/glimmodemo-<uid>. An existing directory that is not ours or is open to others is
+// refused with FileError rather than used.
+std::filesystem::path temporaryDirectory();
+
+// The login name of the current user.
+std::string loginName();
+
+// The application's identifier, "com.glimmodemo.GlimmoDemo".
+std::string bundleIdentifier();
+
+} // namespace glimmo

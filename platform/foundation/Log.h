@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace glimmo {
+
+enum class LogLevel { debug, info, error, standardOutput };
+
+// A timestamped line to standard error and to syslog.
+void systemLog(std::string_view message);
+
+// One line to standard output, flushed at once.
+void printLine(std::string_view message);
+
+// Tests install a sink to capture what would be logged; while one is installed nothing reaches
+// standard error, standard output or syslog. The sink receives the message as the caller passed it
+// (no timestamp, no subsystem or category); printLine arrives as LogLevel::standardOutput.
+// Pass an empty function to remove the sink.
+using LogSink = std::function<void(LogLevel, std::string_view)>;
+void setLogSinkForTesting(LogSink sink);
+
+// Levelled logging with a subsystem and category, like the platform's unified logging.
+// Debug lines are dropped unless debug logging is enabled for this logger.
+class Logger {
+public:
+    Logger(std::string subsystem, std::string category, bool debugEnabled = false);
+
+    // A logger that drops everything.
+    static Logger disabled();
+
+    void debug(std::string_view message) const;
+    void info(std::string_view message) const;
+    void error(std::string_view message) const;
+
+    void setDebugEnabled(bool enabled) { debugEnabled_ = enabled; }
+    bool isDebugEnabled() const { return debugEnabled_; }
+    bool isEnabled() const { return enabled_; }
+    const std::string& subsystem() const { return subsystem_; }
+    const std::string& category() const { return category_; }
+
+private:
+    void write(LogLevel level, std::string_view message) const;
+
+    std::string subsystem_;
+    std::string category_;
+    bool debugEnabled_ = false;
+    bool enabled_ = true;
+};
+
+} // namespace glimmo

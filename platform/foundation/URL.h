@@ -1,0 +1,66 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glimmo {
+
+struct URLQueryItem {
+    std::string name;
+    std::optional<std::string> value; // nullopt for "name" without "="
+
+    bool operator==(const URLQueryItem&) const = default;
+};
+
+// An absolute URL as RFC 3986 parses it. Strings with spaces, control characters, other
+// characters outside the URI set, or malformed percent escapes are rejected.
+class URL {
+public:
+    // nullopt unless the text is an absolute URL (with a scheme).
+    static std::optional<URL> parse(std::string_view text);
+    // Resolves a reference (relative or absolute) against `base`.
+    static std::optional<URL> parse(std::string_view reference, const URL& base);
+    // A file URL for an absolute path, percent-encoding what needs it.
+    static URL fileURL(std::string_view absolutePath);
+
+    std::string scheme() const;                 // lower-cased
+    std::optional<std::string> host() const;    // nullopt without an authority
+    std::optional<int> port() const;
+    std::string path() const;                   // percent-decoded
+    std::string percentEncodedPath() const;
+    std::string lastPathComponent() const;      // percent-decoded, "" for "/" or an empty path
+    std::optional<std::string> query() const;   // as written, without "?"
+    std::optional<std::string> fragment() const;
+    // Split on "&" then on the first "="; names and values percent-decoded, "+" kept as it is.
+    std::vector<URLQueryItem> queryItems() const;
+    const std::string& absoluteString() const { return text_; }
+    bool isFileURL() const;
+
+    bool operator==(const URL& other) const { return text_ == other.text_; }
+
+private:
+    struct Parts {
+        std::string scheme;
+        std::optional<std::string> authority;
+        std::string path;
+        std::optional<std::string> query;
+        std::optional<std::string> fragment;
+    };
+    explicit URL(Parts parts);
+
+    Parts parts_;
+    std::string text_;
+};
+
+enum class PercentEncodingSet {
+    urlQueryAllowed, // keeps what may stand in a query as it is ("&", "=", "+" included)
+    unreserved       // keeps only A-Z a-z 0-9 - . _ ~ (safe for one query name or value)
+};
+
+std::string percentEncode(std::string_view text, PercentEncodingSet allowed);
+// nullopt for a malformed escape or a result that is not valid UTF-8.
+std::optional<std::string> percentDecode(std::string_view text);
+
+} // namespace glimmo
