@@ -32,20 +32,21 @@ private:
         HttpResponse response;
         std::size_t cost = 0;
     };
+    // Files are named by a hash of the URL; the file itself holds the URL, checked on reading.
     struct DiskEntry {
-        std::string url;
-        std::filesystem::path file;
+        std::string name;
         std::size_t size = 0;
     };
 
     void storeInMemory(const std::string& url, const HttpResponse& response);
     void storeOnDisk(const std::string& url, const HttpResponse& response);
     std::optional<HttpResponse> readFromDisk(const std::string& url);
+    void removeFromMemory(const std::string& url);
     void loadDiskIndex();
     void evictMemory();
     void evictDisk();
-    void removeDiskEntry(std::list<DiskEntry>::iterator entry);
-    std::filesystem::path fileFor(const std::string& url) const;
+    void removeDiskEntry(const std::string& name);
+    bool usesDisk() const { return diskCapacity_ > 0 && !directory_.empty(); }
 
     const std::size_t memoryCapacity_;
     const std::size_t diskCapacity_;

@@ -1,0 +1,165 @@
+#include "platform/net/HttpClient.h"
+
+#include "platform/net/CurlWorker.h"
+#include "platform/net/LineSplitter.h"
+#include "platform/net/URLCache.h"
+
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace glimmo {
+
+namespace {
+
+// Joins a transfer with the cancellation of whoever waits for it. Cancellation may come from another
+// thread before the transfer has been handed to the worker; it is then applied as soon as it is.
+class TransferCancellation {
+public:
+    explicit TransferCancellation(CurlWorker& worker) : worker_(worker) {}
+
+    void attach(CurlWorker::TransferId id) {
+        bool cancelNow = false;
+        {
+            const std::lock_guard lock(mutex_);
+            id_ = id;
+            cancelNow = cancelRequested_;
+        }
+        if (cancelNow) worker_.cancel(id);
+    }
+
+    void cancel() {
+        std::optional<CurlWorker::TransferId> id;
+        {
+            const std::lock_guard lock(mutex_);
+            cancelRequested_ = true;
+            id = id_;
+        }
+        if (id) worker_.cancel(*id);
+    }
+
+private:
+    CurlWorker& worker_;
+    std::mutex mutex_;
+    std::optional<CurlWorker::TransferId> id_;
+    bool cancelRequested_ = false;
+};
+
+bool isCancelledTransfer(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const HttpError& httpError) {
+        return httpError.kind() == HttpError::Kind::cancelled;
+    } catch (...) {
+        return false;
+    }
+}
+
+// Our own cancellations reach the waiting task as CancellationError, like every other cancelled await.
+std::exception_ptr forTask(std::exception_ptr error) {
+    return isCancelledTransfer(error) ? std::make_exception_ptr(CancellationError{}) : error;
+}
+
+}  // namespace
+
+HttpClient::HttpClient() = default;
+
+HttpClient::~HttpClient() = default;
+
+HttpClient& HttpClient::shared() {
+    static HttpClient client;
+    return client;
+}
+
+CurlWorker& HttpClient::worker() {
+    std::call_once(workerStarted_, [this] { worker_ = std::make_unique<CurlWorker>(); });
+    return *worker_;
+}
+
+Task<HttpResponse> HttpClient::send(HttpRequest request, const RequestOptions& options) {
+    // Copied here: the task starts later, when the caller's options may be gone.
+    return sendWithOptions(std::move(request), options);
+}
+
+Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptions options) {
+    CurlWorker::validateURL(request.url);
+    URLCache* const cache = request.method == "GET" ? options.cache : nullptr;
+    if (cache) {
+        if (auto cached = cache->cachedResponse(request.url)) co_return std::move(*cached);
+    }
+
+    CurlWorker& transport = worker();
+    const auto cancellation = std::make_shared<TransferCancellation>(transport);
+    HttpResponse response = co_await withContinuation<HttpResponse>(
+        [&](Continuation<HttpResponse> continuation) {
+            auto collected = std::make_shared<HttpResponse>();
+            CurlWorker::Callbacks callbacks;
+            callbacks.onHead = [collected](int status, HttpHeaders headers) {
+                collected->status = status;
+                collected->headers = std::move(headers);
+            };
+            callbacks.onData = [collected](std::string_view bytes) {
+                collected->body.append(bytes);
+                return true;
+            };
+            callbacks.onComplete = [collected, continuation](std::exception_ptr error) {
+                if (error) {
+                    continuation.resumeThrowing(forTask(error));
+                } else {
+                    continuation.resume(std::move(*collected));
+                }
+            };
+            cancellation->attach(transport.start(request, options.maxBodyBytes, std::move(callbacks)));
+        },
+        [cancellation] { cancellation->cancel(); });
+
+    if (cache) cache->store(request.url, response);
+    co_return response;
+}
+
+Task<HttpLineStream> HttpClient::streamLines(HttpRequest request) {
+    CurlWorker::validateURL(request.url);
+    CurlWorker& transport = worker();
+    const auto cancellation = std::make_shared<TransferCancellation>(transport);
+
+    auto made = AsyncThrowingStream<std::string>::make();
+    const AsyncThrowingStream<std::string>::Continuation producer = made.second;
+    // A consumer that stops reading, or is cancelled, stops the transfer.
+    producer.onTermination([cancellation] { cancellation->cancel(); });
+
+    // Handed to the consumer with the head of the reply.
+    auto pendingLines = std::make_shared<std::optional<AsyncThrowingStream<std::string>>>(std::move(made.first));
+
+    co_return co_await withContinuation<HttpLineStream>(
+        [&](Continuation<HttpLineStream> continuation) {
+            auto splitter = std::make_shared<LineSplitter>();
+            auto headDelivered = std::make_shared<bool>(false);
+            CurlWorker::Callbacks callbacks;
+            callbacks.onHead = [pendingLines, headDelivered, continuation](int status, HttpHeaders headers) {
+                *headDelivered = true;
+                continuation.resume(HttpLineStream{status, std::move(headers), std::move(**pendingLines)});
+                pendingLines->reset();
+            };
+            callbacks.onData = [splitter, producer](std::string_view bytes) {
+                std::vector<std::string> completed;
+                splitter->feed(bytes, completed);
+                for (auto& line : completed) producer.yield(std::move(line));
+                return !producer.isTerminated();
+            };
+            callbacks.onComplete = [splitter, producer, headDelivered, continuation](std::exception_ptr error) {
+                if (error) {
+                    if (!*headDelivered) continuation.resumeThrowing(forTask(error));
+                    producer.finish(error);
+                    return;
+                }
+                std::string last;
+                if (splitter->takeRest(last)) producer.yield(std::move(last));
+                producer.finish();
+            };
+            cancellation->attach(transport.start(request, 0, std::move(callbacks)));
+        },
+        [cancellation] { cancellation->cancel(); });
+}
+
+}  // namespace glimmo
