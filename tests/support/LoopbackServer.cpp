@@ -122,7 +122,10 @@ struct LoopbackServer::Impl {
         if (!reply.chunks.empty()) {
             auto chunks = std::make_shared<std::vector<ServerChunk>>(std::move(reply.chunks));
             auto next = std::make_shared<std::size_t>(0);
-            response.set_chunked_content_provider(contentType, [this, chunks, next](std::size_t, httplib::DataSink& sink) {
+            const auto dropAfter = reply.dropAfterBytes;
+            response.set_chunked_content_provider(contentType, [this, chunks, next, dropAfter](std::size_t sent,
+                                                                                               httplib::DataSink& sink) {
+                if (dropAfter && sent >= *dropAfter) return false;
                 if (*next == chunks->size()) {
                     sink.done();
                     return true;

@@ -41,7 +41,8 @@ struct ServerReply {
     // `body` is ignored.
     std::vector<ServerChunk> chunks;
 
-    // Announces the full length of `body` but closes the connection after this many bytes.
+    // Closes the connection after this many body bytes although more was announced: the full length
+    // of `body`, or (with chunks) the rest of the chunks, sent up to the chunk that reaches the count.
     std::optional<std::size_t> dropAfterBytes;
     // Closes the connection without sending anything.
     bool closeWithoutReply = false;

@@ -1,0 +1,183 @@
+#include "NetTestFixture.h"
+
+#include <string>
+
+namespace glimmo {
+namespace {
+
+using glimmo::testing::RecordedRequest;
+using glimmo::testing::ServerChunk;
+using glimmo::testing::ServerReply;
+
+TEST_F(NetTest, SendsMethodHeadersAndBodyAndReadsTheReply) {
+    server.on("POST", "/echo", [](const RecordedRequest& request, ServerReply& reply) {
+        reply.status = 201;
+        reply.headers = {{"Content-Type", "application/json"}, {"X-Reply-Marker", "from server"}};
+        reply.body = "got:" + request.body;
+    });
+    HttpRequest request = get("/echo?alt=sse&key=1");
+    request.method = "POST";
+    request.headers = {{"x-goog-api-key", "secret"}, {"Content-Type", "application/json"}};
+    request.body = R"({"contents":[]})";
+
+    const HttpResponse response = run(client.send(request));
+
+    EXPECT_EQ(response.status, 201);
+    EXPECT_EQ(response.body, R"(got:{"contents":[]})");
+    EXPECT_EQ(response.header("x-reply-marker"), "from server");
+    EXPECT_EQ(response.header("CONTENT-TYPE"), "application/json");
+    EXPECT_EQ(response.header("X-Absent"), std::nullopt);
+
+    const auto received = server.requests();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].method, "POST");
+    EXPECT_EQ(received[0].path, "/echo");
+    EXPECT_EQ(received[0].query, "alt=sse&key=1");
+    EXPECT_EQ(received[0].header("X-Goog-Api-Key"), "secret");
+    EXPECT_EQ(received[0].header("content-type"), "application/json");
+    EXPECT_EQ(received[0].body, R"({"contents":[]})");
+}
+
+TEST_F(NetTest, BodiesWithEveryByteValueArriveIntactBothWays) {
+    std::string allBytes;
+    for (int value = 0; value < 256; ++value) allBytes += static_cast<char>(value);
+    server.on("PUT", "/bytes", [](const RecordedRequest& request, ServerReply& reply) { reply.body = request.body + request.body; });
+    HttpRequest request = get("/bytes");
+    request.method = "PUT";
+    request.body = allBytes;
+
+    const HttpResponse response = run(client.send(request));
+
+    EXPECT_EQ(response.body, allBytes + allBytes);
+    EXPECT_EQ(server.requests().at(0).body, allBytes);
+}
+
+TEST_F(NetTest, ErrorStatusesAreRepliesNotExceptions) {
+    server.on("GET", "/status/(\\d+)", [](const RecordedRequest& request, ServerReply& reply) {
+        reply.status = std::stoi(request.path.substr(std::string("/status/").size()));
+        if (reply.status != 204) reply.body = "status body";
+    });
+
+    EXPECT_EQ(run(client.send(get("/status/204"))).status, 204);
+    EXPECT_EQ(run(client.send(get("/status/204"))).body, "");
+    const HttpResponse notFound = run(client.send(get("/status/404")));
+    EXPECT_EQ(notFound.status, 404);
+    EXPECT_EQ(notFound.body, "status body");
+    EXPECT_EQ(run(client.send(get("/status/500"))).status, 500);
+    // A path without a route gets the server's own 404.
+    EXPECT_EQ(run(client.send(get("/nowhere"))).status, 404);
+}
+
+TEST_F(NetTest, MalformedAndNonHttpURLsAreInvalid) {
+    HttpRequest request;
+    request.url = "not a url";
+    EXPECT_EQ(httpErrorOf(client.send(request)).kind(), HttpError::Kind::invalidURL);
+    request.url = "file:///etc/passwd";
+    EXPECT_EQ(httpErrorOf(client.send(request)).kind(), HttpError::Kind::invalidURL);
+    request.url = "";
+    EXPECT_EQ(httpErrorOf(client.streamLines(request)).kind(), HttpError::Kind::invalidURL);
+}
+
+TEST_F(NetTest, ConnectionRefusedIsATransportError) {
+    int closedPort = 0;
+    {
+        const glimmo::testing::LoopbackServer gone;
+        closedPort = gone.port();
+    }
+    HttpRequest request;
+    request.url = "http://127.0.0.1:" + std::to_string(closedPort) + "/";
+    request.timeoutSeconds = 5;
+
+    const HttpError error = httpErrorOf(client.send(request));
+
+    EXPECT_EQ(error.kind(), HttpError::Kind::transport);
+    EXPECT_FALSE(std::string(error.what()).empty());
+}
+
+TEST_F(NetTest, ServerThatHangsUpOrCutsTheBodyShortIsATransportError) {
+    server.on("GET", "/hangup", [](const RecordedRequest&, ServerReply& reply) { reply.closeWithoutReply = true; });
+    server.on("GET", "/short", [](const RecordedRequest&, ServerReply& reply) {
+        reply.body = std::string(1000, 'x');
+        reply.dropAfterBytes = 10;
+    });
+
+    EXPECT_EQ(httpErrorOf(client.send(get("/hangup"))).kind(), HttpError::Kind::transport);
+    EXPECT_EQ(httpErrorOf(client.send(get("/short"))).kind(), HttpError::Kind::transport);
+}
+
+TEST_F(NetTest, StalledServerTimesOut) {
+    server.on("GET", "/stall", [](const RecordedRequest&, ServerReply& reply) {
+        reply.stallSeconds = 60;
+        reply.body = "too late";
+    });
+
+    const HttpError error = httpErrorOf(client.send(get("/stall", 0.3)));
+
+    EXPECT_EQ(error.kind(), HttpError::Kind::timedOut);
+}
+
+TEST_F(NetTest, TimeOutCountsFromTheLastProgressNotFromTheStart) {
+    // Five pieces 0.2 s apart take longer than the 0.5 s time-out in total, but never pause that long.
+    server.on("GET", "/slow", [](const RecordedRequest&, ServerReply& reply) {
+        for (int index = 0; index < 5; ++index) reply.chunks.push_back({"piece" + std::to_string(index), 0.2});
+    });
+
+    const HttpResponse response = run(client.send(get("/slow", 0.5)));
+
+    EXPECT_EQ(response.body, "piece0piece1piece2piece3piece4");
+}
+
+TEST_F(NetTest, BodyOverTheLimitIsRefused) {
+    server.on("GET", "/big", [](const RecordedRequest&, ServerReply& reply) { reply.body = std::string(100, 'b'); });
+
+    EXPECT_EQ(httpErrorOf(client.send(get("/big"), {.maxBodyBytes = 99})).kind(), HttpError::Kind::tooLarge);
+    EXPECT_EQ(run(client.send(get("/big"), {.maxBodyBytes = 100})).body.size(), 100u);
+    EXPECT_EQ(run(client.send(get("/big"), {.maxBodyBytes = 0})).body.size(), 100u);
+}
+
+TEST_F(NetTest, CancellingTheTaskAbortsTheTransfer) {
+    // A reply that would take 20 s, one small piece at a time.
+    server.on("GET", "/endless", [](const RecordedRequest&, ServerReply& reply) {
+        for (int index = 0; index < 400; ++index) reply.chunks.push_back({"tick\n", 0.05});
+    });
+    bool cancelled = false;
+    bool finishedOtherwise = false;
+    auto fetch = [&]() -> Task<void> {
+        try {
+            co_await client.send(get("/endless"));
+            finishedOtherwise = true;
+        } catch (const CancellationError&) {
+            cancelled = true;
+        } catch (...) {
+            finishedOtherwise = true;
+        }
+    };
+    const TaskHandle handle = startTask(loop, fetch());
+    ASSERT_TRUE(loop.runUntil([&] { return server.requestCount() == 1; }, waitLimit));
+
+    handle.cancel();
+
+    ASSERT_TRUE(loop.runUntil([&] { return handle.isFinished(); }, waitLimit));
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(finishedOtherwise);
+    EXPECT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return server.abandonedReplies() == 1; }, waitLimit));
+}
+
+TEST_F(NetTest, ManyRequestsAtOnceAllComplete) {
+    server.on("GET", "/item/(\\d+)", [](const RecordedRequest& request, ServerReply& reply) {
+        reply.chunks = {ServerChunk{request.path, 0.01}};
+    });
+    int completed = 0;
+    std::vector<TaskHandle> handles;
+    for (int index = 0; index < 20; ++index) {
+        handles.push_back(startTask(loop, [](HttpClient& client, HttpRequest request, int& completed) -> Task<void> {
+            const HttpResponse response = co_await client.send(request);
+            if (response.body == request.url.substr(request.url.find("/item/"))) ++completed;
+        }(client, get("/item/" + std::to_string(index)), completed)));
+    }
+
+    EXPECT_TRUE(loop.runUntil([&] { return completed == 20; }, waitLimit));
+}
+
+}  // namespace
+}  // namespace glimmo

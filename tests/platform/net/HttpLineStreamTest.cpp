@@ -1,0 +1,166 @@
+#include "NetTestFixture.h"
+
+#include <string>
+#include <vector>
+
+namespace glimmo {
+namespace {
+
+using glimmo::testing::RecordedRequest;
+using glimmo::testing::ServerChunk;
+using glimmo::testing::ServerReply;
+using Lines = std::vector<std::string>;
+
+class LineStreamTest : public NetTest {
+protected:
+    // Serves `chunks` at /stream and returns what streamLines delivers.
+    DrainedLines streamOf(std::vector<ServerChunk> chunks, double timeoutSeconds = 10) {
+        server.on("GET", "/stream", [chunks](const RecordedRequest&, ServerReply& reply) {
+            reply.headers = {{"Content-Type", "text/event-stream"}};
+            reply.chunks = chunks;
+        });
+        HttpLineStream stream = run(client.streamLines(get("/stream", timeoutSeconds)));
+        EXPECT_EQ(stream.status, 200);
+        return run(drain(std::move(stream.lines)));
+    }
+};
+
+TEST_F(LineStreamTest, SplitsOnLineFeedAndCarriageReturnLineFeed) {
+    const DrainedLines drained = streamOf({{"data: one\n"}, {"data: two\r\n"}, {"\r\n"}, {"data: three\n"}});
+
+    EXPECT_EQ(drained.lines, (Lines{"data: one", "data: two", "", "data: three"}));
+    EXPECT_FALSE(drained.error);
+}
+
+TEST_F(LineStreamTest, JoinsLinesSplitAcrossChunksIncludingASplitTerminator) {
+    const DrainedLines drained = streamOf({{"da"}, {"ta: {\"a\":"}, {"1}\r"}, {"\nnext\n\n"}, {"x"}, {"y\n"}});
+
+    EXPECT_EQ(drained.lines, (Lines{"data: {\"a\":1}", "next", "", "xy"}));
+    EXPECT_FALSE(drained.error);
+}
+
+TEST_F(LineStreamTest, DeliversALastLineWithoutNewline) {
+    const DrainedLines drained = streamOf({{"first\nlast without newline"}});
+
+    EXPECT_EQ(drained.lines, (Lines{"first", "last without newline"}));
+    EXPECT_FALSE(drained.error);
+}
+
+TEST_F(LineStreamTest, EmptyBodyEndsAtOnce) {
+    server.on("GET", "/empty", [](const RecordedRequest&, ServerReply& reply) { reply.status = 204; });
+
+    HttpLineStream stream = run(client.streamLines(get("/empty")));
+    const DrainedLines drained = run(drain(std::move(stream.lines)));
+
+    EXPECT_EQ(stream.status, 204);
+    EXPECT_TRUE(drained.lines.empty());
+    EXPECT_FALSE(drained.error);
+}
+
+TEST_F(LineStreamTest, ErrorStatusComesWithItsHeadersAndBodyLines) {
+    server.on("POST", "/fail", [](const RecordedRequest&, ServerReply& reply) {
+        reply.status = 400;
+        reply.headers = {{"Content-Type", "application/json"}, {"X-Error-Marker", "yes"}};
+        reply.body = "{\n  \"error\": {}\n}\n";
+    });
+    HttpRequest request = get("/fail");
+    request.method = "POST";
+    request.body = "{}";
+
+    HttpLineStream stream = run(client.streamLines(request));
+    const DrainedLines drained = run(drain(std::move(stream.lines)));
+
+    EXPECT_EQ(stream.status, 400);
+    EXPECT_EQ(stream.header("x-error-marker"), "yes");
+    EXPECT_EQ(drained.lines, (Lines{"{", "  \"error\": {}", "}"}));
+    EXPECT_FALSE(drained.error);
+}
+
+TEST_F(LineStreamTest, DroppedConnectionEndsTheStreamWithAnErrorAfterTheLinesReceived) {
+    server.on("GET", "/drop", [](const RecordedRequest&, ServerReply& reply) {
+        reply.chunks = {{"one\n"}, {"two\n", 0.05}, {"never\n", 0.05}};
+        reply.dropAfterBytes = 8;
+    });
+
+    HttpLineStream stream = run(client.streamLines(get("/drop")));
+    const DrainedLines drained = run(drain(std::move(stream.lines)));
+
+    EXPECT_EQ(drained.lines, (Lines{"one", "two"}));
+    EXPECT_EQ(httpErrorKind(drained.error), HttpError::Kind::transport);
+}
+
+TEST_F(LineStreamTest, StallMidStreamTimesOut) {
+    const DrainedLines drained = streamOf({{"early\n"}, {"late\n", 60}}, 0.3);
+
+    EXPECT_EQ(drained.lines, (Lines{"early"}));
+    EXPECT_EQ(httpErrorKind(drained.error), HttpError::Kind::timedOut);
+}
+
+TEST_F(LineStreamTest, StallBeforeTheHeadTimesOutTheRequest) {
+    server.on("GET", "/silent", [](const RecordedRequest&, ServerReply& reply) { reply.stallSeconds = 60; });
+
+    EXPECT_EQ(httpErrorOf(client.streamLines(get("/silent", 0.3))).kind(), HttpError::Kind::timedOut);
+}
+
+TEST_F(LineStreamTest, CancellingTheConsumerAbortsTheTransfer) {
+    server.on("GET", "/endless", [](const RecordedRequest&, ServerReply& reply) {
+        reply.chunks.push_back({"first\n"});
+        for (int index = 0; index < 400; ++index) reply.chunks.push_back({"tick\n", 0.05});
+    });
+    std::optional<std::string> firstLine;
+    bool cancelled = false;
+    auto consume = [&]() -> Task<void> {
+        HttpLineStream stream = co_await client.streamLines(get("/endless"));
+        firstLine = co_await stream.lines.next();
+        try {
+            while (co_await stream.lines.next()) {
+            }
+        } catch (const CancellationError&) {
+            cancelled = true;
+        }
+    };
+    const TaskHandle handle = startTask(loop, consume());
+    ASSERT_TRUE(loop.runUntil([&] { return firstLine.has_value(); }, waitLimit));
+
+    handle.cancel();
+
+    ASSERT_TRUE(loop.runUntil([&] { return handle.isFinished(); }, waitLimit));
+    EXPECT_EQ(firstLine, "first");
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return server.abandonedReplies() == 1; }, waitLimit));
+}
+
+TEST_F(LineStreamTest, DroppingTheStreamAbortsTheTransfer) {
+    server.on("GET", "/endless", [](const RecordedRequest&, ServerReply& reply) {
+        for (int index = 0; index < 400; ++index) reply.chunks.push_back({"tick\n", 0.05});
+    });
+
+    {
+        HttpLineStream stream = run(client.streamLines(get("/endless")));
+        EXPECT_EQ(run(stream.lines.next()), "tick");
+    }
+
+    EXPECT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return server.abandonedReplies() == 1; }, waitLimit));
+}
+
+TEST_F(LineStreamTest, CancellingBeforeTheHeadArrivesEndsWithCancellation) {
+    server.on("GET", "/silent", [](const RecordedRequest&, ServerReply& reply) { reply.stallSeconds = 60; });
+    bool cancelled = false;
+    auto open = [&]() -> Task<void> {
+        try {
+            co_await client.streamLines(get("/silent"));
+        } catch (const CancellationError&) {
+            cancelled = true;
+        }
+    };
+    const TaskHandle handle = startTask(loop, open());
+    ASSERT_TRUE(loop.runUntil([&] { return server.requestCount() == 1; }, waitLimit));
+
+    handle.cancel();
+
+    ASSERT_TRUE(loop.runUntil([&] { return handle.isFinished(); }, waitLimit));
+    EXPECT_TRUE(cancelled);
+}
+
+}  // namespace
+}  // namespace glimmo

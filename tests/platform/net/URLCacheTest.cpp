@@ -1,0 +1,195 @@
+#include "platform/net/URLCache.h"
+
+#include "NetTestFixture.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace glimmo {
+namespace {
+
+using glimmo::testing::RecordedRequest;
+using glimmo::testing::ServerReply;
+using glimmo::testing::TemporaryDirectory;
+
+constexpr std::size_t mebibyte = 1024 * 1024;
+
+HttpResponse responseWithBody(std::string body, int status = 200) {
+    return HttpResponse{status, {{"Content-Type", "image/png"}}, std::move(body)};
+}
+
+std::vector<std::filesystem::path> filesIn(const std::filesystem::path& directory) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) files.push_back(entry.path());
+    return files;
+}
+
+TEST(URLCacheTest, MemoryOnlyCacheAnswersWhatItStored) {
+    URLCache cache(mebibyte, 0, {});
+    cache.store("https://example.com/a.png", responseWithBody("png bytes"));
+
+    const auto hit = cache.cachedResponse("https://example.com/a.png");
+
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->status, 200);
+    EXPECT_EQ(hit->body, "png bytes");
+    EXPECT_EQ(hit->header("content-type"), "image/png");
+    EXPECT_FALSE(cache.cachedResponse("https://example.com/other.png"));
+}
+
+TEST(URLCacheTest, KeepsOnlySuccessfulStorableResponses) {
+    URLCache cache(mebibyte, 0, {});
+    cache.store("https://example.com/missing", responseWithBody("nope", 404));
+    cache.store("https://example.com/moved", responseWithBody("", 301));
+    HttpResponse private_ = responseWithBody("secret");
+    private_.headers.emplace_back("cache-control", "private, No-Store");
+    cache.store("https://example.com/private", private_);
+    cache.store("https://example.com/created", responseWithBody("made", 201));
+
+    EXPECT_FALSE(cache.cachedResponse("https://example.com/missing"));
+    EXPECT_FALSE(cache.cachedResponse("https://example.com/moved"));
+    EXPECT_FALSE(cache.cachedResponse("https://example.com/private"));
+    EXPECT_TRUE(cache.cachedResponse("https://example.com/created"));
+}
+
+TEST(URLCacheTest, MemoryEvictsTheLeastRecentlyUsedBeyondItsCapacity) {
+    const std::string url1 = "u1", url2 = "u2", url3 = "u3";
+    // Each entry costs its URL, its body and its header: 2 + 40 + 21 = 63 bytes; room for two.
+    URLCache cache(130, 0, {});
+    cache.store(url1, responseWithBody(std::string(40, '1')));
+    cache.store(url2, responseWithBody(std::string(40, '2')));
+    ASSERT_TRUE(cache.cachedResponse(url1));  // url1 is now the most recently used
+
+    cache.store(url3, responseWithBody(std::string(40, '3')));
+
+    EXPECT_TRUE(cache.cachedResponse(url1));
+    EXPECT_FALSE(cache.cachedResponse(url2));
+    EXPECT_TRUE(cache.cachedResponse(url3));
+    EXPECT_LE(cache.currentMemoryUsage(), 130u);
+}
+
+TEST(URLCacheTest, EntryLargerThanTheWholeCacheIsNotKept) {
+    URLCache cache(100, 0, {});
+    cache.store("small", responseWithBody("s"));
+    cache.store("huge", responseWithBody(std::string(1000, 'h')));
+
+    EXPECT_FALSE(cache.cachedResponse("huge"));
+    EXPECT_TRUE(cache.cachedResponse("small"));
+}
+
+TEST(URLCacheTest, DiskEntriesSurviveIntoANewInstanceAsPrivateFiles) {
+    const TemporaryDirectory directory;
+    std::string binaryBody;
+    for (int value = 0; value < 256; ++value) binaryBody += static_cast<char>(value);
+    {
+        URLCache cache(mebibyte, mebibyte, directory.path());
+        cache.store("https://example.com/a.png", responseWithBody(binaryBody));
+    }
+
+    URLCache reopened(mebibyte, mebibyte, directory.path());
+    const auto hit = reopened.cachedResponse("https://example.com/a.png");
+
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->body, binaryBody);
+    EXPECT_EQ(hit->header("Content-Type"), "image/png");
+    const auto files = filesIn(directory.path());
+    ASSERT_EQ(files.size(), 1u);
+    struct stat status {};
+    ASSERT_EQ(::stat(files[0].c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+
+TEST(URLCacheTest, DiskEvictsTheLeastRecentlyUsedBeyondItsCapacity) {
+    const TemporaryDirectory directory;
+    const std::string body(1000, 'x');
+    // Memory too small to hold anything, so every hit comes from disk; room for two files on disk.
+    URLCache cache(0, 2500, directory.path());
+    cache.store("first", responseWithBody(body));
+    cache.store("second", responseWithBody(body));
+    ASSERT_TRUE(cache.cachedResponse("first"));
+
+    cache.store("third", responseWithBody(body));
+
+    EXPECT_TRUE(cache.cachedResponse("first"));
+    EXPECT_FALSE(cache.cachedResponse("second"));
+    EXPECT_TRUE(cache.cachedResponse("third"));
+    EXPECT_EQ(filesIn(directory.path()).size(), 2u);
+    EXPECT_LE(cache.currentDiskUsage(), 2500u);
+}
+
+TEST(URLCacheTest, DamagedDiskEntryIsAMissAndIsRemoved) {
+    const TemporaryDirectory directory;
+    {
+        URLCache cache(0, mebibyte, directory.path());
+        cache.store("https://example.com/a", responseWithBody("fine"));
+    }
+    const auto files = filesIn(directory.path());
+    ASSERT_EQ(files.size(), 1u);
+    std::filesystem::resize_file(files[0], std::filesystem::file_size(files[0]) - 2);
+
+    URLCache reopened(0, mebibyte, directory.path());
+
+    EXPECT_FALSE(reopened.cachedResponse("https://example.com/a"));
+    EXPECT_TRUE(filesIn(directory.path()).empty());
+}
+
+TEST(URLCacheTest, RemoveAllEmptiesMemoryAndDisk) {
+    const TemporaryDirectory directory;
+    URLCache cache(mebibyte, mebibyte, directory.path());
+    cache.store("a", responseWithBody("a"));
+    cache.store("b", responseWithBody("b"));
+
+    cache.removeAll();
+
+    EXPECT_FALSE(cache.cachedResponse("a"));
+    EXPECT_FALSE(cache.cachedResponse("b"));
+    EXPECT_TRUE(filesIn(directory.path()).empty());
+    EXPECT_EQ(cache.currentMemoryUsage(), 0u);
+    EXPECT_EQ(cache.currentDiskUsage(), 0u);
+}
+
+TEST_F(NetTest, CachedGetIsAnsweredWithoutTheNetwork) {
+    const TemporaryDirectory directory;
+    URLCache cache(mebibyte, mebibyte, directory.path());
+    server.on("GET", "/image.png", [](const RecordedRequest&, ServerReply& reply) {
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = "image";
+    });
+    server.on("GET", "/missing.png", [](const RecordedRequest&, ServerReply& reply) { reply.status = 404; });
+
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
+    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = &cache})).status, 404);
+    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = &cache})).status, 404);
+
+    const auto received = server.requests();
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[0].path, "/image.png");
+    EXPECT_EQ(received[1].path, "/missing.png");
+    EXPECT_EQ(received[2].path, "/missing.png");
+
+    // A second cache on the same folder (the next start of the application) finds it on disk.
+    URLCache nextRun(mebibyte, mebibyte, directory.path());
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &nextRun})).body, "image");
+    EXPECT_EQ(server.requestCount(), 3u);
+}
+
+TEST_F(NetTest, OnlyGetRequestsUseTheCache) {
+    URLCache cache(mebibyte, 0, {});
+    server.on("POST", "/generate", [](const RecordedRequest&, ServerReply& reply) { reply.body = "fresh"; });
+    HttpRequest request = get("/generate");
+    request.method = "POST";
+
+    run(client.send(request, {.cache = &cache}));
+    run(client.send(request, {.cache = &cache}));
+
+    EXPECT_EQ(server.requestCount(), 2u);
+    EXPECT_FALSE(cache.cachedResponse(request.url));
+}
+
+}  // namespace
+}  // namespace glimmo
