@@ -2,7 +2,7 @@
 
 #include "platform/runtime/Date.h"
 
-#include <optional>
+#include <memory>
 #include <string>
 
 namespace glimmo {
@@ -60,12 +60,17 @@ public:
     int daysBetween(Date from, Date to) const;
 
     // The date for the wall-clock time given; out-of-range fields roll over (month 13 is January
-    // of the next year). A time skipped by a daylight-saving change resolves to the later offset.
+    // of the next year). A time skipped by a daylight-saving change moves forward by the gap
+    // (02:30 becomes 03:30); a repeated time means its first occurrence.
     Date date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) const;
+
+    // Internal: the configured ICU calendar that each operation copies.
+    struct Prototype;
 
 private:
     std::string timeZone_;
     std::string locale_;
+    std::shared_ptr<const Prototype> prototype_;
 };
 
 } // namespace glimmo

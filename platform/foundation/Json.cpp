@@ -1,0 +1,229 @@
+#include "platform/foundation/Json.h"
+
+#include "platform/foundation/Utf8.h"
+
+#include <nlohmann/json.hpp>
+#include <unicode/uchar.h>
+
+#include <array>
+
+namespace glimmo {
+
+namespace {
+
+std::string whatText(const std::string& codingPath, const std::string& description) {
+    return codingPath.empty() ? description : codingPath + ": " + description;
+}
+
+bool isUpperCaseLetter(char32_t c) {
+    const auto type = u_charType(static_cast<UChar32>(c));
+    return type == U_UPPERCASE_LETTER || type == U_TITLECASE_LETTER;
+}
+
+bool isLowerCaseLetter(char32_t c) { return u_charType(static_cast<UChar32>(c)) == U_LOWERCASE_LETTER; }
+
+constexpr char base64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 26;
+    }
+    if (c >= '0' && c <= '9') {
+        return c - '0' + 52;
+    }
+    if (c == '+') {
+        return 62;
+    }
+    if (c == '/') {
+        return 63;
+    }
+    return -1;
+}
+
+// nlohmann's messages start with "[json.exception.parse_error.101] "; the rest says what and where.
+std::string withoutExceptionTag(const char* message) {
+    std::string text(message);
+    if (!text.empty() && text.front() == '[') {
+        if (const auto close = text.find("] "); close != std::string::npos) {
+            text.erase(0, close + 2);
+        }
+    }
+    return text;
+}
+
+template <typename Json>
+Json parseAs(std::string_view text) {
+    try {
+        return Json::parse(text.begin(), text.end());
+    } catch (const nlohmann::json::parse_error& error) {
+        throw JSONDecodingError("", "The data is not valid JSON: " + withoutExceptionTag(error.what()));
+    }
+}
+
+template <typename Json>
+Date decodeDateFrom(const Json& value) {
+    if (!value.is_number()) {
+        throw JSONDecodingError("", std::string("Expected a number of seconds for a date but found ") +
+                                        value.type_name() + ".");
+    }
+    return Date{value.template get<double>()};
+}
+
+} // namespace
+
+JSONDecodingError::JSONDecodingError(std::string codingPath, std::string description)
+    : std::runtime_error(whatText(codingPath, description)), codingPath_(std::move(codingPath)),
+      description_(std::move(description)) {}
+
+std::string snakeCased(std::string_view camel) {
+    // Word boundaries: before an upper-case letter that follows lower case, and before the last
+    // capital of a run of capitals that is followed by lower case ("URLKey" -> "URL", "Key").
+    std::vector<char32_t> characters;
+    for (std::size_t position = 0; position < camel.size();) {
+        const auto decoded = utf8::decode(camel, position);
+        characters.push_back(decoded.codePoint);
+        position += decoded.length;
+    }
+    if (characters.empty()) {
+        return {};
+    }
+    const std::size_t end = characters.size();
+    std::vector<std::pair<std::size_t, std::size_t>> words;
+    std::size_t wordStart = 0;
+    std::size_t searchStart = 1;
+    for (;;) {
+        std::size_t upper = searchStart;
+        while (upper < end && !isUpperCaseLetter(characters[upper])) {
+            ++upper;
+        }
+        if (upper >= end) {
+            break;
+        }
+        words.emplace_back(wordStart, upper);
+        std::size_t lower = upper;
+        while (lower < end && !isLowerCaseLetter(characters[lower])) {
+            ++lower;
+        }
+        if (lower >= end) {
+            wordStart = upper;
+            break;
+        }
+        if (lower == upper + 1) {
+            wordStart = upper;
+        } else {
+            words.emplace_back(upper, lower - 1);
+            wordStart = lower - 1;
+        }
+        searchStart = lower + 1;
+    }
+    words.emplace_back(wordStart, end);
+
+    std::string result;
+    bool first = true;
+    for (const auto& [start, stop] : words) {
+        if (!first) {
+            result.push_back('_');
+        }
+        first = false;
+        for (std::size_t i = start; i < stop; ++i) {
+            utf8::append(result, static_cast<char32_t>(u_tolower(static_cast<UChar32>(characters[i]))));
+        }
+    }
+    return result;
+}
+
+std::string base64Encode(std::span<const std::uint8_t> bytes) {
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t triple = (std::uint32_t{bytes[i]} << 16) | (std::uint32_t{bytes[i + 1]} << 8) | bytes[i + 2];
+        out.push_back(base64Alphabet[(triple >> 18) & 0x3F]);
+        out.push_back(base64Alphabet[(triple >> 12) & 0x3F]);
+        out.push_back(base64Alphabet[(triple >> 6) & 0x3F]);
+        out.push_back(base64Alphabet[triple & 0x3F]);
+    }
+    const std::size_t remaining = bytes.size() - i;
+    if (remaining == 1) {
+        const std::uint32_t value = std::uint32_t{bytes[i]} << 16;
+        out.push_back(base64Alphabet[(value >> 18) & 0x3F]);
+        out.push_back(base64Alphabet[(value >> 12) & 0x3F]);
+        out += "==";
+    } else if (remaining == 2) {
+        const std::uint32_t value = (std::uint32_t{bytes[i]} << 16) | (std::uint32_t{bytes[i + 1]} << 8);
+        out.push_back(base64Alphabet[(value >> 18) & 0x3F]);
+        out.push_back(base64Alphabet[(value >> 12) & 0x3F]);
+        out.push_back(base64Alphabet[(value >> 6) & 0x3F]);
+        out.push_back('=');
+    }
+    return out;
+}
+
+std::string base64Encode(std::string_view bytes) {
+    return base64Encode(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+}
+
+std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text) {
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    std::size_t padding = 0;
+    if (!text.empty() && text.back() == '=') {
+        padding = text.size() >= 2 && text[text.size() - 2] == '=' ? 2 : 1;
+    }
+    std::vector<std::uint8_t> out;
+    out.reserve(text.size() / 4 * 3);
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+        const bool lastGroup = i + 4 == text.size();
+        std::array<int, 4> values{};
+        for (std::size_t j = 0; j < 4; ++j) {
+            const bool isPadding = lastGroup && j >= 4 - padding;
+            values[j] = isPadding ? 0 : base64Value(text[i + j]);
+            if (values[j] < 0) {
+                return std::nullopt;
+            }
+        }
+        const std::uint32_t quad = (static_cast<std::uint32_t>(values[0]) << 18) |
+                                   (static_cast<std::uint32_t>(values[1]) << 12) |
+                                   (static_cast<std::uint32_t>(values[2]) << 6) | static_cast<std::uint32_t>(values[3]);
+        out.push_back(static_cast<std::uint8_t>(quad >> 16));
+        if (!lastGroup || padding < 2) {
+            out.push_back(static_cast<std::uint8_t>(quad >> 8));
+        }
+        if (!lastGroup || padding < 1) {
+            out.push_back(static_cast<std::uint8_t>(quad));
+        }
+    }
+    return out;
+}
+
+std::string prettyJSON(const nlohmann::ordered_json& value) {
+    return value.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+std::string prettyJSON(const nlohmann::json& value) {
+    return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string compactJSON(const nlohmann::ordered_json& value) {
+    return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+std::string compactJSON(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+nlohmann::json parseJSON(std::string_view text) { return parseAs<nlohmann::json>(text); }
+
+nlohmann::ordered_json parseOrderedJSON(std::string_view text) { return parseAs<nlohmann::ordered_json>(text); }
+
+double encodeDate(Date date) { return date.secondsSinceReferenceDate; }
+
+Date decodeDate(const nlohmann::json& value) { return decodeDateFrom(value); }
+
+Date decodeDate(const nlohmann::ordered_json& value) { return decodeDateFrom(value); }
+
+} // namespace glimmo

@@ -1,0 +1,165 @@
+#include "platform/foundation/Text.h"
+
+#include "platform/foundation/IcuSupport.h"
+#include "platform/foundation/Utf8.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/utext.h>
+
+#include <memory>
+#include <stdexcept>
+
+namespace glimmo {
+
+namespace {
+
+// Creating a break iterator loads rules; one per thread is reused.
+icu::BreakIterator& characterBreaks() {
+    thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::BreakIterator> created(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status) || !created) {
+            throw std::runtime_error(std::string("ICU character break iterator unavailable: ") +
+                                     u_errorName(status));
+        }
+        return created;
+    }();
+    return *iterator;
+}
+
+struct UTextCloser {
+    void operator()(UText* text) const { utext_close(text); }
+};
+
+// Calls `visit(boundaryByteOffset)` for each grapheme boundary after the start until it returns false.
+// `text` must be valid UTF-8: the boundaries are byte offsets into it.
+template <typename Visit>
+void forEachGraphemeEnd(std::string_view text, Visit visit) {
+    if (text.empty()) {
+        return;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UText, UTextCloser> utext(
+        utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
+    if (U_FAILURE(status)) {
+        throw std::runtime_error(std::string("ICU text open failed: ") + u_errorName(status));
+    }
+    icu::BreakIterator& iterator = characterBreaks();
+    iterator.setText(utext.get(), status);
+    if (U_FAILURE(status)) {
+        throw std::runtime_error(std::string("ICU break iterator failed: ") + u_errorName(status));
+    }
+    iterator.first();
+    for (int32_t boundary = iterator.next(); boundary != icu::BreakIterator::DONE; boundary = iterator.next()) {
+        if (!visit(static_cast<std::size_t>(boundary))) {
+            break;
+        }
+    }
+}
+
+std::string validOrRepaired(std::string_view text) {
+    return isValidUTF8(text) ? std::string(text) : repairUTF8(text);
+}
+
+} // namespace
+
+bool isValidUTF8(std::string_view bytes) {
+    for (std::size_t position = 0; position < bytes.size();) {
+        const auto decoded = utf8::decode(bytes, position);
+        if (!decoded.valid) {
+            return false;
+        }
+        position += decoded.length;
+    }
+    return true;
+}
+
+std::string repairUTF8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t position = 0; position < bytes.size();) {
+        const auto decoded = utf8::decode(bytes, position);
+        if (decoded.valid) {
+            out.append(bytes.substr(position, decoded.length));
+        } else {
+            utf8::append(out, decoded.codePoint);
+        }
+        position += decoded.length;
+    }
+    return out;
+}
+
+std::size_t graphemeCount(std::string_view text) {
+    const std::string valid = validOrRepaired(text);
+    std::size_t count = 0;
+    forEachGraphemeEnd(valid, [&](std::size_t) {
+        ++count;
+        return true;
+    });
+    return count;
+}
+
+std::string prefixGraphemes(std::string_view text, std::size_t n) {
+    std::string valid = validOrRepaired(text);
+    if (n == 0) {
+        return {};
+    }
+    std::size_t taken = 0;
+    std::size_t end = valid.size();
+    forEachGraphemeEnd(valid, [&](std::size_t boundary) {
+        if (++taken == n) {
+            end = boundary;
+            return false;
+        }
+        return true;
+    });
+    valid.resize(end);
+    return valid;
+}
+
+std::string lowercased(std::string_view text) {
+    icu::UnicodeString unicode = icu_support::toUnicode(text);
+    return icu_support::toUTF8(unicode.toLower(icu::Locale::getRoot()));
+}
+
+std::string uppercased(std::string_view text) {
+    icu::UnicodeString unicode = icu_support::toUnicode(text);
+    return icu_support::toUTF8(unicode.toUpper(icu::Locale::getRoot()));
+}
+
+std::string trimmed(std::string_view text) {
+    const std::string valid = validOrRepaired(text);
+    std::size_t start = 0;
+    while (start < valid.size()) {
+        const auto decoded = utf8::decode(valid, start);
+        if (!u_isUWhiteSpace(static_cast<UChar32>(decoded.codePoint))) {
+            break;
+        }
+        start += decoded.length;
+    }
+    std::size_t end = start;
+    for (std::size_t position = start; position < valid.size();) {
+        const auto decoded = utf8::decode(valid, position);
+        position += decoded.length;
+        if (!u_isUWhiteSpace(static_cast<UChar32>(decoded.codePoint))) {
+            end = position;
+        }
+    }
+    return valid.substr(start, end - start);
+}
+
+bool containsCaseInsensitive(std::string_view haystack, std::string_view needle) {
+    if (needle.empty()) {
+        return false;
+    }
+    icu::UnicodeString foldedHaystack = icu_support::toUnicode(haystack);
+    icu::UnicodeString foldedNeedle = icu_support::toUnicode(needle);
+    foldedHaystack.foldCase();
+    foldedNeedle.foldCase();
+    return foldedHaystack.indexOf(foldedNeedle) >= 0;
+}
+
+} // namespace glimmo
