@@ -1,0 +1,54 @@
+#pragma once
+
+// Private to the library and its tests: the only header besides the .cpp files that sees cmark-gfm.
+
+#include <cmark-gfm.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ridadozi::cmark {
+
+struct NodeDeleter {
+    void operator()(cmark_node* node) const { cmark_node_free(node); }
+};
+using NodePtr = std::unique_ptr<cmark_node, NodeDeleter>;
+
+struct ParserDeleter {
+    void operator()(cmark_parser* parser) const { cmark_parser_free(parser); }
+};
+using ParserPtr = std::unique_ptr<cmark_parser, ParserDeleter>;
+
+// Registers the GitHub extensions with cmark-gfm (once per process; cheap to call again).
+void ensureExtensionsRegistered();
+
+// The extensions every parser gets, attached in exactly this order so that the output never
+// depends on the run.
+inline constexpr std::array<const char*, 5> parserExtensionNames{"autolink", "strikethrough", "tagfilter",
+                                                                  "tasklist", "table"};
+
+// A parser with options 0 and every extension above that cmark-gfm knows.
+ParserPtr makeParser();
+
+// The node kinds that the table and strikethrough extensions register. The installed headers do not
+// declare them, so they are read once from nodes the extensions themselves produce.
+// CMARK_NODE_NONE where an extension is missing.
+struct ExtensionNodeKinds {
+    cmark_node_type table = CMARK_NODE_NONE;
+    cmark_node_type tableRow = CMARK_NODE_NONE;
+    cmark_node_type tableCell = CMARK_NODE_NONE;
+    cmark_node_type strikethrough = CMARK_NODE_NONE;
+};
+const ExtensionNodeKinds& extensionNodeKinds();
+
+// Text as cmark-gfm may take it: valid UTF-8 (invalid sequences become U+FFFD, which cmark-gfm
+// does not check with options 0) and no NUL bytes (cmark-gfm's C strings would end there; the parser
+// itself turns NUL into U+FFFD too).
+std::string sanitizedText(std::string_view text);
+
+// Copies a buffer that a cmark-gfm renderer allocated into a string and frees the buffer.
+std::string takeRenderedText(char* rendered);
+
+} // namespace ridadozi::cmark

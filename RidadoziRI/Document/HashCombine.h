@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace ridadozi::detail {
+
+// Mixes one more value into a running hash (the 64-bit variant of the usual golden-ratio mix).
+inline void hashCombine(std::size_t& seed, std::size_t value) {
+    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+}
+
+template <class T>
+void hashInto(std::size_t& seed, const T& value) {
+    hashCombine(seed, std::hash<T>{}(value));
+}
+
+} // namespace ridadozi::detail
