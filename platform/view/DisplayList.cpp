@@ -1,0 +1,13 @@
+#include "platform/view/DisplayList.h"
+
+namespace glimmo {
+
+bool GradientPaint::operator==(const GradientPaint& o) const {
+    if (!(start == o.start) || !(end == o.end) || stops.size() != o.stops.size()) return false;
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        if (!(stops[i].color == o.stops[i].color) || stops[i].location != o.stops[i].location) return false;
+    }
+    return true;
+}
+
+} // namespace glimmo

@@ -1,0 +1,24 @@
+#pragma once
+
+// Symbol images (SF Symbol names as the views use them) drawn with glyphs of the Material Design Icons
+// font, and the font files the kit expects a backend to load before drawing.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace glimmo {
+
+// The glyph of a symbol name as UTF-8 text in the "Material Design Icons" font; nullopt for a name the
+// table does not know (such an image draws nothing and takes no space).
+std::optional<std::string> symbolGlyph(std::string_view systemName);
+// Every symbol name the table knows.
+std::vector<std::string> knownSymbolNames();
+
+// The font files to load explicitly (Inter, DejaVu Sans Mono, Material Design Icons), so every machine
+// draws the same. Paths of the Debian packages fonts-inter, fonts-dejavu-core and
+// fonts-materialdesignicons-webfont.
+std::vector<std::string> kitFontFiles();
+
+} // namespace glimmo
