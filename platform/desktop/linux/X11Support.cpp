@@ -1,0 +1,135 @@
+#include "platform/desktop/linux/X11Support.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <mutex>
+#include <set>
+
+#include <cerrno>
+#include <cstdint>
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace glimmo::x11 {
+namespace {
+
+std::mutex registryMutex;
+std::set<Display*> ourDisplays;
+std::set<Display*> deadDisplays;
+XErrorHandler previousErrorHandler = nullptr;
+
+int ignoreErrorsOnOurDisplays(Display* display, XErrorEvent* event) {
+    {
+        const std::lock_guard lock(registryMutex);
+        if (ourDisplays.contains(display)) return 0;
+    }
+    return previousErrorHandler ? previousErrorHandler(display, event) : 0;
+}
+
+void markDead(Display* display, void*) {
+    const std::lock_guard lock(registryMutex);
+    deadDisplays.insert(display);
+}
+
+} // namespace
+
+void DisplayCloser::operator()(Display* display) const {
+    {
+        const std::lock_guard lock(registryMutex);
+        ourDisplays.erase(display);
+        deadDisplays.erase(display);
+    }
+    XCloseDisplay(display);
+}
+
+DisplayPtr openDisplay(const std::string& name) {
+    static std::once_flag installHandler;
+    std::call_once(installHandler, [] { previousErrorHandler = XSetErrorHandler(ignoreErrorsOnOurDisplays); });
+    Display* display = XOpenDisplay(name.empty() ? nullptr : name.c_str());
+    if (!display) return nullptr;
+    {
+        const std::lock_guard lock(registryMutex);
+        ourDisplays.insert(display);
+    }
+    XSetIOErrorExitHandler(display, markDead, nullptr);
+    return DisplayPtr(display);
+}
+
+bool isDead(Display* display) {
+    const std::lock_guard lock(registryMutex);
+    return deadDisplays.contains(display);
+}
+
+Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
+
+std::vector<unsigned long> cardinalProperty(Display* display, Window window, Atom property, Atom type) {
+    Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> values;
+    if (isDead(display)) return values;
+    const int status = XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType,
+                                          &actualFormat, &count, &remaining, &data);
+    if (status == Success && data && actualType == type && actualFormat == 32) {
+        // Xlib hands 32-bit properties back as longs.
+        const auto* items = reinterpret_cast<const unsigned long*>(data);
+        values.assign(items, items + count);
+    }
+    if (data) XFree(data);
+    return values;
+}
+
+std::optional<unsigned long> firstCardinal(Display* display, Window window, Atom property, Atom type) {
+    const auto values = cardinalProperty(display, window, property, type);
+    if (values.empty()) return std::nullopt;
+    return values.front();
+}
+
+std::optional<std::pair<std::string, std::string>> windowClass(Display* display, Window window) {
+    if (isDead(display)) return std::nullopt;
+    XClassHint hint{};
+    if (!XGetClassHint(display, window, &hint)) return std::nullopt;
+    std::pair<std::string, std::string> result{hint.res_name ? hint.res_name : "",
+                                               hint.res_class ? hint.res_class : ""};
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    return result;
+}
+
+EventReader::EventReader(DisplayPtr display, std::function<void(Display*, XEvent&)> handle)
+    : display_(std::move(display)), handle_(std::move(handle)), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    thread_ = std::thread([this] { run(); });
+}
+
+EventReader::~EventReader() {
+    stopping_ = true;
+    if (wakeFd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+    }
+    if (thread_.joinable()) thread_.join();
+    if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void EventReader::run() {
+    Display* display = display_.get();
+    const int xfd = ConnectionNumber(display);
+    while (!stopping_) {
+        while (!stopping_ && !isDead(display) && XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            handle_(display, event);
+        }
+        if (stopping_ || isDead(display)) return;
+        pollfd fds[2] = {{xfd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        // The timeout only guards against a missed wake-up; events wake us at once.
+        if (poll(fds, 2, 1000) < 0 && errno != EINTR) return;
+    }
+}
+
+} // namespace glimmo::x11

@@ -1,0 +1,59 @@
+#pragma once
+
+// Internal to the Linux desktop services: an Xlib connection with a reader thread. Never include
+// this from a public header.
+
+#include <X11/Xlib.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace glimmo::x11 {
+
+struct DisplayCloser {
+    void operator()(Display* display) const;
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+// Opens a connection of our own. X protocol errors on it are ignored (a window can vanish between
+// two requests) and a lost server marks it dead instead of ending the process. Empty name: $DISPLAY.
+// nullptr when the display cannot be opened.
+DisplayPtr openDisplay(const std::string& name);
+
+// Whether the server of this connection has gone away.
+bool isDead(Display* display);
+
+Atom atom(Display* display, const char* name);
+
+// A 32-bit property read as a list of values (windows, cardinals); empty when missing.
+std::vector<unsigned long> cardinalProperty(Display* display, Window window, Atom property, Atom type);
+std::optional<unsigned long> firstCardinal(Display* display, Window window, Atom property, Atom type);
+
+// WM_CLASS as (instance name, class name); nullopt when missing.
+std::optional<std::pair<std::string, std::string>> windowClass(Display* display, Window window);
+
+// Calls `handle` on its own thread for every event of the connection, until destroyed. The
+// connection is used only by that thread once the reader runs.
+class EventReader {
+public:
+    EventReader(DisplayPtr display, std::function<void(Display*, XEvent&)> handle);
+    ~EventReader();
+    EventReader(const EventReader&) = delete;
+    EventReader& operator=(const EventReader&) = delete;
+
+private:
+    void run();
+
+    DisplayPtr display_;
+    std::function<void(Display*, XEvent&)> handle_;
+    int wakeFd_ = -1;
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
+
+} // namespace glimmo::x11
