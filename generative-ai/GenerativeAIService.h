@@ -1,0 +1,59 @@
+#pragma once
+
+#include "generative-ai/GenerateContentRequest.h"
+#include "platform/net/HttpClient.h"
+#include "platform/runtime/AsyncThrowingStream.h"
+#include "platform/runtime/Executor.h"
+#include "platform/runtime/Task.h"
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace genai {
+
+// The client's road to the network: posts a request value as JSON with the API key, checks for
+// status 200 and decodes the reply. A refused request throws the server's RPCError (or, when the
+// body is no error object, the decoding error); a reply that does not decode throws the decoding
+// error. Holds no state between requests, so it may be copied and used from any task.
+class GenerativeAIService {
+public:
+    // The value of the "x-goog-api-client" header.
+    static constexpr const char* clientHeaderValue = "genai-cpp/1.0.0";
+
+    GenerativeAIService(std::string apiKey, glimmo::HttpClient& urlSession);
+
+    glimmo::Task<GenerateContentResponse> loadRequest(GenerateContentRequest request) const;
+    glimmo::Task<CountTokensResponse> loadRequest(CountTokensRequest request) const;
+
+    // Returns at once; a task on `executor` posts the request and yields one reply per "data:"
+    // line of the server-sent events. The stream always finishes: normally after the last line, or
+    // with the first error (a failure to send, a refused request, an undecodable line, a transfer
+    // that breaks off midway). When the consumer goes away the transfer is stopped.
+    glimmo::AsyncThrowingStream<GenerateContentResponse> loadRequestStream(GenerateContentRequest request,
+                                                                          glimmo::Executor& executor) const;
+
+    // The HTTP request for a request value: POST to its URL with the headers, the JSON body and the
+    // options' time-out. Throws what building the URL or the body throws.
+    glimmo::HttpRequest urlRequest(const GenerateContentRequest& request) const;
+    glimmo::HttpRequest urlRequest(const CountTokensRequest& request) const;
+
+    // The text as bytes; throws the client error "Could not parse response as UTF8." when it is not
+    // valid UTF-8.
+    static std::string jsonData(std::string_view text);
+    // The error to throw for the body of a refused request: the decoded RPCError, or the error that
+    // decoding it raised. Never throws itself.
+    static std::exception_ptr parseError(std::string_view body);
+    // Decodes a reply body; on failure logs the body and the error, then throws the error.
+    static GenerateContentResponse parseGenerateContentResponse(std::string_view body);
+    static CountTokensResponse parseCountTokensResponse(std::string_view body);
+
+    const std::string& apiKey() const { return apiKey_; }
+    glimmo::HttpClient& urlSession() const { return *urlSession_; }
+
+private:
+    std::string apiKey_;
+    glimmo::HttpClient* urlSession_;
+};
+
+} // namespace genai

@@ -1,0 +1,86 @@
+#pragma once
+
+// JSON coding of the client's types. Included by the library's .cpp files only: it brings in the
+// whole of nlohmann/json.
+
+#include "generative-ai/DecodingError.h"
+#include "generative-ai/GenerateContentRequest.h"
+#include "generative-ai/JSONValue.h"
+#include "generative-ai/RPCError.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace genai::coding {
+
+using Json = nlohmann::ordered_json;
+
+// Encoding, for request bodies. The fixed field names go out in snake case; keys that carry the
+// caller's data (JSON values, schema members, function arguments) go out exactly as given.
+Json encode(const JSONValue& value);
+Json encode(const JSONObject& object);
+Json encode(const Schema& schema);
+Json encode(const FunctionDeclaration& declaration);
+Json encode(const Tool& tool);
+Json encode(const FunctionCallingConfig& config);
+Json encode(const ToolConfig& config);
+Json encode(const FunctionCall& call);
+Json encode(const FunctionResponse& response);
+Json encode(const ExecutableCode& code);
+Json encode(const CodeExecutionResult& result);
+Json encode(const ModelContent::Part& part);
+Json encode(const ModelContent& content);
+Json encode(const SafetySetting& setting);
+Json encode(const GenerationConfig& config);
+Json encode(const GenerateContentRequest& request);
+
+// A position in a document being decoded: the value and the path that led to it.
+class Reader {
+public:
+    Reader(const Json& value, std::vector<std::string> path) : value_(&value), path_(std::move(path)) {}
+
+    const Json& json() const { return *value_; }
+    const std::vector<std::string>& path() const { return path_; }
+    bool isNull() const { return value_->is_null(); }
+
+    // The object's member; throws keyNotFound when missing.
+    Reader member(std::string_view key) const;
+    // The member, or nullopt when it is missing or null.
+    std::optional<Reader> optionalMember(std::string_view key) const;
+    bool contains(std::string_view key) const;
+
+    std::string string() const;
+    std::int64_t int64() const;
+    double number() const;
+    bool boolean() const;
+    std::vector<Reader> elements() const;
+    void requireObject() const;
+
+    [[noreturn]] void fail(DecodingError::Kind kind, std::string description) const;
+
+private:
+    const Json* value_;
+    std::vector<std::string> path_;
+};
+
+// Parses text as JSON; a text that is no JSON fails as dataCorrupted at the top level.
+Json parse(std::string_view text);
+
+JSONValue decodeJSONValue(const Reader& reader);
+FunctionCall decodeFunctionCall(const Reader& reader);
+ExecutableCode decodeExecutableCode(const Reader& reader);
+CodeExecutionResult decodeCodeExecutionResult(const Reader& reader);
+ModelContent::Part decodePart(const Reader& reader);
+ModelContent decodeModelContent(const Reader& reader);
+SafetyRating decodeSafetyRating(const Reader& reader);
+SafetySetting decodeSafetySetting(const Reader& reader);
+SafetyFeedback decodeSafetyFeedback(const Reader& reader);
+GenerateContentResponse decodeGenerateContentResponse(const Reader& reader);
+CountTokensResponse decodeCountTokensResponse(const Reader& reader);
+
+} // namespace genai::coding
