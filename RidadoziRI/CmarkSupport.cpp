@@ -11,6 +11,11 @@ namespace ridadozi::cmark {
 
 void ensureExtensionsRegistered() { cmark_gfm_core_extensions_ensure_registered(); }
 
+std::unique_lock<std::mutex> lockParsing() {
+    static std::mutex parsing;
+    return std::unique_lock<std::mutex>(parsing);
+}
+
 ParserPtr makeParser() {
     ensureExtensionsRegistered();
     ParserPtr parser(cmark_parser_new(CMARK_OPT_DEFAULT));
@@ -28,6 +33,7 @@ namespace {
 ExtensionNodeKinds probeExtensionNodeKinds() {
     ExtensionNodeKinds kinds;
     ensureExtensionsRegistered();
+    const auto lock = lockParsing();
     ParserPtr parser(cmark_parser_new(CMARK_OPT_DEFAULT));
     if (!parser) return kinds;
     for (const char* name : {"table", "strikethrough"}) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,11 @@ inline constexpr std::array<const char*, 5> parserExtensionNames{"autolink", "st
 
 // A parser with options 0 and every extension above that cmark-gfm knows.
 ParserPtr makeParser();
+
+// cmark-gfm 0.29.0.gfm.6 changes process-wide tables of special inline characters while a parser with
+// extensions attaches them and parses, so two parsers must never run at the same time. Held from
+// making a parser until it has finished.
+std::unique_lock<std::mutex> lockParsing();
 
 // The node kinds that the table and strikethrough extensions register. The installed headers do not
 // declare them, so they are read once from nodes the extensions themselves produce.

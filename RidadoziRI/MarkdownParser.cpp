@@ -8,17 +8,21 @@
 namespace ridadozi {
 
 std::optional<std::vector<BlockNode>> MarkdownParser::parse(std::string_view markdown) {
-    const cmark::ParserPtr parser = cmark::makeParser();
-    if (!parser) return std::nullopt;
-
     // cmark-gfm does not check UTF-8 with the default options, and the tree promises valid text.
     std::string repaired;
     if (!glimmo::isValidUTF8(markdown)) {
         repaired = glimmo::repairUTF8(markdown);
         markdown = repaired;
     }
-    cmark_parser_feed(parser.get(), markdown.data(), markdown.size());
-    const cmark::NodePtr document(cmark_parser_finish(parser.get()));
+
+    cmark::NodePtr document;
+    {
+        auto lock = cmark::lockParsing();
+        const cmark::ParserPtr parser = cmark::makeParser();
+        if (!parser) return std::nullopt;
+        cmark_parser_feed(parser.get(), markdown.data(), markdown.size());
+        document.reset(cmark_parser_finish(parser.get()));
+    } // the parser is freed here; the document lives on without it
     if (!document) return std::nullopt;
     return cmark::blockChildren(document.get());
 }
