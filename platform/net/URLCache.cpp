@@ -189,7 +189,10 @@ void URLCache::evictMemory() {
 }
 
 void URLCache::evictDisk() {
-    while (diskUsage_ > diskCapacity_ && !disk_.empty()) removeDiskEntry(disk_.back().name);
+    while (diskUsage_ > diskCapacity_ && !disk_.empty()) {
+        const std::string oldest = disk_.back().name;  // a copy: removing the entry frees its name
+        removeDiskEntry(oldest);
+    }
 }
 
 void URLCache::removeDiskEntry(const std::string& name) {

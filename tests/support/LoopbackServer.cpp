@@ -20,6 +20,8 @@ namespace glimmo::testing {
 
 namespace {
 
+constexpr std::size_t threadCount = 32;
+
 std::optional<std::string> findHeader(const HeaderList& headers, std::string_view name) {
     for (const auto& [key, value] : headers) {
         if (key.size() == name.size() && ::strncasecmp(key.data(), name.data(), name.size()) == 0) {
@@ -156,6 +158,10 @@ struct LoopbackServer::Impl {
 LoopbackServer::LoopbackServer() : impl_(std::make_unique<Impl>()) {
     // A client that hangs up must not kill the test process through a write to its socket.
     std::signal(SIGPIPE, SIG_IGN);
+    // Each open connection holds one server thread, so allow many at once (tests run concurrent and
+    // slow replies) and let idle keep-alive connections go soon. cpp-httplib takes ownership of the queue.
+    impl_->server.new_task_queue = [] { return std::make_unique<httplib::ThreadPool>(threadCount).release(); };
+    impl_->server.set_keep_alive_timeout(1);
     impl_->port = impl_->server.bind_to_any_port("127.0.0.1");
     if (impl_->port <= 0) throw std::runtime_error("LoopbackServer: cannot bind to 127.0.0.1");
     impl_->thread = std::thread([impl = impl_.get()] { impl->server.listen_after_bind(); });

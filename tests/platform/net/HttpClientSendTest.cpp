@@ -153,11 +153,11 @@ TEST_F(NetTest, CancellingTheTaskAbortsTheTransfer) {
         }
     };
     const TaskHandle handle = startTask(loop, fetch());
-    ASSERT_TRUE(loop.runUntil([&] { return server.requestCount() == 1; }, waitLimit));
+    ASSERT_TRUE(runLoopUntil([&] { return server.requestCount() == 1; }));
 
     handle.cancel();
 
-    ASSERT_TRUE(loop.runUntil([&] { return handle.isFinished(); }, waitLimit));
+    ASSERT_TRUE(runLoopUntil([&] { return handle.isFinished(); }));
     EXPECT_TRUE(cancelled);
     EXPECT_FALSE(finishedOtherwise);
     EXPECT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return server.abandonedReplies() == 1; }, waitLimit));
@@ -176,7 +176,7 @@ TEST_F(NetTest, ManyRequestsAtOnceAllComplete) {
         }(client, get("/item/" + std::to_string(index)), completed)));
     }
 
-    EXPECT_TRUE(loop.runUntil([&] { return completed == 20; }, waitLimit));
+    EXPECT_TRUE(runLoopUntil([&] { return completed == 20; }));
 }
 
 }  // namespace

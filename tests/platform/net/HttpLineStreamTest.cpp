@@ -120,11 +120,11 @@ TEST_F(LineStreamTest, CancellingTheConsumerAbortsTheTransfer) {
         }
     };
     const TaskHandle handle = startTask(loop, consume());
-    ASSERT_TRUE(loop.runUntil([&] { return firstLine.has_value(); }, waitLimit));
+    ASSERT_TRUE(runLoopUntil([&] { return firstLine.has_value(); }));
 
     handle.cancel();
 
-    ASSERT_TRUE(loop.runUntil([&] { return handle.isFinished(); }, waitLimit));
+    ASSERT_TRUE(runLoopUntil([&] { return handle.isFinished(); }));
     EXPECT_EQ(firstLine, "first");
     EXPECT_TRUE(cancelled);
     EXPECT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return server.abandonedReplies() == 1; }, waitLimit));
@@ -154,11 +154,11 @@ TEST_F(LineStreamTest, CancellingBeforeTheHeadArrivesEndsWithCancellation) {
         }
     };
     const TaskHandle handle = startTask(loop, open());
-    ASSERT_TRUE(loop.runUntil([&] { return server.requestCount() == 1; }, waitLimit));
+    ASSERT_TRUE(runLoopUntil([&] { return server.requestCount() == 1; }));
 
     handle.cancel();
 
-    ASSERT_TRUE(loop.runUntil([&] { return handle.isFinished(); }, waitLimit));
+    ASSERT_TRUE(runLoopUntil([&] { return handle.isFinished(); }));
     EXPECT_TRUE(cancelled);
 }
 
