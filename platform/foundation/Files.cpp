@@ -179,7 +179,8 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
 std::optional<std::string> readFile(const fs::path& path) {
     const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (descriptor.get() < 0) {
-        if (errno == ENOENT) {
+        // ENOTDIR: a folder on the way is a file, so this file cannot exist either.
+        if (errno == ENOENT || errno == ENOTDIR) {
             return std::nullopt;
         }
         throw FileError(path, "open", errno);

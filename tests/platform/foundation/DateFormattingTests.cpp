@@ -1,0 +1,124 @@
+#include "DateTestSupport.h"
+#include "platform/foundation/DateFormatting.h"
+#include "tests/support/ScopedEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace glimmo {
+namespace {
+
+// 2024-01-15 00:30:00 UTC: Sunday 14 January 16:30 in Los Angeles, Monday 15 January 09:30 in Tokyo.
+constexpr Date sample = Date::fromUnixTime(1705278600);
+const std::string narrowSpace = "\u202F"; // ICU puts a narrow no-break space before AM/PM
+
+DateFormatter styled(DateStyle date, DateStyle time, const std::string& zone) {
+    DateFormatter formatter;
+    formatter.setLocale("en_US");
+    formatter.setTimeZone(zone);
+    formatter.setDateStyle(date);
+    formatter.setTimeStyle(time);
+    return formatter;
+}
+
+TEST(DateFormatterTest, DateStylesInUnitedStatesEnglish) {
+    const std::string zone = "America/Los_Angeles";
+    EXPECT_EQ(styled(DateStyle::shortStyle, DateStyle::none, zone).string(sample), "1/14/24");
+    EXPECT_EQ(styled(DateStyle::medium, DateStyle::none, zone).string(sample), "Jan 14, 2024");
+    EXPECT_EQ(styled(DateStyle::longStyle, DateStyle::none, zone).string(sample), "January 14, 2024");
+    EXPECT_EQ(styled(DateStyle::full, DateStyle::none, zone).string(sample), "Sunday, January 14, 2024");
+    EXPECT_EQ(styled(DateStyle::full, DateStyle::none, "Asia/Tokyo").string(sample), "Monday, January 15, 2024");
+}
+
+TEST(DateFormatterTest, TimeStylesFollowTheTimeZone) {
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::shortStyle, "America/Los_Angeles").string(sample),
+              "4:30" + narrowSpace + "PM");
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::medium, "America/Los_Angeles").string(sample),
+              "4:30:00" + narrowSpace + "PM");
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::medium, "Asia/Tokyo").string(sample), "9:30:00" + narrowSpace + "AM");
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::longStyle, "America/Los_Angeles").string(sample),
+              "4:30:00" + narrowSpace + "PM PST");
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::none, "Asia/Tokyo").string(sample), "");
+}
+
+TEST(DateFormatterTest, FixedPatternsFormatAndParseBack) {
+    DateFormatter formatter;
+    formatter.setLocale("en_US");
+    formatter.setTimeZone("Asia/Tokyo");
+    formatter.setDateFormat("yyyy-MM-dd HH:mm:ss");
+    EXPECT_EQ(formatter.string(sample), "2024-01-15 09:30:00");
+    EXPECT_EQ(formatter.date("2024-01-15 09:30:00"), sample);
+    EXPECT_EQ(formatter.date("2024-01-15 09:30:00 trailing"), std::nullopt);
+    EXPECT_EQ(formatter.date("2024-13-45 09:30:00"), std::nullopt);
+    EXPECT_EQ(formatter.date("yesterday"), std::nullopt);
+
+    formatter.setDateFormat("MMMM d");
+    EXPECT_EQ(formatter.string(sample), "January 15");
+    formatter.setTimeZone("America/Los_Angeles");
+    formatter.setDateFormat("h:mm a");
+    EXPECT_EQ(formatter.string(sample), "4:30 PM");
+}
+
+TEST(DateFormatterTest, DefaultsComeFromTheProcessSettingsAtFormattingTime) {
+    DateFormatter formatter;
+    formatter.setDateFormat("yyyy-MM-dd HH:mm");
+    {
+        const testing::ScopedDateDefaults defaults("en_US", "Asia/Tokyo");
+        EXPECT_EQ(formatter.string(sample), "2024-01-15 09:30");
+    }
+    {
+        const testing::ScopedDateDefaults defaults("en_US", "America/Los_Angeles");
+        EXPECT_EQ(formatter.string(sample), "2024-01-14 16:30");
+        const DateFormatter copy = formatter;
+        EXPECT_EQ(copy.string(sample), "2024-01-14 16:30");
+    }
+}
+
+TEST(DateFormatterTest, ApplicationPatternHelpers) {
+    const testing::ScopedDateDefaults defaults("en_US", "America/Los_Angeles");
+    EXPECT_EQ(dayKey(sample), "2024-01-14");
+    EXPECT_EQ(timestampString(sample), "2024-01-14 16:30:00");
+    EXPECT_EQ(timeOfDayString(sample), "4:30 PM");
+    EXPECT_EQ(monthDayString(sample), "January 14");
+    EXPECT_EQ(abbreviatedWeekdayEnUS(sample), "Sun");
+    EXPECT_EQ(iso8601DateOnlyUTC(sample), "2024-01-15");
+    EXPECT_EQ(iso8601DateOnlyUTC(Date::fromUnixTime(1705276799)), "2024-01-14");
+}
+
+TEST(DateFormatterTest, DayKeysStayMachineReadableInEveryLocale) {
+    // Thai defaults to the Buddhist calendar (year 2567) and Arabic to Arabic-Indic digits; day keys
+    // are file keys, so they must not change with the user's language.
+    for (const char* locale : {"th_TH", "ar_EG", "fa_IR", "ja_JP@calendar=japanese"}) {
+        const testing::ScopedDateDefaults defaults(locale, "Asia/Tokyo");
+        EXPECT_EQ(dayKey(sample), "2024-01-15") << locale;
+        EXPECT_EQ(timestampString(sample), "2024-01-15 09:30:00") << locale;
+        EXPECT_EQ(abbreviatedWeekdayEnUS(sample), "Mon") << locale;
+    }
+}
+
+TEST(DateFormatterTest, LocalisedPatternsUseTheUserLanguage) {
+    const testing::ScopedDateDefaults defaults("de_DE", "Europe/Berlin");
+    EXPECT_EQ(monthDayString(sample), "Januar 15");
+}
+
+TEST(DateDefaultsTest, EnvironmentSuppliesLocaleAndTimeZone) {
+    testing::ScopedEnvironment environment;
+    environment.unset("LC_ALL");
+    environment.set("LC_TIME", "de_DE.UTF-8");
+    environment.set("LANG", "fr_FR.UTF-8");
+    environment.set("TZ", ":Asia/Tokyo");
+    EXPECT_EQ(defaultLocale(), "de_DE");
+    EXPECT_EQ(defaultTimeZone(), "Asia/Tokyo");
+
+    environment.set("LC_ALL", "C");
+    environment.set("TZ", "/usr/share/zoneinfo/Europe/Paris");
+    EXPECT_EQ(defaultLocale(), "en_US_POSIX");
+    EXPECT_EQ(defaultTimeZone(), "Europe/Paris");
+
+    setDefaultTimeZone("America/New_York");
+    EXPECT_EQ(defaultTimeZone(), "America/New_York");
+    setDefaultTimeZone({});
+    EXPECT_EQ(defaultTimeZone(), "Europe/Paris");
+}
+
+} // namespace
+} // namespace glimmo

@@ -1,0 +1,140 @@
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <stdexcept>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+void writePlain(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::vector<fs::path> entries(const fs::path& folder) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        found.push_back(entry.path().filename());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+class FilesTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        setAtomicWriteHookForTesting({});
+        setLogSinkForTesting({});
+    }
+    testing::TemporaryDirectory folder;
+};
+
+TEST_F(FilesTest, AtomicWriteReplacesContentWithPrivateModeAndLeavesNoTemporaryFile) {
+    const fs::path file = folder.path() / "records.json";
+    writePlain(file, "old");
+    ::chmod(file.c_str(), 0644);
+
+    writeFileAtomically(file, std::string("new\0content", 11));
+
+    EXPECT_EQ(readFile(file), std::string("new\0content", 11));
+    struct stat status {};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(entries(folder.path()), std::vector<fs::path>{"records.json"});
+}
+
+TEST_F(FilesTest, WriteInterruptedBeforeRenameLeavesOldFileWhole) {
+    const fs::path file = folder.path() / "records.json";
+    writeFileAtomically(file, "[1, 2, 3]");
+    fs::path seenTemporary;
+    setAtomicWriteHookForTesting([&](const fs::path& temporary) {
+        seenTemporary = temporary;
+        // The new bytes are complete on disk at this point, beside the old file.
+        EXPECT_EQ(readFile(temporary), "[4, 5");
+        throw std::runtime_error("power cut");
+    });
+
+    EXPECT_THROW(writeFileAtomically(file, "[4, 5"), std::runtime_error);
+
+    EXPECT_EQ(readFile(file), "[1, 2, 3]");
+    EXPECT_EQ(seenTemporary.parent_path(), folder.path());
+    EXPECT_FALSE(fs::exists(seenTemporary));
+}
+
+TEST_F(FilesTest, StrayTemporaryFileFromACrashDoesNotDisturbLaterWrites) {
+    const fs::path file = folder.path() / "records.json";
+    writeFileAtomically(file, "old");
+    writePlain(folder.path() / ".records.json.tmp-ABCDEF", "half");
+
+    writeFileAtomically(file, "new");
+
+    EXPECT_EQ(readFile(file), "new");
+    EXPECT_EQ(readFile(folder.path() / ".records.json.tmp-ABCDEF"), "half");
+}
+
+TEST_F(FilesTest, WriteIntoMissingFolderThrowsFileErrorNamingThePath) {
+    const fs::path file = folder.path() / "missing" / "records.json";
+    try {
+        writeFileAtomically(file, "x");
+        FAIL() << "expected FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), ENOENT);
+        EXPECT_NE(std::string(error.what()).find(file.string()), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos) << error.what();
+        EXPECT_EQ(error.domain(), FileError::errorDomain);
+    }
+}
+
+TEST_F(FilesTest, ReadFileDistinguishesMissingFromUnreadable) {
+    EXPECT_EQ(readFile(folder.path() / "absent"), std::nullopt);
+    EXPECT_EQ(readFile(folder.path() / "empty"), std::nullopt);
+    writePlain(folder.path() / "empty", "");
+    EXPECT_EQ(readFile(folder.path() / "empty"), "");
+    // A folder exists but cannot be read as a file.
+    EXPECT_THROW(readFile(folder.path()), FileError);
+}
+
+TEST_F(FilesTest, ReadsLargeFilesWhole) {
+    std::string big(300000, 'x');
+    big[123456] = 'y';
+    writeFileAtomically(folder.path() / "big", big);
+    EXPECT_EQ(readFile(folder.path() / "big"), big);
+}
+
+TEST_F(FilesTest, MoveAsideKeepsEveryEarlierCopyAndLogsBothPaths) {
+    std::vector<std::string> logged;
+    setLogSinkForTesting([&](LogLevel, std::string_view line) { logged.emplace_back(line); });
+    const fs::path file = folder.path() / "defaults.json";
+
+    writePlain(file, "first broken");
+    const auto firstAside = moveUnreadableFileAside(file, "not JSON");
+    writePlain(file, "second broken");
+    const auto secondAside = moveUnreadableFileAside(file, "still not JSON");
+
+    ASSERT_TRUE(firstAside && secondAside);
+    EXPECT_NE(*firstAside, *secondAside);
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(firstAside->parent_path(), folder.path());
+    EXPECT_EQ(firstAside->filename().string().rfind("defaults.json.unreadable-", 0), 0u);
+    EXPECT_EQ(readFile(*firstAside), "first broken");
+    EXPECT_EQ(readFile(*secondAside), "second broken");
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_NE(logged[0].find(file.string()), std::string::npos);
+    EXPECT_NE(logged[0].find(firstAside->string()), std::string::npos);
+    EXPECT_NE(logged[0].find("not JSON"), std::string::npos);
+}
+
+TEST_F(FilesTest, MoveAsideOfMissingFileDoesNothing) {
+    EXPECT_EQ(moveUnreadableFileAside(folder.path() / "absent", "whatever"), std::nullopt);
+    EXPECT_TRUE(entries(folder.path()).empty());
+}
+
+} // namespace
+} // namespace glimmo

@@ -1,0 +1,112 @@
+#include "platform/foundation/Json.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+namespace glimmo {
+namespace {
+
+TEST(SnakeCaseTest, FollowsThePlatformRules) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"fooBar", "foo_bar"},
+        {"myURLKey", "my_url_key"},
+        {"generationConfig", "generation_config"},
+        {"maxOutputTokens", "max_output_tokens"},
+        {"inlineData", "inline_data"},
+        {"mimeType", "mime_type"},
+        {"systemInstruction", "system_instruction"},
+        {"single", "single"},
+        {"URL", "u_rl"}, // the first character is taken as lower case
+        {"URLs", "u_r_ls"},
+        {"myHTTPServer", "my_http_server"},
+        {"ABC", "a_bc"},
+        {"version2Beta", "version2_beta"},
+        {"_leading", "_leading"},
+        {"_fooBar_", "_foo_bar_"},
+        {"__private__", "__private__"},
+        {"alreadySnake_case", "already_snake_case"},
+        {"", ""},
+        {"a", "a"},
+        {"aB", "a_b"},
+        {"déjàVu", "déjà_vu"},
+    };
+    for (const auto& [camel, snake] : cases) {
+        EXPECT_EQ(snakeCased(camel), snake) << camel;
+    }
+}
+
+TEST(Base64Test, EncodesWithPadding) {
+    EXPECT_EQ(base64Encode(std::string_view("")), "");
+    EXPECT_EQ(base64Encode(std::string_view("f")), "Zg==");
+    EXPECT_EQ(base64Encode(std::string_view("fo")), "Zm8=");
+    EXPECT_EQ(base64Encode(std::string_view("foo")), "Zm9v");
+    EXPECT_EQ(base64Encode(std::string_view("foob")), "Zm9vYg==");
+    const std::vector<std::uint8_t> high = {0xFB, 0xFF, 0xBF};
+    EXPECT_EQ(base64Encode(high), "+/+/");
+}
+
+TEST(Base64Test, RoundTripsEveryByteAndLength) {
+    std::vector<std::uint8_t> bytes;
+    for (int length = 0; length < 260; ++length) {
+        const auto decoded = base64Decode(base64Encode(bytes));
+        ASSERT_TRUE(decoded) << length;
+        EXPECT_EQ(*decoded, bytes) << length;
+        bytes.push_back(static_cast<std::uint8_t>(length * 7));
+    }
+}
+
+TEST(Base64Test, RejectsMalformedText) {
+    for (const char* text : {"Zg", "Zg=", "Z===", "Zm9v!A==", "Zg==Zg==", "=Zg=", "Zm 9v", "Zm9v\n"}) {
+        EXPECT_EQ(base64Decode(text), std::nullopt) << text;
+    }
+}
+
+TEST(JsonTextTest, PrettyKeepsOrderedKeysInInsertionOrder) {
+    nlohmann::ordered_json record;
+    record["id"] = "E621E1F8-C36C-495A-93FC-0C247A3E6E5F";
+    record["appName"] = "Safari";
+    record["timestamp"] = 7.5e8;
+    EXPECT_EQ(prettyJSON(nlohmann::ordered_json::array({record})),
+              "[\n  {\n    \"id\": \"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\",\n    \"appName\": \"Safari\",\n"
+              "    \"timestamp\": 750000000.0\n  }\n]");
+    EXPECT_EQ(compactJSON(record),
+              "{\"id\":\"E621E1F8-C36C-495A-93FC-0C247A3E6E5F\",\"appName\":\"Safari\",\"timestamp\":750000000.0}");
+}
+
+TEST(JsonTextTest, InvalidUtf8IsWrittenAsReplacementInsteadOfThrowing) {
+    const nlohmann::json value = std::string("bad \xFF byte");
+    EXPECT_EQ(compactJSON(value), "\"bad \xEF\xBF\xBD byte\"");
+}
+
+TEST(JsonTextTest, ParseErrorsSayWhereTheTextBreaks) {
+    try {
+        parseJSON("{\n  \"a\": 1,\n  \"b\": tru }");
+        FAIL() << "expected JSONDecodingError";
+    } catch (const JSONDecodingError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find("line 3, column 11"), std::string::npos) << message;
+        EXPECT_NE(message.find("not valid JSON"), std::string::npos) << message;
+        EXPECT_TRUE(error.codingPath().empty());
+    }
+    EXPECT_THROW(parseJSON(""), JSONDecodingError);
+    EXPECT_THROW(parseOrderedJSON("[1,]"), JSONDecodingError);
+    EXPECT_EQ(parseOrderedJSON("{\"z\":1,\"a\":2}").begin().key(), "z");
+}
+
+TEST(JsonTextTest, DecodingErrorCarriesCodingPath) {
+    const JSONDecodingError error("candidates[0].content.parts", "Expected an array but found a string.");
+    EXPECT_STREQ(error.what(), "candidates[0].content.parts: Expected an array but found a string.");
+    EXPECT_EQ(error.description(), "Expected an array but found a string.");
+}
+
+TEST(JsonDateTest, SecondsSinceTwoThousandOne) {
+    const Date date = Date::fromUnixTime(1705278600.5);
+    EXPECT_EQ(encodeDate(date), 726971400.5);
+    EXPECT_EQ(decodeDate(nlohmann::json(726971400.5)), date);
+    EXPECT_EQ(decodeDate(nlohmann::ordered_json(0)), Date{});
+    EXPECT_THROW(decodeDate(nlohmann::json("2024-01-15")), JSONDecodingError);
+}
+
+} // namespace
+} // namespace glimmo

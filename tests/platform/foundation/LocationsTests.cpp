@@ -1,0 +1,102 @@
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Locations.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LocationsTest : public ::testing::Test {
+protected:
+    LocationsTest() {
+        environment.set("HOME", home.path().string());
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_DOCUMENTS_DIR", "XDG_RUNTIME_DIR", "TMPDIR"}) {
+            environment.unset(name);
+        }
+    }
+
+    void writeUserDirs(const std::string& content) {
+        fs::create_directories(home.path() / ".config");
+        std::ofstream(home.path() / ".config" / "user-dirs.dirs") << content;
+    }
+
+    testing::TemporaryDirectory home;
+    testing::ScopedEnvironment environment;
+};
+
+TEST_F(LocationsTest, FallBackToFoldersUnderHome) {
+    EXPECT_EQ(homeDirectory(), home.path());
+    EXPECT_EQ(configurationDirectory(), home.path() / ".config");
+    EXPECT_EQ(applicationSupportDirectory(), home.path() / ".local" / "share");
+    EXPECT_EQ(documentsDirectory(), home.path() / "Documents");
+}
+
+TEST_F(LocationsTest, XdgVariablesWinAndRelativeOnesAreIgnored) {
+    environment.set("XDG_CONFIG_HOME", "/elsewhere/config");
+    environment.set("XDG_DATA_HOME", "relative/data");
+    environment.set("XDG_DOCUMENTS_DIR", "/elsewhere/docs");
+    EXPECT_EQ(configurationDirectory(), fs::path("/elsewhere/config"));
+    EXPECT_EQ(applicationSupportDirectory(), home.path() / ".local" / "share");
+    EXPECT_EQ(documentsDirectory(), fs::path("/elsewhere/docs"));
+}
+
+TEST_F(LocationsTest, DocumentsComeFromUserDirsFile) {
+    writeUserDirs("# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                  "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n");
+    EXPECT_EQ(documentsDirectory(), home.path() / "Dokumente");
+
+    writeUserDirs("XDG_DOCUMENTS_DIR=\"/data/papers\"\n");
+    EXPECT_EQ(documentsDirectory(), fs::path("/data/papers"));
+
+    // Pointing at home itself means the folder is switched off.
+    writeUserDirs("XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
+    EXPECT_EQ(documentsDirectory(), home.path() / "Documents");
+}
+
+TEST_F(LocationsTest, TemporaryDirectoryIsPrivateAndStable) {
+    environment.set("XDG_RUNTIME_DIR", home.path().string());
+    const fs::path first = temporaryDirectory();
+    EXPECT_EQ(first, home.path() / bundleIdentifier());
+    struct stat status {};
+    ASSERT_EQ(::stat(first.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISDIR(status.st_mode));
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_EQ(status.st_uid, ::getuid());
+    EXPECT_EQ(temporaryDirectory(), first);
+}
+
+TEST_F(LocationsTest, TemporaryDirectoryWithoutRuntimeDirIsPerUserUnderTmpdir) {
+    environment.set("TMPDIR", home.path().string());
+    const fs::path expected = home.path() / ("glimmodemo-" + std::to_string(::getuid()));
+    // A folder left open to everyone is closed again before use.
+    fs::create_directory(expected);
+    ::chmod(expected.c_str(), 0777);
+
+    EXPECT_EQ(temporaryDirectory(), expected);
+    struct stat status {};
+    ASSERT_EQ(::stat(expected.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+}
+
+TEST_F(LocationsTest, TemporaryDirectoryRefusesASymbolicLink) {
+    environment.set("TMPDIR", home.path().string());
+    fs::create_directory(home.path() / "target");
+    fs::create_directory_symlink(home.path() / "target", home.path() / ("glimmodemo-" + std::to_string(::getuid())));
+    EXPECT_THROW(temporaryDirectory(), FileError);
+}
+
+TEST_F(LocationsTest, IdentityIsFixedAndNonEmpty) {
+    EXPECT_EQ(bundleIdentifier(), "com.glimmodemo.GlimmoDemo");
+    EXPECT_FALSE(loginName().empty());
+}
+
+} // namespace
+} // namespace glimmo

@@ -1,0 +1,169 @@
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+    UserDefaultsTest() {
+        setLogSinkForTesting([this](LogLevel, std::string_view line) { logged.emplace_back(line); });
+    }
+    ~UserDefaultsTest() override {
+        setLogSinkForTesting({});
+        UserDefaults::setStandard(nullptr);
+    }
+
+    fs::path file() const { return folder.path() / "com.glimmodemo.GlimmoDemo" / "defaults.json"; }
+
+    testing::TemporaryDirectory folder;
+    std::vector<std::string> logged;
+};
+
+TEST_F(UserDefaultsTest, ValuesPersistAcrossInstancesWithTheirTypes) {
+    {
+        UserDefaults defaults(file());
+        defaults.set("viewStyle", "Modern");
+        defaults.set("hideDockIcon", true);
+        defaults.set("count", 42);
+        defaults.set("big", std::int64_t{1} << 40);
+        defaults.set("ratio", 0.25);
+        defaults.set("categories", std::vector<std::uint8_t>{0, 1, 254, 255});
+    }
+    const UserDefaults reloaded(file());
+    EXPECT_EQ(reloaded.string("viewStyle"), "Modern");
+    EXPECT_EQ(reloaded.boolean("hideDockIcon"), true);
+    EXPECT_EQ(reloaded.integer("count"), 42);
+    EXPECT_EQ(reloaded.integer("big"), std::int64_t{1} << 40);
+    EXPECT_EQ(reloaded.doubleValue("ratio"), 0.25);
+    EXPECT_EQ(reloaded.data("categories"), (std::vector<std::uint8_t>{0, 1, 254, 255}));
+    EXPECT_TRUE(reloaded.contains("viewStyle"));
+    EXPECT_FALSE(reloaded.contains("missing"));
+}
+
+TEST_F(UserDefaultsTest, StringLiteralIsStoredAsString) {
+    UserDefaults defaults(file());
+    defaults.set("selectedBottomComponent", "Weekly Graph");
+    EXPECT_EQ(defaults.string("selectedBottomComponent"), "Weekly Graph");
+    EXPECT_EQ(defaults.boolean("selectedBottomComponent"), std::nullopt);
+    const std::string text = "None";
+    defaults.set("other", text);
+    EXPECT_EQ(defaults.string("other"), "None");
+}
+
+TEST_F(UserDefaultsTest, GettersOfAnotherTypeGiveNothingExceptNumberConversions) {
+    UserDefaults defaults(file());
+    defaults.set("number", 3);
+    defaults.set("fraction", 2.75);
+    defaults.set("flag", false);
+    defaults.set("text", "3");
+    defaults.set("bytes", std::vector<std::uint8_t>{1});
+    EXPECT_EQ(defaults.string("number"), std::nullopt);
+    EXPECT_EQ(defaults.doubleValue("number"), 3.0);
+    EXPECT_EQ(defaults.integer("fraction"), 2);
+    EXPECT_EQ(defaults.boolean("number"), true);
+    EXPECT_EQ(defaults.integer("flag"), std::nullopt);
+    EXPECT_EQ(defaults.integer("text"), std::nullopt);
+    EXPECT_EQ(defaults.string("bytes"), std::nullopt);
+    EXPECT_EQ(defaults.data("text"), std::nullopt);
+    EXPECT_EQ(defaults.string("absent"), std::nullopt);
+}
+
+TEST_F(UserDefaultsTest, EveryChangeIsWrittenAtOnceAsPrivateFile) {
+    UserDefaults defaults(file());
+    EXPECT_FALSE(fs::exists(file()));
+    defaults.set("journalPromptCache", "x");
+    ASSERT_TRUE(fs::exists(file()));
+    struct stat status {};
+    ASSERT_EQ(::stat(file().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+    defaults.remove("journalPromptCache");
+    EXPECT_FALSE(UserDefaults(file()).contains("journalPromptCache"));
+}
+
+TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideAndDefaultsStartEmpty) {
+    fs::create_directories(file().parent_path());
+    std::ofstream(file()) << "{\"viewStyle\": \"Classic\", ";
+
+    UserDefaults defaults(file());
+    EXPECT_FALSE(defaults.contains("viewStyle"));
+    defaults.set("viewStyle", "Journal");
+
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(file().parent_path())) {
+        if (entry.path().filename().string().find(".unreadable-") != std::string::npos) {
+            aside.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readFile(aside[0]), "{\"viewStyle\": \"Classic\", ");
+    EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Journal");
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("line 1"), std::string::npos) << logged[0];
+}
+
+TEST_F(UserDefaultsTest, FileHoldingNoObjectIsAlsoMovedAside) {
+    fs::create_directories(file().parent_path());
+    std::ofstream(file()) << "[1, 2]";
+    UserDefaults defaults(file());
+    defaults.set("a", 1);
+    EXPECT_EQ(UserDefaults(file()).integer("a"), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(file().parent_path()), fs::directory_iterator()), 2);
+}
+
+TEST_F(UserDefaultsTest, FailedWriteKeepsValueInMemoryAndLogs) {
+    // The defaults "file" is a folder's child under a regular file, so its folder cannot be made.
+    std::ofstream(folder.path() / "blocker") << "x";
+    UserDefaults defaults(folder.path() / "blocker" / "defaults.json");
+    defaults.set("viewStyle", "Classic");
+    EXPECT_EQ(defaults.string("viewStyle"), "Classic");
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("defaults.json"), std::string::npos) << logged[0];
+}
+
+TEST_F(UserDefaultsTest, NonFiniteNumbersAreRefusedRatherThanWrittenAsNull) {
+    UserDefaults defaults(file());
+    defaults.set("ratio", 0.5);
+    defaults.set("ratio", std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(UserDefaults(file()).doubleValue("ratio"), 0.5);
+}
+
+TEST_F(UserDefaultsTest, DidChangeNamesTheKeyAfterTheFileIsWritten) {
+    UserDefaults defaults(file());
+    std::vector<std::string> changed;
+    const auto subscription = defaults.didChange.connect([&](const std::string& key) {
+        changed.push_back(key);
+        EXPECT_EQ(UserDefaults(file()).contains(key), defaults.contains(key));
+    });
+    defaults.set("hideDockIcon", true);
+    defaults.remove("hideDockIcon");
+    defaults.remove("hideDockIcon"); // nothing to remove: no change
+    EXPECT_EQ(changed, (std::vector<std::string>{"hideDockIcon", "hideDockIcon"}));
+}
+
+TEST_F(UserDefaultsTest, StandardFollowsConfigurationDirectoryAndCanBeReplaced) {
+    testing::ScopedEnvironment environment("XDG_CONFIG_HOME", folder.path().string());
+    UserDefaults::setStandard(nullptr);
+    EXPECT_EQ(UserDefaults::standard().filePath(), file());
+    UserDefaults::standard().set("viewStyle", "Classic");
+    EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Classic");
+
+    auto replacement = std::make_shared<UserDefaults>(folder.path() / "other.json");
+    UserDefaults::setStandard(replacement);
+    EXPECT_EQ(&UserDefaults::standard(), replacement.get());
+    EXPECT_FALSE(UserDefaults::standard().contains("viewStyle"));
+}
+
+} // namespace
+} // namespace glimmo
