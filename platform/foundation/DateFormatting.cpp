@@ -262,6 +262,13 @@ std::optional<Date> DateFormatter::date(std::string_view text) const {
     });
 }
 
+std::string localizedString(Date date, DateStyle dateStyle, DateStyle timeStyle) {
+    DateFormatter formatter;
+    formatter.setDateStyle(dateStyle);
+    formatter.setTimeStyle(timeStyle);
+    return formatter.string(date);
+}
+
 std::string iso8601DateOnlyUTC(Date date) { return formatFixed("yyyy-MM-dd", date, "UTC"); }
 
 std::string dayKey(Date date) { return formatFixed("yyyy-MM-dd", date, defaultTimeZone()); }

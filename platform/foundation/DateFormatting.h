@@ -44,6 +44,10 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// The date in the default locale and time zone with the given styles, e.g. (none, medium) for the
+// times in log lines.
+std::string localizedString(Date date, DateStyle dateStyle, DateStyle timeStyle);
+
 // "yyyy-MM-dd" of the date in UTC.
 std::string iso8601DateOnlyUTC(Date date);
 

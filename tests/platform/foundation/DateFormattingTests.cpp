@@ -80,6 +80,8 @@ TEST(DateFormatterTest, ApplicationPatternHelpers) {
     EXPECT_EQ(timeOfDayString(sample), "4:30 PM");
     EXPECT_EQ(monthDayString(sample), "January 14");
     EXPECT_EQ(abbreviatedWeekdayEnUS(sample), "Sun");
+    EXPECT_EQ(localizedString(sample, DateStyle::none, DateStyle::medium), "4:30:00" + narrowSpace + "PM");
+    EXPECT_EQ(localizedString(sample, DateStyle::shortStyle, DateStyle::shortStyle), "1/14/24, 4:30" + narrowSpace + "PM");
     EXPECT_EQ(iso8601DateOnlyUTC(sample), "2024-01-15");
     EXPECT_EQ(iso8601DateOnlyUTC(Date::fromUnixTime(1705276799)), "2024-01-14");
 }
