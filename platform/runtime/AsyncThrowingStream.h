@@ -68,11 +68,13 @@ public:
             throw CancellationError{};
         }
         if (auto ready = state->takeReady()) co_return std::move(*ready);
-        co_return co_await withContinuation<std::optional<T>>(
+        // Built in its own statement: GCC 12 destroys lambda temporaries inside a co_await operand twice.
+        auto waiting = withContinuation<std::optional<T>>(
             [state](glimmo::Continuation<std::optional<T>> waiter) { state->wait(std::move(waiter)); },
             [weakState = std::weak_ptr<State>(state)] {
                 if (const auto state = weakState.lock()) state->end(nullptr, true);
             });
+        co_return co_await std::move(waiting);
     }
 
 private:

@@ -132,7 +132,7 @@ Task<void> sleepFor(double seconds) {
     if (!loop) throw std::logic_error("sleepFor needs a task running on a RunLoop");
     co_await checkCancellation();
     if (!(seconds > 0)) {
-        co_await withContinuation<void>([](Continuation<void> continuation) { continuation.resume(); });
+        co_await withContinuation<void>([](Continuation<void> continuation) { continuation.resume(); });  // one turn
         co_return;
     }
 
@@ -141,13 +141,15 @@ Task<void> sleepFor(double seconds) {
         std::shared_ptr<Timer> timer;
     };
     const auto sleep = std::make_shared<Sleep>();
+    // Built in its own statement: GCC 12 destroys lambda temporaries inside a co_await operand twice.
+    auto waiting = withContinuation<void>(
+        [sleep, loop, seconds](Continuation<void> continuation) {
+            sleep->continuation = continuation;
+            sleep->timer = loop->scheduleTimer(seconds, false, [continuation] { continuation.resume(); });
+        },
+        [sleep] { sleep->continuation->resumeThrowing(std::make_exception_ptr(CancellationError{})); });
     try {
-        co_await withContinuation<void>(
-            [sleep, loop, seconds](Continuation<void> continuation) {
-                sleep->continuation = continuation;
-                sleep->timer = loop->scheduleTimer(seconds, false, [continuation] { continuation.resume(); });
-            },
-            [sleep] { sleep->continuation->resumeThrowing(std::make_exception_ptr(CancellationError{})); });
+        co_await std::move(waiting);
     } catch (...) {
         if (sleep->timer) sleep->timer->invalidate();
         throw;

@@ -65,12 +65,19 @@ struct TaskContext {
 
 class PromiseBase {
 public:
+    // Hands control back to the awaiting task. Whichever of the awaiter and the finishing task comes
+    // second resumes the awaiting task, so a task that finishes without suspending returns to its awaiter
+    // instead of nesting one more call: long loops of synchronous awaits keep a flat stack even where the
+    // compiler does not turn symmetric transfer into a tail call.
     struct FinalAwaiter {
         bool await_ready() const noexcept { return false; }
         template <class Promise>
         std::coroutine_handle<> await_suspend(std::coroutine_handle<Promise> finished) const noexcept {
-            const auto next = finished.promise().continuation;
-            return next ? next : std::noop_coroutine();
+            PromiseBase& promise = finished.promise();
+            if (promise.handoff.exchange(true, std::memory_order_acq_rel) && promise.continuation) {
+                return promise.continuation;
+            }
+            return std::noop_coroutine();
         }
         void await_resume() const noexcept {}
     };
@@ -81,6 +88,7 @@ public:
 
     TaskContext context;
     std::coroutine_handle<> continuation;
+    std::atomic<bool> handoff{false};
 
 protected:
     std::exception_ptr error_;
@@ -149,10 +157,13 @@ public:
         Handle handle;
         bool await_ready() const noexcept { return false; }
         template <detail::TaskPromise Parent>
-        std::coroutine_handle<> await_suspend(std::coroutine_handle<Parent> parent) noexcept {
-            handle.promise().context = parent.promise().context;
-            handle.promise().continuation = parent;
-            return handle;
+        bool await_suspend(std::coroutine_handle<Parent> parent) noexcept {
+            auto& promise = handle.promise();
+            promise.context = parent.promise().context;
+            promise.continuation = parent;
+            handle.resume();
+            // True: the task suspended and will resume us when it finishes. False: it already finished.
+            return !promise.handoff.exchange(true, std::memory_order_acq_rel);
         }
         T await_resume() { return handle.promise().takeResult(); }
     };
@@ -373,6 +384,12 @@ private:
 
 }  // namespace detail
 
+// Compiler note: GCC 12 destroys aggregate temporaries in a co_await operand twice, and a lambda with
+// captures is such a temporary. Create the task in a statement of its own, then await it:
+//     auto reply = withContinuation<Response>([request](Continuation<Response> c) { ... });
+//     const Response response = co_await std::move(reply);
+// Captureless lambdas and named objects are safe inline.
+//
 // Suspends the task, calls `start` with a continuation and resumes on the task's executor once the
 // continuation is resumed. If the task is cancelled while suspended (or already was), `onCancel` is called
 // on the cancelling thread; the operation is then expected to resume the continuation, typically with
