@@ -1,0 +1,63 @@
+#include "platform/desktop/linux/DesktopEntries.h"
+
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace glimmo {
+namespace {
+
+TEST(DesktopEntriesTest, ParsesNameLocalisedNameWindowClassAndExecutable) {
+    const auto entry = DesktopEntries::parse("google-chrome",
+                                             "# comment\n[Desktop Entry]\nType=Application\nName=Google Chrome\n"
+                                             "Name[de]=Google Chrome (de)\nExec=/usr/bin/google-chrome-stable %U\n"
+                                             "StartupWMClass=Google-chrome\n[Desktop Action new-window]\nName=New Window\n",
+                                             "de_DE");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->name, "Google Chrome (de)");
+    EXPECT_EQ(entry->startupWMClass, "Google-chrome");
+    EXPECT_EQ(entry->executable, "google-chrome-stable");
+    EXPECT_EQ(DesktopEntries::parse("google-chrome", "[Desktop Entry]\nType=Application\nName=Google Chrome\n"
+                                                     "Name[de]=Chrome DE\n[Desktop Action x]\nName=New Window\n", "")->name,
+              "Google Chrome")
+        << "an action's name does not replace the application's";
+}
+
+TEST(DesktopEntriesTest, SkipsWhatIsNotAVisibleApplication) {
+    EXPECT_FALSE(DesktopEntries::parse("link", "[Desktop Entry]\nType=Link\nName=Site\n", ""));
+    EXPECT_FALSE(DesktopEntries::parse("gone", "[Desktop Entry]\nType=Application\nName=Gone\nHidden=true\n", ""));
+    EXPECT_FALSE(DesktopEntries::parse("nameless", "[Desktop Entry]\nType=Application\n", ""));
+    EXPECT_EQ(DesktopEntries::parse("env", "[Desktop Entry]\nType=Application\nName=E\nExec=env FOO=1 \"/opt/x/editor\" %F\n", "")
+                  ->executable,
+              "editor");
+}
+
+TEST(DesktopEntriesTest, MatchesWindowClassThenIdThenExecutable) {
+    testing::TemporaryDirectory home;
+    testing::TemporaryDirectory system;
+    const auto write = [](const std::filesystem::path& file, const std::string& text) {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file) << text;
+    };
+    write(home.path() / "org.example.Editor.desktop",
+          "[Desktop Entry]\nType=Application\nName=My Editor\nStartupWMClass=EditorWin\nExec=editor-bin\n");
+    // The same id lower in the search path is hidden by the user's copy.
+    write(system.path() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=System Editor\n");
+    write(system.path() / "firefox.desktop", "[Desktop Entry]\nType=Application\nName=Firefox\nExec=firefox %u\n");
+    write(system.path() / "vendor" / "tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\nExec=/opt/tool/run-tool\n");
+
+    const auto entries = DesktopEntries::loadFrom({home.path(), system.path(), system.path() / "missing"}, "");
+    EXPECT_EQ(entries.entries().size(), 3u);
+    EXPECT_EQ(entries.match("editorwin", "editorwin", "")->name, "My Editor");
+    EXPECT_EQ(entries.match("Navigator", "Firefox", "")->id, "firefox");
+    const auto byExecutable = entries.match("x", "Unknown", "run-tool");
+    ASSERT_TRUE(byExecutable);
+    EXPECT_EQ(byExecutable->id, "vendor-tool");
+    EXPECT_FALSE(entries.match("x", "Unknown", "other"));
+    EXPECT_FALSE(entries.match("", "", ""));
+}
+
+} // namespace
+} // namespace glimmo

@@ -1,0 +1,60 @@
+#include "DesktopSession.h"
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <thread>
+
+namespace glimmo::testing {
+
+std::unique_ptr<XvfbServer> XvfbServer::start(std::string& why) {
+    if (!programExists("Xvfb")) {
+        why = "Xvfb is not installed (Debian package xvfb)";
+        return nullptr;
+    }
+    auto server = std::make_unique<XvfbServer>();
+    ChildProcess::Options options;
+    options.passWriteEndAsFd = 3;
+    server->process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+        options);
+    const auto number = server->process_->readLine(15);
+    if (!number || number->empty()) {
+        why = "Xvfb did not report its display within 15 seconds";
+        return nullptr;
+    }
+    server->displayName_ = ":" + *number;
+    // The display number is written once the server listens; make sure a client gets through.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (Display* display = XOpenDisplay(server->displayName_.c_str())) {
+            XCloseDisplay(display);
+            return server;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    why = "cannot connect to Xvfb on " + server->displayName_;
+    return nullptr;
+}
+
+std::unique_ptr<SessionBus> SessionBus::start(const std::string& displayName, std::string& why) {
+    if (!programExists("dbus-daemon")) {
+        why = "dbus-daemon is not installed (Debian package dbus-daemon)";
+        return nullptr;
+    }
+    auto bus = std::make_unique<SessionBus>();
+    ChildProcess::Options options;
+    options.captureStandardOutput = true;
+    // Activated services (the accessibility bus launcher) inherit this environment.
+    options.environment = {{"DISPLAY", displayName}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "0"}};
+    bus->process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"}, options);
+    const auto address = bus->process_->readLine(10);
+    if (!address || address->empty()) {
+        why = "dbus-daemon did not print its address within 10 seconds";
+        return nullptr;
+    }
+    bus->address_ = *address;
+    return bus;
+}
+
+} // namespace glimmo::testing
