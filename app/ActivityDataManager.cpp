@@ -1,0 +1,284 @@
+#include "app/ActivityDataManager.h"
+
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Json.h"
+#include "platform/foundation/Locations.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/URL.h"
+#include "platform/runtime/RunLoop.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cctype>
+#include <system_error>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::shared_ptr<ActivityDataManager>& sharedManager() {
+    static std::shared_ptr<ActivityDataManager> manager;
+    return manager;
+}
+
+const nlohmann::json& required(const nlohmann::json& object, const char* key, const std::string& path) {
+    if (!object.is_object()) {
+        throw JSONDecodingError(path, "expected an object");
+    }
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        throw JSONDecodingError(path, std::string("no value for key \"") + key + "\"");
+    }
+    return *found;
+}
+
+std::string stringValue(const nlohmann::json& value, const std::string& path) {
+    if (!value.is_string()) {
+        throw JSONDecodingError(path, "expected a string");
+    }
+    return value.get<std::string>();
+}
+
+double numberValue(const nlohmann::json& value, const std::string& path) {
+    if (!value.is_number()) {
+        throw JSONDecodingError(path, "expected a number");
+    }
+    return value.get<double>();
+}
+
+std::map<std::string, double> numberMap(const nlohmann::json& value, const std::string& path) {
+    if (!value.is_object()) {
+        throw JSONDecodingError(path, "expected an object");
+    }
+    std::map<std::string, double> result;
+    for (const auto& [key, number] : value.items()) {
+        result[key] = numberValue(number, path + "." + key);
+    }
+    return result;
+}
+
+nlohmann::ordered_json numberMapJSON(const std::map<std::string, double>& map) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (const auto& [key, value] : map) {
+        object[key] = value;
+    }
+    return object;
+}
+
+bool isDayKey(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i != 4 && i != 7 && !std::isdigit(static_cast<unsigned char>(text[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::string encodeDailyActivityStore(const DailyActivityStore& store) {
+    nlohmann::ordered_json root = nlohmann::ordered_json::object();
+    for (const auto& [key, day] : store) {
+        nlohmann::ordered_json timeframes = nlohmann::ordered_json::object();
+        for (const auto& [timeframe, data] : day.timeframes) {
+            nlohmann::ordered_json entry;
+            entry["promptResponse"] = data.promptResponse;
+            entry["lastUpdateTime"] = encodeDate(data.lastUpdateTime);
+            timeframes[timeframe] = std::move(entry);
+        }
+        nlohmann::ordered_json object;
+        object["date"] = day.date;
+        object["timeframes"] = std::move(timeframes);
+        object["lastUpdateTime"] = encodeDate(day.lastUpdateTime);
+        object["appUsage"] = numberMapJSON(day.appUsage);
+        object["totalDuration"] = day.totalDuration;
+        object["categoryDurations"] = numberMapJSON(day.categoryDurations);
+        root[key] = std::move(object);
+    }
+    return compactJSON(root);
+}
+
+DailyActivityStore decodeDailyActivityStore(std::string_view json) {
+    const nlohmann::json root = parseJSON(json);
+    if (!root.is_object()) {
+        throw JSONDecodingError("", "expected an object of days");
+    }
+    DailyActivityStore store;
+    for (const auto& [key, object] : root.items()) {
+        DailyActivityData day;
+        day.date = stringValue(required(object, "date", key), key + ".date");
+        const nlohmann::json& timeframes = required(object, "timeframes", key);
+        if (!timeframes.is_object()) {
+            throw JSONDecodingError(key + ".timeframes", "expected an object");
+        }
+        for (const auto& [timeframe, entry] : timeframes.items()) {
+            const std::string path = key + ".timeframes." + timeframe;
+            day.timeframes[timeframe] = {stringValue(required(entry, "promptResponse", path), path + ".promptResponse"),
+                                         decodeDate(required(entry, "lastUpdateTime", path))};
+        }
+        day.lastUpdateTime = decodeDate(required(object, "lastUpdateTime", key));
+        day.appUsage = numberMap(required(object, "appUsage", key), key + ".appUsage");
+        day.totalDuration = numberValue(required(object, "totalDuration", key), key + ".totalDuration");
+        day.categoryDurations = numberMap(required(object, "categoryDurations", key), key + ".categoryDurations");
+        store.emplace(key, std::move(day));
+    }
+    return store;
+}
+
+ActivityDataManager::ActivityDataManager(const Clock& clock,
+                                         std::function<std::optional<fs::path>()> applicationFolder)
+    : clock_(clock), applicationFolder_(std::move(applicationFolder)) {
+    if (!applicationFolder_) {
+        applicationFolder_ = []() -> std::optional<fs::path> {
+            try {
+                return applicationSupportDirectory() / bundleIdentifier();
+            } catch (const std::exception&) {
+                return std::nullopt;
+            }
+        };
+    }
+    if (const auto folder = applicationFolder_()) {
+        std::error_code ignored;
+        fs::create_directories(*folder, ignored);
+    }
+}
+
+ActivityDataManager& ActivityDataManager::shared() {
+    std::shared_ptr<ActivityDataManager>& manager = sharedManager();
+    if (!manager) {
+        manager = std::make_shared<ActivityDataManager>(RunLoop::main().clock());
+    }
+    return *manager;
+}
+
+void ActivityDataManager::setShared(std::shared_ptr<ActivityDataManager> manager) {
+    sharedManager() = std::move(manager);
+}
+
+std::optional<fs::path> ActivityDataManager::dataFilePath() const {
+    const auto folder = applicationFolder_();
+    if (!folder) {
+        return std::nullopt;
+    }
+    return *folder / dataFileName;
+}
+
+std::string ActivityDataManager::entryKeyFor(const std::string& timeframe, Date now) const {
+    return isDayKey(timeframe) ? timeframe : dayKey(now);
+}
+
+void ActivityDataManager::savePromptResponse(const std::string& response, const std::string& timeframe) {
+    const auto file = dataFilePath();
+    if (!file) {
+        printLine("DEBUG: No valid URL for saving data");
+        return;
+    }
+    const Date now = clock_.now();
+
+    DailyActivityStore store;
+    try {
+        if (const auto bytes = readFile(*file)) {
+            store = decodeDailyActivityStore(*bytes);
+        }
+    } catch (const std::exception& error) {
+        // Keep what cannot be read instead of writing over it.
+        try {
+            moveUnreadableFileAside(*file, error.what());
+        } catch (const std::exception& moveError) {
+            printLine(std::string("DEBUG: Error saving prompt response: ") + moveError.what());
+            return;
+        }
+        store.clear();
+    }
+
+    const std::string key = entryKeyFor(timeframe, now);
+    auto [entry, created] = store.try_emplace(key);
+    DailyActivityData& day = entry->second;
+    if (created) {
+        day.date = key;
+        day.lastUpdateTime = now;
+    }
+    day.timeframes[timeframe] = {response, now};
+    day.date = key;
+    day.lastUpdateTime = now;
+
+    try {
+        std::error_code ignored;
+        fs::create_directories(file->parent_path(), ignored);
+        writeFileAtomically(*file, encodeDailyActivityStore(store));
+    } catch (const std::exception& error) {
+        printLine(std::string("DEBUG: Error saving prompt response: ") + error.what());
+    }
+}
+
+std::pair<std::optional<std::string>, bool> ActivityDataManager::loadPromptResponse(const std::string& timeframe) const {
+    const auto file = dataFilePath();
+    std::error_code ignored;
+    if (!file || !fs::exists(*file, ignored)) {
+        return {std::nullopt, true};
+    }
+    DailyActivityStore store;
+    try {
+        store = decodeDailyActivityStore(readFile(*file).value_or(""));
+    } catch (const std::exception& error) {
+        printLine(std::string("Error loading prompt response: ") + error.what());
+        return {std::nullopt, true};
+    }
+    const Date now = clock_.now();
+    const auto day = store.find(entryKeyFor(timeframe, now));
+    if (day == store.end()) {
+        return {std::nullopt, true};
+    }
+    const auto answer = day->second.timeframes.find(timeframe);
+    if (answer == day->second.timeframes.end()) {
+        return {std::nullopt, true};
+    }
+    const bool stale = now.timeIntervalSince(answer->second.lastUpdateTime) >= refreshInterval;
+    return {answer->second.promptResponse, stale};
+}
+
+std::vector<std::optional<DailyActivityData>> ActivityDataManager::loadPastDaysData(int days) const {
+    const std::size_t count = days > 0 ? static_cast<std::size_t>(days) : 0;
+    std::vector<std::optional<DailyActivityData>> result(count);
+    const auto file = dataFilePath();
+    std::error_code ignored;
+    if (!file || !fs::exists(*file, ignored)) {
+        const std::string shown = file ? URL::fileURL(file->string()).absoluteString() : std::string();
+        printLine("DEBUG: No data file exists at " + shown);
+        return result;
+    }
+    DailyActivityStore store;
+    try {
+        store = decodeDailyActivityStore(readFile(*file).value_or(""));
+    } catch (const std::exception& error) {
+        printLine(std::string("DEBUG: Error loading past days data: ") + error.what());
+        return result;
+    }
+    const Calendar calendar = Calendar::current();
+    const Date now = clock_.now();
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto day = store.find(dayKey(calendar.addingDays(now, -static_cast<int>(i))));
+        if (day != store.end()) {
+            result[i] = day->second;
+        }
+    }
+    return result;
+}
+
+void ActivityDataManager::clearAllData() {
+    const auto file = dataFilePath();
+    std::error_code ignored;
+    if (!file || !fs::exists(*file, ignored)) {
+        return;
+    }
+    fs::remove(*file, ignored);
+    systemLog("Cleared all daily activity data by deleting the file.");
+}
+
+} // namespace glimmo

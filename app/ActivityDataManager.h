@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/Date.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace glimmo {
+
+// One stored AI answer.
+struct TimeframeData {
+    std::string promptResponse;
+    Date lastUpdateTime;
+
+    bool operator==(const TimeframeData&) const = default;
+};
+
+// One day of the per-day store.
+struct DailyActivityData {
+    std::string date; // "yyyy-MM-dd", equal to its key in the file
+    std::map<std::string, TimeframeData> timeframes;
+    Date lastUpdateTime;
+    std::map<std::string, double> appUsage;
+    double totalDuration = 0;
+    std::map<std::string, double> categoryDurations;
+
+    bool operator==(const DailyActivityData&) const = default;
+};
+
+using DailyActivityStore = std::map<std::string, DailyActivityData>;
+
+// The file form: one compact JSON object of day key to day; dates as seconds since 2001.
+std::string encodeDailyActivityStore(const DailyActivityStore& store);
+// Throws JSONDecodingError when an entry lacks one of its keys or has a value of the wrong type.
+DailyActivityStore decodeDailyActivityStore(std::string_view json);
+
+// The day analysis's AI answers on disk, one entry per calendar day, in "dailyActivityData.json"
+// in the application's folder under Application Support. Holds no data between calls: every
+// operation reads the file anew. Main thread only.
+class ActivityDataManager {
+public:
+    static constexpr double refreshInterval = 14400;
+    static constexpr const char* dataFileName = "dailyActivityData.json";
+
+    // `applicationFolder` gives the folder (nullopt when there is none); by default
+    // applicationSupportDirectory() / bundleIdentifier(), computed on every use.
+    explicit ActivityDataManager(const Clock& clock,
+                                 std::function<std::optional<std::filesystem::path>()> applicationFolder = {});
+
+    // The process-wide store on the main run loop's clock, created on first use.
+    static ActivityDataManager& shared();
+    static void setShared(std::shared_ptr<ActivityDataManager> manager);
+
+    // Files the answer under the day that `timeframe` names (a "yyyy-MM-dd" key), or under today
+    // when it names no day.
+    void savePromptResponse(const std::string& response, const std::string& timeframe);
+    // The stored answer for `timeframe` and whether it is stale (14400 s old or more); (nullopt,
+    // true) when there is none.
+    std::pair<std::optional<std::string>, bool> loadPromptResponse(const std::string& timeframe) const;
+    // Index 0 is today, index i the day i calendar days back.
+    std::vector<std::optional<DailyActivityData>> loadPastDaysData(int days) const;
+    void clearAllData();
+
+    std::optional<std::filesystem::path> dataFilePath() const;
+
+private:
+    std::string entryKeyFor(const std::string& timeframe, Date now) const;
+
+    const Clock& clock_;
+    std::function<std::optional<std::filesystem::path>()> applicationFolder_;
+};
+
+} // namespace glimmo

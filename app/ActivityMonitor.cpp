@@ -1,0 +1,280 @@
+#include "app/ActivityMonitor.h"
+
+#include "app/BackgroundQueue.h"
+#include "app/ServiceConfiguration.h"
+#include "app/TimeFormatting.h"
+#include "generative-ai/GenerativeModel.h"
+#include "platform/desktop/Accessibility.h"
+#include "platform/desktop/InputActivityTap.h"
+#include "platform/desktop/Workspace.h"
+#include "platform/foundation/Log.h"
+#include "platform/runtime/RunLoop.h"
+
+#include <algorithm>
+
+namespace glimmo {
+namespace {
+
+std::string replacingNewlines(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\n') {
+            result += " | ";
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+std::shared_ptr<ActivityMonitor> ActivityMonitor::create() {
+    return create(Services{});
+}
+
+std::shared_ptr<ActivityMonitor> ActivityMonitor::create(Services services) {
+    auto monitor = std::make_shared<ActivityMonitor>(PrivateTag{}, std::move(services));
+    monitor->loadRecords();
+    if (const auto front = monitor->workspace_.frontmostApplication()) {
+        monitor->recordAppSwitch(*front);
+    }
+    systemLog("⭐️ Activity started at " + mediumTimeString(monitor->clock_.now()));
+    return monitor;
+}
+
+ActivityMonitor::ActivityMonitor(PrivateTag, Services services)
+    : runLoop_(services.runLoop ? *services.runLoop : RunLoop::main()),
+      clock_(services.clock ? *services.clock : runLoop_.clock()),
+      workspace_(services.workspace ? *services.workspace : Workspace::shared()),
+      accessibility_(services.accessibility ? *services.accessibility : Accessibility::shared()),
+      inputTap_(services.inputTap ? *services.inputTap : InputActivityTap::shared()),
+      treeLimits_(services.treeLimits),
+      recordFile_(std::make_unique<ActivityRecordFile>(
+          services.recordFilePath ? *services.recordFilePath : ActivityRecordFile::defaultPath())),
+      treeReader_(std::make_unique<BackgroundQueue>()),
+      lastActivityTime_(clock_.now()),
+      geminiAPIKey_(services.geminiAPIKey ? *services.geminiAPIKey : ServiceConfiguration::geminiAPIKey()) {
+    ServiceConfiguration::checkKeyPresent(geminiAPIKey_, "GEMINI_API_KEY");
+    genai::RequestOptions options;
+    options.timeout = 300;
+    options.apiVersion = "v1beta";
+    options.baseURL = services.geminiBaseURL ? *services.geminiBaseURL : ServiceConfiguration::geminiBaseURL();
+    gemini_ = std::make_unique<genai::GenerativeModel>(geminiModelName, geminiAPIKey_, std::nullopt, std::nullopt,
+                                                       std::nullopt, std::nullopt, std::nullopt, options);
+}
+
+ActivityMonitor::~ActivityMonitor() {
+    for (const auto& timer : {updateTimer_, activityTimer_, analysisTimer_}) {
+        if (timer) {
+            timer->invalidate();
+        }
+    }
+    if (eventTapStarted_) {
+        inputTap_.stop();
+    }
+}
+
+void ActivityMonitor::startMonitoring() {
+    systemLog("Attempting to start activity monitoring...");
+    if (accessibility_.isProcessTrusted(true)) {
+        systemLog("Already have accessibility permissions, starting monitoring...");
+        setupMonitoring();
+    } else {
+        systemLog("Accessibility permissions not granted. Monitoring not started.");
+        needsAccessibilityPermission = true;
+    }
+}
+
+void ActivityMonitor::setupMonitoring() {
+    needsAccessibilityPermission = false;
+    const std::weak_ptr<ActivityMonitor> weakSelf = weak_from_this();
+    activationObserver_ = workspace_.observeDidActivateApplication([weakSelf](const RunningApplication& app) {
+        if (const auto self = weakSelf.lock()) {
+            self->handleActivation(app);
+        }
+    });
+    updateTimer_ = runLoop_.scheduleTimer<ActivityMonitor>(accountingInterval, true, weakSelf,
+                                                           [](ActivityMonitor& self) { self.accountElapsedTime(); });
+    setupEventTap();
+    analysisTimer_ = runLoop_.scheduleTimer<ActivityMonitor>(
+        reanalysisInterval, true, weakSelf, [](ActivityMonitor& self) { self.reanalyzeCurrentRecord(); });
+}
+
+void ActivityMonitor::setupEventTap() {
+    const std::weak_ptr<ActivityMonitor> weakSelf = weak_from_this();
+    const bool started = inputTap_.start([weakSelf](InputEventKind) {
+        if (const auto self = weakSelf.lock()) {
+            self->userActivityDetected();
+        }
+    });
+    if (!started) {
+        return;
+    }
+    eventTapStarted_ = true;
+    activityTimer_ = runLoop_.scheduleTimer<ActivityMonitor>(idleCheckInterval, true, weakSelf,
+                                                             [](ActivityMonitor& self) { self.checkIdleState(); });
+}
+
+void ActivityMonitor::userActivityDetected() {
+    lastActivityTime_ = clock_.now();
+    if (!isCurrentlyActive_) {
+        isCurrentlyActive_ = true;
+        announceActivityChange();
+    }
+}
+
+void ActivityMonitor::checkIdleState() {
+    const double idle = clock_.now().timeIntervalSince(lastActivityTime_);
+    if (idle >= idleThreshold && isCurrentlyActive_) {
+        isCurrentlyActive_ = false;
+        announceActivityChange();
+    }
+}
+
+void ActivityMonitor::announceActivityChange() {
+    announceChange();
+}
+
+void ActivityMonitor::creditElapsedTime(Date now) {
+    if (!lastUpdateTime_ || activityRecords->empty()) {
+        return;
+    }
+    const double elapsed = now.timeIntervalSince(*lastUpdateTime_);
+    // The ticks come every few seconds; a longer gap means the machine slept (or the clock was
+    // set back), and that time was not spent in the application.
+    if (elapsed < 0 || elapsed > idleThreshold) {
+        return;
+    }
+    ActivityRecord& current = *activityRecords->front();
+    current.duration = current.duration.get() + elapsed;
+    if (isCurrentlyActive_) {
+        current.activeTime = current.activeTime.get() + elapsed;
+    }
+}
+
+void ActivityMonitor::accountElapsedTime() {
+    const Date now = clock_.now();
+    creditElapsedTime(now);
+    lastUpdateTime_ = now;
+}
+
+void ActivityMonitor::handleActivation(const RunningApplication& app) {
+    const std::weak_ptr<ActivityMonitor> weakSelf = weak_from_this();
+    runLoop_.post([weakSelf, app] {
+        if (const auto self = weakSelf.lock()) {
+            self->recordAppSwitch(app);
+        }
+    });
+}
+
+void ActivityMonitor::recordAppSwitch(const RunningApplication& app) {
+    const Date now = clock_.now();
+    creditElapsedTime(now);
+    const std::string name = app.localizedName.empty() ? std::string("Unknown") : app.localizedName;
+    if (name != currentApp_ || activityRecords->empty()) {
+        currentApp_ = name;
+        auto record = std::make_shared<ActivityRecord>(UUID::random(), name, now, windowTextState::pending);
+        systemLog("🔄 App switched at " + mediumTimeString(now));
+        systemLog("📱 To: " + name);
+        activityRecords.modify([&](std::vector<std::shared_ptr<ActivityRecord>>& records) {
+            records.insert(records.begin(), record);
+        });
+        saveRecords();
+        startTask(runLoop_, analyzeWindowContext(record));
+        announceActivityChange();
+    }
+    lastUpdateTime_ = now;
+}
+
+void ActivityMonitor::reanalyzeCurrentRecord() {
+    if (activityRecords->empty()) {
+        return;
+    }
+    const std::shared_ptr<ActivityRecord> record = activityRecords->front();
+    const std::string& text = record->windowText.get();
+    if (text == windowTextState::pending || text.empty()) {
+        systemLog("⏱️ Periodic analysis triggered for " + record->appName);
+        startTask(runLoop_, analyzeWindowContext(record));
+    }
+}
+
+void ActivityMonitor::loadRecords() {
+    std::optional<std::vector<ActivityRecordValue>> loaded = recordFile_->load();
+    if (!loaded) {
+        return;
+    }
+    std::vector<std::shared_ptr<ActivityRecord>> records;
+    records.reserve(loaded->size());
+    for (ActivityRecordValue& value : *loaded) {
+        if (value.windowText == windowTextState::pending) {
+            value.windowText = windowTextState::notLoaded;
+        }
+        records.push_back(std::make_shared<ActivityRecord>(value));
+    }
+    activityRecords = std::move(records);
+}
+
+void ActivityMonitor::saveRecords() {
+    std::vector<ActivityRecordValue> snapshot;
+    snapshot.reserve(activityRecords->size());
+    for (const auto& record : activityRecords.get()) {
+        snapshot.push_back(record->value());
+    }
+    recordFile_->save(std::move(snapshot));
+}
+
+void ActivityMonitor::flushRecordFile() {
+    recordFile_->flush();
+}
+
+std::string ActivityMonitor::usageSummary(double interval) const {
+    // The records in memory are the newest state; the file lags behind by the time credited
+    // since its last write.
+    const Date since = clock_.now().addingTimeInterval(-interval);
+    std::string summary = "Computer Usage Activity (since " + shortDateTimeString(since) + "):\n";
+    const auto& records = activityRecords.get();
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        const ActivityRecord& record = **it;
+        if (record.timestamp.get() < since) {
+            continue;
+        }
+        summary += shortTimeString(record.timestamp.get()) + ": " + record.appName + "\n";
+        const std::string& text = record.windowText.get();
+        if (!text.empty() && text != windowTextState::pending && text != "Context not available") {
+            summary += "  Context: " + cutText(replacingNewlines(text), 150) + "\n";
+        }
+    }
+    return summary;
+}
+
+int ActivityMonitor::appSwitchCount(Date from, Date to) const {
+    std::vector<const ActivityRecord*> inRange;
+    for (const auto& record : activityRecords.get()) {
+        const Date timestamp = record->timestamp.get();
+        if (from <= timestamp && timestamp < to) {
+            inRange.push_back(record.get());
+        }
+    }
+    std::stable_sort(inRange.begin(), inRange.end(), [](const ActivityRecord* a, const ActivityRecord* b) {
+        return a->timestamp.get() < b->timestamp.get();
+    });
+    std::string previous;
+    int count = 0;
+    for (const ActivityRecord* record : inRange) {
+        if (record->appName != previous && !previous.empty()) {
+            ++count;
+        }
+        previous = record->appName;
+    }
+    return count;
+}
+
+void ActivityMonitor::clearAllRecords() {
+    activityRecords = {};
+    recordFile_->remove();
+    announceActivityChange();
+}
+
+} // namespace glimmo

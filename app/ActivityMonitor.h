@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/ActivityRecord.h"
+#include "app/ActivityRecordFile.h"
+#include "app/WindowContextText.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/Observable.h"
+#include "platform/runtime/Task.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace genai {
+class GenerativeModel;
+}
+
+namespace glimmo {
+
+class Accessibility;
+class BackgroundQueue;
+class InputActivityTap;
+class RunLoop;
+class Timer;
+class Workspace;
+struct RunningApplication;
+
+// Watches which application is in front and whether the user gives input. Keeps one record per
+// stretch of time in one application (newest first), credits elapsed time every 5 s, splits it
+// into active and idle time (60 s without input is idle), and has the AI service summarise what
+// each application's window shows. Main thread only.
+class ActivityMonitor : public ObservableObject, public std::enable_shared_from_this<ActivityMonitor> {
+public:
+    static constexpr double accountingInterval = 5.0;
+    static constexpr double idleCheckInterval = 1.0;
+    static constexpr double reanalysisInterval = 60.0;
+    static constexpr double idleThreshold = 60.0;
+    static constexpr const char* geminiModelName = "gemini-2.0-flash";
+
+    // What the monitor works with; unset members take the process-wide ones (the main run loop
+    // and its clock, the shared desktop services, the record file in the documents folder, the
+    // configured Gemini key and address).
+    struct Services {
+        RunLoop* runLoop = nullptr;
+        const Clock* clock = nullptr;
+        Workspace* workspace = nullptr;
+        Accessibility* accessibility = nullptr;
+        InputActivityTap* inputTap = nullptr;
+        std::optional<std::filesystem::path> recordFilePath;
+        std::optional<std::string> geminiAPIKey;
+        std::optional<std::string> geminiBaseURL;
+        ElementTreeLimits treeLimits;
+    };
+
+    // Loads the record file, records the application in front and logs the start.
+    static std::shared_ptr<ActivityMonitor> create(Services services);
+    static std::shared_ptr<ActivityMonitor> create();
+    ~ActivityMonitor() override;
+
+    Published<std::vector<std::shared_ptr<ActivityRecord>>> activityRecords{*this, {}};
+    Published<bool> needsAccessibilityPermission{*this, false};
+
+    // Checks accessibility trust (prompting the user) and, when trusted, starts watching.
+    void startMonitoring();
+
+    // The records of the last `interval` seconds as text for a prompt, oldest first.
+    std::string usageSummary(double interval) const;
+    // Application changes among the records started in [from, to).
+    int appSwitchCount(Date from, Date to) const;
+    // Empties the list and deletes the record file.
+    void clearAllRecords();
+
+    // The steps the platform's events and the timers drive; public so tests can drive them.
+    void recordAppSwitch(const RunningApplication& app);
+    void accountElapsedTime();
+    void checkIdleState();
+    void userActivityDetected();
+    void reanalyzeCurrentRecord();
+    Task<void> analyzeWindowContext(std::shared_ptr<ActivityRecord> record);
+
+    void loadRecords();
+    void saveRecords();
+    // Waits until the record file holds every save asked for so far.
+    void flushRecordFile();
+
+    bool isCurrentlyActive() const { return isCurrentlyActive_; }
+    const std::string& currentApp() const { return currentApp_; }
+    std::optional<Date> lastUpdateTime() const { return lastUpdateTime_; }
+    Date lastActivityTime() const { return lastActivityTime_; }
+    const std::filesystem::path& fileURL() const { return recordFile_->path(); }
+    const genai::GenerativeModel& gemini() const { return *gemini_; }
+
+    struct PrivateTag {};
+    ActivityMonitor(PrivateTag, Services services);
+
+private:
+    void setupMonitoring();
+    void setupEventTap();
+    void announceActivityChange();
+    void handleActivation(const RunningApplication& app);
+    void creditElapsedTime(Date now);
+    Task<std::string> readFrontWindowText(int processIdentifier);
+
+    RunLoop& runLoop_;
+    const Clock& clock_;
+    Workspace& workspace_;
+    Accessibility& accessibility_;
+    InputActivityTap& inputTap_;
+    ElementTreeLimits treeLimits_;
+    std::unique_ptr<ActivityRecordFile> recordFile_;
+    std::unique_ptr<BackgroundQueue> treeReader_;
+
+    std::string currentApp_;
+    std::optional<Date> lastUpdateTime_;
+    Date lastActivityTime_;
+    bool isCurrentlyActive_ = false;
+    std::string geminiAPIKey_;
+    std::unique_ptr<genai::GenerativeModel> gemini_;
+
+    std::shared_ptr<Timer> updateTimer_;
+    std::shared_ptr<Timer> activityTimer_;
+    std::shared_ptr<Timer> analysisTimer_;
+    Subscription activationObserver_;
+    bool eventTapStarted_ = false;
+};
+
+} // namespace glimmo

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "platform/foundation/UUID.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/Date.h"
+#include "platform/runtime/Observable.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+
+class Workspace;
+
+// One URL row of the browser's history.
+struct HistoryItem {
+    UUID id = UUID::random(); // new for every row read
+    std::string url;
+    std::string title; // empty when the browser stored none
+    int visitCount = 0;
+    Date lastVisit;
+};
+
+// The user's recent web visits, read from a private copy of Google Chrome's History database.
+// Loads at most once per 600 s (for all readers of the process); failures are logged and never
+// reach the caller. Main thread only.
+class ChromeHistoryReader : public ObservableObject {
+public:
+    static constexpr double reloadInterval = 600;
+    static constexpr double historyWindow = 2851200;                        // 33 days
+    static constexpr std::int64_t chromeEpochOffset = 11644473600000000LL; // µs from 1601 to 1970
+    static constexpr const char* copyFileName = "chromeHistory.db";
+    static constexpr const char* searchEngineDomain = "google.";
+    static constexpr const char* historyQuery = "    SELECT url, title, visit_count, last_visit_time \n"
+                                                "    FROM urls \n"
+                                                "    WHERE last_visit_time > ? \n"
+                                                "    ORDER BY last_visit_time DESC \n"
+                                                "    LIMIT 1000000;";
+
+    // Reads from sourcePath and copies into destinationPath (by default the default profile's
+    // History file and a file in the private temporary directory). Logs its start; reads nothing.
+    ChromeHistoryReader(const Clock& clock, Workspace& workspace,
+                        std::optional<std::filesystem::path> sourcePath = std::nullopt,
+                        std::optional<std::filesystem::path> destinationPath = std::nullopt);
+
+    // ~/.config/google-chrome/Default/History
+    static std::filesystem::path defaultSourcePath();
+    // temporaryDirectory() / copyFileName
+    static std::filesystem::path defaultDestinationPath();
+
+    // Visits of the last 33 days, newest first.
+    Published<std::vector<HistoryItem>> historyItems{*this, {}};
+    // Search terms found in historyItems, in the same order.
+    Published<std::vector<std::string>> googleSearches{*this, {}};
+
+    // Reloads both lists unless the last successful load was less than 600 s ago.
+    void copyAndLoadHistory();
+    // Refreshes the working copy. Throws Error or FileError.
+    void copyHistoryDatabase();
+
+    // "Recent Chrome Web Activity:\n---\n" and one line per visit of "TODAY", "WEEK" or "MONTH"
+    // (any other text counts as "TODAY").
+    std::string historySummary(const std::string& timeframe) const;
+    // Website changes among the visits in [from, to), in list order.
+    int siteSwitchCount(Date from, Date to) const;
+    static std::vector<std::string> extractSearches(const std::vector<HistoryItem>& items);
+
+    const std::filesystem::path& sourcePath() const { return sourcePath_; }
+    const std::filesystem::path& destinationPath() const { return destinationPath_; }
+
+    // When the last successful load of this process finished.
+    static std::optional<Date> lastLoadTime();
+    static void resetLastLoadTimeForTesting();
+
+private:
+    bool isChromeRunning() const;
+
+    const Clock& clock_;
+    Workspace& workspace_;
+    std::filesystem::path sourcePath_;
+    std::filesystem::path destinationPath_;
+};
+
+} // namespace glimmo

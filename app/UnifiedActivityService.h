@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/ActivityReport.h"
+#include "app/UnifiedActivity.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/Observable.h"
+#include "platform/runtime/Task.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace glimmo {
+
+class ActivityMonitor;
+class ChromeHistoryReader;
+class PreferencesModel;
+
+// Merges the monitor's application records and the browser's visits into one list of named
+// activities per time window (both bounds inclusive), and builds the window's report.
+// Lists are cached per pair of calendar days for 600 s. Main thread only.
+class UnifiedActivityService : public ObservableObject {
+public:
+    static constexpr double cacheLifetime = 600;
+
+    using CacheEntry = std::pair<std::vector<UnifiedActivity>, Date>;
+
+    UnifiedActivityService(std::shared_ptr<ActivityMonitor> activityMonitor,
+                           std::shared_ptr<ChromeHistoryReader> chromeReader,
+                           std::shared_ptr<PreferencesModel> preferences, const Clock& clock);
+
+    Task<std::vector<UnifiedActivity>> getUnifiedActivities(Date start, Date end);
+    Task<double> totalDuration(Date start, Date end);
+    // Seconds per name, largest first.
+    Task<std::vector<std::pair<std::string, double>>> durationsByName(Date start, Date end);
+    Task<UnifiedActivityReport> generateReport(Date start, Date end);
+    static std::string formatReport(const UnifiedActivityReport& report);
+
+    // What getUnifiedActivities does, without suspending.
+    std::vector<UnifiedActivity> unifiedActivities(Date start, Date end);
+    // The key of a window: its two calendar days.
+    static std::string cacheKey(Date start, Date end);
+
+    // Cache key to (list, moment it was built). Assigning an empty map makes the next request
+    // build again.
+    std::map<std::string, CacheEntry> cachedActivities;
+
+    const std::shared_ptr<ActivityMonitor> activityMonitor;
+    const std::shared_ptr<ChromeHistoryReader> chromeReader;
+    const std::shared_ptr<PreferencesModel> preferences;
+
+private:
+    const Clock& clock_;
+};
+
+// The merge itself: visits and records inside [start, end] into one list per name, newest first.
+struct HistoryItem;
+class ActivityRecord;
+std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits,
+                                             const std::vector<std::shared_ptr<ActivityRecord>>& records, Date start,
+                                             Date end);
+
+} // namespace glimmo

@@ -1,0 +1,98 @@
+// The window context analysis: what the front window of a record's application shows, summarised
+// by the AI service into the record's window text.
+#include "app/ActivityMonitor.h"
+
+#include "app/BackgroundQueue.h"
+#include "generative-ai/GenerativeModel.h"
+#include "platform/desktop/Accessibility.h"
+#include "platform/desktop/Workspace.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+
+namespace glimmo {
+
+Task<std::string> ActivityMonitor::readFrontWindowText(int processIdentifier) {
+    // Element reads block, so the walk runs on the reader thread while the main loop goes on.
+    Accessibility* accessibility = &accessibility_;
+    BackgroundQueue* reader = treeReader_.get();
+    const ElementTreeLimits limits = treeLimits_;
+    co_return co_await withContinuation<std::string>(
+        [accessibility, reader, processIdentifier, limits](Continuation<std::string> continuation) {
+            reader->post([accessibility, processIdentifier, limits, continuation] {
+                try {
+                    continuation.resume(firstWindowText(*accessibility, processIdentifier, limits));
+                } catch (...) {
+                    continuation.resumeThrowing(std::current_exception());
+                }
+            });
+        });
+}
+
+Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord> record) {
+    // Keeps the monitor alive while the analysis waits.
+    const std::shared_ptr<ActivityMonitor> self = shared_from_this();
+
+    const std::optional<RunningApplication> front = workspace_.frontmostApplication();
+    if (!front || front->localizedName.empty() || front->localizedName != record->appName) {
+        systemLog("🌬️ Skipping Gemini analysis: App " + record->appName +
+                  " is no longer frontmost or doesn't match record.");
+        if (record->windowText.get() == windowTextState::pending) {
+            record->windowText = windowTextState::notFrontmost;
+            announceActivityChange();
+            saveRecords();
+        }
+        co_return;
+    }
+    const std::string name = front->localizedName;
+    systemLog("🧠 Requesting UI tree for " + name + " for Gemini analysis...");
+
+    std::string tree;
+    if (lowercased(name).find("loginwindow") == std::string::npos) {
+        try {
+            tree = co_await readFrontWindowText(front->processIdentifier);
+        } catch (const CancellationError&) {
+            throw;
+        } catch (const std::exception&) {
+            tree.clear();
+        }
+    }
+    if (tree.empty()) {
+        systemLog("🤷 No UI tree data to analyze for " + name + ".");
+        record->windowText = windowTextState::noContent;
+        announceActivityChange();
+        saveRecords();
+        co_return;
+    }
+
+    const std::string prompt = windowContextPrompt(tree);
+    systemLog("✨ Sending prompt to Gemini for " + name + ". Prompt length: " + std::to_string(graphemeCount(prompt)) +
+              " chars.");
+
+    std::optional<std::string> failure;
+    std::optional<std::string> text;
+    try {
+        if (geminiAPIKey_.empty()) {
+            throw genai::GenerateContentError::invalidAPIKey("no Gemini API key is configured (GEMINI_API_KEY)");
+        }
+        const genai::GenerateContentResponse response = co_await gemini_->generateContent(prompt);
+        text = response.text();
+    } catch (const CancellationError&) {
+        throw;
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+
+    if (failure) {
+        record->windowText = std::string(windowTextState::errorPrefix) + cutText(*failure, 100);
+    } else if (text && !text->empty()) {
+        systemLog("✅ Gemini analysis successful for " + name + ". Response:\n" + cutText(*text, 500));
+        record->windowText = *text;
+    } else {
+        systemLog("⚠️ Gemini response was empty or nil for " + name + ".");
+        record->windowText = windowTextState::noText;
+    }
+    announceActivityChange();
+    saveRecords();
+}
+
+} // namespace glimmo

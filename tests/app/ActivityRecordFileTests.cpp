@@ -1,0 +1,155 @@
+#include "app/ActivityRecordFile.h"
+
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path) {
+    return readFile(path).value_or("");
+}
+
+void writeRaw(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<fs::path> asideCopies(const fs::path& folder) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".unreadable-") != std::string::npos) {
+            found.push_back(entry.path());
+        }
+    }
+    return found;
+}
+
+class ActivityRecordFileTest : public ::testing::Test {
+protected:
+    ActivityRecordFileTest() {
+        setLogSinkForTesting([this](LogLevel, std::string_view line) { lines.emplace_back(line); });
+    }
+    ~ActivityRecordFileTest() override { setLogSinkForTesting({}); }
+
+    testing::TemporaryDirectory directory;
+    fs::path path = directory.path() / ActivityRecordFile::fileName;
+    std::vector<std::string> lines;
+};
+
+TEST_F(ActivityRecordFileTest, WritesKeysInOrderWithUpperCaseIdsAndReferenceDates) {
+    const UUID id = *UUID::parse("6f9619ff-8b86-d011-b42d-00c04fc964ff");
+    const ActivityRecordValue record{id, "Terminal", Date{786000000.25}, 12.5, 7, "line one\n\"two\""};
+    {
+        ActivityRecordFile file(path);
+        file.save({record});
+        file.flush();
+    }
+    EXPECT_EQ(readAll(path), "[\n"
+                             "  {\n"
+                             "    \"id\": \"6F9619FF-8B86-D011-B42D-00C04FC964FF\",\n"
+                             "    \"appName\": \"Terminal\",\n"
+                             "    \"timestamp\": 786000000.25,\n"
+                             "    \"duration\": 12.5,\n"
+                             "    \"activeTime\": 7.0,\n"
+                             "    \"windowText\": \"line one\\n\\\"two\\\"\"\n"
+                             "  }\n"
+                             "]");
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+
+    ActivityRecordFile file(path);
+    const auto loaded = file.load();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(*loaded, std::vector<ActivityRecordValue>{record});
+}
+
+TEST_F(ActivityRecordFileTest, EmptyListIsAnEmptyArray) {
+    ActivityRecordFile file(path);
+    file.save({});
+    file.flush();
+    EXPECT_EQ(readAll(path), "[]");
+    EXPECT_EQ(file.load(), std::vector<ActivityRecordValue>{});
+}
+
+TEST_F(ActivityRecordFileTest, MissingOptionalKeysTakeTheirDefaults) {
+    writeRaw(path, R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","appName":"Mail","timestamp":10,"duration":3}])");
+    const auto loaded = ActivityRecordFile(path).load();
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(loaded->size(), 1u);
+    EXPECT_EQ((*loaded)[0].activeTime, 0);
+    EXPECT_EQ((*loaded)[0].windowText, "Context analysis pending...");
+}
+
+TEST_F(ActivityRecordFileTest, MissingFileIsLoggedAndGivesNothing) {
+    ActivityRecordFile file(path);
+    EXPECT_EQ(file.load(), std::nullopt);
+    EXPECT_EQ(lines, std::vector<std::string>{"No saved activity records found"});
+}
+
+TEST_F(ActivityRecordFileTest, UndecodableFileIsKeptAsideBeforeTheNextSave) {
+    const std::string broken =
+        R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","appName":"Mail","timestamp":"yesterday","duration":3}])";
+    writeRaw(path, broken);
+    ActivityRecordFile file(path);
+    EXPECT_EQ(file.load(), std::nullopt);
+    const auto aside = asideCopies(directory.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readAll(aside[0]), broken);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("unreadable"), std::string::npos);
+
+    file.save({{UUID::random(), "Mail", Date{1}, 0, 0, "x"}});
+    file.flush();
+    EXPECT_EQ(readAll(aside[0]), broken);
+    EXPECT_EQ(file.load()->size(), 1u);
+}
+
+TEST_F(ActivityRecordFileTest, WrongTypesAndMissingRequiredKeysFailTheWholeDocument) {
+    EXPECT_THROW(decodeActivityRecords(R"([{"appName":"A","timestamp":1,"duration":1}])"), std::exception);
+    EXPECT_THROW(decodeActivityRecords(
+                     R"([{"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","appName":"A","timestamp":1,"duration":1,"activeTime":"2"}])"),
+                 std::exception);
+    EXPECT_THROW(decodeActivityRecords(R"({"records":[]})"), std::exception);
+    EXPECT_THROW(decodeActivityRecords(R"([{"id":"nope","appName":"A","timestamp":1,"duration":1}])"), std::exception);
+}
+
+TEST_F(ActivityRecordFileTest, LaterWritesWinAndRemoveIsOrderedAfterEarlierSaves) {
+    ActivityRecordFile file(path);
+    for (int i = 0; i < 50; ++i) {
+        file.save({{UUID::random(), "App" + std::to_string(i), Date{double(i)}, 0, 0, ""}});
+    }
+    file.flush();
+    const auto last = file.load();
+    ASSERT_TRUE(last);
+    EXPECT_EQ((*last)[0].appName, "App49");
+
+    file.save({{UUID::random(), "again", Date{1}, 0, 0, ""}});
+    file.remove();
+    file.flush();
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(ActivityRecordFileTest, AnInterruptedWriteLeavesThePreviousFile) {
+    ActivityRecordFile file(path);
+    file.save({{UUID::random(), "first", Date{1}, 0, 0, ""}});
+    file.flush();
+    const std::string before = readAll(path);
+    setAtomicWriteHookForTesting([](const fs::path&) { throw std::runtime_error("power cut"); });
+    file.save({{UUID::random(), "second", Date{2}, 0, 0, ""}});
+    file.flush();
+    setAtomicWriteHookForTesting({});
+    EXPECT_EQ(readAll(path), before);
+}
+
+} // namespace
+} // namespace glimmo
