@@ -1,0 +1,162 @@
+#include "app/ActivityDataManager.h"
+
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Log.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ActivityDataManagerTest : public ::testing::Test {
+protected:
+    ActivityDataManagerTest() {
+        setDefaultTimeZone("UTC");
+        setLogSinkForTesting([this](LogLevel level, std::string_view line) {
+            (level == LogLevel::standardOutput ? printed : logged).emplace_back(line);
+        });
+    }
+    ~ActivityDataManagerTest() override {
+        setLogSinkForTesting({});
+        setDefaultTimeZone("");
+    }
+
+    std::string fileText() const { return readFile(folder / "dailyActivityData.json").value_or(""); }
+
+    testing::TemporaryDirectory directory;
+    fs::path folder = directory.path() / "com.glimmodemo.GlimmoDemo";
+    // 2026-12-07 10:00:00 UTC
+    ManualClock clock{Date::fromUnixTime(1796637600)};
+    ActivityDataManager manager{clock, [this] { return std::optional<fs::path>(folder); }};
+    std::vector<std::string> printed;
+    std::vector<std::string> logged;
+};
+
+TEST_F(ActivityDataManagerTest, WithoutAFileNothingIsStored) {
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07"), std::make_pair(std::optional<std::string>(), true));
+    const auto past = manager.loadPastDaysData(7);
+    ASSERT_EQ(past.size(), 7u);
+    for (const auto& day : past) {
+        EXPECT_FALSE(day);
+    }
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0], "DEBUG: No data file exists at file://" + (folder / "dailyActivityData.json").string());
+    manager.clearAllData();
+    EXPECT_TRUE(logged.empty());
+    EXPECT_TRUE(manager.loadPastDaysData(0).empty());
+}
+
+TEST_F(ActivityDataManagerTest, AnswersAreFreshUntilFourHoursOld) {
+    manager.savePromptResponse("{\"categories\":[]}", "2026-12-07");
+    clock.advance(14399);
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07"),
+              std::make_pair(std::optional<std::string>("{\"categories\":[]}"), false));
+    clock.advance(1);
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07"),
+              std::make_pair(std::optional<std::string>("{\"categories\":[]}"), true));
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-06"), std::make_pair(std::optional<std::string>(), true));
+}
+
+TEST_F(ActivityDataManagerTest, FileIsCompactWithReferenceDatesAndPrivate) {
+    manager.savePromptResponse("answer", "2026-12-07");
+    const double seconds = clock.now().secondsSinceReferenceDate;
+    char number[64];
+    std::snprintf(number, sizeof number, "%.1f", seconds);
+    EXPECT_EQ(fileText(), std::string("{\"2026-12-07\":{\"date\":\"2026-12-07\",\"timeframes\":{\"2026-12-07\":{") +
+                              "\"promptResponse\":\"answer\",\"lastUpdateTime\":" + number + "}},\"lastUpdateTime\":" +
+                              number + ",\"appUsage\":{},\"totalDuration\":0.0,\"categoryDurations\":{}}}");
+    struct stat status {};
+    ASSERT_EQ(::stat((folder / "dailyActivityData.json").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+
+TEST_F(ActivityDataManagerTest, AnAnswerForAnEarlierDayIsFiledUnderThatDay) {
+    manager.savePromptResponse("today", "2026-12-07");
+    manager.savePromptResponse("yesterday", "2026-12-06");
+    manager.savePromptResponse("today again", "2026-12-07");
+
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-06").first, "yesterday");
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07").first, "today again");
+
+    const auto past = manager.loadPastDaysData(3);
+    ASSERT_TRUE(past[0]);
+    EXPECT_EQ(past[0]->date, "2026-12-07");
+    EXPECT_EQ(past[0]->timeframes.size(), 1u);
+    ASSERT_TRUE(past[1]);
+    EXPECT_EQ(past[1]->date, "2026-12-06");
+    EXPECT_EQ(past[1]->timeframes.at("2026-12-06").promptResponse, "yesterday");
+    EXPECT_EQ(past[1]->lastUpdateTime, clock.now());
+    EXPECT_FALSE(past[2]);
+}
+
+TEST_F(ActivityDataManagerTest, DayKeysFollowTheLocalCalendar) {
+    clock.set(Date::fromUnixTime(1796687940)); // 2026-12-07 23:59:00 UTC
+    manager.savePromptResponse("late", "2026-12-07");
+    clock.advance(60);
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-08"), std::make_pair(std::optional<std::string>(), true));
+    const auto past = manager.loadPastDaysData(2);
+    EXPECT_FALSE(past[0]);
+    ASSERT_TRUE(past[1]);
+    EXPECT_EQ(past[1]->timeframes.at("2026-12-07").promptResponse, "late");
+}
+
+TEST_F(ActivityDataManagerTest, UnreadableFileIsReportedThenKeptAsideBeforeASave) {
+    const std::string broken = "{\"2026-12-07\":{\"date\":\"2026-12-07\"}}";
+    std::ofstream(folder / "dailyActivityData.json") << broken;
+
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07"), std::make_pair(std::optional<std::string>(), true));
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].rfind("Error loading prompt response: ", 0), 0u);
+    EXPECT_EQ(manager.loadPastDaysData(2), std::vector<std::optional<DailyActivityData>>(2));
+    EXPECT_EQ(printed.back().rfind("DEBUG: Error loading past days data: ", 0), 0u);
+
+    manager.savePromptResponse("fresh", "2026-12-07");
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07").first, "fresh");
+    bool keptAside = false;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".unreadable-") != std::string::npos) {
+            keptAside = readFile(entry.path()) == broken;
+        }
+    }
+    EXPECT_TRUE(keptAside);
+}
+
+TEST_F(ActivityDataManagerTest, ClearDeletesTheFileAndSaysSo) {
+    manager.savePromptResponse("x", "2026-12-07");
+    manager.clearAllData();
+    EXPECT_FALSE(fs::exists(folder / "dailyActivityData.json"));
+    EXPECT_EQ(logged, std::vector<std::string>{"Cleared all daily activity data by deleting the file."});
+}
+
+TEST_F(ActivityDataManagerTest, WithoutAFolderSavesAreRefusedAndLoadsFindNothing) {
+    ActivityDataManager homeless(clock, [] { return std::optional<fs::path>(); });
+    homeless.savePromptResponse("x", "2026-12-07");
+    EXPECT_EQ(printed, std::vector<std::string>{"DEBUG: No valid URL for saving data"});
+    EXPECT_EQ(homeless.loadPromptResponse("2026-12-07").second, true);
+    homeless.clearAllData();
+    EXPECT_TRUE(logged.empty());
+}
+
+TEST(DailyActivityStoreCoding, RoundTripsAndRequiresEveryKey) {
+    DailyActivityStore store;
+    store["2026-12-07"] = {"2026-12-07", {{"2026-12-07", {"a", Date{5.5}}}}, Date{6}, {{"Xcode", 1.5}}, 2, {{"Create", 3}}};
+    EXPECT_EQ(decodeDailyActivityStore(encodeDailyActivityStore(store)), store);
+    EXPECT_THROW(decodeDailyActivityStore(R"({"d":{"date":"d","timeframes":{},"lastUpdateTime":1,"appUsage":{},
+        "totalDuration":0}})"),
+                 std::exception);
+    EXPECT_NO_THROW(decodeDailyActivityStore(R"({"d":{"date":"d","timeframes":{},"lastUpdateTime":1,"appUsage":{},
+        "totalDuration":0,"categoryDurations":{},"extra":true}})"));
+}
+
+} // namespace
+} // namespace glimmo

@@ -1,0 +1,232 @@
+#include "app/ChromeHistoryReader.h"
+
+#include "SyntheticHistory.h"
+#include "platform/desktop/fakes/FakeWorkspace.h"
+#include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/Locations.h"
+#include "platform/foundation/Log.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+constexpr double day = 86400;
+
+class ChromeHistoryReaderTest : public ::testing::Test {
+protected:
+    ChromeHistoryReaderTest() {
+        setDefaultTimeZone("UTC");
+        setLogSinkForTesting([this](LogLevel level, std::string_view line) {
+            (level == LogLevel::standardOutput ? printed : logged).emplace_back(line);
+        });
+        ChromeHistoryReader::resetLastLoadTimeForTesting();
+    }
+    ~ChromeHistoryReaderTest() override {
+        setLogSinkForTesting({});
+        setDefaultTimeZone("");
+        ChromeHistoryReader::resetLastLoadTimeForTesting();
+    }
+
+    std::vector<std::string> urls() const {
+        std::vector<std::string> result;
+        for (const HistoryItem& item : reader->historyItems.get()) {
+            result.push_back(item.url);
+        }
+        return result;
+    }
+
+    HistoryItem visit(std::string url, Date when, std::string title = "") {
+        HistoryItem item;
+        item.url = std::move(url);
+        item.title = std::move(title);
+        item.lastVisit = when;
+        return item;
+    }
+
+    testing::TemporaryDirectory directory;
+    fs::path source = directory.path() / "History";
+    fs::path copy = directory.path() / "private" / "chromeHistory.db";
+    ManualClock clock{Date::fromUnixTime(1796637600)}; // 2026-12-07 10:00:00 UTC
+    FakeWorkspace workspace;
+    std::vector<std::string> printed;
+    std::vector<std::string> logged;
+    std::unique_ptr<ChromeHistoryReader> reader;
+
+    void makeReader() {
+        fs::create_directories(copy.parent_path());
+        reader = std::make_unique<ChromeHistoryReader>(clock, workspace, source, copy);
+    }
+};
+
+TEST_F(ChromeHistoryReaderTest, LoadsTheLast33DaysNewestFirst) {
+    {
+        testing::SyntheticHistory history(source);
+        history.add("https://old.example/", "Old", 1, clock.now().addingTimeInterval(-34 * day));
+        history.addRaw("https://cutoff.example/", "Cut", 1,
+                       testing::chromeTime(clock.now().addingTimeInterval(-ChromeHistoryReader::historyWindow)));
+        history.add("https://a.example/", std::nullopt, 3, clock.now().addingTimeInterval(-32 * day));
+        history.add(std::nullopt, "no url", 1, clock.now().addingTimeInterval(-60));
+        history.add("not a url at all", "Odd", 2, clock.now().addingTimeInterval(-120));
+        history.add("https://b.example/path?x=1", "B", 7, clock.now().addingTimeInterval(-30));
+    }
+    makeReader();
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].rfind("⭐️ history loaded started at ", 0), 0u);
+
+    reader->copyAndLoadHistory();
+    EXPECT_THAT(urls(), ElementsAre("https://b.example/path?x=1", "not a url at all", "https://a.example/"));
+    const HistoryItem& newest = reader->historyItems->front();
+    EXPECT_EQ(newest.title, "B");
+    EXPECT_EQ(newest.visitCount, 7);
+    EXPECT_NEAR(newest.lastVisit.timeIntervalSince(clock.now()), -30, 1e-3);
+    EXPECT_EQ(reader->historyItems->back().title, "");
+    EXPECT_TRUE(fs::exists(copy));
+    EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
+    EXPECT_EQ(ChromeHistoryReader::lastLoadTime(), clock.now());
+}
+
+TEST_F(ChromeHistoryReaderTest, ReloadsAtMostOncePer600Seconds) {
+    auto history = std::make_unique<testing::SyntheticHistory>(source);
+    history->add("https://first.example/", "1", 1, clock.now().addingTimeInterval(-10));
+    makeReader();
+    reader->copyAndLoadHistory();
+    history->add("https://second.example/", "2", 1, clock.now().addingTimeInterval(-5));
+
+    clock.advance(599);
+    printed.clear();
+    reader->copyAndLoadHistory();
+    EXPECT_THAT(urls(), ElementsAre("https://first.example/"));
+    EXPECT_TRUE(printed.empty());
+
+    clock.advance(1);
+    reader->copyAndLoadHistory();
+    EXPECT_THAT(urls(), ElementsAre("https://second.example/", "https://first.example/"));
+    EXPECT_THAT(printed, ElementsAre("✅ Removed existing temp database"));
+}
+
+TEST_F(ChromeHistoryReaderTest, MissingDatabaseKeepsListsAndDoesNotMoveTheGate) {
+    makeReader();
+    reader->historyItems = {visit("https://kept.example/", clock.now())};
+    reader->copyAndLoadHistory();
+    EXPECT_THAT(printed, ElementsAre("❌ Chrome history database not found at: " + source.string()));
+    EXPECT_THAT(logged, ::testing::Contains("❌ Error in copyAndLoadHistory: Chrome history database not found"));
+    EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
+    EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
+    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+}
+
+TEST_F(ChromeHistoryReaderTest, ADatabaseThatIsNotOneFailsToPrepare) {
+    std::ofstream(source) << "this is not a database, just some bytes that are long enough to have a header";
+    makeReader();
+    reader->historyItems = {visit("https://kept.example/", clock.now())};
+    reader->copyAndLoadHistory();
+    ASSERT_FALSE(logged.empty());
+    EXPECT_THAT(logged.back(), HasSubstr("❌ Failed to prepare query: "));
+    EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
+    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+}
+
+TEST_F(ChromeHistoryReaderTest, AnErrorWhileReadingRowsKeepsThePreviousLists) {
+    {
+        testing::SyntheticHistory history(source);
+        history.add("https://good.example/", "good", 1, clock.now().addingTimeInterval(-10));
+        history.add("https://bad.example/", "bad", 1, clock.now().addingTimeInterval(-20));
+        // A `urls` that fails after its first row, as a damaged page would.
+        history.execute("ALTER TABLE urls RENAME TO real_urls;"
+                        "CREATE VIEW urls AS SELECT url, title, visit_count, "
+                        "CASE WHEN title = 'bad' THEN abs(-9223372036854775807 - 1) ELSE last_visit_time END "
+                        "AS last_visit_time FROM real_urls;");
+    }
+    makeReader();
+    reader->historyItems = {visit("https://kept.example/", clock.now())};
+    reader->copyAndLoadHistory();
+    EXPECT_THAT(logged.back(), HasSubstr("❌ Failed to read history rows: integer overflow"));
+    EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
+    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+}
+
+TEST_F(ChromeHistoryReaderTest, WarnsWhenChromeIsRunning) {
+    { testing::SyntheticHistory history(source); }
+    makeReader();
+    workspace.setRunningApplications({{"Google Chrome", 42, "google-chrome"}});
+    reader->copyAndLoadHistory();
+    EXPECT_THAT(printed, ::testing::Contains("⚠️ Chrome is running. This may prevent access to the history database."));
+    EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
+}
+
+TEST_F(ChromeHistoryReaderTest, DefaultPlacesAreTheProfileAndThePrivateTemporaryFolder) {
+    testing::ScopedEnvironment environment;
+    environment.set("HOME", directory.path().string());
+    environment.set("XDG_RUNTIME_DIR", (directory.path() / "run").string());
+    fs::create_directories(directory.path() / "run");
+    fs::permissions(directory.path() / "run", fs::perms::owner_all);
+    EXPECT_EQ(ChromeHistoryReader::defaultSourcePath(),
+              directory.path() / ".config/google-chrome/Default/History");
+    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(), temporaryDirectory() / "chromeHistory.db");
+    EXPECT_EQ(fs::status(temporaryDirectory()).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+TEST_F(ChromeHistoryReaderTest, SummaryListsTheTimeframesVisits) {
+    makeReader();
+    const std::string longURL = "https://example.com/" + std::string(81, 'a'); // 101 characters
+    const std::string exactURL = "https://example.com/" + std::string(80, 'b'); // 100 characters
+    reader->historyItems = {
+        visit(longURL, clock.now().addingTimeInterval(-60), "A very long title that is never cut at all"),
+        visit(exactURL, clock.now().addingTimeInterval(-3 * day), "Three days"),
+        visit("https://month.example/", clock.now().addingTimeInterval(-20 * day), "Twenty days"),
+    };
+    EXPECT_EQ(reader->historySummary("TODAY"),
+              "Recent Chrome Web Activity:\n---\n2026-12-07 09:59:00: A very long title that is never cut at all (" +
+                  longURL.substr(0, 100) + "...)");
+    EXPECT_EQ(reader->historySummary("today"), reader->historySummary("TODAY"));
+    EXPECT_EQ(reader->historySummary("WEEK"),
+              reader->historySummary("TODAY") + "\n2026-12-04 10:00:00: Three days (" + exactURL + ")");
+    EXPECT_EQ(reader->historySummary("MONTH"),
+              reader->historySummary("WEEK") + "\n2026-11-17 10:00:00: Twenty days (https://month.example/)");
+    reader->historyItems = {};
+    EXPECT_EQ(reader->historySummary("MONTH"), "Recent Chrome Web Activity:\n---\n");
+}
+
+TEST_F(ChromeHistoryReaderTest, SiteSwitchesCountHostChangesInAHalfOpenRange) {
+    makeReader();
+    const Date t = clock.now();
+    reader->historyItems = {
+        visit("https://a.com/1", t), visit("https://a.com/2", t.addingTimeInterval(1)),
+        visit("nonsense", t.addingTimeInterval(2)), visit("https://b.com/", t.addingTimeInterval(3)),
+        visit("https://a.com/3", t.addingTimeInterval(4)), visit("https://c.com/", t.addingTimeInterval(5)),
+    };
+    EXPECT_EQ(reader->siteSwitchCount(t, t.addingTimeInterval(5)), 2);
+    EXPECT_EQ(reader->siteSwitchCount(t, t.addingTimeInterval(6)), 3);
+    EXPECT_EQ(reader->siteSwitchCount(t, t.addingTimeInterval(2)), 0);
+    EXPECT_EQ(reader->siteSwitchCount(t.addingTimeInterval(10), t.addingTimeInterval(20)), 0);
+}
+
+TEST(ChromeHistorySearches, FirstQueryValueOfSearchEngineURLs) {
+    const auto item = [](std::string url) {
+        HistoryItem history;
+        history.url = std::move(url);
+        return history;
+    };
+    EXPECT_THAT(ChromeHistoryReader::extractSearches({
+                    item("https://www.google.com/search?q=first&q=second"),
+                    item("https://www.google.com/search?hl=en"),
+                    item("https://duckduckgo.com/?q=elsewhere"),
+                    item("https://www.google.com/search?q=caf%C3%A9+au+lait"),
+                    item("https://www.google.com/search?q"),
+                    item("bad url"),
+                }),
+                ElementsAre("first", "café+au+lait"));
+}
+
+} // namespace
+} // namespace glimmo
