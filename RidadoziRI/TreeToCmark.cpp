@@ -25,6 +25,18 @@ NodePtr newNode(cmark_node_type type, const char* extensionName) {
     return NodePtr(cmark_node_new_with_ext(type, extension));
 }
 
+// A table cell owned by the table extension. Made as the parser makes cells: a plain node of the cell
+// kind that is then handed to the extension. cmark_node_new_with_ext would also give the cell the
+// extension's private data, which this version of cmark-gfm never frees for cells (a leak per cell).
+NodePtr newTableCell(cmark_node_type cellKind) {
+    if (cellKind == CMARK_NODE_NONE) return nullptr;
+    cmark_syntax_extension* extension = cmark_find_syntax_extension("table");
+    if (!extension) return nullptr;
+    NodePtr cell(cmark_node_new(cellKind));
+    if (!cell || !cmark_node_set_syntax_extension(cell.get(), extension)) return nullptr;
+    return cell;
+}
+
 // Appends `child` to `parent`; a child cmark-gfm refuses is freed with the pointer.
 void append(cmark_node* parent, NodePtr child) {
     if (!child) return;
@@ -128,7 +140,7 @@ NodePtr makeBlock(const BlockNode::Table& table) {
         // Every row reaches cmark-gfm with exactly one cell per column: short rows are padded with
         // empty cells, long rows cut.
         for (std::size_t column = 0; column < columns; ++column) {
-            NodePtr cellNode = newNode(kinds.tableCell, "table");
+            NodePtr cellNode = newTableCell(kinds.tableCell);
             if (!cellNode) continue;
             if (column < row.cells.size()) appendAll(cellNode.get(), row.cells[column].content);
             append(rowNode.get(), std::move(cellNode));
