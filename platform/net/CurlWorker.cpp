@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace glimmo {
@@ -202,13 +203,13 @@ struct CurlWorker::Impl {
             const CURLcode result = message->data.result;
             std::exception_ptr error;
             if (transfer->failure) {
-                error = transfer->failure;
+                error = std::exchange(transfer->failure, nullptr);
             } else if (result != CURLE_OK) {
                 error = std::make_exception_ptr(errorFor(*transfer, result));
             } else {
                 transfer->deliverHead();
             }
-            finish(transfer->id, error);
+            finish(transfer->id, std::move(error));
         }
     }
 

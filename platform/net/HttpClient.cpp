@@ -61,6 +61,9 @@ std::exception_ptr forTask(std::exception_ptr error) {
     return isCancelledTransfer(error) ? std::make_exception_ptr(CancellationError{}) : error;
 }
 
+Task<HttpResponse> transferWholeBody(CurlWorker& transport, HttpRequest request, std::size_t maxBodyBytes);
+Task<HttpLineStream> transferLines(CurlWorker& transport, HttpRequest request);
+
 }  // namespace
 
 HttpClient::HttpClient() = default;
@@ -82,84 +85,98 @@ Task<HttpResponse> HttpClient::send(HttpRequest request, const RequestOptions& o
     return sendWithOptions(std::move(request), options);
 }
 
+namespace {
+
+// The awaiting parts are built outside the coroutines: GCC 12 destroys lambda temporaries that appear
+// inside a co_await expression twice.
+Task<HttpResponse> transferWholeBody(CurlWorker& transport, HttpRequest request, std::size_t maxBodyBytes) {
+    const auto cancellation = std::make_shared<TransferCancellation>(transport);
+    auto start = [&transport, cancellation, request = std::move(request), maxBodyBytes](
+                     Continuation<HttpResponse> continuation) {
+        auto collected = std::make_shared<HttpResponse>();
+        CurlWorker::Callbacks callbacks;
+        callbacks.onHead = [collected](int status, HttpHeaders headers) {
+            collected->status = status;
+            collected->headers = std::move(headers);
+        };
+        callbacks.onData = [collected](std::string_view bytes) {
+            collected->body.append(bytes);
+            return true;
+        };
+        callbacks.onComplete = [collected, continuation](std::exception_ptr error) {
+            if (error) {
+                continuation.resumeThrowing(forTask(std::move(error)));
+            } else {
+                continuation.resume(std::move(*collected));
+            }
+        };
+        cancellation->attach(transport.start(request, maxBodyBytes, std::move(callbacks)));
+    };
+    return withContinuation<HttpResponse>(std::move(start), [cancellation] { cancellation->cancel(); });
+}
+
+Task<HttpLineStream> transferLines(CurlWorker& transport, HttpRequest request) {
+    const auto cancellation = std::make_shared<TransferCancellation>(transport);
+    auto made = AsyncThrowingStream<std::string>::make();
+    const AsyncThrowingStream<std::string>::Continuation producer = made.second;
+    // A consumer that stops reading, or is cancelled, stops the transfer.
+    producer.onTermination([cancellation] { cancellation->cancel(); });
+    // Handed to the consumer with the head of the reply.
+    auto pendingLines = std::make_shared<std::optional<AsyncThrowingStream<std::string>>>(std::move(made.first));
+
+    auto start = [&transport, cancellation, request = std::move(request), producer,
+                  pendingLines](Continuation<HttpLineStream> continuation) {
+        auto splitter = std::make_shared<LineSplitter>();
+        auto headDelivered = std::make_shared<bool>(false);
+        CurlWorker::Callbacks callbacks;
+        callbacks.onHead = [pendingLines, headDelivered, continuation](int status, HttpHeaders headers) {
+            *headDelivered = true;
+            continuation.resume(HttpLineStream{status, std::move(headers), std::move(**pendingLines)});
+            pendingLines->reset();
+        };
+        callbacks.onData = [splitter, producer](std::string_view bytes) {
+            std::vector<std::string> completed;
+            splitter->feed(bytes, completed);
+            for (auto& line : completed) producer.yield(std::move(line));
+            return !producer.isTerminated();
+        };
+        callbacks.onComplete = [splitter, producer, headDelivered, continuation](std::exception_ptr error) {
+            if (error) {
+                if (*headDelivered) {
+                    producer.finish(std::move(error));
+                } else {
+                    // Nobody holds the stream yet: the error goes to the task waiting for the head.
+                    producer.finish();
+                    continuation.resumeThrowing(forTask(std::move(error)));
+                }
+                return;
+            }
+            std::string last;
+            if (splitter->takeRest(last)) producer.yield(std::move(last));
+            producer.finish();
+        };
+        cancellation->attach(transport.start(request, 0, std::move(callbacks)));
+    };
+    return withContinuation<HttpLineStream>(std::move(start), [cancellation] { cancellation->cancel(); });
+}
+
+}  // namespace
+
 Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptions options) {
     CurlWorker::validateURL(request.url);
     URLCache* const cache = request.method == "GET" ? options.cache : nullptr;
     if (cache) {
         if (auto cached = cache->cachedResponse(request.url)) co_return std::move(*cached);
     }
-
-    CurlWorker& transport = worker();
-    const auto cancellation = std::make_shared<TransferCancellation>(transport);
-    HttpResponse response = co_await withContinuation<HttpResponse>(
-        [&](Continuation<HttpResponse> continuation) {
-            auto collected = std::make_shared<HttpResponse>();
-            CurlWorker::Callbacks callbacks;
-            callbacks.onHead = [collected](int status, HttpHeaders headers) {
-                collected->status = status;
-                collected->headers = std::move(headers);
-            };
-            callbacks.onData = [collected](std::string_view bytes) {
-                collected->body.append(bytes);
-                return true;
-            };
-            callbacks.onComplete = [collected, continuation](std::exception_ptr error) {
-                if (error) {
-                    continuation.resumeThrowing(forTask(error));
-                } else {
-                    continuation.resume(std::move(*collected));
-                }
-            };
-            cancellation->attach(transport.start(request, options.maxBodyBytes, std::move(callbacks)));
-        },
-        [cancellation] { cancellation->cancel(); });
-
-    if (cache) cache->store(request.url, response);
+    const std::string url = request.url;
+    HttpResponse response = co_await transferWholeBody(worker(), std::move(request), options.maxBodyBytes);
+    if (cache) cache->store(url, response);
     co_return response;
 }
 
 Task<HttpLineStream> HttpClient::streamLines(HttpRequest request) {
     CurlWorker::validateURL(request.url);
-    CurlWorker& transport = worker();
-    const auto cancellation = std::make_shared<TransferCancellation>(transport);
-
-    auto made = AsyncThrowingStream<std::string>::make();
-    const AsyncThrowingStream<std::string>::Continuation producer = made.second;
-    // A consumer that stops reading, or is cancelled, stops the transfer.
-    producer.onTermination([cancellation] { cancellation->cancel(); });
-
-    // Handed to the consumer with the head of the reply.
-    auto pendingLines = std::make_shared<std::optional<AsyncThrowingStream<std::string>>>(std::move(made.first));
-
-    co_return co_await withContinuation<HttpLineStream>(
-        [&](Continuation<HttpLineStream> continuation) {
-            auto splitter = std::make_shared<LineSplitter>();
-            auto headDelivered = std::make_shared<bool>(false);
-            CurlWorker::Callbacks callbacks;
-            callbacks.onHead = [pendingLines, headDelivered, continuation](int status, HttpHeaders headers) {
-                *headDelivered = true;
-                continuation.resume(HttpLineStream{status, std::move(headers), std::move(**pendingLines)});
-                pendingLines->reset();
-            };
-            callbacks.onData = [splitter, producer](std::string_view bytes) {
-                std::vector<std::string> completed;
-                splitter->feed(bytes, completed);
-                for (auto& line : completed) producer.yield(std::move(line));
-                return !producer.isTerminated();
-            };
-            callbacks.onComplete = [splitter, producer, headDelivered, continuation](std::exception_ptr error) {
-                if (error) {
-                    if (!*headDelivered) continuation.resumeThrowing(forTask(error));
-                    producer.finish(error);
-                    return;
-                }
-                std::string last;
-                if (splitter->takeRest(last)) producer.yield(std::move(last));
-                producer.finish();
-            };
-            cancellation->attach(transport.start(request, 0, std::move(callbacks)));
-        },
-        [cancellation] { cancellation->cancel(); });
+    co_return co_await transferLines(worker(), std::move(request));
 }
 
 }  // namespace glimmo
