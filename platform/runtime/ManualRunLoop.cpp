@@ -36,7 +36,12 @@ struct ManualRunLoop::Impl {
 
 ManualRunLoop::ManualRunLoop(Date start) : impl_(std::make_unique<Impl>(start)) {}
 
-ManualRunLoop::~ManualRunLoop() = default;
+ManualRunLoop::~ManualRunLoop() {
+    // Release callbacks while the loop is still whole: destroying one may post (a continuation that was
+    // never resumed does).
+    impl_->timers->invalidateAll();
+    impl_->work.discardAll();
+}
 
 void ManualRunLoop::post(std::function<void()> work) { impl_->work.post(std::move(work)); }
 

@@ -53,7 +53,12 @@ struct RealTimeRunLoop::Impl {
 
 RealTimeRunLoop::RealTimeRunLoop() : impl_(std::make_unique<Impl>()) {}
 
-RealTimeRunLoop::~RealTimeRunLoop() = default;
+RealTimeRunLoop::~RealTimeRunLoop() {
+    // Release callbacks while the loop is still whole: destroying one may post (a continuation that was
+    // never resumed does).
+    impl_->timers->invalidateAll();
+    impl_->work.discardAll();
+}
 
 void RealTimeRunLoop::post(std::function<void()> work) { impl_->work.post(std::move(work)); }
 

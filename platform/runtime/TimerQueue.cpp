@@ -91,6 +91,16 @@ bool TimerQueue::fireNext(double time) {
     return true;
 }
 
+void TimerQueue::invalidateAll() {
+    std::map<Key, std::shared_ptr<Entry>> taken;
+    {
+        const std::lock_guard lock(mutex_);
+        taken.swap(entries_);
+    }
+    // Callbacks are released outside the lock: their destructors may schedule or post.
+    for (const auto& [key, entry] : taken) entry->invalidate();
+}
+
 void TimerQueue::remove(const Entry& entry) {
     const std::lock_guard lock(mutex_);
     const auto found = entries_.find(entry.key_);

@@ -29,6 +29,9 @@ public:
     // timer is rescheduled before its callback runs, to the first period after `time`.
     bool fireNext(double time);
 
+    // Invalidates every timer, releasing its callback (for a loop going away).
+    void invalidateAll();
+
 private:
     class Entry;
     using Key = std::pair<double, std::uint64_t>;  // due time, then scheduling order

@@ -43,4 +43,16 @@ void WorkQueue::wake() {
     changed_.notify_all();
 }
 
+void WorkQueue::discardAll() {
+    for (;;) {
+        std::deque<std::function<void()>> taken;
+        {
+            const std::lock_guard lock(mutex_);
+            taken.swap(items_);
+        }
+        if (taken.empty()) return;
+        taken.clear();  // outside the lock: a destructor may post again
+    }
+}
+
 }  // namespace glimmo::detail

@@ -23,6 +23,9 @@ public:
     void waitUntil(std::chrono::steady_clock::time_point deadline);
     void wake();
 
+    // Drops all queued work, including work posted by the destructors of what is dropped.
+    void discardAll();
+
 private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;

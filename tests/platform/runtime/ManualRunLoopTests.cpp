@@ -162,3 +162,31 @@ TEST(ManualRunLoopTest, RunUntilGivesUpAfterItsRealTimeLimit) {
 
 }  // namespace
 }  // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+// Posts to the loop from its destructor, as a continuation that was never resumed does.
+struct PostsWhenDestroyed {
+    RunLoop* loop;
+    std::shared_ptr<int> token;
+    ~PostsWhenDestroyed() {
+        loop->post([token = token] { ++*token; });
+    }
+};
+
+TEST(ManualRunLoopTest, LoopGoingAwayReleasesPendingWorkAndTimersSafely) {
+    const auto token = std::make_shared<int>(0);
+    {
+        ManualRunLoop loop;
+        auto guard = std::make_shared<PostsWhenDestroyed>(PostsWhenDestroyed{&loop, token});
+        loop.post([guard] {});
+        (void)loop.scheduleTimer(10, false, [guard] {});
+        (void)loop.scheduleTimer(20, true, [guard] {});
+    }
+    EXPECT_EQ(*token, 0);              // nothing ran
+    EXPECT_EQ(token.use_count(), 1);   // and nothing was kept
+}
+
+}  // namespace
+}  // namespace glimmo
