@@ -40,7 +40,8 @@ std::unique_lock<std::mutex> lockParsing();
 
 // The node kinds that the table and strikethrough extensions register. The installed headers do not
 // declare them, so they are read once from nodes the extensions themselves produce.
-// CMARK_NODE_NONE where an extension is missing.
+// CMARK_NODE_NONE where an extension is missing. The first call parses a probe document, so it must
+// not be made while lockParsing() is held.
 struct ExtensionNodeKinds {
     cmark_node_type table = CMARK_NODE_NONE;
     cmark_node_type tableRow = CMARK_NODE_NONE;
