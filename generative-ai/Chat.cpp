@@ -61,7 +61,11 @@ ModelContent aggregate(const std::vector<ModelContent>& contents) {
 
 Task<GenerateContentResponse> send(std::shared_ptr<Chat::State> state, ContentsProducer produce) {
     const auto turns = prepareTurns(produce);
-    auto response = co_await state->model.generateContent([contents = joined(state->history, turns)] { return contents; });
+    // Named rather than temporary: the compiler mishandles temporaries with destructors inside a
+    // co_await expression.
+    ContentsProducer contents = [contents = joined(state->history, turns)] { return contents; };
+    auto pending = state->model.generateContent(std::move(contents));
+    auto response = co_await std::move(pending);
     if (response.candidates.empty()) {
         throw GenerateContentError::internalError(
             std::make_exception_ptr(makeClientError("No candidates with content available.")));
@@ -76,7 +80,10 @@ Task<void> streamReply(std::shared_ptr<Chat::State> state, std::vector<ModelCont
     try {
         auto contents = joined(state->history, turns);
         auto stream = state->model.generateContentStream([&contents] { return std::move(contents); });
-        while (auto response = co_await stream.next()) {
+        for (;;) {
+            auto pending = stream.next();
+            auto response = co_await std::move(pending);
+            if (!response) break;
             if (!response->candidates.empty()) replies.push_back(response->candidates.front().content);
             output.yield(std::move(*response));
         }

@@ -69,7 +69,10 @@ Response parseLogging(std::string_view body) {
 template <class Request>
 Task<typename Request::Response> load(GenerativeAIService service, Request request) {
     auto httpRequest = service.urlRequest(request);
-    const auto response = co_await service.urlSession().send(std::move(httpRequest));
+    // Tasks are named before they are awaited: the compiler mishandles temporaries with destructors
+    // inside a co_await expression.
+    auto sending = service.urlSession().send(std::move(httpRequest));
+    const auto response = co_await std::move(sending);
     if (response.status != 200) {
         logRefusal(response.status, response.body);
         std::rethrow_exception(GenerativeAIService::parseError(response.body));
@@ -89,12 +92,16 @@ std::exception_ptr parseErrorText(std::string_view text) {
 Task<void> produceStream(GenerativeAIService service, GenerateContentRequest request, Stream::Continuation output) {
     try {
         auto httpRequest = service.urlRequest(request);
-        auto reply = co_await service.urlSession().streamLines(std::move(httpRequest));
+        auto opening = service.urlSession().streamLines(std::move(httpRequest));
+        auto reply = co_await std::move(opening);
         if (reply.status != 200) {
             Logging::network().error("[GenerativeAI] The server responded with an error: " +
                                      describeStatus(reply.status));
             std::string text;
-            while (const auto line = co_await reply.lines.next()) {
+            for (;;) {
+                auto pending = reply.lines.next();
+                const auto line = co_await std::move(pending);
+                if (!line) break;
                 text += *line;
                 text += '\n';
             }
@@ -105,7 +112,10 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
         const bool logLines = Logging::network().isEnabled() && Logging::network().isDebugEnabled();
         // Lines that are not "data:" events: a JSON error object sent without the prefix, say.
         std::string extraLines;
-        while (const auto line = co_await reply.lines.next()) {
+        for (;;) {
+            auto pending = reply.lines.next();
+            const auto line = co_await std::move(pending);
+            if (!line) break;
             if (logLines) Logging::network().debug("[GenerativeAI] Stream response: " + *line);
             if (line->starts_with("data:")) {
                 const auto bytes = GenerativeAIService::jsonData(std::string_view(*line).substr(5));

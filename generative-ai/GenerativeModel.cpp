@@ -54,7 +54,8 @@ Task<GenerateContentResponse> generate(std::shared_ptr<const State> state, Conte
     }
     GenerateContentResponse response;
     try {
-        response = co_await state->generativeAIService.loadRequest(makeRequest(*state, std::move(contents), false));
+        auto pending = state->generativeAIService.loadRequest(makeRequest(*state, std::move(contents), false));
+        response = co_await std::move(pending);
     } catch (...) {
         throw GenerativeModel::generateContentError(std::current_exception());
     }
@@ -64,7 +65,10 @@ Task<GenerateContentResponse> generate(std::shared_ptr<const State> state, Conte
 
 Task<void> forwardChunks(Stream inner, Stream::Continuation output) {
     try {
-        while (auto chunk = co_await inner.next()) {
+        for (;;) {
+            auto pending = inner.next();
+            auto chunk = co_await std::move(pending);
+            if (!chunk) break;
             checkReply(*chunk);
             output.yield(std::move(*chunk));
         }
@@ -90,7 +94,8 @@ Task<CountTokensResponse> count(std::shared_ptr<const State> state, ContentsProd
     CountTokensRequest request{state->modelResourceName, makeRequest(*state, std::move(contents), false),
                                state->requestOptions};
     try {
-        co_return co_await state->generativeAIService.loadRequest(std::move(request));
+        auto pending = state->generativeAIService.loadRequest(std::move(request));
+        co_return co_await std::move(pending);
     } catch (...) {
         throw CountTokensError::internalError(std::current_exception());
     }
