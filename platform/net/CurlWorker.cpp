@@ -155,8 +155,15 @@ struct CurlWorker::Impl {
         }
         curl_multi_wakeup(multi);
         thread.join();
-        for (auto& [id, transfer] : active) curl_multi_remove_handle(multi, transfer->easy.get());
-        active.clear();
+        // Whoever still waits learns that its transfer ended, rather than waiting forever.
+        const auto shutDown = [] {
+            return std::make_exception_ptr(HttpError(HttpError::Kind::cancelled, "The HTTP client was shut down"));
+        };
+        for (auto& transfer : starting) transfer->complete(shutDown());
+        starting.clear();
+        std::vector<TransferId> remaining;
+        for (const auto& [id, transfer] : active) remaining.push_back(id);
+        for (const TransferId id : remaining) finish(id, shutDown());
         curl_multi_cleanup(multi);
     }
 

@@ -29,7 +29,7 @@ public:
     };
 
     CurlWorker();
-    // Stops the thread; transfers still running are dropped without callbacks.
+    // Stops the thread; transfers still running complete with HttpError(cancelled).
     ~CurlWorker();
     CurlWorker(const CurlWorker&) = delete;
     CurlWorker& operator=(const CurlWorker&) = delete;

@@ -17,7 +17,7 @@ namespace {
 // thread before the transfer has been handed to the worker; it is then applied as soon as it is.
 class TransferCancellation {
 public:
-    explicit TransferCancellation(CurlWorker& worker) : worker_(worker) {}
+    explicit TransferCancellation(std::weak_ptr<CurlWorker> worker) : worker_(std::move(worker)) {}
 
     void attach(CurlWorker::TransferId id) {
         bool cancelNow = false;
@@ -26,7 +26,7 @@ public:
             id_ = id;
             cancelNow = cancelRequested_;
         }
-        if (cancelNow) worker_.cancel(id);
+        if (cancelNow) cancelTransfer(id);
     }
 
     void cancel() {
@@ -36,11 +36,15 @@ public:
             cancelRequested_ = true;
             id = id_;
         }
-        if (id) worker_.cancel(*id);
+        if (id) cancelTransfer(*id);
     }
 
 private:
-    CurlWorker& worker_;
+    void cancelTransfer(CurlWorker::TransferId id) {
+        if (const auto worker = worker_.lock()) worker->cancel(id);
+    }
+
+    const std::weak_ptr<CurlWorker> worker_;
     std::mutex mutex_;
     std::optional<CurlWorker::TransferId> id_;
     bool cancelRequested_ = false;
@@ -61,8 +65,16 @@ std::exception_ptr forTask(std::exception_ptr error) {
     return isCancelledTransfer(error) ? std::make_exception_ptr(CancellationError{}) : error;
 }
 
-Task<HttpResponse> transferWholeBody(CurlWorker& transport, HttpRequest request, std::size_t maxBodyBytes);
-Task<HttpLineStream> transferLines(CurlWorker& transport, HttpRequest request);
+CurlWorker::TransferId startTransfer(const std::weak_ptr<CurlWorker>& transport, const HttpRequest& request,
+                                     std::size_t maxBodyBytes, CurlWorker::Callbacks callbacks) {
+    const auto worker = transport.lock();
+    if (!worker) throw CancellationError{};  // the client is gone
+    return worker->start(request, maxBodyBytes, std::move(callbacks));
+}
+
+Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRequest request,
+                                     std::size_t maxBodyBytes);
+Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequest request);
 
 }  // namespace
 
@@ -75,9 +87,9 @@ HttpClient& HttpClient::shared() {
     return client;
 }
 
-CurlWorker& HttpClient::worker() {
-    std::call_once(workerStarted_, [this] { worker_ = std::make_unique<CurlWorker>(); });
-    return *worker_;
+std::shared_ptr<CurlWorker> HttpClient::worker() {
+    std::call_once(workerStarted_, [this] { worker_ = std::make_shared<CurlWorker>(); });
+    return worker_;
 }
 
 Task<HttpResponse> HttpClient::send(HttpRequest request, const RequestOptions& options) {
@@ -89,9 +101,11 @@ namespace {
 
 // The awaiting parts are built outside the coroutines: GCC 12 destroys lambda temporaries that appear
 // inside a co_await expression twice.
-Task<HttpResponse> transferWholeBody(CurlWorker& transport, HttpRequest request, std::size_t maxBodyBytes) {
+Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRequest request,
+                                     std::size_t maxBodyBytes) {
     const auto cancellation = std::make_shared<TransferCancellation>(transport);
-    auto start = [&transport, cancellation, request = std::move(request), maxBodyBytes](
+    auto start = [transport, cancellation, request = std::move(request),
+                  maxBodyBytes](
                      Continuation<HttpResponse> continuation) {
         auto collected = std::make_shared<HttpResponse>();
         CurlWorker::Callbacks callbacks;
@@ -110,12 +124,12 @@ Task<HttpResponse> transferWholeBody(CurlWorker& transport, HttpRequest request,
                 continuation.resume(std::move(*collected));
             }
         };
-        cancellation->attach(transport.start(request, maxBodyBytes, std::move(callbacks)));
+        cancellation->attach(startTransfer(transport, request, maxBodyBytes, std::move(callbacks)));
     };
     return withContinuation<HttpResponse>(std::move(start), [cancellation] { cancellation->cancel(); });
 }
 
-Task<HttpLineStream> transferLines(CurlWorker& transport, HttpRequest request) {
+Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequest request) {
     const auto cancellation = std::make_shared<TransferCancellation>(transport);
     auto made = AsyncThrowingStream<std::string>::make();
     const AsyncThrowingStream<std::string>::Continuation producer = made.second;
@@ -124,8 +138,8 @@ Task<HttpLineStream> transferLines(CurlWorker& transport, HttpRequest request) {
     // Handed to the consumer with the head of the reply.
     auto pendingLines = std::make_shared<std::optional<AsyncThrowingStream<std::string>>>(std::move(made.first));
 
-    auto start = [&transport, cancellation, request = std::move(request), producer,
-                  pendingLines](Continuation<HttpLineStream> continuation) {
+    auto start = [transport, cancellation, request = std::move(request),
+                  producer, pendingLines](Continuation<HttpLineStream> continuation) {
         auto splitter = std::make_shared<LineSplitter>();
         auto headDelivered = std::make_shared<bool>(false);
         CurlWorker::Callbacks callbacks;
@@ -155,7 +169,7 @@ Task<HttpLineStream> transferLines(CurlWorker& transport, HttpRequest request) {
             if (splitter->takeRest(last)) producer.yield(std::move(last));
             producer.finish();
         };
-        cancellation->attach(transport.start(request, 0, std::move(callbacks)));
+        cancellation->attach(startTransfer(transport, request, 0, std::move(callbacks)));
     };
     return withContinuation<HttpLineStream>(std::move(start), [cancellation] { cancellation->cancel(); });
 }
@@ -169,14 +183,17 @@ Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptio
         if (auto cached = cache->cachedResponse(request.url)) co_return std::move(*cached);
     }
     const std::string url = request.url;
-    HttpResponse response = co_await transferWholeBody(worker(), std::move(request), options.maxBodyBytes);
+    // Only a weak reference may live across the suspension: the client must stay free to shut down.
+    std::weak_ptr<CurlWorker> transport = worker();
+    HttpResponse response = co_await transferWholeBody(std::move(transport), std::move(request), options.maxBodyBytes);
     if (cache) cache->store(url, response);
     co_return response;
 }
 
 Task<HttpLineStream> HttpClient::streamLines(HttpRequest request) {
     CurlWorker::validateURL(request.url);
-    co_return co_await transferLines(worker(), std::move(request));
+    std::weak_ptr<CurlWorker> transport = worker();
+    co_return co_await transferLines(std::move(transport), std::move(request));
 }
 
 }  // namespace glimmo

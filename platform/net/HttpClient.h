@@ -26,7 +26,8 @@ struct HttpLineStream {
 
 // HTTP over libcurl. All transfers run on one worker thread (started on first use, joined when
 // the client is destroyed); results resume the awaiting task on its own executor. Cancelling the
-// awaiting task aborts its transfer and resumes it with CancellationError. TLS is always verified.
+// awaiting task aborts its transfer and resumes it with CancellationError, as does destroying the
+// client while transfers run. Redirects are followed; TLS is always verified.
 class HttpClient {
 public:
     HttpClient();
@@ -43,11 +44,12 @@ public:
     Task<HttpLineStream> streamLines(HttpRequest request);
 
 private:
-    CurlWorker& worker();
+    std::shared_ptr<CurlWorker> worker();
     Task<HttpResponse> sendWithOptions(HttpRequest request, RequestOptions options);
 
     std::once_flag workerStarted_;
-    std::unique_ptr<CurlWorker> worker_;
+    // Shared with in-flight transfers, so a stream that outlives the client can still let go of it.
+    std::shared_ptr<CurlWorker> worker_;
 };
 
 }  // namespace glimmo
