@@ -1,0 +1,154 @@
+#include "ActivityMonitorTestSupport.h"
+
+#include "SyntheticHistory.h"
+#include "app/ChromeHistoryReader.h"
+#include "app/UnifiedActivityService.h"
+
+#include <gmock/gmock.h>
+
+namespace glimmo::testing {
+namespace {
+
+using Type = UnifiedActivity::ActivityType;
+
+class UnifiedActivityServiceTest : public ActivityMonitorFixture {
+protected:
+    UnifiedActivityServiceTest() {
+        ChromeHistoryReader::resetLastLoadTimeForTesting();
+        workspace.setFrontmost(std::nullopt);
+        createMonitor();
+        reader = std::make_shared<ChromeHistoryReader>(loop->clock(), workspace, historyPath,
+                                                       directory.path() / "chromeHistory.db");
+        service = std::make_shared<UnifiedActivityService>(monitor, reader, nullptr, loop->clock());
+    }
+    ~UnifiedActivityServiceTest() override { ChromeHistoryReader::resetLastLoadTimeForTesting(); }
+
+    // 2026-12-07 at the given time of day, UTC.
+    static Date at(int hour, int minute, int second = 0) {
+        return Date::fromUnixTime(1796601600 + hour * 3600 + minute * 60 + second);
+    }
+
+    static HistoryItem visit(std::string url, Date when) {
+        HistoryItem item;
+        item.url = std::move(url);
+        item.lastVisit = when;
+        return item;
+    }
+
+    void addRecord(std::string appName, Date start, double duration, std::string windowText) {
+        auto record = std::make_shared<ActivityRecord>(UUID::random(), std::move(appName), start, std::move(windowText));
+        record->duration = duration;
+        monitor->activityRecords.modify([&](auto& records) { records.insert(records.begin(), record); });
+    }
+
+    std::vector<UnifiedActivity> activities(Date start, Date end) {
+        return runBlocking(*loop, service->getUnifiedActivities(start, end), 10);
+    }
+
+    std::filesystem::path historyPath = directory.path() / "History";
+    std::shared_ptr<ChromeHistoryReader> reader;
+    std::shared_ptr<UnifiedActivityService> service;
+};
+
+TEST_F(UnifiedActivityServiceTest, VisitsLastUntilTheNextVisitAndMergeByHost) {
+    reader->historyItems = {
+        visit("https://www.example.com/c", at(10, 5)),
+        visit("mailto:someone", at(10, 0, 40)), // no host: no entry, but it ends the visit before it
+        visit("https://example.com/b", at(10, 0, 30)),
+        visit("https://example.com/a", at(10, 0)),
+    };
+    const auto list = activities(at(0, 0), at(23, 59, 59));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "example.com");
+    EXPECT_EQ(list[0].type, Type::website);
+    EXPECT_EQ(list[0].duration, 30 + 10 + 60);
+    EXPECT_EQ(list[0].timestamp, at(10, 0));
+    EXPECT_EQ(list[0].context, "https://example.com/a\n---\nhttps://example.com/b\n---\nhttps://www.example.com/c");
+}
+
+TEST_F(UnifiedActivityServiceTest, BoundsAreInclusiveAndTheLastVisitLastsAMinute) {
+    reader->historyItems = {visit("https://late.example/", at(12, 0)), visit("https://early.example/", at(9, 0))};
+    const auto list = activities(at(9, 0), at(12, 0));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "late.example");
+    EXPECT_EQ(list[0].duration, 60);
+    EXPECT_EQ(list[1].name, "early.example");
+    EXPECT_EQ(list[1].duration, 3 * 3600);
+}
+
+TEST_F(UnifiedActivityServiceTest, RecordsInsideTheWindowJoinTheVisitsAndTheBrowserIsLeftOut) {
+    addRecord("Editor", at(8, 59), 600, "started before the window");
+    addRecord("Editor", at(9, 30), 300, "first");
+    addRecord("Google Chrome", at(9, 40), 900, "the browser");
+    addRecord("example.com", at(9, 50), 120, "an app named like the site");
+    addRecord("Editor", at(10, 0), 200, "second");
+    reader->historyItems = {visit("https://example.com/", at(9, 45))};
+
+    const auto list = activities(at(9, 0), at(11, 0));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "example.com");
+    EXPECT_EQ(list[0].type, Type::app);
+    EXPECT_EQ(list[0].duration, 60 + 120);
+    EXPECT_EQ(list[0].timestamp, at(9, 45));
+    EXPECT_EQ(list[0].context, "https://example.com/\n---\nan app named like the site");
+    EXPECT_EQ(list[1].name, "Editor");
+    EXPECT_EQ(list[1].duration, 500);
+    EXPECT_EQ(list[1].timestamp, at(9, 30));
+    EXPECT_EQ(list[1].context, "second\n---\nfirst"); // records in list order, newest first
+
+    EXPECT_EQ(runBlocking(*loop, service->totalDuration(at(9, 0), at(11, 0)), 10), 680);
+    const auto durations = runBlocking(*loop, service->durationsByName(at(9, 0), at(11, 0)), 10);
+    EXPECT_THAT(durations, ::testing::ElementsAre(std::pair<std::string, double>{"Editor", 500},
+                                                  std::pair<std::string, double>{"example.com", 180}));
+}
+
+TEST_F(UnifiedActivityServiceTest, ListsAreCachedPerPairOfDaysFor600Seconds) {
+    EXPECT_EQ(UnifiedActivityService::cacheKey(at(0, 0), at(13, 0)), "1796601600.0-1796601600.0");
+    addRecord("Editor", at(9, 0), 100, "a");
+    const auto first = activities(at(0, 0), at(23, 59));
+    addRecord("Terminal", at(9, 10), 100, "b");
+    loop->advance(599);
+    EXPECT_EQ(activities(at(8, 0), at(23, 59)), first); // same days, fresh entry
+    loop->advance(1);
+    EXPECT_EQ(activities(at(8, 0), at(23, 59)).size(), 2u);
+
+    // An entry built "in the future" (the clock was set back) still counts as fresh.
+    service->cachedActivities[UnifiedActivityService::cacheKey(at(0, 0), at(1, 0))] = {{}, loop->now().addingTimeInterval(599)};
+    EXPECT_TRUE(activities(at(0, 0), at(1, 0)).empty());
+    service->cachedActivities = {};
+    EXPECT_EQ(activities(at(0, 0), at(1, 0)).size(), 0u);
+    // The key names only the days, so a wider window of the same day gets the entry just built.
+    EXPECT_TRUE(activities(at(0, 0), at(23, 0)).empty());
+}
+
+TEST_F(UnifiedActivityServiceTest, EmptyWindowGivesNothing) {
+    EXPECT_TRUE(activities(at(1, 0), at(2, 0)).empty());
+    EXPECT_EQ(runBlocking(*loop, service->totalDuration(at(1, 0), at(2, 0)), 10), 0);
+    EXPECT_TRUE(runBlocking(*loop, service->durationsByName(at(1, 0), at(2, 0)), 10).empty());
+    const UnifiedActivityReport report = runBlocking(*loop, service->generateReport(at(1, 0), at(2, 0)), 10);
+    EXPECT_EQ(report.categories, (std::vector<ActivityReportCategory>{{"Untracked", "No activity data available", 100}}));
+}
+
+TEST_F(UnifiedActivityServiceTest, ReportOfRecordsAndVisitsReadFromTheHistoryDatabase) {
+    loop->advanceTo(at(11, 0));
+    {
+        SyntheticHistory history(historyPath);
+        history.add("https://docs.example/page", "Docs", 2, at(10, 0));
+        history.add("https://docs.example/other", "Docs", 1, at(10, 10));
+    }
+    addRecord("Editor", at(10, 20), 1800, "Writing \"notes\"");
+    const UnifiedActivityReport report = runBlocking(*loop, service->generateReport(at(0, 0), at(23, 59)), 10);
+    ASSERT_EQ(report.categories.size(), 2u);
+    EXPECT_EQ(report.categories[0], (ActivityReportCategory{"Apps", "Editor (30m)", 73}));
+    EXPECT_EQ(report.categories[1], (ActivityReportCategory{"Websites", "docs.example (11m)", 26}));
+    EXPECT_EQ(report.totalMinutes, 41);
+    EXPECT_EQ(report.activeMinutes, 41);
+    EXPECT_EQ(UnifiedActivityService::formatReport(report),
+              "{\n  \"categories\": [\n    {\n      \"type\": \"Apps\",\n      \"apps\": \"Editor (30m)\"\n    },\n"
+              "    {\n      \"type\": \"Websites\",\n      \"apps\": \"docs.example (11m)\"\n    }\n  ],\n"
+              "  \"activities\": [\"Editor (30m)\nContext:\nWriting \"notes\"\",\n"
+              "    \"docs.example (11m)\nContext:\nhttps://docs.example/page\n---\nhttps://docs.example/other\"\n  ]\n}");
+}
+
+} // namespace
+} // namespace glimmo::testing
