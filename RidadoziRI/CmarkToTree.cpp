@@ -25,7 +25,7 @@ std::string urlOf(cmark_node* node) {
                "Expected a " + std::string(expected) + " but got a '" + std::string(caseName(got)) + "' instead.");
 }
 
-BlockNode makeList(cmark_node* node) {
+BlockNode makeList(cmark_node* node, int depth) {
     bool hasTaskItem = false;
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
         if (nodeType(child) == NodeType::taskListItem) hasTaskItem = true;
@@ -37,7 +37,7 @@ BlockNode makeList(cmark_node* node) {
         for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
             const NodeType type = nodeType(child);
             if (type != NodeType::taskListItem && type != NodeType::item) expectedButGot("list item", type);
-            items.push_back({cmark_gfm_extensions_get_tasklist_item_checked(child), blockChildren(child)});
+            items.push_back({cmark_gfm_extensions_get_tasklist_item_checked(child), blockChildren(child, depth + 1)});
         }
         return BlockNode::taskList(isTight, std::move(items));
     }
@@ -50,7 +50,7 @@ BlockNode makeList(cmark_node* node) {
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
         const NodeType type = nodeType(child);
         if (type != NodeType::item) expectedButGot("list item", type);
-        items.push_back({blockChildren(child)});
+        items.push_back({blockChildren(child, depth + 1)});
     }
     if (listType == CMARK_ORDERED_LIST) {
         return BlockNode::numberedList(isTight, cmark_node_get_list_start(node), std::move(items));
@@ -58,7 +58,7 @@ BlockNode makeList(cmark_node* node) {
     return BlockNode::bulletedList(isTight, std::move(items));
 }
 
-BlockNode makeTable(cmark_node* node) {
+BlockNode makeTable(cmark_node* node, int depth) {
     std::vector<RawTableColumnAlignment> alignments;
     const uint16_t columns = cmark_gfm_extensions_get_table_columns(node);
     const uint8_t* alignmentBytes = cmark_gfm_extensions_get_table_alignments(node);
@@ -76,7 +76,7 @@ BlockNode makeTable(cmark_node* node) {
         for (cmark_node* cell = cmark_node_first_child(row); cell; cell = cmark_node_next(cell)) {
             const NodeType cellType = nodeType(cell);
             if (cellType != NodeType::tableCell) expectedButGot("table cell", cellType);
-            rawRow.cells.push_back({inlineChildren(cell)});
+            rawRow.cells.push_back({inlineChildren(cell, depth + 2)});
         }
         rows.push_back(std::move(rawRow));
     }
@@ -92,51 +92,55 @@ NodeType nodeType(cmark_node* node) {
     fatalError(parserSource, "Unknown node type '" + std::string(raw) + "' found.");
 }
 
-std::optional<BlockNode> makeBlockNode(cmark_node* node) {
-    switch (nodeType(node)) {
-    case NodeType::blockquote: return BlockNode::blockquote(blockChildren(node));
-    case NodeType::list: return makeList(node);
+std::optional<BlockNode> makeBlockNode(cmark_node* node, int depth) {
+    const NodeType type = nodeType(node);
+    if (depth > maximumNestingDepth) return std::nullopt;
+    switch (type) {
+    case NodeType::blockquote: return BlockNode::blockquote(blockChildren(node, depth));
+    case NodeType::list: return makeList(node, depth);
     case NodeType::codeBlock: {
         const char* info = cmark_node_get_fence_info(node);
         return BlockNode::codeBlock(info ? std::optional<std::string>(info) : std::nullopt, literalOf(node));
     }
     case NodeType::htmlBlock: return BlockNode::htmlBlock(literalOf(node));
-    case NodeType::paragraph: return BlockNode::paragraph(inlineChildren(node));
-    case NodeType::heading: return BlockNode::heading(cmark_node_get_heading_level(node), inlineChildren(node));
+    case NodeType::paragraph: return BlockNode::paragraph(inlineChildren(node, depth));
+    case NodeType::heading: return BlockNode::heading(cmark_node_get_heading_level(node), inlineChildren(node, depth));
     case NodeType::thematicBreak: return BlockNode::thematicBreak();
-    case NodeType::table: return makeTable(node);
+    case NodeType::table: return makeTable(node, depth);
     default: return std::nullopt;
     }
 }
 
-std::optional<InlineNode> makeInlineNode(cmark_node* node) {
-    switch (nodeType(node)) {
+std::optional<InlineNode> makeInlineNode(cmark_node* node, int depth) {
+    const NodeType type = nodeType(node);
+    if (depth > maximumNestingDepth) return std::nullopt;
+    switch (type) {
     case NodeType::text: return InlineNode::text(literalOf(node));
     case NodeType::softBreak: return InlineNode::softBreak();
     case NodeType::lineBreak: return InlineNode::lineBreak();
     case NodeType::code: return InlineNode::code(literalOf(node));
     case NodeType::html: return InlineNode::html(literalOf(node));
-    case NodeType::emphasis: return InlineNode::emphasis(inlineChildren(node));
-    case NodeType::strong: return InlineNode::strong(inlineChildren(node));
-    case NodeType::strikethrough: return InlineNode::strikethrough(inlineChildren(node));
-    case NodeType::link: return InlineNode::link(urlOf(node), inlineChildren(node));
-    case NodeType::image: return InlineNode::image(urlOf(node), inlineChildren(node));
+    case NodeType::emphasis: return InlineNode::emphasis(inlineChildren(node, depth));
+    case NodeType::strong: return InlineNode::strong(inlineChildren(node, depth));
+    case NodeType::strikethrough: return InlineNode::strikethrough(inlineChildren(node, depth));
+    case NodeType::link: return InlineNode::link(urlOf(node), inlineChildren(node, depth));
+    case NodeType::image: return InlineNode::image(urlOf(node), inlineChildren(node, depth));
     default: return std::nullopt;
     }
 }
 
-std::vector<BlockNode> blockChildren(cmark_node* node) {
+std::vector<BlockNode> blockChildren(cmark_node* node, int depth) {
     std::vector<BlockNode> blocks;
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
-        if (auto block = makeBlockNode(child)) blocks.push_back(std::move(*block));
+        if (auto block = makeBlockNode(child, depth + 1)) blocks.push_back(std::move(*block));
     }
     return blocks;
 }
 
-std::vector<InlineNode> inlineChildren(cmark_node* node) {
+std::vector<InlineNode> inlineChildren(cmark_node* node, int depth) {
     std::vector<InlineNode> inlines;
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
-        if (auto inlineNode = makeInlineNode(child)) inlines.push_back(std::move(*inlineNode));
+        if (auto inlineNode = makeInlineNode(child, depth + 1)) inlines.push_back(std::move(*inlineNode));
     }
     return inlines;
 }
