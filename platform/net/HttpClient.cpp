@@ -33,10 +33,18 @@ public:
         std::optional<CurlWorker::TransferId> id;
         {
             const std::lock_guard lock(mutex_);
+            if (finished_) return;
             cancelRequested_ = true;
             id = id_;
         }
         if (id) cancelTransfer(*id);
+    }
+
+    // Called on the worker thread when the transfer has ended: later cancellations have nothing to
+    // do, and must not touch the worker from its own thread.
+    void markFinished() {
+        const std::lock_guard lock(mutex_);
+        finished_ = true;
     }
 
 private:
@@ -48,6 +56,7 @@ private:
     std::mutex mutex_;
     std::optional<CurlWorker::TransferId> id_;
     bool cancelRequested_ = false;
+    bool finished_ = false;
 };
 
 bool isCancelledTransfer(const std::exception_ptr& error) {
@@ -117,7 +126,8 @@ Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRe
             collected->body.append(bytes);
             return true;
         };
-        callbacks.onComplete = [collected, continuation](std::exception_ptr error) {
+        callbacks.onComplete = [collected, continuation, cancellation](std::exception_ptr error) {
+            cancellation->markFinished();
             if (error) {
                 continuation.resumeThrowing(forTask(std::move(error)));
             } else {
@@ -154,7 +164,9 @@ Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequ
             for (auto& line : completed) producer.yield(std::move(line));
             return !producer.isTerminated();
         };
-        callbacks.onComplete = [splitter, producer, headDelivered, continuation](std::exception_ptr error) {
+        callbacks.onComplete = [splitter, producer, headDelivered, continuation,
+                                cancellation](std::exception_ptr error) {
+            cancellation->markFinished();
             if (error) {
                 if (*headDelivered) {
                     producer.finish(std::move(error));
