@@ -1,7 +1,6 @@
 #include "tests/support/ScopedEnvironment.h"
 
 #include <cstdlib>
-#include <ranges>
 
 namespace glimmo::testing {
 
@@ -14,7 +13,9 @@ ScopedEnvironment::ScopedEnvironment(const std::string& name, const std::optiona
 }
 
 ScopedEnvironment::~ScopedEnvironment() {
-    for (const auto& [name, previous] : std::views::reverse(saved_)) {
+    // Restore newest first, so a variable set twice ends with its original value.
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        const auto& [name, previous] = *it;
         if (previous) {
             ::setenv(name.c_str(), previous->c_str(), 1);
         } else {
