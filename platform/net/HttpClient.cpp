@@ -81,41 +81,13 @@ CurlWorker::TransferId startTransfer(const std::weak_ptr<CurlWorker>& transport,
     return worker->start(request, maxBodyBytes, std::move(callbacks));
 }
 
-Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRequest request,
-                                     std::size_t maxBodyBytes);
-Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequest request);
-
-}  // namespace
-
-HttpClient::HttpClient() = default;
-
-HttpClient::~HttpClient() = default;
-
-HttpClient& HttpClient::shared() {
-    static HttpClient client;
-    return client;
-}
-
-std::shared_ptr<CurlWorker> HttpClient::worker() {
-    std::call_once(workerStarted_, [this] { worker_ = std::make_shared<CurlWorker>(); });
-    return worker_;
-}
-
-Task<HttpResponse> HttpClient::send(HttpRequest request, const RequestOptions& options) {
-    // Copied here: the task starts later, when the caller's options may be gone.
-    return sendWithOptions(std::move(request), options);
-}
-
-namespace {
-
 // The awaiting parts are built outside the coroutines: GCC 12 destroys lambda temporaries that appear
 // inside a co_await expression twice.
 Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRequest request,
                                      std::size_t maxBodyBytes) {
     const auto cancellation = std::make_shared<TransferCancellation>(transport);
     auto start = [transport, cancellation, request = std::move(request),
-                  maxBodyBytes](
-                     Continuation<HttpResponse> continuation) {
+                  maxBodyBytes](Continuation<HttpResponse> continuation) {
         auto collected = std::make_shared<HttpResponse>();
         CurlWorker::Callbacks callbacks;
         callbacks.onHead = [collected](int status, HttpHeaders headers) {
@@ -187,6 +159,25 @@ Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequ
 }
 
 }  // namespace
+
+HttpClient::HttpClient() = default;
+
+HttpClient::~HttpClient() = default;
+
+HttpClient& HttpClient::shared() {
+    static HttpClient client;
+    return client;
+}
+
+std::shared_ptr<CurlWorker> HttpClient::worker() {
+    std::call_once(workerStarted_, [this] { worker_ = std::make_shared<CurlWorker>(); });
+    return worker_;
+}
+
+Task<HttpResponse> HttpClient::send(HttpRequest request, const RequestOptions& options) {
+    // Copied here: the task starts later, when the caller's options may be gone.
+    return sendWithOptions(std::move(request), options);
+}
 
 Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptions options) {
     CurlWorker::validateURL(request.url);
