@@ -1,0 +1,243 @@
+#include "platform/qt/DisplayListPainter.h"
+
+#include "platform/qt/QtFontMapping.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QTransform>
+#include <QtMath>
+
+#include <algorithm>
+
+#include <memory>
+#include <vector>
+
+namespace glimmo {
+namespace {
+
+QColor qtColor(const RGBA& c) {
+    return QColor::fromRgbF(static_cast<float>(std::clamp(c.red, 0.0, 1.0)), static_cast<float>(std::clamp(c.green, 0.0, 1.0)),
+                            static_cast<float>(std::clamp(c.blue, 0.0, 1.0)), static_cast<float>(std::clamp(c.alpha, 0.0, 1.0)));
+}
+
+QPointF qtPoint(CGPoint p) { return {p.x, p.y}; }
+
+QPainterPath qtPath(const Path& path, bool evenOdd = false) {
+    QPainterPath q;
+    for (const auto& e : path.elements()) {
+        switch (e.verb) {
+        case Path::Verb::move: q.moveTo(qtPoint(e.points[0])); break;
+        case Path::Verb::line: q.lineTo(qtPoint(e.points[0])); break;
+        case Path::Verb::cubic: q.cubicTo(qtPoint(e.points[0]), qtPoint(e.points[1]), qtPoint(e.points[2])); break;
+        case Path::Verb::close: q.closeSubpath(); break;
+        }
+    }
+    q.setFillRule(evenOdd ? Qt::OddEvenFill : Qt::WindingFill);
+    return q;
+}
+
+QBrush qtBrush(const Paint& paint) {
+    if (const auto* color = std::get_if<RGBA>(&paint)) return QBrush(qtColor(*color));
+    const auto& gradient = std::get<GradientPaint>(paint);
+    QLinearGradient linear(qtPoint(gradient.start), qtPoint(gradient.end));
+    linear.setSpread(QGradient::PadSpread);
+    for (const auto& stop : gradient.stops) linear.setColorAt(std::clamp(stop.location, 0.0, 1.0), qtColor(stop.color));
+    return QBrush(linear);
+}
+
+QPen qtPen(const StrokeItem& item) {
+    QPen pen(qtBrush(item.paint), item.style.lineWidth);
+    switch (item.style.lineCap) {
+    case StrokeStyle::LineCap::butt: pen.setCapStyle(Qt::FlatCap); break;
+    case StrokeStyle::LineCap::round: pen.setCapStyle(Qt::RoundCap); break;
+    case StrokeStyle::LineCap::square: pen.setCapStyle(Qt::SquareCap); break;
+    }
+    switch (item.style.lineJoin) {
+    case StrokeStyle::LineJoin::miter: pen.setJoinStyle(Qt::MiterJoin); break;
+    case StrokeStyle::LineJoin::round: pen.setJoinStyle(Qt::RoundJoin); break;
+    case StrokeStyle::LineJoin::bevel: pen.setJoinStyle(Qt::BevelJoin); break;
+    }
+    pen.setMiterLimit(item.style.miterLimit);
+    // Qt measures dashes in line widths, the kit in points.
+    const double unit = item.style.lineWidth > 0 ? item.style.lineWidth : 1;
+    if (!item.style.dash.empty()) {
+        QList<qreal> pattern;
+        for (const double d : item.style.dash) pattern.append(std::max(d, 0.0) / unit);
+        if (pattern.size() % 2 == 1) pattern.append(pattern); // an odd list repeats, as in CoreGraphics
+        pen.setDashPattern(pattern);
+        pen.setDashOffset(item.style.dashPhase / unit);
+    }
+    return pen;
+}
+
+// The image as it should appear: orientation applied, premultiplied for fast drawing.
+QImage orientedImage(const PixelImage& pixels) {
+    const QImage raw(pixels.rgba.data(), pixels.width, pixels.height, pixels.width * 4, QImage::Format_RGBA8888);
+    QImage image = raw.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const auto rotated = [&](double degrees) { return image.transformed(QTransform().rotate(degrees)); };
+    switch (pixels.orientation) {
+    case ImageOrientation::up: return image;
+    case ImageOrientation::down: return rotated(180);
+    case ImageOrientation::left: return rotated(-90);
+    case ImageOrientation::right: return rotated(90);
+    case ImageOrientation::upMirrored: return image.mirrored(true, false);
+    case ImageOrientation::downMirrored: return image.mirrored(false, true);
+    case ImageOrientation::leftMirrored: image = image.mirrored(true, false); return rotated(-90);
+    case ImageOrientation::rightMirrored: image = image.mirrored(true, false); return rotated(90);
+    }
+    return image;
+}
+
+void drawImage(QPainter& painter, const PixelImage& pixels, const QRectF& rect, bool smooth) {
+    if (!pixels.isValid() || rect.isEmpty()) return;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.drawImage(rect, orientedImage(pixels));
+    painter.restore();
+}
+
+void drawText(QPainter& painter, const TextItem& item) {
+    for (const auto& run : item.runs) {
+        const double left = item.origin.x + run.x;
+        const double baseline = item.origin.y + run.baseline;
+        if (run.background) {
+            painter.fillRect(QRectF(left, item.origin.y + item.lineTop, run.width, item.lineHeight), qtColor(*run.background));
+        }
+        if (run.image) {
+            drawImage(painter, *run.image,
+                      QRectF(left, baseline - run.imageSize.height, run.imageSize.width, run.imageSize.height), true);
+            continue;
+        }
+        QFont font = qtFont(run.font, *painter.device());
+        if (run.tracking != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, run.tracking);
+        painter.setFont(font);
+        painter.setPen(qtColor(run.color));
+        painter.drawText(QPointF(left, baseline), QString::fromStdString(run.text));
+
+        if (run.underlineColor || run.strikethroughColor) {
+            const QFontMetricsF metrics(font, painter.device());
+            const double thickness = std::max(metrics.lineWidth(), 0.5);
+            if (run.underlineColor) {
+                painter.fillRect(QRectF(left, baseline + metrics.underlinePos() - thickness / 2, run.width, thickness),
+                                 qtColor(*run.underlineColor));
+            }
+            if (run.strikethroughColor) {
+                painter.fillRect(QRectF(left, baseline - metrics.strikeOutPos() - thickness / 2, run.width, thickness),
+                                 qtColor(*run.strikethroughColor));
+            }
+        }
+    }
+}
+
+// Painting state that the display list pushes and pops. Clips and transforms are QPainter save/restore
+// levels; an opacity group paints into a layer of its own that is composited with the group's opacity
+// when it ends, so overlapping items inside the group do not show through each other.
+class ListPainter {
+public:
+    explicit ListPainter(QPainter& root) { stack_.push_back({&root, {}, {}, Kind::root}); }
+
+    void paint(const DisplayList& list) {
+        for (const auto& item : list.items) std::visit([this](const auto& i) { draw(i); }, item);
+        while (stack_.size() > 1) pop(); // balanced lists never need this; a broken one must not leak layers
+    }
+
+private:
+    enum class Kind { root, state, layer };
+    struct Level {
+        QPainter* painter;
+        std::unique_ptr<QImage> layer;
+        std::unique_ptr<QPainter> layerPainter;
+        Kind kind;
+        double opacity = 1;
+    };
+
+    QPainter& p() { return *stack_.back().painter; }
+
+    void draw(const FillItem& item) {
+        p().fillPath(qtPath(item.path, item.evenOdd), qtBrush(item.paint));
+    }
+    void draw(const StrokeItem& item) { p().strokePath(qtPath(item.path), qtPen(item)); }
+    void draw(const TextItem& item) { drawText(p(), item); }
+    void draw(const ImageItem& item) {
+        if (!item.image) return;
+        drawImage(p(), *item.image, QRectF(item.rect.minX(), item.rect.minY(), item.rect.width(), item.rect.height()),
+                  item.interpolation != ImageItem::Interpolation::none);
+    }
+    void draw(const BlurItem& item) { p().fillPath(qtPath(item.path), QBrush(qtColor(item.tint))); }
+    void draw(const PushClip& item) {
+        pushState();
+        p().setClipPath(qtPath(item.path), Qt::IntersectClip);
+    }
+    void draw(const PushTransform& item) {
+        pushState();
+        const auto& t = item.transform;
+        p().setWorldTransform(QTransform(t.a, t.b, t.c, t.d, t.tx, t.ty), true);
+    }
+    void draw(const PushOpacity& item) { pushLayer(item.opacity); }
+    void draw(const PopClip&) { pop(); }
+    void draw(const PopTransform&) { pop(); }
+    void draw(const PopOpacity&) { pop(); }
+
+    void pushState() {
+        p().save();
+        stack_.push_back({&p(), {}, {}, Kind::state});
+    }
+
+    void pushLayer(double opacity) {
+        QPainter& parent = p();
+        QPaintDevice* device = parent.device();
+        const double ratio = device->devicePixelRatioF();
+        // An image device counts in pixels already; a widget counts in device-independent pixels.
+        const QSize pixels = device->devType() == QInternal::Image
+                                 ? static_cast<QImage*>(device)->size()
+                                 : QSize(qCeil(device->width() * ratio), qCeil(device->height() * ratio));
+        auto layer = std::make_unique<QImage>(pixels, QImage::Format_ARGB32_Premultiplied);
+        layer->setDevicePixelRatio(ratio);
+        layer->setDotsPerMeterX(qRound(device->logicalDpiX() / 0.0254));
+        layer->setDotsPerMeterY(qRound(device->logicalDpiY() / 0.0254));
+        layer->fill(Qt::transparent);
+        auto painter = std::make_unique<QPainter>(layer.get());
+        painter->setRenderHints(parent.renderHints());
+        painter->setWorldTransform(parent.worldTransform());
+        if (parent.hasClipping()) painter->setClipPath(parent.clipPath());
+        QPainter* raw = painter.get();
+        stack_.push_back({raw, std::move(layer), std::move(painter), Kind::layer, std::clamp(opacity, 0.0, 1.0)});
+    }
+
+    void pop() {
+        if (stack_.size() <= 1) return;
+        Level level = std::move(stack_.back());
+        stack_.pop_back();
+        if (level.kind == Kind::state) {
+            p().restore();
+            return;
+        }
+        level.layerPainter->end();
+        QPainter& parent = p();
+        parent.save();
+        parent.resetTransform();
+        parent.setOpacity(parent.opacity() * level.opacity);
+        parent.drawImage(QPointF(0, 0), *level.layer);
+        parent.restore();
+    }
+
+    std::vector<Level> stack_;
+};
+
+} // namespace
+
+void paintDisplayList(const DisplayList& list, QPainter& painter) {
+    painter.save();
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(QRectF(0, 0, list.size.width, list.size.height), qtColor(list.background));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    ListPainter(painter).paint(list);
+    painter.restore();
+}
+
+} // namespace glimmo

@@ -1,0 +1,27 @@
+#pragma once
+
+// Display lists rendered to pixels and PNG files through the Qt painter, without a window. Needs a
+// QGuiApplication (QT_QPA_PLATFORM=offscreen is enough) and the kit's fonts (loaded on first use).
+
+#include "platform/view/DisplayList.h"
+#include "platform/view/PixelImage.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace glimmo {
+
+class ImageFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Paints the list at `scale` pixels per point; the image is list.size x scale pixels, rounded up, and
+// carries `scale` as its scale.
+PixelImage renderDisplayList(const DisplayList& list, double scale = 1);
+
+// PNG files of straight-alpha RGBA pixels. Throw ImageFileError when the file cannot be written or read.
+void writePNG(const PixelImage& image, const std::string& path);
+PixelImage readPNG(const std::string& path);
+
+} // namespace glimmo

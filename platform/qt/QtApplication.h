@@ -1,0 +1,37 @@
+#pragma once
+
+// The Qt side of the application's start: the QApplication, the kit's fonts and the main run loop.
+//
+//     QtApplication app(argc, argv);   // QApplication, fonts, RunLoop::main() on Qt's loop
+//     HostingWindow window(AnyView(ContentView{}));
+//     window.show();
+//     return app.run();
+
+#include <memory>
+
+namespace glimmo {
+
+class QtRunLoop;
+
+class QtApplication {
+public:
+    // Makes the QApplication (one per process; `argc` must outlive it, as Qt requires), loads the kit's
+    // fonts (MissingFontError) and installs a QtRunLoop as RunLoop::main().
+    QtApplication(int& argc, char** argv);
+    // Removes the main run loop it installed, then the QApplication.
+    ~QtApplication();
+    QtApplication(const QtApplication&) = delete;
+    QtApplication& operator=(const QtApplication&) = delete;
+
+    // Runs Qt's event loop until quit(); returns the exit code.
+    int run();
+    static void quit(int exitCode = 0);
+
+    QtRunLoop& mainLoop();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace glimmo

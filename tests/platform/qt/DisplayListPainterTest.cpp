@@ -1,0 +1,228 @@
+#include "platform/qt/OffscreenRendering.h"
+
+#include "platform/qt/QtTextMeasurer.h"
+#include "tests/platform/qt/QtTestSupport.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+namespace glimmo {
+namespace {
+
+using testing::near;
+using testing::pixelAt;
+
+constexpr RGBA white{1, 1, 1, 1};
+constexpr RGBA red{1, 0, 0, 1};
+constexpr RGBA blue{0, 0, 1, 1};
+
+class DisplayListPainterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::ensureQtApplication();
+        list.size = {100, 60};
+        list.background = white;
+    }
+    void add(DisplayItem item) { list.items.push_back(std::move(item)); }
+    PixelImage render(double scale = 1) const { return renderDisplayList(list, scale); }
+
+    DisplayList list;
+};
+
+TEST_F(DisplayListPainterTest, ClearsToTheBackgroundAtTheRequestedScale) {
+    list.background = {0, 0.5, 1, 1};
+    const PixelImage image = render(2);
+    EXPECT_EQ(image.width, 200);
+    EXPECT_EQ(image.height, 120);
+    EXPECT_EQ(image.scale, 2);
+    EXPECT_TRUE(near(pixelAt(image, 0, 0), 0, 128, 255));
+    EXPECT_TRUE(near(pixelAt(image, 199, 119), 0, 128, 255));
+    list.background = {0, 0, 0, 0};
+    EXPECT_TRUE(near(pixelAt(render(), 50, 30), 0, 0, 0, 0)) << "a clear background stays transparent";
+}
+
+TEST_F(DisplayListPainterTest, FillsFollowTheirWindingRule) {
+    Path ring = Path::rect({10, 10, 40, 40});
+    ring.addPath(Path::rect({20, 20, 20, 20}));
+    add(FillItem{ring, red, true});
+    add(FillItem{Path::ellipse({60, 10, 30, 30}), blue, false});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 12, 12), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(image, 30, 30), 255, 255, 255)) << "even-odd leaves the inner square open";
+    EXPECT_TRUE(near(pixelAt(image, 75, 25), 0, 0, 255));
+    EXPECT_TRUE(near(pixelAt(image, 61, 11), 255, 255, 255)) << "outside the circle, inside its bounds";
+    EXPECT_TRUE(near(pixelAt(image, 55, 30), 255, 255, 255));
+}
+
+TEST_F(DisplayListPainterTest, LinearGradientsRunBetweenTheirPointsAndPadBeyond) {
+    GradientPaint gradient{{{red, 0}, {blue, 1}}, {20, 0}, {80, 0}};
+    add(FillItem{Path::rect({0, 0, 100, 60}), gradient});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 2, 30), 255, 0, 0)) << "padded with the first stop";
+    EXPECT_TRUE(near(pixelAt(image, 97, 30), 0, 0, 255)) << "padded with the last stop";
+    EXPECT_TRUE(near(pixelAt(image, 50, 30), 128, 0, 128, 255, 6));
+}
+
+TEST_F(DisplayListPainterTest, StrokesUseWidthsAndDashesInPoints) {
+    Path line;
+    line.move({0, 30});
+    line.addLine({100, 30});
+    StrokeStyle style;
+    style.lineWidth = 4;
+    style.dash = {10, 10};
+    add(StrokeItem{line, red, style});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 5, 30), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(image, 5, 28), 255, 0, 0)) << "4 points wide";
+    EXPECT_TRUE(near(pixelAt(image, 5, 25), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(image, 15, 30), 255, 255, 255)) << "gap of the dash";
+    EXPECT_TRUE(near(pixelAt(image, 25, 30), 255, 0, 0));
+}
+
+TEST_F(DisplayListPainterTest, ClipsNestAndEndAtTheirPop) {
+    add(PushClip{Path::rect({0, 0, 50, 60})});
+    add(PushClip{Path::rect({0, 0, 100, 30})});
+    add(FillItem{Path::rect({0, 0, 100, 60}), red});
+    add(PopClip{});
+    add(FillItem{Path::rect({0, 40, 100, 20}), blue});
+    add(PopClip{});
+    add(FillItem{Path::rect({90, 0, 10, 10}), blue});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 10, 10), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(image, 70, 10), 255, 255, 255)) << "outside the outer clip";
+    EXPECT_TRUE(near(pixelAt(image, 10, 35), 255, 255, 255)) << "outside the inner clip";
+    EXPECT_TRUE(near(pixelAt(image, 10, 50), 0, 0, 255)) << "only the outer clip applies after the first pop";
+    EXPECT_TRUE(near(pixelAt(image, 70, 50), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(image, 95, 5), 0, 0, 255)) << "no clip after the last pop";
+}
+
+TEST_F(DisplayListPainterTest, PushedTransformsApplyBeforeTheEnclosingOnes) {
+    add(PushTransform{CGAffineTransform::translation(50, 0)});
+    add(PushTransform{CGAffineTransform::scale(2, 2)});
+    // Scaled first, then moved: covers x 50...70, y 10...30.
+    add(FillItem{Path::rect({0, 5, 10, 10}), red});
+    add(PopTransform{});
+    add(FillItem{Path::rect({0, 40, 10, 10}), blue}); // moved only: x 50...60
+    add(PopTransform{});
+    add(FillItem{Path::rect({0, 40, 10, 10}), blue});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 52, 12), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(image, 68, 28), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(image, 72, 28), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(image, 55, 45), 0, 0, 255));
+    EXPECT_TRUE(near(pixelAt(image, 62, 45), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(image, 5, 45), 0, 0, 255));
+}
+
+TEST_F(DisplayListPainterTest, OpacityGroupsCompositeAsOneLayerAndMultiplyWhenNested) {
+    add(PushOpacity{0.5});
+    add(FillItem{Path::rect({0, 0, 40, 20}), red});
+    add(FillItem{Path::rect({20, 0, 40, 20}), red}); // overlaps the first
+    add(PushOpacity{0.5});
+    add(FillItem{Path::rect({0, 30, 40, 20}), blue});
+    add(PopOpacity{});
+    add(PopOpacity{});
+    add(FillItem{Path::rect({80, 0, 20, 20}), red});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 10, 10), 255, 128, 128, 255, 4));
+    EXPECT_TRUE(near(pixelAt(image, 30, 10), 255, 128, 128, 255, 4)) << "overlap inside a group is not darker";
+    EXPECT_TRUE(near(pixelAt(image, 10, 40), 191, 191, 255, 255, 4)) << "0.5 x 0.5";
+    EXPECT_TRUE(near(pixelAt(image, 90, 10), 255, 0, 0)) << "full opacity after the group";
+}
+
+TEST_F(DisplayListPainterTest, ImagesAreOrientedThenScaledIntoTheirRectangle) {
+    // 2 x 1 pixels: red then blue.
+    auto pixels = std::make_shared<PixelImage>();
+    pixels->width = 2;
+    pixels->height = 1;
+    pixels->rgba = {255, 0, 0, 255, 0, 0, 255, 255};
+    add(ImageItem{pixels, {0, 0, 40, 20}, ImageItem::Interpolation::none});
+    auto rotated = std::make_shared<PixelImage>(*pixels);
+    rotated->orientation = ImageOrientation::right; // shown turned a quarter clockwise: red on top
+    add(ImageItem{rotated, {60, 0, 20, 40}, ImageItem::Interpolation::none});
+    auto mirrored = std::make_shared<PixelImage>(*pixels);
+    mirrored->orientation = ImageOrientation::upMirrored;
+    add(ImageItem{mirrored, {0, 40, 40, 20}, ImageItem::Interpolation::none});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 5, 10), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(image, 35, 10), 0, 0, 255));
+    EXPECT_TRUE(near(pixelAt(image, 19, 10), 255, 0, 0)) << "no interpolation keeps the edge sharp";
+    EXPECT_TRUE(near(pixelAt(image, 70, 5), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(image, 70, 35), 0, 0, 255));
+    EXPECT_TRUE(near(pixelAt(image, 5, 50), 0, 0, 255));
+    EXPECT_TRUE(near(pixelAt(image, 35, 50), 255, 0, 0));
+}
+
+TEST_F(DisplayListPainterTest, TextRunsDrawBackgroundsDecorationsAndAttachments) {
+    const QtTextMeasurer measurer;
+    ResolvedFont font;
+    font.pointSize = 16;
+    const FontMetrics metrics = measurer.metrics(font);
+    TextItem line;
+    line.origin = {4, 10};
+    line.lineHeight = metrics.ascent + metrics.descent;
+    TextRunItem words;
+    words.text = "Tt";
+    words.font = font;
+    words.color = {0, 0, 0, 1};
+    words.width = measurer.advance(words.text, font);
+    words.baseline = metrics.ascent;
+    words.background = RGBA{1, 1, 0, 1};
+    words.underlineColor = RGBA{0, 0, 1, 1};
+    line.runs.push_back(words);
+    auto dot = std::make_shared<PixelImage>();
+    dot->width = dot->height = 1;
+    dot->rgba = {0, 255, 0, 255};
+    TextRunItem attachment;
+    attachment.image = dot;
+    attachment.imageSize = {10, 10};
+    attachment.x = words.width + 10;
+    attachment.width = 10;
+    attachment.baseline = metrics.ascent;
+    line.runs.push_back(attachment);
+    add(line);
+    const PixelImage image = render();
+
+    // The run's box is yellow where no glyph covers it (its top-left corner).
+    EXPECT_TRUE(near(pixelAt(image, 5, 11), 255, 255, 0));
+    // Dark glyph pixels inside the box.
+    int dark = 0;
+    for (int y = 10; y < 10 + static_cast<int>(metrics.ascent); ++y) {
+        for (int x = 4; x < 4 + static_cast<int>(words.width); ++x) dark += pixelAt(image, x, y).r < 80;
+    }
+    EXPECT_GT(dark, 20);
+    // The underline lies just below the baseline, in its own colour, across the whole run.
+    bool underlined = false;
+    for (int y = static_cast<int>(10 + metrics.ascent); y < static_cast<int>(10 + metrics.ascent + metrics.descent); ++y) {
+        underlined = underlined || near(pixelAt(image, static_cast<int>(4 + words.width - 2), y), 0, 0, 255, 255, 60);
+    }
+    EXPECT_TRUE(underlined);
+    // The attachment sits on the baseline.
+    const int attachmentX = static_cast<int>(4 + attachment.x + 5);
+    EXPECT_TRUE(near(pixelAt(image, attachmentX, static_cast<int>(10 + metrics.ascent - 5)), 0, 255, 0));
+    EXPECT_TRUE(near(pixelAt(image, attachmentX, static_cast<int>(10 + metrics.ascent + 2)), 255, 255, 255));
+}
+
+TEST_F(DisplayListPainterTest, MaterialsFillWithTheirTint) {
+    add(BlurItem{Path::rect({0, 0, 100, 60}), {0, 0, 0, 0.5}});
+    EXPECT_TRUE(near(pixelAt(render(), 50, 30), 128, 128, 128, 255, 2));
+}
+
+TEST_F(DisplayListPainterTest, PngFilesRoundTripAndFailuresAreReported) {
+    add(FillItem{Path::rect({10, 10, 20, 20}), RGBA{0.2, 0.4, 0.6, 0.5}});
+    list.background = {0, 0, 0, 0};
+    const PixelImage image = render();
+    const testing::TemporaryDirectory directory;
+    const std::string path = (directory.path() / "out.png").string();
+    writePNG(image, path);
+    const PixelImage read = readPNG(path);
+    EXPECT_EQ(read.width, image.width);
+    EXPECT_EQ(read.height, image.height);
+    EXPECT_EQ(read.rgba, image.rgba);
+    EXPECT_THROW(readPNG((directory.path() / "missing.png").string()), ImageFileError);
+    EXPECT_THROW(writePNG(image, (directory.path() / "no" / "such" / "folder.png").string()), ImageFileError);
+    EXPECT_THROW(writePNG(PixelImage{}, path), ImageFileError);
+}
+
+} // namespace
+} // namespace glimmo

@@ -1,0 +1,34 @@
+#include "tests/platform/qt/QtTestSupport.h"
+
+#include "platform/qt/KitFonts.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <memory>
+
+namespace glimmo::testing {
+
+void ensureQtApplication() {
+    static int argc = 1;
+    static char name[] = "platform_qt_tests";
+    static char* argv[] = {name, nullptr};
+    static const auto application = [] {
+        auto app = std::make_unique<QApplication>(argc, argv);
+        loadKitFonts();
+        return app;
+    }();
+    (void)application;
+}
+
+Pixel pixelAt(const PixelImage& image, int x, int y) {
+    const std::size_t i = (static_cast<std::size_t>(y) * image.width + x) * 4;
+    return {image.rgba[i], image.rgba[i + 1], image.rgba[i + 2], image.rgba[i + 3]};
+}
+
+bool near(Pixel p, int r, int g, int b, int a, int tolerance) {
+    return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance &&
+           std::abs(p.a - a) <= tolerance;
+}
+
+} // namespace glimmo::testing
