@@ -22,7 +22,7 @@ HttpRequest makeRequest(std::string url, std::string body, const RequestOptions&
     request.url = std::move(url);
     request.headers = {
         {"x-goog-api-key", apiKey},
-        {"x-goog-api-client", GenerativeAIService::clientHeaderValue},
+        {"x-goog-api-client", std::string("genai-cpp/") + GenerativeAIClient::version},
         {"Content-Type", "application/json"},
     };
     request.body = std::move(body);

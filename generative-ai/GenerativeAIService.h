@@ -12,15 +12,17 @@
 
 namespace genai {
 
+namespace GenerativeAIClient {
+// The client library's version, sent in the "x-goog-api-client" header.
+inline constexpr const char* version = "1.0.0";
+} // namespace GenerativeAIClient
+
 // The client's road to the network: posts a request value as JSON with the API key, checks for
 // status 200 and decodes the reply. A refused request throws the server's RPCError (or, when the
 // body is no error object, the decoding error); a reply that does not decode throws the decoding
 // error. Holds no state between requests, so it may be copied and used from any task.
 class GenerativeAIService {
 public:
-    // The value of the "x-goog-api-client" header.
-    static constexpr const char* clientHeaderValue = "genai-cpp/1.0.0";
-
     GenerativeAIService(std::string apiKey, glimmo::HttpClient& urlSession);
 
     glimmo::Task<GenerateContentResponse> loadRequest(GenerateContentRequest request) const;

@@ -107,20 +107,30 @@ CandidateResponse decodeCandidate(const Reader& reader) {
 
 } // namespace
 
+std::vector<std::string> Reader::path() const {
+    std::vector<std::string> keys;
+    for (auto node = path_.get(); node; node = node->parent.get()) keys.push_back(node->key);
+    return std::vector<std::string>(keys.rbegin(), keys.rend());
+}
+
+Reader Reader::child(const Json& value, std::string key) const {
+    return Reader(value, std::make_shared<const PathNode>(PathNode{path_, std::move(key)}));
+}
+
 Reader Reader::member(std::string_view key) const {
     requireObject();
     const auto found = value_->find(key);
     if (found == value_->end()) {
         fail(DecodingError::Kind::keyNotFound, "No value associated with key \"" + std::string(key) + "\".");
     }
-    return Reader(*found, appending(path_, std::string(key)));
+    return child(*found, std::string(key));
 }
 
 std::optional<Reader> Reader::optionalMember(std::string_view key) const {
     requireObject();
     const auto found = value_->find(key);
     if (found == value_->end() || found->is_null()) return std::nullopt;
-    return Reader(*found, appending(path_, std::string(key)));
+    return child(*found, std::string(key));
 }
 
 bool Reader::contains(std::string_view key) const {
@@ -172,7 +182,7 @@ std::vector<Reader> Reader::elements() const {
     std::vector<Reader> result;
     result.reserve(value_->size());
     for (std::size_t i = 0; i < value_->size(); ++i) {
-        result.emplace_back((*value_)[i], appending(path_, "[" + std::to_string(i) + "]"));
+        result.push_back(child((*value_)[i], "[" + std::to_string(i) + "]"));
     }
     return result;
 }
@@ -184,7 +194,7 @@ void Reader::requireObject() const {
 }
 
 void Reader::fail(DecodingError::Kind kind, std::string description) const {
-    throw DecodingError(kind, path_, std::move(description));
+    throw DecodingError(kind, path(), std::move(description));
 }
 
 Json parse(std::string_view text) {
@@ -204,7 +214,7 @@ JSONValue decodeJSONValue(const Reader& reader) {
     if (json.is_object()) {
         JSONObject object;
         for (auto it = json.begin(); it != json.end(); ++it) {
-            object[it.key()] = decodeJSONValue(Reader(it.value(), appending(reader.path(), it.key())));
+            object[it.key()] = decodeJSONValue(reader.child(it.value(), it.key()));
         }
         return JSONValue(std::move(object));
     }
@@ -318,17 +328,17 @@ namespace genai {
 
 GenerateContentResponse GenerateContentResponse::decode(std::string_view body) {
     const auto json = coding::parse(body);
-    return coding::decodeGenerateContentResponse(coding::Reader(json, {}));
+    return coding::decodeGenerateContentResponse(coding::Reader(json));
 }
 
 CountTokensResponse CountTokensResponse::decode(std::string_view body) {
     const auto json = coding::parse(body);
-    return coding::decodeCountTokensResponse(coding::Reader(json, {}));
+    return coding::decodeCountTokensResponse(coding::Reader(json));
 }
 
 RPCError RPCError::decode(std::string_view body) {
     const auto json = coding::parse(body);
-    const coding::Reader top(json, {});
+    const coding::Reader top(json);
     const auto error = top.member("error");
     error.requireObject();
     int code = -1;

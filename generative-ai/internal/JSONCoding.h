@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,13 +40,23 @@ Json encode(const SafetySetting& setting);
 Json encode(const GenerationConfig& config);
 Json encode(const GenerateContentRequest& request);
 
-// A position in a document being decoded: the value and the path that led to it.
+// A position in a document being decoded: the value and the path that led to it. The path is a
+// shared chain of keys, spelled out only when an error names it.
 class Reader {
 public:
-    Reader(const Json& value, std::vector<std::string> path) : value_(&value), path_(std::move(path)) {}
+    struct PathNode {
+        std::shared_ptr<const PathNode> parent;
+        std::string key;
+    };
+
+    // The top of a document.
+    explicit Reader(const Json& value) : value_(&value) {}
+    Reader(const Json& value, std::shared_ptr<const PathNode> path) : value_(&value), path_(std::move(path)) {}
 
     const Json& json() const { return *value_; }
-    const std::vector<std::string>& path() const { return path_; }
+    std::vector<std::string> path() const;
+    // The reader of a nested value under `key` (a member name or "[index]").
+    Reader child(const Json& value, std::string key) const;
     bool isNull() const { return value_->is_null(); }
 
     // The object's member; throws keyNotFound when missing.
@@ -65,7 +76,7 @@ public:
 
 private:
     const Json* value_;
-    std::vector<std::string> path_;
+    std::shared_ptr<const PathNode> path_;
 };
 
 // Parses text as JSON; a text that is no JSON fails as dataCorrupted at the top level.

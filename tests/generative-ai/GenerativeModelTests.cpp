@@ -49,6 +49,18 @@ TEST_F(GenerateContent, PostsThePromptWithItsHeadersAndReadsTheText) {
     EXPECT_FALSE(logs.containsText(apiKey));
 }
 
+TEST_F(GenerateContent, ACallerOnTheMainLoopResumesThere) {
+    reply(generatePath, 200, textReply("back"));
+    const auto gemini = model();
+    const auto resumedOnLoop = [](const GenerativeModel& gemini, glimmo::RealTimeRunLoop& loop) -> glimmo::Task<bool> {
+        const bool before = loop.isCurrent();
+        auto pending = gemini.generateContent("x");
+        const auto response = co_await std::move(pending);
+        co_return before && loop.isCurrent() && response.text() == "back";
+    };
+    EXPECT_TRUE(run(resumedOnLoop(gemini, *loop)));
+}
+
 TEST_F(GenerateContent, SendsTheModelsSettingsAndEveryPromptPart) {
     reply(generatePath, 200, textReply("ok"));
     GenerationConfig config;
