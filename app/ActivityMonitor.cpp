@@ -211,16 +211,16 @@ void ActivityMonitor::loadRecords() {
         if (value.windowText == windowTextState::pending) {
             value.windowText = windowTextState::notLoaded;
         }
-        records.push_back(std::make_shared<ActivityRecord>(value));
+        records.push_back(std::make_shared<ActivityRecord>(std::make_shared<const ActivityRecordValue>(std::move(value))));
     }
     activityRecords = std::move(records);
 }
 
 void ActivityMonitor::saveRecords() {
-    std::vector<ActivityRecordValue> snapshot;
+    ActivityRecordSnapshot snapshot;
     snapshot.reserve(activityRecords->size());
     for (const auto& record : activityRecords.get()) {
-        snapshot.push_back(record->value());
+        snapshot.push_back(record->sharedValue());
     }
     recordFile_->save(std::move(snapshot));
 }

@@ -4,7 +4,9 @@
 #include "platform/runtime/Date.h"
 #include "platform/runtime/Observable.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace glimmo {
 
@@ -36,6 +38,8 @@ class ActivityRecord : public ObservableObject {
 public:
     ActivityRecord(UUID id, std::string appName, Date timestamp, std::string windowText);
     explicit ActivityRecord(const ActivityRecordValue& value);
+    // Adopts `value` as the shared copy that saves write.
+    explicit ActivityRecord(std::shared_ptr<const ActivityRecordValue> value);
 
     const UUID id;
     const std::string appName;
@@ -45,8 +49,18 @@ public:
     Published<std::string> windowText;
 
     ActivityRecordValue value() const;
+    // The same fields, shared until the record next changes: a save of many records copies only
+    // the ones that changed since the last save.
+    std::shared_ptr<const ActivityRecordValue> sharedValue() const;
 
     friend bool operator==(const ActivityRecord& a, const ActivityRecord& b) { return a.id == b.id; }
+
+private:
+    mutable std::shared_ptr<const ActivityRecordValue> cachedValue_;
+    Subscription forgetCachedValue_;
 };
+
+// A list of records as one save writes it, newest first.
+using ActivityRecordSnapshot = std::vector<std::shared_ptr<const ActivityRecordValue>>;
 
 } // namespace glimmo

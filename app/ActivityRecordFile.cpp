@@ -68,8 +68,18 @@ ActivityRecordValue decodeRecord(const nlohmann::json& object, const std::string
 } // namespace
 
 std::string encodeActivityRecords(const std::vector<ActivityRecordValue>& records) {
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    ActivityRecordSnapshot snapshot;
+    snapshot.reserve(records.size());
     for (const ActivityRecordValue& record : records) {
+        snapshot.push_back(std::make_shared<const ActivityRecordValue>(record));
+    }
+    return encodeActivityRecords(snapshot);
+}
+
+std::string encodeActivityRecords(const ActivityRecordSnapshot& records) {
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    for (const auto& pointer : records) {
+        const ActivityRecordValue& record = *pointer;
         nlohmann::ordered_json object;
         object["id"] = record.id.uuidString();
         object["appName"] = record.appName;
@@ -99,7 +109,7 @@ std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json) {
 // are queued; `done` is the number of the last one finished (or skipped for a newer one).
 struct ActivityRecordFile::Writer {
     struct Remove {};
-    using Operation = std::variant<std::vector<ActivityRecordValue>, Remove>;
+    using Operation = std::variant<ActivityRecordSnapshot, Remove>;
 
     explicit Writer(std::filesystem::path path) : path(std::move(path)) {}
 
@@ -152,7 +162,7 @@ struct ActivityRecordFile::Writer {
 
     void perform(const Operation& operation) const {
         try {
-            if (const auto* records = std::get_if<std::vector<ActivityRecordValue>>(&operation)) {
+            if (const auto* records = std::get_if<ActivityRecordSnapshot>(&operation)) {
                 const std::string bytes = encodeActivityRecords(*records);
                 std::filesystem::create_directories(path.parent_path());
                 writeFileAtomically(path, bytes);
@@ -217,11 +227,20 @@ void ActivityRecordFile::setAside(const std::string& reason) {
     }
 }
 
-void ActivityRecordFile::save(std::vector<ActivityRecordValue> records) {
+void ActivityRecordFile::save(ActivityRecordSnapshot records) {
     if (writesBlocked_) {
         return;
     }
     writer_->enqueue(std::move(records));
+}
+
+void ActivityRecordFile::save(const std::vector<ActivityRecordValue>& records) {
+    ActivityRecordSnapshot snapshot;
+    snapshot.reserve(records.size());
+    for (const ActivityRecordValue& record : records) {
+        snapshot.push_back(std::make_shared<const ActivityRecordValue>(record));
+    }
+    save(std::move(snapshot));
 }
 
 void ActivityRecordFile::remove() {

@@ -14,6 +14,7 @@ namespace glimmo {
 // The record file: one pretty-printed JSON array of records, newest first.
 // Keys in order: "id" (upper-case UUID), "appName", "timestamp" (seconds since 2001), "duration",
 // "activeTime" (optional, 0), "windowText" (optional, the pending text).
+std::string encodeActivityRecords(const ActivityRecordSnapshot& records);
 std::string encodeActivityRecords(const std::vector<ActivityRecordValue>& records);
 // Throws JSONDecodingError when a required key is missing or any value has the wrong type.
 std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json);
@@ -41,7 +42,8 @@ public:
     std::optional<std::vector<ActivityRecordValue>> load();
 
     // Queues a write of the whole list.
-    void save(std::vector<ActivityRecordValue> records);
+    void save(ActivityRecordSnapshot records);
+    void save(const std::vector<ActivityRecordValue>& records);
     // Queues the deletion of the file, after the writes queued before it.
     void remove();
     // Waits until everything queued so far is done.

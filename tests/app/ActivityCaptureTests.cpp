@@ -196,7 +196,7 @@ TEST_F(ActivityCaptureTest, UsageSummaryListsRecentRecordsOldestFirstFromMemory)
 
     // Whatever the file says, the summary reads the records in memory.
     monitor->flushRecordFile();
-    ActivityRecordFile(recordFile).save({});
+    ActivityRecordFile(recordFile).save(std::vector<ActivityRecordValue>{});
 
     const std::string summary = monitor->usageSummary(900);
     const Date since = loop->now().addingTimeInterval(-900);

@@ -75,7 +75,7 @@ TEST_F(ActivityRecordFileTest, WritesKeysInOrderWithUpperCaseIdsAndReferenceDate
 
 TEST_F(ActivityRecordFileTest, EmptyListIsAnEmptyArray) {
     ActivityRecordFile file(path);
-    file.save({});
+    file.save(std::vector<ActivityRecordValue>{});
     file.flush();
     EXPECT_EQ(readAll(path), "[]");
     EXPECT_EQ(file.load(), std::vector<ActivityRecordValue>{});
