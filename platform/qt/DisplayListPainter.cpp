@@ -112,22 +112,27 @@ void drawText(QPainter& painter, const TextItem& item) {
                       QRectF(left, baseline - run.imageSize.height, run.imageSize.width, run.imageSize.height), true);
             continue;
         }
-        QFont font = qtFont(run.font, *painter.device());
-        if (run.tracking != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, run.tracking);
+        ScaledQFont scaled = qtFont(run.font, *painter.device());
+        QFont& font = scaled.font;
+        if (run.tracking != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, run.tracking / scaled.scale);
+        painter.save();
+        painter.translate(left, baseline);
+        painter.scale(scaled.scale, scaled.scale);
         painter.setFont(font);
         painter.setPen(qtColor(run.color));
-        painter.drawText(QPointF(left, baseline), QString::fromStdString(run.text));
+        painter.drawText(QPointF(0, 0), QString::fromStdString(run.text));
+        painter.restore();
 
         if (run.underlineColor || run.strikethroughColor) {
             const QFontMetricsF metrics(font, painter.device());
-            const double thickness = std::max(metrics.lineWidth(), 0.5);
+            const double thickness = std::max(metrics.lineWidth() * scaled.scale, 0.5);
             if (run.underlineColor) {
-                painter.fillRect(QRectF(left, baseline + metrics.underlinePos() - thickness / 2, run.width, thickness),
-                                 qtColor(*run.underlineColor));
+                const double y = baseline + metrics.underlinePos() * scaled.scale;
+                painter.fillRect(QRectF(left, y - thickness / 2, run.width, thickness), qtColor(*run.underlineColor));
             }
             if (run.strikethroughColor) {
-                painter.fillRect(QRectF(left, baseline - metrics.strikeOutPos() - thickness / 2, run.width, thickness),
-                                 qtColor(*run.strikethroughColor));
+                const double y = baseline - metrics.strikeOutPos() * scaled.scale;
+                painter.fillRect(QRectF(left, y - thickness / 2, run.width, thickness), qtColor(*run.strikethroughColor));
             }
         }
     }

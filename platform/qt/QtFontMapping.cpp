@@ -23,20 +23,22 @@ QFont::Capitalization capitalization(ResolvedFont::Caps caps) {
 
 } // namespace
 
-QFont qtFont(const ResolvedFont& font, int logicalDpi) {
+ScaledQFont qtFont(const ResolvedFont& font, int logicalDpi) {
     QFont q(QString::fromStdString(font.family));
     const double dpi = logicalDpi > 0 ? logicalDpi : 72;
-    q.setPointSizeF(std::max(font.pointSize, 0.01) * 72.0 / dpi);
+    const double size = std::max(font.pointSize, 0.01);
+    const double wholeSize = std::max(1.0, std::round(size));
+    q.setPointSizeF(wholeSize * 72.0 / dpi);
     q.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
     q.setItalic(font.italic);
     q.setStretch(std::clamp(static_cast<int>(std::lround(font.width * 100)), 1, 4000));
     q.setCapitalization(capitalization(font.caps));
     q.setHintingPreference(QFont::PreferNoHinting);
     q.setKerning(true);
-    return q;
+    return {q, size / wholeSize};
 }
 
-QFont qtFont(const ResolvedFont& font, const QPaintDevice& device) { return qtFont(font, device.logicalDpiY()); }
+ScaledQFont qtFont(const ResolvedFont& font, const QPaintDevice& device) { return qtFont(font, device.logicalDpiY()); }
 
 const QPaintDevice& measuringDevice() {
     static const QImage device = [] {

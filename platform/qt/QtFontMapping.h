@@ -11,11 +11,18 @@ class QPaintDevice;
 
 namespace glimmo {
 
-// The QFont for `font` on a device of `logicalDpi`: its pixel size equals the kit's point size (kit
-// points are device-independent pixels), hinting is off so advances scale linearly and do not depend on
-// the device, and kerning is on.
-QFont qtFont(const ResolvedFont& font, int logicalDpi);
-QFont qtFont(const ResolvedFont& font, const QPaintDevice& device);
+// A QFont and the scale to draw and measure it at. Qt rounds a font's pixel size to whole pixels, so a
+// fractional kit size (13.5 points, or a size shrunk to fit) uses the font at the nearest whole size,
+// scaled by `scale`. Hinting is off, so advances scale linearly and this is exact.
+struct ScaledQFont {
+    QFont font;
+    double scale = 1;
+};
+
+// The font for `font` on a device of `logicalDpi`: its size in device-independent pixels is the kit's
+// point size (kit points are device-independent pixels). Kerning is on.
+ScaledQFont qtFont(const ResolvedFont& font, int logicalDpi);
+ScaledQFont qtFont(const ResolvedFont& font, const QPaintDevice& device);
 
 // The device the measurer measures on: 72 dots per inch, so a QFont's point size is its pixel size.
 const QPaintDevice& measuringDevice();

@@ -19,6 +19,7 @@ struct QtTextMeasurer::Impl {
     struct Entry {
         ResolvedFont font;
         QFontMetricsF metrics;
+        double scale;
         std::unordered_map<std::string, double> advances;
     };
     static constexpr std::size_t maximumFonts = 64;
@@ -32,7 +33,8 @@ struct QtTextMeasurer::Impl {
             if (e.font == font) return e;
         }
         if (entries.size() >= maximumFonts) entries.clear();
-        entries.push_back({font, QFontMetricsF(qtFont(font, measuringDevice()), &measuringDevice()), {}});
+        const ScaledQFont q = qtFont(font, measuringDevice());
+        entries.push_back({font, QFontMetricsF(q.font, &measuringDevice()), q.scale, {}});
         return entries.back();
     }
 };
@@ -43,8 +45,8 @@ QtTextMeasurer::~QtTextMeasurer() = default;
 
 FontMetrics QtTextMeasurer::metrics(const ResolvedFont& font) const {
     const std::lock_guard lock(impl_->mutex);
-    const QFontMetricsF& m = impl_->entry(font).metrics;
-    return {m.ascent(), m.descent(), m.leading()};
+    const Impl::Entry& e = impl_->entry(font);
+    return {e.metrics.ascent() * e.scale, e.metrics.descent() * e.scale, e.metrics.leading() * e.scale};
 }
 
 double QtTextMeasurer::advance(std::string_view utf8, const ResolvedFont& font) const {
@@ -53,7 +55,8 @@ double QtTextMeasurer::advance(std::string_view utf8, const ResolvedFont& font) 
     Impl::Entry& e = impl_->entry(font);
     const std::string key(utf8);
     if (const auto found = e.advances.find(key); found != e.advances.end()) return found->second;
-    const double width = e.metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    const double width =
+        e.metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))) * e.scale;
     if (e.advances.size() >= Impl::maximumWordsPerFont) e.advances.clear();
     e.advances.emplace(key, width);
     return width;

@@ -181,26 +181,30 @@ TEST_F(DisplayListPainterTest, TextRunsDrawBackgroundsDecorationsAndAttachments)
     attachment.baseline = metrics.ascent;
     line.runs.push_back(attachment);
     add(line);
-    const PixelImage image = render();
+    // At 4 pixels per point, so the thin underline covers whole pixels.
+    const PixelImage image = render(4);
+    const auto at = [&](double x, double y) { return pixelAt(image, static_cast<int>(x * 4), static_cast<int>(y * 4)); };
 
     // The run's box is yellow where no glyph covers it (its top-left corner).
-    EXPECT_TRUE(near(pixelAt(image, 5, 11), 255, 255, 0));
+    EXPECT_TRUE(near(at(4.5, 10.5), 255, 255, 0));
     // Dark glyph pixels inside the box.
     int dark = 0;
-    for (int y = 10; y < 10 + static_cast<int>(metrics.ascent); ++y) {
-        for (int x = 4; x < 4 + static_cast<int>(words.width); ++x) dark += pixelAt(image, x, y).r < 80;
+    for (double y = 10; y < 10 + metrics.ascent; y += 0.25) {
+        for (double x = 4; x < 4 + words.width; x += 0.25) dark += at(x, y).r < 80;
     }
-    EXPECT_GT(dark, 20);
+    EXPECT_GT(dark, 100);
     // The underline lies just below the baseline, in its own colour, across the whole run.
     bool underlined = false;
-    for (int y = static_cast<int>(10 + metrics.ascent); y < static_cast<int>(10 + metrics.ascent + metrics.descent); ++y) {
-        underlined = underlined || near(pixelAt(image, static_cast<int>(4 + words.width - 2), y), 0, 0, 255, 255, 60);
+    for (double y = 10 + metrics.ascent; y < 10 + metrics.ascent + metrics.descent; y += 0.25) {
+        underlined = underlined || near(at(4 + words.width - 1, y), 0, 0, 255, 255, 10);
     }
     EXPECT_TRUE(underlined);
+    EXPECT_FALSE(near(at(4 + words.width + 2, 10 + metrics.ascent + 1.5), 0, 0, 255, 255, 100))
+        << "the underline ends with its run";
     // The attachment sits on the baseline.
-    const int attachmentX = static_cast<int>(4 + attachment.x + 5);
-    EXPECT_TRUE(near(pixelAt(image, attachmentX, static_cast<int>(10 + metrics.ascent - 5)), 0, 255, 0));
-    EXPECT_TRUE(near(pixelAt(image, attachmentX, static_cast<int>(10 + metrics.ascent + 2)), 255, 255, 255));
+    const double attachmentX = 4 + attachment.x + 5;
+    EXPECT_TRUE(near(at(attachmentX, 10 + metrics.ascent - 5), 0, 255, 0));
+    EXPECT_TRUE(near(at(attachmentX, 10 + metrics.ascent + 1), 255, 255, 255));
 }
 
 TEST_F(DisplayListPainterTest, MaterialsFillWithTheirTint) {

@@ -58,11 +58,11 @@ TEST(KitFontsTest, LoadedFontsResolveToTheirOwnFamiliesAndWeights) {
         EXPECT_TRUE(families.contains(QString::fromUtf8(family))) << family;
         ResolvedFont font;
         font.family = family;
-        EXPECT_EQ(QFontInfo(qtFont(font, 72)).family().toStdString(), family);
+        EXPECT_EQ(QFontInfo(qtFont(font, 72).font).family().toStdString(), family);
     }
     ResolvedFont semibold;
     semibold.weight = 600;
-    const QFontInfo info(qtFont(semibold, 72));
+    const QFontInfo info(qtFont(semibold, 72).font);
     EXPECT_EQ(info.family().toStdString(), "Inter");
     EXPECT_EQ(info.styleName().toStdString(), "Semi Bold");
     EXPECT_EQ(info.weight(), 600);
@@ -72,7 +72,7 @@ TEST(KitFontsTest, EverySymbolOfTheKitsTableHasAGlyphInTheSymbolFont) {
     testing::ensureQtApplication();
     ResolvedFont font;
     font.family = symbolFontFamily;
-    const QRawFont raw = QRawFont::fromFont(qtFont(font, 72));
+    const QRawFont raw = QRawFont::fromFont(qtFont(font, 72).font);
     ASSERT_TRUE(raw.isValid());
     for (const auto& name : knownSymbolNames()) {
         const QString glyph = QString::fromStdString(*symbolGlyph(name));

@@ -1,6 +1,6 @@
 #pragma once
 
-// Shared by the Qt backend tests: one QApplication per test process, and pixel access.
+// Shared by the Qt backend tests: the QApplication check, and pixel access.
 
 #include "platform/view/PixelImage.h"
 
@@ -8,8 +8,8 @@
 
 namespace glimmo::testing {
 
-// Makes the process's QApplication on first use (the platform comes from QT_QPA_PLATFORM) and loads
-// the kit's fonts.
+// Checks that the test's main() made the QApplication (the platform comes from QT_QPA_PLATFORM) and
+// loaded the kit's fonts.
 void ensureQtApplication();
 
 struct Pixel {
