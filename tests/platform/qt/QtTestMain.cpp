@@ -1,15 +1,13 @@
-// The Qt tests' own main: the QApplication must outlive every test and go away before the process's
-// static objects do (Qt's font caches crash when torn down after them).
+// The Qt tests' own main: the application (QApplication, the kit's fonts, the main run loop on Qt's
+// event loop) must outlive every test and go away before the process's static objects do (Qt's font
+// caches crash when torn down after them).
 
-#include "platform/qt/KitFonts.h"
+#include "platform/qt/QtApplication.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication application(argc, argv);
-    glimmo::loadKitFonts();
+    glimmo::QtApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }

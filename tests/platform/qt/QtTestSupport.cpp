@@ -1,6 +1,6 @@
 #include "tests/platform/qt/QtTestSupport.h"
 
-#include "platform/qt/KitFonts.h"
+#include "platform/runtime/RunLoop.h"
 
 #include <QApplication>
 
@@ -10,8 +10,8 @@
 namespace glimmo::testing {
 
 void ensureQtApplication() {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        throw std::logic_error("The Qt tests need the QApplication made by their main()");
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !RunLoop::hasMain()) {
+        throw std::logic_error("The Qt tests need the QtApplication made by their main()");
     }
 }
 

@@ -8,8 +8,8 @@
 
 namespace glimmo::testing {
 
-// Checks that the test's main() made the QApplication (the platform comes from QT_QPA_PLATFORM) and
-// loaded the kit's fonts.
+// Checks that the test's main() made the QtApplication: QApplication (the platform comes from
+// QT_QPA_PLATFORM), the kit's fonts, RunLoop::main() on Qt's event loop.
 void ensureQtApplication();
 
 struct Pixel {
