@@ -30,6 +30,7 @@ namespace glimmo {
 
 class AnyView;
 class EnvironmentValues;
+class ViewGraph;
 
 struct Tooltip {
     std::string text;
@@ -74,6 +75,9 @@ public:
     // The help text of the view under the pointer, if any.
     std::optional<Tooltip> tooltip() const;
     CursorShape cursor() const;
+
+    // The render tree, for tests and tools that inspect frames.
+    ViewGraph& graph();
 
     struct Impl;
 

@@ -1,0 +1,93 @@
+#include "platform/view/NodeSupport.h"
+#include "platform/view/ViewGraph.h"
+
+namespace glimmo {
+namespace {
+
+struct TapParams {
+    int count;
+    std::function<void()> action;
+};
+
+// Runs the action when a press that started on the view is released over it.
+class TapNode final : public ModifierNode<TapNode, TapParams> {
+public:
+    bool handlePointer(const PointerEvent& e) override {
+        if (!environment.isEnabled() || e.button != MouseButton::left) return false;
+        if (e.kind == PointerEvent::Kind::pressed) return e.clickCount >= params.count || params.count <= 1;
+        if (e.kind == PointerEvent::Kind::released && elementsFrame().contains(e.location)) {
+            if (params.action) params.action();
+            return true;
+        }
+        return e.kind != PointerEvent::Kind::moved;
+    }
+};
+
+class HoverNode final : public ModifierNode<HoverNode, std::function<void(bool)>> {
+public:
+    bool acceptsHover() const override { return true; }
+    void setHovered(bool inside) override {
+        if (params) params(inside);
+    }
+};
+
+class HelpNode final : public ModifierNode<HelpNode, std::string> {
+public:
+    bool acceptsHover() const override { return true; }
+    std::optional<std::string> helpText() const override { return params; }
+};
+
+class FocusableNode final : public ModifierNode<FocusableNode, bool> {
+public:
+    bool acceptsFocus() const override { return params && environment.isEnabled(); }
+};
+
+// Keeps a focus binding and the kit's focus in step: focus moving here sets it true, moving away false;
+// the program setting it true moves focus here at the next update.
+class FocusedNode final : public ModifierNode<FocusedNode, std::shared_ptr<Binding<bool>>> {
+public:
+    bool acceptsFocus() const override { return environment.isEnabled(); }
+    void setFocused(bool focused) override {
+        if (params->get() != focused) params->set(focused);
+    }
+
+protected:
+    void didUpdate() override {
+        const bool wanted = params->get();
+        if (!graph) return;
+        std::weak_ptr<bool> weak = alive;
+        if (wanted && graph->focusedNode() != this) {
+            graph->enqueueAction([this, weak] {
+                if (auto a = weak.lock(); a && *a) graph->focus(this);
+            });
+        } else if (!wanted && graph->focusedNode() == this) {
+            graph->enqueueAction([this, weak] {
+                if (auto a = weak.lock(); a && *a && graph->focusedNode() == this) graph->focus(nullptr);
+            });
+        }
+    }
+};
+
+class KeyPressNode final : public ModifierNode<KeyPressNode, std::function<bool(const KeyEvent&)>> {
+public:
+    bool handleKey(const KeyEvent& e) override { return params && params(e); }
+};
+
+} // namespace
+
+namespace modifiers {
+AnyView onTapGesture(AnyView v, int count, std::function<void()> action) {
+    return modify<TapNode>(std::move(v), TapParams{count, std::move(action)});
+}
+AnyView onHover(AnyView v, std::function<void(bool)> action) { return modify<HoverNode>(std::move(v), std::move(action)); }
+AnyView help(AnyView v, std::string text) { return modify<HelpNode>(std::move(v), std::move(text)); }
+AnyView focusable(AnyView v, bool focusable) { return modify<FocusableNode>(std::move(v), focusable); }
+AnyView focused(AnyView v, Binding<bool> condition) {
+    return modify<FocusedNode>(std::move(v), std::make_shared<Binding<bool>>(std::move(condition)));
+}
+AnyView onKeyPress(AnyView v, std::function<bool(const KeyEvent&)> action) {
+    return modify<KeyPressNode>(std::move(v), std::move(action));
+}
+} // namespace modifiers
+
+} // namespace glimmo

@@ -1,0 +1,321 @@
+#include "platform/view/NodeSupport.h"
+#include "platform/view/Shapes.h"
+
+#include <algorithm>
+
+namespace glimmo {
+namespace {
+
+CGFloat guideDefault(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
+
+// Where a child of `childSize` sits inside a container of `containerSize`, aligned by `alignment`.
+CGPoint alignedOffset(const std::vector<ViewNode*>& content, CGSize containerSize, CGSize childSize, const Alignment& a) {
+    auto value = [&](AlignmentKey key) {
+        if (auto v = contentAlignment(content, key, childSize)) return *v;
+        return guideDefault(key, childSize);
+    };
+    return {guideDefault(a.horizontal.key(), containerSize) - value(a.horizontal.key()),
+            guideDefault(a.vertical.key(), containerSize) - value(a.vertical.key())};
+}
+
+// Explicit alignment of a wrapper whose content sits at `offset` with `childSize`.
+std::optional<CGFloat> shiftedAlignment(const std::vector<ViewNode*>& content, AlignmentKey key, CGSize childSize, CGPoint offset) {
+    if (auto v = contentAlignment(content, key, childSize)) return *v + (key.horizontal ? offset.x : offset.y);
+    return std::nullopt;
+}
+
+// Padding.
+class PaddingNode final : public ModifierNode<PaddingNode, EdgeInsets> {
+public:
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+        return shiftedAlignment(contentElements(), key, inner(size), {params.leading, params.top});
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override {
+        const CGFloat h = params.leading + params.trailing, v = params.top + params.bottom;
+        ProposedViewSize inner;
+        if (p.width) inner.width = std::max<CGFloat>(0, *p.width - h);
+        if (p.height) inner.height = std::max<CGFloat>(0, *p.height - v);
+        const CGSize s = sizeOfContent(contentElements(), inner);
+        return {s.width + h, s.height + v};
+    }
+    void placeChildren() override {
+        placeContent(contentElements(), CGRect(frame.minX() + params.leading, frame.minY() + params.top, inner(frame.size).width, inner(frame.size).height));
+    }
+
+private:
+    CGSize inner(CGSize outer) const {
+        return {std::max<CGFloat>(0, outer.width - params.leading - params.trailing), std::max<CGFloat>(0, outer.height - params.top - params.bottom)};
+    }
+};
+
+struct FixedFrame {
+    std::optional<CGFloat> width, height;
+    Alignment alignment;
+};
+
+class FixedFrameNode final : public ModifierNode<FixedFrameNode, FixedFrame> {
+public:
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+        const CGSize child = sizeOfContent(contentElements(), childProposal(ProposedViewSize::of(size)));
+        return shiftedAlignment(contentElements(), key, child, alignedOffset(contentElements(), size, child, params.alignment));
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override {
+        const CGSize child = sizeOfContent(contentElements(), childProposal(p));
+        return {params.width.value_or(child.width), params.height.value_or(child.height)};
+    }
+    void placeChildren() override {
+        const CGSize child = sizeOfContent(contentElements(), childProposal(ProposedViewSize::of(frame.size)));
+        const CGPoint o = alignedOffset(contentElements(), frame.size, child, params.alignment);
+        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height));
+    }
+
+private:
+    ProposedViewSize childProposal(const ProposedViewSize& p) const {
+        return {params.width ? params.width : p.width, params.height ? params.height : p.height};
+    }
+};
+
+struct FlexFrame {
+    std::optional<CGFloat> minWidth, idealWidth, maxWidth, minHeight, idealHeight, maxHeight;
+    Alignment alignment;
+};
+
+// One axis of a flexible frame: the proposal clamped into the bounds (the ideal size when none is
+// given), then the child's size clamped the same way, a bound growing towards the proposal.
+struct FlexAxis {
+    std::optional<CGFloat> min, ideal, max;
+    std::optional<CGFloat> proposal(std::optional<CGFloat> p) const {
+        if (!p) return ideal;
+        CGFloat v = *p;
+        if (max) v = std::min(v, *max);
+        if (min) v = std::max(v, *min);
+        return v;
+    }
+    CGFloat result(std::optional<CGFloat> offered, std::optional<CGFloat> proposed, CGFloat child) const {
+        if (!offered && ideal) return *ideal;
+        CGFloat r = child;
+        if (min) r = std::max(*min, proposed ? std::min(r, *proposed) : r);
+        if (max) r = std::min(*max, proposed ? std::max(r, *proposed) : r);
+        return r;
+    }
+};
+
+class FlexFrameNode final : public ModifierNode<FlexFrameNode, FlexFrame> {
+public:
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+        const CGSize child = childSize(ProposedViewSize::of(size));
+        return shiftedAlignment(contentElements(), key, child, alignedOffset(contentElements(), size, child, params.alignment));
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override {
+        const FlexAxis h{params.minWidth, params.idealWidth, params.maxWidth};
+        const FlexAxis v{params.minHeight, params.idealHeight, params.maxHeight};
+        const ProposedViewSize inner{h.proposal(p.width), v.proposal(p.height)};
+        const CGSize child = sizeOfContent(contentElements(), inner);
+        return {h.result(p.width, inner.width, child.width), v.result(p.height, inner.height, child.height)};
+    }
+    void placeChildren() override {
+        const CGSize child = childSize(ProposedViewSize::of(frame.size));
+        const CGPoint o = alignedOffset(contentElements(), frame.size, child, params.alignment);
+        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height));
+    }
+
+private:
+    CGSize childSize(const ProposedViewSize& p) {
+        const FlexAxis h{params.minWidth, params.idealWidth, params.maxWidth};
+        const FlexAxis v{params.minHeight, params.idealHeight, params.maxHeight};
+        return sizeOfContent(contentElements(), {h.proposal(p.width), v.proposal(p.height)});
+    }
+};
+
+struct FixedSizeParams {
+    bool horizontal;
+    bool vertical;
+};
+
+class FixedSizeNode final : public ModifierNode<FixedSizeNode, FixedSizeParams> {
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(contentElements(), fixed(p)); }
+    void placeChildren() override {
+        const CGSize child = sizeOfContent(contentElements(), fixed(ProposedViewSize::of(frame.size)));
+        placeContent(contentElements(), CGRect(frame.midX() - child.width / 2, frame.midY() - child.height / 2, child.width, child.height));
+    }
+
+private:
+    ProposedViewSize fixed(const ProposedViewSize& p) const {
+        return {params.horizontal ? std::nullopt : p.width, params.vertical ? std::nullopt : p.height};
+    }
+};
+
+class PriorityNode final : public ModifierNode<PriorityNode, double> {
+public:
+    double layoutPriority() const override { return params; }
+};
+
+class OffsetNode final : public ModifierNode<OffsetNode, CGSize> {
+protected:
+    void placeChildren() override { placeContent(contentElements(), frame.offsetBy(params.width, params.height)); }
+};
+
+struct GuideParams {
+    AlignmentKey key;
+    std::function<CGFloat(const ViewDimensions&)> value;
+};
+
+class AlignmentGuideNode final : public ModifierNode<AlignmentGuideNode, GuideParams> {
+public:
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+        if (key == params.key) {
+            const auto elements = contentElements();
+            return params.value(ViewDimensions(size, [elements, size](AlignmentKey k) { return contentAlignment(elements, k, size); }));
+        }
+        return SingleChildNode::explicitAlignment(key, size);
+    }
+};
+
+// A secondary view behind or in front of the primary one, offered the primary's size.
+struct LayerParams {
+    AnyView primary;
+    AnyView secondary;
+    Alignment alignment;
+    bool overlay;
+};
+
+class LayerNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        params_ = contentData<LayerNode, LayerParams>(c);
+        reconcileChildren({ChildSpec{params_.primary, AnyHashable(0)}, ChildSpec{params_.secondary, AnyHashable(1)}}, env);
+        for (auto& child : children) child->setContainerAxis(std::nullopt);
+        children[0]->setContainerAxis(containerAxis);
+    }
+    void setContainerAxis(std::optional<Axis> axis) override {
+        containerAxis = axis;
+        if (!children.empty()) children[0]->setContainerAxis(axis);
+    }
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
+    double layoutPriority() const override {
+        const auto p = primary();
+        return p.size() == 1 ? p.front()->layoutPriority() : 0;
+    }
+    std::optional<HorizontalAlignment> gridColumnAlignment() const override {
+        const auto p = primary();
+        return p.size() == 1 ? p.front()->gridColumnAlignment() : std::nullopt;
+    }
+    void render(RenderContext& ctx) override {
+        if (params_.overlay) {
+            children[0]->render(ctx);
+            children[1]->render(ctx);
+        } else {
+            children[1]->render(ctx);
+            children[0]->render(ctx);
+        }
+    }
+    ViewNode* hitTest(CGPoint p) override {
+        ViewNode* front = params_.overlay ? children[1].get() : children[0].get();
+        ViewNode* back = params_.overlay ? children[0].get() : children[1].get();
+        if (ViewNode* hit = front->hitTest(p)) return hit;
+        return back->hitTest(p);
+    }
+    void collectPreferences(PreferenceValues& out) override {
+        PreferenceValues primaryValues, secondaryValues;
+        children[0]->collectPreferences(primaryValues);
+        children[1]->collectPreferences(secondaryValues);
+        if (params_.overlay) {
+            out.merge(primaryValues);
+            out.merge(secondaryValues);
+        } else {
+            out.merge(secondaryValues);
+            out.merge(primaryValues);
+        }
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
+    void placeChildren() override {
+        placeContent(primary(), frame);
+        std::vector<ViewNode*> secondary;
+        children[1]->collectElements(secondary);
+        const CGSize s = sizeOfContent(secondary, ProposedViewSize::of(frame.size));
+        const CGPoint o = alignedOffset(secondary, frame.size, s, params_.alignment);
+        placeContent(secondary, CGRect(frame.minX() + o.x, frame.minY() + o.y, s.width, s.height));
+    }
+
+private:
+    std::vector<ViewNode*> primary() const {
+        std::vector<ViewNode*> out;
+        if (!children.empty()) children[0]->collectElements(out);
+        return out;
+    }
+    LayerParams params_;
+};
+
+class GridColumnAlignmentNode final : public ModifierNode<GridColumnAlignmentNode, HorizontalAlignment> {
+public:
+    std::optional<HorizontalAlignment> gridColumnAlignment() const override { return params; }
+};
+
+class CoordinateSpaceNode final : public ModifierNode<CoordinateSpaceNode, std::string> {
+public:
+    std::optional<std::string> coordinateSpaceName() const override { return params; }
+};
+
+} // namespace
+
+namespace modifiers {
+
+AnyView padding(AnyView v, EdgeSet edges, std::optional<CGFloat> length) {
+    const CGFloat l = length.value_or(defaultPadding);
+    return padding(std::move(v), EdgeInsets{edges.contains(Edge::top) ? l : 0, edges.contains(Edge::leading) ? l : 0,
+                                            edges.contains(Edge::bottom) ? l : 0, edges.contains(Edge::trailing) ? l : 0});
+}
+
+AnyView padding(AnyView v, EdgeInsets insets) { return modify<PaddingNode>(std::move(v), insets); }
+
+AnyView frame(AnyView v, std::optional<CGFloat> width, std::optional<CGFloat> height, Alignment alignment) {
+    return modify<FixedFrameNode>(std::move(v), FixedFrame{width, height, alignment});
+}
+
+AnyView flexibleFrame(AnyView v, std::optional<CGFloat> minW, std::optional<CGFloat> idealW, std::optional<CGFloat> maxW,
+                      std::optional<CGFloat> minH, std::optional<CGFloat> idealH, std::optional<CGFloat> maxH, Alignment a) {
+    return modify<FlexFrameNode>(std::move(v), FlexFrame{minW, idealW, maxW, minH, idealH, maxH, a});
+}
+
+AnyView fixedSize(AnyView v, bool horizontal, bool vertical) {
+    return modify<FixedSizeNode>(std::move(v), FixedSizeParams{horizontal, vertical});
+}
+
+AnyView layoutPriority(AnyView v, double priority) { return modify<PriorityNode>(std::move(v), priority); }
+
+AnyView offset(AnyView v, CGFloat x, CGFloat y) { return modify<OffsetNode>(std::move(v), CGSize{x, y}); }
+
+AnyView alignmentGuide(AnyView v, const AlignmentID* id, bool horizontal, std::function<CGFloat(const ViewDimensions&)> value) {
+    return modify<AlignmentGuideNode>(std::move(v), GuideParams{AlignmentKey{id, horizontal}, std::move(value)});
+}
+
+AnyView background(AnyView v, AnyView background, Alignment alignment) {
+    return makeView<LayerNode, LayerParams>(LayerParams{std::move(v), std::move(background), alignment, false});
+}
+
+AnyView overlay(AnyView v, AnyView overlay, Alignment alignment) {
+    return makeView<LayerNode, LayerParams>(LayerParams{std::move(v), std::move(overlay), alignment, true});
+}
+
+AnyView styleLayer(AnyView v, AnyShapeStyle style, const AnyShape* shape, bool overlay) {
+    AnyView layer(shapes::shapeView(shape ? *shape : AnyShape(Rectangle()), style, std::nullopt, {}, false));
+    return makeView<LayerNode, LayerParams>(LayerParams{std::move(v), std::move(layer), Alignment::center(), overlay});
+}
+
+AnyView gridColumnAlignment(AnyView v, HorizontalAlignment a) { return modify<GridColumnAlignmentNode>(std::move(v), a); }
+
+AnyView coordinateSpace(AnyView v, std::string name) { return modify<CoordinateSpaceNode>(std::move(v), std::move(name)); }
+
+} // namespace modifiers
+} // namespace glimmo

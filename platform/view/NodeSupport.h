@@ -1,0 +1,119 @@
+#pragma once
+
+// Helpers for defining primitive views and their nodes (internal to the kit).
+
+#include "platform/view/ViewNode.h"
+
+#include <memory>
+#include <typeindex>
+
+namespace glimmo {
+
+// Content holding `Data` and making nodes of type `Node`; views of one Node type share identity kind.
+template <class Node, class Data>
+class SimpleContent final : public ViewContent {
+public:
+    explicit SimpleContent(Data d) : data(std::move(d)) {}
+    std::type_index kind() const override { return typeid(Node); }
+    std::unique_ptr<ViewNode> makeNode(const std::shared_ptr<const ViewContent>&) const override {
+        return std::make_unique<Node>();
+    }
+    Data data;
+};
+
+template <class Node, class Data>
+AnyView makeView(Data data) {
+    return AnyView(std::shared_ptr<const ViewContent>(std::make_shared<const SimpleContent<Node, Data>>(std::move(data))));
+}
+
+template <class Node, class Data>
+const Data& contentData(const std::shared_ptr<const ViewContent>& c) {
+    return static_cast<const SimpleContent<Node, Data>&>(*c).data;
+}
+
+// A node whose layout is that of its children's elements (groups, user views, ids).
+class TransparentNode : public ViewNode {
+public:
+    void collectElements(std::vector<ViewNode*>& out) override {
+        for (auto& c : children) c->collectElements(out);
+    }
+    std::optional<CGFloat> explicitAlignment(AlignmentKey id, CGSize size) override {
+        return contentAlignment(childElements(), id, size);
+    }
+    void setContainerAxis(std::optional<Axis> axis) override {
+        containerAxis = axis;
+        for (auto& c : children) c->setContainerAxis(axis);
+    }
+    double layoutPriority() const override {
+        const auto e = childElements();
+        return e.size() == 1 ? e.front()->layoutPriority() : 0;
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(childElements(), p); }
+    void placeChildren() override { placeContent(childElements(), frame); }
+};
+
+// A node with one content child that it lays out as one view (modifiers).
+class SingleChildNode : public ViewNode {
+public:
+    std::vector<ViewNode*> contentElements() const { return childElements(); }
+    std::optional<CGFloat> explicitAlignment(AlignmentKey id, CGSize size) override {
+        return contentAlignment(contentElements(), id, size);
+    }
+    double layoutPriority() const override {
+        const auto e = contentElements();
+        return e.size() == 1 ? e.front()->layoutPriority() : 0;
+    }
+    std::optional<CGFloat> spacerMinLength() const override {
+        const auto e = contentElements();
+        return e.size() == 1 ? e.front()->spacerMinLength() : std::nullopt;
+    }
+    void setContainerAxis(std::optional<Axis> axis) override {
+        containerAxis = axis;
+        for (auto& c : children) c->setContainerAxis(axis);
+    }
+    std::optional<HorizontalAlignment> gridColumnAlignment() const override {
+        const auto e = contentElements();
+        return e.size() == 1 ? e.front()->gridColumnAlignment() : std::nullopt;
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(contentElements(), p); }
+    void placeChildren() override { placeContent(contentElements(), frame); }
+};
+
+// Content of a modifier: its parameters and the view it modifies.
+template <class Params>
+struct Modified {
+    AnyView view;
+    Params params;
+};
+
+// Defines a modifier node: keeps its parameters and reconciles its one child. `Self` is the node type.
+template <class Self, class Params>
+class ModifierNode : public SingleChildNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& data = contentData<Self, Modified<Params>>(c);
+        params = data.params;
+        willUpdateChild();
+        reconcileSingleChild(data.view, childEnvironment(env));
+        didUpdate();
+    }
+    Params params;
+
+protected:
+    virtual EnvironmentValues childEnvironment(const EnvironmentValues& env) { return env; }
+    virtual void willUpdateChild() {}
+    virtual void didUpdate() {}
+};
+
+template <class Node, class Params>
+AnyView modify(AnyView view, Params params) {
+    return makeView<Node, Modified<Params>>(Modified<Params>{std::move(view), std::move(params)});
+}
+
+} // namespace glimmo

@@ -1,0 +1,139 @@
+#include "platform/view/NodeSupport.h"
+#include "platform/view/ViewGraph.h"
+
+namespace glimmo {
+namespace {
+
+using Writer = std::function<void(PreferenceValues&, const CGRect&)>;
+
+class PreferenceWriterNode final : public ModifierNode<PreferenceWriterNode, Writer> {
+public:
+    void collectPreferences(PreferenceValues& out) override {
+        PreferenceValues values;
+        SingleChildNode::collectPreferences(values);
+        params(values, elementsFrame());
+        out.merge(values);
+    }
+};
+
+struct ReaderParams {
+    std::function<bool(const PreferenceValues&, const PreferenceValues&)> differs;
+    std::function<void(const PreferenceValues&)> action;
+};
+
+class PreferenceReaderNode final : public ModifierNode<PreferenceReaderNode, ReaderParams> {
+public:
+    void collectPreferences(PreferenceValues& out) override {
+        PreferenceValues values;
+        SingleChildNode::collectPreferences(values);
+        // The first value counts as a change, so the action always sees the initial value.
+        if ((!last_ || params.differs(*last_, values)) && graph) {
+            graph->enqueueAction([action = params.action, values] { action(values); });
+        }
+        last_ = values;
+        out.merge(values);
+    }
+
+private:
+    std::optional<PreferenceValues> last_;
+};
+
+struct LayerParams {
+    AnyView primary;
+    std::function<AnyView(const PreferenceValues&)> build;
+    bool overlay;
+};
+
+// A layer built from the preferences of the primary view, after the primary view is laid out.
+class PreferenceLayerNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        params_ = contentData<PreferenceLayerNode, LayerParams>(c);
+        if (children.empty()) {
+            children.push_back(makeNode(params_.primary, this, AnyHashable(0), env));
+        } else if (children[0]->content->kind() == params_.primary.content()->kind()) {
+            children[0]->update(params_.primary.content(), env);
+        } else {
+            unmountSubtree(*children[0]);
+            children[0] = makeNode(params_.primary, this, AnyHashable(0), env);
+        }
+        if (children.size() > 1) {
+            // Rebuilt at the next placement, with the new preferences.
+            layerStale_ = true;
+        }
+    }
+    void setContainerAxis(std::optional<Axis> axis) override {
+        containerAxis = axis;
+        if (!children.empty()) children[0]->setContainerAxis(axis);
+    }
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
+    void render(RenderContext& ctx) override {
+        if (params_.overlay) {
+            children[0]->render(ctx);
+            if (children.size() > 1) children[1]->render(ctx);
+        } else {
+            if (children.size() > 1) children[1]->render(ctx);
+            children[0]->render(ctx);
+        }
+    }
+    ViewNode* hitTest(CGPoint p) override {
+        ViewNode* layer = children.size() > 1 ? children[1].get() : nullptr;
+        if (params_.overlay && layer) {
+            if (ViewNode* hit = layer->hitTest(p)) return hit;
+        }
+        if (ViewNode* hit = children[0]->hitTest(p)) return hit;
+        if (!params_.overlay && layer) return layer->hitTest(p);
+        return nullptr;
+    }
+    void collectPreferences(PreferenceValues& out) override { children[0]->collectPreferences(out); }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
+    void placeChildren() override {
+        placeContent(primary(), frame);
+        PreferenceValues values;
+        children[0]->collectPreferences(values);
+        const AnyView layer = params_.build(values);
+        if (children.size() < 2) {
+            children.push_back(makeNode(layer, this, AnyHashable(1), environment));
+        } else if (children[1]->content->kind() == layer.content()->kind()) {
+            children[1]->update(layer.content(), environment);
+        } else {
+            unmountSubtree(*children[1]);
+            children[1] = makeNode(layer, this, AnyHashable(1), environment);
+        }
+        layerStale_ = false;
+        std::vector<ViewNode*> elements;
+        children[1]->collectElements(elements);
+        const CGSize s = sizeOfContent(elements, ProposedViewSize::of(frame.size));
+        placeContent(elements, CGRect(frame.midX() - s.width / 2, frame.midY() - s.height / 2, s.width, s.height));
+    }
+
+private:
+    std::vector<ViewNode*> primary() const {
+        std::vector<ViewNode*> out;
+        if (!children.empty()) children[0]->collectElements(out);
+        return out;
+    }
+    LayerParams params_;
+    bool layerStale_ = false;
+};
+
+} // namespace
+
+namespace modifiers {
+AnyView preferenceWriter(AnyView v, std::function<void(PreferenceValues&, const CGRect&)> write) {
+    return modify<PreferenceWriterNode>(std::move(v), std::move(write));
+}
+AnyView preferenceReader(AnyView v, std::function<bool(const PreferenceValues&, const PreferenceValues&)> differs,
+                         std::function<void(const PreferenceValues&)> action) {
+    return modify<PreferenceReaderNode>(std::move(v), ReaderParams{std::move(differs), std::move(action)});
+}
+AnyView preferenceLayer(AnyView v, std::function<AnyView(const PreferenceValues&)> build, bool overlay) {
+    return makeView<PreferenceLayerNode, LayerParams>(LayerParams{std::move(v), std::move(build), overlay});
+}
+} // namespace modifiers
+
+} // namespace glimmo

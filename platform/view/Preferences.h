@@ -1,0 +1,143 @@
+#pragma once
+
+// Preferences flow up the tree: views set values under a key, siblings combine with the key's reduce,
+// and an ancestor reads the combined value of its subtree. A key:
+//
+//     struct BlockMarginsPreference {
+//         using Value = BlockMargin;
+//         static Value defaultValue() { return {}; }
+//         static void reduce(Value& value, const std::function<Value()>& nextValue) { ... }
+//     };
+//
+// Values depend on layout (anchors), so they are gathered after each layout. `onPreferenceChange` runs
+// its action when the value differs from the last one it saw (the first value included); if actions
+// change state, the tree is evaluated and laid out again within the same update, at most
+// `preferenceIterationLimit` times.
+
+#include "platform/view/Geometry.h"
+#include "platform/view/View.h"
+
+#include <concepts>
+#include <functional>
+#include <map>
+#include <memory>
+#include <typeindex>
+
+namespace glimmo {
+
+inline constexpr int preferenceIterationLimit = 8;
+
+template <class K>
+concept PreferenceKey = requires(typename K::Value& v, const std::function<typename K::Value()>& next) {
+    { K::defaultValue() } -> std::convertible_to<typename K::Value>;
+    K::reduce(v, next);
+};
+
+// The preference values of a subtree, by key.
+class PreferenceValues {
+public:
+    template <PreferenceKey K>
+    const typename K::Value* find() const {
+        auto it = values_.find(typeid(K));
+        return it == values_.end() ? nullptr : static_cast<const typename K::Value*>(it->second.value.get());
+    }
+    template <PreferenceKey K>
+    typename K::Value value() const {
+        if (const auto* v = find<K>()) return *v;
+        return K::defaultValue();
+    }
+    template <PreferenceKey K>
+    void set(typename K::Value v) {
+        values_[typeid(K)] = Entry{std::make_shared<typename K::Value>(std::move(v)), &reduceErased<K>};
+    }
+    void remove(std::type_index key) { values_.erase(key); }
+    // Combines `next` (a later sibling's values) into these with each key's reduce.
+    void merge(const PreferenceValues& next);
+    bool empty() const { return values_.empty(); }
+
+private:
+    struct Entry {
+        std::shared_ptr<void> value;
+        void (*reduce)(Entry& into, const Entry& next) = nullptr;
+    };
+    template <PreferenceKey K>
+    static void reduceErased(Entry& into, const Entry& next) {
+        auto combined = std::make_shared<typename K::Value>(*static_cast<const typename K::Value*>(into.value.get()));
+        const auto& n = *static_cast<const typename K::Value*>(next.value.get());
+        K::reduce(*combined, [&n] { return n; });
+        into.value = std::move(combined);
+    }
+    std::map<std::type_index, Entry> values_;
+};
+
+// A geometry value captured where a view was laid out, resolved later through a GeometryProxy.
+template <class V>
+struct Anchor {
+    V value; // in window coordinates
+    bool operator==(const Anchor&) const = default;
+};
+
+enum class AnchorSource : std::uint8_t { bounds };
+
+namespace modifiers {
+// One node kind carries all preference writers: it changes the subtree's values after they are gathered.
+AnyView preferenceWriter(AnyView v, std::function<void(PreferenceValues& values, const CGRect& bounds)> write);
+// `differs` compares the value the reader saw last with the new one.
+AnyView preferenceReader(AnyView v, std::function<bool(const PreferenceValues& old, const PreferenceValues& now)> differs,
+                         std::function<void(const PreferenceValues& values)> action);
+AnyView preferenceLayer(AnyView v, std::function<AnyView(const PreferenceValues& values)> build, bool overlay);
+} // namespace modifiers
+
+template <class S>
+template <class K>
+AnyView View<S>::preference(typename K::Value value) const {
+    return modifiers::preferenceWriter(erased(), [value = std::move(value)](PreferenceValues& v, const CGRect&) { v.set<K>(value); });
+}
+
+template <class S>
+template <class K>
+AnyView View<S>::transformPreference(std::function<void(typename K::Value&)> change) const {
+    return modifiers::preferenceWriter(erased(), [change = std::move(change)](PreferenceValues& v, const CGRect&) {
+        typename K::Value value = v.value<K>();
+        change(value);
+        v.set<K>(std::move(value));
+    });
+}
+
+template <class S>
+template <class K>
+AnyView View<S>::onPreferenceChange(std::function<void(const typename K::Value&)> action) const {
+    return modifiers::preferenceReader(
+        erased(),
+        [](const PreferenceValues& old, const PreferenceValues& now) {
+            if constexpr (std::equality_comparable<typename K::Value>) {
+                return !(old.value<K>() == now.value<K>());
+            } else {
+                return true;
+            }
+        },
+        [action = std::move(action)](const PreferenceValues& v) { action(v.value<K>()); });
+}
+
+template <class S>
+template <class K>
+AnyView View<S>::backgroundPreferenceValue(std::function<AnyView(const typename K::Value&)> build) const {
+    return modifiers::preferenceLayer(erased(), [build = std::move(build)](const PreferenceValues& v) { return build(v.value<K>()); }, false);
+}
+
+template <class S>
+template <class K>
+AnyView View<S>::overlayPreferenceValue(std::function<AnyView(const typename K::Value&)> build) const {
+    return modifiers::preferenceLayer(erased(), [build = std::move(build)](const PreferenceValues& v) { return build(v.value<K>()); }, true);
+}
+
+// Publishes `transform(anchor of this view's bounds)`.
+template <class S>
+template <class K>
+AnyView View<S>::anchorPreference(AnchorSource, std::function<typename K::Value(Anchor<CGRect>)> transform) const {
+    return modifiers::preferenceWriter(erased(), [transform = std::move(transform)](PreferenceValues& v, const CGRect& bounds) {
+        v.set<K>(transform(Anchor<CGRect>{bounds}));
+    });
+}
+
+} // namespace glimmo

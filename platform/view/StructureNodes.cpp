@@ -1,0 +1,179 @@
+#include "platform/view/NodeSupport.h"
+#include "platform/view/Structure.h"
+#include "platform/view/ViewGraph.h"
+
+#include <unordered_map>
+
+namespace glimmo {
+namespace {
+
+// Nothing: contributes no element.
+class EmptyNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+    }
+    void collectElements(std::vector<ViewNode*>&) override {}
+
+protected:
+    CGSize computeSize(const ProposedViewSize&) override { return {0, 0}; }
+};
+struct EmptyData {};
+
+class GroupNode final : public TransparentNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& views = contentData<GroupNode, std::vector<AnyView>>(c);
+        std::vector<ChildSpec> specs;
+        specs.reserve(views.size());
+        for (std::size_t i = 0; i < views.size(); ++i) specs.push_back({views[i], AnyHashable(i)});
+        reconcileChildren(std::move(specs), env);
+    }
+};
+
+struct BranchData {
+    std::size_t index;
+    AnyView view;
+};
+
+class BranchNode final : public TransparentNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& data = contentData<BranchNode, BranchData>(c);
+        reconcileChildren({ChildSpec{data.view, AnyHashable(data.index)}}, env);
+    }
+};
+
+// An element with an explicit id: a new id is a new identity.
+class IdNode final : public TransparentNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& data = contentData<IdNode, ForEach::Element>(c);
+        id_ = data.id;
+        reconcileChildren({ChildSpec{data.view, data.id}}, env);
+    }
+    const AnyHashable* explicitId() const override { return &id_; }
+
+private:
+    AnyHashable id_;
+};
+
+class ForEachNode final : public TransparentNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& elements = contentData<ForEachNode, std::vector<ForEach::Element>>(c);
+        std::vector<ChildSpec> specs;
+        specs.reserve(elements.size());
+        for (const auto& e : elements) specs.push_back({makeView<IdNode, ForEach::Element>(e), e.id});
+        reconcileChildren(std::move(specs), env);
+    }
+};
+
+// A user view: its installed copy, its properties' storage and its body.
+class CompositeNode final : public TransparentNode, public detail::PropertyHost {
+public:
+    CompositeNode() : invalidator_(std::make_shared<NodeInvalidator>()) { invalidator_->node = this; }
+    ~CompositeNode() override { invalidator_->node = nullptr; }
+
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        const auto& next = static_cast<const CompositeContentBase&>(*c);
+        const bool environmentChanged = !installed_ || !environment.sameAs(env);
+        const bool sameInputs = installed_ && installed_->hasSameInputs(next);
+        content = c;
+        environment = env;
+        if (sameInputs && !environmentChanged && !needsBody) return;
+        if (!sameInputs) install(next);
+        evaluate();
+    }
+    void reevaluate() override {
+        if (needsBody) evaluate();
+    }
+
+    std::shared_ptr<void>& slot(std::size_t key) override { return slots_[key]; }
+    void keepSubscription(std::size_t key, Subscription subscription) override { subscriptions_[key] = std::move(subscription); }
+    std::weak_ptr<detail::Invalidator> invalidator() override { return invalidator_; }
+    const EnvironmentValues& environmentValues() const override { return environment; }
+
+    void willUnmount() override {
+        subscriptions_.clear();
+        invalidator_->node = nullptr;
+    }
+
+private:
+    void install(const CompositeContentBase& next) {
+        std::shared_ptr<CompositeContentBase> copy;
+        std::vector<detail::DynamicProperty*> found;
+        {
+            detail::InstallScope scope;
+            copy = next.cloneForInstall();
+            found = std::move(scope.properties);
+        }
+        const auto* base = static_cast<const char*>(copy->viewAddress());
+        properties_.clear();
+        for (auto* p : found) {
+            const auto* at = reinterpret_cast<const char*>(p);
+            if (at < base || at >= base + copy->viewSize()) continue;
+            const auto offset = static_cast<std::size_t>(at - base);
+            p->install(*this, offset);
+            properties_.emplace_back(p, offset);
+        }
+        installed_ = std::move(copy);
+    }
+
+    void evaluate() {
+        needsBody = false;
+        for (auto& [p, offset] : properties_) p->refresh(*this, offset);
+        if (graph) ++graph->bodyEvaluations;
+        const AnyView body = installed_->evaluateBody();
+        reconcileSingleChild(body, environment);
+    }
+
+    std::shared_ptr<CompositeContentBase> installed_;
+    std::vector<std::pair<detail::DynamicProperty*, std::size_t>> properties_;
+    std::unordered_map<std::size_t, std::shared_ptr<void>> slots_;
+    std::unordered_map<std::size_t, Subscription> subscriptions_;
+    std::shared_ptr<NodeInvalidator> invalidator_;
+};
+
+} // namespace
+
+void NodeInvalidator::invalidate() {
+    if (node && node->graph) node->graph->invalidate(node);
+}
+
+std::unique_ptr<ViewNode> CompositeContentBase::makeNode(const std::shared_ptr<const ViewContent>&) const {
+    return std::make_unique<CompositeNode>();
+}
+
+AnyView::AnyView() : content_(EmptyView().toContent()) {}
+
+std::shared_ptr<const ViewContent> EmptyView::toContent() const {
+    static const auto shared = std::make_shared<const SimpleContent<EmptyNode, EmptyData>>(EmptyData{});
+    return shared;
+}
+
+std::shared_ptr<const ViewContent> Group::toContent() const {
+    return makeView<GroupNode, std::vector<AnyView>>(views_).content();
+}
+
+std::shared_ptr<const ViewContent> ForEach::toContent() const {
+    return makeView<ForEachNode, std::vector<Element>>(elements_).content();
+}
+
+AnyView Branch(std::size_t index, AnyView view) { return makeView<BranchNode, BranchData>(BranchData{index, std::move(view)}); }
+
+namespace modifiers {
+AnyView id(AnyView v, AnyHashable id) { return makeView<IdNode, ForEach::Element>(ForEach::Element{std::move(id), std::move(v)}); }
+AnyView equatable(AnyView v) { return v; }
+} // namespace modifiers
+
+} // namespace glimmo

@@ -1,0 +1,67 @@
+#pragma once
+
+// Text: a string or an attributed string, possibly concatenated from several Texts with `+`, with
+// inline images. Text-level modifiers (font, bold, foregroundColor, ...) return Text and apply to every
+// part that does not set that attribute itself; the environment fills in what is still unset (font:
+// body, colour: primary). Layout wraps to the offered width and follows lineLimit, truncationMode,
+// multilineTextAlignment, lineSpacing and minimumScaleFactor from the environment.
+
+#include "platform/view/AttributedString.h"
+#include "platform/view/Image.h"
+#include "platform/view/View.h"
+
+#include <optional>
+#include <string>
+
+namespace glimmo {
+
+// Attributes that Text modifiers keep on runs until the font is resolved.
+struct TextWeightAttribute { using Value = Font::Weight; static constexpr const char* name = "glimmo.text.weight"; };
+struct TextItalicAttribute { using Value = bool; static constexpr const char* name = "glimmo.text.italic"; };
+struct TextMonospacedDigitAttribute { using Value = bool; static constexpr const char* name = "glimmo.text.monospacedDigit"; };
+struct TextMonospacedAttribute { using Value = bool; static constexpr const char* name = "glimmo.text.monospaced"; };
+
+// What tapping a link does: the environment's open-URL action (the window layer installs one).
+struct OpenURLKey {
+    using Value = std::shared_ptr<const std::function<void(const URL&)>>;
+    static Value defaultValue() { return nullptr; }
+};
+
+class Text : public View<Text> {
+public:
+    Text(std::string content); // NOLINT: Text("...") as in the views
+    Text(const char* content) : Text(std::string(content)) {} // NOLINT
+    static Text verbatim(std::string content) { return Text(std::move(content)); }
+    explicit Text(AttributedString content);
+    explicit Text(const Image& image);
+    // A value shown through a formatting function: Text(date, format).
+    template <class T, class F>
+        requires std::invocable<F, const T&>
+    Text(const T& value, F format) : Text(std::string(format(value))) {}
+
+    Text operator+(const Text& other) const;
+
+    Text font(std::optional<Font> font) const;
+    Text fontWeight(std::optional<Font::Weight> weight) const;
+    Text bold(bool active = true) const;
+    Text italic(bool active = true) const;
+    Text monospaced(bool active = true) const;
+    Text monospacedDigit() const;
+    Text foregroundColor(std::optional<Color> color) const;
+    Text foregroundStyle(const Color& color) const { return foregroundColor(color); }
+    Text underline(bool active = true, std::optional<Color> color = std::nullopt) const;
+    Text strikethrough(bool active = true, std::optional<Color> color = std::nullopt) const;
+    Text kerning(CGFloat kerning) const;
+    Text tracking(CGFloat tracking) const;
+    Text baselineOffset(CGFloat offset) const;
+
+    const AttributedString& attributedString() const { return content_; }
+    std::shared_ptr<const ViewContent> toContent() const;
+
+private:
+    template <AttributeKey K>
+    Text settingWhereUnset(typename K::Value value) const;
+    AttributedString content_;
+};
+
+} // namespace glimmo

@@ -1,0 +1,380 @@
+#include "platform/view/TextLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace glimmo {
+namespace {
+
+constexpr CGFloat fitTolerance = 1e-6;
+const std::string ellipsis = "\xE2\x80\xA6";
+
+enum class PieceKind { word, space, newline };
+
+struct Piece {
+    std::size_t span;
+    std::string text;
+    PieceKind kind;
+    CGFloat width = 0;
+    bool breakAfter = false; // a hyphen ends it
+};
+
+std::size_t codePointLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if ((lead >> 5) == 0x6) return 2;
+    if ((lead >> 4) == 0xE) return 3;
+    if ((lead >> 3) == 0x1E) return 4;
+    return 1;
+}
+
+std::size_t countCodePoints(const std::string& s) {
+    std::size_t n = 0;
+    for (const char c : s) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+class Measure {
+public:
+    Measure(const std::vector<StyledSpan>& spans, const TextMeasurer& m) : spans_(spans), m_(m) {}
+    CGFloat width(std::size_t span, const std::string& text) const {
+        const StyledSpan& s = spans_[span];
+        if (s.image) return s.imageSize.width;
+        return m_.advance(text, s.font) + s.tracking * static_cast<CGFloat>(countCodePoints(text));
+    }
+    FontMetrics metrics(std::size_t span) const { return m_.metrics(spans_[span].font); }
+
+private:
+    const std::vector<StyledSpan>& spans_;
+    const TextMeasurer& m_;
+};
+
+std::vector<Piece> tokenize(const std::vector<StyledSpan>& spans, const Measure& measure) {
+    std::vector<Piece> pieces;
+    for (std::size_t si = 0; si < spans.size(); ++si) {
+        const auto& text = spans[si].text;
+        if (spans[si].image) {
+            pieces.push_back({si, text, PieceKind::word, measure.width(si, text), false});
+            continue;
+        }
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const char c = text[i];
+            if (c == '\n') {
+                pieces.push_back({si, "\n", PieceKind::newline, 0, false});
+                ++i;
+                continue;
+            }
+            const bool space = c == ' ' || c == '\t';
+            std::size_t j = i;
+            bool hyphen = false;
+            while (j < text.size() && text[j] != '\n' && ((text[j] == ' ' || text[j] == '\t') == space)) {
+                const std::size_t len = codePointLength(static_cast<unsigned char>(text[j]));
+                const bool isHyphen = !space && text[j] == '-';
+                j += len;
+                if (isHyphen) {
+                    hyphen = true;
+                    break;
+                }
+            }
+            Piece p{si, text.substr(i, j - i), space ? PieceKind::space : PieceKind::word, 0, hyphen};
+            p.width = measure.width(si, p.text);
+            pieces.push_back(std::move(p));
+            i = j;
+        }
+    }
+    return pieces;
+}
+
+struct Line {
+    std::vector<Piece> pieces;
+    std::size_t metricsSpan = 0; // for empty lines
+};
+
+CGFloat lineWidth(const Line& l) {
+    CGFloat w = 0;
+    for (const auto& p : l.pieces) w += p.width;
+    return w;
+}
+
+// Splits a word that does not fit on a line of its own between characters.
+std::vector<std::vector<Piece>> splitWord(const std::vector<Piece>& word, CGFloat limit, const Measure& measure) {
+    std::vector<std::vector<Piece>> lines(1);
+    CGFloat x = 0;
+    for (const auto& piece : word) {
+        std::size_t i = 0;
+        while (i < piece.text.size()) {
+            const std::size_t len = codePointLength(static_cast<unsigned char>(piece.text[i]));
+            const std::string ch = piece.text.substr(i, len);
+            const CGFloat w = measure.width(piece.span, ch);
+            if (x > 0 && x + w > limit + fitTolerance) {
+                lines.emplace_back();
+                x = 0;
+            }
+            auto& line = lines.back();
+            if (!line.empty() && line.back().span == piece.span) {
+                line.back().text += ch;
+                line.back().width += w;
+            } else {
+                line.push_back({piece.span, ch, PieceKind::word, w, false});
+            }
+            x += w;
+            i += len;
+        }
+    }
+    return lines;
+}
+
+std::vector<Line> breakLines(const std::vector<Piece>& pieces, std::optional<CGFloat> limit, const Measure& measure) {
+    std::vector<Line> lines(1);
+    std::vector<Piece> pendingSpaces;
+    bool afterWrap = false;
+    CGFloat x = 0;
+    std::size_t i = 0;
+    while (i < pieces.size()) {
+        const Piece& p = pieces[i];
+        if (p.kind == PieceKind::newline) {
+            lines.back().metricsSpan = p.span;
+            for (auto& s : pendingSpaces) lines.back().pieces.push_back(s);
+            pendingSpaces.clear();
+            lines.emplace_back();
+            lines.back().metricsSpan = p.span;
+            x = 0;
+            afterWrap = false;
+            ++i;
+            continue;
+        }
+        if (p.kind == PieceKind::space) {
+            pendingSpaces.push_back(p);
+            ++i;
+            continue;
+        }
+        // A word: consecutive word pieces (across spans) up to a hyphen.
+        std::vector<Piece> word;
+        CGFloat w = 0;
+        while (i < pieces.size() && pieces[i].kind == PieceKind::word) {
+            word.push_back(pieces[i]);
+            w += pieces[i].width;
+            ++i;
+            if (word.back().breakAfter) break;
+        }
+        CGFloat spaces = 0;
+        for (auto& s : pendingSpaces) spaces += s.width;
+        Line* line = &lines.back();
+        if (limit && !line->pieces.empty() && x + spaces + w > *limit + fitTolerance) {
+            lines.emplace_back();
+            lines.back().metricsSpan = word.front().span;
+            line = &lines.back();
+            pendingSpaces.clear();
+            spaces = 0;
+            x = 0;
+            afterWrap = true;
+        }
+        if (!(line->pieces.empty() && afterWrap)) {
+            for (auto& s : pendingSpaces) line->pieces.push_back(s);
+            x += spaces;
+        }
+        pendingSpaces.clear();
+        if (limit && line->pieces.empty() && w > *limit + fitTolerance) {
+            auto parts = splitWord(word, *limit, measure);
+            for (std::size_t k = 0; k < parts.size(); ++k) {
+                if (k > 0) {
+                    lines.emplace_back();
+                    line = &lines.back();
+                }
+                line->pieces = parts[k];
+                line->metricsSpan = parts[k].empty() ? word.front().span : parts[k].front().span;
+            }
+            x = lineWidth(*line);
+            afterWrap = true;
+            continue;
+        }
+        for (auto& piece : word) line->pieces.push_back(piece);
+        if (line->pieces.size() == word.size()) line->metricsSpan = word.front().span;
+        x += w;
+    }
+    // Trailing spaces of the text stay, as typed (they take no room when a line wraps after them).
+    for (auto& s : pendingSpaces) lines.back().pieces.push_back(s);
+    return lines;
+}
+
+// Cuts the line to make room for an ellipsis according to the truncation mode.
+void truncateLine(Line& line, std::optional<CGFloat> limit, TruncationMode mode, const Measure& measure) {
+    struct Char {
+        std::size_t span;
+        std::string text;
+        CGFloat width;
+    };
+    std::vector<Char> chars;
+    for (const auto& p : line.pieces) {
+        for (std::size_t i = 0; i < p.text.size();) {
+            const std::size_t len = codePointLength(static_cast<unsigned char>(p.text[i]));
+            const std::string ch = p.text.substr(i, len);
+            chars.push_back({p.span, ch, p.kind == PieceKind::word && len == p.text.size() ? p.width : measure.width(p.span, ch)});
+            i += len;
+        }
+    }
+    const std::size_t ellipsisSpan = chars.empty() ? line.metricsSpan : (mode == TruncationMode::head ? chars.front().span : chars.back().span);
+    const CGFloat ellipsisWidth = measure.width(ellipsisSpan, ellipsis);
+    auto total = [&] {
+        CGFloat w = 0;
+        for (auto& c : chars) w += c.width;
+        return w;
+    };
+    std::size_t insertAt = chars.size();
+    if (limit) {
+        if (mode == TruncationMode::tail) {
+            while (!chars.empty() && total() + ellipsisWidth > *limit + fitTolerance) chars.pop_back();
+            while (!chars.empty() && chars.back().text == " ") chars.pop_back();
+            insertAt = chars.size();
+        } else if (mode == TruncationMode::head) {
+            while (!chars.empty() && total() + ellipsisWidth > *limit + fitTolerance) chars.erase(chars.begin());
+            insertAt = 0;
+        } else {
+            std::size_t front = chars.size() / 2;
+            while (!chars.empty() && total() + ellipsisWidth > *limit + fitTolerance) {
+                front = std::min(front, chars.size() - 1);
+                chars.erase(chars.begin() + static_cast<std::ptrdiff_t>(front));
+                if (front > 0 && chars.size() % 2 == 0) --front;
+            }
+            insertAt = std::min(front, chars.size());
+        }
+    }
+    chars.insert(chars.begin() + static_cast<std::ptrdiff_t>(insertAt), Char{ellipsisSpan, ellipsis, ellipsisWidth});
+    line.pieces.clear();
+    for (auto& c : chars) {
+        if (!line.pieces.empty() && line.pieces.back().span == c.span) {
+            line.pieces.back().text += c.text;
+            line.pieces.back().width += c.width;
+        } else {
+            line.pieces.push_back({c.span, c.text, PieceKind::word, c.width, false});
+        }
+    }
+}
+
+struct LineMetrics {
+    CGFloat ascent = 0;
+    CGFloat descent = 0;
+    CGFloat leading = 0;
+};
+
+LineMetrics metricsOf(const Line& line, const std::vector<StyledSpan>& spans, const Measure& measure) {
+    LineMetrics lm;
+    auto add = [&](std::size_t span) {
+        if (spans[span].image) {
+            lm.ascent = std::max(lm.ascent, spans[span].imageSize.height + spans[span].baselineOffset);
+            return;
+        }
+        const FontMetrics m = measure.metrics(span);
+        lm.ascent = std::max(lm.ascent, m.ascent + std::max<CGFloat>(0, spans[span].baselineOffset));
+        lm.descent = std::max(lm.descent, m.descent + std::max<CGFloat>(0, -spans[span].baselineOffset));
+        lm.leading = std::max(lm.leading, m.leading);
+    };
+    if (line.pieces.empty()) {
+        if (!spans.empty()) add(std::min(line.metricsSpan, spans.size() - 1));
+    } else {
+        for (const auto& p : line.pieces) add(p.span);
+    }
+    return lm;
+}
+
+} // namespace
+
+LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOptions& options, const TextMeasurer& measurer) {
+    LaidOutText out;
+    if (spans.empty()) return out;
+    const Measure measure(spans, measurer);
+    const auto pieces = tokenize(spans, measure);
+    std::optional<CGFloat> limit = options.width;
+    if (limit && std::isinf(*limit)) limit.reset();
+    if (limit) limit = std::max<CGFloat>(0, *limit);
+    std::vector<Line> lines = breakLines(pieces, limit, measure);
+
+    // Lines allowed by the line limit and by the offered height.
+    std::size_t allowed = lines.size();
+    if (options.lineLimit && *options.lineLimit > 0) allowed = std::min<std::size_t>(allowed, static_cast<std::size_t>(*options.lineLimit));
+    if (options.height && !std::isinf(*options.height)) {
+        CGFloat used = 0;
+        std::size_t fit = 0;
+        for (std::size_t i = 0; i < allowed; ++i) {
+            const LineMetrics m = metricsOf(lines[i], spans, measure);
+            const CGFloat h = m.ascent + m.descent + m.leading + (i > 0 ? options.lineSpacing : 0);
+            if (i > 0 && used + h > *options.height + fitTolerance) break;
+            used += h;
+            fit = i + 1;
+        }
+        allowed = std::max<std::size_t>(1, fit);
+    }
+    if (allowed < lines.size()) {
+        lines.resize(allowed);
+        truncateLine(lines.back(), limit, options.truncation, measure);
+        out.truncated = true;
+    }
+
+    CGFloat maxWidth = 0;
+    std::vector<CGFloat> widths;
+    for (auto& line : lines) {
+        // Spaces at the end of a line take no room.
+        CGFloat w = lineWidth(line);
+        for (auto it = line.pieces.rbegin(); it != line.pieces.rend() && it->kind == PieceKind::space; ++it) w -= it->width;
+        widths.push_back(w);
+        maxWidth = std::max(maxWidth, w);
+    }
+    CGFloat y = 0;
+    for (std::size_t li = 0; li < lines.size(); ++li) {
+        const Line& line = lines[li];
+        const LineMetrics m = metricsOf(line, spans, measure);
+        const CGFloat height = m.ascent + m.descent + m.leading;
+        if (li > 0) y += options.lineSpacing;
+        CGFloat x = 0;
+        if (options.alignment == TextAlignment::center) x = (maxWidth - widths[li]) / 2;
+        if (options.alignment == TextAlignment::trailing) x = maxWidth - widths[li];
+        LaidOutLine laid;
+        laid.width = widths[li];
+        laid.baseline = y + m.ascent;
+        laid.item.origin = {0, y};
+        laid.item.lineTop = 0;
+        laid.item.lineHeight = height;
+        CGFloat pen = x;
+        for (const auto& p : line.pieces) {
+            const StyledSpan& s = spans[p.span];
+            auto& runs = laid.item.runs;
+            const bool mergeable = !runs.empty() && !s.image && !runs.back().image && runs.back().font == s.font &&
+                                   runs.back().color == s.color && runs.back().background == s.background &&
+                                   runs.back().underlineColor == s.underline && runs.back().strikethroughColor == s.strikethrough &&
+                                   runs.back().tracking == s.tracking && runs.back().baseline == m.ascent - s.baselineOffset &&
+                                   spans[laid.runSpans.back()].link == s.link &&
+                                   std::abs(runs.back().x + runs.back().width - pen) < fitTolerance;
+            if (mergeable) {
+                runs.back().text += p.text;
+                runs.back().width += p.width;
+            } else {
+                TextRunItem r;
+                r.text = p.text;
+                r.font = s.font;
+                r.color = s.color;
+                r.x = pen;
+                r.width = p.width;
+                r.baseline = m.ascent - s.baselineOffset;
+                r.tracking = s.tracking;
+                r.background = s.background;
+                r.underlineColor = s.underline;
+                r.strikethroughColor = s.strikethrough;
+                r.image = s.image;
+                r.imageSize = s.imageSize;
+                runs.push_back(std::move(r));
+                laid.runSpans.push_back(p.span);
+            }
+            pen += p.width;
+        }
+        if (li == 0) out.firstBaseline = laid.baseline;
+        out.lastBaseline = laid.baseline;
+        y += height;
+        out.lines.push_back(std::move(laid));
+    }
+    out.size = {maxWidth, y};
+    return out;
+}
+
+} // namespace glimmo

@@ -1,0 +1,58 @@
+#pragma once
+
+// Line layout of styled text with a TextMeasurer (the rules are in TextMeasurer.h). Used by Text and
+// available to code that measures text itself.
+
+#include "platform/foundation/URL.h"
+#include "platform/view/DisplayList.h"
+#include "platform/view/Environment.h"
+#include "platform/view/TextMeasurer.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+
+// A piece of text with everything needed to measure and draw it.
+struct StyledSpan {
+    std::string text;
+    ResolvedFont font;
+    RGBA color;
+    CGFloat tracking = 0;        // kerning and tracking together, points after each character
+    CGFloat baselineOffset = 0;  // positive raises the text
+    std::optional<RGBA> background;
+    std::optional<RGBA> underline;
+    std::optional<RGBA> strikethrough;
+    std::optional<URL> link;
+    SharedPixels image;          // an inline image; `text` is then U+FFFC
+    CGSize imageSize;
+};
+
+struct TextLayoutOptions {
+    std::optional<CGFloat> width;   // wrap width; unspecified or infinite: no wrapping
+    std::optional<CGFloat> height;  // limits the number of lines (at least one)
+    std::optional<int> lineLimit;
+    TruncationMode truncation = TruncationMode::tail;
+    TextAlignment alignment = TextAlignment::leading;
+    CGFloat lineSpacing = 0;
+};
+
+struct LaidOutLine {
+    TextItem item;               // origin relative to the text's top-left corner
+    CGFloat width = 0;
+    CGFloat baseline = 0;        // from the text's top
+    std::vector<std::size_t> runSpans; // the span each run of `item` came from
+};
+
+struct LaidOutText {
+    CGSize size;
+    std::vector<LaidOutLine> lines;
+    CGFloat firstBaseline = 0;
+    CGFloat lastBaseline = 0;
+    bool truncated = false;      // lines were dropped or cut
+};
+
+LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOptions& options, const TextMeasurer& measurer);
+
+} // namespace glimmo

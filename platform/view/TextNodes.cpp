@@ -1,0 +1,350 @@
+#include "platform/view/NodeSupport.h"
+#include "platform/view/SymbolTable.h"
+#include "platform/view/Text.h"
+#include "platform/view/TextLayout.h"
+#include "platform/view/ViewGraph.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace glimmo {
+namespace {
+
+const std::string objectReplacement = "\xEF\xBF\xBC";
+
+Font baseFont(const AttributeContainer& a, const EnvironmentValues& env) {
+    Font f = a.value<FontAttribute>().value_or(env.font().value_or(Font::body()));
+    if (auto w = a.value<TextWeightAttribute>()) f = f.weight(*w);
+    else if (auto ew = env.get<FontWeightKey>()) f = f.weight(*ew);
+    if (a.value<TextItalicAttribute>().value_or(env.get<ItalicKey>())) f = f.italic();
+    if (a.value<TextMonospacedAttribute>().value_or(false)) f = f.monospaced();
+    if (a.value<TextMonospacedDigitAttribute>().value_or(false)) f = f.monospacedDigit();
+    return f;
+}
+
+std::vector<StyledSpan> resolveSpans(const AttributedString& text, const EnvironmentValues& env, CGFloat scale) {
+    std::vector<StyledSpan> spans;
+    const ColorScheme scheme = env.colorScheme();
+    for (const auto& run : text.runs()) {
+        const auto& a = run.attributes;
+        StyledSpan s;
+        s.text = std::string(text.text(run.range));
+        s.font = baseFont(a, env).resolve();
+        s.font.pointSize *= scale;
+        s.link = a.value<LinkAttribute>();
+        Color color = a.value<ForegroundColorAttribute>().value_or(
+            s.link ? Color::accentColor() : env.foregroundColor().value_or(Color::primary()));
+        s.color = color.resolve(scheme);
+        if (auto bg = a.value<BackgroundColorAttribute>()) s.background = bg->resolve(scheme);
+        if (auto u = a.value<UnderlineStyleAttribute>()) s.underline = u->color.value_or(color).resolve(scheme);
+        if (auto st = a.value<StrikethroughStyleAttribute>()) s.strikethrough = st->color.value_or(color).resolve(scheme);
+        s.tracking = (a.value<KernAttribute>().value_or(0) + a.value<TrackingAttribute>().value_or(0)) * scale;
+        s.baselineOffset = a.value<BaselineOffsetAttribute>().value_or(0) * scale;
+        if (const auto* attachment = a.get<ImageAttachmentAttribute>()) {
+            if (!attachment->systemName.empty()) {
+                const auto glyph = symbolGlyph(attachment->systemName);
+                if (!glyph) continue;
+                s.text = *glyph;
+                s.font.family = symbolFontFamily;
+            } else if (attachment->pixels && attachment->pixels->isValid()) {
+                s.text = objectReplacement;
+                s.image = attachment->pixels;
+                s.imageSize = {attachment->pixels->pointWidth() * scale, attachment->pixels->pointHeight() * scale};
+            } else {
+                continue;
+            }
+        }
+        spans.push_back(std::move(s));
+    }
+    return spans;
+}
+
+class TextNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        spans_ = resolveSpans(contentData<TextNode, AttributedString>(c), env, 1);
+        scaledFor_.reset();
+    }
+    bool isHitTestable() const override { return true; }
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+        if (key == VerticalAlignment::firstTextBaseline().key()) return layout(ProposedViewSize::of(size)).firstBaseline;
+        if (key == VerticalAlignment::lastTextBaseline().key()) return layout(ProposedViewSize::of(size)).lastBaseline;
+        return std::nullopt;
+    }
+    void render(RenderContext& ctx) override {
+        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        if (environment.redactionReasons()) {
+            const RGBA bar = Color::labelColor().opacity(0.16).resolve(environment.colorScheme());
+            for (const auto& line : laid.lines) {
+                const CGRect r(frame.minX() + line.item.origin.x, frame.minY() + line.item.origin.y + line.item.lineHeight * 0.15,
+                               line.width, line.item.lineHeight * 0.7);
+                ctx.list.items.push_back(FillItem{Path::roundedRect(r, 2, Path::RoundedCornerStyle::circular), bar});
+            }
+            return;
+        }
+        for (const auto& line : laid.lines) {
+            TextItem item = line.item;
+            item.origin = {frame.minX() + item.origin.x, frame.minY() + item.origin.y};
+            ctx.list.items.push_back(std::move(item));
+        }
+    }
+    bool handlePointer(const PointerEvent& e) override {
+        if (e.kind == PointerEvent::Kind::pressed) {
+            pressedLink_ = linkAt(e.location);
+            return pressedLink_.has_value();
+        }
+        if (e.kind == PointerEvent::Kind::released && pressedLink_) {
+            const auto link = linkAt(e.location);
+            if (link && *link == *pressedLink_) {
+                if (const auto& open = environment.get<OpenURLKey>()) (*open)(*link);
+            }
+            pressedLink_.reset();
+            return true;
+        }
+        return false;
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return layout(p).size; }
+
+private:
+    TextLayoutOptions options(const ProposedViewSize& p) const {
+        TextLayoutOptions o;
+        // A little slack so that text placed at the width it asked for does not wrap differently.
+        o.width = p.width ? std::optional<CGFloat>(*p.width + 1e-3) : std::nullopt;
+        o.height = p.height ? std::optional<CGFloat>(*p.height + 1e-3) : std::nullopt;
+        o.lineLimit = environment.lineLimit();
+        o.truncation = environment.truncationMode();
+        o.alignment = environment.multilineTextAlignment();
+        o.lineSpacing = environment.lineSpacing();
+        return o;
+    }
+    LaidOutText layout(const ProposedViewSize& p) {
+        const TextMeasurer& m = graph->measurer();
+        LaidOutText laid = layoutText(spans_, options(p), m);
+        const CGFloat minimum = environment.minimumScaleFactor();
+        if (!laid.truncated || minimum >= 1) return laid;
+        // Shrink in steps until the text fits, down to the minimum scale factor.
+        for (CGFloat scale = 0.95; scale >= minimum - 1e-9; scale -= 0.05) {
+            const auto spans = resolveSpans(contentData<TextNode, AttributedString>(content), environment, scale);
+            LaidOutText smaller = layoutText(spans, options(p), m);
+            if (!smaller.truncated) return smaller;
+            laid = std::move(smaller);
+        }
+        return laid;
+    }
+    std::optional<URL> linkAt(CGPoint p) {
+        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        for (const auto& line : laid.lines) {
+            const CGFloat top = frame.minY() + line.item.origin.y;
+            if (p.y < top || p.y >= top + line.item.lineHeight) continue;
+            for (std::size_t i = 0; i < line.item.runs.size(); ++i) {
+                const auto& run = line.item.runs[i];
+                const CGFloat x = frame.minX() + line.item.origin.x + run.x;
+                if (p.x >= x && p.x < x + run.width) return spans_[line.runSpans[i]].link;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::vector<StyledSpan> spans_;
+    std::optional<CGFloat> scaledFor_;
+    std::optional<URL> pressedLink_;
+};
+
+struct ImageParams {
+    std::string systemName;
+    SharedPixels pixels;
+    bool resizable;
+    Image::Interpolation interpolation;
+};
+
+class ImageNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        params_ = contentData<ImageNode, ImageParams>(c);
+        glyph_ = params_.systemName.empty() ? std::nullopt : symbolGlyph(params_.systemName);
+    }
+    bool isHitTestable() const override { return true; }
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize) override {
+        if (glyph_ && (key == VerticalAlignment::firstTextBaseline().key() || key == VerticalAlignment::lastTextBaseline().key())) {
+            return graph->measurer().metrics(symbolFont()).ascent;
+        }
+        return std::nullopt;
+    }
+    void render(RenderContext& ctx) override {
+        const ColorScheme scheme = environment.colorScheme();
+        if (environment.redactionReasons()) {
+            ctx.list.items.push_back(FillItem{Path::roundedRect(frame, 2, Path::RoundedCornerStyle::circular),
+                                              Color::labelColor().opacity(0.16).resolve(scheme)});
+            return;
+        }
+        if (glyph_) {
+            const ResolvedFont font = symbolFont();
+            TextRunItem run;
+            run.text = *glyph_;
+            run.font = font;
+            run.color = environment.foregroundColor().value_or(Color::primary()).resolve(scheme);
+            run.width = graph->measurer().advance(*glyph_, font);
+            run.baseline = graph->measurer().metrics(font).ascent;
+            // Symbols scale with their frame when a resizable frame is larger than the glyph.
+            TextItem item;
+            item.origin = {frame.midX() - run.width / 2, frame.midY() - naturalSize().height / 2};
+            item.lineHeight = naturalSize().height;
+            item.runs.push_back(std::move(run));
+            ctx.list.items.push_back(std::move(item));
+            return;
+        }
+        if (params_.pixels && params_.pixels->isValid()) {
+            ImageItem item;
+            item.image = params_.pixels;
+            item.rect = frame;
+            item.interpolation = static_cast<ImageItem::Interpolation>(params_.interpolation);
+            ctx.list.items.push_back(std::move(item));
+        }
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override {
+        const CGSize natural = naturalSize();
+        if (params_.resizable && !glyph_) return {p.width.value_or(natural.width), p.height.value_or(natural.height)};
+        return natural;
+    }
+
+private:
+    ResolvedFont symbolFont() const {
+        ResolvedFont f = environment.font().value_or(Font::body()).resolve();
+        f.family = symbolFontFamily;
+        return f;
+    }
+    CGSize naturalSize() const {
+        if (glyph_) {
+            const ResolvedFont f = symbolFont();
+            const FontMetrics m = graph->measurer().metrics(f);
+            return {graph->measurer().advance(*glyph_, f), m.ascent + m.descent};
+        }
+        if (params_.pixels && params_.pixels->isValid()) return {params_.pixels->pointWidth(), params_.pixels->pointHeight()};
+        return {0, 0};
+    }
+    ImageParams params_;
+    std::optional<std::string> glyph_;
+};
+
+struct AspectParams {
+    std::optional<CGFloat> ratio;
+    ContentMode mode;
+};
+
+class AspectRatioNode final : public ModifierNode<AspectRatioNode, AspectParams> {
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override {
+        const CGSize ideal = sizeOfContent(contentElements(), ProposedViewSize::unspecified());
+        const CGFloat ratio = params.ratio.value_or(ideal.height > 0 ? ideal.width / ideal.height : 1);
+        if (ratio <= 0) return sizeOfContent(contentElements(), p);
+        CGSize box;
+        if (p.width && p.height) {
+            box = {*p.width, *p.height};
+        } else if (p.width) {
+            box = {*p.width, *p.width / ratio};
+        } else if (p.height) {
+            box = {*p.height * ratio, *p.height};
+        } else {
+            box = ideal;
+        }
+        const bool widthLimits = box.width / ratio <= box.height;
+        CGSize s = (params.mode == ContentMode::fit) == widthLimits ? CGSize{box.width, box.width / ratio} : CGSize{box.height * ratio, box.height};
+        if (std::isinf(s.width) || std::isinf(s.height)) s = ideal;
+        return sizeOfContent(contentElements(), ProposedViewSize::of(s));
+    }
+};
+
+} // namespace
+
+Text::Text(std::string content) : content_(std::move(content)) {}
+Text::Text(AttributedString content) : content_(std::move(content)) {}
+Text::Text(const Image& image) {
+    AttributeContainer a;
+    a.set<ImageAttachmentAttribute>(ImageAttachment{image.pixels(), image.symbolName()});
+    content_ = AttributedString(objectReplacement, a);
+}
+
+Text Text::operator+(const Text& other) const {
+    Text t = *this;
+    t.content_.append(other.content_);
+    return t;
+}
+
+template <AttributeKey K>
+Text Text::settingWhereUnset(typename K::Value value) const {
+    Text t = *this;
+    AttributedString result;
+    for (const auto& run : content_.runs()) {
+        AttributeContainer a = run.attributes;
+        if (!a.contains<K>()) a.set<K>(value);
+        result.append(AttributedString(std::string(content_.text(run.range)), a));
+    }
+    t.content_ = std::move(result);
+    return t;
+}
+
+Text Text::font(std::optional<Font> f) const { return f ? settingWhereUnset<FontAttribute>(*f) : *this; }
+Text Text::fontWeight(std::optional<Font::Weight> w) const { return w ? settingWhereUnset<TextWeightAttribute>(*w) : *this; }
+Text Text::bold(bool active) const { return active ? fontWeight(Font::Weight::bold()) : *this; }
+Text Text::italic(bool active) const { return settingWhereUnset<TextItalicAttribute>(active); }
+Text Text::monospaced(bool active) const { return settingWhereUnset<TextMonospacedAttribute>(active); }
+Text Text::monospacedDigit() const { return settingWhereUnset<TextMonospacedDigitAttribute>(true); }
+Text Text::foregroundColor(std::optional<Color> c) const { return c ? settingWhereUnset<ForegroundColorAttribute>(*c) : *this; }
+Text Text::underline(bool active, std::optional<Color> color) const {
+    return active ? settingWhereUnset<UnderlineStyleAttribute>(LineStyle{LineStyle::Pattern::solid, color}) : *this;
+}
+Text Text::strikethrough(bool active, std::optional<Color> color) const {
+    return active ? settingWhereUnset<StrikethroughStyleAttribute>(LineStyle{LineStyle::Pattern::solid, color}) : *this;
+}
+Text Text::kerning(CGFloat k) const { return settingWhereUnset<KernAttribute>(k); }
+Text Text::tracking(CGFloat t) const { return settingWhereUnset<TrackingAttribute>(t); }
+Text Text::baselineOffset(CGFloat o) const { return settingWhereUnset<BaselineOffsetAttribute>(o); }
+
+std::shared_ptr<const ViewContent> Text::toContent() const { return makeView<TextNode, AttributedString>(content_).content(); }
+
+Image Image::systemName(std::string name) {
+    Image i;
+    i.systemName_ = std::move(name);
+    return i;
+}
+
+Image::Image(SharedPixels pixels) : pixels_(std::move(pixels)) {}
+
+Image::Image(SharedPixels pixels, double scale, ImageOrientation orientation) {
+    if (pixels) {
+        auto copy = std::make_shared<PixelImage>(*pixels);
+        copy->scale = scale;
+        copy->orientation = orientation;
+        pixels_ = std::move(copy);
+    }
+}
+
+Image Image::resizable() const {
+    Image i = *this;
+    i.resizable_ = true;
+    return i;
+}
+
+Image Image::interpolation(Interpolation quality) const {
+    Image i = *this;
+    i.interpolation_ = quality;
+    return i;
+}
+
+std::shared_ptr<const ViewContent> Image::toContent() const {
+    return makeView<ImageNode, ImageParams>(ImageParams{systemName_, pixels_, resizable_, interpolation_}).content();
+}
+
+AnyView aspectRatio(const AnyView& view, std::optional<CGFloat> ratio, ContentMode mode) {
+    return modify<AspectRatioNode>(view, AspectParams{ratio, mode});
+}
+
+} // namespace glimmo

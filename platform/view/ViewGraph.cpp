@@ -1,0 +1,300 @@
+#include "platform/view/ViewGraph.h"
+
+#include <algorithm>
+
+namespace glimmo {
+namespace {
+
+thread_local ViewGraph* activeGraph = nullptr;
+
+class GraphScope {
+public:
+    explicit GraphScope(ViewGraph* g) : saved_(activeGraph) { activeGraph = g; }
+    ~GraphScope() { activeGraph = saved_; }
+    GraphScope(const GraphScope&) = delete;
+    GraphScope& operator=(const GraphScope&) = delete;
+
+private:
+    ViewGraph* saved_;
+};
+
+void collectFocusable(ViewNode* node, std::vector<ViewNode*>& out) {
+    if (node->acceptsFocus()) out.push_back(node);
+    for (auto& c : node->children) collectFocusable(c.get(), out);
+}
+
+} // namespace
+
+ViewGraph* currentGraph() { return activeGraph; }
+
+ViewGraph::ViewGraph(AnyView root, std::shared_ptr<const TextMeasurer> measurer)
+    : measurer_(std::move(measurer)), rootView_(std::move(root)) {}
+
+ViewGraph::~ViewGraph() {
+    if (root_) {
+        GraphScope scope(this);
+        unmountSubtree(*root_);
+        root_.reset();
+    }
+}
+
+void ViewGraph::invalidate(ViewNode* node) {
+    node->needsBody = true;
+    dirty_.push_back(node);
+    if (glimmo::currentTransaction().animation) currentTransaction = glimmo::currentTransaction();
+    scheduleUpdate();
+}
+
+void ViewGraph::enqueueAction(std::function<void()> action) {
+    actions_.push_back(std::move(action));
+    scheduleUpdate();
+}
+
+void ViewGraph::setNeedsLayout() { scheduleUpdate(); }
+
+void ViewGraph::scheduleUpdate() {
+    needsUpdate_ = true;
+    displayListValid_ = false;
+    if (!inUpdate_ && !updateScheduled_ && schedule_) {
+        updateScheduled_ = true;
+        schedule_();
+    }
+}
+
+void ViewGraph::modifyEnvironment(const std::function<void(EnvironmentValues&)>& change) {
+    change(rootEnvironment_);
+    rootEnvironmentChanged_ = true;
+    scheduleUpdate();
+}
+
+void ViewGraph::setSize(CGSize size) {
+    if (size == size_) return;
+    size_ = size;
+    scheduleUpdate();
+}
+
+CGSize ViewGraph::sizeThatFits(const ProposedViewSize& proposal) {
+    update();
+    GraphScope scope(this);
+    ++layoutGeneration_;
+    std::vector<ViewNode*> elements;
+    root_->collectElements(elements);
+    const CGSize s = sizeOfContent(elements, proposal);
+    // Leave the tree laid out for the window size again.
+    needsUpdate_ = true;
+    displayListValid_ = false;
+    return s;
+}
+
+bool ViewGraph::update() {
+    if (root_ && !needsUpdate_) return false;
+    GraphScope scope(this);
+    inUpdate_ = true;
+    updateScheduled_ = false;
+    int iteration = 0;
+    while (true) {
+        needsUpdate_ = false;
+        if (!root_) {
+            root_ = makeNode(rootView_, nullptr, AnyHashable(std::size_t{0}), rootEnvironment_);
+            rootEnvironmentChanged_ = false;
+        } else if (rootEnvironmentChanged_) {
+            rootEnvironmentChanged_ = false;
+            root_->update(root_->content, rootEnvironment_);
+        }
+        evaluateDirty();
+        layout();
+        PreferenceValues values;
+        root_->collectPreferences(values);
+        runActions();
+        if (!needsUpdate_) break;
+        if (++iteration >= preferenceIterationLimit) break;
+    }
+    rebuildDisplayList();
+    inUpdate_ = false;
+    const bool more = needsUpdate_;
+    currentTransaction = Transaction{};
+    if (more && schedule_ && !updateScheduled_) {
+        updateScheduled_ = true;
+        schedule_();
+    }
+    if (didUpdate_) didUpdate_();
+    return true;
+}
+
+void ViewGraph::evaluateDirty() {
+    while (!dirty_.empty()) {
+        std::vector<ViewNode*> batch;
+        batch.swap(dirty_);
+        std::sort(batch.begin(), batch.end(), [](ViewNode* a, ViewNode* b) { return a->depth < b->depth; });
+        batch.erase(std::unique(batch.begin(), batch.end()), batch.end());
+        // A parent's evaluation may remove a dirty child; forget() keeps `batch` valid by nulling it.
+        evaluating_ = &batch;
+        for (auto& node : batch) {
+            if (node && node->needsBody) node->reevaluate();
+        }
+        evaluating_ = nullptr;
+    }
+}
+
+void ViewGraph::layout() {
+    ++layoutGeneration_;
+    std::vector<ViewNode*> elements;
+    root_->collectElements(elements);
+    const CGSize s = sizeOfContent(elements, ProposedViewSize::of(size_));
+    // The root is centred in the window, as a window centres its content view.
+    const CGRect bounds((size_.width - s.width) / 2, (size_.height - s.height) / 2, s.width, s.height);
+    root_->frame = bounds;
+    placeContent(elements, bounds);
+}
+
+bool ViewGraph::runActions() {
+    bool ran = false;
+    while (!actions_.empty()) {
+        std::vector<std::function<void()>> batch;
+        batch.swap(actions_);
+        for (auto& a : batch) a();
+        ran = true;
+    }
+    return ran;
+}
+
+void ViewGraph::rebuildDisplayList() {
+    displayList_ = DisplayList{};
+    displayList_.size = size_;
+    displayList_.background = Color::windowBackgroundColor().resolve(rootEnvironment_.colorScheme());
+    RenderContext ctx{displayList_};
+    root_->render(ctx);
+    displayListValid_ = true;
+}
+
+const DisplayList& ViewGraph::displayList() {
+    update();
+    if (!displayListValid_) {
+        GraphScope scope(this);
+        rebuildDisplayList();
+    }
+    return displayList_;
+}
+
+void ViewGraph::forget(ViewNode* node) {
+    std::erase(dirty_, node);
+    if (evaluating_) std::replace(evaluating_->begin(), evaluating_->end(), node, static_cast<ViewNode*>(nullptr));
+    std::erase(hoverChain_, node);
+    if (pressed_ == node) pressed_ = nullptr;
+    if (hoverTarget_ == node) hoverTarget_ = nullptr;
+    if (focused_ == node) focused_ = nullptr;
+}
+
+void ViewGraph::focus(ViewNode* node) {
+    if (focused_ == node) return;
+    ViewNode* previous = focused_;
+    focused_ = node;
+    if (previous) previous->setFocused(false);
+    if (node) node->setFocused(true);
+}
+
+void ViewGraph::updateHover(std::optional<CGPoint> location) {
+    pointer_ = location;
+    std::vector<ViewNode*> chain;
+    if (location && root_) {
+        for (ViewNode* n = root_->hitTest(*location); n; n = n->parent) {
+            if (n->acceptsHover()) chain.push_back(n);
+        }
+        hoverTarget_ = root_->hitTest(*location);
+    } else {
+        hoverTarget_ = nullptr;
+    }
+    for (ViewNode* old : std::vector<ViewNode*>(hoverChain_)) {
+        if (std::find(chain.begin(), chain.end(), old) == chain.end()) old->setHovered(false);
+    }
+    const auto previous = hoverChain_;
+    hoverChain_ = chain;
+    for (ViewNode* now : chain) {
+        if (std::find(previous.begin(), previous.end(), now) == previous.end()) now->setHovered(true);
+    }
+}
+
+bool ViewGraph::handlePointer(const PointerEvent& event) {
+    update();
+    GraphScope scope(this);
+    switch (event.kind) {
+    case PointerEvent::Kind::moved:
+        updateHover(event.location);
+        if (pressed_) pressed_->handlePointer(event);
+        return !hoverChain_.empty();
+    case PointerEvent::Kind::exited:
+        updateHover(std::nullopt);
+        return false;
+    case PointerEvent::Kind::pressed: {
+        updateHover(event.location);
+        ViewNode* hit = root_->hitTest(event.location);
+        for (ViewNode* n = hit; n; n = n->parent) {
+            if (n->acceptsFocus()) {
+                focus(n);
+                break;
+            }
+        }
+        for (ViewNode* n = hit; n; n = n->parent) {
+            if (n->handlePointer(event)) {
+                pressed_ = n;
+                return true;
+            }
+        }
+        return false;
+    }
+    case PointerEvent::Kind::released: {
+        ViewNode* target = pressed_;
+        pressed_ = nullptr;
+        if (target) {
+            target->handlePointer(event);
+            return true;
+        }
+        return false;
+    }
+    }
+    return false;
+}
+
+bool ViewGraph::handleWheel(const WheelEvent& event) {
+    update();
+    GraphScope scope(this);
+    for (ViewNode* n = root_->hitTest(event.location); n; n = n->parent) {
+        if (n->handleWheel(event)) return true;
+    }
+    return false;
+}
+
+bool ViewGraph::handleKey(const KeyEvent& event) {
+    update();
+    GraphScope scope(this);
+    for (ViewNode* n = focused_; n; n = n->parent) {
+        if (n->handleKey(event)) return true;
+    }
+    if (event.key == "Tab" || event.key == "Backtab") {
+        std::vector<ViewNode*> focusable;
+        collectFocusable(root_.get(), focusable);
+        if (focusable.empty()) return false;
+        auto it = std::find(focusable.begin(), focusable.end(), focused_);
+        std::size_t index = 0;
+        if (it != focusable.end()) {
+            const auto at = static_cast<std::size_t>(it - focusable.begin());
+            index = event.key == "Tab" ? (at + 1) % focusable.size() : (at + focusable.size() - 1) % focusable.size();
+        } else if (event.key == "Backtab") {
+            index = focusable.size() - 1;
+        }
+        focus(focusable[index]);
+        return true;
+    }
+    return false;
+}
+
+std::optional<Tooltip> ViewGraph::tooltip() const {
+    for (ViewNode* n = hoverTarget_; n; n = n->parent) {
+        if (auto text = n->helpText()) return Tooltip{*text, n->elementsFrame()};
+    }
+    return std::nullopt;
+}
+
+CursorShape ViewGraph::cursor() const { return CursorShape::arrow; }
+
+} // namespace glimmo

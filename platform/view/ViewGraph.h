@@ -1,0 +1,102 @@
+#pragma once
+
+// The update engine behind a ViewHost (internal to the kit): invalidation, coalesced updates on the
+// main loop, the evaluate / lay out / gather preferences / run actions cycle, and input routing.
+
+#include "platform/view/Animation.h"
+#include "platform/view/DisplayList.h"
+#include "platform/view/ViewHost.h"
+#include "platform/view/ViewNode.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace glimmo {
+
+class ViewGraph {
+public:
+    ViewGraph(AnyView root, std::shared_ptr<const TextMeasurer> measurer);
+    ~ViewGraph();
+    ViewGraph(const ViewGraph&) = delete;
+    ViewGraph& operator=(const ViewGraph&) = delete;
+
+    const TextMeasurer& measurer() const { return *measurer_; }
+    ViewNode* root() const { return root_.get(); }
+
+    // Invalidation (from state, observed objects, defaults): marks the node and schedules an update.
+    void invalidate(ViewNode* node);
+    // Work to run after the current evaluation and layout (appear, change, preference actions).
+    void enqueueAction(std::function<void()> action);
+    // Asks for an update without a node to re-evaluate (layout-only changes such as scrolling).
+    void setNeedsLayout();
+
+    // The root environment and the window size.
+    void modifyEnvironment(const std::function<void(EnvironmentValues&)>& change);
+    void setSize(CGSize size);
+    CGSize size() const { return size_; }
+    CGSize sizeThatFits(const ProposedViewSize& proposal);
+
+    // Runs pending evaluation and layout; returns whether anything was done.
+    bool update();
+    bool needsUpdate() const { return needsUpdate_; }
+    const DisplayList& displayList();
+    std::size_t layoutGeneration() const { return layoutGeneration_; }
+    std::size_t bodyEvaluations = 0;
+    void setScheduler(std::function<void()> schedule) { schedule_ = std::move(schedule); }
+    void setDidUpdate(std::function<void()> didUpdate) { didUpdate_ = std::move(didUpdate); }
+
+    // Input.
+    bool handlePointer(const PointerEvent& event);
+    bool handleWheel(const WheelEvent& event);
+    bool handleKey(const KeyEvent& event);
+    std::optional<Tooltip> tooltip() const;
+    CursorShape cursor() const;
+
+    // Focus: the node that receives key events.
+    void focus(ViewNode* node);
+    ViewNode* focusedNode() const { return focused_; }
+    // Nodes that are being removed must be forgotten by input routing.
+    void forget(ViewNode* node);
+
+    // The transaction of the update being run (from withAnimation/withTransaction).
+    Transaction currentTransaction;
+
+private:
+    void evaluateDirty();
+    void layout();
+    bool runActions();
+    void rebuildDisplayList();
+    void updateHover(std::optional<CGPoint> location);
+    void scheduleUpdate();
+
+    std::shared_ptr<const TextMeasurer> measurer_;
+    std::unique_ptr<ViewNode> root_;
+    EnvironmentValues rootEnvironment_;
+    AnyView rootView_;
+    CGSize size_{0, 0};
+    std::vector<ViewNode*> dirty_;
+    std::vector<ViewNode*>* evaluating_ = nullptr;
+    bool rootEnvironmentChanged_ = false;
+    std::vector<std::function<void()>> actions_;
+    bool needsUpdate_ = true;
+    bool updateScheduled_ = false;
+    bool inUpdate_ = false;
+    std::size_t layoutGeneration_ = 0;
+    std::function<void()> schedule_;
+    std::function<void()> didUpdate_;
+    DisplayList displayList_;
+    bool displayListValid_ = false;
+
+    ViewNode* hoverTarget_ = nullptr;
+    std::vector<ViewNode*> hoverChain_;
+    ViewNode* pressed_ = nullptr;
+    ViewNode* focused_ = nullptr;
+    std::optional<CGPoint> pointer_;
+};
+
+// The graph whose nodes are being evaluated or whose events are being handled on this thread.
+ViewGraph* currentGraph();
+
+} // namespace glimmo

@@ -1,0 +1,167 @@
+#pragma once
+
+// The render tree (internal to the kit). Each node stands for one view at one identity: it keeps the
+// view's state, its children, its layout results and draws itself into a display list.
+//
+// Identity: children are matched by key (position for fixed children, id for ForEach and `.id`) and
+// by kind (the view's type); a match keeps the node and its state, anything else makes a new node.
+
+#include "platform/view/Alignment.h"
+#include "platform/view/AnyHashable.h"
+#include "platform/view/DisplayList.h"
+#include "platform/view/Environment.h"
+#include "platform/view/Geometry.h"
+#include "platform/view/InputEvents.h"
+#include "platform/view/Preferences.h"
+#include "platform/view/State.h"
+#include "platform/view/TextMeasurer.h"
+#include "platform/view/View.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+
+class ViewGraph;
+class ViewNode;
+
+struct RenderContext {
+    DisplayList& list;
+};
+
+// What an interactive node does with pointer input.
+struct PointerTarget {
+    ViewNode* node = nullptr;
+};
+
+// Schedules a new body evaluation of `node`; the node clears the pointer when it goes away.
+struct NodeInvalidator final : detail::Invalidator {
+    ViewNode* node = nullptr;
+    void invalidate() override;
+};
+
+class ViewNode {
+public:
+    ViewNode() = default;
+    virtual ~ViewNode();
+    ViewNode(const ViewNode&) = delete;
+    ViewNode& operator=(const ViewNode&) = delete;
+
+    ViewGraph* graph = nullptr;
+    ViewNode* parent = nullptr;
+    int depth = 0;
+    AnyHashable key;                 // the identity key among its siblings
+    std::shared_ptr<const ViewContent> content;
+    EnvironmentValues environment;   // the environment this node sees
+    std::vector<std::unique_ptr<ViewNode>> children;
+    // False once the node is destroyed; deferred work captures it to check.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    // Set when state the node's body reads has changed; the next update evaluates the body again.
+    bool needsBody = false;
+    virtual void reevaluate() {}
+
+    // Takes new content of the same kind (or the first content after creation) and the environment,
+    // and brings the subtree up to date.
+    virtual void update(const std::shared_ptr<const ViewContent>& newContent, const EnvironmentValues& env) = 0;
+    // Called once before the node is destroyed (the whole subtree is torn down first).
+    virtual void willUnmount() {}
+
+    // Layout elements: most nodes are one element; groups, ForEach, user views and ids contribute the
+    // elements of their children.
+    virtual void collectElements(std::vector<ViewNode*>& out) { out.push_back(this); }
+    std::vector<ViewNode*> childElements() const;
+
+    // Layout: size for a proposal (memoised per layout pass), then placement in window coordinates.
+    CGSize sizeThatFits(const ProposedViewSize& proposal);
+    void place(const CGRect& frame);
+    CGRect frame;
+    virtual std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size);
+    virtual double layoutPriority() const { return 0; }
+    // Spacers report their minimum length; stacks use it.
+    virtual std::optional<CGFloat> spacerMinLength() const { return std::nullopt; }
+    // The axis of the stack this node is an element of (Spacer and Divider depend on it).
+    virtual void setContainerAxis(std::optional<Axis> axis);
+    std::optional<Axis> containerAxis;
+    // Grid column alignment requested by a cell.
+    virtual std::optional<HorizontalAlignment> gridColumnAlignment() const;
+
+    // Drawing; the default draws the children in order.
+    virtual void render(RenderContext& ctx);
+    // The deepest node under `point` that takes pointer input or draws content; nullptr if none.
+    virtual ViewNode* hitTest(CGPoint point);
+    // Whether this node's drawn content counts for hit testing.
+    virtual bool isHitTestable() const { return false; }
+    // Pointer and key handling by interactive nodes (buttons, gestures, hover, scroll, focus).
+    virtual bool handlePointer(const PointerEvent&) { return false; }
+    virtual bool handleWheel(const WheelEvent&) { return false; }
+    virtual bool handleKey(const KeyEvent&) { return false; }
+    virtual void setHovered(bool) {}
+    virtual bool acceptsHover() const { return false; }
+    virtual std::optional<std::string> helpText() const { return std::nullopt; }
+    virtual bool acceptsFocus() const { return false; }
+    virtual void setFocused(bool) {}
+
+    // Preferences of the subtree (after layout); the default combines the children in order.
+    virtual void collectPreferences(PreferenceValues& out);
+
+    // Explicit id of this node, if it is an `.id` or ForEach element (for ScrollViewReader).
+    virtual const AnyHashable* explicitId() const { return nullptr; }
+    virtual std::optional<std::string> coordinateSpaceName() const { return std::nullopt; }
+    virtual std::optional<std::string> accessibilityLabel() const { return std::nullopt; }
+
+    // Frame of the node's elements (transparent nodes have no frame of their own).
+    CGRect elementsFrame();
+
+    // Helpers for subclasses.
+    struct ChildSpec {
+        AnyView view;
+        AnyHashable key;
+    };
+    // Matches the new child views to the existing children by key and kind (see above).
+    void reconcileChildren(std::vector<ChildSpec> specs, const EnvironmentValues& env);
+    void reconcileSingleChild(const AnyView& view, const EnvironmentValues& env);
+    ViewNode* onlyChild() const { return children.empty() ? nullptr : children.front().get(); }
+
+protected:
+    virtual CGSize computeSize(const ProposedViewSize& proposal) = 0;
+    virtual void placeChildren() {}
+
+private:
+    std::size_t cacheGeneration_ = static_cast<std::size_t>(-1);
+    std::vector<std::pair<ProposedViewSize, CGSize>> sizeCache_;
+};
+
+// Tears a subtree down (willUnmount on every node, children first) before it is dropped.
+void unmountSubtree(ViewNode& node);
+std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHashable key, const EnvironmentValues& env);
+
+// Layout of a list of elements as a stack (used by HStack, VStack and by content with several elements
+// under a modifier, which stacks vertically).
+struct StackLayout {
+    Axis axis = Axis::vertical;
+    std::optional<CGFloat> spacing;
+    Alignment alignment;
+
+    CGSize sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal) const;
+    void place(const std::vector<ViewNode*>& elements, const CGRect& bounds) const;
+    std::optional<CGFloat> explicitAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size) const;
+};
+
+// Size and placement of a node's content elements as one view (a single element, nothing, or a
+// vertical stack of several).
+CGSize sizeOfContent(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal);
+void placeContent(const std::vector<ViewNode*>& elements, const CGRect& bounds);
+std::optional<CGFloat> contentAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size);
+
+// Alignment value of an element of the given size: explicit if it has one, else the guide's default.
+CGFloat alignmentValue(ViewNode* element, AlignmentKey key, CGSize size);
+ViewDimensions dimensionsOf(ViewNode* element, CGSize size);
+
+inline constexpr CGFloat defaultSpacing = 8;
+inline constexpr CGFloat defaultPadding = 16;
+
+} // namespace glimmo

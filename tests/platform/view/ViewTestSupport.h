@@ -1,0 +1,69 @@
+#pragma once
+
+// Hosts a view with the deterministic measurer and finds nodes by accessibility label, for layout and
+// behaviour tests.
+
+#include "platform/view/ViewGraph.h"
+#include "platform/view/ViewHost.h"
+#include "platform/view/ViewNode.h"
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace glimmo::testing {
+
+inline ViewNode* findLabelled(ViewNode* node, const std::string& label) {
+    if (!node) return nullptr;
+    if (node->accessibilityLabel() == label) return node;
+    for (auto& c : node->children) {
+        if (ViewNode* hit = findLabelled(c.get(), label)) return hit;
+    }
+    return nullptr;
+}
+
+class TestHost {
+public:
+    explicit TestHost(AnyView root, CGSize size = {400, 300})
+        : host_(std::move(root), std::make_shared<FixedAdvanceTextMeasurer>()) {
+        host_.setSize(size);
+        host_.update();
+    }
+    ViewHost& host() { return host_; }
+    // The frame of the view carrying `accessibilityLabel(label)`, in window coordinates.
+    CGRect frame(const std::string& label) {
+        host_.update();
+        ViewNode* node = findLabelled(host_.graph().root(), label);
+        if (!node) throw std::runtime_error("no view labelled " + label);
+        return node->elementsFrame();
+    }
+    bool has(const std::string& label) {
+        host_.update();
+        return findLabelled(host_.graph().root(), label) != nullptr;
+    }
+    static PointerEvent pointer(PointerEvent::Kind kind, CGPoint p) {
+        PointerEvent e;
+        e.kind = kind;
+        e.location = p;
+        return e;
+    }
+    void clickAt(CGPoint p) {
+        host_.handlePointer(pointer(PointerEvent::Kind::pressed, p));
+        host_.handlePointer(pointer(PointerEvent::Kind::released, p));
+        host_.update();
+    }
+    void click(const std::string& label) {
+        const CGRect f = frame(label);
+        clickAt(CGPoint{f.midX(), f.midY()});
+    }
+    void moveTo(CGPoint p) {
+        host_.handlePointer(pointer(PointerEvent::Kind::moved, p));
+        host_.update();
+    }
+
+private:
+    ViewHost host_;
+};
+
+} // namespace glimmo::testing
