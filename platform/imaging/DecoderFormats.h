@@ -1,0 +1,23 @@
+#pragma once
+
+// Internal: one decoder per format, reached through decodeImage().
+
+#include "platform/imaging/ImageDecoding.h"
+
+#include <string_view>
+
+namespace glimmo::decoding {
+
+Image decodePNG(std::string_view bytes, const ImageDecodingLimits& limits);
+Image decodeJPEG(std::string_view bytes, const ImageDecodingLimits& limits);
+Image decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits);
+Image decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits);
+
+// Throws ImageDecodingError::Kind::tooLarge (or malformed for an empty side) before pixels are
+// allocated; returns the byte count of the RGBA buffer.
+std::size_t checkedPixelBytes(long long width, long long height, const ImageDecodingLimits& limits,
+                              const char* format);
+
+[[noreturn]] void throwMalformed(const char* format, const std::string& detail);
+
+} // namespace glimmo::decoding

@@ -1,0 +1,169 @@
+#include "platform/imaging/ImageDecoding.h"
+#include "platform/imaging/JPEGEncoding.h"
+#include "tests/platform/imaging/TestImageFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace glimmo {
+namespace {
+
+using testing::GifFrame;
+
+std::string asString(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+std::array<std::uint8_t, 4> pixelAt(const Image& image, int x, int y) {
+    const std::size_t offset = (static_cast<std::size_t>(y) * image.width + x) * 4;
+    return {image.rgba[offset], image.rgba[offset + 1], image.rgba[offset + 2], image.rgba[offset + 3]};
+}
+
+ImageDecodingError::Kind decodingErrorKind(std::string_view bytes, const ImageDecodingLimits& limits = {}) {
+    try {
+        decodeImage(bytes, limits);
+    } catch (const ImageDecodingError& error) {
+        return error.kind();
+    }
+    ADD_FAILURE() << "decoding succeeded";
+    return ImageDecodingError::Kind::unknownFormat;
+}
+
+TEST(ImageFormatDetection, RecognisesEachSignatureAndNothingElse) {
+    EXPECT_EQ(detectImageFormat(testing::encodePNG(testing::patternImage(2, 2))), ImageFormat::png);
+    EXPECT_EQ(detectImageFormat(asString(encodeJPEG(testing::patternImage(2, 2), 0.9))), ImageFormat::jpeg);
+    EXPECT_EQ(detectImageFormat("GIF87a...."), ImageFormat::gif);
+    EXPECT_EQ(detectImageFormat("GIF89a...."), ImageFormat::gif);
+    EXPECT_EQ(detectImageFormat(testing::encodeWebP(testing::patternImage(2, 2))), ImageFormat::webp);
+    EXPECT_EQ(detectImageFormat("RIFF\x10\0\0\0WAVEfmt "), std::nullopt);
+    EXPECT_EQ(detectImageFormat(""), std::nullopt);
+    EXPECT_EQ(detectImageFormat("\x89PN"), std::nullopt);
+}
+
+TEST(PNGDecoding, KeepsEveryPixelAndStraightAlpha) {
+    const Image original = testing::patternImage(13, 7, true);
+    const Image decoded = decodeImage(testing::encodePNG(original));
+    EXPECT_TRUE(decoded.isValid());
+    EXPECT_EQ(decoded.width, 13);
+    EXPECT_EQ(decoded.height, 7);
+    EXPECT_EQ(decoded.scale, 1);
+    EXPECT_EQ(decoded.rgba, original.rgba);
+}
+
+TEST(PNGDecoding, ExpandsGreyToOpaqueRGBA) {
+    const Image decoded = decodeImage(testing::encodeGreyPNG(3, 2, 0x80));
+    ASSERT_EQ(decoded.rgba.size(), 3u * 2 * 4);
+    EXPECT_EQ(pixelAt(decoded, 2, 1), (std::array<std::uint8_t, 4>{0x80, 0x80, 0x80, 0xff}));
+}
+
+TEST(PNGDecoding, TruncatedOrCorruptDataIsMalformed) {
+    const std::string png = testing::encodePNG(testing::patternImage(40, 40));
+    EXPECT_EQ(decodingErrorKind(png.substr(0, png.size() / 2)), ImageDecodingError::Kind::malformed);
+    std::string corrupt = png;
+    corrupt[40] = static_cast<char>(corrupt[40] ^ 0x5a);  // inside the image data: the checksum fails
+    EXPECT_EQ(decodingErrorKind(corrupt), ImageDecodingError::Kind::malformed);
+}
+
+TEST(JPEGDecoding, DecodesColourCloseToTheOriginal) {
+    Image solid{8, 8, 1, {}};
+    for (int i = 0; i < 64; ++i) solid.rgba.insert(solid.rgba.end(), {200, 40, 90, 255});
+    const Image decoded = decodeImage(asString(encodeJPEG(solid, 1.0)));
+    ASSERT_EQ(decoded.width, 8);
+    ASSERT_EQ(decoded.height, 8);
+    const auto pixel = pixelAt(decoded, 5, 3);
+    EXPECT_NEAR(pixel[0], 200, 3);
+    EXPECT_NEAR(pixel[1], 40, 3);
+    EXPECT_NEAR(pixel[2], 90, 3);
+    EXPECT_EQ(pixel[3], 255);
+}
+
+TEST(JPEGDecoding, HeaderCutShortIsMalformed) {
+    const std::string jpeg = asString(encodeJPEG(testing::patternImage(16, 16), 0.8));
+    EXPECT_EQ(decodingErrorKind(jpeg.substr(0, 30)), ImageDecodingError::Kind::malformed);
+}
+
+// The frame header's size fields, patched to claim more than the limit allows.
+TEST(JPEGDecoding, OversizedFrameIsRefusedBeforeDecoding) {
+    std::string jpeg = asString(encodeJPEG(testing::patternImage(16, 16), 0.8));
+    const auto frame = jpeg.find("\xff\xc0");
+    ASSERT_NE(frame, std::string::npos);
+    jpeg[frame + 5] = '\x4e';  // height 20,000
+    jpeg[frame + 6] = '\x20';
+    EXPECT_EQ(decodingErrorKind(jpeg), ImageDecodingError::Kind::tooLarge);
+}
+
+TEST(GIFDecoding, FirstFrameOnTheLogicalScreenWithTransparency) {
+    const std::vector<std::uint8_t> palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
+    GifFrame first{1, 1, 2, 2, {0, 1, 2, 3}, 3, false};
+    GifFrame second{0, 0, 4, 3, std::vector<std::uint8_t>(12, 2), -1, false};
+    const Image decoded = decodeImage(testing::encodeGIF(4, 3, palette, {first, second}));
+    ASSERT_EQ(decoded.width, 4);
+    ASSERT_EQ(decoded.height, 3);
+    EXPECT_EQ(pixelAt(decoded, 1, 1), (std::array<std::uint8_t, 4>{255, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(decoded, 2, 1), (std::array<std::uint8_t, 4>{0, 255, 0, 255}));
+    EXPECT_EQ(pixelAt(decoded, 1, 2), (std::array<std::uint8_t, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(pixelAt(decoded, 2, 2)[3], 0) << "the transparent index leaves the canvas clear";
+    EXPECT_EQ(pixelAt(decoded, 0, 0)[3], 0) << "outside the first frame nothing is drawn";
+}
+
+TEST(GIFDecoding, InterlacedRowsLandInPlace) {
+    const std::vector<std::uint8_t> palette = {0, 0, 0, 255, 255, 255};
+    GifFrame frame{0, 0, 1, 11, {}, -1, true};
+    for (int row = 0; row < 11; ++row) frame.indices.push_back(row % 3 == 0 ? 1 : 0);
+    const Image decoded = decodeImage(testing::encodeGIF(1, 11, palette, {frame}));
+    for (int row = 0; row < 11; ++row) {
+        EXPECT_EQ(pixelAt(decoded, 0, row)[0], row % 3 == 0 ? 255 : 0) << "row " << row;
+    }
+}
+
+TEST(GIFDecoding, OversizedScreenAndMissingImageAreRefused) {
+    const std::vector<std::uint8_t> palette = {0, 0, 0, 255, 255, 255};
+    GifFrame frame{0, 0, 1, 1, {1}, -1, false};
+    EXPECT_EQ(decodingErrorKind(testing::encodeGIF(20000, 20000, palette, {frame})), ImageDecodingError::Kind::tooLarge);
+    EXPECT_EQ(decodingErrorKind(testing::encodeGIF(4, 4, palette, {})), ImageDecodingError::Kind::malformed);
+    const std::string gif = testing::encodeGIF(8, 8, palette, {GifFrame{0, 0, 8, 8, std::vector<std::uint8_t>(64, 1)}});
+    EXPECT_EQ(decodingErrorKind(gif.substr(0, gif.size() - 8)), ImageDecodingError::Kind::malformed);
+}
+
+TEST(WebPDecoding, LosslessStillImageRoundTrips) {
+    const Image original = testing::patternImage(9, 5, true);
+    const Image decoded = decodeImage(testing::encodeWebP(original));
+    EXPECT_EQ(decoded.width, 9);
+    EXPECT_EQ(decoded.height, 5);
+    EXPECT_EQ(decoded.rgba, original.rgba);
+}
+
+TEST(WebPDecoding, AnimationGivesItsFirstFrame) {
+    Image first = testing::patternImage(6, 4);
+    Image second = first;
+    for (std::size_t i = 0; i < second.rgba.size(); i += 4) second.rgba[i] = 255 - second.rgba[i];
+    const Image decoded = decodeImage(testing::encodeAnimatedWebP({first, second}));
+    EXPECT_EQ(decoded.rgba, first.rgba);
+}
+
+TEST(WebPDecoding, TruncatedFileIsMalformed) {
+    const std::string webp = testing::encodeWebP(testing::patternImage(30, 30));
+    EXPECT_EQ(decodingErrorKind(webp.substr(0, 20)), ImageDecodingError::Kind::malformed);
+    EXPECT_EQ(decodingErrorKind(webp.substr(0, webp.size() - 10)), ImageDecodingError::Kind::malformed);
+}
+
+TEST(DecodingLimits, SidesOverTheLimitAreRefusedWithoutAllocating) {
+    // 20,000 x 20,000 would need 1.6 GB: refused from the header alone.
+    EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(20000, 20000)), ImageDecodingError::Kind::tooLarge);
+    EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(16385, 1)), ImageDecodingError::Kind::tooLarge);
+    // Exactly at the limit the header is accepted; the missing data is what fails.
+    EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(16384, 1)), ImageDecodingError::Kind::malformed);
+
+    const std::string png = testing::encodePNG(testing::patternImage(10, 4));
+    EXPECT_EQ(decodingErrorKind(png, ImageDecodingLimits{9}), ImageDecodingError::Kind::tooLarge);
+    EXPECT_NO_THROW(decodeImage(png, ImageDecodingLimits{10}));
+    EXPECT_EQ(decodingErrorKind(testing::encodeWebP(testing::patternImage(10, 4)), ImageDecodingLimits{9}),
+              ImageDecodingError::Kind::tooLarge);
+}
+
+TEST(DecodingLimits, UnknownDataIsNamedAsSuch) {
+    EXPECT_EQ(decodingErrorKind(""), ImageDecodingError::Kind::unknownFormat);
+    EXPECT_EQ(decodingErrorKind("<html><body>Not found</body></html>"), ImageDecodingError::Kind::unknownFormat);
+}
+
+} // namespace
+} // namespace glimmo

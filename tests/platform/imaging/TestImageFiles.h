@@ -1,0 +1,36 @@
+#pragma once
+
+// Image files made in memory for decoder and loader tests, written with the formats' own encoders.
+
+#include "platform/imaging/Image.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace glimmo::testing {
+
+// width x height pixels whose colour depends on the position, so misplaced rows or columns show.
+Image patternImage(int width, int height, bool withAlpha = false);
+
+std::string encodePNG(const Image& image);
+std::string encodeGreyPNG(int width, int height, std::uint8_t grey);
+// A lossless still WebP.
+std::string encodeWebP(const Image& image);
+// A lossless animated WebP of the frames (all of one size), 100 ms each.
+std::string encodeAnimatedWebP(const std::vector<Image>& frames);
+
+struct GifFrame {
+    int left = 0, top = 0, width = 0, height = 0;
+    std::vector<std::uint8_t> indices;  // width * height colour indices
+    int transparentIndex = -1;
+    bool interlaced = false;
+};
+// A GIF with a global palette of `palette` (RGB triples, a power of two of them) on a logical screen.
+std::string encodeGIF(int screenWidth, int screenHeight, const std::vector<std::uint8_t>& palette,
+                      const std::vector<GifFrame>& frames);
+
+// Headers that claim a size without the data to fill it.
+std::string pngHeaderClaiming(std::uint32_t width, std::uint32_t height);
+
+} // namespace glimmo::testing
