@@ -182,7 +182,10 @@ std::vector<Reader> Reader::elements() const {
     std::vector<Reader> result;
     result.reserve(value_->size());
     for (std::size_t i = 0; i < value_->size(); ++i) {
-        result.push_back(child((*value_)[i], "[" + std::to_string(i) + "]"));
+        std::string key = "[";
+        key += std::to_string(i);
+        key += ']';
+        result.push_back(child((*value_)[i], std::move(key)));
     }
     return result;
 }

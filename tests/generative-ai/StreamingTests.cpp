@@ -132,6 +132,23 @@ TEST_F(Streaming, AStalledStreamTimesOut) {
     EXPECT_EQ(http->kind(), glimmo::HttpError::Kind::timedOut);
 }
 
+TEST_F(Streaming, AReaderThatLeavesStopsTheTransfer) {
+    std::vector<ServerChunk> chunks{{sseEvent(textReply("first"))}};
+    for (int i = 0; i < 40; ++i) chunks.push_back({sseEvent(textReply("more")), 0.05});
+    replyEvents(chunks);
+    {
+        auto stream = model().generateContentStream("x");
+        const auto first = run([](auto stream) -> glimmo::Task<std::optional<GenerateContentResponse>> {
+            auto pending = stream.next();
+            co_return co_await std::move(pending);
+        }(std::move(stream)));
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->text(), "first");
+    }
+    // The server finds the connection closed long before its 40 further events are out.
+    EXPECT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return server.abandonedReplies() == 1; }, 10));
+}
+
 TEST_F(Streaming, PromptsThatCannotBeBuiltEndTheStreamAtOnce) {
     const auto image = errorAs<GenerateContentError>(runStream(model().generateContentStream(glimmo::Image{})).error);
     ASSERT_TRUE(image);
