@@ -12,10 +12,6 @@ inline constexpr const char* clientErrorDomain = "com.glimmodemo.GenerativeAI";
 // An error raised by the client itself: domain `clientErrorDomain`, code -1.
 glimmo::Error makeClientError(std::string description);
 
-} // namespace genai
-
-namespace genai {
-
 // The endpoint text built from the base URL, API version and model name is not a valid URL
 // (a model name with spaces, say). Nothing was sent.
 class InvalidRequestURLError : public glimmo::Error {

@@ -5,20 +5,6 @@
 
 namespace genai {
 
-const char* ImageConversionError::what() const noexcept {
-    switch (kind_) {
-    case Kind::couldNotConvertToJPEG: return "couldNotConvertToJPEG";
-    case Kind::invalidUnderlyingImage: return "invalidUnderlyingImage";
-    case Kind::couldNotAllocateDestination: return "couldNotAllocateDestination";
-    }
-    return "ImageConversionError";
-}
-
-std::optional<std::string> ModelContent::Part::textValue() const {
-    if (const auto* text = std::get_if<0>(&payload_)) return *text;
-    return std::nullopt;
-}
-
 PartsRepresentable::PartsRepresentable(std::string text) : parts_{ModelContent::Part::text(std::move(text))} {}
 PartsRepresentable::PartsRepresentable(const char* text) : PartsRepresentable(std::string(text)) {}
 PartsRepresentable::PartsRepresentable(ModelContent::Part part) : parts_{std::move(part)} {}
