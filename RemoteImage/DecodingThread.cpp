@@ -1,0 +1,63 @@
+#include "RemoteImage/DecodingThread.h"
+
+#include "platform/imaging/ImageDecoding.h"
+#include "RemoteImage/URLError.h"
+
+#include <new>
+#include <utility>
+
+namespace remoteimage::detail {
+
+DecodingThread::DecodingThread() : thread_([this] { run(); }) {}
+
+DecodingThread::~DecodingThread() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_one();
+    thread_.join();
+}
+
+void DecodingThread::post(std::function<void()> job) {
+    {
+        const std::lock_guard lock(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    changed_.notify_one();
+}
+
+void DecodingThread::run() {
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (jobs_.empty()) return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        job();
+    }
+}
+
+glimmo::Task<DecodedImage> DecodingThread::decode(std::string bytes) {
+    auto start = [this, bytes = std::move(bytes)](glimmo::Continuation<DecodedImage> continuation) mutable {
+        post([bytes = std::move(bytes), continuation] {
+            try {
+                continuation.resume(std::make_shared<const glimmo::Image>(glimmo::decodeImage(bytes)));
+            } catch (const glimmo::ImageDecodingError& error) {
+                continuation.resumeThrowing(
+                    std::make_exception_ptr(URLError(URLError::Code::cannotDecodeContentData, error.what())));
+            } catch (const std::bad_alloc&) {
+                continuation.resumeThrowing(std::make_exception_ptr(
+                    URLError(URLError::Code::cannotDecodeContentData, "There is not enough memory for its pixels.")));
+            } catch (...) {
+                continuation.resumeThrowing(std::current_exception());
+            }
+        });
+    };
+    return glimmo::withContinuation<DecodedImage>(std::move(start));
+}
+
+} // namespace remoteimage::detail

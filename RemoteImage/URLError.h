@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+namespace remoteimage {
+
+// Why an image load failed after the transfer itself went through, with the codes the platform's URL
+// loading uses for the same failures.
+class URLError : public glimmo::Error {
+public:
+    static constexpr const char* errorDomain = "NSURLErrorDomain";
+
+    enum class Code {
+        badServerResponse = -1011,        // not an HTTP response, or a status outside 200...299
+        cannotDecodeContentData = -1016,  // not an image we can decode, too big to download or to decode
+    };
+
+    explicit URLError(Code code);
+    URLError(Code code, const std::string& detail);
+
+    Code errorCode() const noexcept { return static_cast<Code>(code()); }
+};
+
+} // namespace remoteimage

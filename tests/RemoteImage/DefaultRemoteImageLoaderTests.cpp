@@ -1,0 +1,217 @@
+#include "tests/RemoteImage/LoaderTestSupport.h"
+
+#include "platform/imaging/ImageDecoding.h"
+
+namespace remoteimage::testing {
+namespace {
+
+using glimmo::testing::RecordedRequest;
+using glimmo::testing::ServerReply;
+
+const glimmo::Image picture = glimmo::testing::patternImage(20, 10, true);
+const std::string pictureBytes = glimmo::testing::encodePNG(picture);
+
+TEST_F(LoaderTest, ConcurrentRequestsForOneURLShareOneTransferAndOneImage) {
+    server.on("GET", "/shared.png", [](const RecordedRequest&, ServerReply& reply) {
+        reply.stallSeconds = 0.2;  // keeps the first transfer open while the others ask
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = pictureBytes;
+    });
+    const auto first = start(url("/shared.png"));
+    const auto second = start(url("/shared.png"));
+    const auto third = start(url("/shared.png"));
+    const LoadOutcome a = await(first);
+    const LoadOutcome b = await(second);
+    const LoadOutcome c = await(third);
+
+    ASSERT_TRUE(a.image) << urlErrorCode(a.error).has_value();
+    EXPECT_EQ(a.image, b.image);
+    EXPECT_EQ(a.image, c.image);
+    EXPECT_EQ(a.image->rgba, picture.rgba);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(loader->ongoingTaskCount(), 0u);
+    EXPECT_EQ(cache->image(url("/shared.png")), a.image);
+}
+
+TEST_F(LoaderTest, CachedImageIsReturnedWithoutATransfer) {
+    serveImage("/cached.png", pictureBytes);
+    const LoadOutcome first = load("/cached.png");
+    ASSERT_TRUE(first.image);
+    const LoadOutcome again = load("/cached.png");
+    EXPECT_EQ(again.image, first.image);
+    EXPECT_EQ(server.requestCount(), 1u);
+
+    // Whatever the cache holds is answered, even for an address the server does not know.
+    const auto placed = std::make_shared<const glimmo::Image>(glimmo::testing::patternImage(1, 1));
+    cache->setImage(placed, url("/never-served.png"));
+    EXPECT_EQ(load("/never-served.png").image, placed);
+    EXPECT_EQ(server.requestCount(), 1u);
+}
+
+TEST_F(LoaderTest, AsksForImagesInTheAcceptHeader) {
+    serveImage("/accept.png", pictureBytes);
+    ASSERT_TRUE(load("/accept.png").image);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "GET");
+    EXPECT_EQ(requests[0].header("Accept"), "image/*");
+}
+
+TEST_F(LoaderTest, NotFoundIsABadServerResponseAndTheNextRequestTriesAgain) {
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    server.on("GET", "/flaky.png", [calls](const RecordedRequest&, ServerReply& reply) {
+        if (calls->fetch_add(1) == 0) {
+            reply.status = 404;
+            reply.body = "missing";
+            return;
+        }
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = pictureBytes;
+    });
+    const LoadOutcome missing = load("/flaky.png");
+    EXPECT_FALSE(missing.image);
+    EXPECT_EQ(urlErrorCode(missing.error), URLError::Code::badServerResponse);
+    EXPECT_EQ(cache->count(), 0u);
+
+    // The 404 was kept neither by the loader nor by the response cache.
+    const LoadOutcome retried = load("/flaky.png");
+    ASSERT_TRUE(retried.image);
+    EXPECT_EQ(server.requestCount(), 2u);
+}
+
+TEST_F(LoaderTest, TextBodyCannotBeDecodedAndIsNotCached) {
+    server.on("GET", "/page.png", [](const RecordedRequest&, ServerReply& reply) {
+        reply.headers = {{"Content-Type", "text/html"}};
+        reply.body = "<html><body>Sorry</body></html>";
+    });
+    const LoadOutcome outcome = load("/page.png");
+    EXPECT_EQ(urlErrorCode(outcome.error), URLError::Code::cannotDecodeContentData);
+    EXPECT_EQ(cache->count(), 0u);
+    EXPECT_EQ(loader->ongoingTaskCount(), 0u);
+}
+
+TEST_F(LoaderTest, DroppedConnectionReachesEveryWaiterAndFreesTheURL) {
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    server.on("GET", "/dropped.png", [calls](const RecordedRequest&, ServerReply& reply) {
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = pictureBytes;
+        if (calls->fetch_add(1) == 0) {
+            reply.stallSeconds = 0.2;
+            reply.dropAfterBytes = 10;
+        }
+    });
+    const auto first = start(url("/dropped.png"));
+    const auto second = start(url("/dropped.png"));
+    const LoadOutcome a = await(first);
+    const LoadOutcome b = await(second);
+    EXPECT_EQ(httpErrorKind(a.error), glimmo::HttpError::Kind::transport);
+    EXPECT_EQ(httpErrorKind(b.error), glimmo::HttpError::Kind::transport);
+    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(loader->ongoingTaskCount(), 0u);
+
+    const LoadOutcome retried = load("/dropped.png");
+    ASSERT_TRUE(retried.image);
+    EXPECT_EQ(server.requestCount(), 2u);
+}
+
+class ShortTimeoutLoaderTest : public LoaderTest {
+protected:
+    ShortTimeoutLoaderTest() : LoaderTest(0.3) {}
+};
+
+TEST_F(ShortTimeoutLoaderTest, TimeOutFreesTheURLForTheNextTry) {
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    server.on("GET", "/slow.png", [calls](const RecordedRequest&, ServerReply& reply) {
+        if (calls->fetch_add(1) == 0) reply.stallSeconds = 10;
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = pictureBytes;
+    });
+    const LoadOutcome timedOut = load("/slow.png");
+    EXPECT_EQ(httpErrorKind(timedOut.error), glimmo::HttpError::Kind::timedOut);
+    EXPECT_EQ(loader->ongoingTaskCount(), 0u);
+
+    const LoadOutcome retried = load("/slow.png");
+    ASSERT_TRUE(retried.image);
+    EXPECT_EQ(server.requestCount(), 2u);
+}
+
+TEST_F(LoaderTest, OversizedDownloadAndOversizedImageAreRefusedAsUndecodable) {
+    serveImage("/huge-download.png", pictureBytes + std::string(maximumImageDownloadBytes, '\0'));
+    const LoadOutcome download = load("/huge-download.png");
+    EXPECT_EQ(urlErrorCode(download.error), URLError::Code::cannotDecodeContentData);
+
+    // A few dozen bytes that claim 20,000 x 20,000 pixels.
+    serveImage("/huge-image.png", glimmo::testing::pngHeaderClaiming(20000, 20000));
+    const LoadOutcome image = load("/huge-image.png");
+    EXPECT_EQ(urlErrorCode(image.error), URLError::Code::cannotDecodeContentData);
+    EXPECT_EQ(cache->count(), 0u);
+}
+
+TEST_F(LoaderTest, OnlyHTTPAddressesAreFetched) {
+    const auto file = await(start(*glimmo::URL::parse("file:///etc/hostname")));
+    EXPECT_EQ(urlErrorCode(file.error), URLError::Code::badServerResponse);
+    const auto ftp = await(start(*glimmo::URL::parse("ftp://127.0.0.1/picture.png")));
+    EXPECT_EQ(urlErrorCode(ftp.error), URLError::Code::badServerResponse);
+    EXPECT_EQ(loader->ongoingTaskCount(), 0u);
+}
+
+TEST_F(LoaderTest, DecodesEachSupportedFormat) {
+    serveImage("/p.png", pictureBytes);
+    serveImage("/p.webp", glimmo::testing::encodeWebP(picture), "image/webp");
+    serveImage("/p.gif", glimmo::testing::encodeGIF(2, 1, {0, 0, 0, 255, 255, 255}, {{0, 0, 2, 1, {1, 0}}}), "image/gif");
+    EXPECT_EQ(load("/p.png").image->rgba, picture.rgba);
+    EXPECT_EQ(load("/p.webp").image->rgba, picture.rgba);
+    const LoadOutcome gif = load("/p.gif");
+    ASSERT_TRUE(gif.image);
+    EXPECT_EQ(gif.image->rgba, (std::vector<std::uint8_t>{255, 255, 255, 255, 0, 0, 0, 255}));
+}
+
+class SmallCacheLoaderTest : public LoaderTest {
+protected:
+    SmallCacheLoaderTest() : LoaderTest(15, 1) {}
+};
+
+// An image pushed out of the image cache is decoded again from the response cache, in memory and on
+// disk, without a transfer.
+TEST_F(SmallCacheLoaderTest, EvictedImageComesBackFromTheResponseCache) {
+    serveImage("/a.png", pictureBytes);
+    serveImage("/b.png", glimmo::testing::encodePNG(glimmo::testing::patternImage(3, 3)));
+    const LoadOutcome a = load("/a.png");
+    ASSERT_TRUE(a.image);
+    ASSERT_TRUE(load("/b.png").image);
+    EXPECT_EQ(cache->image(url("/a.png")), nullptr);
+
+    const LoadOutcome again = load("/a.png");
+    ASSERT_TRUE(again.image);
+    EXPECT_NE(again.image, a.image);
+    EXPECT_EQ(again.image->rgba, picture.rgba);
+    EXPECT_EQ(requestsFor("/a.png"), 1u);
+
+    // A new session over the same folder finds the response on disk.
+    auto otherCache = std::make_shared<DefaultRemoteImageCache>(10);
+    auto otherSession = makeImageLoadingSession(10'485'760, 104'857'600, 15, cacheDirectory.path());
+    DefaultRemoteImageLoader other(otherCache, otherSession, loop);
+    const LoadOutcome fromDisk = await(start(url("/a.png"), &other));
+    ASSERT_TRUE(fromDisk.image);
+    EXPECT_EQ(requestsFor("/a.png"), 1u);
+}
+
+// Waiting is not tied to the caller: a cancelled caller does not stop the load, which still fills
+// the cache for the next one.
+TEST_F(LoaderTest, CancelledCallerLeavesTheLoadRunning) {
+    server.on("GET", "/patient.png", [](const RecordedRequest&, ServerReply& reply) {
+        reply.stallSeconds = 0.3;
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = pictureBytes;
+    });
+    const auto outcome = start(url("/patient.png"));
+    loop.runUntil([] { return false; }, 0.05);
+    handles.back().cancel();
+    const LoadOutcome finished = await(outcome);
+    EXPECT_TRUE(finished.image);
+    EXPECT_TRUE(cache->image(url("/patient.png")));
+    EXPECT_EQ(server.requestCount(), 1u);
+}
+
+} // namespace
+} // namespace remoteimage::testing
