@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QTextBoundaryFinder>
 #include <QTransform>
 #include <QtMath>
 
@@ -100,6 +101,24 @@ void drawImage(QPainter& painter, const PixelImage& pixels, const QRectF& rect, 
     painter.restore();
 }
 
+// Letter spacing, drawn one character (grapheme cluster) at a time: QFont's absolute letter spacing
+// is ignored by the text engine of the Qt version we build on. Each character starts where the text
+// before it ends (kerning included) plus the tracking of the characters before it, as the kit measured.
+void drawTracked(QPainter& painter, const QString& text, double tracking) {
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    int index = 0;
+    while (start < text.size()) {
+        qsizetype end = clusters.toNextBoundary();
+        if (end < 0 || end <= start) end = text.size();
+        const double x = metrics.horizontalAdvance(text.left(start)) + index * tracking;
+        painter.drawText(QPointF(x, 0), text.mid(start, end - start));
+        start = end;
+        ++index;
+    }
+}
+
 void drawText(QPainter& painter, const TextItem& item) {
     for (const auto& run : item.runs) {
         const double left = item.origin.x + run.x;
@@ -112,15 +131,19 @@ void drawText(QPainter& painter, const TextItem& item) {
                       QRectF(left, baseline - run.imageSize.height, run.imageSize.width, run.imageSize.height), true);
             continue;
         }
-        ScaledQFont scaled = qtFont(run.font, *painter.device());
-        QFont& font = scaled.font;
-        if (run.tracking != 0) font.setLetterSpacing(QFont::AbsoluteSpacing, run.tracking / scaled.scale);
+        const ScaledQFont scaled = qtFont(run.font, *painter.device());
+        const QFont& font = scaled.font;
         painter.save();
         painter.translate(left, baseline);
         painter.scale(scaled.scale, scaled.scale);
         painter.setFont(font);
         painter.setPen(qtColor(run.color));
-        painter.drawText(QPointF(0, 0), QString::fromStdString(run.text));
+        const QString text = QString::fromStdString(run.text);
+        if (run.tracking == 0) {
+            painter.drawText(QPointF(0, 0), text);
+        } else {
+            drawTracked(painter, text, run.tracking / scaled.scale);
+        }
         painter.restore();
 
         if (run.underlineColor || run.strikethroughColor) {

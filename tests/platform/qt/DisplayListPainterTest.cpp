@@ -207,6 +207,39 @@ TEST_F(DisplayListPainterTest, TextRunsDrawBackgroundsDecorationsAndAttachments)
     EXPECT_TRUE(near(at(attachmentX, 10 + metrics.ascent + 1), 255, 255, 255));
 }
 
+TEST_F(DisplayListPainterTest, TrackingSpreadsTheCharactersOfARun) {
+    const QtTextMeasurer measurer;
+    ResolvedFont font;
+    font.pointSize = 16;
+    const auto inkWidth = [&](double tracking) {
+        list.items.clear();
+        TextItem line;
+        line.lineHeight = 20;
+        TextRunItem run;
+        run.text = "llll";
+        run.font = font;
+        run.color = {0, 0, 0, 1};
+        run.tracking = tracking;
+        run.width = measurer.advance(run.text, font) + 4 * tracking;
+        run.baseline = measurer.metrics(font).ascent;
+        line.runs.push_back(run);
+        add(line);
+        const PixelImage image = render();
+        int left = image.width, right = -1;
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                if (pixelAt(image, x, y).r < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        return right - left;
+    };
+    // Three gaps between four letters grow by the tracking each.
+    EXPECT_NEAR(inkWidth(6) - inkWidth(0), 18, 2);
+}
+
 TEST_F(DisplayListPainterTest, MaterialsFillWithTheirTint) {
     add(BlurItem{Path::rect({0, 0, 100, 60}), {0, 0, 0, 0.5}});
     EXPECT_TRUE(near(pixelAt(render(), 50, 30), 128, 128, 128, 255, 2));
