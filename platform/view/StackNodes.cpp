@@ -29,11 +29,12 @@ public:
     }
 
 protected:
-    CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p); }
-    void placeChildren() override { layout_.place(childElements(), frame); }
+    CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
+    void placeChildren() override { layout_.place(childElements(), frame, &cache_); }
 
 private:
     StackLayout layout_;
+    StackCache cache_;
 };
 
 struct ZStackData {

@@ -121,7 +121,12 @@ public:
     AnyView frame(std::optional<CGFloat> width, std::optional<CGFloat> height = std::nullopt,
                   Alignment alignment = Alignment::center()) const;
     struct FlexibleFrame {
-        std::optional<CGFloat> minWidth, idealWidth, maxWidth, minHeight, idealHeight, maxHeight;
+        std::optional<CGFloat> minWidth = std::nullopt;
+        std::optional<CGFloat> idealWidth = std::nullopt;
+        std::optional<CGFloat> maxWidth = std::nullopt;
+        std::optional<CGFloat> minHeight = std::nullopt;
+        std::optional<CGFloat> idealHeight = std::nullopt;
+        std::optional<CGFloat> maxHeight = std::nullopt;
         Alignment alignment = Alignment::center();
     };
     AnyView frame(const FlexibleFrame& f) const;

@@ -227,18 +227,36 @@ ViewDimensions dimensionsOf(ViewNode* element, CGSize size) {
     return ViewDimensions(size, [element, size](AlignmentKey key) { return element->explicitAlignment(key, size); });
 }
 
-CGSize StackLayout::sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal) const {
+CGSize StackLayout::sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal, StackCache* cache) const {
     if (elements.empty()) return {0, 0};
     const auto sizes = distribute(*this, elements, proposal);
     CGFloat total = spacing.value_or(defaultSpacing) * static_cast<CGFloat>(elements.size() - 1);
     for (const auto& s : sizes) total += along(axis, s);
     const CrossExtent e = crossExtent(*this, elements, sizes);
-    return makeSize(axis, total, e.before + e.after);
+    const CGSize result = makeSize(axis, total, e.before + e.after);
+    if (cache) {
+        const std::size_t generation = elements.front()->graph ? elements.front()->graph->layoutGeneration() : 0;
+        if (cache->generation != generation) {
+            cache->entries.clear();
+            cache->generation = generation;
+        }
+        cache->entries.emplace_back(result, sizes);
+    }
+    return result;
 }
 
-void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bounds) const {
+void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache) const {
     if (elements.empty()) return;
-    const auto sizes = distribute(*this, elements, ProposedViewSize::of(bounds.size));
+    std::vector<CGSize> sizes;
+    if (cache && elements.front()->graph && cache->generation == elements.front()->graph->layoutGeneration()) {
+        for (auto it = cache->entries.rbegin(); it != cache->entries.rend(); ++it) {
+            if (it->first == bounds.size) {
+                sizes = it->second;
+                break;
+            }
+        }
+    }
+    if (sizes.empty()) sizes = distribute(*this, elements, ProposedViewSize::of(bounds.size));
     const CrossExtent e = crossExtent(*this, elements, sizes);
     // The stack's content is centred on the cross axis when the bounds are larger than it.
     const CGFloat crossStart = (axis == Axis::horizontal ? bounds.minY() : bounds.minX());

@@ -141,13 +141,20 @@ std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHas
 
 // Layout of a list of elements as a stack (used by HStack, VStack and by content with several elements
 // under a modifier, which stacks vertically).
+// The child sizes a stack worked out while sizing itself, so that placing it at the size it chose gives
+// every child the size it was measured with.
+struct StackCache {
+    std::size_t generation = static_cast<std::size_t>(-1);
+    std::vector<std::pair<CGSize, std::vector<CGSize>>> entries;
+};
+
 struct StackLayout {
     Axis axis = Axis::vertical;
     std::optional<CGFloat> spacing;
     Alignment alignment;
 
-    CGSize sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal) const;
-    void place(const std::vector<ViewNode*>& elements, const CGRect& bounds) const;
+    CGSize sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal, StackCache* cache = nullptr) const;
+    void place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache = nullptr) const;
     std::optional<CGFloat> explicitAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size) const;
 };
 

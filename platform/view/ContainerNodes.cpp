@@ -1,0 +1,273 @@
+#include "platform/view/GeometryReader.h"
+#include "platform/view/Grid.h"
+#include "platform/view/Layout.h"
+#include "platform/view/NodeSupport.h"
+
+#include <algorithm>
+
+namespace glimmo {
+namespace {
+
+std::optional<CGRect> namedSpaceFrame(ViewNode* from, const std::string& name) {
+    for (ViewNode* n = from; n; n = n->parent) {
+        if (n->coordinateSpaceName() == name) return n->elementsFrame();
+    }
+    return std::nullopt;
+}
+
+using GeometryBuilder = std::function<AnyView(const GeometryProxy&)>;
+
+// Builds its content while being placed, when its size and position are known.
+class GeometryReaderNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        // The content is rebuilt at the next placement with the new builder.
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions(); }
+    void placeChildren() override {
+        const auto& build = contentData<GeometryReaderNode, GeometryBuilder>(content);
+        std::weak_ptr<bool> weak = alive;
+        ViewNode* self = this;
+        const GeometryProxy proxy(frame, [weak, self](const std::string& name) -> std::optional<CGRect> {
+            auto a = weak.lock();
+            if (!a || !*a) return std::nullopt;
+            return namedSpaceFrame(self->parent, name);
+        });
+        reconcileSingleChild(build(proxy), environment);
+        children.front()->setContainerAxis(std::nullopt);
+        const auto elements = childElements();
+        const CGSize s = sizeOfContent(elements, ProposedViewSize::of(frame.size));
+        placeContent(elements, CGRect(frame.origin, s));
+    }
+};
+
+struct LayoutData {
+    std::shared_ptr<const Layout> layout;
+    std::vector<AnyView> children;
+};
+
+class CustomLayoutNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& data = contentData<CustomLayoutNode, LayoutData>(c);
+        layout_ = data.layout;
+        std::vector<ChildSpec> specs;
+        for (std::size_t i = 0; i < data.children.size(); ++i) specs.push_back({data.children[i], AnyHashable(i)});
+        reconcileChildren(std::move(specs), env);
+        for (auto& child : children) child->setContainerAxis(std::nullopt);
+    }
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+        return layout_->explicitAlignment(key, CGRect({0, 0}, size), ProposedViewSize::of(size), subviews());
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override { return layout_->sizeThatFits(p, subviews()); }
+    void placeChildren() override { layout_->placeSubviews(frame, ProposedViewSize::of(frame.size), subviews()); }
+
+private:
+    LayoutSubviews subviews() const {
+        LayoutSubviews out;
+        for (auto* e : childElements()) out.emplace_back(e);
+        return out;
+    }
+    std::shared_ptr<const Layout> layout_;
+};
+
+struct GridRowData {
+    std::optional<VerticalAlignment> alignment;
+    std::vector<AnyView> cells;
+};
+
+class GridRowNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& data = contentData<GridRowNode, GridRowData>(c);
+        alignment = data.alignment;
+        std::vector<ChildSpec> specs;
+        for (std::size_t i = 0; i < data.cells.size(); ++i) specs.push_back({data.cells[i], AnyHashable(i)});
+        reconcileChildren(std::move(specs), env);
+        for (auto& child : children) child->setContainerAxis(std::nullopt);
+    }
+    std::optional<VerticalAlignment> alignment;
+
+protected:
+    // Outside a grid a row lays its cells out side by side.
+    CGSize computeSize(const ProposedViewSize& p) override {
+        return StackLayout{Axis::horizontal, std::nullopt, Alignment::center()}.sizeThatFits(childElements(), p);
+    }
+    void placeChildren() override { StackLayout{Axis::horizontal, std::nullopt, Alignment::center()}.place(childElements(), frame); }
+};
+
+struct GridData {
+    Alignment alignment;
+    std::optional<CGFloat> horizontalSpacing;
+    std::optional<CGFloat> verticalSpacing;
+    std::vector<AnyView> rows;
+};
+
+class GridNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        data_ = contentData<GridNode, GridData>(c);
+        std::vector<ChildSpec> specs;
+        for (std::size_t i = 0; i < data_.rows.size(); ++i) specs.push_back({data_.rows[i], AnyHashable(i)});
+        reconcileChildren(std::move(specs), env);
+        for (auto& child : children) child->setContainerAxis(std::nullopt);
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize&) override {
+        const Metrics m = measure();
+        return {m.totalWidth, m.totalHeight};
+    }
+    void placeChildren() override {
+        const Metrics m = measure();
+        CGFloat y = frame.minY();
+        for (std::size_t r = 0; r < m.rows.size(); ++r) {
+            const Row& row = m.rows[r];
+            if (!row.cells.empty() && !row.spanning) {
+                CGFloat x = frame.minX();
+                for (std::size_t c = 0; c < row.cells.size(); ++c) {
+                    placeCell(row.cells[c], CGRect(x, y, m.columnWidths[c], m.rowHeights[r]), columnAlignment(m, c), row.alignment);
+                    x += m.columnWidths[c] + hSpacing();
+                }
+            } else if (row.spanning) {
+                placeCell(row.cells.front(), CGRect(frame.minX(), y, m.totalWidth, m.rowHeights[r]), data_.alignment.horizontal,
+                          data_.alignment.vertical);
+            }
+            y += m.rowHeights[r] + vSpacing();
+        }
+    }
+
+private:
+    struct Row {
+        std::vector<ViewNode*> cells;
+        VerticalAlignment alignment;
+        bool spanning = false;
+    };
+    struct Metrics {
+        std::vector<Row> rows;
+        std::vector<CGFloat> columnWidths;
+        std::vector<CGFloat> rowHeights;
+        CGFloat totalWidth = 0;
+        CGFloat totalHeight = 0;
+    };
+    CGFloat hSpacing() const { return data_.horizontalSpacing.value_or(defaultSpacing); }
+    CGFloat vSpacing() const { return data_.verticalSpacing.value_or(defaultSpacing); }
+
+    Metrics measure() {
+        Metrics m;
+        for (ViewNode* element : childElements()) {
+            Row row;
+            if (auto* gridRow = dynamic_cast<GridRowNode*>(element)) {
+                row.cells = gridRow->childElements();
+                row.alignment = gridRow->alignment.value_or(data_.alignment.vertical);
+            } else {
+                row.cells = {element};
+                row.alignment = data_.alignment.vertical;
+                row.spanning = true;
+            }
+            m.rows.push_back(std::move(row));
+        }
+        for (const Row& row : m.rows) {
+            if (row.spanning) continue;
+            if (m.columnWidths.size() < row.cells.size()) m.columnWidths.resize(row.cells.size(), 0);
+            for (std::size_t c = 0; c < row.cells.size(); ++c) {
+                m.columnWidths[c] = std::max(m.columnWidths[c], row.cells[c]->sizeThatFits(ProposedViewSize::unspecified()).width);
+            }
+        }
+        for (CGFloat w : m.columnWidths) m.totalWidth += w;
+        if (m.columnWidths.size() > 1) m.totalWidth += hSpacing() * static_cast<CGFloat>(m.columnWidths.size() - 1);
+        for (const Row& row : m.rows) {
+            CGFloat h = 0;
+            if (row.spanning) {
+                const CGSize s = row.cells.front()->sizeThatFits({m.totalWidth, std::nullopt});
+                m.totalWidth = std::max(m.totalWidth, s.width);
+                h = s.height;
+            } else {
+                for (std::size_t c = 0; c < row.cells.size(); ++c) {
+                    h = std::max(h, row.cells[c]->sizeThatFits({m.columnWidths[c], std::nullopt}).height);
+                }
+            }
+            m.rowHeights.push_back(h);
+        }
+        for (CGFloat h : m.rowHeights) m.totalHeight += h;
+        if (m.rowHeights.size() > 1) m.totalHeight += vSpacing() * static_cast<CGFloat>(m.rowHeights.size() - 1);
+        return m;
+    }
+
+    HorizontalAlignment columnAlignment(const Metrics& m, std::size_t column) const {
+        for (const Row& row : m.rows) {
+            if (!row.spanning && column < row.cells.size()) {
+                if (auto a = row.cells[column]->gridColumnAlignment()) return *a;
+            }
+        }
+        return data_.alignment.horizontal;
+    }
+
+    static void placeCell(ViewNode* cell, const CGRect& slot, HorizontalAlignment h, VerticalAlignment v) {
+        const CGSize s = cell->sizeThatFits(ProposedViewSize::of(slot.size));
+        const CGFloat x = slot.minX() + guide(h.key(), slot.size) - alignmentValue(cell, h.key(), s);
+        const CGFloat y = slot.minY() + guide(v.key(), slot.size) - alignmentValue(cell, v.key(), s);
+        cell->place(CGRect(x, y, s.width, s.height));
+    }
+    static CGFloat guide(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
+
+    GridData data_;
+};
+
+} // namespace
+
+CGRect GeometryProxy::frame(const CoordinateSpace& space) const {
+    switch (space.kind) {
+    case CoordinateSpace::Kind::global: return frame_;
+    case CoordinateSpace::Kind::local: return CGRect({0, 0}, frame_.size);
+    case CoordinateSpace::Kind::named:
+        if (named_) {
+            if (auto origin = named_(space.name)) return frame_.offsetBy(-origin->minX(), -origin->minY());
+        }
+        return frame_;
+    }
+    return frame_;
+}
+
+std::shared_ptr<const ViewContent> GeometryReader::toContent() const {
+    return makeView<GeometryReaderNode, GeometryBuilder>(content_).content();
+}
+
+CGSize LayoutSubview::sizeThatFits(const ProposedViewSize& proposal) const { return node_->sizeThatFits(proposal); }
+
+ViewDimensions LayoutSubview::dimensions(const ProposedViewSize& proposal) const {
+    return dimensionsOf(node_, node_->sizeThatFits(proposal));
+}
+
+double LayoutSubview::priority() const { return node_->layoutPriority(); }
+
+void LayoutSubview::place(CGPoint position, UnitPoint anchor, const ProposedViewSize& proposal) const {
+    const CGSize s = node_->sizeThatFits(proposal);
+    node_->place(CGRect(position.x - anchor.x * s.width, position.y - anchor.y * s.height, s.width, s.height));
+}
+
+AnyView layoutView(std::shared_ptr<const Layout> layout, std::vector<AnyView> children) {
+    return makeView<CustomLayoutNode, LayoutData>(LayoutData{std::move(layout), std::move(children)});
+}
+
+std::shared_ptr<const ViewContent> GridRow::toContent() const {
+    return makeView<GridRowNode, GridRowData>(GridRowData{alignment_, cells_}).content();
+}
+
+std::shared_ptr<const ViewContent> Grid::toContent() const {
+    return makeView<GridNode, GridData>(GridData{alignment_, horizontalSpacing_, verticalSpacing_, rows_}).content();
+}
+
+} // namespace glimmo

@@ -1,0 +1,173 @@
+#include "platform/view/NodeSupport.h"
+#include "platform/view/ScrollView.h"
+#include "platform/view/ViewGraph.h"
+
+#include <algorithm>
+
+namespace glimmo {
+
+struct ScrollData {
+    AxisSet axes;
+    bool showsIndicators;
+    AnyView content;
+};
+
+// Keeps the scroll offset (how far the content is moved up and left) for as long as it has its identity.
+class ScrollNode final : public ViewNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        data_ = contentData<ScrollNode, ScrollData>(c);
+        reconcileSingleChild(data_.content, env);
+        // The content of a scroll view is laid out as a stack along its axis.
+        children.front()->setContainerAxis(std::nullopt);
+    }
+    CGPoint offset() const { return offset_; }
+    // Scrolls so that `target` (window coordinates, as laid out now) shows as asked.
+    void scrollToShow(const CGRect& target, std::optional<UnitPoint> anchor) {
+        CGPoint next = offset_;
+        const CGRect content = contentFrame();
+        const CGFloat tx = target.minX() - content.minX(), ty = target.minY() - content.minY();
+        if (anchor) {
+            if (data_.axes.contains(Axis::horizontal)) next.x = tx + anchor->x * target.width() - anchor->x * frame.width();
+            if (data_.axes.contains(Axis::vertical)) next.y = ty + anchor->y * target.height() - anchor->y * frame.height();
+        } else {
+            if (data_.axes.contains(Axis::vertical)) {
+                if (ty < offset_.y) next.y = ty;
+                else if (ty + target.height() > offset_.y + frame.height()) next.y = ty + target.height() - frame.height();
+            }
+            if (data_.axes.contains(Axis::horizontal)) {
+                if (tx < offset_.x) next.x = tx;
+                else if (tx + target.width() > offset_.x + frame.width()) next.x = tx + target.width() - frame.width();
+            }
+        }
+        setOffset(next);
+    }
+    bool handleWheel(const WheelEvent& e) override {
+        const CGPoint before = offset_;
+        CGPoint next = offset_;
+        if (data_.axes.contains(Axis::vertical)) next.y -= e.deltaY;
+        if (data_.axes.contains(Axis::horizontal)) next.x -= data_.axes.contains(Axis::vertical) ? e.deltaX : (e.deltaX != 0 ? e.deltaX : e.deltaY);
+        setOffset(next);
+        return !(before == offset_) || canScroll();
+    }
+    ViewNode* hitTest(CGPoint p) override {
+        if (!frame.contains(p)) return nullptr;
+        if (ViewNode* hit = ViewNode::hitTest(p)) return hit;
+        return this;
+    }
+    void render(RenderContext& ctx) override {
+        ctx.list.items.push_back(PushClip{Path::rect(frame)});
+        ViewNode::render(ctx);
+        ctx.list.items.push_back(PopClip{});
+        if (!data_.showsIndicators) return;
+        const RGBA thumb = Color::labelColor().opacity(0.3).resolve(environment.colorScheme());
+        if (data_.axes.contains(Axis::vertical) && contentSize_.height > frame.height()) {
+            const CGFloat length = std::max<CGFloat>(20, frame.height() * frame.height() / contentSize_.height);
+            const CGFloat travel = frame.height() - length;
+            const CGFloat y = frame.minY() + travel * (offset_.y / (contentSize_.height - frame.height()));
+            ctx.list.items.push_back(FillItem{Path::capsule(CGRect(frame.maxX() - 8, y + 2, 6, length - 4)), thumb});
+        }
+        if (data_.axes.contains(Axis::horizontal) && contentSize_.width > frame.width()) {
+            const CGFloat length = std::max<CGFloat>(20, frame.width() * frame.width() / contentSize_.width);
+            const CGFloat travel = frame.width() - length;
+            const CGFloat x = frame.minX() + travel * (offset_.x / (contentSize_.width - frame.width()));
+            ctx.list.items.push_back(FillItem{Path::capsule(CGRect(x + 2, frame.maxY() - 8, length - 4, 6)), thumb});
+        }
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize& p) override {
+        const CGSize c = sizeOfContent(childElements(), contentProposal(p));
+        return {p.width.value_or(c.width), p.height.value_or(c.height)};
+    }
+    void placeChildren() override {
+        contentSize_ = sizeOfContent(childElements(), contentProposal(ProposedViewSize::of(frame.size)));
+        clamp();
+        placeContent(childElements(), contentFrame());
+    }
+
+private:
+    ProposedViewSize contentProposal(const ProposedViewSize& p) const {
+        return {data_.axes.contains(Axis::horizontal) ? std::nullopt : p.width, data_.axes.contains(Axis::vertical) ? std::nullopt : p.height};
+    }
+    // Content narrower (or shorter) than the scroll view is centred across it.
+    CGRect contentFrame() const {
+        const CGFloat x = contentSize_.width < frame.width() ? frame.minX() + (frame.width() - contentSize_.width) / 2 : frame.minX() - offset_.x;
+        const CGFloat y = contentSize_.height < frame.height() ? frame.minY() + (frame.height() - contentSize_.height) / 2 : frame.minY() - offset_.y;
+        return CGRect(x, y, contentSize_.width, contentSize_.height);
+    }
+    bool canScroll() const { return contentSize_.height > frame.height() || contentSize_.width > frame.width(); }
+    void clamp() {
+        offset_.x = std::clamp<CGFloat>(offset_.x, 0, std::max<CGFloat>(0, contentSize_.width - frame.width()));
+        offset_.y = std::clamp<CGFloat>(offset_.y, 0, std::max<CGFloat>(0, contentSize_.height - frame.height()));
+    }
+    void setOffset(CGPoint next) {
+        const CGPoint before = offset_;
+        offset_ = next;
+        clamp();
+        if (!(before == offset_)) {
+            // Move the content at once so frames are current, and lay out again for the display list.
+            placeContent(childElements(), contentFrame());
+            if (graph) graph->setNeedsLayout();
+        }
+    }
+
+    ScrollData data_;
+    CGPoint offset_;
+    CGSize contentSize_;
+};
+
+namespace {
+
+ViewNode* findId(ViewNode* node, const AnyHashable& id) {
+    if (const AnyHashable* own = node->explicitId(); own && *own == id) return node;
+    for (auto& c : node->children) {
+        if (ViewNode* hit = findId(c.get(), id)) return hit;
+    }
+    return nullptr;
+}
+
+using ReaderBuilder = std::function<AnyView(const ScrollViewProxy&)>;
+
+class ScrollReaderNode final : public TransparentNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        std::weak_ptr<bool> weak = alive;
+        ScrollReaderNode* self = this;
+        const ScrollViewProxy proxy([weak, self](const AnyHashable& id, std::optional<UnitPoint> anchor) {
+            auto a = weak.lock();
+            if (!a || !*a) return;
+            self->scrollTo(id, anchor);
+        });
+        reconcileSingleChild(contentData<ScrollReaderNode, ReaderBuilder>(c)(proxy), env);
+    }
+
+private:
+    void scrollTo(const AnyHashable& id, std::optional<UnitPoint> anchor) {
+        ViewNode* target = findId(this, id);
+        if (!target) return;
+        for (ViewNode* n = target->parent; n; n = n->parent) {
+            if (auto* scroll = dynamic_cast<ScrollNode*>(n)) {
+                scroll->scrollToShow(target->elementsFrame(), anchor);
+                return;
+            }
+            if (n == this) return;
+        }
+    }
+};
+
+} // namespace
+
+std::shared_ptr<const ViewContent> ScrollView::toContent() const {
+    return makeView<ScrollNode, ScrollData>(ScrollData{axes_, showsIndicators_, content_}).content();
+}
+
+std::shared_ptr<const ViewContent> ScrollViewReader::toContent() const {
+    return makeView<ScrollReaderNode, ReaderBuilder>(content_).content();
+}
+
+} // namespace glimmo
