@@ -1,0 +1,156 @@
+#include "ViewTestSupport.h"
+
+#include "platform/view/GeometryReader.h"
+#include "platform/view/Preferences.h"
+#include "platform/view/Shapes.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
+#include "platform/view/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace glimmo {
+namespace {
+
+using testing::TestHost;
+
+TEST(GeometryReaderTest, TakesTheOfferAndPlacesContentTopLeading) {
+    auto seen = std::make_shared<CGSize>();
+    TestHost t(GeometryReader([seen](const GeometryProxy& proxy) {
+                   *seen = proxy.size();
+                   return AnyView(Rectangle().frame(proxy.size().width / 2, 10).accessibilityLabel("half"));
+               }).frame(120, 80).accessibilityLabel("reader"),
+               {200, 200});
+    EXPECT_EQ(*seen, (CGSize{120, 80}));
+    EXPECT_EQ(t.frame("half"), CGRect(t.frame("reader").minX(), t.frame("reader").minY(), 60, 10));
+}
+
+TEST(GeometryReaderTest, FramesInNamedCoordinateSpaces) {
+    auto inSpace = std::make_shared<CGRect>();
+    TestHost t(VStack(HorizontalAlignment::leading(), 0, {
+                   Rectangle().frame(50, 30),
+                   GeometryReader([inSpace](const GeometryProxy& proxy) {
+                       *inSpace = proxy.frame(CoordinateSpace::named("card"));
+                       return AnyView(EmptyView());
+                   }).frame(50, 20),
+               }).coordinateSpace("card").padding(10),
+               {200, 200});
+    EXPECT_EQ(*inSpace, CGRect(0, 30, 50, 20));
+}
+
+struct WidthsKey {
+    using Value = std::map<int, CGFloat>;
+    static Value defaultValue() { return {}; }
+    static void reduce(Value& value, const std::function<Value()>& next) {
+        for (const auto& [k, v] : next()) value[k] = v;
+    }
+};
+
+// Each row reports its label width; the view then gives every label the widest width, which changes
+// the layout and the reported values once more before they settle.
+struct EqualWidths : View<EqualWidths> {
+    State<CGFloat> labelWidth{0};
+    std::shared_ptr<int> changes = std::make_shared<int>(0);
+    AnyView body() const {
+        std::vector<AnyView> rows;
+        const std::vector<std::string> labels{"a", "abcd", "ab"};
+        for (int i = 0; i < 3; ++i) {
+            rows.push_back(HStack(VerticalAlignment::center(), 0, {
+                Text(labels[static_cast<std::size_t>(i)])
+                    .frame({.minWidth = *labelWidth > 0 ? std::optional<CGFloat>(*labelWidth) : std::nullopt, .alignment = Alignment::leading()})
+                    .background(GeometryReader([i](const GeometryProxy& p) {
+                        return AnyView(Color::clear()).preference<WidthsKey>(WidthsKey::Value{{i, p.size().width}});
+                    }))
+                    .accessibilityLabel("label" + std::to_string(i)),
+            }));
+        }
+        auto changes = this->changes;
+        auto width = labelWidth;
+        return VStack(HorizontalAlignment::leading(), 0, rows).onPreferenceChange<WidthsKey>([changes, width](const WidthsKey::Value& v) {
+            ++*changes;
+            CGFloat widest = 0;
+            for (const auto& [k, w] : v) widest = std::max(widest, w);
+            width.set(widest);
+        });
+    }
+};
+
+TEST(PreferenceTest, ValuesConvergeWithinOneUpdate) {
+    EqualWidths view;
+    auto changes = view.changes;
+    TestHost t(view, {300, 300});
+    EXPECT_EQ(t.frame("label0").width(), 26);
+    EXPECT_EQ(t.frame("label2").width(), 26);
+    EXPECT_LE(*changes, 3) << "first value, then the widened one, then stable";
+    const std::size_t before = t.host().bodyEvaluationCount();
+    t.host().update();
+    EXPECT_EQ(t.host().bodyEvaluationCount(), before) << "a settled tree does not change again";
+}
+
+struct CounterKey {
+    using Value = int;
+    static Value defaultValue() { return 0; }
+    static void reduce(Value& value, const std::function<Value()>& next) { value += next(); }
+};
+
+// A preference that never settles: each change makes the next value different.
+struct Oscillating : View<Oscillating> {
+    State<int> n{0};
+    std::shared_ptr<int> runs = std::make_shared<int>(0);
+    AnyView body() const {
+        auto runs = this->runs;
+        auto state = n;
+        return Text("x").preference<CounterKey>(*n).onPreferenceChange<CounterKey>([runs, state](const int& v) {
+            ++*runs;
+            state.set(v + 1);
+        });
+    }
+};
+
+TEST(PreferenceTest, AnUnstableLoopStopsAtTheIterationCap) {
+    Oscillating view;
+    auto runs = view.runs;
+    TestHost t(view);
+    EXPECT_EQ(*runs, preferenceIterationLimit);
+}
+
+TEST(PreferenceTest, SiblingsReduceInOrderAndTransformChangesTheSubtreeValue) {
+    auto seen = std::make_shared<int>(-1);
+    TestHost t(VStack({
+                   Text("a").preference<CounterKey>(2),
+                   Text("b").preference<CounterKey>(3),
+               }).transformPreference<CounterKey>([](int& v) { v *= 10; })
+                   .onPreferenceChange<CounterKey>([seen](const int& v) { *seen = v; }));
+    EXPECT_EQ(*seen, 50);
+}
+
+struct BoundsKey {
+    using Value = std::map<std::string, Anchor<CGRect>>;
+    static Value defaultValue() { return {}; }
+    static void reduce(Value& value, const std::function<Value()>& next) {
+        for (const auto& [k, v] : next()) value[k] = v;
+    }
+};
+
+TEST(AnchorPreferenceTest, AnchorsResolveInTheReadersCoordinates) {
+    auto resolved = std::make_shared<std::map<std::string, CGRect>>();
+    TestHost t(VStack(HorizontalAlignment::leading(), 4, {
+                   Rectangle().frame(30, 10).anchorPreference<BoundsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) { return BoundsKey::Value{{"first", a}}; }),
+                   Rectangle().frame(20, 20).anchorPreference<BoundsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) { return BoundsKey::Value{{"second", a}}; }),
+               })
+                   .padding(5)
+                   .overlayPreferenceValue<BoundsKey>([resolved](const BoundsKey::Value& anchors) {
+                       return AnyView(GeometryReader([resolved, anchors](const GeometryProxy& proxy) {
+                           for (const auto& [k, a] : anchors) (*resolved)[k] = proxy[a];
+                           return AnyView(EmptyView());
+                       }));
+                   }),
+               {300, 300});
+    EXPECT_EQ((*resolved)["first"], CGRect(5, 5, 30, 10));
+    EXPECT_EQ((*resolved)["second"], CGRect(5, 19, 20, 20));
+}
+
+} // namespace
+} // namespace glimmo
