@@ -1,6 +1,9 @@
 #include "tests/platform/qt/GallerySheets.h"
 
+#include "platform/view/Button.h"
+#include "platform/view/Grid.h"
 #include "platform/view/Image.h"
+#include "platform/view/ScrollView.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Structure.h"
@@ -217,6 +220,110 @@ AnyView shapesAndColours() {
     });
 }
 
+
+AnyView buttonRow(std::optional<AnyButtonStyle> style) {
+    const auto styled = [&](AnyView button) { return style ? button.buttonStyle(*style) : button; };
+    return HStack(VerticalAlignment::center(), 12, {
+        styled(Button("Default", [] {})),
+        styled(Button("Delete", ButtonRole::destructive, [] {})),
+        styled(Button("Cancel", ButtonRole::cancel, [] {})),
+        styled(Button("Disabled", [] {}).disabled(true)),
+        styled(Button([] {}, HStack(VerticalAlignment::center(), 4, {Image::systemName("gear"), Text("Settings")}))),
+        styled(Button("Tinted", [] {}).tint(Color::orange())),
+    });
+}
+
+Sheet buttons() {
+    Sheet sheet{"buttons",
+                sheetFrame({
+                    // First on the sheet, so the press below lands on it.
+                    HStack(VerticalAlignment::center(), 12, {Button("Held down", [] {}), caption("the pointer is pressed on it")}),
+                    section("Automatic style", buttonRow(std::nullopt)),
+                    section("Bordered", buttonRow(AnyButtonStyle::bordered())),
+                    section("Borderless", buttonRow(AnyButtonStyle::borderless())),
+                    section("Plain", buttonRow(AnyButtonStyle::plain())),
+                }),
+                620};
+    sheet.interact = [](ViewHost& host) {
+        PointerEvent press;
+        press.kind = PointerEvent::Kind::pressed;
+        press.location = {40, 26};
+        host.handlePointer(press);
+    };
+    return sheet;
+}
+
+AnyView numberedRows(int count) {
+    return VStack(HorizontalAlignment::leading(), 0, {ForEach::range(0, count, [](int i) {
+        return HStack({Text("Row " + std::to_string(i)), Spacer(), Text(std::to_string(i * i)).foregroundColor(Color::secondary())})
+            .padding(EdgeSet::horizontal(), 8)
+            .frame(std::nullopt, 24)
+            .background(AnyShapeStyle(i % 2 ? Color::clear() : Color::gray().opacity(0.12)));
+    })});
+}
+
+AnyView scrollBox(AnyView scroll) {
+    return scroll.frame(180, 150).background(Rectangle().stroke(Color::separatorColor()));
+}
+
+Sheet scrollViews() {
+    Sheet sheet{"scroll-view",
+                sheetFrame({
+                    // First on the sheet at known places: the wheel below scrolls the second one.
+                    HStack(VerticalAlignment::top(), 16, {
+                        scrollBox(ScrollView(numberedRows(30))),
+                        scrollBox(ScrollView(numberedRows(30))),
+                        scrollBox(ScrollViewReader([](const ScrollViewProxy& proxy) {
+                            return AnyView(ScrollView(numberedRows(30)).onAppear([proxy] { proxy.scrollTo(AnyHashable(20), UnitPoint::top()); }));
+                        })),
+                    }),
+                    caption("At rest; scrolled 100 points by the wheel; scrollTo(20, anchor: .top) on appearance"),
+                    section("Horizontal", scrollBox(ScrollView(AxisSet::horizontal(), true, HStack(VerticalAlignment::center(), 8, {ForEach::range(0, 12, [](int i) {
+                        return RoundedRectangle(6).fill(i % 2 ? Color::blue() : Color::orange()).frame(50, 50)
+                            .overlay(Text(std::to_string(i)).foregroundColor(Color::white()));
+                    })}).padding(8)))),
+                }),
+                620};
+    sheet.interact = [](ViewHost& host) {
+        WheelEvent wheel;
+        wheel.location = {16 + 180 + 16 + 90, 16 + 75};
+        wheel.deltaY = -100;
+        host.handleWheel(wheel);
+    };
+    return sheet;
+}
+
+Sheet grid() {
+    const auto row = [](std::string app, std::string time, std::string share, Color color) {
+        return GridRow({
+            Circle().fill(color).frame(10, 10),
+            Text(std::move(app)),
+            Text(std::move(time)).monospacedDigit().gridColumnAlignment(HorizontalAlignment::trailing()),
+            Text(std::move(share)).foregroundColor(Color::secondary()).gridColumnAlignment(HorizontalAlignment::trailing()),
+        });
+    };
+    return {"grid",
+            sheetFrame({
+                section("Grid with leading and trailing columns",
+                        panel(Grid(Alignment::leading(), 12, 6, {
+                            GridRow({Text(""), Text("Application").bold(), Text("Time").bold(), Text("Share").bold()}),
+                            Divider(),
+                            row("Editor", "3:12:05", "48 %", Color::blue()),
+                            row("Browser", "1:47:40", "27 %", Color::orange()),
+                            row("Terminal", "58:02", "15 %", Color::green()),
+                            row("Mail", "12:31", "3 %", Color::red()),
+                            Divider(),
+                            GridRow({Text(""), Text("Total").bold(), Text("6:30:18").bold(), Text("100 %").bold()}),
+                        }))),
+                section("Rows align their cells; cells of different sizes",
+                        panel(Grid(Alignment::center(), std::nullopt, std::nullopt, {
+                            GridRow({box(Color::blue(), 40, 20), box(Color::orange(), 20, 40), box(Color::green(), 60, 10)}),
+                            GridRow(VerticalAlignment::bottom(), {box(Color::red(), 20, 20), box(Color::purple(), 50, 30), box(Color::yellow(), 20, 50)}),
+                        }))),
+            }),
+            460};
+}
+
 } // namespace
 
 std::vector<Sheet> sheets() {
@@ -226,6 +333,9 @@ std::vector<Sheet> sheets() {
         symbols(),
         {"shapes-and-colours-light", shapesAndColours(), 700, ColorScheme::light},
         {"shapes-and-colours-dark", shapesAndColours(), 700, ColorScheme::dark},
+        buttons(),
+        scrollViews(),
+        grid(),
     };
 }
 

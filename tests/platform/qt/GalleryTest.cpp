@@ -38,6 +38,11 @@ PixelImage renderSheet(const gallery::Sheet& sheet) {
     host.setColorScheme(sheet.scheme);
     const CGSize fitted = host.sizeThatFits({sheet.width, std::nullopt});
     host.setSize({sheet.width, std::ceil(fitted.height)});
+    host.displayList();
+    if (sheet.interact) {
+        sheet.interact(host);
+        host.update();
+    }
     return renderDisplayList(host.displayList(), galleryScale);
 }
 
