@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/runtime/Date.h"
+
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace genai {
+class GenerativeModel;
+}
+
+namespace glimmo {
+
+inline constexpr const char* analysisGeminiModelName = "gemini-2.0-flash";
+inline constexpr double analysisGeminiTimeout = 300;
+
+// A Gemini model with the configured key and address, a 300 s time-out and the "v1beta" API.
+std::unique_ptr<genai::GenerativeModel> makeGeminiModel();
+
+// A date as its default description shows it: "2026-12-07 09:30:00 +0000" (UTC).
+std::string dateDescription(Date date);
+
+// What an error tells the user: the platform error's localised description, else what().
+std::string localizedDescription(const std::exception& error);
+
+} // namespace glimmo

@@ -1,0 +1,417 @@
+#include "analysis/CategorizationAnswer.h"
+
+#include "platform/foundation/Json.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+namespace glimmo {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::string replaceAll(std::string text, std::string_view pattern, std::string_view replacement) {
+    std::size_t position = 0;
+    while ((position = text.find(pattern, position)) != std::string::npos) {
+        text.replace(position, pattern.size(), replacement);
+        position += replacement.size();
+    }
+    return text;
+}
+
+std::string trimSpacesAndTabs(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+bool contains(std::string_view haystack, std::string_view needle) {
+    return !needle.empty() && haystack.find(needle) != std::string_view::npos;
+}
+
+bool isArrayOf(const Json& value, bool (Json::*test)() const noexcept) {
+    return value.is_array() && std::all_of(value.begin(), value.end(), [test](const Json& element) {
+               return (element.*test)();
+           });
+}
+
+// The member as a list of objects, nullopt when it is missing or anything else.
+std::optional<std::vector<Json>> objectList(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end() || !isArrayOf(*found, &Json::is_object)) {
+        return std::nullopt;
+    }
+    return std::vector<Json>(found->begin(), found->end());
+}
+
+std::optional<std::string> stringMember(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_string()) {
+        return std::nullopt;
+    }
+    return found->get<std::string>();
+}
+
+std::optional<std::vector<std::string>> stringListMember(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end() || !isArrayOf(*found, &Json::is_string)) {
+        return std::nullopt;
+    }
+    return found->get<std::vector<std::string>>();
+}
+
+std::string joined(const std::vector<std::string>& texts, std::string_view separator) {
+    std::string result;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0) {
+            result += separator;
+        }
+        result += texts[i];
+    }
+    return result;
+}
+
+// Category name to seconds, in the order the names were first entered.
+class DurationTable {
+public:
+    void set(const std::string& name, double seconds) {
+        for (auto& entry : entries_) {
+            if (entry.first == name) {
+                entry.second = seconds;
+                return;
+            }
+        }
+        entries_.emplace_back(name, seconds);
+    }
+    std::optional<double> find(const std::string& name) const {
+        for (const auto& entry : entries_) {
+            if (entry.first == name) {
+                return entry.second;
+            }
+        }
+        return std::nullopt;
+    }
+    double total() const {
+        double sum = 0;
+        for (const auto& entry : entries_) {
+            sum += entry.second;
+        }
+        return sum;
+    }
+    const std::vector<std::pair<std::string, double>>& entries() const { return entries_; }
+
+private:
+    std::vector<std::pair<std::string, double>> entries_;
+};
+
+std::int64_t wholeSeconds(double seconds) {
+    return std::isfinite(seconds) ? static_cast<std::int64_t>(std::trunc(seconds)) : 0;
+}
+
+Activity makeActivity(std::string description, std::int64_t duration, Date timestamp, bool withSearchLink) {
+    Activity activity;
+    activity.searchUrl = withSearchLink ? std::optional<std::string>(searchURL(description)) : std::nullopt;
+    activity.description = std::move(description);
+    activity.duration = duration;
+    activity.timestamp = timestamp;
+    return activity;
+}
+
+template <class Matches>
+Activity measuredActivity(std::string description, const std::vector<UnifiedActivity>& activities, Date shownDate,
+                          Matches&& matches) {
+    double seconds = 0;
+    std::optional<Date> firstSeen;
+    for (const auto& activity : activities) {
+        if (matches(lowercased(activity.name))) {
+            seconds += activity.duration;
+            if (!firstSeen) {
+                firstSeen = activity.timestamp;
+            }
+        }
+    }
+    return makeActivity(std::move(description), wholeSeconds(seconds), firstSeen.value_or(shownDate), true);
+}
+
+std::vector<Activity> answerActivities(const Json& root, const std::vector<UnifiedActivity>& measured, Date shownDate) {
+    std::vector<Activity> result;
+    const auto found = root.find("activities");
+    if (found == root.end()) {
+        return result;
+    }
+    if (isArrayOf(*found, &Json::is_string)) {
+        for (const auto& element : *found) {
+            const std::string description = element.get<std::string>();
+            const std::string lowered = lowercased(description);
+            result.push_back(measuredActivity(description, measured, shownDate,
+                                              [&](const std::string& name) { return contains(lowered, name); }));
+        }
+    } else if (isArrayOf(*found, &Json::is_object)) {
+        for (const auto& element : *found) {
+            const auto description = stringMember(element, "description");
+            if (element.empty() || !description) {
+                continue;
+            }
+            std::vector<std::string> apps = stringListMember(element, "apps").value_or(std::vector<std::string>{});
+            for (auto& app : apps) {
+                app = lowercased(app);
+            }
+            const std::string lowered = lowercased(*description);
+            result.push_back(measuredActivity(*description, measured, shownDate, [&](const std::string& name) {
+                if (apps.empty()) {
+                    return contains(lowered, name);
+                }
+                return std::any_of(apps.begin(), apps.end(), [&](const std::string& app) { return contains(name, app); });
+            }));
+        }
+    }
+    return result;
+}
+
+void padActivities(std::vector<Activity>& activities, Date shownDate) {
+    if (activities.empty()) {
+        activities.push_back(makeActivity("No specific activities detected for this day.", 0, shownDate, false));
+    }
+    while (activities.size() < 3) {
+        activities.push_back(makeActivity("General computer usage", 0, shownDate, false));
+    }
+    if (activities.size() > 5) {
+        activities.resize(5);
+    }
+}
+
+std::vector<std::string> categoryNames(const std::vector<Category>& categories) {
+    std::vector<std::string> names;
+    names.reserve(categories.size());
+    for (const auto& category : categories) {
+        names.push_back(category.name);
+    }
+    return names;
+}
+
+} // namespace
+
+JSONParsingError::JSONParsingError(Kind kind, std::string message, const std::string& description)
+    : std::runtime_error(description), kind_(kind), message_(std::move(message)) {}
+
+JSONParsingError JSONParsingError::invalidJSON(std::string message) {
+    const std::string description = "invalidJSON(\"" + message + "\")";
+    return JSONParsingError(Kind::invalidJSON, std::move(message), description);
+}
+
+JSONParsingError JSONParsingError::missingCategories() {
+    return JSONParsingError(Kind::missingCategories, {}, "missingCategories");
+}
+
+JSONParsingError JSONParsingError::invalidCategoryFormat() {
+    return JSONParsingError(Kind::invalidCategoryFormat, {}, "invalidCategoryFormat");
+}
+
+std::string cleanCategorizationAnswer(std::string_view answer) {
+    std::string cleaned = replaceAll(std::string(answer), "```json", "");
+    cleaned = replaceAll(std::move(cleaned), "```", "");
+    return trimmed(cleaned);
+}
+
+double categoryDuration(std::string_view apps, const std::vector<UnifiedActivity>& activities) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    while (start <= apps.size()) {
+        const std::size_t comma = std::min(apps.find(',', start), apps.size());
+        std::string piece = lowercased(trimSpacesAndTabs(apps.substr(start, comma - start)));
+        if (!piece.empty()) {
+            pieces.push_back(std::move(piece));
+        }
+        start = comma + 1;
+    }
+    double seconds = 0;
+    for (const auto& activity : activities) {
+        const std::string name = lowercased(activity.name);
+        if (std::any_of(pieces.begin(), pieces.end(), [&](const std::string& piece) { return contains(name, piece); })) {
+            seconds += activity.duration;
+        }
+    }
+    return seconds;
+}
+
+int shareOf(double duration, double total) {
+    if (!(total > 0)) {
+        return 0;
+    }
+    const double share = duration / total * 100.0;
+    return std::isfinite(share) ? static_cast<int>(std::round(share)) : 0;
+}
+
+std::string enrichCategorizationAnswer(std::string_view answer, double totalSeconds,
+                                       const std::vector<UnifiedActivity>& activities,
+                                       const std::vector<Category>& categories) {
+    if (!isValidUTF8(answer)) {
+        throw JSONParsingError::invalidJSON(couldNotConvertResponse);
+    }
+    const std::string cleaned = cleanCategorizationAnswer(answer);
+    Json root;
+    try {
+        root = parseOrderedJSON(cleaned);
+    } catch (const std::exception&) {
+        throw JSONParsingError::invalidJSON(couldNotParseJSON);
+    }
+    if (!root.is_object()) {
+        throw JSONParsingError::invalidJSON(couldNotParseJSON);
+    }
+    const auto answerCategories = objectList(root, "categories");
+    if (!answerCategories) {
+        throw JSONParsingError::missingCategories();
+    }
+    const std::vector<Json> answerActivities = objectList(root, "activities").value_or(std::vector<Json>{});
+
+    DurationTable durations;
+    for (const auto& category : categories) {
+        durations.set(category.name, 0);
+    }
+    for (const auto& category : *answerCategories) {
+        const auto type = stringMember(category, "type");
+        const auto apps = stringMember(category, "apps");
+        if (category.empty() || !type || !apps) {
+            continue;
+        }
+        durations.set(*type, categoryDuration(*apps, activities));
+    }
+
+    const double total = durations.total();
+    Json enrichedCategories = Json::array();
+    for (const auto& entry : durations.entries()) {
+        const std::string& name = entry.first;
+        const double duration = entry.second;
+        const int share = total > 0 ? shareOf(duration, total) : 0;
+        if (share <= 0) {
+            continue;
+        }
+        const auto match = std::find_if(answerCategories->begin(), answerCategories->end(), [&](const Json& category) {
+            return stringMember(category, "type") == name;
+        });
+        if (match != answerCategories->end()) {
+            Json enriched = *match;
+            enriched["percentage"] = share;
+            enrichedCategories.push_back(std::move(enriched));
+        }
+    }
+
+    const std::int64_t minutes = wholeSeconds(totalSeconds) / 60;
+    Json stored = Json::object();
+    stored["total_minutes"] = minutes;
+    stored["active_minutes"] = minutes;
+    stored["categories"] = std::move(enrichedCategories);
+    stored["activities"] = Json(answerActivities);
+    try {
+        return prettyJSON(stored);
+    } catch (const std::exception& error) {
+        // Storing the raw answer instead would hide the day behind an unreadable entry for hours.
+        systemLog(std::string("JSON serialization error: ") + error.what());
+        throw JSONParsingError::invalidJSON(couldNotSerializeJSON);
+    }
+}
+
+void normalizeBreakdown(std::vector<TimeBreakdownEntry>& rows) {
+    if (rows.empty()) {
+        return;
+    }
+    int sum = 0;
+    for (const auto& row : rows) {
+        sum += row.percent;
+    }
+    if (sum == 100) {
+        return;
+    }
+    if (sum > 0) {
+        auto largest = rows.begin();
+        for (auto row = rows.begin(); row != rows.end(); ++row) {
+            if (row->percent > largest->percent) {
+                largest = row;
+            }
+        }
+        largest->percent += 100 - sum;
+        return;
+    }
+    rows = {{"Untracked", 100, "No activity data available"}};
+}
+
+std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
+                                                       const std::vector<UnifiedActivity>& activities,
+                                                       const std::vector<Category>& categories, Date shownDate) {
+    if (!isValidUTF8(stored)) {
+        return std::nullopt;
+    }
+    Json root;
+    try {
+        root = parseOrderedJSON(stored);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (!root.is_object()) {
+        return std::nullopt;
+    }
+
+    AppliedAnswer result;
+    if (const auto answerCategories = objectList(root, "categories")) {
+        const std::vector<std::string> userNames = categoryNames(categories);
+        std::vector<std::string> answerTypes;
+        for (const auto& category : *answerCategories) {
+            if (const auto type = stringMember(category, "type")) {
+                answerTypes.push_back(*type);
+            }
+        }
+        systemLog("Categories during parsing: " + joined(userNames, ", "));
+        systemLog("Categories from JSON: " + joined(answerTypes, ", "));
+
+        std::vector<const Json*> valid;
+        for (const auto& category : *answerCategories) {
+            const auto type = stringMember(category, "type");
+            if (!category.empty() && type && *type != "Apps" &&
+                std::find(userNames.begin(), userNames.end(), *type) != userNames.end()) {
+                valid.push_back(&category);
+            }
+        }
+
+        DurationTable durations;
+        for (const Json* category : valid) {
+            if (const auto apps = stringMember(*category, "apps")) {
+                durations.set(*stringMember(*category, "type"), categoryDuration(*apps, activities));
+            }
+        }
+        const double dayTotal = durations.total();
+        for (const Json* category : valid) {
+            const std::string type = *stringMember(*category, "type");
+            std::string description = "Various apps";
+            if (const auto apps = stringMember(*category, "apps")) {
+                description = *apps;
+            } else if (const auto appList = stringListMember(*category, "apps")) {
+                description = joined(*appList, ", ");
+            }
+            result.breakdown.push_back({type, shareOf(durations.find(type).value_or(0), dayTotal), std::move(description)});
+        }
+        normalizeBreakdown(result.breakdown);
+    }
+
+    result.activities = answerActivities(root, activities, shownDate);
+    padActivities(result.activities, shownDate);
+    return result;
+}
+
+std::string searchURL(std::string_view description) {
+    // Only unreserved characters stay as they are, so "&", "=" or "+" in the text cannot end the
+    // value or add parameters.
+    return std::string("https://") + chatWebHost + "/?model=gpt-4&prompt=" +
+           percentEncode(description, PercentEncodingSet::unreserved);
+}
+
+} // namespace glimmo

@@ -1,0 +1,279 @@
+#include "analysis/ContentViewModel.h"
+
+#include "analysis/DaySummaries.h"
+#include "analysis/AnalysisSupport.h"
+#include "app/PreferencesModel.h"
+#include "app/UnifiedActivityService.h"
+#include "generative-ai/GenerativeModel.h"
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/runtime/RunLoop.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace glimmo {
+namespace {
+
+std::string joinedCategoryNames(const std::vector<Category>& categories) {
+    std::string text;
+    for (std::size_t i = 0; i < categories.size(); ++i) {
+        text += (i > 0 ? ", " : "") + categories[i].name;
+    }
+    return text;
+}
+
+int lastPercentOf(const std::vector<TimeBreakdownEntry>& rows, const std::string& type) {
+    const auto found = std::find_if(rows.rbegin(), rows.rend(), [&](const TimeBreakdownEntry& row) { return row.type == type; });
+    return found == rows.rend() ? 0 : found->percent;
+}
+
+std::int64_t wholeSeconds(double seconds) {
+    return std::isfinite(seconds) ? static_cast<std::int64_t>(std::trunc(seconds)) : 0;
+}
+
+const std::vector<Category>& userCategories() {
+    return PreferencesModel::shared()->categories.get();
+}
+
+} // namespace
+
+struct ContentViewModel::AnalysisResult {
+    AppliedAnswer answer;
+    double totalSeconds = 0;
+};
+
+ContentViewModel::ContentViewModel(std::shared_ptr<UnifiedActivityService> service)
+    : displayDate(*this, RunLoop::main().now()),
+      lastUpdateTime(*this, RunLoop::main().now()),
+      unifiedActivityService(std::move(service)),
+      dataManager(ActivityDataManager::shared()),
+      defaults_(UserDefaults::standard()),
+      gemini_(makeGeminiModel()) {
+    defaultsObserver_ = defaults_.didChange.connect([this](const std::string& key) {
+        if (key == selectedComponentKey) {
+            announceChange();
+        }
+    });
+    displayDate = Calendar::current().startOfDay(displayDate.get());
+}
+
+ContentViewModel::~ContentViewModel() = default;
+
+Date ContentViewModel::now() const {
+    return RunLoop::main().now();
+}
+
+BottomPanelType ContentViewModel::selectedComponent() const {
+    const auto raw = defaults_.string(selectedComponentKey);
+    if (!raw) {
+        return BottomPanelType::weeklyBreakdown;
+    }
+    return bottomPanelTypeFromRawValue(*raw).value_or(BottomPanelType::weeklyBreakdown);
+}
+
+void ContentViewModel::setSelectedComponent(BottomPanelType component) {
+    // The defaults' change signal tells this model's observers (and the preferences window's).
+    defaults_.set(selectedComponentKey, std::string(rawValue(component)));
+}
+
+std::pair<Date, Date> ContentViewModel::dateRange(Date date) const {
+    const Calendar calendar = Calendar::current();
+    const Date start = calendar.startOfDay(date);
+    const Date nextDay = calendar.addingDays(start, 1);
+    const Date current = now();
+    const Date end = calendar.isDate(date, current) ? current : nextDay.addingTimeInterval(-1);
+    return {start, end};
+}
+
+void ContentViewModel::beginFreshAnalysis() {
+    ++freshAnalysesRunning_;
+    isLoading = true;
+}
+
+void ContentViewModel::endFreshAnalysis() {
+    // With overlapping refreshes the indicator stays until the last of them ends.
+    freshAnalysesRunning_ = std::max(0, freshAnalysesRunning_ - 1);
+    isLoading = freshAnalysesRunning_ > 0;
+}
+
+Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = ++refreshGeneration_;
+
+    const Date day = Calendar::current().startOfDay(date.value_or(displayDate.get()));
+    displayDate = day;
+
+    const auto [storedAnswer, stale] = dataManager.loadPromptResponse(dayKey(day));
+    if (storedAnswer && !stale) {
+        auto building = buildAnalysisResult(*storedAnswer, day);
+        auto result = co_await std::move(building);
+        if (result && isCurrent(generation)) {
+            totalComputerTime = wholeSeconds(result->totalSeconds);
+            publishAnalysisResult(std::move(*result), day, generation, std::nullopt);
+        }
+        co_return;
+    }
+
+    beginFreshAnalysis();
+    lastUpdateTime = now();
+    std::exception_ptr failure;
+    try {
+        auto analysis = analyzeDay(day, generation);
+        co_await std::move(analysis);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    endFreshAnalysis();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
+    const std::string key = dayKey(day);
+    const auto [start, end] = dateRange(day);
+    auto reportTask = unifiedActivityService->generateReport(start, end);
+    const UnifiedActivityReport report = co_await std::move(reportTask);
+    auto totalTask = unifiedActivityService->totalDuration(start, end);
+    const double total = co_await std::move(totalTask);
+    if (isCurrent(generation)) {
+        totalComputerTime = wholeSeconds(total);
+    }
+
+    systemLog("Categories before query: " + joinedCategoryNames(userCategories()));
+    const std::string prompt = PreferencesModel::shared()->categorizationPrompt() + "\n\nUnified Activity Report:\n" +
+                               UnifiedActivityService::formatReport(report);
+    printLine("combinedPrompt");
+    printLine(prompt);
+
+    std::optional<std::string> text;
+    try {
+        auto request = gemini_->generateContent(prompt);
+        const genai::GenerateContentResponse response = co_await std::move(request);
+        text = response.text();
+    } catch (const std::exception& error) {
+        systemLog("Error analyzing activities for " + dateDescription(day) + ": " + error.what());
+        co_return;
+    }
+    if (!text) {
+        co_return;
+    }
+
+    std::string stored;
+    try {
+        auto enriching = enrichCategorizationAnswer(*text, total, start, end);
+        stored = co_await std::move(enriching);
+    } catch (const JSONParsingError& error) {
+        systemLog("Error processing JSON for " + dateDescription(day) + ": " + error.what());
+        co_return;
+    }
+
+    // The store files the answer under the day it describes, whatever day it is now.
+    dataManager.savePromptResponse(stored, key);
+
+    auto building = buildAnalysisResult(stored, day);
+    auto result = co_await std::move(building);
+    if (result) {
+        if (isCurrent(generation)) {
+            totalComputerTime = wholeSeconds(result->totalSeconds);
+        }
+        publishAnalysisResult(std::move(*result), day, generation, key);
+    }
+}
+
+Task<std::string> ContentViewModel::enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start,
+                                                               Date end) {
+    const auto self = shared_from_this();
+    auto listing = unifiedActivityService->getUnifiedActivities(start, end);
+    const std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    co_return glimmo::enrichCategorizationAnswer(answer, totalSeconds, activities, userCategories());
+}
+
+Task<std::optional<ContentViewModel::AnalysisResult>> ContentViewModel::buildAnalysisResult(std::string stored,
+                                                                                            Date shownDate) {
+    const auto [start, end] = dateRange(shownDate);
+    auto totalTask = unifiedActivityService->totalDuration(start, end);
+    const double total = co_await std::move(totalTask);
+    auto listing = unifiedActivityService->getUnifiedActivities(start, end);
+    const std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    auto answer = applyCategorizationAnswer(stored, activities, userCategories(), shownDate);
+    if (!answer) {
+        co_return std::nullopt;
+    }
+    co_return AnalysisResult{std::move(*answer), total};
+}
+
+Task<void> ContentViewModel::applyAnalysisResult(std::string stored, Date shownDate) {
+    const auto self = shared_from_this();
+    auto building = buildAnalysisResult(std::move(stored), shownDate);
+    auto result = co_await std::move(building);
+    if (!result) {
+        co_return;
+    }
+    totalComputerTime = wholeSeconds(result->totalSeconds);
+    publishAnalysisResult(std::move(*result), shownDate, 0, std::nullopt);
+}
+
+void ContentViewModel::publishAnalysisResult(AnalysisResult result, Date shownDate, std::uint64_t generation,
+                                             std::optional<std::string> historyDay) {
+    (void)shownDate;
+    const std::weak_ptr<ContentViewModel> weakSelf = weak_from_this();
+    auto answer = std::make_shared<AppliedAnswer>(std::move(result.answer));
+    RunLoop::main().post([weakSelf, answer, generation, historyDay] {
+        const auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        const bool current = self->isCurrent(generation);
+        if (current) {
+            self->activityBreakdown = answer->breakdown;
+            self->focusScore = self->calculateFocusScore(lastPercentOf(answer->breakdown, "Create"),
+                                                         lastPercentOf(answer->breakdown, "Communicate"));
+            self->activities = answer->activities;
+        }
+        if (historyDay) {
+            // A fresh analysis replaces what an earlier one of the same day remembered.
+            PreferencesModel& preferences = *PreferencesModel::shared();
+            preferences.historicalActivities.modify([&](std::vector<HistoricalActivity>& list) {
+                std::erase_if(list, [&](const HistoricalActivity& entry) { return entry.timeframe == *historyDay; });
+            });
+            preferences.addHistoricalActivities(answer->activities, *historyDay);
+        }
+        if (current) {
+            self->weekData = self->dataManager.loadPastDaysData(7);
+        }
+    });
+}
+
+std::string ContentViewModel::calculateFocusScore(int create, int communicate) const {
+    return glimmo::focusScore(activityBreakdown.get(), userCategories(), create, communicate);
+}
+
+std::string ContentViewModel::generateReportSummary() const {
+    return reportSummary(activityBreakdown.get(), activities.get());
+}
+
+std::string ContentViewModel::generateJournalSummary(const std::string& highlights) const {
+    return journalSummary(activityBreakdown.get(), highlights);
+}
+
+std::string ContentViewModel::formatTime(std::int64_t seconds) {
+    return glimmo::formatTime(seconds);
+}
+
+std::string ContentViewModel::formatQueryTime(Date date) {
+    return glimmo::formatQueryTime(date);
+}
+
+void ContentViewModel::copyReportSummary() const {
+    copyToPasteboard(generateReportSummary());
+}
+
+void ContentViewModel::copyJournalSummary(const std::string& highlights) const {
+    copyToPasteboard(generateJournalSummary(highlights));
+}
+
+} // namespace glimmo

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "analysis/CategorizationAnswer.h"
+#include "app/ActivityDataManager.h"
+#include "app/ActivityTypes.h"
+#include "platform/runtime/Date.h"
+#include "platform/runtime/Observable.h"
+#include "platform/runtime/Task.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace genai {
+class GenerativeModel;
+}
+
+namespace glimmo {
+
+class UnifiedActivityService;
+class UserDefaults;
+
+// The picture of one day that the content layouts show: the categorised breakdown, the day's
+// main activities, the focus grade, the computer time and the last seven stored days. A day's
+// AI answer is kept in the per-day store and reused while younger than 4 hours.
+//
+// Create with std::make_shared (running operations keep the model alive). Main thread only; the
+// run loop's clock is "now".
+class ContentViewModel : public ObservableObject, public std::enable_shared_from_this<ContentViewModel> {
+public:
+    using JSONParsingError = glimmo::JSONParsingError;
+
+    static constexpr const char* selectedComponentKey = "selectedBottomComponent";
+    static constexpr const char* geminiModelName = "gemini-2.0-flash";
+    static constexpr double geminiTimeout = 300;
+
+    explicit ContentViewModel(std::shared_ptr<UnifiedActivityService> unifiedActivityService);
+    ~ContentViewModel() override;
+
+    // The bottom panel, shared with the preferences window through the standard user defaults.
+    BottomPanelType selectedComponent() const;
+    void setSelectedComponent(BottomPanelType component);
+
+    Published<std::vector<std::optional<DailyActivityData>>> weekData{*this, {}};
+    Published<Date> displayDate;
+    Published<bool> leftArrowHovered{*this, false};
+    Published<bool> rightArrowHovered{*this, false};
+    Published<std::string> focusScore{*this, "A+"};
+    Published<bool> isLoading{*this, false};
+    Published<std::vector<Activity>> activities{*this, {}};
+    Published<std::vector<TimeBreakdownEntry>> activityBreakdown{*this, {}};
+    Published<std::int64_t> totalComputerTime{*this, 0};
+    Published<Date> lastUpdateTime;
+
+    const std::shared_ptr<UnifiedActivityService> unifiedActivityService;
+    ActivityDataManager& dataManager;
+    const genai::GenerativeModel& gemini() const { return *gemini_; }
+
+    // Shows the day of `date` (the shown day when none): its stored answer while fresh, otherwise
+    // a new analysis. A refresh overtaken by a later one publishes nothing.
+    Task<void> refreshAnalysis(std::optional<Date> date = std::nullopt);
+    // The stored form of a fresh answer for the range. Throws JSONParsingError.
+    Task<std::string> enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start, Date end);
+    // Applies a stored answer for the day and queues its publication on the main loop.
+    Task<void> applyAnalysisResult(std::string stored, Date shownDate);
+    std::string calculateFocusScore(int create, int communicate) const;
+    // The day of `date`, from its start to its last second, or to now for today.
+    std::pair<Date, Date> dateRange(Date date) const;
+    std::string generateReportSummary() const;
+    std::string generateJournalSummary(const std::string& highlights) const;
+
+    static std::string formatTime(std::int64_t seconds);
+    static std::string formatQueryTime(Date date);
+
+    // The summaries put on the pasteboard by the copy buttons.
+    void copyReportSummary() const;
+    void copyJournalSummary(const std::string& highlights) const;
+
+private:
+    struct AnalysisResult;
+
+    // Steps 6 to 14 of a refresh: report, request, enrichment, saving and application.
+    Task<void> analyzeDay(Date day, std::uint64_t generation);
+    Task<std::optional<AnalysisResult>> buildAnalysisResult(std::string stored, Date shownDate);
+    // Queues the publication; `generation` 0 publishes unconditionally, any other value only while
+    // it is the newest refresh. `historyDay` adds the activities to the remembered history.
+    void publishAnalysisResult(AnalysisResult result, Date shownDate, std::uint64_t generation,
+                               std::optional<std::string> historyDay);
+    bool isCurrent(std::uint64_t generation) const { return generation == 0 || generation == refreshGeneration_; }
+    void beginFreshAnalysis();
+    void endFreshAnalysis();
+    Date now() const;
+
+    UserDefaults& defaults_;
+    std::unique_ptr<genai::GenerativeModel> gemini_;
+    std::uint64_t refreshGeneration_ = 0;
+    int freshAnalysesRunning_ = 0;
+    Subscription defaultsObserver_;
+};
+
+} // namespace glimmo

@@ -1,0 +1,179 @@
+#pragma once
+
+// The day analysis's world for a test: a virtual-time main loop, a fresh folder for the defaults,
+// the preferences and the per-day store, an activity monitor and a history reader on fake desktop
+// services, and loopback Gemini and OpenAI servers that the configuration points at.
+
+#include "app/ActivityDataManager.h"
+#include "app/ActivityMonitor.h"
+#include "app/ChromeHistoryReader.h"
+#include "app/PreferencesModel.h"
+#include "app/UnifiedActivityService.h"
+#include "platform/desktop/fakes/FakeAccessibility.h"
+#include "platform/desktop/fakes/FakeInputActivityTap.h"
+#include "platform/desktop/fakes/FakePasteboard.h"
+#include "platform/desktop/fakes/FakeWorkspace.h"
+#include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/runtime/ManualRunLoop.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace glimmo::testing {
+
+inline const std::string geminiPath = "/v1beta/models/gemini-2.0-flash:generateContent";
+inline const std::string geminiPattern = R"(/v1beta/models/gemini-2\.0-flash:generateContent)";
+
+// 2026-12-07 (a Monday) at the given time of day, UTC.
+inline Date on7th(int hour, int minute = 0, int second = 0) {
+    return Date::fromUnixTime(1796601600.0 + hour * 3600 + minute * 60 + second);
+}
+
+// A Gemini reply whose first candidate says `text`.
+inline std::string geminiTextReply(const std::string& text) {
+    nlohmann::json body;
+    body["candidates"] = nlohmann::json::array(
+        {{{"content", {{"role", "model"}, {"parts", nlohmann::json::array({{{"text", text}}})}}}, {"finishReason", "STOP"}}});
+    return body.dump();
+}
+
+class AnalysisFixture : public ::testing::Test {
+private:
+    // Before the servers, so that they go first.
+    std::mutex replyMutex_;
+    ServerReply geminiReply_;
+
+protected:
+    AnalysisFixture() {
+        setDefaultTimeZone("UTC");
+        setDefaultLocale("en_US");
+        RunLoop::setMain(loop);
+        setLogSinkForTesting([this](LogLevel, std::string_view line) {
+            const std::lock_guard lock(logMutex_);
+            logLines_.emplace_back(line);
+        });
+        environment.set("GEMINI_BASE_URL", gemini.baseURL());
+        environment.set("GEMINI_API_KEY", "test-gemini-key");
+        environment.set("OPENAI_BASE_URL", openAI.baseURL());
+        environment.set("OPENAI_API_KEY", "test-openai-key");
+
+        UserDefaults::setStandard(std::make_shared<UserDefaults>(directory.path() / "defaults.json"));
+        PreferencesModel::setShared(std::make_shared<PreferencesModel>(UserDefaults::standard(), notifications));
+        const auto supportFolder = directory.path() / "support";
+        ActivityDataManager::setShared(std::make_shared<ActivityDataManager>(
+            loop->clock(), [supportFolder]() -> std::optional<std::filesystem::path> { return supportFolder; }));
+        Pasteboard::setShared(pasteboard);
+
+        ChromeHistoryReader::resetLastLoadTimeForTesting();
+        workspace.setFrontmost(std::nullopt);
+        ActivityMonitor::Services services;
+        services.runLoop = loop.get();
+        services.workspace = &workspace;
+        services.accessibility = &accessibility;
+        services.inputTap = &inputTap;
+        services.recordFilePath = directory.path() / "Documents" / "records.json";
+        services.geminiAPIKey = "test-gemini-key";
+        services.geminiBaseURL = gemini.baseURL();
+        monitor = ActivityMonitor::create(services);
+        reader = std::make_shared<ChromeHistoryReader>(loop->clock(), workspace, directory.path() / "History",
+                                                       directory.path() / "chromeHistory.db");
+        service = std::make_shared<UnifiedActivityService>(monitor, reader, PreferencesModel::shared(), loop->clock());
+        gemini.on("POST", geminiPattern, [this](const RecordedRequest&, ServerReply& reply) {
+            const std::lock_guard lock(replyMutex_);
+            reply = geminiReply_;
+        });
+        loop->runUntilIdle();
+    }
+
+    ~AnalysisFixture() override {
+        loop->runUntilIdle();
+        service.reset();
+        reader.reset();
+        if (monitor) {
+            monitor->flushRecordFile();
+        }
+        monitor.reset();
+        loop->runUntilIdle();
+        ChromeHistoryReader::resetLastLoadTimeForTesting();
+        Pasteboard::setShared(nullptr);
+        ActivityDataManager::setShared(nullptr);
+        PreferencesModel::setShared(nullptr);
+        UserDefaults::setStandard(nullptr);
+        setLogSinkForTesting({});
+        RunLoop::setMain(nullptr);
+        setDefaultTimeZone("");
+        setDefaultLocale("");
+    }
+
+    // A record of `seconds` in an application, started at `start`.
+    void addRecord(const std::string& appName, Date start, double seconds) {
+        auto record = std::make_shared<ActivityRecord>(UUID::random(), appName, start, "window of " + appName);
+        record->duration = seconds;
+        monitor->activityRecords.modify([&](auto& records) { records.insert(records.begin(), record); });
+        service->cachedActivities = {};
+    }
+
+    // What the Gemini server answers from now on.
+    void answerGemini(int status, const std::string& body, double stallSeconds = 0) {
+        const std::lock_guard lock(replyMutex_);
+        geminiReply_ = ServerReply{};
+        geminiReply_.status = status;
+        geminiReply_.headers = {{"Content-Type", "application/json"}};
+        geminiReply_.body = body;
+        geminiReply_.stallSeconds = stallSeconds;
+    }
+
+    template <class T>
+    T run(Task<T> task) {
+        if constexpr (std::is_void_v<T>) {
+            runBlocking(*loop, std::move(task), 20);
+            loop->runUntilIdle();
+        } else {
+            T value = runBlocking(*loop, std::move(task), 20);
+            loop->runUntilIdle();
+            return value;
+        }
+    }
+
+    std::vector<std::string> logs() const {
+        const std::lock_guard lock(logMutex_);
+        return logLines_;
+    }
+
+    bool logged(const std::string& line) const {
+        const auto lines = logs();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    std::shared_ptr<ManualRunLoop> loop = std::make_shared<ManualRunLoop>(on7th(15));
+    TemporaryDirectory directory;
+    ScopedEnvironment environment;
+    LoopbackServer gemini;
+    LoopbackServer openAI;
+    NotificationCenter notifications;
+    FakeWorkspace workspace;
+    FakeAccessibility accessibility;
+    FakeInputActivityTap inputTap;
+    std::shared_ptr<FakePasteboard> pasteboard = std::make_shared<FakePasteboard>();
+    std::shared_ptr<ActivityMonitor> monitor;
+    std::shared_ptr<ChromeHistoryReader> reader;
+    std::shared_ptr<UnifiedActivityService> service;
+
+private:
+    mutable std::mutex logMutex_;
+    std::vector<std::string> logLines_;
+};
+
+} // namespace glimmo::testing

@@ -1,0 +1,268 @@
+#include "AnalysisFixture.h"
+
+#include "analysis/ContentViewModel.h"
+#include "generative-ai/GenerativeModel.h"
+
+#include <gmock/gmock.h>
+
+namespace glimmo::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+const std::string answer = R"({"categories": [
+    {"type": "Create", "apps": "Code Editor, Terminal"},
+    {"type": "Communicate", "apps": "Slack"},
+    {"type": "Consume", "apps": "youtube"}],
+  "activities": [
+    {"description": "Refactoring the parser", "apps": ["Code Editor"]},
+    {"description": "Team chat", "apps": ["Slack"]}]})";
+
+const std::string otherAnswer = R"({"categories": [{"type": "Consume", "apps": "Slack"}], "activities": []})";
+
+class ContentViewModelTest : public AnalysisFixture {
+protected:
+    ContentViewModelTest() {
+        addRecord("Code Editor", on7th(9), 7200);
+        addRecord("Slack", on7th(11, 30), 3600);
+        addRecord("Code Editor", on6th(10), 1800);
+        addRecord("Slack", on6th(12), 1800);
+        model = std::make_shared<ContentViewModel>(service);
+        loadingObserver = model->isLoading.didChange.connect([this](const bool& loading) {
+            if (loading) ++loadingStarts;
+        });
+    }
+
+    static Date on6th(int hour, int minute = 0) { return on7th(hour, minute).addingTimeInterval(-86400); }
+
+    std::optional<std::string> storedAnswer(const std::string& day) {
+        return ActivityDataManager::shared().loadPromptResponse(day).first;
+    }
+
+    std::string lastPrompt() {
+        const auto requests = gemini.requests();
+        if (requests.empty()) return {};
+        return nlohmann::json::parse(requests.back().body)["contents"][0]["parts"][0]["text"].get<std::string>();
+    }
+
+    std::shared_ptr<ContentViewModel> model;
+    int loadingStarts = 0;
+    Subscription loadingObserver;
+};
+
+TEST_F(ContentViewModelTest, NewModelStartsEmptyOnTodayWithTheStoredPanel) {
+    EXPECT_EQ(model->focusScore.get(), "A+");
+    EXPECT_TRUE(model->activityBreakdown->empty());
+    EXPECT_TRUE(model->activities->empty());
+    EXPECT_EQ(model->totalComputerTime.get(), 0);
+    EXPECT_EQ(model->displayDate.get(), on7th(0));
+    EXPECT_EQ(model->lastUpdateTime.get(), on7th(15));
+    EXPECT_FALSE(model->isLoading.get());
+    EXPECT_EQ(model->selectedComponent(), BottomPanelType::weeklyBreakdown);
+    EXPECT_EQ(model->gemini().modelResourceName(), "models/gemini-2.0-flash");
+    EXPECT_EQ(model->gemini().requestOptions().timeout, 300);
+    EXPECT_EQ(model->gemini().requestOptions().apiVersion, "v1beta");
+
+    // The setting is shared through the defaults: another model and the defaults see a change.
+    const auto other = std::make_shared<ContentViewModel>(service);
+    int changes = 0;
+    const Subscription observer = other->objectWillChange.connect([&] { ++changes; });
+    model->setSelectedComponent(BottomPanelType::mediaDigest);
+    EXPECT_EQ(other->selectedComponent(), BottomPanelType::mediaDigest);
+    EXPECT_EQ(UserDefaults::standard().string("selectedBottomComponent"), "Media Digest");
+    EXPECT_GE(changes, 1);
+    UserDefaults::standard().set("selectedBottomComponent", "Nonsense");
+    EXPECT_EQ(model->selectedComponent(), BottomPanelType::weeklyBreakdown);
+}
+
+TEST_F(ContentViewModelTest, DateRangeEndsNowForTodayAndAtTheLastSecondOfAPastDay) {
+    EXPECT_EQ(model->dateRange(on7th(10)), std::make_pair(on7th(0), on7th(15)));
+    EXPECT_EQ(model->dateRange(on6th(18)), std::make_pair(on6th(0), on7th(0).addingTimeInterval(-1)));
+    setDefaultTimeZone("America/New_York"); // 10:00 at New York, still the 7th there
+    EXPECT_EQ(model->dateRange(on7th(15)).first, on7th(5));
+}
+
+TEST_F(ContentViewModelTest, FreshAnalysisAsksGeminiStoresAndPublishesTheDay) {
+    answerGemini(200, geminiTextReply("```json\n" + answer + "\n```"));
+    run(model->refreshAnalysis());
+
+    ASSERT_EQ(gemini.requestCount(), 1u);
+    EXPECT_EQ(gemini.requests()[0].header("x-goog-api-key"), "test-gemini-key");
+    EXPECT_EQ(lastPrompt().rfind(PreferencesModel::shared()->categorizationPrompt() + "\n\nUnified Activity Report:\n{", 0), 0u);
+    EXPECT_THAT(lastPrompt(), HasSubstr("Code Editor"));
+    EXPECT_TRUE(logged("Categories before query: Create, Consume, Communicate"));
+    EXPECT_TRUE(logged("combinedPrompt"));
+
+    EXPECT_EQ(model->activityBreakdown.get(), (std::vector<TimeBreakdownEntry>{{"Create", 67, "Code Editor, Terminal"},
+                                                                             {"Communicate", 33, "Slack"}}));
+    EXPECT_EQ(model->focusScore.get(), "A+");
+    EXPECT_EQ(model->totalComputerTime.get(), 10800);
+    ASSERT_EQ(model->activities->size(), 3u);
+    EXPECT_EQ(model->activities.get()[0].description, "Refactoring the parser");
+    EXPECT_EQ(model->activities.get()[0].duration, 7200);
+    EXPECT_EQ(model->activities.get()[1].timestamp, on7th(11, 30));
+    EXPECT_EQ(model->activities.get()[2].description, "General computer usage");
+    EXPECT_FALSE(model->isLoading.get());
+    EXPECT_EQ(loadingStarts, 1);
+    EXPECT_EQ(model->lastUpdateTime.get(), on7th(15));
+
+    const auto stored = storedAnswer("2026-12-07");
+    ASSERT_TRUE(stored);
+    const auto storedJSON = nlohmann::json::parse(*stored);
+    EXPECT_EQ(storedJSON["total_minutes"], 180);
+    EXPECT_EQ(storedJSON["categories"].size(), 2u);
+    ASSERT_EQ(model->weekData->size(), 7u);
+    ASSERT_TRUE(model->weekData.get()[0]);
+    EXPECT_EQ(model->weekData.get()[0]->date, "2026-12-07");
+
+    const auto& history = PreferencesModel::shared()->historicalActivities.get();
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_EQ(history[0].description, "Refactoring the parser");
+    EXPECT_EQ(history[0].formattedDuration, "2h 0m");
+    EXPECT_EQ(history[0].timeframe, "2026-12-07");
+
+    model->copyReportSummary();
+    EXPECT_EQ(pasteboard->string(), model->generateReportSummary());
+    EXPECT_THAT(*pasteboard->string(), HasSubstr("- 67% Create: Code Editor, Terminal\n"));
+    EXPECT_THAT(*pasteboard->string(), HasSubstr("- Refactoring the parser (2h 0m)\n"));
+}
+
+TEST_F(ContentViewModelTest, StoredAnswerIsReusedUpTo14399SecondsAndAskedAgainAt14400) {
+    answerGemini(200, geminiTextReply(answer));
+    run(model->refreshAnalysis());
+    ASSERT_EQ(gemini.requestCount(), 1u);
+    const std::size_t historySize = PreferencesModel::shared()->historicalActivities->size();
+
+    loop->advance(14399);
+    const auto fresh = std::make_shared<ContentViewModel>(service);
+    int starts = 0;
+    const Subscription observer = fresh->isLoading.didChange.connect([&](const bool& loading) { starts += loading; });
+    run(fresh->refreshAnalysis());
+    EXPECT_EQ(gemini.requestCount(), 1u);
+    EXPECT_EQ(starts, 0);
+    EXPECT_EQ(fresh->lastUpdateTime.get(), on7th(15).addingTimeInterval(14399)); // from its creation, untouched
+    EXPECT_EQ(fresh->activityBreakdown->size(), 2u);
+    EXPECT_EQ(fresh->totalComputerTime.get(), 10800);
+    // Re-applying a stored answer does not remember the activities again.
+    EXPECT_EQ(PreferencesModel::shared()->historicalActivities->size(), historySize);
+
+    loop->advance(1);
+    run(fresh->refreshAnalysis());
+    EXPECT_EQ(gemini.requestCount(), 2u);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(fresh->lastUpdateTime.get(), on7th(19));
+    // A fresh analysis of the same day replaces that day's remembered activities.
+    EXPECT_EQ(PreferencesModel::shared()->historicalActivities->size(), historySize);
+}
+
+TEST_F(ContentViewModelTest, PastDayIsAnalysedOverItsWholeDayAndFiledUnderItsOwnDay) {
+    answerGemini(200, geminiTextReply(answer));
+    run(model->refreshAnalysis(on6th(18)));
+    EXPECT_EQ(model->displayDate.get(), on6th(0));
+    EXPECT_EQ(model->totalComputerTime.get(), 3600);
+    EXPECT_EQ(model->activityBreakdown.get()[0], (TimeBreakdownEntry{"Create", 50, "Code Editor, Terminal"}));
+    EXPECT_EQ(model->activities.get()[0].timestamp, on6th(10));
+
+    EXPECT_TRUE(storedAnswer("2026-12-06"));
+    const auto days = ActivityDataManager::shared().loadPastDaysData(2);
+    EXPECT_FALSE(days[0]);
+    ASSERT_TRUE(days[1]);
+    EXPECT_TRUE(days[1]->timeframes.contains("2026-12-06"));
+
+    // A refresh without a date keeps the shown day.
+    run(model->refreshAnalysis());
+    EXPECT_EQ(model->displayDate.get(), on6th(0));
+    EXPECT_EQ(gemini.requestCount(), 1u);
+}
+
+TEST_F(ContentViewModelTest, ReplyWithoutTextKeepsThePreviousResults) {
+    answerGemini(200, geminiTextReply(answer));
+    run(model->refreshAnalysis());
+    const auto breakdown = model->activityBreakdown.get();
+
+    answerGemini(200, R"({"candidates": [{"content": {"role": "model", "parts": []}, "finishReason": "STOP"}]})");
+    run(model->refreshAnalysis(on6th(9)));
+    EXPECT_EQ(gemini.requestCount(), 2u);
+    EXPECT_EQ(model->displayDate.get(), on6th(0));
+    EXPECT_EQ(model->activityBreakdown.get(), breakdown);
+    EXPECT_EQ(model->focusScore.get(), "A+");
+    EXPECT_FALSE(model->isLoading.get());
+    EXPECT_FALSE(storedAnswer("2026-12-06"));
+}
+
+TEST_F(ContentViewModelTest, FailedCallSavesNothingAndTheNextRefreshAsksAgain) {
+    answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
+    run(model->refreshAnalysis());
+    EXPECT_FALSE(model->isLoading.get());
+    EXPECT_TRUE(model->activityBreakdown->empty());
+    EXPECT_FALSE(storedAnswer("2026-12-07"));
+    const auto lines = logs();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("Error analyzing activities for 2026-12-07 00:00:00 +0000: ", 0) == 0;
+    }));
+    run(model->refreshAnalysis());
+    EXPECT_EQ(gemini.requestCount(), 2u);
+}
+
+TEST_F(ContentViewModelTest, ProseAroundTheAnswerIsAParsingErrorAndNothingIsSaved) {
+    answerGemini(200, geminiTextReply("Sure! Here it is:\n```json\n" + answer + "\n```\nEnjoy."));
+    run(model->refreshAnalysis());
+    EXPECT_TRUE(logged("Error processing JSON for 2026-12-07 00:00:00 +0000: invalidJSON(\"Could not parse JSON\")"));
+    EXPECT_FALSE(storedAnswer("2026-12-07"));
+    EXPECT_FALSE(model->isLoading.get());
+    EXPECT_TRUE(model->activityBreakdown->empty());
+
+    answerGemini(200, geminiTextReply("{\"activities\": []}"));
+    run(model->refreshAnalysis());
+    EXPECT_TRUE(logged("Error processing JSON for 2026-12-07 00:00:00 +0000: missingCategories"));
+    EXPECT_FALSE(storedAnswer("2026-12-07"));
+}
+
+TEST_F(ContentViewModelTest, StoredAnswerThatIsNotAnObjectPublishesNothing) {
+    ActivityDataManager::shared().savePromptResponse("```json\n{}\n```", "2026-12-07");
+    run(model->refreshAnalysis());
+    EXPECT_EQ(gemini.requestCount(), 0u);
+    EXPECT_TRUE(model->activityBreakdown->empty());
+    EXPECT_TRUE(model->weekData->empty());
+}
+
+TEST_F(ContentViewModelTest, RefreshOvertakenByAnotherDayPublishesNothing) {
+    ActivityDataManager::shared().savePromptResponse(otherAnswer, "2026-12-07");
+    answerGemini(200, geminiTextReply(answer), 0.3);
+
+    bool slowDone = false;
+    bool quickDone = false;
+    auto slow = [](std::shared_ptr<ContentViewModel> model, Date day, bool& done) -> Task<void> {
+        auto refresh = model->refreshAnalysis(day);
+        co_await std::move(refresh);
+        done = true;
+    };
+    // The first run waits for its reply while the second, from the stored answer, finishes at once.
+    startTask(*loop, slow(model, on6th(9), slowDone));
+    startTask(*loop, slow(model, on7th(9), quickDone));
+    ASSERT_TRUE(loop->runUntil([&] { return slowDone && quickDone; }, 20));
+    loop->runUntilIdle();
+
+    EXPECT_EQ(model->displayDate.get(), on7th(0));
+    EXPECT_EQ(model->activityBreakdown.get(), (std::vector<TimeBreakdownEntry>{{"Consume", 100, "Slack"}}));
+    EXPECT_EQ(model->focusScore.get(), "F");
+    EXPECT_EQ(model->totalComputerTime.get(), 10800);
+    EXPECT_EQ(gemini.requestCount(), 1u);
+    EXPECT_EQ(loadingStarts, 1);
+    EXPECT_FALSE(model->isLoading.get());
+    // The overtaken day's answer is still kept under its own day.
+    EXPECT_TRUE(storedAnswer("2026-12-06"));
+}
+
+TEST_F(ContentViewModelTest, ApplyingAStoredAnswerDirectlyPublishesIt) {
+    run(model->applyAnalysisResult(otherAnswer, on7th(0)));
+    EXPECT_EQ(model->activityBreakdown.get(), (std::vector<TimeBreakdownEntry>{{"Consume", 100, "Slack"}}));
+    EXPECT_EQ(model->totalComputerTime.get(), 10800);
+    EXPECT_EQ(model->activities->size(), 3u);
+    EXPECT_EQ(model->weekData->size(), 7u);
+    EXPECT_EQ(model->generateJournalSummary(""),
+              "HOW YOU USED YOUR TIME:\n- 100% Consume: Slack\n\n🚀 PROJECTS & WORK HIGHLIGHTS:\nNo highlights available.\n");
+}
+
+} // namespace
+} // namespace glimmo::testing
