@@ -67,7 +67,8 @@ std::optional<std::string> hostOf(const std::string& url) {
 }
 
 std::string cutURL(const std::string& url) {
-    if (graphemeCount(url) > 100) {
+    // A text of at most 100 bytes has at most 100 characters; only longer ones need counting.
+    if (url.size() > 100 && graphemeCount(url) > 100) {
         return prefixGraphemes(url, 100) + "...";
     }
     return url;

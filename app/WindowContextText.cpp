@@ -122,7 +122,7 @@ std::string firstWindowText(Accessibility& accessibility, int processIdentifier,
 }
 
 std::string cutText(const std::string& text, std::size_t limit) {
-    if (graphemeCount(text) > limit) {
+    if (text.size() > limit && graphemeCount(text) > limit) {
         return prefixGraphemes(text, limit) + "...";
     }
     return text;

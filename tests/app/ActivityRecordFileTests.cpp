@@ -153,3 +153,29 @@ TEST_F(ActivityRecordFileTest, AnInterruptedWriteLeavesThePreviousFile) {
 
 } // namespace
 } // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+TEST(ActivityRecord, SharedValueFollowsEveryChangeAndEqualityIsById) {
+    ActivityRecord record(UUID::random(), "Mail", Date{10}, "pending");
+    const auto first = record.sharedValue();
+    EXPECT_EQ(record.sharedValue(), first); // unchanged: the same copy
+    record.windowText = "summary";
+    const auto second = record.sharedValue();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(first->windowText, "pending");
+    EXPECT_EQ(second->windowText, "summary");
+    record.duration = 5;
+    record.activeTime = 2;
+    record.timestamp = Date{11};
+    EXPECT_EQ(*record.sharedValue(), (ActivityRecordValue{record.id, "Mail", Date{11}, 5, 2, "summary"}));
+
+    const ActivityRecord same(record.value());
+    const ActivityRecord other(UUID::random(), "Mail", Date{11}, "summary");
+    EXPECT_TRUE(same == record);
+    EXPECT_FALSE(other == record);
+}
+
+} // namespace
+} // namespace glimmo
