@@ -112,12 +112,13 @@ bool ViewGraph::update() {
     rebuildDisplayList();
     inUpdate_ = false;
     const bool more = needsUpdate_;
-    currentTransaction = Transaction{};
     if (more && schedule_ && !updateScheduled_) {
         updateScheduled_ = true;
         schedule_();
     }
+    // The host reads the update's transaction while it repaints.
     if (didUpdate_) didUpdate_();
+    currentTransaction = Transaction{};
     return true;
 }
 
@@ -176,6 +177,12 @@ const DisplayList& ViewGraph::displayList() {
     return displayList_;
 }
 
+// Events act on the tree as it was last laid out (what the user sees); pending changes are applied by
+// the next update, so several events between two updates are coalesced.
+void ViewGraph::ensureBuilt() {
+    if (!root_) update();
+}
+
 void ViewGraph::forget(ViewNode* node) {
     std::erase(dirty_, node);
     if (evaluating_) std::replace(evaluating_->begin(), evaluating_->end(), node, static_cast<ViewNode*>(nullptr));
@@ -215,7 +222,7 @@ void ViewGraph::updateHover(std::optional<CGPoint> location) {
 }
 
 bool ViewGraph::handlePointer(const PointerEvent& event) {
-    update();
+    ensureBuilt();
     GraphScope scope(this);
     switch (event.kind) {
     case PointerEvent::Kind::moved:
@@ -256,7 +263,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
 }
 
 bool ViewGraph::handleWheel(const WheelEvent& event) {
-    update();
+    ensureBuilt();
     GraphScope scope(this);
     for (ViewNode* n = root_->hitTest(event.location); n; n = n->parent) {
         if (n->handleWheel(event)) return true;
@@ -265,7 +272,7 @@ bool ViewGraph::handleWheel(const WheelEvent& event) {
 }
 
 bool ViewGraph::handleKey(const KeyEvent& event) {
-    update();
+    ensureBuilt();
     GraphScope scope(this);
     for (ViewNode* n = focused_; n; n = n->parent) {
         if (n->handleKey(event)) return true;

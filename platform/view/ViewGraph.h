@@ -70,6 +70,7 @@ private:
     void rebuildDisplayList();
     void updateHover(std::optional<CGPoint> location);
     void scheduleUpdate();
+    void ensureBuilt();
 
     std::shared_ptr<const TextMeasurer> measurer_;
     std::unique_ptr<ViewNode> root_;
