@@ -15,8 +15,10 @@
 namespace glimmo {
 
 class ActivityMonitor;
+class ActivityRecord;
 class ChromeHistoryReader;
 class PreferencesModel;
+struct HistoryItem;
 
 // Merges the monitor's application records and the browser's visits into one list of named
 // activities per time window (both bounds inclusive), and builds the window's report.
@@ -55,9 +57,9 @@ private:
     const Clock& clock_;
 };
 
-// The merge itself: visits and records inside [start, end] into one list per name, newest first.
-struct HistoryItem;
-class ActivityRecord;
+// The merge itself: the visits and records inside [start, end], one entry per name, newest first.
+// A visit lasts until the next visit (the last one a minute); records of the browser are left out
+// since its time shows through the visits.
 std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits,
                                              const std::vector<std::shared_ptr<ActivityRecord>>& records, Date start,
                                              Date end);
