@@ -45,7 +45,12 @@ glimmo::Task<DecodedImage> DecodingThread::decode(std::string bytes) {
     auto start = [this, bytes = std::move(bytes)](glimmo::Continuation<DecodedImage> continuation) mutable {
         post([bytes = std::move(bytes), continuation] {
             try {
-                continuation.resume(std::make_shared<const glimmo::Image>(glimmo::decodeImage(bytes)));
+                glimmo::Image decoded = glimmo::decodeImage(bytes);
+                auto pixels = std::make_shared<glimmo::PixelImage>();
+                pixels->width = decoded.width;
+                pixels->height = decoded.height;
+                pixels->rgba = std::move(decoded.rgba);
+                continuation.resume(std::move(pixels));
             } catch (const glimmo::ImageDecodingError& error) {
                 continuation.resumeThrowing(
                     std::make_exception_ptr(URLError(URLError::Code::cannotDecodeContentData, error.what())));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/foundation/URL.h"
-#include "platform/imaging/Image.h"
+#include "platform/view/PixelImage.h"
 
 #include <cstddef>
 #include <list>
@@ -12,8 +12,9 @@
 
 namespace remoteimage {
 
-// A decoded image, shared read-only between the cache, the loader's callers and the views.
-using DecodedImage = std::shared_ptr<const glimmo::Image>;
+// A decoded image (scale 1, upright), shared read-only between the cache, the loader's callers and the
+// views.
+using DecodedImage = glimmo::SharedPixels;
 
 // Where a loader keeps decoded images. Held by shared_ptr and shared between loaders.
 class RemoteImageCache {

@@ -10,18 +10,20 @@ namespace remoteimage {
 
 namespace {
 
-// The decoded pixels as the view kit shows them, at the source's scale and upright. A scale that is
-// not a positive number would give an infinite or negative size: it counts as 1.
-RemoteImageState successState(const glimmo::Image& decoded, glimmo::CGFloat scale) {
+// The decoded pixels at the source's scale and upright. The cached image is shared as it is when it
+// already has them (scale 1, what the application asks for); only another scale costs a copy. A scale
+// that is not a positive number would give an infinite or negative size: it counts as 1.
+RemoteImageState successState(const DecodedImage& decoded, glimmo::CGFloat scale) {
     const glimmo::CGFloat pixelsPerPoint = std::isfinite(scale) && scale > 0 ? scale : 1;
-    auto pixels = std::make_shared<glimmo::PixelImage>();
-    pixels->width = decoded.width;
-    pixels->height = decoded.height;
-    pixels->scale = pixelsPerPoint;
-    pixels->orientation = glimmo::ImageOrientation::up;
-    pixels->rgba = decoded.rgba;
-    const glimmo::CGSize idealSize{static_cast<glimmo::CGFloat>(decoded.width) / pixelsPerPoint,
-                                   static_cast<glimmo::CGFloat>(decoded.height) / pixelsPerPoint};
+    glimmo::SharedPixels pixels = decoded;
+    if (decoded->scale != pixelsPerPoint || decoded->orientation != glimmo::ImageOrientation::up) {
+        auto scaled = std::make_shared<glimmo::PixelImage>(*decoded);
+        scaled->scale = pixelsPerPoint;
+        scaled->orientation = glimmo::ImageOrientation::up;
+        pixels = std::move(scaled);
+    }
+    const glimmo::CGSize idealSize{static_cast<glimmo::CGFloat>(decoded->width) / pixelsPerPoint,
+                                   static_cast<glimmo::CGFloat>(decoded->height) / pixelsPerPoint};
     return RemoteImageState::success(std::move(pixels), idealSize);
 }
 
@@ -44,7 +46,7 @@ glimmo::Task<void> performUpdate(std::shared_ptr<RemoteImageModel> model, std::o
         model->image = RemoteImageState::failure();
         co_return;
     }
-    RemoteImageState loaded = successState(*decoded, requested->scale);
+    RemoteImageState loaded = successState(decoded, requested->scale);
     const glimmo::Transaction transaction = model->transaction;
     glimmo::withTransaction(transaction, [&model, &loaded] { model->image = std::move(loaded); });
 }

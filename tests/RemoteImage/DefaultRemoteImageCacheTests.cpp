@@ -6,7 +6,7 @@ namespace remoteimage {
 namespace {
 
 DecodedImage onePixel(std::uint8_t red) {
-    return std::make_shared<const glimmo::Image>(glimmo::Image{1, 1, 1, {red, 0, 0, 255}});
+    return std::make_shared<const glimmo::PixelImage>(glimmo::PixelImage{1, 1, 1, glimmo::ImageOrientation::up, {red, 0, 0, 255}});
 }
 
 glimmo::URL address(const std::string& name) { return *glimmo::URL::parse("https://example.com/" + name); }

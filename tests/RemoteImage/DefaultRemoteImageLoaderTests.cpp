@@ -42,7 +42,7 @@ TEST_F(LoaderTest, CachedImageIsReturnedWithoutATransfer) {
     EXPECT_EQ(server.requestCount(), 1u);
 
     // Whatever the cache holds is answered, even for an address the server does not know.
-    const auto placed = std::make_shared<const glimmo::Image>(glimmo::testing::patternImage(1, 1));
+    const auto placed = std::make_shared<const glimmo::PixelImage>(glimmo::PixelImage{1, 1, 1, glimmo::ImageOrientation::up, {1, 2, 3, 4}});
     cache->setImage(placed, url("/never-served.png"));
     EXPECT_EQ(load("/never-served.png").image, placed);
     EXPECT_EQ(server.requestCount(), 1u);

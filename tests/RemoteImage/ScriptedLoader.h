@@ -31,7 +31,7 @@ public:
 };
 
 inline DecodedImage decodedImage(int width, int height) {
-    auto image = std::make_shared<glimmo::Image>();
+    auto image = std::make_shared<glimmo::PixelImage>();
     image->width = width;
     image->height = height;
     image->rgba.assign(static_cast<std::size_t>(width) * height * 4, 0x7f);
