@@ -1,0 +1,171 @@
+#include "ViewTestSupport.h"
+
+#include "platform/view/Stacks.h"
+#include "platform/view/Text.h"
+#include "platform/view/TextLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace glimmo {
+namespace {
+
+using testing::TestHost;
+
+std::vector<const TextItem*> lines(TestHost& t) {
+    std::vector<const TextItem*> out;
+    for (const auto& item : t.host().displayList().items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) out.push_back(text);
+    }
+    return out;
+}
+
+std::string lineText(const TextItem& line) {
+    std::string s;
+    for (const auto& r : line.runs) s += r.text;
+    return s;
+}
+
+StyledSpan span(std::string text, double size = 10) {
+    StyledSpan s;
+    s.text = std::move(text);
+    s.font.pointSize = size;
+    return s;
+}
+
+const FixedAdvanceTextMeasurer measurer;
+
+TEST(TextLayoutTest, WrapsAtSpacesAndBreaksLongWordsBetweenCharacters) {
+    TextLayoutOptions o;
+    o.width = 50; // ten characters at 10 points
+    const auto laid = layoutText({span("one two three fourfivesixseven")}, o, measurer);
+    ASSERT_EQ(laid.lines.size(), 4u);
+    EXPECT_EQ(lineText(laid.lines[0].item), "one two") << "the space where a line wraps is dropped";
+    EXPECT_EQ(lineText(laid.lines[1].item), "three");
+    EXPECT_EQ(lineText(laid.lines[2].item), "fourfivesi");
+    EXPECT_EQ(lineText(laid.lines[3].item), "xseven");
+    EXPECT_EQ(laid.size, (CGSize{50, 40})) << "the widest line, spaces at line ends not counted";
+    EXPECT_EQ(laid.firstBaseline, 8);
+    EXPECT_EQ(laid.lastBaseline, 38);
+}
+
+TEST(TextLayoutTest, NewlinesAlwaysBreakAndEmptyLinesKeepTheirHeight) {
+    const auto laid = layoutText({span("a\n\nb")}, {}, measurer);
+    ASSERT_EQ(laid.lines.size(), 3u);
+    EXPECT_EQ(laid.size.height, 30);
+}
+
+TEST(TextLayoutTest, LineLimitTruncatesTheLastLineInEachMode) {
+    TextLayoutOptions o;
+    o.width = 50;
+    o.lineLimit = 1;
+    auto laid = layoutText({span("abcdef ghijkl")}, o, measurer);
+    ASSERT_EQ(laid.lines.size(), 1u);
+    EXPECT_TRUE(laid.truncated);
+    EXPECT_EQ(lineText(laid.lines[0].item), "abcdef\xE2\x80\xA6");
+    o.truncation = TruncationMode::head;
+    laid = layoutText({span("abcdefghijklmnop")}, o, measurer);
+    EXPECT_EQ(lineText(laid.lines[0].item), "\xE2\x80\xA6" "bcdefghij");
+    o.truncation = TruncationMode::middle;
+    o.width = 30;
+    o.lineLimit = std::nullopt;
+    o.height = 10; // one line fits
+    laid = layoutText({span("abcdefghij")}, o, measurer);
+    EXPECT_EQ(lineText(laid.lines[0].item), "abc\xE2\x80\xA6" "ef") << "six characters fill the 30 points exactly";
+}
+
+TEST(TextLayoutTest, AlignmentSpacingAndTrackingPlaceRuns) {
+    TextLayoutOptions o;
+    o.width = 30;
+    o.alignment = TextAlignment::center;
+    o.lineSpacing = 4;
+    StyledSpan s = span("aaaa bb");
+    const auto laid = layoutText({s}, o, measurer);
+    ASSERT_EQ(laid.lines.size(), 2u);
+    EXPECT_EQ(laid.lines[1].item.runs[0].x, 5) << "bb is centred under aaaa";
+    EXPECT_EQ(laid.lines[1].item.origin.y, 14);
+    StyledSpan tracked = span("abc");
+    tracked.tracking = 2;
+    EXPECT_EQ(layoutText({tracked}, {}, measurer).size.width, 21);
+}
+
+TEST(TextTest, ConcatenatedTextsKeepTheirOwnAttributesAndTakeTheOuterOnes) {
+    const Text t = (Text("Bold").bold().foregroundColor(Color::red()) + Text(" plain")).foregroundColor(Color::blue()).font(Font::title2());
+    const auto& runs = t.attributedString().runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(*runs[0].attributes.get<ForegroundColorAttribute>(), Color::red());
+    EXPECT_EQ(*runs[1].attributes.get<ForegroundColorAttribute>(), Color::blue());
+    EXPECT_EQ(runs[0].attributes.get<TextWeightAttribute>()->value, 700);
+    EXPECT_EQ(runs[1].attributes.get<FontAttribute>()->size(), 17);
+}
+
+TEST(TextTest, RunsResolveFontsAndColoursFromTheEnvironment) {
+    AttributedString s("Link here");
+    s.set<LinkAttribute>(URL::parse("https://example.com"), s.range("Link"));
+    s.set<UnderlineStyleAttribute>(LineStyle::single(), s.range("here"));
+    TestHost t(VStack({
+        Text(s),
+        Text("caption").foregroundColor(Color::green()),
+    }).font(Font::caption()).foregroundColor(Color::orange()).colorScheme(ColorScheme::dark));
+    const auto l = lines(t);
+    ASSERT_EQ(l.size(), 2u);
+    ASSERT_EQ(l[0]->runs.size(), 3u) << "link, space, underlined word";
+    EXPECT_EQ(l[0]->runs[0].color, Color::accentColor().resolve(ColorScheme::dark)) << "links take the accent colour";
+    EXPECT_EQ(l[0]->runs[2].color, Color::orange().resolve(ColorScheme::dark));
+    EXPECT_EQ(l[0]->runs[2].underlineColor, Color::orange().resolve(ColorScheme::dark));
+    EXPECT_FALSE(l[0]->runs[1].underlineColor.has_value());
+    EXPECT_EQ(l[0]->runs[0].font.pointSize, 10);
+    EXPECT_EQ(l[1]->runs[0].color, Color::green().resolve(ColorScheme::dark));
+}
+
+TEST(TextTest, LineLimitAndMinimumScaleFactorFromTheEnvironment) {
+    TestHost limited(Text("aaaa bbbb cccc").frame(40, 100).lineLimit(2), {200, 200});
+    auto l = lines(limited);
+    ASSERT_EQ(l.size(), 2u);
+    EXPECT_EQ(lineText(*l[1]), "bbbb\xE2\x80\xA6");
+    // At 13 points "abcdefgh" needs 52; scaled to 0.75 it fits in 40.
+    TestHost scaled(Text("abcdefgh").lineLimit(1).minimumScaleFactor(0.5).frame(40, 30), {200, 200});
+    l = lines(scaled);
+    ASSERT_EQ(l.size(), 1u);
+    EXPECT_EQ(lineText(*l[0]), "abcdefgh");
+    EXPECT_LE(l[0]->runs[0].font.pointSize * 0.5 * 8, 40);
+}
+
+TEST(TextTest, InlineSymbolsAndImagesTakeTheirPlaceInTheLine) {
+    auto pixels = std::make_shared<PixelImage>();
+    pixels->width = 20;
+    pixels->height = 10;
+    pixels->scale = 2;
+    pixels->rgba.assign(20 * 10 * 4, 255);
+    TestHost t(Text("a") + Text(Image::systemName("gear")) + Text(Image(SharedPixels(pixels))) + Text("b"));
+    const auto l = lines(t);
+    ASSERT_EQ(l.size(), 1u);
+    ASSERT_EQ(l[0]->runs.size(), 4u);
+    EXPECT_EQ(l[0]->runs[1].font.family, "Material Design Icons");
+    EXPECT_EQ(l[0]->runs[2].image, pixels);
+    EXPECT_EQ(l[0]->runs[2].imageSize, (CGSize{10, 5}));
+    EXPECT_EQ(l[0]->runs[3].x, 6.5 + 6.5 + 10);
+}
+
+TEST(TextTest, TappingALinkOpensItThroughTheEnvironment) {
+    AttributedString s("go there");
+    s.set<LinkAttribute>(URL::parse("https://example.com/x"), s.range("there"));
+    std::vector<std::string> opened;
+    auto open = std::make_shared<const std::function<void(const URL&)>>([&](const URL& u) { opened.push_back(u.absoluteString()); });
+    TestHost t(Text(s).accessibilityLabel("t").environment<OpenURLKey>(open));
+    const CGRect f = t.frame("t");
+    t.clickAt({f.minX() + 2, f.midY()});
+    EXPECT_TRUE(opened.empty()) << "plain text is not a link";
+    t.clickAt({f.maxX() - 2, f.midY()});
+    EXPECT_EQ(opened, (std::vector<std::string>{"https://example.com/x"}));
+}
+
+TEST(TextTest, RedactedTextDrawsPlaceholderBars) {
+    TestHost t(Text("secret words").redacted(RedactionReason::placeholder));
+    EXPECT_TRUE(lines(t).empty());
+    bool bar = false;
+    for (const auto& item : t.host().displayList().items) bar = bar || std::holds_alternative<FillItem>(item);
+    EXPECT_TRUE(bar);
+}
+
+} // namespace
+} // namespace glimmo
