@@ -54,8 +54,8 @@ TEST_F(GenerateContent, ACallerOnTheMainLoopResumesThere) {
     const auto gemini = model();
     const auto resumedOnLoop = [](const GenerativeModel& gemini, glimmo::RealTimeRunLoop& loop) -> glimmo::Task<bool> {
         const bool before = loop.isCurrent();
-        auto pending = gemini.generateContent("x");
-        const auto response = co_await std::move(pending);
+        // Awaited directly, as the application's callers write it.
+        const auto response = co_await gemini.generateContent(std::string("x"));
         co_return before && loop.isCurrent() && response.text() == "back";
     };
     EXPECT_TRUE(run(resumedOnLoop(gemini, *loop)));
