@@ -42,6 +42,15 @@ inline Date on7th(int hour, int minute = 0, int second = 0) {
 }
 
 // A Gemini reply whose first candidate says `text`.
+// A Responses API reply whose first output's first content says `text`.
+inline std::string openAITextReply(const std::string& text) {
+    nlohmann::json body;
+    body["id"] = "resp_1";
+    body["output"] = nlohmann::json::array(
+        {{{"type", "message"}, {"content", nlohmann::json::array({{{"type", "output_text"}, {"text", text}}})}}});
+    return body.dump();
+}
+
 inline std::string geminiTextReply(const std::string& text) {
     nlohmann::json body;
     body["candidates"] = nlohmann::json::array(
@@ -54,6 +63,7 @@ private:
     // Before the servers, so that they go first.
     std::mutex replyMutex_;
     ServerReply geminiReply_;
+    ServerReply openAIReply_;
 
 protected:
     AnalysisFixture() {
@@ -94,6 +104,10 @@ protected:
             const std::lock_guard lock(replyMutex_);
             reply = geminiReply_;
         });
+        openAI.on("POST", "/v1/responses", [this](const RecordedRequest&, ServerReply& reply) {
+            const std::lock_guard lock(replyMutex_);
+            reply = openAIReply_;
+        });
         loop->runUntilIdle();
     }
 
@@ -133,6 +147,15 @@ protected:
         geminiReply_.headers = {{"Content-Type", "application/json"}};
         geminiReply_.body = body;
         geminiReply_.stallSeconds = stallSeconds;
+    }
+
+    // What the OpenAI server answers from now on.
+    void answerOpenAI(int status, const std::string& body) {
+        const std::lock_guard lock(replyMutex_);
+        openAIReply_ = ServerReply{};
+        openAIReply_.status = status;
+        openAIReply_.headers = {{"Content-Type", "application/json"}};
+        openAIReply_.body = body;
     }
 
     template <class T>

@@ -1,0 +1,147 @@
+#include "analysis/ChatViewModel.h"
+
+#include "analysis/AnalysisSupport.h"
+#include "analysis/OpenAIResponses.h"
+#include "app/ServiceConfiguration.h"
+#include "app/UnifiedActivityService.h"
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/HttpClient.h"
+#include "platform/runtime/RunLoop.h"
+
+#include <algorithm>
+
+namespace glimmo {
+
+std::string_view rawValue(ChatMessage::SenderRole role) {
+    return role == ChatMessage::SenderRole::user ? "user" : "assistant";
+}
+
+std::optional<ChatMessage::SenderRole> senderRoleFromRawValue(std::string_view raw) {
+    if (raw == "user") {
+        return ChatMessage::SenderRole::user;
+    }
+    if (raw == "assistant") {
+        return ChatMessage::SenderRole::assistant;
+    }
+    return std::nullopt;
+}
+
+ChatViewModel::ChatViewModel(std::shared_ptr<UnifiedActivityService> service, std::string initialTimeframe)
+    : apiKey(ServiceConfiguration::openAIAPIKey()),
+      apiURL(ServiceConfiguration::openAIBaseURL() + "/v1/responses"),
+      unifiedActivityService(std::move(service)),
+      timeframe(*this, std::move(initialTimeframe)) {}
+
+std::string ChatViewModel::dayTimeframe(Date day) {
+    return dayKey(day);
+}
+
+bool ChatViewModel::hasAPIKey() const {
+    return !apiKey.empty() && apiKey != keyPlaceholder;
+}
+
+void ChatViewModel::sendMessage() {
+    const std::string question = trimmed(currentInput.get());
+    if (question.empty()) {
+        return;
+    }
+    messages.modify([&](std::vector<ChatMessage>& list) {
+        list.push_back({UUID::random(), ChatMessage::SenderRole::user, question, false});
+    });
+    currentInput = "";
+    isLoading = true;
+    messages.modify([](std::vector<ChatMessage>& list) {
+        list.push_back({UUID::random(), ChatMessage::SenderRole::assistant, "", true});
+    });
+    startTask(RunLoop::main(), answer(question));
+}
+
+Task<void> ChatViewModel::answer(std::string question) {
+    const auto self = shared_from_this();
+    auto contextTask = activityContext();
+    const std::string context = co_await std::move(contextTask);
+    printLine("Activity Context:");
+    printLine(context);
+
+    std::string reply;
+    std::string failure;
+    try {
+        auto request = fetchOpenAIResponse(question, context);
+        reply = co_await std::move(request);
+    } catch (const std::exception& error) {
+        printLine(std::string("Error fetching OpenAI response: ") + error.what());
+        failure = "Sorry, I couldn't get a response. Error: " + localizedDescription(error);
+    }
+    replaceLastPlaceholder(failure.empty() ? reply : failure);
+    isLoading = false;
+}
+
+void ChatViewModel::replaceLastPlaceholder(std::string content) {
+    messages.modify([&](std::vector<ChatMessage>& list) {
+        const auto placeholder = std::find_if(list.rbegin(), list.rend(), [](const ChatMessage& message) {
+            return message.isLoading;
+        });
+        if (placeholder != list.rend()) {
+            *placeholder = {UUID::random(), ChatMessage::SenderRole::assistant, std::move(content), false};
+        }
+    });
+}
+
+std::pair<Date, Date> ChatViewModel::dateRange(const std::string& name) const {
+    const Calendar calendar = Calendar::current();
+    const Date now = RunLoop::main().now();
+    if (name == "WEEK") {
+        return {calendar.startOfWeek(now), now};
+    }
+    if (name == "MONTH") {
+        return {calendar.startOfMonth(now), now};
+    }
+    // A day's date text names that local day, so a past day shown in the window is asked about
+    // with its own activity rather than today's.
+    DateFormatter dayFormat;
+    dayFormat.setLocale("en_US_POSIX");
+    dayFormat.setDateFormat("yyyy-MM-dd");
+    if (const auto day = dayFormat.date(name); day && name.size() == 10) {
+        const Date start = calendar.startOfDay(*day);
+        if (calendar.isDate(start, now)) {
+            return {start, now};
+        }
+        return {start, calendar.addingDays(start, 1).addingTimeInterval(-1)};
+    }
+    return {calendar.startOfDay(now), now};
+}
+
+Task<std::string> ChatViewModel::activityContext() {
+    const auto self = shared_from_this();
+    const auto range = dateRange(timeframe.get());
+    auto reportTask = unifiedActivityService->generateReport(range.first, range.second);
+    const UnifiedActivityReport report = co_await std::move(reportTask);
+    co_return "Here's some added context of what I've been up to during " + lowercased(timeframe.get()) +
+        " in case it helps answer my query.\nDo not reference these at all if I don't specifically query for them:\n\n" +
+        UnifiedActivityService::formatReport(report) + "\n\n---";
+}
+
+Task<std::string> ChatViewModel::fetchOpenAIResponse(std::string message, std::string context) {
+    if (!hasAPIKey()) {
+        co_return std::string(missingKeyAdvice);
+    }
+    HttpRequest request;
+    request.method = "POST";
+    request.url = apiURL;
+    request.timeoutSeconds = requestTimeout;
+    request.headers = {{"Authorization", "Bearer " + apiKey}, {"Content-Type", "application/json"}};
+    request.body = openAIRequestBody(openAIInput(context, message, maxTokens));
+
+    auto sending = HttpClient::shared().send(std::move(request));
+    const HttpResponse response = co_await std::move(sending);
+    if (isValidUTF8(response.body)) {
+        printLine("OpenAI Response:");
+        printLine(response.body);
+    }
+    co_return openAIReplyText(response.status, response.body);
+}
+
+} // namespace glimmo
