@@ -1,0 +1,140 @@
+// Decodes PNG and JPEG files through decodeImage and through the raw libraries, then loads a set of
+// images from a loopback server through DefaultRemoteImageLoader (HTTP, decoding off the loop, cache)
+// and through plain libcurl followed by libpng, and prints the times and their ratios.
+
+#include "platform/imaging/ImageDecoding.h"
+#include "platform/imaging/JPEGEncoding.h"
+#include "platform/runtime/RealTimeRunLoop.h"
+#include "platform/runtime/Task.h"
+#include "RemoteImage/DefaultRemoteImageLoader.h"
+#include "tests/platform/imaging/TestImageFiles.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <curl/curl.h>
+#include <jpeglib.h>
+#include <png.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsOf(const std::function<void()>& work, int repetitions) {
+    const auto start = Clock::now();
+    for (int i = 0; i < repetitions; ++i) work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void report(const char* name, double ours, double baseline) {
+    std::printf("%-28s ours %8.3f s   raw %8.3f s   ratio %.2f\n", name, ours, baseline, ours / baseline);
+}
+
+std::size_t rawPNG(const std::string& bytes) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) throw std::runtime_error(image.message);
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) throw std::runtime_error(image.message);
+    return pixels.size();
+}
+
+std::size_t rawJPEG(const std::string& bytes) {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(&info);
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(info.output_width) * info.output_height * 4);
+    while (info.output_scanline < info.output_height) {
+        JSAMPLE* row = pixels.data() + static_cast<std::size_t>(info.output_scanline) * info.output_width * 4;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return pixels.size();
+}
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+std::string rawDownload(CURL* curl, const std::string& url) {
+    std::string body;
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    if (curl_easy_perform(curl) != CURLE_OK) throw std::runtime_error("download failed");
+    return body;
+}
+
+glimmo::Task<std::size_t> loadAll(std::shared_ptr<remoteimage::DefaultRemoteImageLoader> loader,
+                                  std::vector<glimmo::URL> urls) {
+    std::size_t bytes = 0;
+    for (const auto& url : urls) {
+        auto load = loader->image(url);
+        const remoteimage::DecodedImage image = co_await std::move(load);
+        bytes += image->rgba.size();
+    }
+    co_return bytes;
+}
+
+} // namespace
+
+int main() {
+    const glimmo::Image photo = glimmo::testing::patternImage(1024, 768);
+    const std::string png = glimmo::testing::encodePNG(photo);
+    const std::vector<std::uint8_t> jpegBytes = glimmo::encodeJPEG(photo, 0.85);
+    const std::string jpeg(jpegBytes.begin(), jpegBytes.end());
+    constexpr int decodeRounds = 40;
+
+    std::size_t sink = 0;
+    report("decode PNG 1024x768", secondsOf([&] { sink += glimmo::decodeImage(png).rgba.size(); }, decodeRounds),
+           secondsOf([&] { sink += rawPNG(png); }, decodeRounds));
+    report("decode JPEG 1024x768", secondsOf([&] { sink += glimmo::decodeImage(jpeg).rgba.size(); }, decodeRounds),
+           secondsOf([&] { sink += rawJPEG(jpeg); }, decodeRounds));
+
+    // 60 different 256x256 images, each loaded once: transfer and decode, no cache hits.
+    constexpr int imageCount = 60;
+    glimmo::testing::LoopbackServer server;
+    const std::string tile = glimmo::testing::encodePNG(glimmo::testing::patternImage(256, 256));
+    server.on("GET", "/tile/[0-9]+\\.png", [&tile](const glimmo::testing::RecordedRequest&, glimmo::testing::ServerReply& reply) {
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = tile;
+    });
+    std::vector<glimmo::URL> urls;
+    for (int i = 0; i < imageCount; ++i) urls.push_back(*glimmo::URL::parse(server.url("/tile/" + std::to_string(i) + ".png")));
+
+    glimmo::testing::TemporaryDirectory cacheDirectory;
+    glimmo::RealTimeRunLoop loop;
+    const auto loader = std::make_shared<remoteimage::DefaultRemoteImageLoader>(
+        std::make_shared<remoteimage::DefaultRemoteImageCache>(100),
+        remoteimage::makeImageLoadingSession(10'485'760, 104'857'600, 15, cacheDirectory.path()), loop);
+    const auto ourStart = Clock::now();
+    sink += glimmo::runBlocking(loop, loadAll(loader, urls), 120);
+    const double ours = std::chrono::duration<double>(Clock::now() - ourStart).count();
+
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    CURL* curl = curl_easy_init();
+    const auto rawStart = Clock::now();
+    for (const auto& url : urls) sink += rawPNG(rawDownload(curl, url.absoluteString()));
+    const double raw = std::chrono::duration<double>(Clock::now() - rawStart).count();
+    curl_easy_cleanup(curl);
+    curl_global_cleanup();
+    report("load 60 PNG 256x256", ours, raw);
+
+    std::printf("(%zu bytes decoded)\n", sink);
+    return 0;
+}
