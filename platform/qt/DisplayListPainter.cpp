@@ -15,6 +15,8 @@
 #include <algorithm>
 
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace glimmo {
@@ -93,11 +95,42 @@ QImage orientedImage(const PixelImage& pixels) {
     return image;
 }
 
-void drawImage(QPainter& painter, const PixelImage& pixels, const QRectF& rect, bool smooth) {
-    if (!pixels.isValid() || rect.isEmpty()) return;
+// Windows repaint the same images over and over; converting them for Qt each time would copy every
+// image on every frame. Pixel images are immutable, so a converted image stays right for as long as
+// its source lives.
+class ConvertedImages {
+public:
+    QImage get(const SharedPixels& pixels) {
+        const std::lock_guard lock(mutex_);
+        if (const auto found = entries_.find(pixels.get());
+            found != entries_.end() && found->second.source.lock() == pixels) {
+            return found->second.image;
+        }
+        if (entries_.size() >= capacity) {
+            std::erase_if(entries_, [](const auto& entry) { return entry.second.source.expired(); });
+            if (entries_.size() >= capacity) entries_.clear();
+        }
+        QImage image = orientedImage(*pixels);
+        entries_[pixels.get()] = {pixels, image};
+        return image;
+    }
+
+private:
+    static constexpr std::size_t capacity = 256;
+    struct Entry {
+        std::weak_ptr<const PixelImage> source;
+        QImage image;
+    };
+    std::mutex mutex_;
+    std::unordered_map<const PixelImage*, Entry> entries_;
+};
+
+void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect, bool smooth) {
+    if (!pixels || !pixels->isValid() || rect.isEmpty()) return;
+    static ConvertedImages converted;
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    painter.drawImage(rect, orientedImage(pixels));
+    painter.drawImage(rect, converted.get(pixels));
     painter.restore();
 }
 
@@ -127,7 +160,7 @@ void drawText(QPainter& painter, const TextItem& item) {
             painter.fillRect(QRectF(left, item.origin.y + item.lineTop, run.width, item.lineHeight), qtColor(*run.background));
         }
         if (run.image) {
-            drawImage(painter, *run.image,
+            drawImage(painter, run.image,
                       QRectF(left, baseline - run.imageSize.height, run.imageSize.width, run.imageSize.height), true);
             continue;
         }
@@ -191,8 +224,7 @@ private:
     void draw(const StrokeItem& item) { p().strokePath(qtPath(item.path), qtPen(item)); }
     void draw(const TextItem& item) { drawText(p(), item); }
     void draw(const ImageItem& item) {
-        if (!item.image) return;
-        drawImage(p(), *item.image, QRectF(item.rect.minX(), item.rect.minY(), item.rect.width(), item.rect.height()),
+        drawImage(p(), item.image, QRectF(item.rect.minX(), item.rect.minY(), item.rect.width(), item.rect.height()),
                   item.interpolation != ImageItem::Interpolation::none);
     }
     void draw(const BlurItem& item) { p().fillPath(qtPath(item.path), QBrush(qtColor(item.tint))); }

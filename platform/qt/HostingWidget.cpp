@@ -78,11 +78,6 @@ HostingWidget::HostingWidget(AnyView root, std::shared_ptr<const TextMeasurer> m
 
 HostingWidget::~HostingWidget() { host_.setNeedsDisplayHandler({}); }
 
-QSize HostingWidget::sizeHint() const {
-    const CGSize ideal = const_cast<ViewHost&>(host_).idealSize();
-    return {static_cast<int>(std::ceil(ideal.width)), static_cast<int>(std::ceil(ideal.height))};
-}
-
 bool HostingWidget::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);

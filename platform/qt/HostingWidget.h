@@ -18,8 +18,6 @@ public:
 
     ViewHost& host() { return host_; }
 
-    QSize sizeHint() const override;
-
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

@@ -79,9 +79,21 @@ void loadKitFonts(const std::string& fontRoot) {
     }
     const KitFontFileSet files = findKitFontFiles(fontRoot);
 
+    // Files registered with the current application. Qt forgets application fonts when the application
+    // object goes away, so a later application registers them again.
     static std::mutex mutex;
     static std::set<std::string> registered;
+    static const QCoreApplication* registeredWith = nullptr;
     const std::lock_guard lock(mutex);
+    if (registeredWith != QCoreApplication::instance()) {
+        registered.clear();
+        registeredWith = QCoreApplication::instance();
+        QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] {
+            const std::lock_guard forget(mutex);
+            registered.clear();
+            registeredWith = nullptr;
+        });
+    }
 
     const auto add = [&](const std::string& path, const char* expectedFamily) {
         if (registered.contains(path)) return;

@@ -14,9 +14,8 @@ QFont::Capitalization capitalization(ResolvedFont::Caps caps) {
     case ResolvedFont::Caps::normal: return QFont::MixedCase;
     case ResolvedFont::Caps::smallCaps:
     case ResolvedFont::Caps::lowercaseSmallCaps: return QFont::SmallCaps;
-    // Qt has no capitals-to-small-capitals mode; lowering the capitals and drawing small caps gives the
-    // same letters in one height.
-    case ResolvedFont::Caps::uppercaseSmallCaps: return QFont::SmallCaps;
+    // Qt has no mode that turns only the capitals into small capitals: such text is drawn as written.
+    case ResolvedFont::Caps::uppercaseSmallCaps: return QFont::MixedCase;
     }
     return QFont::MixedCase;
 }
