@@ -61,6 +61,28 @@ TEST_F(GenerateContent, ACallerOnTheMainLoopResumesThere) {
     EXPECT_TRUE(run(resumedOnLoop(gemini, *loop)));
 }
 
+TEST_F(GenerateContent, OneModelServesRequestsThatOverlap) {
+    // Each reply echoes its prompt after a pause, so the two exchanges are in flight together.
+    server.on("POST", generatePath, [](const glimmo::testing::RecordedRequest& request, auto& out) {
+        const auto prompt = json::parse(request.body)["contents"][0]["parts"][0]["text"].get<std::string>();
+        out.stallSeconds = 0.3;
+        out.headers = {{"Content-Type", "application/json"}};
+        out.body = textReply("echo " + prompt);
+    });
+    const auto gemini = model();
+    std::optional<std::string> first;
+    std::optional<std::string> second;
+    const auto ask = [](GenerativeModel gemini, std::string prompt, std::optional<std::string>& answer) -> glimmo::Task<void> {
+        const auto response = co_await gemini.generateContent(prompt);
+        answer = response.text();
+    };
+    glimmo::startTask(*loop, ask(gemini, "one", first));
+    glimmo::startTask(*loop, ask(gemini, "two", second));
+    ASSERT_TRUE(loop->runUntil([&] { return first && second; }, 10));
+    EXPECT_EQ(first, "echo one");
+    EXPECT_EQ(second, "echo two");
+}
+
 TEST_F(GenerateContent, SendsTheModelsSettingsAndEveryPromptPart) {
     reply(generatePath, 200, textReply("ok"));
     GenerationConfig config;
