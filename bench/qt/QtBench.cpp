@@ -1,0 +1,150 @@
+// Measures the Qt backend against plain Qt doing the same work, in the same run, and prints the ratio
+// (backend / baseline): text measuring, painting a display list, posting to the main run loop. Runs
+// offscreen unless QT_QPA_PLATFORM says otherwise. Use a release build for meaningful numbers.
+
+#include "platform/qt/OffscreenRendering.h"
+#include "platform/qt/QtApplication.h"
+#include "platform/qt/QtRunLoop.h"
+#include "platform/qt/QtTextMeasurer.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QObject>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace glimmo;
+
+template <class Work>
+double secondsFor(Work&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void report(const char* name, long items, double backendSeconds, double baselineSeconds) {
+    std::printf("%-40s %12.0f items/s  baseline %12.0f items/s  ratio %.2f\n", name,
+                static_cast<double>(items) / backendSeconds, static_cast<double>(items) / baselineSeconds,
+                backendSeconds / baselineSeconds);
+}
+
+std::vector<std::string> words(int count) {
+    std::vector<std::string> out;
+    const char* stems[] = {"time", "tracker", "application", "window", "focus", "report", "minutes", "summary"};
+    for (int i = 0; i < count; ++i) out.push_back(std::string(stems[i % 8]) + std::to_string(i % 97));
+    return out;
+}
+
+// Layout asks for the same words many times: the measurer against QFontMetricsF for every request.
+void measuring() {
+    const auto list = words(20000);
+    const QtTextMeasurer measurer;
+    ResolvedFont font;
+    double sink = 0;
+    const double backend = secondsFor([&] {
+        for (int pass = 0; pass < 5; ++pass) {
+            for (const auto& w : list) sink += measurer.advance(w, font);
+        }
+    });
+    QFont qfont("Inter");
+    qfont.setPixelSize(13);
+    qfont.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF metrics(qfont);
+    const double baseline = secondsFor([&] {
+        for (int pass = 0; pass < 5; ++pass) {
+            for (const auto& w : list) sink += metrics.horizontalAdvance(QString::fromStdString(w));
+        }
+    });
+    report("text advance (repeated words)", 5 * static_cast<long>(list.size()), backend, baseline);
+    if (sink < 0) std::puts("");
+}
+
+// A window-sized frame: 2,000 rounded rectangles and 500 text lines.
+void painting() {
+    constexpr int rects = 2000;
+    constexpr int lines = 500;
+    DisplayList list;
+    list.size = {800, 600};
+    const QtTextMeasurer measurer;
+    ResolvedFont font;
+    for (int i = 0; i < rects; ++i) {
+        const CGRect r((i * 37) % 760, (i * 53) % 580, 30, 16);
+        list.items.emplace_back(FillItem{Path::roundedRect(r, 4), RGBA{0.2, 0.4, 0.8, 1}});
+    }
+    for (int i = 0; i < lines; ++i) {
+        TextItem line;
+        line.origin = {static_cast<double>((i * 29) % 700), static_cast<double>((i * 17) % 580)};
+        line.lineHeight = 16;
+        TextRunItem run;
+        run.text = "Line " + std::to_string(i);
+        run.font = font;
+        run.width = measurer.advance(run.text, font);
+        run.baseline = 12.5;
+        line.runs.push_back(run);
+        list.items.emplace_back(line);
+    }
+    constexpr int frames = 20;
+    const double backend = secondsFor([&] {
+        for (int f = 0; f < frames; ++f) renderDisplayList(list, 1);
+    });
+    QFont qfont("Inter");
+    qfont.setPixelSize(13);
+    qfont.setHintingPreference(QFont::PreferNoHinting);
+    const double baseline = secondsFor([&] {
+        for (int f = 0; f < frames; ++f) {
+            QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            for (int i = 0; i < rects; ++i) {
+                QPainterPath path;
+                path.addRoundedRect(QRectF((i * 37) % 760, (i * 53) % 580, 30, 16), 4, 4);
+                painter.fillPath(path, QColor::fromRgbF(0.2f, 0.4f, 0.8f));
+            }
+            painter.setFont(qfont);
+            for (int i = 0; i < lines; ++i) {
+                painter.drawText(QPointF((i * 29) % 700, (i * 17) % 580 + 12.5), QString::fromStdString("Line " + std::to_string(i)));
+            }
+            painter.end();
+            (void)image.convertToFormat(QImage::Format_RGBA8888);
+        }
+    });
+    report("paint frame (2,000 shapes, 500 lines)", frames, backend, baseline);
+}
+
+// Work posted to the main run loop against QMetaObject::invokeMethod on a plain QObject.
+void posting(QtRunLoop& loop) {
+    constexpr long count = 200000;
+    long done = 0;
+    const double backend = secondsFor([&] {
+        for (long i = 0; i < count; ++i) loop.post([&done] { ++done; });
+        loop.driveUntil([&] { return done == count; }, 60);
+    });
+    QObject context;
+    long plain = 0;
+    const double baseline = secondsFor([&] {
+        for (long i = 0; i < count; ++i) QMetaObject::invokeMethod(&context, [&plain] { ++plain; }, Qt::QueuedConnection);
+        loop.driveUntil([&] { return plain == count; }, 60);
+    });
+    report("posted work on the main loop", count, backend, baseline);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QtApplication application(argc, argv);
+    measuring();
+    painting();
+    posting(application.mainLoop());
+    return 0;
+}
