@@ -202,7 +202,16 @@ public:
     explicit ListPainter(QPainter& root) { stack_.push_back({&root, {}, {}, Kind::root}); }
 
     void paint(const DisplayList& list) {
-        for (const auto& item : list.items) std::visit([this](const auto& i) { draw(i); }, item);
+        const auto& items = list.items;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (const auto* group = std::get_if<PushOpacity>(&items[i]); group && drawsAtMostOnce(items, i + 1)) {
+                // Nothing inside can overlap: fading the item itself looks the same as fading a layer.
+                pushState();
+                p().setOpacity(p().opacity() * std::clamp(group->opacity, 0.0, 1.0));
+                continue;
+            }
+            std::visit([this](const auto& item) { draw(item); }, items[i]);
+        }
         while (stack_.size() > 1) pop(); // balanced lists never need this; a broken one must not leak layers
     }
 
@@ -215,6 +224,21 @@ private:
         Kind kind;
         double opacity = 1;
     };
+
+    // Whether the opacity group starting at `first` holds a single drawing item (and no nested groups,
+    // clips or transforms) before its PopOpacity.
+    static bool drawsAtMostOnce(const std::vector<DisplayItem>& items, std::size_t first) {
+        int drawings = 0;
+        for (std::size_t i = first; i < items.size(); ++i) {
+            const DisplayItem& item = items[i];
+            if (std::holds_alternative<PopOpacity>(item)) return true;
+            const bool drawing = std::holds_alternative<FillItem>(item) || std::holds_alternative<StrokeItem>(item) ||
+                                 std::holds_alternative<ImageItem>(item) || std::holds_alternative<BlurItem>(item) ||
+                                 (std::holds_alternative<TextItem>(item) && std::get<TextItem>(item).runs.size() <= 1);
+            if (!drawing || ++drawings > 1) return false;
+        }
+        return false;
+    }
 
     QPainter& p() { return *stack_.back().painter; }
 
