@@ -37,7 +37,9 @@ protected:
             if (!a || !*a) return std::nullopt;
             return namedSpaceFrame(self->parent, name);
         });
+        buildingDuringPlacement = true;
         reconcileSingleChild(build(proxy), environment);
+        buildingDuringPlacement = false;
         children.front()->setContainerAxis(std::nullopt);
         const auto elements = childElements();
         const CGSize s = sizeOfContent(elements, ProposedViewSize::of(frame.size));

@@ -96,6 +96,8 @@ protected:
         PreferenceValues values;
         children[0]->collectPreferences(values);
         const AnyView layer = params_.build(values);
+        // The layer does not change this node's size, so its changes stop here.
+        buildingDuringPlacement = true;
         if (children.size() < 2) {
             children.push_back(makeNode(layer, this, AnyHashable(1), environment));
         } else if (children[1]->content->kind() == layer.content()->kind()) {
@@ -104,6 +106,8 @@ protected:
             unmountSubtree(*children[1]);
             children[1] = makeNode(layer, this, AnyHashable(1), environment);
         }
+        buildingDuringPlacement = false;
+        children[1]->resetLayoutCache();
         layerStale_ = false;
         std::vector<ViewNode*> elements;
         children[1]->collectElements(elements);

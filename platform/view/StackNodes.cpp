@@ -31,6 +31,7 @@ public:
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
     void placeChildren() override { layout_.place(childElements(), frame, &cache_); }
+    void layoutCacheReset() override { cache_.entries.clear(); }
 
 private:
     StackLayout layout_;

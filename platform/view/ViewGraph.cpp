@@ -100,6 +100,7 @@ bool ViewGraph::update() {
         } else if (rootEnvironmentChanged_) {
             rootEnvironmentChanged_ = false;
             root_->update(root_->content, rootEnvironment_);
+            root_->resetLayoutCache();
         }
         evaluateDirty();
         layout();

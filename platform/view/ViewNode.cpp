@@ -108,17 +108,24 @@ std::vector<ViewNode*> ViewNode::childElements() const {
 }
 
 CGSize ViewNode::sizeThatFits(const ProposedViewSize& proposal) {
-    const std::size_t generation = graph ? graph->layoutGeneration() : 0;
-    if (generation != cacheGeneration_) {
-        sizeCache_.clear();
-        cacheGeneration_ = generation;
-    }
     for (const auto& [p, s] : sizeCache_) {
         if (p == proposal) return s;
     }
     const CGSize size = computeSize(proposal);
     sizeCache_.emplace_back(proposal, size);
     return size;
+}
+
+void ViewNode::resetLayoutCache() {
+    sizeCache_.clear();
+    layoutCacheReset();
+}
+
+void ViewNode::invalidateLayout() {
+    for (ViewNode* n = this; n; n = n->parent) {
+        n->resetLayoutCache();
+        if (n->buildingDuringPlacement) break;
+    }
 }
 
 void ViewNode::place(const CGRect& f) {
@@ -198,6 +205,7 @@ void ViewNode::reconcileChildren(std::vector<ChildSpec> specs, const Environment
         }
         if (reused) {
             reused->update(spec.view.content(), env);
+            reused->resetLayoutCache();
             children.push_back(std::move(reused));
         } else {
             children.push_back(makeNode(spec.view, this, spec.key, env));
@@ -206,16 +214,19 @@ void ViewNode::reconcileChildren(std::vector<ChildSpec> specs, const Environment
     for (auto& [k, node] : old) {
         if (node) unmountSubtree(*node);
     }
+    invalidateLayout();
 }
 
 void ViewNode::reconcileSingleChild(const AnyView& view, const EnvironmentValues& env) {
     if (!children.empty() && children.front()->content->kind() == view.content()->kind()) {
         children.front()->update(view.content(), env);
-        return;
+        children.front()->resetLayoutCache();
+    } else {
+        for (auto& c : children) unmountSubtree(*c);
+        children.clear();
+        children.push_back(makeNode(view, this, AnyHashable(std::size_t{0}), env));
     }
-    for (auto& c : children) unmountSubtree(*c);
-    children.clear();
-    children.push_back(makeNode(view, this, AnyHashable(std::size_t{0}), env));
+    invalidateLayout();
 }
 
 CGFloat alignmentValue(ViewNode* element, AlignmentKey key, CGSize size) {
@@ -234,21 +245,14 @@ CGSize StackLayout::sizeThatFits(const std::vector<ViewNode*>& elements, const P
     for (const auto& s : sizes) total += along(axis, s);
     const CrossExtent e = crossExtent(*this, elements, sizes);
     const CGSize result = makeSize(axis, total, e.before + e.after);
-    if (cache) {
-        const std::size_t generation = elements.front()->graph ? elements.front()->graph->layoutGeneration() : 0;
-        if (cache->generation != generation) {
-            cache->entries.clear();
-            cache->generation = generation;
-        }
-        cache->entries.emplace_back(result, sizes);
-    }
+    if (cache) cache->entries.emplace_back(result, sizes);
     return result;
 }
 
 void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache) const {
     if (elements.empty()) return;
     std::vector<CGSize> sizes;
-    if (cache && elements.front()->graph && cache->generation == elements.front()->graph->layoutGeneration()) {
+    if (cache) {
         for (auto it = cache->entries.rbegin(); it != cache->entries.rend(); ++it) {
             if (it->first == bounds.size) {
                 sizes = it->second;

@@ -75,7 +75,8 @@ public:
     virtual void collectElements(std::vector<ViewNode*>& out) { out.push_back(this); }
     std::vector<ViewNode*> childElements() const;
 
-    // Layout: size for a proposal (memoised per layout pass), then placement in window coordinates.
+    // Layout: size for a proposal (memoised until the node or something inside it changes), then
+    // placement in window coordinates.
     CGSize sizeThatFits(const ProposedViewSize& proposal);
     void place(const CGRect& frame);
     CGRect frame;
@@ -124,14 +125,21 @@ public:
     // Matches the new child views to the existing children by key and kind (see above).
     void reconcileChildren(std::vector<ChildSpec> specs, const EnvironmentValues& env);
     void reconcileSingleChild(const AnyView& view, const EnvironmentValues& env);
+    // Forgets the memoised sizes of this node and its ancestors (their sizes may depend on it).
+    void invalidateLayout();
+    // Forgets this node's own memoised sizes.
+    void resetLayoutCache();
+    // Set while a node builds children during its own placement (their sizes do not change its own).
+    bool buildingDuringPlacement = false;
     ViewNode* onlyChild() const { return children.empty() ? nullptr : children.front().get(); }
 
 protected:
     virtual CGSize computeSize(const ProposedViewSize& proposal) = 0;
     virtual void placeChildren() {}
+    // Subclasses with caches of their own clear them here.
+    virtual void layoutCacheReset() {}
 
 private:
-    std::size_t cacheGeneration_ = static_cast<std::size_t>(-1);
     std::vector<std::pair<ProposedViewSize, CGSize>> sizeCache_;
 };
 
@@ -144,7 +152,6 @@ std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHas
 // The child sizes a stack worked out while sizing itself, so that placing it at the size it chose gives
 // every child the size it was measured with.
 struct StackCache {
-    std::size_t generation = static_cast<std::size_t>(-1);
     std::vector<std::pair<CGSize, std::vector<CGSize>>> entries;
 };
 
