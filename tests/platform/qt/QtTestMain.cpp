@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // ctest sets the platform; run by hand, the tests still need no display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     glimmo::QtApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }
