@@ -3,7 +3,7 @@
 #include "platform/desktop/linux/AtspiRoles.h"
 #include "platform/foundation/Log.h"
 
-#include <atspi/atspi.h>
+#include <atspi/atspi-constants.h>
 #include <gio/gio.h>
 
 #include <charconv>
@@ -13,38 +13,52 @@
 namespace glimmo {
 namespace {
 
-// libatspi is not thread-safe: every call into it, and every release of its objects, holds this.
-std::recursive_mutex& atspiMutex() {
-    static std::recursive_mutex mutex;
-    return mutex;
+constexpr const char* accessibleInterface = "org.a11y.atspi.Accessible";
+constexpr const char* registryName = "org.a11y.atspi.Registry";
+constexpr const char* rootPath = "/org/a11y/atspi/accessible/root";
+constexpr const char* nullPath = "/org/a11y/atspi/null";
+
+using Connection = std::shared_ptr<GDBusConnection>;
+
+struct VariantUnref {
+    void operator()(GVariant* variant) const { g_variant_unref(variant); }
+};
+using Variant = std::unique_ptr<GVariant, VariantUnref>;
+
+Connection adopt(GDBusConnection* connection) {
+    if (!connection) return nullptr;
+    return Connection(connection, [](GDBusConnection* c) { g_object_unref(c); });
 }
 
-using AccessiblePtr = std::shared_ptr<AtspiAccessible>;
-
-AccessiblePtr adopt(AtspiAccessible* accessible) {
-    if (!accessible) return nullptr;
-    return AccessiblePtr(accessible, [](AtspiAccessible* object) {
-        const std::lock_guard lock(atspiMutex());
-        g_object_unref(object);
-    });
+void discard(GError* error) {
+    if (error) g_error_free(error);
 }
 
-// Takes ownership of a GError and tells whether there was one.
-bool failed(GError* error) {
-    if (!error) return false;
-    g_error_free(error);
-    return true;
+// One method call; nullptr when it failed, timed out or answered with another type.
+Variant call(GDBusConnection* bus, const std::string& destination, const std::string& path, const char* interface,
+             const char* method, GVariant* parameters, const char* replyType) {
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_sync(bus, destination.c_str(), path.c_str(), interface, method, parameters,
+                                                  replyType ? G_VARIANT_TYPE(replyType) : nullptr,
+                                                  G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                                  AtspiAccessibility::readTimeoutMilliseconds, nullptr, &error);
+    discard(error);
+    return Variant(reply);
 }
 
-std::optional<std::string> takeString(gchar* text, GError* error) {
-    if (failed(error) || !text) {
-        g_free(text);
-        return std::nullopt;
-    }
-    std::string result(text);
-    g_free(text);
-    if (result.empty()) return std::nullopt;
-    return result;
+Variant property(GDBusConnection* bus, const std::string& destination, const std::string& path, const char* interface,
+                 const char* name) {
+    auto reply = call(bus, destination, path, "org.freedesktop.DBus.Properties", "Get",
+                      g_variant_new("(ss)", interface, name), "(v)");
+    if (!reply) return nullptr;
+    GVariant* value = nullptr;
+    g_variant_get(reply.get(), "(v)", &value);
+    return Variant(value);
+}
+
+std::optional<std::string> nonEmpty(const char* text) {
+    if (!text || !*text) return std::nullopt;
+    return std::string(text);
 }
 
 // A number as the platform writes it: integers without a fraction, others in the shortest form.
@@ -59,136 +73,147 @@ std::string numberText(double value) {
 
 class AtspiElement : public AccessibilityElement {
 public:
-    explicit AtspiElement(AccessiblePtr accessible) : accessible_(std::move(accessible)) {}
+    AtspiElement(Connection bus, std::string busName, std::string path)
+        : bus_(std::move(bus)), busName_(std::move(busName)), path_(std::move(path)) {}
 
     std::optional<std::string> role() const override {
-        const std::lock_guard lock(atspiMutex());
         const auto atspiRole = roleValue();
         if (!atspiRole) return std::nullopt;
-        return axRoleForAtspiRole(*atspiRole, isMultiLine());
+        return axRoleForAtspiRole(*atspiRole, hasState(ATSPI_STATE_MULTI_LINE));
     }
 
     std::optional<std::string> title() const override {
-        const std::lock_guard lock(atspiMutex());
         const auto atspiRole = roleValue();
         if (atspiRole && atspiRoleNameIsText(*atspiRole)) return std::nullopt;
-        return name();
+        return stringProperty(accessibleInterface, "Name");
     }
 
     std::optional<std::string> value() const override {
-        const std::lock_guard lock(atspiMutex());
         const auto atspiRole = roleValue();
         if (!atspiRole) return std::nullopt;
         if (atspiRoleHasTextValue(*atspiRole)) {
             if (auto text = textContent()) return text;
-            if (atspiRoleNameIsText(*atspiRole)) return name();
+            if (atspiRoleNameIsText(*atspiRole)) return stringProperty(accessibleInterface, "Name");
         }
-        if (AtspiValue* valueInterface = atspi_accessible_get_value_iface(accessible_.get())) {
-            GError* error = nullptr;
-            const double current = atspi_value_get_current_value(valueInterface, &error);
-            g_object_unref(valueInterface);
-            if (!failed(error)) return numberText(current);
+        // Password fields have no text value and are never read.
+        if (*atspiRole == ATSPI_ROLE_PASSWORD_TEXT) return std::nullopt;
+        if (!implements("org.a11y.atspi.Value")) return std::nullopt;
+        if (const auto current = property(bus_.get(), busName_, path_, "org.a11y.atspi.Value", "CurrentValue");
+            current && g_variant_is_of_type(current.get(), G_VARIANT_TYPE_DOUBLE)) {
+            return numberText(g_variant_get_double(current.get()));
         }
         return std::nullopt;
     }
 
     std::optional<std::string> elementDescription() const override {
-        const std::lock_guard lock(atspiMutex());
-        GError* error = nullptr;
-        gchar* text = atspi_accessible_get_description(accessible_.get(), &error);
-        return takeString(text, error);
+        return stringProperty(accessibleInterface, "Description");
     }
 
     // AT-SPI has no help text of its own; toolkits put tooltips into the description.
     std::optional<std::string> help() const override { return std::nullopt; }
 
     std::vector<std::shared_ptr<AccessibilityElement>> children(std::size_t max) const override {
-        const std::lock_guard lock(atspiMutex());
         std::vector<std::shared_ptr<AccessibilityElement>> result;
-        GError* error = nullptr;
-        const gint count = atspi_accessible_get_child_count(accessible_.get(), &error);
-        if (failed(error) || count <= 0) return result;
-        const std::size_t wanted = std::min<std::size_t>(max, static_cast<std::size_t>(count));
-        for (std::size_t i = 0; i < wanted; ++i) {
-            GError* childError = nullptr;
-            auto child = adopt(atspi_accessible_get_child_at_index(accessible_.get(), static_cast<gint>(i), &childError));
-            if (failed(childError)) break; // the application went away or stopped answering
-            if (child) result.push_back(std::make_shared<AtspiElement>(std::move(child)));
+        if (max == 0) return result;
+        const auto count = property(bus_.get(), busName_, path_, accessibleInterface, "ChildCount");
+        if (!count || !g_variant_is_of_type(count.get(), G_VARIANT_TYPE_INT32)) return result;
+        const std::size_t total = static_cast<std::size_t>(std::max(0, g_variant_get_int32(count.get())));
+        if (total <= max) {
+            // One call for the usual case.
+            if (const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetChildren", nullptr, "(a(so))")) {
+                GVariantIter* iter = nullptr;
+                g_variant_get(reply.get(), "(a(so))", &iter);
+                const char* name = nullptr;
+                const char* path = nullptr;
+                while (result.size() < max && g_variant_iter_next(iter, "(&s&o)", &name, &path)) {
+                    if (std::string(path) != nullPath) result.push_back(std::make_shared<AtspiElement>(bus_, name, path));
+                }
+                g_variant_iter_free(iter);
+                return result;
+            }
+        }
+        // A huge container: only the first `max`, one at a time.
+        for (std::size_t i = 0; i < std::min(total, max); ++i) {
+            const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetChildAtIndex",
+                                    g_variant_new("(i)", static_cast<gint32>(i)), "((so))");
+            if (!reply) break; // the application went away or stopped answering
+            const char* name = nullptr;
+            const char* path = nullptr;
+            g_variant_get(reply.get(), "((&s&o))", &name, &path);
+            if (std::string(path) != nullPath) result.push_back(std::make_shared<AtspiElement>(bus_, name, path));
         }
         return result;
     }
 
-    const AccessiblePtr& accessible() const { return accessible_; }
+    const std::string& busName() const { return busName_; }
 
     std::optional<int> roleValue() const {
-        GError* error = nullptr;
-        const AtspiRole atspiRole = atspi_accessible_get_role(accessible_.get(), &error);
-        if (failed(error)) return std::nullopt;
+        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetRole", nullptr, "(u)");
+        if (!reply) return std::nullopt;
+        guint32 atspiRole = 0;
+        g_variant_get(reply.get(), "(u)", &atspiRole);
         return static_cast<int>(atspiRole);
     }
 
     bool hasState(AtspiStateType state) const {
-        AtspiStateSet* states = atspi_accessible_get_state_set(accessible_.get());
-        if (!states) return false;
-        const bool contains = atspi_state_set_contains(states, state);
-        g_object_unref(states);
+        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetState", nullptr, "(au)");
+        if (!reply) return false;
+        GVariantIter* iter = nullptr;
+        g_variant_get(reply.get(), "(au)", &iter);
+        const unsigned bit = static_cast<unsigned>(state);
+        guint32 word = 0;
+        bool contains = false;
+        for (unsigned index = 0; g_variant_iter_next(iter, "u", &word); ++index) {
+            if (index == bit / 32) contains = (word >> (bit % 32)) & 1u;
+        }
+        g_variant_iter_free(iter);
         return contains;
     }
 
 private:
-    std::optional<std::string> name() const {
-        GError* error = nullptr;
-        gchar* text = atspi_accessible_get_name(accessible_.get(), &error);
-        return takeString(text, error);
+    bool implements(const char* interface) const {
+        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetInterfaces", nullptr, "(as)");
+        if (!reply) return false;
+        GVariantIter* iter = nullptr;
+        g_variant_get(reply.get(), "(as)", &iter);
+        const char* name = nullptr;
+        bool found = false;
+        while (!found && g_variant_iter_next(iter, "&s", &name)) found = std::string(name) == interface;
+        g_variant_iter_free(iter);
+        return found;
     }
 
-    bool isMultiLine() const { return hasState(ATSPI_STATE_MULTI_LINE); }
+    std::optional<std::string> stringProperty(const char* interface, const char* name) const {
+        const auto value = property(bus_.get(), busName_, path_, interface, name);
+        if (!value || !g_variant_is_of_type(value.get(), G_VARIANT_TYPE_STRING)) return std::nullopt;
+        return nonEmpty(g_variant_get_string(value.get(), nullptr));
+    }
 
     std::optional<std::string> textContent() const {
-        AtspiText* text = atspi_accessible_get_text_iface(accessible_.get());
-        if (!text) return std::nullopt;
-        GError* error = nullptr;
-        const gint length = atspi_text_get_character_count(text, &error);
-        std::optional<std::string> result;
-        if (!failed(error) && length > 0) {
-            GError* readError = nullptr;
-            gchar* content = atspi_text_get_text(text, 0, length, &readError);
-            result = takeString(content, readError);
-        }
-        g_object_unref(text);
-        return result;
+        const auto reply = call(bus_.get(), busName_, path_, "org.a11y.atspi.Text", "GetText",
+                                g_variant_new("(ii)", 0, -1), "(s)");
+        if (!reply) return std::nullopt;
+        const char* text = nullptr;
+        g_variant_get(reply.get(), "(&s)", &text);
+        return nonEmpty(text);
     }
 
-    AccessiblePtr accessible_;
+    Connection bus_;
+    std::string busName_;
+    std::string path_;
 };
-
-bool isWindowRole(int atspiRole) { return axRoleForAtspiRole(atspiRole, false) == "AXWindow"; }
 
 // Reads org.a11y.Status.IsEnabled on the session bus; nullopt when the accessibility bus service
 // cannot be reached.
-std::optional<bool> accessibilityBusEnabled(GDBusConnection* bus) {
-    GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Get",
-        g_variant_new("(ss)", "org.a11y.Status", "IsEnabled"), G_VARIANT_TYPE("(v)"), G_DBUS_CALL_FLAGS_NONE,
-        AtspiAccessibility::readTimeoutMilliseconds, nullptr, &error);
-    if (failed(error) || !reply) return std::nullopt;
-    GVariant* boxed = nullptr;
-    g_variant_get(reply, "(v)", &boxed);
-    const bool enabled = boxed && g_variant_is_of_type(boxed, G_VARIANT_TYPE_BOOLEAN) && g_variant_get_boolean(boxed);
-    if (boxed) g_variant_unref(boxed);
-    g_variant_unref(reply);
-    return enabled;
+std::optional<bool> accessibilityBusEnabled(GDBusConnection* session) {
+    const auto value = property(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Status", "IsEnabled");
+    if (!value) return std::nullopt;
+    return g_variant_is_of_type(value.get(), G_VARIANT_TYPE_BOOLEAN) && g_variant_get_boolean(value.get());
 }
 
-bool enableAccessibilityBus(GDBusConnection* bus) {
-    GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
-        g_variant_new("(ssv)", "org.a11y.Status", "IsEnabled", g_variant_new_boolean(TRUE)), nullptr,
-        G_DBUS_CALL_FLAGS_NONE, AtspiAccessibility::readTimeoutMilliseconds, nullptr, &error);
-    if (reply) g_variant_unref(reply);
-    return !failed(error);
+bool enableAccessibilityBus(GDBusConnection* session) {
+    return call(session, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
+                g_variant_new("(ssv)", "org.a11y.Status", "IsEnabled", g_variant_new_boolean(TRUE)), nullptr) != nullptr;
 }
 
 constexpr const char* howToEnable =
@@ -196,76 +221,93 @@ constexpr const char* howToEnable =
     "assistive technologies in the desktop's accessibility settings (on GNOME: gsettings set "
     "org.gnome.desktop.interface toolkit-accessibility true) and start the application again.";
 
-bool ensureAtspiInitialised() {
-    static const bool ready = [] {
-        // 0: initialised now; 1: someone else did it. Anything else: no accessibility bus.
-        const int status = atspi_init();
-        if (status != 0 && status != 1) return false;
-        atspi_set_timeout(AtspiAccessibility::readTimeoutMilliseconds, AtspiAccessibility::readTimeoutMilliseconds);
-        return true;
-    }();
-    return ready;
-}
-
-AccessiblePtr findApplication(int processIdentifier) {
-    if (processIdentifier <= 0 || !ensureAtspiInitialised()) return nullptr;
-    auto desktop = adopt(atspi_get_desktop(0));
-    if (!desktop) return nullptr;
+Connection sessionBus() {
     GError* error = nullptr;
-    const gint count = atspi_accessible_get_child_count(desktop.get(), &error);
-    if (failed(error)) return nullptr;
-    for (gint i = 0; i < count; ++i) {
-        GError* childError = nullptr;
-        auto app = adopt(atspi_accessible_get_child_at_index(desktop.get(), i, &childError));
-        if (failed(childError) || !app) continue;
-        GError* pidError = nullptr;
-        const guint pid = atspi_accessible_get_process_id(app.get(), &pidError);
-        if (failed(pidError) || static_cast<int>(pid) != processIdentifier) continue;
-        // Read live values: nothing runs the library's event loop to keep a cache current.
-        atspi_accessible_set_cache_mask(app.get(), ATSPI_CACHE_NONE);
-        return app;
-    }
-    return nullptr;
+    auto bus = adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error));
+    discard(error);
+    return bus;
 }
 
 } // namespace
 
-AtspiAccessibility::AtspiAccessibility() = default;
+struct AtspiAccessibility::Impl {
+    std::mutex mutex;
+    Connection accessibilityBus;
+
+    // The accessibility bus, connected on first use and again after it went away.
+    Connection bus() {
+        const std::lock_guard lock(mutex);
+        if (accessibilityBus && !g_dbus_connection_is_closed(accessibilityBus.get())) return accessibilityBus;
+        accessibilityBus.reset();
+        const auto session = sessionBus();
+        if (!session) return nullptr;
+        // org.a11y.Bus may be started on demand by the session bus.
+        GError* error = nullptr;
+        GVariant* reply = g_dbus_connection_call_sync(session.get(), "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
+                                                      "GetAddress", nullptr, G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE,
+                                                      5 * readTimeoutMilliseconds, nullptr, &error);
+        discard(error);
+        if (!reply) return nullptr;
+        const Variant address(reply);
+        const char* text = nullptr;
+        g_variant_get(address.get(), "(&s)", &text);
+        GError* connectError = nullptr;
+        accessibilityBus = adopt(g_dbus_connection_new_for_address_sync(
+            text,
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, &connectError));
+        discard(connectError);
+        return accessibilityBus;
+    }
+
+    std::shared_ptr<AtspiElement> findApplication(int processIdentifier) {
+        if (processIdentifier <= 0) return nullptr;
+        const auto connection = bus();
+        if (!connection) return nullptr;
+        const AtspiElement registry(connection, registryName, rootPath);
+        for (const auto& child : registry.children(10000)) {
+            auto app = std::static_pointer_cast<AtspiElement>(child);
+            if (processOf(connection.get(), *app) == processIdentifier) return app;
+        }
+        return nullptr;
+    }
+
+    static int processOf(GDBusConnection* connection, const AtspiElement& app) {
+        const auto reply = call(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                "GetConnectionUnixProcessID", g_variant_new("(s)", app.busName().c_str()), "(u)");
+        if (!reply) return 0;
+        guint32 pid = 0;
+        g_variant_get(reply.get(), "(u)", &pid);
+        return static_cast<int>(pid);
+    }
+};
+
+AtspiAccessibility::AtspiAccessibility() : impl_(std::make_unique<Impl>()) {}
 AtspiAccessibility::~AtspiAccessibility() = default;
 
 bool AtspiAccessibility::isProcessTrusted(bool prompt) {
-    GError* error = nullptr;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-    if (failed(error) || !bus) {
-        if (prompt) systemLog(howToEnable);
-        return false;
-    }
-    auto enabled = accessibilityBusEnabled(bus);
-    if (enabled && !*enabled && prompt && enableAccessibilityBus(bus)) enabled = accessibilityBusEnabled(bus);
-    g_object_unref(bus);
-    const bool trusted = enabled.value_or(false) && ensureAtspiInitialised();
+    const auto session = sessionBus();
+    std::optional<bool> enabled = session ? accessibilityBusEnabled(session.get()) : std::nullopt;
+    if (enabled && !*enabled && prompt && enableAccessibilityBus(session.get())) enabled = accessibilityBusEnabled(session.get());
+    const bool trusted = enabled.value_or(false) && impl_->bus() != nullptr;
     if (!trusted && prompt) systemLog(howToEnable);
     return trusted;
 }
 
 std::shared_ptr<AccessibilityElement> AtspiAccessibility::applicationElement(int processIdentifier) {
-    const std::lock_guard lock(atspiMutex());
-    auto app = findApplication(processIdentifier);
-    if (!app) return nullptr;
-    return std::make_shared<AtspiElement>(std::move(app));
+    return impl_->findApplication(processIdentifier);
 }
 
 std::shared_ptr<AccessibilityElement> AtspiAccessibility::firstWindowOfApplication(int processIdentifier) {
-    const std::lock_guard lock(atspiMutex());
-    auto app = findApplication(processIdentifier);
-    if (!app) return nullptr;
-    const AtspiElement application(std::move(app));
+    const auto application = impl_->findApplication(processIdentifier);
+    if (!application) return nullptr;
     // The active window first, as the front window is what the user sees; else the first one.
     std::shared_ptr<AtspiElement> first;
-    for (const auto& child : application.children(1000)) {
+    for (const auto& child : application->children(1000)) {
         auto element = std::static_pointer_cast<AtspiElement>(child);
         const auto atspiRole = element->roleValue();
-        if (!atspiRole || !isWindowRole(*atspiRole)) continue;
+        if (!atspiRole || axRoleForAtspiRole(*atspiRole, false) != "AXWindow") continue;
         if (element->hasState(ATSPI_STATE_ACTIVE)) return element;
         if (!first) first = element;
     }

@@ -4,16 +4,19 @@
 
 namespace glimmo {
 
-// Accessibility through AT-SPI 2 on the session's accessibility bus. Applications are matched by
-// process id. Every read is a D-Bus call that gives up after readTimeoutMilliseconds; all reads
-// are serialised, so elements may be read from one background thread while the main thread asks
-// for windows.
+// Accessibility through the AT-SPI 2 D-Bus interfaces on the session's accessibility bus, spoken
+// directly with GDBus (thread-safe, and it never dispatches other messages while waiting for a
+// reply, which libatspi does and can deadlock on without its main loop). Applications are matched
+// by process id. Every read is one D-Bus call that gives up after readTimeoutMilliseconds, so
+// elements may be read from a background thread while the main thread asks for windows.
 class AtspiAccessibility : public Accessibility {
 public:
     static constexpr int readTimeoutMilliseconds = 1000;
 
     AtspiAccessibility();
     ~AtspiAccessibility() override;
+    AtspiAccessibility(const AtspiAccessibility&) = delete;
+    AtspiAccessibility& operator=(const AtspiAccessibility&) = delete;
 
     // Trusted when the accessibility bus is reachable and enabled. With prompt, an accessibility
     // bus that is off is turned on (org.a11y.Status.IsEnabled) where the desktop allows it; when
@@ -21,6 +24,10 @@ public:
     bool isProcessTrusted(bool prompt) override;
     std::shared_ptr<AccessibilityElement> firstWindowOfApplication(int processIdentifier) override;
     std::shared_ptr<AccessibilityElement> applicationElement(int processIdentifier) override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 } // namespace glimmo

@@ -11,7 +11,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +31,9 @@ bool programExists(const std::string& program) {
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, Options options) {
+    if (arguments.empty() || !programExists(arguments.front())) {
+        throw std::runtime_error("cannot start " + (arguments.empty() ? std::string("nothing") : arguments.front()));
+    }
     std::map<std::string, std::string> environment;
     for (char** entry = environ; *entry; ++entry) {
         const std::string text(*entry);
@@ -52,18 +55,24 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, Options op
     const bool usePipe = options.captureStandardOutput || options.passWriteEndAsFd;
     if (usePipe && pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    if (options.captureStandardOutput) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    if (options.passWriteEndAsFd) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], *options.passWriteEndAsFd);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    const int status = posix_spawnp(&pid_, argv.front(), &actions, &attributes, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    // fork and exec rather than posix_spawn: the child asks to be ended when the test process
+    // dies, so a test killed by its time-out leaves no server behind.
+    const int writeEnd = pipeFds[1];
+    const std::optional<int> passAs = options.passWriteEndAsFd;
+    const bool capture = options.captureStandardOutput;
+    pid_ = fork();
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int devNull = open("/dev/null", O_RDONLY);
+        if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+        if (capture) dup2(writeEnd, STDOUT_FILENO);
+        if (passAs && writeEnd == *passAs) fcntl(writeEnd, F_SETFD, 0);
+        else if (passAs) dup2(writeEnd, *passAs);
+        execvpe(argv.front(), argv.data(), envp.data());
+        _exit(127);
+    }
+    const int status = pid_ < 0 ? errno : 0;
     if (usePipe) {
         close(pipeFds[1]);
         readFd_ = pipeFds[0];

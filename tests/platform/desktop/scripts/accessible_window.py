@@ -1,0 +1,34 @@
+#!/usr/bin/python3
+# A small GTK 3 window whose accessibility tree the tests read: a label, a text field, a password
+# field, a button and a slider. Prints "ready" once the window is up.
+import gi
+
+gi.require_version("Gtk", "3.0")
+from gi.repository import GLib, Gtk
+
+window = Gtk.Window(title="Glimmo Accessibility Test")
+box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL, spacing=4)
+box.add(Gtk.Label(label="Hello from the label"))
+field = Gtk.Entry()
+field.set_text("typed into the field")
+box.add(field)
+password = Gtk.Entry()
+password.set_visibility(False)
+password.set_text("secret-password")
+box.add(password)
+button = Gtk.Button(label="Press me")
+button.get_accessible().set_description("Sends nothing anywhere")
+box.add(button)
+box.add(Gtk.Scale(adjustment=Gtk.Adjustment(value=42, lower=0, upper=100, step_increment=1)))
+window.add(box)
+window.connect("destroy", Gtk.main_quit)
+window.show_all()
+
+
+def announce():
+    print("ready", flush=True)
+    return False
+
+
+GLib.timeout_add(300, announce)
+Gtk.main()
