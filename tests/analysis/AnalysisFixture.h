@@ -26,6 +26,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <deque>
+#include <optional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -63,7 +65,9 @@ private:
     // Before the servers, so that they go first.
     std::mutex replyMutex_;
     ServerReply geminiReply_;
+    std::deque<ServerReply> queuedGeminiReplies_;
     ServerReply openAIReply_;
+    std::deque<ServerReply> queuedOpenAIReplies_;
 
 protected:
     AnalysisFixture() {
@@ -102,11 +106,11 @@ protected:
         service = std::make_shared<UnifiedActivityService>(monitor, reader, PreferencesModel::shared(), loop->clock());
         gemini.on("POST", geminiPattern, [this](const RecordedRequest&, ServerReply& reply) {
             const std::lock_guard lock(replyMutex_);
-            reply = geminiReply_;
+            reply = takeQueued(queuedGeminiReplies_).value_or(geminiReply_);
         });
         openAI.on("POST", "/v1/responses", [this](const RecordedRequest&, ServerReply& reply) {
             const std::lock_guard lock(replyMutex_);
-            reply = openAIReply_;
+            reply = takeQueued(queuedOpenAIReplies_).value_or(openAIReply_);
         });
         loop->runUntilIdle();
     }
@@ -158,6 +162,24 @@ protected:
         openAIReply_.body = body;
     }
 
+    // Replies for the next requests, one each, before the standing reply applies again.
+    static ServerReply jsonReply(int status, const std::string& body, double stallSeconds = 0) {
+        ServerReply reply;
+        reply.status = status;
+        reply.headers = {{"Content-Type", "application/json"}};
+        reply.body = body;
+        reply.stallSeconds = stallSeconds;
+        return reply;
+    }
+    void queueGeminiReply(ServerReply reply) {
+        const std::lock_guard lock(replyMutex_);
+        queuedGeminiReplies_.push_back(std::move(reply));
+    }
+    void queueOpenAIReply(ServerReply reply) {
+        const std::lock_guard lock(replyMutex_);
+        queuedOpenAIReplies_.push_back(std::move(reply));
+    }
+
     template <class T>
     T run(Task<T> task) {
         if constexpr (std::is_void_v<T>) {
@@ -195,6 +217,13 @@ protected:
     std::shared_ptr<UnifiedActivityService> service;
 
 private:
+    static std::optional<ServerReply> takeQueued(std::deque<ServerReply>& queue) {
+        if (queue.empty()) return std::nullopt;
+        ServerReply reply = std::move(queue.front());
+        queue.pop_front();
+        return reply;
+    }
+
     mutable std::mutex logMutex_;
     std::vector<std::string> logLines_;
 };

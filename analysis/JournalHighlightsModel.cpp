@@ -1,0 +1,77 @@
+#include "analysis/JournalHighlightsModel.h"
+
+#include "analysis/AnalysisSupport.h"
+#include "analysis/ChatViewModel.h"
+#include "analysis/JournalPrompt.h"
+#include "analysis/JournalPromptCache.h"
+#include "app/UnifiedActivityService.h"
+#include "platform/foundation/Calendar.h"
+#include "platform/runtime/RunLoop.h"
+
+namespace glimmo {
+
+JournalHighlightsModel::JournalHighlightsModel(std::shared_ptr<UnifiedActivityService> service,
+                                               std::shared_ptr<ChatViewModel> chat)
+    : unifiedActivityService(service),
+      chatViewModel(chat ? std::move(chat) : std::make_shared<ChatViewModel>(service, "TODAY")) {}
+
+JournalHighlightsModel::~JournalHighlightsModel() = default;
+
+Task<void> JournalHighlightsModel::generateJournal(Date date) {
+    const auto self = shared_from_this();
+    const std::uint64_t generation = ++generation_;
+    isLoading = true;
+
+    const Calendar calendar = Calendar::current();
+    const Date dayStart = calendar.startOfDay(date);
+    const Date dayEnd = calendar.addingDays(dayStart, 1);
+
+    JournalPromptCache& cache = JournalPromptCache::shared();
+    if (const auto [cached, expired] = cache.getResponse(date); cached && !expired) {
+        journalText = *cached;
+        isLoading = false;
+        co_return;
+    }
+
+    // The old journal goes at the next turn of the loop, unless this run has already ended by then.
+    const auto ended = std::make_shared<bool>(false);
+    const std::weak_ptr<JournalHighlightsModel> weakSelf = self;
+    RunLoop::main().post([weakSelf, generation, ended] {
+        if (const auto model = weakSelf.lock(); model && model->isCurrent(generation) && !*ended) {
+            model->journalText = "";
+        }
+    });
+
+    auto reportTask = unifiedActivityService->generateReport(dayStart, dayEnd);
+    const UnifiedActivityReport report = co_await std::move(reportTask);
+    const std::string prompt = journalRequestText(UnifiedActivityService::formatReport(report));
+
+    // Without a key the reply is the advice text: shown as it is, never kept as a journal.
+    const bool keyConfigured = chatViewModel->hasAPIKey();
+    std::string reply;
+    std::string failure;
+    bool cancelled = false;
+    try {
+        auto request = chatViewModel->fetchOpenAIResponse(prompt, "");
+        reply = co_await std::move(request);
+    } catch (const CancellationError&) {
+        cancelled = true;
+    } catch (const std::exception& error) {
+        failure = failurePrefix + localizedDescription(error);
+    }
+
+    if (!cancelled && failure.empty() && keyConfigured) {
+        reply = spaceJournalBullets(reply);
+        cache.saveResponse(reply, date);
+    }
+    *ended = true;
+    if (!isCurrent(generation)) {
+        co_return;
+    }
+    if (!cancelled) {
+        journalText = failure.empty() ? reply : failure;
+    }
+    isLoading = false;
+}
+
+} // namespace glimmo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/runtime/Date.h"
+#include "platform/runtime/Observable.h"
+#include "platform/runtime/Task.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace glimmo {
+
+class ChatViewModel;
+class UnifiedActivityService;
+
+// The day's journal behind the journal view: the cached reply while at most 4 hours old,
+// otherwise a new one written by the OpenAI Responses API from the day's activity report.
+// Create with std::make_shared. Main thread only.
+class JournalHighlightsModel : public ObservableObject, public std::enable_shared_from_this<JournalHighlightsModel> {
+public:
+    static constexpr const char* failurePrefix = "Failed to generate journal entry: ";
+
+    // `chatViewModel` is used only for its OpenAI request; by default a new one over the service
+    // with the timeframe "TODAY".
+    explicit JournalHighlightsModel(std::shared_ptr<UnifiedActivityService> unifiedActivityService,
+                                    std::shared_ptr<ChatViewModel> chatViewModel = nullptr);
+    ~JournalHighlightsModel() override;
+
+    Published<std::string> journalText{*this, ""};
+    Published<bool> isLoading{*this, false};
+    const std::shared_ptr<UnifiedActivityService> unifiedActivityService;
+    const std::shared_ptr<ChatViewModel> chatViewModel;
+
+    // Shows the journal of the day of `date`. A run overtaken by a later one shows nothing; a
+    // journal it received is still cached under its own day.
+    Task<void> generateJournal(Date date);
+
+private:
+    bool isCurrent(std::uint64_t generation) const { return generation == generation_; }
+
+    std::uint64_t generation_ = 0;
+};
+
+} // namespace glimmo

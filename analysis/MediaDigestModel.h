@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/runtime/Observable.h"
+#include "platform/runtime/Task.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace genai {
+class GenerativeModel;
+}
+
+namespace glimmo {
+
+class ActivityMonitor;
+class ChromeHistoryReader;
+
+// Three media recommendations from the last month's browsing and the last day's applications,
+// written by Gemini. Create with std::make_shared. Main thread only.
+class MediaDigestModel : public ObservableObject, public std::enable_shared_from_this<MediaDigestModel> {
+public:
+    static constexpr std::size_t historyLineLimit = 100;
+    static constexpr std::size_t usageLineLimit = 50;
+    static constexpr double usageInterval = 86400;
+    static constexpr const char* failureText =
+        "Unable to generate recommendations at this time. Please try again later.";
+    static const std::string_view mediaPrompt;
+
+    MediaDigestModel(std::shared_ptr<ChromeHistoryReader> chromeReader, std::shared_ptr<ActivityMonitor> activityMonitor);
+    ~MediaDigestModel() override;
+
+    const std::shared_ptr<ChromeHistoryReader> chromeReader;
+    const std::shared_ptr<ActivityMonitor> activityMonitor;
+    Published<std::string> recommendation{*this, ""};
+    Published<bool> isLoading{*this, true};
+    const genai::GenerativeModel& gemini() const { return *gemini_; }
+
+    // Asks for new recommendations. The outcome of a run overtaken by a later one is dropped.
+    Task<void> generateRecommendation();
+
+    // The media prompt, the first non-empty lines of the history summary, "\n\nApp Usage:\n" and
+    // the first non-empty lines of the usage summary.
+    static std::string recommendationPrompt(std::string_view historySummary, std::string_view usageSummary);
+
+private:
+    std::unique_ptr<genai::GenerativeModel> gemini_;
+    std::uint64_t generation_ = 0;
+};
+
+} // namespace glimmo
