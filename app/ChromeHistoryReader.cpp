@@ -9,6 +9,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/runtime/RunLoop.h"
 
 #include <sqlite3.h>
 
@@ -75,6 +76,8 @@ std::string cutURL(const std::string& url) {
 }
 
 } // namespace
+
+ChromeHistoryReader::ChromeHistoryReader() : ChromeHistoryReader(RunLoop::main().clock(), Workspace::shared()) {}
 
 ChromeHistoryReader::ChromeHistoryReader(const Clock& clock, Workspace& workspace,
                                          std::optional<fs::path> sourcePath, std::optional<fs::path> destinationPath)

@@ -42,6 +42,8 @@ public:
 
     // Reads from sourcePath and copies into destinationPath (by default the default profile's
     // History file and a file in the private temporary directory). Logs its start; reads nothing.
+    // On the main run loop's clock and the shared workspace.
+    ChromeHistoryReader();
     ChromeHistoryReader(const Clock& clock, Workspace& workspace,
                         std::optional<std::filesystem::path> sourcePath = std::nullopt,
                         std::optional<std::filesystem::path> destinationPath = std::nullopt);

@@ -5,6 +5,7 @@
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/runtime/RunLoop.h"
 
 #include <algorithm>
 #include <charconv>
@@ -47,6 +48,12 @@ UnifiedActivityService::UnifiedActivityService(std::shared_ptr<ActivityMonitor> 
                                                std::shared_ptr<PreferencesModel> preferences, const Clock& clock)
     : activityMonitor(std::move(activityMonitor)), chromeReader(std::move(chromeReader)),
       preferences(std::move(preferences)), clock_(clock) {}
+
+UnifiedActivityService::UnifiedActivityService(std::shared_ptr<ActivityMonitor> activityMonitor,
+                                               std::shared_ptr<ChromeHistoryReader> chromeReader,
+                                               std::shared_ptr<PreferencesModel> preferences)
+    : UnifiedActivityService(std::move(activityMonitor), std::move(chromeReader), std::move(preferences),
+                             RunLoop::main().clock()) {}
 
 std::string UnifiedActivityService::cacheKey(Date start, Date end) {
     const Calendar calendar = Calendar::current();

@@ -32,6 +32,10 @@ public:
     UnifiedActivityService(std::shared_ptr<ActivityMonitor> activityMonitor,
                            std::shared_ptr<ChromeHistoryReader> chromeReader,
                            std::shared_ptr<PreferencesModel> preferences, const Clock& clock);
+    // On the main run loop's clock.
+    UnifiedActivityService(std::shared_ptr<ActivityMonitor> activityMonitor,
+                           std::shared_ptr<ChromeHistoryReader> chromeReader,
+                           std::shared_ptr<PreferencesModel> preferences);
 
     Task<std::vector<UnifiedActivity>> getUnifiedActivities(Date start, Date end);
     Task<double> totalDuration(Date start, Date end);
