@@ -137,8 +137,8 @@ void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect
 // Letter spacing, drawn one character (grapheme cluster) at a time: QFont's absolute letter spacing
 // is ignored by the text engine of the Qt version we build on. Each character starts where the text
 // before it ends (kerning included) plus the tracking of the characters before it, as the kit measured.
-void drawTracked(QPainter& painter, const QString& text, double tracking) {
-    const QFontMetricsF metrics(painter.font(), painter.device());
+// Returns the advance drawn, tracking included.
+double drawTracked(QPainter& painter, const QFontMetricsF& metrics, const QString& text, QPointF origin, double tracking) {
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
     qsizetype start = 0;
     int index = 0;
@@ -146,9 +146,37 @@ void drawTracked(QPainter& painter, const QString& text, double tracking) {
         qsizetype end = clusters.toNextBoundary();
         if (end < 0 || end <= start) end = text.size();
         const double x = metrics.horizontalAdvance(text.left(start)) + index * tracking;
-        painter.drawText(QPointF(x, 0), text.mid(start, end - start));
+        painter.drawText(origin + QPointF(x, 0), text.mid(start, end - start));
         start = end;
         ++index;
+    }
+    return metrics.horizontalAdvance(text) + index * tracking;
+}
+
+// The text of a run at the painter's origin (on the baseline), with letter spacing and tabular digits
+// placed exactly where the measurer counted them.
+void drawRunText(QPainter& painter, const QString& text, double tracking, bool tabularDigits) {
+    const bool tabular = tabularDigits && containsDigit(text);
+    if (tracking == 0 && !tabular) {
+        painter.drawText(QPointF(0, 0), text);
+        return;
+    }
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    if (!tabular) {
+        drawTracked(painter, metrics, text, {0, 0}, tracking);
+        return;
+    }
+    const double cell = widestDigitAdvance(metrics);
+    double x = 0;
+    for (const auto& piece : digitPieces(text)) {
+        if (!piece.digits) {
+            x += drawTracked(painter, metrics, piece.text, {x, 0}, tracking);
+            continue;
+        }
+        for (const QChar digit : piece.text) {
+            painter.drawText(QPointF(x + (cell - metrics.horizontalAdvance(digit)) / 2, 0), QString(digit));
+            x += cell + tracking;
+        }
     }
 }
 
@@ -171,12 +199,7 @@ void drawText(QPainter& painter, const TextItem& item) {
         painter.scale(scaled.scale, scaled.scale);
         painter.setFont(font);
         painter.setPen(qtColor(run.color));
-        const QString text = QString::fromStdString(run.text);
-        if (run.tracking == 0) {
-            painter.drawText(QPointF(0, 0), text);
-        } else {
-            drawTracked(painter, text, run.tracking / scaled.scale);
-        }
+        drawRunText(painter, QString::fromStdString(run.text), run.tracking / scaled.scale, run.font.monospacedDigits);
         painter.restore();
 
         if (run.underlineColor || run.strikethroughColor) {

@@ -1,5 +1,6 @@
 #include "platform/qt/QtFontMapping.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
 
@@ -38,6 +39,37 @@ ScaledQFont qtFont(const ResolvedFont& font, int logicalDpi) {
 }
 
 ScaledQFont qtFont(const ResolvedFont& font, const QPaintDevice& device) { return qtFont(font, device.logicalDpiY()); }
+
+namespace {
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+} // namespace
+
+std::vector<TextPiece> digitPieces(const QString& text) {
+    std::vector<TextPiece> pieces;
+    for (const QChar c : text) {
+        const bool digit = isDigit(c);
+        if (pieces.empty() || pieces.back().digits != digit) pieces.push_back({QString(), digit});
+        pieces.back().text.append(c);
+    }
+    return pieces;
+}
+
+bool containsDigit(const QString& text) { return std::any_of(text.begin(), text.end(), isDigit); }
+
+double widestDigitAdvance(const QFontMetricsF& metrics) {
+    double widest = 0;
+    for (char c = '0'; c <= '9'; ++c) widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(c)));
+    return widest;
+}
+
+double tabularAdvance(const QString& text, const QFontMetricsF& metrics) {
+    const double digit = widestDigitAdvance(metrics);
+    double width = 0;
+    for (const auto& piece : digitPieces(text)) {
+        width += piece.digits ? digit * static_cast<double>(piece.text.size()) : metrics.horizontalAdvance(piece.text);
+    }
+    return width;
+}
 
 const QPaintDevice& measuringDevice() {
     static const QImage device = [] {

@@ -6,7 +6,11 @@
 #include "platform/view/Font.h"
 
 #include <QFont>
+#include <QString>
 
+#include <vector>
+
+class QFontMetricsF;
 class QPaintDevice;
 
 namespace glimmo {
@@ -23,6 +27,20 @@ struct ScaledQFont {
 // point size (kit points are device-independent pixels). Kerning is on.
 ScaledQFont qtFont(const ResolvedFont& font, int logicalDpi);
 ScaledQFont qtFont(const ResolvedFont& font, const QPaintDevice& device);
+
+// Monospaced digits. The Qt version we build on cannot switch on a font's tabular figures, so with
+// ResolvedFont::monospacedDigits every digit 0-9 takes the advance of the widest digit and is drawn
+// centred in it; the text between digits is measured and drawn as usual. Measurer and painter both
+// split text with `digitPieces`.
+struct TextPiece {
+    QString text;
+    bool digits = false; // a run of digits 0-9
+};
+std::vector<TextPiece> digitPieces(const QString& text);
+bool containsDigit(const QString& text);
+double widestDigitAdvance(const QFontMetricsF& metrics);
+// The advance of `text` with tabular digits (no letter spacing).
+double tabularAdvance(const QString& text, const QFontMetricsF& metrics);
 
 // The device the measurer measures on: 72 dots per inch, so a QFont's point size is its pixel size.
 const QPaintDevice& measuringDevice();

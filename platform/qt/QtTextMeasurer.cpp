@@ -55,8 +55,10 @@ double QtTextMeasurer::advance(std::string_view utf8, const ResolvedFont& font) 
     Impl::Entry& e = impl_->entry(font);
     const std::string key(utf8);
     if (const auto found = e.advances.find(key); found != e.advances.end()) return found->second;
-    const double width =
-        e.metrics.horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))) * e.scale;
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const double width = (font.monospacedDigits && containsDigit(text) ? tabularAdvance(text, e.metrics)
+                                                                        : e.metrics.horizontalAdvance(text)) *
+                         e.scale;
     if (e.advances.size() >= Impl::maximumWordsPerFont) e.advances.clear();
     e.advances.emplace(key, width);
     return width;

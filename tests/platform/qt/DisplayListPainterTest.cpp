@@ -240,6 +240,39 @@ TEST_F(DisplayListPainterTest, TrackingSpreadsTheCharactersOfARun) {
     EXPECT_NEAR(inkWidth(6) - inkWidth(0), 18, 2);
 }
 
+TEST_F(DisplayListPainterTest, MonospacedDigitsAreDrawnInTheirOwnColumns) {
+    const QtTextMeasurer measurer;
+    ResolvedFont font;
+    font.pointSize = 20;
+    font.monospacedDigits = true;
+    // The ink of the last digit "0" starts at the same place after a narrow "1" as after a wide "8".
+    const auto lastDigitLeft = [&](const std::string& text) {
+        list.items.clear();
+        list.size = {100, 30};
+        TextItem line;
+        line.lineHeight = 30;
+        TextRunItem run;
+        run.text = text;
+        run.font = font;
+        run.color = {0, 0, 0, 1};
+        run.width = measurer.advance(text, font);
+        run.baseline = measurer.metrics(font).ascent;
+        line.runs.push_back(run);
+        add(line);
+        const PixelImage image = render(4);
+        const int secondCell = static_cast<int>(measurer.advance("0", font) * 4);
+        for (int x = secondCell; x < image.width; ++x) {
+            for (int y = 0; y < image.height; ++y) {
+                if (pixelAt(image, x, y).r < 128) return x;
+            }
+        }
+        return -1;
+    };
+    const int afterOne = lastDigitLeft("10");
+    ASSERT_GT(afterOne, 0);
+    EXPECT_NEAR(afterOne, lastDigitLeft("80"), 1);
+}
+
 TEST_F(DisplayListPainterTest, MaterialsFillWithTheirTint) {
     add(BlurItem{Path::rect({0, 0, 100, 60}), {0, 0, 0, 0.5}});
     EXPECT_TRUE(near(pixelAt(render(), 50, 30), 128, 128, 128, 255, 2));

@@ -63,6 +63,20 @@ TEST_F(QtTextMeasurerTest, MonospacedFontGivesEveryCharacterTheSameAdvance) {
     EXPECT_LT(measurer.advance("iiii", inter(13)), measurer.advance("MMMM", inter(13)));
 }
 
+TEST_F(QtTextMeasurerTest, MonospacedDigitsShareOneAdvanceAndLeaveOtherTextAlone) {
+    ResolvedFont tabular = inter(13);
+    tabular.monospacedDigits = true;
+    EXPECT_LT(measurer.advance("1111", inter(13)), measurer.advance("8888", inter(13))) << "Inter's figures are proportional";
+    const double ones = measurer.advance("1111", tabular);
+    EXPECT_DOUBLE_EQ(ones, measurer.advance("8888", tabular));
+    EXPECT_DOUBLE_EQ(ones, measurer.advance("4040", tabular));
+    EXPECT_GE(ones, measurer.advance("8888", inter(13)));
+    EXPECT_DOUBLE_EQ(measurer.advance("Total 10:05", tabular),
+                     measurer.advance("Total ", inter(13)) + measurer.advance("99", tabular) +
+                         measurer.advance(":", inter(13)) + measurer.advance("99", tabular));
+    EXPECT_DOUBLE_EQ(measurer.advance("no digits", tabular), measurer.advance("no digits", inter(13)));
+}
+
 TEST_F(QtTextMeasurerTest, SymbolGlyphsMeasureAsOneSquareGlyph) {
     ResolvedFont symbols;
     symbols.family = symbolFontFamily;
