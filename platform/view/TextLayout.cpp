@@ -126,7 +126,8 @@ std::vector<std::vector<Piece>> splitWord(const std::vector<Piece>& word, CGFloa
     return lines;
 }
 
-std::vector<Line> breakLines(const std::vector<Piece>& pieces, std::optional<CGFloat> limit, const Measure& measure) {
+// `limit` is infinite when lines do not wrap.
+std::vector<Line> breakLines(const std::vector<Piece>& pieces, CGFloat limit, const Measure& measure) {
     std::vector<Line> lines(1);
     std::vector<Piece> pendingSpaces;
     bool afterWrap = false;
@@ -162,7 +163,7 @@ std::vector<Line> breakLines(const std::vector<Piece>& pieces, std::optional<CGF
         CGFloat spaces = 0;
         for (auto& s : pendingSpaces) spaces += s.width;
         Line* line = &lines.back();
-        if (limit && !line->pieces.empty() && x + spaces + w > *limit + fitTolerance) {
+        if (!line->pieces.empty() && x + spaces + w > limit + fitTolerance) {
             lines.emplace_back();
             lines.back().metricsSpan = word.front().span;
             line = &lines.back();
@@ -176,8 +177,8 @@ std::vector<Line> breakLines(const std::vector<Piece>& pieces, std::optional<CGF
             x += spaces;
         }
         pendingSpaces.clear();
-        if (limit && line->pieces.empty() && w > *limit + fitTolerance) {
-            auto parts = splitWord(word, *limit, measure);
+        if (line->pieces.empty() && w > limit + fitTolerance) {
+            auto parts = splitWord(word, limit, measure);
             for (std::size_t k = 0; k < parts.size(); ++k) {
                 if (k > 0) {
                     lines.emplace_back();
@@ -200,7 +201,7 @@ std::vector<Line> breakLines(const std::vector<Piece>& pieces, std::optional<CGF
 }
 
 // Cuts the line to make room for an ellipsis according to the truncation mode.
-void truncateLine(Line& line, std::optional<CGFloat> limit, TruncationMode mode, const Measure& measure) {
+void truncateLine(Line& line, CGFloat limit, TruncationMode mode, const Measure& measure) {
     struct Char {
         std::size_t span;
         std::string text;
@@ -223,17 +224,17 @@ void truncateLine(Line& line, std::optional<CGFloat> limit, TruncationMode mode,
         return w;
     };
     std::size_t insertAt = chars.size();
-    if (limit) {
+    if (!std::isinf(limit)) {
         if (mode == TruncationMode::tail) {
-            while (!chars.empty() && total() + ellipsisWidth > *limit + fitTolerance) chars.pop_back();
+            while (!chars.empty() && total() + ellipsisWidth > limit + fitTolerance) chars.pop_back();
             while (!chars.empty() && chars.back().text == " ") chars.pop_back();
             insertAt = chars.size();
         } else if (mode == TruncationMode::head) {
-            while (!chars.empty() && total() + ellipsisWidth > *limit + fitTolerance) chars.erase(chars.begin());
+            while (!chars.empty() && total() + ellipsisWidth > limit + fitTolerance) chars.erase(chars.begin());
             insertAt = 0;
         } else {
             std::size_t front = chars.size() / 2;
-            while (!chars.empty() && total() + ellipsisWidth > *limit + fitTolerance) {
+            while (!chars.empty() && total() + ellipsisWidth > limit + fitTolerance) {
                 front = std::min(front, chars.size() - 1);
                 chars.erase(chars.begin() + static_cast<std::ptrdiff_t>(front));
                 if (front > 0 && chars.size() % 2 == 0) --front;
@@ -286,9 +287,7 @@ LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOpt
     if (spans.empty()) return out;
     const Measure measure(spans, measurer);
     const auto pieces = tokenize(spans, measure);
-    std::optional<CGFloat> limit = options.width;
-    if (limit && std::isinf(*limit)) limit.reset();
-    if (limit) limit = std::max<CGFloat>(0, *limit);
+    const CGFloat limit = options.width ? std::max<CGFloat>(0, *options.width) : infinity;
     std::vector<Line> lines = breakLines(pieces, limit, measure);
 
     // Lines allowed by the line limit and by the offered height.
