@@ -5,6 +5,8 @@
 #include "platform/qt/HostingWindow.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/view/Button.h"
+#include "platform/view/ScrollView.h"
+#include "platform/view/Structure.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/State.h"
@@ -20,6 +22,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace glimmo {
@@ -187,6 +190,40 @@ TEST_F(HostingWindowTest, KeyPressesReachTheFocusedView) {
     QTest::keyClick(&window->widget(), Qt::Key_Tab);
     ASSERT_TRUE(eventually([&] { return observed->keys.size() >= 3; }));
     EXPECT_EQ(observed->keys, "a<Return><Tab>");
+}
+
+TEST(HostingWindowWheelTest, WheelTurnsScrollTheViewUnderThePointer) {
+    if (!testing::hostingSkipReason().empty()) GTEST_SKIP() << testing::hostingSkipReason();
+    HostingWindow window(AnyView(ScrollView(VStack(HorizontalAlignment::leading(), 0, {ForEach::range(0, 100, [](int i) {
+        return Text("Row " + std::to_string(i)).frame(std::nullopt, 20);
+    })}))));
+    window.resize({200, 200});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window.widget(), 5000));
+    const auto firstRow = [&] {
+        for (const auto& item : window.host().displayList().items) {
+            if (const auto* text = std::get_if<TextItem>(&item); text && text->origin.y > -10) return text->runs.front().text;
+        }
+        return std::string();
+    };
+    ASSERT_EQ(firstRow(), "Row 0");
+
+    // Two notches of the wheel towards the user: further down the list.
+    const QPointF at(100, 100);
+    QWheelEvent down(at, window.widget().mapToGlobal(at), QPoint(), QPoint(0, -240), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&window.widget(), &down);
+    EXPECT_TRUE(down.isAccepted());
+    ASSERT_TRUE(eventually([&] { return firstRow() != "Row 0"; }));
+    const std::string scrolled = firstRow();
+    EXPECT_GT(std::stoi(scrolled.substr(4)), 1);
+
+    // A touchpad's pixel delta back up by 40 points: two rows.
+    QWheelEvent up(at, window.widget().mapToGlobal(at), QPoint(0, 40), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&window.widget(), &up);
+    ASSERT_TRUE(eventually([&] { return firstRow() != scrolled; }));
+    EXPECT_EQ(std::stoi(firstRow().substr(4)), std::stoi(scrolled.substr(4)) - 2);
 }
 
 } // namespace
