@@ -38,6 +38,7 @@ public:
     }
     glimmo::AsyncThrowingStream<GenerateContentResponse> sendMessageStream(ContentsProducer contents);
 
+    // The shared conversation; a streamed exchange keeps it alive until it has updated the history.
     struct State {
         GenerativeModel model;
         std::vector<ModelContent> history;

@@ -88,6 +88,7 @@ public:
     const std::optional<ModelContent>& systemInstruction() const { return state_->systemInstruction; }
     const RequestOptions& requestOptions() const { return state_->requestOptions; }
 
+    // The shared settings; running requests and streams keep their own reference to them.
     struct State {
         std::string modelResourceName;
         GenerativeAIService generativeAIService;
