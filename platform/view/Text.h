@@ -27,6 +27,15 @@ struct OpenURLKey {
     static Value defaultValue() { return nullptr; }
 };
 
+// Where "Copy" of selected text goes: the environment's pasteboard writer (the window layer installs
+// one that writes the clipboard).
+struct PasteboardWriterKey {
+    using Value = std::shared_ptr<const std::function<void(const std::string&)>>;
+    static Value defaultValue() { return nullptr; }
+};
+
+// With `textSelection(true)` a Text can be selected by dragging across it (or select-all with Ctrl+A
+// once it has focus) and copied with Ctrl+C (or Command+C).
 class Text : public View<Text> {
 public:
     Text(std::string content); // NOLINT: Text("...") as in the views

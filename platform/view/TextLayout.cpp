@@ -89,6 +89,7 @@ std::vector<Piece> tokenize(const std::vector<StyledSpan>& spans, const Measure&
 
 struct Line {
     std::vector<Piece> pieces;
+    bool endsWithNewline = false;
     std::size_t metricsSpan = 0; // for empty lines
 };
 
@@ -137,6 +138,7 @@ std::vector<Line> breakLines(const std::vector<Piece>& pieces, CGFloat limit, co
         const Piece& p = pieces[i];
         if (p.kind == PieceKind::newline) {
             lines.back().metricsSpan = p.span;
+            lines.back().endsWithNewline = true;
             for (auto& s : pendingSpaces) lines.back().pieces.push_back(s);
             pendingSpaces.clear();
             lines.emplace_back();
@@ -331,6 +333,7 @@ LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOpt
         if (options.alignment == TextAlignment::trailing) x = maxWidth - widths[li];
         LaidOutLine laid;
         laid.width = widths[li];
+        laid.endsWithNewline = line.endsWithNewline;
         laid.baseline = y + m.ascent;
         laid.item.origin = {0, y};
         laid.item.lineTop = 0;

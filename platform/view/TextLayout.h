@@ -43,6 +43,7 @@ struct LaidOutLine {
     CGFloat width = 0;
     CGFloat baseline = 0;        // from the text's top
     std::vector<std::size_t> runSpans; // the span each run of `item` came from
+    bool endsWithNewline = false;      // the text broke here at a "\n" (not a wrap)
 };
 
 struct LaidOutText {

@@ -59,13 +59,73 @@ std::vector<StyledSpan> resolveSpans(const AttributedString& text, const Environ
     return spans;
 }
 
+// A place in laid-out text: a line and a byte offset into the text of its runs.
+struct TextPosition {
+    std::size_t line = 0;
+    std::size_t offset = 0;
+    auto operator<=>(const TextPosition&) const = default;
+};
+
+std::string lineString(const LaidOutLine& line) {
+    std::string s;
+    for (const auto& r : line.item.runs) s += r.text;
+    return s;
+}
+
 class TextNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        const bool sameText = content && contentData<TextNode, AttributedString>(content).characters() ==
+                                             contentData<TextNode, AttributedString>(c).characters();
         content = c;
         environment = env;
         spans_ = resolveSpans(contentData<TextNode, AttributedString>(c), env, 1);
         scaledFor_.reset();
+        if (!sameText || !env.textSelectionEnabled()) selection_.reset();
+    }
+    bool acceptsFocus() const override { return environment.textSelectionEnabled(); }
+    void setFocused(bool focused) override {
+        if (!focused && selection_) {
+            selection_.reset();
+            if (graph) graph->setNeedsLayout();
+        }
+    }
+    bool handleKey(const KeyEvent& e) override {
+        if (!environment.textSelectionEnabled()) return false;
+        const bool shortcut = e.modifiers.contains(EventModifiers::control()) || e.modifiers.contains(EventModifiers::command());
+        if (!shortcut) return false;
+        if (e.key == "C" || e.key == "c") {
+            const std::string text = selectedText();
+            if (!text.empty()) {
+                if (const auto& write = environment.get<PasteboardWriterKey>()) (*write)(text);
+            }
+            return true;
+        }
+        if (e.key == "A" || e.key == "a") {
+            const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+            if (!laid.lines.empty()) {
+                selection_ = {TextPosition{0, 0}, TextPosition{laid.lines.size() - 1, lineString(laid.lines.back()).size()}};
+                if (graph) graph->setNeedsLayout();
+            }
+            return true;
+        }
+        return false;
+    }
+    // The selected text; wrapped lines are joined with a space, broken lines with a newline.
+    std::string selectedText() {
+        if (!selection_) return {};
+        auto [a, b] = *selection_;
+        if (b < a) std::swap(a, b);
+        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        std::string out;
+        for (std::size_t l = a.line; l <= b.line && l < laid.lines.size(); ++l) {
+            const std::string text = lineString(laid.lines[l]);
+            const std::size_t from = l == a.line ? std::min(a.offset, text.size()) : 0;
+            const std::size_t to = l == b.line ? std::min(b.offset, text.size()) : text.size();
+            if (l > a.line) out += laid.lines[l - 1].endsWithNewline ? "\n" : " ";
+            if (to > from) out += text.substr(from, to - from);
+        }
+        return out;
     }
     bool isHitTestable() const override { return true; }
     std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
@@ -75,6 +135,19 @@ public:
     }
     void render(RenderContext& ctx) override {
         const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        if (selection_ && !environment.redactionReasons()) {
+            auto [a, b] = *selection_;
+            if (b < a) std::swap(a, b);
+            const RGBA highlight = Color::accentColor().opacity(0.3).resolve(environment.colorScheme());
+            for (std::size_t l = a.line; l <= b.line && l < laid.lines.size(); ++l) {
+                const auto& line = laid.lines[l];
+                const CGFloat x0 = xAt(line, l == a.line ? a.offset : 0);
+                const CGFloat x1 = xAt(line, l == b.line ? b.offset : lineString(line).size());
+                if (x1 <= x0) continue;
+                const CGRect r(frame.minX() + line.item.origin.x + x0, frame.minY() + line.item.origin.y, x1 - x0, line.item.lineHeight);
+                ctx.list.items.push_back(FillItem{Path::rect(r), highlight});
+            }
+        }
         if (environment.redactionReasons()) {
             const RGBA bar = Color::labelColor().opacity(0.16).resolve(environment.colorScheme());
             for (const auto& line : laid.lines) {
@@ -93,7 +166,20 @@ public:
     bool handlePointer(const PointerEvent& e) override {
         if (e.kind == PointerEvent::Kind::pressed) {
             pressedLink_ = linkAt(e.location);
+            if (!pressedLink_ && environment.textSelectionEnabled()) {
+                const TextPosition at = positionAt(e.location);
+                selection_ = {at, at};
+                selecting_ = true;
+                if (graph) graph->setNeedsLayout();
+                return true;
+            }
             return pressedLink_.has_value();
+        }
+        if (selecting_ && (e.kind == PointerEvent::Kind::moved || e.kind == PointerEvent::Kind::released)) {
+            selection_->second = positionAt(e.location);
+            if (e.kind == PointerEvent::Kind::released) selecting_ = false;
+            if (graph) graph->setNeedsLayout();
+            return true;
         }
         if (e.kind == PointerEvent::Kind::released && pressedLink_) {
             const auto link = linkAt(e.location);
@@ -149,9 +235,50 @@ private:
         return std::nullopt;
     }
 
+    // Distance from the line's left edge to the character boundary at `offset`.
+    CGFloat xAt(const LaidOutLine& line, std::size_t offset) const {
+        std::size_t consumed = 0;
+        for (const auto& run : line.item.runs) {
+            if (offset <= consumed + run.text.size()) {
+                const std::size_t inRun = offset - consumed;
+                if (inRun == 0) return run.x;
+                if (run.image || inRun >= run.text.size()) return run.x + (inRun >= run.text.size() ? run.width : 0);
+                const std::string prefix = run.text.substr(0, inRun);
+                std::size_t characters = 0;
+                for (const char c : prefix) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                return run.x + graph->measurer().advance(prefix, run.font) + run.tracking * static_cast<CGFloat>(characters);
+            }
+            consumed += run.text.size();
+        }
+        return line.width;
+    }
+    // The character boundary nearest to a point (window coordinates).
+    TextPosition positionAt(CGPoint p) {
+        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        if (laid.lines.empty()) return {};
+        std::size_t l = 0;
+        while (l + 1 < laid.lines.size() && p.y >= frame.minY() + laid.lines[l + 1].item.origin.y) ++l;
+        const auto& line = laid.lines[l];
+        const std::string text = lineString(line);
+        const CGFloat x = p.x - frame.minX() - line.item.origin.x;
+        std::size_t best = 0;
+        CGFloat bestDistance = infinity;
+        for (std::size_t i = 0; i <= text.size(); ++i) {
+            if (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+            const CGFloat d = std::abs(xAt(line, i) - x);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = i;
+            }
+        }
+        return {l, best};
+    }
+
     std::vector<StyledSpan> spans_;
     std::optional<CGFloat> scaledFor_;
     std::optional<URL> pressedLink_;
+    std::optional<std::pair<TextPosition, TextPosition>> selection_;
+    bool selecting_ = false;
 };
 
 struct ImageParams {

@@ -303,6 +303,9 @@ std::optional<Tooltip> ViewGraph::tooltip() const {
     return std::nullopt;
 }
 
-CursorShape ViewGraph::cursor() const { return CursorShape::arrow; }
+CursorShape ViewGraph::cursor() const {
+    if (hoverTarget_ && hoverTarget_->environment.textSelectionEnabled() && hoverTarget_->acceptsFocus()) return CursorShape::iBeam;
+    return CursorShape::arrow;
+}
 
 } // namespace glimmo

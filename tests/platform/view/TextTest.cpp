@@ -169,3 +169,42 @@ TEST(TextTest, RedactedTextDrawsPlaceholderBars) {
 
 } // namespace
 } // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+TEST(TextSelectionTest, DraggingSelectsAndCopyWritesThePasteboard) {
+    std::vector<std::string> copied;
+    auto writer = std::make_shared<const std::function<void(const std::string&)>>([&](const std::string& s) { copied.push_back(s); });
+    TestHost t(Text("hello world\nsecond").textSelection(true).accessibilityLabel("t").environment<PasteboardWriterKey>(writer));
+    const CGRect f = t.frame("t");
+    t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::pressed, {f.minX() + 1, f.minY() + 5}));
+    t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::moved, {f.minX() + 6.5 * 9 + 1, f.minY() + 5}));
+    t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::released, {f.minX() + 6.5 * 9 + 1, f.minY() + 5}));
+    t.host().update();
+    EXPECT_EQ(t.host().cursor(), CursorShape::iBeam) << "selectable text under the pointer";
+    bool highlighted = false;
+    for (const auto& item : t.host().displayList().items) {
+        if (const auto* fill = std::get_if<FillItem>(&item)) highlighted = fill->path.boundingRect().width() == 6.5 * 9;
+    }
+    EXPECT_TRUE(highlighted);
+    KeyEvent copy;
+    copy.key = "C";
+    copy.modifiers = EventModifiers::control();
+    EXPECT_TRUE(t.host().handleKey(copy));
+    KeyEvent all;
+    all.key = "A";
+    all.modifiers = EventModifiers::control();
+    t.host().handleKey(all);
+    t.host().handleKey(copy);
+    EXPECT_EQ(copied, (std::vector<std::string>{"hello wor", "hello world\nsecond"}));
+}
+
+TEST(TextSelectionTest, PlainTextIsNotSelectable) {
+    TestHost t(Text("hello").accessibilityLabel("t"));
+    const CGRect f = t.frame("t");
+    EXPECT_FALSE(t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::pressed, {f.midX(), f.midY()})));
+}
+
+} // namespace
+} // namespace glimmo
