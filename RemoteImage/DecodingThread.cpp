@@ -1,7 +1,6 @@
 #include "RemoteImage/DecodingThread.h"
 
 #include "platform/imaging/ImageDecoding.h"
-#include "RemoteImage/URLError.h"
 
 #include <new>
 #include <utility>
@@ -41,28 +40,26 @@ void DecodingThread::run() {
     }
 }
 
-glimmo::Task<DecodedImage> DecodingThread::decode(std::string bytes) {
-    auto start = [this, bytes = std::move(bytes)](glimmo::Continuation<DecodedImage> continuation) mutable {
+glimmo::Task<DecodingThread::Outcome> DecodingThread::decode(std::string bytes) {
+    auto start = [this, bytes = std::move(bytes)](glimmo::Continuation<Outcome> continuation) mutable {
         post([bytes = std::move(bytes), continuation] {
+            Outcome outcome;
             try {
                 glimmo::Image decoded = glimmo::decodeImage(bytes);
                 auto pixels = std::make_shared<glimmo::PixelImage>();
                 pixels->width = decoded.width;
                 pixels->height = decoded.height;
                 pixels->rgba = std::move(decoded.rgba);
-                continuation.resume(std::move(pixels));
+                outcome.image = std::move(pixels);
             } catch (const glimmo::ImageDecodingError& error) {
-                continuation.resumeThrowing(
-                    std::make_exception_ptr(URLError(URLError::Code::cannotDecodeContentData, error.what())));
+                outcome.failure = error.what();
             } catch (const std::bad_alloc&) {
-                continuation.resumeThrowing(std::make_exception_ptr(
-                    URLError(URLError::Code::cannotDecodeContentData, "There is not enough memory for its pixels.")));
-            } catch (...) {
-                continuation.resumeThrowing(std::current_exception());
+                outcome.failure = "There is not enough memory for its pixels.";
             }
+            continuation.resume(std::move(outcome));
         });
     };
-    return glimmo::withContinuation<DecodedImage>(std::move(start));
+    return glimmo::withContinuation<Outcome>(std::move(start));
 }
 
 } // namespace remoteimage::detail

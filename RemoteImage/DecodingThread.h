@@ -23,9 +23,15 @@ public:
     DecodingThread(const DecodingThread&) = delete;
     DecodingThread& operator=(const DecodingThread&) = delete;
 
-    // Resumes on the awaiting task's executor with the first frame, or with URLError
-    // cannotDecodeContentData.
-    glimmo::Task<DecodedImage> decode(std::string bytes);
+    // The first frame, or why there is none. Failures come back as text rather than as exceptions, so
+    // that no exception object is shared between this thread and the awaiting one.
+    struct Outcome {
+        DecodedImage image;
+        std::string failure;
+    };
+
+    // Resumes on the awaiting task's executor.
+    glimmo::Task<Outcome> decode(std::string bytes);
 
 private:
     void post(std::function<void()> job);

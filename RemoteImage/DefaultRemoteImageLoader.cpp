@@ -60,7 +60,9 @@ glimmo::Task<void> runLoad(std::shared_ptr<DefaultRemoteImageLoader::State> stat
             throw URLError(URLError::Code::cannotDecodeContentData, "The download exceeds the size limit.");
         }
         auto decoding = state->decoder.decode(std::move(response.body));
-        image = co_await std::move(decoding);
+        detail::DecodingThread::Outcome decoded = co_await std::move(decoding);
+        if (!decoded.image) throw URLError(URLError::Code::cannotDecodeContentData, decoded.failure);
+        image = std::move(decoded.image);
         state->cache->setImage(image, url);
     } catch (const glimmo::HttpError& error) {
         failure = error.kind() == glimmo::HttpError::Kind::tooLarge
