@@ -114,6 +114,33 @@ TEST_F(LoaderTest, DroppedConnectionReachesEveryWaiterAndFreesTheURL) {
     EXPECT_EQ(server.requestCount(), 2u);
 }
 
+// A transfer cancelled under the loader (its client going away, say) frees the URL like any failure.
+TEST_F(LoaderTest, CancelledTransferFreesTheURL) {
+    serveImage("/cancelled.png", pictureBytes);
+    auto firstCall = std::make_shared<bool>(true);
+    const auto session = this->session;
+    DefaultRemoteImageLoader::DataFunction data = [firstCall, session](const glimmo::URL& address) {
+        if (*firstCall) {
+            *firstCall = false;
+            return glimmo::withContinuation<glimmo::HttpResponse>([](glimmo::Continuation<glimmo::HttpResponse> reply) {
+                reply.resumeThrowing(std::make_exception_ptr(glimmo::CancellationError{}));
+            });
+        }
+        return session->data(address);
+    };
+    const auto cancelling = std::make_shared<DefaultRemoteImageLoader>(cache, std::move(data), loop);
+    const LoadOutcome cancelled = await(start(url("/cancelled.png"), cancelling.get()));
+    ASSERT_TRUE(cancelled.error);
+    EXPECT_THROW(std::rethrow_exception(cancelled.error), glimmo::CancellationError);
+    EXPECT_FALSE(cancelled.image);
+    EXPECT_EQ(cancelling->ongoingTaskCount(), 0u);
+    EXPECT_EQ(server.requestCount(), 0u);
+
+    const LoadOutcome retried = await(start(url("/cancelled.png"), cancelling.get()));
+    ASSERT_TRUE(retried.image);
+    EXPECT_EQ(server.requestCount(), 1u);
+}
+
 class ShortTimeoutLoaderTest : public LoaderTest {
 protected:
     ShortTimeoutLoaderTest() : LoaderTest(0.3) {}
