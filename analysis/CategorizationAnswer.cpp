@@ -39,6 +39,42 @@ bool contains(std::string_view haystack, std::string_view needle) {
     return !needle.empty() && haystack.find(needle) != std::string_view::npos;
 }
 
+std::vector<std::string> appPieces(std::string_view apps) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    while (start <= apps.size()) {
+        const std::size_t comma = std::min(apps.find(',', start), apps.size());
+        std::string piece = lowercased(trimSpacesAndTabs(apps.substr(start, comma - start)));
+        if (!piece.empty()) {
+            pieces.push_back(std::move(piece));
+        }
+        start = comma + 1;
+    }
+    return pieces;
+}
+
+// The activities' names lower-cased once, for all the matching of one answer.
+std::vector<std::string> loweredNames(const std::vector<UnifiedActivity>& activities) {
+    std::vector<std::string> names;
+    names.reserve(activities.size());
+    for (const auto& activity : activities) {
+        names.push_back(lowercased(activity.name));
+    }
+    return names;
+}
+
+double matchedDuration(std::string_view apps, const std::vector<UnifiedActivity>& activities,
+                       const std::vector<std::string>& names) {
+    const std::vector<std::string> pieces = appPieces(apps);
+    double seconds = 0;
+    for (std::size_t i = 0; i < activities.size(); ++i) {
+        if (std::any_of(pieces.begin(), pieces.end(), [&](const std::string& piece) { return contains(names[i], piece); })) {
+            seconds += activities[i].duration;
+        }
+    }
+    return seconds;
+}
+
 bool isArrayOf(const Json& value, bool (Json::*test)() const noexcept) {
     return value.is_array() && std::all_of(value.begin(), value.end(), [test](const Json& element) {
                return (element.*test)();
@@ -128,15 +164,15 @@ Activity makeActivity(std::string description, std::int64_t duration, Date times
 }
 
 template <class Matches>
-Activity measuredActivity(std::string description, const std::vector<UnifiedActivity>& activities, Date shownDate,
-                          Matches&& matches) {
+Activity measuredActivity(std::string description, const std::vector<UnifiedActivity>& activities,
+                          const std::vector<std::string>& names, Date shownDate, Matches&& matches) {
     double seconds = 0;
     std::optional<Date> firstSeen;
-    for (const auto& activity : activities) {
-        if (matches(lowercased(activity.name))) {
-            seconds += activity.duration;
+    for (std::size_t i = 0; i < activities.size(); ++i) {
+        if (matches(names[i])) {
+            seconds += activities[i].duration;
             if (!firstSeen) {
-                firstSeen = activity.timestamp;
+                firstSeen = activities[i].timestamp;
             }
         }
     }
@@ -149,11 +185,12 @@ std::vector<Activity> answerActivities(const Json& root, const std::vector<Unifi
     if (found == root.end()) {
         return result;
     }
+    const std::vector<std::string> names = loweredNames(measured);
     if (isArrayOf(*found, &Json::is_string)) {
         for (const auto& element : *found) {
             const std::string description = element.get<std::string>();
             const std::string lowered = lowercased(description);
-            result.push_back(measuredActivity(description, measured, shownDate,
+            result.push_back(measuredActivity(description, measured, names, shownDate,
                                               [&](const std::string& name) { return contains(lowered, name); }));
         }
     } else if (isArrayOf(*found, &Json::is_object)) {
@@ -167,7 +204,7 @@ std::vector<Activity> answerActivities(const Json& root, const std::vector<Unifi
                 app = lowercased(app);
             }
             const std::string lowered = lowercased(*description);
-            result.push_back(measuredActivity(*description, measured, shownDate, [&](const std::string& name) {
+            result.push_back(measuredActivity(*description, measured, names, shownDate, [&](const std::string& name) {
                 if (apps.empty()) {
                     return contains(lowered, name);
                 }
@@ -224,24 +261,7 @@ std::string cleanCategorizationAnswer(std::string_view answer) {
 }
 
 double categoryDuration(std::string_view apps, const std::vector<UnifiedActivity>& activities) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    while (start <= apps.size()) {
-        const std::size_t comma = std::min(apps.find(',', start), apps.size());
-        std::string piece = lowercased(trimSpacesAndTabs(apps.substr(start, comma - start)));
-        if (!piece.empty()) {
-            pieces.push_back(std::move(piece));
-        }
-        start = comma + 1;
-    }
-    double seconds = 0;
-    for (const auto& activity : activities) {
-        const std::string name = lowercased(activity.name);
-        if (std::any_of(pieces.begin(), pieces.end(), [&](const std::string& piece) { return contains(name, piece); })) {
-            seconds += activity.duration;
-        }
-    }
-    return seconds;
+    return matchedDuration(apps, activities, loweredNames(activities));
 }
 
 int shareOf(double duration, double total) {
@@ -274,6 +294,7 @@ std::string enrichCategorizationAnswer(std::string_view answer, double totalSeco
     }
     const std::vector<Json> answerActivities = objectList(root, "activities").value_or(std::vector<Json>{});
 
+    const std::vector<std::string> names = loweredNames(activities);
     DurationTable durations;
     for (const auto& category : categories) {
         durations.set(category.name, 0);
@@ -284,7 +305,7 @@ std::string enrichCategorizationAnswer(std::string_view answer, double totalSeco
         if (category.empty() || !type || !apps) {
             continue;
         }
-        durations.set(*type, categoryDuration(*apps, activities));
+        durations.set(*type, matchedDuration(*apps, activities, names));
     }
 
     const double total = durations.total();
@@ -382,10 +403,11 @@ std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
             }
         }
 
+        const std::vector<std::string> names = loweredNames(activities);
         DurationTable durations;
         for (const Json* category : valid) {
             if (const auto apps = stringMember(*category, "apps")) {
-                durations.set(*stringMember(*category, "type"), categoryDuration(*apps, activities));
+                durations.set(*stringMember(*category, "type"), matchedDuration(*apps, activities, names));
             }
         }
         const double dayTotal = durations.total();
