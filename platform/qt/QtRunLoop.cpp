@@ -42,10 +42,11 @@ struct QtRunLoop::Impl {
 
     void fireDueTimers() {
         // Only the timers due now: a repeating timer rescheduled during this pass waits for the next one.
+        // The wake-up is armed before each callback, so a callback that waits in a nested event loop
+        // (runBlocking) still sees the later timers fire.
         const double now = steadySeconds();
-        while (timers->fireNext(now)) {
-        }
         arm();
+        while (timers->fireNext(now)) arm();
     }
 
     void arm() {

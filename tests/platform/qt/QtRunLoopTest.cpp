@@ -118,6 +118,19 @@ TEST_F(QtRunLoopTest, TimerWithWeakTargetStopsOnceTheTargetIsGone) {
     ASSERT_TRUE(loop.driveUntil([&] { return !timer->isValid(); }, 5));
 }
 
+TEST_F(QtRunLoopTest, TimersKeepFiringWhileATimerCallbackWaitsInANestedLoop) {
+    bool laterFired = false;
+    bool nestedSawIt = false;
+    bool outerDone = false;
+    loop.scheduleTimer(0.001, false, [&] {
+        nestedSawIt = loop.driveUntil([&] { return laterFired; }, 5);
+        outerDone = true;
+    });
+    loop.scheduleTimer(0.03, false, [&] { laterFired = true; });
+    ASSERT_TRUE(loop.driveUntil([&] { return outerDone; }, 10));
+    EXPECT_TRUE(nestedSawIt);
+}
+
 TEST_F(QtRunLoopTest, DriveUntilGivesUpAfterItsTimeoutAndOnlyRunsOnTheLoopThread) {
     EXPECT_FALSE(loop.driveUntil([] { return false; }, 0.05));
     bool threw = false;
