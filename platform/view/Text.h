@@ -21,10 +21,22 @@ struct TextItalicAttribute { using Value = bool; static constexpr const char* na
 struct TextMonospacedDigitAttribute { using Value = bool; static constexpr const char* name = "glimmo.text.monospacedDigit"; };
 struct TextMonospacedAttribute { using Value = bool; static constexpr const char* name = "glimmo.text.monospaced"; };
 
-// What tapping a link does: the environment's open-URL action (the window layer installs one).
+// What tapping a link does (SwiftUI's OpenURLAction). The window layer installs one that opens the
+// URL with the desktop; without one, links do nothing.
+struct OpenURLAction {
+    std::shared_ptr<const std::function<void(const URL&)>> handler;
+    OpenURLAction() = default;
+    explicit OpenURLAction(std::function<void(const URL&)> h)
+        : handler(std::make_shared<const std::function<void(const URL&)>>(std::move(h))) {}
+    void operator()(const URL& url) const {
+        if (handler) (*handler)(url);
+    }
+    bool operator==(const OpenURLAction&) const = default;
+};
+
 struct OpenURLKey {
-    using Value = std::shared_ptr<const std::function<void(const URL&)>>;
-    static Value defaultValue() { return nullptr; }
+    using Value = OpenURLAction;
+    static Value defaultValue() { return {}; }
 };
 
 // Where "Copy" of selected text goes: the environment's pasteboard writer (the window layer installs

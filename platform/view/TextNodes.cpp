@@ -1,4 +1,6 @@
 #include "platform/view/NodeSupport.h"
+#include "platform/view/Label.h"
+#include "platform/view/Stacks.h"
 #include "platform/view/SymbolTable.h"
 #include "platform/view/Text.h"
 #include "platform/view/TextLayout.h"
@@ -184,7 +186,7 @@ public:
         if (e.kind == PointerEvent::Kind::released && pressedLink_) {
             const auto link = linkAt(e.location);
             if (link && *link == *pressedLink_) {
-                if (const auto& open = environment.get<OpenURLKey>()) (*open)(*link);
+                environment.get<OpenURLKey>()(*link);
             }
             pressedLink_.reset();
             return true;
@@ -469,6 +471,34 @@ Image Image::interpolation(Interpolation quality) const {
 std::shared_ptr<const ViewContent> Image::toContent() const {
     return makeView<ImageNode, ImageParams>(ImageParams{systemName_, pixels_, resizable_, interpolation_}).content();
 }
+
+namespace {
+struct LabelParts {
+    AnyView title;
+    AnyView icon;
+};
+
+class LabelNode final : public TransparentNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        const auto& parts = contentData<LabelNode, LabelParts>(c);
+        switch (env.get<LabelStyleKey>()) {
+        case LabelStyle::titleOnly: reconcileSingleChild(parts.title, env); break;
+        case LabelStyle::iconOnly: reconcileSingleChild(parts.icon, env); break;
+        case LabelStyle::automatic:
+        case LabelStyle::titleAndIcon:
+            reconcileSingleChild(HStack(VerticalAlignment::center(), 6, {parts.icon, parts.title}), env);
+            break;
+        }
+    }
+};
+} // namespace
+
+Label::Label(std::string title, std::string systemImage) : title_(Text(std::move(title))), icon_(Image::systemName(std::move(systemImage))) {}
+
+std::shared_ptr<const ViewContent> Label::toContent() const { return makeView<LabelNode, LabelParts>(LabelParts{title_, icon_}).content(); }
 
 AnyView aspectRatio(const AnyView& view, std::optional<CGFloat> ratio, ContentMode mode) {
     return modify<AspectRatioNode>(view, AspectParams{ratio, mode});

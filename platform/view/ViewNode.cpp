@@ -65,15 +65,34 @@ std::vector<CGSize> distribute(const StackLayout& s, const std::vector<ViewNode*
         for (std::size_t i = 0; i < n; ++i) {
             if (priorities[i] == priority) members.push_back(i);
         }
-        std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) { return flexibility[a] < flexibility[b]; });
+        // Spacers come last and get what the others leave (at least their minimum length), so text
+        // beside a spacer keeps its width.
+        auto isSpacer = [&](std::size_t i) { return elements[i]->spacerMinLength().has_value(); };
+        std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) {
+            if (isSpacer(a) != isSpacer(b)) return !isSpacer(a);
+            return flexibility[a] < flexibility[b];
+        });
         CGFloat available = remaining - lowerMinimum;
-        std::size_t left = members.size();
+        CGFloat spacerReserve = 0;
+        std::size_t others = 0;
         for (const std::size_t i : members) {
-            const CGFloat offer = std::max<CGFloat>(0, available / static_cast<CGFloat>(left));
+            if (isSpacer(i)) spacerReserve += minimum[i];
+            else ++others;
+        }
+        std::size_t spacersLeft = members.size() - others;
+        for (const std::size_t i : members) {
+            CGFloat offer = 0;
+            if (!isSpacer(i)) {
+                offer = std::max<CGFloat>(0, (available - spacerReserve) / static_cast<CGFloat>(others));
+                --others;
+            } else {
+                offer = std::max<CGFloat>(0, available / static_cast<CGFloat>(spacersLeft));
+                spacerReserve -= minimum[i];
+                --spacersLeft;
+            }
             sizes[i] = elements[i]->sizeThatFits(makeProposal(s.axis, offer, acrossP));
             available -= along(s.axis, sizes[i]);
             remaining -= along(s.axis, sizes[i]);
-            --left;
         }
     }
     return sizes;

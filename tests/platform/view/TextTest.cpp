@@ -150,8 +150,7 @@ TEST(TextTest, TappingALinkOpensItThroughTheEnvironment) {
     AttributedString s("go there");
     s.set<LinkAttribute>(URL::parse("https://example.com/x"), s.range("there"));
     std::vector<std::string> opened;
-    auto open = std::make_shared<const std::function<void(const URL&)>>([&](const URL& u) { opened.push_back(u.absoluteString()); });
-    TestHost t(Text(s).accessibilityLabel("t").environment<OpenURLKey>(open));
+    TestHost t(Text(s).accessibilityLabel("t").environment<OpenURLKey>(OpenURLAction([&](const URL& u) { opened.push_back(u.absoluteString()); })));
     const CGRect f = t.frame("t");
     t.clickAt({f.minX() + 2, f.midY()});
     EXPECT_TRUE(opened.empty()) << "plain text is not a link";
