@@ -27,21 +27,24 @@ protected:
     static void TearDownTestSuite() { application.reset(); }
 
     // Waits (a bounded time) for the modal message box, then lets `act` answer it. When no box
-    // shows up the test fails instead of hanging.
+    // shows up as the modal window the test fails and any open box is closed, so nothing hangs.
     void whenAlertShows(std::function<void(QMessageBox&)> act) {
-        auto attempts = std::make_shared<int>(0);
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [this, act, attempts, poll] {
+        attempts = 0;
+        QObject::disconnect(&poller, nullptr, nullptr, nullptr);
+        QObject::connect(&poller, &QTimer::timeout, [this, act] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                poller.stop();
                 seen = {box->text().toStdString(), box->informativeText().toStdString(), box->icon()};
                 act(*box);
-            } else if (++*attempts < 250) {
-                QTimer::singleShot(20, *poll);
-            } else {
-                ADD_FAILURE() << "no alert appeared";
+            } else if (++attempts >= 250) {
+                poller.stop();
+                ADD_FAILURE() << "no alert appeared as the active modal window";
+                for (auto* widget : QApplication::topLevelWidgets()) {
+                    if (auto* box = qobject_cast<QMessageBox*>(widget)) box->reject();
+                }
             }
-        };
-        QTimer::singleShot(0, *poll);
+        });
+        poller.start(20);
     }
 
     static QPushButton* button(QMessageBox& box, const char* title) {
@@ -58,6 +61,8 @@ protected:
 
     static inline std::unique_ptr<QApplication> application;
     QtAlertPresenter presenter;
+    QTimer poller;
+    int attempts = 0;
 };
 
 TEST_F(QtDesktopServicesTest, AlertShowsItsTextsAndReturnsTheChosenButton) {
