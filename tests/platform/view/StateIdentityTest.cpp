@@ -4,6 +4,7 @@
 #include "platform/runtime/ManualRunLoop.h"
 #include "platform/runtime/Task.h"
 #include "platform/view/Button.h"
+#include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Structure.h"
 #include "platform/view/Text.h"
@@ -359,6 +360,124 @@ TEST_F(MainLoopTest, WithAnimationCarriesItsTransactionIntoTheUpdate) {
     loop->runUntilIdle();
     EXPECT_EQ(seen.animation, Animation::easeInOut(0.2));
     EXPECT_EQ(t.host().graph().currentTransaction, Transaction{}) << "and with the update it caused";
+}
+
+} // namespace
+} // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+struct Chart : View<Chart> {
+    std::vector<int> week;
+    std::shared_ptr<Counters> counters;
+    bool operator==(const Chart& o) const { return week == o.week; }
+    AnyView body() const {
+        ++counters->bodies["chart"];
+        return Text(std::to_string(week.size()));
+    }
+};
+
+struct ChartPage : View<ChartPage> {
+    std::shared_ptr<Counters> counters;
+    ObservedObject<Controls> controls;
+    ChartPage(std::shared_ptr<Counters> c, std::shared_ptr<Controls> k) : counters(std::move(c)), controls(std::move(k)) {}
+    AnyView body() const {
+        ++counters->bodies["page"];
+        std::vector<int> week(7, 0);
+        if (controls->flag.get()) week[0] = 1;
+        return VStack({Text(std::to_string(controls->number.get())), AnyView(Chart{{}, week, counters}).equatable()});
+    }
+};
+
+TEST_F(MainLoopTest, EquatableViewsAreNotEvaluatedAgainWhileEqual) {
+    auto counters = std::make_shared<Counters>();
+    auto controls = std::make_shared<Controls>();
+    TestHost t(ChartPage(counters, controls));
+    controls->number.set(2);
+    loop->runUntilIdle();
+    EXPECT_EQ(counters->bodies["page"], 2);
+    EXPECT_EQ(counters->bodies["chart"], 1) << "same week, same chart";
+    controls->flag.set(false);
+    loop->runUntilIdle();
+    EXPECT_EQ(counters->bodies["chart"], 2);
+}
+
+struct Item {
+    int id;
+    std::string name;
+};
+
+struct Reorder : View<Reorder> {
+    std::shared_ptr<Counters> counters;
+    ObservedObject<Controls> controls;
+    Reorder(std::shared_ptr<Counters> c, std::shared_ptr<Controls> k) : counters(std::move(c)), controls(std::move(k)) {}
+    AnyView body() const {
+        std::vector<Item> items{{1, "one"}, {2, "two"}, {3, "three"}};
+        if (!controls->flag.get()) std::reverse(items.begin(), items.end());
+        if (controls->number.get() > 1) items.erase(items.begin() + 1);
+        auto counters = this->counters;
+        return VStack({ForEach(items, [counters](const Item& item) { return CounterView(item.name, counters); })});
+    }
+};
+
+TEST_F(MainLoopTest, ForEachKeepsStateByIdWhenElementsMoveOrGo) {
+    auto controls = std::make_shared<Controls>();
+    TestHost t(Reorder(std::make_shared<Counters>(), controls));
+    t.click("one");
+    t.click("three");
+    t.click("three");
+    loop->runUntilIdle();
+    EXPECT_EQ(textOf(t), "one:1|two:0|three:2|");
+    controls->flag.set(false);
+    loop->runUntilIdle();
+    EXPECT_EQ(textOf(t), "three:2|two:0|one:1|");
+    controls->number.set(2);
+    loop->runUntilIdle();
+    EXPECT_EQ(textOf(t), "three:2|one:1|") << "removing an element keeps the others' state";
+}
+
+TEST(BindingTest, BindingsReadAndWriteThroughAndProjectMembers) {
+    struct Point {
+        int x = 0;
+        int y = 0;
+    };
+    auto storage = std::make_shared<Point>();
+    Binding<Point> point([storage] { return *storage; }, [storage](Point p) { *storage = p; });
+    point.member(&Point::y).set(7);
+    EXPECT_EQ(storage->y, 7);
+    EXPECT_EQ(point.member(&Point::y).get(), 7);
+    EXPECT_EQ(Binding<int>::constant(3).get(), 3);
+    auto model = std::make_shared<Controls>();
+    ObservedObject<Controls> observed(model);
+    observed.binding(&Controls::number).set(42);
+    EXPECT_EQ(model->number.get(), 42);
+}
+
+struct FocusByCode : View<FocusByCode> {
+    FocusState focused;
+    AnyView body() const {
+        auto f = focused;
+        return VStack({
+            Rectangle().frame(20, 20).focused(focused.binding()).accessibilityLabel("field"),
+            Button("Focus", [f] { f.set(true); }).accessibilityLabel("button"),
+            Text(*focused ? "focused" : "idle"),
+        });
+    }
+};
+
+TEST_F(MainLoopTest, SettingFocusStateMovesKeyboardFocus) {
+    TestHost t(FocusByCode{});
+    t.click("button");
+    loop->runUntilIdle();
+    EXPECT_EQ(textOf(t), "Focus|focused|");
+    ViewNode* field = testing::findLabelled(t.host().graph().root(), "field");
+    ASSERT_NE(field, nullptr);
+    ViewNode* focused = t.host().graph().focusedNode();
+    ASSERT_NE(focused, nullptr);
+    bool inside = false;
+    for (ViewNode* n = focused; n; n = n->parent) inside = inside || n == field;
+    EXPECT_TRUE(inside);
 }
 
 } // namespace
