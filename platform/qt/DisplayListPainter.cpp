@@ -199,7 +199,8 @@ void drawText(QPainter& painter, const TextItem& item) {
         painter.scale(scaled.scale, scaled.scale);
         painter.setFont(font);
         painter.setPen(qtColor(run.color));
-        drawRunText(painter, QString::fromStdString(run.text), run.tracking / scaled.scale, run.font.monospacedDigits);
+        drawRunText(painter, textForFont(QString::fromStdString(run.text), run.font), run.tracking / scaled.scale,
+                    run.font.monospacedDigits);
         painter.restore();
 
         if (run.underlineColor || run.strikethroughColor) {

@@ -13,7 +13,7 @@ namespace {
 QFont::Capitalization capitalization(ResolvedFont::Caps caps) {
     switch (caps) {
     case ResolvedFont::Caps::normal: return QFont::MixedCase;
-    case ResolvedFont::Caps::smallCaps:
+    case ResolvedFont::Caps::smallCaps: // with the text lowered first (textForFont)
     case ResolvedFont::Caps::lowercaseSmallCaps: return QFont::SmallCaps;
     // Qt has no mode that turns only the capitals into small capitals: such text is drawn as written.
     case ResolvedFont::Caps::uppercaseSmallCaps: return QFont::MixedCase;
@@ -39,6 +39,10 @@ ScaledQFont qtFont(const ResolvedFont& font, int logicalDpi) {
 }
 
 ScaledQFont qtFont(const ResolvedFont& font, const QPaintDevice& device) { return qtFont(font, device.logicalDpiY()); }
+
+QString textForFont(const QString& text, const ResolvedFont& font) {
+    return font.caps == ResolvedFont::Caps::smallCaps ? text.toLower() : text;
+}
 
 namespace {
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }

@@ -28,6 +28,10 @@ struct ScaledQFont {
 ScaledQFont qtFont(const ResolvedFont& font, int logicalDpi);
 ScaledQFont qtFont(const ResolvedFont& font, const QPaintDevice& device);
 
+// The characters to shape for `text` in `font`. All small capitals (Font.smallCaps) are the lowercase
+// text in Qt's small-caps mode, which turns lowercase letters into small capitals.
+QString textForFont(const QString& text, const ResolvedFont& font);
+
 // Monospaced digits. The Qt version we build on cannot switch on a font's tabular figures, so with
 // ResolvedFont::monospacedDigits every digit 0-9 takes the advance of the widest digit and is drawn
 // centred in it; the text between digits is measured and drawn as usual. Measurer and painter both

@@ -55,7 +55,7 @@ double QtTextMeasurer::advance(std::string_view utf8, const ResolvedFont& font) 
     Impl::Entry& e = impl_->entry(font);
     const std::string key(utf8);
     if (const auto found = e.advances.find(key); found != e.advances.end()) return found->second;
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const QString text = textForFont(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())), font);
     const double width = (font.monospacedDigits && containsDigit(text) ? tabularAdvance(text, e.metrics)
                                                                         : e.metrics.horizontalAdvance(text)) *
                          e.scale;

@@ -86,9 +86,15 @@ TEST_F(QtTextMeasurerTest, SymbolGlyphsMeasureAsOneSquareGlyph) {
 }
 
 TEST_F(QtTextMeasurerTest, SmallCapsAndUnicodeAreShapedAsTheyAreDrawn) {
-    ResolvedFont caps = inter(13);
-    caps.caps = ResolvedFont::Caps::smallCaps;
-    EXPECT_NE(measurer.advance("small caps", caps), measurer.advance("small caps", inter(13)));
+    ResolvedFont lowercaseCaps = inter(13);
+    lowercaseCaps.caps = ResolvedFont::Caps::lowercaseSmallCaps;
+    EXPECT_NE(measurer.advance("small caps", lowercaseCaps), measurer.advance("small caps", inter(13)));
+    EXPECT_NE(measurer.advance("Small Caps", lowercaseCaps), measurer.advance("small caps", lowercaseCaps))
+        << "capitals stay full capitals";
+    ResolvedFont allCaps = inter(13);
+    allCaps.caps = ResolvedFont::Caps::smallCaps;
+    EXPECT_DOUBLE_EQ(measurer.advance("Small Caps", allCaps), measurer.advance("small caps", lowercaseCaps))
+        << "every letter becomes a small capital";
     EXPECT_GT(measurer.advance("Grüße – naïve café", inter(13)), measurer.advance("Grüße", inter(13)));
 }
 
