@@ -7,6 +7,7 @@
 #include "platform/runtime/Observable.h"
 #include "platform/runtime/Task.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -85,6 +86,8 @@ public:
     // Waits until the record file holds every save asked for so far.
     void flushRecordFile();
 
+    // Window analyses started and not yet finished.
+    std::size_t runningAnalyses() const { return runningAnalyses_; }
     bool isCurrentlyActive() const { return isCurrentlyActive_; }
     const std::string& currentApp() const { return currentApp_; }
     std::optional<Date> lastUpdateTime() const { return lastUpdateTime_; }
@@ -124,6 +127,7 @@ private:
     std::shared_ptr<Timer> analysisTimer_;
     Subscription activationObserver_;
     bool eventTapStarted_ = false;
+    std::size_t runningAnalyses_ = 0;
 };
 
 } // namespace glimmo

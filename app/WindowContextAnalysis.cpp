@@ -31,6 +31,13 @@ Task<std::string> ActivityMonitor::readFrontWindowText(int processIdentifier) {
 Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord> record) {
     // Keeps the monitor alive while the analysis waits.
     const std::shared_ptr<ActivityMonitor> self = shared_from_this();
+    struct RunningCount {
+        explicit RunningCount(std::size_t& count) : count(count) { ++count; }
+        ~RunningCount() { --count; }
+        RunningCount(const RunningCount&) = delete;
+        RunningCount& operator=(const RunningCount&) = delete;
+        std::size_t& count;
+    } const running(runningAnalyses_);
 
     const std::optional<RunningApplication> front = workspace_.frontmostApplication();
     if (!front || front->localizedName.empty() || front->localizedName != record->appName) {

@@ -44,6 +44,9 @@ protected:
 
     ~ActivityMonitorFixture() override {
         if (monitor) {
+            // Analyses read the fake services from another thread; let them finish first.
+            loop->runUntilIdle();
+            EXPECT_TRUE(waitFor([this] { return monitor->runningAnalyses() == 0; }));
             monitor->flushRecordFile();
         }
         monitor.reset();
