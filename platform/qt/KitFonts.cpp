@@ -28,13 +28,6 @@ bool isDejaVuSansMono(const std::string& name) {
 
 } // namespace
 
-std::vector<std::string> KitFontFileSet::all() const {
-    std::vector<std::string> files = inter;
-    files.insert(files.end(), monospaced.begin(), monospaced.end());
-    files.push_back(symbols);
-    return files;
-}
-
 KitFontFileSet findKitFontFiles(const std::string& fontRoot) {
     KitFontFileSet found;
     bool hasInterRegular = false;
@@ -77,23 +70,28 @@ void loadKitFonts(const std::string& fontRoot) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         throw MissingFontError("Fonts can only be loaded once a QGuiApplication exists");
     }
-    const KitFontFileSet files = findKitFontFiles(fontRoot);
 
-    // Files registered with the current application. Qt forgets application fonts when the application
-    // object goes away, so a later application registers them again.
+    // What the current application has registered. Qt forgets application fonts when the application
+    // object goes away, so a later application registers them again. Loading is asked for before every
+    // offscreen rendering: once a folder's fonts are in, it is not searched again.
     static std::mutex mutex;
     static std::set<std::string> registered;
+    static std::set<std::string> loadedRoots;
     static const QCoreApplication* registeredWith = nullptr;
     const std::lock_guard lock(mutex);
     if (registeredWith != QCoreApplication::instance()) {
         registered.clear();
+        loadedRoots.clear();
         registeredWith = QCoreApplication::instance();
         QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] {
             const std::lock_guard forget(mutex);
             registered.clear();
+            loadedRoots.clear();
             registeredWith = nullptr;
         });
     }
+    if (loadedRoots.contains(fontRoot)) return;
+    const KitFontFileSet files = findKitFontFiles(fontRoot);
 
     const auto add = [&](const std::string& path, const char* expectedFamily) {
         if (registered.contains(path)) return;
@@ -108,6 +106,7 @@ void loadKitFonts(const std::string& fontRoot) {
     for (const auto& path : files.inter) add(path, systemFontFamily);
     for (const auto& path : files.monospaced) add(path, monospacedFontFamily);
     add(files.symbols, symbolFontFamily);
+    loadedRoots.insert(fontRoot);
 }
 
 } // namespace glimmo

@@ -20,7 +20,6 @@ struct KitFontFileSet {
     std::vector<std::string> inter;       // Inter-*.otf (static weights; not Inter Display)
     std::vector<std::string> monospaced;  // DejaVuSansMono*.ttf
     std::string symbols;                  // materialdesignicons-webfont.ttf
-    std::vector<std::string> all() const;
 };
 
 // Finds the font files anywhere under `fontRoot`. Throws MissingFontError naming the font and the Debian
@@ -28,8 +27,8 @@ struct KitFontFileSet {
 KitFontFileSet findKitFontFiles(const std::string& fontRoot = "/usr/share/fonts");
 
 // Registers the files with Qt's font database and checks that each one provides its family. Needs a
-// QGuiApplication. Loading again is harmless: each file is registered once per process. Throws
-// MissingFontError.
+// QGuiApplication. Loading again is cheap and harmless: each file is registered once per application.
+// Throws MissingFontError.
 void loadKitFonts(const std::string& fontRoot = "/usr/share/fonts");
 
 } // namespace glimmo
