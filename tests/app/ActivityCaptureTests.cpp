@@ -2,6 +2,9 @@
 
 #include "app/ActivityRecordFile.h"
 #include "app/TimeFormatting.h"
+#include "platform/foundation/Files.h"
+
+#include <fstream>
 
 #include <gmock/gmock.h>
 
@@ -50,6 +53,24 @@ TEST_F(ActivityCaptureTest, LaunchRecordsTheFrontApplicationEvenWhenTheFileEndsW
     ASSERT_TRUE(saved);
     ASSERT_EQ(saved->size(), 2u);
     EXPECT_EQ((*saved)[0].id, record(0).id);
+}
+
+TEST_F(ActivityCaptureTest, ACorruptRecordFileIsKeptAsideAndTheMonitorStartsAfresh) {
+    std::filesystem::create_directories(recordFile.parent_path());
+    const std::string broken = "[{\"id\": \"6F9619FF-8B86-D011-B42D-00C04FC964FF\", \"appName\": \"Ter";
+    std::ofstream(recordFile) << broken;
+    createMonitor();
+    ASSERT_EQ(recordCount(), 1u);
+    monitor->flushRecordFile();
+    int keptAside = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(recordFile.parent_path())) {
+        if (entry.path().filename().string().find(".unreadable-") != std::string::npos) {
+            ++keptAside;
+            EXPECT_EQ(readFile(entry.path()), broken);
+        }
+    }
+    EXPECT_EQ(keptAside, 1);
+    EXPECT_EQ(ActivityRecordFile(recordFile).load()->size(), 1u);
 }
 
 TEST_F(ActivityCaptureTest, WithoutTrustNothingIsCounted) {
