@@ -168,12 +168,12 @@ void drawRunText(QPainter& painter, const QString& text, double tracking, bool t
     }
     const double cell = widestDigitAdvance(metrics);
     double x = 0;
-    for (const auto& piece : digitPieces(text)) {
-        if (!piece.digits) {
-            x += drawTracked(painter, metrics, piece.text, {x, 0}, tracking);
+    for (const auto& segment : digitSegments(text)) {
+        if (!segment.digits) {
+            x += drawTracked(painter, metrics, segment.text, {x, 0}, tracking);
             continue;
         }
-        for (const QChar digit : piece.text) {
+        for (const QChar digit : segment.text) {
             painter.drawText(QPointF(x + (cell - metrics.horizontalAdvance(digit)) / 2, 0), QString(digit));
             x += cell + tracking;
         }

@@ -48,14 +48,14 @@ namespace {
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 } // namespace
 
-std::vector<TextPiece> digitPieces(const QString& text) {
-    std::vector<TextPiece> pieces;
+std::vector<TextSegment> digitSegments(const QString& text) {
+    std::vector<TextSegment> segments;
     for (const QChar c : text) {
         const bool digit = isDigit(c);
-        if (pieces.empty() || pieces.back().digits != digit) pieces.push_back({QString(), digit});
-        pieces.back().text.append(c);
+        if (segments.empty() || segments.back().digits != digit) segments.push_back({QString(), digit});
+        segments.back().text.append(c);
     }
-    return pieces;
+    return segments;
 }
 
 bool containsDigit(const QString& text) { return std::any_of(text.begin(), text.end(), isDigit); }
@@ -69,8 +69,8 @@ double widestDigitAdvance(const QFontMetricsF& metrics) {
 double tabularAdvance(const QString& text, const QFontMetricsF& metrics) {
     const double digit = widestDigitAdvance(metrics);
     double width = 0;
-    for (const auto& piece : digitPieces(text)) {
-        width += piece.digits ? digit * static_cast<double>(piece.text.size()) : metrics.horizontalAdvance(piece.text);
+    for (const auto& segment : digitSegments(text)) {
+        width += segment.digits ? digit * static_cast<double>(segment.text.size()) : metrics.horizontalAdvance(segment.text);
     }
     return width;
 }

@@ -35,12 +35,12 @@ QString textForFont(const QString& text, const ResolvedFont& font);
 // Monospaced digits. The Qt version we build on cannot switch on a font's tabular figures, so with
 // ResolvedFont::monospacedDigits every digit 0-9 takes the advance of the widest digit and is drawn
 // centred in it; the text between digits is measured and drawn as usual. Measurer and painter both
-// split text with `digitPieces`.
-struct TextPiece {
+// split text with `digitSegments`.
+struct TextSegment {
     QString text;
     bool digits = false; // a run of digits 0-9
 };
-std::vector<TextPiece> digitPieces(const QString& text);
+std::vector<TextSegment> digitSegments(const QString& text);
 bool containsDigit(const QString& text);
 double widestDigitAdvance(const QFontMetricsF& metrics);
 // The advance of `text` with tabular digits (no letter spacing).
