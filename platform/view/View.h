@@ -7,13 +7,18 @@
 //     struct Greeting : View<Greeting> {
 //         State<int> taps{0};
 //         AnyView body() const {
-//             return VStack({Text("Taps: " + std::to_string(*taps)), Button("Tap", [=, this] { taps.set(*taps + 1); })})
+//             return VStack({Text("Taps: " + std::to_string(*taps)), Button("Tap", [taps = taps] { taps.set(*taps + 1); })})
 //                 .padding();
 //         }
 //     };
 //
+// Closures capture the properties they use by value (a copy of a State, Binding or ObservedObject
+// refers to the same storage), never `this`: the view value is replaced whenever its parent builds it
+// again, as a SwiftUI view struct is.
+//
 // A struct with a body that does not derive from View<Self> is a view as well; wrap it in AnyView to
-// apply modifiers. Every modifier returns an AnyView.
+// apply modifiers. Every modifier returns an AnyView. A Color is a view too (it fills the space it is
+// offered): AnyView(Color::red()).frame(...).
 
 #include "platform/view/Alignment.h"
 #include "platform/view/Animation.h"
