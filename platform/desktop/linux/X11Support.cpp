@@ -1,10 +1,13 @@
 #include "platform/desktop/linux/X11Support.h"
 
+#include "platform/runtime/RunLoop.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <mutex>
 #include <set>
+#include <stdexcept>
 
 #include <cerrno>
 #include <cstdint>
@@ -61,6 +64,14 @@ DisplayPtr openDisplay(const std::string& name) {
 bool isDead(Display* display) {
     const std::lock_guard lock(registryMutex);
     return deadDisplays.contains(display);
+}
+
+void postToMainLoop(std::function<void()> work) {
+    try {
+        RunLoop::main().post(std::move(work));
+    } catch (const std::logic_error&) {
+        // No main loop installed: nobody is listening.
+    }
 }
 
 Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }

@@ -37,6 +37,10 @@ std::optional<unsigned long> firstCardinal(Display* display, Window window, Atom
 // WM_CLASS as (instance name, class name); nullopt when missing.
 std::optional<std::pair<std::string, std::string>> windowClass(Display* display, Window window);
 
+// Posts work from a reader thread to the main run loop. Without a main loop (the application is
+// shutting down, or a test removed it) the work is dropped rather than ending the process.
+void postToMainLoop(std::function<void()> work);
+
 // Calls `handle` on its own thread for every event of the connection, until destroyed. The
 // connection is used only by that thread once the reader runs.
 class EventReader {

@@ -103,7 +103,7 @@ X11Workspace::X11Workspace(Options options) : impl_(std::make_unique<Impl>()) {
             impl->lastActive = app;
             // The desktop itself (no active window) is no application to report.
             if (!app) return;
-            RunLoop::main().post([weak = std::weak_ptr<Observers>(impl->observers), app = *app] {
+            x11::postToMainLoop([weak = std::weak_ptr<Observers>(impl->observers), app = *app] {
                 if (const auto observers = weak.lock()) observers->didActivate.emit(app);
             });
         });

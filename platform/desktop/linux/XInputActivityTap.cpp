@@ -99,7 +99,7 @@ bool XInputActivityTap::start(std::function<void(InputEventKind)> onEvent) {
             XFreeEventData(d, cookie);
             if (!kind) return;
             // Nothing but a post happens on the input path.
-            RunLoop::main().post([listener, kind = *kind] {
+            x11::postToMainLoop([listener, kind = *kind] {
                 if (const auto strong = listener.lock()) strong->onEvent(kind);
             });
         });

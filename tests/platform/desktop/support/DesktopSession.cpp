@@ -16,7 +16,7 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& why) {
     ChildProcess::Options options;
     options.passWriteEndAsFd = 3;
     server->process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
         options);
     const auto number = server->process_->readLine(15);
     if (!number || number->empty()) {
@@ -25,6 +25,7 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& why) {
     }
     server->displayName_ = ":" + *number;
     // The display number is written once the server listens; make sure a client gets through.
+    // (-noreset: otherwise the server resets when this last client leaves, refusing the next one.)
     for (int attempt = 0; attempt < 50; ++attempt) {
         if (Display* display = XOpenDisplay(server->displayName_.c_str())) {
             XCloseDisplay(display);
