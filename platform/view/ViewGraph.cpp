@@ -87,10 +87,16 @@ CGSize ViewGraph::sizeThatFits(const ProposedViewSize& proposal) {
 }
 
 bool ViewGraph::update() {
-    if (root_ && !needsUpdate_) return false;
+    // An update asked for from inside an update (an action calling the host) is folded into the running one.
+    if (inUpdate_ || (root_ && !needsUpdate_)) return false;
     GraphScope scope(this);
     inUpdate_ = true;
     updateScheduled_ = false;
+    // A body that throws leaves the graph usable: the next update starts over from the dirty nodes.
+    struct UpdateFlag {
+        bool& flag;
+        ~UpdateFlag() { flag = false; }
+    } resetFlag{inUpdate_};
     int iteration = 0;
     while (true) {
         needsUpdate_ = false;

@@ -482,3 +482,29 @@ TEST_F(MainLoopTest, SettingFocusStateMovesKeyboardFocus) {
 
 } // namespace
 } // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+struct Fragile : View<Fragile> {
+    ObservedObject<Controls> controls;
+    explicit Fragile(std::shared_ptr<Controls> c) : controls(std::move(c)) {}
+    AnyView body() const {
+        if (!controls->flag.get()) throw std::runtime_error("no data");
+        return Text("fine " + std::to_string(controls->number.get()));
+    }
+};
+
+TEST_F(MainLoopTest, ABodyThatThrowsLeavesTheHostUsable) {
+    auto controls = std::make_shared<Controls>();
+    TestHost t{AnyView(Fragile(controls))};
+    controls->flag.set(false);
+    EXPECT_THROW(t.host().update(), std::runtime_error);
+    controls->flag.set(true);
+    controls->number.set(7);
+    t.host().update();
+    EXPECT_EQ(textOf(t), "fine 7|");
+}
+
+} // namespace
+} // namespace glimmo
