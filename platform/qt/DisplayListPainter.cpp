@@ -218,6 +218,35 @@ void drawText(QPainter& painter, const TextItem& item) {
     }
 }
 
+// A material blurs what lies below it. That is possible when painting into an image (offscreen, and
+// windows, which paint through an image of their own); inside an opacity layer only the layer's own
+// content lies below. Elsewhere the material is its tint alone.
+void blurBackdrop(QPainter& painter, const QPainterPath& path) {
+    QPaintDevice* device = painter.device();
+    if (device->devType() != QInternal::Image) return;
+    const QImage& target = *static_cast<QImage*>(device);
+    constexpr double radiusInPoints = 12;
+    const double ratio = target.devicePixelRatio();
+    const double margin = radiusInPoints * ratio;
+    const QRect area = painter.deviceTransform()
+                           .mapRect(path.boundingRect())
+                           .adjusted(-margin, -margin, margin, margin)
+                           .toAlignedRect()
+                           .intersected(target.rect());
+    if (area.isEmpty()) return;
+    // Shrinking by the radius and growing back with smooth scaling spreads each pixel over the radius.
+    const QImage backdrop = target.copy(area);
+    const int step = std::max(1, static_cast<int>(radiusInPoints * ratio / 3));
+    const QImage small = backdrop.scaled(std::max(1, backdrop.width() / step), std::max(1, backdrop.height() / step),
+                                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage blurred = small.scaled(backdrop.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    painter.save();
+    painter.setClipPath(path, Qt::IntersectClip);
+    painter.resetTransform();
+    painter.drawImage(QRectF(area.x() / ratio, area.y() / ratio, area.width() / ratio, area.height() / ratio), blurred);
+    painter.restore();
+}
+
 // Painting state that the display list pushes and pops. Clips and transforms are QPainter save/restore
 // levels; an opacity group paints into a layer of its own that is composited with the group's opacity
 // when it ends, so overlapping items inside the group do not show through each other.
@@ -275,7 +304,11 @@ private:
         drawImage(p(), item.image, QRectF(item.rect.minX(), item.rect.minY(), item.rect.width(), item.rect.height()),
                   item.interpolation != ImageItem::Interpolation::none);
     }
-    void draw(const BlurItem& item) { p().fillPath(qtPath(item.path), QBrush(qtColor(item.tint))); }
+    void draw(const BlurItem& item) {
+        const QPainterPath path = qtPath(item.path);
+        blurBackdrop(p(), path);
+        p().fillPath(path, QBrush(qtColor(item.tint)));
+    }
     void draw(const PushClip& item) {
         pushState();
         p().setClipPath(qtPath(item.path), Qt::IntersectClip);

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <QtMath>
 
 #include <cmath>
 
@@ -96,8 +97,20 @@ bool HostingWidget::event(QEvent* event) {
 }
 
 void HostingWidget::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paintDisplayList(host_.displayList(), painter);
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels(qCeil(width() * ratio), qCeil(height() * ratio));
+    if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio) {
+        frame_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        frame_.setDevicePixelRatio(ratio);
+        // 72 dpi, as offscreen rendering and the measurer: a font's point size is its size in points.
+        frame_.setDotsPerMeterX(2835);
+        frame_.setDotsPerMeterY(2835);
+    }
+    {
+        QPainter painter(&frame_);
+        paintDisplayList(host_.displayList(), painter);
+    }
+    QPainter(this).drawImage(QPointF(0, 0), frame_);
 }
 
 void HostingWidget::resizeEvent(QResizeEvent* event) {

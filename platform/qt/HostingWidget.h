@@ -5,6 +5,7 @@
 
 #include "platform/view/ViewHost.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <memory>
@@ -37,6 +38,9 @@ private:
     void updateCursor();
 
     ViewHost host_;
+    // Frames are painted into this image first: materials blur what lies below them, which needs the
+    // pixels drawn so far.
+    QImage frame_;
 };
 
 } // namespace glimmo

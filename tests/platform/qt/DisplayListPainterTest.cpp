@@ -273,9 +273,24 @@ TEST_F(DisplayListPainterTest, MonospacedDigitsAreDrawnInTheirOwnColumns) {
     EXPECT_NEAR(afterOne, lastDigitLeft("80"), 1);
 }
 
-TEST_F(DisplayListPainterTest, MaterialsFillWithTheirTint) {
+TEST_F(DisplayListPainterTest, MaterialsBlurWhatLiesBelowAndAddTheirTint) {
+    add(FillItem{Path::rect({0, 0, 50, 60}), red});
+    add(FillItem{Path::rect({50, 0, 50, 60}), blue});
+    add(BlurItem{Path::rect({0, 30, 100, 30}), {1, 1, 1, 0.2}});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 48, 10), 255, 0, 0)) << "above the material the edge stays sharp";
+    EXPECT_TRUE(near(pixelAt(image, 52, 10), 0, 0, 255));
+    const auto below = pixelAt(image, 48, 45);
+    EXPECT_LT(below.r, 230) << "red mixed with the blue beside it";
+    EXPECT_GT(below.b, 60);
+    // Far from the edge, the colour below shows through the white tint.
+    EXPECT_TRUE(near(pixelAt(image, 5, 55), 255, 51, 51, 255, 8));
+}
+
+TEST_F(DisplayListPainterTest, MaterialsOverNothingAreTheirTint) {
+    list.background = {1, 1, 1, 1};
     add(BlurItem{Path::rect({0, 0, 100, 60}), {0, 0, 0, 0.5}});
-    EXPECT_TRUE(near(pixelAt(render(), 50, 30), 128, 128, 128, 255, 2));
+    EXPECT_TRUE(near(pixelAt(render(2), 100, 60), 128, 128, 128, 255, 2));
 }
 
 TEST_F(DisplayListPainterTest, PngFilesRoundTripAndFailuresAreReported) {
