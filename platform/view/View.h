@@ -143,9 +143,11 @@ public:
     AnyView alignmentGuide(VerticalAlignment g, std::function<CGFloat(const ViewDimensions&)> value) const;
     AnyView background(const AnyView& view, Alignment alignment = Alignment::center()) const;
     AnyView background(const AnyShapeStyle& style) const;
+    AnyView background(const Color& color) const;
     AnyView background(const AnyShapeStyle& style, const AnyShape& shape) const;
     AnyView overlay(const AnyView& view, Alignment alignment = Alignment::center()) const;
     AnyView overlay(const AnyShapeStyle& style) const;
+    AnyView overlay(const Color& color) const;
     AnyView gridColumnAlignment(HorizontalAlignment a) const;
     AnyView coordinateSpace(std::string name) const;
 
@@ -354,6 +356,8 @@ template <class S> AnyView View<S>::alignmentGuide(VerticalAlignment g, std::fun
 template <class S> AnyView View<S>::background(const AnyView& b, Alignment a) const { return modifiers::background(erased(), b, a); }
 template <class S> AnyView View<S>::background(const AnyShapeStyle& s) const { return modifiers::styleLayer(erased(), s, nullptr, false); }
 template <class S> AnyView View<S>::background(const AnyShapeStyle& s, const AnyShape& shape) const { return modifiers::styleLayer(erased(), s, &shape, false); }
+template <class S> AnyView View<S>::background(const Color& c) const { return modifiers::styleLayer(erased(), c, nullptr, false); }
+template <class S> AnyView View<S>::overlay(const Color& c) const { return modifiers::styleLayer(erased(), c, nullptr, true); }
 template <class S> AnyView View<S>::overlay(const AnyView& o, Alignment a) const { return modifiers::overlay(erased(), o, a); }
 template <class S> AnyView View<S>::overlay(const AnyShapeStyle& s) const { return modifiers::styleLayer(erased(), s, nullptr, true); }
 template <class S> AnyView View<S>::gridColumnAlignment(HorizontalAlignment a) const { return modifiers::gridColumnAlignment(erased(), a); }

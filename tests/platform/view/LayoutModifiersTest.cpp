@@ -114,6 +114,15 @@ TEST(LayerTest, BackgroundAndOverlayTakeThePrimarySize) {
     EXPECT_EQ(t.frame("dot"), CGRect(t.frame("t").maxX() - 4, t.frame("t").minY(), 4, 4));
 }
 
+TEST(LayerTest, AColourBackgroundFillsThePrimaryBounds) {
+    TestHost t(Text("ab").padding(4).background(Color::red()).accessibilityLabel("t"), {200, 200});
+    const auto& items = t.host().displayList().items;
+    ASSERT_FALSE(items.empty());
+    const auto* fill = std::get_if<FillItem>(&items.front());
+    ASSERT_NE(fill, nullptr) << "the background is drawn first";
+    EXPECT_EQ(fill->path.boundingRect(), t.frame("t"));
+}
+
 TEST(OffsetTest, OffsetMovesWithoutChangingLayout) {
     TestHost t(HStack(VerticalAlignment::top(), 0, {box(10, 10, "a").offset(5, 7), box(10, 10, "b")}), {100, 100});
     EXPECT_EQ(t.frame("b").minX() - t.frame("a").minX(), 5);
