@@ -124,6 +124,7 @@ bool ViewGraph::update() {
         schedule_();
     }
     // The host reads the update's transaction while it repaints.
+    lastTransaction = currentTransaction;
     if (didUpdate_) didUpdate_();
     currentTransaction = Transaction{};
     return true;

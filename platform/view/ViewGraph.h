@@ -60,8 +60,10 @@ public:
     // Nodes that are being removed must be forgotten by input routing.
     void forget(ViewNode* node);
 
-    // The transaction of the update being run (from withAnimation/withTransaction).
+    // The transaction of the update being run (from withAnimation/withTransaction), and that of the
+    // last update that ran.
     Transaction currentTransaction;
+    Transaction lastTransaction;
 
 private:
     void evaluateDirty();

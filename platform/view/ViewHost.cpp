@@ -42,6 +42,7 @@ void ViewHost::modifyEnvironment(const std::function<void(EnvironmentValues&)>& 
 void ViewHost::setNeedsDisplayHandler(std::function<void()> handler) { impl_->needsDisplay = std::move(handler); }
 const DisplayList& ViewHost::displayList() { return impl_->graph.displayList(); }
 bool ViewHost::update() { return impl_->graph.update(); }
+Transaction ViewHost::lastTransaction() const { return impl_->graph.lastTransaction; }
 std::size_t ViewHost::bodyEvaluationCount() const { return impl_->graph.bodyEvaluations; }
 bool ViewHost::handlePointer(const PointerEvent& event) { return impl_->graph.handlePointer(event); }
 bool ViewHost::handleWheel(const WheelEvent& event) { return impl_->graph.handleWheel(event); }

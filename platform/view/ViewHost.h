@@ -15,6 +15,7 @@
 // posts one update to RunLoop::main(); the update re-evaluates the invalidated views, lays out, rebuilds
 // the display list and then calls the needs-display handler. Hosts call everything on the main thread.
 
+#include "platform/view/Animation.h"
 #include "platform/view/Color.h"
 #include "platform/view/DisplayList.h"
 #include "platform/view/Geometry.h"
@@ -64,6 +65,9 @@ public:
     const DisplayList& displayList();
     // Runs any pending update now; returns whether something was updated.
     bool update();
+    // The transaction of the last update (withAnimation / withTransaction around the change that caused
+    // it); changes are applied at once, a host may animate the repaint with it.
+    Transaction lastTransaction() const;
     // Number of view bodies evaluated since the host was made (for benchmarks and tests).
     std::size_t bodyEvaluationCount() const;
 

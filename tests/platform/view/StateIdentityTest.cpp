@@ -359,6 +359,7 @@ TEST_F(MainLoopTest, WithAnimationCarriesItsTransactionIntoTheUpdate) {
     EXPECT_EQ(currentTransaction(), Transaction{}) << "the transaction ends with the block";
     loop->runUntilIdle();
     EXPECT_EQ(seen.animation, Animation::easeInOut(0.2));
+    EXPECT_EQ(t.host().lastTransaction().animation, Animation::easeInOut(0.2));
     EXPECT_EQ(t.host().graph().currentTransaction, Transaction{}) << "and with the update it caused";
 }
 
