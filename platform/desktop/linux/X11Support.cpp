@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <array>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -22,7 +23,12 @@ namespace {
 std::mutex registryMutex;
 std::set<Display*> ourDisplays;
 std::set<Display*> deadDisplays;
+// Connections whose server went away; they cannot be closed (see DisplayCloser). Plain storage
+// that is never destroyed, so the connections stay reachable to the end of the process.
+std::array<Display*, 64> abandonedDisplays{};
+std::size_t abandonedCount = 0;
 XErrorHandler previousErrorHandler = nullptr;
+XIOErrorHandler previousIOErrorHandler = nullptr;
 
 int ignoreErrorsOnOurDisplays(Display* display, XErrorEvent* event) {
     {
@@ -37,20 +43,40 @@ void markDead(Display* display, void*) {
     deadDisplays.insert(display);
 }
 
+// Xlib's default handler ends the process when a connection breaks; for our connections a lost
+// server only means there is nothing more to watch.
+int survivableIOError(Display* display) {
+    {
+        const std::lock_guard lock(registryMutex);
+        if (ourDisplays.contains(display)) {
+            deadDisplays.insert(display);
+            return 0;
+        }
+    }
+    return previousIOErrorHandler ? previousIOErrorHandler(display) : 0;
+}
+
 } // namespace
 
 void DisplayCloser::operator()(Display* display) const {
+    bool dead = false;
     {
         const std::lock_guard lock(registryMutex);
         ourDisplays.erase(display);
-        deadDisplays.erase(display);
+        dead = deadDisplays.erase(display) > 0;
+        if (dead && abandonedCount < abandonedDisplays.size()) abandonedDisplays[abandonedCount++] = display;
     }
-    XCloseDisplay(display);
+    // Closing a connection whose server is gone blocks forever inside Xlib; its memory is all
+    // that is left of it, and it is kept rather than freed.
+    if (!dead) XCloseDisplay(display);
 }
 
 DisplayPtr openDisplay(const std::string& name) {
     static std::once_flag installHandler;
-    std::call_once(installHandler, [] { previousErrorHandler = XSetErrorHandler(ignoreErrorsOnOurDisplays); });
+    std::call_once(installHandler, [] {
+        previousErrorHandler = XSetErrorHandler(ignoreErrorsOnOurDisplays);
+        previousIOErrorHandler = XSetIOErrorHandler(survivableIOError);
+    });
     Display* display = XOpenDisplay(name.empty() ? nullptr : name.c_str());
     if (!display) return nullptr;
     {

@@ -4,6 +4,7 @@
 #include "platform/desktop/DesktopError.h"
 #include "platform/desktop/linux/DesktopEntries.h"
 #include "platform/desktop/linux/X11Workspace.h"
+#include "platform/desktop/linux/XInputActivityTap.h"
 #include "platform/runtime/RealTimeRunLoop.h"
 
 #include "DesktopSession.h"
@@ -203,6 +204,34 @@ TEST(X11WorkspaceWithoutDisplayTest, ConstructionFailsWithATypedError) {
     X11Workspace::Options options;
     options.displayName = ":65000";
     EXPECT_THROW(X11Workspace{options}, DesktopServiceError);
+}
+
+} // namespace
+} // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+TEST(X11ServerGoneTest, WorkspaceAndTapOutliveTheXServer) {
+    std::string why;
+    auto server = testing::XvfbServer::start(why);
+    if (!server) GTEST_SKIP() << "needs an X server for the test: " << why;
+    auto loop = std::make_shared<RealTimeRunLoop>();
+    RunLoop::setMain(loop);
+    {
+        X11Workspace::Options options;
+        options.displayName = server->displayName();
+        options.desktopEntries = std::make_shared<const DesktopEntries>();
+        X11Workspace workspace(options);
+        XInputActivityTap tap(server->displayName());
+        ASSERT_TRUE(tap.start([](InputEventKind) {}));
+        server.reset(); // the session ends under us
+        loop->runUntil([] { return false; }, 0.3);
+        EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+        EXPECT_TRUE(workspace.runningApplications().empty());
+        tap.stop();
+    }
+    RunLoop::setMain(nullptr);
 }
 
 } // namespace
