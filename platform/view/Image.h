@@ -36,12 +36,4 @@ private:
     Interpolation interpolation_ = Interpolation::high;
 };
 
-enum class ContentMode : std::uint8_t { fit, fill };
-
-// Sizes the view to `ratio` (width / height; the view's own ideal ratio when absent), fitting inside
-// or filling the offered space.
-AnyView aspectRatio(const AnyView& view, std::optional<CGFloat> ratio, ContentMode mode);
-inline AnyView scaledToFit(const AnyView& view) { return aspectRatio(view, std::nullopt, ContentMode::fit); }
-inline AnyView scaledToFill(const AnyView& view) { return aspectRatio(view, std::nullopt, ContentMode::fill); }
-
 } // namespace glimmo

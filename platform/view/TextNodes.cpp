@@ -500,8 +500,10 @@ Label::Label(std::string title, std::string systemImage) : title_(Text(std::move
 
 std::shared_ptr<const ViewContent> Label::toContent() const { return makeView<LabelNode, LabelParts>(LabelParts{title_, icon_}).content(); }
 
-AnyView aspectRatio(const AnyView& view, std::optional<CGFloat> ratio, ContentMode mode) {
-    return modify<AspectRatioNode>(view, AspectParams{ratio, mode});
+namespace modifiers {
+AnyView aspectRatio(AnyView v, std::optional<CGFloat> ratio, ContentMode mode) {
+    return modify<AspectRatioNode>(std::move(v), AspectParams{ratio, mode});
 }
+} // namespace modifiers
 
 } // namespace glimmo

@@ -57,6 +57,8 @@ struct Anchor;
 // The environment's tint (accent) colour.
 struct TintKey { using Value = std::optional<Color>; static Value defaultValue() { return std::nullopt; } };
 
+enum class ContentMode : std::uint8_t { fit, fill };
+
 class ViewContent {
 public:
     virtual ~ViewContent() = default;
@@ -136,6 +138,11 @@ public:
     };
     AnyView frame(const FlexibleFrame& f) const;
     AnyView fixedSize(bool horizontal = true, bool vertical = true) const;
+    // Sizes the view to `ratio` (width / height; the view's own ideal ratio when absent), fitting inside
+    // or filling the offered space.
+    AnyView aspectRatio(std::optional<CGFloat> ratio, ContentMode mode) const;
+    AnyView scaledToFit() const;
+    AnyView scaledToFill() const;
     AnyView layoutPriority(double priority) const;
     AnyView offset(CGFloat x, CGFloat y) const;
     AnyView offset(CGSize size) const;
@@ -284,6 +291,7 @@ AnyView frame(AnyView v, std::optional<CGFloat> width, std::optional<CGFloat> he
 AnyView flexibleFrame(AnyView v, std::optional<CGFloat> minW, std::optional<CGFloat> idealW, std::optional<CGFloat> maxW,
                       std::optional<CGFloat> minH, std::optional<CGFloat> idealH, std::optional<CGFloat> maxH, Alignment a);
 AnyView fixedSize(AnyView v, bool horizontal, bool vertical);
+AnyView aspectRatio(AnyView v, std::optional<CGFloat> ratio, ContentMode mode);
 AnyView layoutPriority(AnyView v, double priority);
 AnyView offset(AnyView v, CGFloat x, CGFloat y);
 AnyView alignmentGuide(AnyView v, const AlignmentID* id, bool horizontal, std::function<CGFloat(const ViewDimensions&)> value);
@@ -349,6 +357,9 @@ AnyView View<S>::onChange(T value, std::type_identity_t<std::function<void()>> a
     return onChange<T>(std::move(value), [action = std::move(action)](const T&, const T&) { action(); });
 }
 template <class S> AnyView View<S>::fixedSize(bool h, bool v) const { return modifiers::fixedSize(erased(), h, v); }
+template <class S> AnyView View<S>::aspectRatio(std::optional<CGFloat> r, ContentMode m) const { return modifiers::aspectRatio(erased(), r, m); }
+template <class S> AnyView View<S>::scaledToFit() const { return modifiers::aspectRatio(erased(), std::nullopt, ContentMode::fit); }
+template <class S> AnyView View<S>::scaledToFill() const { return modifiers::aspectRatio(erased(), std::nullopt, ContentMode::fill); }
 template <class S> AnyView View<S>::layoutPriority(double p) const { return modifiers::layoutPriority(erased(), p); }
 template <class S> AnyView View<S>::offset(CGFloat x, CGFloat y) const { return modifiers::offset(erased(), x, y); }
 template <class S> AnyView View<S>::alignmentGuide(HorizontalAlignment g, std::function<CGFloat(const ViewDimensions&)> f) const { return modifiers::alignmentGuide(erased(), g.id, true, std::move(f)); }

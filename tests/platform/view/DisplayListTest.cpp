@@ -107,6 +107,22 @@ TEST(DisplayListTest, ImagesAndSymbolsDrawAtTheirSize) {
     EXPECT_EQ(t.frame("unknown").size, (CGSize{0, 0}));
 }
 
+TEST(DisplayListTest, AspectRatioFitsAndFillsTheOffer) {
+    auto pixels = std::make_shared<PixelImage>();
+    pixels->width = 40;
+    pixels->height = 20;
+    pixels->rgba.assign(40 * 20 * 4, 9);
+    TestHost t(VStack({
+        Image(SharedPixels(pixels)).resizable().scaledToFit().frame(100, 100).accessibilityLabel("fit"),
+        Image(SharedPixels(pixels)).resizable().scaledToFill().frame(100, 100).accessibilityLabel("fill"),
+    }), {300, 300});
+    const auto images = itemsOf<ImageItem>(t.host().displayList());
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[0]->rect.size, (CGSize{100, 50}));
+    EXPECT_EQ(images[1]->rect.size, (CGSize{200, 100}));
+    EXPECT_EQ(images[0]->rect.midY(), t.frame("fit").midY());
+}
+
 TEST(DisplayListTest, MaterialsBecomeTranslucentFills) {
     TestHost t(Rectangle().fill(Material::regularMaterial).frame(10, 10));
     const auto blurs = itemsOf<BlurItem>(t.host().displayList());
