@@ -32,6 +32,7 @@ public:
 
 class ClipNode final : public ModifierNode<ClipNode, AnyShape> {
 public:
+    std::optional<CGRect> clipRect() const override { return frame; }
     void render(RenderContext& ctx) override {
         ctx.list.items.push_back(PushClip{params.path(frame)});
         SingleChildNode::render(ctx);

@@ -24,6 +24,7 @@ public:
         children.front()->setContainerAxis(std::nullopt);
     }
     CGPoint offset() const { return offset_; }
+    std::optional<CGRect> clipRect() const override { return frame; }
     // Scrolls so that `target` (window coordinates, as laid out now) shows as asked.
     void scrollToShow(const CGRect& target, std::optional<UnitPoint> anchor) {
         CGPoint next = offset_;

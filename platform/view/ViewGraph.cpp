@@ -18,6 +18,14 @@ private:
     ViewGraph* saved_;
 };
 
+// Hover follows the pointer's position, like tracking areas: every hover area under the pointer is
+// inside, whether or not another view covers it, unless a scroll view or clip hides that part.
+void collectHovered(ViewNode* node, CGPoint p, std::vector<ViewNode*>& out) {
+    if (auto clip = node->clipRect(); clip && !clip->contains(p)) return;
+    if (node->acceptsHover() && node->elementsFrame().contains(p)) out.push_back(node);
+    for (auto& c : node->children) collectHovered(c.get(), p, out);
+}
+
 void collectFocusable(ViewNode* node, std::vector<ViewNode*>& out) {
     if (node->acceptsFocus()) out.push_back(node);
     for (auto& c : node->children) collectFocusable(c.get(), out);
@@ -212,9 +220,7 @@ void ViewGraph::updateHover(std::optional<CGPoint> location) {
     pointer_ = location;
     std::vector<ViewNode*> chain;
     if (location && root_) {
-        for (ViewNode* n = root_->hitTest(*location); n; n = n->parent) {
-            if (n->acceptsHover()) chain.push_back(n);
-        }
+        collectHovered(root_.get(), *location, chain);
         hoverTarget_ = root_->hitTest(*location);
     } else {
         hoverTarget_ = nullptr;

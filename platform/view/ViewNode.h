@@ -103,6 +103,8 @@ public:
     virtual void setHovered(bool) {}
     virtual bool acceptsHover() const { return false; }
     virtual std::optional<std::string> helpText() const { return std::nullopt; }
+    // The area outside which children are not visible (scroll views, clip shapes).
+    virtual std::optional<CGRect> clipRect() const { return std::nullopt; }
     virtual bool acceptsFocus() const { return false; }
     virtual void setFocused(bool) {}
 
