@@ -26,6 +26,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace glimmo {
 
@@ -39,6 +40,12 @@ struct Tooltip {
 };
 
 enum class CursorShape : std::uint8_t { arrow, pointingHand, iBeam };
+
+// A view carrying an accessibility label, with its frame in window coordinates.
+struct AccessibilityElement {
+    std::string label;
+    CGRect frame;
+};
 
 class ViewHost {
 public:
@@ -79,6 +86,9 @@ public:
     // The help text of the view under the pointer, if any.
     std::optional<Tooltip> tooltip() const;
     CursorShape cursor() const;
+
+    // The labelled views of the laid-out tree, in tree order (brings the tree up to date first).
+    std::vector<AccessibilityElement> accessibilityElements();
 
     // The render tree, for tests and tools that inspect frames.
     ViewGraph& graph();

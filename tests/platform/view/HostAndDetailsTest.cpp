@@ -32,6 +32,16 @@ TEST(ViewHostTest, ResizingLaysOutAgainAndTheRootStaysCentred) {
     EXPECT_EQ(t.frame("r").origin, (CGPoint{90, 20}));
 }
 
+TEST(ViewHostTest, AccessibilityLabelsAreKeptOnTheTree) {
+    TestHost t(HStack(VerticalAlignment::center(), 0, {Rectangle().frame(10, 10).accessibilityLabel("first"), Text("x").accessibilityLabel("second")}),
+               {100, 100});
+    const auto elements = t.host().accessibilityElements();
+    ASSERT_EQ(elements.size(), 2u);
+    EXPECT_EQ(elements[0].label, "first");
+    EXPECT_EQ(elements[0].frame, CGRect(41.75, 45, 10, 10));
+    EXPECT_EQ(elements[1].label, "second");
+}
+
 TEST(AnyHashableTest, EqualityNeedsTheSameTypeAndValue) {
     EXPECT_EQ(AnyHashable("a"), AnyHashable(std::string("a")));
     EXPECT_FALSE(AnyHashable(1) == AnyHashable(1L)) << "an int and a long are different ids";
