@@ -106,6 +106,7 @@ bool ViewGraph::update() {
         ~UpdateFlag() { flag = false; }
     } resetFlag{inUpdate_};
     int iteration = 0;
+    bool capped = false;
     while (true) {
         needsUpdate_ = false;
         if (!root_) {
@@ -122,11 +123,16 @@ bool ViewGraph::update() {
         root_->collectPreferences(values);
         runActions();
         if (!needsUpdate_) break;
-        if (++iteration >= preferenceIterationLimit) break;
+        if (++iteration >= preferenceIterationLimit) {
+            capped = true;
+            break;
+        }
     }
     rebuildDisplayList();
     inUpdate_ = false;
-    const bool more = needsUpdate_;
+    // Work left by a loop that did not settle waits for the next change instead of spinning the main
+    // loop; other pending work gets its update.
+    const bool more = needsUpdate_ && !capped;
     if (more && schedule_ && !updateScheduled_) {
         updateScheduled_ = true;
         schedule_();
