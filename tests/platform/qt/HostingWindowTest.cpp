@@ -61,7 +61,8 @@ struct Probe : View<Probe> {
                     hovering.set(inside);
                     observed->hovering = inside;
                 })
-                .help("Hover area"),
+                .help("Hover area")
+                .accessibilityLabel("Hover area"),
         })
             .padding(20)
             .frame(fillingFrame())
@@ -125,10 +126,16 @@ protected:
 
     std::shared_ptr<Observed> observed = std::make_shared<Observed>();
     std::unique_ptr<HostingWindow> window;
-    // The hover area: 120 x 60 at the leading edge, below the button and the label.
+    // The middle of the hover area, where the kit laid it out.
     QPoint hoverPoint() {
-        const auto label = textCenter(window->host(), "Taps:");
-        return {20 + 60, label ? label->y() + 12 + 30 + 8 : 0};
+        for (const auto& element : window->host().accessibilityElements()) {
+            if (element.label == "Hover area") {
+                EXPECT_EQ(element.frame.size, (CGSize{120, 60}));
+                return {static_cast<int>(element.frame.midX()), static_cast<int>(element.frame.midY())};
+            }
+        }
+        ADD_FAILURE() << "no view labelled \"Hover area\"";
+        return {};
     }
 };
 
