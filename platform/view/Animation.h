@@ -1,8 +1,10 @@
 #pragma once
 
-// Animations and transactions. The kit applies changes instantly; the calls exist and carry their
-// transaction, which views can read (`transaction` modifier) and which the host reports for the update
-// the change caused.
+// Animations and transactions. Changes made under an animation (withAnimation, or an update caused by
+// such a change) draw their frames and opacities moving from the old values to the new ones over the
+// animation's duration, on the main loop's clock; layout and hit testing use the new values at once.
+// Everything else changes instantly. The transaction is also readable by views (`transaction`
+// modifier) and reported by the host for the update the change caused.
 
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,6 @@
 #include "platform/view/NodeSupport.h"
 #include "platform/view/Shapes.h"
+#include "platform/view/ViewGraph.h"
 
 #include <cmath>
 
@@ -17,17 +18,46 @@ protected:
     }
 };
 
+// Opacity changes made under an animation fade from the value shown to the new one.
 class OpacityNode final : public ModifierNode<OpacityNode, double> {
 public:
     void render(RenderContext& ctx) override {
-        if (params >= 1) {
+        const double value = animation_ ? interpolate(animation_->from, animation_->to,
+                                                      animationProgress(animation_->animation, animation_->start, animationClock()))
+                                        : params;
+        if (value >= 1) {
             SingleChildNode::render(ctx);
             return;
         }
-        ctx.list.items.push_back(PushOpacity{params});
+        ctx.list.items.push_back(PushOpacity{value});
         SingleChildNode::render(ctx);
         ctx.list.items.push_back(PopOpacity{});
     }
+    bool advanceAnimations(double now) override {
+        if (animation_ && animation_->finished(now)) animation_.reset();
+        return SingleChildNode::advanceAnimations(now) || animation_.has_value();
+    }
+
+protected:
+    void willUpdateChild() override {
+        if (shown_ && *shown_ != params && graph) {
+            if (const auto animation = animationForChange(graph->currentTransaction)) {
+                const double now = animationClock();
+                const double from = animation_ ? interpolate(animation_->from, animation_->to,
+                                                             animationProgress(animation_->animation, animation_->start, now))
+                                               : *shown_;
+                animation_ = Interpolation<double>{from, params, *animation, now};
+                graph->animate(this);
+            } else {
+                animation_.reset();
+            }
+        }
+        shown_ = params;
+    }
+
+private:
+    std::optional<double> shown_;
+    std::optional<Interpolation<double>> animation_;
 };
 
 class ClipNode final : public ModifierNode<ClipNode, AnyShape> {

@@ -1,5 +1,7 @@
 #include "platform/view/ViewGraph.h"
 
+#include "platform/runtime/RunLoop.h"
+
 #include <algorithm>
 
 namespace glimmo {
@@ -39,6 +41,8 @@ ViewGraph::ViewGraph(AnyView root, std::shared_ptr<const TextMeasurer> measurer)
     : measurer_(std::move(measurer)), rootView_(std::move(root)) {}
 
 ViewGraph::~ViewGraph() {
+    *alive_ = false;
+    if (animationTimer_) animationTimer_->invalidate();
     if (root_) {
         GraphScope scope(this);
         unmountSubtree(*root_);
@@ -185,9 +189,40 @@ void ViewGraph::rebuildDisplayList() {
     displayList_ = DisplayList{};
     displayList_.size = size_;
     displayList_.background = Color::windowBackgroundColor().resolve(rootEnvironment_.colorScheme());
+    // Animated nodes draw at their in-between frames; their final frames are put back afterwards.
+    const double now = animationClock();
+    std::vector<std::pair<ViewNode*, CGRect>> finalFrames;
+    for (ViewNode* node : animated_) {
+        node->advanceAnimations(now);
+        if (node->frameAnimation) {
+            finalFrames.emplace_back(node, node->frame);
+            node->frame = node->presentedFrame(now);
+        }
+    }
     RenderContext ctx{displayList_};
     root_->render(ctx);
+    for (auto& [node, f] : finalFrames) node->frame = f;
     displayListValid_ = true;
+}
+
+void ViewGraph::animate(ViewNode* node) {
+    if (std::find(animated_.begin(), animated_.end(), node) == animated_.end()) animated_.push_back(node);
+    if (animationTimer_ || !RunLoop::hasMain()) return;
+    std::weak_ptr<bool> weak = alive_;
+    animationTimer_ = RunLoop::main().scheduleTimer(1.0 / 60, true, [this, weak] {
+        if (auto a = weak.lock(); a && *a) animationTick();
+    });
+}
+
+void ViewGraph::animationTick() {
+    const double now = animationClock();
+    std::erase_if(animated_, [now](ViewNode* n) { return !n->advanceAnimations(now); });
+    displayListValid_ = false;
+    if (animated_.empty() && animationTimer_) {
+        animationTimer_->invalidate();
+        animationTimer_.reset();
+    }
+    if (didUpdate_) didUpdate_();
 }
 
 const DisplayList& ViewGraph::displayList() {
@@ -207,6 +242,7 @@ void ViewGraph::ensureBuilt() {
 
 void ViewGraph::forget(ViewNode* node) {
     std::erase(dirty_, node);
+    std::erase(animated_, node);
     if (evaluating_) std::replace(evaluating_->begin(), evaluating_->end(), node, static_cast<ViewNode*>(nullptr));
     std::erase(hoverChain_, node);
     if (pressed_ == node) pressed_ = nullptr;

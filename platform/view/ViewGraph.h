@@ -54,6 +54,9 @@ public:
     std::optional<Tooltip> tooltip() const;
     CursorShape cursor() const;
 
+    // Keeps drawing `node` until its animations finish (needs the main loop for the frame timer).
+    void animate(ViewNode* node);
+
     // Focus: the node that receives key events.
     void focus(ViewNode* node);
     ViewNode* focusedNode() const { return focused_; }
@@ -91,6 +94,11 @@ private:
     std::function<void()> didUpdate_;
     DisplayList displayList_;
     bool displayListValid_ = false;
+
+    void animationTick();
+    std::vector<ViewNode*> animated_;
+    std::shared_ptr<class Timer> animationTimer_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
     ViewNode* hoverTarget_ = nullptr;
     std::vector<ViewNode*> hoverChain_;

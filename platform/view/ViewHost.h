@@ -73,7 +73,7 @@ public:
     // Runs any pending update now; returns whether something was updated.
     bool update();
     // The transaction of the last update (withAnimation / withTransaction around the change that caused
-    // it); changes are applied at once, a host may animate the repaint with it.
+    // it). While animated frames move, the needs-display handler is called on every frame (60 Hz).
     Transaction lastTransaction() const;
     // Number of view bodies evaluated since the host was made (for benchmarks and tests).
     std::size_t bodyEvaluationCount() const;

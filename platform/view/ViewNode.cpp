@@ -148,8 +148,29 @@ void ViewNode::invalidateLayout() {
 }
 
 void ViewNode::place(const CGRect& f) {
+    if (graph) {
+        const auto animation = hasBeenPlaced && !(f == frame) ? animationForChange(graph->currentTransaction) : std::nullopt;
+        if (animation) {
+            const double now = animationClock();
+            frameAnimation = Interpolation<CGRect>{presentedFrame(now), f, *animation, now};
+            graph->animate(this);
+        } else if (frameAnimation && !(frameAnimation->to == f)) {
+            frameAnimation.reset();
+        }
+    }
+    hasBeenPlaced = true;
     frame = f;
     placeChildren();
+}
+
+CGRect ViewNode::presentedFrame(double now) const {
+    if (!frameAnimation) return frame;
+    return interpolate(frameAnimation->from, frameAnimation->to, animationProgress(frameAnimation->animation, frameAnimation->start, now));
+}
+
+bool ViewNode::advanceAnimations(double now) {
+    if (frameAnimation && frameAnimation->finished(now)) frameAnimation.reset();
+    return frameAnimation.has_value();
 }
 
 std::optional<CGFloat> ViewNode::explicitAlignment(AlignmentKey, CGSize) { return std::nullopt; }

@@ -7,6 +7,7 @@
 // by kind (the view's type); a match keeps the node and its state, anything else makes a new node.
 
 #include "platform/view/Alignment.h"
+#include "platform/view/Animator.h"
 #include "platform/view/AnyHashable.h"
 #include "platform/view/DisplayList.h"
 #include "platform/view/Environment.h"
@@ -80,6 +81,12 @@ public:
     CGSize sizeThatFits(const ProposedViewSize& proposal);
     void place(const CGRect& frame);
     CGRect frame;
+    // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
+    std::optional<Interpolation<CGRect>> frameAnimation;
+    bool hasBeenPlaced = false;
+    // Brings animated values to `now` for drawing; returns whether an animation is still running.
+    virtual bool advanceAnimations(double now);
+    CGRect presentedFrame(double now) const;
     virtual std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size);
     virtual double layoutPriority() const { return 0; }
     // Spacers report their minimum length; stacks use it.

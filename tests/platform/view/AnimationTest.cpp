@@ -1,0 +1,89 @@
+#include "ViewTestSupport.h"
+
+#include "platform/runtime/ManualRunLoop.h"
+#include "platform/view/Button.h"
+#include "platform/view/Shapes.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Text.h"
+
+#include <gtest/gtest.h>
+
+namespace glimmo {
+namespace {
+
+using testing::TestHost;
+
+struct Expanding : View<Expanding> {
+    State<bool> open{false};
+    AnyView body() const {
+        auto open = this->open;
+        return VStack(HorizontalAlignment::center(), 0, {
+            Button("Toggle", [open] { withAnimation(Animation::linear(1), [open] { open.set(!*open); }); }).accessibilityLabel("toggle"),
+            Rectangle().frame(40, *open ? 30 : 10).accessibilityLabel("panel"),
+            Rectangle().frame(40, 10).opacity(*open ? 0.0 : 1.0),
+        });
+    }
+};
+
+class AnimationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        loop = std::make_shared<ManualRunLoop>();
+        RunLoop::setMain(loop);
+    }
+    void TearDown() override { RunLoop::setMain(nullptr); }
+
+    // Height of the first fill drawn with the panel's width.
+    static CGFloat panelHeight(TestHost& t) {
+        for (const auto& item : t.host().displayList().items) {
+            if (const auto* fill = std::get_if<FillItem>(&item)) {
+                if (fill->path.boundingRect().width() == 40) return fill->path.boundingRect().height();
+            }
+        }
+        return -1;
+    }
+    static std::optional<double> fade(TestHost& t) {
+        for (const auto& item : t.host().displayList().items) {
+            if (const auto* o = std::get_if<PushOpacity>(&item)) return o->opacity;
+        }
+        return std::nullopt;
+    }
+    std::shared_ptr<ManualRunLoop> loop;
+};
+
+TEST_F(AnimationTest, ChangesUnderAnAnimationMoveThroughInBetweenFramesAndOpacities) {
+    TestHost t(Expanding{}, {200, 200});
+    loop->runUntilIdle();
+    t.click("toggle");
+    loop->runUntilIdle();
+    EXPECT_EQ(t.frame("panel").height(), 30) << "layout has the final frame at once";
+    EXPECT_EQ(panelHeight(t), 10) << "drawing starts where the view was";
+    EXPECT_EQ(fade(t).value_or(1.0), 1.0) << "fully opaque: no opacity group";
+    loop->advance(0.5);
+    EXPECT_NEAR(panelHeight(t), 20, 0.5);
+    EXPECT_NEAR(*fade(t), 0.5, 0.02);
+    loop->advance(0.6);
+    EXPECT_EQ(panelHeight(t), 30);
+    EXPECT_EQ(fade(t), 0.0);
+    EXPECT_EQ(loop->scheduledTimerCount(), 0u) << "the frame timer stops when nothing moves";
+}
+
+struct Instant : View<Instant> {
+    State<bool> open{false};
+    AnyView body() const {
+        auto open = this->open;
+        return VStack({Button("Toggle", [open] { open.set(!*open); }).accessibilityLabel("toggle"),
+                       Rectangle().frame(40, *open ? 30 : 10)});
+    }
+};
+
+TEST_F(AnimationTest, ChangesWithoutAnAnimationAreInstant) {
+    TestHost t(Instant{}, {200, 200});
+    t.click("toggle");
+    loop->runUntilIdle();
+    EXPECT_EQ(panelHeight(t), 30);
+    EXPECT_EQ(loop->scheduledTimerCount(), 0u);
+}
+
+} // namespace
+} // namespace glimmo
