@@ -1,0 +1,25 @@
+#pragma once
+
+// Everything an application view needs from the kit, in one include.
+
+#include "platform/view/Alignment.h"
+#include "platform/view/Animation.h"
+#include "platform/view/AttributedString.h"
+#include "platform/view/Button.h"
+#include "platform/view/Color.h"
+#include "platform/view/Environment.h"
+#include "platform/view/Font.h"
+#include "platform/view/GeometryReader.h"
+#include "platform/view/Grid.h"
+#include "platform/view/Image.h"
+#include "platform/view/Label.h"
+#include "platform/view/Layout.h"
+#include "platform/view/Preferences.h"
+#include "platform/view/ScaledMetric.h"
+#include "platform/view/ScrollView.h"
+#include "platform/view/Shapes.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/State.h"
+#include "platform/view/Structure.h"
+#include "platform/view/Text.h"
+#include "platform/view/View.h"
