@@ -211,11 +211,11 @@ public:
     }
     void render(RenderContext& ctx) override {
         if (params_.overlay) {
-            children[0]->render(ctx);
-            children[1]->render(ctx);
+            children[0]->draw(ctx);
+            children[1]->draw(ctx);
         } else {
-            children[1]->render(ctx);
-            children[0]->render(ctx);
+            children[1]->draw(ctx);
+            children[0]->draw(ctx);
         }
     }
     ViewNode* hitTest(CGPoint p) override {

@@ -71,11 +71,11 @@ public:
     std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
     void render(RenderContext& ctx) override {
         if (params_.overlay) {
-            children[0]->render(ctx);
-            if (children.size() > 1) children[1]->render(ctx);
+            children[0]->draw(ctx);
+            if (children.size() > 1) children[1]->draw(ctx);
         } else {
-            if (children.size() > 1) children[1]->render(ctx);
-            children[0]->render(ctx);
+            if (children.size() > 1) children[1]->draw(ctx);
+            children[0]->draw(ctx);
         }
     }
     ViewNode* hitTest(CGPoint p) override {

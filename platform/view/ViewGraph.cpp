@@ -103,6 +103,7 @@ bool ViewGraph::update() {
     if (inUpdate_ || (root_ && !needsUpdate_)) return false;
     GraphScope scope(this);
     inUpdate_ = true;
+    ++updateCount_;
     updateScheduled_ = false;
     // A body that throws leaves the graph usable: the next update starts over from the dirty nodes.
     struct UpdateFlag {
@@ -200,7 +201,7 @@ void ViewGraph::rebuildDisplayList() {
         }
     }
     RenderContext ctx{displayList_};
-    root_->render(ctx);
+    root_->draw(ctx);
     for (auto& [node, f] : finalFrames) node->frame = f;
     displayListValid_ = true;
 }

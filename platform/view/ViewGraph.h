@@ -43,6 +43,8 @@ public:
     bool needsUpdate() const { return needsUpdate_; }
     const DisplayList& displayList();
     std::size_t layoutGeneration() const { return layoutGeneration_; }
+    // Counts updates; 1 during the first.
+    std::size_t updateCount() const { return updateCount_; }
     std::size_t bodyEvaluations = 0;
     void setScheduler(std::function<void()> schedule) { schedule_ = std::move(schedule); }
     void setDidUpdate(std::function<void()> didUpdate) { didUpdate_ = std::move(didUpdate); }
@@ -90,6 +92,7 @@ private:
     bool updateScheduled_ = false;
     bool inUpdate_ = false;
     std::size_t layoutGeneration_ = 0;
+    std::size_t updateCount_ = 0;
     std::function<void()> schedule_;
     std::function<void()> didUpdate_;
     DisplayList displayList_;

@@ -170,7 +170,8 @@ CGRect ViewNode::presentedFrame(double now) const {
 
 bool ViewNode::advanceAnimations(double now) {
     if (frameAnimation && frameAnimation->finished(now)) frameAnimation.reset();
-    return frameAnimation.has_value();
+    if (appearAnimation && appearAnimation->finished(now)) appearAnimation.reset();
+    return frameAnimation.has_value() || appearAnimation.has_value();
 }
 
 std::optional<CGFloat> ViewNode::explicitAlignment(AlignmentKey, CGSize) { return std::nullopt; }
@@ -179,8 +180,21 @@ void ViewNode::setContainerAxis(std::optional<Axis> axis) { containerAxis = axis
 
 std::optional<HorizontalAlignment> ViewNode::gridColumnAlignment() const { return std::nullopt; }
 
+void ViewNode::draw(RenderContext& ctx) {
+    if (!appearAnimation) {
+        render(ctx);
+        return;
+    }
+    const double now = animationClock();
+    const double value = interpolate(appearAnimation->from, appearAnimation->to,
+                                     animationProgress(appearAnimation->animation, appearAnimation->start, now));
+    ctx.list.items.push_back(PushOpacity{value});
+    render(ctx);
+    ctx.list.items.push_back(PopOpacity{});
+}
+
 void ViewNode::render(RenderContext& ctx) {
-    for (auto& c : children) c->render(ctx);
+    for (auto& c : children) c->draw(ctx);
 }
 
 ViewNode* ViewNode::hitTest(CGPoint point) {
@@ -214,6 +228,7 @@ std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHas
     node->parent = parent;
     node->depth = parent ? parent->depth + 1 : 0;
     node->key = std::move(key);
+    if (node->graph) node->bornInUpdate = node->graph->updateCount();
     node->update(view.content(), env);
     return node;
 }
@@ -249,12 +264,23 @@ void ViewNode::reconcileChildren(std::vector<ChildSpec> specs, const Environment
             children.push_back(std::move(reused));
         } else {
             children.push_back(makeNode(spec.view, this, spec.key, env));
+            fadeInIfAnimated(*children.back());
         }
     }
     for (auto& [k, node] : old) {
         if (node) unmountSubtree(*node);
     }
     invalidateLayout();
+}
+
+void ViewNode::fadeInIfAnimated(ViewNode& child) {
+    // Only views that appear beside views already on screen fade in: not on the first build, and not
+    // inside a view that is itself appearing.
+    if (!graph || bornInUpdate >= graph->updateCount()) return;
+    if (const auto animation = animationForChange(graph->currentTransaction)) {
+        child.appearAnimation = Interpolation<double>{0, 1, *animation, animationClock()};
+        graph->animate(&child);
+    }
 }
 
 void ViewNode::reconcileSingleChild(const AnyView& view, const EnvironmentValues& env) {
@@ -265,6 +291,7 @@ void ViewNode::reconcileSingleChild(const AnyView& view, const EnvironmentValues
         for (auto& c : children) unmountSubtree(*c);
         children.clear();
         children.push_back(makeNode(view, this, AnyHashable(std::size_t{0}), env));
+        fadeInIfAnimated(*children.back());
     }
     invalidateLayout();
 }

@@ -84,6 +84,7 @@ public:
     // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
     std::optional<Interpolation<CGRect>> frameAnimation;
     bool hasBeenPlaced = false;
+    std::size_t bornInUpdate = 0; // the graph's update count when the node was made
     // Brings animated values to `now` for drawing; returns whether an animation is still running.
     virtual bool advanceAnimations(double now);
     CGRect presentedFrame(double now) const;
@@ -97,8 +98,12 @@ public:
     // Grid column alignment requested by a cell.
     virtual std::optional<HorizontalAlignment> gridColumnAlignment() const;
 
-    // Drawing; the default draws the children in order.
+    // Drawing; the default draws the children in order. Parents call draw(), which adds the fade of a
+    // view inserted under an animation around render().
     virtual void render(RenderContext& ctx);
+    void draw(RenderContext& ctx);
+    // A view inserted under an animation fades in (the default transition).
+    std::optional<Interpolation<double>> appearAnimation;
     // The deepest node under `point` that takes pointer input or draws content; nullptr if none.
     virtual ViewNode* hitTest(CGPoint point);
     // Whether this node's drawn content counts for hit testing.
@@ -141,6 +146,7 @@ public:
     // Set while a node builds children during its own placement (their sizes do not change its own).
     bool buildingDuringPlacement = false;
     ViewNode* onlyChild() const { return children.empty() ? nullptr : children.front().get(); }
+    void fadeInIfAnimated(ViewNode& child);
 
 protected:
     virtual CGSize computeSize(const ProposedViewSize& proposal) = 0;

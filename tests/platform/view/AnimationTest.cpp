@@ -4,6 +4,7 @@
 #include "platform/view/Button.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
 #include "platform/view/Text.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@ struct Expanding : View<Expanding> {
             Button("Toggle", [open] { withAnimation(Animation::linear(1), [open] { open.set(!*open); }); }).accessibilityLabel("toggle"),
             Rectangle().frame(40, *open ? 30 : 10).accessibilityLabel("panel"),
             Rectangle().frame(40, 10).opacity(*open ? 0.0 : 1.0),
+            If(*open, [] { return Text("details"); }),
         });
     }
 };
@@ -42,9 +44,23 @@ protected:
         }
         return -1;
     }
+    // The opacity around the fading 40 x 10 rectangle, if any.
     static std::optional<double> fade(TestHost& t) {
+        std::optional<double> open;
         for (const auto& item : t.host().displayList().items) {
-            if (const auto* o = std::get_if<PushOpacity>(&item)) return o->opacity;
+            if (const auto* o = std::get_if<PushOpacity>(&item)) open = o->opacity;
+            if (std::holds_alternative<PopOpacity>(item)) open.reset();
+            if (const auto* f = std::get_if<FillItem>(&item); f && f->path.boundingRect().size == CGSize{40, 10}) return open;
+        }
+        return std::nullopt;
+    }
+    // The opacity around the inserted text, if any.
+    static std::optional<double> textFade(TestHost& t) {
+        std::optional<double> open;
+        for (const auto& item : t.host().displayList().items) {
+            if (const auto* o = std::get_if<PushOpacity>(&item)) open = o->opacity;
+            if (std::holds_alternative<PopOpacity>(item)) open.reset();
+            if (std::holds_alternative<TextItem>(item) && std::get<TextItem>(item).runs.front().text == "details") return open;
         }
         return std::nullopt;
     }
@@ -59,12 +75,15 @@ TEST_F(AnimationTest, ChangesUnderAnAnimationMoveThroughInBetweenFramesAndOpacit
     EXPECT_EQ(t.frame("panel").height(), 30) << "layout has the final frame at once";
     EXPECT_EQ(panelHeight(t), 10) << "drawing starts where the view was";
     EXPECT_EQ(fade(t).value_or(1.0), 1.0) << "fully opaque: no opacity group";
+    EXPECT_EQ(textFade(t), 0.0) << "an inserted view fades in";
     loop->advance(0.5);
     EXPECT_NEAR(panelHeight(t), 20, 0.5);
     EXPECT_NEAR(*fade(t), 0.5, 0.02);
+    EXPECT_NEAR(textFade(t).value_or(-1), 0.5, 0.02);
     loop->advance(0.6);
     EXPECT_EQ(panelHeight(t), 30);
     EXPECT_EQ(fade(t), 0.0);
+    EXPECT_FALSE(textFade(t).has_value());
     EXPECT_EQ(loop->scheduledTimerCount(), 0u) << "the frame timer stops when nothing moves";
 }
 
