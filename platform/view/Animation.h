@@ -2,8 +2,8 @@
 
 // Animations and transactions. Changes made under an animation (withAnimation, or an update caused by
 // such a change) draw their frames and opacities moving from the old values to the new ones over the
-// animation's duration, on the main loop's clock; layout and hit testing use the new values at once.
-// Everything else changes instantly. The transaction is also readable by views (`transaction`
+// animation's duration, on the main loop's clock, and views inserted by such a change fade in; layout
+// and hit testing use the new values at once. Everything else (removals included) changes instantly. The transaction is also readable by views (`transaction`
 // modifier) and reported by the host for the update the change caused.
 
 #include <cstdint>
