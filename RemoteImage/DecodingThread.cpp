@@ -45,7 +45,7 @@ glimmo::Task<DecodingThread::Outcome> DecodingThread::decode(std::string bytes) 
         post([bytes = std::move(bytes), continuation] {
             Outcome outcome;
             try {
-                glimmo::Image decoded = glimmo::decodeImage(bytes);
+                glimmo::DecodedImage decoded = glimmo::decodeImage(bytes);
                 auto pixels = std::make_shared<glimmo::PixelImage>();
                 pixels->width = decoded.width;
                 pixels->height = decoded.height;

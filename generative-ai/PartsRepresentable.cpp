@@ -17,7 +17,7 @@ ThrowingPartsRepresentable::ThrowingPartsRepresentable(const char* text)
     : ThrowingPartsRepresentable(PartsRepresentable(text)) {}
 ThrowingPartsRepresentable::ThrowingPartsRepresentable(ModelContent::Part part)
     : ThrowingPartsRepresentable(PartsRepresentable(std::move(part))) {}
-ThrowingPartsRepresentable::ThrowingPartsRepresentable(glimmo::Image image)
+ThrowingPartsRepresentable::ThrowingPartsRepresentable(glimmo::DecodedImage image)
     : convert_([image = std::move(image)] { return genai::convertToParts(image); }) {}
 ThrowingPartsRepresentable::ThrowingPartsRepresentable(std::vector<ThrowingPartsRepresentable> list)
     : convert_([list = std::move(list)] {
@@ -51,7 +51,7 @@ ModelContent makeContentConverting(const std::vector<ThrowingPartsRepresentable>
     return ModelContent(std::move(role), ThrowingPartsRepresentable(values).convertToParts());
 }
 
-std::vector<ModelContent::Part> convertToParts(const glimmo::Image& image) {
+std::vector<ModelContent::Part> convertToParts(const glimmo::DecodedImage& image) {
     if (!image.isValid()) throw ImageConversionError::invalidUnderlyingImage();
     try {
         auto bytes = glimmo::encodeJPEG(image, 0.8);

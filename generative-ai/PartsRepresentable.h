@@ -1,7 +1,7 @@
 #pragma once
 
 #include "generative-ai/ModelContent.h"
-#include "platform/imaging/Image.h"
+#include "platform/imaging/DecodedImage.h"
 
 #include <functional>
 #include <memory>
@@ -34,7 +34,7 @@ public:
     ThrowingPartsRepresentable(std::string text);
     ThrowingPartsRepresentable(const char* text);
     ThrowingPartsRepresentable(ModelContent::Part part);
-    ThrowingPartsRepresentable(glimmo::Image image);
+    ThrowingPartsRepresentable(glimmo::DecodedImage image);
     ThrowingPartsRepresentable(std::vector<ThrowingPartsRepresentable> list);
     // Any other source of parts.
     explicit ThrowingPartsRepresentable(std::function<std::vector<ModelContent::Part>()> convert);
@@ -53,6 +53,6 @@ ModelContent makeContentConverting(const std::vector<ThrowingPartsRepresentable>
                                    std::optional<std::string> role = "user");
 
 // One JPEG part (quality 0.8) of a decoded image. Throws ImageConversionError.
-std::vector<ModelContent::Part> convertToParts(const glimmo::Image& image);
+std::vector<ModelContent::Part> convertToParts(const glimmo::DecodedImage& image);
 
 } // namespace genai

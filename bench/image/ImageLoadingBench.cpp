@@ -94,7 +94,7 @@ glimmo::Task<std::size_t> loadAll(std::shared_ptr<remoteimage::DefaultRemoteImag
 } // namespace
 
 int main() {
-    const glimmo::Image photo = glimmo::testing::patternImage(1024, 768);
+    const glimmo::DecodedImage photo = glimmo::testing::patternImage(1024, 768);
     const std::string png = glimmo::testing::encodePNG(photo);
     const std::vector<std::uint8_t> jpegBytes = glimmo::encodeJPEG(photo, 0.85);
     const std::string jpeg(jpegBytes.begin(), jpegBytes.end());

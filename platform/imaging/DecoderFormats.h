@@ -8,10 +8,10 @@
 
 namespace glimmo::decoding {
 
-Image decodePNG(std::string_view bytes, const ImageDecodingLimits& limits);
-Image decodeJPEG(std::string_view bytes, const ImageDecodingLimits& limits);
-Image decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits);
-Image decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits);
+DecodedImage decodePNG(std::string_view bytes, const ImageDecodingLimits& limits);
+DecodedImage decodeJPEG(std::string_view bytes, const ImageDecodingLimits& limits);
+DecodedImage decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits);
+DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits);
 
 // Throws ImageDecodingError::Kind::tooLarge (or malformed for an empty side) before pixels are
 // allocated; returns the byte count of the RGBA buffer.

@@ -43,7 +43,7 @@ int transparentIndex(const GifByteType* extension) {
     return (extension[1] & 0x01) != 0 ? extension[4] : -1;
 }
 
-void drawFrame(GifFileType* file, int transparent, Image& canvas, const ImageDecodingLimits& limits) {
+void drawFrame(GifFileType* file, int transparent, DecodedImage& canvas, const ImageDecodingLimits& limits) {
     const GifImageDesc& frame = file->Image;
     const ColorMapObject* colours = frame.ColorMap != nullptr ? frame.ColorMap : file->SColorMap;
     if (colours == nullptr) throwMalformed("GIF", "the frame has no colour table");
@@ -83,7 +83,7 @@ void drawFrame(GifFileType* file, int transparent, Image& canvas, const ImageDec
 
 } // namespace
 
-Image decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits) {
+DecodedImage decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits) {
     MemorySource source{bytes};
     int openError = 0;
     const GifFile file(DGifOpen(&source, readFromMemory, &openError));
@@ -109,7 +109,7 @@ Image decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits) {
         // The logical screen is the canvas; a file that declares none shows its first frame alone.
         const GifImageDesc& frame = file->Image;
         const bool hasScreen = file->SWidth > 0 && file->SHeight > 0;
-        Image canvas;
+        DecodedImage canvas;
         canvas.width = hasScreen ? file->SWidth : frame.Left + frame.Width;
         canvas.height = hasScreen ? file->SHeight : frame.Top + frame.Height;
         canvas.rgba.assign(checkedPixelBytes(canvas.width, canvas.height, limits, "GIF"), 0);

@@ -18,7 +18,7 @@ std::optional<ImageFormat> detectImageFormat(std::string_view bytes) {
     return std::nullopt;
 }
 
-Image decodeImage(std::string_view bytes, const ImageDecodingLimits& limits) {
+DecodedImage decodeImage(std::string_view bytes, const ImageDecodingLimits& limits) {
     const auto format = detectImageFormat(bytes);
     if (!format) {
         throw ImageDecodingError(ImageDecodingError::Kind::unknownFormat, "The data is not a PNG, JPEG, GIF or WebP image.");

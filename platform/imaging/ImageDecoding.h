@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/imaging/Image.h"
+#include "platform/imaging/DecodedImage.h"
 
 #include <cstddef>
 #include <optional>
@@ -39,6 +39,6 @@ std::optional<ImageFormat> detectImageFormat(std::string_view bytes);
 
 // Decodes the first frame of a PNG, JPEG, GIF or WebP file into 8-bit straight-alpha RGBA with scale 1.
 // Orientation metadata is not applied. Throws ImageDecodingError.
-Image decodeImage(std::string_view bytes, const ImageDecodingLimits& limits = {});
+DecodedImage decodeImage(std::string_view bytes, const ImageDecodingLimits& limits = {});
 
 } // namespace glimmo

@@ -49,7 +49,7 @@ void convertCMYKRow(std::uint8_t* row, JDIMENSION width, bool inverted) {
 
 // Kept free of objects with destructors because of the longjmp; `image` lives in the caller.
 ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, ErrorManager& errors,
-                     HeaderSize& size, Image& image) {
+                     HeaderSize& size, DecodedImage& image) {
     jpeg_decompress_struct info;
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = exitWithError;
@@ -86,10 +86,10 @@ ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, 
 
 } // namespace
 
-Image decodeJPEG(std::string_view bytes, const ImageDecodingLimits& limits) {
+DecodedImage decodeJPEG(std::string_view bytes, const ImageDecodingLimits& limits) {
     ErrorManager errors;
     HeaderSize size;
-    Image image;
+    DecodedImage image;
     switch (readJPEG(bytes, limits, errors, size, image)) {
     case ReadOutcome::decoded: return image;
     case ReadOutcome::tooLarge:

@@ -42,7 +42,7 @@ struct CompressResult {
 
 // Returns false after a libjpeg error; the manager then holds its message. Kept free of C++ objects
 // with destructors because of the longjmp.
-bool compress(const Image& image, int quality, ErrorManager& errors, CompressResult& result) {
+bool compress(const DecodedImage& image, int quality, ErrorManager& errors, CompressResult& result) {
     jpeg_compress_struct info;
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = exitWithError;
@@ -73,7 +73,7 @@ bool compress(const Image& image, int quality, ErrorManager& errors, CompressRes
 
 } // namespace
 
-std::vector<std::uint8_t> encodeJPEG(const Image& image, double quality) {
+std::vector<std::uint8_t> encodeJPEG(const DecodedImage& image, double quality) {
     if (!image.isValid()) {
         throw JPEGEncodingError(JPEGEncodingError::Kind::invalidImage,
                                 "The image has no pixels or its buffer does not match its size.");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/imaging/Image.h"
+#include "platform/imaging/DecodedImage.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -27,6 +27,6 @@ private:
 
 // Baseline JPEG of the image's colour channels (alpha is dropped). `quality` runs from 0 to 1 and is
 // clamped to that range.
-std::vector<std::uint8_t> encodeJPEG(const Image& image, double quality);
+std::vector<std::uint8_t> encodeJPEG(const DecodedImage& image, double quality);
 
 } // namespace glimmo

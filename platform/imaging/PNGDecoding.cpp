@@ -24,7 +24,7 @@ private:
 
 } // namespace
 
-Image decodePNG(std::string_view bytes, const ImageDecodingLimits& limits) {
+DecodedImage decodePNG(std::string_view bytes, const ImageDecodingLimits& limits) {
     PNGImageReader reader;
     png_image& header = reader.image();
     if (png_image_begin_read_from_memory(&header, bytes.data(), bytes.size()) == 0) {
@@ -32,7 +32,7 @@ Image decodePNG(std::string_view bytes, const ImageDecodingLimits& limits) {
     }
     const std::size_t byteCount = checkedPixelBytes(header.width, header.height, limits, "PNG");
     header.format = PNG_FORMAT_RGBA;
-    Image image;
+    DecodedImage image;
     image.width = static_cast<int>(header.width);
     image.height = static_cast<int>(header.height);
     image.rgba.resize(byteCount);

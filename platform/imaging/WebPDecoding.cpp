@@ -15,7 +15,7 @@ struct AnimationDecoderDeleter {
 };
 
 // An animated file: the first frame as composed on the canvas.
-Image decodeFirstAnimationFrame(std::string_view bytes, std::size_t byteCount, int width, int height) {
+DecodedImage decodeFirstAnimationFrame(std::string_view bytes, std::size_t byteCount, int width, int height) {
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options)) throwMalformed("WebP", "the decoder cannot be set up");
     options.color_mode = MODE_RGBA;
@@ -33,7 +33,7 @@ Image decodeFirstAnimationFrame(std::string_view bytes, std::size_t byteCount, i
     if (!WebPAnimDecoderGetNext(decoder.get(), &frame, &timestamp) || frame == nullptr) {
         throwMalformed("WebP", "the first frame cannot be decoded");
     }
-    Image image;
+    DecodedImage image;
     image.width = width;
     image.height = height;
     image.rgba.assign(frame, frame + byteCount);
@@ -42,7 +42,7 @@ Image decodeFirstAnimationFrame(std::string_view bytes, std::size_t byteCount, i
 
 } // namespace
 
-Image decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits) {
+DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(data, bytes.size(), &features) != VP8_STATUS_OK) {
@@ -51,7 +51,7 @@ Image decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits) {
     const std::size_t byteCount = checkedPixelBytes(features.width, features.height, limits, "WebP");
     if (features.has_animation) return decodeFirstAnimationFrame(bytes, byteCount, features.width, features.height);
 
-    Image image;
+    DecodedImage image;
     image.width = features.width;
     image.height = features.height;
     image.rgba.resize(byteCount);

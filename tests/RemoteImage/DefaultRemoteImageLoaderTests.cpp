@@ -8,7 +8,7 @@ namespace {
 using glimmo::testing::RecordedRequest;
 using glimmo::testing::ServerReply;
 
-const glimmo::Image picture = glimmo::testing::patternImage(20, 10, true);
+const glimmo::DecodedImage picture = glimmo::testing::patternImage(20, 10, true);
 const std::string pictureBytes = glimmo::testing::encodePNG(picture);
 
 TEST_F(LoaderTest, ConcurrentRequestsForOneURLShareOneTransferAndOneImage) {

@@ -41,7 +41,7 @@ TEST_F(ChatTest, HistoryGrowsOnlyWhenAnExchangeSucceeds) {
     EXPECT_EQ(client->domain(), clientErrorDomain);
     EXPECT_EQ(client->code(), -1);
     EXPECT_EQ(client->localizedDescription(), "No candidates with content available.");
-    EXPECT_TRUE(runFailing<GenerateContentError>(chat.sendMessage(glimmo::Image{})));
+    EXPECT_TRUE(runFailing<GenerateContentError>(chat.sendMessage(glimmo::DecodedImage{})));
     EXPECT_EQ(chat.history().size(), 4u);
 
     // Turns from a producer keep their role or get "user"; only the first candidate is kept.
@@ -93,7 +93,7 @@ TEST_F(ChatTest, AFailedStreamLeavesTheHistoryAlone) {
     EXPECT_EQ(error->kind(), GenerateContentError::Kind::internalError);
     EXPECT_EQ(chat.history().size(), 1u);
 
-    const auto image = errorAs<GenerateContentError>(runStream(chat.sendMessageStream("look", glimmo::Image{})).error);
+    const auto image = errorAs<GenerateContentError>(runStream(chat.sendMessageStream("look", glimmo::DecodedImage{})).error);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->kind(), GenerateContentError::Kind::promptImageContentError);
     EXPECT_EQ(chat.history().size(), 1u);

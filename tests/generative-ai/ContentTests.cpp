@@ -11,8 +11,8 @@ namespace {
 
 using Part = ModelContent::Part;
 
-glimmo::Image grayImage(int width, int height) {
-    return glimmo::Image{width, height, 1, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4, 128)};
+glimmo::DecodedImage grayImage(int width, int height) {
+    return glimmo::DecodedImage{width, height, 1, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4, 128)};
 }
 
 TEST(PartsConversion, StringsPartsAndListsBecomePartsInOrder) {
@@ -43,7 +43,7 @@ TEST(PartsConversion, ImagesBecomeOneJPEGPart) {
 }
 
 TEST(PartsConversion, AnImageWithoutPixelsStopsTheWholeConversion) {
-    const std::vector<ThrowingPartsRepresentable> prompt{"before", glimmo::Image{}, "after"};
+    const std::vector<ThrowingPartsRepresentable> prompt{"before", glimmo::DecodedImage{}, "after"};
     try {
         (void)makeContentConverting(prompt);
         FAIL() << "expected an image conversion error";
@@ -61,7 +61,7 @@ TEST(PartsConversion, AnImageWithoutPixelsStopsTheWholeConversion) {
         FAIL() << "expected an image conversion error";
     } catch (const ImageConversionError& error) {
         EXPECT_EQ(error.kind(), ImageConversionError::Kind::couldNotConvertToJPEG);
-        const auto* image = std::any_cast<glimmo::Image>(&error.object());
+        const auto* image = std::any_cast<glimmo::DecodedImage>(&error.object());
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(image->width, 70000);
     }

@@ -96,7 +96,7 @@ TEST_F(GenerateContent, SendsTheModelsSettingsAndEveryPromptPart) {
         out.headers = {{"Content-Type", "application/json"}};
         out.body = textReply("tuned");
     });
-    const glimmo::Image pixel{1, 1, 1, {10, 20, 30, 255}};
+    const glimmo::DecodedImage pixel{1, 1, 1, {10, 20, 30, 255}};
     EXPECT_EQ(run(gemini.generateContent("look", pixel, std::string("twice"))).text(), "tuned");
 
     const auto body = json::parse(server.requests().at(0).body);
@@ -219,7 +219,7 @@ TEST_F(GenerateContent, UnreadableSuccessfulRepliesAreDecodingErrors) {
 
 TEST_F(GenerateContent, PromptsThatCannotBeBuiltAreRefusedBeforeSending) {
     const auto gemini = model();
-    const auto image = runFailing<GenerateContentError>(gemini.generateContent("look", glimmo::Image{}));
+    const auto image = runFailing<GenerateContentError>(gemini.generateContent("look", glimmo::DecodedImage{}));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->kind(), GenerateContentError::Kind::promptImageContentError);
     const auto conversion = errorAs<ImageConversionError>(image->underlying());
@@ -289,7 +289,7 @@ TEST_F(CountTokens, EveryFailureIsAnInternalError) {
     ASSERT_TRUE(malformed);
     EXPECT_TRUE(errorAs<DecodingError>(malformed->underlying()));
 
-    const auto image = runFailing<CountTokensError>(gemini.countTokens(glimmo::Image{}));
+    const auto image = runFailing<CountTokensError>(gemini.countTokens(glimmo::DecodedImage{}));
     ASSERT_TRUE(image);
     EXPECT_TRUE(errorAs<ImageConversionError>(image->underlying()));
     EXPECT_EQ(server.requestCount(), 2u);

@@ -152,7 +152,7 @@ TEST_F(Streaming, AReaderThatLeavesStopsTheTransfer) {
 }
 
 TEST_F(Streaming, PromptsThatCannotBeBuiltEndTheStreamAtOnce) {
-    const auto image = errorAs<GenerateContentError>(runStream(model().generateContentStream(glimmo::Image{})).error);
+    const auto image = errorAs<GenerateContentError>(runStream(model().generateContentStream(glimmo::DecodedImage{})).error);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->kind(), GenerateContentError::Kind::promptImageContentError);
 

@@ -13,7 +13,7 @@ using testing::GifFrame;
 
 std::string asString(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
-std::array<std::uint8_t, 4> pixelAt(const Image& image, int x, int y) {
+std::array<std::uint8_t, 4> pixelAt(const DecodedImage& image, int x, int y) {
     const std::size_t offset = (static_cast<std::size_t>(y) * image.width + x) * 4;
     return {image.rgba[offset], image.rgba[offset + 1], image.rgba[offset + 2], image.rgba[offset + 3]};
 }
@@ -40,8 +40,8 @@ TEST(ImageFormatDetection, RecognisesEachSignatureAndNothingElse) {
 }
 
 TEST(PNGDecoding, KeepsEveryPixelAndStraightAlpha) {
-    const Image original = testing::patternImage(13, 7, true);
-    const Image decoded = decodeImage(testing::encodePNG(original));
+    const DecodedImage original = testing::patternImage(13, 7, true);
+    const DecodedImage decoded = decodeImage(testing::encodePNG(original));
     EXPECT_TRUE(decoded.isValid());
     EXPECT_EQ(decoded.width, 13);
     EXPECT_EQ(decoded.height, 7);
@@ -50,7 +50,7 @@ TEST(PNGDecoding, KeepsEveryPixelAndStraightAlpha) {
 }
 
 TEST(PNGDecoding, ExpandsGreyToOpaqueRGBA) {
-    const Image decoded = decodeImage(testing::encodeGreyPNG(3, 2, 0x80));
+    const DecodedImage decoded = decodeImage(testing::encodeGreyPNG(3, 2, 0x80));
     ASSERT_EQ(decoded.rgba.size(), 3u * 2 * 4);
     EXPECT_EQ(pixelAt(decoded, 2, 1), (std::array<std::uint8_t, 4>{0x80, 0x80, 0x80, 0xff}));
 }
@@ -64,9 +64,9 @@ TEST(PNGDecoding, TruncatedOrCorruptDataIsMalformed) {
 }
 
 TEST(JPEGDecoding, DecodesColourCloseToTheOriginal) {
-    Image solid{8, 8, 1, {}};
+    DecodedImage solid{8, 8, 1, {}};
     for (int i = 0; i < 64; ++i) solid.rgba.insert(solid.rgba.end(), {200, 40, 90, 255});
-    const Image decoded = decodeImage(asString(encodeJPEG(solid, 1.0)));
+    const DecodedImage decoded = decodeImage(asString(encodeJPEG(solid, 1.0)));
     ASSERT_EQ(decoded.width, 8);
     ASSERT_EQ(decoded.height, 8);
     const auto pixel = pixelAt(decoded, 5, 3);
@@ -95,7 +95,7 @@ TEST(GIFDecoding, FirstFrameOnTheLogicalScreenWithTransparency) {
     const std::vector<std::uint8_t> palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9};
     GifFrame first{1, 1, 2, 2, {0, 1, 2, 3}, 3, false};
     GifFrame second{0, 0, 4, 3, std::vector<std::uint8_t>(12, 2), -1, false};
-    const Image decoded = decodeImage(testing::encodeGIF(4, 3, palette, {first, second}));
+    const DecodedImage decoded = decodeImage(testing::encodeGIF(4, 3, palette, {first, second}));
     ASSERT_EQ(decoded.width, 4);
     ASSERT_EQ(decoded.height, 3);
     EXPECT_EQ(pixelAt(decoded, 1, 1), (std::array<std::uint8_t, 4>{255, 0, 0, 255}));
@@ -109,7 +109,7 @@ TEST(GIFDecoding, InterlacedRowsLandInPlace) {
     const std::vector<std::uint8_t> palette = {0, 0, 0, 255, 255, 255};
     GifFrame frame{0, 0, 1, 11, {}, -1, true};
     for (int row = 0; row < 11; ++row) frame.indices.push_back(row % 3 == 0 ? 1 : 0);
-    const Image decoded = decodeImage(testing::encodeGIF(1, 11, palette, {frame}));
+    const DecodedImage decoded = decodeImage(testing::encodeGIF(1, 11, palette, {frame}));
     for (int row = 0; row < 11; ++row) {
         EXPECT_EQ(pixelAt(decoded, 0, row)[0], row % 3 == 0 ? 255 : 0) << "row " << row;
     }
@@ -125,18 +125,18 @@ TEST(GIFDecoding, OversizedScreenAndMissingImageAreRefused) {
 }
 
 TEST(WebPDecoding, LosslessStillImageRoundTrips) {
-    const Image original = testing::patternImage(9, 5, true);
-    const Image decoded = decodeImage(testing::encodeWebP(original));
+    const DecodedImage original = testing::patternImage(9, 5, true);
+    const DecodedImage decoded = decodeImage(testing::encodeWebP(original));
     EXPECT_EQ(decoded.width, 9);
     EXPECT_EQ(decoded.height, 5);
     EXPECT_EQ(decoded.rgba, original.rgba);
 }
 
 TEST(WebPDecoding, AnimationGivesItsFirstFrame) {
-    Image first = testing::patternImage(6, 4);
-    Image second = first;
+    DecodedImage first = testing::patternImage(6, 4);
+    DecodedImage second = first;
     for (std::size_t i = 0; i < second.rgba.size(); i += 4) second.rgba[i] = 255 - second.rgba[i];
-    const Image decoded = decodeImage(testing::encodeAnimatedWebP({first, second}));
+    const DecodedImage decoded = decodeImage(testing::encodeAnimatedWebP({first, second}));
     EXPECT_EQ(decoded.rgba, first.rgba);
 }
 

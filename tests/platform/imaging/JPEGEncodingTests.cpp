@@ -11,8 +11,8 @@
 namespace glimmo {
 namespace {
 
-Image solidImage(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
-    Image image{width, height, 1, {}};
+DecodedImage solidImage(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
+    DecodedImage image{width, height, 1, {}};
     for (int i = 0; i < width * height; ++i) {
         image.rgba.insert(image.rgba.end(), {r, g, b, a});
     }
@@ -69,7 +69,7 @@ TEST(JPEGEncoding, EncodesPixelsThatDecodeBackToTheSameImage) {
 
 TEST(JPEGEncoding, DropsAlphaAndKeepsRowOrder) {
     // Top half white and fully transparent, bottom half black: alpha must not darken the top rows.
-    Image image = solidImage(8, 16, 255, 255, 255, 0);
+    DecodedImage image = solidImage(8, 16, 255, 255, 255, 0);
     for (int i = 8 * 8; i < 8 * 16; ++i) {
         image.rgba[i * 4] = image.rgba[i * 4 + 1] = image.rgba[i * 4 + 2] = 0;
         image.rgba[i * 4 + 3] = 255;
@@ -81,7 +81,7 @@ TEST(JPEGEncoding, DropsAlphaAndKeepsRowOrder) {
 
 TEST(JPEGEncoding, QualityIsClampedAndShapesTheOutput) {
     // A noisy image so that quality makes a visible difference in size.
-    Image image = solidImage(64, 64, 0, 0, 0);
+    DecodedImage image = solidImage(64, 64, 0, 0, 0);
     unsigned seed = 12345;
     for (auto& byte : image.rgba) {
         seed = seed * 1103515245u + 12345u;
@@ -96,7 +96,7 @@ TEST(JPEGEncoding, QualityIsClampedAndShapesTheOutput) {
 }
 
 TEST(JPEGEncoding, RejectsImagesWithoutMatchingPixels) {
-    const auto expectInvalid = [](const Image& image) {
+    const auto expectInvalid = [](const DecodedImage& image) {
         try {
             encodeJPEG(image, 0.8);
             ADD_FAILURE() << "expected an error for " << image.width << "x" << image.height;
@@ -104,15 +104,15 @@ TEST(JPEGEncoding, RejectsImagesWithoutMatchingPixels) {
             EXPECT_EQ(error.kind(), JPEGEncodingError::Kind::invalidImage);
         }
     };
-    expectInvalid(Image{});
-    expectInvalid(Image{2, 2, 1, std::vector<std::uint8_t>(15, 0)});
-    expectInvalid(Image{-2, -2, 1, std::vector<std::uint8_t>(16, 0)});
-    expectInvalid(Image{0, 5, 1, {}});
+    expectInvalid(DecodedImage{});
+    expectInvalid(DecodedImage{2, 2, 1, std::vector<std::uint8_t>(15, 0)});
+    expectInvalid(DecodedImage{-2, -2, 1, std::vector<std::uint8_t>(16, 0)});
+    expectInvalid(DecodedImage{0, 5, 1, {}});
 }
 
 TEST(JPEGEncoding, ReportsEncoderFailuresAsTypedErrors) {
     // Wider than the format allows (65500 pixels): libjpeg refuses it before writing anything.
-    const Image tooWide{70000, 1, 1, std::vector<std::uint8_t>(70000 * 4, 128)};
+    const DecodedImage tooWide{70000, 1, 1, std::vector<std::uint8_t>(70000 * 4, 128)};
     try {
         encodeJPEG(tooWide, 0.8);
         ADD_FAILURE() << "expected an encoder error";

@@ -12,8 +12,8 @@
 
 namespace glimmo::testing {
 
-Image patternImage(int width, int height, bool withAlpha) {
-    Image image{width, height, 1, {}};
+DecodedImage patternImage(int width, int height, bool withAlpha) {
+    DecodedImage image{width, height, 1, {}};
     image.rgba.reserve(static_cast<std::size_t>(width) * height * 4);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -68,7 +68,7 @@ void check(bool ok, const char* what) {
 
 } // namespace
 
-std::string encodePNG(const Image& image) {
+std::string encodePNG(const DecodedImage& image) {
     return writePNG(image.rgba.data(), image.width, image.height, PNG_FORMAT_RGBA);
 }
 
@@ -77,7 +77,7 @@ std::string encodeGreyPNG(int width, int height, std::uint8_t grey) {
     return writePNG(pixels.data(), width, height, PNG_FORMAT_GRAY);
 }
 
-std::string encodeWebP(const Image& image) {
+std::string encodeWebP(const DecodedImage& image) {
     std::uint8_t* output = nullptr;
     const std::size_t size = WebPEncodeLosslessRGBA(image.rgba.data(), image.width, image.height, image.width * 4, &output);
     check(size > 0, "WebP encoding failed");
@@ -86,7 +86,7 @@ std::string encodeWebP(const Image& image) {
     return bytes;
 }
 
-std::string encodeAnimatedWebP(const std::vector<Image>& frames) {
+std::string encodeAnimatedWebP(const std::vector<DecodedImage>& frames) {
     WebPAnimEncoderOptions options;
     check(WebPAnimEncoderOptionsInit(&options) != 0, "animation options");
     const int width = frames.front().width;
@@ -98,7 +98,7 @@ std::string encodeAnimatedWebP(const std::vector<Image>& frames) {
     check(WebPConfigInit(&config) != 0, "WebP config");
     config.lossless = 1;
     int timestamp = 0;
-    for (const Image& frame : frames) {
+    for (const DecodedImage& frame : frames) {
         WebPPicture picture;
         check(WebPPictureInit(&picture) != 0, "WebP picture");
         picture.use_argb = 1;

@@ -2,7 +2,7 @@
 
 // Image files made in memory for decoder and loader tests, written with the formats' own encoders.
 
-#include "platform/imaging/Image.h"
+#include "platform/imaging/DecodedImage.h"
 
 #include <cstdint>
 #include <string>
@@ -11,14 +11,14 @@
 namespace glimmo::testing {
 
 // width x height pixels whose colour depends on the position, so misplaced rows or columns show.
-Image patternImage(int width, int height, bool withAlpha = false);
+DecodedImage patternImage(int width, int height, bool withAlpha = false);
 
-std::string encodePNG(const Image& image);
+std::string encodePNG(const DecodedImage& image);
 std::string encodeGreyPNG(int width, int height, std::uint8_t grey);
 // A lossless still WebP.
-std::string encodeWebP(const Image& image);
+std::string encodeWebP(const DecodedImage& image);
 // A lossless animated WebP of the frames (all of one size), 100 ms each.
-std::string encodeAnimatedWebP(const std::vector<Image>& frames);
+std::string encodeAnimatedWebP(const std::vector<DecodedImage>& frames);
 
 struct GifFrame {
     int left = 0, top = 0, width = 0, height = 0;
