@@ -128,12 +128,25 @@ public:
     }
 
 protected:
-    CGSize computeSize(const ProposedViewSize&) override {
-        const Metrics m = measure();
-        return {m.totalWidth, m.totalHeight};
+    CGSize computeSize(const ProposedViewSize& p) override {
+        Metrics m = measure(p);
+        const CGSize size{m.totalWidth, m.totalHeight};
+        measured_.emplace_back(size, std::move(m));
+        return size;
     }
+    void layoutCacheReset() override { measured_.clear(); }
     void placeChildren() override {
-        const Metrics m = measure();
+        // Placed at a size it chose, the grid keeps the columns it measured for it.
+        Metrics m;
+        bool found = false;
+        for (auto it = measured_.rbegin(); it != measured_.rend(); ++it) {
+            if (it->first == frame.size) {
+                m = it->second;
+                found = true;
+                break;
+            }
+        }
+        if (!found) m = measure(ProposedViewSize::of(frame.size));
         CGFloat y = frame.minY();
         for (std::size_t r = 0; r < m.rows.size(); ++r) {
             const Row& row = m.rows[r];
@@ -167,7 +180,7 @@ private:
     CGFloat hSpacing() const { return data_.horizontalSpacing.value_or(defaultSpacing); }
     CGFloat vSpacing() const { return data_.verticalSpacing.value_or(defaultSpacing); }
 
-    Metrics measure() {
+    Metrics measure(const ProposedViewSize& proposal) {
         Metrics m;
         for (ViewNode* element : childElements()) {
             Row row;
@@ -188,8 +201,12 @@ private:
                 m.columnWidths[c] = std::max(m.columnWidths[c], row.cells[c]->sizeThatFits(ProposedViewSize::unspecified()).width);
             }
         }
+        const CGFloat spacing = m.columnWidths.size() > 1 ? hSpacing() * static_cast<CGFloat>(m.columnWidths.size() - 1) : 0;
+        CGFloat ideal = spacing;
+        for (CGFloat w : m.columnWidths) ideal += w;
+        if (proposal.width && ideal > *proposal.width) shrinkColumns(m, *proposal.width - spacing);
         for (CGFloat w : m.columnWidths) m.totalWidth += w;
-        if (m.columnWidths.size() > 1) m.totalWidth += hSpacing() * static_cast<CGFloat>(m.columnWidths.size() - 1);
+        m.totalWidth += spacing;
         for (const Row& row : m.rows) {
             CGFloat h = 0;
             if (row.spanning) {
@@ -206,6 +223,27 @@ private:
         for (CGFloat h : m.rowHeights) m.totalHeight += h;
         if (m.rowHeights.size() > 1) m.totalHeight += vSpacing() * static_cast<CGFloat>(m.rowHeights.size() - 1);
         return m;
+    }
+
+    // Too wide for the offer: columns share the width like the children of a stack, the narrowest
+    // first, each offered an equal part of what is left; cells then wrap to their column.
+    void shrinkColumns(Metrics& m, CGFloat available) {
+        std::vector<std::size_t> order(m.columnWidths.size());
+        for (std::size_t c = 0; c < order.size(); ++c) order[c] = c;
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return m.columnWidths[a] < m.columnWidths[b]; });
+        std::size_t left = order.size();
+        for (const std::size_t c : order) {
+            const CGFloat offer = std::max<CGFloat>(0, available / static_cast<CGFloat>(left));
+            CGFloat width = 0;
+            for (const Row& row : m.rows) {
+                if (!row.spanning && c < row.cells.size()) {
+                    width = std::max(width, row.cells[c]->sizeThatFits({std::min(offer, m.columnWidths[c]), std::nullopt}).width);
+                }
+            }
+            m.columnWidths[c] = width;
+            available -= width;
+            --left;
+        }
     }
 
     HorizontalAlignment columnAlignment(const Metrics& m, std::size_t column) const {
@@ -226,6 +264,7 @@ private:
     static CGFloat guide(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
 
     GridData data_;
+    std::vector<std::pair<CGSize, Metrics>> measured_;
 };
 
 } // namespace

@@ -121,6 +121,16 @@ TEST(GridTest, ColumnsTakeTheWidestCellAndCellsFollowColumnAlignment) {
     EXPECT_EQ(t.frame("b1").minY(), g.minY() + 22);
 }
 
+TEST(GridTest, ColumnsTooWideForTheOfferShareItAndTextWraps) {
+    TestHost t(Grid(Alignment::topLeading(), 0, 0, {
+                   GridRow({Text("ab").accessibilityLabel("short"), Text("aaaa bbbb cccc dddd").accessibilityLabel("long")}),
+               }).frame({.maxWidth = 100, .alignment = Alignment::topLeading()}).accessibilityLabel("grid"),
+               {100, 200});
+    EXPECT_EQ(t.frame("short").width(), 13) << "the narrow column keeps its width";
+    EXPECT_LE(t.frame("long").maxX(), t.frame("grid").maxX());
+    EXPECT_EQ(t.frame("long").height(), 26) << "the wide column wraps into two lines";
+}
+
 TEST(GridTest, ARowOutsideGridRowsSpansTheGrid) {
     TestHost t(Grid(Alignment::center(), 0, 0, {
                    GridRow({box(50, 10, "a"), box(30, 10, "b")}),
