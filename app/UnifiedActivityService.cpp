@@ -133,7 +133,8 @@ Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(
 }
 
 Task<double> UnifiedActivityService::totalDuration(Date start, Date end) {
-    const std::vector<UnifiedActivity> list = co_await getUnifiedActivities(start, end);
+    auto request = getUnifiedActivities(start, end);
+    const std::vector<UnifiedActivity> list = co_await std::move(request);
     double total = 0;
     for (const UnifiedActivity& activity : list) {
         total += activity.duration;
@@ -142,7 +143,8 @@ Task<double> UnifiedActivityService::totalDuration(Date start, Date end) {
 }
 
 Task<std::vector<std::pair<std::string, double>>> UnifiedActivityService::durationsByName(Date start, Date end) {
-    const std::vector<UnifiedActivity> list = co_await getUnifiedActivities(start, end);
+    auto request = getUnifiedActivities(start, end);
+    const std::vector<UnifiedActivity> list = co_await std::move(request);
     std::map<std::string, double> sums;
     for (const UnifiedActivity& activity : list) {
         sums[activity.name] += activity.duration;
@@ -153,8 +155,10 @@ Task<std::vector<std::pair<std::string, double>>> UnifiedActivityService::durati
 }
 
 Task<UnifiedActivityReport> UnifiedActivityService::generateReport(Date start, Date end) {
-    const double total = co_await totalDuration(start, end);
-    const std::vector<UnifiedActivity> list = co_await getUnifiedActivities(start, end);
+    auto totalRequest = totalDuration(start, end);
+    const double total = co_await std::move(totalRequest);
+    auto listRequest = getUnifiedActivities(start, end);
+    const std::vector<UnifiedActivity> list = co_await std::move(listRequest);
     co_return makeActivityReport(list, total);
 }
 

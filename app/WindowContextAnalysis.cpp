@@ -16,7 +16,7 @@ Task<std::string> ActivityMonitor::readFrontWindowText(int processIdentifier) {
     Accessibility* accessibility = &accessibility_;
     BackgroundQueue* reader = treeReader_.get();
     const ElementTreeLimits limits = treeLimits_;
-    co_return co_await withContinuation<std::string>(
+    auto read = withContinuation<std::string>(
         [accessibility, reader, processIdentifier, limits](Continuation<std::string> continuation) {
             reader->post([accessibility, processIdentifier, limits, continuation] {
                 try {
@@ -26,6 +26,7 @@ Task<std::string> ActivityMonitor::readFrontWindowText(int processIdentifier) {
                 }
             });
         });
+    co_return co_await std::move(read);
 }
 
 Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord> record) {
@@ -56,7 +57,8 @@ Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord>
     std::string tree;
     if (lowercased(name).find("loginwindow") == std::string::npos) {
         try {
-            tree = co_await readFrontWindowText(front->processIdentifier);
+            auto read = readFrontWindowText(front->processIdentifier);
+            tree = co_await std::move(read);
         } catch (const CancellationError&) {
             throw;
         } catch (const std::exception&) {
@@ -81,7 +83,8 @@ Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord>
         if (geminiAPIKey_.empty()) {
             throw genai::GenerateContentError::invalidAPIKey("no Gemini API key is configured (GEMINI_API_KEY)");
         }
-        const genai::GenerateContentResponse response = co_await gemini_->generateContent(prompt);
+        auto request = gemini_->generateContent(prompt);
+        const genai::GenerateContentResponse response = co_await std::move(request);
         text = response.text();
     } catch (const CancellationError&) {
         throw;

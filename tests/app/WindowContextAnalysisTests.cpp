@@ -7,6 +7,10 @@
 #include <gmock/gmock.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
 namespace glimmo::testing {
 namespace {
 
@@ -202,6 +206,68 @@ TEST_F(WindowContextAnalysisTest, AnApplicationThatLostTheFrontIsSkipped) {
     record->windowText = "Earlier summary";
     runBlocking(*loop, monitor->analyzeWindowContext(record), 10);
     EXPECT_EQ(record->windowText.get(), "Earlier summary");
+}
+
+// Holds every window read until released (or for 5 s at most), and notes the reading thread.
+class GatedAccessibility : public Accessibility {
+public:
+    bool isProcessTrusted(bool) override { return true; }
+    std::shared_ptr<AccessibilityElement> firstWindowOfApplication(int) override {
+        std::unique_lock lock(mutex_);
+        readerThread_ = std::this_thread::get_id();
+        reading_ = true;
+        changed_.wait_for(lock, std::chrono::seconds(5), [this] { return released_; });
+        return FakeAccessibility::makeElement(inboxWindow());
+    }
+    std::shared_ptr<AccessibilityElement> applicationElement(int) override { return nullptr; }
+
+    void release() {
+        const std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    bool isReading() const {
+        const std::lock_guard lock(mutex_);
+        return reading_;
+    }
+    std::thread::id readerThread() const {
+        const std::lock_guard lock(mutex_);
+        return readerThread_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool reading_ = false;
+    bool released_ = false;
+    std::thread::id readerThread_;
+};
+
+TEST_F(WindowContextAnalysisTest, TheTreeIsReadOffTheMainThreadWhileTheLoopGoesOn) {
+    GatedAccessibility gated;
+    // Even when an assertion ends the test early, the reader must be done with `gated` first.
+    struct AtExit {
+        std::function<void()> run;
+        ~AtExit() { run(); }
+    } const finish{[&] {
+        gated.release();
+        EXPECT_TRUE(waitFor([&] { return !monitor || monitor->runningAnalyses() == 0; }));
+    }};
+    ActivityMonitor::Services gatedServices = services();
+    gatedServices.accessibility = &gated;
+    monitor = ActivityMonitor::create(gatedServices);
+    monitor->startMonitoring();
+
+    ASSERT_TRUE(waitFor([&] { return gated.isReading(); }));
+    EXPECT_NE(gated.readerThread(), std::this_thread::get_id());
+    // The main loop keeps counting time while the window is being read.
+    loop->advance(5);
+    EXPECT_EQ(launchRecord()->duration.get(), 5);
+    EXPECT_EQ(launchRecord()->windowText.get(), "Context analysis pending...");
+
+    gated.release();
+    ASSERT_TRUE(waitUntilNotPending(*launchRecord()));
+    EXPECT_EQ(launchRecord()->windowText.get(), "A summary of the window.");
 }
 
 TEST_F(WindowContextAnalysisTest, AReplyWithoutTextIsAFailedAnalysis) {
