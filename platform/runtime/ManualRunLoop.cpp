@@ -16,6 +16,10 @@ namespace {
 // Far more than any test needs; reaching it means work that re-posts itself forever.
 constexpr std::size_t maximumItemsPerIdleRun = 10'000'000;
 
+// A predicate may depend on state that other threads change without posting anything, so it is
+// looked at again this often while the loop waits.
+constexpr auto predicateRecheckInterval = std::chrono::milliseconds(10);
+
 std::chrono::steady_clock::time_point deadlineAfter(double seconds) {
     return std::chrono::steady_clock::now() +
            std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(std::clamp(seconds, 0.0, 1e8)));
@@ -88,8 +92,9 @@ bool ManualRunLoop::runUntil(const std::function<bool()>& predicate, double real
     for (;;) {
         runUntilIdle();
         if (predicate()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        impl_->work.waitUntil(deadline);
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return predicate();
+        impl_->work.waitUntil(std::min(deadline, now + predicateRecheckInterval));
     }
 }
 

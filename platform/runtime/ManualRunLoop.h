@@ -35,7 +35,9 @@ public:
     void advanceTo(Date date);
 
     // Runs posted work and due timers without moving virtual time, waiting in real time for posts from
-    // other threads, until `predicate()` holds or `realTimeoutSeconds` pass. Returns `predicate()`.
+    // other threads, until `predicate()` holds or `realTimeoutSeconds` pass. While it waits it looks at
+    // the predicate again every few milliseconds, so a condition set by another thread is seen without
+    // a post. Returns `predicate()`.
     bool runUntil(const std::function<bool()>& predicate, double realTimeoutSeconds);
 
     // The same as runUntil: virtual time moves only with advance(), so a task sleeping on a timer does not

@@ -20,6 +20,10 @@ double steadySeconds(SteadyClock::time_point time) {
 
 enum class Outcome { satisfied, stopped, timedOut };
 
+// A predicate may depend on state that other threads change without posting anything, so it is
+// looked at again this often while the loop waits.
+constexpr auto predicateRecheckInterval = std::chrono::milliseconds(10);
+
 SteadyClock::time_point steadyTimePoint(double seconds) {
     return SteadyClock::time_point(
         std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds)));
@@ -29,7 +33,6 @@ SteadyClock::time_point steadyTimePoint(double seconds) {
 struct RealTimeRunLoop::Impl {
     std::shared_ptr<detail::TimerQueue> timers = detail::TimerQueue::make();
     detail::WorkQueue work;
-    std::atomic<bool> stopRequested{false};
     std::atomic<std::thread::id> thread{std::this_thread::get_id()};
 
     Outcome runUntil(const std::function<bool()>* predicate, SteadyClock::time_point deadline) {
@@ -37,7 +40,7 @@ struct RealTimeRunLoop::Impl {
         const auto satisfied = [predicate] { return predicate && (*predicate)(); };
         for (;;) {
             if (satisfied()) return Outcome::satisfied;
-            if (stopRequested.exchange(false)) return Outcome::stopped;
+            if (work.takeStopRequest()) return Outcome::stopped;
             const bool ranWork = work.runOne();
             const bool firedTimer = timers->fireNext(steadySeconds(SteadyClock::now()));
             if (ranWork || firedTimer) continue;
@@ -46,6 +49,7 @@ struct RealTimeRunLoop::Impl {
             if (now >= deadline) return satisfied() ? Outcome::satisfied : Outcome::timedOut;
             auto wakeAt = deadline;
             if (const auto due = timers->nextDueTime()) wakeAt = std::min(wakeAt, steadyTimePoint(*due));
+            if (predicate) wakeAt = std::min(wakeAt, now + predicateRecheckInterval);
             work.waitUntil(wakeAt);
         }
     }
@@ -78,10 +82,7 @@ void RealTimeRunLoop::run() {
     }
 }
 
-void RealTimeRunLoop::stop() {
-    impl_->stopRequested = true;
-    impl_->work.wake();
-}
+void RealTimeRunLoop::stop() { impl_->work.requestStop(); }
 
 bool RealTimeRunLoop::runUntil(const std::function<bool()>& predicate, double timeoutSeconds) {
     const auto deadline = SteadyClock::now() + std::chrono::duration_cast<SteadyClock::duration>(

@@ -24,7 +24,9 @@ public:
     void run();
     void stop();
 
-    // Runs until `predicate()` holds (returns true) or `timeoutSeconds` pass (returns false).
+    // Runs until `predicate()` holds (returns true) or `timeoutSeconds` pass (returns false). While it
+    // waits it looks at the predicate again every few milliseconds, so a condition set by another thread
+    // is seen without a post.
     bool runUntil(const std::function<bool()>& predicate, double timeoutSeconds);
     bool driveUntil(const std::function<bool()>& done, double realTimeoutSeconds) override;
 

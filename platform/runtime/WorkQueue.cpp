@@ -4,11 +4,11 @@
 
 namespace glimmo::detail {
 
+// Both signal under the lock: once the loop has seen the new state it may return and destroy this
+// queue, so the poster must be done with the condition variable by then.
 void WorkQueue::post(std::function<void()> work) {
-    {
-        const std::lock_guard lock(mutex_);
-        items_.push_back(std::move(work));
-    }
+    const std::lock_guard lock(mutex_);
+    items_.push_back(std::move(work));
     changed_.notify_all();
 }
 
@@ -36,11 +36,21 @@ void WorkQueue::waitUntil(std::chrono::steady_clock::time_point deadline) {
 }
 
 void WorkQueue::wake() {
-    {
-        const std::lock_guard lock(mutex_);
-        woken_ = true;
-    }
+    const std::lock_guard lock(mutex_);
+    woken_ = true;
     changed_.notify_all();
+}
+
+void WorkQueue::requestStop() {
+    const std::lock_guard lock(mutex_);
+    stopRequested_ = true;
+    woken_ = true;
+    changed_.notify_all();
+}
+
+bool WorkQueue::takeStopRequest() {
+    const std::lock_guard lock(mutex_);
+    return std::exchange(stopRequested_, false);
 }
 
 void WorkQueue::discardAll() {

@@ -19,9 +19,15 @@ public:
     bool runOne();
     bool isEmpty() const;
 
-    // Returns when work is posted, wake() is called or `deadline` passes.
+    // Returns when work is posted, wake() or requestStop() is called or `deadline` passes.
     void waitUntil(std::chrono::steady_clock::time_point deadline);
     void wake();
+
+    // A stop request for the loop, kept under the queue's lock so that the requesting thread is done
+    // with the queue before the loop can see the request (and perhaps destroy the queue).
+    void requestStop();
+    // True once per request.
+    bool takeStopRequest();
 
     // Drops all queued work, including work posted by the destructors of what is dropped.
     void discardAll();
@@ -31,6 +37,7 @@ private:
     std::condition_variable changed_;
     std::deque<std::function<void()>> items_;
     bool woken_ = false;
+    bool stopRequested_ = false;
 };
 
 }  // namespace glimmo::detail

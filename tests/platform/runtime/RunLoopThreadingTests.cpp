@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/runtime/ManualRunLoop.h"
+#include "platform/runtime/RealTimeRunLoop.h"
+
+// How the caller-driven loops meet other threads: conditions changed without a post, and loops
+// destroyed while the thread that woke them is still on its way out.
+namespace glimmo {
+namespace {
+
+// Waits (bounded) until `looks` reaches `count`.
+void waitForLooks(const std::atomic<int>& looks, int count) {
+    for (int i = 0; i < 1000 && looks.load() < count; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Another thread sets the flag once the loop has looked at it twice, i.e. while the loop waits with
+// nothing posted: the loop must see it before its time limit.
+template <class Loop>
+void expectRunUntilSeesAConditionSetWithoutAPost() {
+    Loop loop;
+    std::atomic<int> looks{0};
+    std::atomic<bool> flag{false};
+    std::thread setter([&] {
+        waitForLooks(looks, 2);
+        flag = true;
+    });
+    const bool satisfied = loop.runUntil(
+        [&] {
+            ++looks;
+            return flag.load();
+        },
+        5);
+    setter.join();
+    EXPECT_TRUE(satisfied);
+}
+
+TEST(RunLoopThreadingTest, RunUntilSeesAConditionSetByAnotherThreadWithoutAPost) {
+    expectRunUntilSeesAConditionSetWithoutAPost<RealTimeRunLoop>();
+    expectRunUntilSeesAConditionSetWithoutAPost<ManualRunLoop>();
+}
+
+// The loop returns as soon as the posted work has run and is destroyed at once, while the posting
+// thread may still be inside post(): run under ThreadSanitizer this shows any use of the loop after
+// the work became visible.
+template <class Loop>
+void destroyLoopsRightAfterWorkFromAnotherThreadRan() {
+    for (int round = 0; round < 200; ++round) {
+        auto loop = std::make_unique<Loop>();
+        std::atomic<bool> ran{false};
+        std::thread poster([&loop, &ran] { loop->post([&ran] { ran = true; }); });
+        EXPECT_TRUE(loop->runUntil([&] { return ran.load(); }, 10));
+        loop.reset();
+        poster.join();
+    }
+}
+
+TEST(RunLoopThreadingTest, LoopMayBeDestroyedAsSoonAsWorkPostedFromAnotherThreadRan) {
+    destroyLoopsRightAfterWorkFromAnotherThreadRan<RealTimeRunLoop>();
+    destroyLoopsRightAfterWorkFromAnotherThreadRan<ManualRunLoop>();
+}
+
+TEST(RunLoopThreadingTest, LoopMayBeDestroyedAsSoonAsAStopFromAnotherThreadEndedRun) {
+    for (int round = 0; round < 200; ++round) {
+        auto loop = std::make_unique<RealTimeRunLoop>();
+        std::thread stopper([&loop] { loop->stop(); });
+        loop->run();
+        loop.reset();
+        stopper.join();
+    }
+}
+
+}  // namespace
+}  // namespace glimmo
