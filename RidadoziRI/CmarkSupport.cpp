@@ -9,7 +9,12 @@
 
 namespace ridadozi::cmark {
 
-void ensureExtensionsRegistered() { cmark_gfm_core_extensions_ensure_registered(); }
+void ensureExtensionsRegistered() {
+    // cmark-gfm guards its registration with a plain flag: threads that ask at the same moment would
+    // each append the extensions to its process-wide registry.
+    static std::once_flag registered;
+    std::call_once(registered, [] { cmark_gfm_core_extensions_ensure_registered(); });
+}
 
 std::unique_lock<std::mutex> lockParsing() {
     static std::mutex parsing;

@@ -22,7 +22,8 @@ struct ParserDeleter {
 };
 using ParserPtr = std::unique_ptr<cmark_parser, ParserDeleter>;
 
-// Registers the GitHub extensions with cmark-gfm (once per process; cheap to call again).
+// Registers the GitHub extensions with cmark-gfm (once per process, safe from any number of threads;
+// cheap to call again).
 void ensureExtensionsRegistered();
 
 // The extensions every parser gets, attached in exactly this order so that the output never
