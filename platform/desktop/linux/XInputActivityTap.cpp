@@ -52,8 +52,10 @@ bool XInputActivityTap::start(std::function<void(InputEventKind)> onEvent) {
     if (!XQueryExtension(display.get(), "XInputExtension", &opcode, &firstEvent, &firstError)) {
         return fail("the X server has no XInput extension");
     }
+    // From 2.1 on, raw events arrive even while another client holds a grab (an open menu, a drag
+    // inside a window); a client that announces 2.0 would miss exactly that input.
     int major = 2;
-    int minor = 0;
+    int minor = 2;
     if (XIQueryVersion(display.get(), &major, &minor) != Success || major < 2) {
         return fail("the X server does not support XInput 2");
     }

@@ -12,6 +12,7 @@
 
 
 #include <algorithm>
+#include <memory>
 
 namespace glimmo {
 namespace {
@@ -90,6 +91,34 @@ TEST_F(InputActivityTapTest, ReportsMovesDragsAndKeyPresses) {
     ASSERT_TRUE(waitFor(InputEventKind::keyDown));
     EXPECT_EQ(std::count(events.begin(), events.end(), InputEventKind::keyDown), 1) << "a release is no key press";
     EXPECT_TRUE(onMainLoop);
+}
+
+// While another client holds a grab (a menu open, a drag inside a window) the input still counts.
+TEST_F(InputActivityTapTest, ReportsInputWhileAnotherClientHoldsAGrab) {
+    tap = std::make_unique<XInputActivityTap>(server->displayName());
+    ASSERT_TRUE(tap->start([&](InputEventKind kind) { events.push_back(kind); })) << tap->lastError();
+    const std::unique_ptr<Display, int (*)(Display*)> grabbing(XOpenDisplay(server->displayName().c_str()),
+                                                                &XCloseDisplay);
+    ASSERT_NE(grabbing, nullptr);
+    Display* grabber = grabbing.get();
+    const Window window = XCreateSimpleWindow(grabber, DefaultRootWindow(grabber), 0, 0, 200, 200, 0, 0, 0);
+    XMapWindow(grabber, window);
+    XSync(grabber, False);
+    const int pointer = XGrabPointer(grabber, window, False, PointerMotionMask, GrabModeAsync, GrabModeAsync, None,
+                                     None, CurrentTime);
+    const int keyboard = XGrabKeyboard(grabber, window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XSync(grabber, False);
+    EXPECT_EQ(pointer, GrabSuccess);
+    EXPECT_EQ(keyboard, GrabSuccess);
+
+    moveTo(30, 30);
+    moveTo(31, 32);
+    EXPECT_TRUE(waitFor(InputEventKind::mouseMoved));
+    const KeyCode b = XKeysymToKeycode(input, XStringToKeysym("b"));
+    XTestFakeKeyEvent(input, b, True, CurrentTime);
+    XTestFakeKeyEvent(input, b, False, CurrentTime);
+    XSync(input, False);
+    EXPECT_TRUE(waitFor(InputEventKind::keyDown));
 }
 
 TEST_F(InputActivityTapTest, StopsReportingWhenStopped) {
