@@ -9,6 +9,9 @@
 #ifndef GLIMMO_GEMINI_API_KEY
 #define GLIMMO_GEMINI_API_KEY ""
 #endif
+#ifndef GLIMMO_OPENAI_API_KEY
+#define GLIMMO_OPENAI_API_KEY ""
+#endif
 
 namespace glimmo {
 namespace {
@@ -34,7 +37,7 @@ std::string ServiceConfiguration::geminiBaseURL() {
 }
 
 std::string ServiceConfiguration::openAIAPIKey() {
-    return environmentValue("OPENAI_API_KEY");
+    return environmentOr("OPENAI_API_KEY", GLIMMO_OPENAI_API_KEY);
 }
 
 std::string ServiceConfiguration::openAIBaseURL() {

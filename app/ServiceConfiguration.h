@@ -5,8 +5,8 @@
 namespace glimmo {
 
 // Where the AI services are and the keys to use them. Keys come from the environment (or a key
-// compiled in with the GLIMMO_GEMINI_API_KEY build option), never from the source, and are never
-// logged. Each call reads the environment afresh.
+// compiled in with the GLIMMO_GEMINI_API_KEY or GLIMMO_OPENAI_API_KEY build option), never from the
+// source, and are never logged. Each call reads the environment afresh.
 struct ServiceConfiguration {
     static constexpr const char* defaultGeminiBaseURL = "https://generativelanguage.googleapis.com";
     static constexpr const char* defaultOpenAIBaseURL = "https://api.openai.com";
@@ -15,7 +15,7 @@ struct ServiceConfiguration {
     static std::string geminiAPIKey();
     // GEMINI_BASE_URL, else the public endpoint.
     static std::string geminiBaseURL();
-    // OPENAI_API_KEY; empty when unset.
+    // OPENAI_API_KEY, else the compiled-in key; empty when neither is set.
     static std::string openAIAPIKey();
     // OPENAI_BASE_URL, else the public endpoint.
     static std::string openAIBaseURL();
