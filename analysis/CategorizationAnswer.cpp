@@ -150,6 +150,16 @@ private:
     std::vector<std::pair<std::string, double>> entries_;
 };
 
+StoredFormWriter& storedFormWriter() {
+    static StoredFormWriter writer;
+    return writer;
+}
+
+std::string writeStoredForm(const Json& stored) {
+    const StoredFormWriter& writer = storedFormWriter();
+    return writer ? writer(stored) : prettyJSON(stored);
+}
+
 std::int64_t wholeSeconds(double seconds) {
     return std::isfinite(seconds) ? static_cast<std::int64_t>(std::trunc(seconds)) : 0;
 }
@@ -237,6 +247,10 @@ std::vector<std::string> categoryNames(const std::vector<Category>& categories) 
 }
 
 } // namespace
+
+void setStoredFormWriterForTesting(StoredFormWriter writer) {
+    storedFormWriter() = std::move(writer);
+}
 
 JSONParsingError::JSONParsingError(Kind kind, std::string message, const std::string& description)
     : std::runtime_error(description), kind_(kind), message_(std::move(message)) {}
@@ -334,7 +348,7 @@ std::string enrichCategorizationAnswer(std::string_view answer, double totalSeco
     stored["categories"] = std::move(enrichedCategories);
     stored["activities"] = Json(answerActivities);
     try {
-        return prettyJSON(stored);
+        return writeStoredForm(stored);
     } catch (const std::exception& error) {
         // Storing the raw answer instead would hide the day behind an unreadable entry for hours.
         systemLog(std::string("JSON serialization error: ") + error.what());

@@ -4,6 +4,9 @@
 #include "app/UnifiedActivity.h"
 #include "platform/runtime/Date.h"
 
+#include <nlohmann/json_fwd.hpp>
+
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -56,9 +59,16 @@ double categoryDuration(std::string_view apps, const std::vector<UnifiedActivity
 // duration / total as a whole percent, halves away from zero; 0 when total is not positive.
 int shareOf(double duration, double total);
 
+// Writes the stored form as text. The JSON library's writer cannot fail on what a parsed answer
+// holds, so tests replace it to show that a form that cannot be written is never stored; an empty
+// function puts the library's writer back.
+using StoredFormWriter = std::function<std::string(const nlohmann::ordered_json&)>;
+void setStoredFormWriterForTesting(StoredFormWriter writer);
+
 // The stored form of a fresh answer: the measured total in minutes and, for each category whose
 // measured share rounds to at least 1, the answer's category object with its "percentage".
-// Throws JSONParsingError; nothing is returned that could not be written as JSON.
+// Throws JSONParsingError, also when the stored form cannot be written (invalidJSON("Could not
+// serialize JSON")), so that nothing is saved that the day could not be shown from.
 std::string enrichCategorizationAnswer(std::string_view answer, double totalSeconds,
                                        const std::vector<UnifiedActivity>& activities,
                                        const std::vector<Category>& categories);

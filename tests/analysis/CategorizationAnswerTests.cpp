@@ -89,6 +89,34 @@ TEST_F(Enrichment, UnusableAnswersRaiseTheirCase) {
     EXPECT_EQ(failure(R"({"categories": "Create"})"), "missingCategories");
 }
 
+TEST_F(Enrichment, StoredFormThatCannotBeWrittenIsAnErrorNotTheRawAnswer) {
+    std::string written;
+    setStoredFormWriterForTesting([&](const nlohmann::ordered_json& stored) -> std::string {
+        written = stored.dump();
+        throw std::runtime_error("invalid UTF-8 byte at index 3");
+    });
+    std::string failure = "no error";
+    try {
+        (void)enrichCategorizationAnswer(R"({"categories": [{"type": "Create", "apps": "Code"}]})", 60, day,
+                                         defaultCategories());
+    } catch (const JSONParsingError& error) {
+        failure = error.what();
+    }
+    setStoredFormWriterForTesting({});
+    EXPECT_EQ(failure, "invalidJSON(\"Could not serialize JSON\")");
+    EXPECT_EQ(lines, std::vector<std::string>{"JSON serialization error: invalid UTF-8 byte at index 3"});
+    EXPECT_EQ(written, R"({"total_minutes":1,"active_minutes":1,"categories":[{"type":"Create","apps":"Code","percentage":100}],"activities":[]})");
+
+    // With the library's writer nothing unwritable gets that far: text that is not UTF-8, escaped
+    // or raw, is refused while reading.
+    EXPECT_THROW((void)enrichCategorizationAnswer(R"({"categories": [{"type": "\ud800", "apps": "Code"}]})", 60, day,
+                                                  defaultCategories()),
+                 JSONParsingError);
+    EXPECT_THROW((void)enrichCategorizationAnswer("{\"categories\": [{\"type\": \"\xC3\", \"apps\": \"Code\"}]}", 60, day,
+                                                  defaultCategories()),
+                 JSONParsingError);
+}
+
 TEST(ShareRule, RoundsHalvesAwayFromZeroAndIgnoresEmptyTotals) {
     EXPECT_EQ(shareOf(1, 8), 13);   // 12.5
     EXPECT_EQ(shareOf(1, 3), 33);

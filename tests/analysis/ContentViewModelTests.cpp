@@ -218,6 +218,33 @@ TEST_F(ContentViewModelTest, ProseAroundTheAnswerIsAParsingErrorAndNothingIsSave
     EXPECT_FALSE(storedAnswer("2026-12-07"));
 }
 
+TEST_F(ContentViewModelTest, StoredFormThatCannotBeWrittenIsNeverSavedAndTheDayIsAskedAgain) {
+    struct FailingWriter {
+        FailingWriter() {
+            setStoredFormWriterForTesting([](const nlohmann::ordered_json&) -> std::string {
+                throw std::runtime_error("cannot write");
+            });
+        }
+        ~FailingWriter() { setStoredFormWriterForTesting({}); }
+    };
+    answerGemini(200, geminiTextReply(answer));
+    {
+        const FailingWriter failing;
+        run(model->refreshAnalysis());
+    }
+    EXPECT_TRUE(logged("JSON serialization error: cannot write"));
+    EXPECT_TRUE(logged("Error processing JSON for 2026-12-07 00:00:00 +0000: invalidJSON(\"Could not serialize JSON\")"));
+    EXPECT_FALSE(storedAnswer("2026-12-07"));
+    EXPECT_FALSE(model->isLoading.get());
+    EXPECT_TRUE(model->activityBreakdown->empty());
+
+    // Nothing stands in the way of the next refresh.
+    run(model->refreshAnalysis());
+    EXPECT_EQ(gemini.requestCount(), 2u);
+    EXPECT_TRUE(storedAnswer("2026-12-07"));
+    EXPECT_EQ(model->activityBreakdown->size(), 2u);
+}
+
 TEST_F(ContentViewModelTest, StoredAnswerThatIsNotAnObjectPublishesNothing) {
     ActivityDataManager::shared().savePromptResponse("```json\n{}\n```", "2026-12-07");
     run(model->refreshAnalysis());
