@@ -117,14 +117,14 @@ bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
         return false;
     }
     if (errno != EINVAL && errno != ENOSYS) {
-        throw FileError(from, "move aside to " + to.string() + ":", errno);
+        throw FileError(from, std::string("move aside to ").append(to.string()).append(":"), errno);
     }
     // The file system cannot rename exclusively: a hard link fails just as safely when `to` exists.
     if (::link(from.c_str(), to.c_str()) != 0) {
         if (errno == EEXIST) {
             return false;
         }
-        throw FileError(from, "move aside to " + to.string() + ":", errno);
+        throw FileError(from, std::string("move aside to ").append(to.string()).append(":"), errno);
     }
     if (::unlink(from.c_str()) != 0) {
         throw FileError(from, "remove after moving aside", errno);
@@ -141,7 +141,10 @@ void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
 
 void writeFileAtomically(const fs::path& path, std::string_view bytes) {
     const fs::path folder = parentFolder(path);
-    std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on `"literal" + std::string`.
+    std::string temporaryName(".");
+    temporaryName.append(path.filename().string()).append(".tmp-XXXXXX");
+    std::string pattern = (folder / temporaryName).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     FileDescriptor descriptor(::mkostemp(name.data(), O_CLOEXEC));
@@ -215,8 +218,10 @@ std::optional<fs::path> moveUnreadableFileAside(const fs::path& path, std::strin
         const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
         const fs::path aside = path.parent_path() / name;
         if (renameWithoutReplacing(path, aside)) {
-            systemLog("Moved unreadable file " + path.string() + " aside to " + aside.string() + " (" +
-                      std::string(reason) + ")");
+            std::string line("Moved unreadable file ");
+            line.append(path.string()).append(" aside to ").append(aside.string());
+            line.append(" (").append(reason).append(")");
+            systemLog(line);
             return aside;
         }
     }
