@@ -82,7 +82,15 @@ ChromeHistoryReader::ChromeHistoryReader() : ChromeHistoryReader(RunLoop::main()
 ChromeHistoryReader::ChromeHistoryReader(const Clock& clock, Workspace& workspace,
                                          std::optional<fs::path> sourcePath, std::optional<fs::path> destinationPath)
     : clock_(clock), workspace_(workspace), sourcePath_(sourcePath ? *sourcePath : defaultSourcePath()),
-      destinationPath_(destinationPath ? *destinationPath : defaultDestinationPath()) {
+      destinationPath_(destinationPath ? *destinationPath : fs::path()) {
+    if (!destinationPath) {
+        try {
+            destinationPath_ = defaultDestinationPath();
+        } catch (const std::exception&) {
+            // The private temporary directory cannot be made now; the next load tries again and
+            // reports why. The application must still start.
+        }
+    }
     systemLog("⭐️ history loaded started at " + mediumTimeString(clock_.now()));
 }
 
@@ -122,6 +130,9 @@ void ChromeHistoryReader::copyHistoryDatabase() {
     }
     if (isChromeRunning()) {
         printLine("⚠️ Chrome is running. This may prevent access to the history database.");
+    }
+    if (destinationPath_.empty()) {
+        destinationPath_ = defaultDestinationPath();
     }
     if (fs::exists(destinationPath_, error)) {
         if (!fs::remove(destinationPath_, error)) {

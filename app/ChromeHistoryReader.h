@@ -71,6 +71,7 @@ public:
     static std::vector<std::string> extractSearches(const std::vector<HistoryItem>& items);
 
     const std::filesystem::path& sourcePath() const { return sourcePath_; }
+    // Empty while the private temporary directory cannot be made (each load tries again).
     const std::filesystem::path& destinationPath() const { return destinationPath_; }
 
     // When the last successful load of this process finished.

@@ -176,6 +176,29 @@ TEST_F(ChromeHistoryReaderTest, DefaultPlacesAreTheProfileAndThePrivateTemporary
     EXPECT_EQ(fs::status(temporaryDirectory()).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
+TEST_F(ChromeHistoryReaderTest, AnUnusableTemporaryFolderFailsTheLoadNotTheStart) {
+    { testing::SyntheticHistory history(source); }
+    testing::ScopedEnvironment environment;
+    environment.set("XDG_RUNTIME_DIR", (directory.path() / "run").string());
+    fs::create_directories(directory.path() / "run");
+    // Something that is not our private folder sits where it would be made.
+    std::ofstream(directory.path() / "run" / "com.glimmodemo.GlimmoDemo") << "not a folder";
+
+    ChromeHistoryReader defaultCopy(clock, workspace, source);
+    EXPECT_TRUE(defaultCopy.destinationPath().empty());
+    defaultCopy.historyItems = {visit("https://kept.example/", clock.now())};
+    defaultCopy.copyAndLoadHistory();
+    EXPECT_THAT(logged, ::testing::Contains(HasSubstr("❌ Error in copyAndLoadHistory: ")));
+    EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
+    EXPECT_EQ(defaultCopy.historyItems->size(), 1u);
+    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+
+    fs::remove(directory.path() / "run" / "com.glimmodemo.GlimmoDemo");
+    defaultCopy.copyAndLoadHistory();
+    EXPECT_EQ(defaultCopy.destinationPath(), temporaryDirectory() / "chromeHistory.db");
+    EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
+}
+
 TEST_F(ChromeHistoryReaderTest, SummaryListsTheTimeframesVisits) {
     makeReader();
     const std::string longURL = "https://example.com/" + std::string(81, 'a'); // 101 characters
