@@ -79,58 +79,26 @@ JSONDecodingError::JSONDecodingError(std::string codingPath, std::string descrip
       description_(std::move(description)) {}
 
 std::string snakeCased(std::string_view camel) {
-    // Word boundaries: before an upper-case letter that follows lower case, and before the last
-    // capital of a run of capitals that is followed by lower case ("URLKey" -> "URL", "Key").
+    // A word starts at a capital that follows anything but a capital ("fooBar", "version2Beta"), and
+    // at the last capital of a run of capitals when lower case follows it ("URLKey" -> "URL", "Key").
+    // So "URL" stays one word, and underscores already present are kept as they are.
     std::vector<char32_t> characters;
     for (std::size_t position = 0; position < camel.size();) {
         const auto decoded = utf8::decode(camel, position);
         characters.push_back(decoded.codePoint);
         position += decoded.length;
     }
-    if (characters.empty()) {
-        return {};
-    }
-    const std::size_t end = characters.size();
-    std::vector<std::pair<std::size_t, std::size_t>> words;
-    std::size_t wordStart = 0;
-    std::size_t searchStart = 1;
-    for (;;) {
-        std::size_t upper = searchStart;
-        while (upper < end && !isUpperCaseLetter(characters[upper])) {
-            ++upper;
-        }
-        if (upper >= end) {
-            break;
-        }
-        words.emplace_back(wordStart, upper);
-        std::size_t lower = upper;
-        while (lower < end && !isLowerCaseLetter(characters[lower])) {
-            ++lower;
-        }
-        if (lower >= end) {
-            wordStart = upper;
-            break;
-        }
-        if (lower == upper + 1) {
-            wordStart = upper;
-        } else {
-            words.emplace_back(upper, lower - 1);
-            wordStart = lower - 1;
-        }
-        searchStart = lower + 1;
-    }
-    words.emplace_back(wordStart, end);
-
     std::string result;
-    bool first = true;
-    for (const auto& [start, stop] : words) {
-        if (!first) {
-            result.push_back('_');
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        if (i > 0 && isUpperCaseLetter(characters[i])) {
+            const bool afterNonCapital = !isUpperCaseLetter(characters[i - 1]);
+            const bool endsARunBeforeLowerCase =
+                i + 1 < characters.size() && isLowerCaseLetter(characters[i + 1]);
+            if (afterNonCapital || endsARunBeforeLowerCase) {
+                result.push_back('_');
+            }
         }
-        first = false;
-        for (std::size_t i = start; i < stop; ++i) {
-            utf8::append(result, static_cast<char32_t>(u_tolower(static_cast<UChar32>(characters[i]))));
-        }
+        utf8::append(result, static_cast<char32_t>(u_tolower(static_cast<UChar32>(characters[i]))));
     }
     return result;
 }

@@ -7,7 +7,7 @@
 namespace glimmo {
 namespace {
 
-TEST(SnakeCaseTest, FollowsThePlatformRules) {
+TEST(SnakeCaseTest, SplitsWordsAtCaseChangesAndKeepsAcronymsWhole) {
     const std::pair<const char*, const char*> cases[] = {
         {"fooBar", "foo_bar"},
         {"myURLKey", "my_url_key"},
@@ -17,10 +17,14 @@ TEST(SnakeCaseTest, FollowsThePlatformRules) {
         {"mimeType", "mime_type"},
         {"systemInstruction", "system_instruction"},
         {"single", "single"},
-        {"URL", "u_rl"}, // the first character is taken as lower case
-        {"URLs", "u_r_ls"},
+        {"URL", "url"},
+        {"URLs", "ur_ls"},
+        {"URLKey", "url_key"},
+        {"responseMIMEType", "response_mime_type"},
+        {"topP", "top_p"},
         {"myHTTPServer", "my_http_server"},
-        {"ABC", "a_bc"},
+        {"ABC", "abc"},
+        {"ABTest", "ab_test"},
         {"version2Beta", "version2_beta"},
         {"_leading", "_leading"},
         {"_fooBar_", "_foo_bar_"},
