@@ -112,9 +112,8 @@ JournalCacheDictionary decodeJournalCache(std::string_view bytes) {
         if (!entry) {
             throw JSONDecodingError("[" + std::to_string(i + 1) + "]", "invalid Base64");
         }
-        if (!cache.emplace(day, std::string(entry->begin(), entry->end())).second) {
-            throw JSONDecodingError("[" + std::to_string(i) + "]", "a day occurs twice");
-        }
+        // A day written twice keeps its later entry rather than costing every other day.
+        cache[day] = std::string(entry->begin(), entry->end());
     }
     return cache;
 }

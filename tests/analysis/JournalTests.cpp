@@ -53,6 +53,12 @@ TEST_F(JournalPromptCacheTest, ReadersAcceptPairsAndMembersInAnyOrder) {
     EXPECT_EQ(cache.getResponse(on7th(12)).first, "later day");
     EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
     EXPECT_EQ(cache.loadCache().size(), 2u);
+
+    // A day written twice keeps its later entry, and the other days stay readable.
+    storeBytes("[818294400, \"" + base64Encode(later) + "\", 818208000, \"" + base64Encode(earlier) + "\", 818294400, \"" +
+               base64Encode(R"({"response":"rewritten","timestamp":818348400})") + "\"]");
+    EXPECT_EQ(cache.getResponse(on7th(12)).first, "rewritten");
+    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
 }
 
 TEST_F(JournalPromptCacheTest, ExpiresStrictlyAfter14400Seconds) {
