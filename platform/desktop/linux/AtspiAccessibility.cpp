@@ -36,20 +36,21 @@ void discard(GError* error) {
 
 // One method call; nullptr when it failed, timed out or answered with another type.
 Variant call(GDBusConnection* bus, const std::string& destination, const std::string& path, const char* interface,
-             const char* method, GVariant* parameters, const char* replyType) {
+             const char* method, GVariant* parameters, const char* replyType,
+             int timeoutMilliseconds = AtspiAccessibility::defaultReadTimeoutMilliseconds) {
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_sync(bus, destination.c_str(), path.c_str(), interface, method, parameters,
                                                   replyType ? G_VARIANT_TYPE(replyType) : nullptr,
                                                   G_DBUS_CALL_FLAGS_NO_AUTO_START,
-                                                  AtspiAccessibility::readTimeoutMilliseconds, nullptr, &error);
+                                                  timeoutMilliseconds, nullptr, &error);
     discard(error);
     return Variant(reply);
 }
 
 Variant property(GDBusConnection* bus, const std::string& destination, const std::string& path, const char* interface,
-                 const char* name) {
+                 const char* name, int timeoutMilliseconds = AtspiAccessibility::defaultReadTimeoutMilliseconds) {
     auto reply = call(bus, destination, path, "org.freedesktop.DBus.Properties", "Get",
-                      g_variant_new("(ss)", interface, name), "(v)");
+                      g_variant_new("(ss)", interface, name), "(v)", timeoutMilliseconds);
     if (!reply) return nullptr;
     GVariant* value = nullptr;
     g_variant_get(reply.get(), "(v)", &value);
@@ -73,8 +74,8 @@ std::string numberText(double value) {
 
 class AtspiElement : public AccessibilityElement {
 public:
-    AtspiElement(Connection bus, std::string busName, std::string path)
-        : bus_(std::move(bus)), busName_(std::move(busName)), path_(std::move(path)) {}
+    AtspiElement(Connection bus, std::string busName, std::string path, int timeoutMilliseconds)
+        : bus_(std::move(bus)), busName_(std::move(busName)), path_(std::move(path)), timeout_(timeoutMilliseconds) {}
 
     std::optional<std::string> role() const override {
         const auto atspiRole = roleValue();
@@ -98,7 +99,7 @@ public:
         // Password fields have no text value and are never read.
         if (*atspiRole == ATSPI_ROLE_PASSWORD_TEXT) return std::nullopt;
         if (!implements("org.a11y.atspi.Value")) return std::nullopt;
-        if (const auto current = property(bus_.get(), busName_, path_, "org.a11y.atspi.Value", "CurrentValue");
+        if (const auto current = property(bus_.get(), busName_, path_, "org.a11y.atspi.Value", "CurrentValue", timeout_);
             current && g_variant_is_of_type(current.get(), G_VARIANT_TYPE_DOUBLE)) {
             return numberText(g_variant_get_double(current.get()));
         }
@@ -115,18 +116,18 @@ public:
     std::vector<std::shared_ptr<AccessibilityElement>> children(std::size_t max) const override {
         std::vector<std::shared_ptr<AccessibilityElement>> result;
         if (max == 0) return result;
-        const auto count = property(bus_.get(), busName_, path_, accessibleInterface, "ChildCount");
+        const auto count = property(bus_.get(), busName_, path_, accessibleInterface, "ChildCount", timeout_);
         if (!count || !g_variant_is_of_type(count.get(), G_VARIANT_TYPE_INT32)) return result;
         const std::size_t total = static_cast<std::size_t>(std::max(0, g_variant_get_int32(count.get())));
         if (total <= max) {
             // One call for the usual case.
-            if (const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetChildren", nullptr, "(a(so))")) {
+            if (const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetChildren", nullptr, "(a(so))", timeout_)) {
                 GVariantIter* iter = nullptr;
                 g_variant_get(reply.get(), "(a(so))", &iter);
                 const char* name = nullptr;
                 const char* path = nullptr;
                 while (result.size() < max && g_variant_iter_next(iter, "(&s&o)", &name, &path)) {
-                    if (std::string(path) != nullPath) result.push_back(std::make_shared<AtspiElement>(bus_, name, path));
+                    if (std::string(path) != nullPath) result.push_back(std::make_shared<AtspiElement>(bus_, name, path, timeout_));
                 }
                 g_variant_iter_free(iter);
                 return result;
@@ -135,12 +136,12 @@ public:
         // A huge container: only the first `max`, one at a time.
         for (std::size_t i = 0; i < std::min(total, max); ++i) {
             const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetChildAtIndex",
-                                    g_variant_new("(i)", static_cast<gint32>(i)), "((so))");
+                                    g_variant_new("(i)", static_cast<gint32>(i)), "((so))", timeout_);
             if (!reply) break; // the application went away or stopped answering
             const char* name = nullptr;
             const char* path = nullptr;
             g_variant_get(reply.get(), "((&s&o))", &name, &path);
-            if (std::string(path) != nullPath) result.push_back(std::make_shared<AtspiElement>(bus_, name, path));
+            if (std::string(path) != nullPath) result.push_back(std::make_shared<AtspiElement>(bus_, name, path, timeout_));
         }
         return result;
     }
@@ -148,7 +149,7 @@ public:
     const std::string& busName() const { return busName_; }
 
     std::optional<int> roleValue() const {
-        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetRole", nullptr, "(u)");
+        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetRole", nullptr, "(u)", timeout_);
         if (!reply) return std::nullopt;
         guint32 atspiRole = 0;
         g_variant_get(reply.get(), "(u)", &atspiRole);
@@ -156,7 +157,7 @@ public:
     }
 
     bool hasState(AtspiStateType state) const {
-        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetState", nullptr, "(au)");
+        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetState", nullptr, "(au)", timeout_);
         if (!reply) return false;
         GVariantIter* iter = nullptr;
         g_variant_get(reply.get(), "(au)", &iter);
@@ -172,7 +173,7 @@ public:
 
 private:
     bool implements(const char* interface) const {
-        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetInterfaces", nullptr, "(as)");
+        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetInterfaces", nullptr, "(as)", timeout_);
         if (!reply) return false;
         GVariantIter* iter = nullptr;
         g_variant_get(reply.get(), "(as)", &iter);
@@ -184,14 +185,14 @@ private:
     }
 
     std::optional<std::string> stringProperty(const char* interface, const char* name) const {
-        const auto value = property(bus_.get(), busName_, path_, interface, name);
+        const auto value = property(bus_.get(), busName_, path_, interface, name, timeout_);
         if (!value || !g_variant_is_of_type(value.get(), G_VARIANT_TYPE_STRING)) return std::nullopt;
         return nonEmpty(g_variant_get_string(value.get(), nullptr));
     }
 
     std::optional<std::string> textContent() const {
         const auto reply = call(bus_.get(), busName_, path_, "org.a11y.atspi.Text", "GetText",
-                                g_variant_new("(ii)", 0, -1), "(s)");
+                                g_variant_new("(ii)", 0, -1), "(s)", timeout_);
         if (!reply) return std::nullopt;
         const char* text = nullptr;
         g_variant_get(reply.get(), "(&s)", &text);
@@ -201,19 +202,21 @@ private:
     Connection bus_;
     std::string busName_;
     std::string path_;
+    int timeout_;
 };
 
 // Reads org.a11y.Status.IsEnabled on the session bus; nullopt when the accessibility bus service
 // cannot be reached.
-std::optional<bool> accessibilityBusEnabled(GDBusConnection* session) {
-    const auto value = property(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Status", "IsEnabled");
+std::optional<bool> accessibilityBusEnabled(GDBusConnection* session, int timeoutMilliseconds) {
+    const auto value = property(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Status", "IsEnabled", timeoutMilliseconds);
     if (!value) return std::nullopt;
     return g_variant_is_of_type(value.get(), G_VARIANT_TYPE_BOOLEAN) && g_variant_get_boolean(value.get());
 }
 
-bool enableAccessibilityBus(GDBusConnection* session) {
+bool enableAccessibilityBus(GDBusConnection* session, int timeoutMilliseconds) {
     return call(session, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
-                g_variant_new("(ssv)", "org.a11y.Status", "IsEnabled", g_variant_new_boolean(TRUE)), nullptr) != nullptr;
+                g_variant_new("(ssv)", "org.a11y.Status", "IsEnabled", g_variant_new_boolean(TRUE)), nullptr,
+                timeoutMilliseconds) != nullptr;
 }
 
 constexpr const char* howToEnable =
@@ -231,6 +234,7 @@ Connection sessionBus() {
 } // namespace
 
 struct AtspiAccessibility::Impl {
+    int readTimeoutMilliseconds = defaultReadTimeoutMilliseconds;
     std::mutex mutex;
     Connection accessibilityBus;
 
@@ -265,7 +269,7 @@ struct AtspiAccessibility::Impl {
         if (processIdentifier <= 0) return nullptr;
         const auto connection = bus();
         if (!connection) return nullptr;
-        const AtspiElement registry(connection, registryName, rootPath);
+        const AtspiElement registry(connection, registryName, rootPath, readTimeoutMilliseconds);
         for (const auto& child : registry.children(10000)) {
             auto app = std::static_pointer_cast<AtspiElement>(child);
             if (processOf(connection.get(), *app) == processIdentifier) return app;
@@ -273,9 +277,10 @@ struct AtspiAccessibility::Impl {
         return nullptr;
     }
 
-    static int processOf(GDBusConnection* connection, const AtspiElement& app) {
+    int processOf(GDBusConnection* connection, const AtspiElement& app) const {
         const auto reply = call(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                "GetConnectionUnixProcessID", g_variant_new("(s)", app.busName().c_str()), "(u)");
+                                "GetConnectionUnixProcessID", g_variant_new("(s)", app.busName().c_str()), "(u)",
+                                readTimeoutMilliseconds);
         if (!reply) return 0;
         guint32 pid = 0;
         g_variant_get(reply.get(), "(u)", &pid);
@@ -283,14 +288,22 @@ struct AtspiAccessibility::Impl {
     }
 };
 
-AtspiAccessibility::AtspiAccessibility() : impl_(std::make_unique<Impl>()) {}
+AtspiAccessibility::AtspiAccessibility(int readTimeoutMilliseconds) : impl_(std::make_unique<Impl>()) {
+    impl_->readTimeoutMilliseconds = readTimeoutMilliseconds;
+}
 AtspiAccessibility::~AtspiAccessibility() = default;
 
 bool AtspiAccessibility::isProcessTrusted(bool prompt) {
+    // Many desktops start the accessibility bus only when someone asks for it; its status can be
+    // read once it runs.
+    const bool busReachable = impl_->bus() != nullptr;
     const auto session = sessionBus();
-    std::optional<bool> enabled = session ? accessibilityBusEnabled(session.get()) : std::nullopt;
-    if (enabled && !*enabled && prompt && enableAccessibilityBus(session.get())) enabled = accessibilityBusEnabled(session.get());
-    const bool trusted = enabled.value_or(false) && impl_->bus() != nullptr;
+    const int timeout = impl_->readTimeoutMilliseconds;
+    std::optional<bool> enabled = session ? accessibilityBusEnabled(session.get(), timeout) : std::nullopt;
+    if (enabled && !*enabled && prompt && enableAccessibilityBus(session.get(), timeout)) {
+        enabled = accessibilityBusEnabled(session.get(), timeout);
+    }
+    const bool trusted = busReachable && enabled.value_or(false);
     if (!trusted && prompt) systemLog(howToEnable);
     return trusted;
 }

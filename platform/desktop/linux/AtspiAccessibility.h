@@ -7,13 +7,13 @@ namespace glimmo {
 // Accessibility through the AT-SPI 2 D-Bus interfaces on the session's accessibility bus, spoken
 // directly with GDBus (thread-safe, and it never dispatches other messages while waiting for a
 // reply, which libatspi does and can deadlock on without its main loop). Applications are matched
-// by process id. Every read is one D-Bus call that gives up after readTimeoutMilliseconds, so
+// by process id. Every read is one D-Bus call that gives up after the read time-out, so
 // elements may be read from a background thread while the main thread asks for windows.
 class AtspiAccessibility : public Accessibility {
 public:
-    static constexpr int readTimeoutMilliseconds = 1000;
+    static constexpr int defaultReadTimeoutMilliseconds = 1000;
 
-    AtspiAccessibility();
+    explicit AtspiAccessibility(int readTimeoutMilliseconds = defaultReadTimeoutMilliseconds);
     ~AtspiAccessibility() override;
     AtspiAccessibility(const AtspiAccessibility&) = delete;
     AtspiAccessibility& operator=(const AtspiAccessibility&) = delete;
