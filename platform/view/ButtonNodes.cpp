@@ -21,10 +21,10 @@ public:
         data_ = contentData<ButtonNode, ButtonData>(c);
         rebuild();
     }
-    ViewNode* hitTest(CGPoint p) override {
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         if (!frame.contains(p)) return nullptr;
-        if (ViewNode* hit = SingleChildNode::hitTest(p)) return hit;
-        return this;
+        if (ViewNode* hit = SingleChildNode::hitTest(p, purpose)) return hit;
+        return purpose == HitPurpose::pointer ? this : nullptr;
     }
     bool handlePointer(const PointerEvent& e) override {
         if (!environment.isEnabled() || e.button != MouseButton::left) return false;

@@ -68,9 +68,9 @@ public:
         SingleChildNode::render(ctx);
         ctx.list.items.push_back(PopClip{});
     }
-    ViewNode* hitTest(CGPoint p) override {
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         if (!frame.contains(p) || !params.path(frame).contains(p)) return nullptr;
-        return SingleChildNode::hitTest(p);
+        return SingleChildNode::hitTest(p, purpose);
     }
 };
 
@@ -87,12 +87,12 @@ public:
         SingleChildNode::render(ctx);
         ctx.list.items.push_back(PopTransform{});
     }
-    ViewNode* hitTest(CGPoint p) override {
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         const CGAffineTransform t = transform();
         const CGFloat det = t.a * t.d - t.b * t.c;
         if (std::abs(det) < 1e-12) return nullptr;
         const CGFloat x = p.x - t.tx, y = p.y - t.ty;
-        return SingleChildNode::hitTest({(t.d * x - t.c * y) / det, (-t.b * x + t.a * y) / det});
+        return SingleChildNode::hitTest({(t.d * x - t.c * y) / det, (-t.b * x + t.a * y) / det}, purpose);
     }
 
 private:
@@ -108,10 +108,10 @@ private:
 // Makes the whole shape count for hit testing, drawn or not.
 class ContentShapeNode final : public ModifierNode<ContentShapeNode, AnyShape> {
 public:
-    ViewNode* hitTest(CGPoint p) override {
-        if (ViewNode* hit = SingleChildNode::hitTest(p)) return hit;
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
+        if (ViewNode* hit = SingleChildNode::hitTest(p, purpose)) return hit;
         const CGRect f = elementsFrame();
-        return f.contains(p) && params.path(f).contains(p) ? this : nullptr;
+        return purpose == HitPurpose::pointer && f.contains(p) && params.path(f).contains(p) ? this : nullptr;
     }
 };
 
@@ -120,7 +120,7 @@ struct Nothing {};
 class HiddenNode final : public ModifierNode<HiddenNode, Nothing> {
 public:
     void render(RenderContext&) override {}
-    ViewNode* hitTest(CGPoint) override { return nullptr; }
+    ViewNode* hitTest(CGPoint, HitPurpose) override { return nullptr; }
 };
 
 class AccessibilityLabelNode final : public ModifierNode<AccessibilityLabelNode, std::string> {

@@ -218,11 +218,11 @@ public:
             children[0]->draw(ctx);
         }
     }
-    ViewNode* hitTest(CGPoint p) override {
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         ViewNode* front = params_.overlay ? children[1].get() : children[0].get();
         ViewNode* back = params_.overlay ? children[0].get() : children[1].get();
-        if (ViewNode* hit = front->hitTest(p)) return hit;
-        return back->hitTest(p);
+        if (ViewNode* hit = front->hitTest(p, purpose)) return hit;
+        return back->hitTest(p, purpose);
     }
     void collectPreferences(PreferenceValues& out) override {
         PreferenceValues primaryValues, secondaryValues;

@@ -78,13 +78,13 @@ public:
             children[0]->draw(ctx);
         }
     }
-    ViewNode* hitTest(CGPoint p) override {
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         ViewNode* layer = children.size() > 1 ? children[1].get() : nullptr;
         if (params_.overlay && layer) {
-            if (ViewNode* hit = layer->hitTest(p)) return hit;
+            if (ViewNode* hit = layer->hitTest(p, purpose)) return hit;
         }
-        if (ViewNode* hit = children[0]->hitTest(p)) return hit;
-        if (!params_.overlay && layer) return layer->hitTest(p);
+        if (ViewNode* hit = children[0]->hitTest(p, purpose)) return hit;
+        if (!params_.overlay && layer) return layer->hitTest(p, purpose);
         return nullptr;
     }
     void collectPreferences(PreferenceValues& out) override { children[0]->collectPreferences(out); }

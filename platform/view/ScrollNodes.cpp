@@ -53,9 +53,9 @@ public:
         setOffset(next);
         return !(before == offset_) || canScroll();
     }
-    ViewNode* hitTest(CGPoint p) override {
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         if (!frame.contains(p)) return nullptr;
-        if (ViewNode* hit = ViewNode::hitTest(p)) return hit;
+        if (ViewNode* hit = ViewNode::hitTest(p, purpose)) return hit;
         return this;
     }
     void render(RenderContext& ctx) override {

@@ -30,9 +30,9 @@ public:
         environment = env;
     }
     bool isHitTestable() const override { return true; }
-    ViewNode* hitTest(CGPoint p) override {
+    ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         const auto& params = contentData<ShapeNode, ShapeParams>(content);
-        if (!frame.contains(p)) return nullptr;
+        if (purpose != HitPurpose::pointer || !frame.contains(p)) return nullptr;
         if (params.stroke) return this;
         return params.shape.path(frame).contains(p) ? this : nullptr;
     }

@@ -264,7 +264,7 @@ void ViewGraph::updateHover(std::optional<CGPoint> location) {
     std::vector<ViewNode*> chain;
     if (location && root_) {
         collectHovered(root_.get(), *location, chain);
-        hoverTarget_ = root_->hitTest(*location);
+        hoverTarget_ = root_->hitTest(*location, ViewNode::HitPurpose::pointer);
     } else {
         hoverTarget_ = nullptr;
     }
@@ -291,7 +291,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
         return false;
     case PointerEvent::Kind::pressed: {
         updateHover(event.location);
-        ViewNode* hit = root_->hitTest(event.location);
+        ViewNode* hit = root_->hitTest(event.location, ViewNode::HitPurpose::pointer);
         for (ViewNode* n = hit; n; n = n->parent) {
             if (n->acceptsFocus()) {
                 focus(n);
@@ -322,7 +322,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
 bool ViewGraph::handleWheel(const WheelEvent& event) {
     ensureBuilt();
     GraphScope scope(this);
-    for (ViewNode* n = root_->hitTest(event.location); n; n = n->parent) {
+    for (ViewNode* n = root_->hitTest(event.location, ViewNode::HitPurpose::wheel); n; n = n->parent) {
         if (n->handleWheel(event)) return true;
     }
     return false;

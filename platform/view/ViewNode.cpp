@@ -197,11 +197,11 @@ void ViewNode::render(RenderContext& ctx) {
     for (auto& c : children) c->draw(ctx);
 }
 
-ViewNode* ViewNode::hitTest(CGPoint point) {
+ViewNode* ViewNode::hitTest(CGPoint point, HitPurpose purpose) {
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (ViewNode* hit = (*it)->hitTest(point)) return hit;
+        if (ViewNode* hit = (*it)->hitTest(point, purpose)) return hit;
     }
-    if (isHitTestable() && frame.contains(point)) return this;
+    if (purpose == HitPurpose::pointer && isHitTestable() && frame.contains(point)) return this;
     return nullptr;
 }
 

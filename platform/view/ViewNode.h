@@ -19,6 +19,7 @@
 #include "platform/view/View.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -104,8 +105,11 @@ public:
     void draw(RenderContext& ctx);
     // A view inserted under an animation fades in (the default transition).
     std::optional<Interpolation<double>> appearAnimation;
-    // The deepest node under `point` that takes pointer input or draws content; nullptr if none.
-    virtual ViewNode* hitTest(CGPoint point);
+    // The deepest node under `point` that takes pointer input or draws content; nullptr if none. For
+    // the wheel only views that scroll count, so a shape or text drawn over a scroll view does not
+    // keep the wheel from it.
+    enum class HitPurpose : std::uint8_t { pointer, wheel };
+    virtual ViewNode* hitTest(CGPoint point, HitPurpose purpose);
     // Whether this node's drawn content counts for hit testing.
     virtual bool isHitTestable() const { return false; }
     // Pointer and key handling by interactive nodes (buttons, gestures, hover, scroll, focus).

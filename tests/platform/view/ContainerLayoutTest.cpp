@@ -181,6 +181,32 @@ TEST(ScrollViewTest, WheelScrollsWithinTheContentAndScrollToBringsRowsIntoView) 
     EXPECT_EQ(t.frame("row12").midY(), top + 50);
 }
 
+TEST(ScrollViewTest, WheelPassesThroughOverlaysThatDoNotScroll) {
+    int taps = 0;
+    const AnyView rows = VStack(HorizontalAlignment::center(), 0, {
+        ForEach::range(0, 20, [](int i) { return box(50, 20, "row" + std::to_string(i)); }),
+    });
+    // A stroked frame and a text drawn over the scroll view, as a highlight or a badge would be.
+    TestHost t(ScrollView(rows)
+                   .frame(100, 100)
+                   .overlay(RoundedRectangle(6).stroke(Color::blue(), 2))
+                   .overlay(AnyView(Text("badge")).onTapGesture([&taps] { ++taps; }).accessibilityLabel("badge"),
+                            Alignment::top()),
+               {100, 100});
+    const CGFloat top = t.frame("row0").minY();
+    WheelEvent wheel;
+    wheel.deltaY = -30;
+    wheel.location = {50, 50};
+    EXPECT_TRUE(t.host().handleWheel(wheel)) << "over the stroked shape";
+    const CGRect badge = t.frame("badge");
+    wheel.location = {badge.midX(), badge.midY()};
+    EXPECT_TRUE(t.host().handleWheel(wheel)) << "over the text";
+    t.host().update();
+    EXPECT_EQ(t.frame("row0").minY(), top - 60);
+    t.click("badge");
+    EXPECT_EQ(taps, 1) << "clicks still go to the view on top";
+}
+
 TEST(ScrollViewTest, ContentIsClippedAndIndicatorsShowWhenItOverflows) {
     TestHost t(ScrollView(AxisSet::vertical(), true, box(50, 300, "tall")).frame(100, 100), {100, 100});
     const auto& items = t.host().displayList().items;
