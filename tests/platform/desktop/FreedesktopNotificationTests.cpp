@@ -28,7 +28,7 @@ protected:
             std::vector<std::string>{"/usr/bin/python3",
                                      std::string(GLIMMO_DESKTOP_TEST_SCRIPTS) + "/notification_server.py"},
             options);
-        EXPECT_EQ(server->readLine(15), "ready");
+        EXPECT_EQ(server->readLine(60), "ready");
         return server;
     }
 
@@ -41,7 +41,7 @@ TEST_F(FreedesktopNotificationTest, ShowsTitleBodyAndSoundThroughTheNotification
     EXPECT_EQ(poster.checkAvailable(), std::nullopt);
 
     EXPECT_EQ(poster.post({"Trevant", "Time to check your Trevant", true}), std::nullopt);
-    const auto first = server->readLine(10);
+    const auto first = server->readLine(30);
     ASSERT_TRUE(first);
     EXPECT_NE(first->find(R"("app": "Trevant")"), std::string::npos) << *first;
     EXPECT_NE(first->find(R"("summary": "Trevant")"), std::string::npos) << *first;
@@ -49,7 +49,7 @@ TEST_F(FreedesktopNotificationTest, ShowsTitleBodyAndSoundThroughTheNotification
     EXPECT_NE(first->find(R"("sound-name": "message-new-instant")"), std::string::npos) << *first;
 
     EXPECT_EQ(poster.post({"Quiet", "No sound \"quoted\" & <b>", false}), std::nullopt);
-    const auto second = server->readLine(10);
+    const auto second = server->readLine(30);
     ASSERT_TRUE(second);
     EXPECT_NE(second->find(R"("suppress-sound": true)"), std::string::npos) << *second;
     EXPECT_NE(second->find(R"(No sound \"quoted\" & <b>)"), std::string::npos) << *second;

@@ -41,7 +41,7 @@ protected:
     }
 
     bool waitFor(InputEventKind kind) {
-        return loop->runUntil([&] { return std::find(events.begin(), events.end(), kind) != events.end(); }, 10);
+        return loop->runUntil([&] { return std::find(events.begin(), events.end(), kind) != events.end(); }, 30);
     }
 
     void moveTo(int x, int y) {

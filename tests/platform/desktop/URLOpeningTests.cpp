@@ -47,7 +47,7 @@ protected:
 
     // What the opener received; waits a bounded time since it runs on its own.
     std::optional<std::vector<std::string>> waitForArguments() {
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < 600; ++i) {
             std::ifstream in(record);
             if (in) {
                 std::vector<std::string> lines;

@@ -152,12 +152,12 @@ TEST_F(X11WorkspaceTest, ActivationEventsArriveOnTheMainLoopOncePerApplicationCh
     });
 
     windowManager->activate(viewer);
-    ASSERT_TRUE(loop->runUntil([&] { return activations.size() == 1; }, 10));
+    ASSERT_TRUE(loop->runUntil([&] { return activations.size() == 1; }, 30));
     EXPECT_EQ(activations[0].localizedName, "GlimmoViewer");
     EXPECT_EQ(activations[0].processIdentifier, 4343);
 
     windowManager->activate(editor);
-    ASSERT_TRUE(loop->runUntil([&] { return activations.size() == 2; }, 10));
+    ASSERT_TRUE(loop->runUntil([&] { return activations.size() == 2; }, 30));
     EXPECT_EQ(activations[1].localizedName, "Text Editor");
 
     // Another window of the same application and then the bare desktop (no active window) are no
@@ -165,7 +165,7 @@ TEST_F(X11WorkspaceTest, ActivationEventsArriveOnTheMainLoopOncePerApplicationCh
     windowManager->activate(editorSecondWindow);
     windowManager->activate(None);
     windowManager->activate(viewer);
-    ASSERT_TRUE(loop->runUntil([&] { return activations.size() == 3; }, 10));
+    ASSERT_TRUE(loop->runUntil([&] { return activations.size() == 3; }, 30));
     EXPECT_EQ(activations[2].localizedName, "GlimmoViewer");
     EXPECT_TRUE(onMainLoop);
 
@@ -185,7 +185,7 @@ TEST_F(X11WorkspaceTest, SurvivesTheActiveWindowVanishing) {
     windowManager->destroy(editor);
     windowManager->activate(editor); // a window manager can be late: the window is already gone
     windowManager->activate(viewer);
-    ASSERT_TRUE(loop->runUntil([&] { return !names.empty() && names.back() == "GlimmoViewer"; }, 10));
+    ASSERT_TRUE(loop->runUntil([&] { return !names.empty() && names.back() == "GlimmoViewer"; }, 30));
     EXPECT_EQ(workspace->frontmostApplication()->localizedName, "GlimmoViewer");
 }
 

@@ -18,15 +18,16 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& why) {
     server->process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
         options);
-    const auto number = server->process_->readLine(15);
+    // Generous limits throughout: the tests may share a small, busy machine.
+    const auto number = server->process_->readLine(60);
     if (!number || number->empty()) {
-        why = "Xvfb did not report its display within 15 seconds";
+        why = "Xvfb did not report its display within 60 seconds";
         return nullptr;
     }
     server->displayName_ = ":" + *number;
     // The display number is written once the server listens; make sure a client gets through.
     // (-noreset: otherwise the server resets when this last client leaves, refusing the next one.)
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < 300; ++attempt) {
         if (Display* display = XOpenDisplay(server->displayName_.c_str())) {
             XCloseDisplay(display);
             return server;
@@ -49,9 +50,9 @@ std::unique_ptr<SessionBus> SessionBus::start(const std::string& displayName, st
     options.environment = {{"DISPLAY", displayName}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "0"}};
     bus->process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"}, options);
-    const auto address = bus->process_->readLine(10);
+    const auto address = bus->process_->readLine(60);
     if (!address || address->empty()) {
-        why = "dbus-daemon did not print its address within 10 seconds";
+        why = "dbus-daemon did not print its address within 60 seconds";
         return nullptr;
     }
     bus->address_ = *address;

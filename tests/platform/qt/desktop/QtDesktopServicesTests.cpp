@@ -36,7 +36,7 @@ protected:
                 poller.stop();
                 seen = {box->text().toStdString(), box->informativeText().toStdString(), box->icon()};
                 act(*box);
-            } else if (++attempts >= 250) {
+            } else if (++attempts >= 1500) {
                 poller.stop();
                 ADD_FAILURE() << "no alert appeared as the active modal window";
                 for (auto* widget : QApplication::topLevelWidgets()) {
