@@ -183,6 +183,9 @@ TEST_F(ChatViewModelTest, TimeframesSelectTheirWindows) {
     EXPECT_EQ(chat->dateRange("MONTH"), std::make_pair(on7th(0).addingTimeInterval(-6 * 86400.0), on7th(15)));
     EXPECT_EQ(chat->dateRange("2026-12-07"), std::make_pair(on7th(0), on7th(15)));
     EXPECT_EQ(chat->dateRange("2026-12-06"), std::make_pair(on7th(0).addingTimeInterval(-86400), on7th(0).addingTimeInterval(-1)));
+    // Texts that only look like a day mean today.
+    EXPECT_EQ(chat->dateRange("2026-02-31"), std::make_pair(on7th(0), on7th(15)));
+    EXPECT_EQ(chat->dateRange("2026-12-6"), std::make_pair(on7th(0), on7th(15)));
 
     // A shown past day is that local day, wherever the user is.
     setDefaultTimeZone("America/Los_Angeles");
