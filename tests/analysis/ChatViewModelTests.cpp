@@ -118,6 +118,23 @@ TEST_F(ChatViewModelTest, MissingReplyPathIsAParseFailure) {
     EXPECT_FALSE(chat->isLoading.get());
 }
 
+TEST_F(ChatViewModelTest, TransportFailureIsShownAndTheChatStaysUsable) {
+    chat->apiURL = "http://127.0.0.1:1/v1/responses"; // nothing listens there
+    ask("Hi");
+    EXPECT_THAT(lastMessage(), StartsWith("Sorry, I couldn't get a response. Error: "));
+    EXPECT_GT(lastMessage().size(), std::string("Sorry, I couldn't get a response. Error: ").size());
+    EXPECT_FALSE(chat->messages->back().isLoading);
+    const auto lines = logs();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("Error fetching OpenAI response: ", 0) == 0;
+    }));
+
+    chat->apiURL = openAI.baseURL() + "/v1/responses";
+    ask("Again");
+    EXPECT_EQ(lastMessage(), "You mostly wrote code.");
+    EXPECT_EQ(chat->messages->size(), 4u);
+}
+
 TEST_F(ChatViewModelTest, MissingKeyAnswersWithAdviceAndSendsNothing) {
     for (const std::string& key : {std::string(), std::string("YOUR_OPENAI_API_KEY")}) {
         chat->apiKey = key;
