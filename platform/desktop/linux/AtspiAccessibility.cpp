@@ -228,6 +228,9 @@ Connection sessionBus() {
     GError* error = nullptr;
     auto bus = adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error));
     discard(error);
+    // GLib ends the process when the shared session connection closes; losing the bus only means
+    // window contents cannot be read.
+    if (bus) g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
     return bus;
 }
 

@@ -38,6 +38,9 @@ struct FreedesktopNotificationPoster::Impl {
                                                     G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
                   nullptr, nullptr, &error);
         if (!bus) return "cannot reach the session bus: " + takeMessage(error);
+        // GLib ends the process when the shared session connection closes; for us a lost bus only
+        // means notifications cannot be shown.
+        g_dbus_connection_set_exit_on_close(bus, FALSE);
         connection.reset(bus);
         return std::nullopt;
     }

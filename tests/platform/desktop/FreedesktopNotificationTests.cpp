@@ -1,9 +1,12 @@
 #include "platform/desktop/linux/NotificationPoster.h"
 
 #include "DesktopSession.h"
+#include "tests/support/ScopedEnvironment.h"
 
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace glimmo {
@@ -65,6 +68,23 @@ TEST_F(FreedesktopNotificationTest, ReportsAMissingServiceInsteadOfSucceeding) {
     // The service comes up later: the same poster reaches it.
     auto server = startServer();
     EXPECT_EQ(poster.checkAvailable(), std::nullopt);
+}
+
+// The session bus going away (the session ends, the daemon crashes) is an error of the next
+// notification, not the end of the application: GLib would otherwise raise SIGTERM on the process
+// once its main context sees the closed connection.
+TEST_F(FreedesktopNotificationTest, LosingTheSessionBusDoesNotEndTheProcess) {
+    testing::ScopedEnvironment environment("DBUS_SESSION_BUS_ADDRESS", bus->address());
+    {
+        auto server = startServer();
+        FreedesktopNotificationPoster poster("Trevant");
+        ASSERT_EQ(poster.checkAvailable(), std::nullopt);
+        server.reset();
+        bus.reset();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (std::chrono::steady_clock::now() < deadline) g_main_context_iteration(nullptr, FALSE);
+        EXPECT_TRUE(poster.post({"t", "b", true}).has_value());
+    }
 }
 
 TEST(FreedesktopNotificationWithoutBusTest, ReportsAnUnreachableBus) {
