@@ -38,9 +38,10 @@ int portOf(const sockaddr_storage& address) {
     return -1;
 }
 
-// cpp-httplib has no way to hang up without answering, so find the accepted socket by its two
-// ports and shut it down; the server's own write then fails and it closes the connection.
-void hangUp(int serverPort, int clientPort) {
+// Calls `act` with each socket of this process that the server on `serverPort` accepted (local port
+// `serverPort`, with a peer), and the peer's port; stops when `act` returns false. cpp-httplib does not
+// expose the sockets of its connections, so they are found among the process's descriptors.
+void forEachAcceptedSocket(int serverPort, const std::function<bool(int fd, int clientPort)>& act) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
         int fd = -1;
@@ -55,11 +56,28 @@ void hangUp(int serverPort, int clientPort) {
         socklen_t peerLength = sizeof peer;
         if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0) continue;
         if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0) continue;
-        if (portOf(local) == serverPort && portOf(peer) == clientPort) {
-            ::shutdown(fd, SHUT_RDWR);
-            return;
-        }
+        if (portOf(local) == serverPort && !act(fd, portOf(peer))) return;
     }
+}
+
+// cpp-httplib has no way to hang up without answering, so shut the accepted socket down; the
+// server's own write then fails and it closes the connection.
+void hangUp(int serverPort, int clientPort) {
+    forEachAcceptedSocket(serverPort, [clientPort](int fd, int peerPort) {
+        if (peerPort != clientPort) return true;
+        ::shutdown(fd, SHUT_RDWR);
+        return false;
+    });
+}
+
+// A server thread that waits on an idle keep-alive connection does not look at the stop request until
+// its keep-alive time-out ends, and stopping joins those threads. Shutting the connections down wakes
+// them at once: they read the end of the stream and close.
+void shutDownConnections(int serverPort) {
+    forEachAcceptedSocket(serverPort, [](int fd, int) {
+        ::shutdown(fd, SHUT_RDWR);
+        return true;
+    });
 }
 
 }  // namespace
@@ -162,8 +180,17 @@ LoopbackServer::LoopbackServer() : impl_(std::make_unique<Impl>()) {
     // slow replies) and let idle keep-alive connections go soon. cpp-httplib takes ownership of the queue.
     impl_->server.new_task_queue = [] { return std::make_unique<httplib::ThreadPool>(threadCount).release(); };
     impl_->server.set_keep_alive_timeout(1);
+    int listeningSocket = -1;
+    impl_->server.set_socket_options([&listeningSocket](int socket) {
+        httplib::default_socket_options(socket);
+        listeningSocket = socket;
+    });
     impl_->port = impl_->server.bind_to_any_port("127.0.0.1");
     if (impl_->port <= 0) throw std::runtime_error("LoopbackServer: cannot bind to 127.0.0.1");
+    // cpp-httplib listens with a backlog of 5: more connections at once have their first packet
+    // dropped and the client retries only a second later. Listening again raises the backlog.
+    if (listeningSocket >= 0) ::listen(listeningSocket, SOMAXCONN);
+    impl_->server.set_socket_options(httplib::default_socket_options);  // drops the reference to the local
     impl_->thread = std::thread([impl = impl_.get()] { impl->server.listen_after_bind(); });
     if (!waitUntil([&] { return impl_->server.is_running(); }, 10)) {
         impl_->server.stop();
@@ -178,7 +205,8 @@ LoopbackServer::~LoopbackServer() {
         impl_->stopping = true;
     }
     impl_->stopSignal.notify_all();
-    impl_->server.stop();
+    impl_->server.stop();  // no new connections from here on
+    shutDownConnections(impl_->port);
     if (impl_->thread.joinable()) impl_->thread.join();
 }
 
