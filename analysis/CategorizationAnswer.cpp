@@ -189,13 +189,13 @@ Activity measuredActivity(std::string description, const std::vector<UnifiedActi
     return makeActivity(std::move(description), wholeSeconds(seconds), firstSeen.value_or(shownDate), true);
 }
 
-std::vector<Activity> answerActivities(const Json& root, const std::vector<UnifiedActivity>& measured, Date shownDate) {
+std::vector<Activity> answerActivities(const Json& root, const std::vector<UnifiedActivity>& measured,
+                                      const std::vector<std::string>& names, Date shownDate) {
     std::vector<Activity> result;
     const auto found = root.find("activities");
     if (found == root.end()) {
         return result;
     }
-    const std::vector<std::string> names = loweredNames(measured);
     if (isArrayOf(*found, &Json::is_string)) {
         for (const auto& element : *found) {
             const std::string description = element.get<std::string>();
@@ -396,6 +396,7 @@ std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
         return std::nullopt;
     }
 
+    const std::vector<std::string> names = loweredNames(activities);
     AppliedAnswer result;
     if (const auto answerCategories = objectList(root, "categories")) {
         const std::vector<std::string> userNames = categoryNames(categories);
@@ -417,7 +418,6 @@ std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
             }
         }
 
-        const std::vector<std::string> names = loweredNames(activities);
         DurationTable durations;
         for (const Json* category : valid) {
             if (const auto apps = stringMember(*category, "apps")) {
@@ -438,7 +438,7 @@ std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
         normalizeBreakdown(result.breakdown);
     }
 
-    result.activities = answerActivities(root, activities, shownDate);
+    result.activities = answerActivities(root, activities, names, shownDate);
     padActivities(result.activities, shownDate);
     return result;
 }
