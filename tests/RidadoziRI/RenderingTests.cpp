@@ -87,6 +87,26 @@ TEST(Rendering, TableRowsArePaddedOrCutToTheColumnCount) {
                               row({RawTableCell{}, RawTableCell{}})})}));
 }
 
+std::size_t occurrences(const std::string& text, std::string_view piece) {
+    std::size_t count = 0;
+    for (auto at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++count;
+    return count;
+}
+
+// cmark-gfm counts columns in 16 bits: a wider table keeps its first 65,535 columns in every row.
+// (Written as CommonMark: cmark-gfm's HTML renderer takes quadratic time over the cells of a row.)
+TEST(Rendering, TableWiderThanCmarkCanCountKeepsItsFirstColumns) {
+    constexpr std::size_t columns = 65'537;
+    std::vector<RawTableCell> header(columns, cell("h"));
+    header.back() = cell("last");
+    const auto table = BlockNode::table(std::vector<Align>(columns, Align::right), {row(header), row({cell("v")})});
+    const std::string markdown = content({table}).commonMarkText();
+    EXPECT_EQ(occurrences(markdown, "| h "), 65'535u);
+    EXPECT_EQ(occurrences(markdown, "| --: "), 65'535u);
+    EXPECT_EQ(markdown.find("last"), std::string::npos);
+    EXPECT_EQ(occurrences(markdown, "|  "), 65'534u) << "the short row is padded to the kept columns";
+}
+
 TEST(Rendering, TableWithoutColumnsIsLeftOut) {
     const auto document = content({textParagraph("before"), BlockNode::table({}, {row({cell("x")})}), textParagraph("after")});
     EXPECT_EQ(document.commonMarkText(), "before\n\nafter");
