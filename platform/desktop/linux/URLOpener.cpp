@@ -2,6 +2,7 @@
 
 #include "platform/desktop/URLPolicy.h"
 #include "platform/desktop/linux/ProcessLauncher.h"
+#include "platform/foundation/Log.h"
 
 namespace glimmo {
 
@@ -10,10 +11,14 @@ bool URLOpener::open(const std::string& url) const {
         for (const auto& command : settingsCommands) {
             if (!command.empty() && isProgramAvailable(command.front())) return launchDetached(command);
         }
+        systemLog("⚠️ No notification settings program found on this desktop");
         return false;
     }
     if (!isOpenableWebURL(url)) return false;
-    return launchDetached({opener, url});
+    if (launchDetached({opener, url})) return true;
+    // Without it nothing happens on a click; say what is missing.
+    systemLog("⚠️ Cannot open links: " + opener + " could not be started (Debian package xdg-utils)");
+    return false;
 }
 
 } // namespace glimmo

@@ -1,5 +1,6 @@
 #include "platform/desktop/URLPolicy.h"
 #include "platform/desktop/linux/URLOpener.h"
+#include "platform/foundation/Log.h"
 
 #include "tests/support/TemporaryDirectory.h"
 
@@ -91,11 +92,18 @@ TEST_F(URLOpenerTest, SettingsLinkStartsTheFirstSettingsProgramFound) {
     EXPECT_EQ(*arguments, std::vector<std::string>{"notifications"});
 }
 
-TEST_F(URLOpenerTest, ReportsFailureWhenNothingCanBeStarted) {
+TEST_F(URLOpenerTest, ReportsFailureWhenNothingCanBeStartedAndLogsWhatIsMissing) {
+    std::vector<std::string> logged;
+    setLogSinkForTesting([&](LogLevel, std::string_view line) { logged.emplace_back(line); });
     opener.opener = "glimmo-no-such-opener";
     EXPECT_FALSE(opener.open("https://example.com"));
     opener.settingsCommands = {{"glimmo-no-such-settings-program"}};
     EXPECT_FALSE(opener.open(std::string(notificationSettingsLink)));
+    EXPECT_FALSE(opener.open("file:///etc/passwd"));
+    setLogSinkForTesting({});
+    ASSERT_EQ(logged.size(), 2u) << "a refused link is no missing program";
+    EXPECT_NE(logged[0].find("glimmo-no-such-opener"), std::string::npos) << logged[0];
+    EXPECT_NE(logged[1].find("notification settings"), std::string::npos) << logged[1];
 }
 
 } // namespace
