@@ -4,6 +4,7 @@
 #include "RidadoziRI/CmarkConversion.h"
 #include "RidadoziRI/FatalError.h"
 #include "RidadoziRI/NodeType.h"
+#include "tests/RidadoziRI/TreePrinting.h"
 
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm-extension_api.h>
@@ -127,6 +128,37 @@ TEST(FatalStop, SoundHandMadeTreesConvert) {
     const auto blocks = cmark::blockChildren(documentWith(std::move(table)).get());
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_TRUE(blocks[0].is<BlockNode::Table>());
+}
+
+NodePtr textNode(const char* literal) {
+    NodePtr text(cmark_node_new(CMARK_NODE_TEXT));
+    cmark_node_set_literal(text.get(), literal);
+    return text;
+}
+
+void appendChild(const NodePtr& parent, NodePtr child) {
+    ASSERT_TRUE(cmark_node_append_child(parent.get(), child.get()));
+    child.release();
+}
+
+// Kinds the tree has no place for are dropped with everything below them; their siblings stay.
+TEST(FatalStop, CustomBlocksAndInlinesAreDroppedWithTheirContent) {
+    NodePtr customBlock(cmark_node_new(CMARK_NODE_CUSTOM_BLOCK));
+    NodePtr hidden(cmark_node_new(CMARK_NODE_PARAGRAPH));
+    appendChild(hidden, textNode("inside the custom block"));
+    appendChild(customBlock, std::move(hidden));
+
+    NodePtr customInline(cmark_node_new(CMARK_NODE_CUSTOM_INLINE));
+    appendChild(customInline, textNode("inside the custom inline"));
+    NodePtr paragraph(cmark_node_new(CMARK_NODE_PARAGRAPH));
+    appendChild(paragraph, textNode("before"));
+    appendChild(paragraph, std::move(customInline));
+    appendChild(paragraph, textNode("after"));
+
+    NodePtr document = documentWith(std::move(customBlock));
+    appendChild(document, std::move(paragraph));
+    EXPECT_EQ(cmark::blockChildren(document.get()),
+              (std::vector<BlockNode>{BlockNode::paragraph({InlineNode::text("before"), InlineNode::text("after")})}));
 }
 
 TEST(FatalStop, ExtensionNodeKindsAreDistinctExtensionKinds) {
