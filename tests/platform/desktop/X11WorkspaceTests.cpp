@@ -56,6 +56,14 @@ public:
         XSync(display_, False);
     }
 
+    // The root window outlives each test's windows: start every test from a desktop with no
+    // active window and no clients.
+    void clearRootProperties() {
+        XDeleteProperty(display_, DefaultRootWindow(display_), atom("_NET_ACTIVE_WINDOW"));
+        XDeleteProperty(display_, DefaultRootWindow(display_), atom("_NET_CLIENT_LIST"));
+        XSync(display_, False);
+    }
+
     void destroy(Window window) {
         XDestroyWindow(display_, window);
         XSync(display_, False);
@@ -93,6 +101,7 @@ protected:
         entries = std::make_shared<const DesktopEntries>(DesktopEntries::loadFrom({applications}, ""));
         windowManager = std::make_unique<FakeWindowManager>(server->displayName());
         ASSERT_TRUE(windowManager->isOpen());
+        windowManager->clearRootProperties();
     }
 
     void TearDown() override {
