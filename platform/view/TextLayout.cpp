@@ -91,6 +91,9 @@ struct Line {
     std::vector<Piece> pieces;
     bool endsWithNewline = false;
     std::size_t metricsSpan = 0; // for empty lines
+    // What stood between this line and the next in the text: the spaces a wrap swallowed, a space for
+    // a newline, nothing after a hyphen or inside a word. Used when lines are joined for truncation.
+    std::vector<Piece> joiner;
 };
 
 CGFloat lineWidth(const Line& l) {
@@ -139,6 +142,7 @@ std::vector<Line> breakLines(const std::vector<Piece>& pieces, CGFloat limit, co
         if (p.kind == PieceKind::newline) {
             lines.back().metricsSpan = p.span;
             lines.back().endsWithNewline = true;
+            lines.back().joiner = {Piece{p.span, " ", PieceKind::space, measure.width(p.span, " "), false}};
             for (auto& s : pendingSpaces) lines.back().pieces.push_back(s);
             pendingSpaces.clear();
             lines.emplace_back();
@@ -166,6 +170,7 @@ std::vector<Line> breakLines(const std::vector<Piece>& pieces, CGFloat limit, co
         for (auto& s : pendingSpaces) spaces += s.width;
         Line* line = &lines.back();
         if (!line->pieces.empty() && x + spaces + w > limit + fitTolerance) {
+            line->joiner = pendingSpaces;
             lines.emplace_back();
             lines.back().metricsSpan = word.front().span;
             line = &lines.back();
@@ -234,14 +239,19 @@ void truncateLine(Line& line, CGFloat limit, TruncationMode mode, const Measure&
         } else if (mode == TruncationMode::head) {
             while (!chars.empty() && total() + ellipsisWidth > limit + fitTolerance) chars.erase(chars.begin());
             insertAt = 0;
-        } else {
-            std::size_t front = chars.size() / 2;
-            while (!chars.empty() && total() + ellipsisWidth > limit + fitTolerance) {
-                front = std::min(front, chars.size() - 1);
-                chars.erase(chars.begin() + static_cast<std::ptrdiff_t>(front));
-                if (front > 0 && chars.size() % 2 == 0) --front;
+        } else if (total() + ellipsisWidth > limit + fitTolerance) {
+            // Keep as much of the start and of the end as fits, growing the narrower side first.
+            std::size_t front = 0, back = 0;
+            CGFloat frontWidth = 0, backWidth = 0;
+            while (front + back < chars.size()) {
+                const bool takeFront = frontWidth <= backWidth;
+                const Char& next = takeFront ? chars[front] : chars[chars.size() - 1 - back];
+                if (frontWidth + backWidth + next.width + ellipsisWidth > limit + fitTolerance) break;
+                (takeFront ? frontWidth : backWidth) += next.width;
+                ++(takeFront ? front : back);
             }
-            insertAt = std::min(front, chars.size());
+            chars.erase(chars.begin() + static_cast<std::ptrdiff_t>(front), chars.end() - static_cast<std::ptrdiff_t>(back));
+            insertAt = front;
         }
     }
     chars.insert(chars.begin() + static_cast<std::ptrdiff_t>(insertAt), Char{ellipsisSpan, ellipsis, ellipsisWidth});
@@ -308,6 +318,17 @@ LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOpt
         allowed = std::max<std::size_t>(1, fit);
     }
     if (allowed < lines.size()) {
+        // Head and middle truncation keep the end of the text: the last line shown takes everything
+        // from its start to the end, and the cut falls at its start or in its middle.
+        if (options.truncation != TruncationMode::tail && !std::isinf(limit)) {
+            Line& last = lines[allowed - 1];
+            for (std::size_t i = allowed; i < lines.size(); ++i) {
+                const Line& previous = lines[i - 1];
+                for (const auto& piece : previous.joiner) last.pieces.push_back(piece);
+                for (const auto& piece : lines[i].pieces) last.pieces.push_back(piece);
+            }
+            last.endsWithNewline = false;
+        }
         lines.resize(allowed);
         truncateLine(lines.back(), limit, options.truncation, measure);
         out.truncated = true;

@@ -15,9 +15,11 @@
 // What the kit does with them (the contract the painter relies on):
 // - Lines break at spaces and after hyphens; a word longer than the width is broken between
 //   characters; "\n" always breaks. Spaces at the end of a line take no width.
-// - With a line limit, text beyond the last allowed line is cut and the last line ends in "…" according
-//   to the truncation mode (tail, head or middle of that line). A height proposal also limits the lines
-//   (at least one).
+// - With a line limit, text beyond the last allowed line is cut and an ellipsis "…" marks the cut: at
+//   the end of the last line shown (tail), or, for head and middle truncation, at the start or in the
+//   middle of the last line shown holding everything from its start to the end of the text (so one line
+//   with head truncation shows the end of the text). A height proposal also limits the lines (at least
+//   one).
 // - Lines are aligned inside the text's width (leading, centre, trailing); `lineSpacing` is added
 //   between lines. The first baseline is the first line's ascent; the last baseline is measured from
 //   the top as well.

@@ -64,13 +64,37 @@ TEST(TextLayoutTest, LineLimitTruncatesTheLastLineInEachMode) {
     EXPECT_EQ(lineText(laid.lines[0].item), "abcdef\xE2\x80\xA6");
     o.truncation = TruncationMode::head;
     laid = layoutText({span("abcdefghijklmnop")}, o, measurer);
-    EXPECT_EQ(lineText(laid.lines[0].item), "\xE2\x80\xA6" "bcdefghij");
+    EXPECT_EQ(lineText(laid.lines[0].item), "\xE2\x80\xA6" "hijklmnop") << "head truncation keeps the end of the text";
+    laid = layoutText({span("one two three four")}, o, measurer);
+    EXPECT_EQ(lineText(laid.lines[0].item), "\xE2\x80\xA6" "hree four") << "across the place where the text wrapped";
+    laid = layoutText({span("first\nlast")}, o, measurer);
+    EXPECT_EQ(lineText(laid.lines[0].item), "\xE2\x80\xA6" "irst last") << "a newline reads as a space";
     o.truncation = TruncationMode::middle;
     o.width = 30;
     o.lineLimit = std::nullopt;
     o.height = 10; // one line fits
     laid = layoutText({span("abcdefghij")}, o, measurer);
-    EXPECT_EQ(lineText(laid.lines[0].item), "abc\xE2\x80\xA6" "ef") << "six characters fill the 30 points exactly";
+    EXPECT_EQ(lineText(laid.lines[0].item), "abc\xE2\x80\xA6" "ij") << "six characters fill the 30 points exactly";
+}
+
+TEST(TextLayoutTest, HeadAndMiddleTruncationCutTheLastShownLineFromTheRestOfTheText) {
+    TextLayoutOptions o;
+    o.width = 20; // four characters
+    o.lineLimit = 2;
+    o.truncation = TruncationMode::head;
+    auto laid = layoutText({span("aaaa bbbb cccc dddd")}, o, measurer);
+    ASSERT_EQ(laid.lines.size(), 2u);
+    EXPECT_EQ(lineText(laid.lines[0].item), "aaaa");
+    EXPECT_EQ(lineText(laid.lines[1].item), "\xE2\x80\xA6" "ddd");
+    o.truncation = TruncationMode::middle;
+    o.width = 35; // seven characters
+    laid = layoutText({span("aaaa bbbb cccc dddd")}, o, measurer);
+    ASSERT_EQ(laid.lines.size(), 2u);
+    EXPECT_EQ(lineText(laid.lines[0].item), "aaaa");
+    EXPECT_EQ(lineText(laid.lines[1].item), "bbb\xE2\x80\xA6" "ddd");
+    o.truncation = TruncationMode::tail;
+    laid = layoutText({span("aaaa bbbb cccc dddd")}, o, measurer);
+    EXPECT_EQ(lineText(laid.lines[1].item), "bbbb\xE2\x80\xA6");
 }
 
 TEST(TextLayoutTest, AlignmentSpacingAndTrackingPlaceRuns) {
