@@ -120,6 +120,23 @@ TEST_F(RemoteImageViewTest, ImageOnlyFormShowsTheRedactedPlaceholderUntilLoadedA
     EXPECT_EQ(fillsDrawn(), 1u);
 }
 
+// The view hands its transaction to the model: the image arrives inside it, a failure outside.
+TEST_F(RemoteImageViewTest, TheImageArrivesInsideTheViewsTransaction) {
+    glimmo::Transaction animated;
+    animated.animation = glimmo::Animation::easeIn(0.4);
+    show(RemoteImage(address("a.png"), 1, animated, recording(shown)));
+    loader->succeed(0, decodedImage(2, 2));
+    settle();
+    ASSERT_TRUE(shown->back().isSuccess());
+    EXPECT_EQ(host->lastTransaction(), animated);
+
+    show(RemoteImage(address("b.png"), 1, animated, recording(shown)));
+    loader->fail(1);
+    settle();
+    ASSERT_EQ(shown->back(), RemoteImageState::failure());
+    EXPECT_EQ(host->lastTransaction(), glimmo::Transaction{});
+}
+
 TEST_F(RemoteImageViewTest, PlaceholderAndFallbackClosuresFollowTheState) {
     const auto built = std::make_shared<std::vector<std::string>>();
     const auto named = [built](std::string name) {
