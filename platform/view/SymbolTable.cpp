@@ -71,24 +71,4 @@ std::vector<std::string> knownSymbolNames() {
     return names;
 }
 
-std::vector<std::string> kitFontFiles() {
-    return {
-        "/usr/share/fonts/opentype/inter/Inter-Regular.otf",
-        "/usr/share/fonts/opentype/inter/Inter-Italic.otf",
-        "/usr/share/fonts/opentype/inter/Inter-Medium.otf",
-        "/usr/share/fonts/opentype/inter/Inter-SemiBold.otf",
-        "/usr/share/fonts/opentype/inter/Inter-Bold.otf",
-        "/usr/share/fonts/opentype/inter/Inter-BoldItalic.otf",
-        "/usr/share/fonts/opentype/inter/Inter-Light.otf",
-        "/usr/share/fonts/opentype/inter/Inter-ExtraBold.otf",
-        "/usr/share/fonts/opentype/inter/Inter-Black.otf",
-        "/usr/share/fonts/opentype/inter/Inter-Thin.otf",
-        "/usr/share/fonts/opentype/inter/Inter-SemiBoldItalic.otf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Oblique.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
-        "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf",
-        "/usr/share/fonts/truetype/materialdesignicons-webfont/materialdesignicons-webfont.ttf",
-    };
-}
-
 } // namespace glimmo

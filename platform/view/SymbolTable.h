@@ -1,7 +1,7 @@
 #pragma once
 
 // Symbol images (SF Symbol names as the views use them) drawn with glyphs of the Material Design Icons
-// font, and the font files the kit expects a backend to load before drawing.
+// font (the Qt backend loads the font file itself, see platform/qt/KitFonts.h).
 
 #include <optional>
 #include <string>
@@ -15,10 +15,5 @@ namespace glimmo {
 std::optional<std::string> symbolGlyph(std::string_view systemName);
 // Every symbol name the table knows.
 std::vector<std::string> knownSymbolNames();
-
-// The font files to load explicitly (Inter, DejaVu Sans Mono, Material Design Icons), so every machine
-// draws the same. Paths of the Debian packages fonts-inter, fonts-dejavu-core and
-// fonts-materialdesignicons-webfont.
-std::vector<std::string> kitFontFiles();
 
 } // namespace glimmo
