@@ -22,6 +22,8 @@ protected:
         static int argc = 1;
         static char name[] = "qt_desktop_tests";
         static char* argv[] = {name, nullptr};
+        // Offscreen also when the binary is run by hand, outside ctest.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QApplication>(argc, argv);
     }
     static void TearDownTestSuite() { application.reset(); }
