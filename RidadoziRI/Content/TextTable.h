@@ -20,11 +20,14 @@ namespace ridadozi {
 enum class TextTableColumnAlignment { leading, center, trailing };
 
 namespace detail {
-// The textual description of a value: strings as they are, numbers and Booleans as written in code.
+// The textual description of a value: strings and characters as they are, numbers and Booleans as
+// written in code.
 template <class Value>
 std::string textualDescription(const Value& value) {
     if constexpr (std::is_same_v<Value, bool>) {
         return value ? "true" : "false";
+    } else if constexpr (std::is_same_v<Value, char>) {
+        return std::string(1, value);
     } else if constexpr (std::convertible_to<const Value&, std::string_view>) {
         return std::string(std::string_view(value));
     } else if constexpr (std::is_arithmetic_v<Value>) {

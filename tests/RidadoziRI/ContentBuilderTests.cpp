@@ -174,6 +174,8 @@ struct Fruit {
     std::string name;
     int count;
     double price;
+    char grade = 'A';
+    bool ripe = true;
 };
 
 TEST(TextTables, FromRowValuesAndColumns) {
@@ -190,6 +192,10 @@ TEST(TextTables, FromRowValuesAndColumns) {
     EXPECT_EQ(table.rows[0], (RawTableRow{{cell("Name"), RawTableCell{{InlineNode::strong({text("Count")})}}, cell("Price"), cell("Label")}}));
     EXPECT_EQ(table.rows[1], (RawTableRow{{cell("apple"), cell("3"), cell("0.5"), RawTableCell{{InlineNode::emphasis({text("apple")})}}}}));
     EXPECT_EQ(table.rows[2], (RawTableRow{{cell("pear"), cell("12"), cell("1.25"), RawTableCell{{InlineNode::emphasis({text("pear")})}}}}));
+    // Characters and Booleans read as themselves.
+    const TextTable described(fruits, {TextTableColumn<Fruit>(std::nullopt, "Grade", &Fruit::grade),
+                                       TextTableColumn<Fruit>(std::nullopt, "Ripe", &Fruit::ripe)});
+    EXPECT_EQ(described.rows[1], (RawTableRow{{cell("A"), cell("true")}}));
     // Cell text is plain, never Markdown.
     const std::vector<Fruit> starred{{"*star*", 1, 1}};
     const TextTable plain(starred, {TextTableColumn<Fruit>(std::nullopt, "*Name*", &Fruit::name)});
