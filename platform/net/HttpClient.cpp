@@ -70,8 +70,11 @@ bool isCancelledTransfer(const std::exception_ptr& error) {
 }
 
 // Our own cancellations reach the waiting task as CancellationError, like every other cancelled await.
+// The error is moved along, never copied: the worker thread must hold no reference to it once the
+// task may be handling it.
 std::exception_ptr forTask(std::exception_ptr error) {
-    return isCancelledTransfer(error) ? std::make_exception_ptr(CancellationError{}) : error;
+    if (isCancelledTransfer(error)) return std::make_exception_ptr(CancellationError{});
+    return error;
 }
 
 CurlWorker::TransferId startTransfer(const std::weak_ptr<CurlWorker>& transport, const HttpRequest& request,

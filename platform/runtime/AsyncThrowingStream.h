@@ -168,7 +168,7 @@ private:
                 if (forConsumer) {
                     waiting->resumeThrowing(std::make_exception_ptr(CancellationError{}));
                 } else if (failure) {
-                    waiting->resumeThrowing(failure);
+                    waiting->resumeThrowing(std::move(failure));
                 } else {
                     waiting->resume(std::optional<T>());
                 }

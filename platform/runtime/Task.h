@@ -286,10 +286,19 @@ public:
         return completed_;
     }
 
+    // Called once, by the resumed task. The error is handed over rather than shared: the state may be
+    // destroyed on the thread that completed it while the task still handles the exception.
     T take() {
-        const std::lock_guard lock(mutex_);
-        if (error_) std::rethrow_exception(error_);
-        if constexpr (!std::is_void_v<T>) return std::move(*value_);
+        std::exception_ptr error;
+        {
+            const std::lock_guard lock(mutex_);
+            error = std::exchange(error_, nullptr);
+            if (!error) {
+                if constexpr (!std::is_void_v<T>) return std::move(*value_);
+                else return;
+            }
+        }
+        std::rethrow_exception(std::move(error));
     }
 
 private:
