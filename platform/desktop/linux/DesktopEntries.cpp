@@ -1,11 +1,13 @@
 #include "platform/desktop/linux/DesktopEntries.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 namespace glimmo {
 namespace {
@@ -41,6 +43,15 @@ std::string executableOf(const std::string& exec) {
         return base;
     }
     return {};
+}
+
+// Programs that run other programs: their name says nothing about which application a window is.
+bool isGenericLauncher(const std::string& executable) {
+    static const std::set<std::string> exact{"sh", "bash", "dash", "zsh", "ksh", "flatpak", "snap", "gjs", "lua", "php"};
+    static const std::array<std::string_view, 8> prefixes{"python", "perl", "ruby", "java", "node", "electron", "wine", "mono"};
+    if (exact.contains(executable)) return true;
+    return std::any_of(prefixes.begin(), prefixes.end(),
+                       [&](std::string_view prefix) { return executable.rfind(prefix, 0) == 0; });
 }
 
 } // namespace
@@ -135,11 +146,14 @@ std::optional<DesktopEntry> DesktopEntries::match(const std::string& wmInstance,
     for (const auto& entry : entries_) {
         if (equalsIgnoringCase(entry.id, wmClass) || equalsIgnoringCase(entry.id, wmInstance)) return entry;
     }
-    if (!executable.empty()) {
-        for (const auto& entry : entries_) {
-            if (entry.executable == executable) return entry;
-        }
+    if (executable.empty() || isGenericLauncher(executable)) return std::nullopt;
+    const DesktopEntry* started = nullptr;
+    for (const auto& entry : entries_) {
+        if (entry.executable != executable) continue;
+        if (started) return std::nullopt; // several applications share it
+        started = &entry;
     }
+    if (started) return *started;
     return std::nullopt;
 }
 

@@ -24,7 +24,8 @@ public:
     static DesktopEntries loadFrom(const std::vector<std::filesystem::path>& folders, const std::string& language);
 
     // The entry whose StartupWMClass equals the window's class (any letter case), else whose id
-    // equals the class or instance name, else whose executable equals the process's executable.
+    // equals the class or instance name, else the one entry whose executable equals the process's
+    // executable (never for shells and interpreters, which run many applications).
     std::optional<DesktopEntry> match(const std::string& wmInstance, const std::string& wmClass,
                                       const std::string& executable) const;
 

@@ -59,5 +59,28 @@ TEST(DesktopEntriesTest, MatchesWindowClassThenIdThenExecutable) {
     EXPECT_FALSE(entries.match("", "", ""));
 }
 
+// A window is named after an entry by its process's executable only when that says which
+// application it is: not for interpreters and shells, and not when several entries start it.
+TEST(DesktopEntriesTest, ExecutablesThatNameNoSingleApplicationMatchNothing) {
+    testing::TemporaryDirectory folder;
+    const auto write = [&](const std::string& id, const std::string& exec) {
+        std::ofstream(folder.path() / (id + ".desktop"))
+            << "[Desktop Entry]\nType=Application\nName=" << id << "\nExec=" << exec << "\n";
+    };
+    write("backup-tool", "python3 /usr/share/backup/main.py");
+    write("launcher", "sh -c \"run-something\"");
+    write("viewer-a", "shared-viewer --mode=a");
+    write("viewer-b", "shared-viewer --mode=b");
+    write("solo", "/usr/bin/solo-app %F");
+    const auto entries = DesktopEntries::loadFrom({folder.path()}, "");
+    ASSERT_EQ(entries.entries().size(), 5u);
+    EXPECT_FALSE(entries.match("x", "SomeScript", "python3")) << "any Python program would be named so";
+    EXPECT_FALSE(entries.match("x", "SomeShell", "sh"));
+    EXPECT_FALSE(entries.match("x", "Viewer", "shared-viewer")) << "two entries start it";
+    ASSERT_TRUE(entries.match("x", "Solo", "solo-app"));
+    EXPECT_EQ(entries.match("x", "Solo", "solo-app")->id, "solo");
+    EXPECT_EQ(entries.match("backup-tool", "Backup", "python3")->id, "backup-tool") << "the id still matches";
+}
+
 } // namespace
 } // namespace glimmo
