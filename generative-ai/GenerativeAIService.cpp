@@ -73,6 +73,7 @@ Task<typename Request::Response> load(GenerativeAIService service, Request reque
     // inside a co_await expression.
     auto sending = service.urlSession().send(std::move(httpRequest));
     const auto response = co_await std::move(sending);
+    GenerativeAIService::httpResponse(response.status);
     if (response.status != 200) {
         logRefusal(response.status, response.body);
         std::rethrow_exception(GenerativeAIService::parseError(response.body));
@@ -94,6 +95,7 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
         auto httpRequest = service.urlRequest(request);
         auto opening = service.urlSession().streamLines(std::move(httpRequest));
         auto reply = co_await std::move(opening);
+        GenerativeAIService::httpResponse(reply.status);
         if (reply.status != 200) {
             Logging::network().error("[GenerativeAI] The server responded with an error: " +
                                      describeStatus(reply.status));
@@ -163,6 +165,13 @@ HttpRequest GenerativeAIService::urlRequest(const GenerateContentRequest& reques
 
 HttpRequest GenerativeAIService::urlRequest(const CountTokensRequest& request) const {
     return makeRequest(request.url(), request.encodeBody(), request.options, apiKey_);
+}
+
+void GenerativeAIService::httpResponse(int status) {
+    if (status >= 100 && status <= 999) return;
+    Logging::defaultLogger().error("[GenerativeAI] Response wasn't an HTTP response, internal error "
+                                   "reply without an HTTP status line (status " + std::to_string(status) + ")");
+    throw makeClientError("Response was not an HTTP response.");
 }
 
 std::string GenerativeAIService::jsonData(std::string_view text) {

@@ -40,6 +40,9 @@ public:
     glimmo::HttpRequest urlRequest(const GenerateContentRequest& request) const;
     glimmo::HttpRequest urlRequest(const CountTokensRequest& request) const;
 
+    // Checks that a reply is an HTTP reply, one with a three-digit status code. Otherwise logs it and
+    // throws the client error "Response was not an HTTP response.".
+    static void httpResponse(int status);
     // The text as bytes; throws the client error "Could not parse response as UTF8." when it is not
     // valid UTF-8.
     static std::string jsonData(std::string_view text);

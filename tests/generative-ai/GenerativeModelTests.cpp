@@ -295,6 +295,23 @@ TEST_F(CountTokens, EveryFailureIsAnInternalError) {
     EXPECT_EQ(server.requestCount(), 2u);
 }
 
+TEST(HTTPService, AReplyWithoutAnHTTPStatusIsAClientError) {
+    LogCapture logs;
+    for (const int status : {200, 204, 404, 599}) EXPECT_NO_THROW(GenerativeAIService::httpResponse(status));
+    EXPECT_TRUE(logs.lines().empty());
+    for (const int status : {0, 99, 1000}) {
+        try {
+            GenerativeAIService::httpResponse(status);
+            ADD_FAILURE() << status;
+        } catch (const glimmo::Error& error) {
+            EXPECT_EQ(error.domain(), clientErrorDomain);
+            EXPECT_EQ(error.code(), -1);
+            EXPECT_EQ(error.localizedDescription(), "Response was not an HTTP response.");
+        }
+    }
+    EXPECT_EQ(logs.count("[GenerativeAI] Response wasn't an HTTP response, internal error "), 3u);
+}
+
 TEST(ModelErrorMapping, AppliesTheRulesInOrder) {
     const auto map = [](auto error) { return GenerativeModel::generateContentError(std::make_exception_ptr(error)); };
     EXPECT_EQ(map(GenerateContentError::unsupportedUserLocation()).kind(), GenerateContentError::Kind::unsupportedUserLocation);
