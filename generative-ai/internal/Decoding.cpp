@@ -12,12 +12,6 @@ namespace {
 
 const char* typeName(const Json& value) { return value.type_name(); }
 
-std::vector<std::string> appending(const std::vector<std::string>& path, std::string key) {
-    auto result = path;
-    result.push_back(std::move(key));
-    return result;
-}
-
 // The shared rule of the client's string enumerations: an unlisted value is logged once and read
 // as `unknown`; anything but a string fails.
 template <class Enum>
@@ -257,23 +251,25 @@ CodeExecutionResult decodeCodeExecutionResult(const Reader& reader) {
 ModelContent::Part decodePart(const Reader& reader) {
     using Part = ModelContent::Part;
     reader.requireObject();
-    // The first known key wins; "fileData" and "functionResponse" are never sent by the service.
-    if (const auto text = reader.optionalMember("text")) return Part::text(text->string());
-    if (const auto inlineData = reader.optionalMember("inlineData")) {
-        auto mimetype = inlineData->member("mime_type").string();
-        const auto encoded = inlineData->member("data");
+    // The first key present wins, also when its value is null (which then fails as that key's
+    // value); "fileData" and "functionResponse" are never sent by the service.
+    if (reader.contains("text")) return Part::text(reader.member("text").string());
+    if (reader.contains("inlineData")) {
+        const auto inlineData = reader.member("inlineData");
+        auto mimetype = inlineData.member("mime_type").string();
+        const auto encoded = inlineData.member("data");
         auto bytes = glimmo::base64Decode(encoded.string());
         if (!bytes) encoded.fail(DecodingError::Kind::dataCorrupted, "Encountered Data is not valid Base64.");
         return Part::data(std::move(mimetype), std::move(*bytes));
     }
-    if (const auto call = reader.optionalMember("functionCall")) return Part::functionCall(decodeFunctionCall(*call));
-    if (const auto code = reader.optionalMember("executableCode")) {
-        return Part::executableCode(decodeExecutableCode(*code));
+    if (reader.contains("functionCall")) return Part::functionCall(decodeFunctionCall(reader.member("functionCall")));
+    if (reader.contains("executableCode")) {
+        return Part::executableCode(decodeExecutableCode(reader.member("executableCode")));
     }
-    if (const auto result = reader.optionalMember("codeExecutionResult")) {
-        return Part::codeExecutionResult(decodeCodeExecutionResult(*result));
+    if (reader.contains("codeExecutionResult")) {
+        return Part::codeExecutionResult(decodeCodeExecutionResult(reader.member("codeExecutionResult")));
     }
-    throw DecodingError(DecodingError::Kind::dataCorrupted, appending(appending(reader.path(), "text"), "inlineData"),
+    throw DecodingError(DecodingError::Kind::dataCorrupted, {"text", "inlineData"},
                         "No text, inline data or function call was found.");
 }
 

@@ -118,13 +118,14 @@ TEST(ResponseDecoding, PartsAreReadByTheirFirstKnownKey) {
                 std::rethrow_exception(error.underlyingError());
             } catch (const DecodingError& decoding) {
                 EXPECT_EQ(decoding.description(), "No text, inline data or function call was found.");
-                const auto& keys = decoding.codingPathKeys();
-                ASSERT_GE(keys.size(), 2u);
-                EXPECT_EQ(keys[keys.size() - 2], "text");
-                EXPECT_EQ(keys.back(), "inlineData");
+                EXPECT_EQ(decoding.codingPathKeys(), (std::vector<std::string>{"text", "inlineData"}));
             }
         }
     }
+    // A key present with null is still the key that decides, and null is no text.
+    EXPECT_THROW(parts(R"([{"text": null, "inlineData": {"mime_type": "a/b", "data": ""}}])"), InvalidCandidateError);
+    EXPECT_THROW(parts(R"([{"functionCall": null, "executableCode": {"language": "PYTHON", "code": "1"}}])"),
+                 InvalidCandidateError);
     // Required pieces and Base64.
     EXPECT_THROW(parts(R"([{"inlineData": {"data": "AAAA"}}])"), InvalidCandidateError);
     EXPECT_THROW(parts(R"([{"inlineData": {"mime_type": "a/b", "data": "not base64!"}}])"), InvalidCandidateError);
