@@ -127,6 +127,13 @@ std::optional<unsigned long> firstCardinal(Display* display, Window window, Atom
     return values.front();
 }
 
+bool windowExists(Display* display, Window window) {
+    if (isDead(display)) return false;
+    XWindowAttributes attributes{};
+    // A window that is gone answers with BadWindow, which our error handler ignores.
+    return XGetWindowAttributes(display, window, &attributes) != 0;
+}
+
 std::optional<std::pair<std::string, std::string>> windowClass(Display* display, Window window) {
     if (isDead(display)) return std::nullopt;
     XClassHint hint{};

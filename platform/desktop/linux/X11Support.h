@@ -34,6 +34,9 @@ Atom atom(Display* display, const char* name);
 std::vector<unsigned long> cardinalProperty(Display* display, Window window, Atom property, Atom type);
 std::optional<unsigned long> firstCardinal(Display* display, Window window, Atom property, Atom type);
 
+// Whether the window still exists (a window manager may name one that was just destroyed).
+bool windowExists(Display* display, Window window);
+
 // WM_CLASS as (instance name, class name); nullopt when missing.
 std::optional<std::pair<std::string, std::string>> windowClass(Display* display, Window window);
 

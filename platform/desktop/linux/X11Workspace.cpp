@@ -33,7 +33,7 @@ std::string executableOfProcess(int pid) {
 
 // What the desktop knows of the application owning `window`.
 std::optional<RunningApplication> applicationOfWindow(Display* display, Window window, const DesktopEntries& entries) {
-    if (window == None) return std::nullopt;
+    if (window == None || !x11::windowExists(display, window)) return std::nullopt;
     RunningApplication app;
     if (const auto pid = x11::firstCardinal(display, window, x11::atom(display, "_NET_WM_PID"), XA_CARDINAL)) {
         app.processIdentifier = static_cast<int>(*pid);

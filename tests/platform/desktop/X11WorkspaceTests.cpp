@@ -193,8 +193,10 @@ TEST_F(X11WorkspaceTest, SurvivesTheActiveWindowVanishing) {
         [&](const RunningApplication& app) { names.push_back(app.localizedName); });
     windowManager->destroy(editor);
     windowManager->activate(editor); // a window manager can be late: the window is already gone
+    EXPECT_EQ(workspace->frontmostApplication(), std::nullopt) << "a window that is gone is no application";
     windowManager->activate(viewer);
     ASSERT_TRUE(loop->runUntil([&] { return !names.empty() && names.back() == "GlimmoViewer"; }, 30));
+    EXPECT_EQ(names, std::vector<std::string>{"GlimmoViewer"}) << "no nameless application in between";
     EXPECT_EQ(workspace->frontmostApplication()->localizedName, "GlimmoViewer");
 }
 
