@@ -79,6 +79,17 @@ TEST_F(ChatTest, AStreamedReplyBecomesOneModelTurn) {
               ModelContent("model", {Part::text("Hello"), Part::functionCall({"f", {}}), Part::text("!")}));
 }
 
+TEST_F(ChatTest, AStreamedReplyWithoutCandidatesStillEndsInAModelTurn) {
+    replyEvents({{sseEvent(R"({"candidates": []})")}, {sseEvent(R"({"promptFeedback": {}})")}});
+    auto chat = model().startChat();
+    const auto collected = runStream(chat.sendMessageStream(ContentsProducer([] {
+        return std::vector<ModelContent>{ModelContent(std::nullopt, {Part::text("q")})};
+    })));
+    EXPECT_FALSE(collected.error);
+    EXPECT_EQ(collected.chunks.size(), 2u);
+    EXPECT_EQ(chat.history(), (std::vector<ModelContent>{ModelContent("user", {Part::text("q")}), ModelContent("model", {})}));
+}
+
 TEST_F(ChatTest, AFailedStreamLeavesTheHistoryAlone) {
     const std::string delivered = sseEvent(textReply("one")) + sseEvent(textReply("two"));
     server.on("POST", streamPath, [delivered](const auto&, auto& out) {

@@ -46,6 +46,7 @@ TEST_F(GenerateContent, PostsThePromptWithItsHeadersAndReadsTheText) {
     EXPECT_EQ(logs.matching("[GenerativeAI] Model "),
               std::vector<std::string>{"[GenerativeAI] Model gemini-2.0-flash initialized. To enable additional logging, "
                                        "add `-GenerativeAIDebugLogEnabled` as a launch argument."});
+    EXPECT_EQ(logs.count("[GenerativeAI] Verbose logging enabled."), Logging::additionalLoggingEnabled() ? 1u : 0u);
     EXPECT_FALSE(logs.containsText(apiKey));
 }
 
@@ -54,8 +55,8 @@ TEST_F(GenerateContent, ACallerOnTheMainLoopResumesThere) {
     const auto gemini = model();
     const auto resumedOnLoop = [](const GenerativeModel& gemini, glimmo::RealTimeRunLoop& loop) -> glimmo::Task<bool> {
         const bool before = loop.isCurrent();
-        // Awaited directly, as the application's callers write it.
-        const auto response = co_await gemini.generateContent(std::string("x"));
+        auto request = gemini.generateContent(std::string("x"));
+        const auto response = co_await std::move(request);
         co_return before && loop.isCurrent() && response.text() == "back";
     };
     EXPECT_TRUE(run(resumedOnLoop(gemini, *loop)));
@@ -73,7 +74,8 @@ TEST_F(GenerateContent, OneModelServesRequestsThatOverlap) {
     std::optional<std::string> first;
     std::optional<std::string> second;
     const auto ask = [](GenerativeModel gemini, std::string prompt, std::optional<std::string>& answer) -> glimmo::Task<void> {
-        const auto response = co_await gemini.generateContent(prompt);
+        auto request = gemini.generateContent(prompt);
+        const auto response = co_await std::move(request);
         answer = response.text();
     };
     glimmo::startTask(*loop, ask(gemini, "one", first));
@@ -188,6 +190,14 @@ TEST_F(GenerateContent, ServerErrorsMapToTheirCases) {
     ASSERT_TRUE(html);
     EXPECT_EQ(html->kind(), GenerateContentError::Kind::internalError);
     EXPECT_TRUE(errorAs<DecodingError>(html->underlying()));
+
+    // A body that is no UTF-8 text is not logged, and is still read as an error object.
+    logs.clear();
+    next = {500, "{\"error\": {\"message\": \"\xff\xfe\"}}"};
+    const auto binary = runFailing<GenerateContentError>(gemini.generateContent("x"));
+    ASSERT_TRUE(binary);
+    EXPECT_TRUE(errorAs<DecodingError>(binary->underlying()));
+    EXPECT_EQ(logs.count("[GenerativeAI] Response payload: "), 0u);
 
     // 204 is not 200: the empty body is read as an error object and fails to decode.
     next = {204, ""};
