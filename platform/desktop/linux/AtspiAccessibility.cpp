@@ -80,7 +80,9 @@ public:
     std::optional<std::string> role() const override {
         const auto atspiRole = roleValue();
         if (!atspiRole) return std::nullopt;
-        return axRoleForAtspiRole(*atspiRole, hasState(ATSPI_STATE_MULTI_LINE));
+        // The state is one more call per element; only text objects need it.
+        const bool dependsOnLines = axRoleForAtspiRole(*atspiRole, false) != axRoleForAtspiRole(*atspiRole, true);
+        return axRoleForAtspiRole(*atspiRole, dependsOnLines && hasState(ATSPI_STATE_MULTI_LINE));
     }
 
     std::optional<std::string> title() const override {
@@ -148,12 +150,19 @@ public:
 
     const std::string& busName() const { return busName_; }
 
+    // An object's role does not change; role, title and value all need it, so it is asked once.
     std::optional<int> roleValue() const {
+        {
+            const std::lock_guard lock(roleMutex_);
+            if (knownRole_) return knownRole_;
+        }
         const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetRole", nullptr, "(u)", timeout_);
         if (!reply) return std::nullopt;
         guint32 atspiRole = 0;
         g_variant_get(reply.get(), "(u)", &atspiRole);
-        return static_cast<int>(atspiRole);
+        const std::lock_guard lock(roleMutex_);
+        knownRole_ = static_cast<int>(atspiRole);
+        return knownRole_;
     }
 
     bool hasState(AtspiStateType state) const {
@@ -203,6 +212,8 @@ private:
     std::string busName_;
     std::string path_;
     int timeout_;
+    mutable std::mutex roleMutex_;
+    mutable std::optional<int> knownRole_;
 };
 
 // Reads org.a11y.Status.IsEnabled on the session bus; nullopt when the accessibility bus service

@@ -139,6 +139,10 @@ TEST_F(AtspiAccessibilityTest, ReadsLabelsTextFieldsButtonsAndNumbers) {
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(field->value(), "typed into the field");
 
+    const auto notes = findByRole(window, "AXTextArea");
+    ASSERT_NE(notes, nullptr) << "a multi-line text view is a text area";
+    EXPECT_EQ(notes->value(), "first line\nsecond line");
+
     const auto button = findByRole(window, "AXButton");
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->title(), "Press me");

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # A small GTK 3 window whose accessibility tree the tests read: a label, a text field, a password
-# field, a button and a slider. Prints "ready" once the window is up.
+# field, a multi-line text view, a button and a slider. Prints "ready" once the window is up.
 import gi
 
 gi.require_version("Gtk", "3.0")
@@ -16,6 +16,9 @@ password = Gtk.Entry()
 password.set_visibility(False)
 password.set_text("secret-password")
 box.add(password)
+notes = Gtk.TextView()
+notes.get_buffer().set_text("first line\nsecond line")
+box.add(notes)
 button = Gtk.Button(label="Press me")
 button.get_accessible().set_description("Sends nothing anywhere")
 box.add(button)
