@@ -109,6 +109,21 @@ TEST(RequestEncoding, PartsUseTheirWireForms) {
     EXPECT_EQ(body(baseRequest({ModelContent("model", {})}))["contents"][0], json::parse(R"({"role":"model","parts":[]})"));
 }
 
+TEST(RequestEncoding, InlineBytesRoundTripThroughStandardBase64) {
+    std::vector<std::uint8_t> everyByte(256);
+    for (std::size_t i = 0; i < everyByte.size(); ++i) everyByte[i] = static_cast<std::uint8_t>(i);
+    for (const auto& bytes : {everyByte, std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{0xfb, 0xff}}) {
+        const auto sent = body(baseRequest({ModelContent("user", {ModelContent::Part::pngImage(bytes)})}));
+        const auto encoded = sent["contents"][0]["parts"][0]["inline_data"]["data"].get<std::string>();
+        EXPECT_EQ(encoded.find_first_of("\r\n-_"), std::string::npos);
+        EXPECT_EQ(encoded.size() % 4, 0u);
+        // Read back the way a reply carries it.
+        const json reply{{"candidates", {{{"content", {{"parts", {{{"inlineData", {{"mime_type", "image/png"}, {"data", encoded}}}}}}}}}}}};
+        EXPECT_EQ(GenerateContentResponse::decode(reply.dump()).candidates[0].content.parts[0],
+                  ModelContent::Part::pngImage(bytes));
+    }
+}
+
 TEST(RequestEncoding, CallerChosenKeysAreNeverRewritten) {
     // Function arguments, responses and schema members are the caller's data: a camel-case or
     // upper-case key must reach the service exactly as written.
