@@ -1,5 +1,7 @@
 #include "platform/view/TextLayout.h"
 
+#include "platform/foundation/LineBreaks.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -16,7 +18,7 @@ struct Piece {
     std::string text;
     PieceKind kind;
     CGFloat width = 0;
-    bool breakAfter = false; // a hyphen ends it
+    bool breakAfter = false; // a line may break after it
 };
 
 std::size_t codePointLength(unsigned char lead) {
@@ -50,35 +52,61 @@ private:
     const TextMeasurer& m_;
 };
 
+// The length of a line separator starting at `i` ("\n", "\r\n", "\r", VT, FF, NEL, U+2028, U+2029);
+// 0 when there is none.
+std::size_t newlineLength(const std::string& text, std::size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+    if (c == '\n' || c == '\v' || c == '\f') return 1;
+    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x85) return 2;
+    if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
+        (static_cast<unsigned char>(text[i + 2]) == 0xA8 || static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
+        return 3;
+    }
+    return 0;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t'; }
+
+// Splits the text into words, spaces and newlines. A word ends where the Unicode line breaking rules
+// allow a break (after a hyphen, between ideographs, ...), before spaces and at the end of a span; a
+// word that ends at a span's end without a break opportunity continues in the next span.
 std::vector<Piece> tokenize(const std::vector<StyledSpan>& spans, const Measure& measure) {
+    std::string all;
+    std::vector<std::size_t> spanStart;
+    for (const auto& span : spans) {
+        spanStart.push_back(all.size());
+        all += span.text;
+    }
+    std::vector<bool> breakAt(all.size() + 1, false);
+    for (const auto& opportunity : lineBreakOpportunities(all)) breakAt[opportunity.offset] = true;
+
     std::vector<Piece> pieces;
     for (std::size_t si = 0; si < spans.size(); ++si) {
         const auto& text = spans[si].text;
         if (spans[si].image) {
-            pieces.push_back({si, text, PieceKind::word, measure.width(si, text), false});
+            pieces.push_back({si, text, PieceKind::word, measure.width(si, text), breakAt[spanStart[si] + text.size()]});
             continue;
         }
         std::size_t i = 0;
         while (i < text.size()) {
-            const char c = text[i];
-            if (c == '\n') {
+            if (const std::size_t n = newlineLength(text, i)) {
                 pieces.push_back({si, "\n", PieceKind::newline, 0, false});
-                ++i;
+                i += n;
                 continue;
             }
-            const bool space = c == ' ' || c == '\t';
+            const bool space = isSpace(text[i]);
             std::size_t j = i;
-            bool hyphen = false;
-            while (j < text.size() && text[j] != '\n' && ((text[j] == ' ' || text[j] == '\t') == space)) {
-                const std::size_t len = codePointLength(static_cast<unsigned char>(text[j]));
-                const bool isHyphen = !space && text[j] == '-';
-                j += len;
-                if (isHyphen) {
-                    hyphen = true;
+            bool breakAfter = false;
+            while (j < text.size() && newlineLength(text, j) == 0 && isSpace(text[j]) == space) {
+                j += codePointLength(static_cast<unsigned char>(text[j]));
+                j = std::min(j, text.size());
+                if (!space && breakAt[spanStart[si] + j]) {
+                    breakAfter = true;
                     break;
                 }
             }
-            Piece p{si, text.substr(i, j - i), space ? PieceKind::space : PieceKind::word, 0, hyphen};
+            Piece p{si, text.substr(i, j - i), space ? PieceKind::space : PieceKind::word, 0, breakAfter};
             p.width = measure.width(si, p.text);
             pieces.push_back(std::move(p));
             i = j;
@@ -157,7 +185,7 @@ std::vector<Line> breakLines(const std::vector<Piece>& pieces, CGFloat limit, co
             ++i;
             continue;
         }
-        // A word: consecutive word pieces (across spans) up to a hyphen.
+        // A word: consecutive word pieces (across spans) up to a break opportunity.
         std::vector<Piece> word;
         CGFloat w = 0;
         while (i < pieces.size() && pieces[i].kind == PieceKind::word) {

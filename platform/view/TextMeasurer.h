@@ -13,8 +13,10 @@
 //   font for the same ResolvedFont.
 //
 // What the kit does with them (the contract the painter relies on):
-// - Lines break at spaces and after hyphens; a word longer than the width is broken between
-//   characters; "\n" always breaks. Spaces at the end of a line take no width.
+// - Lines break where the Unicode line breaking rules allow (after spaces and hyphens, between
+//   ideographs, not before closing punctuation); a word longer than the width is broken between
+//   characters; "\n" (and the other line separators) always breaks. Spaces at the end of a line take
+//   no width.
 // - With a line limit, text beyond the last allowed line is cut and an ellipsis "…" marks the cut: at
 //   the end of the last line shown (tail), or, for head and middle truncation, at the start or in the
 //   middle of the last line shown holding everything from its start to the end of the text (so one line

@@ -48,6 +48,32 @@ TEST(TextLayoutTest, WrapsAtSpacesAndBreaksLongWordsBetweenCharacters) {
     EXPECT_EQ(laid.lastBaseline, 38);
 }
 
+TEST(TextLayoutTest, LinesBreakWhereUnicodeLineBreakingAllows) {
+    TextLayoutOptions o;
+    o.width = 25; // five characters
+    auto texts = [&](const std::vector<StyledSpan>& spans) {
+        std::vector<std::string> out;
+        for (const auto& line : layoutText(spans, o, measurer).lines) out.push_back(lineText(line.item));
+        return out;
+    };
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(texts({span("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E" "text")}),
+              (Lines{"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "text"}))
+        << "between ideographs and a Latin word, which stays whole";
+    o.width = 15; // three characters
+    EXPECT_EQ(texts({span("\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x80\x82\xE3\x81\x88")}),
+              (Lines{"\xE3\x81\x82\xE3\x81\x84", "\xE3\x81\x86\xE3\x80\x82\xE3\x81\x88"}))
+        << "a full stop does not start a line";
+    o.width = 40;
+    EXPECT_EQ(texts({span("either/or")}), (Lines{"either/", "or"}));
+    EXPECT_EQ(texts({span("well-known")}), (Lines{"well-", "known"}));
+    EXPECT_EQ(texts({span("Hello"), span("World")}), (Lines{"HelloWor", "ld"}))
+        << "no break where spans meet inside a word: the word is broken between characters";
+    o.width = std::nullopt;
+    EXPECT_EQ(texts({span("one\xE2\x80\xA8two\r\nthree")}), (Lines{"one", "two", "three"}))
+        << "line separators break like newlines";
+}
+
 TEST(TextLayoutTest, NewlinesAlwaysBreakAndEmptyLinesKeepTheirHeight) {
     const auto laid = layoutText({span("a\n\nb")}, {}, measurer);
     ASSERT_EQ(laid.lines.size(), 3u);
