@@ -235,6 +235,10 @@ constexpr const char* howToEnable =
     "assistive technologies in the desktop's accessibility settings (on GNOME: gsettings set "
     "org.gnome.desktop.interface toolkit-accessibility true) and start the application again.";
 
+constexpr const char* howToInstall =
+    "The accessibility bus is not available in this session, so window contents cannot be read. "
+    "Install the AT-SPI bus (Debian package at-spi2-core) and log in again.";
+
 Connection sessionBus() {
     GError* error = nullptr;
     auto bus = adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error));
@@ -318,7 +322,7 @@ bool AtspiAccessibility::isProcessTrusted(bool prompt) {
         enabled = accessibilityBusEnabled(session.get(), timeout);
     }
     const bool trusted = busReachable && enabled.value_or(false);
-    if (!trusted && prompt) systemLog(howToEnable);
+    if (!trusted && prompt) systemLog(busReachable ? howToEnable : howToInstall);
     return trusted;
 }
 
