@@ -1,3 +1,4 @@
+#include "generative-ai/ClientError.h"
 #include "generative-ai/Logging.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,15 @@ TEST(DebugLaunchArgument, DecidesWhetherTheExtraLoggersWrite) {
     EXPECT_EQ(Logging::verbose().isEnabled(), enabled);
     EXPECT_EQ(Logging::network().isEnabled() && Logging::network().isDebugEnabled(), enabled);
     EXPECT_TRUE(Logging::defaultLogger().isEnabled());
-    EXPECT_EQ(Logging::network().category(), enabled ? "NetworkResponse" : Logging::network().category());
+    EXPECT_EQ(Logging::defaultLogger().subsystem(), clientErrorDomain);
+    EXPECT_EQ(Logging::defaultLogger().category(), "");
+    if (enabled) {
+        EXPECT_EQ(Logging::network().subsystem(), clientErrorDomain);
+        EXPECT_EQ(Logging::network().category(), "NetworkResponse");
+        EXPECT_EQ(Logging::verbose().subsystem(), clientErrorDomain);
+        EXPECT_EQ(Logging::verbose().category(), "");
+        EXPECT_TRUE(Logging::verbose().isDebugEnabled());
+    }
 }
 
 } // namespace

@@ -85,6 +85,10 @@ TEST(RequestEncoding, SettingsGoOutInSnakeCaseOnlyWhenPresent) {
     emptyConfig.safetySettings = std::vector<SafetySetting>{};
     EXPECT_EQ(body(emptyConfig)["generation_config"], json::object());
     EXPECT_EQ(body(emptyConfig)["safety_settings"], json::array());
+    emptyConfig.toolConfig = ToolConfig{};
+    emptyConfig.tools = std::vector<Tool>{Tool{}};
+    EXPECT_EQ(body(emptyConfig)["tool_config"], json::object());
+    EXPECT_EQ(body(emptyConfig)["tools"], json::parse("[{}]"));
 }
 
 TEST(RequestEncoding, PartsUseTheirWireForms) {
