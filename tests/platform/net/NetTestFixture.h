@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <exception>
 #include <functional>
 #include <optional>
@@ -25,15 +24,10 @@ protected:
         return runBlocking(loop, std::move(task), waitLimit);
     }
 
-    // Runs the loop until `predicate` holds, also noticing conditions that change on other threads
-    // (the server's), which do not wake the loop by themselves.
+    // Runs the loop until `predicate` holds; the loop also notices conditions that change on other
+    // threads (the server's) without a post.
     bool runLoopUntil(const std::function<bool()>& predicate, double timeoutSeconds = waitLimit) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-        while (!predicate()) {
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            loop.runUntil(predicate, 0.01);
-        }
-        return true;
+        return loop.runUntil(predicate, timeoutSeconds);
     }
 
     HttpRequest get(const std::string& path, double timeoutSeconds = 10) const {
