@@ -149,11 +149,15 @@ struct ActivityRecordFile::Writer {
             if (!pending) {
                 return; // stopping with nothing left to write
             }
-            Operation operation = std::move(*pending);
+            std::optional<Operation> operation = std::move(pending);
             pending.reset();
             const std::uint64_t number = queued;
             lock.unlock();
-            perform(operation);
+            perform(*operation);
+            // Released before the write counts as done: a save that follows a flush would
+            // otherwise take references to the same records while this thread drops them, and
+            // the two threads would fight over them.
+            operation.reset();
             lock.lock();
             done = number;
             changed.notify_all();
