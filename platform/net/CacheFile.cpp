@@ -1,15 +1,8 @@
 #include "platform/net/CacheFile.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <string_view>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace glimmo::cachefile {
 
@@ -55,27 +48,6 @@ private:
     std::string_view rest_;
 };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
-
-[[noreturn]] void fail(const std::string& what) { throw std::system_error(errno, std::generic_category(), what); }
-
 }  // namespace
 
 std::string encode(const std::string& url, const HttpResponse& response) {
@@ -113,45 +85,6 @@ std::optional<HttpResponse> decode(const std::string& bytes, const std::string& 
     if (!body || !reader.atEnd()) return std::nullopt;
     response.body = std::string(*body);
     return response;
-}
-
-void writeAtomically(const std::filesystem::path& file, const std::string& bytes) {
-    std::string temporary = (file.parent_path() / (file.filename().string() + ".tmp-XXXXXX")).string();
-    // mkstemp creates the file with mode 0600.
-    FileDescriptor fd(::mkstemp(temporary.data()));
-    if (fd.get() < 0) fail("create " + temporary);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t result = ::write(fd.get(), bytes.data() + written, bytes.size() - written);
-        if (result < 0) {
-            if (errno == EINTR) continue;
-            const int saved = errno;
-            ::unlink(temporary.c_str());
-            errno = saved;
-            fail("write " + temporary);
-        }
-        written += static_cast<std::size_t>(result);
-    }
-    if (::fsync(fd.get()) != 0 || ::close(fd.release()) != 0) {
-        const int saved = errno;
-        ::unlink(temporary.c_str());
-        errno = saved;
-        fail("sync " + temporary);
-    }
-    if (::rename(temporary.c_str(), file.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(temporary.c_str());
-        errno = saved;
-        fail("rename " + temporary);
-    }
-}
-
-std::optional<std::string> readWhole(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad()) return std::nullopt;
-    return bytes;
 }
 
 }  // namespace glimmo::cachefile

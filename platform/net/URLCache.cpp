@@ -2,10 +2,13 @@
 
 #include "platform/net/CacheFile.h"
 
+#include "platform/foundation/Files.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <strings.h>
+#include <exception>
 #include <system_error>
 #include <vector>
 
@@ -128,8 +131,8 @@ void URLCache::storeOnDisk(const std::string& url, const HttpResponse& response)
     const std::string bytes = cachefile::encode(url, response);
     if (bytes.size() > diskCapacity_) return;
     try {
-        cachefile::writeAtomically(directory_ / name, bytes);
-    } catch (const std::system_error&) {
+        writeFileAtomically(directory_ / name, bytes);
+    } catch (const std::exception&) {
         return;  // a cache that cannot write simply keeps less
     }
     disk_.push_front(DiskEntry{name, bytes.size()});
@@ -143,7 +146,12 @@ std::optional<HttpResponse> URLCache::readFromDisk(const std::string& url) {
     const std::string name = fileNameFor(url);
     const auto found = diskIndex_.find(name);
     if (found == diskIndex_.end()) return std::nullopt;
-    const auto bytes = cachefile::readWhole(directory_ / name);
+    std::optional<std::string> bytes;
+    try {
+        bytes = readFile(directory_ / name);
+    } catch (const std::exception&) {
+        // unreadable: treated as damaged below
+    }
     auto response = bytes ? cachefile::decode(*bytes, url) : std::nullopt;
     if (!response) {
         // Damaged, vanished or another URL with the same hash: no longer useful.
