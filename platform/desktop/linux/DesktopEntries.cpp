@@ -125,7 +125,7 @@ DesktopEntries DesktopEntries::loadFrom(const std::vector<std::filesystem::path>
         }
         std::sort(files.begin(), files.end());
         for (const auto& file : files) {
-            // Entries in subfolders have ids with "-" for "/", as the menu specification says.
+            // Entries in subfolders have ids with "-" for "/", as freedesktop menus name them.
             std::string id = std::filesystem::relative(file, folder, error).replace_extension().string();
             std::replace(id.begin(), id.end(), '/', '-');
             if (!seen.insert(id).second) continue;
