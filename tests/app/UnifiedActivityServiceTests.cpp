@@ -64,6 +64,19 @@ TEST_F(UnifiedActivityServiceTest, VisitsLastUntilTheNextVisitAndMergeByHost) {
     EXPECT_EQ(list[0].duration, 30 + 10 + 60);
     EXPECT_EQ(list[0].timestamp, at(10, 0));
     EXPECT_EQ(list[0].context, "https://example.com/a\n---\nhttps://example.com/b\n---\nhttps://www.example.com/c");
+
+    // Three visits to one host: 30 + 270 + 60 seconds.
+    reader->historyItems = {
+        visit("https://one.example/3", at(10, 5)),
+        visit("https://one.example/2", at(10, 0, 30)),
+        visit("https://one.example/1", at(10, 0)),
+    };
+    service->cachedActivities = {};
+    const auto three = activities(at(0, 0), at(23, 59, 59));
+    ASSERT_EQ(three.size(), 1u);
+    EXPECT_EQ(three[0].duration, 360);
+    EXPECT_EQ(three[0].timestamp, at(10, 0));
+    EXPECT_EQ(three[0].context, "https://one.example/1\n---\nhttps://one.example/2\n---\nhttps://one.example/3");
 }
 
 TEST_F(UnifiedActivityServiceTest, BoundsAreInclusiveAndTheLastVisitLastsAMinute) {
