@@ -70,6 +70,8 @@ public:
     Text monospacedDigit() const;
     Text foregroundColor(std::optional<Color> color) const;
     Text foregroundStyle(const Color& color) const { return foregroundColor(color); }
+    // Other styles (`.secondary`, gradients) go through the environment, as for any view.
+    using View<Text>::foregroundStyle;
     Text underline(bool active = true, std::optional<Color> color = std::nullopt) const;
     Text strikethrough(bool active = true, std::optional<Color> color = std::nullopt) const;
     Text kerning(CGFloat kerning) const;

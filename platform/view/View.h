@@ -117,6 +117,17 @@ public:
     V view;
 };
 
+// The bounds of a flexible frame: `.frame({.maxWidth = infinity, .alignment = Alignment::leading()})`.
+struct FlexibleFrame {
+    std::optional<CGFloat> minWidth = std::nullopt;
+    std::optional<CGFloat> idealWidth = std::nullopt;
+    std::optional<CGFloat> maxWidth = std::nullopt;
+    std::optional<CGFloat> minHeight = std::nullopt;
+    std::optional<CGFloat> idealHeight = std::nullopt;
+    std::optional<CGFloat> maxHeight = std::nullopt;
+    Alignment alignment = Alignment::center();
+};
+
 // Modifiers, available on every view that derives from View<Self>. Each returns an AnyView.
 template <class Self>
 class View {
@@ -127,15 +138,8 @@ public:
     AnyView padding(EdgeInsets insets) const;
     AnyView frame(std::optional<CGFloat> width, std::optional<CGFloat> height = std::nullopt,
                   Alignment alignment = Alignment::center()) const;
-    struct FlexibleFrame {
-        std::optional<CGFloat> minWidth = std::nullopt;
-        std::optional<CGFloat> idealWidth = std::nullopt;
-        std::optional<CGFloat> maxWidth = std::nullopt;
-        std::optional<CGFloat> minHeight = std::nullopt;
-        std::optional<CGFloat> idealHeight = std::nullopt;
-        std::optional<CGFloat> maxHeight = std::nullopt;
-        Alignment alignment = Alignment::center();
-    };
+    // One frame type for every view, so a FlexibleFrame value can be passed to any view's frame.
+    using FlexibleFrame = glimmo::FlexibleFrame;
     AnyView frame(const FlexibleFrame& f) const;
     AnyView fixedSize(bool horizontal = true, bool vertical = true) const;
     // Sizes the view to `ratio` (width / height; the view's own ideal ratio when absent), fitting inside
@@ -155,6 +159,9 @@ public:
     AnyView overlay(const AnyView& view, Alignment alignment = Alignment::center()) const;
     AnyView overlay(const AnyShapeStyle& style) const;
     AnyView overlay(const Color& color) const;
+    AnyView overlay(const AnyShapeStyle& style, const AnyShape& shape) const;
+    // The window has no safe area to respect (no notch or home indicator); the view is unchanged.
+    AnyView ignoresSafeArea() const;
     AnyView gridColumnAlignment(HorizontalAlignment a) const;
     AnyView coordinateSpace(std::string name) const;
 
@@ -371,6 +378,8 @@ template <class S> AnyView View<S>::background(const Color& c) const { return mo
 template <class S> AnyView View<S>::overlay(const Color& c) const { return modifiers::styleLayer(erased(), c, nullptr, true); }
 template <class S> AnyView View<S>::overlay(const AnyView& o, Alignment a) const { return modifiers::overlay(erased(), o, a); }
 template <class S> AnyView View<S>::overlay(const AnyShapeStyle& s) const { return modifiers::styleLayer(erased(), s, nullptr, true); }
+template <class S> AnyView View<S>::ignoresSafeArea() const { return erased(); }
+template <class S> AnyView View<S>::overlay(const AnyShapeStyle& s, const AnyShape& shape) const { return modifiers::styleLayer(erased(), s, &shape, true); }
 template <class S> AnyView View<S>::gridColumnAlignment(HorizontalAlignment a) const { return modifiers::gridColumnAlignment(erased(), a); }
 template <class S> AnyView View<S>::coordinateSpace(std::string n) const { return modifiers::coordinateSpace(erased(), std::move(n)); }
 template <class S> AnyView View<S>::foregroundColor(std::optional<Color> c) const {

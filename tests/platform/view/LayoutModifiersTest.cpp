@@ -123,6 +123,34 @@ TEST(LayerTest, AColourBackgroundFillsThePrimaryBounds) {
     EXPECT_EQ(fill->path.boundingRect(), t.frame("t"));
 }
 
+TEST(LayerTest, StylesAndFramesTakeTheSpellingsOfTheViews) {
+    // A style overlay in a shape is drawn after the view, over its bounds.
+    TestHost t(Text("ab").padding(4).overlay(Color::red().opacity(0.5), RoundedRectangle(3)).accessibilityLabel("t"), {200, 200});
+    const auto& items = t.host().displayList().items;
+    ASSERT_FALSE(items.empty());
+    const auto* fill = std::get_if<FillItem>(&items.back());
+    ASSERT_NE(fill, nullptr) << "the overlay is drawn last";
+    EXPECT_EQ(fill->path.boundingRect(), t.frame("t"));
+    EXPECT_FALSE(fill->path.contains({t.frame("t").minX() + 0.3, t.frame("t").minY() + 0.3})) << "in the rounded shape";
+
+    // One flexible frame value serves every view type.
+    FlexibleFrame wide;
+    wide.maxWidth = infinity;
+    wide.alignment = Alignment::leading();
+    TestHost framed(VStack({Text("ab").frame(wide).ignoresSafeArea().accessibilityLabel("f")}), {200, 100});
+    EXPECT_EQ(framed.frame("f").width(), 200);
+
+    // Hierarchical styles on text go through the environment.
+    TestHost styled(Text("ab").foregroundStyle(HierarchicalShapeStyle::secondary), {200, 100});
+    const TextItem* line = nullptr;
+    for (const auto& item : styled.host().displayList().items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) line = text;
+    }
+    ASSERT_NE(line, nullptr);
+    ASSERT_FALSE(line->runs.empty());
+    EXPECT_EQ(line->runs.front().color, Color::secondary().resolve(ColorScheme::light));
+}
+
 TEST(OffsetTest, OffsetMovesWithoutChangingLayout) {
     TestHost t(HStack(VerticalAlignment::top(), 0, {box(10, 10, "a").offset(5, 7), box(10, 10, "b")}), {100, 100});
     EXPECT_EQ(t.frame("b").minX() - t.frame("a").minX(), 5);
