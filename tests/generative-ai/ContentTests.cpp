@@ -1,6 +1,7 @@
 #include "generative-ai/ImageConversionError.h"
 #include "generative-ai/JSONValue.h"
 #include "generative-ai/PartsRepresentable.h"
+#include "platform/imaging/JPEGEncoding.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,9 @@ TEST(PartsConversion, ImagesBecomeOneJPEGPart) {
     ASSERT_GT(data->bytes.size(), 4u);
     EXPECT_EQ(data->bytes[0], 0xFF);
     EXPECT_EQ(data->bytes[1], 0xD8);
+    // Encoded at quality 0.8: the quantisation tables differ at any other quality.
+    EXPECT_EQ(data->bytes, glimmo::encodeJPEG(grayImage(6, 3), 0.8));
+    EXPECT_NE(data->bytes, glimmo::encodeJPEG(grayImage(6, 3), 0.75));
     EXPECT_EQ(parts[0].textValue(), std::nullopt);
 }
 
