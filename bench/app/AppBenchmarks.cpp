@@ -242,6 +242,9 @@ void benchRecordFile(const fs::path& folder) {
 int main(int argc, char** argv) {
     const int visits = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int records = argc > 2 ? std::atoi(argv[2]) : 20000;
+#ifndef NDEBUG
+    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
+#endif
     glimmo::setLogSinkForTesting([](glimmo::LogLevel, std::string_view) {});
     glimmo::testing::TemporaryDirectory folder;
     const std::string only = argc > 3 ? argv[3] : "";
