@@ -155,6 +155,15 @@ TEST_F(WindowContextAnalysisTest, TheSummaryBecomesTheWindowTextAndIsSaved) {
     EXPECT_EQ(saved[0].windowText, "A summary of the window.");
 }
 
+TEST_F(WindowContextAnalysisTest, ALongReplyIsLoggedCutButStoredWhole) {
+    const std::string reply = std::string(499, 'r') + "éxyz";
+    setGeminiText(reply);
+    createMonitor();
+    ASSERT_TRUE(waitUntilNotPending(*launchRecord()));
+    EXPECT_EQ(launchRecord()->windowText.get(), reply);
+    EXPECT_TRUE(logged("✅ Gemini analysis successful for Terminal. Response:\n" + std::string(499, 'r') + "é..."));
+}
+
 TEST_F(WindowContextAnalysisTest, ALongTreeIsCutTo15000Characters) {
     FakeElement window;
     window.role = "AXWindow";
