@@ -1,6 +1,7 @@
 #include "platform/qt/DisplayListPainter.h"
 
 #include "platform/qt/QtFontMapping.h"
+#include "platform/qt/ShadowImage.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -13,9 +14,11 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cmath>
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -276,6 +279,10 @@ private:
         std::unique_ptr<QPainter> layerPainter;
         Kind kind;
         double opacity = 1;
+        // A layer that casts a shadow: in device-independent pixels of the target.
+        std::optional<QColor> shadowColor = std::nullopt;
+        double shadowRadius = 0;
+        QPointF shadowOffset = QPointF();
     };
 
     // Whether the opacity group starting at `first` holds a single drawing item (and no nested groups,
@@ -319,6 +326,19 @@ private:
         p().setWorldTransform(QTransform(t.a, t.b, t.c, t.d, t.tx, t.ty), true);
     }
     void draw(const PushOpacity& item) { pushLayer(item.opacity); }
+    void draw(const PushShadow& item) {
+        // The offset and the radius are in the coordinates where the shadow was set up; the layer is
+        // composited without a transform.
+        const QTransform t = p().worldTransform();
+        const QPointF offset = t.map(QPointF(item.offset.width, item.offset.height)) - t.map(QPointF(0, 0));
+        const double scale = std::sqrt(std::abs(t.determinant()));
+        pushLayer(1);
+        Level& level = stack_.back();
+        level.shadowColor = qtColor(item.color);
+        level.shadowRadius = item.radius * scale;
+        level.shadowOffset = offset;
+    }
+    void draw(const PopShadow&) { pop(); }
     void draw(const PopClip&) { pop(); }
     void draw(const PopTransform&) { pop(); }
     void draw(const PopOpacity&) { pop(); }
@@ -362,6 +382,10 @@ private:
         parent.save();
         parent.resetTransform();
         parent.setOpacity(parent.opacity() * level.opacity);
+        if (level.shadowColor) {
+            const QImage shadow = shadowImage(*level.layer, *level.shadowColor, level.shadowRadius * level.layer->devicePixelRatio());
+            parent.drawImage(level.shadowOffset, shadow);
+        }
         parent.drawImage(QPointF(0, 0), *level.layer);
         parent.restore();
     }

@@ -119,9 +119,17 @@ struct PopOpacity {};
 struct PushTransform { CGAffineTransform transform; };
 struct PopTransform {};
 struct BlurItem { Path path; RGBA tint; };
+// The items up to the matching PopShadow cast a shadow: their coverage in `color`, blurred by `radius`
+// points and moved by `offset`, drawn below them.
+struct PushShadow {
+    RGBA color;
+    CGFloat radius = 0;
+    CGSize offset;
+};
+struct PopShadow {};
 
 using DisplayItem = std::variant<FillItem, StrokeItem, TextItem, ImageItem, PushClip, PopClip, PushOpacity,
-                                 PopOpacity, PushTransform, PopTransform, BlurItem>;
+                                 PopOpacity, PushTransform, PopTransform, BlurItem, PushShadow, PopShadow>;
 
 struct DisplayList {
     CGSize size;                 // the window content size the list was built for

@@ -123,6 +123,26 @@ public:
     ViewNode* hitTest(CGPoint, HitPurpose) override { return nullptr; }
 };
 
+struct ShadowParams {
+    Color color = Color::black();
+    CGFloat radius = 0;
+    CGSize offset;
+};
+
+class ShadowNode final : public ModifierNode<ShadowNode, ShadowParams> {
+public:
+    void render(RenderContext& ctx) override {
+        const RGBA color = params.color.resolve(environment.colorScheme());
+        if (color.alpha <= 0) {
+            SingleChildNode::render(ctx);
+            return;
+        }
+        ctx.list.items.push_back(PushShadow{color, std::max<CGFloat>(0, params.radius), params.offset});
+        SingleChildNode::render(ctx);
+        ctx.list.items.push_back(PopShadow{});
+    }
+};
+
 class AccessibilityLabelNode final : public ModifierNode<AccessibilityLabelNode, std::string> {
 public:
     std::optional<std::string> accessibilityLabel() const override { return params; }
@@ -161,6 +181,9 @@ AnyView transformEffect(AnyView v, CGSize scale, Angle rotation, UnitPoint ancho
 AnyView contentShape(AnyView v, const AnyShape& shape) { return modify<ContentShapeNode>(std::move(v), shape); }
 AnyView hidden(AnyView v) { return modify<HiddenNode>(std::move(v), Nothing{}); }
 AnyView accessibilityLabel(AnyView v, std::string label) { return modify<AccessibilityLabelNode>(std::move(v), std::move(label)); }
+AnyView shadow(AnyView v, const Color& color, CGFloat radius, CGSize offset) {
+    return modify<ShadowNode>(std::move(v), ShadowParams{color, radius, offset});
+}
 
 } // namespace modifiers
 

@@ -180,6 +180,9 @@ public:
     AnyView hidden() const;
     AnyView redacted(std::optional<RedactionReason> reason) const;
     AnyView accessibilityLabel(std::string label) const;
+    // A shadow of the view's drawing below it, blurred by `radius` and moved by (x, y).
+    AnyView shadow(CGFloat radius) const;
+    AnyView shadow(const Color& color, CGFloat radius, CGFloat x = 0, CGFloat y = 0) const;
 
     // Text and environment.
     AnyView font(std::optional<Font> font) const;
@@ -316,6 +319,7 @@ AnyView transformEffect(AnyView v, CGSize scale, Angle rotation, UnitPoint ancho
 AnyView contentShape(AnyView v, const AnyShape& shape);
 AnyView hidden(AnyView v);
 AnyView accessibilityLabel(AnyView v, std::string label);
+AnyView shadow(AnyView v, const Color& color, CGFloat radius, CGSize offset);
 AnyView environment(AnyView v, std::function<void(EnvironmentValues&)> write);
 AnyView id(AnyView v, AnyHashable id);
 AnyView equatable(AnyView v);
@@ -402,6 +406,8 @@ template <class S> AnyView View<S>::redacted(std::optional<RedactionReason> r) c
     return modifiers::environment(erased(), [r](EnvironmentValues& e) { e.set<RedactionReasonsKey>(r); });
 }
 template <class S> AnyView View<S>::accessibilityLabel(std::string l) const { return modifiers::accessibilityLabel(erased(), std::move(l)); }
+template <class S> AnyView View<S>::shadow(CGFloat r) const { return modifiers::shadow(erased(), Color::black().opacity(0.33), r, {0, 0}); }
+template <class S> AnyView View<S>::shadow(const Color& c, CGFloat r, CGFloat x, CGFloat y) const { return modifiers::shadow(erased(), c, r, {x, y}); }
 template <class S> AnyView View<S>::font(std::optional<Font> f) const {
     return modifiers::environment(erased(), [f](EnvironmentValues& e) { e.setFont(f); });
 }

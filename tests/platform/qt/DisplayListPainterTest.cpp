@@ -293,6 +293,20 @@ TEST_F(DisplayListPainterTest, MaterialsOverNothingAreTheirTint) {
     EXPECT_TRUE(near(pixelAt(render(2), 100, 60), 128, 128, 128, 255, 2));
 }
 
+TEST_F(DisplayListPainterTest, ShadowsFallBelowTheirContentMovedAndBlurred) {
+    add(PushShadow{{0, 0, 0, 0.5}, 4, {0, 10}});
+    add(FillItem{Path::rect({20, 10, 20, 20}), red});
+    add(PopShadow{});
+    const PixelImage image = render(2);
+    EXPECT_TRUE(near(pixelAt(image, 60, 40), 255, 0, 0)) << "the content is drawn over its shadow";
+    EXPECT_TRUE(near(pixelAt(image, 60, 70), 128, 128, 128, 255, 12)) << "inside the moved shadow, away from its edges";
+    const auto edge = pixelAt(image, 60, 80);
+    EXPECT_GT(edge.r, 150) << "the shadow's edge is soft";
+    EXPECT_LT(edge.r, 245);
+    EXPECT_TRUE(near(pixelAt(image, 60, 12), 255, 255, 255)) << "the shadow moved down, so none above";
+    EXPECT_TRUE(near(pixelAt(image, 160, 60), 255, 255, 255));
+}
+
 TEST_F(DisplayListPainterTest, PngFilesRoundTripAndFailuresAreReported) {
     add(FillItem{Path::rect({10, 10, 20, 20}), RGBA{0.2, 0.4, 0.6, 0.5}});
     list.background = {0, 0, 0, 0};

@@ -217,6 +217,13 @@ AnyView shapesAndColours() {
                     box(Color::orange(), 60, 40).clipShape(Circle()),
                     Text("Tinted").padding(6).background(Color::accentColor().opacity(0.2), Capsule()),
                 })),
+        section("Shadows: default, moved down, coloured",
+                HStack(VerticalAlignment::center(), 24, {
+                    RoundedRectangle(8).fill(Color::textBackgroundColor()).frame(60, 40).shadow(4),
+                    RoundedRectangle(8).fill(Color::textBackgroundColor()).frame(60, 40).shadow(Color::black().opacity(0.3), 8, 0, 4),
+                    Circle().fill(Color::orange()).frame(40, 40).shadow(Color::orange().opacity(0.6), 6),
+                    Text("Shadowed text").font(Font::title3()).shadow(Color::black().opacity(0.4), 2, 1, 1),
+                }).padding(8)),
     });
 }
 

@@ -67,6 +67,23 @@ TEST(DisplayListTest, GradientsRunBetweenUnitPointsOfTheShape) {
     EXPECT_EQ(paint.stops[1].location, 1);
 }
 
+TEST(DisplayListTest, ShadowsWrapTheirContentInTheColourOfTheScheme) {
+    TestHost t(VStack({
+        Rectangle().frame(20, 20).shadow(Color::dynamic([] { return Color::black(); }, [] { return Color::white(); }), 4, 1, 2),
+        Rectangle().frame(20, 20).shadow(Color::clear(), 4),
+    }).colorScheme(ColorScheme::dark));
+    const auto& items = t.host().displayList().items;
+    ASSERT_EQ(items.size(), 4u) << "a clear shadow adds nothing";
+    const auto* shadow = std::get_if<PushShadow>(&items[0]);
+    ASSERT_NE(shadow, nullptr);
+    EXPECT_EQ(shadow->color, Color::white().resolve(ColorScheme::dark));
+    EXPECT_EQ(shadow->radius, 4);
+    EXPECT_EQ(shadow->offset, (CGSize{1, 2}));
+    EXPECT_TRUE(std::holds_alternative<FillItem>(items[1]));
+    EXPECT_TRUE(std::holds_alternative<PopShadow>(items[2]));
+    EXPECT_TRUE(std::holds_alternative<FillItem>(items[3]));
+}
+
 TEST(DisplayListTest, ClipOpacityAndTransformsAreBalancedAroundTheirContent) {
     TestHost t(Rectangle().frame(20, 20).clipShape(Circle()).opacity(0.5).scaleEffect(2).accessibilityLabel("r"));
     const auto& items = t.host().displayList().items;
