@@ -53,6 +53,7 @@ struct ServerReply {
 using RouteHandler = std::function<void(const RecordedRequest&, ServerReply&)>;
 
 // An HTTP server on 127.0.0.1 on a free port, serving from a background thread until destroyed.
+// Destroying it closes the connections still open (idle keep-alive ones included) at once.
 // Unmatched routes answer 404.
 class LoopbackServer {
 public:
