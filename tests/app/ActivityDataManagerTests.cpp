@@ -131,6 +131,18 @@ TEST_F(ActivityDataManagerTest, UnreadableFileIsReportedThenKeptAsideBeforeASave
     EXPECT_TRUE(keptAside);
 }
 
+TEST_F(ActivityDataManagerTest, AnInterruptedSaveLeavesThePreviousFile) {
+    manager.savePromptResponse("first", "2026-12-07");
+    const std::string before = fileText();
+    setAtomicWriteHookForTesting([](const fs::path&) { throw std::runtime_error("power cut"); });
+    manager.savePromptResponse("second", "2026-12-07");
+    setAtomicWriteHookForTesting({});
+    EXPECT_EQ(fileText(), before);
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(printed.back(), "DEBUG: Error saving prompt response: power cut");
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07").first, "first");
+}
+
 TEST_F(ActivityDataManagerTest, ClearDeletesTheFileAndSaysSo) {
     manager.savePromptResponse("x", "2026-12-07");
     manager.clearAllData();
