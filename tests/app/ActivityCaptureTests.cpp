@@ -227,6 +227,9 @@ TEST_F(ActivityCaptureTest, UsageSummaryListsRecentRecordsOldestFirstFromMemory)
     EXPECT_EQ(monitor->activityRecords->at(1)->duration.get(), 42);
     EXPECT_THAT(monitor->usageSummary(3600), ::testing::HasSubstr(": Terminal\n  Context: line one | line two\n"));
     EXPECT_EQ(monitor->usageSummary(1).find("Editor"), std::string::npos);
+
+    monitor->activityRecords->at(1)->windowText = std::string(150, 'y');
+    EXPECT_THAT(monitor->usageSummary(900), ::testing::HasSubstr(": Editor\n  Context: " + std::string(150, 'y') + "\n"));
 }
 
 TEST_F(ActivityCaptureTest, AppSwitchCountIsHalfOpenAndIgnoresTheFirstRecord) {
