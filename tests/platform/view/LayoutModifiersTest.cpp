@@ -50,6 +50,13 @@ TEST(PaddingTest, DefaultAndEdgePaddingAddAroundTheContent) {
     EXPECT_EQ(t.frame("pb").size, (CGSize{17, 17}));
     EXPECT_EQ(t.frame("b").minX() - t.frame("pb").minX(), 4);
     EXPECT_EQ(t.frame("b").minY(), t.frame("pb").minY());
+    // A negative padding pulls the next view closer, the content keeps its size.
+    TestHost pulled(VStack(HorizontalAlignment::center(), 0, {
+        box(20, 20, "top").padding(EdgeSet::bottom(), -10),
+        box(20, 20, "next"),
+    }), {200, 100});
+    EXPECT_EQ(pulled.frame("top").height(), 20);
+    EXPECT_EQ(pulled.frame("next").minY() - pulled.frame("top").minY(), 10);
 }
 
 TEST(FixedSizeTest, FixedSizeKeepsTheIdealSizeAlongItsAxes) {
