@@ -93,10 +93,15 @@ private:
     ProposedViewSize contentProposal(const ProposedViewSize& p) const {
         return {data_.axes.contains(Axis::horizontal) ? std::nullopt : p.width, data_.axes.contains(Axis::vertical) ? std::nullopt : p.height};
     }
-    // Content narrower (or shorter) than the scroll view is centred across it.
+    // Along a scrolling axis the content starts at the leading or top edge, however short it is; across
+    // a fixed axis content narrower than the scroll view is centred.
     CGRect contentFrame() const {
-        const CGFloat x = contentSize_.width < frame.width() ? frame.minX() + (frame.width() - contentSize_.width) / 2 : frame.minX() - offset_.x;
-        const CGFloat y = contentSize_.height < frame.height() ? frame.minY() + (frame.height() - contentSize_.height) / 2 : frame.minY() - offset_.y;
+        const bool horizontal = data_.axes.contains(Axis::horizontal);
+        const bool vertical = data_.axes.contains(Axis::vertical);
+        const CGFloat x = !horizontal && contentSize_.width < frame.width() ? frame.minX() + (frame.width() - contentSize_.width) / 2
+                                                                           : frame.minX() - offset_.x;
+        const CGFloat y = !vertical && contentSize_.height < frame.height() ? frame.minY() + (frame.height() - contentSize_.height) / 2
+                                                                           : frame.minY() - offset_.y;
         return CGRect(x, y, contentSize_.width, contentSize_.height);
     }
     bool canScroll() const { return contentSize_.height > frame.height() || contentSize_.width > frame.width(); }

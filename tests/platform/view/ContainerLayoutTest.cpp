@@ -207,6 +207,22 @@ TEST(ScrollViewTest, WheelPassesThroughOverlaysThatDoNotScroll) {
     EXPECT_EQ(taps, 1) << "clicks still go to the view on top";
 }
 
+TEST(ScrollViewTest, ShortContentStartsAtTheTopAndIsCentredAcross) {
+    TestHost t(ScrollView(box(40, 30, "short")).frame(100, 100).accessibilityLabel("scroll"), {100, 100});
+    const CGRect scroll = t.frame("scroll");
+    EXPECT_EQ(t.frame("short"), CGRect(scroll.minX() + 30, scroll.minY(), 40, 30));
+    // A column held to a minimum height with its content at the bottom, as a short conversation is.
+    TestHost chat(ScrollView(VStack(HorizontalAlignment::center(), 0, {Spacer(0), box(40, 20, "last")})
+                                 .frame({.maxWidth = infinity, .minHeight = 80, .alignment = Alignment::bottom()}))
+                      .frame(std::nullopt, 100)
+                      .accessibilityLabel("scroll"),
+                  {100, 100});
+    EXPECT_EQ(chat.frame("last").maxY(), chat.frame("scroll").minY() + 80);
+    TestHost sideways(ScrollView(AxisSet::horizontal(), true, box(40, 30, "short")).frame(100, 100).accessibilityLabel("scroll"),
+                      {100, 100});
+    EXPECT_EQ(sideways.frame("short"), CGRect(sideways.frame("scroll").minX(), sideways.frame("scroll").minY() + 35, 40, 30));
+}
+
 TEST(ScrollViewTest, ContentIsClippedAndIndicatorsShowWhenItOverflows) {
     TestHost t(ScrollView(AxisSet::vertical(), true, box(50, 300, "tall")).frame(100, 100), {100, 100});
     const auto& items = t.host().displayList().items;
