@@ -1,0 +1,14 @@
+# The Markdown views, their layouts and the values they pass up and down the view tree.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(GLIMMO_VIEWS_ICU REQUIRED IMPORTED_TARGET icu-uc)
+
+target_sources(RidadoziRI PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/BlockMargin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FlowLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HeadingId.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ImageFlowItem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RawImageData.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResizeToFit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RomanNumerals.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TableBounds.cpp)
+target_link_libraries(RidadoziRI PUBLIC platform_view RemoteImage PRIVATE PkgConfig::GLIMMO_VIEWS_ICU)

@@ -1,0 +1,6 @@
+glimmo_test(RidadoziRI_view_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/BlockValueTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LayoutTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableGeometryTests.cpp
+  LIBS RidadoziRI platform_qt)
