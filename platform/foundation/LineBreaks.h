@@ -20,4 +20,10 @@ struct LineBreakOpportunity {
 // text). Invalid UTF-8 counts as U+FFFD, offsets stay those of the input bytes.
 std::vector<LineBreakOpportunity> lineBreakOpportunities(std::string_view text);
 
+// Where a word too long for its line may be broken, and what truncation may cut: the byte offsets in
+// UTF-8 `text` at which user-perceived characters (extended grapheme clusters) end, in increasing
+// order; the last one is the end of the text (none for empty text). An "e" with a combining accent, a
+// flag or a family emoji is one character.
+std::vector<std::size_t> characterBoundaries(std::string_view text);
+
 } // namespace glimmo

@@ -130,15 +130,24 @@ CGFloat lineWidth(const Line& l) {
     return w;
 }
 
+// The user-perceived characters of a piece (an accented letter or an emoji sequence stays whole).
+std::vector<std::string> charactersOf(const Piece& piece) {
+    if (piece.kind == PieceKind::newline) return {piece.text};
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (const std::size_t end : characterBoundaries(piece.text)) {
+        out.push_back(piece.text.substr(start, end - start));
+        start = end;
+    }
+    return out;
+}
+
 // Splits a word that does not fit on a line of its own between characters.
 std::vector<std::vector<Piece>> splitWord(const std::vector<Piece>& word, CGFloat limit, const Measure& measure) {
     std::vector<std::vector<Piece>> lines(1);
     CGFloat x = 0;
     for (const auto& piece : word) {
-        std::size_t i = 0;
-        while (i < piece.text.size()) {
-            const std::size_t len = codePointLength(static_cast<unsigned char>(piece.text[i]));
-            const std::string ch = piece.text.substr(i, len);
+        for (const std::string& ch : charactersOf(piece)) {
             const CGFloat w = measure.width(piece.span, ch);
             if (x > 0 && x + w > limit + fitTolerance) {
                 lines.emplace_back();
@@ -152,7 +161,6 @@ std::vector<std::vector<Piece>> splitWord(const std::vector<Piece>& word, CGFloa
                 line.push_back({piece.span, ch, PieceKind::word, w, false});
             }
             x += w;
-            i += len;
         }
     }
     return lines;
@@ -244,11 +252,8 @@ void truncateLine(Line& line, CGFloat limit, TruncationMode mode, const Measure&
     };
     std::vector<Char> chars;
     for (const auto& p : line.pieces) {
-        for (std::size_t i = 0; i < p.text.size();) {
-            const std::size_t len = codePointLength(static_cast<unsigned char>(p.text[i]));
-            const std::string ch = p.text.substr(i, len);
-            chars.push_back({p.span, ch, p.kind == PieceKind::word && len == p.text.size() ? p.width : measure.width(p.span, ch)});
-            i += len;
+        for (const std::string& ch : charactersOf(p)) {
+            chars.push_back({p.span, ch, p.kind == PieceKind::word && ch.size() == p.text.size() ? p.width : measure.width(p.span, ch)});
         }
     }
     const std::size_t ellipsisSpan = chars.empty() ? line.metricsSpan : (mode == TruncationMode::head ? chars.front().span : chars.back().span);

@@ -72,6 +72,16 @@ TEST(TextLayoutTest, LinesBreakWhereUnicodeLineBreakingAllows) {
     o.width = std::nullopt;
     EXPECT_EQ(texts({span("one\xE2\x80\xA8two\r\nthree")}), (Lines{"one", "two", "three"}))
         << "line separators break like newlines";
+
+    // An "e" with a combining acute accent is one character of two code points (10 points here).
+    const std::string accented = "e\xCC\x81";
+    o.width = 15;
+    EXPECT_EQ(texts({span(accented + accented + accented)}), (Lines{accented, accented, accented}))
+        << "a long word breaks between characters, not inside one";
+    o.width = 30;
+    o.lineLimit = 1;
+    EXPECT_EQ(texts({span(accented + accented + accented + accented)}), (Lines{accented + accented + "\xE2\x80\xA6"}))
+        << "truncation keeps characters whole";
 }
 
 TEST(TextLayoutTest, NewlinesAlwaysBreakAndEmptyLinesKeepTheirHeight) {
