@@ -130,7 +130,9 @@ Sheet textStyles() {
                             Text(sentence).lineLimit(1).frame(260, std::nullopt, Alignment::leading()),
                             Text(sentence).lineLimit(1).truncationMode(TruncationMode::middle).frame(260, std::nullopt, Alignment::leading()),
                             Text(sentence).lineLimit(1).truncationMode(TruncationMode::head).frame(260, std::nullopt, Alignment::leading()),
-                            Text(sentence).lineLimit(2).frame(200, std::nullopt, Alignment::leading()),
+                            // Fixed vertically: a stack offered exactly its height shares it out by
+                            // flexibility first and would leave this text one line.
+                            Text(sentence).lineLimit(2).fixedSize(false, true).frame(200, std::nullopt, Alignment::leading()),
                             Text("Shrinks to fit its width").font(Font::title()).lineLimit(1).minimumScaleFactor(0.5)
                                 .frame(160, std::nullopt, Alignment::leading()),
                         })),
