@@ -20,9 +20,12 @@ namespace ridadozi {
 // A block as the calling view draws it, without further styling.
 struct BlockLabel : glimmo::View<BlockLabel> {
     glimmo::AnyView content;
-    explicit BlockLabel(glimmo::AnyView view) : content(std::move(view)) {}
+    // Takes the tag so that a label never converts from a view implicitly (a label is a view itself).
+    BlockLabel(std::in_place_t, glimmo::AnyView view) : content(std::move(view)) {}
     glimmo::AnyView body() const { return content; }
 };
+
+inline BlockLabel blockLabel(glimmo::AnyView view) { return BlockLabel(std::in_place, std::move(view)); }
 
 // Paragraphs, headings, block quotes, images, lists, list items and tables.
 struct BlockConfiguration {

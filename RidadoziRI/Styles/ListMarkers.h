@@ -19,6 +19,9 @@ struct ListBullet : glimmo::View<ListBullet> {
     glimmo::AnyView body() const;
 };
 
+// The task-list check box symbol at the small image scale of the current text's font.
+glimmo::AnyView checkboxSymbol(bool isCompleted);
+
 struct ListMarkers {
     static const BlockStyle<ListMarkerConfiguration>& decimalNumberMarker();
     static const BlockStyle<ListMarkerConfiguration>& upperRomanNumberMarker();

@@ -28,8 +28,8 @@ struct EmptyTextStyle {
 class AnyTextStyle {
 public:
     AnyTextStyle() : AnyTextStyle(EmptyTextStyle{}) {}
-    template <TextStyle S>
-        requires(!std::same_as<std::remove_cvref_t<S>, AnyTextStyle>)
+    template <class S>
+        requires(!std::same_as<std::remove_cvref_t<S>, AnyTextStyle> && TextStyle<S>)
     AnyTextStyle(S style) // NOLINT: any style converts, as a protocol value does
         : box_(std::make_shared<const Box<S>>(std::move(style))) {}
 
