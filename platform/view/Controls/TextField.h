@@ -1,0 +1,47 @@
+#pragma once
+
+// An editable line of text bound to a string. A click gives it the keyboard focus; typing inserts at
+// the caret, Backspace and Delete remove a character, Left, Right, Home and End move the caret, and
+// Return runs the `onSubmit` action in the environment (the focus stays). With the vertical axis the
+// field grows with its text between the lines of `lineLimit(lower, upper)` (one line by default, with no
+// upper bound when none is given) and shows the caret's end of longer text; Alt+Return starts a new line.
+// The bound value is written after every edit, so it is always what the field shows.
+//
+// Styles (`textFieldStyle`): automatic and roundedBorder draw a bordered text box with a focus ring;
+// plain draws the text alone.
+
+#include "platform/view/Controls/ControlStyles.h"
+#include "platform/view/State.h"
+
+#include <optional>
+#include <string>
+
+namespace glimmo {
+
+struct TextFieldLineRange {
+    int lower = 1;
+    std::optional<int> upper;
+    bool operator==(const TextFieldLineRange&) const = default;
+};
+struct TextFieldLineRangeKey {
+    using Value = std::optional<TextFieldLineRange>;
+    static Value defaultValue() { return std::nullopt; }
+};
+
+class TextField : public View<TextField> {
+public:
+    // TextField(_:text:) and TextField(_:text:axis:)
+    TextField(std::string placeholder, Binding<std::string> text, Axis axis = Axis::horizontal);
+    AnyView textFieldStyle(TextFieldStyle style) const { return glimmo::textFieldStyle(*this, style); }
+    AnyView onSubmit(std::function<void()> action) const { return glimmo::onSubmit(*this, std::move(action)); }
+    // lineLimit(lower...upper): the lines a vertical field shows.
+    AnyView lineLimit(int lower, std::optional<int> upper) const;
+    std::shared_ptr<const ViewContent> toContent() const;
+
+private:
+    std::string placeholder_;
+    Binding<std::string> text_;
+    Axis axis_;
+};
+
+} // namespace glimmo

@@ -1,0 +1,150 @@
+#include "../ViewTestSupport.h"
+
+#include "platform/view/Button.h"
+#include "platform/view/Controls/Controls.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+namespace {
+
+using testing::TestHost;
+
+struct Record {
+    std::string text;
+    std::vector<std::string> submitted;
+    bool focused = false;
+};
+
+struct ChatInput : View<ChatInput> {
+    std::shared_ptr<Record> record;
+    Axis axis = Axis::horizontal;
+    State<std::string> currentInput = std::string();
+    FocusState isInputFocused = FocusState();
+    AnyView body() const {
+        record->text = *currentInput;
+        record->focused = *isInputFocused;
+        auto r = record;
+        auto input = currentInput;
+        return VStack({
+            onSubmit(TextField("Type your message...", currentInput.binding(), axis).lineLimit(1, 5),
+                     [r, input] { r->submitted.push_back(*input); })
+                .accessibilityLabel("field"),
+            Button("Other", [] {}).focusable().accessibilityLabel("other"),
+        });
+    }
+};
+
+KeyEvent typed(std::string text) {
+    KeyEvent e;
+    e.text = std::move(text);
+    return e;
+}
+KeyEvent key(std::string name) {
+    KeyEvent e;
+    e.key = std::move(name);
+    return e;
+}
+
+void type(TestHost& t, const std::string& text) {
+    for (char c : text) t.host().handleKey(typed(std::string(1, c)));
+    t.host().update();
+}
+
+TEST(TextFieldTest, TypingAfterAClickEditsTheBoundTextAndReturnSubmitsIt) {
+    auto record = std::make_shared<Record>();
+    TestHost t(ChatInput{{}, record, Axis::horizontal});
+    EXPECT_FALSE(t.host().handleKey(typed("x"))) << "no field has the focus yet";
+    t.click("field");
+    type(t, "helo");
+    EXPECT_EQ(record->text, "helo");
+    t.host().handleKey(key("Left"));
+    type(t, "l");
+    EXPECT_EQ(record->text, "hello") << "typing inserts at the caret";
+    t.host().handleKey(key("End"));
+    t.host().handleKey(key("Backspace"));
+    t.host().update();
+    EXPECT_EQ(record->text, "hell");
+    t.host().handleKey(key("Return"));
+    EXPECT_EQ(record->submitted, (std::vector<std::string>{"hell"}));
+    type(t, "o");
+    EXPECT_EQ(record->text, "hello") << "the focus stays in the field after submitting";
+}
+
+TEST(TextFieldTest, KeysTypedBetweenUpdatesAreAllKept) {
+    auto record = std::make_shared<Record>();
+    TestHost t(ChatInput{{}, record, Axis::horizontal});
+    t.click("field");
+    for (const char* c : {"a", "b", "c"}) t.host().handleKey(typed(c)); // no update in between
+    t.host().handleKey(key("Home"));
+    t.host().handleKey(key("Delete"));
+    t.host().update();
+    EXPECT_EQ(record->text, "bc");
+}
+
+TEST(TextFieldTest, MultiByteCharactersAreDeletedWhole) {
+    auto record = std::make_shared<Record>();
+    TestHost t(ChatInput{{}, record, Axis::horizontal});
+    t.click("field");
+    t.host().handleKey(typed("\xC3\xA9"));  // é
+    t.host().handleKey(typed("\xE2\x82\xAC")); // €
+    t.host().handleKey(key("Backspace"));
+    t.host().update();
+    EXPECT_EQ(record->text, "\xC3\xA9");
+}
+
+TEST(TextFieldTest, FocusMovesAwayWithTabAndKeysThenGoElsewhere) {
+    auto record = std::make_shared<Record>();
+    TestHost t(ChatInput{{}, record, Axis::horizontal});
+    t.click("field");
+    type(t, "a");
+    t.host().handleKey(key("Tab"));
+    t.host().update();
+    type(t, "b");
+    EXPECT_EQ(record->text, "a");
+    t.click("field");
+    type(t, "c");
+    EXPECT_EQ(record->text, "ac");
+}
+
+TEST(TextFieldTest, AVerticalFieldGrowsWithItsLinesUpToItsLimit) {
+    auto record = std::make_shared<Record>();
+    // 160 points wide: the bordered box leaves 150 for text, 23 characters of 6.5 points per line.
+    TestHost t(ChatInput{{}, record, Axis::vertical}, {160, 400});
+    const CGFloat line = 13; // ascent 10.4 + descent 2.6 of the 13-point body font
+    EXPECT_EQ(t.frame("field").height(), line + 6);
+    t.click("field");
+    type(t, "one two three four five six");
+    EXPECT_EQ(t.frame("field").height(), 2 * line + 6);
+    KeyEvent newline = key("Return");
+    newline.modifiers = EventModifiers::option();
+    for (int i = 0; i < 6; ++i) t.host().handleKey(newline);
+    t.host().update();
+    EXPECT_EQ(record->text, "one two three four five six\n\n\n\n\n\n");
+    EXPECT_EQ(t.frame("field").height(), 5 * line + 6) << "at most five lines show";
+    EXPECT_TRUE(record->submitted.empty()) << "Alt+Return starts a line instead of submitting";
+}
+
+TEST(TextFieldTest, PlainStyleHasNoInsetsAndAnIdealWidthFromItsPlaceholder) {
+    State<std::string> text{""};
+    TestHost t(HStack({TextField("New Category", text.binding()).textFieldStyle(TextFieldStyle::plain).accessibilityLabel("plain").fixedSize()}));
+    // "New Category" is 12 characters of 6.5 points, plus one point for the caret.
+    EXPECT_EQ(t.frame("plain").size, (CGSize{12 * 6.5 + 1, 13}));
+}
+
+TEST(TextFieldTest, ADisabledFieldTakesNoFocusAndNoText) {
+    State<std::string> text{"x"};
+    TestHost t(TextField("Name", text.binding()).disabled(true).accessibilityLabel("field"));
+    t.click("field");
+    EXPECT_FALSE(t.host().handleKey(typed("y")));
+    EXPECT_EQ(*text, "x");
+}
+
+} // namespace
+} // namespace glimmo
