@@ -7,8 +7,12 @@ target_sources(RidadoziRI PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FlowLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HeadingId.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageFlowItem.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MarkdownEnvironment.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MarkdownModifiers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RawImageData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResizeToFit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RomanNumerals.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TableBounds.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/TableBounds.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextStyleAttributesReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ThemeKey.cpp)
 target_link_libraries(RidadoziRI PUBLIC platform_view RemoteImage PRIVATE PkgConfig::GLIMMO_VIEWS_ICU)

@@ -3,4 +3,5 @@ glimmo_test(RidadoziRI_view_tests
     ${CMAKE_CURRENT_LIST_DIR}/BlockValueTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LayoutTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableGeometryTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextStyleEnvironmentTests.cpp
   LIBS RidadoziRI platform_qt)
