@@ -1,0 +1,42 @@
+#include "RidadoziRI/Styles/ColorSchemeImageFilter.h"
+
+#include "platform/foundation/URL.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace ridadozi {
+
+namespace {
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool keepsImage(const std::string& source, glimmo::ColorScheme scheme) {
+    const auto url = glimmo::URL::parse(source);
+    if (!url) return false;
+    const auto fragment = url->fragment();
+    if (!fragment) return true;
+    const std::string marker = lowercased(*fragment);
+    switch (scheme) {
+    case glimmo::ColorScheme::light: return marker != "gh-dark-mode-only";
+    case glimmo::ColorScheme::dark: return marker != "gh-light-mode-only";
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<BlockNode> filteringImages(const std::vector<BlockNode>& blocks, glimmo::ColorScheme scheme) {
+    return rewrite(blocks, [scheme](InlineNode node) -> std::vector<InlineNode> {
+        if (const auto* image = node.as<InlineNode::Image>()) {
+            if (!keepsImage(image->source, scheme)) return {};
+        }
+        return {std::move(node)};
+    });
+}
+
+} // namespace ridadozi

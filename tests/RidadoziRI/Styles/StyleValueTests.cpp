@@ -1,0 +1,126 @@
+#include "RidadoziRI/Styles/CodeSyntaxHighlighter.h"
+#include "RidadoziRI/Styles/ColorSchemeImageFilter.h"
+#include "RidadoziRI/Styles/Colors.h"
+#include "RidadoziRI/Styles/ListMarkers.h"
+#include "RidadoziRI/Styles/TableStyles.h"
+
+#include <gtest/gtest.h>
+
+namespace ridadozi {
+namespace {
+
+using glimmo::Color;
+using glimmo::ColorScheme;
+using N = InlineNode;
+
+TEST(ListMarkerTexts, NumbersRomanNumeralsAndSymbols) {
+    EXPECT_EQ(ListMarkers::decimalMarkerText(12), "12.");
+    EXPECT_EQ(ListMarkers::decimalMarkerText(3), "3.");
+    EXPECT_EQ(ListMarkers::upperRomanMarkerText(4), "IV.");
+    EXPECT_EQ(ListMarkers::lowerRomanMarkerText(4), "iv.");
+    EXPECT_EQ(ListMarkers::upperRomanMarkerText(1994), "MCMXCIV.");
+    EXPECT_EQ(ListMarkers::lowerRomanMarkerText(3999), "mmmcmxcix.");
+    EXPECT_EQ(ListMarkers::upperRomanMarkerText(0), "0.");
+    EXPECT_EQ(ListMarkers::lowerRomanMarkerText(4000), "4000.");
+    EXPECT_EQ(ListMarkers::upperRomanMarkerText(-3), "-3.");
+
+    EXPECT_EQ(ListMarkers::bulletSymbolName(1), "circle.fill");
+    EXPECT_EQ(ListMarkers::bulletSymbolName(2), "circle");
+    EXPECT_EQ(ListMarkers::bulletSymbolName(3), "square.fill");
+    EXPECT_EQ(ListMarkers::bulletSymbolName(7), "square.fill");
+    EXPECT_EQ(ListMarkers::taskSymbolName(true), "checkmark.square.fill");
+    EXPECT_EQ(ListMarkers::taskSymbolName(false), "square");
+}
+
+TEST(TableStyles, BorderStyleOfAWidth) {
+    const TableBorderStyle style(TableBorderSelector::horizontalBorders(), Color::red(), 2);
+    EXPECT_EQ(style.strokeStyle.lineWidth, 2);
+    EXPECT_EQ(style.strokeStyle.miterLimit, 10);
+    EXPECT_EQ(style.strokeStyle.lineCap, glimmo::StrokeStyle::LineCap::butt);
+    EXPECT_EQ(style.strokeStyle.lineJoin, glimmo::StrokeStyle::LineJoin::miter);
+    EXPECT_TRUE(style.strokeStyle.dash.empty());
+    EXPECT_EQ(style.strokeStyle.dashPhase, 0);
+    EXPECT_EQ(style.color, Color::red());
+}
+
+std::optional<Color> fillAt(const TableBackgroundStyle& style, int row, int column = 0) {
+    return style.background(row, column).color(std::nullopt);
+}
+
+TEST(TableStyles, ClearAndAlternatingRowBackgrounds) {
+    const auto clear = TableBackgroundStyle::clear();
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 3; ++column) EXPECT_EQ(fillAt(clear, row, column), Color::clear());
+    }
+
+    const auto alternating = TableBackgroundStyle::alternatingRowStyles(Color::red(), Color::blue());
+    EXPECT_EQ(fillAt(alternating, 0), Color::red());
+    EXPECT_EQ(fillAt(alternating, 1), Color::red());
+    EXPECT_EQ(fillAt(alternating, 2), Color::blue());
+    EXPECT_EQ(fillAt(alternating, 3, 5), Color::red());
+    EXPECT_EQ(fillAt(alternating, 4), Color::blue());
+    EXPECT_EQ(fillAt(alternating, -2), Color::red());
+
+    const auto withHeader = TableBackgroundStyle::alternatingRowStyles(Color::red(), Color::blue(), Color::green());
+    EXPECT_EQ(fillAt(withHeader, 0), Color::green());
+    EXPECT_EQ(fillAt(withHeader, -1), Color::green());
+    EXPECT_EQ(fillAt(withHeader, 1), Color::red());
+    EXPECT_EQ(fillAt(withHeader, 2), Color::blue());
+}
+
+TEST(Colors, PackedConstantsAndAppearancePairs) {
+    const glimmo::RGBA blue = rgbaColor(0x0066CCFF).resolve(ColorScheme::light);
+    EXPECT_DOUBLE_EQ(blue.red, 0);
+    EXPECT_DOUBLE_EQ(blue.green, 0.4);
+    EXPECT_DOUBLE_EQ(blue.blue, 0.8);
+    EXPECT_DOUBLE_EQ(blue.alpha, 1);
+    EXPECT_DOUBLE_EQ(rgbaColor(0xFFFFFF00).resolve(ColorScheme::light).alpha, 0);
+
+    int lightCalls = 0;
+    const Color pair = adaptiveColor([&] { ++lightCalls; return rgbaColor(0x112233FF); }, [] { return rgbaColor(0x445566FF); });
+    EXPECT_EQ(pair.resolve(ColorScheme::light).packed(), 0x112233FFu);
+    EXPECT_EQ(pair.resolve(ColorScheme::dark).packed(), 0x445566FFu);
+    EXPECT_EQ(pair.resolve(ColorScheme::light).packed(), 0x112233FFu);
+    // Asked each time, nothing cached.
+    EXPECT_EQ(lightCalls, 2);
+}
+
+std::vector<BlockNode> paragraphWith(std::vector<InlineNode> inlines) {
+    return {BlockNode::paragraph(std::move(inlines))};
+}
+
+TEST(ColorSchemeImageFilter, ImagesForTheOtherSchemeOrWithoutAddressGo) {
+    const auto dark = N::image("https://x.org/d.png#gh-dark-mode-only", {N::text("d")});
+    const auto light = N::image("https://x.org/l.png#GH-LIGHT-MODE-ONLY", {N::text("l")});
+    const auto both = N::image("https://x.org/b.png#gh-dark-mode-only-not", {});
+    const auto plain = N::image("https://x.org/p.png", {});
+    const auto broken = N::image("http://[broken", {});
+    const auto blocks = paragraphWith({N::text("a"), dark, light, both, plain, broken});
+
+    EXPECT_EQ(filteringImages(blocks, ColorScheme::light), paragraphWith({N::text("a"), light, both, plain}));
+    EXPECT_EQ(filteringImages(blocks, ColorScheme::dark), paragraphWith({N::text("a"), dark, both, plain}));
+}
+
+TEST(ColorSchemeImageFilter, ImagesInsideLinksQuotesAndListsAreFilteredToo) {
+    const auto dark = N::image("https://x.org/d.png#gh-dark-mode-only", {});
+    const std::vector<BlockNode> blocks = {
+        BlockNode::blockquote({BlockNode::paragraph({N::link("https://x.org", {N::text("go"), dark})})}),
+        BlockNode::heading(2, {N::emphasis({dark})}),
+    };
+    const std::vector<BlockNode> expected = {
+        BlockNode::blockquote({BlockNode::paragraph({N::link("https://x.org", {N::text("go")})})}),
+        BlockNode::heading(2, {N::emphasis({})}),
+    };
+    EXPECT_EQ(filteringImages(blocks, ColorScheme::light), expected);
+    EXPECT_EQ(filteringImages(blocks, ColorScheme::dark), blocks);
+}
+
+TEST(PlainTextCodeSyntaxHighlighter, GivesTheCodeUnchanged) {
+    const PlainTextCodeSyntaxHighlighter highlighter;
+    EXPECT_EQ(highlighter.highlightedText("let x = 1\n  y", "swift").attributedString().characters(), "let x = 1\n  y");
+    EXPECT_EQ(highlighter.highlightedText("a", std::nullopt).attributedString().characters(), "a");
+    EXPECT_TRUE(highlighter.highlightedText("", "c").attributedString().empty());
+}
+
+} // namespace
+} // namespace ridadozi
