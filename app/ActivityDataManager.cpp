@@ -4,6 +4,7 @@
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/JsonReading.h"
 #include "platform/foundation/Locations.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
@@ -22,31 +23,6 @@ namespace fs = std::filesystem;
 std::shared_ptr<ActivityDataManager>& sharedManager() {
     static std::shared_ptr<ActivityDataManager> manager;
     return manager;
-}
-
-const nlohmann::json& required(const nlohmann::json& object, const char* key, const std::string& path) {
-    if (!object.is_object()) {
-        throw JSONDecodingError(path, "expected an object");
-    }
-    const auto found = object.find(key);
-    if (found == object.end()) {
-        throw JSONDecodingError(path, std::string("no value for key \"") + key + "\"");
-    }
-    return *found;
-}
-
-std::string stringValue(const nlohmann::json& value, const std::string& path) {
-    if (!value.is_string()) {
-        throw JSONDecodingError(path, "expected a string");
-    }
-    return value.get<std::string>();
-}
-
-double numberValue(const nlohmann::json& value, const std::string& path) {
-    if (!value.is_number()) {
-        throw JSONDecodingError(path, "expected a number");
-    }
-    return value.get<double>();
 }
 
 std::map<std::string, double> numberMap(const nlohmann::json& value, const std::string& path) {
@@ -112,20 +88,20 @@ DailyActivityStore decodeDailyActivityStore(std::string_view json) {
     DailyActivityStore store;
     for (const auto& [key, object] : root.items()) {
         DailyActivityData day;
-        day.date = stringValue(required(object, "date", key), key + ".date");
-        const nlohmann::json& timeframes = required(object, "timeframes", key);
+        day.date = stringValue(requiredMember(object, "date", key), key + ".date");
+        const nlohmann::json& timeframes = requiredMember(object, "timeframes", key);
         if (!timeframes.is_object()) {
             throw JSONDecodingError(key + ".timeframes", "expected an object");
         }
         for (const auto& [timeframe, entry] : timeframes.items()) {
             const std::string path = key + ".timeframes." + timeframe;
-            day.timeframes[timeframe] = {stringValue(required(entry, "promptResponse", path), path + ".promptResponse"),
-                                         decodeDate(required(entry, "lastUpdateTime", path))};
+            day.timeframes[timeframe] = {stringValue(requiredMember(entry, "promptResponse", path), path + ".promptResponse"),
+                                         decodeDate(requiredMember(entry, "lastUpdateTime", path))};
         }
-        day.lastUpdateTime = decodeDate(required(object, "lastUpdateTime", key));
-        day.appUsage = numberMap(required(object, "appUsage", key), key + ".appUsage");
-        day.totalDuration = numberValue(required(object, "totalDuration", key), key + ".totalDuration");
-        day.categoryDurations = numberMap(required(object, "categoryDurations", key), key + ".categoryDurations");
+        day.lastUpdateTime = decodeDate(requiredMember(object, "lastUpdateTime", key));
+        day.appUsage = numberMap(requiredMember(object, "appUsage", key), key + ".appUsage");
+        day.totalDuration = numberValue(requiredMember(object, "totalDuration", key), key + ".totalDuration");
+        day.categoryDurations = numberMap(requiredMember(object, "categoryDurations", key), key + ".categoryDurations");
         store.emplace(key, std::move(day));
     }
     return store;

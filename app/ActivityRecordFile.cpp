@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/JsonReading.h"
 #include "platform/foundation/Locations.h"
 #include "platform/foundation/Log.h"
 
@@ -17,49 +18,22 @@
 namespace glimmo {
 namespace {
 
-const nlohmann::json* member(const nlohmann::json& object, const char* key) {
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
-
-const nlohmann::json& required(const nlohmann::json& object, const char* key, const std::string& path) {
-    const nlohmann::json* value = member(object, key);
-    if (!value) {
-        throw JSONDecodingError(path, std::string("no value for key \"") + key + "\"");
-    }
-    return *value;
-}
-
-std::string stringValue(const nlohmann::json& value, const std::string& path) {
-    if (!value.is_string()) {
-        throw JSONDecodingError(path, "expected a string");
-    }
-    return value.get<std::string>();
-}
-
-double numberValue(const nlohmann::json& value, const std::string& path) {
-    if (!value.is_number()) {
-        throw JSONDecodingError(path, "expected a number");
-    }
-    return value.get<double>();
-}
-
 ActivityRecordValue decodeRecord(const nlohmann::json& object, const std::string& path) {
     if (!object.is_object()) {
         throw JSONDecodingError(path, "expected an object");
     }
     ActivityRecordValue record;
-    const std::optional<UUID> id = UUID::parse(stringValue(required(object, "id", path), path + ".id"));
+    const std::optional<UUID> id = UUID::parse(stringValue(requiredMember(object, "id", path), path + ".id"));
     if (!id) {
         throw JSONDecodingError(path + ".id", "not a valid UUID");
     }
     record.id = *id;
-    record.appName = stringValue(required(object, "appName", path), path + ".appName");
-    record.timestamp = Date{numberValue(required(object, "timestamp", path), path + ".timestamp")};
-    record.duration = numberValue(required(object, "duration", path), path + ".duration");
-    const nlohmann::json* activeTime = member(object, "activeTime");
+    record.appName = stringValue(requiredMember(object, "appName", path), path + ".appName");
+    record.timestamp = Date{numberValue(requiredMember(object, "timestamp", path), path + ".timestamp")};
+    record.duration = numberValue(requiredMember(object, "duration", path), path + ".duration");
+    const nlohmann::json* activeTime = optionalMember(object, "activeTime");
     record.activeTime = activeTime && !activeTime->is_null() ? numberValue(*activeTime, path + ".activeTime") : 0;
-    const nlohmann::json* windowText = member(object, "windowText");
+    const nlohmann::json* windowText = optionalMember(object, "windowText");
     record.windowText = windowText && !windowText->is_null() ? stringValue(*windowText, path + ".windowText")
                                                              : std::string(windowTextState::pending);
     return record;

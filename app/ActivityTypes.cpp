@@ -2,6 +2,7 @@
 
 #include "app/DurationText.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/JsonReading.h"
 
 #include <nlohmann/json.hpp>
 
@@ -36,17 +37,6 @@ std::optional<Enum> valueOf(const std::array<std::pair<Enum, std::string_view>, 
         if (name == raw) return candidate;
     }
     return std::nullopt;
-}
-
-const nlohmann::json& requiredMember(const nlohmann::json& object, const char* key, const std::string& path) {
-    if (!object.is_object()) {
-        throw JSONDecodingError(path, "expected an object");
-    }
-    const auto found = object.find(key);
-    if (found == object.end()) {
-        throw JSONDecodingError(path, std::string("no value for key \"") + key + "\"");
-    }
-    return *found;
 }
 
 std::string requiredString(const nlohmann::json& object, const char* key, const std::string& path) {
