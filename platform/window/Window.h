@@ -66,8 +66,12 @@ public:
     // The user defaults key of a saved frame.
     static std::string savedFrameKey(const std::string& name);
 
-    std::shared_ptr<NativeView> contentView() const;
+    // The content view; subclasses that wrap the client's view in their own answer the client's.
+    virtual std::shared_ptr<NativeView> contentView() const;
     virtual void setContentView(std::shared_ptr<NativeView> view);
+    // The view that actually fills the window.
+    std::shared_ptr<NativeView> platformContentView() const;
+    void setPlatformContentView(std::shared_ptr<NativeView> view);
 
     Toolbar* toolbar() const;
     void setToolbar(std::shared_ptr<Toolbar> toolbar);

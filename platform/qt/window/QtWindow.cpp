@@ -273,9 +273,13 @@ void Window::setFrameAutosaveName(const std::string& name) {
 
 const std::string& Window::frameAutosaveName() const { return impl_->autosaveName; }
 
-std::shared_ptr<NativeView> Window::contentView() const { return impl_->content->view; }
+std::shared_ptr<NativeView> Window::contentView() const { return platformContentView(); }
 
-void Window::setContentView(std::shared_ptr<NativeView> view) {
+void Window::setContentView(std::shared_ptr<NativeView> view) { setPlatformContentView(std::move(view)); }
+
+std::shared_ptr<NativeView> Window::platformContentView() const { return impl_->content->view; }
+
+void Window::setPlatformContentView(std::shared_ptr<NativeView> view) {
     if (impl_->content->view) {
         widgetOf(*impl_->content->view).hide();
         widgetOf(*impl_->content->view).setParent(nullptr);
