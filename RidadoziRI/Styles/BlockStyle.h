@@ -20,7 +20,11 @@ namespace ridadozi {
 // A block as the calling view draws it, without further styling.
 struct BlockLabel : glimmo::View<BlockLabel> {
     glimmo::AnyView content;
-    // Takes the tag so that a label never converts from a view implicitly (a label is a view itself).
+    // Only an AnyView is taken: a label is a view itself, and letting any view convert would make
+    // copying a label ask whether a label converts to a view, endlessly.
+    template <class V>
+        requires std::same_as<std::remove_cvref_t<V>, glimmo::AnyView>
+    explicit BlockLabel(V&& view) : content(std::forward<V>(view)) {}
     BlockLabel(std::in_place_t, glimmo::AnyView view) : content(std::move(view)) {}
     glimmo::AnyView body() const { return content; }
 };

@@ -4,4 +4,5 @@ glimmo_test(RidadoziRI_style_tests
     ${CMAKE_CURRENT_LIST_DIR}/InlineRendererTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/StyleValueTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextStyleTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ThemeTests.cpp
   LIBS RidadoziRI)
