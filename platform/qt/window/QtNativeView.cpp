@@ -134,6 +134,8 @@ void NativeView::setFrame(CGRect frame) {
     impl_->widget->setGeometry(points(frame.origin.x), points(frame.origin.y), points(frame.size.width),
                                points(frame.size.height));
     if (impl_->hosting) impl_->hosting->setGeometry(impl_->widget->rect());
+    // Hidden widgets get no resize events: lay the pinned subviews out here.
+    impl_->layoutSubviews();
 }
 
 CGRect NativeView::bounds() const { return CGRect({0, 0}, frame().size); }

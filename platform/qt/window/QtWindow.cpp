@@ -129,6 +129,13 @@ struct Window::Impl {
     }
 
     void rebuildToolbar();
+
+    // The content view fills the window below the toolbar (hidden windows get no layout pass).
+    void layoutContent() {
+        const int top = static_cast<int>(toolbarHeight());
+        content->setGeometry(0, top, widget->width(), std::max(0, widget->height() - top));
+        if (content->view) content->view->setFrame(CGRect(0, 0, content->width(), content->height()));
+    }
 };
 
 void Window::Impl::rebuildToolbar() {
@@ -193,10 +200,12 @@ void Window::Impl::rebuildToolbar() {
         const int barHeight = toolbar->isVisible() ? bar->sizeHint().height() : 0;
         widget->resize(before.width(), static_cast<int>(oldContentHeight) + barHeight);
     }
+    layoutContent();
 }
 
 Window::Window(CGRect contentRect, WindowStyleMask style) : impl_(std::make_unique<Impl>(*this, style)) {
     impl_->widget->setGeometry(toQRect(contentRect));
+    impl_->layoutContent();
 }
 
 Window::~Window() = default;
@@ -226,6 +235,7 @@ CGRect Window::frame() const {
 void Window::setFrame(CGRect frame) {
     impl_->frameAnimation.finish();
     impl_->widget->setGeometry(toQRect(frame));
+    impl_->layoutContent();
 }
 
 void Window::animateFrame(CGRect target, double duration) {
@@ -236,6 +246,7 @@ void Window::animateFrame(CGRect target, double duration) {
         impl_->widget->setGeometry(toQRect(CGRect(mix(start.origin.x, target.origin.x), mix(start.origin.y, target.origin.y),
                                                   mix(start.size.width, target.size.width),
                                                   mix(start.size.height, target.size.height))));
+        impl_->layoutContent();
     };
     impl_->frameAnimation = animate(duration, TimingFunction::easeInEaseOut(), step);
 }
@@ -289,7 +300,7 @@ void Window::setPlatformContentView(std::shared_ptr<NativeView> view) {
     QWidget& w = widgetOf(*impl_->content->view);
     w.setParent(impl_->content);
     w.show();
-    impl_->content->view->setFrame(CGRect(0, 0, impl_->content->width(), impl_->content->height()));
+    impl_->layoutContent();
 }
 
 Toolbar* Window::toolbar() const { return impl_->toolbar.get(); }
