@@ -4,6 +4,7 @@ target_sources(RidadoziRI PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CodeSyntaxHighlighter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ColorSchemeImageFilter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Colors.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Deprecations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FontProperties.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageProviders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InlineRenderers.cpp

@@ -1,10 +1,13 @@
 #include "RidadoziRI/Styles/CodeSyntaxHighlighter.h"
 #include "RidadoziRI/Styles/ColorSchemeImageFilter.h"
 #include "RidadoziRI/Styles/Colors.h"
+#include "RidadoziRI/Styles/Deprecations.h"
 #include "RidadoziRI/Styles/ListMarkers.h"
 #include "RidadoziRI/Styles/TableStyles.h"
 
 #include <gtest/gtest.h>
+
+#include <limits>
 
 namespace ridadozi {
 namespace {
@@ -28,6 +31,10 @@ TEST(ListMarkerTexts, NumbersRomanNumeralsAndSymbols) {
     EXPECT_EQ(ListMarkers::bulletSymbolName(2), "circle");
     EXPECT_EQ(ListMarkers::bulletSymbolName(3), "square.fill");
     EXPECT_EQ(ListMarkers::bulletSymbolName(7), "square.fill");
+    // A level below 1 never comes from the list views; it gets the outermost bullet instead of
+    // reading before the table of symbols.
+    EXPECT_EQ(ListMarkers::bulletSymbolName(0), "circle.fill");
+    EXPECT_EQ(ListMarkers::bulletSymbolName(-5), "circle.fill");
     EXPECT_EQ(ListMarkers::taskSymbolName(true), "checkmark.square.fill");
     EXPECT_EQ(ListMarkers::taskSymbolName(false), "square");
 }
@@ -120,6 +127,29 @@ TEST(PlainTextCodeSyntaxHighlighter, GivesTheCodeUnchanged) {
     EXPECT_EQ(highlighter.highlightedText("let x = 1\n  y", "swift").attributedString().characters(), "let x = 1\n  y");
     EXPECT_EQ(highlighter.highlightedText("a", std::nullopt).attributedString().characters(), "a");
     EXPECT_TRUE(highlighter.highlightedText("", "c").attributedString().empty());
+}
+
+TEST(DeprecatedStyle, EqualityAndHashIgnoreFontAndHeadingScales) {
+    const MarkdownStyle::Measurements measurements{0.94, 1, 2, 3, 4, {}, 5};
+    const MarkdownStyle a{{}, Color::red(), measurements};
+    MarkdownStyle b = a;
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(std::hash<MarkdownStyle>{}(a), std::hash<MarkdownStyle>{}(b));
+    b.measurements.headingSpacing = 6;
+    EXPECT_NE(a, b);
+    b = a;
+    b.foregroundColor = Color::blue();
+    EXPECT_NE(a, b);
+
+    MarkdownStyle::Measurements zero{0, 0, 0, 0, 0, {}, 0};
+    MarkdownStyle::Measurements negativeZero{-0.0, 0, 0, 0, 0, {}, -0.0};
+    EXPECT_EQ(zero, negativeZero);
+    EXPECT_EQ(std::hash<MarkdownStyle::Measurements>{}(zero), std::hash<MarkdownStyle::Measurements>{}(negativeZero));
+    MarkdownStyle::Measurements notANumber = zero;
+    notANumber.codeFontScale = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_NE(notANumber, notANumber);
+    EXPECT_EQ(MarkdownStyle::Font{}, MarkdownStyle::Font{});
+    EXPECT_EQ(std::hash<MarkdownStyle::HeadingScales>{}({}), 0u);
 }
 
 } // namespace
