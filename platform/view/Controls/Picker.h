@@ -12,6 +12,7 @@
 
 #include <concepts>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,8 @@ struct PickerOption {
 // The picker's drawing and interaction, by option index (-1: the selection matches no option).
 class PickerControl : public View<PickerControl> {
 public:
-    PickerControl(std::string title, std::vector<AnyView> labels, int selectedIndex, std::function<void(int)> select);
+    PickerControl(std::string title, std::vector<AnyView> labels, int selectedIndex, std::function<void(int)> select,
+                  std::optional<PickerStyle> style = std::nullopt, bool hideLabel = false);
     AnyView body() const;
 
 private:
@@ -37,6 +39,8 @@ private:
     std::vector<AnyView> labels_;
     int selectedIndex_;
     std::function<void(int)> select_;
+    std::optional<PickerStyle> styleOverride_;
+    bool hideLabel_ = false;
     State<bool> menuOpen_{false};
     Environment<PickerStyle> style_ = Environment<PickerStyle>::key<PickerStyleKey>();
     Environment<bool> labelsHidden_ = Environment<bool>::key<LabelsHiddenKey>();
@@ -53,8 +57,17 @@ public:
         : title_(std::move(title)), selection_(std::move(selection)) {
         for (const auto& c : cases) options_.push_back({AnyView(label(c)), T(c)});
     }
-    AnyView pickerStyle(PickerStyle style) const { return glimmo::pickerStyle(*this, style); }
-    AnyView labelsHidden() const { return glimmo::labelsHidden(*this); }
+    // On the picker itself these return the picker, so they chain in any order with each other.
+    Picker pickerStyle(PickerStyle style) const {
+        Picker copy = *this;
+        copy.style_ = style;
+        return copy;
+    }
+    Picker labelsHidden() const {
+        Picker copy = *this;
+        copy.hideLabel_ = true;
+        return copy;
+    }
 
     AnyView body() const {
         const T current = selection_.get();
@@ -69,13 +82,15 @@ public:
         auto selection = selection_;
         return PickerControl(title_, std::move(labels), selected, [selection, tags](int i) {
             if (i >= 0 && static_cast<std::size_t>(i) < tags.size()) selection.set(tags[static_cast<std::size_t>(i)]);
-        });
+        }, style_, hideLabel_);
     }
 
 private:
     std::string title_;
     Binding<T> selection_;
     std::vector<PickerOption<T>> options_;
+    std::optional<PickerStyle> style_;
+    bool hideLabel_ = false;
 };
 
 } // namespace glimmo

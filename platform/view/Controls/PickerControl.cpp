@@ -25,12 +25,14 @@ AnyView segment(const AnyView& label, bool selected, std::function<void()> actio
 
 } // namespace
 
-PickerControl::PickerControl(std::string title, std::vector<AnyView> labels, int selectedIndex, std::function<void(int)> select)
-    : title_(std::move(title)), labels_(std::move(labels)), selectedIndex_(selectedIndex), select_(std::move(select)) {}
+PickerControl::PickerControl(std::string title, std::vector<AnyView> labels, int selectedIndex, std::function<void(int)> select,
+                             std::optional<PickerStyle> style, bool hideLabel)
+    : title_(std::move(title)), labels_(std::move(labels)), selectedIndex_(selectedIndex), select_(std::move(select)),
+      styleOverride_(style), hideLabel_(hideLabel) {}
 
 AnyView PickerControl::body() const {
-    AnyView control = *style_ == PickerStyle::segmented ? segmented() : menu();
-    if (*labelsHidden_ || title_.empty()) return control.accessibilityLabel(title_);
+    AnyView control = styleOverride_.value_or(*style_) == PickerStyle::segmented ? segmented() : menu();
+    if (hideLabel_ || *labelsHidden_ || title_.empty()) return control.accessibilityLabel(title_);
     return HStack({Text(title_), control});
 }
 

@@ -32,16 +32,21 @@ class TextField : public View<TextField> {
 public:
     // TextField(_:text:) and TextField(_:text:axis:)
     TextField(std::string placeholder, Binding<std::string> text, Axis axis = Axis::horizontal);
-    AnyView textFieldStyle(TextFieldStyle style) const { return glimmo::textFieldStyle(*this, style); }
-    AnyView onSubmit(std::function<void()> action) const { return glimmo::onSubmit(*this, std::move(action)); }
+    // On the field itself these return the field, so they chain in any order with each other; on an
+    // enclosing view the free functions of ControlStyles.h reach every field inside.
+    TextField textFieldStyle(TextFieldStyle style) const;
+    TextField onSubmit(std::function<void()> action) const;
     // lineLimit(lower...upper): the lines a vertical field shows.
-    AnyView lineLimit(int lower, std::optional<int> upper) const;
+    TextField lineLimit(int lower, std::optional<int> upper) const;
     std::shared_ptr<const ViewContent> toContent() const;
 
 private:
     std::string placeholder_;
     Binding<std::string> text_;
     Axis axis_;
+    std::optional<TextFieldStyle> style_;
+    std::optional<TextFieldLineRange> lineRange_;
+    std::shared_ptr<const std::function<void()>> submit_;
 };
 
 } // namespace glimmo

@@ -14,6 +14,9 @@ struct TextFieldData {
     std::string placeholder;
     Binding<std::string> text;
     Axis axis;
+    std::optional<TextFieldStyle> style;
+    std::optional<TextFieldLineRange> lineRange;
+    std::shared_ptr<const std::function<void()>> submit;
 };
 
 std::size_t previousCodePoint(const std::string& s, std::size_t at) {
@@ -60,7 +63,8 @@ public:
         const bool vertical = data().axis == Axis::vertical;
         if (e.key == "Return") {
             if (vertical && e.modifiers.contains(EventModifiers::option())) return insert(value, "\n");
-            if (const auto& submit = environment.get<SubmitActionKey>(); submit && *submit) (*submit)();
+            const auto submit = data().submit ? data().submit : environment.get<SubmitActionKey>();
+            if (submit && *submit) (*submit)();
             return true;
         }
         if (e.key == "Backspace") {
@@ -154,7 +158,7 @@ private:
     // What the field shows: its own edits until the update that applies them to the binding has run
     // (a binding's new value is read back only then), so fast typing loses nothing.
     std::string text() const { return edited_ ? *edited_ : data().text.get(); }
-    TextFieldStyle style() const { return environment.get<TextFieldStyleKey>(); }
+    TextFieldStyle style() const { return data().style.value_or(environment.get<TextFieldStyleKey>()); }
     EdgeInsets insets() const { return style() == TextFieldStyle::plain ? EdgeInsets{0, 0, 0, 0} : EdgeInsets{3, 5, 3, 5}; }
     ResolvedFont font() const { return environment.font().value_or(Font::body()).resolve(); }
     CGFloat lineHeight() const {
@@ -181,7 +185,7 @@ private:
     }
     int visibleLines(CGFloat innerWidth) const {
         if (data().axis != Axis::vertical) return 1;
-        TextFieldLineRange range = environment.get<TextFieldLineRangeKey>().value_or(TextFieldLineRange{});
+        TextFieldLineRange range = data().lineRange.value_or(environment.get<TextFieldLineRangeKey>().value_or(TextFieldLineRange{}));
         if (!range.upper) {
             if (const auto limit = environment.get<LineLimitKey>()) range.upper = *limit;
         }
@@ -228,12 +232,26 @@ private:
 TextField::TextField(std::string placeholder, Binding<std::string> text, Axis axis)
     : placeholder_(std::move(placeholder)), text_(std::move(text)), axis_(axis) {}
 
-AnyView TextField::lineLimit(int lower, std::optional<int> upper) const {
-    return environment<TextFieldLineRangeKey>(TextFieldLineRange{lower, upper});
+TextField TextField::lineLimit(int lower, std::optional<int> upper) const {
+    TextField copy = *this;
+    copy.lineRange_ = TextFieldLineRange{lower, upper};
+    return copy;
+}
+
+TextField TextField::textFieldStyle(TextFieldStyle style) const {
+    TextField copy = *this;
+    copy.style_ = style;
+    return copy;
+}
+
+TextField TextField::onSubmit(std::function<void()> action) const {
+    TextField copy = *this;
+    copy.submit_ = std::make_shared<const std::function<void()>>(std::move(action));
+    return copy;
 }
 
 std::shared_ptr<const ViewContent> TextField::toContent() const {
-    return makeView<TextFieldNode, TextFieldData>(TextFieldData{placeholder_, text_, axis_}).content();
+    return makeView<TextFieldNode, TextFieldData>(TextFieldData{placeholder_, text_, axis_, style_, lineRange_, submit_}).content();
 }
 
 } // namespace glimmo

@@ -34,9 +34,9 @@ Toggle::Toggle(Binding<bool> isOn, AnyView label) : isOn_(std::move(isOn)), labe
 
 AnyView Toggle::body() const {
     const bool on = isOn_.get();
-    const bool isSwitch = *style_ == ToggleStyle::switchStyle;
+    const bool isSwitch = styleOverride_.value_or(*style_) == ToggleStyle::switchStyle;
     const AnyView indicator = isSwitch ? switchTrack(on) : checkbox(on);
-    AnyView content = *labelsHidden_ ? indicator
+    AnyView content = hideLabel_ || *labelsHidden_ ? indicator
                       : isSwitch     ? AnyView(HStack({label_, Spacer(), indicator}))
                                      : AnyView(HStack(VerticalAlignment::center(), 6, {indicator, label_}));
     auto binding = isOn_;

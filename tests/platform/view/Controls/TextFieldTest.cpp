@@ -33,8 +33,9 @@ struct ChatInput : View<ChatInput> {
         auto r = record;
         auto input = currentInput;
         return VStack({
-            onSubmit(TextField("Type your message...", currentInput.binding(), axis).lineLimit(1, 5),
-                     [r, input] { r->submitted.push_back(*input); })
+            TextField("Type your message...", currentInput.binding(), axis)
+                .lineLimit(1, 5)
+                .onSubmit([r, input] { r->submitted.push_back(*input); })
                 .accessibilityLabel("field"),
             Button("Other", [] {}).focusable().accessibilityLabel("other"),
         });
