@@ -10,6 +10,7 @@
 
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
+#include "platform/view/SymbolTable.h"
 
 #include <gtest/gtest.h>
 
@@ -151,6 +152,20 @@ TEST(ListMarkers, BulletsAreAThirdOfTheFontSize) {
     const Theme large = Theme().withText(FontSize(17));
     RenderedBlock largeBullet(large.bulletedListMarker.body({2, 1}), large);
     EXPECT_EQ(largeBullet.runs().at(0).font.pointSize, 6);
+}
+
+TEST(ListMarkers, BulletsChangeWithTheNestingLevel) {
+    const Theme theme;
+    const std::pair<int, const char*> levels[] = {{1, "circle.fill"}, {2, "circle"}, {3, "square.fill"}, {7, "square.fill"}, {0, "circle.fill"}};
+    for (const auto& [level, symbol] : levels) {
+        RenderedBlock bullet(theme.bulletedListMarker.body({level, 1}), theme);
+        ASSERT_EQ(bullet.runs().size(), 1u) << level;
+        EXPECT_EQ(bullet.runs()[0].text, glimmo::symbolGlyph(symbol)) << level;
+    }
+    RenderedBlock done(theme.taskListMarker.body({true}), theme);
+    RenderedBlock open(theme.taskListMarker.body({false}), theme);
+    EXPECT_EQ(done.runs().at(0).text, glimmo::symbolGlyph("checkmark.square.fill"));
+    EXPECT_EQ(open.runs().at(0).text, glimmo::symbolGlyph("square"));
 }
 
 TEST(StandardTheme, HeadingsParagraphsAndBreaksReportTheirMargins) {
