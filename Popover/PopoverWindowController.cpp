@@ -35,8 +35,9 @@ void PopoverWindowController::setContentViewController(std::shared_ptr<glimmo::V
     contentViewController_ = std::move(controller);
     if (!window_ || !contentViewController_) return;
     auto view = contentViewController_->viewPointer();
-    window_->setContentView(view);
+    // The window takes the content's size (read before the view is pinned inside the window).
     const CGRect content = view->frame();
+    window_->setContentView(view);
     window_->setFrame(window_->frameRectForContentRect(CGRect({0, 0}, content.size)));
 }
 
