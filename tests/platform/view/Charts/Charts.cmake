@@ -5,3 +5,16 @@ glimmo_test(platform_view_charts_tests
     ${CMAKE_CURRENT_LIST_DIR}/LineChartLayoutTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScalesTest.cpp
   LIBS platform_view)
+
+# The gallery sheets go through the real Qt backend; they use the kit gallery's comparison and the Qt
+# tests' main and support from tests/platform/qt.
+glimmo_wanted(platform/qt charts_gallery_wanted)
+if(charts_gallery_wanted AND TARGET platform_qt)
+  glimmo_test(platform_view_charts_gallery_tests
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/ChartsGalleryTest.cpp
+      ${PROJECT_SOURCE_DIR}/tests/platform/qt/ImageComparison.cpp
+      ${PROJECT_SOURCE_DIR}/tests/platform/qt/QtTestMain.cpp
+    LIBS platform_qt_test_support platform_qt platform_view
+    TIMEOUT 120)
+endif()
