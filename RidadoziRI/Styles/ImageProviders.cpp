@@ -4,6 +4,13 @@
 #include "RemoteImage/RemoteImage.h"
 #include "RidadoziRI/Views/ResizeToFit.h"
 
+#include "platform/imaging/ImageDecoding.h"
+#include "platform/view/Structure.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
 namespace ridadozi {
 
 glimmo::AnyView DefaultImageProvider::makeImage(const std::optional<glimmo::URL>& url) const {
@@ -21,6 +28,63 @@ glimmo::Task<glimmo::Image> DefaultInlineImageProvider::loadImage(glimmo::URL ur
     auto load = remoteimage::DefaultRemoteImageLoader::shared()->image(url);
     auto pixels = co_await std::move(load);
     co_return glimmo::Image(std::move(pixels), 1.0, glimmo::ImageOrientation::up);
+}
+
+namespace {
+
+std::filesystem::path applicationResources() {
+    std::error_code error;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : program.parent_path();
+}
+
+std::optional<std::string> fileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+std::string lastPathComponent(const glimmo::URL& url) {
+    const std::string path = url.path();
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<glimmo::Image> assetImage(const std::string& name, const std::optional<std::filesystem::path>& bundle) {
+    // A name that climbs out of the folder names no resource of it.
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) return std::nullopt;
+    const std::filesystem::path folder = bundle.value_or(applicationResources());
+    for (const auto& candidate : {folder / name, folder / (name + ".png")}) {
+        const auto bytes = fileBytes(candidate);
+        if (!bytes) continue;
+        try {
+            glimmo::DecodedImage decoded = glimmo::decodeImage(*bytes);
+            auto pixels = std::make_shared<glimmo::PixelImage>();
+            pixels->width = decoded.width;
+            pixels->height = decoded.height;
+            pixels->scale = decoded.scale;
+            pixels->rgba = std::move(decoded.rgba);
+            return glimmo::Image(glimmo::SharedPixels(std::move(pixels)));
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+glimmo::AnyView AssetImageProvider::makeImage(const std::optional<glimmo::URL>& url) const {
+    if (!url) return glimmo::EmptyView();
+    const auto image = assetImage(name(*url), bundle);
+    if (!image) return glimmo::EmptyView();
+    const glimmo::CGSize idealSize{image->pixels()->pointWidth(), image->pixels()->pointHeight()};
+    return ResizeToFit{idealSize, glimmo::AnyView(image->resizable())};
+}
+
+glimmo::Task<glimmo::Image> AssetInlineImageProvider::loadImage(glimmo::URL url, std::string /*label*/) const {
+    auto image = assetImage(name(url), bundle);
+    co_return image ? *image : glimmo::Image(glimmo::SharedPixels());
 }
 
 } // namespace ridadozi

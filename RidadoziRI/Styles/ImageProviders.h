@@ -10,6 +10,7 @@
 #include "platform/view/View.h"
 
 #include <concepts>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -45,6 +46,23 @@ struct DefaultImageProvider {
     glimmo::AnyView makeImage(const std::optional<glimmo::URL>& url) const;
 };
 
+// The last path component of an address: the default asset name.
+std::string lastPathComponent(const glimmo::URL& url);
+
+// Images from a folder of resources, named after the address. Without a folder, the application's own
+// resources: the folder the program runs from.
+struct AssetImageProvider {
+    std::function<std::string(const glimmo::URL&)> name = lastPathComponent;
+    std::optional<std::filesystem::path> bundle;
+
+    // Nothing when there is no address or no such image.
+    glimmo::AnyView makeImage(const std::optional<glimmo::URL>& url) const;
+};
+
+// The decoded resource image `name` in `bundle` (the application's resources when absent); the name
+// as given or with ".png" added. No value when there is none or it cannot be decoded.
+std::optional<glimmo::Image> assetImage(const std::string& name, const std::optional<std::filesystem::path>& bundle);
+
 class InlineImageProvider {
 public:
     virtual ~InlineImageProvider() = default;
@@ -55,6 +73,16 @@ public:
 // Loads through the shared image loader; its errors reach the caller unchanged.
 class DefaultInlineImageProvider final : public InlineImageProvider {
 public:
+    glimmo::Task<glimmo::Image> loadImage(glimmo::URL url, std::string label) const override;
+};
+
+// Inline images from a folder of resources, as AssetImageProvider; an image that is not there draws
+// nothing. Never throws and never suspends.
+class AssetInlineImageProvider final : public InlineImageProvider {
+public:
+    std::function<std::string(const glimmo::URL&)> name = lastPathComponent;
+    std::optional<std::filesystem::path> bundle;
+
     glimmo::Task<glimmo::Image> loadImage(glimmo::URL url, std::string label) const override;
 };
 

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <exception>
+#include <fstream>
 #include <memory>
 
 namespace ridadozi {
@@ -152,6 +153,42 @@ TEST_F(ImageProviderTest, TheInlineProviderLoadsThroughTheSharedLoaderAndPassesI
     EXPECT_FALSE(failed->image.has_value());
     ASSERT_TRUE(failed->error);
     EXPECT_THROW(std::rethrow_exception(failed->error), remoteimage::URLError);
+}
+
+TEST_F(ImageProviderTest, AssetImagesComeFromTheResourceFolderByName) {
+    glimmo::testing::TemporaryDirectory resources;
+    std::ofstream(resources.path() / "pic.png", std::ios::binary) << glimmo::testing::encodePNG(glimmo::testing::patternImage(30, 20));
+    std::ofstream(resources.path() / "logo.png", std::ios::binary) << glimmo::testing::encodePNG(glimmo::testing::patternImage(12, 6));
+    std::ofstream(resources.path() / "broken.png", std::ios::binary) << "not an image";
+    const AssetImageProvider provider{lastPathComponent, resources.path()};
+
+    const auto shown = [&](const std::optional<glimmo::URL>& address) {
+        host = std::make_unique<glimmo::testing::TestHost>(
+            AnyView(glimmo::VStack({provider.makeImage(address).accessibilityLabel("asset")})));
+        return host->has("asset") ? host->frame("asset").size : glimmo::CGSize{0, 0};
+    };
+    EXPECT_EQ(shown(*glimmo::URL::parse("https://example.com/images/pic.png")), (glimmo::CGSize{30, 20}));
+    EXPECT_EQ(shown(*glimmo::URL::parse("https://example.com/logo")), (glimmo::CGSize{12, 6}));
+    EXPECT_EQ(shown(*glimmo::URL::parse("https://example.com/none.png")), (glimmo::CGSize{0, 0}));
+    EXPECT_EQ(shown(*glimmo::URL::parse("https://example.com/broken.png")), (glimmo::CGSize{0, 0}));
+    EXPECT_EQ(shown(std::nullopt), (glimmo::CGSize{0, 0}));
+
+    // A name that leaves the folder finds nothing, even when the file exists above it.
+    const AssetImageProvider climbing{[](const glimmo::URL&) { return std::string("../pic.png"); }, resources.path() / "inner"};
+    std::filesystem::create_directory(resources.path() / "inner");
+    host = std::make_unique<glimmo::testing::TestHost>(
+        AnyView(glimmo::VStack({climbing.makeImage(*glimmo::URL::parse("https://example.com/x")).accessibilityLabel("asset")})));
+    EXPECT_FALSE(host->has("asset") && host->frame("asset").width() > 0);
+
+    AssetInlineImageProvider inlineProvider;
+    inlineProvider.bundle = resources.path();
+    auto outcome = std::make_shared<InlineOutcome>();
+    auto task = inlineProvider.loadImage(*glimmo::URL::parse("https://example.com/pic.png"), "label");
+    auto handle = glimmo::startTask(loop, collect(std::move(task), outcome));
+    loop.runUntil([&] { return outcome->finished; }, waitLimit);
+    ASSERT_TRUE(outcome->image.has_value());
+    ASSERT_TRUE(outcome->image->pixels());
+    EXPECT_EQ(outcome->image->pixels()->pointWidth(), 30);
 }
 
 } // namespace
