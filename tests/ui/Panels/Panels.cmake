@@ -1,0 +1,13 @@
+# Tests of the chat views, the preferences window, the journal layout and the media digest panel.
+include_guard(GLOBAL)
+find_package(nlohmann_json REQUIRED)
+glimmo_test(ui_panels_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/PanelsTestSupport.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PanelsWorld.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChatViewTests.cpp
+  LIBS ui platform_qt analysis test_support platform_desktop nlohmann_json::nlohmann_json
+  TIMEOUT 300)
+# The view host's AccessibilityElement and the desktop's share a name; the app headers only
+# forward-declare the desktop's, so a test that hosts views and sees app headers meets both tags.
+target_compile_options(ui_panels_tests PRIVATE -Wno-mismatched-tags)

@@ -1,0 +1,104 @@
+#include "tests/ui/Panels/PanelsTestSupport.h"
+
+#include "platform/qt/OffscreenRendering.h"
+#include "platform/qt/QtApplication.h"
+#include "platform/qt/QtTextMeasurer.h"
+#include "platform/view/ViewHost.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <variant>
+
+namespace glimmo::testing {
+
+std::vector<ShownText> shownTexts(const DisplayList& list) {
+    std::vector<ShownText> out;
+    std::vector<CGAffineTransform> transforms;
+    auto toWindow = [&](CGPoint p) {
+        for (auto it = transforms.rbegin(); it != transforms.rend(); ++it) p = it->apply(p);
+        return p;
+    };
+    for (const DisplayItem& item : list.items) {
+        if (const auto* push = std::get_if<PushTransform>(&item)) {
+            transforms.push_back(push->transform);
+        } else if (std::holds_alternative<PopTransform>(item)) {
+            if (!transforms.empty()) transforms.pop_back();
+        } else if (const auto* text = std::get_if<TextItem>(&item)) {
+            if (text->runs.empty()) continue;
+            ShownText shown;
+            for (const auto& run : text->runs) shown.text += run.text;
+            shown.origin = toWindow(text->origin);
+            shown.color = text->runs.front().color;
+            shown.font = text->runs.front().font;
+            out.push_back(std::move(shown));
+        }
+    }
+    return out;
+}
+
+std::optional<ShownText> findText(const DisplayList& list, const std::string& part) {
+    for (auto& shown : shownTexts(list)) {
+        if (shown.text.find(part) != std::string::npos) return shown;
+    }
+    return std::nullopt;
+}
+
+bool shows(const DisplayList& list, const std::string& part) {
+    return findText(list, part).has_value();
+}
+
+std::vector<RGBA> fillColorsInside(const DisplayList& list, const CGRect& rect) {
+    std::vector<RGBA> out;
+    std::vector<CGAffineTransform> transforms;
+    for (const DisplayItem& item : list.items) {
+        if (const auto* push = std::get_if<PushTransform>(&item)) {
+            transforms.push_back(push->transform);
+        } else if (std::holds_alternative<PopTransform>(item)) {
+            if (!transforms.empty()) transforms.pop_back();
+        } else if (const auto* fill = std::get_if<FillItem>(&item)) {
+            const CGRect bounds = fill->path.boundingRect();
+            CGPoint centre{bounds.midX(), bounds.midY()};
+            for (auto it = transforms.rbegin(); it != transforms.rend(); ++it) centre = it->apply(centre);
+            if (rect.contains(centre)) {
+                if (const auto* color = std::get_if<RGBA>(&fill->paint)) out.push_back(*color);
+            }
+        }
+    }
+    return out;
+}
+
+namespace {
+
+void ensureOffscreenQt() {
+    static int argc = 1;
+    static char name[] = "ui_panels_tests";
+    static char* argv[] = {name, nullptr};
+    static const auto application = std::make_unique<QtApplication>(argc, argv);
+    (void)application;
+}
+
+std::filesystem::path galleryFolder() {
+    const char* source = std::getenv("GLIMMO_SOURCE_DIR");
+    return std::filesystem::path(source ? source : ".") / "docs" / "ui-gallery";
+}
+
+} // namespace
+
+std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string& name,
+                             const std::shared_ptr<ManualRunLoop>& loop) {
+    ensureOffscreenQt();
+    RunLoop::setMain(loop);
+    ViewHost host(root, std::make_shared<QtTextMeasurer>());
+    host.setSize(size);
+    host.update();
+    loop->runUntilIdle();
+    host.update();
+    const PixelImage image = renderDisplayList(host.displayList(), 2);
+    std::filesystem::create_directories(galleryFolder());
+    const std::string path = (galleryFolder() / (name + ".png")).string();
+    writePNG(image, path);
+    return path;
+}
+
+} // namespace glimmo::testing

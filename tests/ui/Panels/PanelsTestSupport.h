@@ -1,0 +1,39 @@
+#pragma once
+
+// What the panel tests need around the analysis world: a host for a view with the deterministic
+// measurer, the texts a display list shows with their window positions, and offscreen screenshots
+// through the Qt painter written under docs/ui-gallery/.
+
+#include "platform/view/DisplayList.h"
+#include "platform/view/ViewKit.h"
+#include "platform/runtime/ManualRunLoop.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glimmo::testing {
+
+// One line of text as drawn: its runs joined, the line box's top-left in window coordinates and the
+// first run's colour and font.
+struct ShownText {
+    std::string text;
+    CGPoint origin;
+    RGBA color;
+    ResolvedFont font;
+};
+
+std::vector<ShownText> shownTexts(const DisplayList& list);
+// The first drawn line that contains `part`.
+std::optional<ShownText> findText(const DisplayList& list, const std::string& part);
+bool shows(const DisplayList& list, const std::string& part);
+
+// The fill colours drawn inside `rect` (window coordinates, by the fill's path bounds).
+std::vector<RGBA> fillColorsInside(const DisplayList& list, const CGRect& rect);
+
+// Renders `root` at `size` through the Qt backend (with Qt's text measurer) at 2x and writes
+// docs/ui-gallery/<name>.png; returns the path. Keeps `loop` the main run loop.
+std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string& name,
+                             const std::shared_ptr<ManualRunLoop>& loop);
+
+} // namespace glimmo::testing

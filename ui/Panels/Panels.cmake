@@ -1,0 +1,10 @@
+# The chat views, the preferences window, the journal layout and the media digest panel.
+include_guard(GLOBAL)
+target_sources(ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ChatView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JournalContentView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JournalDayStepping.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JournalHighlightsView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JournalMarkdown.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MediaDigestView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TimeBreakdownRow.cpp)
