@@ -74,3 +74,10 @@ struct TableBorderSelector {
 };
 
 } // namespace ridadozi
+
+template <>
+struct std::hash<ridadozi::TableCellIndex> {
+    std::size_t operator()(const ridadozi::TableCellIndex& index) const {
+        return std::hash<long long>{}((static_cast<long long>(index.row) << 32) ^ static_cast<unsigned>(index.column));
+    }
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+// The one place where the block tree turns into block views: each block is drawn by the view of its
+// kind.
+
+#include "RidadoziRI/Document/BlockNode.h"
+#include "platform/view/View.h"
+
+#include <vector>
+
+namespace ridadozi {
+
+struct BlockNodeView {
+    BlockNode block;
+    glimmo::AnyView body() const;
+};
+
+// A block sequence of blocks, each drawn by its block node view.
+glimmo::AnyView blockSequence(const std::vector<BlockNode>& blocks);
+
+} // namespace ridadozi
