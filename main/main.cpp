@@ -1,7 +1,7 @@
-#include <cstdio>
+#include "platform/scenes/ApplicationRunner.h"
+#include "shell/GlimmoDemoApp.h"
 
-// Placeholder entry point until the application object lands: it says so instead of pretending to run.
-int main() {
-    std::puts("GlimmoDemo: the application object is not built yet; only the libraries and their tests are.");
+int main(int argc, char** argv) {
+    glimmo::runApplication<glimmo::GlimmoDemoApp>(argc, argv, glimmo::GlimmoDemoApp::name);
     return 0;
 }

@@ -1,0 +1,42 @@
+#include "platform/scenes/ApplicationRunner.h"
+
+#include "platform/desktop/linux/LinuxDesktopServices.h"
+#include "platform/foundation/Log.h"
+#include "platform/qt/QtApplication.h"
+#include "platform/qt/desktop/QtDesktopServices.h"
+#include "platform/qt/scenes/QtSceneSupport.h"
+#include "platform/runtime/RunLoop.h"
+#include "platform/scenes/Application.h"
+#include "platform/scenes/SceneRunner.h"
+
+namespace glimmo {
+
+int runApplication(int& argc, char** argv, const std::string& applicationName,
+                   const std::function<std::unique_ptr<App>()>& makeApp) {
+    QtApplication qt(argc, argv);
+    // A tray application lives on with no window open.
+    setQuitOnLastWindowClosed(false);
+    installLinuxDesktopServices(applicationName);
+    installQtDesktopServices();
+
+    int exitCode = 0;
+    {
+        std::unique_ptr<App> app = makeApp();
+        SceneRunner runner(app->body(), SceneRunner::Options{.useTray = std::nullopt,
+                                                             .quit = [] { QtApplication::quit(0); }});
+        runner.present();
+        if (!runner.usesTray()) {
+            systemLog("⚠️ No system tray: " + applicationName + " opens its window as a normal window");
+            // Without a tray the window is the only way in: closing it ends the application.
+            setQuitOnLastWindowClosed(true);
+        }
+        const auto shortcuts = installKeyPressHandler(
+            [&runner](const KeyPress& press) { return runner.performShortcut(press.key, press.control, press.shift, press.alt); });
+        const auto signals = installTerminationSignalHandler([](int) { QtApplication::quit(0); });
+        RunLoop::main().post([] { Application::shared().finishLaunching(); });
+        exitCode = qt.run();
+    }
+    return exitCode;
+}
+
+} // namespace glimmo

@@ -1,0 +1,25 @@
+#pragma once
+
+// Runs an application: the Qt application with the kit's fonts and the main run loop, the desktop
+// services, the application object, its scenes, the launch notice to the delegate, then the main loop
+// until the application quits or the process gets SIGINT, SIGTERM or SIGHUP. Returns the exit code.
+//
+//     int main(int argc, char** argv) { return glimmo::runApplication<MyApp>(argc, argv, "MyApp"); }
+
+#include "platform/scenes/App.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace glimmo {
+
+int runApplication(int& argc, char** argv, const std::string& applicationName,
+                   const std::function<std::unique_ptr<App>()>& makeApp);
+
+template <class A>
+int runApplication(int& argc, char** argv, const std::string& applicationName) {
+    return runApplication(argc, argv, applicationName, [] { return std::make_unique<A>(); });
+}
+
+} // namespace glimmo

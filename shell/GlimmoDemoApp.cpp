@@ -1,0 +1,109 @@
+#include "shell/GlimmoDemoApp.h"
+
+#include "app/ActivityMonitor.h"
+#include "app/ChromeHistoryReader.h"
+#include "app/PreferencesModel.h"
+#include "app/TimeFormatting.h"
+#include "app/UnifiedActivityService.h"
+#include "platform/desktop/Updater.h"
+#include "platform/foundation/Log.h"
+#include "platform/runtime/RunLoop.h"
+#include "platform/scenes/AssetCatalog.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
+#include "shell/MainViews.h"
+
+namespace glimmo {
+
+GlimmoDemoApp::GlimmoDemoApp() : GlimmoDemoApp(Dependencies{}) {}
+
+GlimmoDemoApp::GlimmoDemoApp(Dependencies dependencies)
+    : dependencies_(std::move(dependencies)),
+      clock_(dependencies_.clock ? *dependencies_.clock : RunLoop::main().clock()) {
+    // The delegate adaptor is made first (it is the first member); both caches start empty and the
+    // tab at 0. The start line comes before any service logs its own.
+    logWithTime("⭐️ GlimmoDemo started at ");
+    updaterController = dependencies_.makeUpdaterController ? dependencies_.makeUpdaterController()
+                                                            : std::make_shared<StandardUpdaterController>(true);
+    chromeReader = dependencies_.makeChromeReader ? dependencies_.makeChromeReader()
+                                                  : std::make_shared<ChromeHistoryReader>();
+    activityMonitor = dependencies_.makeActivityMonitor ? dependencies_.makeActivityMonitor() : ActivityMonitor::create();
+    activityMonitor->startMonitoring();
+    unifiedActivityService = std::make_shared<UnifiedActivityService>(activityMonitor, chromeReader,
+                                                                      PreferencesModel::shared(), clock_);
+}
+
+GlimmoDemoApp::~GlimmoDemoApp() = default;
+
+std::vector<Scene> GlimmoDemoApp::body() {
+    MenuBarExtra menuBar{
+        .title = name,
+        .style = MenuBarExtraStyle::window,
+        .label = menuBarLabel(),
+        .content = [this] {
+            return AnyView(VStack(HorizontalAlignment::center(), std::nullopt, {menuBarContent()}));
+        },
+    };
+    SettingsScene settings{.content = [this] { return preferencesContent(); }};
+    WindowScene preferencesWindow{
+        .title = preferencesWindowID,
+        .id = preferencesWindowID,
+        .content = [this] { return preferencesContent(); },
+    };
+    WindowGroup commandsCarrier{
+        .content = [] { return AnyView(EmptyView()); },
+        .commands = {CommandGroup{
+            .placement = CommandGroupPlacement::appInfo,
+            .buttons = {CommandButton{
+                .title = checkForUpdatesTitle,
+                .shortcut = KeyboardShortcut{.key = 'u', .command = true, .shift = true},
+                .action = [this] { updaterController->checkForUpdates(); },
+            }},
+        }},
+    };
+    return {std::move(menuBar), std::move(settings), std::move(preferencesWindow), std::move(commandsCarrier)};
+}
+
+AnyView GlimmoDemoApp::menuBarContent() {
+    if (content_view_) {
+        return content_view_->onAppear([this] {
+            logWithTime("📱 MenuBar clicked 2 at ");
+            chromeReader->copyAndLoadHistory();
+        });
+    }
+    return newContentView().onAppear([this] {
+        logWithTime("📱 MenuBar clicked at ");
+        chromeReader->copyAndLoadHistory();
+        content_view_ = newContentView();
+        preferences_view_ = newPreferencesView();
+    });
+}
+
+AnyView GlimmoDemoApp::preferencesContent() {
+    if (preferences_view_) return preferences_view_->environmentObject(unifiedActivityService);
+    return newPreferencesView().environmentObject(unifiedActivityService).onAppear([this] {
+        preferences_view_ = newPreferencesView();
+    });
+}
+
+MenuBarExtraLabel GlimmoDemoApp::menuBarLabel() {
+    MenuBarExtraLabel label;
+    label.image = assetImage(labelImageName);
+    label.isTemplate = label.image != nullptr;
+    label.size = {18, 18};
+    return label;
+}
+
+AnyView GlimmoDemoApp::newContentView() const {
+    if (dependencies_.makeContentView) return dependencies_.makeContentView();
+    return makeContentView(PreferencesModel::shared(), chromeReader, activityMonitor, unifiedActivityService);
+}
+
+AnyView GlimmoDemoApp::newPreferencesView() const {
+    if (dependencies_.makePreferencesView) return dependencies_.makePreferencesView();
+    return makePreferencesView(chromeReader, activityMonitor);
+}
+
+void GlimmoDemoApp::logWithTime(const std::string& prefix) const { systemLog(prefix + mediumTimeString(clock_.now())); }
+
+} // namespace glimmo
