@@ -7,6 +7,7 @@
 
 #include "platform/view/Color.h"
 #include "platform/view/Geometry.h"
+#include "platform/view/PixelImage.h"
 #include "platform/window/Responder.h"
 #include "platform/window/WindowEvents.h"
 
@@ -92,6 +93,10 @@ public:
     void close();
     bool isVisible() const;
     bool isKeyWindow() const;
+
+    // The window's content as drawn now, toolbar included, at `scale` pixels per point (transparent
+    // where the window is).
+    PixelImage snapshot(double scale = 1) const;
 
     // Every input event sent to the window passes here; the default delivers it. Return false to drop it.
     virtual bool sendEvent(const Event& event);

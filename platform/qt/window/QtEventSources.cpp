@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QWindow>
 
 #include <optional>
 
@@ -73,17 +74,20 @@ ModifierFlags modifiersOf(Qt::KeyboardModifiers m) {
 
 class InputFilter final : public QObject {
 public:
+    // Real input reaches the QWindow of a top-level widget first, which hands it to the widget under
+    // the pointer or with the focus: looking at it there sees each event once, before any widget.
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!watched->isWidgetType()) return false;
+        if (!watched->isWindowType()) return false;
         const auto type = eventTypeOf(event);
         if (!type) return false;
-        auto* widget = static_cast<QWidget*>(watched);
-        Window* window = windowOfWidget(widget->window());
+        Window* window = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->windowHandle() == watched) {
+                window = windowOfWidget(widget);
+                break;
+            }
+        }
         if (!window) return false;
-        // Qt sends an event to a widget and then to its parents when unhandled: look at it only once,
-        // at the widget it was first sent to.
-        if (event == lastEvent_) return false;
-        lastEvent_ = event;
         Event e{.type = *type, .window = window};
         if (auto* input = dynamic_cast<QInputEvent*>(event)) e.modifiers = modifiersOf(input->modifiers());
         const QPoint p = QCursor::pos();
@@ -91,9 +95,6 @@ public:
         if (!runLocalMonitors(e)) return true;
         return !window->sendEvent(e);
     }
-
-private:
-    const QEvent* lastEvent_ = nullptr;
 };
 
 bool pointerOverStatusItem() {

@@ -7,6 +7,7 @@
 #include "platform/view/View.h"
 #include "platform/view/ViewHost.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
@@ -231,9 +232,17 @@ double NativeView::alphaValue() const { return impl_->alpha; }
 
 void NativeView::setAlphaValue(double alpha) {
     impl_->alpha = alpha;
-    // Widgets have no opacity of their own; a fully transparent view is hidden, a partly transparent
-    // one shows (the cross-fade's frames in between are approximated by the switch at one half).
-    impl_->widget->setVisible(alpha >= 0.5 && impl_->superview != nullptr);
+    QWidget& widget = *impl_->widget;
+    if (alpha >= 1) {
+        widget.setGraphicsEffect(nullptr);
+        return;
+    }
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(widget.graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(&widget);
+        widget.setGraphicsEffect(effect); // the widget owns it
+    }
+    effect->setOpacity(std::max(0.0, alpha));
 }
 
 bool NativeView::isHidden() const { return impl_->widget->isHidden(); }

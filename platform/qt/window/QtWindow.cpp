@@ -10,6 +10,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QScreen>
@@ -366,6 +367,27 @@ void Window::close() { impl_->widget->hide(); }
 bool Window::isVisible() const { return impl_->widget->isVisible(); }
 
 bool Window::isKeyWindow() const { return impl_->widget->isActiveWindow(); }
+
+PixelImage Window::snapshot(double scale) const {
+    QWidget& widget = *impl_->widget;
+    QImage image(QSize(static_cast<int>(std::ceil(widget.width() * scale)), static_cast<int>(std::ceil(widget.height() * scale))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    widget.ensurePolished();
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren | (impl_->style.nonactivatingPanel ? QWidget::RenderFlags() : QWidget::DrawWindowBackground));
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    PixelImage pixels;
+    pixels.width = rgba.width();
+    pixels.height = rgba.height();
+    pixels.scale = scale;
+    pixels.rgba.resize(static_cast<std::size_t>(pixels.width) * pixels.height * 4);
+    for (int y = 0; y < pixels.height; ++y) {
+        const auto* line = rgba.constScanLine(y);
+        std::copy(line, line + pixels.width * 4, pixels.rgba.begin() + static_cast<std::ptrdiff_t>(y) * pixels.width * 4);
+    }
+    return pixels;
+}
 
 bool Window::sendEvent(const Event&) { return true; }
 
