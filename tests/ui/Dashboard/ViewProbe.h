@@ -1,0 +1,69 @@
+#pragma once
+
+// What a view shows under the kit's host with the deterministic measurer, and its offscreen rendering
+// for the gallery. The kit's host is kept out of this header: its AccessibilityElement and the
+// desktop's share a name, so no file includes both the host and the analysis world.
+
+#include "platform/view/DisplayList.h"
+#include "platform/view/PixelImage.h"
+#include "platform/view/ViewKit.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+class ViewHost;
+}
+
+namespace glimmo::testing {
+
+// One text run as drawn; `opacity` is that of the groups around it (the colour keeps its own alpha).
+struct ShownText {
+    std::string text;
+    double opacity = 1;
+    RGBA color;
+    ResolvedFont font;
+    CGRect frame;
+};
+
+std::vector<ShownText> shownTexts(const DisplayList& list);
+// The first run whose text is `text`; nullopt when none is drawn.
+std::optional<ShownText> findText(const DisplayList& list, const std::string& text);
+// The UTF-8 of a symbol image's glyph.
+std::string symbolGlyph(const std::string& systemName);
+// Fills whose paint is a plain colour, with the opacity of the groups around them.
+struct ShownFill {
+    CGRect bounds;
+    RGBA color;
+    double opacity = 1;
+};
+std::vector<ShownFill> shownFills(const DisplayList& list);
+
+// A view under test in a host of the given size, with the deterministic measurer.
+class HostedView {
+public:
+    HostedView(AnyView root, CGSize size);
+    ~HostedView();
+    HostedView(const HostedView&) = delete;
+    HostedView& operator=(const HostedView&) = delete;
+    ViewHost& host() { return *host_; }
+    const DisplayList& displayList();
+    bool shows(const std::string& text);
+    std::optional<ShownText> text(const std::string& text);
+    void click(CGPoint point);
+    void clickText(const std::string& text);
+    void hover(CGPoint point);
+    std::optional<std::string> tooltipAt(CGPoint point);
+
+private:
+    std::unique_ptr<ViewHost> host_;
+};
+
+// Writes the view's rendering through the real Qt painter to docs/ui-gallery/dashboard-<name>.png
+// and returns the image (2 pixels per point).
+PixelImage renderToGallery(const AnyView& view, CGFloat width, const std::string& name,
+                           std::optional<CGFloat> height = std::nullopt);
+
+} // namespace glimmo::testing
