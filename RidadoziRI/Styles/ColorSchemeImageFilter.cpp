@@ -15,8 +15,16 @@ std::string lowercased(std::string text) {
     return text;
 }
 
+// A relative reference ("logo.png") is a valid address too, resolved later against the image base
+// URL; it is read against a stand-in base here only to find its fragment.
+std::optional<glimmo::URL> imageAddress(const std::string& source) {
+    if (auto absolute = glimmo::URL::parse(source)) return absolute;
+    static const glimmo::URL standIn = *glimmo::URL::parse("https://relative.invalid/");
+    return glimmo::URL::parse(source, standIn);
+}
+
 bool keepsImage(const std::string& source, glimmo::ColorScheme scheme) {
-    const auto url = glimmo::URL::parse(source);
+    const auto url = imageAddress(source);
     if (!url) return false;
     const auto fragment = url->fragment();
     if (!fragment) return true;

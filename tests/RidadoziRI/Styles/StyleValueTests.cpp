@@ -102,10 +102,12 @@ TEST(ColorSchemeImageFilter, ImagesForTheOtherSchemeOrWithoutAddressGo) {
     const auto both = N::image("https://x.org/b.png#gh-dark-mode-only-not", {});
     const auto plain = N::image("https://x.org/p.png", {});
     const auto broken = N::image("http://[broken", {});
-    const auto blocks = paragraphWith({N::text("a"), dark, light, both, plain, broken});
+    const auto relative = N::image("images/r.png", {});
+    const auto relativeDark = N::image("logo.png#gh-Dark-Mode-Only", {});
+    const auto blocks = paragraphWith({N::text("a"), dark, light, both, plain, broken, relative, relativeDark});
 
-    EXPECT_EQ(filteringImages(blocks, ColorScheme::light), paragraphWith({N::text("a"), light, both, plain}));
-    EXPECT_EQ(filteringImages(blocks, ColorScheme::dark), paragraphWith({N::text("a"), dark, both, plain}));
+    EXPECT_EQ(filteringImages(blocks, ColorScheme::light), paragraphWith({N::text("a"), light, both, plain, relative}));
+    EXPECT_EQ(filteringImages(blocks, ColorScheme::dark), paragraphWith({N::text("a"), dark, both, plain, relative, relativeDark}));
 }
 
 TEST(ColorSchemeImageFilter, ImagesInsideLinksQuotesAndListsAreFilteredToo) {
