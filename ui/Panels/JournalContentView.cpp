@@ -108,9 +108,9 @@ AnyView JournalContentView::dayPage() const {
     sectionHeader.push_back(Button([model, journal] { model->copyJournalSummary(*journal); },
                                    Image::systemName("doc.on.doc")
                                        .foregroundColor(*copyHovered ? Color::orange() : Color::orange().opacity(0.7))
-                                       .font(Font::system(12)))
+                                       .font(Font::system(12))
+                                       .onHover([hovered](bool inside) { hovered.set(inside); }))
                                 .buttonStyle(AnyButtonStyle::plain())
-                                .onHover([hovered](bool inside) { hovered.set(inside); })
                                 .help("Copy Journal Summary")
                                 .padding(EdgeSet::trailing(), 8)
                                 .accessibilityLabel("copy"));

@@ -1,0 +1,176 @@
+#include "tests/ui/Panels/PanelsFixture.h"
+
+#include "analysis/JournalPromptCache.h"
+#include "platform/foundation/Calendar.h"
+#include "ui/Panels/JournalContentView.h"
+#include "ui/Panels/JournalDayStepping.h"
+#include "ui/Panels/JournalHighlightsView.h"
+#include "ui/Panels/MediaDigestView.h"
+#include "ui/Panels/TimeBreakdownRow.h"
+
+#include <gtest/gtest.h>
+
+namespace glimmo::testing {
+namespace {
+
+TEST(JournalDayStepping, NeverGoesPastTodayAndKeepsTheTimeOfDay) {
+    const Calendar calendar("UTC", "en_US");
+    const Date now = onThe7th(15);
+    const Date yesterday = calendar.addingDays(now, -1);
+    EXPECT_TRUE(isForwardDisabled(calendar, now, now));
+    EXPECT_TRUE(isForwardDisabled(calendar, onThe7th(1), now)) << "any moment of today";
+    EXPECT_FALSE(isForwardDisabled(calendar, yesterday, now));
+    EXPECT_EQ(steppedDate(calendar, now, -1, now), yesterday);
+    EXPECT_EQ(steppedDate(calendar, yesterday, 1, now), now) << "back to today at the same time";
+    // From yesterday evening, a forward step lands on today's start rather than tonight.
+    const Date lateYesterday = calendar.addingDays(onThe7th(23), -1);
+    EXPECT_EQ(steppedDate(calendar, lateYesterday, 1, now), onThe7th(23)) << "today at 23:00 is still today";
+    EXPECT_EQ(steppedDate(calendar, now, 1, now), calendar.startOfDay(now)) << "tomorrow becomes today's start";
+    EXPECT_EQ(steppedDate(calendar, calendar.addingDays(now, -3), 5, now), calendar.startOfDay(now));
+}
+
+class PanelViewsTest : public PanelsFixture {};
+
+TEST_F(PanelViewsTest, MediaDigestShowsTheSpinnerThenTheRecommendation) {
+    world.answerGemini(200, geminiReplyWithText("Newsletter:<Stratechery>-> about strategy."), 0.2);
+    auto t = host(MediaDigestView(reader, monitor), {400, 200});
+    EXPECT_TRUE(shows(drawn(*t), "MEDIA RECOMMENDATIONS"));
+    EXPECT_FALSE(shows(drawn(*t), "Stratechery"));
+    ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "Stratechery"); }));
+    const auto header = findText(drawn(*t), "MEDIA RECOMMENDATIONS");
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->font.pointSize, 10);
+    EXPECT_EQ(header->color, Color::gray().resolve(ColorScheme::light));
+    EXPECT_EQ(findText(drawn(*t), "Stratechery")->font.pointSize, 13);
+    EXPECT_EQ(world.geminiRequestCount(), 1u);
+}
+
+TEST_F(PanelViewsTest, MediaDigestFailureShowsTheFixedText) {
+    world.answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
+    auto t = host(MediaDigestView(reader, monitor), {400, 200});
+    EXPECT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "Unable to generate recommendations"); }));
+}
+
+TEST_F(PanelViewsTest, JournalUsesAFreshCacheAndOtherwiseAsksAndSharesTheText) {
+    JournalPromptCache::shared().saveResponse("- **Cached** 📝: the day", onThe7th(9));
+    struct Host : View<Host> {
+        std::shared_ptr<UnifiedActivityService> service;
+        Date date;
+        std::shared_ptr<std::string> seen;
+        State<std::string> text{std::string()};
+        AnyView body() const {
+            *seen = *text;
+            return JournalHighlightsView(date, service, nullptr, text.binding());
+        }
+    };
+    auto seen = std::make_shared<std::string>();
+    {
+        auto t = host(Host{{}, service, onThe7th(12), seen, {}}, {400, 300});
+        EXPECT_TRUE(shows(drawn(*t), "Cached"));
+        EXPECT_EQ(*seen, "- **Cached** 📝: the day") << "the layout's copy follows the journal";
+        EXPECT_EQ(world.openAIRequestCount(), 0u);
+    }
+    world.answerOpenAI(200, openAIReplyWithText("- **Yesterday** 🛠: built things\n- **Mail** ✉: answered"));
+    const Date yesterday = Calendar::current().addingDays(onThe7th(12), -1);
+    auto t = host(Host{{}, service, yesterday, seen, {}}, {400, 300});
+    ASSERT_TRUE(waitFor(*t, [&] { return *seen != "- **Cached** 📝: the day" && !seen->empty(); }));
+    EXPECT_EQ(*seen, "- **Yesterday** 🛠: built things\n\n- **Mail** ✉: answered");
+    EXPECT_EQ(world.openAIRequestCount(), 1u);
+}
+
+TEST_F(PanelViewsTest, BreakdownRowOpensOnATapAnywhereOnItsLine) {
+    const TimeBreakdownEntry entry{"Create", 45, "Writing the quarterly report in the editor and reviewing pull requests"};
+    auto t = host(AnyView(TimeBreakdownRow(entry)), {300, 120});
+    EXPECT_TRUE(shows(drawn(*t), "45% Create"));
+    EXPECT_EQ(findText(drawn(*t), "45% Create")->font.pointSize, 16);
+    EXPECT_EQ(findText(drawn(*t), "45% Create")->font.weight, 500);
+    const auto preview = findText(drawn(*t), "Writing");
+    ASSERT_TRUE(preview);
+    EXPECT_NE(preview->text, entry.description) << "closed, the description is cut on one line";
+    const CGRect row = t->frame("row Create");
+    t->clickAt({row.maxX() - 5, row.midY()}); // the empty space right of the texts
+    loop->advance(1);
+    settle(*t);
+    const auto title = findText(drawn(*t), "45% Create");
+    std::string below;
+    for (const auto& line : shownTexts(drawn(*t))) {
+        if (line.origin.y > title->origin.y + 1) below += line.text + " ";
+    }
+    EXPECT_NE(below.find("quarterly"), std::string::npos) << "open, the whole description wraps below the title";
+    EXPECT_NE(below.find("requests"), std::string::npos);
+    ASSERT_TRUE(t->host().tooltip()) << "the pointer rests on the line";
+    EXPECT_EQ(t->host().tooltip()->text, entry.description);
+}
+
+class JournalLayoutTest : public PanelsFixture {
+protected:
+    JournalLayoutTest() {
+        world.answerOpenAI(200, openAIReplyWithText("- **Work** 🛠: wrote the report"));
+        world.answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
+    }
+};
+
+TEST_F(JournalLayoutTest, StepsBetweenDaysAndNeverPastToday) {
+    auto t = host(JournalContentView(reader, monitor, service), {400, 700});
+    waitFor(*t, [&] { return world.openAIRequestCount() >= 1; });
+    EXPECT_TRUE(shows(drawn(*t), "What You Did"));
+    EXPECT_TRUE(shows(drawn(*t), "December 7"));
+    EXPECT_TRUE(shows(drawn(*t), "HOW YOU USED YOUR TIME"));
+    t->click("next day");
+    EXPECT_TRUE(shows(drawn(*t), "December 7")) << "the forward arrow is disabled on today";
+    t->click("previous day");
+    settle(*t);
+    EXPECT_TRUE(shows(drawn(*t), "December 6"));
+    t->click("next day");
+    t->click("next day");
+    settle(*t);
+    EXPECT_TRUE(shows(drawn(*t), "December 7"));
+    waitFor(*t, [&] { return world.openAIRequestCount() >= 2; });
+}
+
+TEST_F(JournalLayoutTest, CopyPutsTheJournalSummaryOnThePasteboard) {
+    auto t = host(JournalContentView(reader, monitor, service), {400, 700});
+    ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "wrote the report"); }));
+    const CGRect copy = t->frame("copy"); // the symbol, then 8 points of padding
+    t->clickAt({copy.minX() + 2, copy.midY()});
+    const auto copied = world.pasteboard().string();
+    ASSERT_TRUE(copied);
+    EXPECT_NE(copied->find("wrote the report"), std::string::npos);
+    EXPECT_EQ(world.pasteboard().clearCount(), 1);
+}
+
+TEST_F(JournalLayoutTest, TheChartsHeadingNamesTheShownDay) {
+    auto t = host(JournalContentView(reader, monitor, service), {400, 700});
+    t->click("previous day");
+    settle(*t);
+    const CGRect tabs = t->frame("tabs");
+    t->clickAt({tabs.midX(), tabs.midY()}); // the middle segment: Charts
+    EXPECT_TRUE(shows(drawn(*t), "Weekly Activity (for week of December 6)"));
+    EXPECT_TRUE(shows(drawn(*t), "App Focus"));
+    EXPECT_TRUE(shows(drawn(*t), "MEDIA RECOMMENDATIONS"));
+    waitFor(*t, [&] { return world.geminiRequestCount() >= 1; });
+}
+
+TEST_F(PanelViewsTest, Screenshots) {
+    world.answerOpenAI(200, openAIReplyWithText(
+        "- **Quarterly report** 📊: drafted the revenue section in the shared document\n"
+        "- **Code review** 🛠: reviewed the sync service pull request and left notes on retries"));
+    world.answerGemini(200, geminiReplyWithText(
+        "Newsletter:<Stratechery>-> Strategy essays that match your reading on platforms.\n\n"
+        "Podcast:<Acquired>-> Long histories of companies you keep looking up.\n\n"
+        "Book:<The Design of Everyday Things>-> For the interface work in your editor."));
+    {
+        auto t = host(JournalContentView(reader, monitor, service), {400, 700});
+        waitFor(*t, [&] { return world.openAIRequestCount() >= 1; });
+    }
+    writeGalleryShot(AnyView(JournalContentView(reader, monitor, service)), {400, 700}, "panels-journal", loop);
+    writeGalleryShot(AnyView(VStack({TimeBreakdownRow({"Create", 45, "Writing the quarterly report and reviewing code"}),
+                                     TimeBreakdownRow({"Consume", 35, "Reading articles about platforms"}, true),
+                                     TimeBreakdownRow({"Communicate", 20, "Mail and chat"})})
+                                 .padding()),
+                     {400, 160}, "panels-breakdown-rows", loop);
+    writeGalleryShot(AnyView(MediaDigestView(reader, monitor)), {400, 170}, "panels-media-digest", loop);
+}
+
+} // namespace
+} // namespace glimmo::testing
