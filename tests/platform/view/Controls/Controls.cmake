@@ -1,5 +1,6 @@
 glimmo_test(platform_view_controls_tests
   SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ContainersTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PickerTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextFieldTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ToggleAndProgressTest.cpp

@@ -4,6 +4,7 @@
 
 #include "platform/view/Button.h"
 #include "platform/view/Controls/Controls.h"
+#include "platform/view/Image.h"
 #include "platform/view/Label.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
@@ -82,6 +83,73 @@ AnyView controlsSheet() {
         .padding(16)
         .frame(fill)
         .background(Color::windowBackgroundColor());
+}
+
+struct CategoryRow {
+    std::string name;
+    bool isPositive;
+};
+
+AnyView categoriesTab() {
+    const std::vector<CategoryRow> categories{{"Create", true}, {"Consume", false}, {"Communicate", true}};
+    return VStack({
+        List(categories, [](const CategoryRow& c) { return c.name; },
+             [](const CategoryRow& c) {
+                 return HStack({Image::systemName(c.isPositive ? "plus.circle.fill" : "minus.circle.fill")
+                                    .foregroundColor(c.isPositive ? Color::green() : Color::red()),
+                                Text(c.name), Spacer(),
+                                Button([] {}, Image::systemName("trash").foregroundColor(Color::red())).buttonStyle(AnyButtonStyle::borderless())})
+                     .accessibilityLabel("row " + c.name);
+             }),
+        HStack({TextField("New Category", Binding<std::string>::constant("")), Toggle("Positive", Binding<bool>::constant(true)),
+                Button("Add", [] {}).disabled(true)})
+            .padding(),
+        Button("Reset to Default Categories", [] {}).padding(),
+    });
+}
+
+AnyView settingsTab() {
+    const std::vector<std::string> panels{"None", "Weekly Graph", "App Focus", "Media Digest", "Coming Soon"};
+    std::vector<AnyView> display{
+        Picker<int>("View Style", Binding<int>::constant(1), {{Text("Classic"), 0}, {Text("Modern"), 1}, {Text("Journal"), 2}})
+            .pickerStyle(PickerStyle::segmented)
+            .padding(EdgeSet::vertical(), 5),
+    };
+    for (const std::string& p : panels) {
+        const bool chosen = p == "Weekly Graph";
+        display.push_back(HStack({Image::systemName(chosen ? "checkmark.circle.fill" : "circle").foregroundColor(chosen ? Color::blue() : Color::gray()),
+                                  Text(p)}));
+    }
+    display.push_back(Toggle("Hide Dock Icon", Binding<bool>::constant(true)));
+    const AnyView form = Form({Section("Display", display),
+                               Section({Button("Check for Updates", [] {}),
+                                        Button(ButtonRole::destructive, [] {}, HStack({Image::systemName("trash"), Text("Clear All Data")}))})})
+                             .padding();
+    return alert(form, "Clear All Data", Binding<bool>::constant(true),
+                 {{"Cancel", ButtonRole::cancel, {}}, {"Clear", ButtonRole::destructive, {}}},
+                 "This will delete all stored activity and browsing data. This action cannot be undone.");
+}
+
+AnyView containersSheet() {
+    const auto tabs = [](int selected) {
+        return TabView<int>(Binding<int>::constant(selected), {
+                                {Label("Categories", "folder"), 0, categoriesTab()},
+                                {Label("Settings", "gear"), 1, settingsTab()},
+                            })
+            .frame(500, 400);
+    };
+    return VStack(HorizontalAlignment::leading(), 14, {
+        section("TabView on its first tab: List with a selected row, TextField, Toggle, Button", tabs(0)),
+        section("TabView on its second tab: Form with Sections, and an alert presented over it", tabs(1)),
+    })
+        .padding(16)
+        .background(Color::windowBackgroundColor());
+}
+
+void selectSecondRow(ViewHost& host) { testing::clickLabelled(host, "row Consume"); }
+
+TEST(ControlsGalleryTest, ContainersSheetMatchesItsReference) {
+    testing::expectMatchesReference(KitSheet{"controls-containers-light", containersSheet(), 540, ColorScheme::light, selectSecondRow});
 }
 
 void openMenuAndFocusField(ViewHost& host) {
