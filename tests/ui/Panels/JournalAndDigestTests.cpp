@@ -151,6 +151,16 @@ TEST_F(JournalLayoutTest, TheChartsHeadingNamesTheShownDay) {
     waitFor(*t, [&] { return world.geminiRequestCount() >= 1; });
 }
 
+// The journal layout with its charts tab chosen.
+struct ChartsTabOf : View<ChartsTabOf> {
+    ChartsTabOf(std::shared_ptr<ChromeHistoryReader> r, std::shared_ptr<ActivityMonitor> m, std::shared_ptr<UnifiedActivityService> s)
+        : layout(std::move(r), std::move(m), std::move(s)) {
+        layout.selectedTab.set(1);
+    }
+    JournalContentView layout;
+    AnyView body() const { return layout; }
+};
+
 TEST_F(PanelViewsTest, Screenshots) {
     world.answerOpenAI(200, openAIReplyWithText(
         "- **Quarterly report** 📊: drafted the revenue section in the shared document\n"
@@ -169,7 +179,10 @@ TEST_F(PanelViewsTest, Screenshots) {
                                      TimeBreakdownRow({"Communicate", 20, "Mail and chat"})})
                                  .padding()),
                      {400, 160}, "panels-breakdown-rows", loop);
-    writeGalleryShot(AnyView(MediaDigestView(reader, monitor)), {400, 170}, "panels-media-digest", loop);
+    writeGalleryShot(AnyView(MediaDigestView(reader, monitor)), {400, 170}, "panels-media-digest", loop,
+                     [](const DisplayList& list) { return shows(list, "Stratechery"); });
+    writeGalleryShot(AnyView(ChartsTabOf(reader, monitor, service)), {400, 700}, "panels-journal-charts", loop,
+                     [](const DisplayList& list) { return shows(list, "Acquired"); });
 }
 
 } // namespace

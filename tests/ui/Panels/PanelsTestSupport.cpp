@@ -86,7 +86,8 @@ std::filesystem::path galleryFolder() {
 } // namespace
 
 std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string& name,
-                             const std::shared_ptr<ManualRunLoop>& loop) {
+                             const std::shared_ptr<ManualRunLoop>& loop,
+                             const std::function<bool(const DisplayList&)>& ready) {
     ensureOffscreenQt();
     RunLoop::setMain(loop);
     ViewHost host(root, std::make_shared<QtTextMeasurer>());
@@ -94,6 +95,14 @@ std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string
     host.update();
     loop->runUntilIdle();
     host.update();
+    if (ready) {
+        loop->runUntil(
+            [&] {
+                host.update();
+                return ready(host.displayList());
+            },
+            20);
+    }
     const PixelImage image = renderDisplayList(host.displayList(), 2);
     std::filesystem::create_directories(galleryFolder());
     const std::string path = (galleryFolder() / (name + ".png")).string();

@@ -8,6 +8,7 @@
 #include "platform/view/ViewKit.h"
 #include "platform/runtime/ManualRunLoop.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,8 +33,10 @@ bool shows(const DisplayList& list, const std::string& part);
 std::vector<RGBA> fillColorsInside(const DisplayList& list, const CGRect& rect);
 
 // Renders `root` at `size` through the Qt backend (with Qt's text measurer) at 2x and writes
-// docs/ui-gallery/<name>.png; returns the path. Keeps `loop` the main run loop.
+// docs/ui-gallery/<name>.png; returns the path. Keeps `loop` the main run loop; waits (at most 20 s)
+// until `ready` says the drawing is complete when one is given.
 std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string& name,
-                             const std::shared_ptr<ManualRunLoop>& loop);
+                             const std::shared_ptr<ManualRunLoop>& loop,
+                             const std::function<bool(const DisplayList&)>& ready = {});
 
 } // namespace glimmo::testing
