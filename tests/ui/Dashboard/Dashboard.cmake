@@ -3,8 +3,10 @@ include_guard(GLOBAL)
 find_package(nlohmann_json REQUIRED)
 glimmo_test(ui_dashboard_tests
   SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/AppFocusTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DashboardPiecesTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DashboardTestMain.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewProbe.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WeeklyChartDataTests.cpp
   LIBS ui platform_qt platform_desktop test_support nlohmann_json::nlohmann_json
   TIMEOUT 300)

@@ -1,0 +1,62 @@
+// The hourly context switches: application changes between records and site changes between visits,
+// counted inside each hour of today.
+
+#include "tests/ui/Dashboard/DashboardTestSupport.h"
+#include "ui/Dashboard/AppFocusView.h"
+
+#include <gtest/gtest.h>
+
+namespace glimmo::testing {
+namespace {
+
+class AppFocusTest : public DashboardFixture {
+protected:
+    void record(const std::string& app, Date at) {
+        auto r = std::make_shared<ActivityRecord>(UUID::random(), app, at, "");
+        monitor->activityRecords.modify([&](auto& records) { records.insert(records.begin(), r); });
+    }
+    void visit(const std::string& url, Date at) {
+        HistoryItem item;
+        item.url = url;
+        item.lastVisit = at;
+        reader->historyItems.modify([&](auto& items) { items.push_back(item); });
+    }
+    std::vector<AppSwitchData> hours() { return computeSwitchData(Calendar::current(), loop->now(), *monitor, *reader); }
+};
+
+TEST_F(AppFocusTest, SwitchesAreCountedInsideEachHourOnly) {
+    record("Editor", on7th(9, 10));
+    record("Browser", on7th(9, 20));
+    record("Editor", on7th(9, 40));
+    record("Browser", on7th(10, 5));
+    visit("https://a.example/1", on7th(9, 1));
+    visit("https://a.example/2", on7th(9, 2));
+    visit("not a url", on7th(9, 3));
+    visit("https://b.example/", on7th(9, 4));
+    visit("file:///no/host", on7th(9, 5));
+    visit("https://a.example/3", on7th(9, 6));
+
+    const auto data = hours();
+    ASSERT_EQ(data.size(), 24u);
+    for (int h = 0; h < 24; ++h) EXPECT_EQ(data[h].hour, on7th(h)) << h;
+    // Two application switches and two site switches; 09:40 to 10:05 crosses the hour and counts nowhere.
+    EXPECT_EQ(data[9].switches, 4);
+    EXPECT_EQ(data[10].switches, 0);
+    EXPECT_NE(data[9].id, data[10].id);
+}
+
+TEST_F(AppFocusTest, ARecordExactlyOnTheHourBelongsToTheHourThatStartsThere) {
+    record("Editor", on7th(10, 30));
+    record("Browser", on7th(11, 0));
+    record("Editor", on7th(11, 10));
+    const auto data = hours();
+    EXPECT_EQ(data[10].switches, 0);
+    EXPECT_EQ(data[11].switches, 1);
+}
+
+TEST_F(AppFocusTest, WithoutDataEveryHourIsZero) {
+    for (const auto& hour : hours()) EXPECT_EQ(hour.switches, 0);
+}
+
+} // namespace
+} // namespace glimmo::testing
