@@ -30,6 +30,7 @@ void PopoverWindow::setContentView(std::shared_ptr<glimmo::NativeView> view) {
     }
     if (childContentView_) childContentView_->removeFromSuperview();
     childContentView_ = view;
+    view->setCornerRadius(wConfig_->cornerRadius());
     backgroundView_->addSubview(view);
     const double B = wConfig_->borderInset();
     const glimmo::EdgeInsets I = wConfig_->contentEdgeInsets();

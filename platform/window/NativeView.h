@@ -71,6 +71,9 @@ public:
     // Views are opaque unless they say otherwise; transparent views let the window show through.
     double alphaValue() const;
     void setAlphaValue(double alpha);
+    // Rounds the view's corners; what lies outside them, subviews included, is not shown.
+    CGFloat cornerRadius() const;
+    void setCornerRadius(CGFloat radius);
     bool isHidden() const;
     void setHidden(bool hidden);
 

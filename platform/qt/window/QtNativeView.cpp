@@ -9,6 +9,7 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QPaintEvent>
+#include <QPainterPath>
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
@@ -38,10 +39,7 @@ protected:
         if (list.items.empty()) return;
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        for (const auto& item : list.items) {
-            DisplayList one{list.size, {0, 0, 0, 0}, {item}};
-            paintDisplayList(one, painter);
-        }
+        paintDisplayList(list, painter);
     }
     void resizeEvent(QResizeEvent* event) override;
 
@@ -59,6 +57,18 @@ struct NativeView::Impl {
     std::vector<std::shared_ptr<NativeView>> subviews;
     std::vector<LayoutConstraint> constraints; // held by this view as the superview
     double alpha = 1;
+    CGFloat cornerRadius = 0;
+
+    // Content outside the rounded bounds is not shown (children included).
+    void updateMask() {
+        if (cornerRadius <= 0) {
+            widget->clearMask();
+            return;
+        }
+        QPainterPath path;
+        path.addRoundedRect(QRectF(widget->rect()), cornerRadius, cornerRadius);
+        widget->setMask(QRegion(path.toFillPolygon().toPolygon()));
+    }
 
     explicit Impl(NativeView& o) : owner(o), widget(new ViewWidget(o)) {}
     ~Impl() {
@@ -101,6 +111,7 @@ struct NativeView::Impl {
 void ViewWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     owner_.impl().layoutSubviews();
+    owner_.impl().updateMask();
     if (auto* hosting = owner_.impl().hosting) hosting->setGeometry(rect());
 }
 
@@ -137,6 +148,14 @@ void NativeView::setFrame(CGRect frame) {
     if (impl_->hosting) impl_->hosting->setGeometry(impl_->widget->rect());
     // Hidden widgets get no resize events: lay the pinned subviews out here.
     impl_->layoutSubviews();
+    impl_->updateMask();
+}
+
+CGFloat NativeView::cornerRadius() const { return impl_->cornerRadius; }
+
+void NativeView::setCornerRadius(CGFloat radius) {
+    impl_->cornerRadius = radius;
+    impl_->updateMask();
 }
 
 CGRect NativeView::bounds() const { return CGRect({0, 0}, frame().size); }
