@@ -1,0 +1,229 @@
+#include "ShellTestSupport.h"
+
+#include "app/ActivityMonitor.h"
+#include "app/UnifiedActivityService.h"
+#include "platform/scenes/SceneRunner.h"
+#include "platform/window/Menu.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+
+namespace glimmo::testing {
+namespace {
+
+using ::testing::ElementsAre;
+
+class GlimmoDemoAppTest : public GlimmoDemoAppFixture {};
+
+// Records the unified activity service it finds in its environment.
+struct ServiceProbe : View<ServiceProbe> {
+    explicit ServiceProbe(std::shared_ptr<UnifiedActivityService>* seen) : seen(seen) {}
+    std::shared_ptr<UnifiedActivityService>* seen;
+    EnvironmentObject<UnifiedActivityService> service;
+    AnyView body() const {
+        *seen = service.get();
+        return AnyView(Text("probe"));
+    }
+};
+
+TEST_F(GlimmoDemoAppTest, StartLineComesFirstThenTheServicesStart) {
+    workspace.setFrontmost(terminalApp);
+    accessibility.setTrusted(true);
+    bool recordFileExistedAtStartLine = true;
+    std::vector<std::string> order;
+    setLogSinkForTesting([&](LogLevel, std::string_view line) {
+        if (line.rfind("⭐️ GlimmoDemo started at ", 0) == 0) {
+            recordFileExistedAtStartLine = std::filesystem::exists(recordFile);
+        }
+        order.emplace_back(line);
+    });
+    makeApp();
+    setLogSinkForTesting({});
+
+    ASSERT_FALSE(order.empty());
+    EXPECT_EQ(order.front(), at("⭐️ GlimmoDemo started at "));
+    EXPECT_FALSE(recordFileExistedAtStartLine);
+    const auto readerStart = std::find(order.begin(), order.end(), at("⭐️ history loaded started at "));
+    const auto monitorStart = std::find(order.begin(), order.end(), at("⭐️ Activity started at "));
+    ASSERT_NE(readerStart, order.end());
+    ASSERT_NE(monitorStart, order.end());
+    EXPECT_LT(readerStart, monitorStart);
+
+    // The monitor was started (and, trusted, watches at once); its first record is on disk.
+    EXPECT_GT(accessibility.trustCheckCount(), 0);
+    EXPECT_FALSE(app->activityMonitor->needsAccessibilityPermission.get());
+    ASSERT_EQ(app->activityMonitor->activityRecords.get().size(), 1U);
+    app->activityMonitor->flushRecordFile();
+    EXPECT_TRUE(std::filesystem::exists(recordFile));
+
+    // The unified service works over the same monitor and reader; nothing is cached yet.
+    EXPECT_EQ(app->unifiedActivityService->activityMonitor, app->activityMonitor);
+    EXPECT_EQ(app->unifiedActivityService->chromeReader, app->chromeReader);
+    EXPECT_EQ(app->unifiedActivityService->preferences, PreferencesModel::shared());
+    EXPECT_TRUE(app->unifiedActivityService->cachedActivities.empty());
+    EXPECT_FALSE(app->hasCachedContentView());
+    EXPECT_FALSE(app->hasCachedPreferencesView());
+    EXPECT_EQ(app->selectedPreferencesTab(), 0);
+    // No history is read before the menu-bar window first opens.
+    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime().has_value());
+}
+
+TEST_F(GlimmoDemoAppTest, WithoutAnUpdaterGivenItMakesAStartedStandardController) {
+    auto deps = dependencies();
+    deps.makeUpdaterController = nullptr;
+    app = std::make_unique<GlimmoDemoApp>(deps);
+    const auto* controller = dynamic_cast<const StandardUpdaterController*>(app->updaterController.get());
+    ASSERT_NE(controller, nullptr);
+    EXPECT_TRUE(controller->isStarted());
+}
+
+TEST_F(GlimmoDemoAppTest, FirstOpeningLogsOnceAndFillsBothCachesLaterOpeningsReuseThem) {
+    makeApp();
+    const std::string firstLine = at("📱 MenuBar clicked at ");
+
+    EXPECT_THAT(openMenuBarWindow(), ElementsAre("content 1"));
+    EXPECT_EQ(countLines(firstLine), 1U);
+    EXPECT_EQ(countPrefix("📱 MenuBar clicked 2 at "), 0U);
+    EXPECT_TRUE(app->hasCachedContentView());
+    EXPECT_TRUE(app->hasCachedPreferencesView());
+    EXPECT_EQ(contentViewsBuilt, 2);     // the one shown and the one cached
+    EXPECT_EQ(preferencesViewsBuilt, 1); // cached by the first opening
+
+    loop->advance(30);
+    EXPECT_THAT(openMenuBarWindow(), ElementsAre("content 2"));
+    loop->advance(30);
+    EXPECT_THAT(openMenuBarWindow(), ElementsAre("content 2"));
+    EXPECT_EQ(countPrefix("📱 MenuBar clicked at "), 1U);
+    EXPECT_EQ(countPrefix("📱 MenuBar clicked 2 at "), 2U);
+    EXPECT_EQ(countLines(at("📱 MenuBar clicked 2 at ")), 1U);
+    EXPECT_EQ(contentViewsBuilt, 2);
+    EXPECT_EQ(preferencesViewsBuilt, 1);
+}
+
+TEST_F(GlimmoDemoAppTest, OpeningsReloadTheHistoryOnlyOnce600SecondsHavePassed) {
+    std::filesystem::create_directories(historySource.parent_path());
+    auto history = std::make_unique<SyntheticHistory>(historySource);
+    history->add("https://example.com/one", "One", 1, loop->now().addingTimeInterval(-3600));
+    makeApp();
+
+    openMenuBarWindow();
+    ASSERT_EQ(app->chromeReader->historyItems.get().size(), 1U);
+
+    history->add("https://example.com/two", "Two", 1, loop->now().addingTimeInterval(-60));
+    loop->advance(300);
+    openMenuBarWindow();
+    loop->advance(299);
+    openMenuBarWindow();
+    EXPECT_EQ(app->chromeReader->historyItems.get().size(), 1U) << "within 600 s of the load nothing is read";
+    EXPECT_EQ(countPrefix("📱 MenuBar clicked 2 at "), 2U) << "the line is logged whether or not the load ran";
+
+    loop->advance(2); // 601 s after the first load
+    openMenuBarWindow();
+    EXPECT_EQ(app->chromeReader->historyItems.get().size(), 2U);
+    EXPECT_EQ(countPrefix("📱 MenuBar clicked 2 at "), 3U);
+}
+
+TEST_F(GlimmoDemoAppTest, AFailedHistoryLoadDoesNotStopTheOpeningOrItsCaches) {
+    makeApp(); // no history file at all
+    EXPECT_THAT(openMenuBarWindow(), ElementsAre("content 1"));
+    EXPECT_TRUE(app->chromeReader->historyItems.get().empty());
+    EXPECT_TRUE(app->hasCachedContentView());
+    EXPECT_THAT(openMenuBarWindow(), ElementsAre("content 2"));
+}
+
+TEST_F(GlimmoDemoAppTest, SettingsBeforeTheMenuBarCachesAPreferencesViewThatTheFirstOpeningReplaces) {
+    makeApp();
+
+    // The settings scene builds a view to show and, on its appearance, another one for the cache.
+    EXPECT_THAT(openSettings(), ElementsAre("preferences 1"));
+    EXPECT_EQ(preferencesViewsBuilt, 2);
+    EXPECT_TRUE(app->hasCachedPreferencesView());
+    // The "preferences" window shares that cache.
+    EXPECT_THAT(openPreferencesWindow(), ElementsAre("preferences 2"));
+    EXPECT_EQ(preferencesViewsBuilt, 2);
+
+    // The menu-bar window's first opening stores a new one even though one is cached.
+    openMenuBarWindow();
+    EXPECT_EQ(preferencesViewsBuilt, 3);
+    EXPECT_THAT(openSettings(), ElementsAre("preferences 3"));
+    EXPECT_THAT(openPreferencesWindow(), ElementsAre("preferences 3"));
+    EXPECT_EQ(preferencesViewsBuilt, 3);
+
+    // Later openings of the menu-bar window leave it alone.
+    openMenuBarWindow();
+    EXPECT_EQ(preferencesViewsBuilt, 3);
+}
+
+TEST_F(GlimmoDemoAppTest, ScenesInOrderWithTheirIdentifiersAndLabel) {
+    makeApp();
+    const std::vector<Scene> scenes = app->body();
+    ASSERT_EQ(scenes.size(), 4U);
+    const auto& menuBar = std::get<MenuBarExtra>(scenes[0]);
+    EXPECT_EQ(menuBar.style, MenuBarExtraStyle::window);
+    EXPECT_EQ(menuBar.label.size, (CGSize{18, 18}));
+    ASSERT_NE(menuBar.label.image, nullptr) << "the bullseye asset ships with the application";
+    EXPECT_TRUE(menuBar.label.isTemplate);
+    EXPECT_DOUBLE_EQ(menuBar.label.image->pointWidth(), 18);
+    EXPECT_TRUE(std::holds_alternative<SettingsScene>(scenes[1]));
+    const auto& window = std::get<WindowScene>(scenes[2]);
+    EXPECT_EQ(window.id, "preferences");
+    EXPECT_EQ(window.title, "preferences");
+    const auto& group = std::get<WindowGroup>(scenes[3]);
+    ASSERT_EQ(group.commands.size(), 1U);
+    EXPECT_EQ(group.commands[0].placement, CommandGroupPlacement::appInfo);
+    ASSERT_EQ(group.commands[0].buttons.size(), 1U);
+    EXPECT_EQ(group.commands[0].buttons[0].title, "Check for Updates...");
+    EXPECT_THAT(show(group.content), ::testing::IsEmpty());
+}
+
+TEST_F(GlimmoDemoAppTest, ShiftCommandUChecksForUpdatesEveryTime) {
+    makeApp();
+    SceneRunner runner(app->body());
+    EXPECT_TRUE(runner.performShortcut('u', true, true, false));
+    EXPECT_TRUE(runner.performShortcut('U', true, true, false));
+    EXPECT_EQ(updater->checkCount(), 2);
+
+    EXPECT_FALSE(runner.performShortcut('u', true, false, false));
+    EXPECT_FALSE(runner.performShortcut('u', false, true, false));
+    EXPECT_FALSE(runner.performShortcut('u', true, true, true));
+    EXPECT_EQ(updater->checkCount(), 2);
+
+    // The same command is in the tray item's menu, with its shortcut shown.
+    const auto menu = runner.makeContextMenu();
+    ASSERT_FALSE(menu->items().empty());
+    EXPECT_EQ(menu->items()[0].title, "Check for Updates...");
+    EXPECT_EQ(menu->items()[0].keyEquivalent, "Shift+Ctrl+U");
+    menu->items()[0].action();
+    EXPECT_EQ(updater->checkCount(), 3);
+}
+
+TEST_F(GlimmoDemoAppTest, FinishedLaunchingSchedulesTheDailyReminderThroughTheDelegate) {
+    notificationCenter->setAuthorizationStatus(AuthorizationStatus::authorized);
+    makeApp();
+    EXPECT_EQ(notificationCenter->addCount(), 0) << "nothing before launching has finished";
+
+    Application::shared().finishLaunching();
+    loop->runUntilIdle();
+    const auto pending = notificationCenter->pendingRequests();
+    ASSERT_EQ(pending.size(), 1U);
+    EXPECT_EQ(pending[0].identifier, "dailyReminder");
+
+    Application::shared().finishLaunching(); // launching finishes once
+    loop->runUntilIdle();
+    EXPECT_EQ(notificationCenter->addCount(), 1);
+}
+
+TEST_F(GlimmoDemoAppTest, PreferencesContentCarriesTheUnifiedServiceAsEnvironmentObject) {
+    makeApp();
+    std::shared_ptr<UnifiedActivityService> seen;
+    auto deps = dependencies();
+    deps.makePreferencesView = [&seen] { return AnyView(ServiceProbe(&seen)); };
+    app.reset();
+    app = std::make_unique<GlimmoDemoApp>(deps);
+    openSettings();
+    EXPECT_EQ(seen, app->unifiedActivityService);
+}
+
+} // namespace
+} // namespace glimmo::testing
