@@ -3,7 +3,12 @@ glimmo_test(RidadoziRI_view_tests
     ${CMAKE_CURRENT_LIST_DIR}/BlockSequenceTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BlockValueTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DocumentViewTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GalleryTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/InlineTextTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LayoutTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableGeometryTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextStyleEnvironmentTests.cpp
-  LIBS RidadoziRI platform_qt)
+    ${CMAKE_CURRENT_LIST_DIR}/ViewTestMain.cpp
+  LIBS RidadoziRI platform_qt test_support
+  ENVIRONMENT XDG_CACHE_HOME=${CMAKE_CURRENT_BINARY_DIR}/markdown-view-cache
+  TIMEOUT 120)
