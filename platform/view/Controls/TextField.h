@@ -38,6 +38,10 @@ public:
     TextField onSubmit(std::function<void()> action) const;
     // lineLimit(lower...upper): the lines a vertical field shows.
     TextField lineLimit(int lower, std::optional<int> upper) const;
+    // focused($state) on the field itself: true while the field has the keyboard focus; setting it true
+    // moves the focus into the field, false takes it away. (The kit's general `focused` on a view around
+    // the field tracks a focus of its own, which does not reach the field's keys.)
+    TextField focused(Binding<bool> isFocused) const;
     std::shared_ptr<const ViewContent> toContent() const;
 
 private:
@@ -47,6 +51,7 @@ private:
     std::optional<TextFieldStyle> style_;
     std::optional<TextFieldLineRange> lineRange_;
     std::shared_ptr<const std::function<void()>> submit_;
+    std::shared_ptr<const Binding<bool>> focusBinding_;
 };
 
 } // namespace glimmo

@@ -17,6 +17,7 @@ struct TextFieldData {
     std::optional<TextFieldStyle> style;
     std::optional<TextFieldLineRange> lineRange;
     std::shared_ptr<const std::function<void()>> submit;
+    std::shared_ptr<const Binding<bool>> focusBinding;
 };
 
 std::size_t previousCodePoint(const std::string& s, std::size_t at) {
@@ -42,6 +43,7 @@ public:
         edited_.reset();
         cursor_ = std::min(cursor_, text().size());
         invalidateLayout();
+        followFocusBinding();
     }
     bool isHitTestable() const override { return true; }
     ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
@@ -51,6 +53,7 @@ public:
     void setFocused(bool focused) override {
         focused_ = focused;
         if (focused) cursor_ = text().size();
+        if (const auto& binding = data().focusBinding; binding && binding->get() != focused) binding->set(focused);
         redraw();
     }
     bool handlePointer(const PointerEvent& e) override {
@@ -222,6 +225,20 @@ private:
         invalidateLayout();
         if (graph) graph->setNeedsLayout();
     }
+    // The program moves the focus by setting the bound value; the move happens after the update.
+    void followFocusBinding() {
+        const auto& binding = data().focusBinding;
+        if (!binding || !graph) return;
+        const bool wanted = binding->get();
+        if (wanted == (graph->focusedNode() == this)) return;
+        std::weak_ptr<bool> weak = alive;
+        graph->enqueueAction([this, weak, wanted] {
+            const auto isAlive = weak.lock();
+            if (!isAlive || !*isAlive) return;
+            if (wanted && graph->focusedNode() != this) graph->focus(this);
+            if (!wanted && graph->focusedNode() == this) graph->focus(nullptr);
+        });
+    }
     bool focused_ = false;
     std::size_t cursor_ = 0;
     std::optional<std::string> edited_;
@@ -238,6 +255,12 @@ TextField TextField::lineLimit(int lower, std::optional<int> upper) const {
     return copy;
 }
 
+TextField TextField::focused(Binding<bool> isFocused) const {
+    TextField copy = *this;
+    copy.focusBinding_ = std::make_shared<const Binding<bool>>(std::move(isFocused));
+    return copy;
+}
+
 TextField TextField::textFieldStyle(TextFieldStyle style) const {
     TextField copy = *this;
     copy.style_ = style;
@@ -251,7 +274,7 @@ TextField TextField::onSubmit(std::function<void()> action) const {
 }
 
 std::shared_ptr<const ViewContent> TextField::toContent() const {
-    return makeView<TextFieldNode, TextFieldData>(TextFieldData{placeholder_, text_, axis_, style_, lineRange_, submit_}).content();
+    return makeView<TextFieldNode, TextFieldData>(TextFieldData{placeholder_, text_, axis_, style_, lineRange_, submit_, focusBinding_}).content();
 }
 
 } // namespace glimmo

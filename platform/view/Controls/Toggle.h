@@ -1,7 +1,7 @@
 #pragma once
 
 // A toggle bound to a Boolean: a check box with its title (the desktop default), or a switch. A click
-// anywhere on the control flips the bound value; Space does too when it has the focus.
+// anywhere on the control flips the bound value.
 
 #include "platform/view/Controls/ControlStyles.h"
 #include "platform/view/State.h"

@@ -35,9 +35,12 @@ struct ChatInput : View<ChatInput> {
         return VStack({
             TextField("Type your message...", currentInput.binding(), axis)
                 .lineLimit(1, 5)
+                .focused(isInputFocused.binding())
                 .onSubmit([r, input] { r->submitted.push_back(*input); })
                 .accessibilityLabel("field"),
             Button("Other", [] {}).focusable().accessibilityLabel("other"),
+            Button("Send", [isInputFocused = isInputFocused] { isInputFocused.set(false); }).accessibilityLabel("send"),
+            Button("Focus", [isInputFocused = isInputFocused] { isInputFocused.set(true); }).accessibilityLabel("focus"),
         });
     }
 };
@@ -76,6 +79,26 @@ TEST(TextFieldTest, TypingAfterAClickEditsTheBoundTextAndReturnSubmitsIt) {
     EXPECT_EQ(record->submitted, (std::vector<std::string>{"hell"}));
     type(t, "o");
     EXPECT_EQ(record->text, "hello") << "the focus stays in the field after submitting";
+}
+
+TEST(TextFieldTest, TheFocusStateFollowsTheFieldAndMovesItsFocus) {
+    auto record = std::make_shared<Record>();
+    TestHost t(ChatInput{{}, record, Axis::horizontal});
+    EXPECT_FALSE(record->focused);
+    t.click("field");
+    EXPECT_TRUE(record->focused) << "a click into the field sets the focus state";
+    t.click("send");
+    EXPECT_FALSE(record->focused);
+    t.host().update();
+    EXPECT_FALSE(t.host().handleKey(typed("x"))) << "setting the state false took the focus away";
+    t.click("focus");
+    t.host().update();
+    EXPECT_TRUE(record->focused);
+    type(t, "y");
+    EXPECT_EQ(record->text, "y") << "setting the state true gave the field the keys";
+    t.host().handleKey(key("Tab"));
+    t.host().update();
+    EXPECT_FALSE(record->focused) << "tabbing away clears it";
 }
 
 TEST(TextFieldTest, KeysTypedBetweenUpdatesAreAllKept) {
@@ -145,6 +168,24 @@ TEST(TextFieldTest, ADisabledFieldTakesNoFocusAndNoText) {
     t.click("field");
     EXPECT_FALSE(t.host().handleKey(typed("y")));
     EXPECT_EQ(*text, "x");
+}
+
+} // namespace
+} // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+TEST(TextFieldTest, StylesAndSubmitOnAnEnclosingViewReachTheFieldsInside) {
+    State<std::string> text{"abc"};
+    int submitted = 0;
+    testing::TestHost t(onSubmit(textFieldStyle(VStack({TextField("", text.binding()).fixedSize().accessibilityLabel("field")}),
+                                                TextFieldStyle::plain),
+                                 [&] { ++submitted; }));
+    EXPECT_EQ(t.frame("field").height(), 13) << "plain: no insets";
+    t.click("field");
+    t.host().handleKey(key("Return"));
+    EXPECT_EQ(submitted, 1);
 }
 
 } // namespace
