@@ -55,11 +55,14 @@ Theme makeRuledTheme() {
             return pointMargins(fontRelativeLineSpacing(fixedHeight(AnyView(configuration.label)), em(0.25)), 0, 16);
         })
         .withBlockquote([](const BlockConfiguration& configuration) {
-            const AnyView bar = fontRelativeFrame(roundedPanel().fill(Colors::borderColor()), em(0.2), std::nullopt,
-                                                  glimmo::Alignment::center());
             AnyView quote = appendTextStyle(AnyView(configuration.label), ForegroundColor{Colors::secondaryTextColor()});
             quote = fontRelativePadding(std::move(quote), EdgeSet::horizontal(), em(1));
-            return fixedHeight(glimmo::HStack(glimmo::VerticalAlignment::center(), 0, {bar, quote}));
+            // The bar runs the quote's full height: the kit's stacks do not stretch a shape to a fixed
+            // sibling's height, so it is drawn behind the quote, in room as wide as the bar.
+            quote = fontRelativePadding(std::move(quote), EdgeSet::leading(), em(0.2));
+            const AnyView bar = fontRelativeFrame(roundedPanel().fill(Colors::borderColor()), em(0.2), std::nullopt,
+                                                  glimmo::Alignment::center());
+            return fixedHeight(quote.background(bar, glimmo::Alignment::leading()));
         })
         .withCodeBlock([](const CodeBlockConfiguration& configuration) {
             AnyView code = fontRelativeLineSpacing(fixedHeight(AnyView(configuration.label)), em(0.225));

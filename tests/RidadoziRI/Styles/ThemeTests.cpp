@@ -304,6 +304,30 @@ TEST(RuledTheme, SixteenPointBaseColoursAndMargins) {
     EXPECT_EQ(rule.margin().bottom, 24);
 }
 
+TEST(RuledTheme, AQuoteHasABarAlongItsWholeHeight) {
+    const Theme theme = Theme::ruled();
+    RenderedBlock quote(AnyView(glimmo::HStack({theme.blockquote.body(blockOf(AnyView(glimmo::VStack(
+                                                    {box("label", 100, 50), inlineText({N::text("q")}, theme)})))).accessibilityLabel("quote")})),
+                        theme);
+    const auto quoteFrame = quote.host().frame("quote");
+    // The bar (3.2 points at 16) and 16 points of padding before the text.
+    EXPECT_EQ(quote.host().frame("label").minX() - quoteFrame.minX(), 3 + 16);
+    EXPECT_EQ(quote.run("q").color.packed(), 0x6B6E7BFFu);
+    bool barFound = false;
+    for (const auto& item : quote.host().host().displayList().items) {
+        if (const auto* fill = std::get_if<glimmo::FillItem>(&item)) {
+            const auto bounds = fill->path.boundingRect();
+            if (bounds.width() == 3 && std::get<glimmo::RGBA>(fill->paint).packed() == 0xE4E4E8FFu) {
+                EXPECT_EQ(bounds.height(), quoteFrame.height());
+                EXPECT_EQ(bounds.minX(), quoteFrame.minX());
+                barFound = true;
+            }
+        }
+    }
+    EXPECT_TRUE(barFound);
+    EXPECT_FALSE(quote.margin().top.has_value());
+}
+
 TEST(RuledTheme, TableCellsLoseTheTextBackgroundAndTaskMarkersKeepTheirColour) {
     const Theme theme = Theme::ruled();
     const auto cell = [&](int row) {
