@@ -6,6 +6,7 @@ glimmo_test(RidadoziRI_view_tests
     ${CMAKE_CURRENT_LIST_DIR}/GalleryTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/InlineTextTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LayoutTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TableDrawingTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TableGeometryTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextStyleEnvironmentTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewTestMain.cpp
