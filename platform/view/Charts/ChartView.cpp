@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace glimmo {
 namespace {
@@ -92,7 +93,7 @@ public:
         }
         for (std::size_t i = 0; i < marks.size(); ++i) {
             if (marks[i].kind != ChartMark::Kind::point) continue;
-            const CGFloat d = 2 * std::sqrt(marks[i].symbolSize / static_cast<CGFloat>(M_PI));
+            const CGFloat d = 2 * std::sqrt(marks[i].symbolSize / static_cast<CGFloat>(std::numbers::pi));
             const CGRect r(g.markPoints[i].x - d / 2, g.markPoints[i].y - d / 2, d, d);
             ctx.list.items.push_back(FillItem{Path::ellipse(r), markStyle(*data.model, *data.scales, marks[i]).resolve(scheme, r, foreground)});
         }

@@ -1,5 +1,7 @@
 #include "platform/view/Controls/TextField.h"
 
+#include "platform/view/Controls/ControlParts.h"
+
 #include "platform/view/NodeSupport.h"
 #include "platform/view/TextLayout.h"
 #include "platform/view/ViewGraph.h"
@@ -119,7 +121,7 @@ protected:
         if (bordered) {
             ctx.list.items.push_back(FillItem{Path::roundedRect(frame, 4), Color::textBackgroundColor().resolve(scheme)});
             ctx.list.items.push_back(StrokeItem{Path::roundedRect(frame.insetBy(0.5, 0.5), 4),
-                                                Color(RGBA{0, 0, 0, 0.25}, RGBA{1, 1, 1, 0.25}).resolve(scheme), StrokeStyle{}});
+                                                controls::borderColor().resolve(scheme), StrokeStyle{}});
             if (focused_) {
                 StrokeStyle ring;
                 ring.lineWidth = 3;
