@@ -1,0 +1,177 @@
+// The real GlimmoDemo binary under an X server and a session bus of the test's own: it comes up, shows
+// its tray item or (with no tray, as under Xvfb) its window, and quits cleanly on a signal.
+
+#include "DesktopSession.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+// After the test framework, whose names X11's macros (None, Bool) would clash with.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace glimmo::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The application process; a test that fails half-way still kills it.
+class ApplicationProcess {
+public:
+    ApplicationProcess(const std::string& program, const std::map<std::string, std::string>& overrides,
+                       const std::filesystem::path& output) {
+        std::map<std::string, std::string> environment;
+        for (char** entry = environ; *entry; ++entry) {
+            const std::string text(*entry);
+            const auto equals = text.find('=');
+            if (equals != std::string::npos) environment[text.substr(0, equals)] = text.substr(equals + 1);
+        }
+        for (const auto& [name, value] : overrides) environment[name] = value;
+        std::vector<std::string> entries;
+        for (const auto& [name, value] : environment) entries.push_back(name + "=" + value);
+        std::vector<char*> envp;
+        for (auto& entry : entries) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        std::string programCopy = program;
+        char* argv[] = {programCopy.data(), nullptr};
+        const int error = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(error));
+    }
+
+    ~ApplicationProcess() {
+        if (pid_ > 0 && !status_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    pid_t pid() const { return pid_; }
+
+    // The wait status once the process has ended, waiting at most `timeout`.
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!status_) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                status_ = status;
+                break;
+            }
+            if (std::chrono::steady_clock::now() > deadline) break;
+            std::this_thread::sleep_for(50ms);
+        }
+        return status_;
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// Whether a top-level window (or a child of one, as window managers reparent) has this name.
+bool hasWindowNamed(Display* display, Window window, const std::string& name, int depth = 0) {
+    char* windowName = nullptr;
+    if (XFetchName(display, window, &windowName) && windowName) {
+        const bool match = name == windowName;
+        XFree(windowName);
+        if (match) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable) return true;
+        }
+    }
+    if (depth > 2) return false;
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count)) return false;
+    bool found = false;
+    for (unsigned i = 0; i < count && !found; ++i) found = hasWindowNamed(display, children[i], name, depth + 1);
+    if (children) XFree(children);
+    return found;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
+    std::string why;
+    auto xvfb = XvfbServer::start(why);
+    if (!xvfb) GTEST_SKIP() << why;
+    auto bus = SessionBus::start(xvfb->displayName(), why);
+    if (!bus) GTEST_SKIP() << why;
+
+    TemporaryDirectory home;
+    const auto output = home.path() / "output.txt";
+    ApplicationProcess app(GLIMMO_DEMO_BINARY,
+                           {{"DISPLAY", xvfb->displayName()},
+                            {"DBUS_SESSION_BUS_ADDRESS", bus->address()},
+                            {"QT_QPA_PLATFORM", "xcb"},
+                            {"HOME", home.path().string()},
+                            {"XDG_CONFIG_HOME", (home.path() / "config").string()},
+                            {"XDG_DATA_HOME", (home.path() / "data").string()},
+                            {"XDG_CACHE_HOME", (home.path() / "cache").string()},
+                            {"XDG_DOCUMENTS_DIR", (home.path() / "Documents").string()},
+                            {"XDG_RUNTIME_DIR", home.path().string()},
+                            {"GEMINI_API_KEY", ""},
+                            {"OPENAI_API_KEY", ""}},
+                           output);
+
+    Display* display = XOpenDisplay(xvfb->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    bool shown = false;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!shown && std::chrono::steady_clock::now() < deadline) {
+        shown = hasWindowNamed(display, DefaultRootWindow(display), "GlimmoDemo");
+        if (!shown) {
+            ASSERT_FALSE(app.waitForExit(0ms).has_value()) << "the application ended early:\n" << readFile(output);
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+    XCloseDisplay(display);
+    ASSERT_TRUE(shown) << "no GlimmoDemo window within 60 s:\n" << readFile(output);
+
+    // Give the launch step a moment to pass through the loop, then ask it to stop.
+    std::this_thread::sleep_for(500ms);
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    const auto status = app.waitForExit(30s);
+    ASSERT_TRUE(status.has_value()) << "still running 30 s after SIGTERM:\n" << readFile(output);
+    EXPECT_TRUE(WIFEXITED(*status)) << "ended by signal " << (WIFSIGNALED(*status) ? WTERMSIG(*status) : 0);
+    EXPECT_EQ(WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, 0);
+
+    const std::string log = readFile(output);
+    EXPECT_NE(log.find("⭐️ GlimmoDemo started at "), std::string::npos) << log;
+    EXPECT_NE(log.find("⚠️ No system tray: GlimmoDemo opens its window as a normal window"), std::string::npos) << log;
+    // The window is the tray item's: opening it is the first opening.
+    EXPECT_NE(log.find("📱 MenuBar clicked at "), std::string::npos) << log;
+}
+
+} // namespace
+} // namespace glimmo::testing
