@@ -3,6 +3,7 @@
 namespace glimmo {
 
 void Menu::choose(std::size_t index) {
+    if (discardShown_) discardShown_();
     closeShown_ = nullptr;
     if (index < items_.size() && !items_[index].isSeparator && items_[index].action) {
         auto action = items_[index].action; // the action may change the menu

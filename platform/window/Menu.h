@@ -23,6 +23,12 @@ struct MenuItem {
 
 class Menu {
 public:
+    Menu() = default;
+    // A menu still shown is closed without telling anyone.
+    ~Menu();
+    Menu(const Menu&) = delete;
+    Menu& operator=(const Menu&) = delete;
+
     std::vector<MenuItem>& items() { return items_; }
     const std::vector<MenuItem>& items() const { return items_; }
     void addItem(MenuItem item) { items_.push_back(std::move(item)); }
@@ -45,6 +51,8 @@ public:
 
 private:
     std::function<void()> closeShown_;
+    // Takes the shown menu away without signals (set by the window layer).
+    std::function<void()> discardShown_;
     std::vector<MenuItem> items_;
     std::function<void()> didClose_;
 };

@@ -8,8 +8,13 @@
 
 namespace glimmo {
 
+Menu::~Menu() {
+    if (discardShown_) discardShown_();
+}
+
 void Menu::popUpAtPointer() {
     cancel();
+    if (discardShown_) discardShown_();
     auto* menu = new QMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -35,6 +40,12 @@ void Menu::popUpAtPointer() {
     });
     closeShown_ = [shown] {
         if (shown) shown->close();
+    };
+    discardShown_ = [shown] {
+        if (!shown) return;
+        QObject::disconnect(shown, nullptr, nullptr, nullptr);
+        shown->hide();
+        shown->deleteLater();
     };
     menu->popup(QCursor::pos());
 }

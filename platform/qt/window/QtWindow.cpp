@@ -125,8 +125,8 @@ struct Window::Impl {
     }
 
     CGFloat toolbarHeight() const {
-        if (!toolbar || !toolbar->isVisible() || !this->widget->findChild<QToolBar*>()) return 0;
-        return this->widget->findChild<QToolBar*>()->sizeHint().height();
+        if (!toolbar || !toolbar->isVisible() || !widget->toolbar) return 0;
+        return widget->toolbar->sizeHint().height();
     }
 
     void rebuildToolbar();
@@ -142,12 +142,14 @@ struct Window::Impl {
 void Window::Impl::rebuildToolbar() {
     auto* layout = static_cast<QVBoxLayout*>(widget->layout());
     if (widget->toolbar) {
-        // Views of items belong to their controllers: take them out before the toolbar goes.
-        for (auto* child : widget->toolbar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        // Views of items belong to their controllers: take them out of their holders before the toolbar
+        // goes. The toolbar may be rebuilt from one of its own actions, so it goes later.
+        for (auto* child : widget->toolbar->findChildren<QWidget*>()) {
             if (child->property("glimmoItemView").toBool()) child->setParent(nullptr);
         }
         layout->removeWidget(widget->toolbar);
-        delete widget->toolbar;
+        widget->toolbar->hide();
+        widget->toolbar->deleteLater();
         widget->toolbar = nullptr;
     }
     if (!toolbar) return;
@@ -171,11 +173,15 @@ void Window::Impl::rebuildToolbar() {
             continue;
         }
         if (item->view) {
+            // The toolbar deletes the widgets it is given: it gets a holder around the item's view.
             QWidget& w = widgetOf(*item->view);
+            auto* holder = new QWidget;
             w.setProperty("glimmoItemView", true);
-            w.setMinimumSize(w.size());
-            bar->addWidget(&w);
+            w.setParent(holder);
+            w.move(0, 0);
             w.show();
+            holder->setFixedSize(w.size());
+            bar->addWidget(holder);
             continue;
         }
         auto* action = new QAction(QString::fromStdString(item->label), bar);
@@ -424,7 +430,7 @@ Window* windowOfWidget(const QWidget* widget) {
     return it == map.end() ? nullptr : it->second;
 }
 
-QWidget& topLevelWidgetOf(const Window& window) { return *window.impl().widget; }
+QWidget& topLevelWidget(const Window& window) { return *window.impl().widget; }
 
 std::optional<CGRect> mainScreenFrame() {
     QScreen* screen = QGuiApplication::primaryScreen();

@@ -13,6 +13,7 @@ class NativeView;
 class Window;
 
 QWidget& widgetOf(const NativeView& view);
+QWidget& topLevelWidget(const Window& window);
 // The window whose top-level widget is `widget`, if it is one of ours.
 Window* windowOfWidget(const QWidget* widget);
 // A symbol or pixel image drawn at `points` square.

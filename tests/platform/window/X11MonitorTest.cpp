@@ -1,16 +1,22 @@
-// Event monitors on a real X server: the local monitor sees the clicks Qt delivers to our windows and
-// can drop them; the global monitor hears of the focus going to another client.
+// Windows on a real X server: the local monitor sees the clicks Qt delivers to our windows and can drop
+// them; the global monitor hears of the focus going to another client; toolbars rebuild from their own
+// actions.
 
 #include "platform/qt/window/QtWindowSupport.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/window/EventMonitors.h"
 #include "platform/window/NativeView.h"
+#include "platform/window/SegmentedControl.h"
+#include "platform/window/Toolbar.h"
 #include "platform/window/Window.h"
 #include "tests/platform/window/X11TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QPointer>
 #include <QTest>
+#include <QToolBar>
 #include <QWindow>
 
 #include <X11/Xlib.h>
@@ -88,6 +94,59 @@ TEST_F(X11MonitorTest, GlobalMonitorHearsOfTheFocusGoingToAnotherClient) {
     XDestroyWindow(display, other);
     XCloseDisplay(display);
     panel.orderOut();
+}
+
+} // namespace
+} // namespace glimmo
+
+namespace glimmo {
+namespace {
+
+struct TwoItems : ToolbarDelegate {
+    std::shared_ptr<SegmentedControl> segments = std::make_shared<SegmentedControl>(2);
+    int clicks = 0;
+    std::vector<std::string> toolbarDefaultItemIdentifiers() override { return {"pane", "segments"}; }
+    std::vector<std::string> toolbarAllowedItemIdentifiers() override { return toolbarDefaultItemIdentifiers(); }
+    std::vector<std::string> toolbarSelectableItemIdentifiers() override { return {"pane"}; }
+    std::shared_ptr<ToolbarItem> toolbarItem(const std::string& id, bool) override {
+        auto item = std::make_shared<ToolbarItem>();
+        item->identifier = id;
+        item->label = id;
+        if (id == "segments") item->view = segments;
+        else item->action = [this] { ++clicks; };
+        return item;
+    }
+};
+
+TEST_F(X11MonitorTest, AToolbarRebuiltFromItsOwnActionKeepsItsItemViews) {
+    auto delegate = std::make_shared<TwoItems>();
+    delegate->segments->setFrame(CGRect(0, 0, 120, 24));
+    Window window(CGRect(100, 100, 300, 150), WindowStyleMask::titledClosable());
+    window.setContentView(NativeView::make());
+    auto toolbar = std::make_shared<Toolbar>("t");
+    toolbar->setDelegate(delegate);
+    window.setToolbar(toolbar);
+    window.makeKeyAndOrderFront();
+    QPointer<QWidget> segmentsWidget = &widgetOf(*delegate->segments);
+    for (int round = 1; round <= 2; ++round) {
+        QToolBar* bar = nullptr;
+        for (QToolBar* candidate : topLevelWidget(window).findChildren<QToolBar*>()) {
+            if (candidate->isVisible()) bar = candidate;
+        }
+        ASSERT_NE(bar, nullptr);
+        ASSERT_FALSE(bar->actions().isEmpty());
+        bar->actions().front()->trigger(); // selects the item: the toolbar is built again
+        EXPECT_EQ(delegate->clicks, round);
+        EXPECT_EQ(toolbar->selectedItemIdentifier(), "pane");
+        RunLoop::main().driveUntil([] { return false; }, 0.05);
+        ASSERT_TRUE(segmentsWidget) << "the toolbar deleted a view it did not own";
+        EXPECT_TRUE(segmentsWidget->isVisible());
+    }
+    // Replaced toolbars are hidden at once and deleted when the event loop next deletes objects.
+    int shown = 0;
+    for (QToolBar* bar : topLevelWidget(window).findChildren<QToolBar*>()) shown += bar->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 1);
+    window.orderOut();
 }
 
 } // namespace
