@@ -2,9 +2,12 @@
 include_guard(GLOBAL)
 target_sources(ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ChatView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DataClearing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DockIcon.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalContentView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalDayStepping.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalHighlightsView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalMarkdown.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MediaDigestView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PreferencesView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TimeBreakdownRow.cpp)

@@ -7,6 +7,7 @@ glimmo_test(ui_panels_tests
     ${CMAKE_CURRENT_LIST_DIR}/PanelsWorld.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChatViewTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/JournalAndDigestTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PreferencesViewTests.cpp
   LIBS ui platform_qt analysis test_support platform_desktop nlohmann_json::nlohmann_json
   TIMEOUT 300)
 # The view host's AccessibilityElement and the desktop's share a name; the app headers only
