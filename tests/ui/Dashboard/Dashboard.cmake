@@ -4,6 +4,7 @@ find_package(nlohmann_json REQUIRED)
 glimmo_test(ui_dashboard_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/AppFocusTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ChartViewsTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DashboardPiecesTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DashboardTestMain.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewProbe.cpp

@@ -102,6 +102,21 @@ const DisplayList& HostedView::displayList() {
 
 bool HostedView::shows(const std::string& text) { return findText(displayList(), text).has_value(); }
 
+bool HostedView::showsWrapped(const std::string& text) {
+    std::string joined;
+    for (const auto& run : shownTexts(displayList())) {
+        for (const char ch : run.text) {
+            if (ch == ' ' || ch == '\n') {
+                if (!joined.empty() && joined.back() != ' ') joined += ' ';
+            } else {
+                joined += ch;
+            }
+        }
+        if (!joined.empty() && joined.back() != ' ') joined += ' ';
+    }
+    return joined.find(text) != std::string::npos;
+}
+
 std::optional<ShownText> HostedView::text(const std::string& text) { return findText(displayList(), text); }
 
 void HostedView::click(CGPoint point) {
@@ -128,6 +143,11 @@ void HostedView::hover(CGPoint point) {
     host_->update();
 }
 
+std::size_t HostedView::bodyEvaluations() {
+    host_->update();
+    return host_->bodyEvaluationCount();
+}
+
 std::optional<std::string> HostedView::tooltipAt(CGPoint point) {
     hover(point);
     const auto tip = host_->tooltip();
@@ -135,8 +155,18 @@ std::optional<std::string> HostedView::tooltipAt(CGPoint point) {
     return tip->text;
 }
 
-PixelImage renderToGallery(const AnyView& view, CGFloat width, const std::string& name, std::optional<CGFloat> height) {
+PixelImage renderToGallery(const AnyView& view, CGFloat width, const std::string& name, const std::function<void()>& settle,
+                           std::optional<CGFloat> height, const std::function<void(ViewHost&)>& interact) {
     ViewHost host(view, std::make_shared<QtTextMeasurer>());
+    host.setSize({width, height.value_or(2000)});
+    host.update();
+    settle();
+    host.update();
+    if (interact) {
+        interact(host);
+        settle();
+        host.update();
+    }
     const CGSize fitted = host.sizeThatFits({width, height});
     host.setSize({width, height.value_or(std::ceil(fitted.height))});
     host.update();

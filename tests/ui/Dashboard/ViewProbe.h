@@ -8,6 +8,7 @@
 #include "platform/view/PixelImage.h"
 #include "platform/view/ViewKit.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,19 +52,26 @@ public:
     ViewHost& host() { return *host_; }
     const DisplayList& displayList();
     bool shows(const std::string& text);
+    // True when the drawn runs, read in order with single spaces between words, contain `text`
+    // (for texts that wrap over several lines).
+    bool showsWrapped(const std::string& text);
     std::optional<ShownText> text(const std::string& text);
     void click(CGPoint point);
     void clickText(const std::string& text);
     void hover(CGPoint point);
     std::optional<std::string> tooltipAt(CGPoint point);
+    // View bodies evaluated since the host was made.
+    std::size_t bodyEvaluations();
 
 private:
     std::unique_ptr<ViewHost> host_;
 };
 
 // Writes the view's rendering through the real Qt painter to docs/ui-gallery/dashboard-<name>.png
-// and returns the image (2 pixels per point).
-PixelImage renderToGallery(const AnyView& view, CGFloat width, const std::string& name,
-                           std::optional<CGFloat> height = std::nullopt);
+// and returns the image (2 pixels per point). `settle` runs the main loop between the first layout
+// and the drawing, so appearance tasks have run; `interact` may click or hover before the drawing.
+PixelImage renderToGallery(const AnyView& view, CGFloat width, const std::string& name, const std::function<void()>& settle,
+                           std::optional<CGFloat> height = std::nullopt,
+                           const std::function<void(ViewHost&)>& interact = {});
 
 } // namespace glimmo::testing
