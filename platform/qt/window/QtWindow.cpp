@@ -24,6 +24,10 @@
 
 namespace glimmo {
 
+namespace detail {
+void installEventSources();
+} // namespace detail
+
 namespace {
 
 std::map<const QWidget*, Window*>& windowsByWidget() {
@@ -211,6 +215,8 @@ void Window::Impl::rebuildToolbar() {
 }
 
 Window::Window(CGRect contentRect, WindowStyleMask style) : impl_(std::make_unique<Impl>(*this, style)) {
+    // Input reaches sendEvent through the application's event filter.
+    detail::installEventSources();
     impl_->widget->setGeometry(toQRect(contentRect));
     impl_->layoutContent();
 }
