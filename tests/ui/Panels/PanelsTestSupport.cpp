@@ -5,6 +5,8 @@
 #include "platform/qt/QtTextMeasurer.h"
 #include "platform/view/ViewHost.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -70,13 +72,29 @@ std::vector<RGBA> fillColorsInside(const DisplayList& list, const CGRect& rect) 
 
 namespace {
 
+std::unique_ptr<QtApplication>& offscreenApplication() {
+    static std::unique_ptr<QtApplication> application;
+    return application;
+}
+
 void ensureOffscreenQt() {
     static int argc = 1;
     static char name[] = "ui_panels_tests";
     static char* argv[] = {name, nullptr};
-    static const auto application = std::make_unique<QtApplication>(argc, argv);
-    (void)application;
+    auto& application = offscreenApplication();
+    if (application) return;
+    application = std::make_unique<QtApplication>(argc, argv);
 }
+
+// Qt must be shut down while main() still runs: its thread storage is gone once statics are
+// destroyed.
+class OffscreenQtEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override { offscreenApplication().reset(); }
+};
+// gtest takes ownership of the environment.
+[[maybe_unused]] ::testing::Environment* const offscreenQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(std::make_unique<OffscreenQtEnvironment>().release());
 
 std::filesystem::path galleryFolder() {
     const char* source = std::getenv("GLIMMO_SOURCE_DIR");
