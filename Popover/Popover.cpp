@@ -50,14 +50,14 @@ void Popover::setUpMonitors() {
                                     event.type == EventType::rightMouseDown;
                 if (!counts) return event;
                 self->dismiss();
-                if (self->item) self->item->setMenu(self->menu_);
+                if (self->item_) self->item_->setMenu(self->menu_);
                 return event;
             });
     }
 }
 
 void Popover::setItem(std::shared_ptr<glimmo::StatusItem> statusItem) {
-    item = std::move(statusItem);
+    item_ = std::move(statusItem);
     buildMenu();
 }
 
@@ -81,12 +81,12 @@ void Popover::buildMenu() {
 }
 
 void Popover::menuDidClose() {
-    if (item) item->setMenu(nullptr);
+    if (item_) item_->setMenu(nullptr);
 }
 
 void Popover::prepare(const glimmo::Image& image, std::shared_ptr<glimmo::ViewController> contentViewController) {
     setItem(glimmo::StatusBar::system().statusItem(glimmo::StatusItem::variableLength));
-    if (auto* button = item->button()) {
+    if (auto* button = item_->button()) {
         button->setImageIsTemplate(true);
         button->setImage(image);
         std::weak_ptr<Popover> weak = weak_from_this();
@@ -99,7 +99,7 @@ void Popover::prepare(const glimmo::Image& image, std::shared_ptr<glimmo::ViewCo
 
 void Popover::prepare(std::shared_ptr<glimmo::NativeView> view, std::shared_ptr<glimmo::ViewController> contentViewController) {
     setItem(glimmo::StatusBar::system().statusItem(view->bounds().size.width));
-    if (auto* button = item->button()) {
+    if (auto* button = item_->button()) {
         container_ = std::make_shared<StatusItemContainerView>();
         std::weak_ptr<Popover> weak = weak_from_this();
         button->setAction([weak] {
@@ -122,8 +122,8 @@ void Popover::makeWindowController(std::shared_ptr<glimmo::ViewController> conte
 }
 
 void Popover::setHighlightLater(bool highlighted) {
-    if (!item || !item->button()) return;
-    std::weak_ptr<glimmo::StatusItem> weakItem = item;
+    if (!item_ || !item_->button()) return;
+    std::weak_ptr<glimmo::StatusItem> weakItem = item_;
     glimmo::RunLoop::main().post([weakItem, highlighted] {
         if (auto statusItem = weakItem.lock()) {
             if (auto* button = statusItem->button()) button->setHighlighted(highlighted);

@@ -49,8 +49,8 @@ public:
     ~Popover();
 
     bool keepPopoverVisible = false;
-    // Assign through setItem: every assignment rebuilds the menu.
-    std::shared_ptr<glimmo::StatusItem> item;
+    const std::shared_ptr<glimmo::StatusItem>& item() const { return item_; }
+    // Every assignment rebuilds the menu.
     void setItem(std::shared_ptr<glimmo::StatusItem> statusItem);
 
     void prepare(const glimmo::Image& image, std::shared_ptr<glimmo::ViewController> contentViewController);
@@ -79,6 +79,7 @@ private:
     void makeWindowController(std::shared_ptr<glimmo::ViewController> contentViewController);
     void setHighlightLater(bool highlighted);
 
+    std::shared_ptr<glimmo::StatusItem> item_;
     std::shared_ptr<const PopoverConfiguration> wConfig_;
     std::unique_ptr<PopoverWindowController> popoverWindowController_;
     std::unique_ptr<EventMonitor> globalEventMonitor_;

@@ -45,7 +45,7 @@ WindowPlacement PopoverWindowController::computeWindowFrame() const {
     const CGRect screen = glimmo::mainScreenFrame().value_or(CGRect());
     std::optional<CGRect> itemFrame;
     if (auto popover = popover_.lock()) {
-        if (const auto& item = popover->item) {
+        if (const auto& item = popover->item()) {
             if (auto* button = item->button()) itemFrame = button->windowFrame();
         }
     }

@@ -31,8 +31,8 @@ TEST(PopoverTest, WithoutMenuEntriesThereIsNoLocalMonitorAndNoMenu) {
         popover->prepare(Image::systemName("clock"), std::make_shared<FixedContent>());
         EXPECT_EQ(popover->menu(), nullptr);
         popover->show();
-        popover->item->button()->click(EventType::rightMouseDown);
-        EXPECT_EQ(popover->item->menu(), nullptr);
+        popover->item()->button()->click(EventType::rightMouseDown);
+        EXPECT_EQ(popover->item()->menu(), nullptr);
         EXPECT_TRUE(popover->popoverWindowController()->windowIsOpen); // a right click does not close it
         popover->dismiss();
     }
@@ -43,19 +43,19 @@ TEST(PopoverTest, AButtonClickOpensAndASecondClickCloses) {
     popover->prepare(Image::systemName("clock"), std::make_shared<FixedContent>());
     ASSERT_NE(popover->window(), nullptr);
     EXPECT_EQ(popover->window()->frame().size, (CGSize{300, 212}));
-    EXPECT_TRUE(popover->item->button()->imageIsTemplate());
-    popover->item->button()->click(EventType::leftMouseDown);
+    EXPECT_TRUE(popover->item()->button()->imageIsTemplate());
+    popover->item()->button()->click(EventType::leftMouseDown);
     EXPECT_TRUE(popover->popoverWindowController()->windowIsOpen);
     EXPECT_TRUE(popover->window()->isVisible());
     EXPECT_TRUE(popover->globalEventMonitor()->isStarted());
     drainMainQueue();
-    EXPECT_TRUE(popover->item->button()->isHighlighted());
-    popover->item->button()->click(EventType::leftMouseDown);
+    EXPECT_TRUE(popover->item()->button()->isHighlighted());
+    popover->item()->button()->click(EventType::leftMouseDown);
     EXPECT_FALSE(popover->popoverWindowController()->windowIsOpen);
     EXPECT_FALSE(popover->window()->isVisible());
     EXPECT_FALSE(popover->globalEventMonitor()->isStarted());
     drainMainQueue();
-    EXPECT_FALSE(popover->item->button()->isHighlighted());
+    EXPECT_FALSE(popover->item()->button()->isHighlighted());
 }
 
 TEST(PopoverTest, ASecondShowWhileOpenChangesNothingNotEvenTheHighlight) {
@@ -63,10 +63,10 @@ TEST(PopoverTest, ASecondShowWhileOpenChangesNothingNotEvenTheHighlight) {
     popover->prepare(Image::systemName("clock"), std::make_shared<FixedContent>());
     popover->show(false);
     drainMainQueue();
-    popover->item->button()->setHighlighted(false);
+    popover->item()->button()->setHighlighted(false);
     popover->show();
     drainMainQueue();
-    EXPECT_FALSE(popover->item->button()->isHighlighted());
+    EXPECT_FALSE(popover->item()->button()->isHighlighted());
 }
 
 TEST(PopoverTest, ClicksOutsideDismissUnlessThePopoverIsKeptVisible) {
@@ -97,22 +97,22 @@ TEST(PopoverTest, ARightOrControlClickClosesThePopoverAndOpensTheMenuUntilItClos
     for (auto [type, modifiers] : {std::pair{EventType::rightMouseDown, ModifierFlags{}},
                                    std::pair{EventType::leftMouseDown, ModifierFlags{.control = true}}}) {
         popover->show();
-        popover->item->button()->click(type, modifiers);
+        popover->item()->button()->click(type, modifiers);
         EXPECT_FALSE(popover->popoverWindowController()->windowIsOpen);
-        ASSERT_EQ(popover->item->menu(), popover->menu());
+        ASSERT_EQ(popover->item()->menu(), popover->menu());
         EXPECT_TRUE(popover->menu()->isOpen());
         popover->menu()->cancel();
-        ASSERT_TRUE(RunLoop::main().driveUntil([&] { return popover->item->menu() == nullptr; }, 5));
+        ASSERT_TRUE(RunLoop::main().driveUntil([&] { return popover->item()->menu() == nullptr; }, 5));
     }
     // A click anywhere in the application attaches the menu as well; choosing an entry runs it and
     // detaches the menu.
     runLocalMonitors(Event{.type = EventType::rightMouseDown});
-    ASSERT_EQ(popover->item->menu(), popover->menu());
+    ASSERT_EQ(popover->item()->menu(), popover->menu());
     popover->menu()->choose(2);
     EXPECT_EQ(quits, 1);
-    EXPECT_EQ(popover->item->menu(), nullptr);
+    EXPECT_EQ(popover->item()->menu(), nullptr);
     // With the menu gone, a left click opens the popover again.
-    popover->item->button()->click(EventType::leftMouseDown);
+    popover->item()->button()->click(EventType::leftMouseDown);
     EXPECT_TRUE(popover->popoverWindowController()->windowIsOpen);
 }
 
@@ -132,11 +132,11 @@ TEST(PopoverTest, CustomStatusViewsGetAContainerAtLeast22PointsWide) {
         auto popover = Popover::make();
         auto view = NativeView::make(CGRect(0, 0, width, 16));
         popover->prepare(view, std::make_shared<FixedContent>());
-        EXPECT_EQ(popover->item->length(), width);
+        EXPECT_EQ(popover->item()->length(), width);
         ASSERT_NE(popover->statusItemContainer(), nullptr);
         EXPECT_EQ(popover->statusItemContainer()->frame(), CGRect(0, 0, container, 22));
         EXPECT_EQ(view->frame(), CGRect(0, 2, width, 18));
-        EXPECT_EQ(popover->item->button()->contentView(), popover->statusItemContainer());
+        EXPECT_EQ(popover->item()->button()->contentView(), popover->statusItemContainer());
     }
 }
 
