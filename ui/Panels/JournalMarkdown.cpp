@@ -1,10 +1,12 @@
 #include "ui/Panels/JournalMarkdown.h"
 
+#include "RidadoziRI/Views/Markdown.h"
+
 namespace glimmo {
 
-// The Markdown view is not part of the build yet; until it is, the journal shows as plain text.
+// The renderer's default theme; no base addresses.
 AnyView journalMarkdown(const std::string& text) {
-    return Text::verbatim(text);
+    return AnyView(ridadozi::Markdown(text));
 }
 
 } // namespace glimmo
