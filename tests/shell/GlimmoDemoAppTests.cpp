@@ -4,6 +4,7 @@
 #include "app/UnifiedActivityService.h"
 #include "platform/scenes/SceneRunner.h"
 #include "platform/window/Menu.h"
+#include "shell/MainViews.h"
 
 #include <gmock/gmock.h>
 
@@ -223,6 +224,30 @@ TEST_F(GlimmoDemoAppTest, PreferencesContentCarriesTheUnifiedServiceAsEnvironmen
     app = std::make_unique<GlimmoDemoApp>(deps);
     openSettings();
     EXPECT_EQ(seen, app->unifiedActivityService);
+}
+
+} // namespace
+} // namespace glimmo::testing
+
+namespace glimmo::testing {
+namespace {
+
+TEST_F(GlimmoDemoAppTest, TheApplicationsOwnViewsOpenInTheMenuBarAndPreferencesWindows) {
+    ASSERT_TRUE(mainViewsAreBuilt()) << "the windows still show the not-built-yet notices";
+    auto deps = dependencies();
+    deps.makeContentView = nullptr;
+    deps.makePreferencesView = nullptr;
+    app = std::make_unique<GlimmoDemoApp>(deps);
+    loop->runUntilIdle();
+
+    const auto settings = openSettings();
+    openMenuBarWindow();
+    openMenuBarWindow();
+    EXPECT_EQ(countPrefix("📱 MenuBar clicked at "), 1U);
+    EXPECT_EQ(countPrefix("📱 MenuBar clicked 2 at "), 1U);
+    EXPECT_TRUE(app->hasCachedContentView());
+    EXPECT_TRUE(app->hasCachedPreferencesView());
+    for (const auto& label : settings) EXPECT_EQ(label.find("not built yet"), std::string::npos) << label;
 }
 
 } // namespace
