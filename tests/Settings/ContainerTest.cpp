@@ -1,4 +1,5 @@
 #include "Settings/Container.h"
+#include "Settings/Pane.h"
 #include "platform/view/TextMeasurer.h"
 #include "platform/view/ViewHost.h"
 
@@ -66,4 +67,35 @@ TEST(SettingsContainerTest, AnEmptyBuilderIsStillFramedAndPadded) {
     ViewHost host(AnyView(Settings::Container(300, 0, std::vector<Settings::Section>{})),
                   std::make_shared<FixedAdvanceTextMeasurer>());
     EXPECT_EQ(host.idealSize(), (CGSize{360, 40}));
+}
+
+namespace {
+
+std::vector<TextRunItem> runsOf(ViewHost& host) {
+    std::vector<TextRunItem> runs;
+    for (const auto& item : host.displayList().items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) runs.insert(runs.end(), text->runs.begin(), text->runs.end());
+    }
+    return runs;
+}
+
+} // namespace
+
+TEST(SettingsTextStylesTest, SectionTitlesAre13PointRegularAndDescriptionsAre11PointSecondary) {
+    ViewHost host(AnyView(VStack({
+                      AnyView(Settings::Section("Title:", false, VerticalAlignment::center(), [] { return AnyView(Color::clear()).frame(1, 1); })),
+                      descriptionTextStyle(AnyView(Text("Note").font(std::nullopt))),
+                  })),
+                  std::make_shared<FixedAdvanceTextMeasurer>());
+    host.setSize({300, 200});
+    const auto runs = runsOf(host);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].text, "Title:");
+    EXPECT_EQ(runs[0].font.pointSize, 13);
+    EXPECT_EQ(runs[0].font.weight, 400);
+    EXPECT_EQ(runs[1].text, "Note");
+    EXPECT_EQ(runs[1].font.pointSize, 11);
+    EXPECT_EQ(runs[1].font.weight, 400);
+    EXPECT_EQ(runs[1].color, Color::secondary().resolve(ColorScheme::light));
+    EXPECT_NE(runs[1].color, runs[0].color);
 }

@@ -184,3 +184,13 @@ TEST_F(SettingsWindowTest, TheFrameIsSavedUnderTheAutosaveNameAndRestoredNextTim
     again.show();
     EXPECT_EQ(again.window().frame(), moved);
 }
+
+TEST_F(SettingsWindowTest, AnUnreadableSavedFrameIsIgnoredAndTheWindowIsCentred) {
+    UserDefaults::standard().set(Window::savedFrameKey("app.glimmo.Settings.FrameAutosaveName"), "12 nonsense");
+    SettingsWindowController controller(test_panes::threePanes(), Settings::Style::toolbarItems, false, false);
+    controller.show();
+    const CGRect frame = controller.window().frame();
+    const auto screen = mainScreenFrame();
+    ASSERT_TRUE(screen);
+    EXPECT_NEAR(frame.origin.x + frame.size.width / 2, screen->origin.x + screen->size.width / 2, 1);
+}

@@ -275,8 +275,9 @@ void Window::center() {
     if (!screen) return;
     const QRect available = screen->availableGeometry();
     const QSize size = impl_->widget->size();
-    impl_->widget->move(available.x() + (available.width() - size.width()) / 2,
-                        available.y() + (available.height() - size.height()) / 2);
+    // By the client area, as every frame here is (move() would place the window manager's frame).
+    setFrame(CGRect(available.x() + (available.width() - size.width()) / 2.0,
+                    available.y() + (available.height() - size.height()) / 2.0, size.width(), size.height()));
 }
 
 std::string Window::savedFrameKey(const std::string& name) { return "NSWindow Frame " + name; }
