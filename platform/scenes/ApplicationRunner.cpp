@@ -8,6 +8,7 @@
 #include "platform/runtime/RunLoop.h"
 #include "platform/scenes/Application.h"
 #include "platform/scenes/SceneRunner.h"
+#include "platform/window/StatusBar.h"
 
 namespace glimmo {
 
@@ -24,12 +25,12 @@ int runApplication(int& argc, char** argv, const std::string& applicationName,
         std::unique_ptr<App> app = makeApp();
         SceneRunner runner(app->body(), SceneRunner::Options{.useTray = std::nullopt,
                                                              .quit = [] { QtApplication::quit(0); }});
-        runner.present();
-        if (!runner.usesTray()) {
+        if (!StatusBar::system().isAvailable()) {
             systemLog("⚠️ No system tray: " + applicationName + " opens its window as a normal window");
-            // Without a tray the window is the only way in: closing it ends the application.
-            setQuitOnLastWindowClosed(true);
         }
+        runner.present();
+        // Without a tray the window is the only way in: closing it ends the application.
+        if (!runner.usesTray()) setQuitOnLastWindowClosed(true);
         const auto shortcuts = installKeyPressHandler(
             [&runner](const KeyPress& press) { return runner.performShortcut(press.key, press.control, press.shift, press.alt); });
         const auto signals = installTerminationSignalHandler([](int) { QtApplication::quit(0); });

@@ -57,6 +57,7 @@ struct SceneRunner::Impl {
 
     std::shared_ptr<StatusItem> statusItem;
     std::shared_ptr<MonitorToken> contextMenuMonitor;
+    std::shared_ptr<MonitorToken> outsideClickMonitor;
     std::shared_ptr<Menu> shownContextMenu;
     std::unique_ptr<Window> menuBarWindow;
     std::unique_ptr<Window> settingsWindow;
@@ -121,13 +122,25 @@ struct SceneRunner::Impl {
             if (trayInUse) menuBarWindow->setLevel(WindowLevel::statusBar);
         }
         host(*menuBarWindow, extra->content);
-        if (trayInUse) placeUnderTrayIcon(*menuBarWindow);
-        else menuBarWindow->center();
+        if (trayInUse) {
+            placeUnderTrayIcon(*menuBarWindow);
+            // Like a menu, the tray window goes away when the user clicks elsewhere.
+            std::weak_ptr<Impl*> weak = selfHandle;
+            outsideClickMonitor = addGlobalMonitorForEvents(eventMask(EventType::leftMouseDown), [weak](const Event*) {
+                if (auto impl = weak.lock()) (*impl)->closeMenuBar();
+            });
+        } else {
+            menuBarWindow->center();
+        }
         menuBarWindow->makeKeyAndOrderFront();
         activateApplication();
     }
 
     void closeMenuBar() {
+        if (outsideClickMonitor) {
+            removeMonitor(outsideClickMonitor);
+            outsideClickMonitor.reset();
+        }
         if (!menuBarWindow) return;
         menuBarWindow->orderOut();
         // Dropping the content ends its appearance; the next opening builds it again. Dropped later,
@@ -198,6 +211,7 @@ SceneRunner::SceneRunner(std::vector<Scene> scenes, Options options) : impl_(std
 
 SceneRunner::~SceneRunner() {
     if (impl_->contextMenuMonitor) removeMonitor(impl_->contextMenuMonitor);
+    if (impl_->outsideClickMonitor) removeMonitor(impl_->outsideClickMonitor);
 }
 
 void SceneRunner::present() {

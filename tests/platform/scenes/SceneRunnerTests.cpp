@@ -4,6 +4,7 @@
 #include "platform/view/Controls/ControlStyles.h"
 #include "platform/view/State.h"
 #include "platform/view/Text.h"
+#include "platform/window/EventMonitors.h"
 #include "platform/window/Menu.h"
 #include "platform/window/NativeView.h"
 #include "platform/window/StatusBar.h"
@@ -99,6 +100,25 @@ TEST_F(SceneRunnerTest, EachTrayClickTogglesTheWindowAndEveryOpeningBuildsAndSho
     EXPECT_EQ(menuAppeared, 3);
     ASSERT_NE(runner.menuBarWindow()->contentView(), nullptr);
     EXPECT_NE(runner.menuBarWindow()->contentView()->host(), nullptr) << "the new content is still hosted";
+}
+
+TEST_F(SceneRunnerTest, AClickOutsideClosesTheTrayWindowButNotTheFallbackWindow) {
+    SceneRunner runner(scenes(), {.useTray = true});
+    runner.present();
+    runGlobalMonitors(Event{.type = EventType::leftMouseDown}); // nothing open: nothing happens
+    runner.openMenuBarWindow();
+    ASSERT_TRUE(runner.isMenuBarWindowOpen());
+    runGlobalMonitors(Event{.type = EventType::leftMouseDown});
+    EXPECT_FALSE(runner.isMenuBarWindowOpen());
+    const std::size_t monitorsAfterClose = installedMonitorCount();
+    runner.openMenuBarWindow();
+    runner.closeMenuBarWindow();
+    EXPECT_EQ(installedMonitorCount(), monitorsAfterClose) << "each opening's monitor goes with it";
+
+    SceneRunner fallback(scenes(), {.useTray = false});
+    fallback.present();
+    runGlobalMonitors(Event{.type = EventType::leftMouseDown});
+    EXPECT_TRUE(fallback.isMenuBarWindowOpen());
 }
 
 TEST_F(SceneRunnerTest, SettingsAndIdentifiedWindowsOpenOnRequestAndComeToTheFrontWhenOpen) {
