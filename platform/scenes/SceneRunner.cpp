@@ -1,5 +1,6 @@
 #include "platform/scenes/SceneRunner.h"
 
+#include "platform/qt/scenes/QtSceneSupport.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/view/Controls/ControlStyles.h"
 #include "platform/view/Image.h"
@@ -39,6 +40,18 @@ const WindowScene* findWindowScene(const std::vector<Scene>& scenes, const std::
         if (const auto* window = std::get_if<WindowScene>(&scene); window && window->id == id) return window;
     }
     return nullptr;
+}
+
+// A template image keeps only its coverage, drawn in the desktop's text colour.
+SharedPixels tintedTemplate(const SharedPixels& image) {
+    auto tinted = std::make_shared<PixelImage>(*image);
+    const TextColor color = desktopTextColor();
+    for (std::size_t i = 0; i + 3 < tinted->rgba.size(); i += 4) {
+        tinted->rgba[i] = color.red;
+        tinted->rgba[i + 1] = color.green;
+        tinted->rgba[i + 2] = color.blue;
+    }
+    return tinted;
 }
 
 CGSize contentSizeOf(const NativeView& view) {
@@ -228,7 +241,9 @@ void SceneRunner::present() {
     StatusBarButton& button = *impl_->statusItem->button();
     const MenuBarExtraLabel& label = extra->label;
     button.setImageIsTemplate(label.isTemplate);
-    if (label.image && label.image->isValid()) button.setImage(Image(label.image).resizable());
+    if (label.image && label.image->isValid()) {
+        button.setImage(Image(label.isTemplate ? tintedTemplate(label.image) : label.image).resizable());
+    }
     else button.setImage(Image(std::make_shared<const PixelImage>(PixelImage{
              1, 1, 1, ImageOrientation::up, {0, 0, 0, 0}})));
     button.setAction([this] { toggleMenuBarWindow(); });

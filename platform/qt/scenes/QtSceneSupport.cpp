@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QObject>
+#include <QPalette>
 #include <QSocketNotifier>
 
 #include <array>
@@ -98,6 +99,12 @@ std::unique_ptr<InstalledHandler> installKeyPressHandler(std::function<bool(cons
 
 std::unique_ptr<InstalledHandler> installTerminationSignalHandler(std::function<void(int)> onSignal) {
     return std::make_unique<TerminationSignalHandler>(std::move(onSignal));
+}
+
+TextColor desktopTextColor() {
+    const QColor color = QApplication::palette().color(QPalette::WindowText);
+    return {static_cast<unsigned char>(color.red()), static_cast<unsigned char>(color.green()),
+            static_cast<unsigned char>(color.blue())};
 }
 
 void setQuitOnLastWindowClosed(bool quit) { QApplication::setQuitOnLastWindowClosed(quit); }

@@ -31,6 +31,15 @@ std::unique_ptr<InstalledHandler> installKeyPressHandler(std::function<bool(cons
 // killing the process. Needs the QApplication.
 std::unique_ptr<InstalledHandler> installTerminationSignalHandler(std::function<void(int signal)> onSignal);
 
+// The desktop's text colour (the palette's window text) as red, green, blue: what template images of
+// tray items are drawn in.
+struct TextColor {
+    unsigned char red = 0;
+    unsigned char green = 0;
+    unsigned char blue = 0;
+};
+TextColor desktopTextColor();
+
 // Whether the application quits when its last visible window closes (Qt's default is true).
 void setQuitOnLastWindowClosed(bool quit);
 

@@ -10,6 +10,9 @@
 #include "platform/window/StatusBar.h"
 #include "platform/window/Window.h"
 
+#include <QApplication>
+#include <QPalette>
+
 #include <gtest/gtest.h>
 
 namespace glimmo {
@@ -100,6 +103,28 @@ TEST_F(SceneRunnerTest, EachTrayClickTogglesTheWindowAndEveryOpeningBuildsAndSho
     EXPECT_EQ(menuAppeared, 3);
     ASSERT_NE(runner.menuBarWindow()->contentView(), nullptr);
     EXPECT_NE(runner.menuBarWindow()->contentView()->host(), nullptr) << "the new content is still hosted";
+}
+
+TEST_F(SceneRunnerTest, ATemplateLabelIsDrawnInTheDesktopsTextColourKeepingItsCoverage) {
+    auto pixels = std::make_shared<PixelImage>();
+    pixels->width = 2;
+    pixels->height = 1;
+    pixels->rgba = {10, 20, 30, 255, 200, 100, 50, 0};
+    std::vector<Scene> list = scenes();
+    std::get<MenuBarExtra>(list[0]).label = MenuBarExtraLabel{.image = pixels, .isTemplate = true};
+    SceneRunner runner(std::move(list), {.useTray = true});
+    runner.present();
+    const auto& image = runner.statusItem()->button()->image();
+    ASSERT_TRUE(image.has_value());
+    ASSERT_NE(image->pixels(), nullptr);
+    const QColor text = QApplication::palette().color(QPalette::WindowText);
+    EXPECT_EQ(image->pixels()->rgba,
+              (std::vector<std::uint8_t>{static_cast<std::uint8_t>(text.red()), static_cast<std::uint8_t>(text.green()),
+                                         static_cast<std::uint8_t>(text.blue()), 255,
+                                         static_cast<std::uint8_t>(text.red()), static_cast<std::uint8_t>(text.green()),
+                                         static_cast<std::uint8_t>(text.blue()), 0}));
+    EXPECT_TRUE(image->isResizable());
+    EXPECT_EQ(pixels->rgba[0], 10) << "the scene's own image is left as it was";
 }
 
 TEST_F(SceneRunnerTest, AClickOutsideClosesTheTrayWindowButNotTheFallbackWindow) {
