@@ -128,6 +128,27 @@ TEST_F(JournalLayoutTest, StepsBetweenDaysAndNeverPastToday) {
     waitFor(*t, [&] { return world.openAIRequestCount() >= 2; });
 }
 
+TEST_F(JournalLayoutTest, SteppingADayEmptiesTheBreakdownAndShowsTheSpinnerUntilTheNewDayIsIn) {
+    const std::string answer = R"({"categories": [{"type": "Create", "apps": "Code Editor"}, {"type": "Communicate", "apps": "Slack"}],
+                                   "activities": [{"description": "Refactoring the parser", "apps": ["Code Editor"]}]})";
+    world.addRecord("Code Editor", onThe7th(9), 7200);
+    world.addRecord("Slack", onThe7th(11), 3600);
+    world.addRecord("Code Editor", onThe7th(9).addingTimeInterval(-86400), 3600);
+    world.answerGemini(200, geminiReplyWithText(answer));
+    auto t = host(JournalContentView(reader, monitor, service), {400, 700});
+    ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "67% Create"); }));
+    EXPECT_FALSE(t->has("loading"));
+
+    world.answerGemini(200, geminiReplyWithText(answer), 0.5);
+    t->click("previous day");
+    settle(*t);
+    EXPECT_FALSE(shows(drawn(*t), "% Create")) << "the rows go at once";
+    EXPECT_TRUE(t->has("loading"));
+    ASSERT_TRUE(waitFor(*t, [&] { return !t->has("loading"); }));
+    EXPECT_TRUE(shows(drawn(*t), "100% Create")) << "the 6th had only the editor";
+    EXPECT_TRUE(shows(drawn(*t), "December 6"));
+}
+
 TEST_F(JournalLayoutTest, CopyPutsTheJournalSummaryOnThePasteboard) {
     auto t = host(JournalContentView(reader, monitor, service), {400, 700});
     ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "wrote the report"); }));
