@@ -7,6 +7,7 @@ glimmo_test(ui_dashboard_tests
     ${CMAKE_CURRENT_LIST_DIR}/ChartViewsTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DashboardPiecesTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DashboardTestMain.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/GalleryTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LayoutsTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewProbe.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WeeklyChartDataTests.cpp
