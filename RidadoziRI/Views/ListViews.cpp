@@ -6,12 +6,39 @@
 #include "RidadoziRI/Views/TextStyleAttributesReader.h"
 #include "platform/view/GeometryReader.h"
 #include "platform/view/Label.h"
+#include "platform/view/Layout.h"
+
+#include <algorithm>
 
 #include <limits>
 
 namespace ridadozi {
 
 namespace {
+
+constexpr glimmo::CGFloat markerGap = 6;
+
+struct MarkerRowLayout final : glimmo::Layout {
+    static glimmo::ProposedViewSize contentProposal(const glimmo::ProposedViewSize& proposal, glimmo::CGSize marker) {
+        std::optional<glimmo::CGFloat> width;
+        if (proposal.width) width = std::max<glimmo::CGFloat>(0, *proposal.width - marker.width - markerGap);
+        return {width, proposal.height};
+    }
+    glimmo::CGSize sizeThatFits(const glimmo::ProposedViewSize& proposal, const glimmo::LayoutSubviews& subviews) const override {
+        const glimmo::CGSize marker = subviews[0].sizeThatFits(glimmo::ProposedViewSize::unspecified());
+        const glimmo::CGSize content = subviews[1].sizeThatFits(contentProposal(proposal, marker));
+        return {marker.width + markerGap + content.width, std::max(marker.height, content.height)};
+    }
+    void placeSubviews(const glimmo::CGRect& bounds, const glimmo::ProposedViewSize& proposal,
+                       const glimmo::LayoutSubviews& subviews) const override {
+        const glimmo::CGSize marker = subviews[0].sizeThatFits(glimmo::ProposedViewSize::unspecified());
+        const glimmo::CGSize content = subviews[1].sizeThatFits(contentProposal(proposal, marker));
+        subviews[0].place({bounds.minX(), bounds.midY() - marker.height / 2}, glimmo::UnitPoint::topLeading(),
+                          glimmo::ProposedViewSize::of(marker));
+        subviews[1].place({bounds.minX() + marker.width + markerGap, bounds.midY() - content.height / 2},
+                          glimmo::UnitPoint::topLeading(), glimmo::ProposedViewSize::of(content));
+    }
+};
 
 int markerNumber(std::int64_t number) {
     return static_cast<int>(std::clamp<std::int64_t>(number, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -24,6 +51,10 @@ glimmo::AnyView inTextStyleFont(glimmo::AnyView marker) {
         const auto font = fontProperties(attributes);
         return marker.font(font ? std::optional<glimmo::Font>(fontWithProperties(*font)) : std::nullopt);
     });
+}
+
+glimmo::AnyView markerRow(glimmo::AnyView marker, glimmo::AnyView content) {
+    return glimmo::LayoutView(MarkerRowLayout{}, {std::move(marker), std::move(content)});
 }
 
 glimmo::AnyView insideList(glimmo::AnyView items, int listLevel, bool isTight) {
@@ -70,7 +101,7 @@ glimmo::AnyView ListItemView::body() const {
                     .preference<ColumnWidthPreference>(ColumnWidthPreference::Value{{0, proxy.size().width}});
             })));
     const glimmo::AnyView icon = markerWidth ? marker.frame(*markerWidth, std::nullopt, glimmo::Alignment::trailing()) : marker;
-    const glimmo::AnyView row = glimmo::Label(blockSequence(item.children), icon);
+    const glimmo::AnyView row = markerRow(icon, blockSequence(item.children));
     return _listItem->body(BlockConfiguration{blockLabel(row), MarkdownContent(item.children)});
 }
 

@@ -18,7 +18,7 @@ glimmo::AnyView TaskListView::body() const {
 
 glimmo::AnyView TaskListItemView::body() const {
     const glimmo::AnyView marker = inTextStyleFont(_taskListMarker->body(TaskListMarkerConfiguration{item.isCompleted}));
-    const glimmo::AnyView row = glimmo::Label(blockSequence(item.children), marker);
+    const glimmo::AnyView row = markerRow(marker, blockSequence(item.children));
     return _listItem->body(BlockConfiguration{blockLabel(row), MarkdownContent(item.children)});
 }
 

@@ -1,6 +1,7 @@
 #include "../../platform/view/ViewTestSupport.h"
 
 #include "RidadoziRI/Views/FlowLayout.h"
+#include "RidadoziRI/Views/ListViews.h"
 #include "RidadoziRI/Views/ResizeToFit.h"
 
 #include "platform/view/Shapes.h"
@@ -91,6 +92,17 @@ TEST(ResizeToFitTest, FittingRuleEdges) {
 TEST(ResizeToFitTest, LayoutWithoutSubviewsIsEmpty) {
     TestHost t(glimmo::LayoutView(ResizeToFit2{}, std::vector<AnyView>{}));
     EXPECT_EQ(t.host().sizeThatFits({100.0, 100.0}), (CGSize{0, 0}));
+}
+
+TEST(MarkerRowTest, MarkerThenSixPointsThenContentCentredOnEachOther) {
+    TestHost t(markerRow(box(10, 8, "marker"), Rectangle().frame({.maxWidth = glimmo::infinity, .minHeight = 30, .maxHeight = 30})
+                                                   .accessibilityLabel("content"))
+                   .frame(200, std::nullopt, glimmo::Alignment::topLeading()));
+    const CGRect marker = t.frame("marker");
+    const CGRect content = t.frame("content");
+    EXPECT_EQ(content.minX() - marker.maxX(), 6);
+    EXPECT_EQ(content.width(), 200 - 16);
+    EXPECT_EQ(marker.midY(), content.midY());
 }
 
 } // namespace
