@@ -20,25 +20,81 @@ glimmo::Task<void> loadAndStore(std::vector<InlineNode> inlines, std::shared_ptr
 
 } // namespace
 
+namespace {
+
+struct ImageRequest {
+    glimmo::URL url;
+    std::string source;
+    std::string alt;
+};
+
+// The children of one load: each image is fetched by a task of its own, concurrently; the first
+// failure cancels the others and ends the load.
+struct ImageLoadGroup {
+    std::vector<glimmo::TaskHandle> children;
+    std::size_t pending = 0;
+    InlineImages images;
+    std::optional<glimmo::Continuation<InlineImages>> done;
+
+    void finish(const std::exception_ptr& error) {
+        if (!done || done->isResumed()) return;
+        for (const auto& child : children) child.cancel();
+        if (error) done->resumeThrowing(error);
+        else done->resume(images);
+    }
+};
+
+glimmo::Task<void> loadOne(std::shared_ptr<ImageLoadGroup> group, std::shared_ptr<const InlineImageProvider> provider,
+                           ImageRequest request) {
+    std::exception_ptr error;
+    try {
+        auto load = provider->loadImage(request.url, request.alt);
+        glimmo::Image image = co_await std::move(load);
+        // Results arrive in completion order; a later one for the same source replaces the earlier.
+        group->images.bySource.insert_or_assign(request.source, std::move(image));
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (error) {
+        group->finish(error);
+    } else if (--group->pending == 0) {
+        group->finish(nullptr);
+    }
+}
+
+} // namespace
+
 glimmo::Task<InlineImages> InlineText::loadInlineImages(std::vector<InlineNode> inlines,
                                                         std::shared_ptr<const InlineImageProvider> provider,
                                                         std::optional<glimmo::URL> imageBaseURL) {
     const auto found = imageData(inlines);
     const std::unordered_set<RawImageData> distinct(found.begin(), found.end());
+    std::vector<ImageRequest> requests;
+    for (const RawImageData& data : distinct) {
+        if (auto url = resolvedURL(data.source, imageBaseURL)) requests.push_back({std::move(*url), data.source, data.alt});
+    }
+    if (requests.empty()) co_return InlineImages{};
+
+    glimmo::Executor& executor = co_await glimmo::currentExecutor();
+    auto group = std::make_shared<ImageLoadGroup>();
+    auto all = glimmo::withContinuation<InlineImages>(
+        [group, provider, requests, &executor](glimmo::Continuation<InlineImages> done) {
+            group->done = done;
+            group->pending = requests.size();
+            for (const auto& request : requests) group->children.push_back(glimmo::startTask(executor, loadOne(group, provider, request)));
+        },
+        [group] {
+            for (const auto& child : group->children) child.cancel();
+            if (group->done) group->done->resumeThrowing(std::make_exception_ptr(glimmo::CancellationError{}));
+        });
     InlineImages images;
     try {
-        for (const RawImageData& data : distinct) {
-            const auto url = resolvedURL(data.source, imageBaseURL);
-            if (!url) continue;
-            auto request = provider->loadImage(*url, data.alt);
-            glimmo::Image image = co_await std::move(request);
-            images.bySource.insert_or_assign(data.source, std::move(image));
-        }
+        images = co_await std::move(all);
     } catch (const glimmo::CancellationError&) {
         throw;
     } catch (...) {
         // One image that cannot be had hides them all; the text itself is unaffected.
-        images.bySource.clear();
+        images = InlineImages{};
     }
     co_return images;
 }

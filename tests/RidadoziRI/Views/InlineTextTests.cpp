@@ -35,6 +35,30 @@ struct CountingProvider final : InlineImageProvider {
     }
 };
 
+// Holds every load until the test answers it; a cancelled load ends with CancellationError.
+struct GatedProvider final : InlineImageProvider {
+    struct Pending {
+        std::string url;
+        glimmo::Continuation<glimmo::Image> answer;
+    };
+    std::shared_ptr<std::vector<Pending>> pending = std::make_shared<std::vector<Pending>>();
+    std::shared_ptr<int> cancelled = std::make_shared<int>(0);
+    glimmo::Task<glimmo::Image> loadImage(glimmo::URL url, std::string) const override {
+        auto waiting = pending;
+        auto cancellations = cancelled;
+        const std::string address = url.absoluteString();
+        auto wait = glimmo::withContinuation<glimmo::Image>(
+            [waiting, address](glimmo::Continuation<glimmo::Image> answer) { waiting->push_back({address, answer}); },
+            [waiting, cancellations, address] {
+                ++*cancellations;
+                for (const auto& p : *waiting) {
+                    if (p.url == address) p.answer.resumeThrowing(std::make_exception_ptr(glimmo::CancellationError{}));
+                }
+            });
+        co_return co_await std::move(wait);
+    }
+};
+
 // The inline text under a host whose tasks run on the main loop; `inlines` can be changed later.
 struct Content : glimmo::ObservableObject {
     glimmo::Published<std::vector<InlineNode>> inlines{*this, {}};
@@ -72,47 +96,48 @@ protected:
         return n;
     }
 
-    std::shared_ptr<CountingProvider> provider = std::make_shared<CountingProvider>();
+    std::shared_ptr<CountingProvider> counting = std::make_shared<CountingProvider>();
+    std::shared_ptr<const InlineImageProvider> provider = counting;
     std::shared_ptr<Content> content = std::make_shared<Content>();
     std::unique_ptr<glimmo::ViewHost> host;
 };
 
 TEST_F(InlineTextTest, ImageBetweenWordsAppearsOnceLoaded) {
     show({N::text("before "), N::image("a.png", {N::text("A")}), N::text(" after")});
-    ASSERT_EQ(provider->calls->size(), 1U);
-    EXPECT_EQ(provider->calls->front(), (std::pair<std::string, std::string>{"https://img.example/a.png", "A"}));
+    ASSERT_EQ(counting->calls->size(), 1U);
+    EXPECT_EQ(counting->calls->front(), (std::pair<std::string, std::string>{"https://img.example/a.png", "A"}));
     EXPECT_EQ(inlineImagesDrawn(), 1U);
 }
 
 TEST_F(InlineTextTest, NoImagesAsksNothing) {
     show({N::text("plain "), N::strong({N::text("text")})});
-    EXPECT_TRUE(provider->calls->empty());
+    EXPECT_TRUE(counting->calls->empty());
     EXPECT_EQ(inlineImagesDrawn(), 0U);
 }
 
 TEST_F(InlineTextTest, EqualImagesAreRequestedOnceAndOtherAltTextsAgain) {
     const auto a = N::image("a.png", {N::text("A")});
     show({a, N::text(" "), a, N::text(" "), N::image("a.png", {N::text("other")})});
-    EXPECT_EQ(provider->calls->size(), 2U);
+    EXPECT_EQ(counting->calls->size(), 2U);
     EXPECT_EQ(inlineImagesDrawn(), 3U);
 }
 
 TEST_F(InlineTextTest, OneFailureHidesEveryImage) {
     show({N::image("a.png", {}), N::text(" "), N::image("bad.png", {}), N::text(" "), N::image("c.png", {})});
-    EXPECT_GE(provider->calls->size(), 2U);
+    EXPECT_GE(counting->calls->size(), 2U);
     EXPECT_EQ(inlineImagesDrawn(), 0U);
 }
 
 TEST_F(InlineTextTest, OnlyTopLevelImagesAndSingleImageLinksAreRequested) {
     show({N::emphasis({N::image("hidden.png", {})}), N::text(" "), N::link("https://x.example/", {N::image("linked.png", {})})});
-    ASSERT_EQ(provider->calls->size(), 1U);
-    EXPECT_EQ(provider->calls->front().first, "https://img.example/linked.png");
+    ASSERT_EQ(counting->calls->size(), 1U);
+    EXPECT_EQ(counting->calls->front().first, "https://img.example/linked.png");
 }
 
 TEST_F(InlineTextTest, SourcesThatFormNoAddressAreSkipped) {
     show({N::image("relative.png", {}), N::text(" "), N::image("https://abs.example/x.png", {})}, std::nullopt);
-    ASSERT_EQ(provider->calls->size(), 1U);
-    EXPECT_EQ(provider->calls->front().first, "https://abs.example/x.png");
+    ASSERT_EQ(counting->calls->size(), 1U);
+    EXPECT_EQ(counting->calls->front().first, "https://abs.example/x.png");
     EXPECT_EQ(inlineImagesDrawn(), 1U);
 }
 
@@ -120,8 +145,32 @@ TEST_F(InlineTextTest, NewContentLoadsAgain) {
     show({N::text("x "), N::image("a.png", {})});
     content->inlines.set({N::text("y "), N::image("b.png", {})});
     settle();
-    ASSERT_EQ(provider->calls->size(), 2U);
-    EXPECT_EQ(provider->calls->back().first, "https://img.example/b.png");
+    ASSERT_EQ(counting->calls->size(), 2U);
+    EXPECT_EQ(counting->calls->back().first, "https://img.example/b.png");
+}
+
+TEST_F(InlineTextTest, ImagesLoadConcurrentlyAndShowWhenAllArrived) {
+    auto gated = std::make_shared<GatedProvider>();
+    provider = gated;
+    show({N::image("a.png", {}), N::text(" and "), N::image("b.png", {})});
+    ASSERT_EQ(gated->pending->size(), 2U) << "both requests are out before either is answered";
+    (*gated->pending)[0].answer.resume(glimmo::Image(pixels(8, 8), 1, glimmo::ImageOrientation::up));
+    settle();
+    EXPECT_EQ(inlineImagesDrawn(), 0U) << "the map is replaced whole, once every image is in";
+    (*gated->pending)[1].answer.resume(glimmo::Image(pixels(8, 8), 1, glimmo::ImageOrientation::up));
+    settle();
+    EXPECT_EQ(inlineImagesDrawn(), 2U);
+}
+
+TEST_F(InlineTextTest, AFailureCancelsTheOtherLoads) {
+    auto gated = std::make_shared<GatedProvider>();
+    provider = gated;
+    show({N::image("a.png", {}), N::text(" and "), N::image("b.png", {})});
+    ASSERT_EQ(gated->pending->size(), 2U);
+    (*gated->pending)[0].answer.resumeThrowing(std::make_exception_ptr(std::runtime_error("gone")));
+    settle();
+    EXPECT_EQ(*gated->cancelled, 1);
+    EXPECT_EQ(inlineImagesDrawn(), 0U);
 }
 
 TEST(AltTextTest, PlainWordsCodeAndOneSpacePerSoftBreak) {
