@@ -18,25 +18,45 @@ namespace {
 
 constexpr glimmo::CGFloat markerGap = 6;
 
+// The marker and the item's first line share their text baseline, so a marker stays beside the
+// first line of an item however many blocks follow it.
 struct MarkerRowLayout final : glimmo::Layout {
-    static glimmo::ProposedViewSize contentProposal(const glimmo::ProposedViewSize& proposal, glimmo::CGSize marker) {
+    struct Arrangement {
+        glimmo::CGSize marker;
+        glimmo::CGSize content;
+        glimmo::CGFloat markerY = 0;
+        glimmo::CGFloat contentY = 0;
+        glimmo::ProposedViewSize contentProposal;
+        glimmo::CGSize size() const {
+            return {marker.width + markerGap + content.width, std::max(markerY + marker.height, contentY + content.height)};
+        }
+    };
+    static Arrangement arrange(const glimmo::ProposedViewSize& proposal, const glimmo::LayoutSubviews& subviews) {
+        Arrangement a;
+        const glimmo::ViewDimensions marker = subviews[0].dimensions(glimmo::ProposedViewSize::unspecified());
+        a.marker = {marker.width(), marker.height()};
         std::optional<glimmo::CGFloat> width;
-        if (proposal.width) width = std::max<glimmo::CGFloat>(0, *proposal.width - marker.width - markerGap);
-        return {width, proposal.height};
+        if (proposal.width) width = std::max<glimmo::CGFloat>(0, *proposal.width - a.marker.width - markerGap);
+        a.contentProposal = {width, proposal.height};
+        const glimmo::ViewDimensions content = subviews[1].dimensions(a.contentProposal);
+        a.content = {content.width(), content.height()};
+        const glimmo::CGFloat markerBaseline = marker[glimmo::VerticalAlignment::firstTextBaseline()];
+        const glimmo::CGFloat contentBaseline = content[glimmo::VerticalAlignment::firstTextBaseline()];
+        const glimmo::CGFloat baseline = std::max(markerBaseline, contentBaseline);
+        a.markerY = baseline - markerBaseline;
+        a.contentY = baseline - contentBaseline;
+        return a;
     }
     glimmo::CGSize sizeThatFits(const glimmo::ProposedViewSize& proposal, const glimmo::LayoutSubviews& subviews) const override {
-        const glimmo::CGSize marker = subviews[0].sizeThatFits(glimmo::ProposedViewSize::unspecified());
-        const glimmo::CGSize content = subviews[1].sizeThatFits(contentProposal(proposal, marker));
-        return {marker.width + markerGap + content.width, std::max(marker.height, content.height)};
+        return arrange(proposal, subviews).size();
     }
     void placeSubviews(const glimmo::CGRect& bounds, const glimmo::ProposedViewSize& proposal,
                        const glimmo::LayoutSubviews& subviews) const override {
-        const glimmo::CGSize marker = subviews[0].sizeThatFits(glimmo::ProposedViewSize::unspecified());
-        const glimmo::CGSize content = subviews[1].sizeThatFits(contentProposal(proposal, marker));
-        subviews[0].place({bounds.minX(), bounds.midY() - marker.height / 2}, glimmo::UnitPoint::topLeading(),
-                          glimmo::ProposedViewSize::of(marker));
-        subviews[1].place({bounds.minX() + marker.width + markerGap, bounds.midY() - content.height / 2},
-                          glimmo::UnitPoint::topLeading(), glimmo::ProposedViewSize::of(content));
+        const Arrangement a = arrange(proposal, subviews);
+        subviews[0].place({bounds.minX(), bounds.minY() + a.markerY}, glimmo::UnitPoint::topLeading(),
+                          glimmo::ProposedViewSize::of(a.marker));
+        subviews[1].place({bounds.minX() + a.marker.width + markerGap, bounds.minY() + a.contentY},
+                          glimmo::UnitPoint::topLeading(), glimmo::ProposedViewSize::of(a.content));
     }
 };
 

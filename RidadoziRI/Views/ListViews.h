@@ -64,9 +64,9 @@ struct ListItemView {
 // A marker in the current text style's font (the platform default font when the style sets none).
 glimmo::AnyView inTextStyleFont(glimmo::AnyView marker);
 
-// A list item row: the marker, a gap of 6 points and the item's blocks, centred on each other as the
-// platform's title-and-icon label does. Each side is measured once per pass: rows nested in rows stay
-// cheap to lay out, where a stack measures them several times at every level.
+// A list item row: the marker, a gap of 6 points and the item's blocks, the marker on the baseline of
+// the first line. Each side is measured once per pass: rows nested in rows stay cheap to lay out,
+// where a stack measures them several times at every level.
 glimmo::AnyView markerRow(glimmo::AnyView marker, glimmo::AnyView content);
 
 // Everything inside is one list level deeper and spaced by the list's tightness.

@@ -6,6 +6,7 @@
 
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
+#include "platform/view/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -94,15 +95,17 @@ TEST(ResizeToFitTest, LayoutWithoutSubviewsIsEmpty) {
     EXPECT_EQ(t.host().sizeThatFits({100.0, 100.0}), (CGSize{0, 0}));
 }
 
-TEST(MarkerRowTest, MarkerThenSixPointsThenContentCentredOnEachOther) {
-    TestHost t(markerRow(box(10, 8, "marker"), Rectangle().frame({.maxWidth = glimmo::infinity, .minHeight = 30, .maxHeight = 30})
-                                                   .accessibilityLabel("content"))
-                   .frame(200, std::nullopt, glimmo::Alignment::topLeading()));
+TEST(MarkerRowTest, MarkerThenSixPointsThenContentOnTheFirstBaseline) {
+    const AnyView content = glimmo::VStack(glimmo::HorizontalAlignment::leading(), 0,
+                                           {glimmo::Text("first line").accessibilityLabel("first"),
+                                            Rectangle().frame({.maxWidth = glimmo::infinity, .minHeight = 30, .maxHeight = 30})})
+                                .accessibilityLabel("content");
+    TestHost t(markerRow(glimmo::Text("1.").accessibilityLabel("marker"), content).frame(200, std::nullopt, glimmo::Alignment::topLeading()));
     const CGRect marker = t.frame("marker");
-    const CGRect content = t.frame("content");
-    EXPECT_EQ(content.minX() - marker.maxX(), 6);
-    EXPECT_EQ(content.width(), 200 - 16);
-    EXPECT_EQ(marker.midY(), content.midY());
+    EXPECT_EQ(t.frame("content").minX() - marker.maxX(), 6);
+    EXPECT_EQ(t.frame("content").width(), 200 - 6 - marker.width());
+    EXPECT_EQ(marker.minY(), t.frame("first").minY());
+    EXPECT_EQ(marker.height(), t.frame("first").height());
 }
 
 } // namespace
