@@ -52,15 +52,15 @@ CursorShape ViewHost::cursor() const { return impl_->graph.cursor(); }
 ViewGraph& ViewHost::graph() { return impl_->graph; }
 
 namespace {
-void collectLabelled(ViewNode* node, std::vector<AccessibilityElement>& out) {
+void collectLabelled(ViewNode* node, std::vector<LabelledViewElement>& out) {
     if (auto label = node->accessibilityLabel()) out.push_back({*label, node->elementsFrame()});
     for (auto& c : node->children) collectLabelled(c.get(), out);
 }
 } // namespace
 
-std::vector<AccessibilityElement> ViewHost::accessibilityElements() {
+std::vector<LabelledViewElement> ViewHost::accessibilityElements() {
     impl_->graph.displayList();
-    std::vector<AccessibilityElement> out;
+    std::vector<LabelledViewElement> out;
     if (impl_->graph.root()) collectLabelled(impl_->graph.root(), out);
     return out;
 }

@@ -42,7 +42,7 @@ struct Tooltip {
 enum class CursorShape : std::uint8_t { arrow, pointingHand, iBeam };
 
 // A view carrying an accessibility label, with its frame in window coordinates.
-struct AccessibilityElement {
+struct LabelledViewElement {
     std::string label;
     CGRect frame;
 };
@@ -88,7 +88,7 @@ public:
     CursorShape cursor() const;
 
     // The labelled views of the laid-out tree, in tree order (brings the tree up to date first).
-    std::vector<AccessibilityElement> accessibilityElements();
+    std::vector<LabelledViewElement> accessibilityElements();
 
     // The render tree, for tests and tools that inspect frames.
     ViewGraph& graph();

@@ -1,5 +1,7 @@
 #include "ui/Dashboard/DashboardLayoutParts.h"
 
+#include "analysis/ChatViewModel.h"
+
 #include "platform/foundation/DateFormatting.h"
 #include "ui/Dashboard/DashboardRefresh.h"
 #include "ui/Dashboard/ScoresView.h"
@@ -20,6 +22,7 @@ AnyView scores(const ContentViewModel& viewModel) {
                       .formatTime = [](std::int64_t seconds) { return ContentViewModel::formatTime(seconds); }};
 }
 
-std::string chatTimeframe(Date displayDate) { return iso8601DateOnlyUTC(displayDate); }
+// The shown day in the user's own time zone: a UTC date would name the day before east of UTC.
+std::string chatTimeframe(Date displayDate) { return ChatViewModel::dayTimeframe(displayDate); }
 
 } // namespace glimmo::dashboard

@@ -164,9 +164,9 @@ TEST_F(LayoutsTest, TheClassicMenuListsTheFivePanelsAndStoresTheChoice) {
     EXPECT_TRUE(view.shows("WEEKLY FOCUS BREAKDOWN"));
 }
 
-TEST_F(LayoutsTest, TheChatTimeframeNamesTheUTCDateOfTheLocalMidnight) {
+TEST_F(LayoutsTest, TheChatTimeframeNamesTheLocalDateOfTheShownDay) {
     setDefaultTimeZone("Europe/Berlin");
-    EXPECT_EQ(dashboard::chatTimeframe(Calendar::current().startOfDay(on7th(15))), "2026-12-06");
+    EXPECT_EQ(dashboard::chatTimeframe(Calendar::current().startOfDay(on7th(15))), "2026-12-07");
     setDefaultTimeZone("America/New_York");
     EXPECT_EQ(dashboard::chatTimeframe(Calendar::current().startOfDay(on7th(15))), "2026-12-07");
     setDefaultTimeZone("UTC");

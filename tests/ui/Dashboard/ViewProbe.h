@@ -1,8 +1,7 @@
 #pragma once
 
 // What a view shows under the kit's host with the deterministic measurer, and its offscreen rendering
-// for the gallery. The kit's host is kept out of this header: its AccessibilityElement and the
-// desktop's share a name, so no file includes both the host and the analysis world.
+// for the gallery.
 
 #include "platform/view/DisplayList.h"
 #include "platform/view/PixelImage.h"

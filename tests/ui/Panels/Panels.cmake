@@ -10,6 +10,3 @@ glimmo_test(ui_panels_tests
     ${CMAKE_CURRENT_LIST_DIR}/PreferencesViewTests.cpp
   LIBS ui platform_qt analysis test_support platform_desktop nlohmann_json::nlohmann_json
   TIMEOUT 300)
-# The view host's AccessibilityElement and the desktop's share a name; the app headers only
-# forward-declare the desktop's, so a test that hosts views and sees app headers meets both tags.
-target_compile_options(ui_panels_tests PRIVATE -Wno-mismatched-tags)

@@ -1,7 +1,6 @@
 #pragma once
 
-// The analysis world of the panel tests, behind an interface that does not pull in the desktop
-// services' headers (their AccessibilityElement clashes with the view host's): a virtual-time main
+// The analysis world of the panel tests, behind a small interface: a virtual-time main
 // loop, fresh defaults and stores, a monitor and a history reader on fake desktop services, and
 // loopback Gemini and OpenAI servers.
 
