@@ -64,6 +64,11 @@ void ViewGraph::enqueueAction(std::function<void()> action) {
 
 void ViewGraph::setNeedsLayout() { scheduleUpdate(); }
 
+void ViewGraph::afterNextLayout(std::function<void()> work) {
+    afterLayout_.push_back(std::move(work));
+    scheduleUpdate();
+}
+
 void ViewGraph::scheduleUpdate() {
     needsUpdate_ = true;
     displayListValid_ = false;
@@ -124,6 +129,11 @@ bool ViewGraph::update() {
         }
         evaluateDirty();
         layout();
+        if (!afterLayout_.empty()) {
+            std::vector<std::function<void()>> work;
+            work.swap(afterLayout_);
+            for (auto& w : work) w();
+        }
         PreferenceValues values;
         root_->collectPreferences(values);
         runActions();
@@ -173,6 +183,33 @@ void ViewGraph::layout() {
     const CGRect bounds((size_.width - s.width) / 2, (size_.height - s.height) / 2, s.width, s.height);
     root_->frame = bounds;
     placeContent(elements, bounds);
+    // Layers go over the window as laid out now; placing one may present or close another.
+    for (std::size_t i = 0; i < presenters_.size(); ++i) presenters_[i]->placeLayer(size_);
+}
+
+void ViewGraph::addPresenter(Presenter* presenter) {
+    if (std::find(presenters_.begin(), presenters_.end(), presenter) == presenters_.end()) presenters_.push_back(presenter);
+    scheduleUpdate();
+}
+
+void ViewGraph::removePresenter(Presenter* presenter) {
+    if (std::erase(presenters_, presenter) > 0) scheduleUpdate();
+}
+
+std::vector<ViewNode*> ViewGraph::presentedLayers() const {
+    std::vector<ViewNode*> layers;
+    for (Presenter* p : presenters_) {
+        if (ViewNode* layer = p->presentedLayer()) layers.push_back(layer);
+    }
+    return layers;
+}
+
+ViewNode* ViewGraph::hitTest(CGPoint point, ViewNode::HitPurpose purpose) const {
+    const auto layers = presentedLayers();
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+        if (ViewNode* hit = (*it)->hitTest(point, purpose)) return hit;
+    }
+    return root_ ? root_->hitTest(point, purpose) : nullptr;
 }
 
 bool ViewGraph::runActions() {
@@ -202,6 +239,7 @@ void ViewGraph::rebuildDisplayList() {
     }
     RenderContext ctx{displayList_};
     root_->draw(ctx);
+    for (ViewNode* layer : presentedLayers()) layer->draw(ctx);
     for (auto& [node, f] : finalFrames) node->frame = f;
     displayListValid_ = true;
 }
@@ -257,6 +295,13 @@ void ViewGraph::focus(ViewNode* node) {
     focused_ = node;
     if (previous) previous->setFocused(false);
     if (node) node->setFocused(true);
+    // The views around the focused one follow it (`focused` on a view that contains a text field).
+    for (ViewNode* n = previous; n; n = n->parent) {
+        if (!n->containsNode(node)) n->setFocusWithin(false);
+    }
+    for (ViewNode* n = node; n; n = n->parent) {
+        if (!n->containsNode(previous)) n->setFocusWithin(true);
+    }
 }
 
 void ViewGraph::updateHover(std::optional<CGPoint> location) {
@@ -264,7 +309,8 @@ void ViewGraph::updateHover(std::optional<CGPoint> location) {
     std::vector<ViewNode*> chain;
     if (location && root_) {
         collectHovered(root_.get(), *location, chain);
-        hoverTarget_ = root_->hitTest(*location, ViewNode::HitPurpose::pointer);
+        for (ViewNode* layer : presentedLayers()) collectHovered(layer, *location, chain);
+        hoverTarget_ = hitTest(*location, ViewNode::HitPurpose::pointer);
     } else {
         hoverTarget_ = nullptr;
     }
@@ -291,7 +337,13 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
         return false;
     case PointerEvent::Kind::pressed: {
         updateHover(event.location);
-        ViewNode* hit = root_->hitTest(event.location, ViewNode::HitPurpose::pointer);
+        // A click outside the topmost layer that closes on such clicks only closes it.
+        if (!presenters_.empty()) {
+            Presenter* top = presenters_.back();
+            ViewNode* layer = top->presentedLayer();
+            if (layer && !layer->hitTest(event.location, ViewNode::HitPurpose::pointer) && top->clickedOutside()) return true;
+        }
+        ViewNode* hit = hitTest(event.location, ViewNode::HitPurpose::pointer);
         for (ViewNode* n = hit; n; n = n->parent) {
             if (n->acceptsFocus()) {
                 focus(n);
@@ -322,7 +374,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
 bool ViewGraph::handleWheel(const WheelEvent& event) {
     ensureBuilt();
     GraphScope scope(this);
-    for (ViewNode* n = root_->hitTest(event.location, ViewNode::HitPurpose::wheel); n; n = n->parent) {
+    for (ViewNode* n = hitTest(event.location, ViewNode::HitPurpose::wheel); n; n = n->parent) {
         if (n->handleWheel(event)) return true;
     }
     return false;
@@ -337,6 +389,7 @@ bool ViewGraph::handleKey(const KeyEvent& event) {
     if (event.key == "Tab" || event.key == "Backtab") {
         std::vector<ViewNode*> focusable;
         collectFocusable(root_.get(), focusable);
+        for (ViewNode* layer : presentedLayers()) collectFocusable(layer, focusable);
         if (focusable.empty()) return false;
         auto it = std::find(focusable.begin(), focusable.end(), focused_);
         std::size_t index = 0;

@@ -15,6 +15,16 @@
 
 namespace glimmo {
 
+// A view that presents a layer above the tree (see Presentation.h).
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+    virtual ViewNode* presentedLayer() const = 0;
+    virtual void placeLayer(CGSize window) = 0;
+    // A click landed outside the layer: returns true when that closed it and used the click up.
+    virtual bool clickedOutside() = 0;
+};
+
 class ViewGraph {
 public:
     ViewGraph(AnyView root, std::shared_ptr<const TextMeasurer> measurer);
@@ -31,6 +41,9 @@ public:
     void enqueueAction(std::function<void()> action);
     // Asks for an update without a node to re-evaluate (layout-only changes such as scrolling).
     void setNeedsLayout();
+    // Work that needs the layout that includes every change made so far (scrolling to a view that was
+    // just added): runs right after the next layout pass, before the actions.
+    void afterNextLayout(std::function<void()> work);
 
     // The root environment and the window size.
     void modifyEnvironment(const std::function<void(EnvironmentValues&)>& change);
@@ -58,6 +71,13 @@ public:
 
     // Keeps drawing `node` until its animations finish (needs the main loop for the frame timer).
     void animate(ViewNode* node);
+
+    // The presentation layer: layers drawn and hit-tested after the root, in the order presented.
+    void addPresenter(Presenter* presenter);
+    void removePresenter(Presenter* presenter);
+    std::vector<ViewNode*> presentedLayers() const;
+    // The deepest node under `point`, looking at the layers (topmost first) before the root.
+    ViewNode* hitTest(CGPoint point, ViewNode::HitPurpose purpose) const;
 
     // Focus: the node that receives key events.
     void focus(ViewNode* node);
@@ -88,6 +108,7 @@ private:
     std::vector<ViewNode*>* evaluating_ = nullptr;
     bool rootEnvironmentChanged_ = false;
     std::vector<std::function<void()>> actions_;
+    std::vector<std::function<void()>> afterLayout_;
     bool needsUpdate_ = true;
     bool updateScheduled_ = false;
     bool inUpdate_ = false;
@@ -103,6 +124,7 @@ private:
     std::shared_ptr<class Timer> animationTimer_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
+    std::vector<Presenter*> presenters_;
     ViewNode* hoverTarget_ = nullptr;
     std::vector<ViewNode*> hoverChain_;
     ViewNode* pressed_ = nullptr;

@@ -62,6 +62,7 @@ std::vector<LabelledViewElement> ViewHost::accessibilityElements() {
     impl_->graph.displayList();
     std::vector<LabelledViewElement> out;
     if (impl_->graph.root()) collectLabelled(impl_->graph.root(), out);
+    for (ViewNode* layer : impl_->graph.presentedLayers()) collectLabelled(layer, out);
     return out;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/view/Label.h"
 #include "platform/view/Layout.h"
 #include "platform/view/Preferences.h"
+#include "platform/view/Presentation.h"
 #include "platform/view/ScaledMetric.h"
 #include "platform/view/ScrollView.h"
 #include "platform/view/Shapes.h"

@@ -1,6 +1,7 @@
 #include "platform/view/Controls/Alert.h"
 
 #include "platform/view/Controls/ControlParts.h"
+#include "platform/view/Presentation.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Structure.h"
@@ -38,7 +39,7 @@ AnyView dialog(const std::string& title, const Binding<bool>& isPresented, const
 
 AnyView alert(AnyView view, std::string title, Binding<bool> isPresented, std::vector<AlertButton> actions,
               std::optional<std::string> message) {
-    if (!isPresented.get()) return view;
+    if (!isPresented.get()) return presentation(std::move(view), std::nullopt, PresentationPlacement::window);
     auto presented = isPresented;
     auto buttons = actions;
     const auto handleKey = [presented, buttons](const KeyEvent& e) {
@@ -54,12 +55,14 @@ AnyView alert(AnyView view, std::string title, Binding<bool> isPresented, std::v
         if (chosen && chosen->action) chosen->action();
         return true;
     };
-    // A dimmed layer takes the clicks meant for the view below; the alert has the keyboard focus.
+    // The alert lies in the window's top layer: its dimming covers the whole window and takes every
+    // click meant for the views below, and the alert has the keyboard focus.
     const AnyView layer = ZStack(Alignment::center(), {
         Rectangle().fill(Color::black().opacity(0.15)),
         dialog(title, isPresented, actions, message),
     });
-    return view.overlay(layer.focused(Binding<bool>::constant(true)).onKeyPress(handleKey));
+    return presentation(std::move(view), layer.focused(Binding<bool>::constant(true)).onKeyPress(handleKey),
+                        PresentationPlacement::window);
 }
 
 } // namespace glimmo

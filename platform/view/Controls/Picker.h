@@ -2,7 +2,8 @@
 
 // A picker bound to a selection: one option per tagged label. The style comes from the environment
 // (`pickerStyle`): segmented (a row of segments, the selected one highlighted) or menu (a pop-up button
-// showing the selected label, which opens the list of options below it); automatic is menu. The title
+// showing the selected label, which opens the list of options below it, in the window's top layer; a
+// click elsewhere closes it); automatic is menu. The title
 // stands before the control unless it is empty or labels are hidden.
 //
 //     Picker<int>("", selectedTab, {{Text("Lumadex"), 0}, {Text("Charts"), 1}}).pickerStyle(PickerStyle::segmented)

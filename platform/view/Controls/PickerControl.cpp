@@ -3,6 +3,7 @@
 #include "platform/view/Button.h"
 #include "platform/view/Controls/ControlParts.h"
 #include "platform/view/Image.h"
+#include "platform/view/Presentation.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Structure.h"
@@ -63,7 +64,7 @@ AnyView PickerControl::menu() const {
                    .background(controls::bezel(controlRadius, Color::controlColor()))
                    .contentShape(Rectangle()))
             .buttonStyle(controls::bareButtonStyle());
-    if (!open) return button;
+    if (!open) return presentation(button, std::nullopt, PresentationPlacement::belowAnchor);
 
     // The open list hangs below the button, the selected option checked.
     std::vector<AnyView> rows;
@@ -91,8 +92,9 @@ AnyView PickerControl::menu() const {
                              .padding(EdgeInsets{4, 0, 4, 0})
                              .background(controls::bezel(6, Color::controlBackgroundColor()))
                              .shadow(Color::black().opacity(0.2), 4, 0, 2);
-    return button.overlay(list.alignmentGuide(VerticalAlignment::bottom(), [](const ViewDimensions&) { return CGFloat(-2); }),
-                          Alignment::bottomLeading());
+    // The list lies in the window's top layer, so views laid out after the picker neither cover it nor
+    // take its clicks; a click elsewhere closes it.
+    return presentation(button, list, PresentationPlacement::belowAnchor, [menuOpen] { menuOpen.set(false); });
 }
 
 } // namespace glimmo

@@ -23,6 +23,15 @@ inline ViewNode* findLabelled(ViewNode* node, const std::string& label) {
     return nullptr;
 }
 
+// In the tree, then in the presentation layer (menus, alerts).
+inline ViewNode* findLabelled(ViewGraph& graph, const std::string& label) {
+    if (ViewNode* hit = findLabelled(graph.root(), label)) return hit;
+    for (ViewNode* layer : graph.presentedLayers()) {
+        if (ViewNode* hit = findLabelled(layer, label)) return hit;
+    }
+    return nullptr;
+}
+
 class TestHost {
 public:
     explicit TestHost(AnyView root, CGSize size = {400, 300})
@@ -34,13 +43,13 @@ public:
     // The frame of the view carrying `accessibilityLabel(label)`, in window coordinates.
     CGRect frame(const std::string& label) {
         host_.update();
-        ViewNode* node = findLabelled(host_.graph().root(), label);
+        ViewNode* node = findLabelled(host_.graph(), label);
         if (!node) throw std::runtime_error("no view labelled " + label);
         return node->elementsFrame();
     }
     bool has(const std::string& label) {
         host_.update();
-        return findLabelled(host_.graph().root(), label) != nullptr;
+        return findLabelled(host_.graph(), label) != nullptr;
     }
     static PointerEvent pointer(PointerEvent::Kind kind, CGPoint p) {
         PointerEvent e;
