@@ -42,30 +42,46 @@ public:
     bool acceptsFocus() const override { return params && environment.isEnabled(); }
 };
 
-// Keeps a focus binding and the kit's focus in step: focus moving here sets it true, moving away false;
-// the program setting it true moves focus here at the next update.
+// Keeps a focus binding and the kit's focus in step. The binding stands for the first focusable view
+// inside (a text field in a wrapper), or for this view when nothing inside takes focus: focus entering
+// sets it true, leaving sets it false; the program setting it true moves the focus there at the next
+// update, setting it false takes the focus away.
 class FocusedNode final : public ModifierNode<FocusedNode, std::shared_ptr<Binding<bool>>> {
 public:
-    bool acceptsFocus() const override { return environment.isEnabled(); }
-    void setFocused(bool focused) override {
-        if (params->get() != focused) params->set(focused);
+    bool acceptsFocus() const override { return environment.isEnabled() && !focusableInside(); }
+    void setFocusWithin(bool within) override {
+        if (params->get() != within) params->set(within);
     }
 
 protected:
     void didUpdate() override {
-        const bool wanted = params->get();
         if (!graph) return;
+        const bool wanted = params->get();
+        if (wanted == containsNode(graph->focusedNode())) return;
         std::weak_ptr<bool> weak = alive;
-        if (wanted && graph->focusedNode() != this) {
-            graph->enqueueAction([this, weak] {
-                if (auto a = weak.lock(); a && *a) graph->focus(this);
-            });
-        } else if (!wanted && graph->focusedNode() == this) {
-            graph->enqueueAction([this, weak] {
-                if (auto a = weak.lock(); a && *a && graph->focusedNode() == this) graph->focus(nullptr);
-            });
-        }
+        graph->enqueueAction([this, weak] {
+            auto a = weak.lock();
+            if (!a || !*a) return;
+            const bool want = params->get();
+            const bool within = containsNode(graph->focusedNode());
+            if (want && !within) {
+                ViewNode* inside = focusableInside();
+                graph->focus(inside ? inside : this);
+            } else if (!want && within) {
+                graph->focus(nullptr);
+            }
+        });
     }
+
+private:
+    static ViewNode* firstFocusable(const ViewNode& node) {
+        for (const auto& c : node.children) {
+            if (c->acceptsFocus()) return c.get();
+            if (ViewNode* inside = firstFocusable(*c)) return inside;
+        }
+        return nullptr;
+    }
+    ViewNode* focusableInside() const { return firstFocusable(*this); }
 };
 
 class KeyPressNode final : public ModifierNode<KeyPressNode, std::function<bool(const KeyEvent&)>> {

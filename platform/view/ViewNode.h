@@ -123,6 +123,14 @@ public:
     virtual std::optional<CGRect> clipRect() const { return std::nullopt; }
     virtual bool acceptsFocus() const { return false; }
     virtual void setFocused(bool) {}
+    // Whether the focused node is this one or inside it; called on every node whose answer changes.
+    virtual void setFocusWithin(bool) {}
+    bool containsNode(const ViewNode* node) const {
+        for (; node; node = node->parent) {
+            if (node == this) return true;
+        }
+        return false;
+    }
 
     // Preferences of the subtree (after layout); the default combines the children in order.
     virtual void collectPreferences(PreferenceValues& out);

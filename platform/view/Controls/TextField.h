@@ -39,8 +39,8 @@ public:
     // lineLimit(lower...upper): the lines a vertical field shows.
     TextField lineLimit(int lower, std::optional<int> upper) const;
     // focused($state) on the field itself: true while the field has the keyboard focus; setting it true
-    // moves the focus into the field, false takes it away. (The kit's general `focused` on a view around
-    // the field tracks a focus of its own, which does not reach the field's keys.)
+    // moves the focus into the field, false takes it away. The kit's general `focused` on a view around
+    // the field does the same for the first focusable view inside it.
     TextField focused(Binding<bool> isFocused) const;
     std::shared_ptr<const ViewContent> toContent() const;
 

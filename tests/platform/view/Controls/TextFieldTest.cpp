@@ -101,6 +101,50 @@ TEST(TextFieldTest, TheFocusStateFollowsTheFieldAndMovesItsFocus) {
     EXPECT_FALSE(record->focused) << "tabbing away clears it";
 }
 
+// The focus state on a view around the field, as the chat's input row carries it.
+struct WrappedInput : View<WrappedInput> {
+    std::shared_ptr<Record> record;
+    State<std::string> currentInput = std::string();
+    FocusState isInputFocused = FocusState();
+    AnyView body() const {
+        record->text = *currentInput;
+        record->focused = *isInputFocused;
+        return VStack({
+            HStack({TextField("Type your message...", currentInput.binding()).accessibilityLabel("field")})
+                .padding(4)
+                .focused(isInputFocused.binding()),
+            Button("Other", [] {}).focusable().accessibilityLabel("other"),
+            Button("Send", [isInputFocused = isInputFocused] { isInputFocused.set(false); }).accessibilityLabel("send"),
+            Button("Focus", [isInputFocused = isInputFocused] { isInputFocused.set(true); }).accessibilityLabel("focus"),
+        });
+    }
+};
+
+TEST(TextFieldTest, AFocusStateOnAViewAroundTheFieldFollowsAndMovesTheFieldsFocus) {
+    auto record = std::make_shared<Record>();
+    TestHost t(WrappedInput{{}, record});
+    t.click("field");
+    EXPECT_TRUE(record->focused) << "focus taken by the field inside sets the state";
+    type(t, "a");
+    EXPECT_EQ(record->text, "a");
+    t.click("send");
+    t.host().update();
+    EXPECT_FALSE(record->focused);
+    EXPECT_FALSE(t.host().handleKey(typed("x"))) << "setting the state false took the keys from the field";
+    EXPECT_EQ(record->text, "a");
+    t.click("focus");
+    t.host().update();
+    EXPECT_TRUE(record->focused);
+    type(t, "b");
+    EXPECT_EQ(record->text, "ab") << "setting the state true gave the field inside the keys";
+    t.host().handleKey(key("Tab"));
+    t.host().update();
+    EXPECT_FALSE(record->focused) << "tabbing to the next view clears it";
+    t.host().handleKey(key("Backtab"));
+    t.host().update();
+    EXPECT_TRUE(record->focused) << "tabbing back lands in the field, not on the wrapper";
+}
+
 TEST(TextFieldTest, KeysTypedBetweenUpdatesAreAllKept) {
     auto record = std::make_shared<Record>();
     TestHost t(ChatInput{{}, record, Axis::horizontal});
