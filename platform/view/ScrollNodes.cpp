@@ -144,10 +144,14 @@ public:
         environment = env;
         std::weak_ptr<bool> weak = alive;
         ScrollReaderNode* self = this;
+        // Content added together with the request (a new chat bubble) is only placed by the next layout:
+        // scrolling waits for it, so it measures the view where it will be.
         const ScrollViewProxy proxy([weak, self](const AnyHashable& id, std::optional<UnitPoint> anchor) {
             auto a = weak.lock();
-            if (!a || !*a) return;
-            self->scrollTo(id, anchor);
+            if (!a || !*a || !self->graph) return;
+            self->graph->afterNextLayout([weak, self, id, anchor] {
+                if (auto alive = weak.lock(); alive && *alive) self->scrollTo(id, anchor);
+            });
         });
         reconcileSingleChild(contentData<ScrollReaderNode, ReaderBuilder>(c)(proxy), env);
     }

@@ -1,5 +1,6 @@
 #include "ViewTestSupport.h"
 
+#include "platform/view/Button.h"
 #include "platform/view/Grid.h"
 #include "platform/view/Layout.h"
 #include "platform/view/ScrollView.h"
@@ -179,6 +180,33 @@ TEST(ScrollViewTest, WheelScrollsWithinTheContentAndScrollToBringsRowsIntoView) 
     (*view.proxy)->scrollTo(AnyHashable(12), UnitPoint::center());
     t.host().update();
     EXPECT_EQ(t.frame("row12").midY(), top + 50);
+}
+
+// A chat: a button adds a bubble and scrolls to it in the same action.
+struct GrowingChat : View<GrowingChat> {
+    State<int> count{8};
+    AnyView body() const {
+        auto c = count;
+        return ScrollViewReader([c](const ScrollViewProxy& proxy) {
+            return AnyView(VStack(HorizontalAlignment::center(), 0, {
+                ScrollView(AnyView(VStack(HorizontalAlignment::center(), 0, {
+                    ForEach::range(0, *c, [](int i) { return box(50, 20, "bubble" + std::to_string(i)); }),
+                }))).frame(100, 100).accessibilityLabel("scroll"),
+                Button("Send", [c, proxy] {
+                    c.set(*c + 1);
+                    proxy.scrollTo(AnyHashable(*c - 1), UnitPoint::bottom());
+                }).accessibilityLabel("send"),
+            }));
+        });
+    }
+};
+
+TEST(ScrollViewTest, ScrollingToAViewAddedInTheSameActionUsesTheLayoutThatHasIt) {
+    TestHost t(GrowingChat{}, {200, 200});
+    const CGRect scroll = t.frame("scroll");
+    for (int sent = 0; sent < 3; ++sent) t.click("send");
+    ASSERT_TRUE(t.has("bubble10"));
+    EXPECT_EQ(t.frame("bubble10").maxY(), scroll.maxY()) << "the newest bubble ends at the bottom of the visible area";
 }
 
 TEST(ScrollViewTest, WheelPassesThroughOverlaysThatDoNotScroll) {
