@@ -1,6 +1,9 @@
 #include "platform/view/Controls/ProgressView.h"
 
+#include "platform/runtime/RunLoop.h"
 #include "platform/view/Controls/ControlParts.h"
+#include "platform/view/NodeSupport.h"
+#include "platform/view/ViewGraph.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
 
@@ -25,14 +28,49 @@ Path spoke(const CGRect& r, int index) {
     return p.applying(rotate);
 }
 
-AnyView spinner() {
-    std::vector<AnyView> spokes;
-    for (int i = 0; i < spokeCount; ++i) {
-        const double opacity = 0.25 + 0.6 * i / (spokeCount - 1);
-        spokes.push_back(CustomShape([i](const CGRect& r) { return spoke(r, i); }).fill(Color::gray().opacity(opacity)));
+// The spinner turns one spoke further on every tick of a timer on the main run loop, which runs while
+// the spinner is on screen and stops when it goes.
+class SpinnerNode final : public ViewNode {
+public:
+    static constexpr double tickInterval = 1.0 / spokeCount;
+
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        content = c;
+        environment = env;
+        if (timer_ || !RunLoop::hasMain()) return;
+        std::weak_ptr<bool> weak = alive;
+        timer_ = RunLoop::main().scheduleTimer(tickInterval, true, [this, weak] {
+            if (auto a = weak.lock(); !a || !*a) return;
+            phase_ = (phase_ + 1) % spokeCount;
+            if (graph) graph->setNeedsLayout();
+        });
     }
-    return ZStack(Alignment::center(), std::move(spokes)).frame(spinnerSize, spinnerSize);
-}
+    bool isHitTestable() const override { return true; }
+    void willUnmount() override { stop(); }
+    ~SpinnerNode() override { stop(); }
+    void render(RenderContext& ctx) override {
+        // The brightest spoke leads, the others fade behind it.
+        for (int i = 0; i < spokeCount; ++i) {
+            const int age = (phase_ - i + 2 * spokeCount) % spokeCount;
+            const double opacity = 0.85 - 0.6 * age / (spokeCount - 1);
+            ctx.list.items.push_back(FillItem{spoke(frame, i), Color::gray().opacity(opacity).resolve(environment.colorScheme())});
+        }
+    }
+
+protected:
+    CGSize computeSize(const ProposedViewSize&) override { return {spinnerSize, spinnerSize}; }
+
+private:
+    void stop() {
+        if (timer_) timer_->invalidate();
+        timer_.reset();
+    }
+    std::shared_ptr<Timer> timer_;
+    // Starts with the last spoke brightest, the picture of a spinner at rest.
+    int phase_ = spokeCount - 1;
+};
+
+AnyView spinner() { return makeView<SpinnerNode, bool>(true); }
 
 AnyView bar(double fraction) {
     const double f = std::clamp(fraction, 0.0, 1.0);

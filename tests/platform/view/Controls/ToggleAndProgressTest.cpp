@@ -1,12 +1,19 @@
 #include "../ViewTestSupport.h"
 
+#include "platform/runtime/ManualRunLoop.h"
+#include "platform/runtime/RunLoop.h"
+
+#include "platform/view/Button.h"
 #include "platform/view/Controls/Controls.h"
 #include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
 #include "platform/view/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace glimmo {
 namespace {
@@ -78,6 +85,55 @@ TEST(SettingsLinkTest, RunsTheEnvironmentsOpenSettingsActionAndIsHarmlessWithout
     t.click("with");
     t.click("without");
     EXPECT_EQ(opened, 1);
+}
+
+// The colours of the spinner's spokes, in drawing order.
+std::vector<RGBA> spokeColours(ViewHost& host) {
+    std::vector<RGBA> colours;
+    for (const auto& item : host.displayList().items) {
+        if (const auto* fill = std::get_if<FillItem>(&item)) {
+            if (const auto* colour = std::get_if<RGBA>(&fill->paint)) colours.push_back(*colour);
+        }
+    }
+    return colours;
+}
+
+TEST(ProgressViewTest, TheSpinnerTurnsOnTheMainLoopWhileShownAndStopsWhenGone) {
+    auto loop = std::make_shared<ManualRunLoop>();
+    RunLoop::setMain(loop);
+    struct Sample : View<Sample> {
+        State<bool> loading{true};
+        AnyView body() const {
+            auto l = loading;
+            return VStack({If(*loading, [] { return AnyView(ProgressView()); }),
+                           Button("Done", [l] { l.set(false); }).buttonStyle(AnyButtonStyle::plain()).accessibilityLabel("done")});
+        }
+    };
+    Sample sample;
+    {
+        TestHost t(sample, {100, 100});
+        const auto first = spokeColours(t.host());
+        ASSERT_EQ(first.size(), 8u);
+        std::size_t redraws = 0;
+        t.host().setNeedsDisplayHandler([&redraws] { ++redraws; });
+        loop->advance(0.2);
+        EXPECT_GT(redraws, 0u) << "the turning asks the window to draw again";
+        const auto later = spokeColours(t.host());
+        ASSERT_EQ(later.size(), 8u);
+        EXPECT_NE(first, later) << "the brightest spoke moved on";
+        bool isRotation = false;
+        auto turned = first;
+        for (int step = 0; step < 8 && !isRotation; ++step) {
+            std::rotate(turned.begin(), turned.begin() + 1, turned.end());
+            isRotation = turned == later;
+        }
+        EXPECT_TRUE(isRotation) << "the same shades, turned round";
+        EXPECT_GT(loop->scheduledTimerCount(), 0u);
+        t.click("done");
+        loop->runUntilIdle();
+        EXPECT_EQ(loop->scheduledTimerCount(), 0u) << "the timer stops when the spinner goes";
+    }
+    RunLoop::setMain(nullptr);
 }
 
 } // namespace
