@@ -8,10 +8,9 @@
 namespace glimmo {
 
 AnyView TabViewControl::body() const {
-    // The tabs show their titles only, as desktop tab bars do.
+    // A tab shows its label as given: the icon beside the title when the label has one.
     const AnyView tabs = PickerControl("", labels_, selectedIndex_, select_, PickerStyle::segmented, true)
-                             .fixedSize()
-                             .environment<LabelStyleKey>(LabelStyle::titleOnly);
+                             .fixedSize();
     FlexibleFrame fill;
     fill.maxWidth = infinity;
     fill.maxHeight = infinity;

@@ -26,6 +26,24 @@ TEST(ButtonTest, ActsOnlyWhenTheClickEndsOnTheButton) {
     EXPECT_EQ(taps, 1) << "dragged off before release";
 }
 
+TEST(ButtonTest, TheLabelsPaddingAndBackgroundTakeClicksInEveryStyle) {
+    for (const AnyButtonStyle& style : {AnyButtonStyle::plain(), AnyButtonStyle::borderless(), AnyButtonStyle::automatic()}) {
+        int taps = 0;
+        TestHost t(VStack({
+            Button([&] { ++taps; }, AnyView(Text("c")).padding(8)).buttonStyle(style).accessibilityLabel("padded"),
+            Button([&] { ++taps; }, AnyView(Text("d")).padding(8).background(Color::orange())).buttonStyle(style).accessibilityLabel("filled"),
+        }));
+        const CGRect padded = t.frame("padded");
+        t.clickAt({padded.minX() + 2, padded.minY() + 2});
+        EXPECT_EQ(taps, 1) << "a click on the label's padding";
+        const CGRect filled = t.frame("filled");
+        t.clickAt({filled.maxX() - 2, filled.maxY() - 2});
+        EXPECT_EQ(taps, 2) << "a click on the label's background";
+        t.clickAt({filled.maxX() + 2, filled.midY()});
+        EXPECT_EQ(taps, 2) << "a click beside the button";
+    }
+}
+
 TEST(ButtonTest, StylesShapeTheLabelAndDisabledButtonsIgnoreClicks) {
     int taps = 0;
     TestHost t(VStack(HorizontalAlignment::center(), 10, {

@@ -65,12 +65,17 @@ TEST(TabViewTest, AClickOnATabSelectsItAndItsContentIsMadeAfresh) {
     EXPECT_TRUE(t.has("first0")) << "the first tab's content starts afresh";
 }
 
-TEST(TabViewTest, TabsSitCentredOnTheTopEdgeOfTheBoxAndShowTitlesOnly) {
+TEST(TabViewTest, TabsSitCentredOnTheTopEdgeOfTheBoxAndShowTheirIcons) {
     auto seen = std::make_shared<int>(-1);
     TestHost t(Tabs{{}, seen}, {600, 500});
     const CGRect tabs = t.frame("tabs");
     const CGRect first = t.frame("tab0"), second = t.frame("tab1");
-    EXPECT_EQ(first.width(), 10 * 6.5) << "\"Categories\" without its symbol";
+    EXPECT_GT(first.width(), 10 * 6.5 + 6) << "\"Categories\" with its symbol beside it";
+    int drawnInFirstTab = 0;
+    for (const auto& item : t.host().displayList().items) {
+        if (const auto* text = std::get_if<TextItem>(&item); text && first.insetBy(-1, -1).contains(text->origin)) ++drawnInFirstTab;
+    }
+    EXPECT_EQ(drawnInFirstTab, 2) << "the folder symbol and the title are drawn in the first tab";
     EXPECT_NEAR((first.minX() + second.maxX()) / 2, tabs.midX(), 12) << "the row of tabs is centred";
     EXPECT_LT(first.minY(), tabs.minY() + 11);
     EXPECT_GT(t.frame("first0").minY(), first.maxY()) << "the content is below the tabs";
