@@ -1,5 +1,6 @@
 #include "platform/qt/DisplayListPainter.h"
 
+#include "platform/qt/QtCaches.h"
 #include "platform/qt/QtFontMapping.h"
 #include "platform/qt/ShadowImage.h"
 
@@ -118,6 +119,11 @@ public:
         return image;
     }
 
+    void clear() {
+        const std::lock_guard lock(mutex_);
+        entries_.clear();
+    }
+
 private:
     static constexpr std::size_t capacity = 256;
     struct Entry {
@@ -131,6 +137,7 @@ private:
 void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect, bool smooth) {
     if (!pixels || !pixels->isValid() || rect.isEmpty()) return;
     static ConvertedImages converted;
+    static const QtCacheRegistration registration([] { converted.clear(); });
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter.drawImage(rect, converted.get(pixels));

@@ -1,6 +1,7 @@
 #include "platform/qt/QtApplication.h"
 
 #include "platform/qt/KitFonts.h"
+#include "platform/qt/QtCaches.h"
 #include "platform/qt/QtRunLoop.h"
 
 #include <QApplication>
@@ -20,12 +21,37 @@ struct QtApplication::Impl {
     }
     ~Impl() {
         if (RunLoop::hasMain() && &RunLoop::main() == loop.get()) RunLoop::setMain(nullptr);
+        // Fonts and images kept by the kit go while Qt's font and image machinery still exists.
+        releaseQtCaches();
     }
 };
 
-QtApplication::QtApplication(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {}
+namespace {
 
-QtApplication::~QtApplication() = default;
+// Shuts down an application that is still there when its thread ends: on the main thread, when the
+// process exits. The thread's thread-local objects are destroyed before any static object, so Qt goes
+// while everything it relies on still exists, even when the application is held by a static object.
+struct ShutdownAtThreadExit {
+    std::unique_ptr<QtApplication::Impl>* application = nullptr;
+    ~ShutdownAtThreadExit() {
+        if (application) application->reset();
+    }
+};
+thread_local ShutdownAtThreadExit shutdownAtThreadExit;
+
+} // namespace
+
+QtApplication::QtApplication(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {
+    // Touched last, so it is destroyed before the thread-local objects Qt made while starting.
+    shutdownAtThreadExit.application = &impl_;
+}
+
+QtApplication::~QtApplication() {
+    // Already shut down at the thread's exit: the thread-local guard is gone and must not be touched.
+    if (!impl_) return;
+    if (shutdownAtThreadExit.application == &impl_) shutdownAtThreadExit.application = nullptr;
+    impl_.reset();
+}
 
 int QtApplication::run() { return QApplication::exec(); }
 

@@ -18,7 +18,9 @@ public:
     // Makes the QApplication (one per process; `argc` must outlive it, as Qt requires), loads the kit's
     // fonts (MissingFontError) and installs a QtRunLoop as RunLoop::main().
     QtApplication(int& argc, char** argv);
-    // Removes the main run loop it installed, then the QApplication.
+    // Removes the main run loop it installed, releases the kit's cached fonts and images, then the
+    // QApplication. An application still there when the process exits (one held by a static object) is
+    // shut down the same way before any static object is destroyed.
     ~QtApplication();
     QtApplication(const QtApplication&) = delete;
     QtApplication& operator=(const QtApplication&) = delete;
@@ -29,8 +31,9 @@ public:
 
     QtRunLoop& mainLoop();
 
-private:
     struct Impl;
+
+private:
     std::unique_ptr<Impl> impl_;
 };
 

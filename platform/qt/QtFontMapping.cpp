@@ -1,11 +1,15 @@
 #include "platform/qt/QtFontMapping.h"
 
+#include "platform/qt/QtCaches.h"
+
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPaintDevice>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <mutex>
 
 namespace glimmo {
 namespace {
@@ -76,14 +80,21 @@ double tabularAdvance(const QString& text, const QFontMetricsF& metrics) {
 }
 
 const QPaintDevice& measuringDevice() {
-    static const QImage device = [] {
-        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+    // Made on first use and released with the application's other caches.
+    static std::mutex mutex;
+    static std::unique_ptr<QImage> device;
+    static const QtCacheRegistration registration([] {
+        const std::lock_guard lock(mutex);
+        device.reset();
+    });
+    const std::lock_guard lock(mutex);
+    if (!device) {
+        device = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32_Premultiplied);
         constexpr int dotsPerMeterAt72Dpi = 2835; // 72.009 dpi; Qt rounds the logical dpi to 72
-        image.setDotsPerMeterX(dotsPerMeterAt72Dpi);
-        image.setDotsPerMeterY(dotsPerMeterAt72Dpi);
-        return image;
-    }();
-    return device;
+        device->setDotsPerMeterX(dotsPerMeterAt72Dpi);
+        device->setDotsPerMeterY(dotsPerMeterAt72Dpi);
+    }
+    return *device;
 }
 
 } // namespace glimmo

@@ -1,6 +1,7 @@
 #include "platform/qt/QtTextMeasurer.h"
 
 #include "platform/qt/KitFonts.h"
+#include "platform/qt/QtCaches.h"
 #include "platform/qt/QtFontMapping.h"
 
 #include <QFontMetricsF>
@@ -27,6 +28,11 @@ struct QtTextMeasurer::Impl {
 
     std::mutex mutex;
     std::vector<Entry> entries;
+    // The fonts go with the application; a measurer kept longer measures with fonts made afresh.
+    QtCacheRegistration registration{[this] {
+        const std::lock_guard lock(mutex);
+        entries.clear();
+    }};
 
     Entry& entry(const ResolvedFont& font) {
         for (auto& e : entries) {
