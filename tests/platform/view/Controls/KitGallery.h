@@ -34,7 +34,7 @@ struct KitSheet {
 // Clicks the middle of the view labelled `label` (accessibility label).
 inline void clickLabelled(ViewHost& host, const std::string& label) {
     host.update();
-    ViewNode* node = findLabelled(host.graph().root(), label);
+    ViewNode* node = findLabelled(host.graph(), label);
     if (!node) throw std::runtime_error("no view labelled " + label);
     const CGRect f = node->elementsFrame();
     host.handlePointer(TestHost::pointer(PointerEvent::Kind::pressed, {f.midX(), f.midY()}));
