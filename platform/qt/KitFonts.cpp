@@ -46,6 +46,8 @@ KitFontFileSet findKitFontFiles(const std::string& fontRoot) {
             hasMonoRegular = hasMonoRegular || name == "DejaVuSansMono.ttf";
         } else if (name == "materialdesignicons-webfont.ttf") {
             found.symbols = path;
+        } else if (name == "NotoColorEmoji.ttf") {
+            found.emoji = path;
         }
     }
     std::vector<std::string> missing;
@@ -55,6 +57,7 @@ KitFontFileSet findKitFontFiles(const std::string& fontRoot) {
         missing.emplace_back(
             "Material Design Icons (materialdesignicons-webfont.ttf, Debian package fonts-materialdesignicons-webfont)");
     }
+    if (found.emoji.empty()) missing.emplace_back("Noto Color Emoji (NotoColorEmoji.ttf, Debian package fonts-noto-color-emoji)");
     if (!missing.empty()) {
         std::string message = "Missing fonts under " + fontRoot + ":";
         for (const auto& m : missing) message += "\n  " + m;
@@ -106,6 +109,7 @@ void loadKitFonts(const std::string& fontRoot) {
     for (const auto& path : files.inter) add(path, systemFontFamily);
     for (const auto& path : files.monospaced) add(path, monospacedFontFamily);
     add(files.symbols, symbolFontFamily);
+    add(files.emoji, emojiFontFamily);
     loadedRoots.insert(fontRoot);
 }
 

@@ -2,7 +2,8 @@
 
 // The fonts the kit draws with, loaded from their files so that every machine lays text out and draws it
 // the same, whatever the system's font configuration: Inter (the system font), DejaVu Sans Mono (the
-// monospaced font) and Material Design Icons (symbol images).
+// monospaced font), Material Design Icons (symbol images) and Noto Color Emoji (the fallback for
+// characters the other fonts lack, such as emoji).
 
 #include <stdexcept>
 #include <string>
@@ -16,14 +17,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+inline constexpr const char* emojiFontFamily = "Noto Color Emoji";
+
 struct KitFontFileSet {
     std::vector<std::string> inter;       // Inter-*.otf (static weights; not Inter Display)
     std::vector<std::string> monospaced;  // DejaVuSansMono*.ttf
     std::string symbols;                  // materialdesignicons-webfont.ttf
+    std::string emoji;                    // NotoColorEmoji.ttf
 };
 
 // Finds the font files anywhere under `fontRoot`. Throws MissingFontError naming the font and the Debian
-// package that installs it when Inter Regular, DejaVu Sans Mono or Material Design Icons is missing.
+// package that installs it when Inter Regular, DejaVu Sans Mono, Material Design Icons or Noto Color
+// Emoji is missing.
 KitFontFileSet findKitFontFiles(const std::string& fontRoot = "/usr/share/fonts");
 
 // Registers the files with Qt's font database and checks that each one provides its family. Needs a

@@ -1,5 +1,6 @@
 #include "platform/qt/QtFontMapping.h"
 
+#include "platform/qt/KitFonts.h"
 #include "platform/qt/QtCaches.h"
 
 #include <QFontMetricsF>
@@ -29,6 +30,8 @@ QFont::Capitalization capitalization(ResolvedFont::Caps caps) {
 
 ScaledQFont qtFont(const ResolvedFont& font, int logicalDpi) {
     QFont q(QString::fromStdString(font.family));
+    // Characters the font lacks (emoji) come from the colour emoji font, the same on every machine.
+    q.setFamilies({QString::fromStdString(font.family), QString::fromUtf8(emojiFontFamily)});
     const double dpi = logicalDpi > 0 ? logicalDpi : 72;
     const double size = std::max(font.pointSize, 0.01);
     const double wholeSize = std::max(1.0, std::round(size));

@@ -1,6 +1,11 @@
 #include "platform/qt/KitFonts.h"
 
+#include "platform/qt/OffscreenRendering.h"
 #include "platform/qt/QtFontMapping.h"
+#include "platform/qt/QtTextMeasurer.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Text.h"
+#include "platform/view/ViewHost.h"
 #include "platform/view/SymbolTable.h"
 #include "tests/platform/qt/QtTestSupport.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -11,7 +16,9 @@
 #include <QFontInfo>
 #include <QRawFont>
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
 
 namespace glimmo {
 namespace {
@@ -30,6 +37,7 @@ TEST(KitFontsTest, FindsEveryKitFontUnderTheSystemFontFolder) {
     ASSERT_FALSE(files.monospaced.empty());
     for (const auto& f : files.monospaced) EXPECT_TRUE(fileName(f).starts_with("DejaVuSansMono")) << f;
     EXPECT_EQ(fileName(files.symbols), "materialdesignicons-webfont.ttf");
+    EXPECT_EQ(fileName(files.emoji), "NotoColorEmoji.ttf");
 }
 
 TEST(KitFontsTest, MissingFontsAreNamedWithTheirPackages) {
@@ -45,6 +53,7 @@ TEST(KitFontsTest, MissingFontsAreNamedWithTheirPackages) {
         const std::string message = error.what();
         EXPECT_NE(message.find("fonts-dejavu-core"), std::string::npos) << message;
         EXPECT_NE(message.find("fonts-materialdesignicons-webfont"), std::string::npos) << message;
+        EXPECT_NE(message.find("fonts-noto-color-emoji"), std::string::npos) << message;
         EXPECT_EQ(message.find("fonts-inter"), std::string::npos) << message;
     }
     EXPECT_THROW(findKitFontFiles((root.path() / "no such folder").string()), MissingFontError);
@@ -54,6 +63,7 @@ TEST(KitFontsTest, LoadedFontsResolveToTheirOwnFamiliesAndWeights) {
     testing::ensureQtApplication();
     loadKitFonts(); // a second load is harmless
     const QStringList families = QFontDatabase::families();
+    EXPECT_TRUE(families.contains(QString::fromUtf8(emojiFontFamily)));
     for (const char* family : {systemFontFamily, monospacedFontFamily, symbolFontFamily}) {
         EXPECT_TRUE(families.contains(QString::fromUtf8(family))) << family;
         ResolvedFont font;
@@ -78,6 +88,31 @@ TEST(KitFontsTest, EverySymbolOfTheKitsTableHasAGlyphInTheSymbolFont) {
         const QString glyph = QString::fromStdString(*symbolGlyph(name));
         EXPECT_TRUE(raw.supportsCharacter(glyph.toUcs4().front())) << name;
     }
+}
+
+// Pixels whose colour is clearly not a grey (a colour emoji's yellow face, not a drawn outline).
+int colourfulPixels(const PixelImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const testing::Pixel p = testing::pixelAt(image, x, y);
+            if (p.a > 200 && std::max({p.r, p.g, p.b}) - std::min({p.r, p.g, p.b}) > 80) ++count;
+        }
+    }
+    return count;
+}
+
+TEST(KitFontsTest, EmojiTheTextFontLacksAreDrawnInColourFromTheEmojiFont) {
+    testing::ensureQtApplication();
+    const auto measurer = std::make_shared<QtTextMeasurer>();
+    ViewHost host(AnyView(HStack({Text("Done \xF0\x9F\x98\x80").font(Font::system(20)).accessibilityLabel("text")})), measurer);
+    host.setSize({160, 40});
+    const PixelImage image = renderDisplayList(host.displayList(), 2);
+    EXPECT_GT(colourfulPixels(image), 100) << "the smiling face is drawn in colour, not as a box or an outline";
+    ResolvedFont inter;
+    inter.family = systemFontFamily;
+    inter.pointSize = 20;
+    EXPECT_GT(measurer->advance("\xF0\x9F\x98\x80", inter), 10) << "measured with the emoji font's advance";
 }
 
 } // namespace
