@@ -29,7 +29,9 @@ class ScrollViewProxy {
 public:
     explicit ScrollViewProxy(std::function<void(const AnyHashable&, std::optional<UnitPoint>)> scroll) : scroll_(std::move(scroll)) {}
     // Scrolls the enclosing scroll view of the view with `id` so that its `anchor` point lines up with
-    // the same point of the visible area; without an anchor, scrolls as little as makes it visible.
+    // the same point of the visible area; without an anchor, scrolls as little as makes it visible. The
+    // scroll happens right after the next layout pass, so a view added by the same change is found
+    // where it is laid out.
     void scrollTo(const AnyHashable& id, std::optional<UnitPoint> anchor = std::nullopt) const { scroll_(id, anchor); }
 
 private:

@@ -87,7 +87,8 @@ public:
     std::optional<Tooltip> tooltip() const;
     CursorShape cursor() const;
 
-    // The labelled views of the laid-out tree, in tree order (brings the tree up to date first).
+    // The labelled views of the laid-out tree, in tree order, then those of the presentation layer
+    // (open menus, alerts), topmost last (brings the tree up to date first).
     std::vector<LabelledViewElement> accessibilityElements();
 
     // The render tree, for tests and tools that inspect frames.

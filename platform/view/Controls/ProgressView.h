@@ -1,7 +1,8 @@
 #pragma once
 
 // A progress indicator: without a value a spinner (circular, the default), with a value in 0...1 a bar
-// (linear, the default for a value). `progressViewStyle` picks the form.
+// (linear, the default for a value). `progressViewStyle` picks the form. The spinner turns on a timer of
+// the main run loop while it is on screen.
 
 #include "platform/view/Controls/ControlStyles.h"
 #include "platform/view/State.h"
