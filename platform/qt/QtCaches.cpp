@@ -1,43 +1,47 @@
 #include "platform/qt/QtCaches.h"
 
 #include <algorithm>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 namespace glimmo {
-namespace {
 
-struct Registry {
+struct QtCacheRegistration::Registry {
     std::mutex mutex;
     std::vector<QtCacheRegistration*> entries;
 };
 
-// Made by the first registration, so it is destroyed after every static object that registered.
-Registry& registry() {
-    static Registry instance;
+namespace {
+
+using Registry = QtCacheRegistration::Registry;
+
+// Every registration shares it, so it lasts until the last one has gone, even one held by a static
+// object destroyed after this function's own.
+const std::shared_ptr<Registry>& registry() {
+    static const std::shared_ptr<Registry> instance = std::make_shared<Registry>();
     return instance;
 }
 
 } // namespace
 
-QtCacheRegistration::QtCacheRegistration(std::function<void()> release) : release_(std::move(release)) {
-    Registry& r = registry();
-    const std::lock_guard lock(r.mutex);
-    r.entries.push_back(this);
+QtCacheRegistration::QtCacheRegistration(std::function<void()> release)
+    : release_(std::move(release)), registry_(registry()) {
+    const std::lock_guard lock(registry_->mutex);
+    registry_->entries.push_back(this);
 }
 
 QtCacheRegistration::~QtCacheRegistration() {
-    Registry& r = registry();
-    const std::lock_guard lock(r.mutex);
-    std::erase(r.entries, this);
+    const std::lock_guard lock(registry_->mutex);
+    std::erase(registry_->entries, this);
 }
 
 void releaseQtCaches() {
     std::vector<std::function<void()>> releases;
     {
-        Registry& r = registry();
-        const std::lock_guard lock(r.mutex);
-        for (QtCacheRegistration* entry : r.entries) releases.push_back(entry->release_);
+        const std::shared_ptr<Registry> r = registry();
+        const std::lock_guard lock(r->mutex);
+        for (QtCacheRegistration* entry : r->entries) releases.push_back(entry->release_);
     }
     for (auto& release : releases) release();
 }

@@ -6,6 +6,7 @@
 // crash the program at exit.
 
 #include <functional>
+#include <memory>
 
 namespace glimmo {
 
@@ -16,10 +17,12 @@ public:
     ~QtCacheRegistration();
     QtCacheRegistration(const QtCacheRegistration&) = delete;
     QtCacheRegistration& operator=(const QtCacheRegistration&) = delete;
+    struct Registry;
 
 private:
     friend void releaseQtCaches();
     std::function<void()> release_;
+    std::shared_ptr<Registry> registry_;
 };
 
 // Empties every registered cache (called while the application object still exists).
