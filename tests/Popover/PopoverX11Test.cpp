@@ -7,7 +7,7 @@
 #include "platform/runtime/RunLoop.h"
 #include "platform/view/ViewKit.h"
 #include "platform/window/ViewController.h"
-#include "tests/platform/window/X11TestEnvironment.h"
+#include "tests/platform/qt/XvfbTestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ namespace {
 class PopoverX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!glimmo::testing::x11SkipReason().empty()) GTEST_SKIP() << glimmo::testing::x11SkipReason();
+        if (!glimmo::testing::xvfbSkipReason().empty()) GTEST_SKIP() << glimmo::testing::xvfbSkipReason();
     }
 };
 

@@ -8,7 +8,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/qt/window/QtWindowSupport.h"
 #include "platform/runtime/RunLoop.h"
-#include "tests/platform/window/X11TestEnvironment.h"
+#include "tests/platform/qt/XvfbTestEnvironment.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ namespace {
 class SettingsX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!glimmo::testing::x11SkipReason().empty()) GTEST_SKIP() << glimmo::testing::x11SkipReason();
+        if (!glimmo::testing::xvfbSkipReason().empty()) GTEST_SKIP() << glimmo::testing::xvfbSkipReason();
         UserDefaults::setStandard(std::make_shared<UserDefaults>(dir.path() / "defaults.json"));
     }
     void TearDown() override { UserDefaults::setStandard(nullptr); }

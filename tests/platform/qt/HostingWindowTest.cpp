@@ -11,7 +11,7 @@
 #include "platform/view/Stacks.h"
 #include "platform/view/State.h"
 #include "platform/view/Text.h"
-#include "tests/platform/qt/HostingTestEnvironment.h"
+#include "tests/platform/qt/XvfbTestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +113,7 @@ bool showsText(ViewHost& host, const std::string& text) {
 class HostingWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testing::hostingSkipReason().empty()) GTEST_SKIP() << testing::hostingSkipReason();
+        if (!testing::xvfbSkipReason().empty()) GTEST_SKIP() << testing::xvfbSkipReason();
         ASSERT_EQ(QGuiApplication::platformName(), "xcb");
         Probe probe;
         probe.observed = observed;
@@ -200,7 +200,7 @@ TEST_F(HostingWindowTest, KeyPressesReachTheFocusedView) {
 }
 
 TEST(HostingWindowWheelTest, WheelTurnsScrollTheViewUnderThePointer) {
-    if (!testing::hostingSkipReason().empty()) GTEST_SKIP() << testing::hostingSkipReason();
+    if (!testing::xvfbSkipReason().empty()) GTEST_SKIP() << testing::xvfbSkipReason();
     HostingWindow window(AnyView(ScrollView(VStack(HorizontalAlignment::leading(), 0, {ForEach::range(0, 100, [](int i) {
         return Text("Row " + std::to_string(i)).frame(std::nullopt, 20);
     })}))));

@@ -9,7 +9,7 @@
 #include "platform/window/SegmentedControl.h"
 #include "platform/window/Toolbar.h"
 #include "platform/window/Window.h"
-#include "tests/platform/window/X11TestEnvironment.h"
+#include "tests/platform/qt/XvfbTestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ namespace {
 class X11MonitorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testing::x11SkipReason().empty()) GTEST_SKIP() << testing::x11SkipReason();
+        if (!testing::xvfbSkipReason().empty()) GTEST_SKIP() << testing::xvfbSkipReason();
     }
 };
 

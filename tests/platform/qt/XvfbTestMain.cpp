@@ -1,9 +1,10 @@
-// The X11 window tests' main: a private Xvfb first, then the application on Qt's xcb platform connected
-// to it. Without Xvfb every test skips, saying why.
+// The main of the tests that need a real X server: a private Xvfb first, then the application on Qt's
+// xcb platform connected to it, then the tests; at the end the application goes and the server is
+// stopped. Without Xvfb the application runs offscreen and every such test skips, saying why.
 
 #include "platform/qt/QtApplication.h"
+#include "tests/platform/qt/XvfbTestEnvironment.h"
 #include "tests/platform/qt/XvfbServer.h"
-#include "tests/platform/window/X11TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     } else {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        glimmo::testing::x11SkipReason() = server.problem();
+        glimmo::testing::xvfbSkipReason() = server.problem();
     }
     int status = 0;
     {

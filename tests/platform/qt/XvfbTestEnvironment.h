@@ -4,8 +4,8 @@
 
 namespace glimmo::testing {
 
-// Why the X11 window tests cannot run (empty when the private Xvfb is up).
-inline std::string& x11SkipReason() {
+// Why the tests that need a real X server cannot run (empty when the private Xvfb is up).
+inline std::string& xvfbSkipReason() {
     static std::string reason;
     return reason;
 }
