@@ -1,6 +1,7 @@
 #include "RidadoziRI/Views/Markdown.h"
 
 #include "RidadoziRI/MarkdownParser.h"
+#include "RidadoziRI/Styles/ColorSchemeImageFilter.h"
 #include "RidadoziRI/Styles/TextStyles.h"
 #include "RidadoziRI/Views/BlockNodeView.h"
 #include "RidadoziRI/Views/MarkdownModifiers.h"
@@ -22,42 +23,7 @@ struct ScaledFontSizeModifier {
     glimmo::AnyView body() const { return textStyle(content, AnyTextStyle(FontSize(*_size))); }
 };
 
-// An image source may be a relative reference ("logo.png"): it is a valid address, resolved later
-// against the image base URL, so it is read against a stand-in base here only to find its fragment.
-std::optional<glimmo::URL> imageSourceURL(const std::string& source) {
-    if (auto absolute = glimmo::URL::parse(source)) return absolute;
-    static const glimmo::URL standIn = *glimmo::URL::parse("https://relative.invalid/");
-    return glimmo::URL::parse(source, standIn);
-}
-
-std::string asciiLowercased(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-bool showsInScheme(const std::string& source, glimmo::ColorScheme scheme) {
-    const auto url = imageSourceURL(source);
-    if (!url) return false;
-    const auto fragment = url->fragment();
-    if (!fragment) return true;
-    const std::string marker = asciiLowercased(*fragment);
-    if (scheme == glimmo::ColorScheme::light) return marker != "gh-dark-mode-only";
-    if (scheme == glimmo::ColorScheme::dark) return marker != "gh-light-mode-only";
-    return true;
-}
-
 } // namespace
-
-std::vector<BlockNode> filteringImagesForScheme(const std::vector<BlockNode>& blocks, glimmo::ColorScheme scheme) {
-    return rewrite(blocks, [scheme](InlineNode node) -> std::vector<InlineNode> {
-        if (const auto* image = node.as<InlineNode::Image>()) {
-            if (!showsInScheme(image->source, scheme)) return {};
-        }
-        return {std::move(node)};
-    });
-}
 
 Markdown::Markdown(std::string_view markdown, std::optional<glimmo::URL> baseURL, std::optional<glimmo::URL> imageBaseURL)
     : Markdown(MarkdownContent(MarkdownParser::parse(markdown).value_or(std::vector<BlockNode>{})), std::move(baseURL),
@@ -76,7 +42,7 @@ glimmo::AnyView Markdown::body() const {
     const glimmo::AnyView resolved = TextStyleAttributesReader([blocks, scheme](const glimmo::AttributeContainer& attributes) {
         const auto font = fontProperties(attributes);
         glimmo::AnyView sequence =
-            blockSequence(filteringImagesForScheme(blocks, scheme)).foregroundColor(attributes.value<glimmo::ForegroundColorAttribute>());
+            blockSequence(filteringImages(blocks, scheme)).foregroundColor(attributes.value<glimmo::ForegroundColorAttribute>());
         if (const auto background = attributes.value<glimmo::BackgroundColorAttribute>()) {
             sequence = sequence.background(*background);
         }

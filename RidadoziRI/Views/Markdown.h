@@ -32,9 +32,4 @@ struct Markdown {
     glimmo::AnyView body() const;
 };
 
-// The blocks without the images meant only for the other colour scheme (their address ends in
-// "#gh-dark-mode-only" or "#gh-light-mode-only", in any case) and without images whose source is no
-// address at all. Relative sources are addresses.
-std::vector<BlockNode> filteringImagesForScheme(const std::vector<BlockNode>& blocks, glimmo::ColorScheme scheme);
-
 } // namespace ridadozi

@@ -1,5 +1,6 @@
 #include "ViewTestHelpers.h"
 
+#include "RidadoziRI/Styles/ColorSchemeImageFilter.h"
 #include "RidadoziRI/Views/BlockNodeView.h"
 #include "RidadoziRI/Views/CodeBlockView.h"
 #include "RidadoziRI/Views/ListViews.h"
@@ -284,11 +285,11 @@ TEST(MarkdownTest, FilterKeepsRelativeSourcesAndDropsOnlyTheOtherScheme) {
     const std::vector<BlockNode> blocks{BlockNode::paragraph({InlineNode::image("logo.png", {}), InlineNode::text("x"),
                                                               InlineNode::link("l", {InlineNode::image("d.png#gh-dark-mode-only", {})})}),
                                         BlockNode::codeBlock(std::nullopt, "![d](d.png#gh-dark-mode-only)")};
-    const auto light = filteringImagesForScheme(blocks, glimmo::ColorScheme::light);
+    const auto light = filteringImages(blocks, glimmo::ColorScheme::light);
     EXPECT_EQ(light[0], BlockNode::paragraph({InlineNode::image("logo.png", {}), InlineNode::text("x"), InlineNode::link("l", {})}));
     EXPECT_EQ(light[1], blocks[1]);
-    EXPECT_EQ(filteringImagesForScheme(blocks, glimmo::ColorScheme::dark), blocks);
-    EXPECT_EQ(filteringImagesForScheme({BlockNode::paragraph({InlineNode::image("a b", {})})}, glimmo::ColorScheme::dark).front(),
+    EXPECT_EQ(filteringImages(blocks, glimmo::ColorScheme::dark), blocks);
+    EXPECT_EQ(filteringImages({BlockNode::paragraph({InlineNode::image("a b", {})})}, glimmo::ColorScheme::dark).front(),
               BlockNode::paragraph({}));
 }
 
