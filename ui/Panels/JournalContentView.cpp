@@ -109,10 +109,11 @@ AnyView JournalContentView::dayPage() const {
                                    Image::systemName("doc.on.doc")
                                        .foregroundColor(*copyHovered ? Color::orange() : Color::orange().opacity(0.7))
                                        .font(Font::system(12))
-                                       .onHover([hovered](bool inside) { hovered.set(inside); }))
+                                       .onHover([hovered](bool inside) { hovered.set(inside); })
+                                       // Inside the label, so the gap before the next control takes clicks too.
+                                       .padding(EdgeSet::trailing(), 8))
                                 .buttonStyle(AnyButtonStyle::plain())
                                 .help("Copy Journal Summary")
-                                .padding(EdgeSet::trailing(), 8)
                                 .accessibilityLabel("copy"));
     sectionHeader.push_back(
         SettingsLink([] { return AnyView(Text("EDIT CATEGORIES").font(Font::system(10)).foregroundColor(Color::orange())); })
