@@ -1,6 +1,5 @@
 #include "ui/Panels/ChatView.h"
 
-#include "platform/runtime/RunLoop.h"
 #include "platform/view/Controls/Controls.h"
 
 #include <utility>
@@ -52,10 +51,7 @@ AnyView ChatView::body() const {
             .onChange(messages, [model, proxy] {
                 if (model->messages->empty()) return;
                 const UUID last = model->messages->back().id;
-                // After this update has laid out the new message, so the scroll can find it.
-                RunLoop::main().post([proxy, last] {
-                    withAnimation(Animation::easeOut(0.3), [&] { proxy.scrollTo(last, UnitPoint::bottom()); });
-                });
+                withAnimation(Animation::easeOut(0.3), [&] { proxy.scrollTo(last, UnitPoint::bottom()); });
             });
     });
 

@@ -42,8 +42,11 @@ TEST_F(ChatViewTest, BlanksEnableTheButtonWhichSendsNothingButTakesTheFocus) {
     t->click("send");
     settle(*t);
     EXPECT_TRUE(model->messages->empty());
-    // The button also clears the field's focus state; the kit's focus binding does not yet follow a
-    // focus taken by the text field inside it, so that half is not observable here.
+    typeText(*t, "x");
+    EXPECT_EQ(model->currentInput.get(), "   ") << "the button took the focus from the field";
+    t->click("chat input");
+    typeText(*t, "x");
+    EXPECT_EQ(model->currentInput.get(), "   x") << "a click gives it back";
 }
 
 TEST_F(ChatViewTest, ReturnAsksKeepsTheFocusAndTheReplyReplacesTheSpinner) {
@@ -82,6 +85,8 @@ TEST_F(ChatViewTest, TheButtonSendsTheQuestion) {
     EXPECT_EQ(model->messages->size(), 2u);
     EXPECT_EQ(model->messages->front().content, "Hi");
     EXPECT_EQ(model->currentInput.get(), "");
+    typeText(*t, "y");
+    EXPECT_EQ(model->currentInput.get(), "") << "the field gave up the focus";
     waitFor(*t, [&] { return !model->isLoading.get(); });
 }
 
@@ -99,13 +104,22 @@ TEST_F(ChatViewTest, ALongConversationScrollsToTheNewestMessage) {
     settle(*t);
     loop->advance(1); // past the 0.3 s scroll animation
     settle(*t);
-    // The view scrolls down to the end of the conversation (the kit's scroll target is the layout
-    // before the new message, so the newest bubble may end just below the visible area).
-    const auto first = findText(drawn(*t), "question 0");
-    const auto newest = findText(drawn(*t), "the newest answer");
+    const DisplayList& list = drawn(*t);
+    const auto first = findText(list, "question 0");
+    const auto newest = findText(list, "the newest answer");
     ASSERT_TRUE(first && newest);
     EXPECT_LT(first->origin.y, 0) << "the start of the conversation scrolled out of view";
-    EXPECT_LT(newest->origin.y, ChatView::conversationHeight + 60);
+
+    std::optional<CGRect> visible;
+    for (const CGRect& clip : clipRects(list)) {
+        if (clip.height() == ChatView::conversationHeight) visible = clip;
+    }
+    ASSERT_TRUE(visible) << "the conversation's scroll view clips to its 550 points";
+    const auto bubbles = fillRectsAt(list, {newest->origin.x + 1, newest->origin.y + 1});
+    ASSERT_FALSE(bubbles.empty());
+    const CGRect bubble = bubbles.back();
+    EXPECT_LT(bubble.height(), 60) << "the bubble, not a background behind it";
+    EXPECT_NEAR(bubble.maxY(), visible->maxY(), 0.01) << "the newest bubble's bottom edge is the visible area's";
 }
 
 TEST_F(ChatViewTest, ANewTimeframeReachesTheViewModel) {

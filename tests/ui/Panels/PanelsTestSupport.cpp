@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -67,6 +69,53 @@ std::vector<RGBA> fillColorsInside(const DisplayList& list, const CGRect& rect) 
             }
         }
     }
+    return out;
+}
+
+namespace {
+
+// Calls `visit` with each item and the rectangle-to-window mapping in force at it.
+template <class Visit>
+void walkWithTransforms(const DisplayList& list, Visit visit) {
+    std::vector<CGAffineTransform> transforms;
+    auto toWindow = [&](const CGRect& r) {
+        CGPoint a = r.origin;
+        CGPoint b{r.maxX(), r.maxY()};
+        for (auto it = transforms.rbegin(); it != transforms.rend(); ++it) {
+            a = it->apply(a);
+            b = it->apply(b);
+        }
+        return CGRect(std::min(a.x, b.x), std::min(a.y, b.y), std::abs(b.x - a.x), std::abs(b.y - a.y));
+    };
+    for (const DisplayItem& item : list.items) {
+        if (const auto* push = std::get_if<PushTransform>(&item)) {
+            transforms.push_back(push->transform);
+        } else if (std::holds_alternative<PopTransform>(item)) {
+            if (!transforms.empty()) transforms.pop_back();
+        } else {
+            visit(item, toWindow);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<CGRect> clipRects(const DisplayList& list) {
+    std::vector<CGRect> out;
+    walkWithTransforms(list, [&](const DisplayItem& item, const auto& toWindow) {
+        if (const auto* clip = std::get_if<PushClip>(&item)) out.push_back(toWindow(clip->path.boundingRect()));
+    });
+    return out;
+}
+
+std::vector<CGRect> fillRectsAt(const DisplayList& list, CGPoint point) {
+    std::vector<CGRect> out;
+    walkWithTransforms(list, [&](const DisplayItem& item, const auto& toWindow) {
+        const auto* fill = std::get_if<FillItem>(&item);
+        if (!fill || !std::holds_alternative<RGBA>(fill->paint)) return;
+        const CGRect bounds = toWindow(fill->path.boundingRect());
+        if (bounds.contains(point)) out.push_back(bounds);
+    });
     return out;
 }
 

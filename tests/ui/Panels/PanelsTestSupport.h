@@ -32,6 +32,12 @@ bool shows(const DisplayList& list, const std::string& part);
 // The fill colours drawn inside `rect` (window coordinates, by the fill's path bounds).
 std::vector<RGBA> fillColorsInside(const DisplayList& list, const CGRect& rect);
 
+// The bounds of every clip pushed, in window coordinates and drawing order (a scroll view clips to
+// its visible area).
+std::vector<CGRect> clipRects(const DisplayList& list);
+// The bounds, in window coordinates, of the solid fills that contain `point`, innermost (last drawn) last.
+std::vector<CGRect> fillRectsAt(const DisplayList& list, CGPoint point);
+
 // Renders `root` at `size` through the Qt backend (with Qt's text measurer) at 2x and writes
 // docs/ui-gallery/<name>.png; returns the path. Keeps `loop` the main run loop; waits (at most 20 s)
 // until `ready` says the drawing is complete when one is given.
