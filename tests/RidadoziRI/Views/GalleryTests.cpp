@@ -1,11 +1,12 @@
-// Full documents drawn through the real Qt backend into PNG files under docs/markdown-gallery/, with
-// their pictures served by a loopback server. The files are looked at by eye; the checks here make
+// Full documents drawn through the real Qt backend and checked against the PNGs under
+// docs/markdown-gallery/, with their pictures served by a loopback server; the checks here also make
 // sure the pictures arrived and the table and lists were drawn.
 
 #include "ViewTestHelpers.h"
 
 #include "RidadoziRI/Styles/ListMarkers.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/ui/Gallery/GalleryReference.h"
 
 #include "platform/qt/OffscreenRendering.h"
 #include "platform/qt/QtTextMeasurer.h"
@@ -36,13 +37,6 @@ std::string pngBytes(const glimmo::PixelImage& image, const std::filesystem::pat
     glimmo::writePNG(image, scratch.string());
     std::ifstream file(scratch, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-std::filesystem::path galleryFolder() {
-    const char* source = std::getenv("GLIMMO_SOURCE_DIR");
-    std::filesystem::path folder = std::filesystem::path(source ? source : ".") / "docs" / "markdown-gallery";
-    std::filesystem::create_directories(folder);
-    return folder;
 }
 
 class GalleryTest : public ::testing::Test {
@@ -83,7 +77,7 @@ protected:
                "![one](" + base + "/square.png)\n![two](" + base + "/square.png)\n";
     }
 
-    // Lays the document out at `width`, waits until `images` pictures are drawn, and writes the PNG.
+    // Lays the document out at `width`, waits until `images` pictures are drawn, and checks the drawing against the gallery.
     glimmo::PixelImage render(AnyView root, const std::string& name, std::size_t images, double width = 560) {
         glimmo::ViewHost host(root.padding(16).background(glimmo::Color::white()), std::make_shared<glimmo::QtTextMeasurer>());
         host.setSize({width, 2000});
@@ -98,7 +92,7 @@ protected:
         host.update();
         last = host.displayList();
         const glimmo::PixelImage image = glimmo::renderDisplayList(last, 1);
-        glimmo::writePNG(image, (galleryFolder() / name).string());
+        glimmo::testing::expectMatchesGallery(image, "markdown-gallery", std::filesystem::path(name).stem().string());
         return image;
     }
 

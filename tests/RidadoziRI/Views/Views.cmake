@@ -10,6 +10,8 @@ glimmo_test(RidadoziRI_view_tests
     ${CMAKE_CURRENT_LIST_DIR}/TableGeometryTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TextStyleEnvironmentTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewTestMain.cpp
+    ${PROJECT_SOURCE_DIR}/tests/ui/Gallery/GalleryReference.cpp
+    ${PROJECT_SOURCE_DIR}/tests/platform/qt/ImageComparison.cpp
   LIBS RidadoziRI platform_qt test_support
   ENVIRONMENT XDG_CACHE_HOME=${CMAKE_CURRENT_BINARY_DIR}/markdown-view-cache
   TIMEOUT 120)

@@ -1,5 +1,5 @@
-// Sample renderings of the dashboard through the real Qt painter, written to docs/ui-gallery/ to be
-// looked at: the pieces on their own and the two dashboard layouts with an analysed day.
+// Sample renderings of the dashboard through the real Qt painter, checked against docs/ui-gallery/:
+// the pieces on their own and the two dashboard layouts with an analysed day.
 
 #include "analysis/ContentViewModel.h"
 #include "tests/ui/Dashboard/DashboardTestSupport.h"

@@ -1,5 +1,7 @@
 #include "tests/ui/Dashboard/ViewProbe.h"
 
+#include "tests/ui/Gallery/GalleryReference.h"
+
 #include "platform/qt/OffscreenRendering.h"
 #include "platform/qt/QtTextMeasurer.h"
 #include "platform/view/SymbolTable.h"
@@ -170,11 +172,8 @@ PixelImage renderToGallery(const AnyView& view, CGFloat width, const std::string
     const CGSize fitted = host.sizeThatFits({width, height});
     host.setSize({width, height.value_or(std::ceil(fitted.height))});
     host.update();
-    const char* source = std::getenv("GLIMMO_SOURCE_DIR");
-    const auto folder = std::filesystem::path(source ? source : ".") / "docs" / "ui-gallery";
-    std::filesystem::create_directories(folder);
     const PixelImage image = renderDisplayList(host.displayList(), 2);
-    writePNG(image, (folder / ("dashboard-" + name + ".png")).string());
+    expectMatchesGallery(image, "ui-gallery", "dashboard-" + name);
     return image;
 }
 

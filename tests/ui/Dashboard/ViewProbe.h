@@ -66,8 +66,8 @@ private:
     std::unique_ptr<ViewHost> host_;
 };
 
-// Writes the view's rendering through the real Qt painter to docs/ui-gallery/dashboard-<name>.png
-// and returns the image (2 pixels per point). `settle` runs the main loop between the first layout
+// Renders the view through the real Qt painter, checks it against docs/ui-gallery/dashboard-<name>.png
+// (see GalleryReference.h) and returns the image (2 pixels per point). `settle` runs the main loop between the first layout
 // and the drawing, so appearance tasks have run; `interact` may click or hover before the drawing.
 PixelImage renderToGallery(const AnyView& view, CGFloat width, const std::string& name, const std::function<void()>& settle,
                            std::optional<CGFloat> height = std::nullopt,

@@ -160,7 +160,7 @@ TEST_F(ChatViewTest, Screenshot) {
         {UUID::random(), ChatMessage::SenderRole::user, "And after lunch?", false},
         {UUID::random(), ChatMessage::SenderRole::assistant, "", true}};
     model->isLoading = true;
-    writeGalleryShot(chat(), chatSize, "panels-chat", loop);
+    expectGalleryShot(chat(), chatSize, "panels-chat", loop);
 }
 
 } // namespace

@@ -197,15 +197,15 @@ TEST_F(PanelViewsTest, Screenshots) {
         auto t = host(JournalContentView(reader, monitor, service), {400, 700});
         waitFor(*t, [&] { return world.openAIRequestCount() >= 1; });
     }
-    writeGalleryShot(AnyView(JournalContentView(reader, monitor, service)), {400, 700}, "panels-journal", loop);
-    writeGalleryShot(AnyView(VStack({TimeBreakdownRow({"Create", 45, "Writing the quarterly report and reviewing code"}),
+    expectGalleryShot(AnyView(JournalContentView(reader, monitor, service)), {400, 700}, "panels-journal", loop);
+    expectGalleryShot(AnyView(VStack({TimeBreakdownRow({"Create", 45, "Writing the quarterly report and reviewing code"}),
                                      TimeBreakdownRow({"Consume", 35, "Reading articles about platforms"}, true),
                                      TimeBreakdownRow({"Communicate", 20, "Mail and chat"})})
                                  .padding()),
                      {400, 160}, "panels-breakdown-rows", loop);
-    writeGalleryShot(AnyView(MediaDigestView(reader, monitor)), {400, 170}, "panels-media-digest", loop,
+    expectGalleryShot(AnyView(MediaDigestView(reader, monitor)), {400, 170}, "panels-media-digest", loop,
                      [](const DisplayList& list) { return shows(list, "Stratechery"); });
-    writeGalleryShot(AnyView(ChartsTabOf(reader, monitor, service)), {400, 700}, "panels-journal-charts", loop,
+    expectGalleryShot(AnyView(ChartsTabOf(reader, monitor, service)), {400, 700}, "panels-journal-charts", loop,
                      [](const DisplayList& list) { return shows(list, "Acquired"); });
 }
 

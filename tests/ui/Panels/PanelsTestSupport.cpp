@@ -4,6 +4,7 @@
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtTextMeasurer.h"
 #include "platform/view/ViewHost.h"
+#include "tests/ui/Gallery/GalleryReference.h"
 
 #include <gtest/gtest.h>
 
@@ -145,14 +146,9 @@ public:
 [[maybe_unused]] ::testing::Environment* const offscreenQtEnvironment =
     ::testing::AddGlobalTestEnvironment(std::make_unique<OffscreenQtEnvironment>().release());
 
-std::filesystem::path galleryFolder() {
-    const char* source = std::getenv("GLIMMO_SOURCE_DIR");
-    return std::filesystem::path(source ? source : ".") / "docs" / "ui-gallery";
-}
-
 } // namespace
 
-std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string& name,
+void expectGalleryShot(const AnyView& root, CGSize size, const std::string& name,
                              const std::shared_ptr<ManualRunLoop>& loop,
                              const std::function<bool(const DisplayList&)>& ready) {
     ensureOffscreenQt();
@@ -170,11 +166,7 @@ std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string
             },
             20);
     }
-    const PixelImage image = renderDisplayList(host.displayList(), 2);
-    std::filesystem::create_directories(galleryFolder());
-    const std::string path = (galleryFolder() / (name + ".png")).string();
-    writePNG(image, path);
-    return path;
+    expectMatchesGallery(renderDisplayList(host.displayList(), 2), "ui-gallery", name);
 }
 
 } // namespace glimmo::testing

@@ -2,7 +2,7 @@
 
 // What the panel tests need around the analysis world: a host for a view with the deterministic
 // measurer, the texts a display list shows with their window positions, and offscreen screenshots
-// through the Qt painter written under docs/ui-gallery/.
+// through the Qt painter checked against docs/ui-gallery/.
 
 #include "platform/view/DisplayList.h"
 #include "platform/view/ViewKit.h"
@@ -38,10 +38,10 @@ std::vector<CGRect> clipRects(const DisplayList& list);
 // The bounds, in window coordinates, of the solid fills that contain `point`, innermost (last drawn) last.
 std::vector<CGRect> fillRectsAt(const DisplayList& list, CGPoint point);
 
-// Renders `root` at `size` through the Qt backend (with Qt's text measurer) at 2x and writes
-// docs/ui-gallery/<name>.png; returns the path. Keeps `loop` the main run loop; waits (at most 20 s)
-// until `ready` says the drawing is complete when one is given.
-std::string writeGalleryShot(const AnyView& root, CGSize size, const std::string& name,
+// Renders `root` at `size` through the Qt backend (with Qt's text measurer) at 2x and checks it
+// against docs/ui-gallery/<name>.png (see GalleryReference.h). Keeps `loop` the main run loop; waits
+// (at most 20 s) until `ready` says the drawing is complete when one is given.
+void expectGalleryShot(const AnyView& root, CGSize size, const std::string& name,
                              const std::shared_ptr<ManualRunLoop>& loop,
                              const std::function<bool(const DisplayList&)>& ready = {});
 

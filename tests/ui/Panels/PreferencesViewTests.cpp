@@ -174,10 +174,10 @@ TEST_F(PreferencesViewTest, ClearAllDataAsksFirstAndOnlyClearClears) {
 }
 
 TEST_F(PreferencesViewTest, Screenshots) {
-    writeGalleryShot(preferencesView(), windowSize, "panels-preferences-categories", loop);
+    expectGalleryShot(preferencesView(), windowSize, "panels-preferences-categories", loop);
     PreferencesView settings(reader, monitor, [made = updater] { return made; });
     settings.selectedTab.set(1);
-    writeGalleryShot(AnyView(settings).environmentObject(service), windowSize, "panels-preferences-settings", loop);
+    expectGalleryShot(AnyView(settings).environmentObject(service), windowSize, "panels-preferences-settings", loop);
 }
 
 } // namespace
