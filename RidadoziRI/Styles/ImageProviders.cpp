@@ -24,10 +24,10 @@ glimmo::AnyView DefaultImageProvider::makeImage(const std::optional<glimmo::URL>
     });
 }
 
-glimmo::Task<glimmo::Image> DefaultInlineImageProvider::loadImage(glimmo::URL url, std::string /*label*/) const {
+glimmo::Task<glimmo::Image> DefaultInlineImageProvider::loadImage(glimmo::URL url, std::string label) const {
     auto load = remoteimage::DefaultRemoteImageLoader::shared()->image(url);
     auto pixels = co_await std::move(load);
-    co_return glimmo::Image(std::move(pixels), 1.0, glimmo::ImageOrientation::up);
+    co_return glimmo::Image(std::move(pixels), 1.0, glimmo::ImageOrientation::up, std::move(label));
 }
 
 namespace {
@@ -82,9 +82,14 @@ glimmo::AnyView AssetImageProvider::makeImage(const std::optional<glimmo::URL>& 
     return ResizeToFit{idealSize, glimmo::AnyView(image->resizable())};
 }
 
-glimmo::Task<glimmo::Image> AssetInlineImageProvider::loadImage(glimmo::URL url, std::string /*label*/) const {
+glimmo::Task<glimmo::Image> AssetInlineImageProvider::loadImage(glimmo::URL url, std::string label) const {
     auto image = assetImage(name(url), bundle);
-    co_return image ? *image : glimmo::Image(glimmo::SharedPixels());
+    if (!image) {
+        co_return glimmo::Image(glimmo::SharedPixels());
+    }
+    const glimmo::SharedPixels& pixels = image->pixels();
+    co_return glimmo::Image(pixels, pixels ? pixels->scale : 1.0, pixels ? pixels->orientation : glimmo::ImageOrientation::up,
+                            std::move(label));
 }
 
 } // namespace ridadozi

@@ -45,7 +45,10 @@ struct LineStyle {
 struct ImageAttachment {
     SharedPixels pixels;
     std::string systemName;
-    bool operator==(const ImageAttachment& o) const { return pixels == o.pixels && systemName == o.systemName; }
+    std::string label;  // what accessibility reads for the image
+    bool operator==(const ImageAttachment& o) const {
+        return pixels == o.pixels && systemName == o.systemName && label == o.label;
+    }
 };
 
 // The standard attribute keys (the platform's SwiftUI and Foundation attribute scopes).

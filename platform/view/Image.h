@@ -18,6 +18,8 @@ public:
     // Decoded pixels; `scale` is pixels per point.
     explicit Image(SharedPixels pixels);
     Image(SharedPixels pixels, double scale, ImageOrientation orientation);
+    // Image(_:scale:orientation:label:): the label is what accessibility reads for the image.
+    Image(SharedPixels pixels, double scale, ImageOrientation orientation, std::string label);
 
     Image resizable() const;
     enum class Interpolation : std::uint8_t { none, low, medium, high };
@@ -25,6 +27,7 @@ public:
 
     const std::string& symbolName() const { return systemName_; }
     const SharedPixels& pixels() const { return pixels_; }
+    const std::string& label() const { return label_; }
     bool isResizable() const { return resizable_; }
     std::shared_ptr<const ViewContent> toContent() const;
 
@@ -32,6 +35,7 @@ private:
     Image() = default;
     std::string systemName_;
     SharedPixels pixels_;
+    std::string label_;
     bool resizable_ = false;
     Interpolation interpolation_ = Interpolation::high;
 };

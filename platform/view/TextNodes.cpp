@@ -397,7 +397,7 @@ Text::Text(std::string content) : content_(std::move(content)) {}
 Text::Text(AttributedString content) : content_(std::move(content)) {}
 Text::Text(const Image& image) {
     AttributeContainer a;
-    a.set<ImageAttachmentAttribute>(ImageAttachment{image.pixels(), image.symbolName()});
+    a.set<ImageAttachmentAttribute>(ImageAttachment{image.pixels(), image.symbolName(), image.label()});
     content_ = AttributedString(objectReplacement, a);
 }
 
@@ -456,6 +456,11 @@ Image::Image(SharedPixels pixels, double scale, ImageOrientation orientation) {
     }
 }
 
+Image::Image(SharedPixels pixels, double scale, ImageOrientation orientation, std::string label)
+    : Image(std::move(pixels), scale, orientation) {
+    label_ = std::move(label);
+}
+
 Image Image::resizable() const {
     Image i = *this;
     i.resizable_ = true;
@@ -469,7 +474,11 @@ Image Image::interpolation(Interpolation quality) const {
 }
 
 std::shared_ptr<const ViewContent> Image::toContent() const {
-    return makeView<ImageNode, ImageParams>(ImageParams{systemName_, pixels_, resizable_, interpolation_}).content();
+    AnyView image = makeView<ImageNode, ImageParams>(ImageParams{systemName_, pixels_, resizable_, interpolation_});
+    if (label_.empty()) {
+        return image.content();
+    }
+    return modifiers::accessibilityLabel(std::move(image), label_).content();
 }
 
 namespace {

@@ -148,6 +148,10 @@ TEST_F(ImageProviderTest, TheInlineProviderLoadsThroughTheSharedLoaderAndPassesI
     ASSERT_TRUE(loaded->image->pixels());
     EXPECT_EQ(loaded->image->pixels()->pointWidth(), 80);
     EXPECT_EQ(loaded->image->pixels()->pointHeight(), 40);
+    // The alternative text labels the image for accessibility.
+    EXPECT_EQ(loaded->image->label(), "a picture");
+    host = std::make_unique<glimmo::testing::TestHost>(AnyView(glimmo::VStack({AnyView(*loaded->image)})));
+    EXPECT_TRUE(host->has("a picture"));
 
     const auto failed = load("/missing.png");
     EXPECT_FALSE(failed->image.has_value());
@@ -189,6 +193,7 @@ TEST_F(ImageProviderTest, AssetImagesComeFromTheResourceFolderByName) {
     ASSERT_TRUE(outcome->image.has_value());
     ASSERT_TRUE(outcome->image->pixels());
     EXPECT_EQ(outcome->image->pixels()->pointWidth(), 30);
+    EXPECT_EQ(outcome->image->label(), "label");
 }
 
 } // namespace
