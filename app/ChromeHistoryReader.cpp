@@ -1,5 +1,7 @@
 #include "app/ChromeHistoryReader.h"
 
+#include "app/URLHost.h"
+
 #include "app/TimeFormatting.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Calendar.h"
@@ -53,18 +55,6 @@ std::optional<std::string> columnText(sqlite3_stmt* statement, int column) {
     }
     return std::string(reinterpret_cast<const char*>(text),
                        static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-}
-
-std::optional<std::string> hostOf(const std::string& url) {
-    const std::optional<URL> parsed = URL::parse(url);
-    if (!parsed) {
-        return std::nullopt;
-    }
-    std::optional<std::string> host = parsed->host();
-    if (!host || host->empty()) {
-        return std::nullopt;
-    }
-    return host;
 }
 
 std::string cutURL(const std::string& url) {
@@ -280,7 +270,7 @@ int ChromeHistoryReader::siteSwitchCount(Date from, Date to) const {
         if (item.lastVisit < from || !(item.lastVisit < to)) {
             continue;
         }
-        const std::optional<std::string> host = hostOf(item.url);
+        const std::optional<std::string> host = hostOfVisitedURL(item.url);
         if (!host) {
             continue;
         }

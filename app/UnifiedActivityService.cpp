@@ -1,5 +1,7 @@
 #include "app/UnifiedActivityService.h"
 
+#include "app/URLHost.h"
+
 #include "app/ActivityMonitor.h"
 #include "app/ChromeHistoryReader.h"
 #include "platform/foundation/Calendar.h"
@@ -27,15 +29,8 @@ std::string numberText(double value) {
 }
 
 std::optional<std::string> websiteName(const std::string& url) {
-    const std::optional<URL> parsed = URL::parse(url);
-    if (!parsed) {
-        return std::nullopt;
-    }
-    std::optional<std::string> host = parsed->host();
-    if (!host || host->empty()) {
-        return std::nullopt;
-    }
-    if (host->rfind("www.", 0) == 0) {
+    std::optional<std::string> host = hostOfVisitedURL(url);
+    if (host && host->rfind("www.", 0) == 0) {
         host->erase(0, 4);
     }
     return host;
