@@ -56,9 +56,11 @@ std::string withoutExceptionTag(const char* message) {
 
 template <typename Json>
 Json parseAs(std::string_view text) {
+    checkJSONNestingDepth(text);
     try {
         return Json::parse(text.begin(), text.end());
-    } catch (const nlohmann::json::parse_error& error) {
+    } catch (const nlohmann::json::exception& error) {
+        // parse_error, and out_of_range for numbers such as 1e999 that no double holds.
         throw JSONDecodingError("", "The data is not valid JSON: " + withoutExceptionTag(error.what()));
     }
 }
@@ -182,6 +184,29 @@ std::string compactJSON(const nlohmann::ordered_json& value) {
 
 std::string compactJSON(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void checkJSONNestingDepth(std::string_view text, std::size_t limit) {
+    std::size_t depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) {
+                throw JSONDecodingError("", "The data is nested deeper than " + std::to_string(limit) + " levels.");
+            }
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
 }
 
 nlohmann::json parseJSON(std::string_view text) { return parseAs<nlohmann::json>(text); }

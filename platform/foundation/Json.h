@@ -45,7 +45,16 @@ std::string prettyJSON(const nlohmann::json& value);
 std::string compactJSON(const nlohmann::ordered_json& value);
 std::string compactJSON(const nlohmann::json& value);
 
-// Throws JSONDecodingError naming the line and column where the text stops being JSON.
+// Deeper nesting than this is refused before parsing: every later copy, comparison and conversion of a
+// value recurses once per level.
+inline constexpr std::size_t maximumJSONNestingDepth = 512;
+
+// Throws JSONDecodingError when arrays and objects in the text nest deeper than the limit. Linear, no
+// allocation; strings are skipped, so brackets inside them do not count.
+void checkJSONNestingDepth(std::string_view text, std::size_t limit = maximumJSONNestingDepth);
+
+// Every failure is a JSONDecodingError: text that stops being JSON (naming its line and column),
+// numbers out of range, nesting past maximumJSONNestingDepth.
 nlohmann::json parseJSON(std::string_view text);
 nlohmann::ordered_json parseOrderedJSON(std::string_view text);
 

@@ -98,6 +98,17 @@ TEST(JsonTextTest, ParseErrorsSayWhereTheTextBreaks) {
     EXPECT_EQ(parseOrderedJSON("{\"z\":1,\"a\":2}").begin().key(), "z");
 }
 
+TEST(JsonTextTest, NumbersOutOfRangeAndDeepNestingAreDecodingErrors) {
+    EXPECT_THROW(parseJSON("{\"x\": -1e999}"), JSONDecodingError);
+    EXPECT_THROW(parseOrderedJSON("[1e400]"), JSONDecodingError);
+    const auto nested = [](std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    EXPECT_NO_THROW(parseJSON(nested(maximumJSONNestingDepth)));
+    EXPECT_THROW(parseJSON(nested(maximumJSONNestingDepth + 1)), JSONDecodingError);
+    EXPECT_THROW(parseOrderedJSON(std::string(20000, '{')), JSONDecodingError);
+    // Brackets inside strings, escaped quotes included, do not nest.
+    EXPECT_NO_THROW(parseJSON("[\"" + std::string(2000, '[') + "\\\"\"]"));
+}
+
 TEST(JsonTextTest, DecodingErrorCarriesCodingPath) {
     const JSONDecodingError error("candidates[0].content.parts", "Expected an array but found a string.");
     EXPECT_STREQ(error.what(), "candidates[0].content.parts: Expected an array but found a string.");
