@@ -43,13 +43,21 @@ int base64Value(char c) {
     return -1;
 }
 
-// nlohmann's messages start with "[json.exception.parse_error.101] "; the rest says what and where.
-std::string withoutExceptionTag(const char* message) {
-    std::string text(message);
+// nlohmann's messages start with "[json.exception.parse_error.101] "; the rest says what and where,
+// and may quote the text ("; last read: '…'", "number overflow parsing '…'"). The quote is left out:
+// these messages reach the logs, and the text can be the user's window titles.
+std::string describeParseFailure(const nlohmann::json::exception& error) {
+    if (dynamic_cast<const nlohmann::json::out_of_range*>(&error) != nullptr) {
+        return "a number is out of the range of a double";
+    }
+    std::string text(error.what());
     if (!text.empty() && text.front() == '[') {
         if (const auto close = text.find("] "); close != std::string::npos) {
             text.erase(0, close + 2);
         }
+    }
+    if (const auto quote = text.find("; last read:"); quote != std::string::npos) {
+        text.erase(quote);
     }
     return text;
 }
@@ -61,7 +69,7 @@ Json parseAs(std::string_view text) {
         return Json::parse(text.begin(), text.end());
     } catch (const nlohmann::json::exception& error) {
         // parse_error, and out_of_range for numbers such as 1e999 that no double holds.
-        throw JSONDecodingError("", "The data is not valid JSON: " + withoutExceptionTag(error.what()));
+        throw JSONDecodingError("", "The data is not valid JSON: " + describeParseFailure(error));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <limits>
 
 namespace glimmo {
 
@@ -124,6 +125,14 @@ std::optional<std::int64_t> UserDefaults::integer(std::string_view key) const {
     const auto* value = storage_->find(key);
     if (value == nullptr) {
         return std::nullopt;
+    }
+    if (value->is_number_unsigned()) {
+        // A file may hold integers up to 2^64 - 1; past the signed range there is no reading.
+        const auto number = value->get<std::uint64_t>();
+        if (number > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+            return std::nullopt;
+        }
+        return static_cast<std::int64_t>(number);
     }
     if (value->is_number_integer()) {
         return value->get<std::int64_t>();

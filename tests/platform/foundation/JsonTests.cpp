@@ -109,6 +109,20 @@ TEST(JsonTextTest, NumbersOutOfRangeAndDeepNestingAreDecodingErrors) {
     EXPECT_NO_THROW(parseJSON("[\"" + std::string(2000, '[') + "\\\"\"]"));
 }
 
+TEST(JsonTextTest, DecodingErrorsNameThePlaceButNeverQuoteTheText) {
+    for (const std::string text : {"[\"private window title\x01\"]", "[private window title]", "[1e999]"}) {
+        try {
+            parseJSON(text);
+            FAIL() << "expected JSONDecodingError for " << text;
+        } catch (const JSONDecodingError& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(message.find("private"), std::string::npos) << message;
+            EXPECT_EQ(message.find("999"), std::string::npos) << message;
+            EXPECT_TRUE(text == "[1e999]" || message.find("line 1, column ") != std::string::npos) << message;
+        }
+    }
+}
+
 TEST(JsonTextTest, DecodingErrorCarriesCodingPath) {
     const JSONDecodingError error("candidates[0].content.parts", "Expected an array but found a string.");
     EXPECT_STREQ(error.what(), "candidates[0].content.parts: Expected an array but found a string.");

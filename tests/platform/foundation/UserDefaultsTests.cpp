@@ -122,6 +122,44 @@ TEST_F(UserDefaultsTest, FileHoldingNoObjectIsAlsoMovedAside) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file().parent_path()), fs::directory_iterator()), 2);
 }
 
+TEST_F(UserDefaultsTest, OutOfRangeNumbersAndDeepNestingStartFreshWithTheFileAside) {
+    fs::create_directories(file().parent_path());
+    const std::string deep = "{\"secret\": " + std::string(15000, '[') + std::string(15000, ']') + "}";
+    for (const std::string& content : {std::string("{\"x\": -1e999, \"secret\": 1}"), deep}) {
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        std::ofstream(file()) << content;
+        logged.clear();
+
+        UserDefaults defaults(file());
+        EXPECT_FALSE(defaults.contains("secret"));
+        defaults.set("viewStyle", "Journal");
+
+        EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Journal");
+        std::vector<std::string> kept;
+        for (const auto& entry : fs::directory_iterator(file().parent_path())) {
+            if (entry.path() != file()) {
+                kept.push_back(readFile(entry.path()).value_or(""));
+            }
+        }
+        EXPECT_EQ(kept, std::vector<std::string>{content});
+        // The log names the file and the fault, never what the file holds.
+        ASSERT_EQ(logged.size(), 1u);
+        EXPECT_NE(logged[0].find(file().string()), std::string::npos) << logged[0];
+        EXPECT_EQ(logged[0].find("secret"), std::string::npos) << logged[0];
+        EXPECT_EQ(logged[0].find("1e999"), std::string::npos) << logged[0];
+    }
+}
+
+TEST_F(UserDefaultsTest, IntegersBeyondTheSignedRangeHaveNoIntegerReading) {
+    fs::create_directories(file().parent_path());
+    std::ofstream(file()) << R"({"huge": 18446744073709551615, "max": 9223372036854775807})";
+    const UserDefaults defaults(file());
+    EXPECT_EQ(defaults.integer("huge"), std::nullopt);
+    EXPECT_EQ(defaults.integer("max"), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(defaults.doubleValue("huge"), 18446744073709551615.0);
+}
+
 TEST_F(UserDefaultsTest, FailedWriteKeepsValueInMemoryAndLogs) {
     // The defaults "file" is a folder's child under a regular file, so its folder cannot be made.
     std::ofstream(folder.path() / "blocker") << "x";
