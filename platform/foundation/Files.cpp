@@ -5,9 +5,11 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <ctime>
 #include <mutex>
@@ -132,6 +134,71 @@ bool renameWithoutReplacing(const fs::path& from, const fs::path& to) {
     return true;
 }
 
+// ".<name>.tmp-" followed by the six letters and digits that mkostemp puts in place of "XXXXXX".
+std::string temporaryPrefix(const fs::path& path) {
+    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on `"literal" + std::string`.
+    std::string prefix(".");
+    prefix.append(path.filename().string()).append(".tmp-");
+    return prefix;
+}
+
+bool isTemporaryName(std::string_view name, std::string_view prefix) {
+    if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) {
+        return false;
+    }
+    for (const char c : name.substr(prefix.size())) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A writer holds an exclusive flock on its temporary file until it is renamed or removed, in this
+// process or another; the kernel drops the lock of a killed writer. So a temporary file of the
+// target's pattern that can be locked was left by an interrupted write. Only our own regular files
+// are removed; anything else, and every failure, is left alone.
+void removeStaleTemporaryFiles(const fs::path& folder, std::string_view prefix) {
+    std::error_code error;
+    for (fs::directory_iterator entries(folder, error), end; !error && entries != end; entries.increment(error)) {
+        const fs::path candidate = entries->path();
+        if (!isTemporaryName(candidate.filename().string(), prefix)) {
+            continue;
+        }
+        const FileDescriptor descriptor(::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat opened {};
+        if (descriptor.get() < 0 || ::fstat(descriptor.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+            opened.st_uid != ::geteuid() || ::flock(descriptor.get(), LOCK_EX | LOCK_NB) != 0) {
+            continue;
+        }
+        struct stat named {};
+        if (::lstat(candidate.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+            ::unlink(candidate.c_str());
+        }
+    }
+}
+
+int lockedTemporaryFile(std::vector<char>& name, const fs::path& path) {
+    const std::vector<char> pattern = name;
+    for (int attempt = 0;; ++attempt) {
+        name = pattern;
+        const int descriptor = ::mkostemp(name.data(), O_CLOEXEC);
+        if (descriptor < 0) {
+            throw FileError(path, "create temporary file for", errno);
+        }
+        int locked = 0;
+        do {
+            locked = ::flock(descriptor, LOCK_EX);
+        } while (locked != 0 && errno == EINTR);
+        struct stat status {};
+        // Another writer's clean-up may have taken the file between its creation and the lock.
+        if (locked != 0 || ::fstat(descriptor, &status) != 0 || status.st_nlink > 0 || attempt == 8) {
+            return descriptor;
+        }
+        ::close(descriptor);
+    }
+}
+
 } // namespace
 
 void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
@@ -141,16 +208,14 @@ void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
 
 void writeFileAtomically(const fs::path& path, std::string_view bytes) {
     const fs::path folder = parentFolder(path);
-    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on `"literal" + std::string`.
-    std::string temporaryName(".");
-    temporaryName.append(path.filename().string()).append(".tmp-XXXXXX");
-    std::string pattern = (folder / temporaryName).string();
+    const std::string prefix = temporaryPrefix(path);
+    removeStaleTemporaryFiles(folder, prefix);
+    const std::string pattern = (folder / prefix).string() + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    FileDescriptor descriptor(::mkostemp(name.data(), O_CLOEXEC));
-    if (descriptor.get() < 0) {
-        throw FileError(path, "create temporary file for", errno);
-    }
+    FileDescriptor descriptor(lockedTemporaryFile(name, path));
+    // The lock lasts until this second descriptor closes, after the rename or the removal.
+    const FileDescriptor heldLock(::dup(descriptor.get()));
     const fs::path temporary(name.data());
     TemporaryFileGuard guard(temporary);
 

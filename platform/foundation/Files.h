@@ -10,7 +10,9 @@ namespace glimmo {
 
 // Writes to a temporary file in the same folder, flushes it to disk, renames it over `path` and
 // flushes the folder; the file ends up with mode 0600. Either the old content or the new one is
-// there afterwards, never a mix. The folder must exist. Throws FileError.
+// there afterwards, never a mix. Temporary files of the same target that an interrupted write left
+// behind (a killed process) are removed first; those of writes still running are kept. The folder
+// must exist. Throws FileError.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be read.

@@ -68,15 +68,38 @@ TEST_F(FilesTest, WriteInterruptedBeforeRenameLeavesOldFileWhole) {
     EXPECT_FALSE(fs::exists(seenTemporary));
 }
 
-TEST_F(FilesTest, StrayTemporaryFileFromACrashDoesNotDisturbLaterWrites) {
+TEST_F(FilesTest, NextWriteRemovesTheTargetsStaleTemporaryFilesOnly) {
     const fs::path file = folder.path() / "records.json";
     writeFileAtomically(file, "old");
-    writePlain(folder.path() / ".records.json.tmp-ABCDEF", "half");
+    for (const char* name : {".records.json.tmp-ABC123", ".records.json.tmp-zzzzzz", ".records.json.tmp-ABCDEFG",
+                             ".other.json.tmp-ABCDEF", "records.json.tmp-ABCDEF"}) {
+        writePlain(folder.path() / name, "half");
+    }
+    fs::create_directory(folder.path() / ".records.json.tmp-FOLDER");
 
     writeFileAtomically(file, "new");
 
     EXPECT_EQ(readFile(file), "new");
-    EXPECT_EQ(readFile(folder.path() / ".records.json.tmp-ABCDEF"), "half");
+    EXPECT_EQ(entries(folder.path()), (std::vector<fs::path>{".other.json.tmp-ABCDEF", ".records.json.tmp-ABCDEFG",
+                                                             ".records.json.tmp-FOLDER", "records.json",
+                                                             "records.json.tmp-ABCDEF"}));
+}
+
+TEST_F(FilesTest, TemporaryFileOfAWriteInProgressIsNotTakenForStale) {
+    const fs::path file = folder.path() / "records.json";
+    bool nested = false;
+    setAtomicWriteHookForTesting([&](const fs::path& temporary) {
+        if (!std::exchange(nested, true)) {
+            // Another write of the same file starts while this one waits to rename its temporary.
+            writeFileAtomically(file, "second");
+            EXPECT_EQ(readFile(temporary), "first");
+        }
+    });
+
+    writeFileAtomically(file, "first");
+
+    EXPECT_EQ(readFile(file), "first");
+    EXPECT_EQ(entries(folder.path()), std::vector<fs::path>{"records.json"});
 }
 
 TEST_F(FilesTest, WriteIntoMissingFolderThrowsFileErrorNamingThePath) {
