@@ -138,7 +138,7 @@ struct ActivityRecordFile::Writer {
         }
     }
 
-    void perform(const Operation& operation) const {
+    void perform(const Operation& operation) {
         try {
             if (const auto* records = std::get_if<ActivityRecordSnapshot>(&operation)) {
                 const std::string bytes = encodeActivityRecords(*records);
@@ -148,8 +148,14 @@ struct ActivityRecordFile::Writer {
                 std::error_code ignored;
                 std::filesystem::remove(path, ignored);
             }
-        } catch (const std::exception&) {
-            // Memory keeps the records; the next save writes the whole list again.
+            lastFailure.clear();
+        } catch (const std::exception& error) {
+            // Memory keeps the records; the next save writes the whole list again. A failure that
+            // repeats with every save (a full disk) is logged once, until a write succeeds again.
+            if (error.what() != lastFailure) {
+                lastFailure = error.what();
+                systemLog("❌ Failed to save activity records to " + path.string() + ": " + lastFailure);
+            }
         }
     }
 
@@ -160,6 +166,7 @@ struct ActivityRecordFile::Writer {
     std::uint64_t queued = 0;
     std::uint64_t done = 0;
     bool stopping = false;
+    std::string lastFailure; // the writer thread's own
     std::thread thread;
 };
 

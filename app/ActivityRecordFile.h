@@ -21,7 +21,8 @@ std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json);
 
 // Reads the record file and writes it off the calling thread. Writes happen in the order they were
 // asked for on one background thread; a write still waiting when a newer one arrives is skipped,
-// since each write holds the whole list. Every write is atomic with mode 0600.
+// since each write holds the whole list. Every write is atomic with mode 0600. A failed write is
+// logged with its reason, once for a run of failures with the same reason.
 class ActivityRecordFile {
 public:
     static constexpr const char* fileName = "activityRecords_durazevirez3.json";

@@ -151,6 +151,30 @@ TEST_F(ActivityRecordFileTest, AnInterruptedWriteLeavesThePreviousFile) {
     EXPECT_EQ(readAll(path), before);
 }
 
+TEST_F(ActivityRecordFileTest, FailedWritesAreLoggedWithTheReasonOncePerRunOfFailures) {
+    // The documents "folder" is a regular file, so every write fails alike.
+    writeRaw(directory.path() / "documents", "");
+    ActivityRecordFile file(directory.path() / "documents" / ActivityRecordFile::fileName);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        file.save({{UUID::random(), "Terminal", Date{1}, 0, 0, ""}});
+        file.flush();
+    }
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(file.path().string()), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("Not a directory"), std::string::npos) << lines[0];
+
+    fs::remove(directory.path() / "documents");
+    file.save({{UUID::random(), "Terminal", Date{1}, 0, 0, ""}});
+    file.flush();
+    EXPECT_TRUE(fs::exists(file.path()));
+    setAtomicWriteHookForTesting([](const fs::path&) { throw std::runtime_error("No space left on device"); });
+    file.save({{UUID::random(), "Terminal", Date{2}, 0, 0, ""}});
+    file.flush();
+    setAtomicWriteHookForTesting({});
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("No space left on device"), std::string::npos) << lines[1];
+}
+
 } // namespace
 } // namespace glimmo
 
