@@ -15,6 +15,12 @@
 namespace glimmo {
 namespace {
 
+// The texts a record holds when no window content was read for it.
+bool isUnreadWindowText(const std::string& text) {
+    return text == windowTextState::pending || text == windowTextState::notLoaded ||
+           text == windowTextState::notFrontmost || text == windowTextState::noContent;
+}
+
 std::string replacingNewlines(const std::string& text) {
     std::string result;
     result.reserve(text.size());
@@ -138,7 +144,7 @@ void ActivityMonitor::announceActivityChange() {
 }
 
 void ActivityMonitor::creditElapsedTime(Date now) {
-    if (!lastUpdateTime_ || activityRecords->empty()) {
+    if (!lastUpdateTime_ || !currentRecord_ || activityRecords->empty() || activityRecords->front() != currentRecord_) {
         return;
     }
     const double elapsed = now.timeIntervalSince(*lastUpdateTime_);
@@ -147,7 +153,7 @@ void ActivityMonitor::creditElapsedTime(Date now) {
     if (elapsed < 0 || elapsed > idleThreshold) {
         return;
     }
-    ActivityRecord& current = *activityRecords->front();
+    ActivityRecord& current = *currentRecord_;
     current.duration = current.duration.get() + elapsed;
     if (isCurrentlyActive_) {
         current.activeTime = current.activeTime.get() + elapsed;
@@ -176,13 +182,14 @@ void ActivityMonitor::recordAppSwitch(const RunningApplication& app) {
     if (name != currentApp_ || activityRecords->empty()) {
         currentApp_ = name;
         auto record = std::make_shared<ActivityRecord>(UUID::random(), name, now, windowTextState::pending);
+        currentRecord_ = record;
         systemLog("🔄 App switched at " + mediumTimeString(now));
         systemLog("📱 To: " + name);
         activityRecords.modify([&](std::vector<std::shared_ptr<ActivityRecord>>& records) {
             records.insert(records.begin(), record);
         });
         saveRecords();
-        startTask(runLoop_, analyzeWindowContext(record));
+        startAnalysis(record);
         announceActivityChange();
     }
     lastUpdateTime_ = now;
@@ -195,9 +202,32 @@ void ActivityMonitor::reanalyzeCurrentRecord() {
     const std::shared_ptr<ActivityRecord> record = activityRecords->front();
     const std::string& text = record->windowText.get();
     if (text == windowTextState::pending || text.empty()) {
+        // A request for this application may still be waiting (up to its 300 s time-out); a second
+        // one would only ask the same question again.
+        if (analysingApps_.count(record->appName) != 0) {
+            return;
+        }
         systemLog("⏱️ Periodic analysis triggered for " + record->appName);
-        startTask(runLoop_, analyzeWindowContext(record));
+        startAnalysis(record);
     }
+}
+
+void ActivityMonitor::startAnalysis(const std::shared_ptr<ActivityRecord>& record) {
+    if (!analysingApps_.insert(record->appName).second) {
+        return;
+    }
+    startTask(runLoop_, analyzeThenRelease(record));
+}
+
+Task<void> ActivityMonitor::analyzeThenRelease(std::shared_ptr<ActivityRecord> record) {
+    const std::shared_ptr<ActivityMonitor> self = shared_from_this();
+    struct Release {
+        std::set<std::string>& apps;
+        std::string name;
+        ~Release() { apps.erase(name); }
+    } const release{analysingApps_, record->appName};
+    auto analysis = analyzeWindowContext(std::move(record));
+    co_await std::move(analysis);
 }
 
 void ActivityMonitor::loadRecords() {
@@ -242,7 +272,7 @@ std::string ActivityMonitor::usageSummary(double interval) const {
         }
         summary += shortTimeString(record.timestamp.get()) + ": " + record.appName + "\n";
         const std::string& text = record.windowText.get();
-        if (!text.empty() && text != windowTextState::pending && text != "Context not available") {
+        if (!text.empty() && !isUnreadWindowText(text)) {
             summary += "  Context: " + cutText(replacingNewlines(text), 150) + "\n";
         }
     }
@@ -273,8 +303,18 @@ int ActivityMonitor::appSwitchCount(Date from, Date to) const {
 
 void ActivityMonitor::clearAllRecords() {
     activityRecords = {};
+    currentRecord_.reset();
     recordFile_->remove();
     announceActivityChange();
+}
+
+void ActivityMonitor::applicationWillTerminate() {
+    // Without monitoring no tick ever credits time, and the quit must not either.
+    if (updateTimer_) {
+        accountElapsedTime();
+    }
+    saveRecords();
+    flushRecordFile();
 }
 
 } // namespace glimmo

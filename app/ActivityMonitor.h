@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,8 @@ public:
     int appSwitchCount(Date from, Date to) const;
     // Empties the list and deletes the record file.
     void clearAllRecords();
+    // At quit: credits the current stretch and writes the file once, waiting until it is written.
+    void applicationWillTerminate();
 
     // The steps the platform's events and the timers drive; public so tests can drive them.
     void recordAppSwitch(const RunningApplication& app);
@@ -104,6 +107,9 @@ private:
     void announceActivityChange();
     void handleActivation(const RunningApplication& app);
     void creditElapsedTime(Date now);
+    // Starts the analysis of `record` unless one for its application is still running.
+    void startAnalysis(const std::shared_ptr<ActivityRecord>& record);
+    Task<void> analyzeThenRelease(std::shared_ptr<ActivityRecord> record);
     Task<std::string> readFrontWindowText(int processIdentifier);
 
     RunLoop& runLoop_;
@@ -116,6 +122,11 @@ private:
     std::unique_ptr<BackgroundQueue> treeReader_;
 
     std::string currentApp_;
+    // The record this run saw come to the front: the only one time is credited to. Records loaded
+    // from the file belong to earlier runs.
+    std::shared_ptr<ActivityRecord> currentRecord_;
+    // Applications whose window analysis is still running.
+    std::set<std::string> analysingApps_;
     std::optional<Date> lastUpdateTime_;
     Date lastActivityTime_;
     bool isCurrentlyActive_ = false;

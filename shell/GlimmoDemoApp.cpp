@@ -33,7 +33,11 @@ GlimmoDemoApp::GlimmoDemoApp(Dependencies dependencies)
                                                                       PreferencesModel::shared(), clock_);
 }
 
-GlimmoDemoApp::~GlimmoDemoApp() = default;
+GlimmoDemoApp::~GlimmoDemoApp() {
+    // The application object goes when the application quits (the Quit command or a termination
+    // signal): the time since the last write would be lost with it.
+    if (activityMonitor) activityMonitor->applicationWillTerminate();
+}
 
 std::vector<Scene> GlimmoDemoApp::body() {
     MenuBarExtra menuBar{

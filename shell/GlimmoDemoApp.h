@@ -43,6 +43,7 @@ public:
 
     GlimmoDemoApp();
     explicit GlimmoDemoApp(Dependencies dependencies);
+    // Runs when the application quits: the monitor credits and writes its current record.
     ~GlimmoDemoApp() override;
 
     // The tray item, the settings scene, the "preferences" window and the command-carrying window group.

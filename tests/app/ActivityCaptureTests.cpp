@@ -55,6 +55,39 @@ TEST_F(ActivityCaptureTest, LaunchRecordsTheFrontApplicationEvenWhenTheFileEndsW
     EXPECT_EQ((*saved)[0].id, record(0).id);
 }
 
+TEST_F(ActivityCaptureTest, NothingInFrontCreditsNoTimeToTheRecordsOfTheLastRun) {
+    std::filesystem::create_directories(recordFile.parent_path());
+    ActivityRecordFile(recordFile).save({{UUID::random(), "Terminal", Date{1}, 120, 100, "yesterday"}});
+    workspace.setFrontmost(std::nullopt);
+    createMonitor();
+    monitor->startMonitoring();
+    loop->advance(3600);
+    monitor->applicationWillTerminate();
+    EXPECT_EQ(record(0).duration.get(), 120);
+    EXPECT_EQ(ActivityRecordFile(recordFile).load()->at(0).duration, 120);
+
+    activate(editorApp); // the first application this run sees in front
+    loop->advance(10);
+    EXPECT_EQ(record(0).duration.get(), 10);
+    EXPECT_EQ(record(1).duration.get(), 120);
+}
+
+TEST_F(ActivityCaptureTest, QuittingCreditsTheCurrentStretchAndWritesIt) {
+    createMonitor();
+    monitor->startMonitoring();
+    loop->advance(97);
+    monitor->applicationWillTerminate(); // 95 s by the ticks, 2 s since the last one
+    EXPECT_EQ(ActivityRecordFile(recordFile).load()->at(0).duration, 97);
+
+    // Without monitoring no time is counted, at quit neither.
+    accessibility.setTrusted(false);
+    monitor = ActivityMonitor::create(services());
+    monitor->startMonitoring();
+    loop->advance(30);
+    monitor->applicationWillTerminate();
+    EXPECT_EQ(ActivityRecordFile(recordFile).load()->at(0).duration, 0);
+}
+
 TEST_F(ActivityCaptureTest, ACorruptRecordFileIsKeptAsideAndTheMonitorStartsAfresh) {
     std::filesystem::create_directories(recordFile.parent_path());
     const std::string broken = "[{\"id\": \"6F9619FF-8B86-D011-B42D-00C04FC964FF\", \"appName\": \"Ter";
@@ -230,6 +263,13 @@ TEST_F(ActivityCaptureTest, UsageSummaryListsRecentRecordsOldestFirstFromMemory)
 
     monitor->activityRecords->at(1)->windowText = std::string(150, 'y');
     EXPECT_THAT(monitor->usageSummary(900), ::testing::HasSubstr(": Editor\n  Context: " + std::string(150, 'y') + "\n"));
+
+    // Texts that say the window was never read are no context.
+    for (const char* unread : {"Context not available (app not frontmost)", "No UI content accessible",
+                               "Context not loaded (app restart)"}) {
+        monitor->activityRecords->at(1)->windowText = unread;
+        EXPECT_THAT(monitor->usageSummary(900), ::testing::HasSubstr(": Editor\n" + shortTimeString(loop->now())));
+    }
 }
 
 TEST_F(ActivityCaptureTest, AppSwitchCountIsHalfOpenAndIgnoresTheFirstRecord) {

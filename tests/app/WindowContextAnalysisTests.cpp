@@ -347,5 +347,28 @@ TEST_F(WindowContextAnalysisTest, ThePendingNewestRecordIsAnalysedAgainEveryMinu
     EXPECT_EQ(gemini.requestCount(), 1u);
 }
 
+TEST_F(WindowContextAnalysisTest, NoSecondAnalysisWhileTheFirstIsWaiting) {
+    accessibility.setTrusted(true);
+    ServerReply slow;
+    slow.headers = {{"Content-Type", "application/json"}};
+    slow.body = R"({"candidates":[{"content":{"role":"model","parts":[{"text":"Slow summary"}]}}]})";
+    slow.stallSeconds = 0.5;
+    setGeminiReply(slow);
+    createMonitor();
+    monitor->startMonitoring();
+    ASSERT_TRUE(waitFor([&] { return gemini.requestCount() == 1; }));
+    loop->advance(120);
+    monitor->recordAppSwitch(editorApp);
+    monitor->recordAppSwitch(terminalApp); // a new record, but Terminal's request is still out
+    ASSERT_TRUE(waitUntilNotPending(*monitor->activityRecords->at(2)));
+    EXPECT_FALSE(loggedPrefix("⏱️ Periodic analysis triggered"));
+    EXPECT_EQ(launchRecord()->windowText.get(), "Context analysis pending...");
+
+    ASSERT_TRUE(waitFor([&] { return monitor->runningAnalyses() == 0; }));
+    loop->advance(60); // once the first is done, the pending record is analysed
+    ASSERT_TRUE(waitUntilNotPending(*launchRecord()));
+    EXPECT_EQ(launchRecord()->windowText.get(), "Slow summary");
+}
+
 } // namespace
 } // namespace glimmo::testing

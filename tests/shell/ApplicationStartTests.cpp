@@ -5,8 +5,10 @@
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 // After the test framework, whose names X11's macros (None, Bool) would clash with.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -171,6 +173,70 @@ TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
     EXPECT_NE(log.find("⚠️ No system tray: GlimmoDemo opens its window as a normal window"), std::string::npos) << log;
     // The window is the tray item's: opening it is the first opening.
     EXPECT_NE(log.find("📱 MenuBar clicked at "), std::string::npos) << log;
+}
+
+// Plays the window manager: one client window of the test's own process, made the active one.
+Window makeActiveWindow(Display* display, const char* className) {
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 50, 50, 0, 0, 0);
+    XClassHint hint{const_cast<char*>(className), const_cast<char*>(className)};
+    XSetClassHint(display, window, &hint);
+    const long pid = ::getpid();
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    const long active = static_cast<long>(window);
+    XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_ACTIVE_WINDOW", False), XA_WINDOW,
+                    32, PropModeReplace, reinterpret_cast<const unsigned char*>(&active), 1);
+    XSync(display, False);
+    return window;
+}
+
+TEST(ApplicationStart, SIGTERMWritesTheTimeOfTheCurrentStretch) {
+    std::string why;
+    auto xvfb = XvfbServer::start(why);
+    if (!xvfb) GTEST_SKIP() << why;
+    auto bus = SessionBus::start(xvfb->displayName(), why);
+    if (!bus) GTEST_SKIP() << why;
+    Display* display = XOpenDisplay(xvfb->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    makeActiveWindow(display, "GlimmoProbe");
+
+    TemporaryDirectory home;
+    const auto output = home.path() / "output.txt";
+    const auto started = std::chrono::steady_clock::now();
+    ApplicationProcess app(GLIMMO_DEMO_BINARY,
+                           {{"DISPLAY", xvfb->displayName()},
+                            {"DBUS_SESSION_BUS_ADDRESS", bus->address()},
+                            {"QT_QPA_PLATFORM", "offscreen"},
+                            {"HOME", home.path().string()},
+                            {"XDG_CONFIG_HOME", (home.path() / "config").string()},
+                            {"XDG_DATA_HOME", (home.path() / "data").string()},
+                            {"XDG_CACHE_HOME", (home.path() / "cache").string()},
+                            {"XDG_DOCUMENTS_DIR", (home.path() / "Documents").string()},
+                            {"XDG_RUNTIME_DIR", home.path().string()},
+                            {"GEMINI_API_KEY", ""},
+                            {"OPENAI_API_KEY", ""}},
+                           output);
+    const auto recordFile = home.path() / "Documents" / "activityRecords_durazevirez3.json";
+    const auto deadline = started + 60s;
+    while (readFile(output).find("Already have accessibility permissions") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        ASSERT_FALSE(app.waitForExit(0ms).has_value()) << "the application ended early:\n" << readFile(output);
+        if (readFile(output).find("Monitoring not started") != std::string::npos) {
+            GTEST_SKIP() << "no accessibility bus here: nothing is monitored";
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    XCloseDisplay(display);
+    // Less than one 5 s tick: only the quit can credit this stretch.
+    std::this_thread::sleep_for(2s);
+    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
+    const auto status = app.waitForExit(30s);
+    ASSERT_TRUE(status.has_value()) << readFile(output);
+
+    const auto records = nlohmann::json::parse(readFile(recordFile), nullptr, false);
+    ASSERT_TRUE(records.is_array() && !records.empty()) << readFile(recordFile) << readFile(output);
+    EXPECT_EQ(records[0].value("appName", ""), "GlimmoProbe");
+    EXPECT_GE(records[0].value("duration", 0.0), 2.0) << readFile(output);
 }
 
 } // namespace
