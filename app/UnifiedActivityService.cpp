@@ -1,18 +1,13 @@
 #include "app/UnifiedActivityService.h"
 
-#include "app/URLHost.h"
-
 #include "app/ActivityMonitor.h"
 #include "app/ChromeHistoryReader.h"
 #include "platform/foundation/Calendar.h"
-#include "platform/foundation/Text.h"
-#include "platform/foundation/URL.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <unordered_map>
 
 namespace glimmo {
 namespace {
@@ -26,14 +21,6 @@ std::string numberText(double value) {
         text += ".0";
     }
     return text;
-}
-
-std::optional<std::string> websiteName(const std::string& url) {
-    std::optional<std::string> host = hostOfVisitedURL(url);
-    if (host && host->rfind("www.", 0) == 0) {
-        host->erase(0, 4);
-    }
-    return host;
 }
 
 } // namespace
@@ -53,60 +40,6 @@ UnifiedActivityService::UnifiedActivityService(std::shared_ptr<ActivityMonitor> 
 std::string UnifiedActivityService::cacheKey(Date start, Date end) {
     const Calendar calendar = Calendar::current();
     return numberText(calendar.startOfDay(start).unixTime()) + "-" + numberText(calendar.startOfDay(end).unixTime());
-}
-
-std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits,
-                                             const std::vector<std::shared_ptr<ActivityRecord>>& records, Date start,
-                                             Date end) {
-    std::vector<const HistoryItem*> kept;
-    for (const HistoryItem& visit : visits) {
-        if (start <= visit.lastVisit && visit.lastVisit <= end) {
-            kept.push_back(&visit);
-        }
-    }
-    std::stable_sort(kept.begin(), kept.end(),
-                     [](const HistoryItem* a, const HistoryItem* b) { return a->lastVisit < b->lastVisit; });
-
-    std::vector<UnifiedActivity> sequence;
-    sequence.reserve(kept.size());
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        const Date visitEnd = i + 1 < kept.size() ? kept[i + 1]->lastVisit : kept[i]->lastVisit.addingTimeInterval(60);
-        std::optional<std::string> name = websiteName(kept[i]->url);
-        if (!name) {
-            continue;
-        }
-        sequence.push_back({std::move(*name), UnifiedActivity::ActivityType::website,
-                            visitEnd.timeIntervalSince(kept[i]->lastVisit), kept[i]->lastVisit, kept[i]->url});
-    }
-    for (const auto& record : records) {
-        const Date timestamp = record->timestamp.get();
-        if (timestamp < start || end < timestamp || lowercased(record->appName).find("chrome") != std::string::npos) {
-            continue;
-        }
-        sequence.push_back({record->appName, UnifiedActivity::ActivityType::app, record->duration.get(), timestamp,
-                            record->windowText.get()});
-    }
-
-    std::unordered_map<std::string, std::size_t> indexByName;
-    std::vector<UnifiedActivity> merged;
-    for (UnifiedActivity& entry : sequence) {
-        const auto [found, inserted] = indexByName.try_emplace(entry.name, merged.size());
-        if (inserted) {
-            merged.push_back(std::move(entry));
-            continue;
-        }
-        UnifiedActivity& stored = merged[found->second];
-        stored.type = entry.type;
-        stored.duration += entry.duration;
-        if (entry.timestamp < stored.timestamp) {
-            stored.timestamp = entry.timestamp;
-        }
-        stored.context += "\n---\n";
-        stored.context += entry.context;
-    }
-    std::stable_sort(merged.begin(), merged.end(),
-                     [](const UnifiedActivity& a, const UnifiedActivity& b) { return b.timestamp < a.timestamp; });
-    return merged;
 }
 
 std::vector<UnifiedActivity> UnifiedActivityService::unifiedActivities(Date start, Date end) {

@@ -61,9 +61,10 @@ private:
     const Clock& clock_;
 };
 
-// The merge itself: the visits and records inside [start, end], one entry per name, newest first.
-// A visit lasts until the next visit (the last one a minute); records of the browser are left out
-// since its time shows through the visits.
+// The merge itself: the visits and records of [start, end], one entry per name, newest first.
+// A record counts with the part of it inside the window. A visit lasts until the next visit (the
+// last one a minute) and counts only while the browser's records show it in front, never past
+// `end`; the browser's own records are left out since its time shows through the visits.
 std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits,
                                              const std::vector<std::shared_ptr<ActivityRecord>>& records, Date start,
                                              Date end);

@@ -51,6 +51,7 @@ protected:
 };
 
 TEST_F(UnifiedActivityServiceTest, VisitsLastUntilTheNextVisitAndMergeByHost) {
+    addRecord("Google Chrome", at(9, 0), 2 * 3600, "the browser in front all along");
     reader->historyItems = {
         visit("https://www.example.com/c", at(10, 5)),
         visit("mailto:someone", at(10, 0, 40)), // no host: no entry, but it ends the visit before it
@@ -79,18 +80,52 @@ TEST_F(UnifiedActivityServiceTest, VisitsLastUntilTheNextVisitAndMergeByHost) {
     EXPECT_EQ(three[0].context, "https://one.example/1\n---\nhttps://one.example/2\n---\nhttps://one.example/3");
 }
 
-TEST_F(UnifiedActivityServiceTest, BoundsAreInclusiveAndTheLastVisitLastsAMinute) {
+TEST_F(UnifiedActivityServiceTest, BoundsAreInclusiveAndTheLastVisitLastsAMinuteUpToTheEnd) {
+    addRecord("Google Chrome", at(8, 0), 5 * 3600, "");
     reader->historyItems = {visit("https://late.example/", at(12, 0)), visit("https://early.example/", at(9, 0))};
     const auto list = activities(at(9, 0), at(12, 0));
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].name, "late.example");
-    EXPECT_EQ(list[0].duration, 60);
+    EXPECT_EQ(list[0].duration, 0);
     EXPECT_EQ(list[1].name, "early.example");
     EXPECT_EQ(list[1].duration, 3 * 3600);
+    EXPECT_EQ(mergeActivities(reader->historyItems.get(), monitor->activityRecords.get(), at(9, 0), at(13, 0))[0].duration, 60);
+}
+
+TEST_F(UnifiedActivityServiceTest, VisitsCountOnlyWhileTheBrowserIsInFront) {
+    addRecord("Google Chrome", at(9, 0), 600, "");
+    addRecord("Editor", at(9, 10), 28200, "");
+    const std::vector<HistoryItem> visits = {visit("https://b.example/", at(17, 0)), visit("https://a.example/", at(9, 0))};
+    const auto list = mergeActivities(visits, monitor->activityRecords.get(), at(9, 0), at(17, 0));
+    double total = 0;
+    for (const UnifiedActivity& entry : list) total += entry.duration;
+    EXPECT_EQ(total, 8 * 3600);
+    EXPECT_EQ(list.at(2).name, "a.example");
+    EXPECT_EQ(list.at(2).duration, 600);
+
+    // Without the browser in front, visits are listed with no time.
+    const auto noBrowser = mergeActivities(visits, {}, at(9, 0), at(17, 0));
+    ASSERT_EQ(noBrowser.size(), 2u);
+    EXPECT_EQ(noBrowser[0].duration + noBrowser[1].duration, 0);
+}
+
+TEST_F(UnifiedActivityServiceTest, ARecordAcrossMidnightCountsOnBothDaysWithinEachWindow) {
+    const Date lateEvening = at(23, 0);
+    addRecord("Editor", lateEvening, 2 * 3600, "night work");
+    const auto& records = monitor->activityRecords.get();
+    const auto today = mergeActivities({}, records, at(0, 0), at(23, 59, 59));
+    ASSERT_EQ(today.size(), 1u);
+    EXPECT_EQ(today[0].duration, 3599);
+    const Date tomorrow = at(0, 0).addingTimeInterval(86400);
+    const auto nextDay = mergeActivities({}, records, tomorrow, tomorrow.addingTimeInterval(86399));
+    ASSERT_EQ(nextDay.size(), 1u);
+    EXPECT_EQ(nextDay[0].duration, 3600);
+    EXPECT_EQ(nextDay[0].timestamp, tomorrow);
+    EXPECT_EQ(mergeActivities({}, records, at(22, 0), at(23, 30))[0].duration, 1800);
 }
 
 TEST_F(UnifiedActivityServiceTest, RecordsInsideTheWindowJoinTheVisitsAndTheBrowserIsLeftOut) {
-    addRecord("Editor", at(8, 59), 600, "started before the window");
+    addRecord("Editor", at(8, 30), 600, "ended before the window");
     addRecord("Editor", at(9, 30), 300, "first");
     addRecord("Google Chrome", at(9, 40), 900, "the browser");
     addRecord("example.com", at(9, 50), 120, "an app named like the site");
@@ -149,6 +184,7 @@ TEST_F(UnifiedActivityServiceTest, ReportOfRecordsAndVisitsReadFromTheHistoryDat
         history.add("https://docs.example/page", "Docs", 2, at(10, 0));
         history.add("https://docs.example/other", "Docs", 1, at(10, 10));
     }
+    addRecord("Google Chrome", at(10, 0), 1200, "");
     addRecord("Editor", at(10, 20), 1800, "Writing \"notes\"");
     const UnifiedActivityReport report = runBlocking(*loop, service->generateReport(at(0, 0), at(23, 59)), 10);
     ASSERT_EQ(report.categories.size(), 2u);
