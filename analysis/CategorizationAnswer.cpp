@@ -39,12 +39,43 @@ bool contains(std::string_view haystack, std::string_view needle) {
     return !needle.empty() && haystack.find(needle) != std::string_view::npos;
 }
 
+// "12m" or "3h 5m", as the activity report writes a duration.
+bool isDurationText(std::string_view text) {
+    const auto takeNumber = [&text] {
+        const std::size_t digits = std::min(text.find_first_not_of("0123456789"), text.size());
+        text.remove_prefix(digits);
+        return digits > 0;
+    };
+    if (!takeNumber()) return false;
+    if (text.starts_with("h ")) {
+        text.remove_prefix(2);
+        if (!takeNumber()) return false;
+    }
+    return text == "m";
+}
+
+// The report lists applications as "XTerm (1m)"; an answer that echoes such a piece means the
+// application, not the text with its duration.
+std::string_view withoutTrailingDuration(std::string_view name) {
+    const auto open = name.rfind(" (");
+    if (name.size() < 4 || name.back() != ')' || open == std::string_view::npos ||
+        !isDurationText(name.substr(open + 2, name.size() - open - 3))) {
+        return name;
+    }
+    return name.substr(0, open);
+}
+
+// An application named by an answer, lower-cased, as the matching compares it.
+std::string answerAppName(std::string_view text) {
+    return lowercased(trimSpacesAndTabs(withoutTrailingDuration(trimSpacesAndTabs(text))));
+}
+
 std::vector<std::string> appPieces(std::string_view apps) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
     while (start <= apps.size()) {
         const std::size_t comma = std::min(apps.find(',', start), apps.size());
-        std::string piece = lowercased(trimSpacesAndTabs(apps.substr(start, comma - start)));
+        std::string piece = answerAppName(apps.substr(start, comma - start));
         if (!piece.empty()) {
             pieces.push_back(std::move(piece));
         }
@@ -211,7 +242,7 @@ std::vector<Activity> answerActivities(const Json& root, const std::vector<Unifi
             }
             std::vector<std::string> apps = stringListMember(element, "apps").value_or(std::vector<std::string>{});
             for (auto& app : apps) {
-                app = lowercased(app);
+                app = answerAppName(app);
             }
             const std::string lowered = lowercased(*description);
             result.push_back(measuredActivity(*description, measured, names, shownDate, [&](const std::string& name) {
@@ -368,13 +399,20 @@ void normalizeBreakdown(std::vector<TimeBreakdownEntry>& rows) {
         return;
     }
     if (sum > 0) {
-        auto largest = rows.begin();
-        for (auto row = rows.begin(); row != rows.end(); ++row) {
-            if (row->percent > largest->percent) {
-                largest = row;
+        // The first of the largest rows takes the difference; a surplus it cannot give without
+        // going below 0 is taken from the next largest, so every share stays within 0...100.
+        int difference = 100 - sum;
+        do {
+            auto largest = rows.begin();
+            for (auto row = rows.begin(); row != rows.end(); ++row) {
+                if (row->percent > largest->percent) {
+                    largest = row;
+                }
             }
-        }
-        largest->percent += 100 - sum;
+            const int change = std::max(difference, -largest->percent);
+            largest->percent += change;
+            difference -= change;
+        } while (difference < 0);
         return;
     }
     rows = {{"Untracked", 100, "No activity data available"}};
@@ -427,8 +465,19 @@ std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
         const double dayTotal = durations.total();
         for (const Json* category : valid) {
             const std::string type = *stringMember(*category, "type");
+            const auto apps = stringMember(*category, "apps");
+            // One row per type: a repeated type would count the type's time once per row. The
+            // category whose applications gave the duration (the last with an "apps" text) describes it.
+            const auto existing = std::find_if(result.breakdown.begin(), result.breakdown.end(),
+                                               [&](const TimeBreakdownEntry& row) { return row.type == type; });
+            if (existing != result.breakdown.end()) {
+                if (apps) {
+                    existing->description = *apps;
+                }
+                continue;
+            }
             std::string description = "Various apps";
-            if (const auto apps = stringMember(*category, "apps")) {
+            if (apps) {
                 description = *apps;
             } else if (const auto appList = stringListMember(*category, "apps")) {
                 description = joined(*appList, ", ");

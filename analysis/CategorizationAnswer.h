@@ -53,7 +53,8 @@ inline constexpr const char* couldNotSerializeJSON = "Could not serialize JSON";
 std::string cleanCategorizationAnswer(std::string_view answer);
 
 // The seconds of the activities that a comma-separated "apps" text names: an activity belongs when
-// its lower-cased name contains one of the trimmed, lower-cased pieces.
+// its lower-cased name contains one of the trimmed, lower-cased pieces. A piece that ends in a
+// duration as the activity report writes it ("XTerm (1m)") names the application before it.
 double categoryDuration(std::string_view apps, const std::vector<UnifiedActivity>& activities);
 
 // duration / total as a whole percent, halves away from zero; 0 when total is not positive.
@@ -78,14 +79,16 @@ struct AppliedAnswer {
     std::vector<Activity> activities;
 };
 
-// What the dashboard shows of a stored answer: the breakdown normalised to 100 and 3 to 5
-// activities with their measured durations. nullopt when the text is not a JSON object.
+// What the dashboard shows of a stored answer: the breakdown (one row per category type)
+// normalised to 100 and 3 to 5 activities with their measured durations. nullopt when the text is
+// not a JSON object.
 std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
                                                        const std::vector<UnifiedActivity>& activities,
                                                        const std::vector<Category>& categories, Date shownDate);
 
-// Makes the rows add up to 100: the first of the largest rows takes the difference; rows that are
-// all 0 become the single "Untracked" row.
+// Makes the rows add up to 100: the first of the largest rows takes the difference (never going
+// below 0: what it cannot give comes from the next largest); rows that are all 0 become the single
+// "Untracked" row.
 void normalizeBreakdown(std::vector<TimeBreakdownEntry>& rows);
 
 // The host of the chat web page that an activity's search link opens.

@@ -117,6 +117,25 @@ TEST_F(Enrichment, StoredFormThatCannotBeWrittenIsAnErrorNotTheRawAnswer) {
                  JSONParsingError);
 }
 
+TEST_F(Enrichment, HostileAnswersEndInTheTypedErrorOrAreIgnored) {
+    const std::string deep = R"({"categories": [{"type": "Create", "apps": "Code", "x": )" + std::string(20000, '[') +
+                             std::string(20000, ']') + "}]}";
+    const std::vector<std::string> unusable = {deep, R"({"categories": [{"type": "Create", "apps": "Code", "n": -1e999}]})"};
+    for (const auto& answer : unusable) {
+        EXPECT_THROW((void)enrichCategorizationAnswer(answer, 60, day, defaultCategories()), JSONParsingError);
+        EXPECT_FALSE(applyCategorizationAnswer(answer, day, defaultCategories(), shownDay));
+    }
+    // Values of the wrong kind, or numbers no integer holds, are skipped rather than converted.
+    const std::string odd = R"({"categories": [{"type": 1e308, "apps": "Code"}, {"type": "Create", "apps": 18446744073709551616},
+        {"type": "Create", "apps": ["Code", 7]}], "activities": [{"description": 12, "apps": "Code"}, {"description": "x", "apps": [1e300]}]})";
+    const auto stored = nlohmann::json::parse(enrichCategorizationAnswer(odd, 60, day, defaultCategories()));
+    EXPECT_EQ(stored["categories"], nlohmann::json::array());
+    const auto applied = applyCategorizationAnswer(odd, day, defaultCategories(), shownDay);
+    ASSERT_TRUE(applied);
+    EXPECT_EQ(applied->breakdown, (std::vector<TimeBreakdownEntry>{{"Untracked", 100, "No activity data available"}}));
+    EXPECT_EQ(applied->activities[0].description, "x");
+}
+
 TEST(ShareRule, RoundsHalvesAwayFromZeroAndIgnoresEmptyTotals) {
     EXPECT_EQ(shareOf(1, 8), 13);   // 12.5
     EXPECT_EQ(shareOf(1, 3), 33);
@@ -130,6 +149,9 @@ TEST(MatchingRule, PiecesAreTrimmedLowerCasedAndEmptyPiecesMatchNothing) {
     EXPECT_EQ(categoryDuration(", ,", day), 0);
     EXPECT_EQ(categoryDuration("", day), 0);
     EXPECT_EQ(categoryDuration("tube", day), 1800);
+    // The activity report's own listing, durations and all, names its applications.
+    EXPECT_EQ(categoryDuration("Code Editor (1h 0m), Slack (30m)", day), 5400);
+    EXPECT_EQ(categoryDuration("Slack (soon), Code (1h)", day), 0);
 }
 
 TEST(Normalisation, ExamplesOfTheDashboard) {
@@ -155,6 +177,16 @@ TEST(Normalisation, ExamplesOfTheDashboard) {
     std::vector<TimeBreakdownEntry> none;
     normalizeBreakdown(none);
     EXPECT_TRUE(none.empty());
+
+    // Forty rows of 2.5 % each round up to 3: the surplus of 20 cannot all come from one row.
+    std::vector<TimeBreakdownEntry> many(40, TimeBreakdownEntry{"A", 3, ""});
+    normalizeBreakdown(many);
+    int sum = 0;
+    for (const auto& row : many) {
+        EXPECT_GE(row.percent, 0);
+        sum += row.percent;
+    }
+    EXPECT_EQ(sum, 100);
 }
 
 TEST_F(Application, BreakdownKeepsOnlyUserCategoriesAndSumsTo100) {
@@ -182,6 +214,16 @@ TEST_F(Application, CategoriesMatchingNothingBecomeUntrackedAndMissingAppsReadVa
     ASSERT_TRUE(various);
     EXPECT_EQ(various->breakdown[1], (TimeBreakdownEntry{"Consume", 0, "Various apps"}));
     EXPECT_EQ(various->breakdown[0].percent, 100);
+}
+
+TEST_F(Application, RepeatedTypesGiveOneRowAndEchoedReportNamesMatch) {
+    const std::vector<Category> work = {{UUID::random(), "Work", true}};
+    const auto applied = applyCategorizationAnswer(R"json({"categories": [{"type": "Work", "apps": "Slack"},
+        {"type": "Work"}, {"type": "Work", "apps": "Code Editor (1h 0m), Terminal (0m)"}],
+        "activities": [{"description": "Coding", "apps": ["Code Editor (1h 0m)"]}]})json", day, work, shownDay);
+    ASSERT_TRUE(applied);
+    EXPECT_EQ(applied->breakdown, (std::vector<TimeBreakdownEntry>{{"Work", 100, "Code Editor (1h 0m), Terminal (0m)"}}));
+    EXPECT_EQ(applied->activities[0].duration, 3600);
 }
 
 TEST_F(Application, FencedOrNonObjectTextIsIgnored) {

@@ -1,6 +1,7 @@
 #include "ui/Dashboard/WeeklyChartData.h"
 
 #include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 
 #include <nlohmann/json.hpp>
@@ -61,18 +62,26 @@ CategoryPercentages parseCategoryPercentages(const std::optional<DailyActivityDa
     removeAll(text, "```json\n");
     removeAll(text, "\n```");
 
-    const auto parsed = nlohmann::json::parse(text, nullptr, false);
-    const bool readable = !parsed.is_discarded() && parsed.is_object() && parsed.contains("categories") &&
-                          parsed["categories"].is_array() &&
-                          std::all_of(parsed["categories"].begin(), parsed["categories"].end(),
-                                      [](const nlohmann::json& c) { return c.is_object(); });
-    if (!readable) {
+    std::optional<nlohmann::json> parsed;
+    try {
+        parsed = parseJSON(text);
+    } catch (const JSONDecodingError&) {
+    }
+    const nlohmann::json* categories = nullptr;
+    if (parsed && parsed->is_object()) {
+        const auto found = parsed->find("categories");
+        if (found != parsed->end() && found->is_array() &&
+            std::all_of(found->begin(), found->end(), [](const nlohmann::json& c) { return c.is_object(); })) {
+            categories = &*found;
+        }
+    }
+    if (!categories) {
         printLine("Failed to parse JSON: " + stored);
         return {};
     }
 
     std::int64_t create = 0, communicate = 0, consume = 0;
-    for (const auto& category : parsed["categories"]) {
+    for (const auto& category : *categories) {
         const auto type = category.find("type");
         const auto percentage = category.find("percentage");
         if (type == category.end() || !type->is_string()) continue;

@@ -66,6 +66,12 @@ TEST_F(WeeklyChartDataTest, AnUnreadableAnswerPrintsTheStoredTextAndGivesZeros) 
     EXPECT_EQ(parse(R"({"categories": [1, 2]})"), (CategoryPercentages{0, 0, 0}));
     EXPECT_EQ(parse(R"(["categories"])"), (CategoryPercentages{0, 0, 0}));
     EXPECT_EQ(parseFailures(), 4);
+    // Nesting past the JSON entry's limit, and numbers out of range, are unreadable answers too.
+    EXPECT_EQ(parse(answer(R"({"type": "Create", "percentage": 50, "x": )" + std::string(20000, '[') +
+                           std::string(20000, ']') + "}")),
+              (CategoryPercentages{0, 0, 0}));
+    EXPECT_EQ(parse(answer(R"({"type": "Create", "percentage": 50, "x": 1e999})")), (CategoryPercentages{0, 0, 0}));
+    EXPECT_EQ(parseFailures(), 6);
 }
 
 TEST_F(WeeklyChartDataTest, ADayWithoutRecordOrAnswerGivesZerosSilently) {
