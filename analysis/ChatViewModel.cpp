@@ -1,6 +1,7 @@
 #include "analysis/ChatViewModel.h"
 
 #include "analysis/AnalysisSupport.h"
+#include "analysis/DayRange.h"
 #include "analysis/OpenAIResponses.h"
 #include "app/ServiceConfiguration.h"
 #include "app/UnifiedActivityService.h"
@@ -100,16 +101,15 @@ std::pair<Date, Date> ChatViewModel::dateRange(const std::string& name) const {
         return {calendar.startOfMonth(now), now};
     }
     // A day's date text names that local day, so a past day shown in the window is asked about
-    // with its own activity rather than today's.
+    // with its own activity rather than today's. The text is read as a calendar date (in UTC), so a
+    // day whose local midnight was skipped still names that day.
     DateFormatter dayFormat;
     dayFormat.setLocale("en_US_POSIX");
+    dayFormat.setTimeZone("UTC");
     dayFormat.setDateFormat("yyyy-MM-dd");
     if (const auto day = dayFormat.date(name); day && name.size() == 10) {
-        const Date start = calendar.startOfDay(*day);
-        if (calendar.isDate(start, now)) {
-            return {start, now};
-        }
-        return {start, calendar.addingDays(start, 1).addingTimeInterval(-1)};
+        const DateComponents date = Calendar("UTC").components(*day);
+        return dayRange(calendar, calendar.date(date.year, date.month, date.day), now);
     }
     return {calendar.startOfDay(now), now};
 }

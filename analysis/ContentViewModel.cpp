@@ -1,5 +1,6 @@
 #include "analysis/ContentViewModel.h"
 
+#include "analysis/DayRange.h"
 #include "analysis/DaySummaries.h"
 #include "analysis/AnalysisSupport.h"
 #include "app/PreferencesModel.h"
@@ -80,12 +81,7 @@ void ContentViewModel::setSelectedComponent(BottomPanelType component) {
 }
 
 std::pair<Date, Date> ContentViewModel::dateRange(Date date) const {
-    const Calendar calendar = Calendar::current();
-    const Date start = calendar.startOfDay(date);
-    const Date nextDay = calendar.addingDays(start, 1);
-    const Date current = now();
-    const Date end = calendar.isDate(date, current) ? current : nextDay.addingTimeInterval(-1);
-    return {start, end};
+    return dayRange(Calendar::current(), date, now());
 }
 
 void ContentViewModel::beginFreshAnalysis() {
@@ -103,7 +99,13 @@ Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
     const auto self = shared_from_this();
     const std::uint64_t generation = ++refreshGeneration_;
 
-    const Date day = Calendar::current().startOfDay(date.value_or(displayDate.get()));
+    const Calendar calendar = Calendar::current();
+    Date requested = date.value_or(displayDate.get());
+    if (!date && showsToday_) {
+        requested = now();
+    }
+    showsToday_ = calendar.isDate(requested, now());
+    const Date day = calendar.startOfDay(requested);
     displayDate = day;
 
     const auto [storedAnswer, stale] = dataManager.loadPromptResponse(dayKey(day));
@@ -219,10 +221,9 @@ Task<void> ContentViewModel::applyAnalysisResult(std::string stored, Date shownD
 
 void ContentViewModel::publishAnalysisResult(AnalysisResult result, Date shownDate, std::uint64_t generation,
                                              std::optional<std::string> historyDay) {
-    (void)shownDate;
     const std::weak_ptr<ContentViewModel> weakSelf = weak_from_this();
     auto answer = std::make_shared<AppliedAnswer>(std::move(result.answer));
-    RunLoop::main().post([weakSelf, answer, generation, historyDay] {
+    RunLoop::main().post([weakSelf, answer, generation, historyDay, shownDate] {
         const auto self = weakSelf.lock();
         if (!self) {
             return;
@@ -233,6 +234,7 @@ void ContentViewModel::publishAnalysisResult(AnalysisResult result, Date shownDa
             self->focusScore = self->calculateFocusScore(lastPercentOf(answer->breakdown, "Create"),
                                                          lastPercentOf(answer->breakdown, "Communicate"));
             self->activities = answer->activities;
+            self->analysedDay = shownDate;
         }
         if (historyDay) {
             // A fresh analysis replaces what an earlier one of the same day remembered.
@@ -250,6 +252,10 @@ void ContentViewModel::publishAnalysisResult(AnalysisResult result, Date shownDa
 
 std::string ContentViewModel::calculateFocusScore(int create, int communicate) const {
     return glimmo::focusScore(activityBreakdown.get(), userCategories(), create, communicate);
+}
+
+std::string ContentViewModel::shownFocusScore() const {
+    return analysedDay.get() == displayDate.get() ? focusScore.get() : noGrade;
 }
 
 std::string ContentViewModel::generateReportSummary() const {

@@ -49,6 +49,9 @@ public:
     Published<bool> leftArrowHovered{*this, false};
     Published<bool> rightArrowHovered{*this, false};
     Published<std::string> focusScore{*this, "A+"};
+    // The day whose analysis was last published; until one for the shown day has succeeded, its
+    // grade is not known (the initial "A+" or an earlier day's grade would say otherwise).
+    Published<std::optional<Date>> analysedDay{*this, std::nullopt};
     Published<bool> isLoading{*this, false};
     Published<std::vector<Activity>> activities{*this, {}};
     Published<std::vector<TimeBreakdownEntry>> activityBreakdown{*this, {}};
@@ -59,14 +62,19 @@ public:
     ActivityDataManager& dataManager;
     const genai::GenerativeModel& gemini() const { return *gemini_; }
 
-    // Shows the day of `date` (the shown day when none): its stored answer while fresh, otherwise
-    // a new analysis. A refresh overtaken by a later one publishes nothing.
+    // Shows the day of `date`: its stored answer while fresh, otherwise a new analysis. Without a
+    // date the shown day is refreshed; when that was today, the refresh moves to the new today
+    // after midnight, while a day picked with a date stays. A refresh overtaken by a later one
+    // publishes nothing.
     Task<void> refreshAnalysis(std::optional<Date> date = std::nullopt);
     // The stored form of a fresh answer for the range. Throws JSONParsingError.
     Task<std::string> enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start, Date end);
     // Applies a stored answer for the day and queues its publication on the main loop.
     Task<void> applyAnalysisResult(std::string stored, Date shownDate);
     std::string calculateFocusScore(int create, int communicate) const;
+    // focusScore once an analysis of the shown day has succeeded, else noGrade.
+    std::string shownFocusScore() const;
+    static constexpr const char* noGrade = "\u2014";
     // The day of `date`, from its start to its last second, or to now for today.
     std::pair<Date, Date> dateRange(Date date) const;
     std::string generateReportSummary() const;
@@ -97,6 +105,7 @@ private:
     UserDefaults& defaults_;
     std::unique_ptr<genai::GenerativeModel> gemini_;
     std::uint64_t refreshGeneration_ = 0;
+    bool showsToday_ = true;
     int freshAnalysesRunning_ = 0;
     Subscription defaultsObserver_;
 };

@@ -24,7 +24,7 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
 
     const Calendar calendar = Calendar::current();
     const Date dayStart = calendar.startOfDay(date);
-    const Date dayEnd = calendar.addingDays(dayStart, 1);
+    const Date dayEnd = calendar.startOfNextDay(dayStart);
 
     JournalPromptCache& cache = JournalPromptCache::shared();
     if (const auto [cached, expired] = cache.getResponse(date); cached && !expired) {

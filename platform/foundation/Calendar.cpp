@@ -79,6 +79,12 @@ Date Calendar::startOfDay(Date date) const {
     return timeOf(*calendar);
 }
 
+Date Calendar::startOfNextDay(Date date) const {
+    // A day may begin after midnight (00:00 skipped), so one day later is not always the next
+    // day's start; its own start is.
+    return startOfDay(addingDays(startOfDay(date), 1));
+}
+
 Date Calendar::startOfWeek(Date date) const {
     const int daysBack = (weekday(date) - firstWeekday() + 7) % 7;
     return startOfDay(addingDays(startOfDay(date), -daysBack));

@@ -33,6 +33,9 @@ public:
     const std::string& locale() const { return locale_; }
 
     Date startOfDay(Date date) const;
+    // Where the day after the date's day starts: the end of the date's day, which lasts 23, 24 or
+    // 25 hours (or starts later than midnight) across daylight-saving changes.
+    Date startOfNextDay(Date date) const;
     Date startOfWeek(Date date) const;  // start of the day that begins the date's week
     Date startOfMonth(Date date) const;
     Date addingDays(Date date, int days) const;

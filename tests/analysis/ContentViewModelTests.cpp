@@ -1,5 +1,6 @@
 #include "AnalysisFixture.h"
 
+#include "analysis/ChatViewModel.h"
 #include "analysis/ContentViewModel.h"
 #include "generative-ai/GenerativeModel.h"
 
@@ -80,6 +81,16 @@ TEST_F(ContentViewModelTest, DateRangeEndsNowForTodayAndAtTheLastSecondOfAPastDa
     EXPECT_EQ(model->dateRange(on6th(18)), std::make_pair(on6th(0), on7th(0).addingTimeInterval(-1)));
     setDefaultTimeZone("America/New_York"); // 10:00 at New York, still the 7th there
     EXPECT_EQ(model->dateRange(on7th(15)).first, on7th(5));
+}
+
+TEST_F(ContentViewModelTest, ADayThatSkipsItsMidnightEndsWhereTheNextDayStarts) {
+    setDefaultTimeZone("America/Santiago");
+    // On 2026-09-06 the clocks jump from 00:00 to 01:00: the day runs from 01:00 for 23 hours.
+    const Date start = Date::fromUnixTime(1788667200);
+    const Date nextDay = Date::fromUnixTime(1788750000);
+    const auto expected = std::make_pair(start, nextDay.addingTimeInterval(-1));
+    EXPECT_EQ(model->dateRange(start.addingTimeInterval(3600)), expected);
+    EXPECT_EQ(std::make_shared<ChatViewModel>(service, "TODAY")->dateRange("2026-09-06"), expected);
 }
 
 TEST_F(ContentViewModelTest, FreshAnalysisAsksGeminiStoresAndPublishesTheDay) {

@@ -163,6 +163,18 @@ TEST_F(JournalHighlightsTest, NewJournalIsRequestedSpacedCachedAndShown) {
     EXPECT_EQ(model->chatViewModel->timeframe.get(), "TODAY");
 }
 
+TEST_F(JournalHighlightsTest, TheJournalOfADayThatSkipsItsMidnightLeavesOutTheNextDay) {
+    setDefaultTimeZone("America/Santiago");
+    // 2026-09-06 starts at 01:00 (04:00 UTC) and ends at the 7th's midnight (03:00 UTC on the 7th).
+    addRecord("Morning Tea", Date::fromUnixTime(1788667200 + 3600), 600);
+    addRecord("Night Owl", Date::fromUnixTime(1788750000 + 1800), 600);
+    run(model->generateJournal(Date::fromUnixTime(1788667200 + 7200)));
+    ASSERT_EQ(openAI.requestCount(), 1u);
+    const std::string input = nlohmann::json::parse(openAI.requests()[0].body)["input"].get<std::string>();
+    EXPECT_THAT(input, HasSubstr("Morning Tea"));
+    EXPECT_THAT(input, ::testing::Not(HasSubstr("Night Owl")));
+}
+
 TEST_F(JournalHighlightsTest, FreshCacheIsShownWithoutRequestOrClearing) {
     JournalPromptCache::shared().saveResponse("cached journal", on7th(8));
     loop->advance(14400);

@@ -33,7 +33,7 @@ void AppFocusView::computeSwitchData() const {
 AnyView AppFocusView::body() const {
     const Calendar calendar = Calendar::current();
     const Date today = calendar.startOfDay(RunLoop::main().now());
-    const Date tomorrow = calendar.addingDays(today, 1);
+    const Date tomorrow = calendar.startOfNextDay(today);
     const Color lineColor = colors.front();
 
     auto hourLabel = [calendar](const AxisValue& value) {

@@ -16,7 +16,7 @@ AnyView refreshingScrollView(AnyView content, std::shared_ptr<ChromeHistoryReade
 }
 
 AnyView scores(const ContentViewModel& viewModel) {
-    return ScoresView{.focusScore = viewModel.focusScore.get(),
+    return ScoresView{.focusScore = viewModel.shownFocusScore(),
                       .totalComputerTime = viewModel.totalComputerTime.get(),
                       .isLoading = viewModel.isLoading.get(),
                       .formatTime = [](std::int64_t seconds) { return ContentViewModel::formatTime(seconds); }};

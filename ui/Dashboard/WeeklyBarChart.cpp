@@ -30,7 +30,8 @@ WeeklyBarChart::WeeklyBarChart(std::vector<std::optional<DailyActivityData>> wee
     : weekData(std::move(weekData)), dateRange(currentWeekRange(Calendar::current(), now())) {}
 
 std::string WeeklyBarChart::weeklyMessage() const {
-    return glimmo::weeklyMessage(Calendar::current().weekday(now()), weekData, *cachedChartData);
+    const Calendar calendar = Calendar::current();
+    return glimmo::weeklyMessage(calendar.weekday(now()), calendar.firstWeekday(), weekData, *cachedChartData);
 }
 
 void WeeklyBarChart::computeChartData() const {

@@ -106,7 +106,7 @@ std::vector<DayData> computeChartData(const std::vector<std::optional<DailyActiv
     std::vector<DayData> days;
     days.reserve(7);
     for (int i = 0; i <= 6; ++i) {
-        const Date date = calendar.addingDays(weekStart, i);
+        const Date date = calendar.startOfDay(calendar.addingDays(weekStart, i));
         const std::string key = dayKey(date);
         const auto found = std::find_if(weekData.begin(), weekData.end(),
                                         [&key](const std::optional<DailyActivityData>& d) { return d && d->date == key; });
@@ -116,10 +116,12 @@ std::vector<DayData> computeChartData(const std::vector<std::optional<DailyActiv
     return days;
 }
 
-std::string weeklyMessage(int weekday, const std::vector<std::optional<DailyActivityData>>& weekData,
+std::string weeklyMessage(int weekday, int firstWeekday, const std::vector<std::optional<DailyActivityData>>& weekData,
                           const std::vector<DayData>& chartData) {
     const int dayIndex = weekday - 1;
-    const std::size_t counted = static_cast<std::size_t>(std::max(dayIndex, 0)) + 1;
+    // Today's column in the chart: its week may start on another day than Sunday.
+    const std::size_t column = static_cast<std::size_t>(((weekday - firstWeekday) % 7 + 7) % 7);
+    const std::size_t counted = column + 1;
     std::int64_t present = 0;
     for (std::size_t i = 0; i < std::min(counted, weekData.size()); ++i) {
         if (weekData[i]) ++present;
@@ -136,8 +138,8 @@ std::string weeklyMessage(int weekday, const std::vector<std::optional<DailyActi
         return average >= highCreateShare ? "Coming in strong this week! Keep up the creative momentum."
                                            : "Early in the week - time to build those creative habits.";
     case 3:
-        if (chartData.size() < 4) return "Midweek check-in: Data still loading.";
-        return chartData[3].create >= highCreateShare ? "Killed it on Wednesday! Strong midweek focus."
+        if (chartData.size() <= column) return "Midweek check-in: Data still loading.";
+        return chartData[column].create >= highCreateShare ? "Killed it on Wednesday! Strong midweek focus."
                                                       : "Midweek check-in: Consider adjusting your focus time.";
     default:
         return average >= highCreateShare ? "Solid week of focused work! Finish strong."

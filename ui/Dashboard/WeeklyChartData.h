@@ -37,8 +37,10 @@ CategoryPercentages parseCategoryPercentages(const std::optional<DailyActivityDa
 std::vector<DayData> computeChartData(const std::vector<std::optional<DailyActivityData>>& weekData, Date weekStart,
                                       const Calendar& calendar);
 
-// The tip above the chart for the weekday of `now` (1 = Sunday ... 7 = Saturday).
-std::string weeklyMessage(int weekday, const std::vector<std::optional<DailyActivityData>>& weekData,
+// The tip above the chart for today's weekday (1 = Sunday ... 7 = Saturday) in a week whose chart
+// starts on `firstWeekday`: the days counted, and the column read on Wednesday, are those of the
+// chart's week up to today.
+std::string weeklyMessage(int weekday, int firstWeekday, const std::vector<std::optional<DailyActivityData>>& weekData,
                           const std::vector<DayData>& chartData);
 
 } // namespace glimmo

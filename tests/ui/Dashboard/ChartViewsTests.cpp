@@ -73,6 +73,23 @@ TEST_F(ChartViewsTest, TheWeeklyChartShowsLoadingUntilItHasAppearedThenTheWeekIn
     EXPECT_GT(barArea(fills, communicate), 0);
 }
 
+TEST_F(ChartViewsTest, InAWeekStartingOnMondayTheTipCountsTheChartsOwnDays) {
+    setDefaultLocale("en_GB");
+    // Monday opens the week: Sunday's record belongs to the week before.
+    const std::vector<std::optional<DailyActivityData>> monday{dayRecord("2026-12-07", answerWith(71, 0, 29), on7th(10)),
+                                                               dayRecord("2026-12-06", answerWith(0, 0, 100), on7th(1))};
+    HostedView mondayView(WeeklyBarChart(monday), {400, 300});
+    settle();
+    EXPECT_TRUE(mondayView.showsWrapped("Coming in strong this week! Keep up the creative momentum."));
+
+    setDefaultLocale("de_DE");
+    loop->advance(2 * 86400);
+    const std::vector<std::optional<DailyActivityData>> wednesday{dayRecord("2026-12-09", answerWith(80, 0, 20), on7th(10))};
+    HostedView wednesdayView(WeeklyBarChart(wednesday), {400, 300});
+    settle();
+    EXPECT_TRUE(wednesdayView.showsWrapped("Killed it on Wednesday! Strong midweek focus."));
+}
+
 TEST_F(ChartViewsTest, BeforeItHasAppearedTheChartSaysItIsLoading) {
     // Without running the main loop, the appearance task has not run yet.
     HostedView view(WeeklyBarChart(week()), {400, 300});

@@ -7,6 +7,7 @@
 #include "ui/Dashboard/ClassicContentView.h"
 #include "ui/Dashboard/ContentView.h"
 #include "ui/Dashboard/DashboardLayoutParts.h"
+#include "ui/Dashboard/DashboardRefresh.h"
 #include "ui/Dashboard/ModernContentView.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ TEST_F(LayoutsTest, TheStoredStyleChoosesTheLayoutAndASwitchMakesAFreshOne) {
     PreferencesModel::shared()->viewStyle = ViewStyle::classic;
     EXPECT_TRUE(view.shows(classicTitle));
     EXPECT_FALSE(view.shows(modernTitle));
-    EXPECT_TRUE(view.shows("A+")); // a new view model, not yet refreshed
+    EXPECT_TRUE(view.shows(ContentViewModel::noGrade)); // a new view model, not yet refreshed
     settle();
     EXPECT_TRUE(view.shows("F"));
 
@@ -56,6 +57,21 @@ TEST_F(LayoutsTest, TheStoredStyleChoosesTheLayoutAndASwitchMakesAFreshOne) {
     EXPECT_FALSE(view.shows(classicTitle));
     EXPECT_FALSE(view.shows(modernTitle));
     EXPECT_TRUE(view.shows("What You Did"));
+}
+
+TEST_F(LayoutsTest, AfterMidnightTodayMovesOnAndAFailedAnalysisShowsNoGrade) {
+    answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
+    const auto model = std::make_shared<ContentViewModel>(service); // the 7th, 15:00
+    loop->advance(18 * 3600);
+    run(refreshDashboard(reader, model));
+    EXPECT_EQ(model->displayDate.get(), on7th(24));
+    EXPECT_EQ(model->dateRange(model->displayDate.get()), std::make_pair(on7th(24), on7th(33)));
+
+    // The 8th has no stored answer and its analysis fails: no grade, rather than the initial one.
+    HostedView view(ClassicContentView(reader, monitor, service), {400, 700});
+    settle();
+    EXPECT_TRUE(view.shows(ContentViewModel::noGrade));
+    EXPECT_FALSE(view.shows("A+"));
 }
 
 TEST_F(LayoutsTest, ShowingTheModernLayoutAnalysesTheDayAndLoadsTheWeek) {

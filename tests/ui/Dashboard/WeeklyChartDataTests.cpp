@@ -126,24 +126,24 @@ TEST_F(WeeklyChartDataTest, TheTipFollowsTheDayOfTheWeekAndTheAverageCreateShare
     const auto record = std::optional<DailyActivityData>(dayRecord("2026-12-07", shares(1, 1, 1), on7th(1)));
     const std::vector<std::optional<DailyActivityData>> todayOnly{record, std::nullopt, std::nullopt};
 
-    EXPECT_EQ(weeklyMessage(1, todayOnly, creates({100, 100})), "New week ahead! Set your focus intentions.");
+    EXPECT_EQ(weeklyMessage(1, 1, todayOnly, creates({100, 100})), "New week ahead! Set your focus intentions.");
     // Monday with Sunday unrecorded: the sum over two days divided by the one recorded day.
-    EXPECT_EQ(weeklyMessage(2, todayOnly, creates({0, 71})), "Coming in strong this week! Keep up the creative momentum.");
-    EXPECT_EQ(weeklyMessage(2, todayOnly, creates({0, 70})), "Early in the week - time to build those creative habits.");
+    EXPECT_EQ(weeklyMessage(2, 1, todayOnly, creates({0, 71})), "Coming in strong this week! Keep up the creative momentum.");
+    EXPECT_EQ(weeklyMessage(2, 1, todayOnly, creates({0, 70})), "Early in the week - time to build those creative habits.");
     // Tuesday: three chart days summed, divided by the recorded days among the last three.
-    EXPECT_EQ(weeklyMessage(3, todayOnly, creates({0, 0, 80})), "Coming in strong this week! Keep up the creative momentum.");
+    EXPECT_EQ(weeklyMessage(3, 1, todayOnly, creates({0, 0, 80})), "Coming in strong this week! Keep up the creative momentum.");
     const std::vector<std::optional<DailyActivityData>> threeDays{record, record, record};
-    EXPECT_EQ(weeklyMessage(3, threeDays, creates({0, 0, 80})), "Early in the week - time to build those creative habits.");
+    EXPECT_EQ(weeklyMessage(3, 1, threeDays, creates({0, 0, 80})), "Early in the week - time to build those creative habits.");
     // Wednesday looks at the fourth chart day alone.
-    EXPECT_EQ(weeklyMessage(4, todayOnly, creates({0, 0, 0})), "Midweek check-in: Data still loading.");
-    EXPECT_EQ(weeklyMessage(4, todayOnly, creates({0, 0, 0, 71})), "Killed it on Wednesday! Strong midweek focus.");
-    EXPECT_EQ(weeklyMessage(4, threeDays, creates({100, 100, 100, 70})), "Midweek check-in: Consider adjusting your focus time.");
-    EXPECT_EQ(weeklyMessage(7, threeDays, creates({71, 71, 71, 71, 71, 71, 71})), "Solid week of focused work! Finish strong.");
+    EXPECT_EQ(weeklyMessage(4, 1, todayOnly, creates({0, 0, 0})), "Midweek check-in: Data still loading.");
+    EXPECT_EQ(weeklyMessage(4, 1, todayOnly, creates({0, 0, 0, 71})), "Killed it on Wednesday! Strong midweek focus.");
+    EXPECT_EQ(weeklyMessage(4, 1, threeDays, creates({100, 100, 100, 70})), "Midweek check-in: Consider adjusting your focus time.");
+    EXPECT_EQ(weeklyMessage(7, 1, threeDays, creates({71, 71, 71, 71, 71, 71, 71})), "Solid week of focused work! Finish strong.");
     const std::vector<std::optional<DailyActivityData>> fiveDays{record, record, record, record, record};
-    EXPECT_EQ(weeklyMessage(5, fiveDays, creates({70, 70, 70, 70, 70})), "Push for a productive finish to your week.");
+    EXPECT_EQ(weeklyMessage(5, 1, fiveDays, creates({70, 70, 70, 70, 70})), "Push for a productive finish to your week.");
     // Before the first computation there is no chart data.
-    EXPECT_EQ(weeklyMessage(2, {}, {}), "Early in the week - time to build those creative habits.");
-    EXPECT_EQ(weeklyMessage(6, {}, {}), "Push for a productive finish to your week.");
+    EXPECT_EQ(weeklyMessage(2, 1, {}, {}), "Early in the week - time to build those creative habits.");
+    EXPECT_EQ(weeklyMessage(6, 1, {}, {}), "Push for a productive finish to your week.");
 }
 
 EquatableWeeklyBarChart wrap(std::vector<std::optional<DailyActivityData>> days) {
