@@ -18,6 +18,12 @@ std::unique_ptr<genai::GenerativeModel> makeGeminiModel() {
                                                     std::nullopt, std::nullopt, std::nullopt, options);
 }
 
+void requireAPIKey(const genai::GenerativeModel& model) {
+    if (model.generativeAIService().apiKey().empty()) {
+        throw genai::GenerateContentError::invalidAPIKey("GEMINI_API_KEY is not set");
+    }
+}
+
 std::string dateDescription(Date date) {
     DateFormatter formatter;
     formatter.setLocale("en_US_POSIX");

@@ -15,8 +15,13 @@ namespace glimmo {
 inline constexpr const char* analysisGeminiModelName = "gemini-2.0-flash";
 inline constexpr double analysisGeminiTimeout = 300;
 
-// A Gemini model with the configured key and address, a 300 s time-out and the "v1beta" API.
+// A Gemini model with the configured key and address, a 300 s time-out and the "v1beta" API. A
+// missing key is logged once per process.
 std::unique_ptr<genai::GenerativeModel> makeGeminiModel();
+
+// Called before a request: without a key nothing of the user's activity is sent, and the request
+// ends in genai::GenerateContentError (invalidAPIKey, naming the variable) instead.
+void requireAPIKey(const genai::GenerativeModel& model);
 
 // A date as its default description shows it: "2026-12-07 09:30:00 +0000" (UTC).
 std::string dateDescription(Date date);

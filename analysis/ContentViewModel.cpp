@@ -153,6 +153,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
 
     std::optional<std::string> text;
     try {
+        requireAPIKey(*gemini_);
         auto request = gemini_->generateContent(prompt);
         const genai::GenerateContentResponse response = co_await std::move(request);
         text = response.text();

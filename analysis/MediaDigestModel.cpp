@@ -75,6 +75,7 @@ Task<void> MediaDigestModel::generateRecommendation() {
     std::optional<std::string> text;
     bool failed = false;
     try {
+        requireAPIKey(*gemini_);
         auto request = gemini_->generateContent(prompt);
         const genai::GenerateContentResponse response = co_await std::move(request);
         text = response.text();

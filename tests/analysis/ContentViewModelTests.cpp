@@ -215,6 +215,16 @@ TEST_F(ContentViewModelTest, FailedCallSavesNothingAndTheNextRefreshAsksAgain) {
     EXPECT_EQ(gemini.requestCount(), 2u);
 }
 
+TEST_F(ContentViewModelTest, WithoutAKeyNothingIsSentAndTheAnalysisFails) {
+    environment.unset("GEMINI_API_KEY");
+    const auto unconfigured = std::make_shared<ContentViewModel>(service);
+    run(unconfigured->refreshAnalysis());
+    EXPECT_EQ(gemini.requestCount(), 0u);
+    EXPECT_TRUE(logged("Error analyzing activities for 2026-12-07 00:00:00 +0000: Invalid API key: GEMINI_API_KEY is not set"));
+    EXPECT_FALSE(unconfigured->isLoading.get());
+    EXPECT_EQ(unconfigured->shownFocusScore(), ContentViewModel::noGrade);
+}
+
 TEST_F(ContentViewModelTest, ProseAroundTheAnswerIsAParsingErrorAndNothingIsSaved) {
     answerGemini(200, geminiTextReply("Sure! Here it is:\n```json\n" + answer + "\n```\nEnjoy."));
     run(model->refreshAnalysis());

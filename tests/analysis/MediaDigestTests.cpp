@@ -49,6 +49,15 @@ protected:
     std::shared_ptr<MediaDigestModel> digest;
 };
 
+TEST_F(MediaDigestTest, WithoutAKeyNothingIsSentAndTheFailureTextShows) {
+    environment.unset("GEMINI_API_KEY");
+    const auto unconfigured = std::make_shared<MediaDigestModel>(reader, monitor);
+    run(unconfigured->generateRecommendation());
+    EXPECT_EQ(gemini.requestCount(), 0u);
+    EXPECT_EQ(unconfigured->recommendation.get(), MediaDigestModel::failureText);
+    EXPECT_FALSE(unconfigured->isLoading.get());
+}
+
 TEST_F(MediaDigestTest, RecommendationReplacesTheProgressIndicator) {
     EXPECT_TRUE(digest->isLoading.get());
     EXPECT_EQ(digest->recommendation.get(), "");
