@@ -9,6 +9,7 @@
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/runtime/RunLoop.h"
 
@@ -58,7 +59,19 @@ ContentViewModel::ContentViewModel(std::shared_ptr<UnifiedActivityService> servi
             announceChange();
         }
     });
+    clearingObserver_ = NotificationCenter::defaultCenter().addObserver(didClearApplicationData,
+                                                                         [this](const Notification&) { showClearedState(); });
     displayDate = Calendar::current().startOfDay(displayDate.get());
+}
+
+void ContentViewModel::showClearedState() {
+    // Results of a refresh still running describe data that is gone.
+    ++refreshGeneration_;
+    activityBreakdown = std::vector<TimeBreakdownEntry>{};
+    activities = std::vector<Activity>{};
+    totalComputerTime = 0;
+    analysedDay = std::nullopt;
+    weekData = dataManager.loadPastDaysData(7);
 }
 
 ContentViewModel::~ContentViewModel() = default;

@@ -34,6 +34,9 @@ public:
     using JSONParsingError = glimmo::JSONParsingError;
 
     static constexpr const char* selectedComponentKey = "selectedBottomComponent";
+    // Posted on the default notification centre once all stored activity has been deleted: every
+    // model then shows the empty day at once.
+    static constexpr const char* didClearApplicationData = "didClearApplicationData";
     static constexpr const char* geminiModelName = "gemini-2.0-flash";
     static constexpr double geminiTimeout = 300;
 
@@ -98,6 +101,7 @@ private:
     void publishAnalysisResult(AnalysisResult result, Date shownDate, std::uint64_t generation,
                                std::optional<std::string> historyDay);
     bool isCurrent(std::uint64_t generation) const { return generation == 0 || generation == refreshGeneration_; }
+    void showClearedState();
     void beginFreshAnalysis();
     void endFreshAnalysis();
     Date now() const;
@@ -108,6 +112,7 @@ private:
     bool showsToday_ = true;
     int freshAnalysesRunning_ = 0;
     Subscription defaultsObserver_;
+    Subscription clearingObserver_;
 };
 
 } // namespace glimmo

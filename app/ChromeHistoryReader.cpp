@@ -141,6 +141,13 @@ void ChromeHistoryReader::copyHistoryDatabase() {
     fs::permissions(destinationPath_, fs::perms::owner_read | fs::perms::owner_write, error);
 }
 
+void ChromeHistoryReader::removeHistoryCopy() {
+    std::error_code ignored;
+    if (!destinationPath_.empty()) {
+        fs::remove(destinationPath_, ignored);
+    }
+}
+
 void ChromeHistoryReader::copyAndLoadHistory() {
     const Date now = clock_.now();
     if (const auto last = lastLoadTime(); last && now.timeIntervalSince(*last) < reloadInterval) {

@@ -62,6 +62,8 @@ public:
     void copyAndLoadHistory();
     // Refreshes the working copy. Throws Error or FileError.
     void copyHistoryDatabase();
+    // Deletes the working copy ("Clear All Data"); the browser's own history stays.
+    void removeHistoryCopy();
 
     // "Recent Chrome Web Activity:\n---\n" and one line per visit of "TODAY", "WEEK" or "MONTH"
     // (any other text counts as "TODAY").

@@ -1,5 +1,6 @@
 #include "app/PreferencesModel.h"
 
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
@@ -7,6 +8,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
+#include <optional>
 
 namespace glimmo {
 namespace {
@@ -26,6 +29,33 @@ std::string bytesAsText(const std::vector<std::uint8_t>& bytes) {
 
 std::vector<std::uint8_t> textAsBytes(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+// The stored categories as they are, whatever type the value was written as; nullopt when absent.
+std::optional<std::string> storedValueText(const UserDefaults& defaults, const char* key) {
+    if (const auto bytes = defaults.data(key)) {
+        return bytesAsText(*bytes);
+    }
+    if (defaults.contains(key)) {
+        return defaults.string(key).value_or(std::string());
+    }
+    return std::nullopt;
+}
+
+// Puts categories that cannot be decoded in a file beside the settings file, moved aside under an
+// "unreadable" name (logged with its path), before the defaults replace them. False when that
+// failed: then the stored value must not be overwritten.
+bool keepUnreadableCategoriesAside(const UserDefaults& defaults, const std::string& value) {
+    const std::filesystem::path file = defaults.filePath().parent_path() / "categories.json";
+    try {
+        std::filesystem::create_directories(file.parent_path());
+        writeFileAtomically(file, value);
+        moveUnreadableFileAside(file, "the stored categories could not be decoded");
+        return true;
+    } catch (const std::exception& error) {
+        systemLog(std::string("Could not keep the unreadable categories aside: ") + error.what());
+        return false;
+    }
 }
 
 std::string bucketDescription(const std::string& name) {
@@ -54,16 +84,19 @@ PreferencesModel::PreferencesModel(UserDefaults& defaults, NotificationCenter& n
     storeViewStyle_ = viewStyle.didChange.connect(
         [this](const ViewStyle& style) { defaults_.set(viewStyleKey, rawValue(style)); });
 
+    const std::optional<std::string> storedText = storedValueText(defaults_, categoriesKey);
     std::optional<std::vector<Category>> stored;
     try {
-        stored = decodeCategories(bytesAsText(defaults_.data(categoriesKey).value_or(std::vector<std::uint8_t>{})));
+        stored = decodeCategories(storedText.value_or(std::string()));
     } catch (const std::exception&) {
         stored.reset();
     }
     if (!stored) {
         categories = defaultCategories();
         systemLog("Initialized with default categories.");
-        saveCategories();
+        if (!storedText || keepUnreadableCategoriesAside(defaults_, *storedText)) {
+            saveCategories();
+        }
     } else {
         categories = std::move(*stored);
         systemLog("Loaded " + std::to_string(categories->size()) + " categories from storage.");
@@ -153,6 +186,11 @@ void PreferencesModel::addHistoricalActivities(const std::vector<Activity>& acti
             list.resize(historyLimit);
         }
     });
+    saveHistory();
+}
+
+void PreferencesModel::clearHistory() {
+    historicalActivities = std::vector<HistoricalActivity>{};
     saveHistory();
 }
 

@@ -22,7 +22,8 @@ public:
     static constexpr std::size_t historyLimit = 100;
 
     // Reads the stored values; first launch (or unreadable categories) installs the defaults
-    // Create, Consume and Communicate and saves them.
+    // Create, Consume and Communicate and saves them. Unreadable categories are first kept in a
+    // file beside the settings file ("categories.json.unreadable-..."), and stay stored if that fails.
     explicit PreferencesModel(UserDefaults& defaults, NotificationCenter& notifications);
 
     // The process-wide model on the standard defaults, created on first use.
@@ -45,6 +46,8 @@ public:
     void deleteCategory(const std::set<std::size_t>& positions);
     // The activities go first, in their order; the list keeps its newest historyLimit entries.
     void addHistoricalActivities(const std::vector<Activity>& activities, const std::string& timeframe);
+    // Forgets every remembered activity and saves the empty list.
+    void clearHistory();
 
     static std::vector<Category> defaultCategories();
 

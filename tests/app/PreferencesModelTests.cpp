@@ -1,5 +1,6 @@
 #include "app/PreferencesModel.h"
 
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
@@ -162,6 +163,21 @@ TEST_F(PreferencesModelTest, UnreadableCategoriesAreReplacedByDefaultsAndHistory
     EXPECT_EQ(model.categories->size(), 3u);
     EXPECT_TRUE(model.historicalActivities->empty());
     EXPECT_EQ(decodeCategories(storedText("categories")).size(), 3u);
+}
+
+TEST_F(PreferencesModelTest, UnreadableCategoriesAreKeptAsideBeforeTheDefaultsAreSaved) {
+    const std::string userList = R"([{"id":"not-a-uuid","name":"Deep Work","isPositive":true}])";
+    defaults->set("categories", std::vector<std::uint8_t>(userList.begin(), userList.end()));
+    PreferencesModel model(*defaults, notifications);
+    EXPECT_EQ(model.categories->size(), 3u);
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(directory.path())) {
+        if (entry.path().filename().string().starts_with("categories.json.unreadable-")) kept.push_back(entry.path());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(readFile(kept[0]), userList);
+    EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(),
+                            [&](const std::string& line) { return line.find(kept[0].string()) != std::string::npos; }));
 }
 
 TEST_F(PreferencesModelTest, ViewStyleIsStoredByRawValueAndUnknownTextReadsAsClassic) {

@@ -1,13 +1,15 @@
 #include "ui/Panels/DataClearing.h"
 
+#include "analysis/ContentViewModel.h"
 #include "analysis/JournalPromptCache.h"
 #include "app/ActivityDataManager.h"
 #include "app/ActivityMonitor.h"
 #include "app/ActivityTypes.h"
+#include "app/ChromeHistoryReader.h"
+#include "app/PreferencesModel.h"
 #include "app/UnifiedActivityService.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/UserDefaults.h"
 
 #include <optional>
 
@@ -23,25 +25,28 @@ std::optional<Subscription>& categoryObserver() {
 } // namespace
 
 void clearAllApplicationData(ActivityMonitor& activityMonitor, UnifiedActivityService& unifiedActivityService,
-                             bool fromNotification) {
+                             ChromeHistoryReader& chromeReader) {
     ActivityDataManager::shared().clearAllData();
     activityMonitor.clearAllRecords();
     unifiedActivityService.cachedActivities = {};
-    JournalPromptCache& journalCache = JournalPromptCache::shared();
-    journalCache.defaults().remove(journalCache.cacheKey);
-    if (fromNotification) {
-        systemLog("All application data cleared due to category change via notification.");
-    }
+    JournalPromptCache::shared().clear();
+    PreferencesModel::shared()->clearHistory();
+    chromeReader.removeHistoryCopy();
+    NotificationCenter::defaultCenter().post(ContentViewModel::didClearApplicationData);
 }
 
-void observeCategoryChanges(NotificationCenter& center, std::weak_ptr<ActivityMonitor> activityMonitor,
-                            std::weak_ptr<UnifiedActivityService> unifiedActivityService) {
+void clearDataForCategoryChange(UnifiedActivityService& unifiedActivityService) {
+    ActivityDataManager::shared().clearAllData();
+    PreferencesModel::shared()->clearHistory();
+    unifiedActivityService.cachedActivities = {};
+    systemLog("All application data cleared due to category change via notification.");
+}
+
+void observeCategoryChanges(NotificationCenter& center, std::weak_ptr<UnifiedActivityService> unifiedActivityService) {
     auto& observer = categoryObserver();
     if (observer) return;
-    observer = center.addObserver(didChangeCategoriesRequiringDataClear, [activityMonitor, unifiedActivityService](const Notification&) {
-        const auto monitor = activityMonitor.lock();
-        const auto service = unifiedActivityService.lock();
-        if (monitor && service) clearAllApplicationData(*monitor, *service, true);
+    observer = center.addObserver(didChangeCategoriesRequiringDataClear, [unifiedActivityService](const Notification&) {
+        if (const auto service = unifiedActivityService.lock()) clearDataForCategoryChange(*service);
     });
 }
 

@@ -1,26 +1,32 @@
 #pragma once
 
-// Clearing everything derived from past activity: after "Clear All Data", and whenever a category
-// is added or deleted (the stored analyses were made with the old categories).
+// Clearing stored data: all of it after "Clear All Data", and the analyses made with the old
+// categories whenever a category is added or deleted.
 
 #include <memory>
 
 namespace glimmo {
 
 class ActivityMonitor;
+class ChromeHistoryReader;
 class NotificationCenter;
 class UnifiedActivityService;
 
-// In this order: the per-day store file, the activity records and their file, the unified
-// service's window cache and the journal cache. The categories, the remembered activities, the
-// settings and the browser history copy stay. `fromNotification` adds the log line.
+// Everything the confirmation names: the per-day store file, the activity records and their file,
+// the unified service's window cache, the journal cache, the remembered activities and the private
+// copy of the browser history. Open dashboards then show the empty day. The categories and the
+// settings stay.
 void clearAllApplicationData(ActivityMonitor& activityMonitor, UnifiedActivityService& unifiedActivityService,
-                             bool fromNotification);
+                             ChromeHistoryReader& chromeReader);
+
+// What depends on the categories: the per-day answers and the activities remembered from them (and
+// the unified service's window cache). The activity records, which hold applications and time,
+// stay. Writes the category-change log line.
+void clearDataForCategoryChange(UnifiedActivityService& unifiedActivityService);
 
 // Registers the one observer of "didChangeCategoriesRequiringDataClear" in the process (later calls
-// do nothing), clearing through the given monitor and service while they live.
-void observeCategoryChanges(NotificationCenter& center, std::weak_ptr<ActivityMonitor> activityMonitor,
-                            std::weak_ptr<UnifiedActivityService> unifiedActivityService);
+// do nothing), clearing through the given service while it lives.
+void observeCategoryChanges(NotificationCenter& center, std::weak_ptr<UnifiedActivityService> unifiedActivityService);
 // Forgets the observer, so the next observeCategoryChanges registers again (tests).
 void resetCategoryChangeObserver();
 

@@ -38,24 +38,21 @@ void resetToDefaultCategories(PreferencesModel& preferences) {
 PreferencesView::PreferencesView(std::shared_ptr<ChromeHistoryReader> reader, std::shared_ptr<ActivityMonitor> monitor,
                                  std::function<std::shared_ptr<Updater>()> makeUpdater)
     : selectedComponent("selectedBottomComponent", BottomPanelType::weeklyBreakdown, bottomPanelRaw, bottomPanelFromRaw),
-      hideDockIcon("hideDockIcon", true),
+      hideDockIcon(hideDockIconKey, hideDockIconByDefault),
       updaterController(makeUpdater ? makeUpdater() : makeStandardUpdater()),
       chromeReader(std::move(reader)),
       activityMonitor(std::move(monitor)),
       preferences([] { return PreferencesModel::shared(); }) {
-    // An absent key reads false here, while the toggle shows its default, true.
-    applyDockIconRule(UserDefaults::standard().boolean("hideDockIcon").value_or(false));
+    // The same default as the toggle's, so what it shows is what applies.
+    applyDockIconRule(UserDefaults::standard().boolean(hideDockIconKey).value_or(hideDockIconByDefault));
 }
 
 AnyView PreferencesView::body() const {
-    const auto monitor = activityMonitor.get();
     const EnvironmentObject<UnifiedActivityService> service = unifiedActivityService;
     return TabView<int>(selectedTab.binding(), {{Label("Categories", "folder"), 0, categoriesTab()},
                                                 {Label("Settings", "gear"), 1, settingsTab()}})
         .frame(width, height)
-        .onAppear([monitor, service] {
-            observeCategoryChanges(NotificationCenter::defaultCenter(), monitor, service.get());
-        });
+        .onAppear([service] { observeCategoryChanges(NotificationCenter::defaultCenter(), service.get()); });
 }
 
 AnyView PreferencesView::categoriesTab() const {
@@ -140,10 +137,11 @@ AnyView PreferencesView::settingsTab() const {
                                    .accessibilityLabel("clear all data")});
 
     const auto monitor = activityMonitor.get();
+    const auto reader = chromeReader.get();
     const EnvironmentObject<UnifiedActivityService> service = unifiedActivityService;
     return alert(Form({Section("Display", std::move(display)), actions}).padding(), "Clear All Data", confirming.binding(),
                  {{"Cancel", ButtonRole::cancel, [] {}},
-                  {"Clear", ButtonRole::destructive, [monitor, service] { clearAllApplicationData(*monitor, *service, false); }}},
+                  {"Clear", ButtonRole::destructive, [monitor, service, reader] { clearAllApplicationData(*monitor, *service, *reader); }}},
                  "This will delete all stored activity and browsing data. This action cannot be undone.");
 }
 

@@ -1,8 +1,10 @@
 #include "tests/ui/Panels/PanelsFixture.h"
 
+#include "analysis/ContentViewModel.h"
 #include "analysis/JournalPromptCache.h"
 #include "app/ActivityDataManager.h"
 #include "platform/desktop/fakes/FakeUpdater.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "ui/Panels/DataClearing.h"
@@ -33,24 +35,36 @@ protected:
         return AnyView(PreferencesView(reader, monitor, [made] { return made; })).environmentObject(service);
     }
 
-    // Something in each of the four places that clearing empties.
+    // Something in each of the places that clearing empties.
     void storeData() {
-        ActivityDataManager::shared().savePromptResponse(R"({"categories":[]})", "2026-12-07");
+        ActivityDataManager::shared().savePromptResponse(R"({"categories":[{"type":"Create","apps":"Editor"}]})",
+                                                         "2026-12-07");
         world.addRecord("Editor", onThe7th(10), 600);
         (void)service->unifiedActivities(onThe7th(0), onThe7th(15));
         JournalPromptCache::shared().saveResponse("- **Work**", onThe7th(10));
+        PreferencesModel::shared()->addHistoricalActivities({Activity{UUID::random(), "Editing", 600, onThe7th(10), {}}},
+                                                           "2026-12-07");
+        writeFileAtomically(reader->destinationPath(), "history copy");
     }
     bool storeFileExists() const {
         const auto path = ActivityDataManager::shared().dataFilePath();
         return path && std::filesystem::exists(*path);
     }
+    bool historyRemembered() const { return !PreferencesModel::shared()->historicalActivities->empty(); }
     bool everythingCleared() const {
         return !storeFileExists() && monitor->activityRecords->empty() && service->cachedActivities.empty() &&
-               !UserDefaults::standard().contains("journalPromptCache");
+               !UserDefaults::standard().contains("journalPromptCache") && !historyRemembered() &&
+               !std::filesystem::exists(reader->destinationPath());
+    }
+    // A category change clears what was worked out with the categories, not the records.
+    bool analysesCleared() const {
+        return !storeFileExists() && !historyRemembered() && !monitor->activityRecords->empty() &&
+               UserDefaults::standard().contains("journalPromptCache");
     }
     bool nothingCleared() const {
         return storeFileExists() && !monitor->activityRecords->empty() && !service->cachedActivities.empty() &&
-               UserDefaults::standard().contains("journalPromptCache");
+               UserDefaults::standard().contains("journalPromptCache") && historyRemembered() &&
+               std::filesystem::exists(reader->destinationPath());
     }
     long clearLogLines() const {
         const auto lines = world.logs();
@@ -90,7 +104,7 @@ TEST_F(PreferencesViewTest, AddingACategoryOfBlanksAddsItAsTypedAndClearsTheData
     settle(*t);
     EXPECT_EQ(categoryNames(), (std::vector<std::string>{"Create", "Consume", "Communicate", "  "}));
     EXPECT_FALSE(PreferencesModel::shared()->categories->back().isPositive);
-    EXPECT_TRUE(everythingCleared());
+    EXPECT_TRUE(analysesCleared());
     EXPECT_EQ(clearLogLines(), 1) << "one observer however often the window was opened";
     // The field is empty again and the toggle kept its state.
     t->click("new category");
@@ -107,7 +121,7 @@ TEST_F(PreferencesViewTest, TheRowsTrashButtonDeletesThatCategoryAndClears) {
     t->click("delete Consume");
     settle(*t);
     EXPECT_EQ(categoryNames(), (std::vector<std::string>{"Create", "Communicate"}));
-    EXPECT_TRUE(everythingCleared());
+    EXPECT_TRUE(analysesCleared());
     EXPECT_EQ(clearLogLines(), 1);
     EXPECT_FALSE(shows(drawn(*t), "Consume"));
 }
@@ -129,8 +143,9 @@ TEST_F(PreferencesViewTest, ResetGivesNewIdsAndKeepsTheData) {
 
 TEST_F(PreferencesViewTest, SettingsChooseThePanelAndTheDockIconAndCheckForUpdates) {
     UserDefaults::standard().remove("hideDockIcon");
+    applyDockIconRule(false);
     auto t = host(preferencesView(), windowSize);
-    EXPECT_EQ(currentActivationPolicy(), ActivationPolicy::regular) << "an absent key applies the regular policy";
+    EXPECT_EQ(currentActivationPolicy(), ActivationPolicy::accessory) << "an absent key applies what the toggle shows";
     clickText(*t, "Settings");
     for (const char* name : {"Classic", "Modern", "Journal", "None", "Weekly Graph", "App Focus", "Media Digest", "Coming Soon"}) {
         EXPECT_TRUE(shows(drawn(*t), name)) << name;
@@ -162,6 +177,10 @@ TEST_F(PreferencesViewTest, ClearAllDataAsksFirstAndOnlyClearClears) {
     auto t = host(preferencesView(), windowSize);
     clickText(*t, "Settings");
     storeData();
+    const auto dashboard = std::make_shared<ContentViewModel>(service);
+    runBlocking(*loop, dashboard->refreshAnalysis(), 20);
+    loop->runUntilIdle();
+    ASSERT_EQ(dashboard->activityBreakdown->size(), 1u);
     t->click("clear all data");
     EXPECT_TRUE(shows(drawn(*t), "This will delete all stored activity"));
     clickText(*t, "Cancel");
@@ -171,6 +190,11 @@ TEST_F(PreferencesViewTest, ClearAllDataAsksFirstAndOnlyClearClears) {
     clickText(*t, "Clear");
     EXPECT_TRUE(everythingCleared());
     EXPECT_EQ(clearLogLines(), 0) << "the button path writes no log line";
+    // The open dashboard shows the empty day at once.
+    EXPECT_TRUE(dashboard->activityBreakdown->empty());
+    EXPECT_EQ(dashboard->totalComputerTime.get(), 0);
+    EXPECT_EQ(dashboard->shownFocusScore(), ContentViewModel::noGrade);
+    EXPECT_TRUE(std::none_of(dashboard->weekData->begin(), dashboard->weekData->end(), [](const auto& day) { return day.has_value(); }));
 }
 
 TEST_F(PreferencesViewTest, Screenshots) {
