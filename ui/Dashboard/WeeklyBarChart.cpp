@@ -72,7 +72,7 @@ AnyView WeeklyBarChart::chart() const {
                                [](const AxisValue& value) {
                                    AxisMarkContent content;
                                    if (const auto date = value.as<Date>()) {
-                                       content.emplace_back(AxisValueLabel(Text::verbatim(abbreviatedWeekdayEnUS(*date))));
+                                       content.emplace_back(AxisValueLabel(Text::verbatim(abbreviatedWeekdayEnUS(*date)), true));
                                    }
                                    return content;
                                })})

@@ -39,11 +39,14 @@ struct AxisValue {
 
 struct AxisGridLine {};
 struct AxisTick {};
-// The value's label: the given view, or the value formatted by the chart.
+// The value's label: the given view, or the value formatted by the chart. A date's label starts
+// at its mark, or with `centered` sits in the middle of the interval up to the next mark (under a
+// bar of that unit, as a category's label sits under its bar).
 struct AxisValueLabel {
     AxisValueLabel() = default;
-    explicit AxisValueLabel(AnyView content) : content(std::move(content)) {}
+    explicit AxisValueLabel(AnyView content, bool centered = false) : content(std::move(content)), centered(centered) {}
     std::optional<AnyView> content;
+    bool centered = false;
 };
 using AxisMarkPart = std::variant<AxisGridLine, AxisTick, AxisValueLabel>;
 using AxisMarkContent = std::vector<AxisMarkPart>;

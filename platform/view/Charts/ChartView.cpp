@@ -106,7 +106,17 @@ protected:
 struct LabelSlot {
     std::size_t axis = 0;
     std::size_t tick = 0;
+    bool centered = false;
 };
+
+// The middle of the interval from a tick to the next one (the last tick takes the width of the one
+// before it).
+double intervalMiddle(const std::vector<ResolvedTick>& ticks, std::size_t t) {
+    const double here = ticks[t].value.number;
+    if (t + 1 < ticks.size()) return (here + ticks[t + 1].value.number) / 2;
+    if (t > 0) return here + (here - ticks[t - 1].value.number) / 2;
+    return here;
+}
 
 // Places the plot, the axis labels around it and the legend below.
 class ChartLayout final : public Layout {
@@ -153,7 +163,10 @@ public:
                 const bool above = axis.position == AxisMarkPosition::top;
                 const CGFloat y = above ? plot.minY() - labelGap : plot.maxY() + labelGap;
                 // Dates label the interval that starts at their mark; numbers and categories sit centred.
-                if (value.date) {
+                if (value.date && slots[i].centered) {
+                    const CGFloat middle = g.xPosition(intervalMiddle(axis.ticks, slots[i].tick));
+                    label.place({middle, y}, above ? UnitPoint::bottom() : UnitPoint::top());
+                } else if (value.date) {
                     label.place({x + 2, y}, above ? UnitPoint::bottomLeading() : UnitPoint::topLeading());
                 } else {
                     label.place({x, y}, above ? UnitPoint::bottom() : UnitPoint::top());
@@ -201,7 +214,7 @@ AnyView Chart::body() const {
         for (std::size_t t = 0; t < axis.ticks.size(); ++t) {
             for (const AxisMarkPart& part : axis.ticks[t].parts) {
                 if (const auto* label = std::get_if<AxisValueLabel>(&part)) {
-                    layout.slots.push_back({a, t});
+                    layout.slots.push_back({a, t, label->centered});
                     children.push_back(labelView(axis, axis.ticks[t], *label, *scales, calendar));
                     break;
                 }

@@ -71,6 +71,13 @@ TEST_F(ChartViewsTest, TheWeeklyChartShowsLoadingUntilItHasAppearedThenTheWeekIn
     EXPECT_GT(barArea(fills, consume), barArea(fills, communicate));
     EXPECT_GT(barArea(fills, create), barArea(fills, communicate));
     EXPECT_GT(barArea(fills, communicate), 0);
+    // Each weekday's label sits centred under its bar.
+    for (const char* day : {"Sun", "Mon"}) {
+        const CGFloat labelMiddle = view.text(day)->frame.midX();
+        EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [&](const ShownFill& f) {
+            return close(f.color, consume) && std::abs(f.bounds.midX() - labelMiddle) < 1;
+        })) << day;
+    }
 }
 
 TEST_F(ChartViewsTest, InAWeekStartingOnMondayTheTipCountsTheChartsOwnDays) {
