@@ -17,6 +17,10 @@ namespace glimmo {
 int runApplication(int& argc, char** argv, const std::string& applicationName,
                    const std::function<std::unique_ptr<App>()>& makeApp);
 
+// Whether the X display named by $DISPLAY can be opened: the window toolkit cannot start without one,
+// so an application asks before it runs.
+bool isDisplayReachable();
+
 template <class A>
 int runApplication(int& argc, char** argv, const std::string& applicationName) {
     return runApplication(argc, argv, applicationName, [] { return std::make_unique<A>(); });

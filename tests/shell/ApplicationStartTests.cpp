@@ -123,6 +123,20 @@ std::string readFile(const std::filesystem::path& path) {
     return text.str();
 }
 
+TEST(ApplicationStart, WithoutADisplaySaysWhatItNeedsInOneLineAndFails) {
+    TemporaryDirectory home;
+    const auto output = home.path() / "output.txt";
+    ApplicationProcess app(GLIMMO_DEMO_BINARY, {{"DISPLAY", ""}, {"QT_QPA_PLATFORM", "xcb"}, {"HOME", home.path().string()}},
+                           output);
+    const auto status = app.waitForExit(60s);
+    ASSERT_TRUE(status.has_value()) << "still running without a display";
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << (WIFSIGNALED(*status) ? WTERMSIG(*status) : 0);
+    EXPECT_NE(WEXITSTATUS(*status), 0);
+    EXPECT_EQ(readFile(output),
+              "GlimmoDemo needs an X11 session: no X display could be opened (is DISPLAY set?); capturing the "
+              "frontmost window also needs a window manager.\n");
+}
+
 TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
     std::string why;
     auto xvfb = XvfbServer::start(why);
