@@ -41,7 +41,8 @@ StatusItem::StatusItem(double length)
                          else if (reason == QSystemTrayIcon::Context) button_->click(EventType::rightMouseDown);
                      });
     liveItems().push_back(this);
-    if (QSystemTrayIcon::isSystemTrayAvailable()) impl_->icon->show();
+    // Shown by refresh() once the button has an image or a view: a tray icon shown without an icon
+    // only draws a blank and makes Qt warn.
 }
 
 StatusItem::~StatusItem() {
@@ -57,6 +58,9 @@ void StatusItem::refresh() {
         impl_->icon->setIcon(QIcon(w.grab()));
     } else if (const auto& image = button_->image()) {
         impl_->icon->setIcon(iconForImage(*image, 22));
+    }
+    if (!impl_->icon->icon().isNull() && !impl_->icon->isVisible() && QSystemTrayIcon::isSystemTrayAvailable()) {
+        impl_->icon->show();
     }
 }
 
