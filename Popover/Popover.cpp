@@ -149,13 +149,15 @@ void Popover::show(bool makeKey) {
 }
 
 void Popover::dismiss() {
+    // show() starts the monitor even without a window; dismiss() always stops it, or it would go on
+    // watching every click on the desktop.
+    if (globalEventMonitor_) globalEventMonitor_->stop();
     if (!popoverWindowController_ || !popoverWindowController_->windowIsOpen) return;
     if (!popoverWindowController_->isAnimating) {
         popoverWindowController_->window()->orderOut();
         popoverWindowController_->window()->close();
         popoverWindowController_->windowIsOpen = false;
     }
-    if (globalEventMonitor_) globalEventMonitor_->stop();
     setHighlightLater(false);
 }
 

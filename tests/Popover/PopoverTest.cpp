@@ -140,13 +140,16 @@ TEST(PopoverTest, CustomStatusViewsGetAContainerAtLeast22PointsWide) {
     }
 }
 
-TEST(PopoverTest, ShowWithoutPreparingStillStartsTheMonitorAndDismissDoesNothing) {
+TEST(PopoverTest, ShowWithoutPreparingStartsTheMonitorAndDismissRemovesIt) {
+    const auto before = installedMonitorCount();
     auto popover = Popover::make(std::make_shared<DefaultConfiguration>());
     EXPECT_EQ(popover->window(), nullptr);
     popover->show();
     EXPECT_TRUE(popover->globalEventMonitor()->isStarted());
+    EXPECT_EQ(installedMonitorCount(), before + 1);
     popover->dismiss();
-    EXPECT_TRUE(popover->globalEventMonitor()->isStarted());
+    EXPECT_FALSE(popover->globalEventMonitor()->isStarted());
+    EXPECT_EQ(installedMonitorCount(), before);
 }
 
 TEST(PopoverTest, ReleasingThePopoverRemovesItsMonitors) {
