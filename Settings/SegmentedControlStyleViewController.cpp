@@ -87,6 +87,7 @@ void SegmentedControlStyleViewController::segmentedControlMenuAction(int tag) {
 void SegmentedControlStyleViewController::selectTab(int index) {
     auto* control = dynamic_cast<SegmentedControl*>(&view());
     assert(control && "the style's view is its segmented control");
+    if (!control || index < 0 || static_cast<std::size_t>(index) >= panes_.size()) return;
     control->setSelectedSegment(index);
 }
 

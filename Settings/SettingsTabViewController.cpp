@@ -71,8 +71,9 @@ void SettingsTabViewController::activateTab(const Settings::PaneIdentifier& iden
 }
 
 void SettingsTabViewController::activateTab(int index, bool animated) {
-    assert(index >= 0 && static_cast<std::size_t>(index) < panes_.size());
-    assert(styleController_ && "panes are activated after configure");
+    // Indexes also come from controls (a segmented control without a selection says -1): one that
+    // names no pane changes nothing, in every build.
+    if (index < 0 || static_cast<std::size_t>(index) >= panes_.size() || !styleController_) return;
     if (!activeTab_) {
         showTabImmediately(index);
     } else if (index != *activeTab_) {

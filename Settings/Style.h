@@ -21,6 +21,7 @@ public:
     virtual ~SettingsStyleControllerDelegate() = default;
     // Activates the first pane with this identifier (pane 0 when none has it).
     virtual void activateTab(const Settings::PaneIdentifier& identifier, bool animated) = 0;
+    // An index that names no pane changes nothing.
     virtual void activateTab(int index, bool animated) = 0;
 };
 
@@ -32,6 +33,7 @@ public:
     virtual bool keepsWindowCentered() const = 0;
     virtual std::vector<std::string> toolbarItemIdentifiers() const = 0;
     virtual std::shared_ptr<glimmo::ToolbarItem> makeToolbarItem(const Settings::PaneIdentifier& identifier) = 0;
+    // Shows pane `index` as the selected one; an index that names no pane changes nothing.
     virtual void selectTab(int index) = 0;
 };
 

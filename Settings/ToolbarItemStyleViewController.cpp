@@ -38,7 +38,7 @@ void ToolbarItemStyleViewController::toolbarItemSelected(const std::string& item
 }
 
 void ToolbarItemStyleViewController::selectTab(int index) {
-    assert(index >= 0 && static_cast<std::size_t>(index) < panes_.size());
+    if (index < 0 || static_cast<std::size_t>(index) >= panes_.size()) return;
     toolbar_->setSelectedItemIdentifier(panes_[static_cast<std::size_t>(index)]->toolbarItemIdentifier());
 }
 

@@ -83,6 +83,16 @@ TEST_F(SettingsWindowTest, ShowKeepsTheChosenPaneUnlessAnotherIsAskedForAndUnkno
     EXPECT_EQ(tabs.view().constraints().size(), 4u);
 }
 
+TEST_F(SettingsWindowTest, AnIndexThatNamesNoPaneChangesNothing) {
+    for (const auto style : {Settings::Style::toolbarItems, Settings::Style::segmentedControl}) {
+        SettingsWindowController controller(test_panes::threePanes(), style, true, false);
+        controller.show(Settings::PaneIdentifier("accounts"));
+        for (const int outside : {-1, 3, 1000}) controller.tabViewController().activateTab(outside, true);
+        EXPECT_EQ(controller.tabViewController().activeTab(), 1);
+        EXPECT_EQ(controller.window().title(), "Accounts");
+    }
+}
+
 TEST_F(SettingsWindowTest, TheFirstPaneSizesTheWindowAndSwitchesWithoutAnimationKeepTheFrame) {
     SettingsWindowController controller(test_panes::threePanes(), Settings::Style::toolbarItems, false, false);
     controller.show();
@@ -185,12 +195,17 @@ TEST_F(SettingsWindowTest, TheFrameIsSavedUnderTheAutosaveNameAndRestoredNextTim
     EXPECT_EQ(again.window().frame(), moved);
 }
 
-TEST_F(SettingsWindowTest, AnUnreadableSavedFrameIsIgnoredAndTheWindowIsCentred) {
-    UserDefaults::standard().set(Window::savedFrameKey("app.glimmo.Settings.FrameAutosaveName"), "12 nonsense");
-    SettingsWindowController controller(test_panes::threePanes(), Settings::Style::toolbarItems, false, false);
-    controller.show();
-    const CGRect frame = controller.window().frame();
+TEST_F(SettingsWindowTest, AnUnusableSavedFrameIsIgnoredAndTheWindowIsCentred) {
     const auto screen = mainScreenFrame();
     ASSERT_TRUE(screen);
-    EXPECT_NEAR(frame.origin.x + frame.size.width / 2, screen->origin.x + screen->size.width / 2, 1);
+    for (const char* saved : {"12 nonsense", "nan nan nan nan", "90000 90000 400 300", "10 10 inf 300", "10 10 -400 300",
+                              "-5000 -5000 400 300"}) {
+        UserDefaults::standard().set(Window::savedFrameKey("app.glimmo.Settings.FrameAutosaveName"), saved);
+        SettingsWindowController controller(test_panes::threePanes(), Settings::Style::toolbarItems, false, false);
+        controller.show();
+        const CGRect frame = controller.window().frame();
+        EXPECT_EQ(frame.size.width, 400) << saved;
+        EXPECT_NEAR(frame.origin.x + frame.size.width / 2, screen->origin.x + screen->size.width / 2, 1) << saved;
+        EXPECT_NEAR(frame.origin.y + frame.size.height / 2, screen->origin.y + screen->size.height / 2, 1) << saved;
+    }
 }

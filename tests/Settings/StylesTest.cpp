@@ -81,4 +81,8 @@ TEST(ToolbarItemStyleTest, ListsExactlyThePanesItemsAndSelectsByIdentifier) {
     EXPECT_EQ(delegate->byIdentifier, (std::vector<std::pair<std::string, bool>>{{"accounts", true}}));
     style->selectTab(2);
     EXPECT_EQ(toolbar->selectedItemIdentifier(), "advanced");
+    for (const int outside : {-1, 3}) {
+        style->selectTab(outside);
+        EXPECT_EQ(toolbar->selectedItemIdentifier(), "advanced") << outside;
+    }
 }

@@ -18,6 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -42,6 +43,20 @@ QRect toQRect(CGRect r) {
 }
 
 CGRect toCGRect(QRect r) { return CGRect(r.x(), r.y(), r.width(), r.height()); }
+
+// A stored frame comes from a file anyone can edit: it is used only when its numbers are finite, its
+// size positive, it fits X11's 16-bit coordinates and part of it lies on a screen.
+bool isUsableSavedFrame(double x, double y, double w, double h) {
+    constexpr double limit = 32767;
+    for (const double v : {x, y, w, h}) {
+        if (!std::isfinite(v) || std::abs(v) > limit) return false;
+    }
+    if (w <= 0 || h <= 0) return false;
+    const QRect frame = toQRect(CGRect(x, y, w, h));
+    const auto screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [&](const QScreen* screen) { return screen->geometry().intersects(frame); });
+}
 
 // The top-level widget: an optional toolbar above the content view.
 class WindowWidget final : public QWidget {
@@ -286,7 +301,9 @@ bool Window::setFrameUsingName(const std::string& name) {
     const auto saved = UserDefaults::standard().string(savedFrameKey(name));
     if (!saved) return false;
     double x = 0, y = 0, w = 0, h = 0;
-    if (std::sscanf(saved->c_str(), "%lf %lf %lf %lf", &x, &y, &w, &h) != 4 || w <= 0 || h <= 0) return false;
+    if (std::sscanf(saved->c_str(), "%lf %lf %lf %lf", &x, &y, &w, &h) != 4 || !isUsableSavedFrame(x, y, w, h)) {
+        return false;
+    }
     setFrame(CGRect(x, y, w, h));
     return true;
 }
