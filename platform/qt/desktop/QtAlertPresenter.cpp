@@ -1,9 +1,15 @@
 #include "platform/qt/desktop/QtAlertPresenter.h"
 
+#include "platform/qt/QtFontMapping.h"
+#include "platform/view/Font.h"
+
 #include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -19,6 +25,21 @@ QMessageBox::Icon iconFor(AlertStyle style) {
     return QMessageBox::NoIcon;
 }
 
+// Texts up to this wide stay on one line; longer ones wrap at it.
+constexpr int widestLine = 480;
+
+// The box sizes itself to a narrow guess that wraps short texts and cuts the title: each text gets
+// the width it needs on one line, up to widestLine, and the title counts too.
+void sizeToText(QMessageBox& box) {
+    const QFontMetrics metrics(box.font());
+    for (const char* name : {"qt_msgbox_label", "qt_msgbox_informativelabel"}) {
+        if (auto* label = box.findChild<QLabel*>(name)) {
+            label->setMinimumWidth(std::min(metrics.horizontalAdvance(label->text()) + 1, widestLine));
+        }
+    }
+    box.setWindowTitle(QApplication::applicationDisplayName());
+}
+
 } // namespace
 
 int QtAlertPresenter::runModal(const AlertSpec& alert) {
@@ -26,6 +47,8 @@ int QtAlertPresenter::runModal(const AlertSpec& alert) {
         throw std::logic_error("QtAlertPresenter needs a QApplication");
     }
     QMessageBox box;
+    // The interface's font, not the toolkit's default.
+    box.setFont(qtFont(Font::body().resolve(), box).font);
     box.setIcon(iconFor(alert.style));
     box.setText(QString::fromStdString(alert.messageText));
     box.setInformativeText(QString::fromStdString(alert.informativeText));
@@ -40,6 +63,7 @@ int QtAlertPresenter::runModal(const AlertSpec& alert) {
     }
     box.setDefaultButton(buttons.front());
     box.setEscapeButton(buttons.back());
+    sizeToText(box);
     box.exec();
 
     const auto* clicked = box.clickedButton();

@@ -1,9 +1,11 @@
 #include "platform/qt/desktop/QtAlertPresenter.h"
 #include "platform/qt/desktop/QtDesktopServices.h"
 #include "platform/qt/desktop/QtPasteboard.h"
+#include "platform/qt/KitFonts.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -25,6 +27,8 @@ protected:
         // Offscreen also when the binary is run by hand, outside ctest.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QApplication>(argc, argv);
+        QApplication::setApplicationDisplayName("GlimmoDemo");
+        loadKitFonts();
     }
     static void TearDownTestSuite() { application.reset(); }
 
@@ -93,6 +97,24 @@ TEST_F(QtDesktopServicesTest, DismissingAnAlertNeverChoosesTheFirstButton) {
 
     whenAlertShows([](QMessageBox& box) { box.close(); });
     EXPECT_EQ(presenter.runModal({AlertStyle::informational, "Sure?", "", {"Yes", "No"}}), 1);
+}
+
+TEST_F(QtDesktopServicesTest, AlertUsesTheInterfaceFontAndKeepsShortTextsAndTheTitleOnOneLine) {
+    const std::string informative = "Updates for this application are managed by your package manager.";
+    whenAlertShows([&](QMessageBox& box) {
+        EXPECT_EQ(box.font().family().toStdString(), "Inter");
+        const QFontMetrics metrics(box.font());
+        for (const auto* label : box.findChildren<QLabel*>()) {
+            if (label->text().isEmpty() || !label->isVisible()) continue;
+            EXPECT_GE(label->width(), metrics.horizontalAdvance(label->text())) << label->text().toStdString();
+            EXPECT_LT(label->height(), 2 * metrics.lineSpacing()) << label->text().toStdString();
+        }
+        EXPECT_GT(box.width(), metrics.horizontalAdvance(box.windowTitle()));
+        EXPECT_EQ(box.windowTitle().toStdString(), "GlimmoDemo");
+        button(box, "OK")->click();
+    });
+    presenter.runModal({AlertStyle::informational, "Check for Updates", informative, {"OK"}});
+    EXPECT_EQ(seen.informative, informative);
 }
 
 TEST_F(QtDesktopServicesTest, AlertWithoutButtonsOffersOK) {
