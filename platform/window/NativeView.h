@@ -34,7 +34,8 @@ class NativeView : public std::enable_shared_from_this<NativeView> {
 public:
     // An empty view.
     static std::shared_ptr<NativeView> make(CGRect frame = {});
-    // A view that runs a root view of the kit and sizes to it.
+    // A view that runs a root view of the kit and sizes to it. Links in it open with the desktop and
+    // "Copy" writes the clipboard (platform/window/DesktopActions.h).
     static std::shared_ptr<NativeView> makeHosting(AnyView root);
 
     explicit NativeView(CGRect frame = {});

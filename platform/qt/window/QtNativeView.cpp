@@ -6,6 +6,7 @@
 #include "platform/qt/window/QtWindowSupport.h"
 #include "platform/view/View.h"
 #include "platform/view/ViewHost.h"
+#include "platform/window/DesktopActions.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPaintEvent>
@@ -129,7 +130,7 @@ std::shared_ptr<NativeView> NativeView::makeHosting(AnyView root) {
 NativeView::NativeView(CGRect frame) : impl_(std::make_unique<Impl>(*this)) { NativeView::setFrame(frame); }
 
 NativeView::NativeView(HostingTag, AnyView root) : impl_(std::make_unique<Impl>(*this)) {
-    impl_->hosting = new HostingWidget(std::move(root), std::make_shared<QtTextMeasurer>());
+    impl_->hosting = new HostingWidget(withDesktopActions(std::move(root)), std::make_shared<QtTextMeasurer>());
     impl_->hosting->setParent(impl_->widget);
     const CGSize ideal = impl_->hosting->host().idealSize();
     setFrame(CGRect(0, 0, std::ceil(ideal.width), std::ceil(ideal.height)));

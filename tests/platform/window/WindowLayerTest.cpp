@@ -1,4 +1,7 @@
+#include "platform/desktop/fakes/FakePasteboard.h"
 #include "platform/runtime/RunLoop.h"
+#include "platform/view/Text.h"
+#include "platform/view/ViewHost.h"
 #include "platform/window/AnimationContext.h"
 #include "platform/window/EventMonitors.h"
 #include "platform/window/NativeView.h"
@@ -150,4 +153,30 @@ TEST(WindowTest, ContentViewFillsTheWindowAndKnowsItsWindow) {
     EXPECT_EQ(content->frame().size, (CGSize{300, 200}));
     EXPECT_EQ(window.frameRectForContentRect(CGRect(0, 0, 50, 40)), CGRect(0, 0, 50, 40));
     EXPECT_TRUE(window.respondsTo("toggleToolbarShown:"));
+}
+
+TEST(NativeViewTest, CopyInAHostedViewWritesTheClipboard) {
+    auto pasteboard = std::make_shared<FakePasteboard>();
+    Pasteboard::setShared(pasteboard);
+    auto view = NativeView::makeHosting(AnyView(Text("hello world").textSelection(true).accessibilityLabel("text")));
+    ViewHost& host = *view->host();
+    host.setSize(view->frame().size); // a hidden widget is sized when it shows
+    const auto elements = host.accessibilityElements();
+    ASSERT_EQ(elements.size(), 1u);
+    const CGRect text = elements.front().frame;
+    // A drag across the whole text selects it.
+    for (const auto& [kind, x] : {std::pair{PointerEvent::Kind::pressed, text.minX() + 1},
+                                  std::pair{PointerEvent::Kind::moved, text.maxX() - 1},
+                                  std::pair{PointerEvent::Kind::released, text.maxX() - 1}}) {
+        PointerEvent event;
+        event.kind = kind;
+        event.location = {x, text.midY()};
+        host.handlePointer(event);
+    }
+    KeyEvent copy;
+    copy.key = "C";
+    copy.modifiers = EventModifiers::control();
+    host.handleKey(copy);
+    EXPECT_EQ(pasteboard->string(), "hello world");
+    Pasteboard::setShared(nullptr);
 }

@@ -127,6 +127,8 @@ std::unique_ptr<QtApplication>& offscreenApplication() {
     return application;
 }
 
+} // namespace
+
 void ensureOffscreenQt() {
     static int argc = 1;
     static char name[] = "ui_panels_tests";
@@ -135,6 +137,8 @@ void ensureOffscreenQt() {
     if (application) return;
     application = std::make_unique<QtApplication>(argc, argv);
 }
+
+namespace {
 
 // Qt must be shut down while main() still runs: its thread storage is gone once statics are
 // destroyed.

@@ -38,6 +38,9 @@ std::vector<CGRect> clipRects(const DisplayList& list);
 // The bounds, in window coordinates, of the solid fills that contain `point`, innermost (last drawn) last.
 std::vector<CGRect> fillRectsAt(const DisplayList& list, CGPoint point);
 
+// The offscreen Qt application of the tests (made on first use; it makes its own loop the main one).
+void ensureOffscreenQt();
+
 // Renders `root` at `size` through the Qt backend (with Qt's text measurer) at 2x and checks it
 // against docs/ui-gallery/<name>.png (see GalleryReference.h). Keeps `loop` the main run loop; waits
 // (at most 20 s) until `ready` says the drawing is complete when one is given.

@@ -1,0 +1,70 @@
+// The journal as the application shows it, hosted by the window layer: a click on a link opens web
+// and mail links with the desktop, and nothing else that a written journal may link to.
+
+#include "tests/ui/Panels/PanelsFixture.h"
+
+#include "platform/desktop/fakes/FakeWorkspace.h"
+#include "platform/qt/HostingWidget.h"
+#include "platform/qt/window/QtWindowSupport.h"
+#include "platform/view/ViewHost.h"
+#include "platform/window/NativeView.h"
+#include "ui/Panels/JournalContentView.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+namespace glimmo::testing {
+namespace {
+
+class JournalLinkTest : public PanelsFixture {
+protected:
+    JournalLinkTest() {
+        ensureOffscreenQt();
+        RunLoop::setMain(loop);
+        Workspace::setShared(workspace);
+    }
+    ~JournalLinkTest() override { Workspace::setShared(nullptr); }
+
+    static void clickAt(QWidget& widget, CGPoint point) {
+        const QPointF at(point.x, point.y);
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&widget, &event);
+        }
+    }
+
+    std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
+};
+
+TEST_F(JournalLinkTest, AClickOpensWebAndMailLinksAndNothingElse) {
+    world.answerOpenAI(200, openAIReplyWithText("- [Quarterly report](https://example.com/report)\n"
+                                                "- [Write to Ana](mailto:ana@example.com)\n"
+                                                "- [Local notes](file:///etc/passwd)\n"
+                                                "- [Run this](javascript:alert(1))\n"
+                                                "- [Desktop settings](settings://notifications)\n"
+                                                "- [Relative page](docs/page.html)\n"));
+    auto view = NativeView::makeHosting(AnyView(JournalContentView(reader, monitor, service)));
+    view->setFrame(CGRect(0, 0, JournalContentView::width, JournalContentView::height));
+    ViewHost& host = *view->host();
+    ASSERT_TRUE(loop->runUntil(
+        [&] {
+            host.update();
+            return shows(host.displayList(), "Relative page");
+        },
+        20));
+    auto* widget = widgetOf(*view).findChild<HostingWidget*>();
+    ASSERT_NE(widget, nullptr);
+    for (const char* title : {"Quarterly report", "Write to Ana", "Local notes", "Run this", "Desktop settings", "Relative page"}) {
+        const auto line = findText(host.displayList(), title);
+        ASSERT_TRUE(line) << title;
+        clickAt(*widget, {line->origin.x + 4, line->origin.y + 6});
+        loop->runUntilIdle();
+    }
+    EXPECT_EQ(workspace->openedURLs(), (std::vector<std::string>{"https://example.com/report", "mailto:ana@example.com"}));
+}
+
+} // namespace
+} // namespace glimmo::testing
