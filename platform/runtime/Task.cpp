@@ -38,6 +38,11 @@ void CancellationState::clearHandler() {
     released = std::exchange(handler_, nullptr);
 }
 
+std::atomic<std::size_t>& pendingContinuations() {
+    static std::atomic<std::size_t> count{0};
+    return count;
+}
+
 std::exception_ptr droppedContinuationError() {
     return std::make_exception_ptr(std::logic_error("A continuation was dropped without being resumed"));
 }
@@ -70,6 +75,8 @@ void reportEscapedError(const char* description) {
 
 }  // namespace
 }  // namespace detail
+
+std::size_t pendingContinuationCount() { return detail::pendingContinuations().load(); }
 
 struct TaskHandle::State {
     const std::shared_ptr<detail::CancellationState> cancellation = std::make_shared<detail::CancellationState>();

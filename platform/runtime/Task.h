@@ -263,11 +263,16 @@ namespace detail {
 template <class T>
 using StoredValue = std::conditional_t<std::is_void_v<T>, std::monostate, T>;
 
+// Continuations made and not yet completed (see pendingContinuationCount()).
+std::atomic<std::size_t>& pendingContinuations();
+
 // The outcome of one suspension and the coroutine waiting for it. The first completion wins.
 template <class T>
 class ContinuationState {
 public:
-    ContinuationState(std::coroutine_handle<> waiting, Executor& executor) : waiting_(waiting), executor_(executor) {}
+    ContinuationState(std::coroutine_handle<> waiting, Executor& executor) : waiting_(waiting), executor_(executor) {
+        ++pendingContinuations();
+    }
 
     bool complete(std::optional<StoredValue<T>> value, std::exception_ptr error) {
         {
@@ -278,6 +283,9 @@ public:
             error_ = std::move(error);
         }
         executor_.post([waiting = waiting_] { waiting.resume(); });
+        // Counted down once the resumption is posted: whoever sees no pending continuation finds the
+        // resumption on the executor.
+        --pendingContinuations();
         return true;
     }
 
@@ -411,6 +419,11 @@ Task<T> withContinuation(std::function<void(Continuation<T>)> start, std::functi
         co_return co_await detail::ContinuationAwaiter<T>(std::move(start), std::move(onCancel));
     }
 }
+
+// How many tasks wait in withContinuation for an outcome that has not come yet: work in flight outside
+// the run loops (HTTP transfers, worker threads), or a sleep. Thread-safe. Tests wait for none to draw a
+// settled picture.
+std::size_t pendingContinuationCount();
 
 // Waits `seconds` on a timer of the task's run loop (virtual time on a ManualRunLoop). Cancellable: throws
 // CancellationError. The task's executor must be a RunLoop.

@@ -166,6 +166,20 @@ TEST(TaskTest, DroppedContinuationResumesWithAnErrorInsteadOfHanging) {
     EXPECT_THROW(runBlocking(loop, withContinuation<int>([](Continuation<int>) {}), 10), std::logic_error);
 }
 
+TEST(TaskTest, AContinuationIsPendingFromItsStartUntilItsOutcomeIsPosted) {
+    ManualRunLoop loop;
+    const std::size_t before = pendingContinuationCount();
+    auto kept = std::make_shared<std::optional<Continuation<void>>>();
+    const TaskHandle handle = startTask(loop, withContinuation<void>([kept](Continuation<void> c) { *kept = c; }));
+    loop.runUntilIdle();
+    EXPECT_EQ(pendingContinuationCount(), before + 1);
+    (*kept)->resume();
+    EXPECT_EQ(pendingContinuationCount(), before) << "the resumption is on the loop";
+    EXPECT_FALSE(handle.isFinished());
+    loop.runUntilIdle();
+    EXPECT_TRUE(handle.isFinished());
+}
+
 // ---- Cancellation ----
 
 struct PendingOperation {

@@ -192,7 +192,8 @@ TEST_F(PanelViewsTest, Screenshots) {
     world.answerGemini(200, geminiReplyWithText(
         "Newsletter:<Stratechery>-> Strategy essays that match your reading on platforms.\n\n"
         "Podcast:<Acquired>-> Long histories of companies you keep looking up.\n\n"
-        "Book:<The Design of Everyday Things>-> For the interface work in your editor."));
+        "Book:<The Design of Everyday Things>-> For the interface work in your editor."),
+        0.3); // replies come after the scene is built, as they do in a fast build: the scenes wait for them
     {
         auto t = host(JournalContentView(reader, monitor, service), {400, 700});
         waitFor(*t, [&] { return world.openAIRequestCount() >= 1; });

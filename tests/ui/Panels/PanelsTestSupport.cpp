@@ -3,6 +3,7 @@
 #include "platform/qt/OffscreenRendering.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtTextMeasurer.h"
+#include "platform/runtime/Task.h"
 #include "platform/view/ViewHost.h"
 #include "tests/ui/Gallery/GalleryReference.h"
 
@@ -152,6 +153,22 @@ public:
 
 } // namespace
 
+namespace {
+
+// A scene is drawn once it has settled: no work in flight outside the loop (a request, a worker),
+// nothing posted and no update pending. How fast replies come depends on the build and the machine.
+void settle(ViewHost& host, ManualRunLoop& loop) {
+    for (int round = 0; round < 100; ++round) {
+        if (!loop.runUntil([] { return pendingContinuationCount() == 0; }, 20)) break;
+        const std::size_t ran = loop.runUntilIdle();
+        const bool updated = host.update();
+        if (ran == 0 && !updated && pendingContinuationCount() == 0) return;
+    }
+    ADD_FAILURE() << "the scene did not settle: " << pendingContinuationCount() << " operations still in flight";
+}
+
+} // namespace
+
 void expectGalleryShot(const AnyView& root, CGSize size, const std::string& name,
                              const std::shared_ptr<ManualRunLoop>& loop,
                              const std::function<bool(const DisplayList&)>& ready) {
@@ -159,9 +176,7 @@ void expectGalleryShot(const AnyView& root, CGSize size, const std::string& name
     RunLoop::setMain(loop);
     ViewHost host(root, std::make_shared<QtTextMeasurer>());
     host.setSize(size);
-    host.update();
-    loop->runUntilIdle();
-    host.update();
+    settle(host, *loop);
     if (ready) {
         loop->runUntil(
             [&] {

@@ -42,8 +42,9 @@ std::vector<CGRect> fillRectsAt(const DisplayList& list, CGPoint point);
 void ensureOffscreenQt();
 
 // Renders `root` at `size` through the Qt backend (with Qt's text measurer) at 2x and checks it
-// against docs/ui-gallery/<name>.png (see GalleryReference.h). Keeps `loop` the main run loop; waits
-// (at most 20 s) until `ready` says the drawing is complete when one is given.
+// against docs/ui-gallery/<name>.png (see GalleryReference.h). Keeps `loop` the main run loop. Draws
+// once the scene has settled (no request or other outside work in flight, nothing posted, no update
+// pending) and, when `ready` is given, it says the drawing is complete (waiting at most 20 s).
 void expectGalleryShot(const AnyView& root, CGSize size, const std::string& name,
                              const std::shared_ptr<ManualRunLoop>& loop,
                              const std::function<bool(const DisplayList&)>& ready = {});
