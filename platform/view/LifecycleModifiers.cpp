@@ -55,6 +55,13 @@ struct TaskParams {
     int priority;
 };
 
+// The task with its action alive for as long as it runs: what the action captured (the model whose
+// member coroutine the task is) must outlive the view, which may go before the task has started.
+Task<void> keepingActionAlive(std::function<Task<void>()> action, Task<void> task) {
+    (void)action;
+    co_await std::move(task);
+}
+
 // Starts the task on the main loop when the view appears, cancels it when the view goes away, and
 // restarts it when the id changes.
 class TaskNode final : public ModifierNode<TaskNode, TaskParams> {
@@ -76,7 +83,8 @@ protected:
         if (graph) {
             graph->enqueueAction([this, weak = std::weak_ptr<int>(token), action = params.action] {
                 if (weak.expired() || unmounted_ || !RunLoop::hasMain()) return;
-                handle_ = startTask(RunLoop::main(), action());
+                auto task = action();
+                handle_ = startTask(RunLoop::main(), keepingActionAlive(action, std::move(task)));
             });
         }
     }

@@ -262,6 +262,35 @@ TEST_F(MainLoopTest, ATaskStartsOnAppearanceRestartsWithANewIdAndIsCancelledOnDi
     EXPECT_EQ(log->events.back(), "cancelled 3");
 }
 
+// A model whose task is one of its member coroutines, held only by the view's task action.
+struct TaskedModel {
+    static inline int alive = 0;
+    TaskedModel() { ++alive; }
+    ~TaskedModel() { --alive; }
+    Task<void> run(std::shared_ptr<std::optional<bool>> ranWhileAlive) {
+        *ranWhileAlive = alive > 0;
+        co_return;
+    }
+};
+
+struct ShortLived : View<ShortLived> {
+    std::shared_ptr<std::optional<bool>> ran;
+    explicit ShortLived(std::shared_ptr<std::optional<bool>> r) : ran(std::move(r)) {}
+    AnyView body() const {
+        auto model = std::make_shared<TaskedModel>();
+        auto ran = this->ran;
+        return Text("m").task([model, ran] { return model->run(ran); });
+    }
+};
+
+TEST_F(MainLoopTest, AViewGoneBeforeItsTaskStartsLeavesTheTaskWhatItsActionHeld) {
+    auto ran = std::make_shared<std::optional<bool>>();
+    { TestHost t(ShortLived{ran}); }
+    loop->runUntilIdle();
+    EXPECT_EQ(*ran, std::optional<bool>(true));
+    EXPECT_EQ(TaskedModel::alive, 0);
+}
+
 struct AppearLog : View<AppearLog> {
     std::shared_ptr<std::vector<std::string>> log;
     ObservedObject<Controls> controls;
