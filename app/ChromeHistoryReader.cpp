@@ -1,8 +1,9 @@
 #include "app/ChromeHistoryReader.h"
 
-#include "app/URLHost.h"
-
+#include "app/BackgroundQueue.h"
+#include "app/ChromeHistoryReaderLoad.h"
 #include "app/TimeFormatting.h"
+#include "app/URLHost.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/DateFormatting.h"
@@ -12,8 +13,6 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/runtime/RunLoop.h"
-
-#include <sqlite3.h>
 
 #include <cmath>
 #include <mutex>
@@ -34,29 +33,6 @@ std::optional<Date>& lastLoad() {
     return date;
 }
 
-struct DatabaseCloser {
-    void operator()(sqlite3* database) const { sqlite3_close(database); }
-};
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
-std::string errorMessage(sqlite3* database) {
-    const char* message = database ? sqlite3_errmsg(database) : nullptr;
-    return message ? message : "out of memory";
-}
-
-std::optional<std::string> columnText(sqlite3_stmt* statement, int column) {
-    const unsigned char* text = sqlite3_column_text(statement, column);
-    if (!text) {
-        return std::nullopt;
-    }
-    return std::string(reinterpret_cast<const char*>(text),
-                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-}
-
 std::string cutURL(const std::string& url) {
     // A text of at most 100 bytes has at most 100 characters; only longer ones need counting.
     if (url.size() > 100 && graphemeCount(url) > 100) {
@@ -67,12 +43,21 @@ std::string cutURL(const std::string& url) {
 
 } // namespace
 
+// Shared with the loader's completion, which may reach the main loop after the reader is gone.
+struct ChromeHistoryReader::LoadState {
+    ChromeHistoryReader* reader = nullptr;
+    bool running = false;
+    std::vector<Continuation<void>> waiters;
+};
+
 ChromeHistoryReader::ChromeHistoryReader() : ChromeHistoryReader(RunLoop::main().clock(), Workspace::shared()) {}
 
 ChromeHistoryReader::ChromeHistoryReader(const Clock& clock, Workspace& workspace,
                                          std::optional<fs::path> sourcePath, std::optional<fs::path> destinationPath)
     : clock_(clock), workspace_(workspace), sourcePath_(sourcePath ? *sourcePath : defaultSourcePath()),
-      destinationPath_(destinationPath ? *destinationPath : fs::path()) {
+      destinationPath_(destinationPath ? *destinationPath : fs::path()), loadState_(std::make_shared<LoadState>()),
+      loader_(std::make_unique<BackgroundQueue>()) {
+    loadState_->reader = this;
     if (!destinationPath) {
         try {
             destinationPath_ = defaultDestinationPath();
@@ -82,6 +67,11 @@ ChromeHistoryReader::ChromeHistoryReader(const Clock& clock, Workspace& workspac
         }
     }
     systemLog("⭐️ history loaded started at " + mediumTimeString(clock_.now()));
+}
+
+ChromeHistoryReader::~ChromeHistoryReader() {
+    loadState_->reader = nullptr;
+    loader_.reset();
 }
 
 fs::path ChromeHistoryReader::defaultSourcePath() {
@@ -112,111 +102,91 @@ bool ChromeHistoryReader::isChromeRunning() const {
     return false;
 }
 
-void ChromeHistoryReader::copyHistoryDatabase() {
-    std::error_code error;
-    if (!fs::exists(sourcePath_, error)) {
-        printLine("❌ Chrome history database not found at: " + sourcePath_.string());
-        throw Error("ChromeHistoryReader", 1, "Chrome history database not found");
-    }
-    if (isChromeRunning()) {
-        printLine("⚠️ Chrome is running. This may prevent access to the history database.");
-    }
-    if (destinationPath_.empty()) {
-        destinationPath_ = defaultDestinationPath();
-    }
-    if (fs::exists(destinationPath_, error)) {
-        if (!fs::remove(destinationPath_, error)) {
-            const FileError failure(destinationPath_, "remove", error.value());
-            printLine(std::string("❌ Failed to remove existing temp database: ") + failure.what());
-            throw failure;
-        }
-        printLine("✅ Removed existing temp database");
-    }
-    if (!fs::copy_file(sourcePath_, destinationPath_, error)) {
-        const FileError failure(sourcePath_, "copy", error.value());
-        printLine("❌ Failed to copy Chrome history database\nFrom: " + sourcePath_.string() +
-                  "\nTo: " + destinationPath_.string() + "\nError: " + failure.what());
-        throw failure;
-    }
-    fs::permissions(destinationPath_, fs::perms::owner_read | fs::perms::owner_write, error);
+bool ChromeHistoryReader::isLoading() const {
+    return loadState_->running;
 }
 
 void ChromeHistoryReader::removeHistoryCopy() {
-    std::error_code ignored;
-    if (!destinationPath_.empty()) {
-        fs::remove(destinationPath_, ignored);
+    const auto remove = [](const fs::path& destination) {
+        std::error_code ignored;
+        if (!destination.empty()) {
+            fs::remove(destination, ignored);
+        }
+    };
+    remove(destinationPath_);
+    if (loadState_->running) {
+        // The load that runs would leave a new copy behind: remove that one too, once it is done.
+        loader_->post([remove, destination = destinationPath_] {
+            try {
+                remove(destination.empty() ? defaultDestinationPath() : destination);
+            } catch (const std::exception&) {
+                // No private temporary folder: no copy in it either.
+            }
+        });
     }
 }
 
 void ChromeHistoryReader::copyAndLoadHistory() {
+    startLoad();
+}
+
+Task<void> ChromeHistoryReader::reloadHistory() {
+    if (!startLoad()) {
+        co_return;
+    }
+    // A cancelled waiter goes on at once; the load itself runs to its end for the others.
+    auto waiting = std::make_shared<std::optional<Continuation<void>>>();
+    auto loaded = withContinuation<void>(
+        [state = loadState_, waiting](Continuation<void> continuation) {
+            *waiting = continuation;
+            state->waiters.push_back(std::move(continuation));
+        },
+        [waiting] { (*waiting)->resumeThrowing(std::make_exception_ptr(CancellationError{})); });
+    co_await std::move(loaded);
+}
+
+bool ChromeHistoryReader::startLoad() {
+    if (loadState_->running) {
+        return true;
+    }
     const Date now = clock_.now();
     if (const auto last = lastLoadTime(); last && now.timeIntervalSince(*last) < reloadInterval) {
-        return;
+        return false;
     }
+    loadState_->running = true;
+    HistoryLoadRequest request{sourcePath_, destinationPath_, isChromeRunning(), now};
+    RunLoop& mainLoop = RunLoop::main();
+    loader_->post([request = std::move(request), &mainLoop, state = std::weak_ptr<LoadState>(loadState_)] {
+        auto outcome = std::make_shared<HistoryLoadOutcome>(loadHistoryCopy(request));
+        mainLoop.post([state, outcome] {
+            if (const auto loadState = state.lock(); loadState && loadState->reader) {
+                loadState->reader->finishLoad(std::move(*outcome));
+            }
+        });
+    });
+    return true;
+}
 
-    try {
-        copyHistoryDatabase();
-    } catch (const std::exception& error) {
-        systemLog(std::string("❌ Error in copyAndLoadHistory: ") + error.what());
+void ChromeHistoryReader::finishLoad(HistoryLoadOutcome outcome) {
+    if (!outcome.destination.empty()) {
+        destinationPath_ = std::move(outcome.destination);
+    }
+    for (const HistoryLoadOutcome::Line& line : outcome.lines) {
+        (line.toStandardOutput ? printLine : systemLog)(line.text);
+    }
+    if (outcome.items) {
+        historyItems = std::move(*outcome.items);
+        googleSearches = std::move(outcome.searches);
+        {
+            const std::lock_guard lock(gateMutex());
+            lastLoad() = clock_.now();
+        }
         systemLog("--- Finished Chrome History Load ---\n");
-        return;
     }
-
-    sqlite3* rawDatabase = nullptr;
-    const int opened = sqlite3_open_v2(destinationPath_.c_str(), &rawDatabase, SQLITE_OPEN_READONLY, nullptr);
-    const Database database(rawDatabase);
-    if (opened != SQLITE_OK) {
-        systemLog("❌ Failed to open database: " + errorMessage(database.get()));
-        return;
+    loadState_->running = false;
+    for (const Continuation<void>& waiter : std::exchange(loadState_->waiters, {})) {
+        waiter.resume();
     }
-
-    const std::int64_t cutoff =
-        static_cast<std::int64_t>(std::trunc((now.unixTime() - historyWindow) * 1000000.0)) + chromeEpochOffset;
-
-    sqlite3_stmt* rawStatement = nullptr;
-    if (sqlite3_prepare_v2(database.get(), historyQuery, -1, &rawStatement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(rawStatement);
-        systemLog("❌ Failed to prepare query: " + errorMessage(database.get()));
-        return;
-    }
-    const Statement statement(rawStatement);
-    if (sqlite3_bind_int64(statement.get(), 1, cutoff) != SQLITE_OK) {
-        systemLog("❌ Failed to bind timestamp: " + errorMessage(database.get()));
-        return;
-    }
-
-    std::vector<HistoryItem> items;
-    for (;;) {
-        const int step = sqlite3_step(statement.get());
-        if (step == SQLITE_DONE) {
-            break;
-        }
-        if (step != SQLITE_ROW) {
-            // A half-read list would look like a quiet month; keep the previous one.
-            systemLog("❌ Failed to read history rows: " + errorMessage(database.get()));
-            return;
-        }
-        std::optional<std::string> url = columnText(statement.get(), 0);
-        if (!url) {
-            continue;
-        }
-        HistoryItem item;
-        item.url = std::move(*url);
-        item.title = columnText(statement.get(), 1).value_or("");
-        item.visitCount = sqlite3_column_int(statement.get(), 2);
-        const std::int64_t visitTime = sqlite3_column_int64(statement.get(), 3);
-        item.lastVisit = Date::fromUnixTime(static_cast<double>(visitTime - chromeEpochOffset) / 1000000.0);
-        items.push_back(std::move(item));
-    }
-
-    std::vector<std::string> searches = extractSearches(items);
-    historyItems = std::move(items);
-    googleSearches = std::move(searches);
-    {
-        const std::lock_guard lock(gateMutex());
-        lastLoad() = clock_.now();
-    }
-    systemLog("--- Finished Chrome History Load ---\n");
 }
 
 std::vector<std::string> ChromeHistoryReader::extractSearches(const std::vector<HistoryItem>& items) {

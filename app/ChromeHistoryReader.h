@@ -4,16 +4,20 @@
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Date.h"
 #include "platform/runtime/Observable.h"
+#include "platform/runtime/Task.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace glimmo {
 
+class BackgroundQueue;
 class Workspace;
+struct HistoryLoadOutcome;
 
 // One URL row of the browser's history.
 struct HistoryItem {
@@ -26,7 +30,8 @@ struct HistoryItem {
 
 // The user's recent web visits, read from a private copy of Google Chrome's History database.
 // Loads at most once per 600 s (for all readers of the process); failures are logged and never
-// reach the caller. Main thread only.
+// reach the caller. The copy and the query run on a loader thread of the reader's own, one load at
+// a time; the lists are replaced, and the load's lines logged, on the main run loop. Main thread only.
 class ChromeHistoryReader : public ObservableObject {
 public:
     static constexpr double reloadInterval = 600;
@@ -47,6 +52,9 @@ public:
     ChromeHistoryReader(const Clock& clock, Workspace& workspace,
                         std::optional<std::filesystem::path> sourcePath = std::nullopt,
                         std::optional<std::filesystem::path> destinationPath = std::nullopt);
+    ~ChromeHistoryReader() override; // waits for a load that is running
+    ChromeHistoryReader(const ChromeHistoryReader&) = delete;
+    ChromeHistoryReader& operator=(const ChromeHistoryReader&) = delete;
 
     // ~/.config/google-chrome/Default/History
     static std::filesystem::path defaultSourcePath();
@@ -58,11 +66,14 @@ public:
     // Search terms found in historyItems, in the same order.
     Published<std::vector<std::string>> googleSearches{*this, {}};
 
-    // Reloads both lists unless the last successful load was less than 600 s ago.
+    // Starts a reload of both lists unless the last successful load was less than 600 s ago or a
+    // load is running; returns at once.
     void copyAndLoadHistory();
-    // Refreshes the working copy. Throws Error or FileError.
-    void copyHistoryDatabase();
-    // Deletes the working copy ("Clear All Data"); the browser's own history stays.
+    // The same, and ends once the lists hold the result of that load (or of the one running).
+    Task<void> reloadHistory();
+    bool isLoading() const;
+    // Deletes the working copy ("Clear All Data"), also the one a running load makes; the
+    // browser's own history stays.
     void removeHistoryCopy();
 
     // "Recent Chrome Web Activity:\n---\n" and one line per visit of "TODAY", "WEEK" or "MONTH"
@@ -81,12 +92,19 @@ public:
     static void resetLastLoadTimeForTesting();
 
 private:
+    struct LoadState;
+
     bool isChromeRunning() const;
+    // Whether a load runs after this call: one started now or the one running already.
+    bool startLoad();
+    void finishLoad(HistoryLoadOutcome outcome);
 
     const Clock& clock_;
     Workspace& workspace_;
     std::filesystem::path sourcePath_;
     std::filesystem::path destinationPath_;
+    std::shared_ptr<LoadState> loadState_;
+    std::unique_ptr<BackgroundQueue> loader_;
 };
 
 } // namespace glimmo

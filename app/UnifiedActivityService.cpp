@@ -42,22 +42,40 @@ std::string UnifiedActivityService::cacheKey(Date start, Date end) {
     return numberText(calendar.startOfDay(start).unixTime()) + "-" + numberText(calendar.startOfDay(end).unixTime());
 }
 
-std::vector<UnifiedActivity> UnifiedActivityService::unifiedActivities(Date start, Date end) {
-    const std::string key = cacheKey(start, end);
-    const Date now = clock_.now();
-    if (const auto cached = cachedActivities.find(key);
-        cached != cachedActivities.end() && std::abs(now.timeIntervalSince(cached->second.second)) < cacheLifetime) {
-        return cached->second.first;
+const std::vector<UnifiedActivity>* UnifiedActivityService::freshEntry(const std::string& key) const {
+    const auto cached = cachedActivities.find(key);
+    if (cached == cachedActivities.end() ||
+        !(std::abs(clock_.now().timeIntervalSince(cached->second.second)) < cacheLifetime)) {
+        return nullptr;
     }
-    chromeReader->copyAndLoadHistory();
+    return &cached->second.first;
+}
+
+std::vector<UnifiedActivity> UnifiedActivityService::build(const std::string& key, Date start, Date end) {
     std::vector<UnifiedActivity> list =
         mergeActivities(chromeReader->historyItems.get(), activityMonitor->activityRecords.get(), start, end);
-    cachedActivities[key] = {list, now};
+    cachedActivities[key] = {list, clock_.now()};
     return list;
 }
 
+std::vector<UnifiedActivity> UnifiedActivityService::unifiedActivities(Date start, Date end) {
+    const std::string key = cacheKey(start, end);
+    if (const auto* cached = freshEntry(key)) {
+        return *cached;
+    }
+    chromeReader->copyAndLoadHistory();
+    return build(key, start, end);
+}
+
 Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(Date start, Date end) {
-    co_return unifiedActivities(start, end);
+    const std::string key = cacheKey(start, end);
+    if (const auto* cached = freshEntry(key)) {
+        co_return *cached;
+    }
+    // The history is read off the main thread; the list waits for it, the interface does not.
+    auto reload = chromeReader->reloadHistory();
+    co_await std::move(reload);
+    co_return build(key, start, end);
 }
 
 Task<double> UnifiedActivityService::totalDuration(Date start, Date end) {

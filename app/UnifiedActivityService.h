@@ -22,7 +22,8 @@ struct HistoryItem;
 
 // Merges the monitor's application records and the browser's visits into one list of named
 // activities per time window (both bounds inclusive), and builds the window's report.
-// Lists are cached per pair of calendar days for 600 s. Main thread only.
+// Lists are cached per pair of calendar days for 600 s; building one waits for a history reload
+// that is due. Main thread only.
 class UnifiedActivityService : public ObservableObject {
 public:
     static constexpr double cacheLifetime = 600;
@@ -44,7 +45,8 @@ public:
     Task<UnifiedActivityReport> generateReport(Date start, Date end);
     static std::string formatReport(const UnifiedActivityReport& report);
 
-    // What getUnifiedActivities does, without suspending.
+    // What getUnifiedActivities does, with the history as it is now: a reload that is due is
+    // started, not waited for.
     std::vector<UnifiedActivity> unifiedActivities(Date start, Date end);
     // The key of a window: its two calendar days.
     static std::string cacheKey(Date start, Date end);
@@ -58,6 +60,11 @@ public:
     const std::shared_ptr<PreferencesModel> preferences;
 
 private:
+    // The cached list of the key while it is fresh; null otherwise.
+    const std::vector<UnifiedActivity>* freshEntry(const std::string& key) const;
+    // Merges the sources as they are now and caches the list under the key.
+    std::vector<UnifiedActivity> build(const std::string& key, Date start, Date end);
+
     const Clock& clock_;
 };
 

@@ -5,6 +5,8 @@
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Locations.h"
 #include "platform/foundation/Log.h"
+#include "platform/runtime/ManualRunLoop.h"
+#include "platform/runtime/Task.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TemporaryDirectory.h"
 
@@ -26,12 +28,15 @@ class ChromeHistoryReaderTest : public ::testing::Test {
 protected:
     ChromeHistoryReaderTest() {
         setDefaultTimeZone("UTC");
+        RunLoop::setMain(loop);
         setLogSinkForTesting([this](LogLevel level, std::string_view line) {
             (level == LogLevel::standardOutput ? printed : logged).emplace_back(line);
         });
         ChromeHistoryReader::resetLastLoadTimeForTesting();
     }
     ~ChromeHistoryReaderTest() override {
+        reader.reset();
+        RunLoop::setMain(nullptr);
         setLogSinkForTesting({});
         setDefaultTimeZone("");
         ChromeHistoryReader::resetLastLoadTimeForTesting();
@@ -56,7 +61,8 @@ protected:
     testing::TemporaryDirectory directory;
     fs::path source = directory.path() / "History";
     fs::path copy = directory.path() / "private" / "chromeHistory.db";
-    ManualClock clock{Date::fromUnixTime(1796637600)}; // 2026-12-07 10:00:00 UTC
+    std::shared_ptr<ManualRunLoop> loop = std::make_shared<ManualRunLoop>(Date::fromUnixTime(1796637600)); // 2026-12-07 10:00:00 UTC
+    const Clock& clock = loop->clock();
     FakeWorkspace workspace;
     std::vector<std::string> printed;
     std::vector<std::string> logged;
@@ -66,6 +72,10 @@ protected:
         fs::create_directories(copy.parent_path());
         reader = std::make_unique<ChromeHistoryReader>(clock, workspace, source, copy);
     }
+
+    // Asks for a load and waits until the lists hold its result.
+    void load(ChromeHistoryReader& target) { runBlocking(*loop, target.reloadHistory(), 10); }
+    void load() { load(*reader); }
 };
 
 TEST_F(ChromeHistoryReaderTest, LoadsTheLast33DaysNewestFirst) {
@@ -84,6 +94,11 @@ TEST_F(ChromeHistoryReaderTest, LoadsTheLast33DaysNewestFirst) {
     EXPECT_EQ(logged[0].rfind("⭐️ history loaded started at ", 0), 0u);
 
     reader->copyAndLoadHistory();
+    reader->copyAndLoadHistory(); // joins the load that runs: one copy, one query
+    EXPECT_TRUE(reader->historyItems->empty()) << "the lists are replaced on the main loop, not by the caller";
+    ASSERT_TRUE(loop->runUntil([&] { return !reader->isLoading(); }, 10));
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), "--- Finished Chrome History Load ---\n"), 1);
+    EXPECT_TRUE(printed.empty());
     EXPECT_THAT(urls(), ElementsAre("https://b.example/path?x=1", "not a url at all", "https://a.example/"));
     const HistoryItem& newest = reader->historyItems->front();
     EXPECT_EQ(newest.title, "B");
@@ -99,17 +114,17 @@ TEST_F(ChromeHistoryReaderTest, ReloadsAtMostOncePer600Seconds) {
     auto history = std::make_unique<testing::SyntheticHistory>(source);
     history->add("https://first.example/", "1", 1, clock.now().addingTimeInterval(-10));
     makeReader();
-    reader->copyAndLoadHistory();
+    load();
     history->add("https://second.example/", "2", 1, clock.now().addingTimeInterval(-5));
 
-    clock.advance(599);
+    loop->advance(599);
     printed.clear();
-    reader->copyAndLoadHistory();
+    load();
     EXPECT_THAT(urls(), ElementsAre("https://first.example/"));
     EXPECT_TRUE(printed.empty());
 
-    clock.advance(1);
-    reader->copyAndLoadHistory();
+    loop->advance(1);
+    load();
     EXPECT_THAT(urls(), ElementsAre("https://second.example/", "https://first.example/"));
     EXPECT_THAT(printed, ElementsAre("✅ Removed existing temp database"));
 }
@@ -117,7 +132,7 @@ TEST_F(ChromeHistoryReaderTest, ReloadsAtMostOncePer600Seconds) {
 TEST_F(ChromeHistoryReaderTest, MissingDatabaseKeepsListsAndDoesNotMoveTheGate) {
     makeReader();
     reader->historyItems = {visit("https://kept.example/", clock.now())};
-    reader->copyAndLoadHistory();
+    load();
     EXPECT_THAT(printed, ElementsAre("❌ Chrome history database not found at: " + source.string()));
     EXPECT_THAT(logged, ::testing::Contains("❌ Error in copyAndLoadHistory: Chrome history database not found"));
     EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
@@ -129,7 +144,7 @@ TEST_F(ChromeHistoryReaderTest, ADatabaseThatIsNotOneFailsToPrepare) {
     std::ofstream(source) << "this is not a database, just some bytes that are long enough to have a header";
     makeReader();
     reader->historyItems = {visit("https://kept.example/", clock.now())};
-    reader->copyAndLoadHistory();
+    load();
     ASSERT_FALSE(logged.empty());
     EXPECT_THAT(logged.back(), HasSubstr("❌ Failed to prepare query: "));
     EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
@@ -149,7 +164,7 @@ TEST_F(ChromeHistoryReaderTest, AnErrorWhileReadingRowsKeepsThePreviousLists) {
     }
     makeReader();
     reader->historyItems = {visit("https://kept.example/", clock.now())};
-    reader->copyAndLoadHistory();
+    load();
     EXPECT_THAT(logged.back(), HasSubstr("❌ Failed to read history rows: integer overflow"));
     EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
@@ -159,7 +174,7 @@ TEST_F(ChromeHistoryReaderTest, WarnsWhenChromeIsRunning) {
     { testing::SyntheticHistory history(source); }
     makeReader();
     workspace.setRunningApplications({{"Google Chrome", 42, "google-chrome"}});
-    reader->copyAndLoadHistory();
+    load();
     EXPECT_THAT(printed, ::testing::Contains("⚠️ Chrome is running. This may prevent access to the history database."));
     EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
 }
@@ -187,14 +202,14 @@ TEST_F(ChromeHistoryReaderTest, AnUnusableTemporaryFolderFailsTheLoadNotTheStart
     ChromeHistoryReader defaultCopy(clock, workspace, source);
     EXPECT_TRUE(defaultCopy.destinationPath().empty());
     defaultCopy.historyItems = {visit("https://kept.example/", clock.now())};
-    defaultCopy.copyAndLoadHistory();
+    load(defaultCopy);
     EXPECT_THAT(logged, ::testing::Contains(HasSubstr("❌ Error in copyAndLoadHistory: ")));
     EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
     EXPECT_EQ(defaultCopy.historyItems->size(), 1u);
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
 
     fs::remove(directory.path() / "run" / "com.glimmodemo.GlimmoDemo");
-    defaultCopy.copyAndLoadHistory();
+    load(defaultCopy);
     EXPECT_EQ(defaultCopy.destinationPath(), temporaryDirectory() / "chromeHistory.db");
     EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
 }

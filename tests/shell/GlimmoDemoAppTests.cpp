@@ -15,7 +15,12 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class GlimmoDemoAppTest : public GlimmoDemoAppFixture {};
+class GlimmoDemoAppTest : public GlimmoDemoAppFixture {
+protected:
+    bool historyLoaded() {
+        return waitFor([this] { return !app->chromeReader->isLoading(); });
+    }
+};
 
 // Records the unified activity service it finds in its environment.
 struct ServiceProbe : View<ServiceProbe> {
@@ -108,7 +113,12 @@ TEST_F(GlimmoDemoAppTest, OpeningsReloadTheHistoryOnlyOnce600SecondsHavePassed) 
     history->add("https://example.com/one", "One", 1, loop->now().addingTimeInterval(-3600));
     makeApp();
 
-    openMenuBarWindow();
+    // The window's content is there at once; the history comes in later, on the main loop.
+    HostedContent first(std::get<MenuBarExtra>(app->body()[0]).content());
+    EXPECT_THAT(first.labels(), ElementsAre("content 1"));
+    EXPECT_TRUE(app->chromeReader->isLoading());
+    EXPECT_TRUE(app->chromeReader->historyItems.get().empty());
+    ASSERT_TRUE(historyLoaded());
     ASSERT_EQ(app->chromeReader->historyItems.get().size(), 1U);
 
     history->add("https://example.com/two", "Two", 1, loop->now().addingTimeInterval(-60));
@@ -116,11 +126,13 @@ TEST_F(GlimmoDemoAppTest, OpeningsReloadTheHistoryOnlyOnce600SecondsHavePassed) 
     openMenuBarWindow();
     loop->advance(299);
     openMenuBarWindow();
-    EXPECT_EQ(app->chromeReader->historyItems.get().size(), 1U) << "within 600 s of the load nothing is read";
+    EXPECT_FALSE(app->chromeReader->isLoading()) << "within 600 s of the load nothing is read";
+    EXPECT_EQ(app->chromeReader->historyItems.get().size(), 1U);
     EXPECT_EQ(countPrefix("📱 MenuBar clicked 2 at "), 2U) << "the line is logged whether or not the load ran";
 
     loop->advance(2); // 601 s after the first load
     openMenuBarWindow();
+    ASSERT_TRUE(historyLoaded());
     EXPECT_EQ(app->chromeReader->historyItems.get().size(), 2U);
     EXPECT_EQ(countPrefix("📱 MenuBar clicked 2 at "), 3U);
 }
@@ -128,6 +140,7 @@ TEST_F(GlimmoDemoAppTest, OpeningsReloadTheHistoryOnlyOnce600SecondsHavePassed) 
 TEST_F(GlimmoDemoAppTest, AFailedHistoryLoadDoesNotStopTheOpeningOrItsCaches) {
     makeApp(); // no history file at all
     EXPECT_THAT(openMenuBarWindow(), ElementsAre("content 1"));
+    ASSERT_TRUE(historyLoaded());
     EXPECT_TRUE(app->chromeReader->historyItems.get().empty());
     EXPECT_TRUE(app->hasCachedContentView());
     EXPECT_THAT(openMenuBarWindow(), ElementsAre("content 2"));

@@ -21,6 +21,7 @@ protected:
     // Runs the main loop's pending work and lets a second of virtual time pass, so posted view
     // updates take effect and animations finish.
     void settle() {
+        loop->runUntil([this] { return !reader->isLoading(); }, 10); // the history loads on its own thread
         loop->runUntilIdle();
         loop->advance(1);
         loop->runUntilIdle();

@@ -1,0 +1,148 @@
+#include "app/ChromeHistoryReaderLoad.h"
+
+#include "platform/foundation/Error.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <memory>
+#include <system_error>
+
+namespace glimmo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct DatabaseCloser {
+    void operator()(sqlite3* database) const { sqlite3_close(database); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+std::string errorMessage(sqlite3* database) {
+    const char* message = database ? sqlite3_errmsg(database) : nullptr;
+    return message ? message : "out of memory";
+}
+
+std::string columnText(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    if (!text) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+// Replaces the working copy with the browser's History file. Throws Error or FileError.
+void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& outcome) {
+    const auto print = [&outcome](std::string text) { outcome.lines.push_back({true, std::move(text)}); };
+    std::error_code error;
+    if (!fs::exists(request.source, error)) {
+        print("❌ Chrome history database not found at: " + request.source.string());
+        throw Error("ChromeHistoryReader", 1, "Chrome history database not found");
+    }
+    if (request.chromeRunning) {
+        print("⚠️ Chrome is running. This may prevent access to the history database.");
+    }
+    if (outcome.destination.empty()) {
+        outcome.destination = ChromeHistoryReader::defaultDestinationPath();
+    }
+    const fs::path& destination = outcome.destination;
+    if (fs::exists(destination, error)) {
+        if (!fs::remove(destination, error)) {
+            const FileError failure(destination, "remove", error.value());
+            print(std::string("❌ Failed to remove existing temp database: ") + failure.what());
+            throw failure;
+        }
+        print("✅ Removed existing temp database");
+    }
+    if (!fs::copy_file(request.source, destination, error)) {
+        const FileError failure(request.source, "copy", error.value());
+        print("❌ Failed to copy Chrome history database\nFrom: " + request.source.string() +
+              "\nTo: " + destination.string() + "\nError: " + failure.what());
+        throw failure;
+    }
+    fs::permissions(destination, fs::perms::owner_read | fs::perms::owner_write, error);
+}
+
+// The whole sort of the query stays in memory: the copy is private and read once.
+void tuneForOneSortedRead(sqlite3* database, const fs::path& file) {
+    std::error_code error;
+    const auto bytes = fs::file_size(file, error);
+    const long long kibibytes = error ? 0 : static_cast<long long>(bytes / 1024);
+    const std::string pragmas = "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-" +
+                                std::to_string(std::max(2048LL, 2 * kibibytes)) + ";";
+    sqlite3_exec(database, pragmas.c_str(), nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
+HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
+    HistoryLoadOutcome outcome;
+    outcome.destination = request.destination;
+    const auto log = [&outcome](std::string text) { outcome.lines.push_back({false, std::move(text)}); };
+    try {
+        copyHistoryDatabase(request, outcome);
+    } catch (const std::exception& error) {
+        log(std::string("❌ Error in copyAndLoadHistory: ") + error.what());
+        log("--- Finished Chrome History Load ---\n");
+        return outcome;
+    }
+
+    sqlite3* rawDatabase = nullptr;
+    const int opened = sqlite3_open_v2(outcome.destination.c_str(), &rawDatabase,
+                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    const Database database(rawDatabase);
+    if (opened != SQLITE_OK) {
+        log("❌ Failed to open database: " + errorMessage(database.get()));
+        return outcome;
+    }
+    tuneForOneSortedRead(database.get(), outcome.destination);
+
+    const std::int64_t cutoff = static_cast<std::int64_t>(std::trunc(
+                                    (request.now.unixTime() - ChromeHistoryReader::historyWindow) * 1000000.0)) +
+                                ChromeHistoryReader::chromeEpochOffset;
+    sqlite3_stmt* rawStatement = nullptr;
+    if (sqlite3_prepare_v2(database.get(), ChromeHistoryReader::historyQuery, -1, &rawStatement, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_finalize(rawStatement);
+        log("❌ Failed to prepare query: " + errorMessage(database.get()));
+        return outcome;
+    }
+    const Statement statement(rawStatement);
+    if (sqlite3_bind_int64(statement.get(), 1, cutoff) != SQLITE_OK) {
+        log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
+        return outcome;
+    }
+
+    std::vector<HistoryItem> items;
+    for (;;) {
+        const int step = sqlite3_step(statement.get());
+        if (step == SQLITE_DONE) {
+            break;
+        }
+        if (step != SQLITE_ROW) {
+            // A half-read list would look like a quiet month; keep the previous one.
+            log("❌ Failed to read history rows: " + errorMessage(database.get()));
+            return outcome;
+        }
+        if (sqlite3_column_type(statement.get(), 0) == SQLITE_NULL) {
+            continue;
+        }
+        HistoryItem& item = items.emplace_back();
+        item.url = columnText(statement.get(), 0);
+        item.title = columnText(statement.get(), 1); // NULL reads as empty
+        item.visitCount = sqlite3_column_int(statement.get(), 2);
+        const std::int64_t visitTime = sqlite3_column_int64(statement.get(), 3);
+        item.lastVisit =
+            Date::fromUnixTime(static_cast<double>(visitTime - ChromeHistoryReader::chromeEpochOffset) / 1000000.0);
+    }
+    outcome.searches = ChromeHistoryReader::extractSearches(items);
+    outcome.items = std::move(items);
+    return outcome;
+}
+
+} // namespace glimmo
