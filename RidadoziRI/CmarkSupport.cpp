@@ -21,9 +21,9 @@ std::unique_lock<std::mutex> lockParsing() {
     return std::unique_lock<std::mutex>(parsing);
 }
 
-ParserPtr makeParser() {
+ParserPtr makeParser(cmark_mem* memory) {
     ensureExtensionsRegistered();
-    ParserPtr parser(cmark_parser_new(CMARK_OPT_DEFAULT));
+    ParserPtr parser(cmark_parser_new_with_mem(CMARK_OPT_DEFAULT, memory));
     if (!parser) return parser;
     for (const char* name : parserExtensionNames) {
         if (cmark_syntax_extension* extension = cmark_find_syntax_extension(name)) {

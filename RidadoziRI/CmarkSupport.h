@@ -31,8 +31,8 @@ void ensureExtensionsRegistered();
 inline constexpr std::array<const char*, 5> parserExtensionNames{"autolink", "strikethrough", "tagfilter",
                                                                   "tasklist", "table"};
 
-// A parser with options 0 and every extension above that cmark-gfm knows.
-ParserPtr makeParser();
+// A parser with options 0 and every extension above that cmark-gfm knows, allocating with `memory`.
+ParserPtr makeParser(cmark_mem* memory = cmark_get_default_mem_allocator());
 
 // cmark-gfm 0.29.0.gfm.6 changes process-wide tables of special inline characters while a parser with
 // extensions attaches them and parses, so two parsers must never run at the same time. Held from

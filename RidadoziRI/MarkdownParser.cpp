@@ -1,5 +1,6 @@
 #include "RidadoziRI/MarkdownParser.h"
 
+#include "RidadoziRI/CmarkArena.h"
 #include "RidadoziRI/CmarkConversion.h"
 #include "platform/foundation/Text.h"
 
@@ -15,16 +16,18 @@ std::optional<std::vector<BlockNode>> MarkdownParser::parse(std::string_view mar
         markdown = repaired;
     }
 
-    cmark::NodePtr document;
+    // The parser and its whole tree live in the arena and go with it as soon as the tree is converted.
+    cmark::CmarkArena arena;
+    cmark_node* document = nullptr;
     {
         auto lock = cmark::lockParsing();
-        const cmark::ParserPtr parser = cmark::makeParser();
+        const cmark::ParserPtr parser = cmark::makeParser(arena.allocator());
         if (!parser) return std::nullopt;
         cmark_parser_feed(parser.get(), markdown.data(), markdown.size());
-        document.reset(cmark_parser_finish(parser.get()));
+        document = cmark_parser_finish(parser.get());
     } // the parser is freed here; the document lives on without it
     if (!document) return std::nullopt;
-    return cmark::blockChildren(document.get());
+    return cmark::blockChildren(document);
 }
 
 } // namespace ridadozi

@@ -1,24 +1,61 @@
 #include "RidadoziRI/MarkdownRendering.h"
 
+#include "RidadoziRI/CmarkArena.h"
 #include "RidadoziRI/CmarkConversion.h"
+
+#include <array>
+#include <functional>
 
 namespace ridadozi {
 
+namespace {
+
+// A cmark tree lives in the arena, so the rendered text is copied and the tree is not freed node by node.
+std::string copied(const char* rendered) { return rendered ? std::string(rendered) : std::string(); }
+
+// A new document node in the current arena holding the nodes made for `blocks`; none when cmark-gfm
+// cannot make a document.
+template <class Blocks>
+cmark_node* makeDocument(const Blocks& blocks) {
+    cmark_node* document = cmark_node_new_with_mem(CMARK_NODE_DOCUMENT, cmark::CmarkArena::currentAllocator());
+    if (!document) return nullptr;
+    for (const BlockNode& block : blocks) {
+        cmark::NodePtr node = cmark::makeCmarkNode(block);
+        if (node && cmark_node_append_child(document, node.get())) node.release(); // owned by the document
+    }
+    return document;
+}
+
+// HTML is written block by block, each top-level block as a document of its own whose nodes are
+// dropped once it is written: the cmark tree of the whole document never exists next to ours.
+// The HTML renderer starts every block on a new line, which is all that joins two top-level blocks.
+std::string renderHtml(const std::vector<BlockNode>& blocks, cmark::CmarkArena& arena) {
+    std::string html;
+    for (const BlockNode& block : blocks) {
+        cmark_node* document = makeDocument(std::array{std::cref(block)});
+        if (!document) return {};
+        const char* rendered = cmark_render_html(document, CMARK_OPT_DEFAULT, nullptr);
+        if (rendered && *rendered) {
+            if (!html.empty() && html.back() != '\n') html += '\n';
+            html += rendered;
+        }
+        arena.reset();
+    }
+    return html;
+}
+
+} // namespace
+
 std::string renderCmarkDocument(const std::vector<BlockNode>& blocks, CmarkRenderer renderer) {
     cmark::ensureExtensionsRegistered();
-    const cmark::NodePtr document(cmark_node_new(CMARK_NODE_DOCUMENT));
+    cmark::CmarkArena arena; // every node of this rendering, dropped together
+    if (renderer == CmarkRenderer::html) return renderHtml(blocks, arena);
+    cmark_node* document = makeDocument(blocks);
     if (!document) return {};
-    for (const auto& block : blocks) {
-        cmark::NodePtr node = cmark::makeCmarkNode(block);
-        if (node && cmark_node_append_child(document.get(), node.get())) node.release(); // owned by the document
-    }
     switch (renderer) {
-    case CmarkRenderer::commonMark:
-        return cmark::takeRenderedText(cmark_render_commonmark(document.get(), CMARK_OPT_DEFAULT, 0));
-    case CmarkRenderer::plainText:
-        return cmark::takeRenderedText(cmark_render_plaintext(document.get(), CMARK_OPT_DEFAULT, 0));
-    case CmarkRenderer::html:
-        return cmark::takeRenderedText(cmark_render_html(document.get(), CMARK_OPT_DEFAULT, nullptr));
+    case CmarkRenderer::commonMark: return copied(cmark_render_commonmark(document, CMARK_OPT_DEFAULT, 0));
+    case CmarkRenderer::plainText: return copied(cmark_render_plaintext(document, CMARK_OPT_DEFAULT, 0));
+    case CmarkRenderer::html: break;
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #include "RidadoziRI/CmarkConversion.h"
 
+#include "RidadoziRI/CmarkArena.h"
+
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm-extension_api.h>
 
@@ -16,13 +18,13 @@ namespace {
 constexpr std::int64_t largestListNumber = 999'999'999;
 constexpr std::size_t largestColumnCount = std::numeric_limits<uint16_t>::max();
 
-NodePtr newNode(cmark_node_type type) { return NodePtr(cmark_node_new(type)); }
+NodePtr newNode(cmark_node_type type) { return NodePtr(cmark_node_new_with_mem(type, CmarkArena::currentAllocator())); }
 
 NodePtr newNode(cmark_node_type type, const char* extensionName) {
     if (type == CMARK_NODE_NONE) return nullptr;
     cmark_syntax_extension* extension = cmark_find_syntax_extension(extensionName);
     if (!extension) return nullptr;
-    return NodePtr(cmark_node_new_with_ext(type, extension));
+    return NodePtr(cmark_node_new_with_mem_and_ext(type, CmarkArena::currentAllocator(), extension));
 }
 
 // A table cell owned by the table extension. Made as the parser makes cells: a plain node of the cell
@@ -32,7 +34,7 @@ NodePtr newTableCell(cmark_node_type cellKind) {
     if (cellKind == CMARK_NODE_NONE) return nullptr;
     cmark_syntax_extension* extension = cmark_find_syntax_extension("table");
     if (!extension) return nullptr;
-    NodePtr cell(cmark_node_new(cellKind));
+    NodePtr cell = newNode(cellKind);
     if (!cell || !cmark_node_set_syntax_extension(cell.get(), extension)) return nullptr;
     return cell;
 }

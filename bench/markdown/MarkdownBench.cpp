@@ -1,110 +1,126 @@
-// Parsing a 1 MB Markdown document into the document tree, next to cmark-gfm turning the same text
-// into HTML on its own (the baseline), then rendering the tree back to HTML and CommonMark.
-// Prints the ratio of the tree's parse to the baseline at the end.
+// Markdown to HTML through the document tree (parse, convert, render back) next to the `cmark-gfm`
+// command doing the same on the same file with the extensions our parser attaches. Both read the
+// document from a file. Prints each figure and
+//   ratio markdown_html_1mb <ours / cmark-gfm>
+//   ratio markdown_html_10mb <ours / cmark-gfm>
+//   ratio markdown_html_10mb_over_1mb <our 10 MB time / our 1 MB time>
+//
+// Usage: markdown_bench [runs] (default 7; the median of the runs is taken)
 
-#include "RidadoziRI/CmarkSupport.h"
+#include "RidadoziRI/Content/MarkdownContent.h"
 #include "RidadoziRI/MarkdownParser.h"
-#include "RidadoziRI/MarkdownRendering.h"
 
-#include <benchmark/benchmark.h>
-
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
-#include <map>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
-// A deterministic document of about `bytes` bytes that uses every construct the tree knows.
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Kept in step with the parser's extension list.
+constexpr const char* cmarkCommand = "cmark-gfm -e autolink -e strikethrough -e tagfilter -e tasklist -e table";
+
+// A deterministic document of about `bytes` bytes that reads like real notes: headings, paragraphs
+// with emphasis, links and code spans, nested lists, task lists, tables, quotes and code blocks.
 std::string makeDocument(std::size_t bytes) {
+    static const char* const words[] = {"time",  "focus", "review", "meeting", "design", "build",  "notes",
+                                        "plan",  "email", "report", "draft",   "sprint", "deploy", "tests"};
     std::string text;
     text.reserve(bytes + 4096);
-    for (int section = 0; text.size() < bytes; ++section) {
+    for (unsigned section = 0; text.size() < bytes; ++section) {
         const std::string n = std::to_string(section);
-        text += "## Section " + n + " with *emphasis* and `code`\n\n";
-        text += "A paragraph about item " + n + " with **strong words**, ~~old text~~, a [link](https://example.com/" + n +
-                ") and an image ![alt " + n + "](https://example.com/" + n + ".png). It goes on\nacross a soft break "
-                "and ends with a hard one  \nright here, visiting www.example.org/" + n + " on the way.\n\n";
-        text += "- first point " + n + "\n- second point with *style*\n  - nested point\n\n";
-        text += "1. one\n2. two\n3. three\n\n";
-        text += "- [x] done " + n + "\n- [ ] open " + n + "\n\n";
-        text += "| Name | Count | Price |\n| :--- | :---: | ---: |\n| apple | " + n + " | 0.5 |\n| pear | 2 | 1.25 |\n\n";
-        text += "> A quotation with <b>inline html</b>\n> over two lines.\n\n";
-        text += "```swift\nlet value = " + n + "\nprint(value)\n```\n\n";
-        text += "<div>raw block " + n + "</div>\n\n---\n\n";
+        const std::string word = words[section % std::size(words)];
+        text += "## " + n + ". The " + word + " of the day\n\n";
+        for (int paragraph = 0; paragraph < 3; ++paragraph) {
+            text += "Most of the morning went to *" + word + "* and **careful " + word + "**, with a look at the " +
+                    "[dashboard](https://example.com/" + word + "/" + n + ") and the `" + word + "()` call. ";
+            text += "Some of it was ~~wasted~~ spent reading https://www.example.org/" + n +
+                    " and the notes that came\nafter it, which took longer than planned.\n\n";
+        }
+        text += "- " + word + " for the team\n- a second point with _emphasis_\n  - a nested point\n  - and another\n\n";
+        text += "1. first step\n2. second step\n3. third step\n\n";
+        text += "- [x] finished " + word + "\n- [ ] open " + word + "\n\n";
+        text += "| Task | Minutes | Share |\n| :--- | :---: | ---: |\n| " + word + " | " + n + " | 12% |\n" +
+                "| email | 35 | 8% |\n| review | 50 | 20% |\n\n";
+        text += "> A quotation about " + word + "\n> over two lines.\n\n";
+        text += "```cpp\nint minutes = " + n + ";\nreport(minutes);\n```\n\n";
+        if (section % 5 == 4) text += "---\n\n";
     }
     return text;
 }
 
-const std::string& document() {
-    static const std::string text = makeDocument(1 << 20);
-    return text;
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void CmarkParseToHtml(benchmark::State& state) {
-    const std::string& text = document();
-    for (auto _ : state) {
-        ridadozi::cmark::NodePtr root;
-        {
-            const auto lock = ridadozi::cmark::lockParsing();
-            const ridadozi::cmark::ParserPtr parser = ridadozi::cmark::makeParser();
-            cmark_parser_feed(parser.get(), text.data(), text.size());
-            root.reset(cmark_parser_finish(parser.get()));
-        }
-        std::string html = ridadozi::cmark::takeRenderedText(cmark_render_html(root.get(), CMARK_OPT_DEFAULT, nullptr));
-        benchmark::DoNotOptimize(html);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+double secondsOf(const std::function<void()>& work) {
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
-BENCHMARK(CmarkParseToHtml)->Unit(benchmark::kMillisecond);
 
-void ParseIntoDocumentTree(benchmark::State& state) {
-    const std::string& text = document();
-    for (auto _ : state) {
-        auto blocks = ridadozi::MarkdownParser::parse(text);
-        benchmark::DoNotOptimize(blocks);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+double medianOf(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) times.push_back(secondsOf(work));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
-BENCHMARK(ParseIntoDocumentTree)->Unit(benchmark::kMillisecond);
 
-void RenderTreeBack(benchmark::State& state, ridadozi::CmarkRenderer renderer) {
-    const auto blocks = ridadozi::MarkdownParser::parse(document()).value();
-    for (auto _ : state) {
-        std::string text = ridadozi::renderCmarkDocument(blocks, renderer);
-        benchmark::DoNotOptimize(text);
-    }
-}
-BENCHMARK_CAPTURE(RenderTreeBack, Html, ridadozi::CmarkRenderer::html)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(RenderTreeBack, CommonMark, ridadozi::CmarkRenderer::commonMark)->Unit(benchmark::kMillisecond);
-
-// Keeps each benchmark's mean real time per iteration so the ratio can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) {
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                times[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
+struct Figures {
+    double ours = 0;
+    double baseline = 0;
 };
+
+Figures measure(const fs::path& file, int runs) {
+    std::size_t htmlBytes = 0;
+    Figures figures;
+    figures.ours = medianOf(runs, [&] {
+        const std::string text = readFile(file);
+        const ridadozi::MarkdownContent content(ridadozi::MarkdownParser::parse(text).value());
+        htmlBytes = content.htmlText().size();
+    });
+    const std::string command = std::string(cmarkCommand) + " '" + file.string() + "' > /dev/null";
+    figures.baseline = medianOf(runs, [&] {
+        if (std::system(command.c_str()) != 0) {
+            std::fprintf(stderr, "markdown_bench: '%s' failed\n", command.c_str());
+            std::exit(1);
+        }
+    });
+    std::printf("%s: %zu bytes of Markdown, %zu bytes of HTML; ours %.1f ms, cmark-gfm %.1f ms\n",
+                file.filename().c_str(), static_cast<std::size_t>(fs::file_size(file)), htmlBytes, figures.ours * 1e3,
+                figures.baseline * 1e3);
+    return figures;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    std::printf("Document: %zu bytes of Markdown\n", document().size());
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto baseline = reporter.times.find("CmarkParseToHtml");
-    const auto tree = reporter.times.find("ParseIntoDocumentTree");
-    if (baseline != reporter.times.end() && tree != reporter.times.end() && baseline->second > 0) {
-        std::printf("cmark-gfm parse + HTML: %.2f ms, parse into the document tree: %.2f ms, ratio %.2f\n",
-                    baseline->second * 1e3, tree->second * 1e3, tree->second / baseline->second);
-    }
-    benchmark::Shutdown();
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const fs::path folder = fs::temp_directory_path() / ("markdown_bench." + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const fs::path small = folder / "document-1mb.md";
+    const fs::path large = folder / "document-10mb.md";
+    std::ofstream(small, std::ios::binary) << makeDocument(1 << 20);
+    std::ofstream(large, std::ios::binary) << makeDocument(10 << 20);
+
+    const Figures one = measure(small, runs);
+    const Figures ten = measure(large, std::max(1, runs / 2 + 1));
+    fs::remove_all(folder);
+
+    std::printf("ratio markdown_html_1mb %.2f\n", one.ours / one.baseline);
+    std::printf("ratio markdown_html_10mb %.2f\n", ten.ours / ten.baseline);
+    std::printf("ratio markdown_html_10mb_over_1mb %.2f\n", ten.ours / one.ours);
     return 0;
 }
