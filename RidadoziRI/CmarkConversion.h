@@ -4,6 +4,7 @@
 
 #include "RidadoziRI/CmarkSupport.h"
 #include "RidadoziRI/Document/BlockNode.h"
+#include "RidadoziRI/Document/NestingLimit.h"
 #include "RidadoziRI/NodeType.h"
 
 #include <optional>
@@ -13,28 +14,25 @@ namespace ridadozi::cmark {
 
 inline constexpr std::string_view parserSource = "RidadoziRI/MarkdownParser";
 
-// Nodes nested deeper than this are dropped with everything below them, when parsing and when
-// rendering back. cmark-gfm itself has no such limit, and the tree's conversions, comparisons and
-// views walk it recursively: a few thousand nested quotes or emphasis markers would otherwise
-// exhaust the stack. Real documents stay far below it.
-inline constexpr int maximumNestingDepth = 128;
-
 // The kind of a cmark node from its type string; stops the program on a string outside NodeType.
 NodeType nodeType(cmark_node* node);
 
 // cmark nodes to the document tree. No value for kinds that have no place there (dropped silently);
 // a broken promise of cmark-gfm (a list child that is no item, a table child that is no row, ...)
 // stops the program.
-// `depth` is the nesting depth of `node` (children of the document are at depth 1).
-std::optional<BlockNode> makeBlockNode(cmark_node* node, int depth = 1);
-std::optional<InlineNode> makeInlineNode(cmark_node* node, int depth = 1);
-// The converted children of `node`, which is at `depth`.
-std::vector<BlockNode> blockChildren(cmark_node* node, int depth = 0);
-std::vector<InlineNode> inlineChildren(cmark_node* node, int depth = 0);
+// `level` is the nesting level of `node` among blocks (children of the document are at level 1), or
+// among the inlines of one block. Quotes, lists and inline containers nested deeper than
+// maximumNesting are dissolved as limitingNesting does: what they hold takes their place.
+std::optional<BlockNode> makeBlockNode(cmark_node* node, int level = 1);
+std::optional<InlineNode> makeInlineNode(cmark_node* node, int level = 1);
+// The converted children of `node`; they are at `level`.
+std::vector<BlockNode> blockChildren(cmark_node* node, int level = 1);
+std::vector<InlineNode> inlineChildren(cmark_node* node, int level = 1);
 
-// The document tree to new cmark nodes. No node where cmark-gfm refuses one or a needed extension is
-// missing. Values cmark-gfm cannot represent are clamped (see the .cpp).
-NodePtr makeCmarkNode(const BlockNode& block, int depth = 1);
-NodePtr makeCmarkNode(const InlineNode& node, int depth = 1);
+// The document tree to new cmark nodes, in the current arena. No node where cmark-gfm refuses one or
+// a needed extension is missing. Values cmark-gfm cannot represent are clamped (see the .cpp). The
+// conversion recurses: the tree must be nested no deeper than limitingNesting leaves it.
+NodePtr makeCmarkNode(const BlockNode& block);
+NodePtr makeCmarkNode(const InlineNode& node);
 
 } // namespace ridadozi::cmark

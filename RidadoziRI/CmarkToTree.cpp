@@ -25,7 +25,7 @@ std::string urlOf(cmark_node* node) {
                "Expected a " + std::string(expected) + " but got a '" + std::string(caseName(got)) + "' instead.");
 }
 
-BlockNode makeList(cmark_node* node, int depth) {
+BlockNode makeList(cmark_node* node, int level) {
     bool hasTaskItem = false;
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
         if (nodeType(child) == NodeType::taskListItem) hasTaskItem = true;
@@ -37,7 +37,7 @@ BlockNode makeList(cmark_node* node, int depth) {
         for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
             const NodeType type = nodeType(child);
             if (type != NodeType::taskListItem && type != NodeType::item) expectedButGot("list item", type);
-            items.push_back({cmark_gfm_extensions_get_tasklist_item_checked(child), blockChildren(child, depth + 1)});
+            items.push_back({cmark_gfm_extensions_get_tasklist_item_checked(child), blockChildren(child, level + 1)});
         }
         return BlockNode::taskList(isTight, std::move(items));
     }
@@ -50,7 +50,7 @@ BlockNode makeList(cmark_node* node, int depth) {
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
         const NodeType type = nodeType(child);
         if (type != NodeType::item) expectedButGot("list item", type);
-        items.push_back({blockChildren(child, depth + 1)});
+        items.push_back({blockChildren(child, level + 1)});
     }
     if (listType == CMARK_ORDERED_LIST) {
         return BlockNode::numberedList(isTight, cmark_node_get_list_start(node), std::move(items));
@@ -58,7 +58,7 @@ BlockNode makeList(cmark_node* node, int depth) {
     return BlockNode::bulletedList(isTight, std::move(items));
 }
 
-BlockNode makeTable(cmark_node* node, int depth) {
+BlockNode makeTable(cmark_node* node) {
     std::vector<RawTableColumnAlignment> alignments;
     const uint16_t columns = cmark_gfm_extensions_get_table_columns(node);
     const uint8_t* alignmentBytes = cmark_gfm_extensions_get_table_alignments(node);
@@ -76,11 +76,45 @@ BlockNode makeTable(cmark_node* node, int depth) {
         for (cmark_node* cell = cmark_node_first_child(row); cell; cell = cmark_node_next(cell)) {
             const NodeType cellType = nodeType(cell);
             if (cellType != NodeType::tableCell) expectedButGot("table cell", cellType);
-            rawRow.cells.push_back({inlineChildren(cell, depth + 2)});
+            rawRow.cells.push_back({inlineChildren(cell)});
         }
         rows.push_back(std::move(rawRow));
     }
     return BlockNode::table(std::move(alignments), std::move(rows));
+}
+
+bool isBlockContainer(NodeType type) {
+    return type == NodeType::blockquote || type == NodeType::list || type == NodeType::item ||
+           type == NodeType::taskListItem;
+}
+
+bool isInlineContainer(NodeType type) {
+    return type == NodeType::emphasis || type == NodeType::strong || type == NodeType::strikethrough ||
+           type == NodeType::link || type == NodeType::image;
+}
+
+// The next node after `node` in a walk of the nodes below `root` that does not enter `node`.
+cmark_node* nextOutside(cmark_node* node, cmark_node* root) {
+    while (node != root && !cmark_node_next(node)) node = cmark_node_parent(node);
+    return node == root ? nullptr : cmark_node_next(node);
+}
+
+// Converts the nodes below `container` that `isContainer` does not enter, in document order, with
+// `convert`, without recursion however deep the containers nest.
+template <class Node, class IsContainer, class Convert>
+void appendLeaves(cmark_node* container, std::vector<Node>& result, IsContainer isContainer, Convert convert) {
+    cmark_node* node = cmark_node_first_child(container);
+    while (node) {
+        if (isContainer(nodeType(node))) {
+            if (cmark_node* child = cmark_node_first_child(node)) {
+                node = child;
+                continue;
+            }
+        } else if (auto converted = convert(node)) {
+            result.push_back(std::move(*converted));
+        }
+        node = nextOutside(node, container);
+    }
 }
 
 } // namespace
@@ -92,55 +126,62 @@ NodeType nodeType(cmark_node* node) {
     fatalError(parserSource, "Unknown node type '" + std::string(raw) + "' found.");
 }
 
-std::optional<BlockNode> makeBlockNode(cmark_node* node, int depth) {
-    const NodeType type = nodeType(node);
-    if (depth > maximumNestingDepth) return std::nullopt;
-    switch (type) {
-    case NodeType::blockquote: return BlockNode::blockquote(blockChildren(node, depth));
-    case NodeType::list: return makeList(node, depth);
+std::optional<BlockNode> makeBlockNode(cmark_node* node, int level) {
+    switch (nodeType(node)) {
+    case NodeType::blockquote: return BlockNode::blockquote(blockChildren(node, level + 1));
+    case NodeType::list: return makeList(node, level);
     case NodeType::codeBlock: {
         const char* info = cmark_node_get_fence_info(node);
         return BlockNode::codeBlock(info ? std::optional<std::string>(info) : std::nullopt, literalOf(node));
     }
     case NodeType::htmlBlock: return BlockNode::htmlBlock(literalOf(node));
-    case NodeType::paragraph: return BlockNode::paragraph(inlineChildren(node, depth));
-    case NodeType::heading: return BlockNode::heading(cmark_node_get_heading_level(node), inlineChildren(node, depth));
+    case NodeType::paragraph: return BlockNode::paragraph(inlineChildren(node));
+    case NodeType::heading: return BlockNode::heading(cmark_node_get_heading_level(node), inlineChildren(node));
     case NodeType::thematicBreak: return BlockNode::thematicBreak();
-    case NodeType::table: return makeTable(node, depth);
+    case NodeType::table: return makeTable(node);
     default: return std::nullopt;
     }
 }
 
-std::optional<InlineNode> makeInlineNode(cmark_node* node, int depth) {
-    const NodeType type = nodeType(node);
-    if (depth > maximumNestingDepth) return std::nullopt;
-    switch (type) {
+std::optional<InlineNode> makeInlineNode(cmark_node* node, int level) {
+    const int childLevel = level + 1;
+    switch (nodeType(node)) {
     case NodeType::text: return InlineNode::text(literalOf(node));
     case NodeType::softBreak: return InlineNode::softBreak();
     case NodeType::lineBreak: return InlineNode::lineBreak();
     case NodeType::code: return InlineNode::code(literalOf(node));
     case NodeType::html: return InlineNode::html(literalOf(node));
-    case NodeType::emphasis: return InlineNode::emphasis(inlineChildren(node, depth));
-    case NodeType::strong: return InlineNode::strong(inlineChildren(node, depth));
-    case NodeType::strikethrough: return InlineNode::strikethrough(inlineChildren(node, depth));
-    case NodeType::link: return InlineNode::link(urlOf(node), inlineChildren(node, depth));
-    case NodeType::image: return InlineNode::image(urlOf(node), inlineChildren(node, depth));
+    case NodeType::emphasis: return InlineNode::emphasis(inlineChildren(node, childLevel));
+    case NodeType::strong: return InlineNode::strong(inlineChildren(node, childLevel));
+    case NodeType::strikethrough: return InlineNode::strikethrough(inlineChildren(node, childLevel));
+    case NodeType::link: return InlineNode::link(urlOf(node), inlineChildren(node, childLevel));
+    case NodeType::image: return InlineNode::image(urlOf(node), inlineChildren(node, childLevel));
     default: return std::nullopt;
     }
 }
 
-std::vector<BlockNode> blockChildren(cmark_node* node, int depth) {
+std::vector<BlockNode> blockChildren(cmark_node* node, int level) {
     std::vector<BlockNode> blocks;
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
-        if (auto block = makeBlockNode(child, depth + 1)) blocks.push_back(std::move(*block));
+        const NodeType type = nodeType(child);
+        if (level > maximumNesting && (type == NodeType::blockquote || type == NodeType::list)) {
+            // Too deep to keep as it is: what it holds takes its place.
+            appendLeaves(child, blocks, isBlockContainer, [level](cmark_node* leaf) { return makeBlockNode(leaf, level); });
+        } else if (auto block = makeBlockNode(child, level)) {
+            blocks.push_back(std::move(*block));
+        }
     }
     return blocks;
 }
 
-std::vector<InlineNode> inlineChildren(cmark_node* node, int depth) {
+std::vector<InlineNode> inlineChildren(cmark_node* node, int level) {
     std::vector<InlineNode> inlines;
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
-        if (auto inlineNode = makeInlineNode(child, depth + 1)) inlines.push_back(std::move(*inlineNode));
+        if (level > maximumNesting && isInlineContainer(nodeType(child))) {
+            appendLeaves(child, inlines, isInlineContainer, [level](cmark_node* leaf) { return makeInlineNode(leaf, level); });
+        } else if (auto inlineNode = makeInlineNode(child, level)) {
+            inlines.push_back(std::move(*inlineNode));
+        }
     }
     return inlines;
 }

@@ -45,10 +45,10 @@ void append(cmark_node* parent, NodePtr child) {
     if (cmark_node_append_child(parent, child.get())) child.release(); // now owned by the parent
 }
 
-// Appends the nodes made for `nodes`, children of a node at `depth`.
+// Appends the nodes made for `nodes`.
 template <class Nodes>
-void appendAll(cmark_node* parent, const Nodes& nodes, int depth) {
-    for (const auto& node : nodes) append(parent, makeCmarkNode(node, depth + 1));
+void appendAll(cmark_node* parent, const Nodes& nodes) {
+    for (const auto& node : nodes) append(parent, makeCmarkNode(node));
 }
 
 NodePtr withLiteral(NodePtr node, std::string_view literal) {
@@ -65,13 +65,13 @@ NodePtr makeList(cmark_list_type type, bool isTight) {
 }
 
 template <class Items>
-NodePtr makePlainList(cmark_list_type type, bool isTight, const Items& items, int depth) {
+NodePtr makePlainList(cmark_list_type type, bool isTight, const Items& items) {
     NodePtr list = makeList(type, isTight);
     if (!list) return nullptr;
     for (const auto& item : items) {
         NodePtr itemNode = newNode(CMARK_NODE_ITEM);
         if (!itemNode) continue;
-        appendAll(itemNode.get(), item.children, depth + 1);
+        appendAll(itemNode.get(), item.children);
         append(list.get(), std::move(itemNode));
     }
     return list;
@@ -82,25 +82,25 @@ int clampedListStart(std::int64_t start, std::size_t itemCount) {
     return static_cast<int>(std::clamp<std::int64_t>(start, 0, largestListNumber - extraItems));
 }
 
-NodePtr makeBlock(const BlockNode::NumberedList& list, int depth) {
-    NodePtr node = makePlainList(CMARK_ORDERED_LIST, list.isTight, list.items, depth);
+NodePtr makeBlock(const BlockNode::NumberedList& list) {
+    NodePtr node = makePlainList(CMARK_ORDERED_LIST, list.isTight, list.items);
     if (node && !cmark_node_set_list_start(node.get(), clampedListStart(list.start, list.items.size()))) return nullptr;
     return node;
 }
 
-NodePtr makeBlock(const BlockNode::TaskList& list, int depth) {
+NodePtr makeBlock(const BlockNode::TaskList& list) {
     NodePtr node = makeList(CMARK_BULLET_LIST, list.isTight);
     if (!node) return nullptr;
     for (const auto& item : list.items) {
         NodePtr itemNode = newNode(CMARK_NODE_ITEM, "tasklist");
         if (!itemNode || !cmark_gfm_extensions_set_tasklist_item_checked(itemNode.get(), item.isCompleted)) continue;
-        appendAll(itemNode.get(), item.children, depth + 1);
+        appendAll(itemNode.get(), item.children);
         append(node.get(), std::move(itemNode));
     }
     return node;
 }
 
-NodePtr makeBlock(const BlockNode::CodeBlock& code, int) {
+NodePtr makeBlock(const BlockNode::CodeBlock& code) {
     NodePtr node = newNode(CMARK_NODE_CODE_BLOCK);
     if (node && code.fenceInfo && !cmark_node_set_fence_info(node.get(), sanitizedText(*code.fenceInfo).c_str())) {
         return nullptr;
@@ -108,15 +108,15 @@ NodePtr makeBlock(const BlockNode::CodeBlock& code, int) {
     return withLiteral(std::move(node), code.content);
 }
 
-NodePtr makeBlock(const BlockNode::Heading& heading, int depth) {
+NodePtr makeBlock(const BlockNode::Heading& heading) {
     NodePtr node = newNode(CMARK_NODE_HEADING);
     const int level = static_cast<int>(std::clamp<std::int64_t>(heading.level, 1, 6));
     if (!node || !cmark_node_set_heading_level(node.get(), level)) return nullptr;
-    appendAll(node.get(), heading.content, depth);
+    appendAll(node.get(), heading.content);
     return node;
 }
 
-NodePtr makeBlock(const BlockNode::Table& table, int depth) {
+NodePtr makeBlock(const BlockNode::Table& table) {
     const ExtensionNodeKinds& kinds = extensionNodeKinds();
     // A table needs at least one column to be written at all.
     if (table.columnAlignments.empty()) return nullptr;
@@ -145,7 +145,7 @@ NodePtr makeBlock(const BlockNode::Table& table, int depth) {
         for (std::size_t column = 0; column < columns; ++column) {
             NodePtr cellNode = newTableCell(kinds.tableCell);
             if (!cellNode) continue;
-            if (column < row.cells.size()) appendAll(cellNode.get(), row.cells[column].content, depth + 2);
+            if (column < row.cells.size()) appendAll(cellNode.get(), row.cells[column].content);
             append(rowNode.get(), std::move(cellNode));
         }
         append(node.get(), std::move(rowNode));
@@ -154,51 +154,49 @@ NodePtr makeBlock(const BlockNode::Table& table, int depth) {
     return node;
 }
 
-NodePtr makeContainer(cmark_node_type type, const std::vector<InlineNode>& children, int depth) {
+NodePtr makeContainer(cmark_node_type type, const std::vector<InlineNode>& children) {
     NodePtr node = newNode(type);
-    if (node) appendAll(node.get(), children, depth);
+    if (node) appendAll(node.get(), children);
     return node;
 }
 
-NodePtr makeLinkLike(cmark_node_type type, std::string_view url, const std::vector<InlineNode>& children, int depth) {
+NodePtr makeLinkLike(cmark_node_type type, std::string_view url, const std::vector<InlineNode>& children) {
     NodePtr node = newNode(type);
     if (!node || !cmark_node_set_url(node.get(), sanitizedText(url).c_str())) return nullptr;
-    appendAll(node.get(), children, depth);
+    appendAll(node.get(), children);
     return node;
 }
 
 } // namespace
 
-NodePtr makeCmarkNode(const BlockNode& block, int depth) {
-    if (depth > maximumNestingDepth) return nullptr;
+NodePtr makeCmarkNode(const BlockNode& block) {
     return std::visit(
-        [depth](const auto& value) -> NodePtr {
+        [](const auto& value) -> NodePtr {
             using Block = std::decay_t<decltype(value)>;
             if constexpr (std::is_same_v<Block, BlockNode::Blockquote>) {
                 NodePtr node = newNode(CMARK_NODE_BLOCK_QUOTE);
-                if (node) appendAll(node.get(), value.children, depth);
+                if (node) appendAll(node.get(), value.children);
                 return node;
             } else if constexpr (std::is_same_v<Block, BlockNode::BulletedList>) {
-                return makePlainList(CMARK_BULLET_LIST, value.isTight, value.items, depth);
+                return makePlainList(CMARK_BULLET_LIST, value.isTight, value.items);
             } else if constexpr (std::is_same_v<Block, BlockNode::HtmlBlock>) {
                 return withLiteral(newNode(CMARK_NODE_HTML_BLOCK), value.content);
             } else if constexpr (std::is_same_v<Block, BlockNode::Paragraph>) {
                 NodePtr node = newNode(CMARK_NODE_PARAGRAPH);
-                if (node) appendAll(node.get(), value.content, depth);
+                if (node) appendAll(node.get(), value.content);
                 return node;
             } else if constexpr (std::is_same_v<Block, BlockNode::ThematicBreak>) {
                 return newNode(CMARK_NODE_THEMATIC_BREAK);
             } else {
-                return makeBlock(value, depth);
+                return makeBlock(value);
             }
         },
         block.value());
 }
 
-NodePtr makeCmarkNode(const InlineNode& inlineNode, int depth) {
-    if (depth > maximumNestingDepth) return nullptr;
+NodePtr makeCmarkNode(const InlineNode& inlineNode) {
     return std::visit(
-        [depth](const auto& value) -> NodePtr {
+        [](const auto& value) -> NodePtr {
             using Node = std::decay_t<decltype(value)>;
             if constexpr (std::is_same_v<Node, InlineNode::Text>) {
                 return withLiteral(newNode(CMARK_NODE_TEXT), value.text);
@@ -207,17 +205,17 @@ NodePtr makeCmarkNode(const InlineNode& inlineNode, int depth) {
             } else if constexpr (std::is_same_v<Node, InlineNode::Html>) {
                 return withLiteral(newNode(CMARK_NODE_HTML_INLINE), value.html);
             } else if constexpr (std::is_same_v<Node, InlineNode::Emphasis>) {
-                return makeContainer(CMARK_NODE_EMPH, value.children, depth);
+                return makeContainer(CMARK_NODE_EMPH, value.children);
             } else if constexpr (std::is_same_v<Node, InlineNode::Strong>) {
-                return makeContainer(CMARK_NODE_STRONG, value.children, depth);
+                return makeContainer(CMARK_NODE_STRONG, value.children);
             } else if constexpr (std::is_same_v<Node, InlineNode::Strikethrough>) {
                 NodePtr node = newNode(extensionNodeKinds().strikethrough, "strikethrough");
-                if (node) appendAll(node.get(), value.children, depth);
+                if (node) appendAll(node.get(), value.children);
                 return node;
             } else if constexpr (std::is_same_v<Node, InlineNode::Link>) {
-                return makeLinkLike(CMARK_NODE_LINK, value.destination, value.children, depth);
+                return makeLinkLike(CMARK_NODE_LINK, value.destination, value.children);
             } else if constexpr (std::is_same_v<Node, InlineNode::Image>) {
-                return makeLinkLike(CMARK_NODE_IMAGE, value.source, value.children, depth);
+                return makeLinkLike(CMARK_NODE_IMAGE, value.source, value.children);
             } else if constexpr (std::is_same_v<Node, InlineNode::SoftBreak>) {
                 return newNode(CMARK_NODE_SOFTBREAK);
             } else {

@@ -2,6 +2,8 @@
 
 #include "RidadoziRI/Document/HashCombine.h"
 
+#include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace ridadozi {
@@ -23,7 +25,7 @@ std::optional<RawTableColumnAlignment> rawTableColumnAlignment(char rawValue) {
     }
 }
 
-BlockNode::BlockNode(Value value) : value_(std::make_shared<const Value>(std::move(value))) {}
+BlockNode::BlockNode(Value value) : value_(std::make_shared<Value>(std::move(value))) {}
 
 BlockNode BlockNode::blockquote(std::vector<BlockNode> children) {
     return BlockNode(Blockquote{std::move(children)});
@@ -52,8 +54,37 @@ BlockNode BlockNode::table(std::vector<RawTableColumnAlignment> columnAlignments
 }
 BlockNode BlockNode::thematicBreak() { return BlockNode(ThematicBreak{}); }
 
-bool BlockNode::operator==(const BlockNode& other) const {
-    return value_ == other.value_ || *value_ == *other.value_;
+namespace {
+
+// Moves the blocks nested directly in `value` to the end of `blocks`.
+void takeNestedBlocks(BlockNode::Value& value, std::vector<BlockNode>& blocks) {
+    const auto take = [&blocks](std::vector<BlockNode>& children) {
+        std::move(children.begin(), children.end(), std::back_inserter(blocks));
+        children.clear();
+    };
+    std::visit(
+        [&take](auto& block) {
+            if constexpr (requires { block.children; }) {
+                take(block.children);
+            } else if constexpr (requires { block.items; }) {
+                for (auto& item : block.items) take(item.children);
+            }
+        },
+        value);
+}
+
+} // namespace
+
+BlockNode::~BlockNode() {
+    // Only the last owner takes the value apart; a value still shared elsewhere is left whole.
+    if (!value_ || value_.use_count() != 1) return;
+    std::vector<BlockNode> pending;
+    takeNestedBlocks(*value_, pending);
+    while (!pending.empty()) {
+        BlockNode block = std::move(pending.back());
+        pending.pop_back();
+        if (block.value_ && block.value_.use_count() == 1) takeNestedBlocks(*block.value_, pending);
+    }
 }
 
 std::vector<BlockNode> BlockNode::children() const {
@@ -75,9 +106,98 @@ std::vector<BlockNode> BlockNode::children() const {
 
 namespace {
 
-std::size_t hashBlocks(const std::vector<BlockNode>& blocks) {
-    std::size_t seed = blocks.size();
-    for (const auto& block : blocks) detail::hashCombine(seed, block.hashValue());
+// One node of the tree as the walks below see it: a block, or one inline list of a block.
+using TreePart = std::variant<const BlockNode*, const std::vector<InlineNode>*>;
+
+// Appends the parts nested directly in `block`, in document order.
+void appendParts(const BlockNode& block, std::vector<TreePart>& parts) {
+    std::visit(
+        [&parts](const auto& value) {
+            using Block = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Block, BlockNode::Blockquote>) {
+                for (const auto& child : value.children) parts.push_back(&child);
+            } else if constexpr (requires { value.items; }) {
+                for (const auto& item : value.items) {
+                    for (const auto& child : item.children) parts.push_back(&child);
+                }
+            } else if constexpr (std::is_same_v<Block, BlockNode::Paragraph> || std::is_same_v<Block, BlockNode::Heading>) {
+                parts.push_back(&value.content);
+            } else if constexpr (std::is_same_v<Block, BlockNode::Table>) {
+                for (const auto& row : value.rows) {
+                    for (const auto& cell : row.cells) parts.push_back(&cell.content);
+                }
+            }
+        },
+        block.value());
+}
+
+// The block without what is nested in it: its case, flags, numbers, strings, alignments and the
+// shape of its items, rows and cells.
+bool equalWithoutNesting(const BlockNode& left, const BlockNode& right) {
+    if (left.value().index() != right.value().index()) return false;
+    return std::visit(
+        [&right](const auto& value) {
+            using Block = std::decay_t<decltype(value)>;
+            const Block& other = std::get<Block>(right.value());
+            if constexpr (std::is_same_v<Block, BlockNode::Blockquote>) {
+                return value.children.size() == other.children.size();
+            } else if constexpr (requires { value.items; }) {
+                if constexpr (std::is_same_v<Block, BlockNode::NumberedList>) {
+                    if (value.start != other.start) return false;
+                }
+                if (value.isTight != other.isTight || value.items.size() != other.items.size()) return false;
+                for (std::size_t i = 0; i < value.items.size(); ++i) {
+                    if constexpr (std::is_same_v<Block, BlockNode::TaskList>) {
+                        if (value.items[i].isCompleted != other.items[i].isCompleted) return false;
+                    }
+                    if (value.items[i].children.size() != other.items[i].children.size()) return false;
+                }
+                return true;
+            } else if constexpr (std::is_same_v<Block, BlockNode::Paragraph>) {
+                return true;
+            } else if constexpr (std::is_same_v<Block, BlockNode::Heading>) {
+                return value.level == other.level;
+            } else if constexpr (std::is_same_v<Block, BlockNode::Table>) {
+                if (value.columnAlignments != other.columnAlignments || value.rows.size() != other.rows.size()) return false;
+                for (std::size_t i = 0; i < value.rows.size(); ++i) {
+                    if (value.rows[i].cells.size() != other.rows[i].cells.size()) return false;
+                }
+                return true;
+            } else {
+                return value == other; // code, HTML and thematic breaks hold nothing nested
+            }
+        },
+        left.value());
+}
+
+std::size_t hashWithoutNesting(const BlockNode& block) {
+    std::size_t seed = block.value().index();
+    std::visit(
+        [&seed](const auto& value) {
+            using Block = std::decay_t<decltype(value)>;
+            if constexpr (std::is_same_v<Block, BlockNode::Blockquote>) {
+                detail::hashInto(seed, value.children.size());
+            } else if constexpr (requires { value.items; }) {
+                detail::hashInto(seed, value.isTight);
+                if constexpr (std::is_same_v<Block, BlockNode::NumberedList>) detail::hashInto(seed, value.start);
+                for (const auto& item : value.items) {
+                    if constexpr (std::is_same_v<Block, BlockNode::TaskList>) detail::hashInto(seed, item.isCompleted);
+                    detail::hashInto(seed, item.children.size());
+                }
+            } else if constexpr (std::is_same_v<Block, BlockNode::CodeBlock>) {
+                detail::hashInto(seed, value.fenceInfo.has_value());
+                if (value.fenceInfo) detail::hashInto(seed, *value.fenceInfo);
+                detail::hashInto(seed, value.content);
+            } else if constexpr (std::is_same_v<Block, BlockNode::HtmlBlock>) {
+                detail::hashInto(seed, value.content);
+            } else if constexpr (std::is_same_v<Block, BlockNode::Heading>) {
+                detail::hashInto(seed, value.level);
+            } else if constexpr (std::is_same_v<Block, BlockNode::Table>) {
+                for (const auto alignment : value.columnAlignments) detail::hashInto(seed, alignment);
+                for (const auto& row : value.rows) detail::hashInto(seed, row.cells.size());
+            }
+        },
+        block.value());
     return seed;
 }
 
@@ -87,46 +207,46 @@ std::size_t hashInlines(const std::vector<InlineNode>& inlines) {
     return seed;
 }
 
-template <class Items>
-std::size_t hashItems(const Items& items) {
-    std::size_t seed = items.size();
-    for (const auto& item : items) detail::hashCombine(seed, std::hash<typename Items::value_type>{}(item));
-    return seed;
-}
-
 } // namespace
 
+bool BlockNode::operator==(const BlockNode& other) const {
+    std::vector<TreePart> left{this};
+    std::vector<TreePart> right{&other};
+    while (!left.empty()) {
+        const TreePart leftPart = left.back();
+        const TreePart rightPart = right.back();
+        left.pop_back();
+        right.pop_back();
+        if (const auto* inlines = std::get_if<const std::vector<InlineNode>*>(&leftPart)) {
+            if (**inlines != *std::get<const std::vector<InlineNode>*>(rightPart)) return false;
+            continue;
+        }
+        const BlockNode& leftBlock = *std::get<const BlockNode*>(leftPart);
+        const BlockNode& rightBlock = *std::get<const BlockNode*>(rightPart);
+        if (leftBlock.value_ == rightBlock.value_) continue; // one shared value
+        if (!equalWithoutNesting(leftBlock, rightBlock)) return false;
+        appendParts(leftBlock, left);
+        appendParts(rightBlock, right);
+        if (left.size() != right.size()) return false;
+    }
+    return true;
+}
+
+// Every part's own hash mixed in one fixed walk order; equal trees walk alike.
 std::size_t BlockNode::hashValue() const {
-    std::size_t seed = value_->index();
-    std::visit(
-        [&seed](const auto& block) {
-            using Block = std::decay_t<decltype(block)>;
-            if constexpr (std::is_same_v<Block, Blockquote>) {
-                detail::hashCombine(seed, hashBlocks(block.children));
-            } else if constexpr (std::is_same_v<Block, BulletedList> || std::is_same_v<Block, TaskList>) {
-                detail::hashInto(seed, block.isTight);
-                detail::hashCombine(seed, hashItems(block.items));
-            } else if constexpr (std::is_same_v<Block, NumberedList>) {
-                detail::hashInto(seed, block.isTight);
-                detail::hashInto(seed, block.start);
-                detail::hashCombine(seed, hashItems(block.items));
-            } else if constexpr (std::is_same_v<Block, CodeBlock>) {
-                detail::hashInto(seed, block.fenceInfo.has_value());
-                if (block.fenceInfo) detail::hashInto(seed, *block.fenceInfo);
-                detail::hashInto(seed, block.content);
-            } else if constexpr (std::is_same_v<Block, HtmlBlock>) {
-                detail::hashInto(seed, block.content);
-            } else if constexpr (std::is_same_v<Block, Paragraph>) {
-                detail::hashCombine(seed, hashInlines(block.content));
-            } else if constexpr (std::is_same_v<Block, Heading>) {
-                detail::hashInto(seed, block.level);
-                detail::hashCombine(seed, hashInlines(block.content));
-            } else if constexpr (std::is_same_v<Block, Table>) {
-                detail::hashCombine(seed, hashItems(block.columnAlignments));
-                detail::hashCombine(seed, hashItems(block.rows));
-            }
-        },
-        *value_);
+    std::size_t seed = 0;
+    std::vector<TreePart> pending{this};
+    while (!pending.empty()) {
+        const TreePart part = pending.back();
+        pending.pop_back();
+        if (const auto* inlines = std::get_if<const std::vector<InlineNode>*>(&part)) {
+            detail::hashCombine(seed, hashInlines(**inlines));
+        } else {
+            const BlockNode& block = *std::get<const BlockNode*>(part);
+            detail::hashCombine(seed, hashWithoutNesting(block));
+            appendParts(block, pending);
+        }
+    }
     return seed;
 }
 

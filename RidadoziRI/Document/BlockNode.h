@@ -110,6 +110,13 @@ public:
     static BlockNode thematicBreak();
 
     BlockNode(Value value);
+    // Trees built in code may nest without bound: comparing, hashing and destroying walk them with a
+    // heap-held stack, never by recursion. Copies share the value.
+    BlockNode(const BlockNode&) = default;
+    BlockNode(BlockNode&&) noexcept = default;
+    BlockNode& operator=(const BlockNode&) = default;
+    BlockNode& operator=(BlockNode&&) noexcept = default;
+    ~BlockNode();
 
     const Value& value() const { return *value_; }
     template <class Case>
@@ -129,8 +136,9 @@ public:
     bool operator==(const BlockNode& other) const;
 
 private:
-    // Shared and never mutated, so copies are cheap and cannot affect each other.
-    std::shared_ptr<const Value> value_;
+    // Shared and never mutated, so copies are cheap and cannot affect each other. (Not const only so
+    // that its last owner can take the nested blocks apart one at a time.)
+    std::shared_ptr<Value> value_;
 };
 
 // Applies BlockNode::rewrite to each block in order and concatenates the results.

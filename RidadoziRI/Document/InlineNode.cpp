@@ -2,6 +2,9 @@
 
 #include "RidadoziRI/Document/HashCombine.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace ridadozi {
 
 bool InlineNode::Emphasis::operator==(const Emphasis&) const = default;
@@ -39,29 +42,127 @@ const std::vector<InlineNode>& InlineNode::children() const {
         value_);
 }
 
+std::vector<InlineNode>* InlineNode::mutableChildren() {
+    return std::visit(
+        [](auto& node) -> std::vector<InlineNode>* {
+            if constexpr (requires { node.children; }) {
+                return &node.children;
+            } else {
+                return nullptr;
+            }
+        },
+        value_);
+}
+
+InlineNode::InlineNode(WithoutChildren, const InlineNode& other)
+    : value_(std::visit(
+          [](const auto& node) -> Value {
+              using Node = std::decay_t<decltype(node)>;
+              if constexpr (requires { node.children; }) {
+                  Node copy;
+                  if constexpr (requires { node.destination; }) copy.destination = node.destination;
+                  if constexpr (requires { node.source; }) copy.source = node.source;
+                  return copy;
+              } else {
+                  return node;
+              }
+          },
+          other.value_)) {}
+
+InlineNode::InlineNode(const InlineNode& other) : InlineNode(WithoutChildren{}, other) {
+    std::vector<std::pair<const InlineNode*, InlineNode*>> pending{{&other, this}};
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        const auto& source = from->children();
+        if (source.empty()) continue;
+        auto& target = *to->mutableChildren();
+        target.reserve(source.size()); // the addresses taken below stay valid
+        for (const auto& child : source) target.push_back(InlineNode(WithoutChildren{}, child));
+        for (std::size_t i = 0; i < source.size(); ++i) pending.emplace_back(&source[i], &target[i]);
+    }
+}
+
+InlineNode& InlineNode::operator=(const InlineNode& other) {
+    if (this != &other) *this = InlineNode(other);
+    return *this;
+}
+
+InlineNode::~InlineNode() {
+    std::vector<InlineNode>* children = mutableChildren();
+    if (!children || children->empty()) return;
+    // Each node leaves this loop without children, so no destructor below goes deeper than one level.
+    std::vector<InlineNode> pending = std::move(*children);
+    while (!pending.empty()) {
+        InlineNode node = std::move(pending.back());
+        pending.pop_back();
+        if (std::vector<InlineNode>* grandchildren = node.mutableChildren()) {
+            std::move(grandchildren->begin(), grandchildren->end(), std::back_inserter(pending));
+            grandchildren->clear();
+        }
+    }
+}
+
 namespace {
 
-std::size_t hashList(const std::vector<InlineNode>& nodes) {
-    std::size_t seed = nodes.size();
-    for (const auto& node : nodes) detail::hashCombine(seed, node.hashValue());
+// The node without its children: the case, its strings and the number of children.
+bool equalWithoutChildren(const InlineNode& left, const InlineNode& right) {
+    if (left.value().index() != right.value().index() || left.children().size() != right.children().size()) return false;
+    return std::visit(
+        [&right](const auto& node) {
+            using Node = std::decay_t<decltype(node)>;
+            const Node& other = std::get<Node>(right.value());
+            if constexpr (std::is_same_v<Node, InlineNode::Text>) return node.text == other.text;
+            else if constexpr (std::is_same_v<Node, InlineNode::Code>) return node.code == other.code;
+            else if constexpr (std::is_same_v<Node, InlineNode::Html>) return node.html == other.html;
+            else if constexpr (std::is_same_v<Node, InlineNode::Link>) return node.destination == other.destination;
+            else if constexpr (std::is_same_v<Node, InlineNode::Image>) return node.source == other.source;
+            else return true;
+        },
+        left.value());
+}
+
+std::size_t hashWithoutChildren(const InlineNode& inlineNode) {
+    std::size_t seed = inlineNode.value().index();
+    detail::hashCombine(seed, inlineNode.children().size());
+    std::visit(
+        [&seed](const auto& node) {
+            using Node = std::decay_t<decltype(node)>;
+            if constexpr (std::is_same_v<Node, InlineNode::Text>) detail::hashInto(seed, node.text);
+            else if constexpr (std::is_same_v<Node, InlineNode::Code>) detail::hashInto(seed, node.code);
+            else if constexpr (std::is_same_v<Node, InlineNode::Html>) detail::hashInto(seed, node.html);
+            else if constexpr (std::is_same_v<Node, InlineNode::Link>) detail::hashInto(seed, node.destination);
+            else if constexpr (std::is_same_v<Node, InlineNode::Image>) detail::hashInto(seed, node.source);
+        },
+        inlineNode.value());
     return seed;
 }
 
 } // namespace
 
+bool InlineNode::operator==(const InlineNode& other) const {
+    std::vector<std::pair<const InlineNode*, const InlineNode*>> pending{{this, &other}};
+    while (!pending.empty()) {
+        const auto [left, right] = pending.back();
+        pending.pop_back();
+        if (!equalWithoutChildren(*left, *right)) return false;
+        for (std::size_t i = 0; i < left->children().size(); ++i) {
+            pending.emplace_back(&left->children()[i], &right->children()[i]);
+        }
+    }
+    return true;
+}
+
+// Every node's own hash mixed in one fixed walk order; equal trees walk alike.
 std::size_t InlineNode::hashValue() const {
-    std::size_t seed = value_.index();
-    std::visit(
-        [&seed](const auto& node) {
-            using Node = std::decay_t<decltype(node)>;
-            if constexpr (std::is_same_v<Node, Text>) detail::hashInto(seed, node.text);
-            else if constexpr (std::is_same_v<Node, Code>) detail::hashInto(seed, node.code);
-            else if constexpr (std::is_same_v<Node, Html>) detail::hashInto(seed, node.html);
-            else if constexpr (std::is_same_v<Node, Link>) detail::hashInto(seed, node.destination);
-            else if constexpr (std::is_same_v<Node, Image>) detail::hashInto(seed, node.source);
-            if constexpr (requires { node.children; }) detail::hashCombine(seed, hashList(node.children));
-        },
-        value_);
+    std::size_t seed = 0;
+    std::vector<const InlineNode*> pending{this};
+    while (!pending.empty()) {
+        const InlineNode* node = pending.back();
+        pending.pop_back();
+        detail::hashCombine(seed, hashWithoutChildren(*node));
+        for (const auto& child : node->children()) pending.push_back(&child);
+    }
     return seed;
 }
 

@@ -69,6 +69,13 @@ public:
     static InlineNode lineBreak() { return InlineNode(LineBreak{}); }
 
     InlineNode(Value value) : value_(std::move(value)) {}
+    // Trees built in code may nest without bound: copying, comparing, hashing and destroying walk
+    // them with a heap-held stack, never by recursion.
+    InlineNode(const InlineNode& other);
+    InlineNode(InlineNode&&) noexcept = default;
+    InlineNode& operator=(const InlineNode& other);
+    InlineNode& operator=(InlineNode&&) noexcept = default;
+    ~InlineNode();
 
     const Value& value() const { return value_; }
     template <class Case>
@@ -80,9 +87,14 @@ public:
     const std::vector<InlineNode>& children() const;
 
     std::size_t hashValue() const;
-    bool operator==(const InlineNode& other) const { return value_ == other.value_; }
+    bool operator==(const InlineNode& other) const;
 
 private:
+    struct WithoutChildren {};
+    // A copy of `other` whose child list is still empty.
+    InlineNode(WithoutChildren, const InlineNode& other);
+    std::vector<InlineNode>* mutableChildren();
+
     Value value_;
 };
 

@@ -1,5 +1,6 @@
 #include "RidadoziRI/Views/Markdown.h"
 
+#include "RidadoziRI/Document/NestingLimit.h"
 #include "RidadoziRI/MarkdownParser.h"
 #include "RidadoziRI/Styles/ColorSchemeImageFilter.h"
 #include "RidadoziRI/Styles/TextStyles.h"
@@ -37,7 +38,8 @@ Markdown::Markdown(std::optional<glimmo::URL> baseURL, std::optional<glimmo::URL
     : Markdown(build(), std::move(baseURL), std::move(imageBaseURL)) {}
 
 glimmo::AnyView Markdown::body() const {
-    const auto blocks = content.blocks;
+    // Content built in code may nest deeper than the parser would have built it.
+    const auto blocks = limitingNesting(content.blocks);
     const auto scheme = *_colorScheme;
     const glimmo::AnyView resolved = TextStyleAttributesReader([blocks, scheme](const glimmo::AttributeContainer& attributes) {
         const auto font = fontProperties(attributes);

@@ -1,6 +1,7 @@
 // Any input parses and renders back without a crash, the same way on every run.
 
 #include "RidadoziRI/Content/MarkdownContent.h"
+#include "RidadoziRI/Document/NestingLimit.h"
 #include "RidadoziRI/MarkdownParser.h"
 #include "platform/foundation/Text.h"
 
@@ -15,23 +16,31 @@ namespace {
 
 using namespace testing;
 
-// Nesting depth of the deepest node, a list item counting as a level.
-int depthOf(const std::vector<InlineNode>& inlines) {
+// How deep quotes and lists nest, and how deep inline containers nest inside any one block.
+struct Nesting {
+    int blocks = 0;
+    int inlines = 0;
+};
+
+int inlineNesting(const std::vector<InlineNode>& inlines) {
     int deepest = 0;
-    for (const auto& node : inlines) deepest = std::max(deepest, 1 + depthOf(node.children()));
+    for (const auto& node : inlines) {
+        if (!node.children().empty() || node.is<InlineNode::Emphasis>()) deepest = std::max(deepest, 1 + inlineNesting(node.children()));
+    }
     return deepest;
 }
 
-int depthOf(const std::vector<BlockNode>& blocks) {
-    int deepest = 0;
+Nesting nestingOf(const std::vector<BlockNode>& blocks) {
+    Nesting deepest;
     for (const auto& block : blocks) {
-        int below = 0;
-        if (const auto* quote = block.as<BlockNode::Blockquote>()) below = depthOf(quote->children);
-        if (const auto* list = block.as<BlockNode::BulletedList>()) {
-            for (const auto& item : list->items) below = std::max(below, 1 + depthOf(item.children));
+        if (const auto* paragraphBlock = block.as<BlockNode::Paragraph>()) {
+            deepest.inlines = std::max(deepest.inlines, inlineNesting(paragraphBlock->content));
         }
-        if (const auto* paragraphBlock = block.as<BlockNode::Paragraph>()) below = depthOf(paragraphBlock->content);
-        deepest = std::max(deepest, 1 + below);
+        const auto children = block.children();
+        if (block.is<BlockNode::Paragraph>() || block.is<BlockNode::CodeBlock>()) continue;
+        const Nesting below = nestingOf(children);
+        deepest.blocks = std::max(deepest.blocks, 1 + below.blocks);
+        deepest.inlines = std::max(deepest.inlines, below.inlines);
     }
     return deepest;
 }
@@ -42,38 +51,94 @@ std::string repeated(std::string_view piece, int count) {
     return text;
 }
 
-TEST(Robustness, DeeplyNestedInputIsCutAtTheNestingLimit) {
-    const std::vector<std::string> inputs{
-        repeated(">", 50000) + " deep",
-        repeated("- ", 50000) + "deep",
-        repeated("*", 40000) + "x" + repeated("*", 40000),
-        repeated("[", 50000) + "x" + repeated("](u)", 50000),
+TEST(Robustness, DeeplyNestedInputKeepsItsTextInsideTheNestingLimit) {
+    const std::vector<std::pair<std::string, std::string>> inputs{
+        {repeated(">", 50000) + " deep", "deep"},
+        {repeated("- ", 50000) + "deep", "deep"},
+        {repeated("*", 40000) + "x" + repeated("*", 40000), "x"},
+        {repeated("[", 50000) + "x" + repeated("](u)", 50000), "x"},
     };
-    for (const auto& markdown : inputs) {
+    for (const auto& [markdown, innermost] : inputs) {
         const auto blocks = MarkdownParser::parse(markdown);
         ASSERT_TRUE(blocks.has_value());
         const MarkdownContent content(*blocks);
-        EXPECT_LE(depthOf(content.blocks), 128) << markdown.substr(0, 10);
+        const Nesting nesting = nestingOf(content.blocks);
+        EXPECT_LE(nesting.blocks, maximumNesting) << markdown.substr(0, 10);
+        EXPECT_LE(nesting.inlines, maximumNesting) << markdown.substr(0, 10);
+        EXPECT_NE(content.plainText().find(innermost), std::string::npos) << markdown.substr(0, 10);
         EXPECT_FALSE(content.htmlText().empty()) << markdown.substr(0, 10);
-        EXPECT_FALSE(content.commonMarkText().empty()) << markdown.substr(0, 10);
+    }
+}
+
+// What lies past the limit moves into the deepest quote that is kept.
+TEST(Robustness, ContentPastTheNestingLimitMovesIntoTheDeepestKeptQuote) {
+    for (const int quotes : {127, 128, 200}) {
+        const auto blocks = MarkdownParser::parse(repeated(">", quotes) + " deep\n" + repeated(">", quotes) + "\n" +
+                                                  repeated(">", quotes) + " *deeper*");
+        ASSERT_TRUE(blocks.has_value());
+        const std::vector<BlockNode>* level = &*blocks;
+        for (int i = 0; i < std::min(quotes, maximumNesting); ++i) {
+            ASSERT_EQ(level->size(), 1u) << quotes;
+            ASSERT_TRUE(level->front().is<BlockNode::Blockquote>()) << quotes << " at " << i;
+            level = &level->front().as<BlockNode::Blockquote>()->children;
+        }
+        EXPECT_EQ(*level, (std::vector<BlockNode>{textParagraph("deep"), paragraph({InlineNode::emphasis({text("deeper")})})}))
+            << quotes;
     }
 }
 
 TEST(Robustness, ModerateNestingIsKeptWhole) {
     const auto blocks = MarkdownParser::parse(repeated(">", 100) + " deep");
     ASSERT_TRUE(blocks.has_value());
-    EXPECT_EQ(depthOf(*blocks), 102); // a hundred quotes around a paragraph holding one text
+    EXPECT_EQ(nestingOf(*blocks).blocks, 100);
     EXPECT_EQ(MarkdownContent(*blocks).plainText(), "deep");
 }
 
-TEST(Robustness, DeepTreesBuiltInCodeRenderUpToTheLimit) {
+TEST(Robustness, TreesBuiltInCodeRenderAsTheParserWouldHaveBuiltThem) {
     BlockNode block = textParagraph("core");
     for (int i = 0; i < 1000; ++i) block = BlockNode::blockquote({block});
     const MarkdownContent content(std::vector<BlockNode>{block});
     const std::string markdown = content.commonMarkText();
-    EXPECT_EQ(markdown.rfind(repeated("> ", 128), 0), 0u);
-    EXPECT_EQ(markdown.find(repeated("> ", 129)), std::string::npos);
-    EXPECT_EQ(markdown.find("core"), std::string::npos);
+    EXPECT_EQ(markdown, repeated("> ", maximumNesting) + "core");
+    EXPECT_EQ(MarkdownContent(markdown), MarkdownContent(limitingNesting(content.blocks)));
+}
+
+// Lists inside lists and emphasis inside emphasis, `levels` deep, around one text.
+BlockNode nestedLists(int levels, const std::string& core) {
+    BlockNode block = paragraph({text(core)});
+    for (int i = 0; i < levels; ++i) block = BlockNode::bulletedList(true, {item({std::move(block)})});
+    return block;
+}
+
+InlineNode nestedEmphasis(int levels, const std::string& core) {
+    InlineNode node = text(core);
+    for (int i = 0; i < levels; ++i) {
+        std::vector<InlineNode> children;
+        children.push_back(std::move(node));
+        node = InlineNode::emphasis(std::move(children));
+    }
+    return node;
+}
+
+TEST(Robustness, ArbitrarilyDeepTreesBuiltInCodeCompareHashCopyRenderAndGo) {
+    for (const int levels : {1000, 100000}) {
+        const BlockNode lists = nestedLists(levels, "core");
+        EXPECT_EQ(lists, nestedLists(levels, "core")) << levels;
+        EXPECT_NE(lists, nestedLists(levels, "other")) << levels;
+        EXPECT_EQ(lists.hashValue(), nestedLists(levels, "core").hashValue()) << levels;
+
+        const InlineNode emphasis = nestedEmphasis(levels, "core");
+        const InlineNode copy = emphasis; // NOLINT: the copy is what is tested
+        EXPECT_EQ(copy, emphasis) << levels;
+        EXPECT_NE(emphasis, nestedEmphasis(levels, "other")) << levels;
+        EXPECT_EQ(emphasis.hashValue(), nestedEmphasis(levels, "core").hashValue()) << levels;
+
+        const MarkdownContent content(std::vector<BlockNode>{lists, paragraph({emphasis})});
+        const std::string html = content.htmlText();
+        EXPECT_NE(html.find("<li>core</li>"), std::string::npos) << levels;
+        EXPECT_NE(html.find("<em>core</em>"), std::string::npos) << levels;
+        EXPECT_EQ(nestingOf(MarkdownContent(content.commonMarkText()).blocks).blocks, maximumNesting) << levels;
+    }
 }
 
 // Random text made of the characters Markdown cares about, invalid bytes included.
