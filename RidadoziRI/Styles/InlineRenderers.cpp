@@ -2,6 +2,7 @@
 
 #include "RidadoziRI/HTMLTag.h"
 #include "RidadoziRI/Styles/FontProperties.h"
+#include "RidadoziRI/Styles/LinkURL.h"
 
 #include <cctype>
 #include <utility>
@@ -124,8 +125,7 @@ void AttributedStringInlineRenderer::renderStyled(const AnyTextStyle& style, con
     style.applyAttributes(styled);
     attributes = std::move(styled);
     if (linkDestination) {
-        const auto url = baseURL ? glimmo::URL::parse(*linkDestination, *baseURL) : glimmo::URL::parse(*linkDestination);
-        attributes.set<glimmo::LinkAttribute>(url);
+        attributes.set<glimmo::LinkAttribute>(linkURL(*linkDestination, baseURL));
     }
     for (const auto& child : children) render(child);
     attributes = saved;

@@ -1,5 +1,6 @@
 #include "RidadoziRI/Views/ImageView.h"
 
+#include "RidadoziRI/Styles/LinkURL.h"
 #include "RidadoziRI/Views/ResolvedURL.h"
 #include "platform/view/Button.h"
 
@@ -24,7 +25,7 @@ glimmo::AnyView ImageView::body() const {
 
 glimmo::AnyView LinkModifier::body() const {
     if (!destination) return content;
-    const auto url = resolvedURL(*destination, *_baseURL);
+    const auto url = linkURL(*destination, *_baseURL);
     if (!url) return content;
     const auto open = *_openURL;
     const glimmo::URL target = *url;

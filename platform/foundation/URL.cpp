@@ -220,7 +220,7 @@ std::string decodedOrRaw(std::string_view text) { return percentDecode(text).val
 } // namespace
 
 URL::URL(Parts parts) : parts_(std::move(parts)) {
-    text_ = parts_.scheme + ":";
+    if (!parts_.scheme.empty()) text_ = parts_.scheme + ":";
     if (parts_.authority) {
         text_ += "//" + *parts_.authority;
     }
@@ -239,6 +239,13 @@ std::optional<URL> URL::parse(std::string_view text) {
         return std::nullopt;
     }
     return URL(Parts{*reference->scheme, reference->authority, reference->path, reference->query,
+                     reference->fragment});
+}
+
+std::optional<URL> URL::parseKeepingRelative(std::string_view text) {
+    auto reference = parseReference(text);
+    if (!reference) return std::nullopt;
+    return URL(Parts{reference->scheme.value_or(""), reference->authority, reference->path, reference->query,
                      reference->fragment});
 }
 

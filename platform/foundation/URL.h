@@ -14,7 +14,7 @@ struct URLQueryItem {
     bool operator==(const URLQueryItem&) const = default;
 };
 
-// An absolute URL as RFC 3986 parses it. Strings with spaces, control characters, other
+// An absolute URL as RFC 3986 parses it (or a relative reference, from parseKeepingRelative only). Strings with spaces, control characters, other
 // characters outside the URI set, or malformed percent escapes are rejected.
 class URL {
 public:
@@ -22,6 +22,10 @@ public:
     static std::optional<URL> parse(std::string_view text);
     // Resolves a reference (relative or absolute) against `base`.
     static std::optional<URL> parse(std::string_view reference, const URL& base);
+    // A reference kept as written when there is nothing to resolve it against: an absolute URL as
+    // `parse` gives it, or a relative one whose scheme() is empty (for addresses handed on as they
+    // are, such as a link in a document without a base address).
+    static std::optional<URL> parseKeepingRelative(std::string_view reference);
     // A file URL for an absolute path, percent-encoding what needs it.
     static URL fileURL(std::string_view absolutePath);
 

@@ -101,6 +101,21 @@ TEST(InlineRenderer, LinksResolveAgainstTheBaseAndKeepTheirStyle) {
     EXPECT_EQ(runOf(text, "bad").attributes.value<glimmo::ForegroundColorAttribute>(), glimmo::Color::blue());
 }
 
+// Without a base the address stays as written; whoever opens it decides.
+TEST(InlineRenderer, RelativeLinksWithoutABaseKeepTheirAddress) {
+    const auto text = render({N::link("/docs/page", {N::text("a")}), N::link("page.html", {N::text("b")}),
+                              N::link("#frag", {N::text("c")}), N::link("https://x.org/p", {N::text("d")})},
+                             SoftBreak::Mode::space, {}, std::nullopt, Theme());
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"a", "/docs/page"}, {"b", "page.html"}, {"c", "#frag"}, {"d", "https://x.org/p"}};
+    for (const auto& [run, address] : expected) {
+        const auto link = runOf(text, run).attributes.value<glimmo::LinkAttribute>();
+        ASSERT_TRUE(link.has_value()) << run;
+        EXPECT_EQ(link->absoluteString(), address);
+    }
+    EXPECT_EQ(runOf(text, "c").attributes.value<glimmo::LinkAttribute>()->scheme(), "");
+}
+
 TEST(InlineRenderer, SoftBreaksAsSpacesOrLineBreaks) {
     const std::vector<InlineNode> inlines = {N::text("one"), N::softBreak(), N::text("  two"), N::lineBreak(), N::text("three")};
     EXPECT_EQ(render(inlines).characters(), "one   two\nthree");
