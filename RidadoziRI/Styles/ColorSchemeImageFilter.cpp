@@ -16,8 +16,10 @@ std::string lowercased(std::string text) {
 }
 
 // A relative reference ("logo.png") is a valid address too, resolved later against the image base
-// URL; it is read against a stand-in base here only to find its fragment.
+// URL; it is read against a stand-in base here only to find its fragment. An empty source is no
+// address (against a base it would name the base itself).
 std::optional<glimmo::URL> imageAddress(const std::string& source) {
+    if (source.empty()) return std::nullopt;
     if (auto absolute = glimmo::URL::parse(source)) return absolute;
     static const glimmo::URL standIn = *glimmo::URL::parse("https://relative.invalid/");
     return glimmo::URL::parse(source, standIn);

@@ -104,7 +104,8 @@ TEST(ColorSchemeImageFilter, ImagesForTheOtherSchemeOrWithoutAddressGo) {
     const auto broken = N::image("http://[broken", {});
     const auto relative = N::image("images/r.png", {});
     const auto relativeDark = N::image("logo.png#gh-Dark-Mode-Only", {});
-    const auto blocks = paragraphWith({N::text("a"), dark, light, both, plain, broken, relative, relativeDark});
+    const auto empty = N::image("", {N::text("e")});
+    const auto blocks = paragraphWith({N::text("a"), dark, light, both, plain, broken, relative, relativeDark, empty});
 
     EXPECT_EQ(filteringImages(blocks, ColorScheme::light), paragraphWith({N::text("a"), light, both, plain, relative}));
     EXPECT_EQ(filteringImages(blocks, ColorScheme::dark), paragraphWith({N::text("a"), dark, both, plain, relative, relativeDark}));
