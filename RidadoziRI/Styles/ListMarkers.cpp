@@ -5,6 +5,7 @@
 #include "RidadoziRI/Views/RomanNumerals.h"
 #include "RidadoziRI/Views/TextStyleAttributesReader.h"
 
+#include "platform/view/Stacks.h"
 #include "platform/view/Text.h"
 
 #include <algorithm>
@@ -127,12 +128,26 @@ const BlockStyle<ListMarkerConfiguration>& ListMarkers::bulletMarkerByLevel() {
     return style;
 }
 
-AnyView checkboxSymbol(bool isCompleted) {
-    const glimmo::Image symbol = glimmo::Image::systemName(ListMarkers::taskSymbolName(isCompleted));
+namespace {
+
+AnyView smallSymbol(std::string name) {
+    const glimmo::Image symbol = glimmo::Image::systemName(std::move(name));
     return AnyView(TextStyleAttributesReader([symbol](const glimmo::AttributeContainer& attributes) {
         const glimmo::CGFloat size = roundedPoints(currentFontSize(attributes) * smallImageScale);
         return AnyView(symbol).font(Font::system(size, Font::Weight::regular(), Font::Design::standard));
     }));
+}
+
+} // namespace
+
+AnyView checkboxSymbol(bool isCompleted) { return smallSymbol(ListMarkers::taskSymbolName(isCompleted)); }
+
+AnyView checkboxSymbol(bool isCompleted, const glimmo::Color& primary, const glimmo::Color& secondary) {
+    if (!isCompleted) return checkboxSymbol(false).foregroundStyle(primary); // one layer: the outline
+    // The filled box's glyph leaves its checkmark cut out: laid over a box in the primary colour, the
+    // cut shows the checkmark in it, and the box itself takes the secondary colour.
+    return AnyView(glimmo::ZStack({smallSymbol("square.fill").foregroundStyle(primary),
+                                   checkboxSymbol(true).foregroundStyle(secondary)}));
 }
 
 const BlockStyle<TaskListMarkerConfiguration>& ListMarkers::checkboxTaskMarker() {

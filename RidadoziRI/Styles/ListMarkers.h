@@ -21,6 +21,9 @@ struct ListBullet : glimmo::View<ListBullet> {
 
 // The task-list check box symbol at the small image scale of the current text's font.
 glimmo::AnyView checkboxSymbol(bool isCompleted);
+// The same drawn in two colours, as a symbol with hierarchical rendering: the outline and the
+// checkmark in `primary`, the filled box of a completed item in `secondary`.
+glimmo::AnyView checkboxSymbol(bool isCompleted, const glimmo::Color& primary, const glimmo::Color& secondary);
 
 struct ListMarkers {
     static const BlockStyle<ListMarkerConfiguration>& decimalNumberMarker();

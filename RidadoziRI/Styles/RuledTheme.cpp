@@ -75,8 +75,8 @@ Theme makeRuledTheme() {
             return margins(AnyView(configuration.label), em(0.25), std::nullopt);
         })
         .withTaskListMarker([](const TaskListMarkerConfiguration& configuration) {
-            // The kit draws symbols in one colour: the primary one.
-            const AnyView box = checkboxSymbol(configuration.isCompleted).foregroundStyle(Colors::checkboxColor());
+            const AnyView box =
+                checkboxSymbol(configuration.isCompleted, Colors::checkboxColor(), Colors::checkboxBackgroundColor());
             return fontRelativeFrame(box, em(1.5), glimmo::Alignment::trailing());
         })
         .withTable([](const BlockConfiguration& configuration) {

@@ -328,7 +328,7 @@ TEST(RuledTheme, AQuoteHasABarAlongItsWholeHeight) {
     EXPECT_FALSE(quote.margin().top.has_value());
 }
 
-TEST(RuledTheme, TableCellsLoseTheTextBackgroundAndTaskMarkersKeepTheirColour) {
+TEST(RuledTheme, TableCellsLoseTheTextBackgroundAndTaskMarkersKeepTheirTwoColours) {
     const Theme theme = Theme::ruled();
     const auto cell = [&](int row) {
         return AnyView(glimmo::HStack({theme.tableCell.body({row, 0, blockLabel(inlineText({N::text("cell")}, theme)), MarkdownContent()})
@@ -345,8 +345,14 @@ TEST(RuledTheme, TableCellsLoseTheTextBackgroundAndTaskMarkersKeepTheirColour) {
 
     for (const auto scheme : {ColorScheme::light, ColorScheme::dark}) {
         RenderedBlock done(AnyView(glimmo::HStack({theme.taskListMarker.body({true}).accessibilityLabel("m")})), theme, scheme);
+        // The checkmark in the checkbox colour, the box filled with the checkbox background colour.
+        ASSERT_EQ(done.runs().size(), 2u);
         EXPECT_EQ(done.runs().at(0).color.packed(), 0xB9B9BBFFu);
+        EXPECT_EQ(done.runs().at(1).color.packed(), 0xEEEEEFFFu);
         EXPECT_GE(done.host().frame("m").width(), 24);
+        RenderedBlock open(AnyView(glimmo::HStack({theme.taskListMarker.body({false}).accessibilityLabel("m")})), theme, scheme);
+        ASSERT_EQ(open.runs().size(), 1u);
+        EXPECT_EQ(open.runs().at(0).color.packed(), 0xB9B9BBFFu);
     }
 }
 
