@@ -1,0 +1,64 @@
+#include "fuzz/FuzzSupport.h"
+#include "fuzz/FuzzTargets.h"
+
+#include "analysis/CategorizationAnswer.h"
+#include "platform/foundation/Json.h"
+#include "platform/foundation/UUID.h"
+
+namespace glimmo::fuzz::categorizationAnswer {
+
+namespace {
+
+UnifiedActivity measured(std::string name, double seconds, double minutesIntoDay) {
+    UnifiedActivity activity;
+    activity.name = std::move(name);
+    activity.duration = seconds;
+    activity.timestamp = Date{800000000.0 + minutesIntoDay * 60};
+    return activity;
+}
+
+const std::vector<UnifiedActivity>& day() {
+    static const std::vector<UnifiedActivity> activities = {
+        measured("Code Editor", 3600, 60), measured("Slack", 1800, 30), measured("youtube.com", 1800, 90),
+        measured("Terminal", 0, 5), measured("", 60, 0)};
+    return activities;
+}
+
+const std::vector<Category>& categories() {
+    static const std::vector<Category> list = {{*UUID::parse("00000000-0000-0000-0000-000000000001"), "Create", true},
+                                               {*UUID::parse("00000000-0000-0000-0000-000000000002"), "Consume", false},
+                                               {*UUID::parse("00000000-0000-0000-0000-000000000003"), "Communicate", true}};
+    return list;
+}
+
+void checkBreakdown(const AppliedAnswer& applied) {
+    int sum = 0;
+    for (const TimeBreakdownEntry& row : applied.breakdown) {
+        if (row.percent < 0 || row.percent > 100) {
+            fail("a share of the day outside 0...100");
+        }
+        sum += row.percent;
+    }
+    if (!applied.breakdown.empty() && sum != 100) {
+        fail("the breakdown does not add up to 100");
+    }
+}
+
+} // namespace
+
+int fuzzOne(const std::uint8_t* data, std::size_t size) {
+    silenceLogs();
+    const std::string_view answer = bytesOf(data, size);
+    // The answer as the AI service sends it, and the same text taken as an already stored form.
+    try {
+        const std::string stored = enrichCategorizationAnswer(answer, 7200, day(), categories());
+        if (const auto applied = applyCategorizationAnswer(stored, day(), categories(), Date{800000000.0})) {
+            checkBreakdown(*applied);
+        }
+    } catch (const JSONParsingError&) {
+    }
+    (void)applyCategorizationAnswer(answer, day(), categories(), Date{800000000.0});
+    return 0;
+}
+
+} // namespace glimmo::fuzz::categorizationAnswer

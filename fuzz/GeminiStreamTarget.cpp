@@ -1,0 +1,69 @@
+#include "fuzz/FuzzSupport.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/GeminiRefusals.h"
+
+#include "generative-ai/GenerateContentResponse.h"
+#include "generative-ai/GenerativeAIService.h"
+#include "platform/net/LineSplitter.h"
+
+#include <string>
+#include <vector>
+
+namespace glimmo::fuzz::geminiStream {
+
+namespace {
+
+// The service's reading of one stream: "data:" lines are replies, the other lines together an error.
+void readEvents(const std::vector<std::string>& lines) {
+    std::string otherLines;
+    for (const std::string& line : lines) {
+        if (line.starts_with("data:")) {
+            refusedOrDecoded([&] {
+                const std::string bytes = genai::GenerativeAIService::jsonData(std::string_view(line).substr(5));
+                (void)genai::GenerativeAIService::parseGenerateContentResponse(bytes).text();
+            });
+        } else {
+            otherLines += line;
+        }
+    }
+    if (!otherLines.empty()) {
+        refusedOrDecoded([&] {
+            std::rethrow_exception(genai::GenerativeAIService::parseError(genai::GenerativeAIService::jsonData(otherLines)));
+        });
+    }
+}
+
+} // namespace
+
+int fuzzOne(const std::uint8_t* data, std::size_t size) {
+    silenceLogs();
+    if (size == 0) {
+        return 0;
+    }
+    // The first byte chooses how the rest arrives: in pieces of 1 to 256 bytes.
+    const std::size_t piece = std::size_t{data[0]} + 1;
+    const std::string_view stream = bytesOf(data + 1, size - 1);
+    LineSplitter splitter;
+    std::vector<std::string> lines;
+    for (std::size_t offset = 0; offset < stream.size(); offset += piece) {
+        splitter.feed(stream.substr(offset, piece), lines);
+    }
+    std::string rest;
+    if (splitter.takeRest(rest)) {
+        lines.push_back(rest);
+    }
+    // The same bytes arriving whole must give the same lines.
+    LineSplitter whole;
+    std::vector<std::string> wholeLines;
+    whole.feed(stream, wholeLines);
+    if (whole.takeRest(rest)) {
+        wholeLines.push_back(rest);
+    }
+    if (wholeLines != lines) {
+        fail("lines depend on how the bytes were cut");
+    }
+    readEvents(lines);
+    return 0;
+}
+
+} // namespace glimmo::fuzz::geminiStream
