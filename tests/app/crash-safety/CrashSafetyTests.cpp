@@ -1,0 +1,97 @@
+#include "tests/app/crash-safety/Stores.h"
+
+#include "platform/foundation/Log.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+namespace glimmo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += "\n  " + line;
+    }
+    return text;
+}
+
+bool holdsTemporaryFiles(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".tmp-") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Starts the writer on `folder` and returns once it says it is ready; -1 when it could not start.
+pid_t startWriter(const char* program, const fs::path& folder, int firstVersion) {
+    int output[2];
+    if (::pipe(output) != 0) {
+        return -1;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, output[0]);
+    const std::string version = std::to_string(firstVersion);
+    char* const arguments[] = {const_cast<char*>(program), const_cast<char*>(folder.c_str()),
+                               const_cast<char*>(version.c_str()), nullptr};
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, program, &actions, nullptr, arguments, environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(output[1]);
+    char ready[6] = {};
+    const bool saidReady = pid > 0 && ::read(output[0], ready, sizeof ready) == sizeof ready;
+    ::close(output[0]);
+    if (pid > 0 && !saidReady) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        return -1;
+    }
+    return pid;
+}
+
+TEST(CrashSafety, EachStoreIsOneWholeVersionWhateverMomentItsWriterIsKilledAt) {
+    const char* writer = std::getenv("GLIMMO_STORE_WRITER");
+    ASSERT_NE(writer, nullptr) << "GLIMMO_STORE_WRITER names the writer program";
+    setLogSinkForTesting([](LogLevel, std::string_view) {});
+    const TemporaryDirectory folder;
+    std::mt19937 random(20261207);
+    // A whole round of the three stores takes a few milliseconds; the kills spread over it.
+    std::uniform_int_distribution<int> microseconds(0, 6000);
+    int interruptedWrites = 0;
+
+    for (int trial = 0; trial < 100 && !HasFailure(); ++trial) {
+        const pid_t pid = startWriter(writer, folder.path(), trial * 1000);
+        ASSERT_GT(pid, 0) << "the writer did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+
+        EXPECT_EQ(joined(storeProblems(folder.path(), true)), "") << "after kill " << trial;
+        interruptedWrites += holdsTemporaryFiles(folder.path()) ? 1 : 0;
+        Stores(folder.path()).write(trial * 1000 + 999);
+        EXPECT_EQ(joined(storeProblems(folder.path(), false)), "") << "after the write that followed kill " << trial;
+    }
+    setLogSinkForTesting({});
+    RecordProperty("interruptedWrites", interruptedWrites);
+}
+
+} // namespace
+} // namespace glimmo::testing
