@@ -57,7 +57,9 @@ int fuzzOne(const std::uint8_t* data, std::size_t size) {
         }
     } catch (const JSONParsingError&) {
     }
-    (void)applyCategorizationAnswer(answer, day(), categories(), Date{800000000.0});
+    if (const auto applied = applyCategorizationAnswer(answer, day(), categories(), Date{800000000.0})) {
+        checkBreakdown(*applied);
+    }
     return 0;
 }
 
