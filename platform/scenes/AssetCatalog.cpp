@@ -41,7 +41,11 @@ std::vector<std::filesystem::path> assetDirectories() {
     }
     std::error_code error;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error) directories.push_back(executable.parent_path() / "assets");
+    if (!error) {
+        directories.push_back(executable.parent_path() / "assets");
+        // Where `cmake --install` puts them: <prefix>/bin/<program> and <prefix>/share/<program>/assets.
+        directories.push_back(executable.parent_path().parent_path() / "share" / executable.filename() / "assets");
+    }
 #ifdef GLIMMO_BUILD_ASSETS_DIR
     directories.emplace_back(GLIMMO_BUILD_ASSETS_DIR);
 #endif

@@ -2,7 +2,8 @@
 
 // Images shipped with the application, looked up by name: "<name>@2x.png" (two pixels per point) or
 // "<name>.png" in the first assets folder that has one. Folders, in order: $GLIMMO_ASSETS_DIR, the
-// "assets" folder next to the executable, and the source tree's assets folder of the build.
+// "assets" folder next to the executable, "../share/<executable name>/assets" from the executable's
+// folder (an installed program), and the source tree's assets folder of the build.
 
 #include "platform/view/PixelImage.h"
 
