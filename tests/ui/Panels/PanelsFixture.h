@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/runtime/Task.h"
 #include "tests/platform/view/ViewTestSupport.h"
 #include "tests/ui/Panels/PanelsTestSupport.h"
 #include "tests/ui/Panels/PanelsWorld.h"
@@ -14,6 +15,13 @@ namespace glimmo::testing {
 // The analysis world with a view hosted in it.
 class PanelsFixture : public ::testing::Test {
 protected:
+    // What the views started ends before the world does: a model still waiting for a reply would
+    // outlive the stores it refers to and act on them in a later test.
+    ~PanelsFixture() override {
+        loop->runUntil([] { return pendingContinuationCount() == 0; }, 20);
+        loop->runUntilIdle();
+    }
+
     std::unique_ptr<TestHost> host(AnyView root, CGSize size) {
         auto made = std::make_unique<TestHost>(std::move(root), size);
         settle(*made);
