@@ -51,6 +51,13 @@ struct ExtensionNodeKinds {
 };
 const ExtensionNodeKinds& extensionNodeKinds();
 
+// Whether `text` is valid UTF-8; the ASCII part, usually all of it, is checked eight bytes at a time.
+bool isValidUTF8Quickly(std::string_view text);
+
+// `text` as a C string cmark-gfm may take (see sanitizedText): its own bytes when they need no
+// change, else the sanitized copy, kept in `copy`.
+const char* cmarkText(const std::string& text, std::string& copy);
+
 // Text as cmark-gfm may take it: valid UTF-8 (invalid sequences become U+FFFD, which cmark-gfm
 // does not check with options 0) and no NUL bytes (cmark-gfm's C strings would end there; the parser
 // itself turns NUL into U+FFFD too).

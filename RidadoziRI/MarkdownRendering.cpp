@@ -49,10 +49,10 @@ std::string renderHtml(const std::vector<BlockNode>& blocks, cmark::CmarkArena& 
 std::string renderCmarkDocument(const std::vector<BlockNode>& blocks, CmarkRenderer renderer) {
     cmark::ensureExtensionsRegistered();
     // A tree built in code may nest deeper than the parser would have built it.
-    const std::vector<BlockNode> limited = limitingNesting(blocks);
+    if (exceedsNestingLimit(blocks)) return renderCmarkDocument(limitingNesting(blocks), renderer);
     cmark::CmarkArena arena; // every node of this rendering, dropped together
-    if (renderer == CmarkRenderer::html) return renderHtml(limited, arena);
-    cmark_node* document = makeDocument(limited);
+    if (renderer == CmarkRenderer::html) return renderHtml(blocks, arena);
+    cmark_node* document = makeDocument(blocks);
     if (!document) return {};
     switch (renderer) {
     case CmarkRenderer::commonMark: return copied(cmark_render_commonmark(document, CMARK_OPT_DEFAULT, 0));

@@ -51,8 +51,9 @@ void appendAll(cmark_node* parent, const Nodes& nodes) {
     for (const auto& node : nodes) append(parent, makeCmarkNode(node));
 }
 
-NodePtr withLiteral(NodePtr node, std::string_view literal) {
-    if (!node || !cmark_node_set_literal(node.get(), sanitizedText(literal).c_str())) return nullptr;
+NodePtr withLiteral(NodePtr node, const std::string& literal) {
+    std::string copy;
+    if (!node || !cmark_node_set_literal(node.get(), cmarkText(literal, copy))) return nullptr;
     return node;
 }
 
@@ -102,7 +103,8 @@ NodePtr makeBlock(const BlockNode::TaskList& list) {
 
 NodePtr makeBlock(const BlockNode::CodeBlock& code) {
     NodePtr node = newNode(CMARK_NODE_CODE_BLOCK);
-    if (node && code.fenceInfo && !cmark_node_set_fence_info(node.get(), sanitizedText(*code.fenceInfo).c_str())) {
+    std::string copy;
+    if (node && code.fenceInfo && !cmark_node_set_fence_info(node.get(), cmarkText(*code.fenceInfo, copy))) {
         return nullptr;
     }
     return withLiteral(std::move(node), code.content);
@@ -160,9 +162,10 @@ NodePtr makeContainer(cmark_node_type type, const std::vector<InlineNode>& child
     return node;
 }
 
-NodePtr makeLinkLike(cmark_node_type type, std::string_view url, const std::vector<InlineNode>& children) {
+NodePtr makeLinkLike(cmark_node_type type, const std::string& url, const std::vector<InlineNode>& children) {
     NodePtr node = newNode(type);
-    if (!node || !cmark_node_set_url(node.get(), sanitizedText(url).c_str())) return nullptr;
+    std::string copy;
+    if (!node || !cmark_node_set_url(node.get(), cmarkText(url, copy))) return nullptr;
     appendAll(node.get(), children);
     return node;
 }

@@ -25,7 +25,44 @@ std::optional<RawTableColumnAlignment> rawTableColumnAlignment(char rawValue) {
     }
 }
 
-BlockNode::BlockNode(Value value) : value_(std::make_shared<Value>(std::move(value))) {}
+namespace {
+
+int inlineNestingOf(const std::vector<InlineNode>& inlines) {
+    int deepest = 0;
+    for (const auto& node : inlines) deepest = std::max(deepest, node.nestingDepth());
+    return deepest;
+}
+
+} // namespace
+
+BlockNode::BlockNode(Value value) : value_(std::make_shared<Storage>(Storage{std::move(value)})) {
+    int& blocks = value_->blockNesting;
+    int& inlines = value_->inlineNesting;
+    const auto nested = [&blocks, &inlines](const std::vector<BlockNode>& children) {
+        for (const auto& child : children) {
+            blocks = std::max(blocks, child.blockNesting() + 1);
+            inlines = std::max(inlines, child.inlineNesting());
+        }
+    };
+    std::visit(
+        [&](const auto& block) {
+            using Block = std::decay_t<decltype(block)>;
+            if constexpr (std::is_same_v<Block, Blockquote>) {
+                blocks = 1;
+                nested(block.children);
+            } else if constexpr (requires { block.items; }) {
+                blocks = 1;
+                for (const auto& item : block.items) nested(item.children);
+            } else if constexpr (std::is_same_v<Block, Paragraph> || std::is_same_v<Block, Heading>) {
+                inlines = inlineNestingOf(block.content);
+            } else if constexpr (std::is_same_v<Block, Table>) {
+                for (const auto& row : block.rows) {
+                    for (const auto& cell : row.cells) inlines = std::max(inlines, inlineNestingOf(cell.content));
+                }
+            }
+        },
+        value_->value);
+}
 
 BlockNode BlockNode::blockquote(std::vector<BlockNode> children) {
     return BlockNode(Blockquote{std::move(children)});
@@ -79,11 +116,11 @@ BlockNode::~BlockNode() {
     // Only the last owner takes the value apart; a value still shared elsewhere is left whole.
     if (!value_ || value_.use_count() != 1) return;
     std::vector<BlockNode> pending;
-    takeNestedBlocks(*value_, pending);
+    takeNestedBlocks(value_->value, pending);
     while (!pending.empty()) {
         BlockNode block = std::move(pending.back());
         pending.pop_back();
-        if (block.value_ && block.value_.use_count() == 1) takeNestedBlocks(*block.value_, pending);
+        if (block.value_ && block.value_.use_count() == 1) takeNestedBlocks(block.value_->value, pending);
     }
 }
 
@@ -296,7 +333,7 @@ std::vector<BlockNode> BlockNode::rewrite(const InlineRewriter& rewriter) const 
                 return *this; // code, HTML and thematic breaks hold no inline content
             }
         },
-        *value_);
+        value_->value);
     return {std::move(rewritten)};
 }
 

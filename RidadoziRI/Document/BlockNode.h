@@ -118,11 +118,16 @@ public:
     BlockNode& operator=(BlockNode&&) noexcept = default;
     ~BlockNode();
 
-    const Value& value() const { return *value_; }
+    const Value& value() const { return value_->value; }
     template <class Case>
-    const Case* as() const { return std::get_if<Case>(value_.get()); }
+    const Case* as() const { return std::get_if<Case>(&value_->value); }
     template <class Case>
-    bool is() const { return std::holds_alternative<Case>(*value_); }
+    bool is() const { return std::holds_alternative<Case>(value_->value); }
+
+    // How deep quotes and lists nest in this block, itself included (0 for other blocks), and how
+    // deep inline containers nest in any of its inline content, at any depth. Known from the start.
+    int blockNesting() const { return value_->blockNesting; }
+    int inlineNesting() const { return value_->inlineNesting; }
 
     // The blocks nested directly in this block: a block quote's children, or the blocks of all
     // items of a list, item after item. Empty for every other kind.
@@ -136,9 +141,14 @@ public:
     bool operator==(const BlockNode& other) const;
 
 private:
+    struct Storage {
+        Value value;
+        int blockNesting = 0;
+        int inlineNesting = 0;
+    };
     // Shared and never mutated, so copies are cheap and cannot affect each other. (Not const only so
     // that its last owner can take the nested blocks apart one at a time.)
-    std::shared_ptr<Value> value_;
+    std::shared_ptr<Storage> value_;
 };
 
 // Applies BlockNode::rewrite to each block in order and concatenates the results.

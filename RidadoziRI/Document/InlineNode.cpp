@@ -42,6 +42,13 @@ const std::vector<InlineNode>& InlineNode::children() const {
         value_);
 }
 
+InlineNode::InlineNode(Value value) : value_(std::move(value)) {
+    if (const std::vector<InlineNode>* children = mutableChildren()) {
+        nestingDepth_ = 1;
+        for (const auto& child : *children) nestingDepth_ = std::max(nestingDepth_, child.nestingDepth_ + 1);
+    }
+}
+
 std::vector<InlineNode>* InlineNode::mutableChildren() {
     return std::visit(
         [](auto& node) -> std::vector<InlineNode>* {
@@ -67,7 +74,8 @@ InlineNode::InlineNode(WithoutChildren, const InlineNode& other)
                   return node;
               }
           },
-          other.value_)) {}
+          other.value_)),
+      nestingDepth_(other.nestingDepth_) {}
 
 InlineNode::InlineNode(const InlineNode& other) : InlineNode(WithoutChildren{}, other) {
     std::vector<std::pair<const InlineNode*, InlineNode*>> pending{{&other, this}};

@@ -68,7 +68,7 @@ public:
     static InlineNode softBreak() { return InlineNode(SoftBreak{}); }
     static InlineNode lineBreak() { return InlineNode(LineBreak{}); }
 
-    InlineNode(Value value) : value_(std::move(value)) {}
+    InlineNode(Value value);
     // Trees built in code may nest without bound: copying, comparing, hashing and destroying walk
     // them with a heap-held stack, never by recursion.
     InlineNode(const InlineNode& other);
@@ -85,6 +85,8 @@ public:
 
     // The child list of emphasis, strong, strikethrough, link and image; empty for the rest.
     const std::vector<InlineNode>& children() const;
+    // How deep those five cases nest in this node, itself included (0 for the others). Known from the start.
+    int nestingDepth() const { return nestingDepth_; }
 
     std::size_t hashValue() const;
     bool operator==(const InlineNode& other) const;
@@ -96,6 +98,7 @@ private:
     std::vector<InlineNode>* mutableChildren();
 
     Value value_;
+    int nestingDepth_ = 0;
 };
 
 using InlineRewriter = std::function<std::vector<InlineNode>(InlineNode)>;

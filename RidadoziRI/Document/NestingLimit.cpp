@@ -1,5 +1,6 @@
 #include "RidadoziRI/Document/NestingLimit.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ridadozi {
@@ -16,63 +17,9 @@ bool isContainer(const InlineNode& node) {
            node.is<InlineNode::Link>() || node.is<InlineNode::Image>();
 }
 
-// The inline lists held by `block` itself.
-std::vector<const std::vector<InlineNode>*> inlineListsOf(const BlockNode& block) {
-    std::vector<const std::vector<InlineNode>*> lists;
-    if (const auto* paragraph = block.as<BlockNode::Paragraph>()) lists.push_back(&paragraph->content);
-    if (const auto* heading = block.as<BlockNode::Heading>()) lists.push_back(&heading->content);
-    if (const auto* table = block.as<BlockNode::Table>()) {
-        for (const auto& row : table->rows) {
-            for (const auto& cell : row.cells) lists.push_back(&cell.content);
-        }
-    }
-    return lists;
-}
-
-// Calls `body` with each block nested directly in `block`, in order.
-template <class Body>
-void forEachNestedBlock(const BlockNode& block, Body body) {
-    if (const auto* quote = block.as<BlockNode::Blockquote>()) {
-        for (const auto& child : quote->children) body(child);
-    }
-    const auto items = [&body](const auto& list) {
-        for (const auto& item : list.items) {
-            for (const auto& child : item.children) body(child);
-        }
-    };
-    if (const auto* list = block.as<BlockNode::BulletedList>()) items(*list);
-    if (const auto* list = block.as<BlockNode::NumberedList>()) items(*list);
-    if (const auto* list = block.as<BlockNode::TaskList>()) items(*list);
-}
-
-bool inlinesTooDeep(const std::vector<InlineNode>& inlines) {
-    std::vector<std::pair<const InlineNode*, int>> pending;
-    for (const auto& node : inlines) pending.emplace_back(&node, 1);
-    while (!pending.empty()) {
-        const auto [node, level] = pending.back();
-        pending.pop_back();
-        if (!isContainer(*node)) continue;
-        if (level > maximumNesting) return true;
-        for (const auto& child : node->children()) pending.emplace_back(&child, level + 1);
-    }
-    return false;
-}
-
-bool tooDeep(const std::vector<BlockNode>& blocks) {
-    std::vector<std::pair<const BlockNode*, int>> pending;
-    for (const auto& block : blocks) pending.emplace_back(&block, 1);
-    while (!pending.empty()) {
-        const auto [block, level] = pending.back();
-        pending.pop_back();
-        for (const auto* inlines : inlineListsOf(*block)) {
-            if (inlinesTooDeep(*inlines)) return true;
-        }
-        if (!isContainer(*block)) continue;
-        if (level > maximumNesting) return true;
-        const int childLevel = level + 1;
-        forEachNestedBlock(*block, [&pending, childLevel](const BlockNode& child) { pending.emplace_back(&child, childLevel); });
-    }
-    return false;
+// Whether `block`, standing at `level`, is nested within the limit all through.
+bool withinLimit(const BlockNode& block, int level) {
+    return level - 1 + block.blockNesting() <= maximumNesting && block.inlineNesting() <= maximumNesting;
 }
 
 // Appends the text, code, HTML and breaks inside `container`, at any depth, in order.
@@ -103,7 +50,7 @@ std::vector<InlineNode> limitedInlines(const std::vector<InlineNode>& inlines, i
     std::vector<InlineNode> result;
     result.reserve(inlines.size());
     for (const auto& node : inlines) {
-        if (!isContainer(node)) {
+        if (level - 1 + node.nestingDepth() <= maximumNesting) {
             result.push_back(node);
         } else if (level > maximumNesting) {
             appendInlineLeaves(node, result);
@@ -171,7 +118,9 @@ std::vector<BlockNode> limitedBlocks(const std::vector<BlockNode>& blocks, int l
     std::vector<BlockNode> result;
     result.reserve(blocks.size());
     for (const auto& block : blocks) {
-        if (isContainer(block) && level > maximumNesting) {
+        if (withinLimit(block, level)) {
+            result.push_back(block); // shared, not copied
+        } else if (isContainer(block) && level > maximumNesting) {
             appendLeafBlocks(block, result);
         } else {
             result.push_back(limitedBlock(block, level));
@@ -182,8 +131,12 @@ std::vector<BlockNode> limitedBlocks(const std::vector<BlockNode>& blocks, int l
 
 } // namespace
 
+bool exceedsNestingLimit(const std::vector<BlockNode>& blocks) {
+    return std::any_of(blocks.begin(), blocks.end(), [](const BlockNode& block) { return !withinLimit(block, 1); });
+}
+
 std::vector<BlockNode> limitingNesting(const std::vector<BlockNode>& blocks) {
-    if (!tooDeep(blocks)) return blocks;
+    if (!exceedsNestingLimit(blocks)) return blocks;
     return limitedBlocks(blocks, 1);
 }
 

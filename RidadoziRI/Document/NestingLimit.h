@@ -17,5 +17,7 @@ inline constexpr int maximumNesting = 128;
 // kept. Inline containers nested deeper are dissolved the same way into their text. The blocks come
 // back unchanged when nothing is nested that deep.
 std::vector<BlockNode> limitingNesting(const std::vector<BlockNode>& blocks);
+// Whether limitingNesting would change `blocks` (answered without walking them).
+bool exceedsNestingLimit(const std::vector<BlockNode>& blocks);
 
 } // namespace ridadozi

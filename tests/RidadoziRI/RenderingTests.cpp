@@ -135,6 +135,10 @@ TEST(Rendering, TextIsRepairedBeforeItReachesCmark) {
                                    BlockNode::codeBlock(std::string("x\xC3", 2), "y")});
     EXPECT_EQ(document.htmlText(),
               "<p>a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c</p>\n<pre><code class=\"language-x\xEF\xBF\xBD\">y</code></pre>\n");
+    // Past the first eight bytes too, and valid text beyond them is left alone.
+    const std::string ascii = "0123456789abcdef";
+    const auto longer = content({paragraph({text(ascii + "\xFF"), text(ascii + std::string("\0g", 2)), text(ascii + "\xC3\xA9")})});
+    EXPECT_EQ(longer.htmlText(), "<p>" + ascii + "\xEF\xBF\xBD" + ascii + "\xEF\xBF\xBDg" + ascii + "\xC3\xA9</p>\n");
 }
 
 TEST(Rendering, LinksImagesCodeAndRawHtml) {
