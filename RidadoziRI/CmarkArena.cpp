@@ -31,12 +31,14 @@ CmarkArena& arena() {
     return *current;
 }
 
-void* arenaCalloc(std::size_t count, std::size_t size) {
+// noexcept: these are called from C, which no exception may cross; a failed allocation inside ends
+// the process, as with cmark-gfm's own allocator.
+void* arenaCalloc(std::size_t count, std::size_t size) noexcept {
     if (size != 0 && count > (largeFlag - headerSize) / size) std::abort(); // as cmark-gfm's own allocator does
     return arena().allocate(count * size, true);
 }
-void* arenaRealloc(void* block, std::size_t size) { return arena().resize(block, size); }
-void arenaFree(void* block) {
+void* arenaRealloc(void* block, std::size_t size) noexcept { return arena().resize(block, size); }
+void arenaFree(void* block) noexcept {
     if (current) current->release(block);
 }
 

@@ -182,6 +182,18 @@ TEST(Rendering, RoundTripsThroughCommonMark) {
     }
 }
 
+// Blocks and texts of hundreds of kilobytes, parsed and written back whole.
+TEST(Rendering, LargeBlocksComeBackWhole) {
+    std::string code;
+    while (code.size() < 300000) code += "let line = " + std::to_string(code.size()) + ";\n";
+    const MarkdownContent document("```\n" + code + "```\n\n" + code.substr(0, 280000) + "\n");
+    ASSERT_EQ(document.blocks.size(), 2u);
+    EXPECT_EQ(document.blocks[0], BlockNode::codeBlock("", code));
+    const std::string html = document.htmlText();
+    EXPECT_EQ(html.substr(0, 11 + code.size() + 14), "<pre><code>" + code + "</code></pre>\n");
+    EXPECT_EQ(MarkdownContent(document.commonMarkText()), document);
+}
+
 TEST(Rendering, RendersOnSeveralThreadsAtOnce) {
     const MarkdownContent document("# T\n\n| a | b |\n|---|---|\n| 1 | ~~2~~ |\n\n- [x] t\n");
     const auto expectedHtml = document.htmlText();
