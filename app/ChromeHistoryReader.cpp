@@ -11,11 +11,14 @@
 #include "platform/foundation/Locations.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TimestampFormatter.h"
 #include "platform/foundation/URL.h"
 #include "platform/runtime/RunLoop.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 
 namespace glimmo {
@@ -33,12 +36,40 @@ std::optional<Date>& lastLoad() {
     return date;
 }
 
-std::string cutURL(const std::string& url) {
-    // A text of at most 100 bytes has at most 100 characters; only longer ones need counting.
-    if (url.size() > 100 && graphemeCount(url) > 100) {
-        return prefixGraphemes(url, 100) + "...";
+// The value of the first query item named `name`, percent-decoded; nullopt when that item has no
+// "=" or there is none. Only that item is decoded.
+std::optional<std::string> firstQueryValue(const URL& url, std::string_view name) {
+    const std::optional<std::string> query = url.query();
+    if (!query) {
+        return std::nullopt;
     }
-    return url;
+    std::string_view rest = *query;
+    while (!rest.empty()) {
+        const std::string_view piece = rest.substr(0, rest.find('&'));
+        rest.remove_prefix(std::min(rest.size(), piece.size() + 1));
+        const std::string_view itemName = piece.substr(0, piece.find('='));
+        const bool named = itemName == name || (itemName.find('%') != std::string_view::npos &&
+                                                percentDecode(itemName).value_or(std::string(itemName)) == name);
+        if (piece.empty() || !named) {
+            continue;
+        }
+        if (itemName.size() == piece.size()) {
+            return std::nullopt;
+        }
+        const std::string_view value = piece.substr(itemName.size() + 1);
+        return percentDecode(value).value_or(std::string(value));
+    }
+    return std::nullopt;
+}
+
+// The address cut to its first 100 characters and "...", when it is longer.
+void appendCutURL(const std::string& url, std::string& out) {
+    if (std::optional<std::string> cut = prefixGraphemesIfLonger(url, 100)) {
+        out += *cut;
+        out += "...";
+    } else {
+        out += url;
+    }
 }
 
 } // namespace
@@ -175,8 +206,10 @@ void ChromeHistoryReader::finishLoad(HistoryLoadOutcome outcome) {
         (line.toStandardOutput ? printLine : systemLog)(line.text);
     }
     if (outcome.items) {
-        historyItems = std::move(*outcome.items);
-        googleSearches = std::move(outcome.searches);
+        // The lists they replace go on the loader thread: freeing a large history takes a while.
+        historyItems.modify([&](std::vector<HistoryItem>& items) { items.swap(*outcome.items); });
+        googleSearches.modify([&](std::vector<std::string>& searches) { searches.swap(outcome.searches); });
+        loader_->post([replaced = std::make_shared<HistoryLoadOutcome>(std::move(outcome))] {});
         {
             const std::lock_guard lock(gateMutex());
             lastLoad() = clock_.now();
@@ -190,8 +223,16 @@ void ChromeHistoryReader::finishLoad(HistoryLoadOutcome outcome) {
 }
 
 std::vector<std::string> ChromeHistoryReader::extractSearches(const std::vector<HistoryItem>& items) {
+    return extractSearches(std::span<const HistoryItem>(items));
+}
+
+std::vector<std::string> ChromeHistoryReader::extractSearches(std::span<const HistoryItem> items) {
     std::vector<std::string> searches;
     for (const HistoryItem& item : items) {
+        // A host that contains the domain means an address that does: most visits stop here.
+        if (item.url.find(searchEngineDomain) == std::string::npos) {
+            continue;
+        }
         const std::optional<URL> url = URL::parse(item.url);
         if (!url) {
             continue;
@@ -200,13 +241,8 @@ std::vector<std::string> ChromeHistoryReader::extractSearches(const std::vector<
         if (!host || host->find(searchEngineDomain) == std::string::npos) {
             continue;
         }
-        for (const URLQueryItem& query : url->queryItems()) {
-            if (query.name == "q") {
-                if (query.value) {
-                    searches.push_back(*query.value);
-                }
-                break;
-            }
+        if (std::optional<std::string> term = firstQueryValue(*url, "q")) {
+            searches.push_back(std::move(*term));
         }
     }
     return searches;
@@ -215,27 +251,34 @@ std::vector<std::string> ChromeHistoryReader::extractSearches(const std::vector<
 std::string ChromeHistoryReader::historySummary(const std::string& timeframe) const {
     const Date now = clock_.now();
     const Calendar calendar = Calendar::current();
-    std::function<bool(Date)> passes;
+    // The visits at or after `since` and before `until` pass.
+    Date since;
+    std::optional<Date> until;
     if (timeframe == "WEEK") {
-        const Date since = calendar.addingDays(now, -7);
-        passes = [since](Date visit) { return visit >= since; };
+        since = calendar.addingDays(now, -7);
     } else if (timeframe == "MONTH") {
-        const Date since = calendar.addingMonths(now, -1);
-        passes = [since](Date visit) { return visit >= since; };
+        since = calendar.addingMonths(now, -1);
     } else {
-        passes = [&calendar, now](Date visit) { return calendar.isDate(visit, now); };
+        since = calendar.startOfDay(now);
+        until = calendar.startOfNextDay(now);
     }
     std::string summary = "Recent Chrome Web Activity:\n---\n";
+    TimestampFormatter timestamps;
     bool first = true;
     for (const HistoryItem& item : historyItems.get()) {
-        if (!passes(item.lastVisit)) {
+        if (item.lastVisit < since || (until && !(item.lastVisit < *until))) {
             continue;
         }
         if (!first) {
             summary += "\n";
         }
         first = false;
-        summary += timestampString(item.lastVisit) + ": " + item.title + " (" + cutURL(item.url) + ")";
+        timestamps.append(item.lastVisit, summary);
+        summary += ": ";
+        summary += item.title;
+        summary += " (";
+        appendCutURL(item.url, summary);
+        summary += ")";
     }
     return summary;
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,7 @@ public:
     // Website changes among the visits in [from, to), in list order.
     int siteSwitchCount(Date from, Date to) const;
     static std::vector<std::string> extractSearches(const std::vector<HistoryItem>& items);
+    static std::vector<std::string> extractSearches(std::span<const HistoryItem> items);
 
     const std::filesystem::path& sourcePath() const { return sourcePath_; }
     // Empty while the private temporary directory cannot be made (each load tries again).

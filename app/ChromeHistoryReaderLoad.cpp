@@ -5,7 +5,10 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <future>
+#include <iterator>
 #include <memory>
+#include <span>
 #include <system_error>
 
 namespace glimmo {
@@ -68,14 +71,27 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& 
     fs::permissions(destination, fs::perms::owner_read | fs::perms::owner_write, error);
 }
 
-// The whole sort of the query stays in memory: the copy is private and read once.
-void tuneForOneSortedRead(sqlite3* database, const fs::path& file) {
-    std::error_code error;
-    const auto bytes = fs::file_size(file, error);
-    const long long kibibytes = error ? 0 : static_cast<long long>(bytes / 1024);
-    const std::string pragmas = "PRAGMA temp_store=MEMORY; PRAGMA cache_size=-" +
-                                std::to_string(std::max(2048LL, 2 * kibibytes)) + ";";
-    sqlite3_exec(database, pragmas.c_str(), nullptr, nullptr, nullptr);
+// The sort of the query stays in memory (the copy is private and read once) and uses helper
+// threads. The default cache suits it best: a cache that holds the whole sort makes one large
+// in-memory sort, which measures slower than the sorter's merged runs.
+void tuneForOneSortedRead(sqlite3* database) {
+    sqlite3_exec(database, "PRAGMA temp_store=MEMORY; PRAGMA threads=4;", nullptr, nullptr, nullptr);
+}
+
+// The search terms of a large history in two halves at once: it can hold tens of thousands of
+// search pages, each parsed.
+std::vector<std::string> searchesOf(const std::vector<HistoryItem>& items) {
+    constexpr std::size_t worthASecondThread = 50000;
+    const std::span<const HistoryItem> all(items);
+    if (all.size() < worthASecondThread) {
+        return ChromeHistoryReader::extractSearches(all);
+    }
+    const std::size_t half = all.size() / 2;
+    auto newer = std::async(std::launch::async, [all, half] { return ChromeHistoryReader::extractSearches(all.first(half)); });
+    std::vector<std::string> older = ChromeHistoryReader::extractSearches(all.subspan(half));
+    std::vector<std::string> searches = newer.get();
+    searches.insert(searches.end(), std::make_move_iterator(older.begin()), std::make_move_iterator(older.end()));
+    return searches;
 }
 
 } // namespace
@@ -100,7 +116,7 @@ HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
         log("❌ Failed to open database: " + errorMessage(database.get()));
         return outcome;
     }
-    tuneForOneSortedRead(database.get(), outcome.destination);
+    tuneForOneSortedRead(database.get());
 
     const std::int64_t cutoff = static_cast<std::int64_t>(std::trunc(
                                     (request.now.unixTime() - ChromeHistoryReader::historyWindow) * 1000000.0)) +
@@ -140,7 +156,7 @@ HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
         item.lastVisit =
             Date::fromUnixTime(static_cast<double>(visitTime - ChromeHistoryReader::chromeEpochOffset) / 1000000.0);
     }
-    outcome.searches = ChromeHistoryReader::extractSearches(items);
+    outcome.searches = searchesOf(items);
     outcome.items = std::move(items);
     return outcome;
 }

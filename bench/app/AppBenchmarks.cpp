@@ -1,10 +1,11 @@
-// What users feel of the core: loading a month of browser history, building a month's report,
-// and saving and loading a large record file. Each figure is printed next to its baseline, the raw
-// dependency doing the same work in the same run.
+// What users feel of the core: loading the browser history, its month summary, a month's report,
+// and saving and loading a large record file. Each figure is printed next to a baseline doing the
+// same work in the same run: `cp` and the `sqlite3` command for the history, plain nlohmann for the
+// record file. Figures are medians of runs taken in turn with their baseline.
 //
-// Usage: app_bench [visits] [records] [history|report|records]
-// (defaults 100000 visits and 20000 records, all three parts; the record file holds 100000 records)
+// Usage: app_bench [history|summary|report|records]   (all parts without an argument)
 
+#include "HistoryGenerator.h"
 #include "app/ActivityMonitor.h"
 #include "app/ActivityRecordFile.h"
 #include "app/ChromeHistoryReader.h"
@@ -12,10 +13,11 @@
 #include "platform/desktop/fakes/FakeAccessibility.h"
 #include "platform/desktop/fakes/FakeInputActivityTap.h"
 #include "platform/desktop/fakes/FakeWorkspace.h"
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/runtime/ManualRunLoop.h"
-#include "tests/app/SyntheticHistory.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <nlohmann/json.hpp>
@@ -33,8 +35,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using bench::historyNow;
 
 constexpr double frameSeconds = 1.0 / 60.0;
+constexpr int rounds = 7;
 
 double secondsOf(const std::function<void()>& work) {
     const auto start = Clock::now();
@@ -42,18 +46,27 @@ double secondsOf(const std::function<void()>& work) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The best of a few runs, so one slow run (a cold cache) does not decide the figure.
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        best = std::min(best, secondsOf(work));
-    }
-    return best;
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
-void report(const char* what, double seconds, const char* baselineName, double baseline) {
-    std::printf("%-58s %9.2f ms   %-34s %9.2f ms   ratio %5.2f\n", what, seconds * 1000, baselineName, baseline * 1000,
-                baseline > 0 ? seconds / baseline : 0.0);
+// Medians of `ours` and `baseline`, run in turn so that a noisy moment hits both.
+std::pair<double, double> medians(const std::function<void()>& ours, const std::function<void()>& baseline) {
+    std::vector<double> a;
+    std::vector<double> b;
+    ours(); // warm the caches once
+    baseline();
+    for (int i = 0; i < rounds; ++i) {
+        a.push_back(secondsOf(ours));
+        b.push_back(secondsOf(baseline));
+    }
+    return {median(a), median(b)};
+}
+
+void report(const std::string& name, const char* what, double seconds, const char* baselineName, double baseline) {
+    std::printf("%-52s %9.2f ms   %-40s %9.2f ms\n", what, seconds * 1000, baselineName, baseline * 1000);
+    std::printf("ratio %s %.2f\n", name.c_str(), baseline > 0 ? seconds / baseline : 0.0);
 }
 
 std::string shellQuoted(const std::string& text) {
@@ -64,19 +77,15 @@ std::string shellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-const Date benchNow = Date::fromUnixTime(1796637600); // 2026-12-07 10:00 UTC
-
-void makeHistory(const fs::path& path, int visits) {
-    testing::SyntheticHistory history(path);
-    history.execute("BEGIN");
-    const char* hosts[] = {"https://www.example.com/", "https://docs.example.org/", "https://news.example.net/",
-                           "https://www.google.com/search?q=", "https://mail.example.com/"};
-    for (int i = 0; i < visits; ++i) {
-        const Date when = benchNow.addingTimeInterval(-30.0 * 86400 * i / visits - 1);
-        history.add(std::string(hosts[i % 5]) + "page" + std::to_string(i), "Title of page " + std::to_string(i),
-                    1 + i % 7, when);
+void run(const std::string& command) {
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "failed: %s\n", command.c_str());
+        std::exit(1);
     }
-    history.execute("COMMIT");
+}
+
+std::int64_t chromeTime(Date date) {
+    return static_cast<std::int64_t>((date.unixTime()) * 1000000.0) + ChromeHistoryReader::chromeEpochOffset;
 }
 
 std::vector<ActivityRecordValue> makeRecords(int count, double span) {
@@ -85,101 +94,138 @@ std::vector<ActivityRecordValue> makeRecords(int count, double span) {
     const std::string text(300, 's');
     for (int i = 0; i < count; ++i) {
         records.push_back({UUID::random(), "Application " + std::to_string(i % 40),
-                           benchNow.addingTimeInterval(-span * i / count - 1), 120.5, 60.25,
+                           historyNow.addingTimeInterval(-span * i / count - 1), 120.5, 60.25,
                            text + std::to_string(i)});
     }
     return records;
 }
 
-void benchHistory(const fs::path& folder, int visits) {
-    const fs::path source = folder / "History";
-    makeHistory(source, visits);
-    ManualClock clock(benchNow);
+// The reader on a virtual-time main loop at the benchmark's "now": each load is waited for.
+struct ReaderWorld {
+    explicit ReaderWorld(const fs::path& folder)
+        : reader(std::make_shared<ChromeHistoryReader>(loop->clock(), workspace, folder / "History",
+                                                       folder / "chromeHistory.db")) {
+        RunLoop::setMain(loop);
+    }
+    ~ReaderWorld() {
+        reader.reset();
+        RunLoop::setMain(nullptr);
+    }
+    void load() {
+        ChromeHistoryReader::resetLastLoadTimeForTesting();
+        runBlocking(*loop, reader->reloadHistory(), 120);
+    }
+    std::shared_ptr<ManualRunLoop> loop = std::make_shared<ManualRunLoop>(historyNow);
     FakeWorkspace workspace;
-    ChromeHistoryReader reader(clock, workspace, source, folder / "chromeHistory.db");
+    std::shared_ptr<ChromeHistoryReader> reader;
+};
 
-    std::size_t loaded = 0;
-    std::size_t summaryBytes = 0;
-    const double ours = bestOf(3, [&] {
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-        reader.copyAndLoadHistory();
-        loaded = reader.historyItems->size();
-        summaryBytes = reader.historySummary("MONTH").size();
-    });
-
-    const std::int64_t cutoff =
-        static_cast<std::int64_t>((benchNow.unixTime() - ChromeHistoryReader::historyWindow) * 1000000.0) +
-        ChromeHistoryReader::chromeEpochOffset;
-    std::string query = ChromeHistoryReader::historyQuery;
-    query.replace(query.find('?'), 1, std::to_string(cutoff));
-    const std::string command =
-        "sqlite3 -readonly " + shellQuoted(source.string()) + " " + shellQuoted(query) + " > /dev/null";
-    const double cli = bestOf(3, [&] {
-        if (std::system(command.c_str()) != 0) {
-            std::fprintf(stderr, "sqlite3 failed\n");
-        }
-    });
-    const double loadOnly = bestOf(3, [&] {
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-        reader.copyAndLoadHistory();
-    });
-    const double summaryOnly = bestOf(3, [&] { summaryBytes = reader.historySummary("MONTH").size(); });
-    std::printf("history: %zu visits loaded, month summary %zu bytes\n", loaded, summaryBytes);
-    report("copy, load and month summary of the History copy", ours, "sqlite3 command, same query", cli);
-    report("  of which copy and load", loadOnly, "sqlite3 command, same query", cli);
-    report("  of which month summary", summaryOnly, "sqlite3 command, same query", cli);
+// `cp` of the History file and the `sqlite3` command reading the copy with `query`.
+std::string copyAndQueryCommand(const fs::path& folder, const std::string& query) {
+    const std::string copy = shellQuoted((folder / "baseline.db").string());
+    return "cp " + shellQuoted((folder / "History").string()) + " " + copy + " && sqlite3 -readonly " + copy + " " +
+           shellQuoted(query) + " > /dev/null";
 }
 
+void benchHistoryLoad(const fs::path& folder, int visits) {
+    bench::writeHistory(folder / "History", visits);
+    ReaderWorld world(folder);
+    std::string query = ChromeHistoryReader::historyQuery;
+    query.replace(query.find('?'), 1,
+                  std::to_string(chromeTime(historyNow.addingTimeInterval(-ChromeHistoryReader::historyWindow))));
+    const std::string command = copyAndQueryCommand(folder, query);
+    const auto [ours, baseline] = medians([&] { world.load(); }, [&] { run(command); });
+    std::printf("history: %zu of %d visits loaded\n", world.reader->historyItems->size(), visits);
+    const std::string size = std::to_string(visits / 1000) + "k";
+    report("history_load_" + size, ("copy and load, " + size + " visits").c_str(), ours, "cp + sqlite3 -readonly, same query",
+           baseline);
+}
+
+void benchHistorySummary(const fs::path& folder) {
+    bench::writeHistory(folder / "History", 100000);
+    ReaderWorld world(folder);
+    // The same lines: time stamp, title and the address cut at 100 characters, newest first.
+    const Date monthAgo = Calendar::current().addingMonths(historyNow, -1);
+    const std::string query =
+        "SELECT strftime('%Y-%m-%d %H:%M:%S', last_visit_time / 1000000 - 11644473600, 'unixepoch') || ': ' || "
+        "coalesce(title, '') || ' (' || CASE WHEN length(url) > 100 THEN substr(url, 1, 100) || '...' ELSE url END || "
+        "')' FROM urls WHERE last_visit_time >= " +
+        std::to_string(chromeTime(monthAgo)) + " ORDER BY last_visit_time DESC;";
+    const std::string command = copyAndQueryCommand(folder, query);
+    std::size_t bytes = 0;
+    const auto [ours, baseline] = medians(
+        [&] {
+            world.load();
+            bytes = world.reader->historySummary("MONTH").size();
+        },
+        [&] { run(command); });
+    std::printf("history summary: %zu bytes\n", bytes);
+    report("history_summary", "copy, load and month summary, 100k visits", ours, "cp + sqlite3 printing the lines",
+           baseline);
+}
+
+// A month's report from cold (history load, merge, report text) against the `sqlite3` command doing
+// the website part of the same work: each visit's time until the next one, per host, with the
+// addresses joined.
 void benchReport(const fs::path& folder, int records) {
-    auto loop = std::make_shared<ManualRunLoop>(benchNow);
-    RunLoop::setMain(loop);
-    FakeWorkspace workspace;
+    bench::writeHistory(folder / "History", 100000);
+    ReaderWorld world(folder);
     FakeAccessibility accessibility;
     FakeInputActivityTap tap;
     ActivityMonitor::Services services;
-    services.runLoop = loop.get();
-    services.workspace = &workspace;
+    services.runLoop = world.loop.get();
+    services.workspace = &world.workspace;
     services.accessibility = &accessibility;
     services.inputTap = &tap;
     services.recordFilePath = folder / "records.json";
     services.geminiAPIKey = "unused";
     auto monitor = ActivityMonitor::create(services);
     std::vector<std::shared_ptr<ActivityRecord>> list;
-    for (const ActivityRecordValue& value : makeRecords(records, 30 * 86400)) {
+    std::vector<ActivityRecordValue> values = makeRecords(records, 30 * 86400);
+    for (std::size_t i = 0; i < values.size(); i += 3) {
+        values[i] = {values[i].id, "Google Chrome", values[i].timestamp, 3600, 600, ""};
+    }
+    for (const ActivityRecordValue& value : values) {
         list.push_back(std::make_shared<ActivityRecord>(value));
     }
     monitor->activityRecords = std::move(list);
-    auto reader = std::make_shared<ChromeHistoryReader>(loop->clock(), workspace, folder / "History",
-                                                        folder / "chromeHistory.db");
-    UnifiedActivityService service(monitor, reader, nullptr, loop->clock());
-    const Date start = benchNow.addingTimeInterval(-30 * 86400);
+    UnifiedActivityService service(monitor, world.reader, nullptr, world.loop->clock());
+    const Date start = historyNow.addingTimeInterval(-30 * 86400);
 
-    std::size_t entries = 0;
+    const std::string query =
+        "WITH v AS (SELECT url, last_visit_time AS t, lead(last_visit_time, 1, last_visit_time + 60000000) OVER "
+        "(ORDER BY last_visit_time) AS n FROM urls WHERE last_visit_time BETWEEN " +
+        std::to_string(chromeTime(start)) + " AND " + std::to_string(chromeTime(historyNow)) +
+        "), h AS (SELECT substr(url, instr(url, '://') + 3) AS rest, url, t, n FROM v), "
+        "g AS (SELECT CASE WHEN instr(rest, '/') > 0 THEN substr(rest, 1, instr(rest, '/') - 1) ELSE rest END AS host, "
+        "url, t, n FROM h) SELECT host || ' (' || (sum(n - t) / 60000000) || 'm)' || char(10) || 'Context:' || "
+        "char(10) || group_concat(url, char(10) || '---' || char(10)) FROM g GROUP BY host ORDER BY min(t) DESC;";
+    const std::string command = copyAndQueryCommand(folder, query);
     std::size_t textBytes = 0;
-    const double cold = bestOf(3, [&] {
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-        service.cachedActivities = {};
-        entries = runBlocking(*loop, service.getUnifiedActivities(start, benchNow)).size();
-        const UnifiedActivityReport built = runBlocking(*loop, service.generateReport(start, benchNow));
-        textBytes = UnifiedActivityService::formatReport(built).size();
-    });
-    const double historyOnly = bestOf(3, [&] {
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-        reader->copyAndLoadHistory();
-    });
-    const double cached = bestOf(3, [&] { runBlocking(*loop, service.generateReport(start, benchNow)); });
-    std::printf("report: %d records, %zu visits, %zu merged entries, report text %zu bytes\n", records,
-                reader->historyItems->size(), entries, textBytes);
-    report("getUnifiedActivities + generateReport + formatReport", cold, "history load alone", historyOnly);
-    report("generateReport answered from the cache", cached, "history load alone", historyOnly);
+    const auto [cold, baseline] = medians(
+        [&] {
+            ChromeHistoryReader::resetLastLoadTimeForTesting();
+            service.cachedActivities = {};
+            const UnifiedActivityReport built = runBlocking(*world.loop, service.generateReport(start, historyNow), 120);
+            textBytes = UnifiedActivityService::formatReport(built).size();
+        },
+        [&] { run(command); });
+    std::printf("report: %d records, %zu visits, report text %zu bytes\n", records, world.reader->historyItems->size(),
+                textBytes);
+    report("report_month", "month report from cold: load, merge, text", cold, "cp + sqlite3, the websites' lines",
+           baseline);
     monitor.reset();
-    loop->runUntilIdle();
-    RunLoop::setMain(nullptr);
+    world.loop->runUntilIdle();
 }
 
 void benchRecordFile(const fs::path& folder) {
     constexpr int count = 100000;
     const std::vector<ActivityRecordValue> values = makeRecords(count, 365 * 86400);
+    const auto bestOf = [](int runs, const std::function<void()>& work) {
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) times.push_back(secondsOf(work));
+        return median(times);
+    };
     // Built as a load builds them, each adopting its value as the copy that saves share.
     std::vector<std::shared_ptr<ActivityRecord>> records;
     for (const ActivityRecordValue& value : values) {
@@ -230,8 +276,9 @@ void benchRecordFile(const fs::path& folder) {
     std::printf("record file: %d records, %.1f MB; main thread blocked at most %.2f ms per save (a frame is %.2f ms): %s\n",
                 count, bytes.size() / 1e6, worstBlock * 1000, frameSeconds * 1000,
                 worstBlock < frameSeconds ? "within a frame" : "LONGER THAN A FRAME");
-    report("save (encode + atomic write, background thread)", write, "nlohmann dump + atomic write", rawWrite);
-    report("load (read + decode)", load, "nlohmann parse", rawLoad);
+    report("record_file_save", "save (encode + atomic write, background thread)", write, "nlohmann dump + atomic write",
+           rawWrite);
+    report("record_file_load", "load (read + decode)", load, "nlohmann parse", rawLoad);
     (void)loadedCount;
     (void)total;
 }
@@ -240,19 +287,23 @@ void benchRecordFile(const fs::path& folder) {
 } // namespace glimmo
 
 int main(int argc, char** argv) {
-    const int visits = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const int records = argc > 2 ? std::atoi(argv[2]) : 20000;
 #ifndef NDEBUG
     std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
 #endif
     glimmo::setLogSinkForTesting([](glimmo::LogLevel, std::string_view) {});
+    glimmo::setDefaultTimeZone("UTC");
     glimmo::testing::TemporaryDirectory folder;
-    const std::string only = argc > 3 ? argv[3] : "";
-    if (only.empty() || only == "history" || only == "report") {
-        glimmo::benchHistory(folder.path(), visits);
+    const std::string only = argc > 1 ? argv[1] : "";
+    if (only.empty() || only == "history") {
+        for (const int visits : {25000, 100000, 400000}) {
+            glimmo::benchHistoryLoad(folder.path(), visits);
+        }
+    }
+    if (only.empty() || only == "summary") {
+        glimmo::benchHistorySummary(folder.path());
     }
     if (only.empty() || only == "report") {
-        glimmo::benchReport(folder.path(), records);
+        glimmo::benchReport(folder.path(), 20000);
     }
     if (only.empty() || only == "records") {
         glimmo::benchRecordFile(folder.path());

@@ -120,6 +120,43 @@ std::string prefixGraphemes(std::string_view text, std::size_t n) {
     return valid;
 }
 
+std::optional<std::string> prefixGraphemesIfLonger(std::string_view text, std::size_t n) {
+    // Each code point is a cluster of its own while it and the next one are of the break class
+    // Other (ASCII letters, digits and punctuation, most letters of most scripts): no rule joins two
+    // of them. The first n + 1 code points of that class settle the answer without a break iterator.
+    if (text.size() <= n) {
+        return std::nullopt; // n bytes hold at most n clusters
+    }
+    std::size_t position = 0;
+    std::size_t count = 0;
+    while (position < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[position]);
+        std::size_t length = 1;
+        bool plain = byte >= 0x20 && byte < 0x7F;
+        if (byte >= 0x80) {
+            const auto decoded = utf8::decode(text, position);
+            const UChar32 c = static_cast<UChar32>(decoded.codePoint);
+            plain = decoded.valid && u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK) == U_GCB_OTHER;
+            length = decoded.length;
+        }
+        if (!plain) {
+            break;
+        }
+        if (count == n) {
+            return std::string(text.substr(0, position));
+        }
+        ++count;
+        position += length;
+    }
+    if (position == text.size()) {
+        return std::nullopt; // all plain: as many clusters as code points, at most n
+    }
+    if (graphemeCount(text) <= n) {
+        return std::nullopt;
+    }
+    return prefixGraphemes(text, n);
+}
+
 std::string lowercased(std::string_view text) {
     icu::UnicodeString unicode = icu_support::toUnicode(text);
     return icu_support::toUTF8(unicode.toLower(icu::Locale::getRoot()));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ std::size_t graphemeCount(std::string_view text);
 
 // The first n grapheme clusters; never cuts a cluster or a UTF-8 sequence in half.
 std::string prefixGraphemes(std::string_view text, std::size_t n);
+
+// prefixGraphemes(text, n) when the text has more than n grapheme clusters, nullopt otherwise.
+// Counts without the break rules as long as the text is made of plain characters (nothing that
+// joins with its neighbour), so it stays cheap for long texts.
+std::optional<std::string> prefixGraphemesIfLonger(std::string_view text, std::size_t n);
 
 // Unicode full case mapping, locale-independent ("ß" upper-cases to "SS").
 std::string lowercased(std::string_view text);

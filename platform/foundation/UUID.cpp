@@ -34,13 +34,11 @@ bool isHyphenPosition(std::size_t index) {
     return false;
 }
 
-} // namespace
-
-UUID UUID::random() {
-    std::array<std::uint8_t, 16> bytes{};
+void fillFromSystem(void* buffer, std::size_t size) {
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
     std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t count = ::getrandom(bytes.data() + filled, bytes.size() - filled, 0);
+    while (filled < size) {
+        const ssize_t count = ::getrandom(bytes + filled, size - filled, 0);
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -48,6 +46,46 @@ UUID UUID::random() {
             throw std::system_error(errno, std::generic_category(), "getrandom");
         }
         filled += static_cast<std::size_t>(count);
+    }
+}
+
+// xoshiro256** seeded once per thread from the system's random source: ids need to be unique, not
+// secret, and a history load makes one per row.
+class IdGenerator {
+public:
+    IdGenerator() {
+        do {
+            fillFromSystem(state_, sizeof state_);
+        } while ((state_[0] | state_[1] | state_[2] | state_[3]) == 0);
+    }
+
+    std::uint64_t next() {
+        const std::uint64_t result = rotate(state_[1] * 5, 7) * 9;
+        const std::uint64_t shifted = state_[1] << 17;
+        state_[2] ^= state_[0];
+        state_[3] ^= state_[1];
+        state_[1] ^= state_[2];
+        state_[0] ^= state_[3];
+        state_[2] ^= shifted;
+        state_[3] = rotate(state_[3], 45);
+        return result;
+    }
+
+private:
+    static std::uint64_t rotate(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
+    std::uint64_t state_[4];
+};
+
+} // namespace
+
+UUID UUID::random() {
+    thread_local IdGenerator generator;
+    std::array<std::uint8_t, 16> bytes{};
+    for (std::size_t half = 0; half < 2; ++half) {
+        std::uint64_t value = generator.next();
+        for (std::size_t i = 0; i < 8; ++i, value >>= 8) {
+            bytes[half * 8 + i] = static_cast<std::uint8_t>(value);
+        }
     }
     bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40); // version 4
     bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant

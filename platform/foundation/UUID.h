@@ -16,7 +16,7 @@ public:
     UUID() = default; // all zero
     explicit UUID(const std::array<std::uint8_t, 16>& bytes) : bytes_(bytes) {}
 
-    // A version 4 UUID from the system's random source.
+    // A version 4 UUID from a generator seeded once per thread from the system's random source.
     static UUID random();
     // 8-4-4-4-12 hexadecimal digits, either case.
     static std::optional<UUID> parse(std::string_view text);

@@ -1,5 +1,6 @@
 #include "DateTestSupport.h"
 #include "platform/foundation/DateFormatting.h"
+#include "platform/foundation/TimestampFormatter.h"
 #include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,23 @@ TEST(DateFormatterTest, DayKeysStayMachineReadableInEveryLocale) {
         EXPECT_EQ(dayKey(sample), "2024-01-15") << locale;
         EXPECT_EQ(timestampString(sample), "2024-01-15 09:30:00") << locale;
         EXPECT_EQ(abbreviatedWeekdayEnUS(sample), "Mon") << locale;
+    }
+}
+
+TEST(DateFormatterTest, TimestampsInARowMatchTheFormatterAcrossClockChanges) {
+    // Berlin's spring and autumn changes; Santiago's day that skips its own midnight.
+    for (const auto& [zone, from] : {std::pair{"Europe/Berlin", 1711753200.0}, std::pair{"Europe/Berlin", 1729980000.0},
+                                     std::pair{"America/Santiago", 1788580800.0}}) {
+        const testing::ScopedDateDefaults defaults("de_DE", zone);
+        TimestampFormatter formatter;
+        for (double t = from; t < from + 3 * 86400; t += 997.25) {
+            const Date date = Date::fromUnixTime(t);
+            ASSERT_EQ(formatter.string(date), timestampString(date)) << zone << " " << t;
+        }
+        // Backwards too, and a moment just before a whole second.
+        for (double t = from + 3 * 86400; t > from; t -= 3599.999999) {
+            ASSERT_EQ(formatter.string(Date::fromUnixTime(t)), timestampString(Date::fromUnixTime(t))) << zone << " " << t;
+        }
     }
 }
 

@@ -33,6 +33,20 @@ TEST(GraphemeTest, PrefixNeverSplitsACluster) {
     EXPECT_EQ(prefixGraphemes("", 3), "");
 }
 
+TEST(GraphemeTest, PrefixIfLongerAgreesWithTheBreakRules) {
+    const std::string plain = "https://de.example.org/Zürich-東京-";
+    for (const std::string& tail : {std::string("x"), std::string(), eAcute, family, flagJapan, hangul, std::string("\r\n")}) {
+        for (const std::string& text : {plain + tail, tail + plain, plain + tail + plain}) {
+            for (std::size_t n = 0; n <= graphemeCount(text) + 1; ++n) {
+                const auto cut = prefixGraphemesIfLonger(text, n);
+                EXPECT_EQ(cut.has_value(), graphemeCount(text) > n) << text << " " << n;
+                if (cut) EXPECT_EQ(*cut, prefixGraphemes(text, n)) << text << " " << n;
+            }
+        }
+    }
+    EXPECT_EQ(prefixGraphemesIfLonger("ab\xFF" "cd", 3), "ab\uFFFD");
+}
+
 TEST(GraphemeTest, InvalidBytesCountAsReplacementCharacters) {
     const std::string broken = "ab\xFF" "c";
     EXPECT_EQ(graphemeCount(broken), 4u);
