@@ -3,6 +3,7 @@
 #include "RidadoziRI/FatalError.h"
 
 #include <cmark-gfm-core-extensions.h>
+#include <cmark-gfm-extension_api.h>
 
 #include <string>
 
@@ -119,7 +120,41 @@ void appendLeaves(cmark_node* container, std::vector<Node>& result, IsContainer 
 
 } // namespace
 
+namespace {
+
+// The kinds that cmark-gfm itself defines have fixed type strings: read from the kind's number, the
+// common case needs no string comparison. A node that belongs to an extension may be named otherwise.
+std::optional<NodeType> coreNodeType(cmark_node* node) {
+    if (cmark_node_get_syntax_extension(node)) return std::nullopt;
+    switch (cmark_node_get_type(node)) {
+    case CMARK_NODE_DOCUMENT: return NodeType::document;
+    case CMARK_NODE_BLOCK_QUOTE: return NodeType::blockquote;
+    case CMARK_NODE_LIST: return NodeType::list;
+    case CMARK_NODE_ITEM: return NodeType::item;
+    case CMARK_NODE_CODE_BLOCK: return NodeType::codeBlock;
+    case CMARK_NODE_HTML_BLOCK: return NodeType::htmlBlock;
+    case CMARK_NODE_CUSTOM_BLOCK: return NodeType::customBlock;
+    case CMARK_NODE_PARAGRAPH: return NodeType::paragraph;
+    case CMARK_NODE_HEADING: return NodeType::heading;
+    case CMARK_NODE_THEMATIC_BREAK: return NodeType::thematicBreak;
+    case CMARK_NODE_TEXT: return NodeType::text;
+    case CMARK_NODE_SOFTBREAK: return NodeType::softBreak;
+    case CMARK_NODE_LINEBREAK: return NodeType::lineBreak;
+    case CMARK_NODE_CODE: return NodeType::code;
+    case CMARK_NODE_HTML_INLINE: return NodeType::html;
+    case CMARK_NODE_CUSTOM_INLINE: return NodeType::customInline;
+    case CMARK_NODE_EMPH: return NodeType::emphasis;
+    case CMARK_NODE_STRONG: return NodeType::strong;
+    case CMARK_NODE_LINK: return NodeType::link;
+    case CMARK_NODE_IMAGE: return NodeType::image;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
 NodeType nodeType(cmark_node* node) {
+    if (const auto core = coreNodeType(node)) return *core;
     const char* typeString = cmark_node_get_type_string(node);
     const std::string_view raw = typeString ? typeString : "";
     if (const auto type = nodeTypeFromRawValue(raw)) return *type;
