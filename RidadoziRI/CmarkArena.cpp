@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sys/mman.h>
+
 namespace ridadozi::cmark {
 
 namespace {
@@ -15,6 +17,7 @@ thread_local CmarkArena* current = nullptr;
 constexpr std::size_t headerSize = alignof(void*) > alignof(std::size_t) ? alignof(void*) : alignof(std::size_t);
 constexpr std::size_t firstSlabSize = 64 * 1024;
 constexpr std::size_t largestSlabSize = 4 * 1024 * 1024;
+constexpr std::size_t hugePageSize = 2 * 1024 * 1024;
 // Blocks this large come from the system: they are few, and output buffers grow by reallocation.
 constexpr std::size_t largeBlockSize = 256 * 1024;
 constexpr std::size_t largeFlag = std::size_t(1) << (sizeof(std::size_t) * 8 - 1);
@@ -71,9 +74,14 @@ void CmarkArena::reset() {
 CmarkArena::Slab& CmarkArena::slabFor(std::size_t size) {
     if (slabs_.empty() || used_ + size > slabs_.back().size) {
         const std::size_t next = slabs_.empty() ? firstSlabSize : std::min(slabs_.back().size * 2, largestSlabSize);
-        const std::size_t slabSize = std::max(next, size);
-        auto* bytes = static_cast<std::byte*>(std::malloc(slabSize));
+        std::size_t slabSize = std::max(next, size);
+        if (slabSize >= hugePageSize) slabSize = (slabSize + hugePageSize - 1) / hugePageSize * hugePageSize;
+        auto* bytes = static_cast<std::byte*>(slabSize >= hugePageSize ? std::aligned_alloc(hugePageSize, slabSize)
+                                                                       : std::malloc(slabSize));
         if (!bytes) outOfMemory();
+        // A large document fills hundreds of megabytes of slabs: in huge pages that is a few hundred
+        // page faults instead of tens of thousands.
+        if (slabSize >= hugePageSize) ::madvise(bytes, slabSize, MADV_HUGEPAGE);
         slabs_.push_back({SlabBytes(bytes), slabSize});
         used_ = 0;
     }
