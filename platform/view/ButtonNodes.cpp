@@ -58,7 +58,7 @@ private:
         if (pressed == pressed_) return;
         pressed_ = pressed;
         rebuild();
-        if (graph) graph->setNeedsLayout();
+        if (graph) graph->setNeedsUpdate();
     }
     void rebuild() {
         const AnyButtonStyle style = environment.get<ButtonStyleKey>().value_or(AnyButtonStyle::automatic());

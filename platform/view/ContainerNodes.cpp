@@ -2,6 +2,7 @@
 #include "platform/view/Grid.h"
 #include "platform/view/Layout.h"
 #include "platform/view/NodeSupport.h"
+#include "platform/view/ViewGraph.h"
 
 #include <algorithm>
 
@@ -35,11 +36,11 @@ protected:
         const GeometryProxy proxy(frame, [weak, self](const std::string& name) -> std::optional<CGRect> {
             auto a = weak.lock();
             if (!a || !*a) return std::nullopt;
+            // A frame in an ancestor's space changes when that ancestor moves, which this node cannot see.
+            if (self->graph) self->graph->placeAtEveryLayout(self);
             return namedSpaceFrame(self->parent, name);
         });
-        buildingDuringPlacement = true;
-        reconcileSingleChild(build(proxy), environment);
-        buildingDuringPlacement = false;
+        buildDuringPlacement([&] { reconcileSingleChild(build(proxy), environment); });
         children.front()->setContainerAxis(std::nullopt);
         const auto elements = childElements();
         const CGSize s = sizeOfContent(elements, ProposedViewSize::of(frame.size));
@@ -64,7 +65,7 @@ public:
         reconcileChildren(std::move(specs), env);
         for (auto& child : children) child->setContainerAxis(std::nullopt);
     }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         return layout_->explicitAlignment(key, CGRect({0, 0}, size), ProposedViewSize::of(size), subviews());
     }
 

@@ -27,7 +27,7 @@ std::optional<CGFloat> shiftedAlignment(const std::vector<ViewNode*>& content, A
 // Padding.
 class PaddingNode final : public ModifierNode<PaddingNode, EdgeInsets> {
 public:
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         return shiftedAlignment(contentElements(), key, inner(size), {params.leading, params.top});
     }
 
@@ -57,7 +57,7 @@ struct FixedFrame {
 
 class FixedFrameNode final : public ModifierNode<FixedFrameNode, FixedFrame> {
 public:
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         const CGSize child = sizeOfContent(contentElements(), childProposal(ProposedViewSize::of(size)));
         return shiftedAlignment(contentElements(), key, child, alignedOffset(contentElements(), size, child, params.alignment));
     }
@@ -106,7 +106,7 @@ struct FlexAxis {
 
 class FlexFrameNode final : public ModifierNode<FlexFrameNode, FlexFrame> {
 public:
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         const CGSize child = childSize(ProposedViewSize::of(size));
         return shiftedAlignment(contentElements(), key, child, alignedOffset(contentElements(), size, child, params.alignment));
     }
@@ -169,12 +169,12 @@ struct GuideParams {
 
 class AlignmentGuideNode final : public ModifierNode<AlignmentGuideNode, GuideParams> {
 public:
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         if (key == params.key) {
             const auto elements = contentElements();
             return params.value(ViewDimensions(size, [elements, size](AlignmentKey k) { return contentAlignment(elements, k, size); }));
         }
-        return SingleChildNode::explicitAlignment(key, size);
+        return SingleChildNode::computeExplicitAlignment(key, size);
     }
 };
 
@@ -200,7 +200,7 @@ public:
         containerAxis = axis;
         if (!children.empty()) children[0]->setContainerAxis(axis);
     }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
     double layoutPriority() const override {
         const auto p = primary();
         return p.size() == 1 ? p.front()->layoutPriority() : 0;
@@ -224,20 +224,12 @@ public:
         if (ViewNode* hit = front->hitTest(p, purpose)) return hit;
         return back->hitTest(p, purpose);
     }
-    void collectPreferences(PreferenceValues& out) override {
-        PreferenceValues primaryValues, secondaryValues;
-        children[0]->collectPreferences(primaryValues);
-        children[1]->collectPreferences(secondaryValues);
-        if (params_.overlay) {
-            out.merge(primaryValues);
-            out.merge(secondaryValues);
-        } else {
-            out.merge(secondaryValues);
-            out.merge(primaryValues);
-        }
-    }
 
 protected:
+    void collectPreferences(PreferenceValues& out) override {
+        out.merge(children[params_.overlay ? 0 : 1]->preferences());
+        out.merge(children[params_.overlay ? 1 : 0]->preferences());
+    }
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
     void placeChildren() override {
         placeContent(primary(), frame);

@@ -37,7 +37,8 @@ public:
     void collectElements(std::vector<ViewNode*>& out) override {
         for (auto& c : children) c->collectElements(out);
     }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey id, CGSize size) override {
+    bool isLayoutElement() const override { return false; }
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
         return contentAlignment(childElements(), id, size);
     }
     void setContainerAxis(std::optional<Axis> axis) override {
@@ -58,7 +59,7 @@ protected:
 class SingleChildNode : public ViewNode {
 public:
     std::vector<ViewNode*> contentElements() const { return childElements(); }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey id, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
         return contentAlignment(contentElements(), id, size);
     }
     double layoutPriority() const override {

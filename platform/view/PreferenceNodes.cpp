@@ -7,12 +7,10 @@ namespace {
 using Writer = std::function<void(PreferenceValues&, const CGRect&)>;
 
 class PreferenceWriterNode final : public ModifierNode<PreferenceWriterNode, Writer> {
-public:
+protected:
     void collectPreferences(PreferenceValues& out) override {
-        PreferenceValues values;
-        SingleChildNode::collectPreferences(values);
-        params(values, elementsFrame());
-        out.merge(values);
+        SingleChildNode::collectPreferences(out);
+        params(out, elementsFrame());
     }
 };
 
@@ -22,7 +20,7 @@ struct ReaderParams {
 };
 
 class PreferenceReaderNode final : public ModifierNode<PreferenceReaderNode, ReaderParams> {
-public:
+protected:
     void collectPreferences(PreferenceValues& out) override {
         PreferenceValues values;
         SingleChildNode::collectPreferences(values);
@@ -53,22 +51,22 @@ public:
         params_ = contentData<PreferenceLayerNode, LayerParams>(c);
         if (children.empty()) {
             children.push_back(makeNode(params_.primary, this, AnyHashable(0), env));
+            childrenDidChange();
         } else if (children[0]->content->kind() == params_.primary.content()->kind()) {
             children[0]->update(params_.primary.content(), env);
+            children[0]->invalidateLayout();
         } else {
             unmountSubtree(*children[0]);
             children[0] = makeNode(params_.primary, this, AnyHashable(0), env);
+            childrenDidChange();
         }
-        if (children.size() > 1) {
-            // Rebuilt at the next placement, with the new preferences.
-            layerStale_ = true;
-        }
+        // The layer is built again at the next placement, with the new builder.
     }
     void setContainerAxis(std::optional<Axis> axis) override {
         containerAxis = axis;
         if (!children.empty()) children[0]->setContainerAxis(axis);
     }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
     void render(RenderContext& ctx) override {
         if (params_.overlay) {
             children[0]->draw(ctx);
@@ -87,28 +85,31 @@ public:
         if (!params_.overlay && layer) return layer->hitTest(p, purpose);
         return nullptr;
     }
-    void collectPreferences(PreferenceValues& out) override { children[0]->collectPreferences(out); }
 
 protected:
+    void collectPreferences(PreferenceValues& out) override { out.merge(children[0]->preferences()); }
+    // The layer is built from the primary view's preferences: a change there builds it again.
+    void descendantChanged(ViewNode* child) override {
+        if (!children.empty() && child == children[0].get() && !isPlacing()) invalidatePlacement();
+    }
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
     void placeChildren() override {
         placeContent(primary(), frame);
-        PreferenceValues values;
-        children[0]->collectPreferences(values);
-        const AnyView layer = params_.build(values);
+        const AnyView layer = params_.build(children[0]->preferences());
         // The layer does not change this node's size, so its changes stop here.
-        buildingDuringPlacement = true;
-        if (children.size() < 2) {
-            children.push_back(makeNode(layer, this, AnyHashable(1), environment));
-        } else if (children[1]->content->kind() == layer.content()->kind()) {
-            children[1]->update(layer.content(), environment);
-        } else {
-            unmountSubtree(*children[1]);
-            children[1] = makeNode(layer, this, AnyHashable(1), environment);
-        }
-        buildingDuringPlacement = false;
-        children[1]->resetLayoutCache();
-        layerStale_ = false;
+        buildDuringPlacement([&] {
+            if (children.size() < 2) {
+                children.push_back(makeNode(layer, this, AnyHashable(1), environment));
+                childrenDidChange();
+            } else if (children[1]->content->kind() == layer.content()->kind()) {
+                children[1]->update(layer.content(), environment);
+                children[1]->invalidateLayout();
+            } else {
+                unmountSubtree(*children[1]);
+                children[1] = makeNode(layer, this, AnyHashable(1), environment);
+                childrenDidChange();
+            }
+        });
         std::vector<ViewNode*> elements;
         children[1]->collectElements(elements);
         const CGSize s = sizeOfContent(elements, ProposedViewSize::of(frame.size));
@@ -122,7 +123,6 @@ private:
         return out;
     }
     LayerParams params_;
-    bool layerStale_ = false;
 };
 
 } // namespace

@@ -59,10 +59,13 @@ protected:
         const AnyView& view = *params.layer;
         if (layer_ && layer_->content->kind() == view.content()->kind()) {
             layer_->update(view.content(), environment);
-            layer_->resetLayoutCache();
+            layer_->invalidateLayout();
         } else {
             closeLayer();
             layer_ = makeNode(view, this, AnyHashable(std::string("presented layer")), environment);
+            layer_->isPresentedLayer = true;
+            // Not drawn yet: the display list is drawn again with it.
+            layer_->invalidateDisplay();
             fadeInIfAnimated(*layer_);
         }
         if (graph) graph->addPresenter(this);

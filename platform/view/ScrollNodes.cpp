@@ -84,8 +84,13 @@ protected:
         return {p.width.value_or(c.width), p.height.value_or(c.height)};
     }
     void placeChildren() override {
-        contentSize_ = sizeOfContent(childElements(), contentProposal(ProposedViewSize::of(frame.size)));
+        const CGSize size = sizeOfContent(childElements(), contentProposal(ProposedViewSize::of(frame.size)));
+        const CGPoint offset = offset_;
+        contentSize_ = size;
         clamp();
+        // The indicators follow the content's size and the offset.
+        if (!(size == drawnContentSize_) || !(offset == offset_)) invalidateDisplay();
+        drawnContentSize_ = size;
         placeContent(childElements(), contentFrame());
     }
 
@@ -114,15 +119,17 @@ private:
         offset_ = next;
         clamp();
         if (!(before == offset_)) {
-            // Move the content at once so frames are current, and lay out again for the display list.
+            // Move the content at once so frames are current; the next update draws it there.
             placeContent(childElements(), contentFrame());
-            if (graph) graph->setNeedsLayout();
+            invalidateDisplay();
+            if (graph) graph->setNeedsUpdate();
         }
     }
 
     ScrollData data_;
     CGPoint offset_;
     CGSize contentSize_;
+    CGSize drawnContentSize_;
 };
 
 namespace {

@@ -24,14 +24,14 @@ public:
         reconcileChildren(std::move(specs), env);
         for (auto& child : children) child->setContainerAxis(layout_.axis);
     }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey id, CGSize size) override {
-        return layout_.explicitAlignment(childElements(), id, size);
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
+        return layout_.explicitAlignment(childElements(), id, size, &cache_);
     }
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
     void placeChildren() override { layout_.place(childElements(), frame, &cache_); }
-    void layoutCacheReset() override { cache_.entries.clear(); }
+    void layoutCacheReset() override { cache_ = StackCache{}; }
 
 private:
     StackLayout layout_;
@@ -55,7 +55,7 @@ public:
         reconcileChildren(std::move(specs), env);
         for (auto& child : children) child->setContainerAxis(std::nullopt);
     }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey id, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
         for (auto* e : childElements()) {
             const CGSize s = e->sizeThatFits(ProposedViewSize::of(size));
             if (auto v = e->explicitAlignment(id, s)) return v;

@@ -15,6 +15,7 @@ public:
         environment = env;
     }
     void collectElements(std::vector<ViewNode*>&) override {}
+    bool isLayoutElement() const override { return false; }
 
 protected:
     CGSize computeSize(const ProposedViewSize&) override { return {0, 0}; }

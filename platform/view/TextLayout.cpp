@@ -327,13 +327,41 @@ LineMetrics metricsOf(const Line& line, const std::vector<StyledSpan>& spans, co
 
 } // namespace
 
+struct MeasuredText {
+    std::vector<Piece> pieces;
+};
+
+struct TextLines {
+    CGFloat limit = infinity;
+    std::vector<Line> lines;
+};
+
+std::shared_ptr<const MeasuredText> measureText(const std::vector<StyledSpan>& spans, const TextMeasurer& measurer) {
+    auto measured = std::make_shared<MeasuredText>();
+    if (!spans.empty()) measured->pieces = tokenize(spans, Measure(spans, measurer));
+    return measured;
+}
+
+std::shared_ptr<const TextLines> breakText(const MeasuredText& text, const std::vector<StyledSpan>& spans, std::optional<CGFloat> width,
+                                           const TextMeasurer& measurer) {
+    auto broken = std::make_shared<TextLines>();
+    broken->limit = width ? std::max<CGFloat>(0, *width) : infinity;
+    if (!spans.empty()) broken->lines = breakLines(text.pieces, broken->limit, Measure(spans, measurer));
+    return broken;
+}
+
 LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOptions& options, const TextMeasurer& measurer) {
+    const auto measured = measureText(spans, measurer);
+    return layoutText(*breakText(*measured, spans, options.width, measurer), spans, options, measurer);
+}
+
+LaidOutText layoutText(const TextLines& broken, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
+                       const TextMeasurer& measurer) {
     LaidOutText out;
     if (spans.empty()) return out;
     const Measure measure(spans, measurer);
-    const auto pieces = tokenize(spans, measure);
-    const CGFloat limit = options.width ? std::max<CGFloat>(0, *options.width) : infinity;
-    std::vector<Line> lines = breakLines(pieces, limit, measure);
+    const CGFloat limit = broken.limit;
+    std::vector<Line> lines = broken.lines;
 
     // Lines allowed by the line limit and by the offered height.
     std::size_t allowed = lines.size();

@@ -8,6 +8,7 @@
 #include "platform/view/Environment.h"
 #include "platform/view/TextMeasurer.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,5 +56,16 @@ struct LaidOutText {
 };
 
 LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOptions& options, const TextMeasurer& measurer);
+
+// The same in steps, for text laid out for many proposals: measured once (words and spaces), broken into
+// lines once per width, then laid out for a height and line limit from those lines (`options.width` is
+// the width the lines were broken at).
+struct MeasuredText;
+struct TextLines;
+std::shared_ptr<const MeasuredText> measureText(const std::vector<StyledSpan>& spans, const TextMeasurer& measurer);
+std::shared_ptr<const TextLines> breakText(const MeasuredText& text, const std::vector<StyledSpan>& spans, std::optional<CGFloat> width,
+                                           const TextMeasurer& measurer);
+LaidOutText layoutText(const TextLines& lines, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
+                       const TextMeasurer& measurer);
 
 } // namespace glimmo

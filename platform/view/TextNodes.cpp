@@ -82,14 +82,14 @@ public:
         content = c;
         environment = env;
         spans_ = resolveSpans(contentData<TextNode, AttributedString>(c), env, 1);
-        scaledFor_.reset();
+        layoutCacheReset();
         if (!sameText || !env.textSelectionEnabled()) selection_.reset();
     }
     bool acceptsFocus() const override { return environment.textSelectionEnabled(); }
     void setFocused(bool focused) override {
         if (!focused && selection_) {
             selection_.reset();
-            if (graph) graph->setNeedsLayout();
+            redrawSelection();
         }
     }
     bool handleKey(const KeyEvent& e) override {
@@ -104,10 +104,10 @@ public:
             return true;
         }
         if (e.key == "A" || e.key == "a") {
-            const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+            const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
             if (!laid.lines.empty()) {
                 selection_ = {TextPosition{0, 0}, TextPosition{laid.lines.size() - 1, lineString(laid.lines.back()).size()}};
-                if (graph) graph->setNeedsLayout();
+                redrawSelection();
             }
             return true;
         }
@@ -118,7 +118,7 @@ public:
         if (!selection_) return {};
         auto [a, b] = *selection_;
         if (b < a) std::swap(a, b);
-        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
         std::string out;
         for (std::size_t l = a.line; l <= b.line && l < laid.lines.size(); ++l) {
             const std::string text = lineString(laid.lines[l]);
@@ -130,13 +130,13 @@ public:
         return out;
     }
     bool isHitTestable() const override { return true; }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         if (key == VerticalAlignment::firstTextBaseline().key()) return layout(ProposedViewSize::of(size)).firstBaseline;
         if (key == VerticalAlignment::lastTextBaseline().key()) return layout(ProposedViewSize::of(size)).lastBaseline;
         return std::nullopt;
     }
     void render(RenderContext& ctx) override {
-        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
         if (selection_ && !environment.redactionReasons()) {
             auto [a, b] = *selection_;
             if (b < a) std::swap(a, b);
@@ -172,7 +172,7 @@ public:
                 const TextPosition at = positionAt(e.location);
                 selection_ = {at, at};
                 selecting_ = true;
-                if (graph) graph->setNeedsLayout();
+                redrawSelection();
                 return true;
             }
             return pressedLink_.has_value();
@@ -180,7 +180,7 @@ public:
         if (selecting_ && (e.kind == PointerEvent::Kind::moved || e.kind == PointerEvent::Kind::released)) {
             selection_->second = positionAt(e.location);
             if (e.kind == PointerEvent::Kind::released) selecting_ = false;
-            if (graph) graph->setNeedsLayout();
+            redrawSelection();
             return true;
         }
         if (e.kind == PointerEvent::Kind::released && pressedLink_) {
@@ -209,9 +209,36 @@ private:
         o.lineSpacing = environment.lineSpacing();
         return o;
     }
-    LaidOutText layout(const ProposedViewSize& p) {
+    // Text is measured once and broken into lines once per width. A height that holds all the lines
+    // gives the same layout as no height (unless shrinking text may make more fit).
+    const LaidOutText& layout(const ProposedViewSize& p) {
+        if (!p.height || environment.minimumScaleFactor() < 1) return remembered(p);
+        const LaidOutText& whole = remembered({p.width, std::nullopt});
+        if (whole.size.height <= *options(p).height) return whole;
+        return remembered(p);
+    }
+    const LaidOutText& remembered(const ProposedViewSize& p) {
+        for (const auto& [proposal, laid] : laidOut_) {
+            if (proposal == p) return laid;
+        }
+        if (laidOut_.size() >= keptLayouts) laidOut_.erase(laidOut_.begin());
+        laidOut_.emplace_back(p, layoutFor(p));
+        return laidOut_.back().second;
+    }
+    const TextLines& linesFor(std::optional<CGFloat> width) {
+        for (const auto& [w, lines] : lines_) {
+            if (w == width) return *lines;
+        }
         const TextMeasurer& m = graph->measurer();
-        LaidOutText laid = layoutText(spans_, options(p), m);
+        if (!measured_) measured_ = measureText(spans_, m);
+        if (lines_.size() >= keptLayouts) lines_.erase(lines_.begin());
+        lines_.emplace_back(width, breakText(*measured_, spans_, width, m));
+        return *lines_.back().second;
+    }
+    LaidOutText layoutFor(const ProposedViewSize& p) {
+        const TextMeasurer& m = graph->measurer();
+        const TextLayoutOptions o = options(p);
+        LaidOutText laid = layoutText(linesFor(o.width), spans_, o, m);
         const CGFloat minimum = environment.minimumScaleFactor();
         if (!laid.truncated || minimum >= 1) return laid;
         // Shrink in steps until the text fits, down to the minimum scale factor.
@@ -224,7 +251,7 @@ private:
         return laid;
     }
     std::optional<URL> linkAt(CGPoint p) {
-        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
         for (const auto& line : laid.lines) {
             const CGFloat top = frame.minY() + line.item.origin.y;
             if (p.y < top || p.y >= top + line.item.lineHeight) continue;
@@ -256,7 +283,7 @@ private:
     }
     // The character boundary nearest to a point (window coordinates).
     TextPosition positionAt(CGPoint p) {
-        const LaidOutText laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
         if (laid.lines.empty()) return {};
         std::size_t l = 0;
         while (l + 1 < laid.lines.size() && p.y >= frame.minY() + laid.lines[l + 1].item.origin.y) ++l;
@@ -276,8 +303,21 @@ private:
         return {l, best};
     }
 
+    void layoutCacheReset() override {
+        measured_.reset();
+        lines_.clear();
+        laidOut_.clear();
+    }
+    void redrawSelection() {
+        invalidateDisplay();
+        if (graph) graph->setNeedsUpdate();
+    }
+
+    static constexpr std::size_t keptLayouts = 12;
     std::vector<StyledSpan> spans_;
-    std::optional<CGFloat> scaledFor_;
+    std::shared_ptr<const MeasuredText> measured_;
+    std::vector<std::pair<std::optional<CGFloat>, std::shared_ptr<const TextLines>>> lines_;
+    std::vector<std::pair<ProposedViewSize, LaidOutText>> laidOut_;
     std::optional<URL> pressedLink_;
     std::optional<std::pair<TextPosition, TextPosition>> selection_;
     bool selecting_ = false;
@@ -299,7 +339,7 @@ public:
         glyph_ = params_.systemName.empty() ? std::nullopt : symbolGlyph(params_.systemName);
     }
     bool isHitTestable() const override { return true; }
-    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize) override {
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize) override {
         if (glyph_ && (key == VerticalAlignment::firstTextBaseline().key() || key == VerticalAlignment::lastTextBaseline().key())) {
             return graph->measurer().metrics(symbolFont()).ascent;
         }

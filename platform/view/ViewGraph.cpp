@@ -62,7 +62,44 @@ void ViewGraph::enqueueAction(std::function<void()> action) {
     scheduleUpdate();
 }
 
-void ViewGraph::setNeedsLayout() { scheduleUpdate(); }
+void ViewGraph::setNeedsLayout() {
+    placeEverything_ = true;
+    drawEverything_ = true;
+    scheduleUpdate();
+}
+
+void ViewGraph::setNeedsUpdate() { scheduleUpdate(); }
+
+void ViewGraph::forgetAnswers(ViewNode* node) {
+    node->forgetAnswers(false);
+    node->previous_.reset();
+    node->elementsChanged_ = false;
+    for (auto& c : node->children) forgetAnswers(c.get());
+}
+
+void ViewGraph::forgetLayout() {
+    if (root_) forgetAnswers(root_.get());
+    for (ViewNode* layer : presentedLayers()) forgetAnswers(layer);
+    layoutChanged_.clear();
+    setNeedsLayout();
+}
+
+void ViewGraph::layoutChanged(ViewNode* node) {
+    if (layoutChanged_.insert(node).second && settling_) {
+        settleQueue_.emplace_back(node->depth, node);
+        std::push_heap(settleQueue_.begin(), settleQueue_.end());
+    }
+}
+
+void ViewGraph::placementChanged(ViewNode* node) {
+    if (!placeEverything_) placementChanged_.insert(node);
+}
+
+void ViewGraph::displayChanged(ViewNode* node) {
+    if (!drawEverything_) displayChanged_.insert(node);
+}
+
+void ViewGraph::placeAtEveryLayout(ViewNode* node) { placedAtEveryLayout_.insert(node); }
 
 void ViewGraph::afterNextLayout(std::function<void()> work) {
     afterLayout_.push_back(std::move(work));
@@ -81,12 +118,14 @@ void ViewGraph::scheduleUpdate() {
 void ViewGraph::modifyEnvironment(const std::function<void(EnvironmentValues&)>& change) {
     change(rootEnvironment_);
     rootEnvironmentChanged_ = true;
+    drawEverything_ = true; // the window background follows the colour scheme
     scheduleUpdate();
 }
 
 void ViewGraph::setSize(CGSize size) {
     if (size == size_) return;
     size_ = size;
+    drawEverything_ = true;
     scheduleUpdate();
 }
 
@@ -125,7 +164,7 @@ bool ViewGraph::update() {
         } else if (rootEnvironmentChanged_) {
             rootEnvironmentChanged_ = false;
             root_->update(root_->content, rootEnvironment_);
-            root_->resetLayoutCache();
+            root_->invalidateLayout();
         }
         evaluateDirty();
         layout();
@@ -134,8 +173,7 @@ bool ViewGraph::update() {
             work.swap(afterLayout_);
             for (auto& w : work) w();
         }
-        PreferenceValues values;
-        root_->collectPreferences(values);
+        root_->preferences();
         runActions();
         if (!needsUpdate_) break;
         if (++iteration >= preferenceIterationLimit) {
@@ -175,25 +213,82 @@ void ViewGraph::evaluateDirty() {
 }
 
 void ViewGraph::layout() {
+    settleLayoutChanges();
     ++layoutGeneration_;
     std::vector<ViewNode*> elements;
     root_->collectElements(elements);
     const CGSize s = sizeOfContent(elements, ProposedViewSize::of(size_));
     // The root is centred in the window, as a window centres its content view.
     const CGRect bounds((size_.width - s.width) / 2, (size_.height - s.height) / 2, s.width, s.height);
-    root_->frame = bounds;
     placeContent(elements, bounds);
+    if (!root_->isLayoutElement()) root_->frame = bounds;
     // Layers go over the window as laid out now; placing one may present or close another.
     for (std::size_t i = 0; i < presenters_.size(); ++i) presenters_[i]->placeLayer(size_);
+    for (ViewNode* node : placedAtEveryLayout_) node->invalidatePlacement();
+    placeChangedNodes();
+    placeEverything_ = false;
+}
+
+void ViewGraph::settleLayoutChanges() {
+    settling_ = true;
+    settleQueue_.clear();
+    for (ViewNode* node : layoutChanged_) settleQueue_.emplace_back(node->depth, node);
+    std::make_heap(settleQueue_.begin(), settleQueue_.end());
+    while (!settleQueue_.empty()) {
+        std::pop_heap(settleQueue_.begin(), settleQueue_.end());
+        ViewNode* node = settleQueue_.back().second;
+        settleQueue_.pop_back();
+        if (layoutChanged_.erase(node) == 0) continue;
+        bool changed = false;
+        if (!node->isLayoutElement()) {
+            changed = std::exchange(node->elementsChanged_, false);
+            node->previous_.reset();
+        } else if (auto previous = std::move(node->previous_)) {
+            changed = node->answersDiffer(*previous);
+        }
+        if (!changed) continue;
+        // The nearest node that lays this one out must lay out again; nodes that lend it their children
+        // on the way forget what they were asked (as the root of a layer).
+        for (ViewNode* n = node->parent; n; n = n->parent) {
+            if (n->isLayoutElement()) {
+                n->answersMayDiffer();
+                break;
+            }
+            n->forgetAnswers(false);
+            n->needsPlacement_ = true;
+        }
+    }
+    layoutChanged_.clear();
+    settling_ = false;
+}
+
+void ViewGraph::placeChangedNodes() {
+    // Shallowest first: a node placed again places whatever inside it moved.
+    while (!placementChanged_.empty()) {
+        std::vector<std::pair<ViewNode*, std::shared_ptr<bool>>> batch;
+        batch.reserve(placementChanged_.size());
+        for (ViewNode* node : placementChanged_) batch.emplace_back(node, node->alive);
+        placementChanged_.clear();
+        std::sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first->depth < b.first->depth; });
+        for (const auto& [node, alive] : batch) {
+            if (*alive && node->needsPlacement_ && node->hasBeenPlaced) node->place(node->frame);
+        }
+    }
 }
 
 void ViewGraph::addPresenter(Presenter* presenter) {
-    if (std::find(presenters_.begin(), presenters_.end(), presenter) == presenters_.end()) presenters_.push_back(presenter);
+    if (std::find(presenters_.begin(), presenters_.end(), presenter) == presenters_.end()) {
+        presenters_.push_back(presenter);
+        drawEverything_ = true;
+    }
     scheduleUpdate();
 }
 
 void ViewGraph::removePresenter(Presenter* presenter) {
-    if (std::erase(presenters_, presenter) > 0) scheduleUpdate();
+    if (std::erase(presenters_, presenter) > 0) {
+        drawEverything_ = true;
+        scheduleUpdate();
+    }
 }
 
 std::vector<ViewNode*> ViewGraph::presentedLayers() const {
@@ -224,6 +319,88 @@ bool ViewGraph::runActions() {
 }
 
 void ViewGraph::rebuildDisplayList() {
+    // While something animates, frames change without layout: everything is drawn.
+    if (drawEverything_ || !animated_.empty()) {
+        drawEverything();
+        return;
+    }
+    std::vector<ViewNode*> changed(displayChanged_.begin(), displayChanged_.end());
+    displayChanged_.clear();
+    std::sort(changed.begin(), changed.end(), [](const ViewNode* a, const ViewNode* b) { return a->depth < b->depth; });
+    for (ViewNode* node : changed) {
+        if (!node->renderStale_) continue; // drawn again with an ancestor
+        // A node not in the list (new, or not drawn by its parent) is drawn by its nearest drawn ancestor.
+        ViewNode* drawn = node;
+        while (drawn && !drawn->drawn_ && !drawn->isPresentedLayer) drawn = drawn->parent;
+        if (!drawn || !drawn->drawn_ || !redrawInPlace(drawn)) {
+            drawEverything();
+            return;
+        }
+    }
+    displayListValid_ = true;
+}
+
+void ViewGraph::forgetDrawing(ViewNode* node) {
+    node->drawn_ = false;
+    for (auto& c : node->children) forgetDrawing(c.get());
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> ViewGraph::listRange(const ViewNode* node) const {
+    std::size_t begin = node->listBegin_, end = node->listEnd_;
+    for (std::size_t i = node->listEdits_; i < listEdits_.size(); ++i) {
+        const ListEdit& edit = listEdits_[i];
+        if (edit.added == edit.removed) continue;
+        // An empty node where items were inserted may lie before them or after: unknown.
+        if (begin == end && edit.removed == 0 && edit.position == begin) return std::nullopt;
+        if (end <= edit.position) continue;
+        if (begin < edit.position + edit.removed) return std::nullopt; // overlaps: drawn again since
+        begin = begin - edit.removed + edit.added;
+        end = end - edit.removed + edit.added;
+    }
+    return std::make_pair(begin, end);
+}
+
+bool ViewGraph::redrawInPlace(ViewNode* node) {
+    constexpr std::size_t editLimit = 256;
+    if (listEdits_.size() >= editLimit) return false;
+    const auto range = listRange(node);
+    if (!range) return false;
+    // The nodes whose items hold this node's grow or shrink with it.
+    std::vector<std::pair<ViewNode*, std::pair<std::size_t, std::size_t>>> holders;
+    for (ViewNode* n = node; !n->isPresentedLayer && n->parent;) {
+        n = n->parent;
+        const auto r = listRange(n);
+        if (!r) return false;
+        holders.emplace_back(n, *r);
+    }
+    const auto [begin, end] = *range;
+    forgetDrawing(node);
+    DisplayList part;
+    RenderContext ctx{part, begin, listEdits_.size() + 1};
+    node->draw(ctx);
+    auto& items = displayList_.items;
+    const auto at = items.begin() + static_cast<std::ptrdiff_t>(begin);
+    if (part.items.size() == end - begin) {
+        std::move(part.items.begin(), part.items.end(), at);
+    } else {
+        items.erase(at, items.begin() + static_cast<std::ptrdiff_t>(end));
+        items.insert(items.begin() + static_cast<std::ptrdiff_t>(begin), std::make_move_iterator(part.items.begin()),
+                     std::make_move_iterator(part.items.end()));
+    }
+    listEdits_.push_back({begin, end - begin, part.items.size()});
+    for (auto& [holder, r] : holders) {
+        holder->listBegin_ = r.first;
+        holder->listEnd_ = r.second - (end - begin) + part.items.size();
+        holder->listEdits_ = listEdits_.size();
+    }
+    return true;
+}
+
+void ViewGraph::drawEverything() {
+    ++work.fullDisplayLists;
+    forgetDrawing(root_.get());
+    const auto layers = presentedLayers();
+    for (ViewNode* layer : layers) forgetDrawing(layer);
     displayList_ = DisplayList{};
     displayList_.size = size_;
     displayList_.background = Color::windowBackgroundColor().resolve(rootEnvironment_.colorScheme());
@@ -239,8 +416,11 @@ void ViewGraph::rebuildDisplayList() {
     }
     RenderContext ctx{displayList_};
     root_->draw(ctx);
-    for (ViewNode* layer : presentedLayers()) layer->draw(ctx);
+    for (ViewNode* layer : layers) layer->draw(ctx);
     for (auto& [node, f] : finalFrames) node->frame = f;
+    displayChanged_.clear();
+    listEdits_.clear();
+    drawEverything_ = false;
     displayListValid_ = true;
 }
 
@@ -257,6 +437,7 @@ void ViewGraph::animationTick() {
     const double now = animationClock();
     std::erase_if(animated_, [now](ViewNode* n) { return !n->advanceAnimations(now); });
     displayListValid_ = false;
+    drawEverything_ = true;
     if (animated_.empty() && animationTimer_) {
         animationTimer_->invalidate();
         animationTimer_.reset();
@@ -280,6 +461,10 @@ void ViewGraph::ensureBuilt() {
 }
 
 void ViewGraph::forget(ViewNode* node) {
+    layoutChanged_.erase(node);
+    placementChanged_.erase(node);
+    displayChanged_.erase(node);
+    placedAtEveryLayout_.erase(node);
     std::erase(dirty_, node);
     std::erase(animated_, node);
     if (evaluating_) std::replace(evaluating_->begin(), evaluating_->end(), node, static_cast<ViewNode*>(nullptr));

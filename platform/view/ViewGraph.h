@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace glimmo {
@@ -39,8 +40,13 @@ public:
     void invalidate(ViewNode* node);
     // Work to run after the current evaluation and layout (appear, change, preference actions).
     void enqueueAction(std::function<void()> action);
-    // Asks for an update without a node to re-evaluate (layout-only changes such as scrolling).
+    // Lays out and draws everything again at the next update (a change the kit cannot pin to nodes).
     void setNeedsLayout();
+    // Asks for an update for changes the nodes have marked on themselves (see ViewNode::invalidateLayout).
+    void setNeedsUpdate();
+    // Forgets every remembered layout answer and measured text: the next update lays out, measures and
+    // draws the whole tree from scratch (what a benchmark compares an incremental update with).
+    void forgetLayout();
     // Work that needs the layout that includes every change made so far (scrolling to a view that was
     // just added): runs right after the next layout pass, before the actions.
     void afterNextLayout(std::function<void()> work);
@@ -61,6 +67,27 @@ public:
     std::size_t bodyEvaluations = 0;
     void setScheduler(std::function<void()> schedule) { schedule_ = std::move(schedule); }
     void setDidUpdate(std::function<void()> didUpdate) { didUpdate_ = std::move(didUpdate); }
+
+    // Change tracking, called by the nodes (see NodeChanges.cpp): nodes whose answers must be compared,
+    // whose children must be placed again, whose drawing changed.
+    void layoutChanged(ViewNode* node);
+    void placementChanged(ViewNode* node);
+    void displayChanged(ViewNode* node);
+    // A node whose placement reads more than its own subtree is placed again at every layout.
+    void placeAtEveryLayout(ViewNode* node);
+    bool placesEverything() const { return placeEverything_; }
+    void beginBuildDuringPlacement() { ++buildDepth_; }
+    void endBuildDuringPlacement() { --buildDepth_; }
+    bool isBuildingDuringPlacement() const { return buildDepth_ > 0; }
+    // Work done since the graph was made, for tests and benchmarks: sizes computed, nodes that placed
+    // their children, nodes drawn, display lists built from scratch.
+    struct Work {
+        std::size_t sizes = 0;
+        std::size_t placements = 0;
+        std::size_t drawnNodes = 0;
+        std::size_t fullDisplayLists = 0;
+    };
+    Work work;
 
     // Input.
     bool handlePointer(const PointerEvent& event);
@@ -93,8 +120,18 @@ public:
 private:
     void evaluateDirty();
     void layout();
+    // Compares the answers of changed nodes, deepest first, and passes changes on to their parents.
+    void settleLayoutChanges();
+    void placeChangedNodes();
     bool runActions();
     void rebuildDisplayList();
+    void drawEverything();
+    // Draws `node` again over its items; false when where they are is not known.
+    bool redrawInPlace(ViewNode* node);
+    // Where a node's items are now, after the edits made since it was drawn.
+    std::optional<std::pair<std::size_t, std::size_t>> listRange(const ViewNode* node) const;
+    static void forgetDrawing(ViewNode* node);
+    static void forgetAnswers(ViewNode* node);
     void updateHover(std::optional<CGPoint> location);
     void scheduleUpdate();
     void ensureBuilt();
@@ -118,6 +155,23 @@ private:
     std::function<void()> didUpdate_;
     DisplayList displayList_;
     bool displayListValid_ = false;
+    bool drawEverything_ = true;
+    // Parts of the display list drawn again since it was drawn whole: where, how many items went, how
+    // many came.
+    struct ListEdit {
+        std::size_t position;
+        std::size_t removed;
+        std::size_t added;
+    };
+    std::vector<ListEdit> listEdits_;
+    bool placeEverything_ = true;
+    int buildDepth_ = 0;
+    std::unordered_set<ViewNode*> layoutChanged_;
+    std::unordered_set<ViewNode*> placementChanged_;
+    std::unordered_set<ViewNode*> displayChanged_;
+    std::unordered_set<ViewNode*> placedAtEveryLayout_;
+    bool settling_ = false;
+    std::vector<std::pair<int, ViewNode*>> settleQueue_; // by depth, deepest on top
 
     void animationTick();
     std::vector<ViewNode*> animated_;

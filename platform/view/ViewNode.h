@@ -33,6 +33,10 @@ class ViewNode;
 
 struct RenderContext {
     DisplayList& list;
+    // Index in the window's list of the first item of `list` (a part of the list drawn again in place),
+    // and the number of changes made to the window's list before this drawing.
+    std::size_t base = 0;
+    std::size_t edits = 0;
 };
 
 // What an interactive node does with pointer input.
@@ -77,9 +81,14 @@ public:
     virtual void collectElements(std::vector<ViewNode*>& out) { out.push_back(this); }
     std::vector<ViewNode*> childElements() const;
 
-    // Layout: size for a proposal (memoised until the node or something inside it changes), then
-    // placement in window coordinates.
+    // Whether the node's parent lays it out (false for nodes that lend their children to their parent:
+    // groups, user views, ForEach, ids).
+    virtual bool isLayoutElement() const { return true; }
+
+    // Layout: the size for a proposal and explicit alignment values for a size, each memoised until the
+    // node changes; then placement in window coordinates.
     CGSize sizeThatFits(const ProposedViewSize& proposal);
+    std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size);
     void place(const CGRect& frame);
     CGRect frame;
     // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
@@ -89,7 +98,6 @@ public:
     // Brings animated values to `now` for drawing; returns whether an animation is still running.
     virtual bool advanceAnimations(double now);
     CGRect presentedFrame(double now) const;
-    virtual std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size);
     virtual double layoutPriority() const { return 0; }
     // Spacers report their minimum length; stacks use it.
     virtual std::optional<CGFloat> spacerMinLength() const { return std::nullopt; }
@@ -132,8 +140,8 @@ public:
         return false;
     }
 
-    // Preferences of the subtree (after layout); the default combines the children in order.
-    virtual void collectPreferences(PreferenceValues& out);
+    // Preferences of the subtree (after layout), gathered again only when something in it changed.
+    const PreferenceValues& preferences();
 
     // Explicit id of this node, if it is an `.id` or ForEach element (for ScrollViewReader).
     virtual const AnyHashable* explicitId() const { return nullptr; }
@@ -151,24 +159,102 @@ public:
     // Matches the new child views to the existing children by key and kind (see above).
     void reconcileChildren(std::vector<ChildSpec> specs, const EnvironmentValues& env);
     void reconcileSingleChild(const AnyView& view, const EnvironmentValues& env);
-    // Forgets the memoised sizes of this node and its ancestors (their sizes may depend on it).
+
+    // Change tracking. A node whose content, children or size-relevant state changed calls
+    // invalidateLayout: it forgets its memoised answers, places its children and draws again at the next
+    // update, and its parent lays out again only if its fresh answers differ from those the parent saw.
     void invalidateLayout();
-    // Forgets this node's own memoised sizes.
-    void resetLayoutCache();
+    // Its children were added, removed or reordered (for a node that lends its children to its parent,
+    // the parent's elements changed).
+    void childrenDidChange();
+    // Its drawing or its children's frames changed, nothing that its size depends on.
+    void invalidateDisplay();
+    void invalidatePlacement();
     // Set while a node builds children during its own placement (their sizes do not change its own).
     bool buildingDuringPlacement = false;
+    // Runs `build` (which changes the children) with buildingDuringPlacement set.
+    template <class F>
+    void buildDuringPlacement(F&& build);
     ViewNode* onlyChild() const { return children.empty() ? nullptr : children.front().get(); }
     void fadeInIfAnimated(ViewNode& child);
+    // A presented layer is drawn after the tree, not by its parent.
+    bool isPresentedLayer = false;
 
 protected:
     virtual CGSize computeSize(const ProposedViewSize& proposal) = 0;
+    virtual std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size);
     virtual void placeChildren() {}
     // Subclasses with caches of their own clear them here.
     virtual void layoutCacheReset() {}
+    // Combines the children's preferences in order; nodes that change or hide values override it.
+    virtual void collectPreferences(PreferenceValues& out);
+    // Something in the subtree of `child` changed (nodes whose placement reads their subtree's
+    // preferences place again).
+    virtual void descendantChanged(ViewNode* /*child*/) {}
+    bool isPlacing() const { return placing_; }
 
 private:
-    std::vector<std::pair<ProposedViewSize, CGSize>> sizeCache_;
+    friend class ViewGraph;
+    struct AlignmentAnswer {
+        AlignmentKey key;
+        CGSize size;
+        std::optional<CGFloat> value;
+    };
+    // What the parent reads besides sizes and alignments.
+    struct Traits {
+        double priority = 0;
+        std::optional<CGFloat> spacerMinLength;
+        std::optional<HorizontalAlignment> gridColumnAlignment;
+        bool operator==(const Traits&) const = default;
+    };
+    struct Answers {
+        std::vector<std::pair<ProposedViewSize, CGSize>> sizes;
+        std::vector<AlignmentAnswer> alignments;
+        std::optional<Traits> traits;
+        bool conflicting = false; // answered differently for the same question between two layouts
+    };
+    Traits currentTraits() const;
+    // Whether fresh answers to the questions of `previous` differ from them.
+    bool answersDiffer(const Answers& previous);
+    void forgetAnswers(bool keepPrevious);
+    void forgetAnswersUpward();
+    // A child's answers changed: this node's may too, and it places its children again.
+    void answersMayDiffer();
+    void markPreferencesStale();
+
+    Answers answers_;
+    // The answers the parent saw before a change, kept until the next layout compares them.
+    std::unique_ptr<Answers> previous_;
+    bool elementsChanged_ = false;
+    bool needsPlacement_ = false;
+    bool placing_ = false;
+    bool drawn_ = false;
+    bool renderStale_ = true;
+    bool preferencesStale_ = true;
+    // Where its items were in the display list, before the list's later edits.
+    std::size_t listBegin_ = 0;
+    std::size_t listEnd_ = 0;
+    std::size_t listEdits_ = 0;
+    std::unique_ptr<PreferenceValues> preferences_;
 };
+
+// Marks a node as building its children during its placement for as long as it lives.
+class PlacementBuild {
+public:
+    explicit PlacementBuild(ViewNode& node);
+    ~PlacementBuild();
+    PlacementBuild(const PlacementBuild&) = delete;
+    PlacementBuild& operator=(const PlacementBuild&) = delete;
+
+private:
+    ViewNode& node_;
+};
+
+template <class F>
+void ViewNode::buildDuringPlacement(F&& build) {
+    const PlacementBuild scope(*this);
+    build();
+}
 
 // Tears a subtree down (willUnmount on every node, children first) before it is dropped.
 void unmountSubtree(ViewNode& node);
@@ -176,10 +262,21 @@ std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHas
 
 // Layout of a list of elements as a stack (used by HStack, VStack and by content with several elements
 // under a modifier, which stacks vertically).
-// The child sizes a stack worked out while sizing itself, so that placing it at the size it chose gives
-// every child the size it was measured with.
+// A stack's distribution for each proposal it was given (the child sizes and its extent across), kept
+// until the stack changes, so that sizing, alignment queries and placement at the size it chose all use
+// the sizes each child was measured with.
 struct StackCache {
-    std::vector<std::pair<CGSize, std::vector<CGSize>>> entries;
+    struct Entry {
+        ProposedViewSize proposal;
+        CGSize size;
+        std::vector<CGSize> sizes;
+        CGFloat before = 0; // largest distance from an element's cross start to its guide
+        CGFloat after = 0;  // largest distance from the guide to an element's cross end
+        // When the stack answered a size query with it (0: only alignment queries), in order.
+        std::size_t sized = 0;
+    };
+    std::vector<Entry> entries;
+    std::size_t sizeQueries = 0;
 };
 
 struct StackLayout {
@@ -189,7 +286,12 @@ struct StackLayout {
 
     CGSize sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal, StackCache* cache = nullptr) const;
     void place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache = nullptr) const;
-    std::optional<CGFloat> explicitAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size) const;
+    std::optional<CGFloat> explicitAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size,
+                                             StackCache* cache = nullptr) const;
+
+private:
+    StackCache::Entry& entry(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal, StackCache& cache) const;
+    StackCache::Entry distribute(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal) const;
 };
 
 // Size and placement of a node's content elements as one view (a single element, nothing, or a

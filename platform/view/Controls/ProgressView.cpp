@@ -42,7 +42,8 @@ public:
         timer_ = RunLoop::main().scheduleTimer(tickInterval, true, [this, weak] {
             if (auto a = weak.lock(); !a || !*a) return;
             phase_ = (phase_ + 1) % spokeCount;
-            if (graph) graph->setNeedsLayout();
+            invalidateDisplay();
+            if (graph) graph->setNeedsUpdate();
         });
     }
     bool isHitTestable() const override { return true; }

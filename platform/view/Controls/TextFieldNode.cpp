@@ -225,7 +225,7 @@ private:
     }
     void redraw() {
         invalidateLayout();
-        if (graph) graph->setNeedsLayout();
+        if (graph) graph->setNeedsUpdate();
     }
     // The program moves the focus by setting the bound value; the move happens after the update.
     void followFocusBinding() {

@@ -1,0 +1,202 @@
+// How a change in one node reaches layout, preferences and drawing, so that an update does work in
+// proportion to what changed:
+// - A node memoises its answers to its parent (sizes per proposal, alignment values per size, and the
+//   traits stacks read). When its content, children or own state change it forgets them, keeping the
+//   old ones; the next layout asks it the same questions again, and only if an answer differs does its
+//   parent (the nearest node that lays it out) count as changed in turn.
+// - A node that changed places its children again; a node whose frame and answers stay put is not
+//   visited by layout at all.
+// - Preferences are gathered again only along the paths from changed nodes to the root.
+// - A node that changed or moved is drawn again in place in the display list.
+
+#include "platform/view/ViewGraph.h"
+#include "platform/view/ViewNode.h"
+
+#include <utility>
+
+namespace glimmo {
+namespace {
+
+// Answers a node keeps before it starts over (a window resized many times leaves old proposals).
+constexpr std::size_t answerLimit = 64;
+
+const PreferenceValues& noPreferences() {
+    static const PreferenceValues none;
+    return none;
+}
+
+} // namespace
+
+CGSize ViewNode::sizeThatFits(const ProposedViewSize& proposal) {
+    for (const auto& [p, s] : answers_.sizes) {
+        if (p == proposal) return s;
+    }
+    if (answers_.sizes.size() >= answerLimit) forgetAnswersUpward();
+    const CGSize size = computeSize(proposal);
+    if (graph) ++graph->work.sizes;
+    answers_.sizes.emplace_back(proposal, size);
+    if (!answers_.traits) answers_.traits = currentTraits();
+    return size;
+}
+
+std::optional<CGFloat> ViewNode::explicitAlignment(AlignmentKey key, CGSize size) {
+    for (const auto& a : answers_.alignments) {
+        if (a.key == key && a.size == size) return a.value;
+    }
+    if (answers_.alignments.size() >= answerLimit) forgetAnswersUpward();
+    const auto value = computeExplicitAlignment(key, size);
+    answers_.alignments.push_back({key, size, value});
+    return value;
+}
+
+ViewNode::Traits ViewNode::currentTraits() const { return {layoutPriority(), spacerMinLength(), gridColumnAlignment()}; }
+
+bool ViewNode::answersDiffer(const Answers& previous) {
+    if (previous.conflicting) return true;
+    for (const auto& [p, s] : previous.sizes) {
+        if (!(sizeThatFits(p) == s)) return true;
+    }
+    for (const auto& a : previous.alignments) {
+        if (explicitAlignment(a.key, a.size) != a.value) return true;
+    }
+    return previous.traits && !(currentTraits() == *previous.traits);
+}
+
+void ViewNode::forgetAnswers(bool keepPrevious) {
+    if (keepPrevious && !previous_) {
+        previous_ = std::make_unique<Answers>(std::move(answers_));
+    } else if (keepPrevious) {
+        // Changed again before a layout compared: whatever was answered in between counts as seen.
+        for (const auto& entry : answers_.sizes) {
+            bool known = false;
+            for (const auto& seen : previous_->sizes) {
+                if (seen.first == entry.first) {
+                    known = true;
+                    previous_->conflicting = previous_->conflicting || !(seen.second == entry.second);
+                }
+            }
+            if (!known) previous_->sizes.push_back(entry);
+        }
+        for (const auto& entry : answers_.alignments) {
+            bool known = false;
+            for (const auto& seen : previous_->alignments) {
+                if (seen.key == entry.key && seen.size == entry.size) {
+                    known = true;
+                    previous_->conflicting = previous_->conflicting || seen.value != entry.value;
+                }
+            }
+            if (!known) previous_->alignments.push_back(entry);
+        }
+        if (!previous_->traits) previous_->traits = answers_.traits;
+    }
+    answers_ = Answers{};
+    layoutCacheReset();
+}
+
+void ViewNode::forgetAnswersUpward() {
+    // Nothing changed, so the answers are only recomputed; the ancestors forget theirs too, so that every
+    // answer they keep rests on answers this node still remembers.
+    for (ViewNode* n = this; n; n = n->parent) {
+        n->answers_ = Answers{};
+        n->layoutCacheReset();
+    }
+}
+
+void ViewNode::invalidateLayout() {
+    if (buildingDuringPlacement) {
+        // Its new children are sized and placed by the placement that builds them.
+        invalidateDisplay();
+        return;
+    }
+    // Children built during an ancestor's placement are sized there; that ancestor's size does not
+    // depend on them.
+    const bool compared = graph && !graph->isBuildingDuringPlacement();
+    forgetAnswers(compared);
+    if (!graph) return;
+    if (compared) graph->layoutChanged(this);
+    invalidatePlacement();
+    invalidateDisplay();
+}
+
+void ViewNode::answersMayDiffer() {
+    forgetAnswers(true);
+    if (graph) graph->layoutChanged(this);
+    invalidatePlacement();
+}
+
+void ViewNode::childrenDidChange() {
+    elementsChanged_ = !isLayoutElement();
+    invalidateLayout();
+}
+
+void ViewNode::invalidatePlacement() {
+    needsPlacement_ = true;
+    if (graph && hasBeenPlaced && isLayoutElement()) graph->placementChanged(this);
+}
+
+void ViewNode::invalidateDisplay() {
+    renderStale_ = true;
+    if (graph) graph->displayChanged(this);
+    markPreferencesStale();
+}
+
+void ViewNode::markPreferencesStale() {
+    if (preferencesStale_) return;
+    preferencesStale_ = true;
+    for (ViewNode *child = this, *n = parent; n; child = n, n = n->parent) {
+        n->descendantChanged(child);
+        if (n->preferencesStale_) break;
+        n->preferencesStale_ = true;
+    }
+}
+
+const PreferenceValues& ViewNode::preferences() {
+    if (preferencesStale_) {
+        PreferenceValues values;
+        collectPreferences(values);
+        preferences_ = values.empty() ? nullptr : std::make_unique<PreferenceValues>(std::move(values));
+        preferencesStale_ = false;
+    }
+    return preferences_ ? *preferences_ : noPreferences();
+}
+
+PlacementBuild::PlacementBuild(ViewNode& node) : node_(node) {
+    node_.buildingDuringPlacement = true;
+    if (node_.graph) node_.graph->beginBuildDuringPlacement();
+}
+
+PlacementBuild::~PlacementBuild() {
+    node_.buildingDuringPlacement = false;
+    if (node_.graph) node_.graph->endBuildDuringPlacement();
+}
+
+void ViewNode::place(const CGRect& f) {
+    const bool moved = !hasBeenPlaced || !(f == frame);
+    if (graph) {
+        const auto animation = hasBeenPlaced && moved ? animationForChange(graph->currentTransaction) : std::nullopt;
+        if (animation) {
+            const double now = animationClock();
+            frameAnimation = Interpolation<CGRect>{presentedFrame(now), f, *animation, now};
+            graph->animate(this);
+        } else if (frameAnimation && !(frameAnimation->to == f)) {
+            frameAnimation.reset();
+        }
+    }
+    hasBeenPlaced = true;
+    frame = f;
+    if (moved) invalidateDisplay();
+    // Where neither the frame nor anything inside changed, the children stay where they are.
+    if (!moved && !needsPlacement_ && !(graph && graph->placesEverything())) return;
+    needsPlacement_ = false;
+    struct Placing {
+        bool& flag;
+        explicit Placing(bool& f) : flag(f) { flag = true; }
+        ~Placing() { flag = false; }
+        Placing(const Placing&) = delete;
+        Placing& operator=(const Placing&) = delete;
+    } placing{placing_};
+    if (graph) ++graph->work.placements;
+    placeChildren();
+}
+
+} // namespace glimmo

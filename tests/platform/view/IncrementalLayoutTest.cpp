@@ -1,0 +1,198 @@
+#include "ViewTestSupport.h"
+
+#include "platform/view/Layout.h"
+#include "platform/view/Shapes.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
+#include "platform/view/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace glimmo {
+namespace {
+
+// Counts the words and spaces it measures.
+class CountingMeasurer final : public TextMeasurer {
+public:
+    FontMetrics metrics(const ResolvedFont& font) const override { return fixed_.metrics(font); }
+    double advance(std::string_view utf8, const ResolvedFont& font) const override {
+        ++advances;
+        return fixed_.advance(utf8, font);
+    }
+    mutable int advances = 0;
+
+private:
+    FixedAdvanceTextMeasurer fixed_;
+};
+
+// Lays its one subview out at its own size and counts how often it places it.
+struct CountingLayout final : Layout {
+    explicit CountingLayout(std::shared_ptr<int> p) : placements(std::move(p)) {}
+    std::shared_ptr<int> placements;
+    CGSize sizeThatFits(const ProposedViewSize& p, const LayoutSubviews& s) const override { return s.front().sizeThatFits(p); }
+    void placeSubviews(const CGRect& bounds, const ProposedViewSize& p, const LayoutSubviews& s) const override {
+        ++*placements;
+        s.front().place(bounds.origin, UnitPoint::topLeading(), p);
+    }
+};
+
+// A rectangle that counts how often it is drawn.
+struct CountingShape : ShapeView<CountingShape> {
+    std::shared_ptr<int> drawn;
+    Path path(const CGRect& r) const {
+        ++*drawn;
+        return Path::rect(r);
+    }
+};
+
+std::string describe(const DisplayList& list) {
+    std::ostringstream out;
+    for (const auto& item : list.items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) {
+            out << "text " << text->origin.x << "," << text->origin.y;
+            for (const auto& r : text->runs) out << " " << r.text;
+        } else if (const auto* fill = std::get_if<FillItem>(&item)) {
+            const CGRect r = fill->path.boundingRect();
+            out << "fill " << r.minX() << "," << r.minY() << " " << r.width() << "x" << r.height();
+        } else {
+            out << "item " << item.index();
+        }
+        out << "\n";
+    }
+    return out.str();
+}
+
+struct RowModel : ObservableObject {
+    Published<CGFloat> height{*this, 10};
+    Published<bool> marked{*this, false};
+};
+
+// A row observes its own model, so a change to it evaluates that row alone.
+struct Row : View<Row> {
+    int index = 0;
+    ObservedObject<RowModel> model;
+    std::shared_ptr<int> placements;
+    std::shared_ptr<int> drawn;
+    AnyView body() const {
+        const bool marked = model->marked.get();
+        const AnyView row = HStack({Text("row " + std::to_string(index) + (marked ? " marked" : "")), Spacer(),
+                                    marked ? AnyView(Circle().frame(6, 6)) : AnyView(EmptyView())})
+                                .frame(std::nullopt, model->height.get())
+                                .background(CountingShape{{}, drawn}.fill(Color::gray()));
+        return LayoutView(CountingLayout(placements), {row}).accessibilityLabel("row" + std::to_string(index));
+    }
+};
+
+struct Rows : View<Rows> {
+    std::vector<std::shared_ptr<RowModel>> models;
+    std::shared_ptr<int> placements;
+    std::shared_ptr<int> drawn;
+    AnyView body() const {
+        std::vector<AnyView> rows;
+        for (std::size_t i = 0; i < models.size(); ++i) rows.push_back(Row{{}, static_cast<int>(i), {models[i]}, placements, drawn});
+        FlexibleFrame fill;
+        fill.maxWidth = infinity;
+        fill.maxHeight = infinity;
+        fill.alignment = Alignment::topLeading();
+        return VStack(HorizontalAlignment::leading(), 2, std::move(rows)).frame(fill);
+    }
+};
+
+using Model = std::vector<std::shared_ptr<RowModel>>;
+
+Model makeModel() {
+    Model m;
+    for (int i = 0; i < 40; ++i) m.push_back(std::make_shared<RowModel>());
+    return m;
+}
+
+class IncrementalLayoutTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ViewHost> host(const Model& model, const std::shared_ptr<const TextMeasurer>& measurer) {
+        auto h = std::make_unique<ViewHost>(AnyView(Rows{{}, model, placements, drawn}), measurer);
+        h->setSize({300, 800});
+        h->displayList();
+        return h;
+    }
+    // The display list the same model gives when everything is laid out and drawn from scratch.
+    std::string fresh(const Model& model) {
+        return describe(host(model, std::make_shared<FixedAdvanceTextMeasurer>())->displayList());
+    }
+    std::shared_ptr<int> placements = std::make_shared<int>(0);
+    std::shared_ptr<int> drawn = std::make_shared<int>(0);
+};
+
+TEST_F(IncrementalLayoutTest, AChangeInOneRowLaysOutMeasuresAndDrawsThatRowOnly) {
+    const Model model = makeModel();
+    auto measurer = std::make_shared<CountingMeasurer>();
+    auto h = host(model, measurer);
+    const int advancesPerRow = measurer->advances / 40;
+    *placements = 0;
+    measurer->advances = 0;
+    *drawn = 0;
+    model[7]->marked.set(true);
+    const std::string shown = describe(h->displayList());
+    EXPECT_EQ(*placements, 1) << "only the changed row is placed again";
+    EXPECT_LE(measurer->advances, 2 * advancesPerRow) << "only the changed row's text is measured";
+    EXPECT_EQ(*drawn, 1) << "only the changed row is drawn";
+    EXPECT_EQ(shown, fresh(model));
+    EXPECT_NE(shown.find("row 7 marked"), std::string::npos);
+}
+
+TEST_F(IncrementalLayoutTest, ARowThatGrowsMovesTheRowsBelowAndNotThoseAbove) {
+    const Model model = makeModel();
+    auto h = host(model, std::make_shared<FixedAdvanceTextMeasurer>());
+    const CGRect above = testing::findLabelled(h->graph().root(), "row3")->elementsFrame();
+    const CGRect below = testing::findLabelled(h->graph().root(), "row30")->elementsFrame();
+    *placements = 0;
+    model[20]->height.set(25);
+    const std::string shown = describe(h->displayList());
+    EXPECT_EQ(*placements, 20) << "the changed row and the rows below it";
+    EXPECT_EQ(testing::findLabelled(h->graph().root(), "row3")->elementsFrame(), above);
+    EXPECT_EQ(testing::findLabelled(h->graph().root(), "row30")->elementsFrame(), below.offsetBy(0, 15));
+    EXPECT_EQ(shown, fresh(model));
+}
+
+TEST_F(IncrementalLayoutTest, DrawingThatGainsOrLosesItemsStaysInOrder) {
+    const Model model = makeModel();
+    auto h = host(model, std::make_shared<FixedAdvanceTextMeasurer>());
+    for (const int row : {5, 0, 39, 5}) {
+        model[static_cast<std::size_t>(row)]->marked.set(!model[static_cast<std::size_t>(row)]->marked.get());
+        EXPECT_EQ(describe(h->displayList()), fresh(model)) << "row " << row;
+    }
+}
+
+// Every level asks its content for the guide; each level's answer is remembered for the size it was
+// asked at.
+AnyView nested(int depth, const std::shared_ptr<int>& guideCalls) {
+    if (depth == 0) {
+        return AnyView(Text("deep")).alignmentGuide(HorizontalAlignment::leading(), [guideCalls](const ViewDimensions&) {
+            ++*guideCalls;
+            return CGFloat{0};
+        });
+    }
+    return VStack(HorizontalAlignment::leading(), 0, {nested(depth - 1, guideCalls), Text("level")}).padding(EdgeSet::leading(), 4);
+}
+
+AnyView nestedOnBaseline(int depth) {
+    if (depth == 0) return Text("deep words here");
+    return HStack(VerticalAlignment::firstTextBaseline(), 2, {nestedOnBaseline(depth - 1), Text("x")}).padding(EdgeSet::top(), 2);
+}
+
+TEST(NestedLayoutTest, WorkGrowsWithTheDepthNotExponentially) {
+    auto shallow = std::make_shared<int>(0), deep = std::make_shared<int>(0);
+    testing::TestHost a(nested(4, shallow), {600, 800});
+    testing::TestHost b(nested(12, deep), {600, 800});
+    EXPECT_LE(*deep, *shallow + 8 * 4) << "a few guide calls per level";
+
+    auto measurer = std::make_shared<CountingMeasurer>();
+    ViewHost host(nestedOnBaseline(10), measurer);
+    host.setSize({800, 600});
+    host.displayList();
+    EXPECT_LE(measurer->advances, 10 * 8) << "each text is measured once, whatever the number of proposals and baseline queries";
+}
+
+} // namespace
+} // namespace glimmo
