@@ -34,6 +34,12 @@ public:
         : box_(std::make_shared<const Box<S>>(std::move(style))) {}
 
     void applyAttributes(glimmo::AttributeContainer& attributes) const { box_->applyAttributes(attributes); }
+    // What the style makes of text with no attributes, worked out once per style value: a style that
+    // adds to an enclosing one (nested quotes) starts from the enclosing one's result.
+    const glimmo::AttributeContainer& resolvedAttributes() const {
+        if (!box_->resolved) box_->resolved = box_->resolve();
+        return *box_->resolved;
+    }
     // The wrapped style when it is of type S.
     template <class S>
     const S* as() const {
@@ -45,11 +51,23 @@ private:
     struct BoxBase {
         virtual ~BoxBase() = default;
         virtual void applyAttributes(glimmo::AttributeContainer& attributes) const = 0;
+        virtual glimmo::AttributeContainer resolve() const = 0;
+        mutable std::optional<glimmo::AttributeContainer> resolved;
     };
     template <class S>
     struct Box final : BoxBase {
         explicit Box(S s) : style(std::move(s)) {}
         void applyAttributes(glimmo::AttributeContainer& attributes) const override { style.applyAttributes(attributes); }
+        glimmo::AttributeContainer resolve() const override {
+            glimmo::AttributeContainer attributes;
+            if constexpr (requires { style.s0.resolvedAttributes(); }) {
+                attributes = style.s0.resolvedAttributes();
+                style.s1.applyAttributes(attributes);
+            } else {
+                style.applyAttributes(attributes);
+            }
+            return attributes;
+        }
         S style;
     };
     std::shared_ptr<const BoxBase> box_;

@@ -10,11 +10,7 @@ using glimmo::AttributeContainer;
 TextStyleAttributesReader::TextStyleAttributesReader(std::function<AnyView(const AttributeContainer&)> content)
     : _textStyle(environmentValue<TextStyleKey>()), content(std::move(content)) {}
 
-AnyView TextStyleAttributesReader::body() const {
-    AttributeContainer attributes;
-    _textStyle->applyAttributes(attributes);
-    return content(attributes);
-}
+AnyView TextStyleAttributesReader::body() const { return content(_textStyle->resolvedAttributes()); }
 
 std::optional<FontProperties> fontProperties(const AttributeContainer& attributes) {
     return attributes.value<FontPropertiesAttribute>();

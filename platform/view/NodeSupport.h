@@ -46,8 +46,8 @@ public:
         for (auto& c : children) c->setContainerAxis(axis);
     }
     double layoutPriority() const override {
-        const auto e = childElements();
-        return e.size() == 1 ? e.front()->layoutPriority() : 0;
+        const ViewNode* e = onlyElement();
+        return e ? e->layoutPriority() : 0;
     }
 
 protected:
@@ -63,20 +63,20 @@ public:
         return contentAlignment(contentElements(), id, size);
     }
     double layoutPriority() const override {
-        const auto e = contentElements();
-        return e.size() == 1 ? e.front()->layoutPriority() : 0;
+        const ViewNode* e = onlyElement();
+        return e ? e->layoutPriority() : 0;
     }
     std::optional<CGFloat> spacerMinLength() const override {
-        const auto e = contentElements();
-        return e.size() == 1 ? e.front()->spacerMinLength() : std::nullopt;
+        const ViewNode* e = onlyElement();
+        return e ? e->spacerMinLength() : std::nullopt;
     }
     void setContainerAxis(std::optional<Axis> axis) override {
         containerAxis = axis;
         for (auto& c : children) c->setContainerAxis(axis);
     }
     std::optional<HorizontalAlignment> gridColumnAlignment() const override {
-        const auto e = contentElements();
-        return e.size() == 1 ? e.front()->gridColumnAlignment() : std::nullopt;
+        const ViewNode* e = onlyElement();
+        return e ? e->gridColumnAlignment() : std::nullopt;
     }
 
 protected:

@@ -45,7 +45,11 @@ std::vector<CGSize> distributeAlong(const StackLayout& s, const std::vector<View
         flexibility[i] = hi - lo;
     }
     std::vector<double> priorities;
-    for (auto* e : elements) priorities.push_back(e->layoutPriority());
+    std::vector<bool> spacers;
+    for (auto* e : elements) {
+        priorities.push_back(e->layoutPriority());
+        spacers.push_back(e->spacerMinLength().has_value());
+    }
     std::vector<double> groups = priorities;
     std::sort(groups.begin(), groups.end(), std::greater<>());
     groups.erase(std::unique(groups.begin(), groups.end()), groups.end());
@@ -62,7 +66,7 @@ std::vector<CGSize> distributeAlong(const StackLayout& s, const std::vector<View
         }
         // Spacers come last and get what the others leave (at least their minimum length), so text
         // beside a spacer keeps its width.
-        auto isSpacer = [&](std::size_t i) { return elements[i]->spacerMinLength().has_value(); };
+        auto isSpacer = [&](std::size_t i) { return spacers[i]; };
         std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) {
             if (isSpacer(a) != isSpacer(b)) return !isSpacer(a);
             return flexibility[a] < flexibility[b];

@@ -244,7 +244,10 @@ void ViewGraph::settleLayoutChanges() {
             changed = std::exchange(node->elementsChanged_, false);
             node->previous_.reset();
         } else if (auto previous = std::move(node->previous_)) {
-            changed = node->answersDiffer(*previous);
+            // Nobody asked this node anything: whoever lays out its children reads them directly (a
+            // grid reads the cells of its rows), so that one must look again.
+            const bool asked = !previous->sizes.empty() || !previous->alignments.empty();
+            changed = !asked || node->answersDiffer(*previous);
         }
         if (!changed) continue;
         // The nearest node that lays this one out must lay out again; nodes that lend it their children

@@ -17,6 +17,27 @@ std::vector<ViewNode*> ViewNode::childElements() const {
     return out;
 }
 
+namespace {
+// Counts the elements of `node`'s children up to two, keeping the first.
+void countElements(const ViewNode& node, ViewNode*& first, int& count) {
+    for (const auto& c : node.children) {
+        if (count > 1) return;
+        if (c->isLayoutElement()) {
+            if (count++ == 0) first = c.get();
+        } else {
+            countElements(*c, first, count);
+        }
+    }
+}
+} // namespace
+
+ViewNode* ViewNode::onlyElement() const {
+    ViewNode* first = nullptr;
+    int count = 0;
+    countElements(*this, first, count);
+    return count == 1 ? first : nullptr;
+}
+
 CGRect ViewNode::presentedFrame(double now) const {
     if (!frameAnimation) return frame;
     return interpolate(frameAnimation->from, frameAnimation->to, animationProgress(frameAnimation->animation, frameAnimation->start, now));

@@ -80,6 +80,8 @@ public:
     // elements of their children.
     virtual void collectElements(std::vector<ViewNode*>& out) { out.push_back(this); }
     std::vector<ViewNode*> childElements() const;
+    // The children's element when they have exactly one (nullptr otherwise), without collecting them.
+    ViewNode* onlyElement() const;
 
     // Whether the node's parent lays it out (false for nodes that lend their children to their parent:
     // groups, user views, ForEach, ids).

@@ -47,6 +47,24 @@ TEST(TextStyleAttributesReaderTest, AppendedStylesPairAndTheInnerOneWins) {
     EXPECT_EQ(font->size, 20);
 }
 
+// Counts how often it is applied.
+struct CountingStyle {
+    std::shared_ptr<int> applied;
+    void applyAttributes(AttributeContainer&) const { ++*applied; }
+};
+
+TEST(TextStyleAttributesReaderTest, NestedReadersResolveEachEnclosingStyleOnce) {
+    auto applied = std::make_shared<int>(0);
+    auto seen = std::make_shared<AttributeContainer>();
+    AnyView view = recorder(seen);
+    for (int level = 0; level < 40; ++level) {
+        view = textStyle(glimmo::VStack({recorder(seen), view}), AnyTextStyle(CountingStyle{applied}));
+    }
+    TestHost t(view);
+    EXPECT_EQ(*applied, 40) << "a reader starts from what the enclosing reader resolved";
+    EXPECT_EQ(fontProperties(*seen), FontProperties{});
+}
+
 TEST(TextStyleAttributesReaderTest, ReaderWithoutFontDescriptionMeasuresAgainstThirteenPoints) {
     EXPECT_EQ(RelativeSize::em(2).points(fontProperties(AttributeContainer())), 26);
     EXPECT_EQ(RelativeSize::rem(2).points(fontProperties(AttributeContainer())), 26);

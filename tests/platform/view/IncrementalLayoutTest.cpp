@@ -1,5 +1,6 @@
 #include "ViewTestSupport.h"
 
+#include "platform/view/Grid.h"
 #include "platform/view/Layout.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
@@ -162,6 +163,25 @@ TEST_F(IncrementalLayoutTest, DrawingThatGainsOrLosesItemsStaysInOrder) {
         model[static_cast<std::size_t>(row)]->marked.set(!model[static_cast<std::size_t>(row)]->marked.get());
         EXPECT_EQ(describe(h->displayList()), fresh(model)) << "row " << row;
     }
+}
+
+// A cell that reads its own model: a change to it evaluates the cell alone.
+struct Cell : View<Cell> {
+    ObservedObject<RowModel> model;
+    std::string label;
+    AnyView body() const { return Text(model->marked.get() ? "a much longer cell" : "cell").accessibilityLabel(label); }
+};
+
+TEST(IncrementalGridTest, ACellThatGrowsWidensItsColumnForEveryRow) {
+    auto model = std::make_shared<RowModel>();
+    testing::TestHost t(Grid(Alignment::topLeading(), 4, 4,
+                             {GridRow({AnyView(Cell{{}, {model}, "grown"}), Text("right").accessibilityLabel("right")}),
+                              GridRow({Text("x"), Text("below").accessibilityLabel("below")})}),
+                        {500, 200});
+    const CGFloat before = t.frame("right").minX() - t.frame("grown").minX();
+    model->marked.set(true);
+    EXPECT_EQ(t.frame("right").minX() - t.frame("grown").minX(), before + 14 * 6.5);
+    EXPECT_EQ(t.frame("below").minX(), t.frame("right").minX()) << "the column is as wide in every row";
 }
 
 // Every level asks its content for the guide; each level's answer is remembered for the size it was
