@@ -1,5 +1,6 @@
 #include "ViewTestSupport.h"
 
+#include "platform/view/GeometryReader.h"
 #include "platform/view/Grid.h"
 #include "platform/view/Layout.h"
 #include "platform/view/Shapes.h"
@@ -182,6 +183,68 @@ TEST(IncrementalGridTest, ACellThatGrowsWidensItsColumnForEveryRow) {
     model->marked.set(true);
     EXPECT_EQ(t.frame("right").minX() - t.frame("grown").minX(), before + 14 * 6.5);
     EXPECT_EQ(t.frame("below").minX(), t.frame("right").minX()) << "the column is as wide in every row";
+}
+
+struct Marks {
+    using Value = std::vector<Anchor<CGRect>>;
+    static Value defaultValue() { return {}; }
+    static void reduce(Value& value, const std::function<Value()>& next) {
+        for (const auto& a : next()) value.push_back(a);
+    }
+};
+
+AnyView marked(CGFloat width) {
+    return AnyView(Rectangle().frame(width, 10)).anchorPreference<Marks>(AnchorSource::bounds, [](Anchor<CGRect> a) { return Marks::Value{a}; });
+}
+
+// Two boxes whose order the model flips, without changing the size of what holds them.
+struct Swapped : View<Swapped> {
+    ObservedObject<RowModel> model;
+    AnyView body() const {
+        return model->marked.get() ? HStack({marked(30), marked(10)}) : HStack({marked(10), marked(30)});
+    }
+};
+
+TEST(IncrementalPreferenceTest, AnOverlayBuiltFromAnchorsFollowsThemWhenOnlyTheyMove) {
+    auto model = std::make_shared<RowModel>();
+    const AnyView view = AnyView(VStack({Text("title"), Swapped{{}, {model}}})).overlayPreferenceValue<Marks>([](const Marks::Value& anchors) {
+        return AnyView(GeometryReader([anchors](const GeometryProxy& proxy) {
+            std::vector<AnyView> dots;
+            for (const auto& a : anchors) dots.push_back(AnyView(Circle().frame(2, 2)).offset(proxy[a].minX(), proxy[a].minY()));
+            return AnyView(ZStack(Alignment::topLeading(), std::move(dots)));
+        }));
+    });
+    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+    ViewHost host(view, measurer);
+    host.setSize({300, 200});
+    const std::string before = describe(host.displayList());
+    model->marked.set(true);
+    ViewHost fresh(view, measurer);
+    fresh.setSize({300, 200});
+    EXPECT_NE(describe(host.displayList()), before);
+    EXPECT_EQ(describe(host.displayList()), describe(fresh.displayList()));
+}
+
+struct Tall : View<Tall> {
+    ObservedObject<RowModel> model;
+    AnyView body() const { return Rectangle().frame(20, model->height.get()); }
+};
+
+TEST(IncrementalGeometryTest, AReaderSeesItsFrameInANamedSpaceMoveWhenOnlyTheSpaceMoves) {
+    auto model = std::make_shared<RowModel>();
+    auto seen = std::make_shared<CGRect>();
+    // The reader sits at the bottom of a space that grows upwards: its own frame stays put.
+    testing::TestHost t(AnyView(VStack(HorizontalAlignment::leading(), 0, {Tall{{}, {model}}, GeometryReader([seen](const GeometryProxy& proxy) {
+                                                                                 *seen = proxy.frame(CoordinateSpace::named("space"));
+                                                                                 return AnyView(EmptyView());
+                                                                             }).frame(20, 10)}))
+                            .coordinateSpace("space")
+                            .frame(std::nullopt, 200, Alignment::bottom()),
+                        {100, 200});
+    EXPECT_EQ(seen->minY(), 10);
+    model->height.set(50);
+    t.host().update();
+    EXPECT_EQ(seen->minY(), 50);
 }
 
 // Every level asks its content for the guide; each level's answer is remembered for the size it was

@@ -1,0 +1,131 @@
+// Random changes to a random tree of views: after each one, the display list the update leaves must be
+// the one a new window shows for the same state.
+
+#include "ViewTestSupport.h"
+
+#include "platform/view/GeometryReader.h"
+#include "platform/view/Preferences.h"
+#include "platform/view/Shapes.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
+#include "platform/view/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+namespace glimmo {
+namespace {
+
+struct Knob : ObservableObject {
+    Published<int> value{*this, 0};
+};
+
+struct BoundsKey {
+    using Value = std::vector<Anchor<CGRect>>;
+    static Value defaultValue() { return {}; }
+    static void reduce(Value& value, const std::function<Value()>& next) {
+        for (const auto& a : next()) value.push_back(a);
+    }
+};
+
+// A leaf whose kind and size follow its knob.
+struct Leaf : View<Leaf> {
+    ObservedObject<Knob> knob;
+    AnyView body() const {
+        const int v = knob->value.get();
+        switch (v % 7) {
+        case 0: return Text(std::string(static_cast<std::size_t>(1 + v % 5), 'w') + " " + std::to_string(v));
+        case 1: return Rectangle().fill(Color::blue()).frame(3 + v % 9 * 4, 6);
+        case 2: return EmptyView();
+        case 3: return HStack({Text("a"), Spacer(), Circle().frame(5, 5)});
+        case 4: return Text("big").font(Font::system(10 + v % 3 * 4));
+        case 5: return AnyView(Text("hidden")).hidden();
+        default: return AnyView(Text("padded")).padding(v % 4 * 3).anchorPreference<BoundsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) {
+            return BoundsKey::Value{a};
+        });
+        }
+    }
+};
+
+// A container whose kind, children and their order follow its knob.
+struct Box : View<Box> {
+    ObservedObject<Knob> knob;
+    std::vector<AnyView> children;
+    AnyView body() const {
+        const int v = knob->value.get();
+        const std::size_t count = children.size() - static_cast<std::size_t>(v % 2);
+        std::vector<ForEach::Element> items;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t at = v % 3 == 2 ? count - 1 - i : i;
+            items.push_back({AnyHashable(at), children[at]});
+        }
+        const AnyView list(ForEach(std::move(items)));
+        switch (v % 5) {
+        case 0: return VStack(HorizontalAlignment::leading(), 2, {list});
+        case 1: return HStack(VerticalAlignment::firstTextBaseline(), 3, {list});
+        case 2: return ZStack(Alignment::bottomTrailing(), {list});
+        case 3:
+            return AnyView(VStack({list})).padding(4).background(Color::gray()).overlayPreferenceValue<BoundsKey>([](const BoundsKey::Value& anchors) {
+                return AnyView(GeometryReader([anchors](const GeometryProxy& proxy) {
+                    std::vector<AnyView> marks;
+                    for (const auto& a : anchors) marks.push_back(AnyView(Rectangle().frame(2, 2)).offset(proxy[a].minX(), proxy[a].minY()));
+                    return AnyView(ZStack(Alignment::topLeading(), std::move(marks)));
+                }));
+            });
+        default:
+            return GeometryReader([list](const GeometryProxy& proxy) {
+                return AnyView(VStack({Text(std::to_string(static_cast<int>(proxy.size().width))), list}));
+            });
+        }
+    }
+};
+
+AnyView randomTree(std::mt19937& random, std::vector<std::shared_ptr<Knob>>& knobs, int depth) {
+    knobs.push_back(std::make_shared<Knob>());
+    if (depth == 0 || random() % 4 == 0) return Leaf{{}, {knobs.back()}};
+    Box box{{}, {knobs.back()}, {}};
+    for (int i = 0; i < 3; ++i) box.children.push_back(randomTree(random, knobs, depth - 1));
+    return box;
+}
+
+std::string describe(const DisplayList& list) {
+    std::ostringstream out;
+    for (const auto& item : list.items) {
+        out << item.index();
+        if (const auto* text = std::get_if<TextItem>(&item)) {
+            out << " " << text->origin.x << "," << text->origin.y;
+            for (const auto& r : text->runs) out << " " << r.text;
+        } else if (const auto* fill = std::get_if<FillItem>(&item)) {
+            const CGRect r = fill->path.boundingRect();
+            out << " " << r.minX() << "," << r.minY() << " " << r.width() << "x" << r.height();
+        }
+        out << "\n";
+    }
+    return out.str();
+}
+
+TEST(IncrementalConsistencyTest, UpdatesDrawWhatANewWindowDraws) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<std::shared_ptr<Knob>> knobs;
+        const AnyView root = randomTree(random, knobs, 4);
+        const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+        ViewHost host(root, measurer);
+        CGSize size{400, 300};
+        host.setSize(size);
+        host.displayList();
+        for (int step = 0; step < 60; ++step) {
+            if (step % 15 == 14) size.width = size.width == 400 ? 260 : 400;
+            host.setSize(size);
+            knobs[random() % knobs.size()]->value.set(static_cast<int>(random() % 30));
+            ViewHost fresh(root, measurer);
+            fresh.setSize(size);
+            ASSERT_EQ(describe(host.displayList()), describe(fresh.displayList())) << "seed " << seed << ", step " << step;
+        }
+    }
+}
+
+} // namespace
+} // namespace glimmo
