@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <map>
 #include <mutex>
 #include <string_view>
 #include <system_error>
@@ -75,10 +77,15 @@ void appendCutURL(const std::string& url, std::string& out) {
 } // namespace
 
 // Shared with the loader's completion, which may reach the main loop after the reader is gone.
+// Only the reader holds it: a task waiting for the load must not keep its continuation alive, so
+// that the task learns when the reader goes. Main thread only, but for the waiters, one of which a
+// cancellation on another thread may take.
 struct ChromeHistoryReader::LoadState {
     ChromeHistoryReader* reader = nullptr;
     bool running = false;
-    std::vector<Continuation<void>> waiters;
+    std::mutex waitersMutex;
+    std::uint64_t nextWaiter = 0;
+    std::map<std::uint64_t, Continuation<void>> waiters;
 };
 
 ChromeHistoryReader::ChromeHistoryReader() : ChromeHistoryReader(RunLoop::main().clock(), Workspace::shared()) {}
@@ -166,13 +173,28 @@ Task<void> ChromeHistoryReader::reloadHistory() {
         co_return;
     }
     // A cancelled waiter goes on at once; the load itself runs to its end for the others.
-    auto waiting = std::make_shared<std::optional<Continuation<void>>>();
+    const std::weak_ptr<LoadState> state = loadState_;
+    const std::uint64_t waiter = loadState_->nextWaiter++;
     auto loaded = withContinuation<void>(
-        [state = loadState_, waiting](Continuation<void> continuation) {
-            *waiting = continuation;
-            state->waiters.push_back(std::move(continuation));
+        [state, waiter](Continuation<void> continuation) {
+            if (const auto loadState = state.lock()) {
+                const std::lock_guard lock(loadState->waitersMutex);
+                loadState->waiters.emplace(waiter, std::move(continuation));
+            }
         },
-        [waiting] { (*waiting)->resumeThrowing(std::make_exception_ptr(CancellationError{})); });
+        [state, waiter] {
+            std::optional<Continuation<void>> cancelled;
+            if (const auto loadState = state.lock()) {
+                const std::lock_guard lock(loadState->waitersMutex);
+                if (const auto found = loadState->waiters.find(waiter); found != loadState->waiters.end()) {
+                    cancelled = std::move(found->second);
+                    loadState->waiters.erase(found);
+                }
+            }
+            if (cancelled) {
+                cancelled->resumeThrowing(std::make_exception_ptr(CancellationError{}));
+            }
+        });
     co_await std::move(loaded);
 }
 
@@ -217,7 +239,12 @@ void ChromeHistoryReader::finishLoad(HistoryLoadOutcome outcome) {
         systemLog("--- Finished Chrome History Load ---\n");
     }
     loadState_->running = false;
-    for (const Continuation<void>& waiter : std::exchange(loadState_->waiters, {})) {
+    std::map<std::uint64_t, Continuation<void>> waiters;
+    {
+        const std::lock_guard lock(loadState_->waitersMutex);
+        waiters.swap(loadState_->waiters);
+    }
+    for (const auto& [id, waiter] : waiters) {
         waiter.resume();
     }
 }

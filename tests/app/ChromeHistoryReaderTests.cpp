@@ -129,6 +129,29 @@ TEST_F(ChromeHistoryReaderTest, ReloadsAtMostOncePer600Seconds) {
     EXPECT_THAT(printed, ElementsAre("✅ Removed existing temp database"));
 }
 
+Task<void> waitForHistory(ChromeHistoryReader& reader, std::shared_ptr<std::string> outcome) {
+    try {
+        co_await reader.reloadHistory();
+        *outcome = "loaded";
+    } catch (const CancellationError&) {
+        *outcome = "cancelled";
+    }
+}
+
+TEST_F(ChromeHistoryReaderTest, ACancelledWaiterGoesOnWhileTheLoadRunsToItsEnd) {
+    { testing::SyntheticHistory history(source); }
+    makeReader();
+    auto cancelled = std::make_shared<std::string>();
+    auto waiting = std::make_shared<std::string>();
+    startTask(*loop, waitForHistory(*reader, cancelled)).cancel();
+    startTask(*loop, waitForHistory(*reader, waiting));
+    loop->runUntilIdle();
+    EXPECT_EQ(*cancelled, "cancelled");
+    ASSERT_TRUE(loop->runUntil([&] { return !waiting->empty(); }, 10));
+    EXPECT_EQ(*waiting, "loaded");
+    EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
+}
+
 TEST_F(ChromeHistoryReaderTest, MissingDatabaseKeepsListsAndDoesNotMoveTheGate) {
     makeReader();
     reader->historyItems = {visit("https://kept.example/", clock.now())};
