@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -13,27 +14,63 @@
 
 namespace glimmo {
 
-// A sequence of values pushed by a producer (on any thread) and awaited by one consumer task, with an
-// unbounded buffer. The producer ends it with finish() or finish(error); the consumer receives the
-// buffered values first, then the end (nullopt) or the error. When the consumer's task is cancelled or
-// the consumer drops the stream, the stream ends and onTermination tells the producer to stop.
+// A sequence of values pushed by a producer (on any thread) and awaited by one consumer task. The
+// producer ends it with finish() or finish(error); the consumer receives the buffered values first,
+// then the end (nullopt) or the error. When the consumer's task is cancelled or the consumer drops the
+// stream, the stream ends and onTermination tells the producer to stop.
+//
+// The buffer never refuses a value. A stream made with a bound lets a producer that can wait keep
+// memory flat: a task awaits send(), which waits while the consumer is the bound behind; a callback
+// (a transfer that can pause) asks hasRoom() and, when that is false, holds back until its onRoom
+// handler is called.
 template <class T>
 class AsyncThrowingStream {
     struct State;
 
 public:
+    // What one value counts against the bound; 1 when not given.
+    using Weight = std::function<std::size_t(const T&)>;
+
     class Continuation {
     public:
         // Ignored once the stream has ended.
         void yield(T value) const { state_->yield(std::move(value)); }
+        // Yields, then waits while the values unread weigh the bound or more (not at all when
+        // unbounded) or until the stream ends. Throws CancellationError when the producing task is
+        // cancelled while it waits.
+        Task<void> send(T value) const { return sendTo(state_, std::move(value)); }
         void finish() const { state_->end(nullptr, false); }
         void finish(std::exception_ptr error) const { state_->end(std::move(error), false); }
         // Called once when the stream ends for any reason (at once if it already has).
         void onTermination(std::function<void()> handler) const { state_->setOnTermination(std::move(handler)); }
         bool isTerminated() const { return state_->isEnded(); }
+        // False while the values waiting unread weigh the bound or more (always true when unbounded or
+        // ended). Once it has answered false, the room handler is called when the consumer has read the
+        // buffer down to half the bound.
+        bool hasRoom() const { return state_->hasRoom(); }
+        // Called on the consumer's thread (or wherever the stream ends), outside the stream's lock; it
+        // must not block.
+        void onRoom(std::function<void()> handler) const { state_->setOnRoom(std::move(handler)); }
 
     private:
         friend class AsyncThrowingStream;
+        static Task<void> sendTo(std::shared_ptr<State> state, T value) {
+            state->yield(std::move(value));
+            if (state->hasRoom()) co_return;
+            auto room = std::make_shared<std::optional<glimmo::Continuation<void>>>();
+            // Built in its own statement: GCC 12 destroys lambda temporaries inside a co_await operand twice.
+            auto waiting = withContinuation<void>(
+                [state, room](glimmo::Continuation<void> resume) {
+                    *room = resume;
+                    state->setOnRoom([resume] { resume.resume(); });
+                    if (state->hasRoom()) resume.resume();  // the consumer caught up before the handler was set
+                },
+                [room] {
+                    if (*room) (*room)->resumeThrowing(std::make_exception_ptr(CancellationError{}));
+                });
+            co_await std::move(waiting);
+        }
+
         explicit Continuation(std::shared_ptr<State> state);
         // Shared by all copies: ends the stream with an error if the last one goes away unfinished.
         struct Owner;
@@ -41,8 +78,11 @@ public:
         std::shared_ptr<Owner> owner_;
     };
 
-    static std::pair<AsyncThrowingStream, Continuation> make() {
+    // `bound` 0: unbounded.
+    static std::pair<AsyncThrowingStream, Continuation> make(std::size_t bound = 0, Weight weight = {}) {
         auto state = std::make_shared<State>();
+        state->bound = bound;
+        state->weight = std::move(weight);
         return {AsyncThrowingStream(state), Continuation(state)};
     }
 
@@ -93,6 +133,18 @@ private:
         std::exception_ptr error;  // delivered once, after the buffer
         std::optional<Waiter> waiter;
         std::function<void()> onTermination;
+        std::size_t bound = 0;
+        Weight weight;
+        std::size_t buffered = 0;  // the weight of `buffer`, kept only when bounded
+        bool producerHeldBack = false;
+        std::shared_ptr<const std::function<void()>> onRoom;
+
+        std::size_t weightOf(const T& value) const { return weight ? weight(value) : 1; }
+
+        void push(T value) {
+            if (bound != 0) buffered += weightOf(value);
+            buffer.push_back(std::move(value));
+        }
 
         void yield(T value) {
             std::optional<Waiter> waiting;
@@ -100,7 +152,7 @@ private:
                 const std::lock_guard lock(mutex);
                 if (ended) return;
                 if (!waiter) {
-                    buffer.push_back(std::move(value));
+                    push(std::move(value));
                     return;
                 }
                 waiting = std::exchange(waiter, std::nullopt);
@@ -108,21 +160,48 @@ private:
             waiting->resume(std::optional<T>(std::move(value)));
         }
 
+        bool hasRoom() {
+            const std::lock_guard lock(mutex);
+            if (bound == 0 || ended || buffered < bound) return true;
+            producerHeldBack = true;
+            return false;
+        }
+
+        void setOnRoom(std::function<void()> handler) {
+            const std::lock_guard lock(mutex);
+            if (!ended) onRoom = std::make_shared<const std::function<void()>>(std::move(handler));
+        }
+
         // A value, the end (nullopt inside) or the error, when one is available without waiting.
         std::optional<std::optional<T>> takeReady() {
             std::exception_ptr failure;
+            std::shared_ptr<const std::function<void()>> room;
+            std::optional<std::optional<T>> value;
             {
                 const std::lock_guard lock(mutex);
                 if (!buffer.empty()) {
-                    std::optional<std::optional<T>> value(std::in_place, std::move(buffer.front()));
+                    value.emplace(std::in_place, std::move(buffer.front()));
                     buffer.pop_front();
-                    return value;
+                    if (bound != 0) room = takeRoomAfterReading(**value);
+                } else if (!ended) {
+                    return std::nullopt;
+                } else {
+                    failure = std::exchange(error, nullptr);
                 }
-                if (!ended) return std::nullopt;
-                failure = std::exchange(error, nullptr);
             }
+            // Told outside the lock: the producer may yield again at once.
+            if (room) (*room)();
+            if (value) return value;
             if (failure) std::rethrow_exception(failure);
             return std::optional<std::optional<T>>(std::in_place);
+        }
+
+        // The room handler when reading `value` brought a held-back producer's buffer down to half.
+        std::shared_ptr<const std::function<void()>> takeRoomAfterReading(const T& value) {
+            buffered -= weightOf(value);
+            if (!producerHeldBack || buffered > bound / 2) return nullptr;
+            producerHeldBack = false;
+            return onRoom;
         }
 
         void wait(Waiter waiting) {
@@ -151,12 +230,17 @@ private:
         void end(std::exception_ptr failure, bool forConsumer) {
             std::optional<Waiter> waiting;
             std::function<void()> terminationHandler;
+            std::shared_ptr<const std::function<void()>> room;
             {
                 const std::lock_guard lock(mutex);
                 if (ended) return;
                 ended = true;
+                // A held-back producer learns of the end too.
+                if (std::exchange(producerHeldBack, false)) room = onRoom;
+                onRoom = nullptr;
                 if (forConsumer) {
                     buffer.clear();
+                    buffered = 0;
                 } else {
                     error = std::move(failure);
                 }
@@ -174,6 +258,7 @@ private:
                 }
             }
             if (terminationHandler) terminationHandler();
+            if (room) (*room)();
         }
 
         void setOnTermination(std::function<void()> handler) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -198,6 +199,66 @@ TEST(AsyncThrowingStreamTest, LongBufferedStreamDoesNotGrowTheStack) {
         co_return total;
     };
     EXPECT_EQ(runBlocking(loop, sum(std::move(stream)), 60), 200'000);
+}
+
+TEST(AsyncThrowingStreamTest, ABoundHoldsTheProducerBackUntilTheReaderHasCaughtUp) {
+    ManualRunLoop loop;
+    auto [stream, continuation] = Lines::make(10, [](const std::string& line) { return line.size(); });
+    int rooms = 0;
+    continuation.onRoom([&] { ++rooms; });
+    continuation.yield("abcd");
+    EXPECT_TRUE(continuation.hasRoom());
+    continuation.yield("efghijk");
+    EXPECT_FALSE(continuation.hasRoom());
+    const auto read = [](Lines& lines) -> Task<std::optional<std::string>> { co_return co_await lines.next(); };
+    EXPECT_EQ(runBlocking(loop, read(stream), 10), "abcd");
+    EXPECT_EQ(rooms, 0);  // 7 still unread: more than half the bound
+    EXPECT_EQ(runBlocking(loop, read(stream), 10), "efghijk");
+    EXPECT_EQ(rooms, 1);
+    EXPECT_TRUE(continuation.hasRoom());
+}
+
+TEST(AsyncThrowingStreamTest, SendWaitsWhileTheReaderIsTheBoundBehind) {
+    ManualRunLoop loop;
+    auto [stream, continuation] = AsyncThrowingStream<int>::make(4);
+    auto sent = std::make_shared<int>(0);
+    const auto produce = [](AsyncThrowingStream<int>::Continuation output, std::shared_ptr<int> sent) -> Task<void> {
+        for (int value = 0; value < 100; ++value) {
+            co_await output.send(value);
+            ++*sent;
+        }
+        output.finish();
+    };
+    startTask(loop, produce(continuation, sent));
+    const auto consume = [](AsyncThrowingStream<int> values, std::shared_ptr<int> sent) -> Task<int> {
+        int mostAhead = 0;
+        int received = 0;
+        while (const auto value = co_await values.next()) {
+            if (*value != received++) throw std::logic_error("out of order");
+            mostAhead = std::max(mostAhead, *sent - received);
+        }
+        co_return received == 100 ? mostAhead : -1;
+    };
+    const int mostAhead = runBlocking(loop, consume(std::move(stream), sent), 10);
+    EXPECT_GE(mostAhead, 1);
+    EXPECT_LE(mostAhead, 4);
+}
+
+TEST(AsyncThrowingStreamTest, AProducerWaitingToSendLearnsThatTheReaderLeft) {
+    ManualRunLoop loop;
+    auto made = AsyncThrowingStream<int>::make(1);
+    auto stream = std::make_optional(std::move(made.first));
+    bool finished = false;
+    const auto produce = [](AsyncThrowingStream<int>::Continuation output, bool& finished) -> Task<void> {
+        while (!output.isTerminated()) co_await output.send(1);
+        finished = true;
+    };
+    startTask(loop, produce(made.second, finished));
+    loop.runUntilIdle();
+    EXPECT_FALSE(finished);
+    stream.reset();
+    loop.runUntilIdle();
+    EXPECT_TRUE(finished);
 }
 
 }  // namespace
