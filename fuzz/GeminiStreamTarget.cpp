@@ -6,6 +6,7 @@
 #include "generative-ai/GenerativeAIService.h"
 #include "platform/net/LineSplitter.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -43,22 +44,23 @@ int fuzzOne(const std::uint8_t* data, std::size_t size) {
     // The first byte chooses how the rest arrives: in pieces of 1 to 256 bytes.
     const std::size_t piece = std::size_t{data[0]} + 1;
     const std::string_view stream = bytesOf(data + 1, size - 1);
-    LineSplitter splitter;
-    std::vector<std::string> lines;
-    for (std::size_t offset = 0; offset < stream.size(); offset += piece) {
-        splitter.feed(stream.substr(offset, piece), lines);
-    }
-    std::string rest;
-    if (splitter.takeRest(rest)) {
-        lines.push_back(rest);
-    }
+    const auto split = [stream](std::size_t pieceSize) {
+        LineSplitter splitter;
+        std::vector<std::string> lines;
+        for (std::size_t offset = 0; offset < stream.size(); offset += pieceSize) {
+            splitter.append(std::string(stream.substr(offset, pieceSize)));
+            while (const auto line = splitter.next()) {
+                lines.emplace_back(*line);
+            }
+        }
+        if (const auto rest = splitter.rest()) {
+            lines.emplace_back(*rest);
+        }
+        return lines;
+    };
+    const std::vector<std::string> lines = split(piece);
     // The same bytes arriving whole must give the same lines.
-    LineSplitter whole;
-    std::vector<std::string> wholeLines;
-    whole.feed(stream, wholeLines);
-    if (whole.takeRest(rest)) {
-        wholeLines.push_back(rest);
-    }
+    const std::vector<std::string> wholeLines = split(std::max<std::size_t>(stream.size(), 1));
     if (wholeLines != lines) {
         fail("lines depend on how the bytes were cut");
     }

@@ -118,7 +118,7 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
             auto pending = reply.lines.next();
             const auto line = co_await std::move(pending);
             if (!line) break;
-            if (logLines) Logging::network().debug("[GenerativeAI] Stream response: " + *line);
+            if (logLines) Logging::network().debug("[GenerativeAI] Stream response: " + std::string(*line));
             if (line->starts_with("data:")) {
                 const auto bytes = GenerativeAIService::jsonData(std::string_view(*line).substr(5));
                 output.yield(GenerativeAIService::parseGenerateContentResponse(bytes));

@@ -1,10 +1,16 @@
 #include "platform/net/CurlWorker.h"
 
+#include "platform/net/Origin.h"
+
 #include <curl/curl.h>
+#include <strings.h>
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -43,6 +49,28 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// Control characters would end a header line early and start another; DEL is no text either.
+bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+bool isTokenCharacter(unsigned char c) {
+    return (c < 0x80 && std::isalnum(c) != 0) ||
+           std::string_view("!#$%&'*+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+void validateHeader(const std::string& name, const std::string& value) {
+    // Neither is quoted when refused: the name could carry the same line breaks, the value a secret.
+    if (name.empty() || !std::all_of(name.begin(), name.end(), isTokenCharacter)) {
+        throw HttpError(HttpError::Kind::invalidHeader, "A header name is not an HTTP token");
+    }
+    if (std::any_of(value.begin(), value.end(), [](unsigned char c) { return c != '\t' && isControl(c); })) {
+        throw HttpError(HttpError::Kind::invalidHeader, "The value of header \"" + name + "\" holds a control character");
+    }
+}
+
 }  // namespace
 
 struct Transfer {
@@ -51,11 +79,15 @@ struct Transfer {
     std::unique_ptr<curl_slist, HeaderListDeleter> requestHeaders;
     std::string requestBody;
     std::string url;
+    // When set, the origin that redirects must stay in.
+    std::optional<std::string> confinedToOrigin;
     CurlWorker::Callbacks callbacks;
     std::size_t maxBodyBytes = 0;
     std::size_t received = 0;
+    int status = 0;  // of the response whose head is being read
     HttpHeaders responseHeaders;
     bool headDelivered = false;
+    bool paused = false;  // by onData, until resume()
     std::chrono::duration<double> idleLimit{60};
     SteadyClock::time_point lastProgress = SteadyClock::now();
     curl_off_t lastDownloaded = 0;
@@ -66,58 +98,45 @@ struct Transfer {
     void deliverHead() {
         if (headDelivered) return;
         headDelivered = true;
-        long status = 0;
-        curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
-        if (callbacks.onHead) callbacks.onHead(static_cast<int>(status), std::move(responseHeaders));
+        long code = 0;
+        curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &code);
+        if (callbacks.onHead) callbacks.onHead(static_cast<int>(code), std::move(responseHeaders));
     }
 
-    void complete(std::exception_ptr error) {
+    void complete(std::exception_ptr error) noexcept {
         auto onComplete = std::move(callbacks.onComplete);
         callbacks = {};
-        if (onComplete) onComplete(std::move(error));
+        try {
+            if (onComplete) onComplete(std::move(error));
+        } catch (...) {
+            // Nobody is left to tell, and the worker thread must live on for the other transfers.
+        }
     }
 
-    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* context) {
+    // The C callbacks: each turns an exception into the transfer's failure and the return value
+    // that makes libcurl abort.
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* context) noexcept {
         auto& transfer = *static_cast<Transfer*>(context);
-        const std::size_t length = size * count;
-        transfer.lastProgress = SteadyClock::now();
-        transfer.received += length;
-        if (transfer.maxBodyBytes != 0 && transfer.received > transfer.maxBodyBytes) {
-            transfer.failure = std::make_exception_ptr(HttpError(
-                HttpError::Kind::tooLarge,
-                "The response body exceeds " + std::to_string(transfer.maxBodyBytes) + " bytes: " + transfer.url));
-            return 0;
+        try {
+            return transfer.takeBody(std::string_view(data, size * count));
+        } catch (...) {
+            transfer.failure = std::current_exception();
+            return CURL_WRITEFUNC_ERROR;
         }
-        transfer.deliverHead();
-        if (transfer.callbacks.onData && !transfer.callbacks.onData(std::string_view(data, length))) {
-            transfer.failure = std::make_exception_ptr(HttpError(HttpError::Kind::cancelled, "Transfer cancelled"));
-            return 0;
-        }
-        return length;
     }
 
-    static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* context) {
+    static std::size_t onHeaderLine(char* data, std::size_t size, std::size_t count, void* context) noexcept {
         auto& transfer = *static_cast<Transfer*>(context);
-        const std::size_t length = size * count;
-        transfer.lastProgress = SteadyClock::now();
-        const std::string_view line(data, length);
-        if (line.starts_with("HTTP/")) {
-            // A new response starts (after a redirect or an interim 1xx): keep only its headers.
-            transfer.responseHeaders.clear();
-        } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-            if (!transfer.responseHeaders.empty()) {
-                auto& value = transfer.responseHeaders.back().second;
-                value += ' ';
-                value += trim(line);
-            }
-        } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
-            transfer.responseHeaders.emplace_back(std::string(trim(line.substr(0, colon))),
-                                                  std::string(trim(line.substr(colon + 1))));
+        try {
+            transfer.takeHeaderLine(std::string_view(data, size * count));
+            return size * count;
+        } catch (...) {
+            transfer.failure = std::current_exception();
+            return CURL_WRITEFUNC_ERROR;
         }
-        return length;
     }
 
-    static int onProgress(void* context, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+    static int onProgress(void* context, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) noexcept {
         auto& transfer = *static_cast<Transfer*>(context);
         if (downloaded != transfer.lastDownloaded || uploaded != transfer.lastUploaded) {
             transfer.lastDownloaded = downloaded;
@@ -126,6 +145,71 @@ struct Transfer {
         }
         return 0;
     }
+
+    std::size_t takeBody(std::string_view bytes) {
+        lastProgress = SteadyClock::now();
+        if (maxBodyBytes != 0 && bytes.size() > maxBodyBytes - received) {
+            throw HttpError(HttpError::Kind::tooLarge,
+                            "The response body exceeds " + std::to_string(maxBodyBytes) + " bytes: " + url);
+        }
+        deliverHead();
+        const auto intake = callbacks.onData ? callbacks.onData(bytes) : CurlWorker::Intake::taken;
+        switch (intake) {
+            case CurlWorker::Intake::taken:
+                received += bytes.size();
+                return bytes.size();
+            case CurlWorker::Intake::paused:
+                paused = true;
+                return CURL_WRITEFUNC_PAUSE;
+            case CurlWorker::Intake::aborted:
+                break;
+        }
+        throw HttpError(HttpError::Kind::cancelled, "Transfer cancelled");
+    }
+
+    void takeHeaderLine(std::string_view line) {
+        lastProgress = SteadyClock::now();
+        if (line.starts_with("HTTP/")) {
+            // A new response starts (after a redirect or an interim 1xx): keep only its headers.
+            responseHeaders.clear();
+            status = statusOf(line);
+        } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+            if (!responseHeaders.empty()) {
+                auto& value = responseHeaders.back().second;
+                value += ' ';
+                value += trim(line);
+            }
+        } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
+            const auto& [name, value] = responseHeaders.emplace_back(std::string(trim(line.substr(0, colon))),
+                                                                     std::string(trim(line.substr(colon + 1))));
+            if (confinedToOrigin && isFollowedRedirect(status) && equalsIgnoringCase(name, "Location")) {
+                checkRedirect(value);
+            }
+        }
+    }
+
+    // Runs before libcurl follows the redirect, so a refused one never sends the request on.
+    void checkRedirect(const std::string& location) const {
+        char* current = nullptr;
+        curl_easy_getinfo(easy.get(), CURLINFO_EFFECTIVE_URL, &current);
+        const auto target = resolveReference(current != nullptr ? current : url, location);
+        if (target && originOf(*target) == confinedToOrigin) return;
+        throw HttpError(HttpError::Kind::redirectRefused,
+                        "Refused to follow a redirect to another origin with the request's credentials: " +
+                            (target ? *target : location));
+    }
+
+    static int statusOf(std::string_view statusLine) {
+        const auto space = statusLine.find(' ');
+        int code = 0;
+        if (space != std::string_view::npos) {
+            std::from_chars(statusLine.data() + space + 1, statusLine.data() + statusLine.size(), code);
+        }
+        return code;
+    }
+
+    // The statuses whose Location libcurl follows.
+    static bool isFollowedRedirect(int code) { return code >= 300 && code < 400 && code != 304; }
 };
 
 struct CurlWorker::Impl {
@@ -133,9 +217,10 @@ struct CurlWorker::Impl {
     std::thread thread;
     std::atomic<TransferId> nextId{1};
 
-    std::mutex mutex;  // guards the three fields below
+    std::mutex mutex;  // guards the four fields below
     std::vector<std::unique_ptr<Transfer>> starting;
     std::vector<TransferId> cancelling;
+    std::vector<TransferId> resuming;
     bool stopping = false;
 
     // Worker thread only.
@@ -171,16 +256,19 @@ struct CurlWorker::Impl {
         for (;;) {
             std::vector<std::unique_ptr<Transfer>> newTransfers;
             std::vector<TransferId> cancelled;
+            std::vector<TransferId> resumed;
             {
                 std::lock_guard lock(mutex);
                 if (stopping) return;
                 newTransfers.swap(starting);
                 cancelled.swap(cancelling);
+                resumed.swap(resuming);
             }
             for (auto& transfer : newTransfers) begin(std::move(transfer));
             for (const TransferId id : cancelled) {
                 finish(id, std::make_exception_ptr(HttpError(HttpError::Kind::cancelled, "Transfer cancelled")));
             }
+            for (const TransferId id : resumed) unpause(id);
 
             int running = 0;
             curl_multi_perform(multi, &running);
@@ -200,6 +288,16 @@ struct CurlWorker::Impl {
         active.emplace(id, std::move(transfer));
     }
 
+    void unpause(TransferId id) {
+        const auto found = active.find(id);
+        if (found == active.end() || !found->second->paused) return;
+        Transfer& transfer = *found->second;
+        transfer.paused = false;
+        transfer.lastProgress = SteadyClock::now();
+        // May deliver the held bytes at once, and onData may pause the transfer again.
+        curl_easy_pause(transfer.easy.get(), CURLPAUSE_CONT);
+    }
+
     void collectFinished() {
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
@@ -214,7 +312,11 @@ struct CurlWorker::Impl {
             } else if (result != CURLE_OK) {
                 error = std::make_exception_ptr(errorFor(*transfer, result));
             } else {
-                transfer->deliverHead();
+                try {
+                    transfer->deliverHead();
+                } catch (...) {
+                    error = std::current_exception();
+                }
             }
             finish(transfer->id, std::move(error));
         }
@@ -239,6 +341,8 @@ struct CurlWorker::Impl {
         auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(longestPoll);
         std::vector<TransferId> expired;
         for (const auto& [id, transfer] : active) {
+            // A paused transfer waits for its reader, not for the server.
+            if (transfer->paused) continue;
             const auto deadline =
                 transfer->lastProgress + std::chrono::duration_cast<SteadyClock::duration>(transfer->idleLimit);
             if (deadline <= now) {
@@ -272,8 +376,9 @@ CurlWorker::CurlWorker() : impl_(std::make_unique<Impl>()) {}
 
 CurlWorker::~CurlWorker() = default;
 
-void CurlWorker::validateURL(const std::string& url) {
+void CurlWorker::validateRequest(const HttpRequest& request) {
     initialiseCurlOnce();
+    const std::string& url = request.url;
     std::unique_ptr<CURLU, URLDeleter> handle(curl_url());
     if (!handle) throw HttpError(HttpError::Kind::transport, "curl_url failed");
     if (curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
@@ -288,12 +393,17 @@ void CurlWorker::validateURL(const std::string& url) {
     if (schemeText != "http" && schemeText != "https") {
         throw HttpError(HttpError::Kind::invalidURL, "Unsupported URL scheme: " + url);
     }
+    for (const auto& [name, value] : request.headers) validateHeader(name, value);
 }
 
 CurlWorker::TransferId CurlWorker::start(const HttpRequest& request, std::size_t maxBodyBytes, Callbacks callbacks) {
     auto transfer = std::make_unique<Transfer>();
     transfer->id = impl_->nextId++;
     transfer->url = request.url;
+    if (request.carriesCredentials) {
+        transfer->confinedToOrigin = originOf(request.url);
+        if (!transfer->confinedToOrigin) throw HttpError(HttpError::Kind::invalidURL, "Invalid URL: " + request.url);
+    }
     transfer->requestBody = request.body;
     transfer->callbacks = std::move(callbacks);
     transfer->maxBodyBytes = maxBodyBytes;
@@ -355,6 +465,14 @@ void CurlWorker::cancel(TransferId id) {
     {
         std::lock_guard lock(impl_->mutex);
         impl_->cancelling.push_back(id);
+    }
+    curl_multi_wakeup(impl_->multi);
+}
+
+void CurlWorker::resume(TransferId id) {
+    {
+        std::lock_guard lock(impl_->mutex);
+        impl_->resuming.push_back(id);
     }
     curl_multi_wakeup(impl_->multi);
 }

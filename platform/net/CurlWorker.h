@@ -2,6 +2,7 @@
 
 // The transport under HttpClient: one thread driving every transfer through one curl multi handle.
 // Callbacks run on that thread and must only hand results on (resume a continuation, feed a stream).
+// No exception crosses into libcurl: one thrown by a callback ends its transfer with that error.
 
 #include "platform/net/HttpTypes.h"
 
@@ -19,11 +20,20 @@ class CurlWorker {
 public:
     using TransferId = std::uint64_t;
 
+    // What onData did with the bytes it was given.
+    enum class Intake {
+        taken,
+        // Not taken: the transfer waits, and the same bytes come again after resume().
+        paused,
+        // The transfer ends as cancelled.
+        aborted,
+    };
+
     struct Callbacks {
         // Once, before the first body bytes (or at the end of a reply without a body).
         std::function<void(int status, HttpHeaders headers)> onHead;
-        // Body bytes as they arrive; returning false aborts the transfer.
-        std::function<bool(std::string_view bytes)> onData;
+        // Body bytes as they arrive.
+        std::function<Intake(std::string_view bytes)> onData;
         // Once at the end: nullptr on success, else an HttpError.
         std::function<void(std::exception_ptr error)> onComplete;
     };
@@ -34,12 +44,16 @@ public:
     CurlWorker(const CurlWorker&) = delete;
     CurlWorker& operator=(const CurlWorker&) = delete;
 
-    // Throws HttpError(invalidURL) for URLs that are malformed or not http/https.
-    static void validateURL(const std::string& url);
+    // Throws HttpError(invalidURL) for URLs that are malformed or not http/https, and
+    // HttpError(invalidHeader) for header names that are no HTTP tokens or values holding a control
+    // character (a line break would end the header and start another).
+    static void validateRequest(const HttpRequest& request);
 
     TransferId start(const HttpRequest& request, std::size_t maxBodyBytes, Callbacks callbacks);
     // Aborts the transfer; its onComplete gets HttpError(cancelled). Unknown or finished ids are ignored.
     void cancel(TransferId id);
+    // Continues a transfer that onData paused. Unknown, finished or running ids are ignored.
+    void resume(TransferId id);
 
 private:
     struct Impl;

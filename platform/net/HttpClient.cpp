@@ -1,9 +1,9 @@
 #include "platform/net/HttpClient.h"
 
 #include "platform/net/CurlWorker.h"
-#include "platform/net/LineSplitter.h"
 #include "platform/net/URLCache.h"
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -13,20 +13,27 @@ namespace glimmo {
 
 namespace {
 
-// Joins a transfer with the cancellation of whoever waits for it. Cancellation may come from another
-// thread before the transfer has been handed to the worker; it is then applied as soon as it is.
-class TransferCancellation {
+// Joins a transfer with whoever waits for it: cancelling it, and resuming it when its reader has caught
+// up. Cancellation may come from another thread before the transfer has been handed to the worker; it
+// is then applied as soon as it is.
+class TransferControl {
 public:
-    explicit TransferCancellation(std::weak_ptr<CurlWorker> worker) : worker_(std::move(worker)) {}
+    explicit TransferControl(std::weak_ptr<CurlWorker> worker) : worker_(std::move(worker)) {}
 
     void attach(CurlWorker::TransferId id) {
         bool cancelNow = false;
+        bool resumeNow = false;
         {
             const std::lock_guard lock(mutex_);
             id_ = id;
             cancelNow = cancelRequested_;
+            resumeNow = std::exchange(resumeRequested_, false);
         }
-        if (cancelNow) cancelTransfer(id);
+        if (cancelNow) {
+            cancelTransfer(id);
+        } else if (resumeNow) {
+            resumeTransfer(id);
+        }
     }
 
     void cancel() {
@@ -38,6 +45,17 @@ public:
             id = id_;
         }
         if (id) cancelTransfer(*id);
+    }
+
+    void resume() {
+        std::optional<CurlWorker::TransferId> id;
+        {
+            const std::lock_guard lock(mutex_);
+            if (finished_) return;
+            id = id_;
+            if (!id) resumeRequested_ = true;
+        }
+        if (id) resumeTransfer(*id);
     }
 
     // Called on the worker thread when the transfer has ended: later cancellations have nothing to
@@ -52,10 +70,15 @@ private:
         if (const auto worker = worker_.lock()) worker->cancel(id);
     }
 
+    void resumeTransfer(CurlWorker::TransferId id) {
+        if (const auto worker = worker_.lock()) worker->resume(id);
+    }
+
     const std::weak_ptr<CurlWorker> worker_;
     std::mutex mutex_;
     std::optional<CurlWorker::TransferId> id_;
     bool cancelRequested_ = false;
+    bool resumeRequested_ = false;
     bool finished_ = false;
 };
 
@@ -88,7 +111,7 @@ CurlWorker::TransferId startTransfer(const std::weak_ptr<CurlWorker>& transport,
 // inside a co_await expression twice.
 Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRequest request,
                                      std::size_t maxBodyBytes) {
-    const auto cancellation = std::make_shared<TransferCancellation>(transport);
+    const auto cancellation = std::make_shared<TransferControl>(transport);
     auto start = [transport, cancellation, request = std::move(request),
                   maxBodyBytes](Continuation<HttpResponse> continuation) {
         auto collected = std::make_shared<HttpResponse>();
@@ -99,7 +122,7 @@ Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRe
         };
         callbacks.onData = [collected](std::string_view bytes) {
             collected->body.append(bytes);
-            return true;
+            return CurlWorker::Intake::taken;
         };
         callbacks.onComplete = [collected, continuation, cancellation](std::exception_ptr error) {
             cancellation->markFinished();
@@ -114,18 +137,21 @@ Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRe
     return withContinuation<HttpResponse>(std::move(start), [cancellation] { cancellation->cancel(); });
 }
 
-Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequest request) {
-    const auto cancellation = std::make_shared<TransferCancellation>(transport);
-    auto made = AsyncThrowingStream<std::string>::make();
+Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequest request,
+                                   LineStreamOptions options) {
+    const auto cancellation = std::make_shared<TransferControl>(transport);
+    auto made = AsyncThrowingStream<std::string>::make(std::max<std::size_t>(options.maxBufferedBytes, 1),
+                                                       [](const std::string& bytes) { return bytes.size(); });
     const AsyncThrowingStream<std::string>::Continuation producer = made.second;
     // A consumer that stops reading, or is cancelled, stops the transfer.
     producer.onTermination([cancellation] { cancellation->cancel(); });
+    producer.onRoom([cancellation] { cancellation->resume(); });
     // Handed to the consumer with the head of the reply.
-    auto pendingLines = std::make_shared<std::optional<AsyncThrowingStream<std::string>>>(std::move(made.first));
+    auto pendingLines = std::make_shared<std::optional<LineReader>>(std::in_place, std::move(made.first),
+                                                                    options.maxLineBytes, request.url);
 
-    auto start = [transport, cancellation, request = std::move(request),
-                  producer, pendingLines](Continuation<HttpLineStream> continuation) {
-        auto splitter = std::make_shared<LineSplitter>();
+    auto start = [transport, cancellation, request = std::move(request), producer,
+                  pendingLines](Continuation<HttpLineStream> continuation) {
         auto headDelivered = std::make_shared<bool>(false);
         CurlWorker::Callbacks callbacks;
         callbacks.onHead = [pendingLines, headDelivered, continuation](int status, HttpHeaders headers) {
@@ -133,13 +159,13 @@ Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequ
             continuation.resume(HttpLineStream{status, std::move(headers), std::move(**pendingLines)});
             pendingLines->reset();
         };
-        callbacks.onData = [splitter, producer](std::string_view bytes) {
-            std::vector<std::string> completed;
-            splitter->feed(bytes, completed);
-            for (auto& line : completed) producer.yield(std::move(line));
-            return !producer.isTerminated();
+        callbacks.onData = [producer](std::string_view bytes) {
+            if (producer.isTerminated()) return CurlWorker::Intake::aborted;
+            if (!producer.hasRoom()) return CurlWorker::Intake::paused;
+            producer.yield(std::string(bytes));
+            return CurlWorker::Intake::taken;
         };
-        callbacks.onComplete = [splitter, producer, headDelivered, continuation,
+        callbacks.onComplete = [producer, headDelivered, continuation,
                                 cancellation](std::exception_ptr error) {
             cancellation->markFinished();
             if (error) {
@@ -152,8 +178,6 @@ Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequ
                 }
                 return;
             }
-            std::string last;
-            if (splitter->takeRest(last)) producer.yield(std::move(last));
             producer.finish();
         };
         cancellation->attach(startTransfer(transport, request, 0, std::move(callbacks)));
@@ -183,7 +207,7 @@ Task<HttpResponse> HttpClient::send(HttpRequest request, const RequestOptions& o
 }
 
 Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptions options) {
-    CurlWorker::validateURL(request.url);
+    CurlWorker::validateRequest(request);
     URLCache* const cache = request.method == "GET" ? options.cache : nullptr;
     if (cache) {
         if (auto cached = cache->cachedResponse(request.url)) co_return std::move(*cached);
@@ -196,10 +220,10 @@ Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptio
     co_return response;
 }
 
-Task<HttpLineStream> HttpClient::streamLines(HttpRequest request) {
-    CurlWorker::validateURL(request.url);
+Task<HttpLineStream> HttpClient::streamLines(HttpRequest request, LineStreamOptions options) {
+    CurlWorker::validateRequest(request);
     std::weak_ptr<CurlWorker> transport = worker();
-    co_return co_await transferLines(std::move(transport), std::move(request));
+    co_return co_await transferLines(std::move(transport), std::move(request), options);
 }
 
 }  // namespace glimmo

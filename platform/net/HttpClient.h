@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/net/HttpTypes.h"
-#include "platform/runtime/AsyncThrowingStream.h"
+#include "platform/net/LineReader.h"
 #include "platform/runtime/Task.h"
 
 #include <memory>
@@ -13,13 +13,13 @@ namespace glimmo {
 class CurlWorker;
 
 // The head of a streamed reply and its body as lines. Each line comes without its terminator
-// (LF or CRLF); a last line without a newline is delivered too. A transport failure or a dropped
-// connection finishes `lines` with the HttpError; dropping or cancelling the consumer aborts the
-// transfer.
+// (LF or CRLF); a last line without a newline is delivered too. A transport failure, a dropped
+// connection or a line past the options' longest finishes `lines` with the HttpError; dropping or
+// cancelling the consumer aborts the transfer. A consumer that falls behind pauses the transfer.
 struct HttpLineStream {
     int status = 0;
     HttpHeaders headers;
-    AsyncThrowingStream<std::string> lines;
+    LineReader lines;
 
     std::optional<std::string> header(std::string_view name) const { return findHeader(headers, name); }
 };
@@ -27,7 +27,9 @@ struct HttpLineStream {
 // HTTP over libcurl. All transfers run on one worker thread (started on first use, joined when
 // the client is destroyed); results resume the awaiting task on its own executor. Cancelling the
 // awaiting task aborts its transfer and resumes it with CancellationError, as does destroying the
-// client while transfers run. Redirects are followed; TLS is always verified.
+// client while transfers run. Redirects are followed (within the origin for requests that carry
+// credentials); TLS is always verified. A header name or value that would break the request's head
+// fails with HttpError::Kind::invalidHeader before anything is sent.
 class HttpClient {
 public:
     HttpClient();
@@ -41,7 +43,7 @@ public:
     Task<HttpResponse> send(HttpRequest request, const RequestOptions& options = {});
 
     // Resumes once the reply's head has arrived; the body follows as lines.
-    Task<HttpLineStream> streamLines(HttpRequest request);
+    Task<HttpLineStream> streamLines(HttpRequest request, LineStreamOptions options = {});
 
 private:
     std::shared_ptr<CurlWorker> worker();

@@ -23,6 +23,10 @@ struct HttpRequest {
     // fails with HttpError::Kind::timedOut. Not a limit on the whole exchange: a slow stream that
     // keeps delivering bytes never times out.
     double timeoutSeconds = 60;
+    // The headers carry a secret (an API key): redirects are followed only within the request's
+    // origin (scheme, host and port), so the secret never reaches another server or plain http. A
+    // redirect elsewhere fails with HttpError::Kind::redirectRefused, naming the address.
+    bool carriesCredentials = false;
 };
 
 struct HttpResponse {
@@ -40,7 +44,8 @@ std::optional<std::string> findHeader(const HttpHeaders& headers, std::string_vi
 // A failed exchange. HTTP statuses are never errors: they come back in the response.
 class HttpError : public std::runtime_error {
 public:
-    enum class Kind { invalidURL, transport, timedOut, cancelled, tooLarge };
+    // invalidHeader: a header name or value that would break the request's head (a line break, say).
+    enum class Kind { invalidURL, invalidHeader, transport, timedOut, cancelled, tooLarge, redirectRefused };
 
     HttpError(Kind kind, const std::string& message);
 
@@ -55,6 +60,14 @@ struct RequestOptions {
     std::size_t maxBodyBytes = 0;
     // GET responses are answered from and stored in this cache when given.
     URLCache* cache = nullptr;
+};
+
+struct LineStreamOptions {
+    // A longer line ends the stream with HttpError::Kind::tooLarge.
+    std::size_t maxLineBytes = 32 << 20;
+    // While lines of this many bytes wait unread the transfer pauses, holding the server back, so a
+    // consumer slower than the network keeps memory flat however long the stream.
+    std::size_t maxBufferedBytes = 1 << 20;
 };
 
 }  // namespace glimmo

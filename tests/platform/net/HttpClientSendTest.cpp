@@ -1,5 +1,7 @@
 #include "NetTestFixture.h"
 
+#include "platform/net/Origin.h"
+
 #include <string>
 
 namespace glimmo {
@@ -177,6 +179,64 @@ TEST_F(NetTest, ManyRequestsAtOnceAllComplete) {
     }
 
     EXPECT_TRUE(runLoopUntil([&] { return completed == 20; }));
+}
+
+TEST_F(NetTest, RequestsCarryingCredentialsFollowRedirectsOnlyWithinTheirOrigin) {
+    glimmo::testing::LoopbackServer elsewhere;
+    elsewhere.on("POST", "/collect", [](const RecordedRequest&, ServerReply& reply) { reply.body = "collected"; });
+    server.on("POST", "/moved", [](const RecordedRequest&, ServerReply& reply) {
+        reply.status = 307;
+        reply.headers = {{"Location", "/here"}};
+    });
+    server.on("POST", "/here", [](const RecordedRequest& request, ServerReply& reply) { reply.body = "here:" + request.body; });
+    server.on("POST", "/away", [&elsewhere](const RecordedRequest&, ServerReply& reply) {
+        reply.status = 307;
+        reply.headers = {{"Location", elsewhere.url("/collect")}};
+    });
+    HttpRequest request = get("/moved");
+    request.method = "POST";
+    request.body = "prompt";
+    request.headers = {{"x-api-key", "secret"}};
+    request.carriesCredentials = true;
+
+    EXPECT_EQ(run(client.send(request)).body, "here:prompt");
+    request.url = server.url("/away");
+    const HttpError refused = httpErrorOf(client.send(request));
+    EXPECT_EQ(refused.kind(), HttpError::Kind::redirectRefused);
+    EXPECT_NE(std::string(refused.what()).find(elsewhere.url("/collect")), std::string::npos) << refused.what();
+    EXPECT_EQ(httpErrorOf(client.streamLines(request)).kind(), HttpError::Kind::redirectRefused);
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
+
+    request.carriesCredentials = false;
+    EXPECT_EQ(run(client.send(request)).body, "collected");
+}
+
+TEST(Origin, IsSchemeHostAndPort) {
+    EXPECT_EQ(originOf("https://Example.com/a?b"), "https://example.com:443");
+    EXPECT_EQ(originOf("https://example.com:443/"), originOf("https://example.com"));
+    EXPECT_NE(originOf("http://example.com/"), originOf("https://example.com/"));
+    EXPECT_NE(originOf("https://example.com:8443/"), originOf("https://example.com/"));
+    EXPECT_EQ(originOf("no address"), std::nullopt);
+    EXPECT_EQ(resolveReference("https://example.com/a/b", "c"), "https://example.com/a/c");
+    EXPECT_EQ(resolveReference("https://example.com/a/b", "//other.test/x"), "https://other.test/x");
+}
+
+TEST_F(NetTest, HeadersThatWouldBreakTheRequestHeadAreRefusedBeforeSending) {
+    server.on("GET", "/", [](const RecordedRequest&, ServerReply& reply) { reply.body = "sent"; });
+    HttpRequest request = get("/");
+    for (const auto& [name, value] : HttpHeaders{{"x-goog-api-key", "AIzaKey\r\nX-Injected: yes"},
+                                                 {"x-key", std::string("a\0b", 3)},
+                                                 {"X-Name: yes\r\nX", "value"},
+                                                 {"", "value"}}) {
+        request.headers = {{name, value}};
+        const HttpError error = httpErrorOf(client.send(request));
+        EXPECT_EQ(error.kind(), HttpError::Kind::invalidHeader);
+        EXPECT_EQ(std::string(error.what()).find("AIzaKey"), std::string::npos) << "the value is not quoted";
+        EXPECT_EQ(httpErrorOf(client.streamLines(request)).kind(), HttpError::Kind::invalidHeader);
+    }
+    EXPECT_EQ(server.requestCount(), 0u);
+    request.headers = {{"X-Tab", "a\tb"}, {"X-Empty", ""}};
+    EXPECT_EQ(run(client.send(request)).body, "sent");
 }
 
 }  // namespace

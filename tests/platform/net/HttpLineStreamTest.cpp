@@ -111,7 +111,8 @@ TEST_F(LineStreamTest, CancellingTheConsumerAbortsTheTransfer) {
     bool cancelled = false;
     auto consume = [&]() -> Task<void> {
         HttpLineStream stream = co_await client.streamLines(get("/endless"));
-        firstLine = co_await stream.lines.next();
+        const auto line = co_await stream.lines.next();
+        firstLine = std::string(line.value_or("(none)"));
         try {
             while (co_await stream.lines.next()) {
             }
@@ -160,6 +161,39 @@ TEST_F(LineStreamTest, CancellingBeforeTheHeadArrivesEndsWithCancellation) {
 
     ASSERT_TRUE(runLoopUntil([&] { return handle.isFinished(); }));
     EXPECT_TRUE(cancelled);
+}
+
+TEST_F(LineStreamTest, ALineLongerThanTheLimitEndsTheStreamAfterTheLinesBeforeIt) {
+    server.on("GET", "/long", [](const RecordedRequest&, ServerReply& reply) {
+        reply.chunks = {{"short\n" + std::string(40, 'a')}, {std::string(40, 'b')}, {"\nnever\n"}};
+    });
+
+    HttpLineStream stream = run(client.streamLines(get("/long"), {.maxLineBytes = 64}));
+    const DrainedLines drained = run(drain(std::move(stream.lines)));
+
+    EXPECT_EQ(drained.lines, (Lines{"short"}));
+    EXPECT_EQ(httpErrorKind(drained.error), HttpError::Kind::tooLarge);
+}
+
+TEST_F(LineStreamTest, AReaderThatFallsBehindPausesTheTransferAndLosesNothing) {
+    Lines sent;
+    std::vector<ServerChunk> chunks;
+    for (int chunk = 0; chunk < 50; ++chunk) {
+        std::string text;
+        for (int line = 0; line < 40; ++line) {
+            sent.push_back("line " + std::to_string(chunk) + "." + std::to_string(line) + std::string(60, '.'));
+            text += sent.back() + "\r\n";
+        }
+        chunks.push_back({text});
+    }
+    server.on("GET", "/many", [chunks](const RecordedRequest&, ServerReply& reply) { reply.chunks = chunks; });
+
+    // A bound of one byte: every delivery pauses the transfer until the reader has taken it.
+    HttpLineStream stream = run(client.streamLines(get("/many"), {.maxBufferedBytes = 1}));
+    const DrainedLines drained = run(drain(std::move(stream.lines)));
+
+    EXPECT_EQ(drained.lines, sent);
+    EXPECT_FALSE(drained.error);
 }
 
 }  // namespace

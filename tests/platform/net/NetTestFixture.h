@@ -60,10 +60,10 @@ struct DrainedLines {
     std::exception_ptr error;
 };
 
-inline Task<DrainedLines> drain(AsyncThrowingStream<std::string> stream) {
+inline Task<DrainedLines> drain(LineReader stream) {
     DrainedLines drained;
     try {
-        while (auto line = co_await stream.next()) drained.lines.push_back(std::move(*line));
+        while (auto line = co_await stream.next()) drained.lines.emplace_back(*line);
     } catch (...) {
         drained.error = std::current_exception();
     }

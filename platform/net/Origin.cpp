@@ -1,0 +1,52 @@
+#include "platform/net/Origin.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace glimmo {
+
+namespace {
+
+struct URLDeleter {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using URLHandle = std::unique_ptr<CURLU, URLDeleter>;
+
+std::optional<std::string> part(CURLU* url, CURLUPart which, unsigned int flags = 0) {
+    char* text = nullptr;
+    if (curl_url_get(url, which, &text, flags) != CURLUE_OK) return std::nullopt;
+    std::string value(text);
+    curl_free(text);
+    return value;
+}
+
+URLHandle parsed(const std::string& url) {
+    URLHandle handle(curl_url());
+    if (handle && curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) handle.reset();
+    return handle;
+}
+
+}  // namespace
+
+std::optional<std::string> originOf(const std::string& url) {
+    const URLHandle handle = parsed(url);
+    if (!handle) return std::nullopt;
+    const auto scheme = part(handle.get(), CURLUPART_SCHEME);
+    auto host = part(handle.get(), CURLUPART_HOST);
+    const auto port = part(handle.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    if (!scheme || !host || !port) return std::nullopt;
+    std::transform(host->begin(), host->end(), host->begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return *scheme + "://" + *host + ":" + *port;
+}
+
+std::optional<std::string> resolveReference(const std::string& base, const std::string& reference) {
+    const URLHandle handle = parsed(base);
+    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, reference.c_str(), 0) != CURLUE_OK) return std::nullopt;
+    return part(handle.get(), CURLUPART_URL);
+}
+
+}  // namespace glimmo
