@@ -194,19 +194,27 @@ std::string compactJSON(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+namespace {
+
+// The end of the string whose content starts at `position`: its closing quote, the first one not
+// escaped (preceded by an even number of backslashes). Skips by memchr: strings are most of a reply.
+std::size_t closingQuote(std::string_view text, std::size_t position) {
+    for (std::size_t quote = text.find('"', position); quote != std::string_view::npos; quote = text.find('"', quote + 1)) {
+        std::size_t backslashes = 0;
+        while (quote - backslashes > position && text[quote - backslashes - 1] == '\\') ++backslashes;
+        if (backslashes % 2 == 0) return quote;
+    }
+    return text.size();
+}
+
+} // namespace
+
 void checkJSONNestingDepth(std::string_view text, std::size_t limit) {
     std::size_t depth = 0;
-    bool inString = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (inString) {
-            if (c == '\\') {
-                ++i;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
+        if (c == '"') {
+            i = closingQuote(text, i + 1);
         } else if (c == '[' || c == '{') {
             if (++depth > limit) {
                 throw JSONDecodingError("", "The data is nested deeper than " + std::to_string(limit) + " levels.");
