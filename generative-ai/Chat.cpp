@@ -85,7 +85,8 @@ Task<void> streamReply(std::shared_ptr<Chat::State> state, std::vector<ModelCont
             auto response = co_await std::move(pending);
             if (!response) break;
             if (!response->candidates.empty()) replies.push_back(response->candidates.front().content);
-            output.yield(std::move(*response));
+            auto sending = output.send(std::move(*response));
+            co_await std::move(sending);
         }
     } catch (...) {
         output.finish(std::current_exception());
@@ -123,7 +124,7 @@ Stream Chat::sendMessageStream(ContentsProducer contents) {
         return failedStream(std::current_exception());
     }
     try {
-        auto [stream, output] = Stream::make();
+        auto [stream, output] = Stream::make(streamedRepliesAhead);
         // No termination handler: the exchange runs to its end so the history stays whole.
         glimmo::startTask(glimmo::RunLoop::main(), streamReply(state_, std::move(turns), output));
         return std::move(stream);

@@ -6,6 +6,7 @@
 #include "generative-ai/RPCError.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace genai {
@@ -27,6 +28,7 @@ HttpRequest makeRequest(std::string url, std::string body, const RequestOptions&
     };
     request.body = std::move(body);
     request.timeoutSeconds = options.timeout;
+    request.carriesCredentials = true;
     return request;
 }
 
@@ -54,16 +56,29 @@ void logRefusal(int status, std::string_view body) {
     }
 }
 
+// With `textRequired`, a body that is no UTF-8 text fails as jsonData fails, without the decoding log
+// lines. Text that decodes is valid UTF-8, so the bytes are checked only when decoding fails.
 template <class Response>
-Response parseLogging(std::string_view body) {
+Response parseLogging(std::string_view body, bool textRequired = false) {
     try {
         return Response::decode(body);
     } catch (...) {
         const auto error = std::current_exception();
-        if (glimmo::isValidUTF8(body)) Logging::network().error("[GenerativeAI] JSON response: " + std::string(body));
+        const bool isText = glimmo::isValidUTF8(body);
+        if (textRequired && !isText) throw makeClientError("Could not parse response as UTF8.");
+        if (isText) Logging::network().error("[GenerativeAI] JSON response: " + std::string(body));
         Logging::defaultLogger().error("[GenerativeAI] Error decoding server JSON: " + describeError(error));
         throw;
     }
+}
+
+// Appends to text that must stay within the reply limit.
+void appendLimited(std::string& text, std::string_view more) {
+    if (more.size() > maximumReplyBytes - std::min(text.size(), maximumReplyBytes)) {
+        throw glimmo::HttpError(glimmo::HttpError::Kind::tooLarge,
+                                "The reply exceeds " + std::to_string(maximumReplyBytes) + " bytes");
+    }
+    text += more;
 }
 
 template <class Request>
@@ -71,7 +86,8 @@ Task<typename Request::Response> load(GenerativeAIService service, Request reque
     auto httpRequest = service.urlRequest(request);
     // Tasks are named before they are awaited: the compiler mishandles temporaries with destructors
     // inside a co_await expression.
-    auto sending = service.urlSession().send(std::move(httpRequest));
+    const glimmo::RequestOptions limits{.maxBodyBytes = maximumReplyBytes};
+    auto sending = service.urlSession().send(std::move(httpRequest), limits);
     const auto response = co_await std::move(sending);
     GenerativeAIService::httpResponse(response.status);
     if (response.status != 200) {
@@ -93,7 +109,8 @@ std::exception_ptr parseErrorText(std::string_view text) {
 Task<void> produceStream(GenerativeAIService service, GenerateContentRequest request, Stream::Continuation output) {
     try {
         auto httpRequest = service.urlRequest(request);
-        auto opening = service.urlSession().streamLines(std::move(httpRequest));
+        const glimmo::LineStreamOptions limits{.maxLineBytes = maximumReplyBytes};
+        auto opening = service.urlSession().streamLines(std::move(httpRequest), limits);
         auto reply = co_await std::move(opening);
         GenerativeAIService::httpResponse(reply.status);
         if (reply.status != 200) {
@@ -104,8 +121,8 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
                 auto pending = reply.lines.next();
                 const auto line = co_await std::move(pending);
                 if (!line) break;
-                text += *line;
-                text += '\n';
+                appendLimited(text, *line);
+                appendLimited(text, "\n");
             }
             if (glimmo::isValidUTF8(text)) Logging::defaultLogger().error("[GenerativeAI] Response payload: " + text);
             output.finish(parseErrorText(text));
@@ -120,10 +137,10 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
             if (!line) break;
             if (logLines) Logging::network().debug("[GenerativeAI] Stream response: " + std::string(*line));
             if (line->starts_with("data:")) {
-                const auto bytes = GenerativeAIService::jsonData(std::string_view(*line).substr(5));
-                output.yield(GenerativeAIService::parseGenerateContentResponse(bytes));
+                auto sending = output.send(parseLogging<GenerateContentResponse>(line->substr(5), true));
+                co_await std::move(sending);
             } else {
-                extraLines += *line;
+                appendLimited(extraLines, *line);
             }
         }
         if (!extraLines.empty()) {
@@ -152,7 +169,7 @@ Task<CountTokensResponse> GenerativeAIService::loadRequest(CountTokensRequest re
 }
 
 Stream GenerativeAIService::loadRequestStream(GenerateContentRequest request, glimmo::Executor& executor) const {
-    auto [stream, output] = Stream::make();
+    auto [stream, output] = Stream::make(streamedRepliesAhead);
     const auto handle = glimmo::startTask(executor, produceStream(*this, std::move(request), output));
     // Nobody reads any more: stop the transfer rather than let it run to its end.
     output.onTermination([handle] { handle.cancel(); });

@@ -6,6 +6,7 @@
 #include "platform/runtime/Executor.h"
 #include "platform/runtime/Task.h"
 
+#include <cstddef>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -17,10 +18,20 @@ namespace GenerativeAIClient {
 inline constexpr const char* version = "1.0.0";
 } // namespace GenerativeAIClient
 
+// The most a reply may hold: a whole body, one line of a streamed reply, or the text gathered from
+// a streamed reply's error lines. More ends the request with glimmo::HttpError (tooLarge).
+inline constexpr std::size_t maximumReplyBytes = 32 << 20;
+
+// A streamed reply's producer runs at most this many decoded replies ahead of its reader, then waits,
+// and the transfer pauses with it: memory stays flat however long the reply.
+inline constexpr std::size_t streamedRepliesAhead = 16;
+
 // The client's road to the network: posts a request value as JSON with the API key, checks for
 // status 200 and decodes the reply. A refused request throws the server's RPCError (or, when the
 // body is no error object, the decoding error); a reply that does not decode throws the decoding
-// error. Holds no state between requests, so it may be copied and used from any task.
+// error. The key goes to no other origin than the request's: a redirect elsewhere fails with
+// glimmo::HttpError (redirectRefused). Holds no state between requests, so it may be copied and used
+// from any task.
 class GenerativeAIService {
 public:
     GenerativeAIService(std::string apiKey, glimmo::HttpClient& urlSession);
@@ -29,7 +40,7 @@ public:
     glimmo::Task<CountTokensResponse> loadRequest(CountTokensRequest request) const;
 
     // Returns at once; a task on `executor` posts the request and yields one reply per "data:"
-    // line of the server-sent events. The stream always finishes: normally after the last line, or
+    // line of the server-sent events, at most streamedRepliesAhead ahead of the reader. The stream always finishes: normally after the last line, or
     // with the first error (a failure to send, a refused request, an undecodable line, a transfer
     // that breaks off midway). When the consumer goes away the transfer is stopped.
     glimmo::AsyncThrowingStream<GenerateContentResponse> loadRequestStream(GenerateContentRequest request,

@@ -70,7 +70,8 @@ Task<void> forwardChunks(Stream inner, Stream::Continuation output) {
             auto chunk = co_await std::move(pending);
             if (!chunk) break;
             checkReply(*chunk);
-            output.yield(std::move(*chunk));
+            auto sending = output.send(std::move(*chunk));
+            co_await std::move(sending);
         }
         output.finish();
     } catch (...) {
@@ -154,7 +155,7 @@ Stream GenerativeModel::generateContentStream(ContentsProducer contents) const {
     try {
         auto& loop = glimmo::RunLoop::main();
         auto inner = state_->generativeAIService.loadRequestStream(makeRequest(*state_, std::move(evaluated), true), loop);
-        auto [stream, output] = Stream::make();
+        auto [stream, output] = Stream::make(streamedRepliesAhead);
         const auto handle = glimmo::startTask(loop, forwardChunks(std::move(inner), output));
         output.onTermination([handle] { handle.cancel(); });
         return std::move(stream);

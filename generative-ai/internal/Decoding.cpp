@@ -10,13 +10,33 @@ namespace genai::coding {
 
 namespace {
 
-const char* typeName(const Json& value) { return value.type_name(); }
+const char* typeName(const DecodedJson& value) { return value.type_name(); }
+
+// Depth-first search for the address of `target` below `node`, appending the keys on the way.
+// Decoding errors alone pay for it; the parser has bounded the depth.
+bool findPath(const DecodedJson& node, const DecodedJson* target, std::vector<std::string>& keys) {
+    if (&node == target) return true;
+    if (node.is_object()) {
+        for (auto it = node.begin(); it != node.end(); ++it) {
+            keys.push_back(it.key());
+            if (findPath(it.value(), target, keys)) return true;
+            keys.pop_back();
+        }
+    } else if (node.is_array()) {
+        for (std::size_t index = 0; index < node.size(); ++index) {
+            keys.push_back("[" + std::to_string(index) + "]");
+            if (findPath(node[index], target, keys)) return true;
+            keys.pop_back();
+        }
+    }
+    return false;
+}
 
 // The shared rule of the client's string enumerations: an unlisted value is logged once and read
 // as `unknown`; anything but a string fails.
 template <class Enum>
 Enum decodeEnumeration(const Reader& reader, const char* name) {
-    const auto text = reader.string();
+    const auto& text = reader.string();
     if (const auto value = fromRawValue<Enum>(text)) return *value;
     Logging::defaultLogger().error(std::string("[GenerativeAI] Unrecognized ") + name + " with value \"" + text +
                                    "\".");
@@ -25,8 +45,10 @@ Enum decodeEnumeration(const Reader& reader, const char* name) {
 
 template <class T, class Decode>
 std::vector<T> decodeList(const Reader& reader, Decode decode) {
+    const auto elements = reader.elements();
     std::vector<T> result;
-    for (const auto& element : reader.elements()) result.push_back(decode(element));
+    result.reserve(elements.size());
+    for (const auto& element : elements) result.push_back(decode(element));
     return result;
 }
 
@@ -103,12 +125,8 @@ CandidateResponse decodeCandidate(const Reader& reader) {
 
 std::vector<std::string> Reader::path() const {
     std::vector<std::string> keys;
-    for (auto node = path_.get(); node; node = node->parent.get()) keys.push_back(node->key);
-    return std::vector<std::string>(keys.rbegin(), keys.rend());
-}
-
-Reader Reader::child(const Json& value, std::string key) const {
-    return Reader(value, std::make_shared<const PathNode>(PathNode{path_, std::move(key)}));
+    findPath(*document_, value_, keys);
+    return keys;
 }
 
 Reader Reader::member(std::string_view key) const {
@@ -117,25 +135,25 @@ Reader Reader::member(std::string_view key) const {
     if (found == value_->end()) {
         fail(DecodingError::Kind::keyNotFound, "No value associated with key \"" + std::string(key) + "\".");
     }
-    return child(*found, std::string(key));
+    return child(*found);
 }
 
 std::optional<Reader> Reader::optionalMember(std::string_view key) const {
     requireObject();
     const auto found = value_->find(key);
     if (found == value_->end() || found->is_null()) return std::nullopt;
-    return child(*found, std::string(key));
+    return child(*found);
 }
 
 bool Reader::contains(std::string_view key) const {
     return value_->is_object() && value_->find(key) != value_->end();
 }
 
-std::string Reader::string() const {
+const std::string& Reader::string() const {
     if (!value_->is_string()) {
         fail(DecodingError::Kind::typeMismatch, std::string("Expected a string but found ") + typeName(*value_) + ".");
     }
-    return value_->get<std::string>();
+    return value_->get_ref<const std::string&>();
 }
 
 std::int64_t Reader::int64() const {
@@ -175,12 +193,7 @@ std::vector<Reader> Reader::elements() const {
     }
     std::vector<Reader> result;
     result.reserve(value_->size());
-    for (std::size_t i = 0; i < value_->size(); ++i) {
-        std::string key = "[";
-        key += std::to_string(i);
-        key += ']';
-        result.push_back(child((*value_)[i], std::move(key)));
-    }
+    for (const auto& element : *value_) result.push_back(child(element));
     return result;
 }
 
@@ -194,12 +207,13 @@ void Reader::fail(DecodingError::Kind kind, std::string description) const {
     throw DecodingError(kind, path(), std::move(description));
 }
 
-Json parse(std::string_view text) {
-    auto json = Json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);
-    if (json.is_discarded()) {
-        throw DecodingError(DecodingError::Kind::dataCorrupted, {}, "The given data was not valid JSON.");
+DecodedJson parse(std::string_view text) {
+    try {
+        return glimmo::parseJSON(text);
+    } catch (const glimmo::JSONDecodingError& error) {
+        throw DecodingError(DecodingError::Kind::dataCorrupted, {},
+                            "The given data was not valid JSON. " + error.description());
     }
-    return json;
 }
 
 JSONValue decodeJSONValue(const Reader& reader) {
@@ -211,7 +225,7 @@ JSONValue decodeJSONValue(const Reader& reader) {
     if (json.is_object()) {
         JSONObject object;
         for (auto it = json.begin(); it != json.end(); ++it) {
-            object[it.key()] = decodeJSONValue(reader.child(it.value(), it.key()));
+            object[it.key()] = decodeJSONValue(reader.child(it.value()));
         }
         return JSONValue(std::move(object));
     }
@@ -353,7 +367,7 @@ RPCError RPCError::decode(std::string_view body) {
     // An unreadable status is not worth failing the whole error for.
     RPCStatus status = RPCStatus::unknown;
     if (const auto value = error.optionalMember("status"); value && value->json().is_string()) {
-        status = fromRawValue<RPCStatus>(value->json().get<std::string>()).value_or(RPCStatus::unknown);
+        status = fromRawValue<RPCStatus>(value->json().get_ref<const std::string&>()).value_or(RPCStatus::unknown);
     }
     std::vector<ErrorDetails> details;
     if (error.contains("details")) {

@@ -11,7 +11,6 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,23 +39,21 @@ Json encode(const SafetySetting& setting);
 Json encode(const GenerationConfig& config);
 Json encode(const GenerateContentRequest& request);
 
-// A position in a document being decoded: the value and the path that led to it. The path is a
-// shared chain of keys, spelled out only when an error names it.
+// Replies are read into plain nlohmann::json: member order does not matter when reading.
+using DecodedJson = nlohmann::json;
+
+// A position in a document being decoded: the document and a value in it. Copying one costs two
+// pointers; the path to the value is worked out only when an error names it.
 class Reader {
 public:
-    struct PathNode {
-        std::shared_ptr<const PathNode> parent;
-        std::string key;
-    };
-
     // The top of a document.
-    explicit Reader(const Json& value) : value_(&value) {}
-    Reader(const Json& value, std::shared_ptr<const PathNode> path) : value_(&value), path_(std::move(path)) {}
+    explicit Reader(const DecodedJson& document) : document_(&document), value_(&document) {}
 
-    const Json& json() const { return *value_; }
+    const DecodedJson& json() const { return *value_; }
+    // The keys (and "[index]" entries) from the top of the document to this value.
     std::vector<std::string> path() const;
-    // The reader of a nested value under `key` (a member name or "[index]").
-    Reader child(const Json& value, std::string key) const;
+    // The reader of `value`, which lies inside this reader's document.
+    Reader child(const DecodedJson& value) const { return Reader(*document_, value); }
     bool isNull() const { return value_->is_null(); }
 
     // The object's member; throws keyNotFound when missing.
@@ -65,7 +62,8 @@ public:
     std::optional<Reader> optionalMember(std::string_view key) const;
     bool contains(std::string_view key) const;
 
-    std::string string() const;
+    // The string in the document.
+    const std::string& string() const;
     std::int64_t int64() const;
     double number() const;
     bool boolean() const;
@@ -75,12 +73,15 @@ public:
     [[noreturn]] void fail(DecodingError::Kind kind, std::string description) const;
 
 private:
-    const Json* value_;
-    std::shared_ptr<const PathNode> path_;
+    Reader(const DecodedJson& document, const DecodedJson& value) : document_(&document), value_(&value) {}
+
+    const DecodedJson* document_;
+    const DecodedJson* value_;
 };
 
-// Parses text as JSON; a text that is no JSON fails as dataCorrupted at the top level.
-Json parse(std::string_view text);
+// Parses a reply; text that is no JSON, holds numbers no double holds or nests too deep fails as
+// dataCorrupted at the top level.
+DecodedJson parse(std::string_view text);
 
 JSONValue decodeJSONValue(const Reader& reader);
 FunctionCall decodeFunctionCall(const Reader& reader);

@@ -265,6 +265,41 @@ TEST_F(GenerateContent, ASilentServerTimesOut) {
 
 using CountTokens = GeminiTest;
 
+TEST_F(GenerateContent, TheKeyGoesToNoOtherOriginAndIntoNoOtherHeader) {
+    glimmo::testing::LoopbackServer elsewhere;
+    elsewhere.on("POST", generatePath, [](const auto&, auto& out) { out.body = textReply("collected"); });
+    server.on("POST", generatePath, [&elsewhere](const auto&, auto& out) {
+        out.status = 307;
+        out.headers = {{"Location", elsewhere.url(generatePath)}};
+    });
+    const auto redirected = runFailing<GenerateContentError>(model().generateContent("x"));
+    ASSERT_TRUE(redirected);
+    const auto refusal = errorAs<glimmo::HttpError>(redirected->underlying());
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->kind(), glimmo::HttpError::Kind::redirectRefused);
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
+
+    const GenerativeModel injecting("gemini-2.0-flash", "AIzaKey\r\nX-Injected: yes", std::nullopt, std::nullopt,
+                                    std::nullopt, std::nullopt, std::nullopt, options());
+    const auto refused = runFailing<GenerateContentError>(injecting.generateContent("x"));
+    ASSERT_TRUE(refused);
+    const auto header = errorAs<glimmo::HttpError>(refused->underlying());
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->kind(), glimmo::HttpError::Kind::invalidHeader);
+    EXPECT_EQ(server.requestCount(), 1u);
+}
+
+TEST_F(GenerateContent, AReplyPastTheLimitEndsTheRequest) {
+    server.on("POST", generatePath, [](const auto&, auto& out) {
+        out.chunks.assign(maximumReplyBytes / (1 << 20) + 1, {std::string(1 << 20, ' ')});
+    });
+    const auto error = runFailing<GenerateContentError>(model().generateContent("x"));
+    ASSERT_TRUE(error);
+    const auto http = errorAs<glimmo::HttpError>(error->underlying());
+    ASSERT_TRUE(http);
+    EXPECT_EQ(http->kind(), glimmo::HttpError::Kind::tooLarge);
+}
+
 TEST_F(CountTokens, NestsTheWholeRequestAndReadsTheCount) {
     reply(countPath, 200, R"({"totalTokens": 0, "totalBillableCharacters": 12})");
     const GenerativeModel gemini("gemini-2.0-flash", apiKey, std::nullopt, std::nullopt, std::nullopt, std::nullopt,

@@ -252,5 +252,14 @@ TEST(ServerErrorDecoding, MalformedErrorObjectsFailWithTheDecodingError) {
     }
 }
 
+TEST(ResponseDecoding, HostileRepliesAreDecodingErrorsNotCrashes) {
+    // Arguments nested 10,000 deep: 20 KB on the wire.
+    const std::string deepArguments = R"({"candidates": [{"content": {"parts": [{"functionCall": {"name": "f", "args": {"x": )" +
+                                      std::string(10000, '[') + std::string(10000, ']') + "}}}]}}]}";
+    EXPECT_THROW(GenerateContentResponse::decode(deepArguments), DecodingError);
+    EXPECT_THROW(GenerateContentResponse::decode(R"({"candidates": [], "usageMetadata": {"totalTokenCount": -1e999}})"),
+                 DecodingError);
+}
+
 } // namespace
 } // namespace genai

@@ -177,5 +177,18 @@ TEST_F(Streaming, InvalidUTF8InAnEventIsAClientError) {
     EXPECT_EQ(client->localizedDescription(), "Could not parse response as UTF8.");
 }
 
+TEST_F(Streaming, ALinePastTheLimitEndsTheStreamAfterTheEventsBeforeIt) {
+    std::vector<ServerChunk> chunks{{sseEvent(textReply("first")) + "data: "}};
+    chunks.insert(chunks.end(), maximumReplyBytes / (1 << 20) + 1, {std::string(1 << 20, ' ')});
+    replyEvents(chunks);
+    const auto collected = runStream(model().generateContentStream("x"));
+    EXPECT_EQ(texts(collected), (std::vector<std::optional<std::string>>{"first"}));
+    const auto error = errorAs<GenerateContentError>(collected.error);
+    ASSERT_TRUE(error);
+    const auto http = errorAs<glimmo::HttpError>(error->underlying());
+    ASSERT_TRUE(http);
+    EXPECT_EQ(http->kind(), glimmo::HttpError::Kind::tooLarge);
+}
+
 } // namespace
 } // namespace genai::testing
