@@ -134,8 +134,9 @@ Task<std::string> ChatViewModel::fetchOpenAIResponse(std::string message, std::s
     request.timeoutSeconds = requestTimeout;
     request.headers = {{"Authorization", "Bearer " + apiKey}, {"Content-Type", "application/json"}};
     request.body = openAIRequestBody(openAIInput(context, message, maxTokens));
+    request.carriesCredentials = true;
 
-    auto sending = HttpClient::shared().send(std::move(request));
+    auto sending = HttpClient::shared().send(std::move(request), RequestOptions{.maxBodyBytes = openAIReplyLimit});
     const HttpResponse response = co_await std::move(sending);
     if (isValidUTF8(response.body)) {
         printLine("OpenAI Response:");

@@ -22,6 +22,9 @@ public:
 // question always arrives whole (it is cut only when it alone is longer than the limit).
 std::string openAIInput(std::string_view context, std::string_view message, std::size_t maxCharacters);
 
+// The largest reply body read; a longer one ends the request with HttpError (tooLarge).
+inline constexpr std::size_t openAIReplyLimit = 32 << 20;
+
 // The JSON body: {"model": "gpt-4.1", "input": <input>}.
 std::string openAIRequestBody(std::string_view input);
 

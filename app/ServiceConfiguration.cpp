@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -26,10 +27,36 @@ std::string environmentOr(const char* name, const char* fallback) {
     return value.empty() ? std::string(fallback) : value;
 }
 
+// Logs `line` unless `reported` already holds the variable.
+void reportOnce(std::set<std::string>& reported, const char* variable, const std::string& line) {
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
+    if (reported.insert(variable).second) {
+        systemLog(line);
+    }
+}
+
+// A key goes out in a request header: a control character (a line break, say) would end that header
+// and start another, so such a key is refused and read as no key.
+std::string keyFrom(const char* variable, const char* compiledIn) {
+    std::string key = environmentOr(variable, compiledIn);
+    const bool hasControlCharacter = std::any_of(key.begin(), key.end(), [](unsigned char c) {
+        return c < 0x20 || c == 0x7F;
+    });
+    if (!hasControlCharacter) {
+        return key;
+    }
+    static std::set<std::string> refused;
+    reportOnce(refused, variable, std::string("⚠️ ") + variable +
+                                      " holds a control character (a line break, say): it is ignored, as if it were "
+                                      "not set.");
+    return {};
+}
+
 } // namespace
 
 std::string ServiceConfiguration::geminiAPIKey() {
-    return environmentOr("GEMINI_API_KEY", GLIMMO_GEMINI_API_KEY);
+    return keyFrom("GEMINI_API_KEY", GLIMMO_GEMINI_API_KEY);
 }
 
 std::string ServiceConfiguration::geminiBaseURL() {
@@ -37,7 +64,7 @@ std::string ServiceConfiguration::geminiBaseURL() {
 }
 
 std::string ServiceConfiguration::openAIAPIKey() {
-    return environmentOr("OPENAI_API_KEY", GLIMMO_OPENAI_API_KEY);
+    return keyFrom("OPENAI_API_KEY", GLIMMO_OPENAI_API_KEY);
 }
 
 std::string ServiceConfiguration::openAIBaseURL() {
@@ -48,13 +75,9 @@ bool ServiceConfiguration::checkKeyPresent(const std::string& key, const char* e
     if (!key.empty()) {
         return true;
     }
-    static std::mutex mutex;
-    static std::set<std::string> reported;
-    const std::lock_guard lock(mutex);
-    if (reported.insert(environmentVariable).second) {
-        systemLog(std::string("⚠️ ") + environmentVariable +
-                  " is not set: requests to the AI service will fail until it is.");
-    }
+    static std::set<std::string> missing;
+    reportOnce(missing, environmentVariable, std::string("⚠️ ") + environmentVariable +
+                                                 " is not set: requests to the AI service will fail until it is.");
     return false;
 }
 

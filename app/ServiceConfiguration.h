@@ -11,11 +11,13 @@ struct ServiceConfiguration {
     static constexpr const char* defaultGeminiBaseURL = "https://generativelanguage.googleapis.com";
     static constexpr const char* defaultOpenAIBaseURL = "https://api.openai.com";
 
-    // GEMINI_API_KEY, else the compiled-in key; empty when neither is set.
+    // GEMINI_API_KEY, else the compiled-in key; empty when neither is set, and when the key holds a
+    // control character (a line break would inject headers into the request): that key is refused with
+    // one log line naming the variable.
     static std::string geminiAPIKey();
     // GEMINI_BASE_URL, else the public endpoint.
     static std::string geminiBaseURL();
-    // OPENAI_API_KEY, else the compiled-in key; empty when neither is set.
+    // OPENAI_API_KEY, else the compiled-in key; empty when neither is set or refused as above.
     static std::string openAIAPIKey();
     // OPENAI_BASE_URL, else the public endpoint.
     static std::string openAIBaseURL();

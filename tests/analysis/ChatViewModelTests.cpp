@@ -135,6 +135,27 @@ TEST_F(ChatViewModelTest, TransportFailureIsShownAndTheChatStaysUsable) {
     EXPECT_EQ(chat->messages->size(), 4u);
 }
 
+TEST_F(ChatViewModelTest, TheKeyGoesToNoOtherOriginAndRepliesHaveALimit) {
+    LoopbackServer redirecting;
+    LoopbackServer elsewhere;
+    elsewhere.on("POST", "/v1/responses", [](const RecordedRequest&, ServerReply& reply) {
+        reply.body = openAITextReply("collected");
+    });
+    redirecting.on("POST", "/v1/responses", [&elsewhere](const RecordedRequest&, ServerReply& reply) {
+        reply.status = 307;
+        reply.headers = {{"Location", elsewhere.url("/v1/responses")}};
+    });
+    chat->apiURL = redirecting.url("/v1/responses");
+    ask("Hi");
+    EXPECT_THAT(lastMessage(), HasSubstr("redirect"));
+    EXPECT_EQ(elsewhere.requestCount(), 0u);
+
+    chat->apiURL = openAI.baseURL() + "/v1/responses";
+    answerOpenAI(200, std::string(openAIReplyLimit + 1, ' '));
+    ask("Again");
+    EXPECT_THAT(lastMessage(), HasSubstr("exceeds"));
+}
+
 TEST_F(ChatViewModelTest, MissingKeyAnswersWithAdviceAndSendsNothing) {
     for (const std::string& key : {std::string(), std::string("YOUR_OPENAI_API_KEY")}) {
         chat->apiKey = key;

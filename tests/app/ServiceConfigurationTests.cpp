@@ -36,5 +36,20 @@ TEST(ServiceConfiguration, AMissingKeyIsReportedOnceWithoutAnyKey) {
     EXPECT_EQ(lines[0], "⚠️ SOME_TEST_KEY is not set: requests to the AI service will fail until it is.");
 }
 
+TEST(ServiceConfiguration, KeysWithControlCharactersAreRefusedNamingTheirVariable) {
+    testing::ScopedEnvironment environment;
+    environment.set("GEMINI_API_KEY", "AIzaKey\r\nX-Injected: yes");
+    environment.set("OPENAI_API_KEY", std::string("sk-proj-\x7f"));
+    std::vector<std::string> lines;
+    setLogSinkForTesting([&](LogLevel, std::string_view line) { lines.emplace_back(line); });
+    EXPECT_EQ(ServiceConfiguration::geminiAPIKey(), "");
+    EXPECT_EQ(ServiceConfiguration::openAIAPIKey(), "");
+    setLogSinkForTesting({});
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].find("⚠️ GEMINI_API_KEY holds a control character"), 0u) << lines[0];
+    EXPECT_EQ(lines[1].find("⚠️ OPENAI_API_KEY holds a control character"), 0u) << lines[1];
+    EXPECT_EQ(lines[0].find("AIzaKey"), std::string::npos);
+}
+
 } // namespace
 } // namespace glimmo
