@@ -180,6 +180,10 @@ LoopbackServer::LoopbackServer() : impl_(std::make_unique<Impl>()) {
     // slow replies) and let idle keep-alive connections go soon. cpp-httplib takes ownership of the queue.
     impl_->server.new_task_queue = [] { return std::make_unique<httplib::ThreadPool>(threadCount).release(); };
     impl_->server.set_keep_alive_timeout(1);
+    // cpp-httplib writes a reply's head and body separately: with Nagle's algorithm the body waits for
+    // the client's delayed acknowledgement of the head, some 40 ms per reply on a kept-alive
+    // connection. Accepted connections take the option from the listening socket.
+    impl_->server.set_tcp_nodelay(true);
     int listeningSocket = -1;
     impl_->server.set_socket_options([&listeningSocket](int socket) {
         httplib::default_socket_options(socket);
