@@ -1,6 +1,7 @@
 #include "platform/qt/HostingWidget.h"
 
 #include "platform/qt/DisplayListPainter.h"
+#include "platform/view/Font.h"
 #include "platform/view/View.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointingDevice>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <QtMath>
@@ -17,8 +19,6 @@
 namespace glimmo {
 namespace {
 
-// Points scrolled by one line of a wheel notch: about one line of body text.
-constexpr double pointsPerWheelLine = 13;
 
 EventModifiers kitModifiers(Qt::KeyboardModifiers m) {
     EventModifiers out;
@@ -67,10 +67,16 @@ std::string typedText(const QString& text) {
     return text.toStdString();
 }
 
+// A line of body text, as the measurer lays it out: what one line of a wheel notch scrolls.
+CGFloat bodyLineHeight(const TextMeasurer& measurer) {
+    const FontMetrics m = measurer.metrics(Font::body().resolve());
+    return m.ascent + m.descent + m.leading;
+}
+
 } // namespace
 
 HostingWidget::HostingWidget(AnyView root, std::shared_ptr<const TextMeasurer> measurer)
-    : host_(std::move(root), std::move(measurer)) {
+    : host_(std::move(root), measurer), lineHeight_(bodyLineHeight(*measurer)) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -151,11 +157,14 @@ void HostingWidget::leaveEvent(QEvent* event) {
 void HostingWidget::wheelEvent(QWheelEvent* event) {
     WheelEvent wheel;
     wheel.location = {event->position().x(), event->position().y()};
-    if (!event->pixelDelta().isNull()) {
+    // A touchpad scrolls by the distance the fingers moved. A wheel scrolls by the desktop's lines per
+    // notch; the pixel distance X11 drivers report for a wheel is their own and unreliable.
+    const bool touchpad = event->pointingDevice() && event->pointingDevice()->type() == QInputDevice::DeviceType::TouchPad;
+    if (touchpad && !event->pixelDelta().isNull()) {
         wheel.deltaX = event->pixelDelta().x();
         wheel.deltaY = event->pixelDelta().y();
     } else {
-        const double perNotch = QApplication::wheelScrollLines() * pointsPerWheelLine;
+        const double perNotch = QApplication::wheelScrollLines() * lineHeight_;
         wheel.deltaX = event->angleDelta().x() / 120.0 * perNotch;
         wheel.deltaY = event->angleDelta().y() / 120.0 * perNotch;
     }

@@ -38,6 +38,7 @@ private:
     void updateCursor();
 
     ViewHost host_;
+    CGFloat lineHeight_;
     // Frames are painted into this image first: materials blur what lies below them, which needs the
     // pixels drawn so far.
     QImage frame_;

@@ -3,6 +3,7 @@
 
 #include "platform/qt/HostingWidget.h"
 #include "platform/qt/HostingWindow.h"
+#include "platform/qt/QtTextMeasurer.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/view/Button.h"
 #include "platform/view/ScrollView.h"
@@ -15,10 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
 #include <QPixmap>
+#include <QPointingDevice>
 #include <QScreen>
 #include <QTest>
 #include <QToolTip>
@@ -199,38 +202,57 @@ TEST_F(HostingWindowTest, KeyPressesReachTheFocusedView) {
     EXPECT_EQ(observed->keys, "a<Return><Tab>");
 }
 
-TEST(HostingWindowWheelTest, WheelTurnsScrollTheViewUnderThePointer) {
-    if (!testing::xvfbSkipReason().empty()) GTEST_SKIP() << testing::xvfbSkipReason();
-    HostingWindow window(AnyView(ScrollView(VStack(HorizontalAlignment::leading(), 0, {ForEach::range(0, 100, [](int i) {
-        return Text("Row " + std::to_string(i)).frame(std::nullopt, 20);
-    })}))));
-    window.resize({200, 200});
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window.widget(), 5000));
-    const auto firstRow = [&] {
-        for (const auto& item : window.host().displayList().items) {
-            if (const auto* text = std::get_if<TextItem>(&item); text && text->origin.y > -10) return text->runs.front().text;
+class HostingWindowWheelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testing::xvfbSkipReason().empty()) GTEST_SKIP() << testing::xvfbSkipReason();
+        window = std::make_unique<HostingWindow>(AnyView(ScrollView(VStack(HorizontalAlignment::leading(), 0, {ForEach::range(0, 200, [](int i) {
+            return Text("Row " + std::to_string(i)).frame(std::nullopt, 20).accessibilityLabel("row" + std::to_string(i));
+        })}))));
+        window->resize({200, 200});
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window->widget(), 5000));
+    }
+    // How far the list is scrolled: the first row's distance above the top.
+    CGFloat offset() {
+        for (const auto& element : window->host().accessibilityElements()) {
+            if (element.label == "row0") return -element.frame.minY();
         }
-        return std::string();
-    };
-    ASSERT_EQ(firstRow(), "Row 0");
+        return -1;
+    }
+    bool turn(QPoint pixelDelta, QPoint angleDelta, const QPointingDevice* device = QPointingDevice::primaryPointingDevice()) {
+        const QPointF at(100, 100);
+        QWheelEvent wheel(at, window->widget().mapToGlobal(at), pixelDelta, angleDelta, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false, Qt::MouseEventNotSynthesized, device);
+        QCoreApplication::sendEvent(&window->widget(), &wheel);
+        return wheel.isAccepted();
+    }
+    std::unique_ptr<HostingWindow> window;
+};
 
-    // Two notches of the wheel towards the user: further down the list.
-    const QPointF at(100, 100);
-    QWheelEvent down(at, window.widget().mapToGlobal(at), QPoint(), QPoint(0, -240), Qt::NoButton, Qt::NoModifier,
-                     Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&window.widget(), &down);
-    EXPECT_TRUE(down.isAccepted());
-    ASSERT_TRUE(eventually([&] { return firstRow() != "Row 0"; }));
-    const std::string scrolled = firstRow();
-    EXPECT_GT(std::stoi(scrolled.substr(4)), 1);
+TEST_F(HostingWindowWheelTest, EachNotchScrollsTheDesktopsLinesOfBodyText) {
+    ASSERT_EQ(offset(), 0);
+    // Four notches towards the user from a mouse whose driver also reports a small pixel distance.
+    for (int notch = 0; notch < 4; ++notch) EXPECT_TRUE(turn(QPoint(0, -10), QPoint(0, -120)));
+    const FontMetrics body = QtTextMeasurer().metrics(Font::body().resolve());
+    const CGFloat line = body.ascent + body.descent + body.leading;
+    ASSERT_TRUE(eventually([&] { return offset() > 0; }));
+    EXPECT_NEAR(offset(), 4 * QApplication::wheelScrollLines() * line, 0.01);
+    EXPECT_GT(line, 13) << "a line of Inter at 13 points";
+}
 
-    // A touchpad's pixel delta back up by 40 points: two rows.
-    QWheelEvent up(at, window.widget().mapToGlobal(at), QPoint(0, 40), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                   Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&window.widget(), &up);
-    ASSERT_TRUE(eventually([&] { return firstRow() != scrolled; }));
-    EXPECT_EQ(std::stoi(firstRow().substr(4)), std::stoi(scrolled.substr(4)) - 2);
+TEST_F(HostingWindowWheelTest, ATouchpadScrollsByTheDistanceTheFingersMoved) {
+    const QPointingDevice touchpad("touchpad", 4242, QInputDevice::DeviceType::TouchPad, QPointingDevice::PointerType::Finger,
+                                   QInputDevice::Capability::Position | QInputDevice::Capability::Scroll |
+                                       QInputDevice::Capability::PixelScroll,
+                                   2, 0);
+    EXPECT_TRUE(turn(QPoint(0, -100), QPoint(0, -120), &touchpad));
+    ASSERT_TRUE(eventually([&] { return offset() > 0; }));
+    EXPECT_EQ(offset(), 100);
+    EXPECT_TRUE(turn(QPoint(0, 40), QPoint(0, 48), &touchpad));
+    ASSERT_TRUE(eventually([&] { return offset() < 100; }));
+    EXPECT_EQ(offset(), 60);
+    EXPECT_EQ(window->host().accessibilityElements().front().label, "row0");
 }
 
 } // namespace
