@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     glimmo::bench::writeHistory(history, 100000, glimmo::Date::fromUnixTime(unixNow));
     std::vector<double> with;
     std::vector<double> without;
-    for (int round = 0; round < 11; ++round) {
+    for (int round = 0; round < 15; ++round) {
         const auto a = timeOneStart(self, withHistory.path());
         const auto b = timeOneStart(self, withoutHistory.path());
         if (!a || !b) {
