@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -60,7 +62,7 @@ protected:
         const std::string base = server.baseURL();
         return "# Markdown gallery\n\n"
                "Running text with *emphasis*, **strong**, ~~strikethrough~~, `inline code` and a "
-               "[link](https://example.com). An inline picture ![dot](" + base + "/dot.png) sits between words.\\\n"
+               "[link](https://example.com). An inline picture ![dot](" + base + "/dot.png" + fresh + ") sits between words.\\\n"
                "A hard break starts this line.\n\n"
                "## Lists\n\n"
                "8. eight\n9. nine\n10. ten\n11. eleven\n\n"
@@ -73,8 +75,8 @@ protected:
                "| Left | Centre | Right |\n|:-----|:------:|------:|\n| a | b | c |\n| longer left | mid | 1,234 |\n\n"
                "> A block quote that holds a paragraph\n> over two lines.\n\n"
                "---\n\n"
-               "![wide picture](" + base + "/wide.png)\n\n"
-               "![one](" + base + "/square.png)\n![two](" + base + "/square.png)\n";
+               "![wide picture](" + base + "/wide.png" + fresh + ")\n\n"
+               "![one](" + base + "/square.png" + fresh + ")\n![two](" + base + "/square.png" + fresh + ")\n";
     }
 
     // Lays the document out at `width`, waits until `images` pictures are drawn, and checks the drawing against the gallery.
@@ -122,6 +124,9 @@ protected:
     }
 
     glimmo::testing::LoopbackServer server;
+    // The image cache outlives a test and the process (on disk), and a later server may get the same
+    // port: addresses of their own keep earlier answers from standing in for this server's.
+    const std::string fresh = "?fixture=" + std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());
     std::string wide, dot, square;
     glimmo::DisplayList last;
 };
@@ -142,7 +147,7 @@ TEST_F(GalleryTest, RomanMarkersAndOtherThemes) {
 }
 
 TEST_F(GalleryTest, NarrowWidthShrinksTheWidePicture) {
-    render(Markdown("![wide](" + server.baseURL() + "/wide.png)"), "narrow-picture.png", 1, 200);
+    render(Markdown("![wide](" + server.baseURL() + "/wide.png" + fresh + ")"), "narrow-picture.png", 1, 200);
     bool found = false;
     for (const auto& item : last.items) {
         if (const auto* image = std::get_if<glimmo::ImageItem>(&item)) {
