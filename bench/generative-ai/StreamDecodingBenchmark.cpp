@@ -13,6 +13,7 @@
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -173,6 +174,8 @@ Run spawn(const char* self, const std::string& mode, const std::string& baseURL)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, output[0]);
+    // The client's log lines would only repeat themselves; a failed run shows in what it printed.
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const std::string selfPath(self);
     std::vector<char*> arguments{const_cast<char*>(selfPath.c_str()), const_cast<char*>(mode.c_str()),
                                  const_cast<char*>(baseURL.c_str()), nullptr};
