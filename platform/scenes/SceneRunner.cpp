@@ -285,6 +285,9 @@ void SceneRunner::closeSettings() {
 }
 
 bool SceneRunner::performShortcut(char key, bool control, bool shift, bool alt) {
+    if (settingsShortcut.matches(key, control, shift, alt) && findSettings(impl_->scenes)) {
+        return impl_->openSettingsWindow();
+    }
     for (const CommandButton& button : impl_->commands) {
         if (button.shortcut && button.shortcut->matches(key, control, shift, alt) && button.action) {
             const auto action = button.action;
@@ -316,7 +319,7 @@ std::shared_ptr<Menu> SceneRunner::makeContextMenu() const {
     addGroup(CommandGroupPlacement::appInfo);
     if (findSettings(impl_->scenes)) {
         std::weak_ptr<Impl*> weak = impl_->selfHandle;
-        menu->addItem(MenuItem{.title = "Settings...", .action = [weak] {
+        menu->addItem(MenuItem{.title = "Settings...", .keyEquivalent = settingsShortcut.displayText(), .action = [weak] {
                                    if (auto impl = weak.lock()) (*impl)->openSettingsWindow();
                                }});
     }

@@ -19,7 +19,7 @@ namespace glimmo {
 
 // A key with modifiers. `command` is the primary shortcut modifier, which is Ctrl on Linux.
 struct KeyboardShortcut {
-    char key = 0; // lower-case letter or digit
+    char key = 0; // lower-case letter, digit or punctuation
     bool command = false;
     bool shift = false;
     bool option = false;
@@ -31,6 +31,10 @@ struct KeyboardShortcut {
     bool matches(char pressed, bool control, bool shiftDown, bool alt) const;
     bool operator==(const KeyboardShortcut&) const = default;
 };
+
+// The desktop's usual way to a program's settings; the settings scene answers it in every window, which
+// matters most where no tray menu exists.
+inline constexpr KeyboardShortcut settingsShortcut{.key = ',', .command = true};
 
 struct CommandButton {
     std::string title;

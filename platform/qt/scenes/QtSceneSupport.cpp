@@ -35,6 +35,7 @@ protected:
         KeyPress press;
         if (key >= Qt::Key_A && key <= Qt::Key_Z) press.key = static_cast<char>('a' + (key - Qt::Key_A));
         else if (key >= Qt::Key_0 && key <= Qt::Key_9) press.key = static_cast<char>('0' + (key - Qt::Key_0));
+        else if (key == Qt::Key_Comma) press.key = ',';
         else return false;
         const Qt::KeyboardModifiers modifiers = keyEvent->modifiers();
         press.control = modifiers.testFlag(Qt::ControlModifier);

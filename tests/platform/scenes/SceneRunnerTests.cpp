@@ -172,6 +172,16 @@ TEST_F(SceneRunnerTest, SettingsAndIdentifiedWindowsOpenOnRequestAndComeToTheFro
 
     SceneRunner bare({MenuBarExtra{.title = "Bare", .content = [] { return AnyView(Text("x")); }}}, {.useTray = true});
     EXPECT_FALSE(bare.openSettings());
+    EXPECT_FALSE(bare.performShortcut(',', true, false, false));
+}
+
+TEST_F(SceneRunnerTest, CtrlCommaOpensTheSettingsWithoutATray) {
+    SceneRunner runner(scenes(), {.useTray = false});
+    runner.present();
+    EXPECT_FALSE(runner.performShortcut(',', false, false, false));
+    EXPECT_TRUE(runner.performShortcut(',', true, false, false));
+    ASSERT_NE(runner.settingsWindow(), nullptr);
+    EXPECT_TRUE(runner.settingsWindow()->isVisible());
 }
 
 TEST_F(SceneRunnerTest, HostedContentCanOpenTheSettings) {
@@ -199,6 +209,7 @@ TEST_F(SceneRunnerTest, ShortcutsRunTheirCommandAndTheContextMenuListsThemFirst)
     EXPECT_EQ(menu->items()[0].title, "Check");
     EXPECT_EQ(menu->items()[0].keyEquivalent, "Shift+Ctrl+U");
     EXPECT_EQ(menu->items()[1].title, "Settings...");
+    EXPECT_EQ(menu->items()[1].keyEquivalent, "Ctrl+,");
     EXPECT_TRUE(menu->items()[2].isSeparator);
     EXPECT_EQ(menu->items()[3].title, "Quit");
     menu->items()[3].action();
