@@ -1,6 +1,6 @@
 #include "app/ActivityMonitor.h"
 
-#include "app/BackgroundQueue.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "app/ServiceConfiguration.h"
 #include "app/TimeFormatting.h"
 #include "generative-ai/GenerativeModel.h"

@@ -1,6 +1,6 @@
 #include "app/ChromeHistoryReader.h"
 
-#include "app/BackgroundQueue.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "app/ChromeHistoryReaderLoad.h"
 #include "app/TimeFormatting.h"
 #include "app/URLHost.h"

@@ -2,7 +2,7 @@
 // by the AI service into the record's window text.
 #include "app/ActivityMonitor.h"
 
-#include "app/BackgroundQueue.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "generative-ai/GenerativeModel.h"
 #include "platform/desktop/Accessibility.h"
 #include "platform/desktop/Workspace.h"

@@ -1,4 +1,4 @@
-#include "app/BackgroundQueue.h"
+#include "platform/runtime/BackgroundQueue.h"
 
 namespace glimmo {
 
