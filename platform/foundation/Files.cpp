@@ -206,7 +206,7 @@ void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
     writeHook() = std::move(hook);
 }
 
-void writeFileAtomically(const fs::path& path, std::string_view bytes) {
+void writeFileAtomically(const fs::path& path, std::string_view bytes, WriteDurability durability) {
     const fs::path folder = parentFolder(path);
     const std::string prefix = temporaryPrefix(path);
     removeStaleTemporaryFiles(folder, prefix);
@@ -223,7 +223,7 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
         throw FileError(temporary, "set permissions of", errno);
     }
     writeAll(descriptor.get(), bytes, temporary);
-    if (::fsync(descriptor.get()) != 0) {
+    if (durability == WriteDurability::durable && ::fsync(descriptor.get()) != 0) {
         throw FileError(temporary, "sync", errno);
     }
     if (descriptor.close() != 0) {
@@ -241,7 +241,9 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes) {
         throw FileError(path, "replace", errno);
     }
     guard.release();
-    syncFolder(folder);
+    if (durability == WriteDurability::durable) {
+        syncFolder(folder);
+    }
 }
 
 std::optional<std::string> readFile(const fs::path& path) {

@@ -8,12 +8,19 @@
 
 namespace glimmo {
 
+// How far an atomic write goes. `durable` flushes the file and its folder to the disk, so the new
+// content survives a power cut. `unflushed` skips both flushes: readers and killed processes still see
+// one whole version, but after a power cut the file may be empty or damaged; only for content that is
+// checked on reading and can be lost, such as a cache.
+enum class WriteDurability { durable, unflushed };
+
 // Writes to a temporary file in the same folder, flushes it to disk, renames it over `path` and
-// flushes the folder; the file ends up with mode 0600. Either the old content or the new one is
-// there afterwards, never a mix. Temporary files of the same target that an interrupted write left
-// behind (a killed process) are removed first; those of writes still running are kept. The folder
-// must exist. Throws FileError.
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// flushes the folder (the flushes as `durability` says); the file ends up with mode 0600. Either
+// the old content or the new one is there afterwards, never a mix. Temporary files of the same
+// target that an interrupted write left behind (a killed process) are removed first; those of
+// writes still running are kept. The folder must exist. Throws FileError.
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         WriteDurability durability = WriteDurability::durable);
 
 // The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be read.
 std::optional<std::string> readFile(const std::filesystem::path& path);
