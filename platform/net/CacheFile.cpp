@@ -1,6 +1,9 @@
 #include "platform/net/CacheFile.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <system_error>
 
@@ -8,7 +11,30 @@ namespace glimmo::cachefile {
 
 namespace {
 
-constexpr std::string_view magic = "GLIMMO-URLCACHE 1\n";
+// The files are written without flushing them to the disk, so after a power cut one may be cut
+// short or hold blocks of zeros: a checksum of everything after it tells a whole file from those.
+constexpr std::string_view magic = "GLIMMO-URLCACHE 2\n";
+constexpr std::size_t checksumDigits = 16;
+
+// FNV-1a over 64-bit words (and the last bytes one by one): any change to one word changes the result.
+std::uint64_t checksumOf(std::string_view bytes) {
+    constexpr std::uint64_t prime = 1099511628211ULL;
+    std::uint64_t hash = 1469598103934665603ULL ^ bytes.size();
+    std::size_t index = 0;
+    for (; index + sizeof(std::uint64_t) <= bytes.size(); index += sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + index, sizeof word);
+        hash = (hash ^ word) * prime;
+    }
+    for (; index < bytes.size(); ++index) hash = (hash ^ static_cast<unsigned char>(bytes[index])) * prime;
+    return hash;
+}
+
+std::string checksumLine(std::string_view bytes) {
+    char digits[checksumDigits + 2];
+    std::snprintf(digits, sizeof digits, "%016llx\n", static_cast<unsigned long long>(checksumOf(bytes)));
+    return std::string(digits, checksumDigits + 1);
+}
 
 // Each field is its decimal length, ':' and its bytes, so any byte may appear in a field.
 void putField(std::string& out, std::string_view field) {
@@ -51,7 +77,11 @@ private:
 }  // namespace
 
 std::string encode(const std::string& url, const HttpResponse& response) {
-    std::string out(magic);
+    // The checksum line is filled in once the fields after it are written.
+    std::string out;
+    out.reserve(magic.size() + checksumDigits + 256 + url.size() + response.body.size());
+    out.append(magic).append(checksumDigits + 1, '\n');
+    const std::size_t fieldsStart = out.size();
     putField(out, url);
     putField(out, std::to_string(response.status));
     putField(out, std::to_string(response.headers.size()));
@@ -60,6 +90,7 @@ std::string encode(const std::string& url, const HttpResponse& response) {
         putField(out, value);
     }
     putField(out, response.body);
+    out.replace(magic.size(), checksumDigits + 1, checksumLine(std::string_view(out).substr(fieldsStart)));
     return out;
 }
 
@@ -67,7 +98,10 @@ std::optional<HttpResponse> decode(const std::string& bytes, const std::string& 
     std::string_view view(bytes);
     if (!view.starts_with(magic)) return std::nullopt;
     view.remove_prefix(magic.size());
-    FieldReader reader(view);
+    if (view.size() < checksumDigits + 1) return std::nullopt;
+    const std::string_view fields = view.substr(checksumDigits + 1);
+    if (view.substr(0, checksumDigits + 1) != checksumLine(fields)) return std::nullopt;
+    FieldReader reader(fields);
     const auto storedURL = reader.next();
     if (!storedURL || *storedURL != url) return std::nullopt;
     const auto status = reader.nextNumber();

@@ -208,13 +208,14 @@ Task<HttpResponse> HttpClient::send(HttpRequest request, const RequestOptions& o
 
 Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptions options) {
     CurlWorker::validateRequest(request);
+    // Taken before any suspension, and only weakly: the client must stay free to shut down while the
+    // cache reads its disk or the transfer runs.
+    std::weak_ptr<CurlWorker> transport = worker();
     URLCache* const cache = request.method == "GET" ? options.cache : nullptr;
     if (cache) {
-        if (auto cached = cache->cachedResponse(request.url)) co_return std::move(*cached);
+        if (auto cached = co_await cache->cachedResponse(request.url)) co_return std::move(*cached);
     }
     const std::string url = request.url;
-    // Only a weak reference may live across the suspension: the client must stay free to shut down.
-    std::weak_ptr<CurlWorker> transport = worker();
     HttpResponse response = co_await transferWholeBody(std::move(transport), std::move(request), options.maxBodyBytes);
     if (cache) cache->store(url, response);
     co_return response;

@@ -1,65 +1,54 @@
 #pragma once
 
+#include "platform/net/CacheMemoryStore.h"
 #include "platform/net/HttpTypes.h"
+#include "platform/runtime/BackgroundQueue.h"
+#include "platform/runtime/Task.h"
 
 #include <cstddef>
 #include <filesystem>
-#include <list>
-#include <mutex>
+#include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 
 namespace glimmo {
+
+class CacheDiskStore;
 
 // Response cache keyed by URL, in memory and on disk, each side bounded in bytes and evicting the
 // least recently used entries. Only 2xx responses are kept, and none marked "Cache-Control: no-store".
 // A cached response is used whatever its age. Thread-safe.
+//
+// The files are read and written on a thread of the cache's own, one operation after another, so the
+// caller's thread (often the interface's) never waits for the disk: a lookup that misses memory resumes
+// the awaiting task on its executor once the file is read, and a store returns before its file is
+// written. Lookups come after the stores made before them, so a stored response is always found.
 class URLCache {
 public:
     URLCache(std::size_t memoryCapacity, std::size_t diskCapacity, std::filesystem::path directory);
+    // Finishes the disk work already asked for.
+    ~URLCache();
+    URLCache(const URLCache&) = delete;
+    URLCache& operator=(const URLCache&) = delete;
 
-    std::optional<HttpResponse> cachedResponse(const std::string& url);
+    // A response held in memory comes back without suspending.
+    Task<std::optional<HttpResponse>> cachedResponse(std::string url);
     void store(const std::string& url, const HttpResponse& response);
+    // Memory at once, the files after the writes already under way.
     void removeAll();
 
     std::size_t currentMemoryUsage() const;
+    // As of the last disk operation done.
     std::size_t currentDiskUsage() const;
 
 private:
-    struct MemoryEntry {
-        std::string url;
-        HttpResponse response;
-        std::size_t cost = 0;
-    };
-    // Files are named by a hash of the URL; the file itself holds the URL, checked on reading.
-    struct DiskEntry {
-        std::string name;
-        std::size_t size = 0;
-    };
+    Task<std::optional<HttpResponse>> readFromDisk(std::string url);
 
-    void storeInMemory(const std::string& url, const HttpResponse& response);
-    void storeOnDisk(const std::string& url, const HttpResponse& response);
-    std::optional<HttpResponse> readFromDisk(const std::string& url);
-    void removeFromMemory(const std::string& url);
-    void loadDiskIndex();
-    void evictMemory();
-    void evictDisk();
-    void removeDiskEntry(const std::string& name);
-    bool usesDisk() const { return diskCapacity_ > 0 && !directory_.empty(); }
-
-    const std::size_t memoryCapacity_;
-    const std::size_t diskCapacity_;
-    const std::filesystem::path directory_;
-
-    mutable std::mutex mutex_;
-    // Most recently used at the front.
-    std::list<MemoryEntry> memory_;
-    std::unordered_map<std::string, std::list<MemoryEntry>::iterator> memoryIndex_;
-    std::size_t memoryUsage_ = 0;
-    std::list<DiskEntry> disk_;
-    std::unordered_map<std::string, std::list<DiskEntry>::iterator> diskIndex_;
-    std::size_t diskUsage_ = 0;
+    CacheMemoryStore memory_;
+    // Null when the cache keeps nothing on disk.
+    const std::unique_ptr<CacheDiskStore> disk_;
+    // Last, so it is the first to go: its remaining work still finds the stores.
+    BackgroundQueue diskWork_;
 };
 
 }  // namespace glimmo

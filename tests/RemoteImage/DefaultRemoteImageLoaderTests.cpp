@@ -214,7 +214,12 @@ TEST_F(SmallCacheLoaderTest, EvictedImageComesBackFromTheResponseCache) {
     EXPECT_EQ(again.image->rgba, picture.rgba);
     EXPECT_EQ(requestsFor("/a.png"), 1u);
 
-    // A new session over the same folder finds the response on disk.
+    // Once this session is gone (its files written), a new one over the same folder finds the response
+    // on disk.
+    const std::weak_ptr<ImageLoadingSession> firstSession = session;
+    loader.reset();
+    session.reset();
+    ASSERT_TRUE(firstSession.expired());
     auto otherCache = std::make_shared<DefaultRemoteImageCache>(10);
     auto otherSession = makeImageLoadingSession(10'485'760, 104'857'600, 15, cacheDirectory.path());
     DefaultRemoteImageLoader other(otherCache, otherSession, loop);

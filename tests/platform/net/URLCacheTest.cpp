@@ -1,13 +1,18 @@
 #include "platform/net/URLCache.h"
 
 #include "NetTestFixture.h"
+#include "platform/foundation/Files.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 
 namespace glimmo {
 namespace {
@@ -28,20 +33,30 @@ std::vector<std::filesystem::path> filesIn(const std::filesystem::path& director
     return files;
 }
 
-TEST(URLCacheTest, MemoryOnlyCacheAnswersWhatItStored) {
+// Lookups that miss memory resume from the cache's own thread, so they run on a loop.
+class URLCacheTest : public ::testing::Test {
+protected:
+    std::optional<HttpResponse> lookup(URLCache& cache, const std::string& url) {
+        return runBlocking(loop, cache.cachedResponse(url), 10);
+    }
+
+    RealTimeRunLoop loop;
+};
+
+TEST_F(URLCacheTest, MemoryOnlyCacheAnswersWhatItStored) {
     URLCache cache(mebibyte, 0, {});
     cache.store("https://example.com/a.png", responseWithBody("png bytes"));
 
-    const auto hit = cache.cachedResponse("https://example.com/a.png");
+    const auto hit = lookup(cache, "https://example.com/a.png");
 
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->status, 200);
     EXPECT_EQ(hit->body, "png bytes");
     EXPECT_EQ(hit->header("content-type"), "image/png");
-    EXPECT_FALSE(cache.cachedResponse("https://example.com/other.png"));
+    EXPECT_FALSE(lookup(cache, "https://example.com/other.png"));
 }
 
-TEST(URLCacheTest, KeepsOnlySuccessfulStorableResponses) {
+TEST_F(URLCacheTest, KeepsOnlySuccessfulStorableResponses) {
     URLCache cache(mebibyte, 0, {});
     cache.store("https://example.com/missing", responseWithBody("nope", 404));
     cache.store("https://example.com/moved", responseWithBody("", 301));
@@ -50,38 +65,38 @@ TEST(URLCacheTest, KeepsOnlySuccessfulStorableResponses) {
     cache.store("https://example.com/private", private_);
     cache.store("https://example.com/created", responseWithBody("made", 201));
 
-    EXPECT_FALSE(cache.cachedResponse("https://example.com/missing"));
-    EXPECT_FALSE(cache.cachedResponse("https://example.com/moved"));
-    EXPECT_FALSE(cache.cachedResponse("https://example.com/private"));
-    EXPECT_TRUE(cache.cachedResponse("https://example.com/created"));
+    EXPECT_FALSE(lookup(cache, "https://example.com/missing"));
+    EXPECT_FALSE(lookup(cache, "https://example.com/moved"));
+    EXPECT_FALSE(lookup(cache, "https://example.com/private"));
+    EXPECT_TRUE(lookup(cache, "https://example.com/created"));
 }
 
-TEST(URLCacheTest, MemoryEvictsTheLeastRecentlyUsedBeyondItsCapacity) {
+TEST_F(URLCacheTest, MemoryEvictsTheLeastRecentlyUsedBeyondItsCapacity) {
     const std::string url1 = "u1", url2 = "u2", url3 = "u3";
     // Each entry costs its URL, its body and its header: 2 + 40 + 21 = 63 bytes; room for two.
     URLCache cache(130, 0, {});
     cache.store(url1, responseWithBody(std::string(40, '1')));
     cache.store(url2, responseWithBody(std::string(40, '2')));
-    ASSERT_TRUE(cache.cachedResponse(url1));  // url1 is now the most recently used
+    ASSERT_TRUE(lookup(cache, url1));  // url1 is now the most recently used
 
     cache.store(url3, responseWithBody(std::string(40, '3')));
 
-    EXPECT_TRUE(cache.cachedResponse(url1));
-    EXPECT_FALSE(cache.cachedResponse(url2));
-    EXPECT_TRUE(cache.cachedResponse(url3));
+    EXPECT_TRUE(lookup(cache, url1));
+    EXPECT_FALSE(lookup(cache, url2));
+    EXPECT_TRUE(lookup(cache, url3));
     EXPECT_LE(cache.currentMemoryUsage(), 130u);
 }
 
-TEST(URLCacheTest, EntryLargerThanTheWholeCacheIsNotKept) {
+TEST_F(URLCacheTest, EntryLargerThanTheWholeCacheIsNotKept) {
     URLCache cache(100, 0, {});
     cache.store("small", responseWithBody("s"));
     cache.store("huge", responseWithBody(std::string(1000, 'h')));
 
-    EXPECT_FALSE(cache.cachedResponse("huge"));
-    EXPECT_TRUE(cache.cachedResponse("small"));
+    EXPECT_FALSE(lookup(cache, "huge"));
+    EXPECT_TRUE(lookup(cache, "small"));
 }
 
-TEST(URLCacheTest, DiskEntriesSurviveIntoANewInstanceAsPrivateFiles) {
+TEST_F(URLCacheTest, DiskEntriesSurviveIntoANewInstanceAsPrivateFiles) {
     const TemporaryDirectory directory;
     std::string binaryBody;
     for (int value = 0; value < 256; ++value) binaryBody += static_cast<char>(value);
@@ -91,7 +106,7 @@ TEST(URLCacheTest, DiskEntriesSurviveIntoANewInstanceAsPrivateFiles) {
     }
 
     URLCache reopened(mebibyte, mebibyte, directory.path());
-    const auto hit = reopened.cachedResponse("https://example.com/a.png");
+    const auto hit = lookup(reopened, "https://example.com/a.png");
 
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->body, binaryBody);
@@ -103,41 +118,53 @@ TEST(URLCacheTest, DiskEntriesSurviveIntoANewInstanceAsPrivateFiles) {
     EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 
-TEST(URLCacheTest, DiskEvictsTheLeastRecentlyUsedBeyondItsCapacity) {
+TEST_F(URLCacheTest, DiskEvictsTheLeastRecentlyUsedBeyondItsCapacity) {
     const TemporaryDirectory directory;
     const std::string body(1000, 'x');
     // Memory too small to hold anything, so every hit comes from disk; room for two files on disk.
     URLCache cache(0, 2500, directory.path());
     cache.store("first", responseWithBody(body));
     cache.store("second", responseWithBody(body));
-    ASSERT_TRUE(cache.cachedResponse("first"));
+    ASSERT_TRUE(lookup(cache, "first"));
 
     cache.store("third", responseWithBody(body));
 
-    EXPECT_TRUE(cache.cachedResponse("first"));
-    EXPECT_FALSE(cache.cachedResponse("second"));
-    EXPECT_TRUE(cache.cachedResponse("third"));
+    EXPECT_TRUE(lookup(cache, "first"));
+    EXPECT_FALSE(lookup(cache, "second"));
+    EXPECT_TRUE(lookup(cache, "third"));
     EXPECT_EQ(filesIn(directory.path()).size(), 2u);
     EXPECT_LE(cache.currentDiskUsage(), 2500u);
 }
 
-TEST(URLCacheTest, DamagedDiskEntryIsAMissAndIsRemoved) {
-    const TemporaryDirectory directory;
-    {
-        URLCache cache(0, mebibyte, directory.path());
-        cache.store("https://example.com/a", responseWithBody("fine"));
+// The files are not flushed to the disk, so a power cut may leave one cut short or with changed bytes.
+TEST_F(URLCacheTest, DamagedDiskEntryIsAMissAndIsRemoved) {
+    using Damage = std::function<void(const std::filesystem::path&)>;
+    const Damage cutShort = [](const std::filesystem::path& file) {
+        std::filesystem::resize_file(file, std::filesystem::file_size(file) - 2);
+    };
+    const Damage lastByteChanged = [](const std::filesystem::path& file) {
+        std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+        stream.seekp(-1, std::ios::end);
+        stream.put('x');
+    };
+    for (const Damage& damage : {cutShort, lastByteChanged}) {
+        const TemporaryDirectory directory;
+        {
+            URLCache cache(0, mebibyte, directory.path());
+            cache.store("https://example.com/a", responseWithBody("fine"));
+        }
+        const auto files = filesIn(directory.path());
+        ASSERT_EQ(files.size(), 1u);
+        damage(files[0]);
+
+        URLCache reopened(0, mebibyte, directory.path());
+
+        EXPECT_FALSE(lookup(reopened, "https://example.com/a"));
+        EXPECT_TRUE(filesIn(directory.path()).empty());
     }
-    const auto files = filesIn(directory.path());
-    ASSERT_EQ(files.size(), 1u);
-    std::filesystem::resize_file(files[0], std::filesystem::file_size(files[0]) - 2);
-
-    URLCache reopened(0, mebibyte, directory.path());
-
-    EXPECT_FALSE(reopened.cachedResponse("https://example.com/a"));
-    EXPECT_TRUE(filesIn(directory.path()).empty());
 }
 
-TEST(URLCacheTest, RemoveAllEmptiesMemoryAndDisk) {
+TEST_F(URLCacheTest, RemoveAllEmptiesMemoryAndDisk) {
     const TemporaryDirectory directory;
     URLCache cache(mebibyte, mebibyte, directory.path());
     cache.store("a", responseWithBody("a"));
@@ -145,8 +172,8 @@ TEST(URLCacheTest, RemoveAllEmptiesMemoryAndDisk) {
 
     cache.removeAll();
 
-    EXPECT_FALSE(cache.cachedResponse("a"));
-    EXPECT_FALSE(cache.cachedResponse("b"));
+    EXPECT_FALSE(lookup(cache, "a"));
+    EXPECT_FALSE(lookup(cache, "b"));
     EXPECT_TRUE(filesIn(directory.path()).empty());
     EXPECT_EQ(cache.currentMemoryUsage(), 0u);
     EXPECT_EQ(cache.currentDiskUsage(), 0u);
@@ -154,17 +181,17 @@ TEST(URLCacheTest, RemoveAllEmptiesMemoryAndDisk) {
 
 TEST_F(NetTest, CachedGetIsAnsweredWithoutTheNetwork) {
     const TemporaryDirectory directory;
-    URLCache cache(mebibyte, mebibyte, directory.path());
+    auto cache = std::make_unique<URLCache>(mebibyte, mebibyte, directory.path());
     server.on("GET", "/image.png", [](const RecordedRequest&, ServerReply& reply) {
         reply.headers = {{"Content-Type", "image/png"}};
         reply.body = "image";
     });
     server.on("GET", "/missing.png", [](const RecordedRequest&, ServerReply& reply) { reply.status = 404; });
 
-    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
-    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
-    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = &cache})).status, 404);
-    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = &cache})).status, 404);
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache.get()})).body, "image");
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache.get()})).body, "image");
+    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = cache.get()})).status, 404);
+    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = cache.get()})).status, 404);
 
     const auto received = server.requests();
     ASSERT_EQ(received.size(), 3u);
@@ -172,10 +199,42 @@ TEST_F(NetTest, CachedGetIsAnsweredWithoutTheNetwork) {
     EXPECT_EQ(received[1].path, "/missing.png");
     EXPECT_EQ(received[2].path, "/missing.png");
 
-    // A second cache on the same folder (the next start of the application) finds it on disk.
+    // The next start of the application finds it on disk.
+    cache.reset();
     URLCache nextRun(mebibyte, mebibyte, directory.path());
     EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &nextRun})).body, "image");
     EXPECT_EQ(server.requestCount(), 3u);
+}
+
+// The reply does not wait for its file: that is written on the cache's own thread, while the reply,
+// and the next request for the same address, are answered at once.
+TEST_F(NetTest, ReplyIsReturnedBeforeItsFileIsWrittenOnAnotherThread) {
+    const TemporaryDirectory directory;
+    server.on("GET", "/image.png", [](const RecordedRequest&, ServerReply& reply) { reply.body = "image"; });
+    std::promise<void> letWriteFinish;
+    const std::shared_future<void> writeMayFinish = letWriteFinish.get_future().share();
+    std::atomic<std::thread::id> writer;
+    std::atomic<bool> writeFinished = false;
+    setAtomicWriteHookForTesting([&](const std::filesystem::path&) {
+        writer = std::this_thread::get_id();
+        // Bounded, so that a write made on the test's own thread fails the test instead of hanging it.
+        writeMayFinish.wait_for(std::chrono::seconds(10));
+        writeFinished = true;
+    });
+    {
+        URLCache cache(mebibyte, mebibyte, directory.path());
+
+        EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
+        EXPECT_FALSE(writeFinished);
+        EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
+        EXPECT_EQ(server.requestCount(), 1u);
+
+        letWriteFinish.set_value();
+    }
+    setAtomicWriteHookForTesting({});
+    EXPECT_TRUE(writeFinished);
+    EXPECT_NE(writer.load(), std::this_thread::get_id());
+    EXPECT_EQ(filesIn(directory.path()).size(), 1u);
 }
 
 TEST_F(NetTest, OnlyGetRequestsUseTheCache) {
@@ -188,7 +247,7 @@ TEST_F(NetTest, OnlyGetRequestsUseTheCache) {
     run(client.send(request, {.cache = &cache}));
 
     EXPECT_EQ(server.requestCount(), 2u);
-    EXPECT_FALSE(cache.cachedResponse(request.url));
+    EXPECT_FALSE(run(cache.cachedResponse(request.url)));
 }
 
 }  // namespace
