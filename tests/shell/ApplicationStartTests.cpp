@@ -123,6 +123,23 @@ std::string readFile(const std::filesystem::path& path) {
     return text.str();
 }
 
+// A desktop session of the test's own with a fresh home and no AI keys: nothing of the user's is read
+// or sent.
+std::map<std::string, std::string> sessionEnvironment(const XvfbServer& xvfb, const SessionBus& bus,
+                                                      const std::filesystem::path& home, const std::string& qtPlatform) {
+    return {{"DISPLAY", xvfb.displayName()},
+            {"DBUS_SESSION_BUS_ADDRESS", bus.address()},
+            {"QT_QPA_PLATFORM", qtPlatform},
+            {"HOME", home.string()},
+            {"XDG_CONFIG_HOME", (home / "config").string()},
+            {"XDG_DATA_HOME", (home / "data").string()},
+            {"XDG_CACHE_HOME", (home / "cache").string()},
+            {"XDG_DOCUMENTS_DIR", (home / "Documents").string()},
+            {"XDG_RUNTIME_DIR", home.string()},
+            {"GEMINI_API_KEY", ""},
+            {"OPENAI_API_KEY", ""}};
+}
+
 TEST(ApplicationStart, WithoutADisplaySaysWhatItNeedsInOneLineAndFails) {
     TemporaryDirectory home;
     const auto output = home.path() / "output.txt";
@@ -146,19 +163,7 @@ TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
 
     TemporaryDirectory home;
     const auto output = home.path() / "output.txt";
-    ApplicationProcess app(GLIMMO_DEMO_BINARY,
-                           {{"DISPLAY", xvfb->displayName()},
-                            {"DBUS_SESSION_BUS_ADDRESS", bus->address()},
-                            {"QT_QPA_PLATFORM", "xcb"},
-                            {"HOME", home.path().string()},
-                            {"XDG_CONFIG_HOME", (home.path() / "config").string()},
-                            {"XDG_DATA_HOME", (home.path() / "data").string()},
-                            {"XDG_CACHE_HOME", (home.path() / "cache").string()},
-                            {"XDG_DOCUMENTS_DIR", (home.path() / "Documents").string()},
-                            {"XDG_RUNTIME_DIR", home.path().string()},
-                            {"GEMINI_API_KEY", ""},
-                            {"OPENAI_API_KEY", ""}},
-                           output);
+    ApplicationProcess app(GLIMMO_DEMO_BINARY, sessionEnvironment(*xvfb, *bus, home.path(), "xcb"), output);
 
     Display* display = XOpenDisplay(xvfb->displayName().c_str());
     ASSERT_NE(display, nullptr);
@@ -217,19 +222,7 @@ TEST(ApplicationStart, SIGTERMWritesTheTimeOfTheCurrentStretch) {
     TemporaryDirectory home;
     const auto output = home.path() / "output.txt";
     const auto started = std::chrono::steady_clock::now();
-    ApplicationProcess app(GLIMMO_DEMO_BINARY,
-                           {{"DISPLAY", xvfb->displayName()},
-                            {"DBUS_SESSION_BUS_ADDRESS", bus->address()},
-                            {"QT_QPA_PLATFORM", "offscreen"},
-                            {"HOME", home.path().string()},
-                            {"XDG_CONFIG_HOME", (home.path() / "config").string()},
-                            {"XDG_DATA_HOME", (home.path() / "data").string()},
-                            {"XDG_CACHE_HOME", (home.path() / "cache").string()},
-                            {"XDG_DOCUMENTS_DIR", (home.path() / "Documents").string()},
-                            {"XDG_RUNTIME_DIR", home.path().string()},
-                            {"GEMINI_API_KEY", ""},
-                            {"OPENAI_API_KEY", ""}},
-                           output);
+    ApplicationProcess app(GLIMMO_DEMO_BINARY, sessionEnvironment(*xvfb, *bus, home.path(), "offscreen"), output);
     const auto recordFile = home.path() / "Documents" / "activityRecords_durazevirez3.json";
     const auto deadline = started + 60s;
     while (readFile(output).find("Already have accessibility permissions") == std::string::npos &&
