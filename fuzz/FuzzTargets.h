@@ -22,6 +22,8 @@ namespace categorizationAnswer { int fuzzOne(const std::uint8_t* data, std::size
 namespace recordFile { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // The per-day store's content, decoded and written back.
 namespace dailyStore { int fuzzOne(const std::uint8_t* data, std::size_t size); }
+// The journal cache kept in the settings: days and their encoded entries.
+namespace journalCache { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // The settings file, loaded from disk, read and saved.
 namespace userDefaults { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // PNG, JPEG, GIF and WebP bytes through the image decoders.

@@ -28,6 +28,7 @@ const Target targets[] = {
     {"categorizationAnswer", categorizationAnswer::fuzzOne},
     {"recordFile", recordFile::fuzzOne},
     {"dailyStore", dailyStore::fuzzOne},
+    {"journalCache", journalCache::fuzzOne},
     {"userDefaults", userDefaults::fuzzOne},
     {"images", images::fuzzOne},
 };
