@@ -12,6 +12,7 @@
 #include "platform/view/ViewGraph.h"
 #include "platform/view/ViewNode.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace glimmo {
@@ -28,13 +29,16 @@ const PreferenceValues& noPreferences() {
 } // namespace
 
 CGSize ViewNode::sizeThatFits(const ProposedViewSize& proposal) {
-    for (const auto& [p, s] : answers_.sizes) {
-        if (p == proposal) return s;
+    for (auto& answer : answers_.sizes) {
+        if (answer.proposal == proposal) {
+            answer.asked = ++questions_;
+            return answer.size;
+        }
     }
-    if (answers_.sizes.size() >= answerLimit) forgetAnswersUpward();
+    if (answers_.sizes.size() >= answerLimit) answersOverflowed();
     const CGSize size = computeSize(proposal);
     if (graph) ++graph->work.sizes;
-    answers_.sizes.emplace_back(proposal, size);
+    answers_.sizes.push_back({proposal, size, ++questions_});
     if (!answers_.traits) answers_.traits = currentTraits();
     return size;
 }
@@ -43,18 +47,29 @@ std::optional<CGFloat> ViewNode::explicitAlignment(AlignmentKey key, CGSize size
     for (const auto& a : answers_.alignments) {
         if (a.key == key && a.size == size) return a.value;
     }
-    if (answers_.alignments.size() >= answerLimit) forgetAnswersUpward();
+    if (answers_.alignments.size() >= answerLimit) answersOverflowed();
     const auto value = computeExplicitAlignment(key, size);
     answers_.alignments.push_back({key, size, value});
     return value;
 }
 
+std::optional<ProposedViewSize> ViewNode::proposalAnswered(CGSize size) const {
+    const SizeAnswer* latest = nullptr;
+    for (const auto& answer : answers_.sizes) {
+        if (answer.size == size && (!latest || answer.asked > latest->asked)) latest = &answer;
+    }
+    if (!latest) return std::nullopt;
+    return latest->proposal;
+}
+
 ViewNode::Traits ViewNode::currentTraits() const { return {layoutPriority(), spacerMinLength(), gridColumnAlignment()}; }
 
-bool ViewNode::answersDiffer(const Answers& previous) {
+bool ViewNode::answersDiffer(Answers& previous) {
     if (previous.conflicting) return true;
-    for (const auto& [p, s] : previous.sizes) {
-        if (!(sizeThatFits(p) == s)) return true;
+    // Asked again in the order they were last asked, which placement goes by.
+    std::sort(previous.sizes.begin(), previous.sizes.end(), [](const SizeAnswer& a, const SizeAnswer& b) { return a.asked < b.asked; });
+    for (const auto& answer : previous.sizes) {
+        if (!(sizeThatFits(answer.proposal) == answer.size)) return true;
     }
     for (const auto& a : previous.alignments) {
         if (explicitAlignment(a.key, a.size) != a.value) return true;
@@ -70,9 +85,9 @@ void ViewNode::forgetAnswers(bool keepPrevious) {
         for (const auto& entry : answers_.sizes) {
             bool known = false;
             for (const auto& seen : previous_->sizes) {
-                if (seen.first == entry.first) {
+                if (seen.proposal == entry.proposal) {
                     known = true;
-                    previous_->conflicting = previous_->conflicting || !(seen.second == entry.second);
+                    previous_->conflicting = previous_->conflicting || !(seen.size == entry.size);
                 }
             }
             if (!known) previous_->sizes.push_back(entry);
@@ -91,6 +106,12 @@ void ViewNode::forgetAnswers(bool keepPrevious) {
     }
     answers_ = Answers{};
     layoutCacheReset();
+}
+
+void ViewNode::answersOverflowed() {
+    // Not in the middle of a layout: placing a stack at a size it chose needs the question it answered.
+    if (graph) graph->answersOverflowed(this);
+    else forgetAnswersUpward();
 }
 
 void ViewNode::forgetAnswersUpward() {
@@ -126,6 +147,22 @@ void ViewNode::answersMayDiffer() {
 
 void ViewNode::childrenDidChange() {
     elementsChanged_ = !isLayoutElement();
+    std::size_t count = handlesPreferences() ? 1 : 0;
+    for (const auto& c : children) count += c->preferenceNodes_;
+    if (count != preferenceNodes_ && constructing_) {
+        // The node that builds this one's ancestors counts them all once they are built.
+        preferenceNodes_ = count;
+    } else if (count != preferenceNodes_) {
+        // Every ancestor gathers this subtree's preferences again (or stops gathering them), including
+        // those above subtrees that had none to gather and so were never gathered.
+        for (ViewNode *child = this, *n = parent; n; child = n, n = n->parent) {
+            n->preferenceNodes_ = n->preferenceNodes_ + count - preferenceNodes_;
+            n->preferencesStale_ = true;
+            n->descendantChanged(child);
+        }
+        preferenceNodes_ = count;
+        preferencesStale_ = true;
+    }
     invalidateLayout();
 }
 
@@ -151,6 +188,10 @@ void ViewNode::markPreferencesStale() {
 }
 
 const PreferenceValues& ViewNode::preferences() {
+    if (preferenceNodes_ == 0) {
+        preferencesStale_ = false;
+        return noPreferences();
+    }
     if (preferencesStale_) {
         PreferenceValues values;
         collectPreferences(values);

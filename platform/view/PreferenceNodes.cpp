@@ -8,6 +8,7 @@ using Writer = std::function<void(PreferenceValues&, const CGRect&)>;
 
 class PreferenceWriterNode final : public ModifierNode<PreferenceWriterNode, Writer> {
 protected:
+    bool handlesPreferences() const override { return true; }
     void collectPreferences(PreferenceValues& out) override {
         SingleChildNode::collectPreferences(out);
         params(out, elementsFrame());
@@ -21,6 +22,7 @@ struct ReaderParams {
 
 class PreferenceReaderNode final : public ModifierNode<PreferenceReaderNode, ReaderParams> {
 protected:
+    bool handlesPreferences() const override { return true; }
     void collectPreferences(PreferenceValues& out) override {
         PreferenceValues values;
         SingleChildNode::collectPreferences(values);

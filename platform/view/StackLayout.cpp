@@ -129,23 +129,17 @@ StackCache::Entry& StackLayout::entry(const std::vector<ViewNode*>& elements, co
 CGSize StackLayout::sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal, StackCache* cache) const {
     if (elements.empty()) return {0, 0};
     if (!cache) return distribute(elements, proposal).size;
-    auto& e = entry(elements, proposal, *cache);
-    e.sized = ++cache->sizeQueries;
-    return e.size;
+    return entry(elements, proposal, *cache).size;
 }
 
-void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache) const {
+void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache,
+                        const std::optional<ProposedViewSize>& proposal) const {
     if (elements.empty()) return;
     StackCache local;
     StackCache& c = cache ? *cache : local;
-    // Placed at a size it chose (the latest such answer), the stack gives every child the size it was
-    // measured with.
-    const StackCache::Entry* chosen = nullptr;
-    for (const auto& e : c.entries) {
-        if (e.sized > 0 && e.size == bounds.size && (!chosen || e.sized > chosen->sized)) chosen = &e;
-    }
-    // A copy: placing a child may make the stack forget its cache.
-    const StackCache::Entry e = chosen ? *chosen : entry(elements, ProposedViewSize::of(bounds.size), c);
+    // Placed at a size it chose, the stack gives every child the size it was measured with. A copy:
+    // placing a child may make the stack forget its cache.
+    const StackCache::Entry e = entry(elements, proposal.value_or(ProposedViewSize::of(bounds.size)), c);
     // The stack's content is centred on the cross axis when the bounds are larger than it.
     const CGFloat crossStart = (axis == Axis::horizontal ? bounds.minY() : bounds.minX());
     CGFloat position = axis == Axis::horizontal ? bounds.minX() : bounds.minY();

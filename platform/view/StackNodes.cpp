@@ -30,7 +30,7 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
-    void placeChildren() override { layout_.place(childElements(), frame, &cache_); }
+    void placeChildren() override { layout_.place(childElements(), frame, &cache_, proposalAnswered(frame.size)); }
     void layoutCacheReset() override { cache_ = StackCache{}; }
 
 private:

@@ -85,10 +85,7 @@ void ViewGraph::forgetLayout() {
 }
 
 void ViewGraph::layoutChanged(ViewNode* node) {
-    if (layoutChanged_.insert(node).second && settling_) {
-        settleQueue_.emplace_back(node->depth, node);
-        std::push_heap(settleQueue_.begin(), settleQueue_.end());
-    }
+    if (layoutChanged_.insert(node).second && settling_) settleQueue_[static_cast<std::size_t>(node->depth)].push_back(node);
 }
 
 void ViewGraph::placementChanged(ViewNode* node) {
@@ -227,42 +224,50 @@ void ViewGraph::layout() {
     for (ViewNode* node : placedAtEveryLayout_) node->invalidatePlacement();
     placeChangedNodes();
     placeEverything_ = false;
+    for (ViewNode* node : overflowed_) node->forgetAnswersUpward();
+    overflowed_.clear();
 }
 
 void ViewGraph::settleLayoutChanges() {
+    if (layoutChanged_.empty()) return;
+    // By depth, deepest first; a change passed on goes to a shallower node, still to come.
+    int deepest = 0;
+    for (ViewNode* node : layoutChanged_) deepest = std::max(deepest, node->depth);
+    settleQueue_.assign(static_cast<std::size_t>(deepest) + 1, {});
+    for (ViewNode* node : layoutChanged_) settleQueue_[static_cast<std::size_t>(node->depth)].push_back(node);
     settling_ = true;
-    settleQueue_.clear();
-    for (ViewNode* node : layoutChanged_) settleQueue_.emplace_back(node->depth, node);
-    std::make_heap(settleQueue_.begin(), settleQueue_.end());
-    while (!settleQueue_.empty()) {
-        std::pop_heap(settleQueue_.begin(), settleQueue_.end());
-        ViewNode* node = settleQueue_.back().second;
-        settleQueue_.pop_back();
-        if (layoutChanged_.erase(node) == 0) continue;
-        bool changed = false;
-        if (!node->isLayoutElement()) {
-            changed = std::exchange(node->elementsChanged_, false);
-            node->previous_.reset();
-        } else if (auto previous = std::move(node->previous_)) {
-            // Nobody asked this node anything: whoever lays out its children reads them directly (a
-            // grid reads the cells of its rows), so that one must look again.
-            const bool asked = !previous->sizes.empty() || !previous->alignments.empty();
-            changed = !asked || node->answersDiffer(*previous);
-        }
-        if (!changed) continue;
-        // The nearest node that lays this one out must lay out again; nodes that lend it their children
-        // on the way forget what they were asked (as the root of a layer).
-        for (ViewNode* n = node->parent; n; n = n->parent) {
-            if (n->isLayoutElement()) {
-                n->answersMayDiffer();
-                break;
-            }
-            n->forgetAnswers(false);
-            n->needsPlacement_ = true;
+    for (std::size_t depth = settleQueue_.size(); depth-- > 0;) {
+        for (std::size_t i = 0; i < settleQueue_[depth].size(); ++i) {
+            ViewNode* node = settleQueue_[depth][i];
+            if (layoutChanged_.erase(node) > 0) settle(node);
         }
     }
     layoutChanged_.clear();
     settling_ = false;
+}
+
+void ViewGraph::settle(ViewNode* node) {
+    bool changed = false;
+    if (!node->isLayoutElement()) {
+        changed = std::exchange(node->elementsChanged_, false);
+        node->previous_.reset();
+    } else if (auto previous = std::move(node->previous_)) {
+        // Nobody asked this node anything: whoever lays out its children reads them directly (a grid
+        // reads the cells of its rows), so that one must look again.
+        const bool asked = !previous->sizes.empty() || !previous->alignments.empty();
+        changed = !asked || node->answersDiffer(*previous);
+    }
+    if (!changed) return;
+    // The nearest node that lays this one out must lay out again; nodes that lend it their children on
+    // the way forget what they were asked (as the root of a layer).
+    for (ViewNode* n = node->parent; n; n = n->parent) {
+        if (n->isLayoutElement()) {
+            n->answersMayDiffer();
+            return;
+        }
+        n->forgetAnswers(false);
+        n->needsPlacement_ = true;
+    }
 }
 
 void ViewGraph::placeChangedNodes() {
@@ -468,6 +473,7 @@ void ViewGraph::forget(ViewNode* node) {
     placementChanged_.erase(node);
     displayChanged_.erase(node);
     placedAtEveryLayout_.erase(node);
+    overflowed_.erase(node);
     std::erase(dirty_, node);
     std::erase(animated_, node);
     if (evaluating_) std::replace(evaluating_->begin(), evaluating_->end(), node, static_cast<ViewNode*>(nullptr));

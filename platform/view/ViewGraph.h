@@ -75,6 +75,8 @@ public:
     void displayChanged(ViewNode* node);
     // A node whose placement reads more than its own subtree is placed again at every layout.
     void placeAtEveryLayout(ViewNode* node);
+    // A node that remembers too many answers forgets them, with its ancestors, once the layout is done.
+    void answersOverflowed(ViewNode* node) { overflowed_.insert(node); }
     bool placesEverything() const { return placeEverything_; }
     void beginBuildDuringPlacement() { ++buildDepth_; }
     void endBuildDuringPlacement() { --buildDepth_; }
@@ -122,6 +124,7 @@ private:
     void layout();
     // Compares the answers of changed nodes, deepest first, and passes changes on to their parents.
     void settleLayoutChanges();
+    void settle(ViewNode* node);
     void placeChangedNodes();
     bool runActions();
     void rebuildDisplayList();
@@ -170,8 +173,9 @@ private:
     std::unordered_set<ViewNode*> placementChanged_;
     std::unordered_set<ViewNode*> displayChanged_;
     std::unordered_set<ViewNode*> placedAtEveryLayout_;
+    std::unordered_set<ViewNode*> overflowed_;
     bool settling_ = false;
-    std::vector<std::pair<int, ViewNode*>> settleQueue_; // by depth, deepest on top
+    std::vector<std::vector<ViewNode*>> settleQueue_; // by depth
 
     void animationTick();
     std::vector<ViewNode*> animated_;

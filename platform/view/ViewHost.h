@@ -12,8 +12,9 @@
 //     if (auto tip = host.tooltip()) showToolTip(tip->text, tip->anchor);
 //
 // Updates caused by state changes, observed objects or the environment are coalesced: the first change
-// posts one update to RunLoop::main(); the update re-evaluates the invalidated views, lays out, rebuilds
-// the display list and then calls the needs-display handler. Hosts call everything on the main thread.
+// posts one update to RunLoop::main(); the update re-evaluates the invalidated views, lays out and draws
+// again what they changed and then calls the needs-display handler. Hosts call everything on the main
+// thread.
 
 #include "platform/view/Animation.h"
 #include "platform/view/Color.h"

@@ -92,7 +92,9 @@ ViewNode* ViewNode::hitTest(CGPoint point, HitPurpose purpose) {
 }
 
 void ViewNode::collectPreferences(PreferenceValues& out) {
-    for (auto& c : children) out.merge(c->preferences());
+    for (auto& c : children) {
+        if (c->preferenceNodes_ > 0) out.merge(c->preferences());
+    }
 }
 
 CGRect ViewNode::elementsFrame() {
@@ -111,7 +113,9 @@ std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHas
     node->depth = parent ? parent->depth + 1 : 0;
     node->key = std::move(key);
     if (node->graph) node->bornInUpdate = node->graph->updateCount();
+    node->constructing_ = true;
     node->update(view.content(), env);
+    node->constructing_ = false;
     return node;
 }
 

@@ -193,7 +193,12 @@ protected:
     // Something in the subtree of `child` changed (nodes whose placement reads their subtree's
     // preferences place again).
     virtual void descendantChanged(ViewNode* /*child*/) {}
+    // Whether the node sets or reads preferences (subtrees without such nodes have none to gather).
+    virtual bool handlesPreferences() const { return false; }
     bool isPlacing() const { return placing_; }
+    // The proposal last asked whose answer was `size`: placed at that size, the node lays its children
+    // out as it did for that question.
+    std::optional<ProposedViewSize> proposalAnswered(CGSize size) const;
 
 private:
     friend class ViewGraph;
@@ -209,22 +214,29 @@ private:
         std::optional<HorizontalAlignment> gridColumnAlignment;
         bool operator==(const Traits&) const = default;
     };
+    struct SizeAnswer {
+        ProposedViewSize proposal;
+        CGSize size;
+        std::size_t asked = 0; // when it was last asked, in the node's count of questions
+    };
     struct Answers {
-        std::vector<std::pair<ProposedViewSize, CGSize>> sizes;
+        std::vector<SizeAnswer> sizes;
         std::vector<AlignmentAnswer> alignments;
         std::optional<Traits> traits;
         bool conflicting = false; // answered differently for the same question between two layouts
     };
     Traits currentTraits() const;
     // Whether fresh answers to the questions of `previous` differ from them.
-    bool answersDiffer(const Answers& previous);
+    bool answersDiffer(Answers& previous);
     void forgetAnswers(bool keepPrevious);
+    void answersOverflowed();
     void forgetAnswersUpward();
     // A child's answers changed: this node's may too, and it places its children again.
     void answersMayDiffer();
     void markPreferencesStale();
 
     Answers answers_;
+    std::size_t questions_ = 0;
     // The answers the parent saw before a change, kept until the next layout compares them.
     std::unique_ptr<Answers> previous_;
     bool elementsChanged_ = false;
@@ -238,6 +250,10 @@ private:
     std::size_t listEnd_ = 0;
     std::size_t listEdits_ = 0;
     std::unique_ptr<PreferenceValues> preferences_;
+    // Nodes in the subtree that set or read preferences.
+    std::size_t preferenceNodes_ = 0;
+    bool constructing_ = false; // being made, with its first children
+    friend std::unique_ptr<ViewNode> makeNode(const AnyView&, ViewNode*, AnyHashable, const EnvironmentValues&);
 };
 
 // Marks a node as building its children during its placement for as long as it lives.
@@ -274,11 +290,8 @@ struct StackCache {
         std::vector<CGSize> sizes;
         CGFloat before = 0; // largest distance from an element's cross start to its guide
         CGFloat after = 0;  // largest distance from the guide to an element's cross end
-        // When the stack answered a size query with it (0: only alignment queries), in order.
-        std::size_t sized = 0;
     };
     std::vector<Entry> entries;
-    std::size_t sizeQueries = 0;
 };
 
 struct StackLayout {
@@ -287,7 +300,9 @@ struct StackLayout {
     Alignment alignment;
 
     CGSize sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal, StackCache* cache = nullptr) const;
-    void place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache = nullptr) const;
+    // `proposal`: the question whose answer the bounds' size was, when known.
+    void place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache = nullptr,
+               const std::optional<ProposedViewSize>& proposal = std::nullopt) const;
     std::optional<CGFloat> explicitAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size,
                                              StackCache* cache = nullptr) const;
 
