@@ -132,19 +132,20 @@ protected:
     CGSize computeSize(const ProposedViewSize& p) override {
         Metrics m = measure(p);
         const CGSize size{m.totalWidth, m.totalHeight};
-        measured_.emplace_back(size, std::move(m));
+        measured_.emplace_back(p, std::move(m));
         return size;
     }
     void layoutCacheReset() override { measured_.clear(); }
     void placeChildren() override {
-        // Placed at a size it chose, the grid keeps the columns it measured for it.
+        // Placed at a size it chose, the grid keeps the columns it measured for the question it answered.
         Metrics m;
         bool found = false;
-        for (auto it = measured_.rbegin(); it != measured_.rend(); ++it) {
-            if (it->first == frame.size) {
-                m = it->second;
-                found = true;
-                break;
+        if (const auto proposal = proposalAnswered(frame.size)) {
+            for (const auto& [p, measured] : measured_) {
+                if (p == *proposal) {
+                    m = measured;
+                    found = true;
+                }
             }
         }
         if (!found) m = measure(ProposedViewSize::of(frame.size));
@@ -265,7 +266,7 @@ private:
     static CGFloat guide(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
 
     GridData data_;
-    std::vector<std::pair<CGSize, Metrics>> measured_;
+    std::vector<std::pair<ProposedViewSize, Metrics>> measured_;
 };
 
 } // namespace
