@@ -5,7 +5,6 @@
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm-extension_api.h>
 
-#include <cstdint>
 #include <cstring>
 
 namespace ridadozi::cmark {
@@ -74,41 +73,14 @@ const ExtensionNodeKinds& extensionNodeKinds() {
     return kinds;
 }
 
-namespace {
-
-// The position of the first byte that is not ASCII, or NUL; the size when there is none.
-std::size_t firstSpecialByte(std::string_view text) {
-    constexpr std::uint64_t high = 0x8080808080808080ULL;
-    constexpr std::uint64_t low = 0x0101010101010101ULL;
-    std::size_t position = 0;
-    for (; position + 8 <= text.size(); position += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + position, 8);
-        if ((word & high) != 0 || ((word - low) & ~word & high) != 0) break;
-    }
-    while (position < text.size() && text[position] != '\0' && static_cast<unsigned char>(text[position]) < 0x80) {
-        ++position;
-    }
-    return position;
-}
-
-} // namespace
-
-bool isValidUTF8Quickly(std::string_view text) {
-    // Only NUL and ASCII come before the first byte found, so a character starts there.
-    const std::size_t position = firstSpecialByte(text);
-    return position == text.size() || glimmo::isValidUTF8(text.substr(position));
-}
-
 const char* cmarkText(const std::string& text, std::string& copy) {
-    const std::size_t position = firstSpecialByte(text);
-    if (position == text.size()) return text.c_str();
+    if (text.find('\0') == std::string::npos && glimmo::isValidUTF8(text)) return text.c_str();
     copy = sanitizedText(text);
     return copy.c_str();
 }
 
 std::string sanitizedText(std::string_view text) {
-    std::string result = isValidUTF8Quickly(text) ? std::string(text) : glimmo::repairUTF8(text);
+    std::string result = glimmo::isValidUTF8(text) ? std::string(text) : glimmo::repairUTF8(text);
     if (result.find('\0') == std::string::npos) return result;
     std::string withoutNul;
     withoutNul.reserve(result.size() + 8);

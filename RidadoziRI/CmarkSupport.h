@@ -51,9 +51,6 @@ struct ExtensionNodeKinds {
 };
 const ExtensionNodeKinds& extensionNodeKinds();
 
-// Whether `text` is valid UTF-8; the ASCII part, usually all of it, is checked eight bytes at a time.
-bool isValidUTF8Quickly(std::string_view text);
-
 // `text` as a C string cmark-gfm may take (see sanitizedText): its own bytes when they need no
 // change, else the sanitized copy, kept in `copy`.
 const char* cmarkText(const std::string& text, std::string& copy);

@@ -11,7 +11,7 @@ namespace ridadozi {
 std::optional<std::vector<BlockNode>> MarkdownParser::parse(std::string_view markdown) {
     // cmark-gfm does not check UTF-8 with the default options, and the tree promises valid text.
     std::string repaired;
-    if (!cmark::isValidUTF8Quickly(markdown)) {
+    if (!glimmo::isValidUTF8(markdown)) {
         repaired = glimmo::repairUTF8(markdown);
         markdown = repaired;
     }
