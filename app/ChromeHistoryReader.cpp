@@ -15,12 +15,10 @@
 #include "platform/foundation/URL.h"
 #include "platform/runtime/RunLoop.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <string_view>
 #include <system_error>
 
 namespace glimmo {
@@ -36,32 +34,6 @@ std::mutex& gateMutex() {
 std::optional<Date>& lastLoad() {
     static std::optional<Date> date;
     return date;
-}
-
-// The value of the first query item named `name`, percent-decoded; nullopt when that item has no
-// "=" or there is none. Only that item is decoded.
-std::optional<std::string> firstQueryValue(const URL& url, std::string_view name) {
-    const std::optional<std::string> query = url.query();
-    if (!query) {
-        return std::nullopt;
-    }
-    std::string_view rest = *query;
-    while (!rest.empty()) {
-        const std::string_view piece = rest.substr(0, rest.find('&'));
-        rest.remove_prefix(std::min(rest.size(), piece.size() + 1));
-        const std::string_view itemName = piece.substr(0, piece.find('='));
-        const bool named = itemName == name || (itemName.find('%') != std::string_view::npos &&
-                                                percentDecode(itemName).value_or(std::string(itemName)) == name);
-        if (piece.empty() || !named) {
-            continue;
-        }
-        if (itemName.size() == piece.size()) {
-            return std::nullopt;
-        }
-        const std::string_view value = piece.substr(itemName.size() + 1);
-        return percentDecode(value).value_or(std::string(value));
-    }
-    return std::nullopt;
 }
 
 // The address cut to its first 100 characters and "...", when it is longer.
@@ -268,7 +240,7 @@ std::vector<std::string> ChromeHistoryReader::extractSearches(std::span<const Hi
         if (!host || host->find(searchEngineDomain) == std::string::npos) {
             continue;
         }
-        if (std::optional<std::string> term = firstQueryValue(*url, "q")) {
+        if (std::optional<std::string> term = url->queryValue("q")) {
             searches.push_back(std::move(*term));
         }
     }

@@ -217,6 +217,22 @@ std::string mergePaths(const std::optional<std::string>& baseAuthority, const st
 
 std::string decodedOrRaw(std::string_view text) { return percentDecode(text).value_or(std::string(text)); }
 
+// Calls `visit(name, value)` with each non-empty "&"-separated piece of `query`, split on its first "="
+// (no value without one), as written, until it returns false.
+template <class Visit>
+void forEachQueryPiece(std::string_view query, Visit visit) {
+    std::string_view rest = query;
+    while (!rest.empty()) {
+        const std::string_view piece = rest.substr(0, rest.find('&'));
+        rest.remove_prefix(std::min(rest.size(), piece.size() + 1));
+        if (piece.empty()) continue;
+        const auto equals = piece.find('=');
+        const std::optional<std::string_view> value =
+            equals == std::string_view::npos ? std::nullopt : std::optional(piece.substr(equals + 1));
+        if (!visit(piece.substr(0, equals), value)) return;
+    }
+}
+
 } // namespace
 
 URL::URL(Parts parts) : parts_(std::move(parts)) {
@@ -327,27 +343,28 @@ std::optional<std::string> URL::fragment() const { return parts_.fragment; }
 
 std::vector<URLQueryItem> URL::queryItems() const {
     std::vector<URLQueryItem> items;
-    if (!parts_.query || parts_.query->empty()) {
-        return items;
-    }
-    std::string_view rest = *parts_.query;
-    for (;;) {
-        const auto ampersand = rest.find('&');
-        const auto piece = rest.substr(0, ampersand);
-        if (!piece.empty()) {
-            const auto equals = piece.find('=');
-            URLQueryItem item{decodedOrRaw(piece.substr(0, equals)), std::nullopt};
-            if (equals != std::string_view::npos) {
-                item.value = decodedOrRaw(piece.substr(equals + 1));
-            }
-            items.push_back(std::move(item));
-        }
-        if (ampersand == std::string_view::npos) {
-            break;
-        }
-        rest.remove_prefix(ampersand + 1);
+    if (parts_.query) {
+        forEachQueryPiece(*parts_.query, [&items](std::string_view name, std::optional<std::string_view> value) {
+            items.push_back({decodedOrRaw(name), value ? std::optional(decodedOrRaw(*value)) : std::nullopt});
+            return true;
+        });
     }
     return items;
+}
+
+std::optional<std::string> URL::queryValue(std::string_view name) const {
+    std::optional<std::string> found;
+    if (parts_.query) {
+        forEachQueryPiece(*parts_.query, [&](std::string_view itemName, std::optional<std::string_view> value) {
+            // Only a name with an escape needs decoding to compare; other items are passed over as they are.
+            const bool named =
+                itemName == name || (itemName.find('%') != std::string_view::npos && decodedOrRaw(itemName) == name);
+            if (!named) return true;
+            if (value) found = decodedOrRaw(*value);
+            return false;
+        });
+    }
+    return found;
 }
 
 bool URL::isFileURL() const { return parts_.scheme == "file"; }

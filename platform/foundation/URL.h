@@ -39,6 +39,9 @@ public:
     std::optional<std::string> fragment() const;
     // Split on "&" then on the first "="; names and values percent-decoded, "+" kept as it is.
     std::vector<URLQueryItem> queryItems() const;
+    // The value of the first item named `name` as queryItems() gives it, decoding only that item;
+    // nullopt when there is none or it has no "=".
+    std::optional<std::string> queryValue(std::string_view name) const;
     const std::string& absoluteString() const { return text_; }
     bool isFileURL() const;
 

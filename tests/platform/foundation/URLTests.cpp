@@ -68,6 +68,9 @@ TEST(URLTest, QueryItemsAreDecodedButPlusIsKept) {
         {"q", "a&b=c+d"}, {"flag", std::nullopt}, {"empty", ""}, {"x", "✅"}};
     EXPECT_EQ(url->queryItems(), expected);
     EXPECT_TRUE(URL::parse("http://x/")->queryItems().empty());
+    for (const URLQueryItem& item : expected) EXPECT_EQ(url->queryValue(item.name), item.value) << item.name;
+    EXPECT_EQ(URL::parse("http://x/?%71=first&q=second")->queryValue("q"), "first");
+    EXPECT_EQ(url->queryValue("missing"), std::nullopt);
 }
 
 TEST(PercentEncodingTest, UnreservedEncodesQuerySeparatorsAndSpaces) {
