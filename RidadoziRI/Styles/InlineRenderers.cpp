@@ -2,7 +2,7 @@
 
 #include "RidadoziRI/HTMLTag.h"
 #include "RidadoziRI/Styles/FontProperties.h"
-#include "RidadoziRI/Styles/LinkURL.h"
+#include "RidadoziRI/Views/ResolvedURL.h"
 
 #include <cctype>
 #include <utility>

@@ -1,6 +1,5 @@
 #include "RidadoziRI/Views/ImageView.h"
 
-#include "RidadoziRI/Styles/LinkURL.h"
 #include "RidadoziRI/Views/ResolvedURL.h"
 #include "platform/view/Button.h"
 

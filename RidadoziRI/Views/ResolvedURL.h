@@ -13,4 +13,10 @@ inline std::optional<glimmo::URL> resolvedURL(std::string_view reference, const 
     return base ? glimmo::URL::parse(reference, *base) : glimmo::URL::parse(reference);
 }
 
+// A link's address: resolved as above, but without a base the destination as written, relative or not
+// (whoever opens the link decides what it can open).
+inline std::optional<glimmo::URL> linkURL(std::string_view destination, const std::optional<glimmo::URL>& base) {
+    return base ? glimmo::URL::parse(destination, *base) : glimmo::URL::parseKeepingRelative(destination);
+}
+
 } // namespace ridadozi
