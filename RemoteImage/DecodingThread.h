@@ -2,27 +2,17 @@
 
 // Internal: decodes images off the loader's executor, one at a time, on a thread of its own.
 
+#include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/Task.h"
 #include "RemoteImage/RemoteImageCache.h"
 
-#include <condition_variable>
-#include <deque>
-#include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 namespace remoteimage::detail {
 
+// Destroying it finishes the decodes already queued, then joins the thread.
 class DecodingThread {
 public:
-    DecodingThread();
-    // Finishes the decodes already queued, then joins the thread.
-    ~DecodingThread();
-    DecodingThread(const DecodingThread&) = delete;
-    DecodingThread& operator=(const DecodingThread&) = delete;
-
     // The first frame, or why there is none. Failures come back as text rather than as exceptions, so
     // that no exception object is shared between this thread and the awaiting one.
     struct Outcome {
@@ -34,14 +24,7 @@ public:
     glimmo::Task<Outcome> decode(std::string bytes);
 
 private:
-    void post(std::function<void()> job);
-    void run();
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::function<void()>> jobs_;
-    bool stopping_ = false;
-    std::thread thread_;
+    glimmo::BackgroundQueue queue_;
 };
 
 } // namespace remoteimage::detail

@@ -14,18 +14,10 @@ namespace glimmo {
 Task<std::string> ActivityMonitor::readFrontWindowText(int processIdentifier) {
     // Element reads block, so the walk runs on the reader thread while the main loop goes on.
     Accessibility* accessibility = &accessibility_;
-    BackgroundQueue* reader = treeReader_.get();
     const ElementTreeLimits limits = treeLimits_;
-    auto read = withContinuation<std::string>(
-        [accessibility, reader, processIdentifier, limits](Continuation<std::string> continuation) {
-            reader->post([accessibility, processIdentifier, limits, continuation] {
-                try {
-                    continuation.resume(firstWindowText(*accessibility, processIdentifier, limits));
-                } catch (...) {
-                    continuation.resumeThrowing(std::current_exception());
-                }
-            });
-        });
+    auto read = treeReader_->perform([accessibility, processIdentifier, limits] {
+        return firstWindowText(*accessibility, processIdentifier, limits);
+    });
     co_return co_await std::move(read);
 }
 

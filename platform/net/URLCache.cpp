@@ -72,20 +72,17 @@ std::size_t URLCache::currentMemoryUsage() const { return memory_.usage(); }
 std::size_t URLCache::currentDiskUsage() const { return disk_ ? disk_->usage() : 0; }
 
 Task<std::optional<HttpResponse>> URLCache::readFromDisk(std::string url) {
-    auto start = [this, url = std::move(url)](Continuation<std::optional<HttpResponse>> continuation) {
-        diskWork_.post([this, url, continuation] {
-            std::optional<HttpResponse> found;
-            ignoringFailures([&] {
-                if (auto read = disk_->read(url)) {
-                    auto kept = std::make_shared<const HttpResponse>(std::move(*read));
-                    memory_.insertUnlessPresent(url, kept);
-                    found = *kept;
-                }
-            });
-            continuation.resume(std::move(found));
+    return diskWork_.perform([this, url = std::move(url)] {
+        std::optional<HttpResponse> found;
+        ignoringFailures([&] {
+            if (auto read = disk_->read(url)) {
+                auto kept = std::make_shared<const HttpResponse>(std::move(*read));
+                memory_.insertUnlessPresent(url, kept);
+                found = *kept;
+            }
         });
-    };
-    return withContinuation<std::optional<HttpResponse>>(std::move(start));
+        return found;
+    });
 }
 
 }  // namespace glimmo
