@@ -214,10 +214,15 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes, WriteDura
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     FileDescriptor descriptor(lockedTemporaryFile(name, path));
-    // The lock lasts until this second descriptor closes, after the rename or the removal.
-    const FileDescriptor heldLock(::dup(descriptor.get()));
     const fs::path temporary(name.data());
     TemporaryFileGuard guard(temporary);
+    // The lock lasts until this second descriptor closes, after the rename or the removal. Without it
+    // the lock would go with the first one, before the rename, and another writer's clean-up could
+    // take the file.
+    const FileDescriptor heldLock(::dup(descriptor.get()));
+    if (heldLock.get() < 0) {
+        throw FileError(temporary, "lock", errno);
+    }
 
     if (::fchmod(descriptor.get(), 0600) != 0) {
         throw FileError(temporary, "set permissions of", errno);
