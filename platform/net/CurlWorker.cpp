@@ -295,7 +295,14 @@ struct CurlWorker::Impl {
         transfer.paused = false;
         transfer.lastProgress = SteadyClock::now();
         // May deliver the held bytes at once, and onData may pause the transfer again.
-        curl_easy_pause(transfer.easy.get(), CURLPAUSE_CONT);
+        const CURLcode result = curl_easy_pause(transfer.easy.get(), CURLPAUSE_CONT);
+        if (result != CURLE_OK) {
+            // The held bytes were refused (the reader went, a limit was passed) or libcurl failed: the
+            // transfer ends now rather than at its idle limit.
+            auto error = transfer.failure ? std::exchange(transfer.failure, nullptr)
+                                          : std::make_exception_ptr(errorFor(transfer, result));
+            finish(id, std::move(error));
+        }
     }
 
     void collectFinished() {
