@@ -1,0 +1,117 @@
+// Drawing the tree into the window's display list: whole, or only the parts of nodes whose drawing
+// changed, written over their own items.
+#include "platform/view/Animator.h"
+#include "platform/view/ViewGraph.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace glimmo {
+
+void ViewGraph::rebuildDisplayList() {
+    // While something animates, frames change without layout: everything is drawn.
+    if (drawEverything_ || !animated_.empty()) {
+        drawEverything();
+        return;
+    }
+    std::vector<ViewNode*> changed(displayChanged_.begin(), displayChanged_.end());
+    displayChanged_.clear();
+    std::sort(changed.begin(), changed.end(), [](const ViewNode* a, const ViewNode* b) { return a->depth < b->depth; });
+    for (ViewNode* node : changed) {
+        if (!node->renderStale_) continue; // drawn again with an ancestor
+        // A node not in the list (new, or not drawn by its parent) is drawn by its nearest drawn ancestor.
+        ViewNode* drawn = node;
+        while (drawn && !drawn->drawn_ && !drawn->isPresentedLayer) drawn = drawn->parent;
+        if (!drawn || !drawn->drawn_ || !redrawInPlace(drawn)) {
+            drawEverything();
+            return;
+        }
+    }
+    displayListValid_ = true;
+}
+
+void ViewGraph::forgetDrawing(ViewNode* node) {
+    node->drawn_ = false;
+    for (auto& c : node->children) forgetDrawing(c.get());
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> ViewGraph::listRange(const ViewNode* node) const {
+    std::size_t begin = node->listBegin_, end = node->listEnd_;
+    for (std::size_t i = node->listEdits_; i < listEdits_.size(); ++i) {
+        const ListEdit& edit = listEdits_[i];
+        if (edit.added == edit.removed) continue;
+        // An empty node where items were inserted may lie before them or after: unknown.
+        if (begin == end && edit.removed == 0 && edit.position == begin) return std::nullopt;
+        if (end <= edit.position) continue;
+        if (begin < edit.position + edit.removed) return std::nullopt; // overlaps: drawn again since
+        begin = begin - edit.removed + edit.added;
+        end = end - edit.removed + edit.added;
+    }
+    return std::make_pair(begin, end);
+}
+
+bool ViewGraph::redrawInPlace(ViewNode* node) {
+    constexpr std::size_t editLimit = 256;
+    if (listEdits_.size() >= editLimit) return false;
+    const auto range = listRange(node);
+    if (!range) return false;
+    // The nodes whose items hold this node's grow or shrink with it.
+    std::vector<std::pair<ViewNode*, std::pair<std::size_t, std::size_t>>> holders;
+    for (ViewNode* n = node; !n->isPresentedLayer && n->parent;) {
+        n = n->parent;
+        const auto r = listRange(n);
+        if (!r) return false;
+        holders.emplace_back(n, *r);
+    }
+    const auto [begin, end] = *range;
+    forgetDrawing(node);
+    DisplayList part;
+    RenderContext ctx{part, begin, listEdits_.size() + 1};
+    node->draw(ctx);
+    auto& items = displayList_.items;
+    const auto at = items.begin() + static_cast<std::ptrdiff_t>(begin);
+    if (part.items.size() == end - begin) {
+        std::move(part.items.begin(), part.items.end(), at);
+    } else {
+        items.erase(at, items.begin() + static_cast<std::ptrdiff_t>(end));
+        items.insert(items.begin() + static_cast<std::ptrdiff_t>(begin), std::make_move_iterator(part.items.begin()),
+                     std::make_move_iterator(part.items.end()));
+    }
+    listEdits_.push_back({begin, end - begin, part.items.size()});
+    for (auto& [holder, r] : holders) {
+        holder->listBegin_ = r.first;
+        holder->listEnd_ = r.second - (end - begin) + part.items.size();
+        holder->listEdits_ = listEdits_.size();
+    }
+    return true;
+}
+
+void ViewGraph::drawEverything() {
+    ++work.fullDisplayLists;
+    forgetDrawing(root_.get());
+    const auto layers = presentedLayers();
+    for (ViewNode* layer : layers) forgetDrawing(layer);
+    displayList_ = DisplayList{};
+    displayList_.size = size_;
+    displayList_.background = Color::windowBackgroundColor().resolve(rootEnvironment_.colorScheme());
+    // Animated nodes draw at their in-between frames; their final frames are put back afterwards.
+    const double now = animationClock();
+    std::vector<std::pair<ViewNode*, CGRect>> finalFrames;
+    for (ViewNode* node : animated_) {
+        node->advanceAnimations(now);
+        if (node->frameAnimation) {
+            finalFrames.emplace_back(node, node->frame);
+            node->frame = node->presentedFrame(now);
+        }
+    }
+    RenderContext ctx{displayList_};
+    root_->draw(ctx);
+    for (ViewNode* layer : layers) layer->draw(ctx);
+    for (auto& [node, f] : finalFrames) node->frame = f;
+    displayChanged_.clear();
+    listEdits_.clear();
+    drawEverything_ = false;
+    displayListValid_ = true;
+}
+
+} // namespace glimmo
