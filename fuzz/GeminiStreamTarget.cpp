@@ -20,8 +20,7 @@ void readEvents(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
         if (line.starts_with("data:")) {
             refusedOrDecoded([&] {
-                const std::string bytes = genai::GenerativeAIService::jsonData(std::string_view(line).substr(5));
-                (void)genai::GenerativeAIService::parseGenerateContentResponse(bytes).text();
+                (void)genai::GenerativeAIService::parseStreamEvent(std::string_view(line).substr(5)).text();
             });
         } else {
             otherLines += line;

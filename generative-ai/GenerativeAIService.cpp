@@ -137,7 +137,7 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
             if (!line) break;
             if (logLines) Logging::network().debug("[GenerativeAI] Stream response: " + std::string(*line));
             if (line->starts_with("data:")) {
-                auto sending = output.send(parseLogging<GenerateContentResponse>(line->substr(5), true));
+                auto sending = output.send(GenerativeAIService::parseStreamEvent(line->substr(5)));
                 co_await std::move(sending);
             } else {
                 appendLimited(extraLines, *line);
@@ -206,6 +206,10 @@ std::exception_ptr GenerativeAIService::parseError(std::string_view body) {
 
 GenerateContentResponse GenerativeAIService::parseGenerateContentResponse(std::string_view body) {
     return parseLogging<GenerateContentResponse>(body);
+}
+
+GenerateContentResponse GenerativeAIService::parseStreamEvent(std::string_view data) {
+    return parseLogging<GenerateContentResponse>(data, true);
 }
 
 CountTokensResponse GenerativeAIService::parseCountTokensResponse(std::string_view body) {

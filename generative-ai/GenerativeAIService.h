@@ -62,6 +62,9 @@ public:
     static std::exception_ptr parseError(std::string_view body);
     // Decodes a reply body; on failure logs the body and the error, then throws the error.
     static GenerateContentResponse parseGenerateContentResponse(std::string_view body);
+    // One event of a streamed reply, the text after "data:": decoded the same way, and text that is
+    // not UTF-8 fails as jsonData fails.
+    static GenerateContentResponse parseStreamEvent(std::string_view data);
     static CountTokensResponse parseCountTokensResponse(std::string_view body);
 
     const std::string& apiKey() const { return apiKey_; }
