@@ -22,23 +22,27 @@ std::optional<Subscription>& categoryObserver() {
     return observer;
 }
 
+// What analyses made from the activity: the per-day answers, the activities remembered from them and
+// the unified service's window cache.
+void clearAnalyses(UnifiedActivityService& unifiedActivityService) {
+    ActivityDataManager::shared().clearAllData();
+    PreferencesModel::shared()->clearHistory();
+    unifiedActivityService.cachedActivities = {};
+}
+
 } // namespace
 
 void clearAllApplicationData(ActivityMonitor& activityMonitor, UnifiedActivityService& unifiedActivityService,
                              ChromeHistoryReader& chromeReader) {
-    ActivityDataManager::shared().clearAllData();
+    clearAnalyses(unifiedActivityService);
     activityMonitor.clearAllRecords();
-    unifiedActivityService.cachedActivities = {};
     JournalPromptCache::shared().clear();
-    PreferencesModel::shared()->clearHistory();
     chromeReader.removeHistoryCopy();
     NotificationCenter::defaultCenter().post(ContentViewModel::didClearApplicationData);
 }
 
 void clearDataForCategoryChange(UnifiedActivityService& unifiedActivityService) {
-    ActivityDataManager::shared().clearAllData();
-    PreferencesModel::shared()->clearHistory();
-    unifiedActivityService.cachedActivities = {};
+    clearAnalyses(unifiedActivityService);
     systemLog("All application data cleared due to category change via notification.");
 }
 
