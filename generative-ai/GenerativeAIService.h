@@ -40,9 +40,10 @@ public:
     glimmo::Task<CountTokensResponse> loadRequest(CountTokensRequest request) const;
 
     // Returns at once; a task on `executor` posts the request and yields one reply per "data:"
-    // line of the server-sent events, at most streamedRepliesAhead ahead of the reader. The stream always finishes: normally after the last line, or
-    // with the first error (a failure to send, a refused request, an undecodable line, a transfer
-    // that breaks off midway). When the consumer goes away the transfer is stopped.
+    // line of the server-sent events, at most streamedRepliesAhead ahead of the reader. The stream
+    // always finishes: normally after the last line, or with the first error (a failure to send, a
+    // refused request, an undecodable line, a transfer that breaks off midway). When the consumer
+    // goes away the transfer is stopped.
     glimmo::AsyncThrowingStream<GenerateContentResponse> loadRequestStream(GenerateContentRequest request,
                                                                           glimmo::Executor& executor) const;
 

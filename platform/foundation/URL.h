@@ -14,8 +14,9 @@ struct URLQueryItem {
     bool operator==(const URLQueryItem&) const = default;
 };
 
-// An absolute URL as RFC 3986 parses it (or a relative reference, from parseKeepingRelative only). Strings with spaces, control characters, other
-// characters outside the URI set, or malformed percent escapes are rejected.
+// An absolute URL as RFC 3986 parses it (or a relative reference, from parseKeepingRelative only).
+// Strings with spaces, control characters, other characters outside the URI set, or malformed
+// percent escapes are rejected.
 class URL {
 public:
     // nullopt unless the text is an absolute URL (with a scheme).
