@@ -71,9 +71,7 @@ double secondsOf(const std::function<void()>& work) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double medianOf(int runs, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) times.push_back(secondsOf(work));
+double median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
@@ -83,21 +81,30 @@ struct Figures {
     double baseline = 0;
 };
 
+// One untimed run of each first (page cache, allocator, the command's first start), then the two
+// alternate, so a drift of the shared machine's speed falls on both alike.
 Figures measure(const fs::path& file, int runs) {
     std::size_t htmlBytes = 0;
-    Figures figures;
-    figures.ours = medianOf(runs, [&] {
+    const auto ours = [&] {
         const std::string text = readFile(file);
         const ridadozi::MarkdownContent content(ridadozi::MarkdownParser::parse(text).value());
         htmlBytes = content.htmlText().size();
-    });
+    };
     const std::string command = std::string(cmarkCommand) + " '" + file.string() + "' > /dev/null";
-    figures.baseline = medianOf(runs, [&] {
+    const auto baseline = [&] {
         if (std::system(command.c_str()) != 0) {
             std::fprintf(stderr, "markdown_bench: '%s' failed\n", command.c_str());
             std::exit(1);
         }
-    });
+    };
+    ours();
+    baseline();
+    std::vector<double> oursTimes, baselineTimes;
+    for (int run = 0; run < runs; ++run) {
+        oursTimes.push_back(secondsOf(ours));
+        baselineTimes.push_back(secondsOf(baseline));
+    }
+    const Figures figures{median(oursTimes), median(baselineTimes)};
     std::printf("%s: %zu bytes of Markdown, %zu bytes of HTML; ours %.1f ms, cmark-gfm %.1f ms\n",
                 file.filename().c_str(), static_cast<std::size_t>(fs::file_size(file)), htmlBytes, figures.ours * 1e3,
                 figures.baseline * 1e3);
