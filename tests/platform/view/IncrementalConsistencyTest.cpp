@@ -13,10 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <sstream>
 
 namespace glimmo {
 namespace {
+
+using testing::describe;
 
 struct Knob : ObservableObject {
     Published<int> value{*this, 0};
@@ -88,22 +89,6 @@ AnyView randomTree(std::mt19937& random, std::vector<std::shared_ptr<Knob>>& kno
     Box box{{}, {knobs.back()}, {}};
     for (int i = 0; i < 3; ++i) box.children.push_back(randomTree(random, knobs, depth - 1));
     return box;
-}
-
-std::string describe(const DisplayList& list) {
-    std::ostringstream out;
-    for (const auto& item : list.items) {
-        out << item.index();
-        if (const auto* text = std::get_if<TextItem>(&item)) {
-            out << " " << text->origin.x << "," << text->origin.y;
-            for (const auto& r : text->runs) out << " " << r.text;
-        } else if (const auto* fill = std::get_if<FillItem>(&item)) {
-            const CGRect r = fill->path.boundingRect();
-            out << " " << r.minX() << "," << r.minY() << " " << r.width() << "x" << r.height();
-        }
-        out << "\n";
-    }
-    return out.str();
 }
 
 // Trees without ties: where two proposals give a stack the same size but its children different ones,

@@ -10,10 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace glimmo {
 namespace {
+
+using testing::describe;
+using testing::findLabelled;
 
 // Counts the words and spaces it measures.
 class CountingMeasurer final : public TextMeasurer {
@@ -49,23 +50,6 @@ struct CountingShape : ShapeView<CountingShape> {
     }
 };
 
-std::string describe(const DisplayList& list) {
-    std::ostringstream out;
-    for (const auto& item : list.items) {
-        if (const auto* text = std::get_if<TextItem>(&item)) {
-            out << "text " << text->origin.x << "," << text->origin.y;
-            for (const auto& r : text->runs) out << " " << r.text;
-        } else if (const auto* fill = std::get_if<FillItem>(&item)) {
-            const CGRect r = fill->path.boundingRect();
-            out << "fill " << r.minX() << "," << r.minY() << " " << r.width() << "x" << r.height();
-        } else {
-            out << "item " << item.index();
-        }
-        out << "\n";
-    }
-    return out.str();
-}
-
 struct RowModel : ObservableObject {
     Published<CGFloat> height{*this, 10};
     Published<bool> marked{*this, false};
@@ -94,11 +78,8 @@ struct Rows : View<Rows> {
     AnyView body() const {
         std::vector<AnyView> rows;
         for (std::size_t i = 0; i < models.size(); ++i) rows.push_back(Row{{}, static_cast<int>(i), {models[i]}, placements, drawn});
-        FlexibleFrame fill;
-        fill.maxWidth = infinity;
-        fill.maxHeight = infinity;
-        fill.alignment = Alignment::topLeading();
-        return VStack(HorizontalAlignment::leading(), 2, std::move(rows)).frame(fill);
+        return VStack(HorizontalAlignment::leading(), 2, std::move(rows))
+            .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::topLeading()});
     }
 };
 
@@ -141,29 +122,26 @@ TEST_F(IncrementalLayoutTest, AChangeInOneRowLaysOutMeasuresAndDrawsThatRowOnly)
     EXPECT_EQ(*drawn, 1) << "only the changed row is drawn";
     EXPECT_EQ(shown, fresh(model));
     EXPECT_NE(shown.find("row 7 marked"), std::string::npos);
+
+    // Rows that gain or lose drawn items keep the drawing in order.
+    for (const std::size_t row : {5u, 0u, 39u, 5u}) {
+        model[row]->marked.set(!model[row]->marked.get());
+        EXPECT_EQ(describe(h->displayList()), fresh(model)) << "row " << row;
+    }
 }
 
 TEST_F(IncrementalLayoutTest, ARowThatGrowsMovesTheRowsBelowAndNotThoseAbove) {
     const Model model = makeModel();
     auto h = host(model, std::make_shared<FixedAdvanceTextMeasurer>());
-    const CGRect above = testing::findLabelled(h->graph().root(), "row3")->elementsFrame();
-    const CGRect below = testing::findLabelled(h->graph().root(), "row30")->elementsFrame();
+    const CGRect above = findLabelled(h->graph().root(), "row3")->elementsFrame();
+    const CGRect below = findLabelled(h->graph().root(), "row30")->elementsFrame();
     *placements = 0;
     model[20]->height.set(25);
     const std::string shown = describe(h->displayList());
     EXPECT_EQ(*placements, 20) << "the changed row and the rows below it";
-    EXPECT_EQ(testing::findLabelled(h->graph().root(), "row3")->elementsFrame(), above);
-    EXPECT_EQ(testing::findLabelled(h->graph().root(), "row30")->elementsFrame(), below.offsetBy(0, 15));
+    EXPECT_EQ(findLabelled(h->graph().root(), "row3")->elementsFrame(), above);
+    EXPECT_EQ(findLabelled(h->graph().root(), "row30")->elementsFrame(), below.offsetBy(0, 15));
     EXPECT_EQ(shown, fresh(model));
-}
-
-TEST_F(IncrementalLayoutTest, DrawingThatGainsOrLosesItemsStaysInOrder) {
-    const Model model = makeModel();
-    auto h = host(model, std::make_shared<FixedAdvanceTextMeasurer>());
-    for (const int row : {5, 0, 39, 5}) {
-        model[static_cast<std::size_t>(row)]->marked.set(!model[static_cast<std::size_t>(row)]->marked.get());
-        EXPECT_EQ(describe(h->displayList()), fresh(model)) << "row " << row;
-    }
 }
 
 // A cell that reads its own model: a change to it evaluates the cell alone.

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -30,6 +31,23 @@ inline ViewNode* findLabelled(ViewGraph& graph, const std::string& label) {
         if (ViewNode* hit = findLabelled(layer, label)) return hit;
     }
     return nullptr;
+}
+
+// One line per drawn item: its kind, and where texts and fills are drawn, for comparing two drawings.
+inline std::string describe(const DisplayList& list) {
+    std::ostringstream out;
+    for (const auto& item : list.items) {
+        out << item.index();
+        if (const auto* text = std::get_if<TextItem>(&item)) {
+            out << " " << text->origin.x << "," << text->origin.y;
+            for (const auto& r : text->runs) out << " " << r.text;
+        } else if (const auto* fill = std::get_if<FillItem>(&item)) {
+            const CGRect r = fill->path.boundingRect();
+            out << " " << r.minX() << "," << r.minY() << " " << r.width() << "x" << r.height();
+        }
+        out << "\n";
+    }
+    return out.str();
 }
 
 class TestHost {
