@@ -1,16 +1,13 @@
 #include "tests/app/crash-safety/Stores.h"
 
-#include "app/ActivityDataManager.h"
-#include "app/ActivityRecordFile.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/UUID.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/runtime/Clock.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 namespace glimmo::testing {
@@ -52,48 +49,13 @@ std::vector<ActivityRecordValue> records(int version) {
 
 std::string problemWith(const fs::path& file, const std::string& what) { return file.filename().string() + ": " + what; }
 
-void checkRecordFile(const fs::path& file, std::vector<std::string>& problems) {
+// Adds a problem unless `file` is absent or `isOneVersion` finds exactly one whole version in it.
+void check(const fs::path& file, const char* what, const std::function<bool(std::string_view)>& isOneVersion,
+           std::vector<std::string>& problems) {
     const auto bytes = readFile(file);
-    if (!bytes) {
-        return;
-    }
     try {
-        const auto decoded = decodeActivityRecords(*bytes);
-        const auto version = decoded.empty() ? std::nullopt : versionOf(decoded[0].windowText);
-        if (!version || decoded != records(*version)) {
-            problems.push_back(problemWith(file, "records of no single version"));
-        }
-    } catch (const std::exception& error) {
-        problems.push_back(problemWith(file, error.what()));
-    }
-}
-
-void checkDailyStore(const fs::path& file, std::vector<std::string>& problems) {
-    const auto bytes = readFile(file);
-    if (!bytes) {
-        return;
-    }
-    try {
-        const auto store = decodeDailyActivityStore(*bytes);
-        if (store.size() != 1 || store.begin()->second.timeframes.size() != 1 ||
-            !versionOf(store.begin()->second.timeframes.begin()->second.promptResponse)) {
-            problems.push_back(problemWith(file, "not one answer of one version"));
-        }
-    } catch (const std::exception& error) {
-        problems.push_back(problemWith(file, error.what()));
-    }
-}
-
-void checkSettings(const fs::path& file, std::vector<std::string>& problems) {
-    const auto bytes = readFile(file);
-    if (!bytes) {
-        return;
-    }
-    try {
-        const auto values = parseOrderedJSON(*bytes);
-        if (values.size() != 1 || !values.contains("payload") || !values["payload"].is_string() ||
-            !versionOf(values["payload"].get<std::string>())) {
-            problems.push_back(problemWith(file, "not one payload of one version"));
+        if (bytes && !isOneVersion(*bytes)) {
+            problems.push_back(problemWith(file, what));
         }
     } catch (const std::exception& error) {
         problems.push_back(problemWith(file, error.what()));
@@ -102,33 +64,34 @@ void checkSettings(const fs::path& file, std::vector<std::string>& problems) {
 
 } // namespace
 
-struct Stores::Writers {
-    explicit Writers(const fs::path& folder)
-        : recordFile(folder / ActivityRecordFile::fileName), clock(Date{786000000.0}),
-          dailyStore(clock, [folder] { return std::optional<fs::path>(folder); }), settings(folder / settingsName) {}
-
-    ActivityRecordFile recordFile;
-    ManualClock clock;
-    ActivityDataManager dailyStore;
-    UserDefaults settings;
-};
-
-Stores::Stores(fs::path folder) : folder_(std::move(folder)), writers_(std::make_unique<Writers>(folder_)) {}
-
-Stores::~Stores() = default;
+Stores::Stores(const fs::path& folder)
+    : recordFile_(folder / ActivityRecordFile::fileName), clock_(Date{786000000.0}),
+      dailyStore_(clock_, [folder] { return std::optional<fs::path>(folder); }), settings_(folder / settingsName) {}
 
 void Stores::write(int version) {
-    writers_->recordFile.save(records(version));
-    writers_->recordFile.flush();
-    writers_->dailyStore.savePromptResponse(payload(version), timeframe);
-    writers_->settings.set("payload", payload(version));
+    recordFile_.save(records(version));
+    recordFile_.flush();
+    dailyStore_.savePromptResponse(payload(version), timeframe);
+    settings_.set("payload", payload(version));
 }
 
 std::vector<std::string> storeProblems(const fs::path& folder, bool temporaryFilesAllowed) {
     std::vector<std::string> problems;
-    checkRecordFile(folder / ActivityRecordFile::fileName, problems);
-    checkDailyStore(folder / ActivityDataManager::dataFileName, problems);
-    checkSettings(folder / settingsName, problems);
+    check(folder / ActivityRecordFile::fileName, "records of no single version", [](std::string_view bytes) {
+        const auto decoded = decodeActivityRecords(bytes);
+        const auto version = decoded.empty() ? std::nullopt : versionOf(decoded[0].windowText);
+        return version && decoded == records(*version);
+    }, problems);
+    check(folder / ActivityDataManager::dataFileName, "not one answer of one version", [](std::string_view bytes) {
+        const auto store = decodeDailyActivityStore(bytes);
+        return store.size() == 1 && store.begin()->second.timeframes.size() == 1 &&
+               versionOf(store.begin()->second.timeframes.begin()->second.promptResponse);
+    }, problems);
+    check(folder / settingsName, "not one payload of one version", [](std::string_view bytes) {
+        const auto values = parseOrderedJSON(bytes);
+        return values.size() == 1 && values.contains("payload") && values["payload"].is_string() &&
+               versionOf(values["payload"].get<std::string>());
+    }, problems);
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
         if (name.find(".unreadable-") != std::string::npos ||

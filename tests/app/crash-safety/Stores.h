@@ -1,7 +1,11 @@
 #pragma once
 
+#include "app/ActivityDataManager.h"
+#include "app/ActivityRecordFile.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/runtime/Clock.h"
+
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,18 +15,16 @@ namespace glimmo::testing {
 // numbered version through its own code. Every version is big enough that a write takes a while.
 class Stores {
 public:
-    explicit Stores(std::filesystem::path folder);
-    ~Stores();
+    explicit Stores(const std::filesystem::path& folder);
 
     // Writes version `version` of each store in turn; returns when all three are on disk.
     void write(int version);
 
-    const std::filesystem::path& folder() const { return folder_; }
-
 private:
-    std::filesystem::path folder_;
-    struct Writers;
-    std::unique_ptr<Writers> writers_;
+    ActivityRecordFile recordFile_;
+    ManualClock clock_;
+    ActivityDataManager dailyStore_;
+    UserDefaults settings_;
 };
 
 // What is wrong with the files in `folder`: a store file that is not exactly one whole version (an
