@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace glimmo::fuzz {
@@ -16,5 +17,21 @@ void silenceLogs();
 
 // A property that must hold did not: reports it and aborts, so the fuzzer keeps the input.
 [[noreturn]] void fail(std::string_view what);
+
+// Decodes `bytes`, where a `Refusal` ends the input quietly; what was decoded must decode the same
+// from its encoding, or the input fails with `what`. Returns what was decoded.
+template <typename Refusal, typename Decode, typename Encode>
+auto roundTripped(std::string_view bytes, const Decode& decode, const Encode& encode, std::string_view what) {
+    std::optional<decltype(decode(bytes))> value;
+    try {
+        value = decode(bytes);
+    } catch (const Refusal&) {
+        return value;
+    }
+    if (decode(encode(*value)) != *value) {
+        fail(what);
+    }
+    return value;
+}
 
 } // namespace glimmo::fuzz

@@ -7,29 +7,17 @@
 namespace glimmo::fuzz::journalCache {
 
 int fuzzOne(const std::uint8_t* data, std::size_t size) {
-    JournalCacheDictionary cache;
-    try {
-        cache = decodeJournalCache(bytesOf(data, size));
-    } catch (const JSONDecodingError&) {
+    const auto entry = [](std::string_view bytes) {
+        (void)roundTripped<JSONDecodingError>(bytes, decodeJournalPromptResponse, encodeJournalPromptResponse,
+                                              "a journal entry changed on a round trip");
+    };
+    // The days and their entries, and the bytes taken as one entry on their own.
+    const auto cache = roundTripped<JSONDecodingError>(bytesOf(data, size), decodeJournalCache, encodeJournalCache,
+                                                       "a day changed on a round trip through the journal cache");
+    for (const auto& [day, encoded] : cache.value_or(JournalCacheDictionary{})) {
+        entry(encoded);
     }
-    // What was read is written back and reads as the same days and entries.
-    if (decodeJournalCache(encodeJournalCache(cache)) != cache) {
-        fail("a day changed on a round trip through the journal cache");
-    }
-    for (const auto& [day, entry] : cache) {
-        try {
-            const JournalPromptResponse response = decodeJournalPromptResponse(entry);
-            if (decodeJournalPromptResponse(encodeJournalPromptResponse(response)) != response) {
-                fail("a journal entry changed on a round trip");
-            }
-        } catch (const JSONDecodingError&) {
-        }
-    }
-    // The bytes may also be one entry on their own.
-    try {
-        (void)decodeJournalPromptResponse(bytesOf(data, size));
-    } catch (const JSONDecodingError&) {
-    }
+    entry(bytesOf(data, size));
     return 0;
 }
 

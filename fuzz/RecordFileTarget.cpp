@@ -7,16 +7,10 @@
 namespace glimmo::fuzz::recordFile {
 
 int fuzzOne(const std::uint8_t* data, std::size_t size) {
-    std::vector<ActivityRecordValue> records;
-    try {
-        records = decodeActivityRecords(bytesOf(data, size));
-    } catch (const JSONDecodingError&) {
-        return 0;
-    }
-    // What was read is written back and reads as the same records.
-    if (decodeActivityRecords(encodeActivityRecords(records)) != records) {
-        fail("a record changed on a round trip through the record file");
-    }
+    (void)roundTripped<JSONDecodingError>(
+        bytesOf(data, size), decodeActivityRecords,
+        [](const std::vector<ActivityRecordValue>& records) { return encodeActivityRecords(records); },
+        "a record changed on a round trip through the record file");
     return 0;
 }
 
