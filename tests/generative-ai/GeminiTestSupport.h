@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generative-ai/GenerativeModel.h"
+#include "platform/net/HttpTypes.h"
 #include "platform/runtime/RealTimeRunLoop.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -54,6 +55,12 @@ std::optional<Error> errorAs(const std::exception_ptr& error) {
         ADD_FAILURE() << "unexpected non-standard error";
     }
     return std::nullopt;
+}
+
+// The kind of the transport error under a client error, when that is what the client error holds.
+inline std::optional<glimmo::HttpError::Kind> httpKindUnder(const std::optional<GenerateContentError>& error) {
+    const auto http = error ? errorAs<glimmo::HttpError>(error->underlying()) : std::nullopt;
+    return http ? std::optional(http->kind()) : std::nullopt;
 }
 
 inline std::string textReply(const std::string& text, const std::string& finishReason = "STOP") {

@@ -272,20 +272,14 @@ TEST_F(GenerateContent, TheKeyGoesToNoOtherOriginAndIntoNoOtherHeader) {
         out.status = 307;
         out.headers = {{"Location", elsewhere.url(generatePath)}};
     });
-    const auto redirected = runFailing<GenerateContentError>(model().generateContent("x"));
-    ASSERT_TRUE(redirected);
-    const auto refusal = errorAs<glimmo::HttpError>(redirected->underlying());
-    ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->kind(), glimmo::HttpError::Kind::redirectRefused);
+    EXPECT_EQ(httpKindUnder(runFailing<GenerateContentError>(model().generateContent("x"))),
+              glimmo::HttpError::Kind::redirectRefused);
     EXPECT_EQ(elsewhere.requestCount(), 0u);
 
     const GenerativeModel injecting("gemini-2.0-flash", "AIzaKey\r\nX-Injected: yes", std::nullopt, std::nullopt,
                                     std::nullopt, std::nullopt, std::nullopt, options());
-    const auto refused = runFailing<GenerateContentError>(injecting.generateContent("x"));
-    ASSERT_TRUE(refused);
-    const auto header = errorAs<glimmo::HttpError>(refused->underlying());
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->kind(), glimmo::HttpError::Kind::invalidHeader);
+    EXPECT_EQ(httpKindUnder(runFailing<GenerateContentError>(injecting.generateContent("x"))),
+              glimmo::HttpError::Kind::invalidHeader);
     EXPECT_EQ(server.requestCount(), 1u);
 }
 
@@ -293,11 +287,7 @@ TEST_F(GenerateContent, AReplyPastTheLimitEndsTheRequest) {
     server.on("POST", generatePath, [](const auto&, auto& out) {
         out.chunks.assign(maximumReplyBytes / (1 << 20) + 1, {std::string(1 << 20, ' ')});
     });
-    const auto error = runFailing<GenerateContentError>(model().generateContent("x"));
-    ASSERT_TRUE(error);
-    const auto http = errorAs<glimmo::HttpError>(error->underlying());
-    ASSERT_TRUE(http);
-    EXPECT_EQ(http->kind(), glimmo::HttpError::Kind::tooLarge);
+    EXPECT_EQ(httpKindUnder(runFailing<GenerateContentError>(model().generateContent("x"))), glimmo::HttpError::Kind::tooLarge);
 }
 
 TEST_F(CountTokens, NestsTheWholeRequestAndReadsTheCount) {

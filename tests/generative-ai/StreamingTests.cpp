@@ -183,11 +183,7 @@ TEST_F(Streaming, ALinePastTheLimitEndsTheStreamAfterTheEventsBeforeIt) {
     replyEvents(chunks);
     const auto collected = runStream(model().generateContentStream("x"));
     EXPECT_EQ(texts(collected), (std::vector<std::optional<std::string>>{"first"}));
-    const auto error = errorAs<GenerateContentError>(collected.error);
-    ASSERT_TRUE(error);
-    const auto http = errorAs<glimmo::HttpError>(error->underlying());
-    ASSERT_TRUE(http);
-    EXPECT_EQ(http->kind(), glimmo::HttpError::Kind::tooLarge);
+    EXPECT_EQ(httpKindUnder(errorAs<GenerateContentError>(collected.error)), glimmo::HttpError::Kind::tooLarge);
 }
 
 } // namespace
