@@ -10,8 +10,7 @@
 #include "platform/window/NativeView.h"
 #include "ui/Panels/JournalContentView.h"
 
-#include <QApplication>
-#include <QMouseEvent>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -26,15 +25,6 @@ protected:
         Workspace::setShared(workspace);
     }
     ~JournalLinkTest() override { Workspace::setShared(nullptr); }
-
-    static void clickAt(QWidget& widget, CGPoint point) {
-        const QPointF at(point.x, point.y);
-        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton,
-                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(&widget, &event);
-        }
-    }
 
     std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
 };
@@ -60,7 +50,7 @@ TEST_F(JournalLinkTest, AClickOpensWebAndMailLinksAndNothingElse) {
     for (const char* title : {"Quarterly report", "Write to Ana", "Local notes", "Run this", "Desktop settings", "Relative page"}) {
         const auto line = findText(host.displayList(), title);
         ASSERT_TRUE(line) << title;
-        clickAt(*widget, {line->origin.x + 4, line->origin.y + 6});
+        QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(static_cast<int>(line->origin.x) + 4, static_cast<int>(line->origin.y) + 6));
         loop->runUntilIdle();
     }
     EXPECT_EQ(workspace->openedURLs(), (std::vector<std::string>{"https://example.com/report", "mailto:ana@example.com"}));

@@ -1,7 +1,7 @@
 # Tests of the chat views, the preferences window, the journal layout and the media digest panel.
 include_guard(GLOBAL)
 find_package(nlohmann_json REQUIRED)
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 glimmo_test(ui_panels_tests
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PanelsTestSupport.cpp
@@ -12,5 +12,5 @@ glimmo_test(ui_panels_tests
     ${CMAKE_CURRENT_LIST_DIR}/PreferencesViewTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../Gallery/GalleryReference.cpp
     ${PROJECT_SOURCE_DIR}/tests/platform/qt/ImageComparison.cpp
-  LIBS ui platform_qt platform_window analysis test_support platform_desktop nlohmann_json::nlohmann_json Qt6::Widgets
+  LIBS ui platform_qt platform_window analysis test_support platform_desktop nlohmann_json::nlohmann_json Qt6::Widgets Qt6::Test
   TIMEOUT 300)
