@@ -18,13 +18,10 @@
 namespace glimmo {
 namespace {
 
-std::vector<std::string>& warnings() {
-    static std::vector<std::string> seen;
-    return seen;
-}
+std::vector<std::string> warnings;
 
 void recordWarning(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtWarningMsg) warnings().push_back(message.toStdString());
+    if (type == QtWarningMsg) warnings.push_back(message.toStdString());
 }
 
 // Owns the tray selection of screen 0 for as long as it lives, which is all Qt asks of a tray.
@@ -55,7 +52,6 @@ TEST(StatusItemX11Test, GoesIntoTheTrayWithItsImageAndNeverWithoutOne) {
     TrayOwner tray;
     ASSERT_TRUE(tray.isOwning());
     ASSERT_TRUE(StatusBar::system().isAvailable());
-    warnings().clear();
     const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
     {
         auto item = StatusBar::system().statusItem(StatusItem::variableLength);
@@ -65,7 +61,7 @@ TEST(StatusItemX11Test, GoesIntoTheTrayWithItsImageAndNeverWithoutOne) {
         EXPECT_TRUE(item->isVisibleInTray());
     }
     qInstallMessageHandler(previous);
-    for (const auto& warning : warnings()) {
+    for (const auto& warning : warnings) {
         EXPECT_EQ(warning.find("No Icon set"), std::string::npos) << warning;
     }
 }
