@@ -17,18 +17,11 @@
 namespace glimmo {
 namespace {
 
+using testing::AnchorsKey;
 using testing::describe;
 
 struct Knob : ObservableObject {
     Published<int> value{*this, 0};
-};
-
-struct BoundsKey {
-    using Value = std::vector<Anchor<CGRect>>;
-    static Value defaultValue() { return {}; }
-    static void reduce(Value& value, const std::function<Value()>& next) {
-        for (const auto& a : next()) value.push_back(a);
-    }
 };
 
 // A leaf whose kind and size follow its knob.
@@ -43,8 +36,8 @@ struct Leaf : View<Leaf> {
         case 3: return HStack({Text("a"), Spacer(), Circle().frame(5, 5)});
         case 4: return Text("big").font(Font::system(10 + v % 3 * 4));
         case 5: return AnyView(Text("hidden")).hidden();
-        default: return AnyView(Text("padded")).padding(v % 4 * 3).anchorPreference<BoundsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) {
-            return BoundsKey::Value{a};
+        default: return AnyView(Text("padded")).padding(v % 4 * 3).anchorPreference<AnchorsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) {
+            return AnchorsKey::Value{a};
         });
         }
     }
@@ -68,7 +61,7 @@ struct Box : View<Box> {
         case 1: return HStack(VerticalAlignment::firstTextBaseline(), 3, {list});
         case 2: return ZStack(Alignment::bottomTrailing(), {list});
         case 3:
-            return AnyView(VStack({list})).padding(4).background(Color::gray()).overlayPreferenceValue<BoundsKey>([](const BoundsKey::Value& anchors) {
+            return AnyView(VStack({list})).padding(4).background(Color::gray()).overlayPreferenceValue<AnchorsKey>([](const AnchorsKey::Value& anchors) {
                 return AnyView(GeometryReader([anchors](const GeometryProxy& proxy) {
                     std::vector<AnyView> marks;
                     for (const auto& a : anchors) marks.push_back(AnyView(Rectangle().frame(2, 2)).offset(proxy[a].minX(), proxy[a].minY()));

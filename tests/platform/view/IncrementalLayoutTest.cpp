@@ -13,6 +13,7 @@
 namespace glimmo {
 namespace {
 
+using testing::AnchorsKey;
 using testing::describe;
 using testing::findLabelled;
 
@@ -83,34 +84,29 @@ struct Rows : View<Rows> {
     }
 };
 
-using Model = std::vector<std::shared_ptr<RowModel>>;
-
-Model makeModel() {
-    Model m;
-    for (int i = 0; i < 40; ++i) m.push_back(std::make_shared<RowModel>());
-    return m;
-}
-
 class IncrementalLayoutTest : public ::testing::Test {
 protected:
-    std::unique_ptr<ViewHost> host(const Model& model, const std::shared_ptr<const TextMeasurer>& measurer) {
-        auto h = std::make_unique<ViewHost>(AnyView(Rows{{}, model, placements, drawn}), measurer);
+    std::unique_ptr<ViewHost> host(std::shared_ptr<const TextMeasurer> measurer = std::make_shared<FixedAdvanceTextMeasurer>()) {
+        auto h = std::make_unique<ViewHost>(AnyView(Rows{{}, model, placements, drawn}), std::move(measurer));
         h->setSize({300, 800});
         h->displayList();
         return h;
     }
-    // The display list the same model gives when everything is laid out and drawn from scratch.
-    std::string fresh(const Model& model) {
-        return describe(host(model, std::make_shared<FixedAdvanceTextMeasurer>())->displayList());
-    }
+    // The display list the model gives when everything is laid out and drawn from scratch.
+    std::string fresh() { return describe(host()->displayList()); }
+
+    std::vector<std::shared_ptr<RowModel>> model = [] {
+        std::vector<std::shared_ptr<RowModel>> rows;
+        for (int i = 0; i < 40; ++i) rows.push_back(std::make_shared<RowModel>());
+        return rows;
+    }();
     std::shared_ptr<int> placements = std::make_shared<int>(0);
     std::shared_ptr<int> drawn = std::make_shared<int>(0);
 };
 
 TEST_F(IncrementalLayoutTest, AChangeInOneRowLaysOutMeasuresAndDrawsThatRowOnly) {
-    const Model model = makeModel();
     auto measurer = std::make_shared<CountingMeasurer>();
-    auto h = host(model, measurer);
+    auto h = host(measurer);
     const int advancesPerRow = measurer->advances / 40;
     *placements = 0;
     measurer->advances = 0;
@@ -120,28 +116,28 @@ TEST_F(IncrementalLayoutTest, AChangeInOneRowLaysOutMeasuresAndDrawsThatRowOnly)
     EXPECT_EQ(*placements, 1) << "only the changed row is placed again";
     EXPECT_LE(measurer->advances, 2 * advancesPerRow) << "only the changed row's text is measured";
     EXPECT_EQ(*drawn, 1) << "only the changed row is drawn";
-    EXPECT_EQ(shown, fresh(model));
+    EXPECT_EQ(shown, fresh());
     EXPECT_NE(shown.find("row 7 marked"), std::string::npos);
 
     // Rows that gain or lose drawn items keep the drawing in order.
     for (const std::size_t row : {5u, 0u, 39u, 5u}) {
         model[row]->marked.set(!model[row]->marked.get());
-        EXPECT_EQ(describe(h->displayList()), fresh(model)) << "row " << row;
+        EXPECT_EQ(describe(h->displayList()), fresh()) << "row " << row;
     }
 }
 
 TEST_F(IncrementalLayoutTest, ARowThatGrowsMovesTheRowsBelowAndNotThoseAbove) {
-    const Model model = makeModel();
-    auto h = host(model, std::make_shared<FixedAdvanceTextMeasurer>());
-    const CGRect above = findLabelled(h->graph().root(), "row3")->elementsFrame();
-    const CGRect below = findLabelled(h->graph().root(), "row30")->elementsFrame();
+    auto h = host();
+    const auto frameOf = [&](const char* label) { return findLabelled(h->graph().root(), label)->elementsFrame(); };
+    const CGRect above = frameOf("row3");
+    const CGRect below = frameOf("row30");
     *placements = 0;
     model[20]->height.set(25);
     const std::string shown = describe(h->displayList());
     EXPECT_EQ(*placements, 20) << "the changed row and the rows below it";
-    EXPECT_EQ(findLabelled(h->graph().root(), "row3")->elementsFrame(), above);
-    EXPECT_EQ(findLabelled(h->graph().root(), "row30")->elementsFrame(), below.offsetBy(0, 15));
-    EXPECT_EQ(shown, fresh(model));
+    EXPECT_EQ(frameOf("row3"), above);
+    EXPECT_EQ(frameOf("row30"), below.offsetBy(0, 15));
+    EXPECT_EQ(shown, fresh());
 }
 
 // A cell that reads its own model: a change to it evaluates the cell alone.
@@ -163,16 +159,8 @@ TEST(IncrementalGridTest, ACellThatGrowsWidensItsColumnForEveryRow) {
     EXPECT_EQ(t.frame("below").minX(), t.frame("right").minX()) << "the column is as wide in every row";
 }
 
-struct Marks {
-    using Value = std::vector<Anchor<CGRect>>;
-    static Value defaultValue() { return {}; }
-    static void reduce(Value& value, const std::function<Value()>& next) {
-        for (const auto& a : next()) value.push_back(a);
-    }
-};
-
 AnyView marked(CGFloat width) {
-    return AnyView(Rectangle().frame(width, 10)).anchorPreference<Marks>(AnchorSource::bounds, [](Anchor<CGRect> a) { return Marks::Value{a}; });
+    return AnyView(Rectangle().frame(width, 10)).anchorPreference<AnchorsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) { return AnchorsKey::Value{a}; });
 }
 
 // Two boxes whose order the model flips, without changing the size of what holds them.
@@ -185,7 +173,7 @@ struct Swapped : View<Swapped> {
 
 TEST(IncrementalPreferenceTest, AnOverlayBuiltFromAnchorsFollowsThemWhenOnlyTheyMove) {
     auto model = std::make_shared<RowModel>();
-    const AnyView view = AnyView(VStack({Text("title"), Swapped{{}, {model}}})).overlayPreferenceValue<Marks>([](const Marks::Value& anchors) {
+    const AnyView view = AnyView(VStack({Text("title"), Swapped{{}, {model}}})).overlayPreferenceValue<AnchorsKey>([](const AnchorsKey::Value& anchors) {
         return AnyView(GeometryReader([anchors](const GeometryProxy& proxy) {
             std::vector<AnyView> dots;
             for (const auto& a : anchors) dots.push_back(AnyView(Circle().frame(2, 2)).offset(proxy[a].minX(), proxy[a].minY()));

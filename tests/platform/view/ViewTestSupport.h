@@ -3,6 +3,7 @@
 // Hosts a view with the deterministic measurer and finds nodes by accessibility label, for layout and
 // behaviour tests.
 
+#include "platform/view/Preferences.h"
 #include "platform/view/ViewGraph.h"
 #include "platform/view/ViewHost.h"
 #include "platform/view/ViewNode.h"
@@ -12,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace glimmo::testing {
 
@@ -32,6 +34,15 @@ inline ViewNode* findLabelled(ViewGraph& graph, const std::string& label) {
     }
     return nullptr;
 }
+
+// A preference that gathers the anchors of every view setting it, in order.
+struct AnchorsKey {
+    using Value = std::vector<Anchor<CGRect>>;
+    static Value defaultValue() { return {}; }
+    static void reduce(Value& value, const std::function<Value()>& next) {
+        for (const auto& a : next()) value.push_back(a);
+    }
+};
 
 // One line per drawn item: its kind, and where texts and fills are drawn, for comparing two drawings.
 inline std::string describe(const DisplayList& list) {
