@@ -195,7 +195,7 @@ TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
 }
 
 // Plays the window manager: one client window of the test's own process, made the active one.
-Window makeActiveWindow(Display* display, const char* className) {
+void makeActiveWindow(Display* display, const char* className) {
     const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 50, 50, 0, 0, 0);
     XClassHint hint{const_cast<char*>(className), const_cast<char*>(className)};
     XSetClassHint(display, window, &hint);
@@ -206,7 +206,6 @@ Window makeActiveWindow(Display* display, const char* className) {
     XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_ACTIVE_WINDOW", False), XA_WINDOW,
                     32, PropModeReplace, reinterpret_cast<const unsigned char*>(&active), 1);
     XSync(display, False);
-    return window;
 }
 
 TEST(ApplicationStart, SIGTERMWritesTheTimeOfTheCurrentStretch) {
@@ -221,10 +220,9 @@ TEST(ApplicationStart, SIGTERMWritesTheTimeOfTheCurrentStretch) {
 
     TemporaryDirectory home;
     const auto output = home.path() / "output.txt";
-    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
     ApplicationProcess app(GLIMMO_DEMO_BINARY, sessionEnvironment(*xvfb, *bus, home.path(), "offscreen"), output);
     const auto recordFile = home.path() / "Documents" / "activityRecords_durazevirez3.json";
-    const auto deadline = started + 60s;
     while (readFile(output).find("Already have accessibility permissions") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline) {
         ASSERT_FALSE(app.waitForExit(0ms).has_value()) << "the application ended early:\n" << readFile(output);
