@@ -215,7 +215,10 @@ std::string differenceReason(const Example& example, const std::string& ours, co
     const auto mentions = [&example](std::string_view word) {
         return example.extensions.find(word) != std::string::npos || example.section == word;
     };
-    if (mentions("footnotes") || mentions("Footnotes")) return "footnotes, not among the parser's extensions";
+    // Later editions of the examples put footnotes under other headings: the expected HTML tells.
+    if (mentions("footnotes") || mentions("Footnotes") || example.html.find("class=\"footnote") != std::string::npos) {
+        return "footnotes, not among the parser's extensions";
+    }
     if (example.html == "<IGNORE>\n") return "no HTML expected, only no crash";
     const std::string unsafe = unsafeRendering(blocks, mentions("tagfilter") || mentions("HTML tag filter"));
     const std::string withoutTitles = replaced(example.html, R"( title="[^"]*")");
