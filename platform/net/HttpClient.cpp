@@ -101,10 +101,11 @@ std::exception_ptr forTask(std::exception_ptr error) {
 }
 
 CurlWorker::TransferId startTransfer(const std::weak_ptr<CurlWorker>& transport, const HttpRequest& request,
-                                     std::size_t maxBodyBytes, CurlWorker::Callbacks callbacks) {
+                                     std::size_t maxBodyBytes, CurlWorker::TimeLimit timeLimit,
+                                     CurlWorker::Callbacks callbacks) {
     const auto worker = transport.lock();
     if (!worker) throw CancellationError{};  // the client is gone
-    return worker->start(request, maxBodyBytes, std::move(callbacks));
+    return worker->start(request, maxBodyBytes, timeLimit, std::move(callbacks));
 }
 
 // The awaiting parts are built outside the coroutines: GCC 12 destroys lambda temporaries that appear
@@ -132,7 +133,8 @@ Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRe
                 continuation.resume(std::move(*collected));
             }
         };
-        cancellation->attach(startTransfer(transport, request, maxBodyBytes, std::move(callbacks)));
+        cancellation->attach(
+            startTransfer(transport, request, maxBodyBytes, CurlWorker::TimeLimit::total, std::move(callbacks)));
     };
     return withContinuation<HttpResponse>(std::move(start), [cancellation] { cancellation->cancel(); });
 }
@@ -180,7 +182,7 @@ Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequ
             }
             producer.finish();
         };
-        cancellation->attach(startTransfer(transport, request, 0, std::move(callbacks)));
+        cancellation->attach(startTransfer(transport, request, 0, CurlWorker::TimeLimit::idle, std::move(callbacks)));
     };
     return withContinuation<HttpLineStream>(std::move(start), [cancellation] { cancellation->cancel(); });
 }
