@@ -213,13 +213,17 @@ Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptio
     // Taken before any suspension, and only weakly: the client must stay free to shut down while the
     // cache reads its disk or the transfer runs.
     std::weak_ptr<CurlWorker> transport = worker();
-    URLCache* const cache = request.method == "GET" ? options.cache : nullptr;
-    if (cache) {
-        if (auto cached = co_await cache->cachedResponse(request.url)) co_return std::move(*cached);
+    const std::weak_ptr<URLCache> cacheOwner = request.method == "GET" ? options.cache : std::weak_ptr<URLCache>();
+    if (const auto cache = cacheOwner.lock()) {
+        // Held through the lookup, which may finish on the cache's own thread.
+        auto lookup = cache->cachedResponse(request.url);
+        if (auto cached = co_await std::move(lookup)) co_return std::move(*cached);
     }
     const std::string url = request.url;
-    HttpResponse response = co_await transferWholeBody(std::move(transport), std::move(request), options.maxBodyBytes);
-    if (cache) cache->store(url, response);
+    auto transfer = transferWholeBody(std::move(transport), std::move(request), options.maxBodyBytes);
+    HttpResponse response = co_await std::move(transfer);
+    // Only while its owner keeps the cache: the owner may have gone while the reply came.
+    if (const auto cache = cacheOwner.lock()) cache->store(url, response);
     co_return response;
 }
 

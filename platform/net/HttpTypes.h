@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -59,8 +60,9 @@ private:
 struct RequestOptions {
     // Largest body accepted; 0 means no limit. A larger body aborts with HttpError::Kind::tooLarge.
     std::size_t maxBodyBytes = 0;
-    // GET responses are answered from and stored in this cache when given.
-    URLCache* cache = nullptr;
+    // GET responses are answered from and stored in this cache when given. Held weakly: a reply that
+    // arrives once the cache's owner has let it go is not stored.
+    std::weak_ptr<URLCache> cache;
 };
 
 struct LineStreamOptions {
