@@ -12,7 +12,7 @@ namespace remoteimage {
 ImageLoadingSession::ImageLoadingSession(std::size_t memoryCapacity, std::size_t diskCapacity, double timeoutInterval,
                                          std::filesystem::path cacheDirectory)
     : timeoutInterval_(timeoutInterval),
-      cache_(std::make_unique<glimmo::URLCache>(memoryCapacity, diskCapacity, std::move(cacheDirectory))),
+      cache_(std::make_shared<glimmo::URLCache>(memoryCapacity, diskCapacity, std::move(cacheDirectory))),
       client_(std::make_unique<glimmo::HttpClient>()) {}
 
 // The client goes first: destroying it ends the transfers that would still store into the cache.
@@ -25,7 +25,7 @@ glimmo::Task<glimmo::HttpResponse> ImageLoadingSession::data(const glimmo::URL& 
     request.timeoutSeconds = timeoutInterval_;
     glimmo::RequestOptions options;
     options.maxBodyBytes = maximumImageDownloadBytes;
-    options.cache = cache_.get();
+    options.cache = cache_;
     return client_->send(std::move(request), options);
 }
 

@@ -38,7 +38,7 @@ public:
 
 private:
     const double timeoutInterval_;
-    std::unique_ptr<glimmo::URLCache> cache_;
+    const std::shared_ptr<glimmo::URLCache> cache_;
     std::unique_ptr<glimmo::HttpClient> client_;
 };
 

@@ -1,13 +1,13 @@
 #include "platform/net/CurlWorker.h"
 
 #include "platform/net/Origin.h"
+#include "platform/net/Redirect.h"
 
 #include <curl/curl.h>
 #include <strings.h>
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -23,7 +23,7 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// Polls at least this often so idle time-outs are noticed promptly.
+// Polls at least this often so time-outs are noticed promptly.
 constexpr auto longestPoll = std::chrono::milliseconds(200);
 
 void initialiseCurlOnce() {
@@ -78,17 +78,22 @@ struct Transfer {
     std::unique_ptr<CURL, EasyDeleter> easy;
     std::unique_ptr<curl_slist, HeaderListDeleter> requestHeaders;
     std::string requestBody;
-    std::string url;
+    std::string method;  // of the current hop
+    std::string url;     // of the current hop
     // When set, the origin that redirects must stay in.
     std::optional<std::string> confinedToOrigin;
+    int hops = 0;
     CurlWorker::Callbacks callbacks;
     std::size_t maxBodyBytes = 0;
     std::size_t received = 0;
-    int status = 0;  // of the response whose head is being read
     HttpHeaders responseHeaders;
+    // The response being read names a Location, as libcurl takes it: a line starting "Location:" with a value.
+    bool namesLocation = false;
     bool headDelivered = false;
     bool paused = false;  // by onData, until resume()
-    std::chrono::duration<double> idleLimit{60};
+    CurlWorker::TimeLimit timeLimitKind = CurlWorker::TimeLimit::total;
+    std::chrono::duration<double> timeLimit{60};
+    SteadyClock::time_point started = SteadyClock::now();
     SteadyClock::time_point lastProgress = SteadyClock::now();
     curl_off_t lastDownloaded = 0;
     curl_off_t lastUploaded = 0;
@@ -98,9 +103,7 @@ struct Transfer {
     void deliverHead() {
         if (headDelivered) return;
         headDelivered = true;
-        long code = 0;
-        curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &code);
-        if (callbacks.onHead) callbacks.onHead(static_cast<int>(code), std::move(responseHeaders));
+        if (callbacks.onHead) callbacks.onHead(static_cast<int>(responseCode()), std::move(responseHeaders));
     }
 
     void complete(std::exception_ptr error) noexcept {
@@ -146,8 +149,23 @@ struct Transfer {
         return 0;
     }
 
+    long responseCode() const {
+        long code = 0;
+        curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &code);
+        return code;
+    }
+
+    // A 3xx response with a Location is one libcurl names an address for once it has ended; whether
+    // the request goes there is decided then.
+    bool isRedirect() const {
+        const long code = responseCode();
+        return namesLocation && code >= 300 && code < 400;
+    }
+
     std::size_t takeBody(std::string_view bytes) {
         lastProgress = SteadyClock::now();
+        // A redirect's own body reaches no one: the reply is the one it leads to.
+        if (isRedirect()) return bytes.size();
         if (maxBodyBytes != 0 && bytes.size() > maxBodyBytes - received) {
             throw HttpError(HttpError::Kind::tooLarge,
                             "The response body exceeds " + std::to_string(maxBodyBytes) + " bytes: " + url);
@@ -170,9 +188,9 @@ struct Transfer {
     void takeHeaderLine(std::string_view line) {
         lastProgress = SteadyClock::now();
         if (line.starts_with("HTTP/")) {
-            // A new response starts (after a redirect or an interim 1xx): keep only its headers.
+            // A new response starts (after an interim 1xx): keep only its headers.
             responseHeaders.clear();
-            status = statusOf(line);
+            namesLocation = false;
         } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
             if (!responseHeaders.empty()) {
                 auto& value = responseHeaders.back().second;
@@ -182,34 +200,25 @@ struct Transfer {
         } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
             const auto& [name, value] = responseHeaders.emplace_back(std::string(trim(line.substr(0, colon))),
                                                                      std::string(trim(line.substr(colon + 1))));
-            if (confinedToOrigin && isFollowedRedirect(status) && equalsIgnoringCase(name, "Location")) {
-                checkRedirect(value);
-            }
+            if (colon == name.size() && equalsIgnoringCase(name, "Location") && !value.empty()) namesLocation = true;
         }
     }
 
-    // Runs before libcurl follows the redirect, so a refused one never sends the request on.
-    void checkRedirect(const std::string& location) const {
-        char* current = nullptr;
-        curl_easy_getinfo(easy.get(), CURLINFO_EFFECTIVE_URL, &current);
-        const auto target = resolveReference(current != nullptr ? current : url, location);
-        if (target && originOf(*target) == confinedToOrigin) return;
-        throw HttpError(HttpError::Kind::redirectRefused,
-                        "Refused to follow a redirect to another origin with the request's credentials: " +
-                            (target ? *target : location));
-    }
-
-    static int statusOf(std::string_view statusLine) {
-        const auto space = statusLine.find(' ');
-        int code = 0;
-        if (space != std::string_view::npos) {
-            std::from_chars(statusLine.data() + space + 1, statusLine.data() + statusLine.size(), code);
+    // Goes on at the next address with a fresh response; the time limit runs on from the first hop.
+    void restartAt(const RedirectHop& hop) {
+        url = hop.url;
+        curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
+        if (hop.becomesGet) {
+            method = "GET";
+            curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L);
         }
-        return code;
+        ++hops;
+        received = 0;
+        responseHeaders.clear();
+        namesLocation = false;
+        errorBuffer[0] = '\0';
+        lastProgress = SteadyClock::now();
     }
-
-    // The statuses whose Location libcurl follows.
-    static bool isFollowedRedirect(int code) { return code >= 300 && code < 400 && code != 304; }
 };
 
 struct CurlWorker::Impl {
@@ -273,14 +282,14 @@ struct CurlWorker::Impl {
             int running = 0;
             curl_multi_perform(multi, &running);
             collectFinished();
-            const auto wait = expireIdleTransfers();
+            const auto wait = expireTransfersOutOfTime();
             curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
         }
     }
 
     void begin(std::unique_ptr<Transfer> transfer) {
         const TransferId id = transfer->id;
-        transfer->lastProgress = SteadyClock::now();
+        transfer->started = transfer->lastProgress = SteadyClock::now();
         if (const CURLMcode code = curl_multi_add_handle(multi, transfer->easy.get()); code != CURLM_OK) {
             transfer->complete(std::make_exception_ptr(HttpError(HttpError::Kind::transport, curl_multi_strerror(code))));
             return;
@@ -320,6 +329,7 @@ struct CurlWorker::Impl {
                 error = std::make_exception_ptr(errorFor(*transfer, result));
             } else {
                 try {
+                    if (followRedirect(*transfer)) continue;
                     transfer->deliverHead();
                 } catch (...) {
                     error = std::current_exception();
@@ -327,6 +337,30 @@ struct CurlWorker::Impl {
             }
             finish(transfer->id, std::move(error));
         }
+    }
+
+    // The one place a request goes elsewhere: libcurl names an address for every 3xx response with a
+    // Location, however its status line was written, and nothing is sent there before this allows it.
+    // Returns whether the transfer goes on.
+    bool followRedirect(Transfer& transfer) {
+        char* target = nullptr;
+        curl_easy_getinfo(transfer.easy.get(), CURLINFO_REDIRECT_URL, &target);
+        // A response whose head has gone to the reader stands as the reply.
+        if (target != nullptr && !transfer.headDelivered) {
+            const RedirectHop hop =
+                nextHop(transfer.responseCode(), target, transfer.method, transfer.hops, transfer.confinedToOrigin);
+            curl_multi_remove_handle(multi, transfer.easy.get());
+            transfer.restartAt(hop);
+            if (const CURLMcode code = curl_multi_add_handle(multi, transfer.easy.get()); code != CURLM_OK) {
+                throw HttpError(HttpError::Kind::transport, curl_multi_strerror(code));
+            }
+            return true;
+        }
+        // Its body was held back as a redirect's, so without an address to go to it cannot stand either.
+        if (transfer.isRedirect()) {
+            throw HttpError(HttpError::Kind::transport, "A redirect without an address to follow: " + transfer.url);
+        }
+        return false;
     }
 
     static HttpError errorFor(const Transfer& transfer, CURLcode result) {
@@ -342,28 +376,41 @@ struct CurlWorker::Impl {
         }
     }
 
-    // Fails transfers that made no progress for their idle limit; returns how long to poll.
-    std::chrono::milliseconds expireIdleTransfers() {
+    // When the transfer runs out of time: a whole reply within its limit in total, however slowly bytes
+    // still come; a stream once it goes that long without progress. A paused stream waits for its
+    // reader, not for the server.
+    static std::optional<SteadyClock::time_point> deadlineOf(const Transfer& transfer) {
+        const auto limit = std::chrono::duration_cast<SteadyClock::duration>(transfer.timeLimit);
+        if (transfer.timeLimitKind == CurlWorker::TimeLimit::total) return transfer.started + limit;
+        if (transfer.paused) return std::nullopt;
+        return transfer.lastProgress + limit;
+    }
+
+    static std::string timedOutMessage(const Transfer& transfer) {
+        const std::string seconds = std::to_string(transfer.timeLimit.count()) + " seconds";
+        if (transfer.timeLimitKind == CurlWorker::TimeLimit::total) {
+            return "The request did not finish within " + seconds + ": " + transfer.url;
+        }
+        return "The request timed out after " + seconds + " without data: " + transfer.url;
+    }
+
+    // Fails the transfers past their deadline; returns how long to poll.
+    std::chrono::milliseconds expireTransfersOutOfTime() {
         const auto now = SteadyClock::now();
         auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(longestPoll);
         std::vector<TransferId> expired;
         for (const auto& [id, transfer] : active) {
-            // A paused transfer waits for its reader, not for the server.
-            if (transfer->paused) continue;
-            const auto deadline =
-                transfer->lastProgress + std::chrono::duration_cast<SteadyClock::duration>(transfer->idleLimit);
-            if (deadline <= now) {
+            const auto deadline = deadlineOf(*transfer);
+            if (!deadline) continue;
+            if (*deadline <= now) {
                 expired.push_back(id);
             } else {
-                wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
+                wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(*deadline - now));
             }
         }
         for (const TransferId id : expired) {
-            const auto& transfer = *active.at(id);
-            const std::string message = "The request timed out after " +
-                                        std::to_string(transfer.idleLimit.count()) + " seconds without data: " +
-                                        transfer.url;
-            finish(id, std::make_exception_ptr(HttpError(HttpError::Kind::timedOut, message)));
+            auto error = std::make_exception_ptr(HttpError(HttpError::Kind::timedOut, timedOutMessage(*active.at(id))));
+            finish(id, std::move(error));
         }
         return wait;
     }
@@ -403,9 +450,11 @@ void CurlWorker::validateRequest(const HttpRequest& request) {
     for (const auto& [name, value] : request.headers) validateHeader(name, value);
 }
 
-CurlWorker::TransferId CurlWorker::start(const HttpRequest& request, std::size_t maxBodyBytes, Callbacks callbacks) {
+CurlWorker::TransferId CurlWorker::start(const HttpRequest& request, std::size_t maxBodyBytes, TimeLimit timeLimit,
+                                         Callbacks callbacks) {
     auto transfer = std::make_unique<Transfer>();
     transfer->id = impl_->nextId++;
+    transfer->method = request.method;
     transfer->url = request.url;
     if (request.carriesCredentials) {
         transfer->confinedToOrigin = originOf(request.url);
@@ -414,16 +463,16 @@ CurlWorker::TransferId CurlWorker::start(const HttpRequest& request, std::size_t
     transfer->requestBody = request.body;
     transfer->callbacks = std::move(callbacks);
     transfer->maxBodyBytes = maxBodyBytes;
-    transfer->idleLimit = std::chrono::duration<double>(request.timeoutSeconds > 0 ? request.timeoutSeconds : 60);
+    transfer->timeLimitKind = timeLimit;
+    transfer->timeLimit = std::chrono::duration<double>(request.timeoutSeconds > 0 ? request.timeoutSeconds : 60);
     transfer->easy.reset(curl_easy_init());
     if (!transfer->easy) throw HttpError(HttpError::Kind::transport, "curl_easy_init failed");
 
     CURL* easy = transfer->easy.get();
     curl_easy_setopt(easy, CURLOPT_URL, transfer->url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 16L);
+    // Redirects are followed by hand, one decision per hop (followRedirect).
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);

@@ -49,7 +49,19 @@ public:
     // character (a line break would end the header and start another).
     static void validateRequest(const HttpRequest& request);
 
-    TransferId start(const HttpRequest& request, std::size_t maxBodyBytes, Callbacks callbacks);
+    // How request.timeoutSeconds bounds a transfer.
+    enum class TimeLimit {
+        // The whole exchange, however slowly bytes still arrive: for replies read whole.
+        total,
+        // The longest wait without progress (connecting, sending or receiving): for streams, which may
+        // rightly go on for long. A transfer paused by onData waits for its reader, not for the server.
+        idle,
+    };
+
+    // Redirects are followed (at most 16); a request that carries credentials follows them only
+    // within its origin, else it ends with HttpError(redirectRefused) and nothing is sent there. Only
+    // the final response reaches onHead and onData.
+    TransferId start(const HttpRequest& request, std::size_t maxBodyBytes, TimeLimit timeLimit, Callbacks callbacks);
     // Aborts the transfer; its onComplete gets HttpError(cancelled). Unknown or finished ids are ignored.
     void cancel(TransferId id);
     // Continues a transfer that onData paused. Unknown, finished or running ids are ignored.

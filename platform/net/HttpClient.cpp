@@ -101,10 +101,11 @@ std::exception_ptr forTask(std::exception_ptr error) {
 }
 
 CurlWorker::TransferId startTransfer(const std::weak_ptr<CurlWorker>& transport, const HttpRequest& request,
-                                     std::size_t maxBodyBytes, CurlWorker::Callbacks callbacks) {
+                                     std::size_t maxBodyBytes, CurlWorker::TimeLimit timeLimit,
+                                     CurlWorker::Callbacks callbacks) {
     const auto worker = transport.lock();
     if (!worker) throw CancellationError{};  // the client is gone
-    return worker->start(request, maxBodyBytes, std::move(callbacks));
+    return worker->start(request, maxBodyBytes, timeLimit, std::move(callbacks));
 }
 
 // The awaiting parts are built outside the coroutines: GCC 12 destroys lambda temporaries that appear
@@ -132,7 +133,8 @@ Task<HttpResponse> transferWholeBody(std::weak_ptr<CurlWorker> transport, HttpRe
                 continuation.resume(std::move(*collected));
             }
         };
-        cancellation->attach(startTransfer(transport, request, maxBodyBytes, std::move(callbacks)));
+        cancellation->attach(
+            startTransfer(transport, request, maxBodyBytes, CurlWorker::TimeLimit::total, std::move(callbacks)));
     };
     return withContinuation<HttpResponse>(std::move(start), [cancellation] { cancellation->cancel(); });
 }
@@ -180,7 +182,7 @@ Task<HttpLineStream> transferLines(std::weak_ptr<CurlWorker> transport, HttpRequ
             }
             producer.finish();
         };
-        cancellation->attach(startTransfer(transport, request, 0, std::move(callbacks)));
+        cancellation->attach(startTransfer(transport, request, 0, CurlWorker::TimeLimit::idle, std::move(callbacks)));
     };
     return withContinuation<HttpLineStream>(std::move(start), [cancellation] { cancellation->cancel(); });
 }
@@ -211,13 +213,17 @@ Task<HttpResponse> HttpClient::sendWithOptions(HttpRequest request, RequestOptio
     // Taken before any suspension, and only weakly: the client must stay free to shut down while the
     // cache reads its disk or the transfer runs.
     std::weak_ptr<CurlWorker> transport = worker();
-    URLCache* const cache = request.method == "GET" ? options.cache : nullptr;
-    if (cache) {
-        if (auto cached = co_await cache->cachedResponse(request.url)) co_return std::move(*cached);
+    const std::weak_ptr<URLCache> cacheOwner = request.method == "GET" ? options.cache : std::weak_ptr<URLCache>();
+    if (const auto cache = cacheOwner.lock()) {
+        // Held through the lookup, which may finish on the cache's own thread.
+        auto lookup = cache->cachedResponse(request.url);
+        if (auto cached = co_await std::move(lookup)) co_return std::move(*cached);
     }
     const std::string url = request.url;
-    HttpResponse response = co_await transferWholeBody(std::move(transport), std::move(request), options.maxBodyBytes);
-    if (cache) cache->store(url, response);
+    auto transfer = transferWholeBody(std::move(transport), std::move(request), options.maxBodyBytes);
+    HttpResponse response = co_await std::move(transfer);
+    // Only while its owner keeps the cache: the owner may have gone while the reply came.
+    if (const auto cache = cacheOwner.lock()) cache->store(url, response);
     co_return response;
 }
 

@@ -28,8 +28,8 @@ struct HttpLineStream {
 // the client is destroyed); results resume the awaiting task on its own executor. Cancelling the
 // awaiting task aborts its transfer and resumes it with CancellationError, as does destroying the
 // client while transfers run. Redirects are followed (within the origin for requests that carry
-// credentials); TLS is always verified. A header name or value that would break the request's head
-// fails with HttpError::Kind::invalidHeader before anything is sent.
+// credentials), and only the final reply is returned; TLS is always verified. A header name or value
+// that would break the request's head fails with HttpError::Kind::invalidHeader before anything is sent.
 class HttpClient {
 public:
     HttpClient();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -19,13 +20,14 @@ struct HttpRequest {
     std::string url;
     HttpHeaders headers;
     std::string body;
-    // Seconds the exchange may go without progress (connecting, sending or receiving) before it
-    // fails with HttpError::Kind::timedOut. Not a limit on the whole exchange: a slow stream that
-    // keeps delivering bytes never times out.
+    // Past this many seconds the exchange fails with HttpError::Kind::timedOut: a whole reply
+    // (HttpClient::send) in total, however slowly bytes still arrive; a line stream only when it goes
+    // this long without progress (connecting, sending or receiving), so a long stream lives on.
     double timeoutSeconds = 60;
     // The headers carry a secret (an API key): redirects are followed only within the request's
-    // origin (scheme, host and port), so the secret never reaches another server or plain http. A
-    // redirect elsewhere fails with HttpError::Kind::redirectRefused, naming the address.
+    // origin (scheme, host and port), so neither the secret nor the body reaches another server or
+    // plain http. A redirect elsewhere, whatever its status line, fails with
+    // HttpError::Kind::redirectRefused, naming the address.
     bool carriesCredentials = false;
 };
 
@@ -58,8 +60,9 @@ private:
 struct RequestOptions {
     // Largest body accepted; 0 means no limit. A larger body aborts with HttpError::Kind::tooLarge.
     std::size_t maxBodyBytes = 0;
-    // GET responses are answered from and stored in this cache when given.
-    URLCache* cache = nullptr;
+    // GET responses are answered from and stored in this cache when given. Held weakly: a reply that
+    // arrives once the cache's owner has let it go is not stored.
+    std::weak_ptr<URLCache> cache;
 };
 
 struct LineStreamOptions {

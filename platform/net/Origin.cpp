@@ -43,10 +43,4 @@ std::optional<std::string> originOf(const std::string& url) {
     return *scheme + "://" + *host + ":" + *port;
 }
 
-std::optional<std::string> resolveReference(const std::string& base, const std::string& reference) {
-    const URLHandle handle = parsed(base);
-    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, reference.c_str(), 0) != CURLUE_OK) return std::nullopt;
-    return part(handle.get(), CURLUPART_URL);
-}
-
 }  // namespace glimmo

@@ -11,7 +11,4 @@ namespace glimmo {
 // scheme's default port when none is written; nullopt for text that is no absolute URL.
 std::optional<std::string> originOf(const std::string& url);
 
-// `reference` (a Location header: absolute, scheme-relative or relative) resolved against `base`.
-std::optional<std::string> resolveReference(const std::string& base, const std::string& reference);
-
 }  // namespace glimmo

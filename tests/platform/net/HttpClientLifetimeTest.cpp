@@ -9,21 +9,37 @@ using glimmo::testing::RecordedRequest;
 using glimmo::testing::ServerReply;
 
 TEST_F(NetTest, FollowsRedirectsAndReportsTheFinalReply) {
-    server.on("GET", "/old", [](const RecordedRequest&, ServerReply& reply) {
-        reply.status = 302;
-        reply.headers = {{"Location", "/new"}, {"X-Hop", "first"}};
-    });
+    for (const std::string method : {"GET", "POST"}) {
+        server.on(method, "/old", [](const RecordedRequest& request, ServerReply& reply) {
+            reply.status = request.method == "GET" ? 302 : 303;
+            reply.headers = {{"Location", "/new"}, {"X-Hop", "first"}};
+            reply.body = "see /new\n";
+        });
+    }
     server.on("GET", "/new", [](const RecordedRequest&, ServerReply& reply) {
         reply.headers = {{"X-Hop", "final"}};
         reply.body = "moved here";
     });
+    server.on("GET", "/loop", [](const RecordedRequest&, ServerReply& reply) {
+        reply.status = 302;
+        reply.headers = {{"Location", "/loop"}};
+    });
 
     const HttpResponse response = run(client.send(get("/old")));
-
     EXPECT_EQ(response.status, 200);
     EXPECT_EQ(response.body, "moved here");
     EXPECT_EQ(response.header("x-hop"), "final");
     EXPECT_EQ(server.requestCount(), 2u);
+    // A stream's reader meets the final reply only.
+    HttpLineStream stream = run(client.streamLines(get("/old")));
+    EXPECT_EQ(stream.header("x-hop"), "final");
+    EXPECT_EQ(run(drain(std::move(stream.lines))).lines, std::vector<std::string>{"moved here"});
+    // After a 303 a POST goes on as a GET (only GET reaches /new).
+    HttpRequest form = get("/old");
+    form.method = "POST";
+    form.body = "form";
+    EXPECT_EQ(run(client.send(form)).body, "moved here");
+    EXPECT_EQ(httpErrorOf(client.send(get("/loop"))).kind(), HttpError::Kind::transport);
 }
 
 TEST_F(NetTest, DestroyingTheClientEndsWhatItWasStillDoing) {

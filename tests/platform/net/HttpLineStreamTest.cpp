@@ -1,5 +1,10 @@
 #include "NetTestFixture.h"
 
+#include "platform/net/CurlWorker.h"
+
+#include <atomic>
+#include <stdexcept>
+
 #include <string>
 #include <vector>
 
@@ -194,6 +199,39 @@ TEST_F(LineStreamTest, AReaderThatFallsBehindPausesTheTransferAndLosesNothing) {
 
     EXPECT_EQ(drained.lines, sent);
     EXPECT_FALSE(drained.error);
+}
+
+// Bytes held back for a reader that then refuses them end the transfer with the reader's error when it
+// resumes, not at its idle limit: the server has nothing more to send that would end it sooner.
+TEST_F(NetTest, ATransferResumedIntoARefusalEndsAtOnceWithItsError) {
+    server.on("GET", "/held", [](const RecordedRequest&, ServerReply& reply) {
+        reply.chunks = {{"held\n"}, {"never\n", 60}};
+    });
+    std::atomic<int> deliveries{0};
+    std::atomic<bool> ended{false};
+    std::exception_ptr error;  // written on the worker thread before `ended`
+    CurlWorker::Callbacks callbacks;
+    callbacks.onData = [&deliveries](std::string_view) {
+        if (deliveries++ == 0) return CurlWorker::Intake::paused;
+        throw std::runtime_error("the reader refused");
+    };
+    callbacks.onComplete = [&](std::exception_ptr failure) {
+        error = std::move(failure);
+        ended = true;
+    };
+    CurlWorker worker;
+    const auto id = worker.start(get("/held", 60), 0, CurlWorker::TimeLimit::idle, std::move(callbacks));
+    ASSERT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return deliveries == 1; }, waitLimit));
+
+    worker.resume(id);
+
+    ASSERT_TRUE(glimmo::testing::LoopbackServer::waitUntil([&] { return ended.load(); }, waitLimit));
+    ASSERT_TRUE(error);
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::runtime_error& refusal) {
+        EXPECT_STREQ(refusal.what(), "the reader refused");
+    }
 }
 
 }  // namespace

@@ -181,17 +181,17 @@ TEST_F(URLCacheTest, RemoveAllEmptiesMemoryAndDisk) {
 
 TEST_F(NetTest, CachedGetIsAnsweredWithoutTheNetwork) {
     const TemporaryDirectory directory;
-    auto cache = std::make_unique<URLCache>(mebibyte, mebibyte, directory.path());
+    auto cache = std::make_shared<URLCache>(mebibyte, mebibyte, directory.path());
     server.on("GET", "/image.png", [](const RecordedRequest&, ServerReply& reply) {
         reply.headers = {{"Content-Type", "image/png"}};
         reply.body = "image";
     });
     server.on("GET", "/missing.png", [](const RecordedRequest&, ServerReply& reply) { reply.status = 404; });
 
-    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache.get()})).body, "image");
-    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache.get()})).body, "image");
-    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = cache.get()})).status, 404);
-    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = cache.get()})).status, 404);
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache})).body, "image");
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache})).body, "image");
+    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = cache})).status, 404);
+    EXPECT_EQ(run(client.send(get("/missing.png"), {.cache = cache})).status, 404);
 
     const auto received = server.requests();
     ASSERT_EQ(received.size(), 3u);
@@ -201,8 +201,8 @@ TEST_F(NetTest, CachedGetIsAnsweredWithoutTheNetwork) {
 
     // The next start of the application finds it on disk.
     cache.reset();
-    URLCache nextRun(mebibyte, mebibyte, directory.path());
-    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &nextRun})).body, "image");
+    const auto nextRun = std::make_shared<URLCache>(mebibyte, mebibyte, directory.path());
+    EXPECT_EQ(run(client.send(get("/image.png"), {.cache = nextRun})).body, "image");
     EXPECT_EQ(server.requestCount(), 3u);
 }
 
@@ -222,11 +222,11 @@ TEST_F(NetTest, ReplyIsReturnedBeforeItsFileIsWrittenOnAnotherThread) {
         writeFinished = true;
     });
     {
-        URLCache cache(mebibyte, mebibyte, directory.path());
+        const auto cache = std::make_shared<URLCache>(mebibyte, mebibyte, directory.path());
 
-        EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
+        EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache})).body, "image");
         EXPECT_FALSE(writeFinished);
-        EXPECT_EQ(run(client.send(get("/image.png"), {.cache = &cache})).body, "image");
+        EXPECT_EQ(run(client.send(get("/image.png"), {.cache = cache})).body, "image");
         EXPECT_EQ(server.requestCount(), 1u);
 
         letWriteFinish.set_value();
@@ -238,16 +238,43 @@ TEST_F(NetTest, ReplyIsReturnedBeforeItsFileIsWrittenOnAnotherThread) {
 }
 
 TEST_F(NetTest, OnlyGetRequestsUseTheCache) {
-    URLCache cache(mebibyte, 0, {});
+    const auto cache = std::make_shared<URLCache>(mebibyte, 0, std::filesystem::path());
     server.on("POST", "/generate", [](const RecordedRequest&, ServerReply& reply) { reply.body = "fresh"; });
     HttpRequest request = get("/generate");
     request.method = "POST";
 
-    run(client.send(request, {.cache = &cache}));
-    run(client.send(request, {.cache = &cache}));
+    run(client.send(request, {.cache = cache}));
+    run(client.send(request, {.cache = cache}));
 
     EXPECT_EQ(server.requestCount(), 2u);
-    EXPECT_FALSE(run(cache.cachedResponse(request.url)));
+    EXPECT_FALSE(run(cache->cachedResponse(request.url)));
+}
+
+// A reply that comes back after the cache's owner has let the cache go is not stored there. A new cache
+// made in the same memory shows whether the old one would still be written to.
+TEST_F(NetTest, AReplyArrivingAfterItsCacheIsGoneIsNotStored) {
+    std::atomic<bool> replyMaySend = false;
+    server.on("GET", "/image.png", [&replyMaySend](const RecordedRequest&, ServerReply& reply) {
+        glimmo::testing::LoopbackServer::waitUntil([&] { return replyMaySend.load(); }, waitLimit);
+        reply.body = "image";
+    });
+    std::optional<URLCache> place(std::in_place, mebibyte, 0, std::filesystem::path());
+    auto owner = std::shared_ptr<URLCache>(&*place, [](URLCache*) {});
+    std::optional<HttpResponse> response;
+    auto fetch = [&]() -> Task<void> { response = co_await client.send(get("/image.png"), {.cache = owner}); };
+    const TaskHandle handle = startTask(loop, fetch());
+    ASSERT_TRUE(runLoopUntil([&] { return server.requestCount() == 1; }));
+    // The reply arrives while the loop stands still: its completion waits there, posted.
+    replyMaySend = true;
+    ASSERT_TRUE(glimmo::testing::LoopbackServer::waitUntil([] { return pendingContinuationCount() == 0; }, waitLimit));
+
+    owner.reset();
+    place.emplace(mebibyte, 0, std::filesystem::path());
+
+    ASSERT_TRUE(runLoopUntil([&] { return handle.isFinished(); }));
+    ASSERT_TRUE(response);
+    EXPECT_EQ(response->body, "image");
+    EXPECT_EQ(place->currentMemoryUsage(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#pragma once
+
+// Where a redirected request goes next. Asked only once a response has ended, with what libcurl read
+// from it (its status and the address it would follow), never with our own reading of the header
+// lines, so the decision cannot disagree with the transfer.
+
+#include <optional>
+#include <string>
+
+namespace glimmo {
+
+inline constexpr int maximumRedirects = 16;
+
+struct RedirectHop {
+    std::string url;
+    // After 301, 302 and 303 a POST goes on as a GET without its body, as browsers (and libcurl) do;
+    // every other method, and every other status, repeats the request.
+    bool becomesGet = false;
+};
+
+// Throws HttpError(redirectRefused), naming the address, when the request is confined to an origin
+// (it carries credentials) and `target` is outside it; HttpError(transport) past maximumRedirects.
+RedirectHop nextHop(long status, const std::string& target, const std::string& method, int hopsSoFar,
+                    const std::optional<std::string>& confinedToOrigin);
+
+}  // namespace glimmo
