@@ -9,8 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <mutex>
 #include <string>
@@ -199,6 +201,10 @@ int lockedTemporaryFile(std::vector<char>& name, const fs::path& path) {
     }
 }
 
+FileError tooLargeToRead(const fs::path& path) {
+    return FileError(path, "read more than " + std::to_string(maximumReadFileSize >> 20) + " MiB of", EFBIG);
+}
+
 } // namespace
 
 void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
@@ -252,7 +258,8 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes, WriteDura
 }
 
 std::optional<std::string> readFile(const fs::path& path) {
-    const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a FIFO in the file's place would hold the open until something writes to it.
+    const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (descriptor.get() < 0) {
         // ENOTDIR: a folder on the way is a file, so this file cannot exist either.
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -260,10 +267,24 @@ std::optional<std::string> readFile(const fs::path& path) {
         }
         throw FileError(path, "open", errno);
     }
+    struct stat status {};
+    if (::fstat(descriptor.get(), &status) != 0) {
+        throw FileError(path, "inspect", errno);
+    }
+    // A FIFO or a device (a link to /dev/zero) may block or never end.
+    if (!S_ISREG(status.st_mode)) {
+        throw FileError(path, "read non-regular file", 0);
+    }
+    if (static_cast<std::uintmax_t>(status.st_size) > maximumReadFileSize) {
+        throw tooLargeToRead(path);
+    }
     std::string content;
+    content.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
+        // One byte past the limit tells a file that grew while it was read.
+        const std::size_t wanted = std::min(sizeof buffer, maximumReadFileSize + 1 - content.size());
+        const ssize_t count = ::read(descriptor.get(), buffer, wanted);
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -274,6 +295,9 @@ std::optional<std::string> readFile(const fs::path& path) {
             return content;
         }
         content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > maximumReadFileSize) {
+            throw tooLargeToRead(path);
+        }
     }
 }
 

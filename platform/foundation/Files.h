@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -22,7 +23,12 @@ enum class WriteDurability { durable, unflushed };
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          WriteDurability durability = WriteDurability::durable);
 
-// The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be read.
+// No file the application keeps is anywhere near this size; a larger one is refused unread.
+inline constexpr std::size_t maximumReadFileSize = std::size_t{256} << 20;
+
+// The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be
+// read: also when it is not a regular file (a FIFO, a device, a folder), which is never opened in a
+// way that could block, and when it holds more than maximumReadFileSize bytes.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
 // Renames the file to "<name>.unreadable-<yyyyMMdd-HHmmss>" beside it (with "-2", "-3"... added

@@ -131,6 +131,19 @@ TEST_F(FilesTest, ReadsLargeFilesWhole) {
     EXPECT_EQ(readFile(folder.path() / "big"), big);
 }
 
+TEST_F(FilesTest, ReadFileRefusesFilesPastTheLimitUnread) {
+    const fs::path file = folder.path() / "huge";
+    writePlain(file, "");
+    fs::resize_file(file, maximumReadFileSize + 1); // sparse: nothing is written
+    try {
+        readFile(file);
+        FAIL() << "expected FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), EFBIG);
+        EXPECT_NE(std::string(error.what()).find("256 MiB"), std::string::npos) << error.what();
+    }
+}
+
 TEST_F(FilesTest, MoveAsideKeepsEveryEarlierCopyAndLogsBothPaths) {
     std::vector<std::string> logged;
     setLogSinkForTesting([&](LogLevel, std::string_view line) { logged.emplace_back(line); });
