@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <fstream>
 
 namespace glimmo {
 namespace {
@@ -68,6 +69,26 @@ TEST(ActivityRecordFileSetAside, FifoOrDeviceInPlaceOfTheFileIsSetAsideAndANewFi
         ASSERT_EQ(aside.size(), 1u);
         EXPECT_EQ(fs::symlink_status(aside[0]).type(), fifo ? fs::file_type::fifo : fs::file_type::symlink);
     }
+}
+
+TEST(ActivityRecordFileSetAside, BytesAfterANulByteAreKeptWithTheWholeFile) {
+    setLogSinkForTesting([](LogLevel, std::string_view) {});
+    const testing::TemporaryDirectory folder;
+    const fs::path path = folder.path() / ActivityRecordFile::fileName;
+    ActivityRecordFile file(path);
+    file.save({savedRecord});
+    file.flush();
+    const std::string whole = readFile(path).value() + std::string("\0[more records]", 15);
+    std::ofstream(path, std::ios::binary) << whole;
+
+    EXPECT_EQ(file.load(), std::nullopt);
+    file.save({savedRecord});
+    file.flush();
+
+    const auto aside = asideCopies(folder.path(), path);
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readFile(aside[0]), whole);
+    setLogSinkForTesting({});
 }
 
 } // namespace
