@@ -180,6 +180,37 @@ void removeStaleTemporaryFiles(const fs::path& folder, std::string_view prefix) 
     }
 }
 
+// The kernel's own limit on links followed in one path.
+constexpr int maximumLinksFollowed = 40;
+
+// The file a write replaces: `path`, or the end of its chain of symbolic links, so that a link (into
+// a dotfiles folder, say) stays a link and the file it names gets the new content.
+fs::path writeTarget(const fs::path& path) {
+    fs::path target = path;
+    for (int followed = 0;; ++followed) {
+        struct stat status {};
+        if (::lstat(target.c_str(), &status) != 0) {
+            return target; // nothing there yet, or a failure the write itself will report
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            // Renaming over a device or a FIFO would replace it, and a link may lead anywhere.
+            if (!S_ISREG(status.st_mode)) {
+                throw FileError(target, "replace non-regular file", 0);
+            }
+            return target;
+        }
+        if (followed == maximumLinksFollowed) {
+            throw FileError(path, "resolve links of", ELOOP);
+        }
+        std::error_code error;
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) {
+            throw FileError(target, "read link", error.value());
+        }
+        target = next.is_absolute() ? next : parentFolder(target) / next;
+    }
+}
+
 int lockedTemporaryFile(std::vector<char>& name, const fs::path& path) {
     const std::vector<char> pattern = name;
     for (int attempt = 0;; ++attempt) {
@@ -212,7 +243,8 @@ void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
     writeHook() = std::move(hook);
 }
 
-void writeFileAtomically(const fs::path& path, std::string_view bytes, WriteDurability durability) {
+void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, WriteDurability durability) {
+    const fs::path path = writeTarget(linkOrFile);
     const fs::path folder = parentFolder(path);
     const std::string prefix = temporaryPrefix(path);
     removeStaleTemporaryFiles(folder, prefix);

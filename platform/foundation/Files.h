@@ -19,7 +19,9 @@ enum class WriteDurability { durable, unflushed };
 // flushes the folder (the flushes as `durability` says); the file ends up with mode 0600. Either
 // the old content or the new one is there afterwards, never a mix. Temporary files of the same
 // target that an interrupted write left behind (a killed process) are removed first; those of
-// writes still running are kept. The folder must exist. Throws FileError.
+// writes still running are kept. The folder must exist. When `path` is a symbolic link, all of
+// this happens to the file at the end of its chain of links, so the link stays. Only a regular file
+// (or nothing) is replaced. Throws FileError, also for a chain of links that never ends.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          WriteDurability durability = WriteDurability::durable);
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <stdexcept>
@@ -142,6 +143,44 @@ TEST_F(FilesTest, ReadFileRefusesFilesPastTheLimitUnread) {
         EXPECT_EQ(error.errorNumber(), EFBIG);
         EXPECT_NE(std::string(error.what()).find("256 MiB"), std::string::npos) << error.what();
     }
+}
+
+TEST_F(FilesTest, WritingThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
+    const fs::path dotfiles = folder.path() / "dotfiles";
+    const fs::path config = folder.path() / "config";
+    fs::create_directories(dotfiles / "app");
+    fs::create_directory(config);
+    writePlain(dotfiles / "app" / "defaults.json", "old");
+    // Left by a killed write of the target: it is cleaned where the target is.
+    writePlain(dotfiles / "app" / ".defaults.json.tmp-ABC123", "half");
+    fs::create_symlink(dotfiles / "app" / "defaults.json", config / "defaults.json");
+    fs::create_symlink("../dotfiles/app/defaults.json", config / "relative.json");
+
+    writeFileAtomically(config / "defaults.json", "new");
+    EXPECT_TRUE(fs::is_symlink(config / "defaults.json"));
+    EXPECT_EQ(readFile(dotfiles / "app" / "defaults.json"), "new");
+    EXPECT_EQ(entries(dotfiles / "app"), std::vector<fs::path>{"defaults.json"});
+
+    writeFileAtomically(config / "relative.json", "newer");
+    EXPECT_TRUE(fs::is_symlink(config / "relative.json"));
+    EXPECT_EQ(readFile(dotfiles / "app" / "defaults.json"), "newer");
+    EXPECT_EQ(entries(config), (std::vector<fs::path>{"defaults.json", "relative.json"}));
+}
+
+TEST_F(FilesTest, WritingThroughALinkThatLoopsOrLeadsToAFifoFails) {
+    fs::create_symlink("b.json", folder.path() / "a.json");
+    fs::create_symlink("a.json", folder.path() / "b.json");
+    try {
+        writeFileAtomically(folder.path() / "a.json", "x");
+        FAIL() << "expected FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), ELOOP);
+    }
+    ASSERT_EQ(::mkfifo((folder.path() / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("fifo", folder.path() / "piped.json");
+    EXPECT_THROW(writeFileAtomically(folder.path() / "piped.json", "x"), FileError);
+    EXPECT_TRUE(fs::is_fifo(folder.path() / "fifo"));
+    EXPECT_EQ(entries(folder.path()), (std::vector<fs::path>{"a.json", "b.json", "fifo", "piped.json"}));
 }
 
 TEST_F(FilesTest, MoveAsideKeepsEveryEarlierCopyAndLogsBothPaths) {
