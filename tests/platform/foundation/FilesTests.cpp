@@ -1,9 +1,12 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "tests/support/ForkedRun.h"
 #include "tests/support/TemporaryDirectory.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +184,31 @@ TEST_F(FilesTest, WritingThroughALinkThatLoopsOrLeadsToAFifoFails) {
     EXPECT_THROW(writeFileAtomically(folder.path() / "piped.json", "x"), FileError);
     EXPECT_TRUE(fs::is_fifo(folder.path() / "fifo"));
     EXPECT_EQ(entries(folder.path()), (std::vector<fs::path>{"a.json", "b.json", "fifo", "piped.json"}));
+}
+
+TEST_F(FilesTest, WriteFailsWhenItsLockCannotBeHeld) {
+    const fs::path file = folder.path() / "records.json";
+    writeFileAtomically(file, "old");
+    // The lowest free descriptor is the last one allowed: the temporary file gets it, and the second
+    // descriptor that holds its lock cannot be made.
+    const auto code = testing::exitCodeInForkedChild(
+        [&] {
+            const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            ::close(lowestFree);
+            const rlimit limit{static_cast<rlim_t>(lowestFree) + 1, static_cast<rlim_t>(lowestFree) + 1};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+            try {
+                writeFileAtomically(file, "new");
+            } catch (const FileError& error) {
+                // Only the lock's descriptor, not the temporary file's, may be the one refused.
+                return error.errorNumber() == EMFILE && std::string_view(error.what()).starts_with("lock ") ? 0 : 2;
+            }
+            return 1;
+        },
+        std::chrono::seconds(30));
+    EXPECT_EQ(code, 0) << "1: the write went on without its lock";
+    EXPECT_EQ(readFile(file), "old");
+    EXPECT_EQ(entries(folder.path()), std::vector<fs::path>{"records.json"});
 }
 
 TEST_F(FilesTest, MoveAsideKeepsEveryEarlierCopyAndLogsBothPaths) {
