@@ -307,6 +307,11 @@ std::optional<std::string> readFile(const fs::path& path) {
     if (!S_ISREG(status.st_mode)) {
         throw FileError(path, "read non-regular file", 0);
     }
+    // A regular file is read as any other: some file systems would answer EAGAIN instead of waiting.
+    const int flags = ::fcntl(descriptor.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        throw FileError(path, "prepare reading", errno);
+    }
     if (static_cast<std::uintmax_t>(status.st_size) > maximumReadFileSize) {
         throw tooLargeToRead(path);
     }
