@@ -9,8 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <mutex>
 #include <string>
@@ -178,6 +180,37 @@ void removeStaleTemporaryFiles(const fs::path& folder, std::string_view prefix) 
     }
 }
 
+// The kernel's own limit on links followed in one path.
+constexpr int maximumLinksFollowed = 40;
+
+// The file a write replaces: `path`, or the end of its chain of symbolic links, so that a link (into
+// a dotfiles folder, say) stays a link and the file it names gets the new content.
+fs::path writeTarget(const fs::path& path) {
+    fs::path target = path;
+    for (int followed = 0;; ++followed) {
+        struct stat status {};
+        if (::lstat(target.c_str(), &status) != 0) {
+            return target; // nothing there yet, or a failure the write itself will report
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            // Renaming over a device or a FIFO would replace it, and a link may lead anywhere.
+            if (!S_ISREG(status.st_mode)) {
+                throw FileError(target, "replace non-regular file", 0);
+            }
+            return target;
+        }
+        if (followed == maximumLinksFollowed) {
+            throw FileError(path, "resolve links of", ELOOP);
+        }
+        std::error_code error;
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) {
+            throw FileError(target, "read link", error.value());
+        }
+        target = next.is_absolute() ? next : parentFolder(target) / next;
+    }
+}
+
 int lockedTemporaryFile(std::vector<char>& name, const fs::path& path) {
     const std::vector<char> pattern = name;
     for (int attempt = 0;; ++attempt) {
@@ -199,6 +232,10 @@ int lockedTemporaryFile(std::vector<char>& name, const fs::path& path) {
     }
 }
 
+FileError tooLargeToRead(const fs::path& path) {
+    return FileError(path, "read more than " + std::to_string(maximumReadFileSize >> 20) + " MiB of", EFBIG);
+}
+
 } // namespace
 
 void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
@@ -206,7 +243,8 @@ void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
     writeHook() = std::move(hook);
 }
 
-void writeFileAtomically(const fs::path& path, std::string_view bytes, WriteDurability durability) {
+void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, WriteDurability durability) {
+    const fs::path path = writeTarget(linkOrFile);
     const fs::path folder = parentFolder(path);
     const std::string prefix = temporaryPrefix(path);
     removeStaleTemporaryFiles(folder, prefix);
@@ -252,7 +290,8 @@ void writeFileAtomically(const fs::path& path, std::string_view bytes, WriteDura
 }
 
 std::optional<std::string> readFile(const fs::path& path) {
-    const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK a FIFO in the file's place would hold the open until something writes to it.
+    const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (descriptor.get() < 0) {
         // ENOTDIR: a folder on the way is a file, so this file cannot exist either.
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -260,10 +299,29 @@ std::optional<std::string> readFile(const fs::path& path) {
         }
         throw FileError(path, "open", errno);
     }
+    struct stat status {};
+    if (::fstat(descriptor.get(), &status) != 0) {
+        throw FileError(path, "inspect", errno);
+    }
+    // A FIFO or a device (a link to /dev/zero) may block or never end.
+    if (!S_ISREG(status.st_mode)) {
+        throw FileError(path, "read non-regular file", 0);
+    }
+    // A regular file is read as any other: some file systems would answer EAGAIN instead of waiting.
+    const int flags = ::fcntl(descriptor.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        throw FileError(path, "prepare reading", errno);
+    }
+    if (static_cast<std::uintmax_t>(status.st_size) > maximumReadFileSize) {
+        throw tooLargeToRead(path);
+    }
     std::string content;
+    content.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(descriptor.get(), buffer, sizeof buffer);
+        // One byte past the limit tells a file that grew while it was read.
+        const std::size_t wanted = std::min(sizeof buffer, maximumReadFileSize + 1 - content.size());
+        const ssize_t count = ::read(descriptor.get(), buffer, wanted);
         if (count < 0) {
             if (errno == EINTR) {
                 continue;
@@ -274,6 +332,9 @@ std::optional<std::string> readFile(const fs::path& path) {
             return content;
         }
         content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > maximumReadFileSize) {
+            throw tooLargeToRead(path);
+        }
     }
 }
 

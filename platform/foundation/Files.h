@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -18,11 +19,18 @@ enum class WriteDurability { durable, unflushed };
 // flushes the folder (the flushes as `durability` says); the file ends up with mode 0600. Either
 // the old content or the new one is there afterwards, never a mix. Temporary files of the same
 // target that an interrupted write left behind (a killed process) are removed first; those of
-// writes still running are kept. The folder must exist. Throws FileError.
+// writes still running are kept. The folder must exist. When `path` is a symbolic link, all of
+// this happens to the file at the end of its chain of links, so the link stays. Only a regular file
+// (or nothing) is replaced. Throws FileError, also for a chain of links that never ends.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          WriteDurability durability = WriteDurability::durable);
 
-// The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be read.
+// No file the application keeps is anywhere near this size; a larger one is refused unread.
+inline constexpr std::size_t maximumReadFileSize = std::size_t{256} << 20;
+
+// The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be
+// read: also when it is not a regular file (a FIFO, a device, a folder), which is never opened in a
+// way that could block, and when it holds more than maximumReadFileSize bytes.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
 // Renames the file to "<name>.unreadable-<yyyyMMdd-HHmmss>" beside it (with "-2", "-3"... added

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <array>
 
 namespace glimmo {
@@ -62,8 +63,23 @@ std::string describeParseFailure(const nlohmann::json::exception& error) {
     return text;
 }
 
+// nlohmann's lexer takes a NUL byte for the end of the input, as in a C string, and would return the
+// value before it: the bytes after it would be lost without a word. JSON text never holds a raw NUL.
+void checkNoNulByte(std::string_view text) {
+    const std::size_t nul = text.find('\0');
+    if (nul == std::string_view::npos) {
+        return;
+    }
+    const std::size_t lineStart = text.rfind('\n', nul);
+    const std::size_t line = 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + nul, '\n'));
+    const std::size_t column = lineStart == std::string_view::npos ? nul + 1 : nul - lineStart;
+    throw JSONDecodingError("", "The data is not valid JSON: syntax error at line " + std::to_string(line) +
+                                    ", column " + std::to_string(column) + ": a NUL byte");
+}
+
 template <typename Json>
 Json parseAs(std::string_view text) {
+    checkNoNulByte(text);
     checkJSONNestingDepth(text);
     try {
         return Json::parse(text.begin(), text.end());

@@ -53,8 +53,9 @@ inline constexpr std::size_t maximumJSONNestingDepth = 512;
 // allocation; strings are skipped, so brackets inside them do not count.
 void checkJSONNestingDepth(std::string_view text, std::size_t limit = maximumJSONNestingDepth);
 
-// Every failure is a JSONDecodingError: text that stops being JSON (naming its line and column),
-// numbers out of range, nesting past maximumJSONNestingDepth.
+// The text must be one JSON value, with nothing but blanks after it. Every failure is a
+// JSONDecodingError: text that stops being JSON (naming its line and column), a NUL byte anywhere,
+// anything after the value, numbers out of range, nesting past maximumJSONNestingDepth.
 nlohmann::json parseJSON(std::string_view text);
 nlohmann::ordered_json parseOrderedJSON(std::string_view text);
 

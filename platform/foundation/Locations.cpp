@@ -1,6 +1,7 @@
 #include "platform/foundation/Locations.h"
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -8,8 +9,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,14 @@ std::optional<fs::path> absoluteEnvironmentPath(const char* name) {
 struct passwd* passwordEntry() { return getpwuid(getuid()); }
 
 // Reads XDG_DOCUMENTS_DIR="$HOME/..." from user-dirs.dirs; only $HOME-relative and absolute values
-// are valid there.
+// are valid there. A file that cannot be read (a FIFO, say) counts as absent.
 std::optional<fs::path> documentsFromUserDirs(const fs::path& home) {
-    std::ifstream file(configurationDirectory() / "user-dirs.dirs");
+    std::optional<std::string> text;
+    try {
+        text = readFile(configurationDirectory() / "user-dirs.dirs");
+    } catch (const FileError&) {
+    }
+    std::istringstream file(text.value_or(std::string()));
     std::string line;
     const std::string key = "XDG_DOCUMENTS_DIR=";
     std::optional<fs::path> found;

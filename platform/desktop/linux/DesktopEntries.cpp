@@ -1,10 +1,12 @@
 #include "platform/desktop/linux/DesktopEntries.h"
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -128,11 +130,16 @@ DesktopEntries DesktopEntries::loadFrom(const std::vector<std::filesystem::path>
             // Entries in subfolders have ids with "-" for "/", as freedesktop menus name them.
             std::string id = std::filesystem::relative(file, folder, error).replace_extension().string();
             std::replace(id.begin(), id.end(), '/', '-');
-            if (!seen.insert(id).second) continue;
-            std::ifstream stream(file);
-            std::stringstream text;
-            text << stream.rdbuf();
-            if (auto entry = parse(id, text.str(), language)) result.entries_.push_back(std::move(*entry));
+            if (seen.count(id) != 0) continue;
+            std::optional<std::string> text;
+            try {
+                text = readFile(file);
+            } catch (const FileError&) {
+                continue; // a FIFO or device named like an entry: as if it were not there
+            }
+            if (!text) continue;
+            seen.insert(id);
+            if (auto entry = parse(id, *text, language)) result.entries_.push_back(std::move(*entry));
         }
     }
     return result;

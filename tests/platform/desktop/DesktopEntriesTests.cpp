@@ -1,8 +1,10 @@
 #include "platform/desktop/linux/DesktopEntries.h"
 
+#include "tests/support/ForkedRun.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 
@@ -80,6 +82,21 @@ TEST(DesktopEntriesTest, ExecutablesThatNameNoSingleApplicationMatchNothing) {
     ASSERT_TRUE(entries.match("x", "Solo", "solo-app"));
     EXPECT_EQ(entries.match("x", "Solo", "solo-app")->id, "solo");
     EXPECT_EQ(entries.match("backup-tool", "Backup", "python3")->id, "backup-tool") << "the id still matches";
+}
+
+TEST(DesktopEntriesTest, AFifoNamedLikeAnEntryIsPassedOverWithoutWaiting) {
+    testing::TemporaryDirectory home;
+    testing::TemporaryDirectory system;
+    ASSERT_EQ(::mkfifo((home.path() / "editor.desktop").c_str(), 0600), 0);
+    std::ofstream(system.path() / "editor.desktop") << "[Desktop Entry]\nType=Application\nName=Editor\n";
+    // A regression waits in open() for a writer that never comes: the child is then killed.
+    const auto code = testing::exitCodeInForkedChild(
+        [&] {
+            const auto entries = DesktopEntries::loadFrom({home.path(), system.path()}, "");
+            return entries.entries().size() == 1 && entries.entries()[0].name == "Editor" ? 0 : 1;
+        },
+        std::chrono::seconds(20));
+    EXPECT_EQ(code, 0);
 }
 
 } // namespace

@@ -1,10 +1,14 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "tests/support/ForkedRun.h"
 #include "tests/support/TemporaryDirectory.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <stdexcept>
@@ -129,6 +133,82 @@ TEST_F(FilesTest, ReadsLargeFilesWhole) {
     big[123456] = 'y';
     writeFileAtomically(folder.path() / "big", big);
     EXPECT_EQ(readFile(folder.path() / "big"), big);
+}
+
+TEST_F(FilesTest, ReadFileRefusesFilesPastTheLimitUnread) {
+    const fs::path file = folder.path() / "huge";
+    writePlain(file, "");
+    fs::resize_file(file, maximumReadFileSize + 1); // sparse: nothing is written
+    try {
+        readFile(file);
+        FAIL() << "expected FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), EFBIG);
+        EXPECT_NE(std::string(error.what()).find("256 MiB"), std::string::npos) << error.what();
+    }
+}
+
+TEST_F(FilesTest, WritingThroughALinkReplacesTheFileItNamesAndKeepsTheLink) {
+    const fs::path dotfiles = folder.path() / "dotfiles";
+    const fs::path config = folder.path() / "config";
+    fs::create_directories(dotfiles / "app");
+    fs::create_directory(config);
+    writePlain(dotfiles / "app" / "defaults.json", "old");
+    // Left by a killed write of the target: it is cleaned where the target is.
+    writePlain(dotfiles / "app" / ".defaults.json.tmp-ABC123", "half");
+    fs::create_symlink(dotfiles / "app" / "defaults.json", config / "defaults.json");
+    fs::create_symlink("../dotfiles/app/defaults.json", config / "relative.json");
+
+    writeFileAtomically(config / "defaults.json", "new");
+    EXPECT_TRUE(fs::is_symlink(config / "defaults.json"));
+    EXPECT_EQ(readFile(dotfiles / "app" / "defaults.json"), "new");
+    EXPECT_EQ(entries(dotfiles / "app"), std::vector<fs::path>{"defaults.json"});
+
+    writeFileAtomically(config / "relative.json", "newer");
+    EXPECT_TRUE(fs::is_symlink(config / "relative.json"));
+    EXPECT_EQ(readFile(dotfiles / "app" / "defaults.json"), "newer");
+    EXPECT_EQ(entries(config), (std::vector<fs::path>{"defaults.json", "relative.json"}));
+}
+
+TEST_F(FilesTest, WritingThroughALinkThatLoopsOrLeadsToAFifoFails) {
+    fs::create_symlink("b.json", folder.path() / "a.json");
+    fs::create_symlink("a.json", folder.path() / "b.json");
+    try {
+        writeFileAtomically(folder.path() / "a.json", "x");
+        FAIL() << "expected FileError";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), ELOOP);
+    }
+    ASSERT_EQ(::mkfifo((folder.path() / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("fifo", folder.path() / "piped.json");
+    EXPECT_THROW(writeFileAtomically(folder.path() / "piped.json", "x"), FileError);
+    EXPECT_TRUE(fs::is_fifo(folder.path() / "fifo"));
+    EXPECT_EQ(entries(folder.path()), (std::vector<fs::path>{"a.json", "b.json", "fifo", "piped.json"}));
+}
+
+TEST_F(FilesTest, WriteFailsWhenItsLockCannotBeHeld) {
+    const fs::path file = folder.path() / "records.json";
+    writeFileAtomically(file, "old");
+    // The lowest free descriptor is the last one allowed: the temporary file gets it, and the second
+    // descriptor that holds its lock cannot be made.
+    const auto code = testing::exitCodeInForkedChild(
+        [&] {
+            const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            ::close(lowestFree);
+            const rlimit limit{static_cast<rlim_t>(lowestFree) + 1, static_cast<rlim_t>(lowestFree) + 1};
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+            try {
+                writeFileAtomically(file, "new");
+            } catch (const FileError& error) {
+                // Only the lock's descriptor, not the temporary file's, may be the one refused.
+                return error.errorNumber() == EMFILE && std::string_view(error.what()).starts_with("lock ") ? 0 : 2;
+            }
+            return 1;
+        },
+        std::chrono::seconds(30));
+    EXPECT_EQ(code, 0) << "1: the write went on without its lock";
+    EXPECT_EQ(readFile(file), "old");
+    EXPECT_EQ(entries(folder.path()), std::vector<fs::path>{"records.json"});
 }
 
 TEST_F(FilesTest, MoveAsideKeepsEveryEarlierCopyAndLogsBothPaths) {

@@ -98,6 +98,21 @@ TEST(JsonTextTest, ParseErrorsSayWhereTheTextBreaks) {
     EXPECT_EQ(parseOrderedJSON("{\"z\":1,\"a\":2}").begin().key(), "z");
 }
 
+TEST(JsonTextTest, OnlyBlanksMayFollowTheValueAndNoNulByteMayAppearAnywhere) {
+    using namespace std::string_literals;
+    EXPECT_EQ(parseJSON(" [1]\n\t \r\n"), nlohmann::json::array({1}));
+    for (const std::string& text : {"[\"a\0b\"]"s, "[1]\0"s, "[1]\0 [2]"s, "{\"a\": 1}\n\0\0"s, "[1] x"s, "[1][2]"s}) {
+        EXPECT_THROW(parseJSON(text), JSONDecodingError) << testing::PrintToString(text);
+        EXPECT_THROW(parseOrderedJSON(text), JSONDecodingError) << testing::PrintToString(text);
+    }
+    try {
+        parseJSON("{\"a\": 1}\n  \0{\"b\": 2}"s);
+        FAIL() << "expected JSONDecodingError";
+    } catch (const JSONDecodingError& error) {
+        EXPECT_NE(std::string(error.what()).find("line 2, column 3"), std::string::npos) << error.what();
+    }
+}
+
 TEST(JsonTextTest, NumbersOutOfRangeAndDeepNestingAreDecodingErrors) {
     EXPECT_THROW(parseJSON("{\"x\": -1e999}"), JSONDecodingError);
     EXPECT_THROW(parseOrderedJSON("[1e400]"), JSONDecodingError);

@@ -1,5 +1,6 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Locations.h"
+#include "tests/support/ForkedRun.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TemporaryDirectory.h"
 
@@ -59,6 +60,15 @@ TEST_F(LocationsTest, DocumentsComeFromUserDirsFile) {
     // Pointing at home itself means the folder is switched off.
     writeUserDirs("XDG_DOCUMENTS_DIR=\"$HOME/\"\n");
     EXPECT_EQ(documentsDirectory(), home.path() / "Documents");
+}
+
+TEST_F(LocationsTest, UserDirsFileThatIsAFifoCountsAsAbsent) {
+    fs::create_directories(home.path() / ".config");
+    ASSERT_EQ(::mkfifo((home.path() / ".config" / "user-dirs.dirs").c_str(), 0600), 0);
+    // A regression waits in open() for a writer that never comes: the child is then killed.
+    const auto code = testing::exitCodeInForkedChild(
+        [&] { return documentsDirectory() == home.path() / "Documents" ? 0 : 1; }, std::chrono::seconds(20));
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(LocationsTest, TemporaryDirectoryIsPrivateAndStable) {

@@ -1,12 +1,15 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/ForkedRun.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 namespace glimmo {
@@ -143,6 +146,46 @@ TEST_F(UserDefaultsTest, OutOfRangeNumbersAndDeepNestingStartFreshWithTheFileAsi
         EXPECT_NE(logged[0].find(file().string()), std::string::npos) << logged[0];
         EXPECT_EQ(logged[0].find("secret"), std::string::npos) << logged[0];
         EXPECT_EQ(logged[0].find("1e999"), std::string::npos) << logged[0];
+    }
+}
+
+TEST_F(UserDefaultsTest, FifoOrDeviceInPlaceOfTheFileIsSetAsideAndDefaultsStartFresh) {
+    for (const bool fifo : {true, false}) {
+        const testing::TemporaryDirectory fresh;
+        const fs::path path = fresh.path() / "defaults.json";
+        if (fifo) {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else {
+            fs::create_symlink("/dev/zero", path);
+        }
+        // A regression hangs on the FIFO or reads /dev/zero without end: the child is then killed.
+        const auto code = testing::exitCodeInForkedChild(
+            [&] {
+                UserDefaults defaults(path);
+                defaults.set("viewStyle", "Journal");
+                const std::string setAside = "Moved unreadable file " + path.string() + " aside to ";
+                if (logged.size() == 1 && logged[0].starts_with(setAside) && logged[0].find("non-regular") != std::string::npos) {
+                    return 0;
+                }
+                for (const std::string& line : logged) {
+                    std::fprintf(stderr, "logged: %s\n", line.c_str());
+                }
+                return 1;
+            },
+            std::chrono::seconds(20));
+        EXPECT_EQ(code, 0) << (fifo ? "FIFO" : "link to /dev/zero");
+        if (!fs::is_regular_file(fs::symlink_status(path))) {
+            ADD_FAILURE() << "not set aside; reading it here would hang too";
+            continue;
+        }
+        EXPECT_EQ(UserDefaults(path).string("viewStyle"), "Journal");
+        std::vector<fs::file_type> aside;
+        for (const auto& entry : fs::directory_iterator(fresh.path())) {
+            if (entry.path() != path) {
+                aside.push_back(entry.symlink_status().type());
+            }
+        }
+        EXPECT_EQ(aside, std::vector<fs::file_type>{fifo ? fs::file_type::fifo : fs::file_type::symlink});
     }
 }
 
