@@ -202,9 +202,9 @@ void ActivityMonitor::reanalyzeCurrentRecord() {
     const std::shared_ptr<ActivityRecord> record = activityRecords->front();
     const std::string& text = record->windowText.get();
     if (text == windowTextState::pending || text.empty()) {
-        // A request for this application may still be waiting (up to its 300 s time-out); a second
+        // The request for this record may still be waiting (up to its 300 s time-out); a second
         // one would only ask the same question again.
-        if (analysingApps_.count(record->appName) != 0) {
+        if (analysingRecords_.count(record->id) != 0) {
             return;
         }
         systemLog("⏱️ Periodic analysis triggered for " + record->appName);
@@ -213,7 +213,7 @@ void ActivityMonitor::reanalyzeCurrentRecord() {
 }
 
 void ActivityMonitor::startAnalysis(const std::shared_ptr<ActivityRecord>& record) {
-    if (!analysingApps_.insert(record->appName).second) {
+    if (!analysingRecords_.insert(record->id).second) {
         return;
     }
     startTask(runLoop_, analyzeThenRelease(record));
@@ -222,10 +222,10 @@ void ActivityMonitor::startAnalysis(const std::shared_ptr<ActivityRecord>& recor
 Task<void> ActivityMonitor::analyzeThenRelease(std::shared_ptr<ActivityRecord> record) {
     const std::shared_ptr<ActivityMonitor> self = shared_from_this();
     struct Release {
-        std::set<std::string>& apps;
-        std::string name;
-        ~Release() { apps.erase(name); }
-    } const release{analysingApps_, record->appName};
+        std::set<UUID>& records;
+        UUID id;
+        ~Release() { records.erase(id); }
+    } const release{analysingRecords_, record->id};
     auto analysis = analyzeWindowContext(std::move(record));
     co_await std::move(analysis);
 }

@@ -107,7 +107,7 @@ private:
     void announceActivityChange();
     void handleActivation(const RunningApplication& app);
     void creditElapsedTime(Date now);
-    // Starts the analysis of `record` unless one for its application is still running.
+    // Starts the analysis of `record` unless one for that same record is still running.
     void startAnalysis(const std::shared_ptr<ActivityRecord>& record);
     Task<void> analyzeThenRelease(std::shared_ptr<ActivityRecord> record);
     Task<std::string> readFrontWindowText(int processIdentifier);
@@ -125,8 +125,8 @@ private:
     // The record this run saw come to the front: the only one time is credited to. Records loaded
     // from the file belong to earlier runs.
     std::shared_ptr<ActivityRecord> currentRecord_;
-    // Applications whose window analysis is still running.
-    std::set<std::string> analysingApps_;
+    // Records whose window analysis is still running.
+    std::set<UUID> analysingRecords_;
     std::optional<Date> lastUpdateTime_;
     Date lastActivityTime_;
     bool isCurrentlyActive_ = false;
