@@ -143,26 +143,32 @@ void ActivityMonitor::announceActivityChange() {
     announceChange();
 }
 
-void ActivityMonitor::creditElapsedTime(Date now) {
+bool ActivityMonitor::creditElapsedTime(Date now) {
     if (!lastUpdateTime_ || !currentRecord_ || activityRecords->empty() || activityRecords->front() != currentRecord_) {
-        return;
+        return false;
     }
     const double elapsed = now.timeIntervalSince(*lastUpdateTime_);
     // The ticks come every few seconds; a longer gap means the machine slept (or the clock was
     // set back), and that time was not spent in the application.
     if (elapsed < 0 || elapsed > idleThreshold) {
-        return;
+        return false;
     }
     ActivityRecord& current = *currentRecord_;
     current.duration = current.duration.get() + elapsed;
     if (isCurrentlyActive_) {
         current.activeTime = current.activeTime.get() + elapsed;
     }
+    unsavedTime_ += elapsed;
+    return true;
 }
 
 void ActivityMonitor::accountElapsedTime() {
     const Date now = clock_.now();
-    creditElapsedTime(now);
+    // Written before the next tick could take the unsaved time past the limit; the writing
+    // happens off this thread, so a long stretch in one application costs the interface nothing.
+    if (creditElapsedTime(now) && unsavedTime_ + accountingInterval > maxUnsavedTime) {
+        saveRecords();
+    }
     lastUpdateTime_ = now;
 }
 
@@ -247,6 +253,7 @@ void ActivityMonitor::loadRecords() {
 }
 
 void ActivityMonitor::saveRecords() {
+    unsavedTime_ = 0;
     ActivityRecordSnapshot snapshot;
     snapshot.reserve(activityRecords->size());
     for (const auto& record : activityRecords.get()) {
