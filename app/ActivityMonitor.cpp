@@ -247,6 +247,8 @@ void ActivityMonitor::loadRecords() {
         if (value.windowText == windowTextState::pending) {
             value.windowText = windowTextState::notLoaded;
         }
+        // A file written before summaries were capped shrinks at its next save.
+        value.windowText = storedWindowText(std::move(value.windowText));
         records.push_back(std::make_shared<ActivityRecord>(std::make_shared<const ActivityRecordValue>(std::move(value))));
     }
     activityRecords = std::move(records);

@@ -2,6 +2,7 @@
 
 #include "platform/desktop/Accessibility.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/Utf8.h"
 
 #include <chrono>
 #include <vector>
@@ -125,6 +126,25 @@ std::string cutText(const std::string& text, std::size_t limit) {
     if (text.size() > limit && graphemeCount(text) > limit) {
         return prefixGraphemes(text, limit) + "...";
     }
+    return text;
+}
+
+std::string storedWindowText(std::string text) {
+    if (text.size() <= storedWindowTextLimit) {
+        return text;
+    }
+    constexpr std::string_view marker = "...";
+    const std::size_t budget = storedWindowTextLimit - marker.size();
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + utf8::decode(text, end).length;
+        if (next > budget) {
+            break;
+        }
+        end = next;
+    }
+    text.resize(end);
+    text += marker;
     return text;
 }
 

@@ -168,6 +168,26 @@ TEST_F(WindowContextAnalysisTest, ALongReplyIsLoggedCutButStoredWhole) {
     EXPECT_TRUE(logged("✅ Gemini analysis successful for Terminal. Response:\n" + std::string(499, 'r') + "é..."));
 }
 
+TEST_F(WindowContextAnalysisTest, AHugeReplyIsStoredCutTo64KiBOnACharacterBoundary) {
+    std::string huge = "x";
+    for (int i = 0; i < 50000; ++i) huge += "é"; // two bytes each: an even cut would split one
+    const std::string stored = "x" + huge.substr(1, 65532) + "...";
+    ASSERT_EQ(stored.size(), 65536u);
+    setGeminiText(huge);
+    createMonitor();
+    ASSERT_TRUE(waitUntilNotPending(*launchRecord()));
+    // Compared whole but not printed whole.
+    EXPECT_TRUE(launchRecord()->windowText.get() == stored) << launchRecord()->windowText->size() << " bytes";
+    EXPECT_TRUE(savedRecords().at(0).windowText == stored);
+
+    // A file written before the cap shrinks when it is read.
+    monitor->flushRecordFile();
+    monitor.reset();
+    ActivityRecordFile(recordFile).save({{UUID::random(), "Editor", Date{1}, 30, 10, huge}});
+    createMonitor();
+    EXPECT_TRUE(monitor->activityRecords->back()->windowText.get() == stored);
+}
+
 TEST_F(WindowContextAnalysisTest, ALongTreeIsCutTo15000Characters) {
     FakeElement window;
     window.role = "AXWindow";
