@@ -143,9 +143,11 @@ std::string storedWindowText(std::string text) {
         }
         end = next;
     }
-    text.resize(end);
-    text += marker;
-    return text;
+    // A new string: the cut one would keep the whole reply's memory.
+    std::string stored;
+    stored.reserve(end + marker.size());
+    stored.append(text, 0, end).append(marker);
+    return stored;
 }
 
 std::string windowContextPrompt(const std::string& tree) {
