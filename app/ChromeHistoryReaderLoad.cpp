@@ -66,8 +66,9 @@ void backUpDatabase(const fs::path& source, const fs::path& destination) {
         throw sqliteError(sourceOpened, errorMessage(from.get()));
     }
     sqlite3* rawDestination = nullptr;
-    const int destinationOpened = sqlite3_open_v2(destination.c_str(), &rawDestination,
-                                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int destinationOpened =
+        sqlite3_open_v2(destination.c_str(), &rawDestination,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     const Database to(rawDestination);
     if (destinationOpened != SQLITE_OK) {
         throw sqliteError(destinationOpened, errorMessage(to.get()));
@@ -77,7 +78,8 @@ void backUpDatabase(const fs::path& source, const fs::path& destination) {
     // per page and no cache: each page is written once. (The browser's file is not mapped: the
     // browser could shrink it under the mapping.)
     sqlite3_exec(to.get(),
-                 "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE; PRAGMA cache_size=100;",
+                 "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
+                 "PRAGMA cache_size=100;",
                  nullptr, nullptr, nullptr);
     sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
     if (!backup) {

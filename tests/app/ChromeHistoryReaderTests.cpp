@@ -210,7 +210,8 @@ TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotARegularFileIsRefusedAtOnce) {
         source = path;
         makeReader();
         load();
-        EXPECT_THAT(logged, ::testing::Contains("❌ Error in copyAndLoadHistory: Chrome history database is not a regular file"))
+        EXPECT_THAT(logged, ::testing::Contains(
+                                "❌ Error in copyAndLoadHistory: Chrome history database is not a regular file"))
             << path;
         EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
     }
