@@ -143,26 +143,32 @@ void ActivityMonitor::announceActivityChange() {
     announceChange();
 }
 
-void ActivityMonitor::creditElapsedTime(Date now) {
+bool ActivityMonitor::creditElapsedTime(Date now) {
     if (!lastUpdateTime_ || !currentRecord_ || activityRecords->empty() || activityRecords->front() != currentRecord_) {
-        return;
+        return false;
     }
     const double elapsed = now.timeIntervalSince(*lastUpdateTime_);
     // The ticks come every few seconds; a longer gap means the machine slept (or the clock was
     // set back), and that time was not spent in the application.
     if (elapsed < 0 || elapsed > idleThreshold) {
-        return;
+        return false;
     }
     ActivityRecord& current = *currentRecord_;
     current.duration = current.duration.get() + elapsed;
     if (isCurrentlyActive_) {
         current.activeTime = current.activeTime.get() + elapsed;
     }
+    unsavedTime_ += elapsed;
+    return true;
 }
 
 void ActivityMonitor::accountElapsedTime() {
     const Date now = clock_.now();
-    creditElapsedTime(now);
+    // Written before the next tick could take the unsaved time past the limit; the writing
+    // happens off this thread, so a long stretch in one application costs the interface nothing.
+    if (creditElapsedTime(now) && unsavedTime_ + accountingInterval > maxUnsavedTime) {
+        saveRecords();
+    }
     lastUpdateTime_ = now;
 }
 
@@ -202,9 +208,9 @@ void ActivityMonitor::reanalyzeCurrentRecord() {
     const std::shared_ptr<ActivityRecord> record = activityRecords->front();
     const std::string& text = record->windowText.get();
     if (text == windowTextState::pending || text.empty()) {
-        // A request for this application may still be waiting (up to its 300 s time-out); a second
+        // The request for this record may still be waiting (up to its 300 s time-out); a second
         // one would only ask the same question again.
-        if (analysingApps_.count(record->appName) != 0) {
+        if (analysingRecords_.count(record->id) != 0) {
             return;
         }
         systemLog("⏱️ Periodic analysis triggered for " + record->appName);
@@ -213,7 +219,7 @@ void ActivityMonitor::reanalyzeCurrentRecord() {
 }
 
 void ActivityMonitor::startAnalysis(const std::shared_ptr<ActivityRecord>& record) {
-    if (!analysingApps_.insert(record->appName).second) {
+    if (!analysingRecords_.insert(record->id).second) {
         return;
     }
     startTask(runLoop_, analyzeThenRelease(record));
@@ -222,10 +228,10 @@ void ActivityMonitor::startAnalysis(const std::shared_ptr<ActivityRecord>& recor
 Task<void> ActivityMonitor::analyzeThenRelease(std::shared_ptr<ActivityRecord> record) {
     const std::shared_ptr<ActivityMonitor> self = shared_from_this();
     struct Release {
-        std::set<std::string>& apps;
-        std::string name;
-        ~Release() { apps.erase(name); }
-    } const release{analysingApps_, record->appName};
+        std::set<UUID>& records;
+        UUID id;
+        ~Release() { records.erase(id); }
+    } const release{analysingRecords_, record->id};
     auto analysis = analyzeWindowContext(std::move(record));
     co_await std::move(analysis);
 }
@@ -241,12 +247,15 @@ void ActivityMonitor::loadRecords() {
         if (value.windowText == windowTextState::pending) {
             value.windowText = windowTextState::notLoaded;
         }
+        // A file written before summaries were capped shrinks at its next save.
+        value.windowText = storedWindowText(std::move(value.windowText));
         records.push_back(std::make_shared<ActivityRecord>(std::make_shared<const ActivityRecordValue>(std::move(value))));
     }
     activityRecords = std::move(records);
 }
 
 void ActivityMonitor::saveRecords() {
+    unsavedTime_ = 0;
     ActivityRecordSnapshot snapshot;
     snapshot.reserve(activityRecords->size());
     for (const auto& record : activityRecords.get()) {

@@ -32,13 +32,16 @@ struct RunningApplication;
 // Watches which application is in front and whether the user gives input. Keeps one record per
 // stretch of time in one application (newest first), credits elapsed time every 5 s, splits it
 // into active and idle time (60 s without input is idle), and has the AI service summarise what
-// each application's window shows. Main thread only.
+// each application's window shows. The record file is written at each new record and analysis
+// result, and at least once a minute while time is credited. Main thread only.
 class ActivityMonitor : public ObservableObject, public std::enable_shared_from_this<ActivityMonitor> {
 public:
     static constexpr double accountingInterval = 5.0;
     static constexpr double idleCheckInterval = 1.0;
     static constexpr double reanalysisInterval = 60.0;
     static constexpr double idleThreshold = 60.0;
+    // The most credited time a kill, crash or power cut may take from the record file.
+    static constexpr double maxUnsavedTime = 60.0;
     static constexpr const char* geminiModelName = "gemini-2.0-flash";
 
     // What the monitor works with; unset members take the process-wide ones (the main run loop
@@ -106,8 +109,9 @@ private:
     void setupEventTap();
     void announceActivityChange();
     void handleActivation(const RunningApplication& app);
-    void creditElapsedTime(Date now);
-    // Starts the analysis of `record` unless one for its application is still running.
+    // Whether any time was credited.
+    bool creditElapsedTime(Date now);
+    // Starts the analysis of `record` unless one for that same record is still running.
     void startAnalysis(const std::shared_ptr<ActivityRecord>& record);
     Task<void> analyzeThenRelease(std::shared_ptr<ActivityRecord> record);
     Task<std::string> readFrontWindowText(int processIdentifier);
@@ -125,9 +129,11 @@ private:
     // The record this run saw come to the front: the only one time is credited to. Records loaded
     // from the file belong to earlier runs.
     std::shared_ptr<ActivityRecord> currentRecord_;
-    // Applications whose window analysis is still running.
-    std::set<std::string> analysingApps_;
+    // Records whose window analysis is still running.
+    std::set<UUID> analysingRecords_;
     std::optional<Date> lastUpdateTime_;
+    // Seconds credited since the record file was last asked to be written.
+    double unsavedTime_ = 0;
     Date lastActivityTime_;
     bool isCurrentlyActive_ = false;
     std::string geminiAPIKey_;

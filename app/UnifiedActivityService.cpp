@@ -73,8 +73,12 @@ Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(
         co_return *cached;
     }
     // The history is read off the main thread; the list waits for it, the interface does not.
+    const std::weak_ptr<const bool> alive = alive_;
     auto reload = chromeReader->reloadHistory();
     co_await std::move(reload);
+    if (alive.expired()) {
+        throw CancellationError{}; // nobody is left to ask for the list, nor anything to build it from
+    }
     co_return build(key, start, end);
 }
 

@@ -38,6 +38,7 @@ public:
                            std::shared_ptr<ChromeHistoryReader> chromeReader,
                            std::shared_ptr<PreferencesModel> preferences);
 
+    // Ends with CancellationError when the service is freed while the history loads.
     Task<std::vector<UnifiedActivity>> getUnifiedActivities(Date start, Date end);
     Task<double> totalDuration(Date start, Date end);
     // Seconds per name, largest first.
@@ -66,6 +67,8 @@ private:
     std::vector<UnifiedActivity> build(const std::string& key, Date start, Date end);
 
     const Clock& clock_;
+    // Expires with the service: a request resumed after a history load learns whether to go on.
+    const std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 // The merge itself: the visits and records of [start, end], one entry per name, newest first.

@@ -85,10 +85,10 @@ Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord>
     }
 
     if (failure) {
-        record->windowText = std::string(windowTextState::errorPrefix) + cutText(*failure, 100);
+        record->windowText = storedWindowText(std::string(windowTextState::errorPrefix) + cutText(*failure, 100));
     } else if (text && !text->empty()) {
         systemLog("✅ Gemini analysis successful for " + name + ". Response:\n" + cutText(*text, 500));
-        record->windowText = *text;
+        record->windowText = storedWindowText(std::move(*text));
     } else {
         systemLog("⚠️ Gemini response was empty or nil for " + name + ".");
         record->windowText = windowTextState::noText;

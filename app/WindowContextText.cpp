@@ -2,6 +2,7 @@
 
 #include "platform/desktop/Accessibility.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/Utf8.h"
 
 #include <chrono>
 #include <vector>
@@ -126,6 +127,27 @@ std::string cutText(const std::string& text, std::size_t limit) {
         return prefixGraphemes(text, limit) + "...";
     }
     return text;
+}
+
+std::string storedWindowText(std::string text) {
+    if (text.size() <= storedWindowTextLimit) {
+        return text;
+    }
+    constexpr std::string_view marker = "...";
+    const std::size_t budget = storedWindowTextLimit - marker.size();
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + utf8::decode(text, end).length;
+        if (next > budget) {
+            break;
+        }
+        end = next;
+    }
+    // A new string: the cut one would keep the whole reply's memory.
+    std::string stored;
+    stored.reserve(end + marker.size());
+    stored.append(text, 0, end).append(marker);
+    return stored;
 }
 
 std::string windowContextPrompt(const std::string& tree) {

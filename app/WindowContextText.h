@@ -54,4 +54,12 @@ std::string windowContextPrompt(const std::string& tree);
 // The first `limit` characters followed by "..." when the text is longer; the text otherwise.
 std::string cutText(const std::string& text, std::size_t limit);
 
+// The most bytes a record keeps of a window text, the cut's "..." included: a valid but huge
+// reply must not swell the record file that every save rewrites.
+inline constexpr std::size_t storedWindowTextLimit = 64 * 1024;
+
+// The text as a record stores it: whole when it fits in storedWindowTextLimit bytes, otherwise
+// cut at a UTF-8 sequence boundary and followed by "...".
+std::string storedWindowText(std::string text);
+
 } // namespace glimmo

@@ -88,6 +88,22 @@ TEST_F(ActivityCaptureTest, QuittingCreditsTheCurrentStretchAndWritesIt) {
     EXPECT_EQ(ActivityRecordFile(recordFile).load()->at(0).duration, 0);
 }
 
+TEST_F(ActivityCaptureTest, ALongStretchInOneApplicationReachesTheFileEveryMinute) {
+    createMonitor();
+    monitor->startMonitoring();
+    ASSERT_TRUE(waitUntilNotPending(record(0))); // the analysis writes the file as well
+    const auto savedDuration = [&] {
+        monitor->flushRecordFile();
+        return ActivityRecordFile(recordFile).load()->at(0).duration;
+    };
+    loop->advance(55);
+    EXPECT_EQ(savedDuration(), 0) << "the 5 s ticks count in memory";
+    loop->advance(6);
+    EXPECT_EQ(savedDuration(), 60);
+    loop->advance(60);
+    EXPECT_EQ(savedDuration(), 120);
+}
+
 TEST_F(ActivityCaptureTest, ACorruptRecordFileIsKeptAsideAndTheMonitorStartsAfresh) {
     std::filesystem::create_directories(recordFile.parent_path());
     const std::string broken = "[{\"id\": \"6F9619FF-8B86-D011-B42D-00C04FC964FF\", \"appName\": \"Ter";
@@ -215,6 +231,7 @@ TEST_F(ActivityCaptureTest, ASleepLongerThanTheIdleThresholdCreditsNothing) {
 TEST_F(ActivityCaptureTest, ClearingEmptiesTheListDeletesTheFileAndStartsAfreshAtTheNextActivation) {
     createMonitor();
     monitor->startMonitoring();
+    ASSERT_TRUE(waitUntilNotPending(record(0)));
     loop->advance(5);
     monitor->flushRecordFile();
     ASSERT_TRUE(std::filesystem::exists(recordFile));
@@ -223,8 +240,10 @@ TEST_F(ActivityCaptureTest, ClearingEmptiesTheListDeletesTheFileAndStartsAfreshA
     monitor->flushRecordFile();
     EXPECT_EQ(recordCount(), 0u);
     EXPECT_FALSE(std::filesystem::exists(recordFile));
-    loop->advance(30);
+    loop->advance(120); // nothing is credited, so nothing is written
+    monitor->flushRecordFile();
     EXPECT_EQ(recordCount(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(recordFile));
 
     activate(terminalApp);
     ASSERT_EQ(recordCount(), 1u);

@@ -15,6 +15,8 @@
 
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace glimmo {
 namespace {
 
@@ -163,15 +165,56 @@ TEST_F(ChromeHistoryReaderTest, MissingDatabaseKeepsListsAndDoesNotMoveTheGate) 
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
 }
 
-TEST_F(ChromeHistoryReaderTest, ADatabaseThatIsNotOneFailsToPrepare) {
+TEST_F(ChromeHistoryReaderTest, ANonDatabaseFailsTheCopyAndADatabaseWithoutVisitsTheQuery) {
     std::ofstream(source) << "this is not a database, just some bytes that are long enough to have a header";
     makeReader();
     reader->historyItems = {visit("https://kept.example/", clock.now())};
     load();
-    ASSERT_FALSE(logged.empty());
+    EXPECT_THAT(printed, ElementsAre("❌ Failed to copy Chrome history database\nFrom: " + source.string() + "\nTo: " +
+                                     copy.string() + "\nError: file is not a database"));
+    EXPECT_THAT(logged, ::testing::Contains("❌ Error in copyAndLoadHistory: file is not a database"));
+    EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
+    EXPECT_FALSE(fs::exists(copy));
+
+    fs::remove(source);
+    { testing::SyntheticHistory history(source); history.execute("DROP TABLE urls;"); }
+    load();
     EXPECT_THAT(logged.back(), HasSubstr("❌ Failed to prepare query: "));
     EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+}
+
+TEST_F(ChromeHistoryReaderTest, WhatTheBrowserCommittedToItsLogIsRead) {
+    testing::SyntheticHistory history(source); // the browser, still running
+    history.execute("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; BEGIN;");
+    for (int i = 0; i < 1500; ++i) {
+        if (i == 1000) history.execute("COMMIT; PRAGMA wal_checkpoint(TRUNCATE); BEGIN;");
+        history.add("https://site.example/" + std::to_string(i), "", 1, clock.now().addingTimeInterval(-i));
+    }
+    history.execute("COMMIT;");
+    ASSERT_GT(fs::file_size(source.string() + "-wal"), 0u) << "500 visits only in the log";
+    makeReader();
+    load();
+    EXPECT_EQ(reader->historyItems->size(), 1500u);
+    std::vector<std::string> beside;
+    for (const auto& entry : fs::directory_iterator(copy.parent_path())) beside.push_back(entry.path().filename());
+    EXPECT_THAT(beside, ElementsAre(copy.filename().string()));
+}
+
+TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotARegularFileIsRefusedAtOnce) {
+    const fs::path fifo = directory.path() / "Fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path zero = directory.path() / "Zero";
+    fs::create_symlink("/dev/zero", zero);
+    for (const fs::path& path : {fifo, zero}) {
+        source = path;
+        makeReader();
+        load();
+        EXPECT_THAT(logged, ::testing::Contains(
+                                "❌ Error in copyAndLoadHistory: Chrome history database is not a regular file"))
+            << path;
+        EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+    }
 }
 
 TEST_F(ChromeHistoryReaderTest, AnErrorWhileReadingRowsKeepsThePreviousLists) {

@@ -169,6 +169,27 @@ TEST_F(UnifiedActivityServiceTest, ListsAreCachedPerPairOfDaysFor600Seconds) {
     EXPECT_TRUE(activities(at(0, 0), at(23, 0)).empty());
 }
 
+Task<void> requestInto(UnifiedActivityService& service, Date start, Date end,
+                       std::shared_ptr<std::optional<std::vector<UnifiedActivity>>> delivered) {
+    auto request = service.getUnifiedActivities(start, end);
+    *delivered = co_await std::move(request);
+}
+
+TEST_F(UnifiedActivityServiceTest, AServiceFreedWhileTheHistoryLoadsDeliversNothing) {
+    // The load's end reaches the main loop only when the test lets it.
+    const auto held = std::make_shared<ManualRunLoop>(loop->now());
+    RunLoop::setMain(held);
+    auto delivered = std::make_shared<std::optional<std::vector<UnifiedActivity>>>();
+    const TaskHandle request = startTask(*loop, requestInto(*service, at(0, 0), at(23, 59), delivered));
+    loop->runUntilIdle();
+    ASSERT_TRUE(reader->isLoading());
+    service.reset();
+    EXPECT_TRUE(held->runUntil([&] { return !reader->isLoading(); }, 10));
+    RunLoop::setMain(loop);
+    EXPECT_TRUE(loop->runUntil([&] { return request.isFinished(); }, 10));
+    EXPECT_FALSE(delivered->has_value());
+}
+
 TEST_F(UnifiedActivityServiceTest, EmptyWindowGivesNothing) {
     EXPECT_TRUE(activities(at(1, 0), at(2, 0)).empty());
     EXPECT_EQ(runBlocking(*loop, service->totalDuration(at(1, 0), at(2, 0)), 10), 0);

@@ -168,6 +168,26 @@ TEST_F(WindowContextAnalysisTest, ALongReplyIsLoggedCutButStoredWhole) {
     EXPECT_TRUE(logged("✅ Gemini analysis successful for Terminal. Response:\n" + std::string(499, 'r') + "é..."));
 }
 
+TEST_F(WindowContextAnalysisTest, AHugeReplyIsStoredCutTo64KiBOnACharacterBoundary) {
+    std::string huge = "x";
+    for (int i = 0; i < 50000; ++i) huge += "é"; // two bytes each: an even cut would split one
+    const std::string stored = "x" + huge.substr(1, 65532) + "...";
+    ASSERT_EQ(stored.size(), 65536u);
+    setGeminiText(huge);
+    createMonitor();
+    ASSERT_TRUE(waitUntilNotPending(*launchRecord()));
+    // Compared whole but not printed whole.
+    EXPECT_TRUE(launchRecord()->windowText.get() == stored) << launchRecord()->windowText->size() << " bytes";
+    EXPECT_TRUE(savedRecords().at(0).windowText == stored);
+
+    // A file written before the cap shrinks when it is read.
+    monitor->flushRecordFile();
+    monitor.reset();
+    ActivityRecordFile(recordFile).save({{UUID::random(), "Editor", Date{1}, 30, 10, huge}});
+    createMonitor();
+    EXPECT_TRUE(monitor->activityRecords->back()->windowText.get() == stored);
+}
+
 TEST_F(WindowContextAnalysisTest, ALongTreeIsCutTo15000Characters) {
     FakeElement window;
     window.role = "AXWindow";
@@ -347,7 +367,7 @@ TEST_F(WindowContextAnalysisTest, ThePendingNewestRecordIsAnalysedAgainEveryMinu
     EXPECT_EQ(gemini.requestCount(), 1u);
 }
 
-TEST_F(WindowContextAnalysisTest, NoSecondAnalysisWhileTheFirstIsWaiting) {
+TEST_F(WindowContextAnalysisTest, EveryNewRecordIsAnalysedButAWaitingOneNotTwice) {
     accessibility.setTrusted(true);
     ServerReply slow;
     slow.headers = {{"Content-Type", "application/json"}};
@@ -357,17 +377,16 @@ TEST_F(WindowContextAnalysisTest, NoSecondAnalysisWhileTheFirstIsWaiting) {
     createMonitor();
     monitor->startMonitoring();
     ASSERT_TRUE(waitFor([&] { return gemini.requestCount() == 1; }));
-    loop->advance(120);
-    monitor->recordAppSwitch(editorApp);
-    monitor->recordAppSwitch(terminalApp); // a new record, but Terminal's request is still out
-    ASSERT_TRUE(waitUntilNotPending(*monitor->activityRecords->at(2)));
+    loop->advance(120); // the launch record's request is still out: not asked again
     EXPECT_FALSE(loggedPrefix("⏱️ Periodic analysis triggered"));
-    EXPECT_EQ(launchRecord()->windowText.get(), "Context analysis pending...");
 
-    ASSERT_TRUE(waitFor([&] { return monitor->runningAnalyses() == 0; }));
-    loop->advance(60); // once the first is done, the pending record is analysed
+    // A new record of the same application, left before the next tick, gets its own analysis.
+    monitor->recordAppSwitch(editorApp);
+    monitor->recordAppSwitch(terminalApp);
     ASSERT_TRUE(waitUntilNotPending(*launchRecord()));
     EXPECT_EQ(launchRecord()->windowText.get(), "Slow summary");
+    ASSERT_TRUE(waitUntilNotPending(*monitor->activityRecords->at(2)));
+    EXPECT_EQ(gemini.requestCount(), 2u);
 }
 
 } // namespace

@@ -22,27 +22,28 @@ std::optional<Subscription>& categoryObserver() {
     return observer;
 }
 
-// What analyses made from the activity: the per-day answers, the activities remembered from them and
-// the unified service's window cache.
-void clearAnalyses(UnifiedActivityService& unifiedActivityService) {
-    ActivityDataManager::shared().clearAllData();
-    PreferencesModel::shared()->clearHistory();
+// What was worked out from the activity, after the per-day store (and the records, when they go
+// too): the unified service's window cache, the journal cache and the remembered activities.
+void clearWorkedOutData(UnifiedActivityService& unifiedActivityService) {
     unifiedActivityService.cachedActivities = {};
+    JournalPromptCache::shared().clear();
+    PreferencesModel::shared()->clearHistory();
 }
 
 } // namespace
 
 void clearAllApplicationData(ActivityMonitor& activityMonitor, UnifiedActivityService& unifiedActivityService,
                              ChromeHistoryReader& chromeReader) {
-    clearAnalyses(unifiedActivityService);
+    ActivityDataManager::shared().clearAllData();
     activityMonitor.clearAllRecords();
-    JournalPromptCache::shared().clear();
+    clearWorkedOutData(unifiedActivityService);
     chromeReader.removeHistoryCopy();
     NotificationCenter::defaultCenter().post(ContentViewModel::didClearApplicationData);
 }
 
 void clearDataForCategoryChange(UnifiedActivityService& unifiedActivityService) {
-    clearAnalyses(unifiedActivityService);
+    ActivityDataManager::shared().clearAllData();
+    clearWorkedOutData(unifiedActivityService);
     systemLog("All application data cleared due to category change via notification.");
 }
 

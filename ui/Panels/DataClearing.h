@@ -1,6 +1,6 @@
 #pragma once
 
-// Clearing stored data: all of it after "Clear All Data", and the analyses made with the old
+// Clearing stored data: all of it after "Clear All Data", and what was worked out with the old
 // categories whenever a category is added or deleted.
 
 #include <memory>
@@ -19,9 +19,9 @@ class UnifiedActivityService;
 void clearAllApplicationData(ActivityMonitor& activityMonitor, UnifiedActivityService& unifiedActivityService,
                              ChromeHistoryReader& chromeReader);
 
-// What depends on the categories: the per-day answers and the activities remembered from them (and
-// the unified service's window cache). The activity records, which hold applications and time,
-// stay. Writes the category-change log line.
+// What depends on the categories: the per-day answers, the unified service's window cache, the
+// journal cache and the activities remembered from the answers. The activity records, which hold
+// applications and time, stay. Writes the category-change log line.
 void clearDataForCategoryChange(UnifiedActivityService& unifiedActivityService);
 
 // Registers the one observer of "didChangeCategoriesRequiringDataClear" in the process (later calls

@@ -59,7 +59,7 @@ protected:
     // A category change clears what was worked out with the categories, not the records.
     bool analysesCleared() const {
         return !storeFileExists() && !historyRemembered() && !monitor->activityRecords->empty() &&
-               UserDefaults::standard().contains("journalPromptCache");
+               service->cachedActivities.empty() && !UserDefaults::standard().contains("journalPromptCache");
     }
     bool nothingCleared() const {
         return storeFileExists() && !monitor->activityRecords->empty() && !service->cachedActivities.empty() &&
