@@ -61,7 +61,7 @@ QtDisplayLossWatch::QtDisplayLossWatch() : impl_(std::make_unique<Impl>()) {
     if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib")) return;
     impl_->source = g_source_new(&watchFuncs, sizeof(WatchSource));
     reinterpret_cast<WatchSource*>(impl_->source)->connection = connection;
-    // Dispatched ahead of every source of Qt's (which all have the default priority), and alone
+    // Dispatched ahead of every source of Qt's (none is above the default priority), and alone
     // in an iteration where it is ready.
     g_source_set_priority(impl_->source, G_PRIORITY_HIGH);
     g_source_attach(impl_->source, g_main_context_default());
