@@ -11,6 +11,5 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
-    glimmo::runApplication<glimmo::GlimmoDemoApp>(argc, argv, glimmo::GlimmoDemoApp::name);
-    return 0;
+    return glimmo::runApplication<glimmo::GlimmoDemoApp>(argc, argv, glimmo::GlimmoDemoApp::name);
 }

@@ -1,9 +1,11 @@
 #include "platform/scenes/ApplicationRunner.h"
 
+#include "platform/desktop/DisplayLoss.h"
 #include "platform/desktop/linux/LinuxDesktopServices.h"
 #include "platform/foundation/Log.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/desktop/QtDesktopServices.h"
+#include "platform/qt/desktop/QtDisplayLossWatch.h"
 #include "platform/qt/scenes/QtSceneSupport.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/scenes/Application.h"
@@ -19,6 +21,9 @@ int runApplication(int& argc, char** argv, const std::string& applicationName,
     setQuitOnLastWindowClosed(false);
     installLinuxDesktopServices(applicationName);
     installQtDesktopServices();
+    // A lost display quits like the Quit command, so the application's shutdown still runs.
+    setDisplayLostHandler([] { QtApplication::quit(displayLostExitStatus); });
+    const QtDisplayLossWatch displayLossWatch;
 
     int exitCode = 0;
     {
@@ -35,8 +40,10 @@ int runApplication(int& argc, char** argv, const std::string& applicationName,
             [&runner](const KeyPress& press) { return runner.performShortcut(press.key, press.control, press.shift, press.alt); });
         const auto signals = installTerminationSignalHandler([](int) { QtApplication::quit(0); });
         RunLoop::main().post([] { Application::shared().finishLaunching(); });
-        exitCode = qt.run();
+        // Lost while starting: a quit asked for before the loop runs is forgotten.
+        exitCode = isDisplayLost() ? displayLostExitStatus : qt.run();
     }
+    setDisplayLostHandler(nullptr);
     return exitCode;
 }
 

@@ -2,7 +2,8 @@
 
 // Runs an application: the Qt application with the kit's fonts and the main run loop, the desktop
 // services, the application object, its scenes, the launch notice to the delegate, then the main loop
-// until the application quits or the process gets SIGINT, SIGTERM or SIGHUP. Returns the exit code.
+// until the application quits, the process gets SIGINT, SIGTERM or SIGHUP, or the X display goes away.
+// Returns the exit code (displayLostExitStatus of DisplayLoss.h after the display went away).
 //
 //     int main(int argc, char** argv) { return glimmo::runApplication<MyApp>(argc, argv, "MyApp"); }
 

@@ -2,6 +2,7 @@
 // its tray item or (with no tray, as under Xvfb) its window, and quits cleanly on a signal.
 
 #include "DesktopSession.h"
+#include "platform/desktop/DisplayLoss.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -208,40 +209,75 @@ void makeActiveWindow(Display* display, const char* className) {
     XSync(display, False);
 }
 
-TEST(ApplicationStart, SIGTERMWritesTheTimeOfTheCurrentStretch) {
-    std::string why;
-    auto xvfb = XvfbServer::start(why);
-    if (!xvfb) GTEST_SKIP() << why;
-    auto bus = SessionBus::start(xvfb->displayName(), why);
-    if (!bus) GTEST_SKIP() << why;
-    Display* display = XOpenDisplay(xvfb->displayName().c_str());
-    ASSERT_NE(display, nullptr);
-    makeActiveWindow(display, "GlimmoProbe");
+// The application under a session of the test's own, with a window of the test's in front, once it
+// has started monitoring: from then on it credits time to that window's record.
+class MonitoringApplication : public ::testing::Test {
+protected:
+    void start(const std::string& qtPlatform) {
+        std::string why;
+        xvfb_ = XvfbServer::start(why);
+        if (!xvfb_) GTEST_SKIP() << why;
+        bus_ = SessionBus::start(xvfb_->displayName(), why);
+        if (!bus_) GTEST_SKIP() << why;
+        Display* display = XOpenDisplay(xvfb_->displayName().c_str());
+        ASSERT_NE(display, nullptr);
+        makeActiveWindow(display, "GlimmoProbe");
 
-    TemporaryDirectory home;
-    const auto output = home.path() / "output.txt";
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    ApplicationProcess app(GLIMMO_DEMO_BINARY, sessionEnvironment(*xvfb, *bus, home.path(), "offscreen"), output);
-    const auto recordFile = home.path() / "Documents" / "activityRecords_durazevirez3.json";
-    while (readFile(output).find("Already have accessibility permissions") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
-        ASSERT_FALSE(app.waitForExit(0ms).has_value()) << "the application ended early:\n" << readFile(output);
-        if (readFile(output).find("Monitoring not started") != std::string::npos) {
-            GTEST_SKIP() << "no accessibility bus here: nothing is monitored";
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        app_.emplace(GLIMMO_DEMO_BINARY, sessionEnvironment(*xvfb_, *bus_, home_.path(), qtPlatform), output());
+        while (log().find("Already have accessibility permissions") == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
+            ASSERT_FALSE(app_->waitForExit(0ms).has_value()) << "the application ended early:\n" << log();
+            if (log().find("Monitoring not started") != std::string::npos) {
+                GTEST_SKIP() << "no accessibility bus here: nothing is monitored";
+            }
+            std::this_thread::sleep_for(100ms);
         }
-        std::this_thread::sleep_for(100ms);
+        XCloseDisplay(display);
+        // Less than one 5 s tick: only the end of the application can credit this stretch.
+        std::this_thread::sleep_for(2s);
     }
-    XCloseDisplay(display);
-    // Less than one 5 s tick: only the quit can credit this stretch.
-    std::this_thread::sleep_for(2s);
-    ASSERT_EQ(::kill(app.pid(), SIGTERM), 0);
-    const auto status = app.waitForExit(30s);
-    ASSERT_TRUE(status.has_value()) << readFile(output);
 
-    const auto records = nlohmann::json::parse(readFile(recordFile), nullptr, false);
-    ASSERT_TRUE(records.is_array() && !records.empty()) << readFile(recordFile) << readFile(output);
-    EXPECT_EQ(records[0].value("appName", ""), "GlimmoProbe");
-    EXPECT_GE(records[0].value("duration", 0.0), 2.0) << readFile(output);
+    std::filesystem::path output() const { return home_.path() / "output.txt"; }
+    std::string log() const { return readFile(output()); }
+
+    void expectTheStretchCredited() const {
+        const auto recordFile = home_.path() / "Documents" / "activityRecords_durazevirez3.json";
+        const auto records = nlohmann::json::parse(readFile(recordFile), nullptr, false);
+        ASSERT_TRUE(records.is_array() && !records.empty()) << readFile(recordFile) << log();
+        EXPECT_EQ(records[0].value("appName", ""), "GlimmoProbe");
+        EXPECT_GE(records[0].value("duration", 0.0), 2.0) << log();
+    }
+
+    std::unique_ptr<XvfbServer> xvfb_;
+    std::unique_ptr<SessionBus> bus_;
+    TemporaryDirectory home_;
+    std::optional<ApplicationProcess> app_;
+};
+
+TEST_F(MonitoringApplication, SIGTERMWritesTheTimeOfTheCurrentStretch) {
+    start("offscreen");
+    if (IsSkipped() || HasFatalFailure()) return;
+    ASSERT_EQ(::kill(app_->pid(), SIGTERM), 0);
+    ASSERT_TRUE(app_->waitForExit(30s).has_value()) << log();
+    expectTheStretchCredited();
+}
+
+// The session ends under the application (a logout, a crashed X server): Qt's connection and ours
+// break at once, on several threads.
+TEST_F(MonitoringApplication, LosingTheDisplayWritesTheCurrentStretchAndExitsWithItsStatus) {
+    start("xcb");
+    if (IsSkipped() || HasFatalFailure()) return;
+    xvfb_.reset();
+    const auto status = app_->waitForExit(10s);
+    ASSERT_TRUE(status.has_value()) << "still running 10 s after the X server went away:\n" << log();
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << (WIFSIGNALED(*status) ? WTERMSIG(*status) : 0) << ":\n"
+                                    << log();
+    EXPECT_EQ(WEXITSTATUS(*status), displayLostExitStatus) << log();
+    for (const char* crash : {"free()", "Sanitizer", "terminate called"}) {
+        EXPECT_EQ(log().find(crash), std::string::npos) << log();
+    }
+    expectTheStretchCredited();
 }
 
 } // namespace

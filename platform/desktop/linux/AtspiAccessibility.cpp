@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <mutex>
 
 namespace glimmo {
@@ -115,8 +116,27 @@ public:
     // AT-SPI has no help text of its own; toolkits put tooltips into the description.
     std::optional<std::string> help() const override { return std::nullopt; }
 
+    // The window's content as the user sees it, which is what a window's tree holds on the original
+    // platform: the application's menu bar belongs to the application there, and what is not on
+    // screen (closed menus, hidden pages) is not in the tree. AT-SPI lists all of it, and a menu bar
+    // full of closed items would use up the text a summary can carry before the document. What is
+    // left out does not count against `max`; at most twice `max` children are looked at, which
+    // bounds the reads for a long list scrolled far down.
     std::vector<std::shared_ptr<AccessibilityElement>> children(std::size_t max) const override {
-        std::vector<std::shared_ptr<AccessibilityElement>> result;
+        std::vector<std::shared_ptr<AccessibilityElement>> shown;
+        if (max == 0) return shown;
+        for (auto& child : allChildren(std::min(max, std::numeric_limits<std::size_t>::max() / 2) * 2)) {
+            if (shown.size() == max) break;
+            if (child->roleValue() != ATSPI_ROLE_MENU_BAR && child->hasState(ATSPI_STATE_SHOWING)) {
+                shown.push_back(std::move(child));
+            }
+        }
+        return shown;
+    }
+
+    // Every child AT-SPI lists, at most `max` of them read.
+    std::vector<std::shared_ptr<AtspiElement>> allChildren(std::size_t max) const {
+        std::vector<std::shared_ptr<AtspiElement>> result;
         if (max == 0) return result;
         const auto count = property(bus_.get(), busName_, path_, accessibleInterface, "ChildCount", timeout_);
         if (!count || !g_variant_is_of_type(count.get(), G_VARIANT_TYPE_INT32)) return result;
@@ -165,22 +185,32 @@ public:
         return knownRole_;
     }
 
+    // The state set is read once per element object: a walk makes new ones for every pass.
     bool hasState(AtspiStateType state) const {
-        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetState", nullptr, "(au)", timeout_);
-        if (!reply) return false;
-        GVariantIter* iter = nullptr;
-        g_variant_get(reply.get(), "(au)", &iter);
+        const auto words = stateWords();
         const unsigned bit = static_cast<unsigned>(state);
-        guint32 word = 0;
-        bool contains = false;
-        for (unsigned index = 0; g_variant_iter_next(iter, "u", &word); ++index) {
-            if (index == bit / 32) contains = (word >> (bit % 32)) & 1u;
-        }
-        g_variant_iter_free(iter);
-        return contains;
+        return bit / 32 < words.size() && ((words[bit / 32] >> (bit % 32)) & 1u);
     }
 
 private:
+    std::vector<guint32> stateWords() const {
+        {
+            const std::lock_guard lock(roleMutex_);
+            if (knownStates_) return *knownStates_;
+        }
+        const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetState", nullptr, "(au)", timeout_);
+        if (!reply) return {};
+        GVariantIter* iter = nullptr;
+        g_variant_get(reply.get(), "(au)", &iter);
+        std::vector<guint32> words;
+        guint32 word = 0;
+        while (g_variant_iter_next(iter, "u", &word)) words.push_back(word);
+        g_variant_iter_free(iter);
+        const std::lock_guard lock(roleMutex_);
+        knownStates_ = words;
+        return words;
+    }
+
     bool implements(const char* interface) const {
         const auto reply = call(bus_.get(), busName_, path_, accessibleInterface, "GetInterfaces", nullptr, "(as)", timeout_);
         if (!reply) return false;
@@ -212,8 +242,9 @@ private:
     std::string busName_;
     std::string path_;
     int timeout_;
-    mutable std::mutex roleMutex_;
+    mutable std::mutex roleMutex_; // guards what is read once
     mutable std::optional<int> knownRole_;
+    mutable std::optional<std::vector<guint32>> knownStates_;
 };
 
 // Reads org.a11y.Status.IsEnabled on the session bus; nullopt when the accessibility bus service
@@ -288,8 +319,7 @@ struct AtspiAccessibility::Impl {
         const auto connection = bus();
         if (!connection) return nullptr;
         const AtspiElement registry(connection, registryName, rootPath, readTimeoutMilliseconds);
-        for (const auto& child : registry.children(10000)) {
-            auto app = std::static_pointer_cast<AtspiElement>(child);
+        for (const auto& app : registry.allChildren(10000)) {
             if (processOf(connection.get(), *app) == processIdentifier) return app;
         }
         return nullptr;
@@ -335,8 +365,7 @@ std::shared_ptr<AccessibilityElement> AtspiAccessibility::firstWindowOfApplicati
     if (!application) return nullptr;
     // The active window first, as the front window is what the user sees; else the first one.
     std::shared_ptr<AtspiElement> first;
-    for (const auto& child : application->children(1000)) {
-        auto element = std::static_pointer_cast<AtspiElement>(child);
+    for (const auto& element : application->allChildren(1000)) {
         const auto atspiRole = element->roleValue();
         if (!atspiRole || axRoleForAtspiRole(*atspiRole, false) != "AXWindow") continue;
         if (element->hasState(ATSPI_STATE_ACTIVE)) return element;

@@ -6,6 +6,7 @@
 #include "platform/desktop/linux/AtspiAccessibility.h"
 #include "platform/desktop/linux/DesktopNotificationCenter.h"
 #include "platform/desktop/linux/NotificationPoster.h"
+#include "platform/desktop/linux/X11Support.h"
 #include "platform/desktop/linux/URLOpener.h"
 #include "platform/desktop/linux/X11Workspace.h"
 #include "platform/desktop/linux/XInputActivityTap.h"
@@ -33,6 +34,7 @@ private:
 } // namespace
 
 void installLinuxDesktopServices(const std::string& applicationName) {
+    x11::reportLostServers();
     try {
         Workspace::setShared(std::make_shared<X11Workspace>());
     } catch (const DesktopServiceError& error) {

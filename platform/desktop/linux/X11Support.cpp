@@ -1,5 +1,6 @@
 #include "platform/desktop/linux/X11Support.h"
 
+#include "platform/desktop/DisplayLoss.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <X11/Xatom.h>
@@ -28,7 +29,6 @@ std::set<Display*> deadDisplays;
 std::array<Display*, 64> abandonedDisplays{};
 std::size_t abandonedCount = 0;
 XErrorHandler previousErrorHandler = nullptr;
-XIOErrorHandler previousIOErrorHandler = nullptr;
 
 int ignoreErrorsOnOurDisplays(Display* display, XErrorEvent* event) {
     {
@@ -43,17 +43,17 @@ void markDead(Display* display, void*) {
     deadDisplays.insert(display);
 }
 
-// Xlib's default handler ends the process when a connection breaks; for our connections a lost
-// server only means there is nothing more to watch.
-int survivableIOError(Display* display) {
+// Xlib's default handler ends the process on whichever thread noticed, and so does the one the
+// toolkit installs for its own connection: while the main thread is busy with the application,
+// that tears the process down under it. A lost server is reported instead, so the application
+// quits in order; every connection it is called for has an exit handler that returns.
+int reportLostServer(Display* display) {
     {
         const std::lock_guard lock(registryMutex);
-        if (ourDisplays.contains(display)) {
-            deadDisplays.insert(display);
-            return 0;
-        }
+        if (ourDisplays.contains(display)) deadDisplays.insert(display);
     }
-    return previousIOErrorHandler ? previousIOErrorHandler(display) : 0;
+    reportDisplayLost();
+    return 0;
 }
 
 } // namespace
@@ -71,12 +71,12 @@ void DisplayCloser::operator()(Display* display) const {
     if (!dead) XCloseDisplay(display);
 }
 
+void reportLostServers() { XSetIOErrorHandler(reportLostServer); }
+
 DisplayPtr openDisplay(const std::string& name) {
     static std::once_flag installHandler;
-    std::call_once(installHandler, [] {
-        previousErrorHandler = XSetErrorHandler(ignoreErrorsOnOurDisplays);
-        previousIOErrorHandler = XSetIOErrorHandler(survivableIOError);
-    });
+    std::call_once(installHandler, [] { previousErrorHandler = XSetErrorHandler(ignoreErrorsOnOurDisplays); });
+    reportLostServers();
     Display* display = XOpenDisplay(name.empty() ? nullptr : name.c_str());
     if (!display) return nullptr;
     {

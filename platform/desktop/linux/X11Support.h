@@ -21,9 +21,15 @@ struct DisplayCloser {
 using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
 
 // Opens a connection of our own. X protocol errors on it are ignored (a window can vanish between
-// two requests) and a lost server marks it dead instead of ending the process. Empty name: $DISPLAY.
-// nullptr when the display cannot be opened.
+// two requests) and a lost server marks it dead and is reported (DisplayLoss.h) instead of ending
+// the process. Empty name: $DISPLAY. nullptr when the display cannot be opened.
 DisplayPtr openDisplay(const std::string& name);
+
+// Makes a lost server on any Xlib connection of the process a report (DisplayLoss.h) rather than
+// the end of the process. Xlib has one such handler per process and the toolkit sets its own when
+// it connects: call again after that. A connection that is not ours needs an exit handler that
+// returns as well (XSetIOErrorExitHandler), or Xlib still ends the process after the report.
+void reportLostServers();
 
 // Whether the server of this connection has gone away.
 bool isDead(Display* display);

@@ -166,6 +166,22 @@ TEST_F(AtspiAccessibilityTest, NeverReadsPasswordFields) {
     EXPECT_FALSE(sawSecret);
 }
 
+// A window's tree is what the window shows: its text reaches the summary before any limit runs out.
+TEST_F(AtspiAccessibilityTest, TheTreeHoldsWhatIsOnScreenWithoutTheMenuBar) {
+    std::string texts;
+    walk(window, [&](AccessibilityElement& element) {
+        for (const auto& text : {element.title(), element.value(), element.elementDescription()}) {
+            if (text) texts += *text + "\n";
+        }
+    });
+    for (const char* shown : {"first line\nsecond line", "Shown page text", "Press me"}) {
+        EXPECT_NE(texts.find(shown), std::string::npos) << shown << " missing from:\n" << texts;
+    }
+    for (const char* hidden : {"Menu heading", "Menu entry", "Hidden page text"}) {
+        EXPECT_EQ(texts.find(hidden), std::string::npos) << hidden << " in:\n" << texts;
+    }
+}
+
 TEST_F(AtspiAccessibilityTest, ChildrenAreLimitedAndReadableFromAnotherThread) {
     const auto box = findByRole(window, "AXGroup");
     ASSERT_NE(box, nullptr);
