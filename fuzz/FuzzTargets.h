@@ -28,5 +28,7 @@ namespace journalCache { int fuzzOne(const std::uint8_t* data, std::size_t size)
 namespace userDefaults { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // PNG, JPEG, GIF and WebP bytes through the image decoders.
 namespace images { int fuzzOne(const std::uint8_t* data, std::size_t size); }
+// A URL, a reference resolved against it and a query name looked up in both.
+namespace url { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 
 } // namespace glimmo::fuzz
