@@ -445,7 +445,7 @@ std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
             }
         }
         systemLog("Categories during parsing: " + joined(userNames, ", "));
-        systemLog("Categories from JSON: " + joined(answerTypes, ", "));
+        systemLog("Categories from JSON: " + logExcerpt(joined(answerTypes, ", ")));
 
         std::vector<const Json*> valid;
         for (const auto& category : *answerCategories) {

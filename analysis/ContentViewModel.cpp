@@ -171,7 +171,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
         const genai::GenerateContentResponse response = co_await std::move(request);
         text = response.text();
     } catch (const std::exception& error) {
-        systemLog("Error analyzing activities for " + dateDescription(day) + ": " + error.what());
+        systemLog("Error analyzing activities for " + dateDescription(day) + ": " + logExcerpt(error.what()));
         co_return;
     }
     if (!text) {

@@ -76,7 +76,7 @@ CategoryPercentages parseCategoryPercentages(const std::optional<DailyActivityDa
         }
     }
     if (!categories) {
-        printLine("Failed to parse JSON: " + stored);
+        printLine("Failed to parse JSON: " + logExcerpt(stored));
         return {};
     }
 
