@@ -1,7 +1,9 @@
 #include "analysis/CategorizationAnswer.h"
 
+#include "app/DurationText.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SaturatedCast.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 
@@ -191,10 +193,6 @@ std::string writeStoredForm(const Json& stored) {
     return writer ? writer(stored) : prettyJSON(stored);
 }
 
-std::int64_t wholeSeconds(double seconds) {
-    return std::isfinite(seconds) ? static_cast<std::int64_t>(std::trunc(seconds)) : 0;
-}
-
 Activity makeActivity(std::string description, std::int64_t duration, Date timestamp, bool withSearchLink) {
     Activity activity;
     activity.searchUrl = withSearchLink ? std::optional<std::string>(searchURL(description)) : std::nullopt;
@@ -314,7 +312,7 @@ int shareOf(double duration, double total) {
         return 0;
     }
     const double share = duration / total * 100.0;
-    return std::isfinite(share) ? static_cast<int>(std::round(share)) : 0;
+    return std::isfinite(share) ? saturatedCast<int>(std::round(share)) : 0;
 }
 
 std::string enrichCategorizationAnswer(std::string_view answer, double totalSeconds,
@@ -445,7 +443,7 @@ std::optional<AppliedAnswer> applyCategorizationAnswer(std::string_view stored,
             }
         }
         systemLog("Categories during parsing: " + joined(userNames, ", "));
-        systemLog("Categories from JSON: " + joined(answerTypes, ", "));
+        systemLog("Categories from JSON: " + logExcerpt(joined(answerTypes, ", ")));
 
         std::vector<const Json*> valid;
         for (const auto& category : *answerCategories) {

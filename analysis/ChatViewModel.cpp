@@ -73,7 +73,7 @@ Task<void> ChatViewModel::answer(std::string question) {
         auto request = fetchOpenAIResponse(question, context);
         reply = co_await std::move(request);
     } catch (const std::exception& error) {
-        printLine(std::string("Error fetching OpenAI response: ") + error.what());
+        printLine("Error fetching OpenAI response: " + logExcerpt(error.what()));
         failure = "Sorry, I couldn't get a response. Error: " + localizedDescription(error);
     }
     replaceLastPlaceholder(failure.empty() ? reply : failure);
@@ -140,7 +140,7 @@ Task<std::string> ChatViewModel::fetchOpenAIResponse(std::string message, std::s
     const HttpResponse response = co_await std::move(sending);
     if (isValidUTF8(response.body)) {
         printLine("OpenAI Response:");
-        printLine(response.body);
+        printLine(logExcerpt(response.body));
     }
     co_return openAIReplyText(response.status, response.body);
 }

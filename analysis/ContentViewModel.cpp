@@ -3,6 +3,7 @@
 #include "analysis/DayRange.h"
 #include "analysis/DaySummaries.h"
 #include "analysis/AnalysisSupport.h"
+#include "app/DurationText.h"
 #include "app/PreferencesModel.h"
 #include "app/UnifiedActivityService.h"
 #include "generative-ai/GenerativeModel.h"
@@ -14,7 +15,6 @@
 #include "platform/runtime/RunLoop.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace glimmo {
 namespace {
@@ -30,10 +30,6 @@ std::string joinedCategoryNames(const std::vector<Category>& categories) {
 int lastPercentOf(const std::vector<TimeBreakdownEntry>& rows, const std::string& type) {
     const auto found = std::find_if(rows.rbegin(), rows.rend(), [&](const TimeBreakdownEntry& row) { return row.type == type; });
     return found == rows.rend() ? 0 : found->percent;
-}
-
-std::int64_t wholeSeconds(double seconds) {
-    return std::isfinite(seconds) ? static_cast<std::int64_t>(std::trunc(seconds)) : 0;
 }
 
 const std::vector<Category>& userCategories() {
@@ -171,7 +167,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
         const genai::GenerateContentResponse response = co_await std::move(request);
         text = response.text();
     } catch (const std::exception& error) {
-        systemLog("Error analyzing activities for " + dateDescription(day) + ": " + error.what());
+        systemLog("Error analyzing activities for " + dateDescription(day) + ": " + logExcerpt(error.what()));
         co_return;
     }
     if (!text) {

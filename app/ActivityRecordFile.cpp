@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -17,6 +18,8 @@
 
 namespace glimmo {
 namespace {
+
+double recordSeconds(double seconds) { return std::clamp(seconds, 0.0, longestRecordSeconds); }
 
 ActivityRecordValue decodeRecord(const nlohmann::json& object, const std::string& path) {
     if (!object.is_object()) {
@@ -30,9 +33,10 @@ ActivityRecordValue decodeRecord(const nlohmann::json& object, const std::string
     record.id = *id;
     record.appName = stringValue(requiredMember(object, "appName", path), path + ".appName");
     record.timestamp = Date{numberValue(requiredMember(object, "timestamp", path), path + ".timestamp")};
-    record.duration = numberValue(requiredMember(object, "duration", path), path + ".duration");
+    record.duration = recordSeconds(numberValue(requiredMember(object, "duration", path), path + ".duration"));
     const nlohmann::json* activeTime = optionalMember(object, "activeTime");
-    record.activeTime = activeTime && !activeTime->is_null() ? numberValue(*activeTime, path + ".activeTime") : 0;
+    record.activeTime =
+        activeTime && !activeTime->is_null() ? recordSeconds(numberValue(*activeTime, path + ".activeTime")) : 0;
     const nlohmann::json* windowText = optionalMember(object, "windowText");
     record.windowText = windowText && !windowText->is_null() ? stringValue(*windowText, path + ".windowText")
                                                              : std::string(windowTextState::pending);

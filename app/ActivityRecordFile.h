@@ -17,7 +17,12 @@ namespace glimmo {
 std::string encodeActivityRecords(const ActivityRecordSnapshot& records);
 std::string encodeActivityRecords(const std::vector<ActivityRecordValue>& records);
 // Throws JSONDecodingError when a required key is missing or any value has the wrong type.
+// "duration" and "activeTime" are read within 0...longestRecordSeconds.
 std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json);
+
+// Time is credited to a record only while it is in front, never taken back: a negative duration, or
+// one of more than a century, is damage to the file and is read at the nearest of these bounds.
+inline constexpr double longestRecordSeconds = 100 * 365.25 * 24 * 3600;
 
 // Reads the record file and writes it off the calling thread. Writes happen in the order they were
 // asked for on one background thread; a write still waiting when a newer one arrives is skipped,

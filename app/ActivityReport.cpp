@@ -1,8 +1,8 @@
 #include "app/ActivityReport.h"
 
 #include "app/DurationText.h"
+#include "platform/foundation/SaturatedCast.h"
 
-#include <cmath>
 #include <string_view>
 
 namespace glimmo {
@@ -45,7 +45,7 @@ UnifiedActivityReport makeActivityReport(const std::vector<UnifiedActivity>& act
         if (!any) {
             continue;
         }
-        const int percent = totalSeconds != 0 ? static_cast<int>(std::trunc(groupSeconds / totalSeconds * 100)) : 0;
+        const int percent = totalSeconds != 0 ? saturatedCast<int>(groupSeconds / totalSeconds * 100) : 0;
         report.categories.push_back({std::string(group.label), std::move(apps), percent});
     }
     if (totalSeconds == 0 && report.categories.empty()) {
@@ -54,7 +54,7 @@ UnifiedActivityReport makeActivityReport(const std::vector<UnifiedActivity>& act
     for (const UnifiedActivity& activity : activities) {
         report.activities.push_back(entryText(activity) + "\nContext:\n" + activity.context);
     }
-    const int minutes = static_cast<int>(std::trunc(totalSeconds / 60));
+    const int minutes = saturatedCast<int>(totalSeconds / 60);
     report.totalMinutes = minutes;
     report.activeMinutes = minutes;
     return report;

@@ -1,5 +1,7 @@
 #include "app/DurationText.h"
 
+#include "platform/foundation/SaturatedCast.h"
+
 #include <cmath>
 
 namespace glimmo {
@@ -12,11 +14,10 @@ std::string durationText(std::int64_t wholeSeconds) {
     return std::to_string(minutes) + "m";
 }
 
-std::string durationText(double seconds) {
-    if (!std::isfinite(seconds)) {
-        return durationText(std::int64_t{0});
-    }
-    return durationText(static_cast<std::int64_t>(std::trunc(seconds)));
+std::string durationText(double seconds) { return durationText(wholeSeconds(seconds)); }
+
+std::int64_t wholeSeconds(double seconds) {
+    return std::isfinite(seconds) ? saturatedCast<std::int64_t>(seconds) : 0;
 }
 
 } // namespace glimmo

@@ -10,4 +10,8 @@ namespace glimmo {
 std::string durationText(std::int64_t wholeSeconds);
 std::string durationText(double seconds);
 
+// A duration in seconds truncated toward zero; 0 when it is not finite, and the nearest end of the
+// 64-bit range when it lies beyond.
+std::int64_t wholeSeconds(double seconds);
+
 } // namespace glimmo

@@ -18,7 +18,7 @@ namespace geminiReply { int fuzzOne(const std::uint8_t* data, std::size_t size);
 namespace geminiStream { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // An AI categorisation answer enriched into its stored form, and a stored form shown.
 namespace categorizationAnswer { int fuzzOne(const std::uint8_t* data, std::size_t size); }
-// The record file's content, decoded and written back.
+// The record file's content, decoded, written back and shown as the activity report shows it.
 namespace recordFile { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // The per-day store's content, decoded and written back.
 namespace dailyStore { int fuzzOne(const std::uint8_t* data, std::size_t size); }
@@ -28,5 +28,7 @@ namespace journalCache { int fuzzOne(const std::uint8_t* data, std::size_t size)
 namespace userDefaults { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // PNG, JPEG, GIF and WebP bytes through the image decoders.
 namespace images { int fuzzOne(const std::uint8_t* data, std::size_t size); }
+// A URL, a reference resolved against it and a query name looked up in both.
+namespace url { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 
 } // namespace glimmo::fuzz

@@ -52,7 +52,7 @@ std::string describeError(const std::exception_ptr& error) {
 void logRefusal(int status, std::string_view body) {
     Logging::network().error("[GenerativeAI] The server responded with an error: " + describeStatus(status));
     if (glimmo::isValidUTF8(body)) {
-        Logging::defaultLogger().error("[GenerativeAI] Response payload: " + std::string(body));
+        Logging::defaultLogger().error("[GenerativeAI] Response payload: " + glimmo::logExcerpt(body));
     }
 }
 
@@ -66,7 +66,7 @@ Response parseLogging(std::string_view body, bool textRequired = false) {
         const auto error = std::current_exception();
         const bool isText = glimmo::isValidUTF8(body);
         if (textRequired && !isText) throw makeClientError("Could not parse response as UTF8.");
-        if (isText) Logging::network().error("[GenerativeAI] JSON response: " + std::string(body));
+        if (isText) Logging::network().error("[GenerativeAI] JSON response: " + glimmo::logExcerpt(body));
         Logging::defaultLogger().error("[GenerativeAI] Error decoding server JSON: " + describeError(error));
         throw;
     }
@@ -124,7 +124,9 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
                 appendLimited(text, *line);
                 appendLimited(text, "\n");
             }
-            if (glimmo::isValidUTF8(text)) Logging::defaultLogger().error("[GenerativeAI] Response payload: " + text);
+            if (glimmo::isValidUTF8(text)) {
+                Logging::defaultLogger().error("[GenerativeAI] Response payload: " + glimmo::logExcerpt(text));
+            }
             output.finish(parseErrorText(text));
             co_return;
         }
@@ -135,7 +137,7 @@ Task<void> produceStream(GenerativeAIService service, GenerateContentRequest req
             auto pending = reply.lines.next();
             const auto line = co_await std::move(pending);
             if (!line) break;
-            if (logLines) Logging::network().debug("[GenerativeAI] Stream response: " + std::string(*line));
+            if (logLines) Logging::network().debug("[GenerativeAI] Stream response: " + glimmo::logExcerpt(*line));
             if (line->starts_with("data:")) {
                 auto sending = output.send(GenerativeAIService::parseStreamEvent(line->substr(5)));
                 co_await std::move(sending);

@@ -38,8 +38,8 @@ template <class Enum>
 Enum decodeEnumeration(const Reader& reader, const char* name) {
     const auto& text = reader.string();
     if (const auto value = fromRawValue<Enum>(text)) return *value;
-    Logging::defaultLogger().error(std::string("[GenerativeAI] Unrecognized ") + name + " with value \"" + text +
-                                   "\".");
+    Logging::defaultLogger().error(std::string("[GenerativeAI] Unrecognized ") + name + " with value \"" +
+                                   glimmo::logExcerpt(text) + "\".");
     return Enum::unknown;
 }
 

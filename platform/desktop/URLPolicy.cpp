@@ -1,23 +1,54 @@
 #include "platform/desktop/URLPolicy.h"
 
+#include "platform/foundation/Log.h"
+#include "platform/foundation/URL.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 
 namespace glimmo {
 
-bool isOpenableWebURL(std::string_view url) {
-    const auto colon = url.find(':');
-    if (colon == std::string_view::npos || colon == 0) return false;
-    std::string scheme(url.substr(0, colon));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+namespace {
+
+std::string lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    static constexpr std::array<std::string_view, 3> allowed{"http", "https", "mailto"};
-    if (std::find(allowed.begin(), allowed.end(), scheme) == allowed.end()) return false;
-    const std::string_view rest = url.substr(colon + 1);
-    if (rest.empty()) return false;
-    // A handler must never see control characters or spaces: they are how arguments get split.
-    return std::none_of(url.begin(), url.end(), [](unsigned char c) { return c <= 0x20 || c == 0x7f; });
+    return text;
+}
+
+// Header names are compared as mail clients read them: decoded, in any letter case.
+bool isPlainMailHeader(const URLQueryItem& item) {
+    static constexpr std::array<std::string_view, 4> plain{"subject", "body", "cc", "to"};
+    return item.value && std::find(plain.begin(), plain.end(), lowercased(item.name)) != plain.end();
+}
+
+} // namespace
+
+std::optional<std::string> reasonNotToOpen(std::string_view url) {
+    // The parse refuses spaces and control characters, which is how arguments get split.
+    const std::optional<URL> parsed = URL::parse(url);
+    if (!parsed) return "it is not a well-formed address";
+    const std::string scheme = parsed->scheme();
+    if (scheme == "http" || scheme == "https") {
+        if (!parsed->host()) return "a web link needs a host";
+        return std::nullopt;
+    }
+    if (scheme != "mailto") return "only http, https and mailto links are opened";
+    if (parsed->percentEncodedPath().empty() && !parsed->query()) return "the mail link is empty";
+    const std::vector<URLQueryItem> headers = parsed->queryItems();
+    if (!std::all_of(headers.begin(), headers.end(), isPlainMailHeader)) {
+        return "a mail link may carry only subject, body, cc and to headers";
+    }
+    return std::nullopt;
+}
+
+bool isOpenableWebURL(std::string_view url) { return !reasonNotToOpen(url); }
+
+bool mayOpenWithDesktop(std::string_view url) {
+    const std::optional<std::string> reason = reasonNotToOpen(url);
+    if (reason) systemLog("⚠️ Link not opened: " + *reason);
+    return !reason;
 }
 
 } // namespace glimmo

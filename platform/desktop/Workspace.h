@@ -34,7 +34,7 @@ public:
 
     virtual std::vector<RunningApplication> runningApplications() const = 0;
 
-    // Opens the link in the user's default handler. Only http, https, mailto and
+    // Opens the link in the user's default handler. Only what URLPolicy admits and
     // notificationSettingsURL() are opened; anything else is refused (false).
     virtual bool openURL(const std::string& url) = 0;
 

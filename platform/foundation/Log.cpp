@@ -110,6 +110,19 @@ void printLine(std::string_view message) {
     writeLine(stdout, std::string(message));
 }
 
+std::string logExcerpt(std::string_view text) {
+    if (text.size() <= logExcerptLimit) {
+        return std::string(text);
+    }
+    std::size_t cut = logExcerptLimit;
+    // Back to the first byte of the character at the cut: a UTF-8 character has at most three
+    // continuation bytes (10xxxxxx).
+    for (int stepped = 0; stepped < 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++stepped) {
+        --cut;
+    }
+    return std::string(text.substr(0, cut)) + "… (" + std::to_string(text.size()) + " bytes in all)";
+}
+
 Logger::Logger(std::string subsystem, std::string category, bool debugEnabled)
     : subsystem_(std::move(subsystem)), category_(std::move(category)), debugEnabled_(debugEnabled) {}
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,13 @@ void systemLog(std::string_view message);
 
 // One line to standard output, flushed at once.
 void printLine(std::string_view message);
+
+// How much of a text that may be long (a reply body, a stored answer) a log line shows.
+inline constexpr std::size_t logExcerptLimit = 4096;
+
+// `text` as it is when it fits the limit; otherwise its first bytes up to the limit, never cutting a
+// UTF-8 character in two, followed by "… (N bytes in all)".
+std::string logExcerpt(std::string_view text);
 
 // Tests install a sink to capture what would be logged; while one is installed nothing reaches
 // standard error, standard output or syslog. The sink receives the message as the caller passed it

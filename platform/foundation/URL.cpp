@@ -233,9 +233,23 @@ void forEachQueryPiece(std::string_view query, Visit visit) {
     }
 }
 
+// Resolution can leave a path that the text would not read back as that path: without an authority,
+// one that starts with "//" would read as an authority; without a scheme too, a first segment with
+// ":" would read as a scheme. A dot segment in front keeps it a path and changes neither where it
+// leads nor how references resolve against it.
+void keepReadableAsPath(const std::string& scheme, const std::optional<std::string>& authority, std::string& path) {
+    if (authority) return;
+    if (path.starts_with("//")) {
+        path.insert(0, "/.");
+    } else if (scheme.empty() && path.substr(0, path.find('/')).find(':') != std::string::npos) {
+        path.insert(0, "./");
+    }
+}
+
 } // namespace
 
 URL::URL(Parts parts) : parts_(std::move(parts)) {
+    keepReadableAsPath(parts_.scheme, parts_.authority, parts_.path);
     if (!parts_.scheme.empty()) text_ = parts_.scheme + ":";
     if (parts_.authority) {
         text_ += "//" + *parts_.authority;

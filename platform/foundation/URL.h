@@ -21,7 +21,9 @@ class URL {
 public:
     // nullopt unless the text is an absolute URL (with a scheme).
     static std::optional<URL> parse(std::string_view text);
-    // Resolves a reference (relative or absolute) against `base`.
+    // Resolves a reference (relative or absolute) against `base`. A resulting path that the text would
+    // read as an authority ("//evil.com/x" without one) or as a scheme ("a:b" without one) is written
+    // behind a dot segment ("/.//evil.com/x", "./a:b"), so the text always reads back as the parts.
     static std::optional<URL> parse(std::string_view reference, const URL& base);
     // A reference kept as written when there is nothing to resolve it against: an absolute URL as
     // `parse` gives it, or a relative one whose scheme() is empty (for addresses handed on as they

@@ -10,7 +10,7 @@ namespace glimmo {
 OpenURLAction desktopOpenURLAction() {
     return OpenURLAction([](const URL& url) {
         const std::string& address = url.absoluteString();
-        if (!isOpenableWebURL(address) || !detail::SharedService<Workspace>::isInstalled()) return;
+        if (!mayOpenWithDesktop(address) || !detail::SharedService<Workspace>::isInstalled()) return;
         Workspace::shared().openURL(address);
     });
 }

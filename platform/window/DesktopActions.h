@@ -7,9 +7,10 @@
 
 namespace glimmo {
 
-// Opens http, https and mailto links with the shared Workspace. Anything else a document may link
-// to (a file, a script, a relative address) stays inside the application, as does every link while
-// no Workspace is installed.
+// Opens the links that the desktop may open (reasonNotToOpen in URLPolicy.h: web links with a host,
+// mail links without hidden headers) with the shared Workspace. Anything else a document may link to
+// (a file, a script, a relative address, an attachment) stays inside the application, with a log line
+// that says why, as does every link while no Workspace is installed.
 OpenURLAction desktopOpenURLAction();
 
 // Writes the text to the shared Pasteboard, when one is installed.

@@ -90,6 +90,18 @@ TEST_F(ActivityRecordFileTest, MissingOptionalKeysTakeTheirDefaults) {
     EXPECT_EQ((*loaded)[0].windowText, "Context analysis pending...");
 }
 
+TEST_F(ActivityRecordFileTest, DurationsNoRecordCanHoldAreReadAtTheNearestBound) {
+    const auto records = decodeActivityRecords(R"([
+        {"id":"6F9619FF-8B86-D011-B42D-00C04FC964FF","appName":"A","timestamp":1,"duration":1e300,"activeTime":-5},
+        {"id":"6F9619FF-8B86-D011-B42D-00C04FC964FE","appName":"B","timestamp":1,"duration":-1e300,
+         "activeTime":12.5}])");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].duration, longestRecordSeconds);
+    EXPECT_EQ(records[0].activeTime, 0);
+    EXPECT_EQ(records[1].duration, 0);
+    EXPECT_EQ(records[1].activeTime, 12.5);
+}
+
 TEST_F(ActivityRecordFileTest, MissingFileIsLoggedAndGivesNothing) {
     ActivityRecordFile file(path);
     EXPECT_EQ(file.load(), std::nullopt);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace glimmo {
 namespace {
 
@@ -23,6 +25,9 @@ TEST(DurationText, MinutesBelowAnHourAndHoursAbove) {
     EXPECT_EQ(durationText(std::int64_t{25 * 3600 + 61}), "25h 1m");
     EXPECT_EQ(durationText(std::int64_t{-90}), "-1m");
     EXPECT_EQ(durationText(3599.9), "59m");
+    // Past the range of whole seconds a duration reads as the longest (or shortest) there is.
+    EXPECT_EQ(durationText(1e300), durationText(std::numeric_limits<std::int64_t>::max()));
+    EXPECT_EQ(durationText(-1e300), durationText(std::numeric_limits<std::int64_t>::min()));
 }
 
 TEST(ActivityReport, EmptyWindowIsOneUntrackedRow) {
@@ -66,6 +71,12 @@ TEST(ActivityReport, ActivityLinesCarryDurationAndContext) {
     EXPECT_EQ(report.activities[0], "A (0m)\nContext:\none\n---\ntwo");
     EXPECT_EQ(report.activities[1], "b.com (1h 0m)\nContext:\nhttps://b.com");
     EXPECT_EQ(report.totalMinutes, 1);
+}
+
+TEST(ActivityReport, MinutesPastTheRangeOfAnIntAreTheMostItHolds) {
+    const UnifiedActivityReport report = makeActivityReport({app("A", 1e12)}, 1e12);
+    EXPECT_EQ(report.totalMinutes, std::numeric_limits<int>::max());
+    EXPECT_EQ(report.categories[0].percent, 100);
 }
 
 TEST(ActivityReport, ZeroTotalWithEntriesKeepsRowsAtZeroPercent) {

@@ -31,6 +31,7 @@ const Target targets[] = {
     {"journalCache", journalCache::fuzzOne},
     {"userDefaults", userDefaults::fuzzOne},
     {"images", images::fuzzOne},
+    {"url", url::fuzzOne},
 };
 
 class FuzzReplay : public ::testing::TestWithParam<Target> {};

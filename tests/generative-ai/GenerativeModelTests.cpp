@@ -207,6 +207,18 @@ TEST_F(GenerateContent, ServerErrorsMapToTheirCases) {
     EXPECT_FALSE(logs.containsText(apiKey));
 }
 
+TEST_F(GenerateContent, AHugeErrorBodyIsLoggedAsAnExcerptWithItsSize) {
+    LogCapture logs;
+    const std::string body =
+        R"({"error": {"code": 500, "message": ")" + std::string(1 << 20, 'x') + R"(", "status": "INTERNAL"}})";
+    reply(generatePath, 500, body);
+    ASSERT_TRUE(runFailing<GenerateContentError>(model().generateContent("x")));
+    const auto payload = logs.matching("[GenerativeAI] Response payload: ");
+    ASSERT_EQ(payload.size(), 1u);
+    EXPECT_EQ(payload[0], "[GenerativeAI] Response payload: " + body.substr(0, glimmo::logExcerptLimit) + "… (" +
+                              std::to_string(body.size()) + " bytes in all)");
+}
+
 TEST_F(GenerateContent, UnreadableSuccessfulRepliesAreDecodingErrors) {
     LogCapture logs;
     std::string body;

@@ -21,30 +21,37 @@ void removeAll(std::string& text, std::string_view fence) {
     for (auto at = text.find(fence); at != std::string::npos; at = text.find(fence, at)) text.erase(at, fence.size());
 }
 
-// Shares large enough to overflow are clamped to the 32-bit range they are stored in.
-int clampedShare(std::int64_t value) {
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+// A share is a whole percent kept in an int. A stored one past this bound is read at it: no measured
+// day comes near, and within it a share scaled by 100 over a total of at least 1 still fits an int.
+constexpr std::int64_t largestStoredShare = std::numeric_limits<int>::max() / 100;
+
+std::int64_t storedShare(const nlohmann::json& percentage) {
+    if (percentage.is_number_unsigned()) {
+        return static_cast<std::int64_t>(
+            std::min(percentage.get<std::uint64_t>(), static_cast<std::uint64_t>(largestStoredShare)));
+    }
+    return std::clamp(percentage.get<std::int64_t>(), -largestStoredShare, largestStoredShare);
 }
 
 CategoryPercentages normalised(std::int64_t create, std::int64_t communicate, std::int64_t consume) {
-    // Summed in long double so that shares near the 64-bit limits cannot overflow the total.
-    const long double total = static_cast<long double>(create) + communicate + consume;
+    const std::int64_t total = create + communicate + consume;
     if (total <= 0 || total == 100) {
-        return {clampedShare(create), clampedShare(communicate), clampedShare(consume)};
+        return {static_cast<int>(create), static_cast<int>(communicate), static_cast<int>(consume)};
     }
     auto scaled = [total](std::int64_t x) {
-        return static_cast<std::int64_t>(std::llround(static_cast<double>(static_cast<long double>(x) * 100.0L / total)));
+        return static_cast<std::int64_t>(std::llround(static_cast<double>(x) * 100.0 / static_cast<double>(total)));
     };
     std::int64_t cr = scaled(create);
     std::int64_t co = scaled(communicate);
     std::int64_t cs = scaled(consume);
+    // The scaled shares add up to 100 before rounding, so this is -1, 0 or 1.
     const std::int64_t difference = 100 - (cr + co + cs);
     if (difference != 0) {
         if (cr >= co && cr >= cs) cr += difference;
         else if (co >= cr && co >= cs) co += difference;
         else cs += difference;
     }
-    return {clampedShare(cr), clampedShare(co), clampedShare(cs)};
+    return {static_cast<int>(cr), static_cast<int>(co), static_cast<int>(cs)};
 }
 
 } // namespace
@@ -76,7 +83,7 @@ CategoryPercentages parseCategoryPercentages(const std::optional<DailyActivityDa
         }
     }
     if (!categories) {
-        printLine("Failed to parse JSON: " + stored);
+        printLine("Failed to parse JSON: " + logExcerpt(stored));
         return {};
     }
 
@@ -86,13 +93,7 @@ CategoryPercentages parseCategoryPercentages(const std::optional<DailyActivityDa
         const auto percentage = category.find("percentage");
         if (type == category.end() || !type->is_string()) continue;
         if (percentage == category.end() || !percentage->is_number_integer()) continue;
-        std::int64_t value = 0;
-        if (percentage->is_number_unsigned()) {
-            value = static_cast<std::int64_t>(std::min<std::uint64_t>(percentage->get<std::uint64_t>(),
-                                                                      std::numeric_limits<std::int64_t>::max()));
-        } else {
-            value = percentage->get<std::int64_t>();
-        }
+        const std::int64_t value = storedShare(*percentage);
         const auto& name = type->get_ref<const std::string&>();
         if (name == "Create") create = value;
         else if (name == "Communicate") communicate = value;

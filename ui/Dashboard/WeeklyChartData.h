@@ -30,7 +30,8 @@ struct CategoryPercentages {
 
 // The day's shares of Create, Communicate and Consume from its stored answer, scaled to add up to
 // 100. A day without a record or answer gives zeros; an answer that cannot be read prints
-// "Failed to parse JSON: " with the stored text and gives zeros.
+// "Failed to parse JSON: " with the stored text and gives zeros. A stored share is read within
+// ±(INT_MAX / 100), so that its scaled value still fits an int.
 CategoryPercentages parseCategoryPercentages(const std::optional<DailyActivityData>& record);
 
 // Seven days from `weekStart`, each with the shares of the record filed under its day key.

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include <cerrno>
@@ -28,8 +29,10 @@ bool isProgramAvailable(const std::string& program) {
     return false;
 }
 
-bool launchDetached(const std::vector<std::string>& arguments) {
-    if (arguments.empty() || !isProgramAvailable(arguments.front())) return false;
+void launchDetached(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || !isProgramAvailable(arguments.front())) {
+        throw std::system_error(ENOENT, std::generic_category(), arguments.empty() ? "" : arguments.front());
+    }
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 1);
     for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -42,13 +45,13 @@ bool launchDetached(const std::vector<std::string>& arguments) {
     pid_t pid = 0;
     const int status = posix_spawnp(&pid, argv.front(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (status != 0) return false;
+    // posix_spawnp reports the exec's own failure too, E2BIG among them.
+    if (status != 0) throw std::system_error(status, std::generic_category(), arguments.front());
     std::thread([pid] {
         int ignored = 0;
         while (waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
         }
     }).detach();
-    return true;
 }
 
 } // namespace glimmo

@@ -5,8 +5,9 @@
 
 namespace glimmo {
 
-// Opens links with the desktop's programs, never through a shell: http, https and mailto with
-// the default handler, the notification settings link with the first settings program found.
+// Opens links with the desktop's programs, never through a shell: those URLPolicy admits with the
+// default handler, the notification settings link with the first settings program found. A link
+// that is not opened is logged with why.
 struct URLOpener {
     std::string opener = "xdg-open";
     std::vector<std::vector<std::string>> settingsCommands = {

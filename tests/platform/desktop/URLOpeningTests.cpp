@@ -16,22 +16,34 @@
 namespace glimmo {
 namespace {
 
-TEST(URLPolicyTest, AcceptsOnlyWebAndMailLinks) {
+TEST(URLPolicyTest, AcceptsOnlyWebLinksWithAHostAndMailLinksWithoutHiddenHeaders) {
     EXPECT_TRUE(isOpenableWebURL("https://www.google.com/search?q=focus"));
     EXPECT_TRUE(isOpenableWebURL("http://example.com"));
     EXPECT_TRUE(isOpenableWebURL("HTTPS://EXAMPLE.COM/"));
     EXPECT_TRUE(isOpenableWebURL("mailto:someone@example.com"));
+    EXPECT_TRUE(
+        isOpenableWebURL("mailto:a@example.com?Subject=Notes&body=Hi%20there&cc=b@example.com&to=c@example.com"));
+    EXPECT_TRUE(isOpenableWebURL("mailto:?subject=Notes"));
 
-    EXPECT_FALSE(isOpenableWebURL("file:///etc/passwd"));
-    EXPECT_FALSE(isOpenableWebURL("javascript:alert(1)"));
-    EXPECT_FALSE(isOpenableWebURL("ftp://example.com"));
-    EXPECT_FALSE(isOpenableWebURL("--help"));
-    EXPECT_FALSE(isOpenableWebURL("https:"));
-    EXPECT_FALSE(isOpenableWebURL(":https://x"));
-    EXPECT_FALSE(isOpenableWebURL(""));
-    EXPECT_FALSE(isOpenableWebURL("https://example.com/a b"));
-    EXPECT_FALSE(isOpenableWebURL("https://example.com/\n--option"));
-    EXPECT_FALSE(isOpenableWebURL(notificationSettingsLink));
+    const std::string_view refused[] = {
+        "file:///etc/passwd", "javascript:alert(1)", "ftp://example.com", "--help", "https:", ":https://x", "",
+        "https://example.com/a b", "https://example.com/\n--option", "https:x", "https://", "https://:443/",
+        "http:/..//evil.com/x", "mailto:", "mailto:?attach=/home/user/.ssh/id_rsa",
+        "mailto:a@example.com?bcc=eve@example.com", "mailto:a@example.com?subject=x&ATTACH=/etc/passwd",
+        "mailto:a@example.com?%61ttach=/etc/passwd", "mailto:a@example.com?subject", notificationSettingsLink};
+    for (const std::string_view link : refused) EXPECT_FALSE(isOpenableWebURL(link)) << link;
+}
+
+TEST(URLPolicyTest, ARefusedLinkIsLoggedOnceWithWhy) {
+    std::vector<std::string> logged;
+    setLogSinkForTesting([&](LogLevel, std::string_view line) { logged.emplace_back(line); });
+    EXPECT_TRUE(mayOpenWithDesktop("https://example.com/"));
+    EXPECT_FALSE(mayOpenWithDesktop("mailto:a@example.com?bcc=eve@example.com"));
+    EXPECT_FALSE(mayOpenWithDesktop("https:x"));
+    setLogSinkForTesting({});
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_NE(logged[0].find("subject, body, cc and to"), std::string::npos) << logged[0];
+    EXPECT_NE(logged[1].find("host"), std::string::npos) << logged[1];
 }
 
 // A stand-in for xdg-open that writes each argument it receives on a line of its own.
@@ -68,7 +80,7 @@ protected:
 };
 
 TEST_F(URLOpenerTest, PassesTheLinkAsOneArgumentWithoutAShell) {
-    const std::string link = "https://example.com/?q=$(touch${IFS}pwned);`touch${IFS}pwned`&x=1|y>pwned";
+    const std::string link = "https://example.com/?q=$(touch$IFS'pwned');touch$IFS'pwned'&x=1";
     ASSERT_TRUE(opener.open(link));
     const auto arguments = waitForArguments();
     ASSERT_TRUE(arguments);
@@ -92,18 +104,24 @@ TEST_F(URLOpenerTest, SettingsLinkStartsTheFirstSettingsProgramFound) {
     EXPECT_EQ(*arguments, std::vector<std::string>{"notifications"});
 }
 
-TEST_F(URLOpenerTest, ReportsFailureWhenNothingCanBeStartedAndLogsWhatIsMissing) {
+TEST_F(URLOpenerTest, ReportsFailureWhenNothingCanBeStartedAndLogsWhatHappened) {
     std::vector<std::string> logged;
     setLogSinkForTesting([&](LogLevel, std::string_view line) { logged.emplace_back(line); });
+    // Longer than one argument may be (128 KiB): the opener exists, the link cannot reach it.
+    EXPECT_FALSE(opener.open("https://example.com/?q=" + std::string(200 * 1024, 'a')));
     opener.opener = "glimmo-no-such-opener";
     EXPECT_FALSE(opener.open("https://example.com"));
     opener.settingsCommands = {{"glimmo-no-such-settings-program"}};
     EXPECT_FALSE(opener.open(std::string(notificationSettingsLink)));
     EXPECT_FALSE(opener.open("file:///etc/passwd"));
     setLogSinkForTesting({});
-    ASSERT_EQ(logged.size(), 2u) << "a refused link is no missing program";
-    EXPECT_NE(logged[0].find("glimmo-no-such-opener"), std::string::npos) << logged[0];
-    EXPECT_NE(logged[1].find("notification settings"), std::string::npos) << logged[1];
+    ASSERT_EQ(logged.size(), 4u);
+    EXPECT_NE(logged[0].find("too long"), std::string::npos) << logged[0];
+    EXPECT_EQ(logged[0].find("xdg-utils"), std::string::npos) << logged[0];
+    EXPECT_NE(logged[1].find("glimmo-no-such-opener"), std::string::npos) << logged[1];
+    EXPECT_NE(logged[2].find("notification settings"), std::string::npos) << logged[2];
+    EXPECT_NE(logged[3].find("only http, https and mailto"), std::string::npos) << logged[3];
+    EXPECT_FALSE(std::filesystem::exists(record));
 }
 
 } // namespace

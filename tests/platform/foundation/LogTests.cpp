@@ -54,6 +54,19 @@ TEST_F(LogTest, DisabledLoggerDropsEverything) {
     EXPECT_FALSE(logger.isEnabled());
 }
 
+TEST(LogExcerptTest, KeepsWhatFitsAndCutsTheRestBeforeACharacterThatCrossesTheLimit) {
+    const std::string fits(logExcerptLimit, 'a');
+    EXPECT_EQ(logExcerpt(""), "");
+    EXPECT_EQ(logExcerpt(fits), fits);
+    EXPECT_EQ(logExcerpt(fits + "b"), fits + "… (4097 bytes in all)");
+    // A four-byte character that ends at the limit stays; one that any of its bytes carry past it goes whole.
+    for (std::size_t before = logExcerptLimit - 4; before <= logExcerptLimit; ++before) {
+        const std::string text = std::string(before, 'a') + "😀" + "tail";
+        const std::string kept = std::string(before, 'a') + (before + 4 <= logExcerptLimit ? "😀" : "");
+        EXPECT_EQ(logExcerpt(text), kept + "… (" + std::to_string(text.size()) + " bytes in all)") << before;
+    }
+}
+
 TEST(LogOutputTest, PrintLineWritesOneFlushedLineToStandardOutput) {
     ::testing::internal::CaptureStdout();
     printLine("hello ✅");

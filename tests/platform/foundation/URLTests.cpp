@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace glimmo {
 namespace {
 
@@ -59,6 +61,29 @@ TEST(URLTest, ResolvesReferencesAsTheStandardSays) {
         EXPECT_EQ(resolved->absoluteString(), expected) << reference;
     }
     EXPECT_EQ(URL::parse("images/a b.png", *base), std::nullopt);
+}
+
+// A resolved path is written so that it reads back as that path: without an authority, not as one;
+// without a scheme, not as one.
+TEST(URLTest, AResolvedURLsTextReadsBackAsItsParts) {
+    const URL opaque = *URL::parse("foo:/a/b");
+    const URL web = *URL::parse("http://a/b/c");
+    const URL relative = *URL::parseKeepingRelative("?q");
+    const std::tuple<const URL&, const char*, const char*> cases[] = {
+        {opaque, "..//evil.com/x", "foo:/.//evil.com/x"},
+        {web, "http:/..//evil.com/x", "http:/.//evil.com/x"},
+        {relative, "./a:b", "./a:b"},
+    };
+    for (const auto& [base, reference, text] : cases) {
+        const auto resolved = URL::parse(reference, base);
+        ASSERT_TRUE(resolved) << reference;
+        EXPECT_EQ(resolved->absoluteString(), text) << reference;
+        const auto reread = URL::parseKeepingRelative(resolved->absoluteString());
+        ASSERT_TRUE(reread) << text;
+        EXPECT_EQ(reread->scheme(), resolved->scheme()) << text;
+        EXPECT_EQ(reread->host(), std::nullopt) << text;
+        EXPECT_EQ(reread->percentEncodedPath(), resolved->percentEncodedPath()) << text;
+    }
 }
 
 TEST(URLTest, QueryItemsAreDecodedButPlusIsKept) {

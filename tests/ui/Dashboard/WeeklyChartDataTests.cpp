@@ -87,6 +87,14 @@ TEST_F(WeeklyChartDataTest, PercentagesAtTheIntegerLimitsDoNotOverflow) {
     EXPECT_EQ(parse(shares(max, max, 0)), (CategoryPercentages{50, 50, 0}));
     const auto big = parse(answer(R"({"type": "Create", "percentage": 18446744073709551615})"));
     EXPECT_EQ(big, (CategoryPercentages{100, 0, 0}));
+    // Opposite shares near the limits that leave a small positive total: scaled, the positive one
+    // stays positive and the three still add up to 100.
+    for (const long long consume : {1LL, 5LL}) {
+        const auto scaled = parse(shares(max, -max, consume));
+        EXPECT_GT(scaled.create, 0) << consume;
+        EXPECT_LT(scaled.communicate, 0) << consume;
+        EXPECT_EQ(std::int64_t{scaled.create} + scaled.communicate + scaled.consume, 100) << consume;
+    }
 }
 
 TEST_F(WeeklyChartDataTest, TheChartHoldsTheSevenDaysOfTheCurrentWeekFoundByTheirKeys) {

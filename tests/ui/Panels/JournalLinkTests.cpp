@@ -1,5 +1,6 @@
 // The journal as the application shows it, hosted by the window layer: a click on a link opens web
-// and mail links with the desktop, and nothing else that a written journal may link to.
+// links with a host and mail links without hidden headers with the desktop, and nothing else that a
+// written journal may link to.
 
 #include "tests/ui/Panels/PanelsFixture.h"
 
@@ -31,7 +32,11 @@ protected:
 
 TEST_F(JournalLinkTest, AClickOpensWebAndMailLinksAndNothingElse) {
     world.answerOpenAI(200, openAIReplyWithText("- [Quarterly report](https://example.com/report)\n"
-                                                "- [Write to Ana](mailto:ana@example.com)\n"
+                                                "- [Write to Ana](mailto:ana@example.com?subject=Notes&body=Hi)\n"
+                                                "- [Send the key](mailto:?attach=/home/user/.ssh/id_rsa)\n"
+                                                "- [Copy Eve](mailto:ana@example.com?bcc=eve@example.com)\n"
+                                                "- [No host](https:x)\n"
+                                                "- [Empty host](https://)\n"
                                                 "- [Local notes](file:///etc/passwd)\n"
                                                 "- [Run this](javascript:alert(1))\n"
                                                 "- [Desktop settings](settings://notifications)\n"
@@ -47,13 +52,15 @@ TEST_F(JournalLinkTest, AClickOpensWebAndMailLinksAndNothingElse) {
         20));
     auto* widget = widgetOf(*view).findChild<HostingWidget*>();
     ASSERT_NE(widget, nullptr);
-    for (const char* title : {"Quarterly report", "Write to Ana", "Local notes", "Run this", "Desktop settings", "Relative page"}) {
+    for (const char* title : {"Quarterly report", "Write to Ana", "Send the key", "Copy Eve", "No host", "Empty host",
+                              "Local notes", "Run this", "Desktop settings", "Relative page"}) {
         const auto line = findText(host.displayList(), title);
         ASSERT_TRUE(line) << title;
         QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(static_cast<int>(line->origin.x) + 4, static_cast<int>(line->origin.y) + 6));
         loop->runUntilIdle();
     }
-    EXPECT_EQ(workspace->openedURLs(), (std::vector<std::string>{"https://example.com/report", "mailto:ana@example.com"}));
+    EXPECT_EQ(workspace->openedURLs(),
+              (std::vector<std::string>{"https://example.com/report", "mailto:ana@example.com?subject=Notes&body=Hi"}));
 }
 
 } // namespace
