@@ -1,5 +1,6 @@
 #include "app/ChromeHistoryReaderLoad.h"
 
+#include "app/CommittedDatabaseCopy.h"
 #include "platform/foundation/Error.h"
 
 #include <sqlite3.h>
@@ -39,67 +40,6 @@ std::string columnText(sqlite3_stmt* statement, int column) {
                        static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
-// SQLite's companions of a database file: a stale one beside a new copy would be taken for part of
-// it (a left-over journal is rolled back into it).
-void removeSideFiles(const fs::path& database) {
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        std::error_code ignored;
-        fs::remove(fs::path(database.string() + suffix), ignored);
-    }
-}
-
-Error sqliteError(int result, const std::string& message) {
-    return Error("SQLite", result, message);
-}
-
-// What the browser has committed, its write-ahead log included, copied into `destination` as a
-// rollback-journal database that leaves no side files when read. Throws Error.
-void backUpDatabase(const fs::path& source, const fs::path& destination) {
-    // A browser that is committing holds its lock for moments; one that holds it for good fails
-    // the load after this.
-    constexpr int busyMilliseconds = 2000;
-    sqlite3* rawSource = nullptr;
-    const int sourceOpened =
-        sqlite3_open_v2(source.c_str(), &rawSource, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    const Database from(rawSource);
-    if (sourceOpened != SQLITE_OK) {
-        throw sqliteError(sourceOpened, errorMessage(from.get()));
-    }
-    sqlite3* rawDestination = nullptr;
-    const int destinationOpened =
-        sqlite3_open_v2(destination.c_str(), &rawDestination,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    const Database to(rawDestination);
-    if (destinationOpened != SQLITE_OK) {
-        throw sqliteError(destinationOpened, errorMessage(to.get()));
-    }
-    sqlite3_busy_timeout(from.get(), busyMilliseconds);
-    // The private copy, which a failed load throws away, needs no journal, no syncing, no lock taken
-    // per page and no cache: each page is written once. (The browser's file is not mapped: the
-    // browser could shrink it under the mapping.)
-    sqlite3_exec(to.get(),
-                 "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
-                 "PRAGMA cache_size=100;",
-                 nullptr, nullptr, nullptr);
-    sqlite3_backup* backup = sqlite3_backup_init(to.get(), "main", from.get(), "main");
-    if (!backup) {
-        throw sqliteError(sqlite3_errcode(to.get()), errorMessage(to.get()));
-    }
-    const int stepped = sqlite3_backup_step(backup, -1);
-    sqlite3_backup_finish(backup);
-    if (stepped != SQLITE_DONE) {
-        throw sqliteError(stepped, sqlite3_errstr(stepped));
-    }
-    // The copied header keeps the browser's journal mode; a copy in WAL mode would grow "-wal" and
-    // "-shm" files when read.
-    char* message = nullptr;
-    if (sqlite3_exec(to.get(), "PRAGMA journal_mode=DELETE;", nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string text = message ? message : errorMessage(to.get());
-        sqlite3_free(message);
-        throw sqliteError(sqlite3_errcode(to.get()), text);
-    }
-}
-
 // Replaces the working copy with what the browser's History database holds. Throws Error or FileError.
 void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& outcome) {
     const auto print = [&outcome](std::string text) { outcome.lines.push_back({true, std::move(text)}); };
@@ -135,16 +75,13 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& 
         }
         print("✅ Removed existing temp database");
     }
-    removeSideFiles(destination);
     try {
-        backUpDatabase(request.source, destination);
+        copyCommittedDatabase(request.source, destination);
     } catch (const Error& failure) {
         copyFailed(failure);
-        fs::remove(destination, error);
-        removeSideFiles(destination);
+        removeDatabaseFiles(destination);
         throw;
     }
-    fs::permissions(destination, fs::perms::owner_read | fs::perms::owner_write, error);
 }
 
 // The sort of the query stays in memory (the copy is private and read once) and uses helper

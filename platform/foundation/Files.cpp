@@ -1,6 +1,7 @@
 #include "platform/foundation/Files.h"
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Log.h"
 
 #include <fcntl.h>
@@ -16,6 +17,7 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace glimmo {
@@ -23,29 +25,6 @@ namespace glimmo {
 namespace fs = std::filesystem;
 
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
-    ~FileDescriptor() {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return descriptor_; }
-    // Closes now so that a failing close (a delayed write error) is seen.
-    int close() {
-        const int result = ::close(descriptor_);
-        descriptor_ = -1;
-        return result;
-    }
-
-private:
-    int descriptor_;
-};
 
 // Removes the temporary file unless the write got as far as renaming it.
 class TemporaryFileGuard {
@@ -289,9 +268,19 @@ void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, Wri
     }
 }
 
-std::optional<std::string> readFile(const fs::path& path) {
+FileDescriptor::~FileDescriptor() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+}
+
+int FileDescriptor::close() {
+    return ::close(std::exchange(descriptor_, -1));
+}
+
+std::optional<OpenedRegularFile> openRegularFileToRead(const fs::path& path) {
     // Without O_NONBLOCK a FIFO in the file's place would hold the open until something writes to it.
-    const FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (descriptor.get() < 0) {
         // ENOTDIR: a folder on the way is a file, so this file cannot exist either.
         if (errno == ENOENT || errno == ENOTDIR) {
@@ -312,11 +301,20 @@ std::optional<std::string> readFile(const fs::path& path) {
     if (flags < 0 || ::fcntl(descriptor.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         throw FileError(path, "prepare reading", errno);
     }
-    if (static_cast<std::uintmax_t>(status.st_size) > maximumReadFileSize) {
+    return OpenedRegularFile{std::move(descriptor), static_cast<std::uintmax_t>(status.st_size)};
+}
+
+std::optional<std::string> readFile(const fs::path& path) {
+    const std::optional<OpenedRegularFile> file = openRegularFileToRead(path);
+    if (!file) {
+        return std::nullopt;
+    }
+    const FileDescriptor& descriptor = file->descriptor;
+    if (file->size > maximumReadFileSize) {
         throw tooLargeToRead(path);
     }
     std::string content;
-    content.reserve(static_cast<std::size_t>(status.st_size));
+    content.reserve(static_cast<std::size_t>(file->size));
     char buffer[65536];
     for (;;) {
         // One byte past the limit tells a file that grew while it was read.

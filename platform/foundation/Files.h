@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -32,6 +33,20 @@ inline constexpr std::size_t maximumReadFileSize = std::size_t{256} << 20;
 // read: also when it is not a regular file (a FIFO, a device, a folder), which is never opened in a
 // way that could block, and when it holds more than maximumReadFileSize bytes.
 std::optional<std::string> readFile(const std::filesystem::path& path);
+
+// The first `count` bytes of the regular file at `path` (all of it when it is shorter) and its size,
+// or nullopt when it does not exist. Opened as readFile opens it. Throws FileError.
+struct FileStart {
+    std::string bytes;
+    std::uintmax_t size = 0;
+};
+std::optional<FileStart> readFileStart(const std::filesystem::path& path, std::size_t count);
+
+// Copies the regular file at `source` into a new file `destination` with mode 0600, up to the end
+// the source has when the copy reaches it; returns the bytes copied. The source is opened as readFile
+// opens it, so a file that another process holds locked is copied all the same. Throws FileError:
+// also when the source is missing or not a regular file, and when something is at `destination`.
+std::uintmax_t copyRegularFile(const std::filesystem::path& source, const std::filesystem::path& destination);
 
 // Renames the file to "<name>.unreadable-<yyyyMMdd-HHmmss>" beside it (with "-2", "-3"... added
 // when that name is taken, so an earlier copy is never overwritten) and logs one line through

@@ -135,6 +135,30 @@ TEST_F(FilesTest, ReadsLargeFilesWhole) {
     EXPECT_EQ(readFile(folder.path() / "big"), big);
 }
 
+TEST_F(FilesTest, CopyAndStartOfAFileTakeRegularFilesOnly) {
+    std::string big(300000, 'x');
+    big[234567] = 'y';
+    writePlain(folder.path() / "big", big);
+    EXPECT_EQ(copyRegularFile(folder.path() / "big", folder.path() / "copy"), big.size());
+    EXPECT_EQ(readFile(folder.path() / "copy"), big);
+    EXPECT_EQ(fs::status(folder.path() / "copy").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_THROW(copyRegularFile(folder.path() / "big", folder.path() / "copy"), FileError) << "never overwrites";
+    ASSERT_EQ(::mkfifo((folder.path() / "fifo").c_str(), 0600), 0);
+    EXPECT_THROW(copyRegularFile(folder.path() / "fifo", folder.path() / "fromFifo"), FileError);
+    EXPECT_THROW(copyRegularFile(folder.path() / "absent", folder.path() / "fromAbsent"), FileError);
+    EXPECT_EQ(entries(folder.path()), (std::vector<fs::path>{"big", "copy", "fifo"}));
+
+    const std::optional<FileStart> start = readFileStart(folder.path() / "big", 32);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(start->bytes, std::string(32, 'x'));
+    EXPECT_EQ(start->size, big.size());
+    writePlain(folder.path() / "short", "abc");
+    EXPECT_EQ(readFileStart(folder.path() / "short", 32)->bytes, "abc");
+    EXPECT_FALSE(readFileStart(folder.path() / "absent", 32));
+    EXPECT_THROW(readFileStart(folder.path() / "fifo", 32), FileError);
+}
+
 TEST_F(FilesTest, ReadFileRefusesFilesPastTheLimitUnread) {
     const fs::path file = folder.path() / "huge";
     writePlain(file, "");

@@ -1,0 +1,25 @@
+#pragma once
+
+// A private copy of an SQLite database that another process keeps open and writes: what it has
+// committed, its write-ahead log included, taken by copying files, so that no lock the writer holds
+// (an exclusive locking mode included) stands in the way and nothing is written beside its files.
+
+#include <filesystem>
+#include <functional>
+
+namespace glimmo {
+
+// Copies the database at `source` (with "<source>-wal" when that is a regular file) into
+// `destination` and makes the copy a rollback-journal database that leaves no side files when it is
+// read. What is at `destination` or beside it is replaced. Throws Error (FileError for the files,
+// domain "SQLite" for the copy's log replay); the caller removes what a failure left (removeDatabaseFiles).
+void copyCommittedDatabase(const std::filesystem::path& source, const std::filesystem::path& destination);
+
+// Removes the database file and the side files SQLite keeps beside it, those that are there.
+void removeDatabaseFiles(const std::filesystem::path& database);
+
+// Tests only: called after the log was copied and before the database file is; a writer that commits
+// there is one that wrote during the copy. Empty to remove.
+void setCommittedDatabaseCopyHookForTesting(std::function<void()> hook);
+
+} // namespace glimmo

@@ -1,0 +1,105 @@
+#include "platform/foundation/Error.h"
+#include "platform/foundation/FileDescriptor.h"
+#include "platform/foundation/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace glimmo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Reads to the end of `from` and writes all of it to `to`; returns the bytes copied.
+std::uintmax_t copyByReading(int from, int to, const fs::path& source, const fs::path& destination) {
+    std::uintmax_t copied = 0;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(from, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(source, "read", errno);
+        }
+        if (count == 0) {
+            return copied;
+        }
+        for (ssize_t written = 0; written < count;) {
+            const ssize_t done = ::write(to, buffer + written, static_cast<std::size_t>(count - written));
+            if (done < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                throw FileError(destination, "write", errno);
+            }
+            written += done;
+        }
+        copied += static_cast<std::uintmax_t>(count);
+    }
+}
+
+} // namespace
+
+std::optional<FileStart> readFileStart(const fs::path& path, std::size_t count) {
+    const std::optional<OpenedRegularFile> file = openRegularFileToRead(path);
+    if (!file) {
+        return std::nullopt;
+    }
+    FileStart start{std::string(count, '\0'), file->size};
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t read = ::read(file->descriptor.get(), start.bytes.data() + filled, count - filled);
+        if (read < 0 && errno == EINTR) {
+            continue;
+        }
+        if (read < 0) {
+            throw FileError(path, "read", errno);
+        }
+        if (read == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(read);
+    }
+    start.bytes.resize(filled);
+    return start;
+}
+
+std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destination) {
+    const std::optional<OpenedRegularFile> file = openRegularFileToRead(source);
+    if (!file) {
+        throw FileError(source, "copy", ENOENT);
+    }
+    FileDescriptor to(::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (to.get() < 0) {
+        throw FileError(destination, "create", errno);
+    }
+    if (::fchmod(to.get(), 0600) != 0) { // whatever the umask
+        throw FileError(destination, "set permissions of", errno);
+    }
+    const int from = file->descriptor.get();
+    std::uintmax_t copied = 0;
+    // The kernel copies without passing the bytes through here; where it cannot, or where it stops
+    // short (some file systems report no content it could copy), reading takes over to the end.
+    for (;;) {
+        const ssize_t count = ::copy_file_range(from, nullptr, to.get(), nullptr, std::size_t{1} << 30, 0);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            break;
+        }
+        copied += static_cast<std::uintmax_t>(count);
+    }
+    copied += copyByReading(from, to.get(), source, destination);
+    if (to.close() != 0) {
+        throw FileError(destination, "close", errno);
+    }
+    return copied;
+}
+
+} // namespace glimmo

@@ -1,0 +1,40 @@
+#pragma once
+
+// For the file functions of this folder only: an open descriptor that closes itself, and the one way
+// they open a file to read it.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <utility>
+
+namespace glimmo {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
+    ~FileDescriptor();
+    FileDescriptor(FileDescriptor&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return descriptor_; }
+    // Closes now so that a failing close (a delayed write error) is seen.
+    int close();
+
+private:
+    int descriptor_;
+};
+
+struct OpenedRegularFile {
+    FileDescriptor descriptor;
+    std::uintmax_t size = 0; // when it was opened
+};
+
+// The regular file at `path` (the end of its links), opened to read in blocking mode, or nullopt when
+// nothing is there. A FIFO, a device or a folder is refused without waiting on it. No lock is taken,
+// and none held by another process stops it. Throws FileError.
+std::optional<OpenedRegularFile> openRegularFileToRead(const std::filesystem::path& path);
+
+} // namespace glimmo
