@@ -22,6 +22,7 @@ struct TableView {
     TableView(std::vector<RawTableColumnAlignment> columnAlignments, std::vector<RawTableRow> rows)
         : columnAlignments(std::move(columnAlignments)), rows(std::move(rows)) {}
     glimmo::AnyView body() const;
+    bool operator==(const TableView& other) const { return columnAlignments == other.columnAlignments && rows == other.rows; }
 };
 
 struct TableCell {

@@ -61,6 +61,17 @@ TEST(TableDrawingTest, DefaultBordersOutlineTheTableAndEveryGap) {
     EXPECT_EQ(strokeCount(h.host()), 3U);
 }
 
+// The document builds its blocks again once they have reported their margins; a table whose rows did
+// not change keeps the cells it has instead of making every one anew.
+TEST(TableDrawingTest, AnUnchangedTableIsNotBuiltAgain) {
+    auto built = std::make_shared<int>(0);
+    TestHost t(markdownBlockStyle(Markdown("Text above.\n\n" + table), &Theme::tableCell, [built](const TableCellConfiguration& c) {
+        ++*built;
+        return AnyView(c.label);
+    }));
+    EXPECT_EQ(*built, 6);
+}
+
 TEST(TableDrawingTest, OnlyTheHeaderRowMakesOneGridRow) {
     auto rows = std::make_shared<std::vector<int>>();
     AnyView doc = markdownBlockStyle(Markdown("| x | y |\n|---|---|"), &Theme::tableCell, [rows](const TableCellConfiguration& c) {
