@@ -42,6 +42,7 @@ struct TableBorderView {
 
     explicit TableBorderView(TableBounds tableBounds) : tableBounds(std::move(tableBounds)) {}
     glimmo::AnyView body() const;
+    bool operator==(const TableBorderView& other) const { return tableBounds == other.tableBounds; }
 };
 
 // Each cell's fill from the environment's background style; the gaps stay unfilled.
@@ -51,6 +52,7 @@ struct TableBackgroundView {
 
     explicit TableBackgroundView(TableBounds tableBounds) : tableBounds(std::move(tableBounds)) {}
     glimmo::AnyView body() const;
+    bool operator==(const TableBackgroundView& other) const { return tableBounds == other.tableBounds; }
 };
 
 glimmo::HorizontalAlignment gridColumnAlignment(RawTableColumnAlignment alignment);

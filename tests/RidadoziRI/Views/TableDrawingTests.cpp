@@ -72,6 +72,17 @@ TEST(TableDrawingTest, AnUnchangedTableIsNotBuiltAgain) {
     EXPECT_EQ(*built, 6);
 }
 
+// Settling the gaps moves the table; its cells keep their bounds relative to it, so the layers drawn
+// from them stay as they were made.
+TEST(TableDrawingTest, AMovedTableKeepsItsLayers) {
+    auto filled = std::make_shared<int>(0);
+    TestHost t(markdownTableBackgroundStyle(Markdown("Text above.\n\n" + table), TableBackgroundStyle([filled](int, int) {
+                                                ++*filled;
+                                                return glimmo::Color::clear();
+                                            })));
+    EXPECT_EQ(*filled, 6);
+}
+
 TEST(TableDrawingTest, OnlyTheHeaderRowMakesOneGridRow) {
     auto rows = std::make_shared<std::vector<int>>();
     AnyView doc = markdownBlockStyle(Markdown("| x | y |\n|---|---|"), &Theme::tableCell, [rows](const TableCellConfiguration& c) {
