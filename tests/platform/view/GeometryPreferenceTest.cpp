@@ -140,7 +140,8 @@ TEST(PreferenceTest, SiblingsReduceInOrderAndTransformChangesTheSubtreeValue) {
 struct CountedItems {
     static inline std::size_t copiedItems = 0;
     std::vector<int> items;
-    CountedItems(std::vector<int> items = {}) : items(std::move(items)) {} // NOLINT: converts like the list
+    CountedItems() = default;
+    explicit CountedItems(std::vector<int> items) : items(std::move(items)) {}
     CountedItems(const CountedItems& other) : items(other.items) { copiedItems += items.size(); }
     CountedItems(CountedItems&&) = default;
     CountedItems& operator=(const CountedItems& other) {
