@@ -15,6 +15,9 @@ glimmo::Task<void> loadAndStore(std::vector<InlineNode> inlines, std::shared_ptr
                                 std::optional<glimmo::URL> imageBaseURL, glimmo::State<InlineImages> images) {
     auto load = InlineText::loadInlineImages(std::move(inlines), std::move(provider), std::move(imageBaseURL));
     InlineImages loaded = co_await std::move(load);
+    // Images have no equality, so any map stored counts as a change and builds the text again; an empty
+    // outcome over an empty map (text without images, the usual case) changes nothing.
+    if (loaded.bySource.empty() && images->bySource.empty()) co_return;
     images.set(std::move(loaded));
 }
 

@@ -22,6 +22,7 @@ struct TableView {
     TableView(std::vector<RawTableColumnAlignment> columnAlignments, std::vector<RawTableRow> rows)
         : columnAlignments(std::move(columnAlignments)), rows(std::move(rows)) {}
     glimmo::AnyView body() const;
+    bool operator==(const TableView& other) const { return columnAlignments == other.columnAlignments && rows == other.rows; }
 };
 
 struct TableCell {
@@ -41,6 +42,7 @@ struct TableBorderView {
 
     explicit TableBorderView(TableBounds tableBounds) : tableBounds(std::move(tableBounds)) {}
     glimmo::AnyView body() const;
+    bool operator==(const TableBorderView& other) const { return tableBounds == other.tableBounds; }
 };
 
 // Each cell's fill from the environment's background style; the gaps stay unfilled.
@@ -50,6 +52,7 @@ struct TableBackgroundView {
 
     explicit TableBackgroundView(TableBounds tableBounds) : tableBounds(std::move(tableBounds)) {}
     glimmo::AnyView body() const;
+    bool operator==(const TableBackgroundView& other) const { return tableBounds == other.tableBounds; }
 };
 
 glimmo::HorizontalAlignment gridColumnAlignment(RawTableColumnAlignment alignment);

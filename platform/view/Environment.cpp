@@ -4,9 +4,14 @@
 
 namespace glimmo {
 
-EnvironmentValues::EnvironmentValues()
-    : values_(std::make_shared<const std::map<std::type_index, std::shared_ptr<const HolderBase>>>()),
-      objects_(std::make_shared<const std::map<std::type_index, std::shared_ptr<ObservableObject>>>()) {}
+// Writes copy the maps, so every empty environment can share the same two empty ones: each node holds
+// an environment, and making them empty cost two allocations a node.
+EnvironmentValues::EnvironmentValues() {
+    static const auto noValues = std::make_shared<const std::map<std::type_index, std::shared_ptr<const HolderBase>>>();
+    static const auto noObjects = std::make_shared<const std::map<std::type_index, std::shared_ptr<ObservableObject>>>();
+    values_ = noValues;
+    objects_ = noObjects;
+}
 
 const EnvironmentValues::HolderBase* EnvironmentValues::find(std::type_index key) const {
     auto it = values_->find(key);

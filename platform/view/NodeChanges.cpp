@@ -124,6 +124,9 @@ void ViewNode::forgetAnswersUpward() {
 }
 
 void ViewNode::invalidateLayout() {
+    // A node being made has answered nothing and drawn nothing: the node that makes it is the one whose
+    // children changed. Registering every node of a new subtree would cost a set entry each.
+    if (constructing_) return;
     if (buildingDuringPlacement) {
         // Its new children are sized and placed by the placement that builds them.
         invalidateDisplay();

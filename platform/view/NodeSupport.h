@@ -39,6 +39,7 @@ public:
     }
     bool isLayoutElement() const override { return false; }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
+        if (ViewNode* e = onlyElement()) return e->explicitAlignment(id, size);
         return contentAlignment(childElements(), id, size);
     }
     void setContainerAxis(std::optional<Axis> axis) override {
@@ -51,7 +52,10 @@ public:
     }
 
 protected:
-    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(childElements(), p); }
+    CGSize computeSize(const ProposedViewSize& p) override {
+        if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
+        return sizeOfContent(childElements(), p);
+    }
     void placeChildren() override { placeContent(childElements(), frame); }
 };
 
@@ -60,6 +64,7 @@ class SingleChildNode : public ViewNode {
 public:
     std::vector<ViewNode*> contentElements() const { return childElements(); }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
+        if (ViewNode* e = onlyElement()) return e->explicitAlignment(id, size);
         return contentAlignment(contentElements(), id, size);
     }
     double layoutPriority() const override {
@@ -80,7 +85,11 @@ public:
     }
 
 protected:
-    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(contentElements(), p); }
+    // Nearly every modifier wraps one element: asked directly, without collecting a list first.
+    CGSize computeSize(const ProposedViewSize& p) override {
+        if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
+        return sizeOfContent(contentElements(), p);
+    }
     void placeChildren() override { placeContent(contentElements(), frame); }
 };
 

@@ -60,12 +60,16 @@ private:
         std::shared_ptr<void> value;
         void (*reduce)(Entry& into, const Entry& next) = nullptr;
     };
+    // A value still shared with a child's gathered values is copied before the first reduce; after that
+    // it is this node's own and later siblings reduce into it in place, so gathering n siblings costs
+    // what their values hold, not n copies of a growing value.
     template <PreferenceKey K>
     static void reduceErased(Entry& into, const Entry& next) {
-        auto combined = std::make_shared<typename K::Value>(*static_cast<const typename K::Value*>(into.value.get()));
+        if (into.value.use_count() > 1) {
+            into.value = std::make_shared<typename K::Value>(*static_cast<const typename K::Value*>(into.value.get()));
+        }
         const auto& n = *static_cast<const typename K::Value*>(next.value.get());
-        K::reduce(*combined, [&n] { return n; });
-        into.value = std::move(combined);
+        K::reduce(*static_cast<typename K::Value*>(into.value.get()), [&n] { return n; });
     }
     std::map<std::type_index, Entry> values_;
 };

@@ -184,7 +184,9 @@ void ViewNode::reconcileSingleChild(const AnyView& view, const EnvironmentValues
     }
     for (auto& c : children) unmountSubtree(*c);
     children.clear();
-    children.push_back(makeNode(view, this, AnyHashable(std::size_t{0}), env));
+    // Every only child has the same key: one shared value rather than one made for each node.
+    static const AnyHashable onlyChildKey(std::size_t{0});
+    children.push_back(makeNode(view, this, onlyChildKey, env));
     fadeInIfAnimated(*children.back());
     childrenDidChange();
 }

@@ -109,10 +109,18 @@ TEST_F(InlineTextTest, ImageBetweenWordsAppearsOnceLoaded) {
     EXPECT_EQ(inlineImagesDrawn(), 1U);
 }
 
-TEST_F(InlineTextTest, NoImagesAsksNothing) {
-    show({N::text("plain "), N::strong({N::text("text")})});
+// The load of a text without images finds nothing to store, so the text is built once.
+TEST_F(InlineTextTest, NoImagesAsksNothingAndBuildsTheTextOnce) {
+    content->inlines.set({N::text("plain "), N::strong({N::text("text")})});
+    host = std::make_unique<glimmo::ViewHost>(markdownInlineImageProvider(AnyView(Shown{{}, content}), provider),
+                                              std::make_shared<glimmo::FixedAdvanceTextMeasurer>());
+    host->setSize({400, 200});
+    host->update();
+    const std::size_t built = host->bodyEvaluationCount();
+    settle();
     EXPECT_TRUE(counting->calls->empty());
     EXPECT_EQ(inlineImagesDrawn(), 0U);
+    EXPECT_EQ(host->bodyEvaluationCount(), built);
 }
 
 TEST_F(InlineTextTest, EqualImagesAreRequestedOnceAndOtherAltTextsAgain) {

@@ -61,6 +61,28 @@ TEST(TableDrawingTest, DefaultBordersOutlineTheTableAndEveryGap) {
     EXPECT_EQ(strokeCount(h.host()), 3U);
 }
 
+// The document builds its blocks again once they have reported their margins; a table whose rows did
+// not change keeps the cells it has instead of making every one anew.
+TEST(TableDrawingTest, AnUnchangedTableIsNotBuiltAgain) {
+    auto built = std::make_shared<int>(0);
+    TestHost t(markdownBlockStyle(Markdown("Text above.\n\n" + table), &Theme::tableCell, [built](const TableCellConfiguration& c) {
+        ++*built;
+        return AnyView(c.label);
+    }));
+    EXPECT_EQ(*built, 6);
+}
+
+// Settling the gaps moves the table; its cells keep their bounds relative to it, so the layers drawn
+// from them stay as they were made.
+TEST(TableDrawingTest, AMovedTableKeepsItsLayers) {
+    auto filled = std::make_shared<int>(0);
+    TestHost t(markdownTableBackgroundStyle(Markdown("Text above.\n\n" + table), TableBackgroundStyle([filled](int, int) {
+                                                ++*filled;
+                                                return glimmo::Color::clear();
+                                            })));
+    EXPECT_EQ(*filled, 6);
+}
+
 TEST(TableDrawingTest, OnlyTheHeaderRowMakesOneGridRow) {
     auto rows = std::make_shared<std::vector<int>>();
     AnyView doc = markdownBlockStyle(Markdown("| x | y |\n|---|---|"), &Theme::tableCell, [rows](const TableCellConfiguration& c) {

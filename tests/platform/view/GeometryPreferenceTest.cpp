@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 namespace glimmo {
 namespace {
@@ -133,6 +134,67 @@ TEST(PreferenceTest, SiblingsReduceInOrderAndTransformChangesTheSubtreeValue) {
                }).transformPreference<CounterKey>([](int& v) { v *= 10; })
                    .onPreferenceChange<CounterKey>([seen](const int& v) { *seen = v; }));
     EXPECT_EQ(*seen, 50);
+}
+
+// A list of items that counts every item copied along with it.
+struct CountedItems {
+    static inline std::size_t copiedItems = 0;
+    std::vector<int> items;
+    CountedItems() = default;
+    explicit CountedItems(std::vector<int> items) : items(std::move(items)) {}
+    CountedItems(const CountedItems& other) : items(other.items) { copiedItems += items.size(); }
+    CountedItems(CountedItems&&) = default;
+    CountedItems& operator=(const CountedItems& other) {
+        items = other.items;
+        copiedItems += items.size();
+        return *this;
+    }
+    CountedItems& operator=(CountedItems&&) = default;
+    bool operator==(const CountedItems&) const = default;
+};
+
+struct ItemsKey {
+    using Value = CountedItems;
+    static Value defaultValue() { return {}; }
+    static void reduce(Value& value, const std::function<Value()>& next) {
+        for (const int item : next().items) value.items.push_back(item);
+    }
+};
+
+struct Reported : ObservableObject {
+    Published<int> value{*this, 0};
+};
+
+struct ReportedItem : View<ReportedItem> {
+    ObservedObject<Reported> model;
+    AnyView body() const { return Text("last").preference<ItemsKey>(CountedItems({model->value.get()})); }
+};
+
+// Siblings reduce into the value gathered so far; a long list of them must not copy that growing value
+// once per sibling, and reducing into it must leave what each sibling gathered as it was.
+TEST(PreferenceTest, ManySiblingsGatherWithoutCopyingTheGrowingValue) {
+    constexpr int count = 300;
+    auto model = std::make_shared<Reported>();
+    auto seen = std::make_shared<std::vector<int>>();
+    std::vector<AnyView> rows;
+    for (int i = 0; i + 1 < count; ++i) rows.push_back(Text("row").preference<ItemsKey>(CountedItems({i})));
+    rows.push_back(ReportedItem{{}, {model}});
+    std::vector<int> expected;
+    for (int i = 0; i + 1 < count; ++i) expected.push_back(i);
+
+    CountedItems::copiedItems = 0;
+    TestHost t(VStack(HorizontalAlignment::center(), 0, rows).onPreferenceChange<ItemsKey>([seen](const CountedItems& v) { *seen = v.items; }));
+    expected.push_back(0);
+    EXPECT_EQ(*seen, expected);
+    // Each item is copied a few times (set by its writer, handed to the reduce, read by the observer).
+    EXPECT_LT(CountedItems::copiedItems, 8U * count);
+
+    model->value.set(-1);
+    CountedItems::copiedItems = 0;
+    t.host().update();
+    expected.back() = -1;
+    EXPECT_EQ(*seen, expected);
+    EXPECT_LT(CountedItems::copiedItems, 8U * count);
 }
 
 struct BoundsKey {
