@@ -36,6 +36,11 @@ std::optional<std::string> reasonNotToOpen(std::string_view url) {
     }
     if (scheme != "mailto") return "only http, https and mailto links are opened";
     if (parsed->percentEncodedPath().empty() && !parsed->query()) return "the mail link is empty";
+    // A client that decodes the address before splitting it would read an encoded "?" or "#" there as
+    // the start of headers; a fragment has no meaning in a mail link.
+    if (parsed->path().find_first_of("?#") != std::string::npos || parsed->fragment()) {
+        return "a mail link's address may not hide headers";
+    }
     const std::vector<URLQueryItem> headers = parsed->queryItems();
     if (!std::all_of(headers.begin(), headers.end(), isPlainMailHeader)) {
         return "a mail link may carry only subject, body, cc and to headers";

@@ -30,7 +30,8 @@ TEST(URLPolicyTest, AcceptsOnlyWebLinksWithAHostAndMailLinksWithoutHiddenHeaders
         "https://example.com/a b", "https://example.com/\n--option", "https:x", "https://", "https://:443/",
         "http:/..//evil.com/x", "mailto:", "mailto:?attach=/home/user/.ssh/id_rsa",
         "mailto:a@example.com?bcc=eve@example.com", "mailto:a@example.com?subject=x&ATTACH=/etc/passwd",
-        "mailto:a@example.com?%61ttach=/etc/passwd", "mailto:a@example.com?subject", notificationSettingsLink};
+        "mailto:a@example.com?%61ttach=/etc/passwd", "mailto:a@example.com?subject", "mailto:a@example.com%3Fattach=/etc/passwd",
+        "mailto:a@example.com#?bcc=eve@example.com", notificationSettingsLink};
     for (const std::string_view link : refused) EXPECT_FALSE(isOpenableWebURL(link)) << link;
 }
 
