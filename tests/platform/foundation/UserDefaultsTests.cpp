@@ -2,6 +2,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/ForkedRun.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TemporaryDirectory.h"
 
@@ -9,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 
 namespace glimmo {
@@ -150,30 +150,19 @@ TEST_F(UserDefaultsTest, OutOfRangeNumbersAndDeepNestingStartFreshWithTheFileAsi
 }
 
 TEST_F(UserDefaultsTest, FifoOrDeviceInPlaceOfTheFileIsSetAsideAndDefaultsStartFresh) {
-    for (const bool fifo : {true, false}) {
+    for (const testing::SpecialFile kind : testing::specialFiles) {
         const testing::TemporaryDirectory fresh;
         const fs::path path = fresh.path() / "defaults.json";
-        if (fifo) {
-            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-        } else {
-            fs::create_symlink("/dev/zero", path);
-        }
+        testing::makeSpecialFile(path, kind);
         // A regression hangs on the FIFO or reads /dev/zero without end: the child is then killed.
         const auto code = testing::exitCodeInForkedChild(
             [&] {
                 UserDefaults defaults(path);
                 defaults.set("viewStyle", "Journal");
-                const std::string setAside = "Moved unreadable file " + path.string() + " aside to ";
-                if (logged.size() == 1 && logged[0].starts_with(setAside) && logged[0].find("non-regular") != std::string::npos) {
-                    return 0;
-                }
-                for (const std::string& line : logged) {
-                    std::fprintf(stderr, "logged: %s\n", line.c_str());
-                }
-                return 1;
+                return testing::loggedOnlyItsSettingAside(logged, path) ? 0 : 1;
             },
             std::chrono::seconds(20));
-        EXPECT_EQ(code, 0) << (fifo ? "FIFO" : "link to /dev/zero");
+        EXPECT_EQ(code, 0) << testing::describe(kind);
         if (!fs::is_regular_file(fs::symlink_status(path))) {
             ADD_FAILURE() << "not set aside; reading it here would hang too";
             continue;
@@ -185,7 +174,7 @@ TEST_F(UserDefaultsTest, FifoOrDeviceInPlaceOfTheFileIsSetAsideAndDefaultsStartF
                 aside.push_back(entry.symlink_status().type());
             }
         }
-        EXPECT_EQ(aside, std::vector<fs::file_type>{fifo ? fs::file_type::fifo : fs::file_type::symlink});
+        EXPECT_EQ(aside, std::vector<fs::file_type>{testing::fileTypeOf(kind)});
     }
 }
 
