@@ -52,7 +52,7 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(childElements(), p); }
-    void placeChildren() override { placeContent(childElements(), frame); }
+    void placeChildren() override { placeContent(childElements(), frame, placedProposal); }
 };
 
 // A node with one content child that it lays out as one view (modifiers).
@@ -81,7 +81,7 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(contentElements(), p); }
-    void placeChildren() override { placeContent(contentElements(), frame); }
+    void placeChildren() override { placeContent(contentElements(), frame, placedProposal); }
 };
 
 // Content of a modifier: its parameters and the view it modifies.
