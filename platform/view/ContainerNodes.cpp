@@ -43,8 +43,9 @@ protected:
         buildDuringPlacement([&] { reconcileSingleChild(build(proxy), environment); });
         children.front()->setContainerAxis(std::nullopt);
         const auto elements = childElements();
-        const CGSize s = sizeOfContent(elements, ProposedViewSize::of(frame.size));
-        placeContent(elements, CGRect(frame.origin, s));
+        const ProposedViewSize proposal = ProposedViewSize::of(frame.size);
+        const CGSize s = sizeOfContent(elements, proposal);
+        placeContent(elements, CGRect(frame.origin, s), proposal);
     }
 };
 
@@ -71,7 +72,7 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return layout_->sizeThatFits(p, subviews()); }
-    void placeChildren() override { layout_->placeSubviews(frame, ProposedViewSize::of(frame.size), subviews()); }
+    void placeChildren() override { layout_->placeSubviews(frame, placedProposal, subviews()); }
 
 private:
     LayoutSubviews subviews() const {
@@ -106,7 +107,9 @@ protected:
     CGSize computeSize(const ProposedViewSize& p) override {
         return StackLayout{Axis::horizontal, std::nullopt, Alignment::center()}.sizeThatFits(childElements(), p);
     }
-    void placeChildren() override { StackLayout{Axis::horizontal, std::nullopt, Alignment::center()}.place(childElements(), frame); }
+    void placeChildren() override {
+        StackLayout{Axis::horizontal, std::nullopt, Alignment::center()}.place(childElements(), frame, placedProposal);
+    }
 };
 
 struct GridData {
@@ -130,25 +133,13 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override {
-        Metrics m = measure(p);
-        const CGSize size{m.totalWidth, m.totalHeight};
-        measured_.emplace_back(p, std::move(m));
-        return size;
+        const Metrics m = metrics(p);
+        return {m.totalWidth, m.totalHeight};
     }
     void layoutCacheReset() override { measured_.clear(); }
     void placeChildren() override {
-        // Placed at a size it chose, the grid keeps the columns it measured for the question it answered.
-        Metrics m;
-        bool found = false;
-        if (const auto proposal = proposalAnswered(frame.size)) {
-            for (const auto& [p, measured] : measured_) {
-                if (p == *proposal) {
-                    m = measured;
-                    found = true;
-                }
-            }
-        }
-        if (!found) m = measure(ProposedViewSize::of(frame.size));
+        // The columns it measured for the proposal it is placed under.
+        const Metrics m = metrics(placedProposal);
         CGFloat y = frame.minY();
         for (std::size_t r = 0; r < m.rows.size(); ++r) {
             const Row& row = m.rows[r];
@@ -181,6 +172,16 @@ private:
     };
     CGFloat hSpacing() const { return data_.horizontalSpacing.value_or(defaultSpacing); }
     CGFloat vSpacing() const { return data_.verticalSpacing.value_or(defaultSpacing); }
+
+    // What it measured for `proposal`, kept until the grid changes. A copy: placing a cell may make the
+    // grid forget it.
+    Metrics metrics(const ProposedViewSize& proposal) {
+        for (const auto& [p, measured] : measured_) {
+            if (p == proposal) return measured;
+        }
+        measured_.emplace_back(proposal, measure(proposal));
+        return measured_.back().second;
+    }
 
     Metrics measure(const ProposedViewSize& proposal) {
         Metrics m;
@@ -258,10 +259,11 @@ private:
     }
 
     static void placeCell(ViewNode* cell, const CGRect& slot, HorizontalAlignment h, VerticalAlignment v) {
-        const CGSize s = cell->sizeThatFits(ProposedViewSize::of(slot.size));
+        const ProposedViewSize proposal = ProposedViewSize::of(slot.size);
+        const CGSize s = cell->sizeThatFits(proposal);
         const CGFloat x = slot.minX() + guide(h.key(), slot.size) - alignmentValue(cell, h.key(), s);
         const CGFloat y = slot.minY() + guide(v.key(), slot.size) - alignmentValue(cell, v.key(), s);
-        cell->place(CGRect(x, y, s.width, s.height));
+        cell->place(CGRect(x, y, s.width, s.height), proposal);
     }
     static CGFloat guide(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
 
@@ -298,7 +300,7 @@ double LayoutSubview::priority() const { return node_->layoutPriority(); }
 
 void LayoutSubview::place(CGPoint position, UnitPoint anchor, const ProposedViewSize& proposal) const {
     const CGSize s = node_->sizeThatFits(proposal);
-    node_->place(CGRect(position.x - anchor.x * s.width, position.y - anchor.y * s.height, s.width, s.height));
+    node_->place(CGRect(position.x - anchor.x * s.width, position.y - anchor.y * s.height, s.width, s.height), proposal);
 }
 
 AnyView layoutView(std::shared_ptr<const Layout> layout, std::vector<AnyView> children) {

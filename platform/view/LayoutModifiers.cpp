@@ -33,20 +33,23 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override {
-        const CGFloat h = params.leading + params.trailing, v = params.top + params.bottom;
-        ProposedViewSize inner;
-        if (p.width) inner.width = std::max<CGFloat>(0, *p.width - h);
-        if (p.height) inner.height = std::max<CGFloat>(0, *p.height - v);
-        const CGSize s = sizeOfContent(contentElements(), inner);
-        return {s.width + h, s.height + v};
+        const CGSize s = sizeOfContent(contentElements(), inner(p));
+        return {s.width + params.leading + params.trailing, s.height + params.top + params.bottom};
     }
     void placeChildren() override {
-        placeContent(contentElements(), CGRect(frame.minX() + params.leading, frame.minY() + params.top, inner(frame.size).width, inner(frame.size).height));
+        const CGSize s = inner(frame.size);
+        placeContent(contentElements(), CGRect(frame.minX() + params.leading, frame.minY() + params.top, s.width, s.height), inner(placedProposal));
     }
 
 private:
     CGSize inner(CGSize outer) const {
         return {std::max<CGFloat>(0, outer.width - params.leading - params.trailing), std::max<CGFloat>(0, outer.height - params.top - params.bottom)};
+    }
+    ProposedViewSize inner(const ProposedViewSize& outer) const {
+        ProposedViewSize p;
+        if (outer.width) p.width = std::max<CGFloat>(0, *outer.width - params.leading - params.trailing);
+        if (outer.height) p.height = std::max<CGFloat>(0, *outer.height - params.top - params.bottom);
+        return p;
     }
 };
 
@@ -68,9 +71,10 @@ protected:
         return {params.width.value_or(child.width), params.height.value_or(child.height)};
     }
     void placeChildren() override {
-        const CGSize child = sizeOfContent(contentElements(), childProposal(ProposedViewSize::of(frame.size)));
+        const ProposedViewSize proposal = childProposal(placedProposal);
+        const CGSize child = sizeOfContent(contentElements(), proposal);
         const CGPoint o = alignedOffset(contentElements(), frame.size, child, params.alignment);
-        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height));
+        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height), proposal);
     }
 
 private:
@@ -113,24 +117,22 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override {
-        const FlexAxis h{params.minWidth, params.idealWidth, params.maxWidth};
-        const FlexAxis v{params.minHeight, params.idealHeight, params.maxHeight};
-        const ProposedViewSize inner{h.proposal(p.width), v.proposal(p.height)};
+        const ProposedViewSize inner = childProposal(p);
         const CGSize child = sizeOfContent(contentElements(), inner);
-        return {h.result(p.width, inner.width, child.width), v.result(p.height, inner.height, child.height)};
+        return {horizontal().result(p.width, inner.width, child.width), vertical().result(p.height, inner.height, child.height)};
     }
     void placeChildren() override {
-        const CGSize child = childSize(ProposedViewSize::of(frame.size));
+        const ProposedViewSize proposal = childProposal(placedProposal);
+        const CGSize child = sizeOfContent(contentElements(), proposal);
         const CGPoint o = alignedOffset(contentElements(), frame.size, child, params.alignment);
-        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height));
+        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height), proposal);
     }
 
 private:
-    CGSize childSize(const ProposedViewSize& p) {
-        const FlexAxis h{params.minWidth, params.idealWidth, params.maxWidth};
-        const FlexAxis v{params.minHeight, params.idealHeight, params.maxHeight};
-        return sizeOfContent(contentElements(), {h.proposal(p.width), v.proposal(p.height)});
-    }
+    FlexAxis horizontal() const { return {params.minWidth, params.idealWidth, params.maxWidth}; }
+    FlexAxis vertical() const { return {params.minHeight, params.idealHeight, params.maxHeight}; }
+    ProposedViewSize childProposal(const ProposedViewSize& p) const { return {horizontal().proposal(p.width), vertical().proposal(p.height)}; }
+    CGSize childSize(const ProposedViewSize& p) { return sizeOfContent(contentElements(), childProposal(p)); }
 };
 
 struct FixedSizeParams {
@@ -142,8 +144,9 @@ class FixedSizeNode final : public ModifierNode<FixedSizeNode, FixedSizeParams> 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(contentElements(), fixed(p)); }
     void placeChildren() override {
-        const CGSize child = sizeOfContent(contentElements(), fixed(ProposedViewSize::of(frame.size)));
-        placeContent(contentElements(), CGRect(frame.midX() - child.width / 2, frame.midY() - child.height / 2, child.width, child.height));
+        const ProposedViewSize proposal = fixed(placedProposal);
+        const CGSize child = sizeOfContent(contentElements(), proposal);
+        placeContent(contentElements(), CGRect(frame.midX() - child.width / 2, frame.midY() - child.height / 2, child.width, child.height), proposal);
     }
 
 private:
@@ -159,7 +162,7 @@ public:
 
 class OffsetNode final : public ModifierNode<OffsetNode, CGSize> {
 protected:
-    void placeChildren() override { placeContent(contentElements(), frame.offsetBy(params.width, params.height)); }
+    void placeChildren() override { placeContent(contentElements(), frame.offsetBy(params.width, params.height), placedProposal); }
 };
 
 struct GuideParams {
@@ -232,12 +235,13 @@ protected:
     }
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
     void placeChildren() override {
-        placeContent(primary(), frame);
+        placeContent(primary(), frame, placedProposal);
         std::vector<ViewNode*> secondary;
         children[1]->collectElements(secondary);
-        const CGSize s = sizeOfContent(secondary, ProposedViewSize::of(frame.size));
+        const ProposedViewSize proposal = ProposedViewSize::of(frame.size);
+        const CGSize s = sizeOfContent(secondary, proposal);
         const CGPoint o = alignedOffset(secondary, frame.size, s, params_.alignment);
-        placeContent(secondary, CGRect(frame.minX() + o.x, frame.minY() + o.y, s.width, s.height));
+        placeContent(secondary, CGRect(frame.minX() + o.x, frame.minY() + o.y, s.width, s.height), proposal);
     }
 
 private:

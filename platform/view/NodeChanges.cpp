@@ -4,15 +4,16 @@
 //   traits stacks read). When its content, children or own state change it forgets them, keeping the
 //   old ones; the next layout asks it the same questions again, and only if an answer differs does its
 //   parent (the nearest node that lays it out) count as changed in turn.
-// - A node that changed places its children again; a node whose frame and answers stay put is not
-//   visited by layout at all.
+// - A node that changed places its children again; a node whose frame, placing proposal and answers
+//   stay put is not visited by layout at all. Placement follows the proposal the parent chose, never the
+//   order questions were asked in, so an update places every node where a new window would.
 // - Preferences are gathered again only along the paths from changed nodes to the root.
 // - A node that changed or moved is drawn again in place in the display list.
 
 #include "platform/view/ViewGraph.h"
 #include "platform/view/ViewNode.h"
 
-#include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace glimmo {
@@ -29,16 +30,13 @@ const PreferenceValues& noPreferences() {
 } // namespace
 
 CGSize ViewNode::sizeThatFits(const ProposedViewSize& proposal) {
-    for (auto& answer : answers_.sizes) {
-        if (answer.proposal == proposal) {
-            answer.asked = ++questions_;
-            return answer.size;
-        }
+    for (const auto& answer : answers_.sizes) {
+        if (answer.proposal == proposal) return answer.size;
     }
     if (answers_.sizes.size() >= answerLimit) answersOverflowed();
     const CGSize size = computeSize(proposal);
     if (graph) ++graph->work.sizes;
-    answers_.sizes.push_back({proposal, size, ++questions_});
+    answers_.sizes.push_back({proposal, size});
     if (!answers_.traits) answers_.traits = currentTraits();
     return size;
 }
@@ -53,21 +51,10 @@ std::optional<CGFloat> ViewNode::explicitAlignment(AlignmentKey key, CGSize size
     return value;
 }
 
-std::optional<ProposedViewSize> ViewNode::proposalAnswered(CGSize size) const {
-    const SizeAnswer* latest = nullptr;
-    for (const auto& answer : answers_.sizes) {
-        if (answer.size == size && (!latest || answer.asked > latest->asked)) latest = &answer;
-    }
-    if (!latest) return std::nullopt;
-    return latest->proposal;
-}
-
 ViewNode::Traits ViewNode::currentTraits() const { return {layoutPriority(), spacerMinLength(), gridColumnAlignment()}; }
 
 bool ViewNode::answersDiffer(Answers& previous) {
     if (previous.conflicting) return true;
-    // Asked again in the order they were last asked, which placement goes by.
-    std::sort(previous.sizes.begin(), previous.sizes.end(), [](const SizeAnswer& a, const SizeAnswer& b) { return a.asked < b.asked; });
     for (const auto& answer : previous.sizes) {
         if (!(sizeThatFits(answer.proposal) == answer.size)) return true;
     }
@@ -109,7 +96,7 @@ void ViewNode::forgetAnswers(bool keepPrevious) {
 }
 
 void ViewNode::answersOverflowed() {
-    // Not in the middle of a layout: placing a stack at a size it chose needs the question it answered.
+    // Not in the middle of a layout: the ancestors being laid out still read what they measured.
     if (graph) graph->answersOverflowed(this);
     else forgetAnswersUpward();
 }
@@ -214,8 +201,11 @@ PlacementBuild::~PlacementBuild() {
     if (node_.graph) node_.graph->endBuildDuringPlacement();
 }
 
-void ViewNode::place(const CGRect& f) {
+void ViewNode::place(const CGRect& f, const ProposedViewSize& proposal) {
     const bool moved = !hasBeenPlaced || !(f == frame);
+    // The same frame under another proposal can hold another arrangement (a stack's distribution, a
+    // text's lines).
+    const bool reproposed = !hasBeenPlaced || !(proposal == placedProposal);
     if (graph) {
         const auto animation = hasBeenPlaced && moved ? animationForChange(graph->currentTransaction) : std::nullopt;
         if (animation) {
@@ -228,9 +218,10 @@ void ViewNode::place(const CGRect& f) {
     }
     hasBeenPlaced = true;
     frame = f;
-    if (moved) invalidateDisplay();
-    // Where neither the frame nor anything inside changed, the children stay where they are.
-    if (!moved && !needsPlacement_ && !(graph && graph->placesEverything())) return;
+    placedProposal = proposal;
+    if (moved || reproposed) invalidateDisplay();
+    // Where neither the frame, the proposal nor anything inside changed, the children stay where they are.
+    if (!moved && !reproposed && !needsPlacement_ && !(graph && graph->placesEverything())) return;
     needsPlacement_ = false;
     struct Placing {
         bool& flag;

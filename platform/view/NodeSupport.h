@@ -56,7 +56,7 @@ protected:
         if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
         return sizeOfContent(childElements(), p);
     }
-    void placeChildren() override { placeContent(childElements(), frame); }
+    void placeChildren() override { placeContent(childElements(), frame, placedProposal); }
 };
 
 // A node with one content child that it lays out as one view (modifiers).
@@ -90,7 +90,7 @@ protected:
         if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
         return sizeOfContent(contentElements(), p);
     }
-    void placeChildren() override { placeContent(contentElements(), frame); }
+    void placeChildren() override { placeContent(contentElements(), frame, placedProposal); }
 };
 
 // Content of a modifier: its parameters and the view it modifies.

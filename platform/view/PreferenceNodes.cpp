@@ -96,7 +96,7 @@ protected:
     }
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
     void placeChildren() override {
-        placeContent(primary(), frame);
+        placeContent(primary(), frame, placedProposal);
         const AnyView layer = params_.build(children[0]->preferences());
         // The layer does not change this node's size, so its changes stop here.
         buildDuringPlacement([&] {
@@ -114,8 +114,9 @@ protected:
         });
         std::vector<ViewNode*> elements;
         children[1]->collectElements(elements);
-        const CGSize s = sizeOfContent(elements, ProposedViewSize::of(frame.size));
-        placeContent(elements, CGRect(frame.midX() - s.width / 2, frame.midY() - s.height / 2, s.width, s.height));
+        const ProposedViewSize proposal = ProposedViewSize::of(frame.size);
+        const CGSize s = sizeOfContent(elements, proposal);
+        placeContent(elements, CGRect(frame.midX() - s.width / 2, frame.midY() - s.height / 2, s.width, s.height), proposal);
     }
 
 private:

@@ -28,7 +28,7 @@ public:
         if (!layer_) return;
         if (params.placement == PresentationPlacement::window) {
             layer_->sizeThatFits(ProposedViewSize::of(window));
-            layer_->place(CGRect(0, 0, window.width, window.height));
+            layer_->place(CGRect(0, 0, window.width, window.height), ProposedViewSize::of(window));
             return;
         }
         const CGSize size = layer_->sizeThatFits(ProposedViewSize::unspecified());
@@ -38,7 +38,7 @@ public:
             y = anchor.minY() - gapBelowAnchor - size.height;
         }
         const CGFloat x = std::max<CGFloat>(0, std::min(anchor.minX(), window.width - size.width));
-        layer_->place(CGRect(x, y, size.width, size.height));
+        layer_->place(CGRect(x, y, size.width, size.height), ProposedViewSize::unspecified());
     }
     bool clickedOutside() override {
         if (!params.dismiss) return false;

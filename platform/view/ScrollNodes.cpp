@@ -84,14 +84,15 @@ protected:
         return {p.width.value_or(c.width), p.height.value_or(c.height)};
     }
     void placeChildren() override {
-        const CGSize size = sizeOfContent(childElements(), contentProposal(ProposedViewSize::of(frame.size)));
+        placedContentProposal_ = contentProposal(ProposedViewSize::of(frame.size));
+        const CGSize size = sizeOfContent(childElements(), placedContentProposal_);
         const CGPoint offset = offset_;
         contentSize_ = size;
         clamp();
         // The indicators follow the content's size and the offset.
         if (!(size == drawnContentSize_) || !(offset == offset_)) invalidateDisplay();
         drawnContentSize_ = size;
-        placeContent(childElements(), contentFrame());
+        placeContent(childElements(), contentFrame(), placedContentProposal_);
     }
 
 private:
@@ -120,7 +121,7 @@ private:
         clamp();
         if (!(before == offset_)) {
             // Move the content at once so frames are current; the next update draws it there.
-            placeContent(childElements(), contentFrame());
+            placeContent(childElements(), contentFrame(), placedContentProposal_);
             invalidateDisplay();
             if (graph) graph->setNeedsUpdate();
         }
@@ -128,6 +129,7 @@ private:
 
     ScrollData data_;
     CGPoint offset_;
+    ProposedViewSize placedContentProposal_;
     CGSize contentSize_;
     CGSize drawnContentSize_;
 };

@@ -25,17 +25,24 @@ bool isLastBaseline(AlignmentKey k) { return k == VerticalAlignment::lastTextBas
 
 // Sizes the elements along the stack's axis by the rules of the proposal model: spacing first, then
 // layout priority groups from highest, inside a group the least flexible element first, each offered an
-// equal share of what is left.
-std::vector<CGSize> distributeAlong(const StackLayout& s, const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal) {
+// equal share of what is left. Fills in what each element was offered and answered.
+void distributeAlong(const StackLayout& s, const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal,
+                     StackCache::Entry& e) {
     const std::size_t n = elements.size();
-    std::vector<CGSize> sizes(n);
-    if (n == 0) return sizes;
+    std::vector<ProposedViewSize>& offers = e.offers;
+    std::vector<CGSize>& sizes = e.sizes;
+    offers.resize(n);
+    sizes.resize(n);
+    if (n == 0) return;
     const CGFloat spacing = s.spacing.value_or(defaultSpacing) * static_cast<CGFloat>(n - 1);
     const auto alongP = alongProposal(s.axis, proposal);
     const auto acrossP = acrossProposal(s.axis, proposal);
     if (!alongP) {
-        for (std::size_t i = 0; i < n; ++i) sizes[i] = elements[i]->sizeThatFits(makeProposal(s.axis, std::nullopt, acrossP));
-        return sizes;
+        for (std::size_t i = 0; i < n; ++i) {
+            offers[i] = makeProposal(s.axis, std::nullopt, acrossP);
+            sizes[i] = elements[i]->sizeThatFits(offers[i]);
+        }
+        return;
     }
     std::vector<CGFloat> minimum(n), flexibility(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -89,12 +96,12 @@ std::vector<CGSize> distributeAlong(const StackLayout& s, const std::vector<View
                 spacerReserve -= minimum[i];
                 --spacersLeft;
             }
-            sizes[i] = elements[i]->sizeThatFits(makeProposal(s.axis, offer, acrossP));
+            offers[i] = makeProposal(s.axis, offer, acrossP);
+            sizes[i] = elements[i]->sizeThatFits(offers[i]);
             available -= along(s.axis, sizes[i]);
             remaining -= along(s.axis, sizes[i]);
         }
     }
-    return sizes;
 }
 
 } // namespace
@@ -102,7 +109,7 @@ std::vector<CGSize> distributeAlong(const StackLayout& s, const std::vector<View
 StackCache::Entry StackLayout::distribute(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal) const {
     StackCache::Entry e;
     e.proposal = proposal;
-    e.sizes = distributeAlong(*this, elements, proposal);
+    distributeAlong(*this, elements, proposal, e);
     CGFloat total = spacing.value_or(defaultSpacing) * static_cast<CGFloat>(elements.size() - 1);
     bool first = true;
     for (std::size_t i = 0; i < elements.size(); ++i) {
@@ -132,14 +139,14 @@ CGSize StackLayout::sizeThatFits(const std::vector<ViewNode*>& elements, const P
     return entry(elements, proposal, *cache).size;
 }
 
-void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache,
-                        const std::optional<ProposedViewSize>& proposal) const {
+void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bounds, const ProposedViewSize& proposal,
+                        StackCache* cache) const {
     if (elements.empty()) return;
     StackCache local;
     StackCache& c = cache ? *cache : local;
-    // Placed at a size it chose, the stack gives every child the size it was measured with. A copy:
-    // placing a child may make the stack forget its cache.
-    const StackCache::Entry e = entry(elements, proposal.value_or(ProposedViewSize::of(bounds.size)), c);
+    // Every child is placed under what it was offered for this proposal, at the size it answered. A
+    // copy: placing a child may make the stack forget its cache.
+    const StackCache::Entry e = entry(elements, proposal, c);
     // The stack's content is centred on the cross axis when the bounds are larger than it.
     const CGFloat crossStart = (axis == Axis::horizontal ? bounds.minY() : bounds.minX());
     CGFloat position = axis == Axis::horizontal ? bounds.minX() : bounds.minY();
@@ -150,7 +157,7 @@ void StackLayout::place(const std::vector<ViewNode*>& elements, const CGRect& bo
         const CGFloat crossOffset = crossStart + (e.before - value);
         const CGRect f = axis == Axis::horizontal ? CGRect(position, crossOffset, size.width, size.height)
                                                   : CGRect(crossOffset, position, size.width, size.height);
-        elements[i]->place(f);
+        elements[i]->place(f, e.offers[i]);
         position += along(axis, size) + gap;
     }
 }
@@ -190,11 +197,11 @@ CGSize sizeOfContent(const std::vector<ViewNode*>& elements, const ProposedViewS
     return StackLayout{Axis::vertical, std::nullopt, Alignment::center()}.sizeThatFits(elements, proposal);
 }
 
-void placeContent(const std::vector<ViewNode*>& elements, const CGRect& bounds) {
+void placeContent(const std::vector<ViewNode*>& elements, const CGRect& bounds, const ProposedViewSize& proposal) {
     if (elements.size() == 1) {
-        elements.front()->place(bounds);
+        elements.front()->place(bounds, proposal);
     } else {
-        StackLayout{Axis::vertical, std::nullopt, Alignment::center()}.place(elements, bounds);
+        StackLayout{Axis::vertical, std::nullopt, Alignment::center()}.place(elements, bounds, proposal);
     }
 }
 

@@ -30,7 +30,7 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
-    void placeChildren() override { layout_.place(childElements(), frame, &cache_, proposalAnswered(frame.size)); }
+    void placeChildren() override { layout_.place(childElements(), frame, placedProposal, &cache_); }
     void layoutCacheReset() override { cache_ = StackCache{}; }
 
 private:
@@ -90,7 +90,7 @@ protected:
             const CGSize s = e->sizeThatFits(p);
             const CGFloat h = alignmentValue(e, alignment_.horizontal.key(), s);
             const CGFloat v = alignmentValue(e, alignment_.vertical.key(), s);
-            e->place(CGRect(frame.minX() + gx - h, frame.minY() + gy - v, s.width, s.height));
+            e->place(CGRect(frame.minX() + gx - h, frame.minY() + gy - v, s.width, s.height), p);
         }
     }
 

@@ -104,7 +104,7 @@ public:
             return true;
         }
         if (e.key == "A" || e.key == "a") {
-            const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
+            const LaidOutText& laid = layout(placedProposal);
             if (!laid.lines.empty()) {
                 selection_ = {TextPosition{0, 0}, TextPosition{laid.lines.size() - 1, lineString(laid.lines.back()).size()}};
                 redrawSelection();
@@ -118,7 +118,7 @@ public:
         if (!selection_) return {};
         auto [a, b] = *selection_;
         if (b < a) std::swap(a, b);
-        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(placedProposal);
         std::string out;
         for (std::size_t l = a.line; l <= b.line && l < laid.lines.size(); ++l) {
             const std::string text = lineString(laid.lines[l]);
@@ -136,7 +136,7 @@ public:
         return std::nullopt;
     }
     void render(RenderContext& ctx) override {
-        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(placedProposal);
         if (selection_ && !environment.redactionReasons()) {
             auto [a, b] = *selection_;
             if (b < a) std::swap(a, b);
@@ -251,7 +251,7 @@ private:
         return laid;
     }
     std::optional<URL> linkAt(CGPoint p) {
-        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(placedProposal);
         for (const auto& line : laid.lines) {
             const CGFloat top = frame.minY() + line.item.origin.y;
             if (p.y < top || p.y >= top + line.item.lineHeight) continue;
@@ -283,7 +283,7 @@ private:
     }
     // The character boundary nearest to a point (window coordinates).
     TextPosition positionAt(CGPoint p) {
-        const LaidOutText& laid = layout(ProposedViewSize::of(frame.size));
+        const LaidOutText& laid = layout(placedProposal);
         if (laid.lines.empty()) return {};
         std::size_t l = 0;
         while (l + 1 < laid.lines.size() && p.y >= frame.minY() + laid.lines[l + 1].item.origin.y) ++l;

@@ -41,10 +41,11 @@ void ViewGraph::layout() {
     ++layoutGeneration_;
     std::vector<ViewNode*> elements;
     root_->collectElements(elements);
-    const CGSize s = sizeOfContent(elements, ProposedViewSize::of(size_));
+    const ProposedViewSize proposal = ProposedViewSize::of(size_);
+    const CGSize s = sizeOfContent(elements, proposal);
     // The root is centred in the window, as a window centres its content view.
     const CGRect bounds((size_.width - s.width) / 2, (size_.height - s.height) / 2, s.width, s.height);
-    placeContent(elements, bounds);
+    placeContent(elements, bounds, proposal);
     if (!root_->isLayoutElement()) root_->frame = bounds;
     // Layers go over the window as laid out now; placing one may present or close another.
     for (std::size_t i = 0; i < presenters_.size(); ++i) presenters_[i]->placeLayer(size_);
@@ -106,7 +107,7 @@ void ViewGraph::placeChangedNodes() {
         placementChanged_.clear();
         std::sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first->depth < b.first->depth; });
         for (const auto& [node, alive] : batch) {
-            if (*alive && node->needsPlacement_ && node->hasBeenPlaced) node->place(node->frame);
+            if (*alive && node->needsPlacement_ && node->hasBeenPlaced) node->place(node->frame, node->placedProposal);
         }
     }
 }

@@ -88,11 +88,14 @@ public:
     virtual bool isLayoutElement() const { return true; }
 
     // Layout: the size for a proposal and explicit alignment values for a size, each memoised until the
-    // node changes; then placement in window coordinates.
+    // node changes and without effect on placement; then placement in window coordinates, under the
+    // proposal the parent chose for this node (the one it measured it with). The node lays its children
+    // out from its frame and that proposal alone, so the order of earlier questions never matters.
     CGSize sizeThatFits(const ProposedViewSize& proposal);
     std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size);
-    void place(const CGRect& frame);
+    void place(const CGRect& frame, const ProposedViewSize& proposal);
     CGRect frame;
+    ProposedViewSize placedProposal;
     // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
     std::optional<Interpolation<CGRect>> frameAnimation;
     bool hasBeenPlaced = false;
@@ -196,9 +199,6 @@ protected:
     // Whether the node sets or reads preferences (subtrees without such nodes have none to gather).
     virtual bool handlesPreferences() const { return false; }
     bool isPlacing() const { return placing_; }
-    // The proposal last asked whose answer was `size`: placed at that size, the node lays its children
-    // out as it did for that question.
-    std::optional<ProposedViewSize> proposalAnswered(CGSize size) const;
 
 private:
     friend class ViewGraph;
@@ -217,7 +217,6 @@ private:
     struct SizeAnswer {
         ProposedViewSize proposal;
         CGSize size;
-        std::size_t asked = 0; // when it was last asked, in the node's count of questions
     };
     struct Answers {
         std::vector<SizeAnswer> sizes;
@@ -236,7 +235,6 @@ private:
     void markPreferencesStale();
 
     Answers answers_;
-    std::size_t questions_ = 0;
     // The answers the parent saw before a change, kept until the next layout compares them.
     std::unique_ptr<Answers> previous_;
     bool elementsChanged_ = false;
@@ -280,13 +278,14 @@ std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHas
 
 // Layout of a list of elements as a stack (used by HStack, VStack and by content with several elements
 // under a modifier, which stacks vertically).
-// A stack's distribution for each proposal it was given (the child sizes and its extent across), kept
-// until the stack changes, so that sizing, alignment queries and placement at the size it chose all use
-// the sizes each child was measured with.
+// A stack's distribution for each proposal it was given (what it offered each child, the sizes they
+// answered and its extent across), kept until the stack changes, so that sizing, alignment queries and
+// placement under a proposal all use what each child was measured with.
 struct StackCache {
     struct Entry {
         ProposedViewSize proposal;
         CGSize size;
+        std::vector<ProposedViewSize> offers;
         std::vector<CGSize> sizes;
         CGFloat before = 0; // largest distance from an element's cross start to its guide
         CGFloat after = 0;  // largest distance from the guide to an element's cross end
@@ -300,9 +299,9 @@ struct StackLayout {
     Alignment alignment;
 
     CGSize sizeThatFits(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal, StackCache* cache = nullptr) const;
-    // `proposal`: the question whose answer the bounds' size was, when known.
-    void place(const std::vector<ViewNode*>& elements, const CGRect& bounds, StackCache* cache = nullptr,
-               const std::optional<ProposedViewSize>& proposal = std::nullopt) const;
+    // Places the elements in `bounds`, the stack's size for `proposal`.
+    void place(const std::vector<ViewNode*>& elements, const CGRect& bounds, const ProposedViewSize& proposal,
+               StackCache* cache = nullptr) const;
     std::optional<CGFloat> explicitAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size,
                                              StackCache* cache = nullptr) const;
 
@@ -314,7 +313,7 @@ private:
 // Size and placement of a node's content elements as one view (a single element, nothing, or a
 // vertical stack of several).
 CGSize sizeOfContent(const std::vector<ViewNode*>& elements, const ProposedViewSize& proposal);
-void placeContent(const std::vector<ViewNode*>& elements, const CGRect& bounds);
+void placeContent(const std::vector<ViewNode*>& elements, const CGRect& bounds, const ProposedViewSize& proposal);
 std::optional<CGFloat> contentAlignment(const std::vector<ViewNode*>& elements, AlignmentKey key, CGSize size);
 
 // Alignment value of an element of the given size: explicit if it has one, else the guide's default.

@@ -132,6 +132,20 @@ TEST(GridTest, ColumnsTooWideForTheOfferShareItAndTextWraps) {
     EXPECT_EQ(t.frame("long").height(), 26) << "the wide column wraps into two lines";
 }
 
+TEST(GridTest, PlacedUnderTheOfferItKeepsTheColumnsItMeasuredForIt) {
+    // Offered 95 points, the columns share them and come to 78; measured again for 78, the first would
+    // wrap and the second widen.
+    TestHost t(Grid(Alignment::topLeading(), 0, 0, {
+                   GridRow({Text("aaa aaa").accessibilityLabel("one line"), Text("bb bb bb bb bb").accessibilityLabel("three lines")}),
+               }).accessibilityLabel("grid"),
+               {95, 300});
+    const CGRect grid = t.frame("grid");
+    EXPECT_EQ(grid.width(), 78);
+    EXPECT_EQ(t.frame("one line").width(), 45.5);
+    EXPECT_EQ(t.frame("three lines").width(), 32.5);
+    EXPECT_EQ(t.frame("three lines").height(), grid.height());
+}
+
 TEST(GridTest, ARowOutsideGridRowsSpansTheGrid) {
     TestHost t(Grid(Alignment::center(), 0, 0, {
                    GridRow({box(50, 10, "a"), box(30, 10, "b")}),

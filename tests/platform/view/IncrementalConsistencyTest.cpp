@@ -12,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <random>
+#include <string>
+#include <vector>
 
 namespace glimmo {
 namespace {
@@ -84,28 +88,60 @@ AnyView randomTree(std::mt19937& random, std::vector<std::shared_ptr<Knob>>& kno
     return box;
 }
 
-// Trees without ties: where two proposals give a stack the same size but its children different ones,
-// placing it takes the proposal asked last, and an update need not ask in the order a new window does.
-TEST(IncrementalConsistencyTest, UpdatesDrawWhatANewWindowDraws) {
-    for (const unsigned seed : {1u, 2u, 4u, 5u, 6u, 7u}) {
-        std::mt19937 random(seed);
-        std::vector<std::shared_ptr<Knob>> knobs;
-        const AnyView root = randomTree(random, knobs, 4);
-        const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
-        ViewHost host(root, measurer);
-        CGSize size{400, 300};
+// The first step after which the update's drawing differs from a new window's, if any: the window lives
+// `steps` changes, one random knob each, and is resized now and then.
+std::optional<int> firstDifference(unsigned seed, int steps) {
+    std::mt19937 random(seed);
+    std::vector<std::shared_ptr<Knob>> knobs;
+    const AnyView root = randomTree(random, knobs, 4);
+    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+    ViewHost host(root, measurer);
+    CGSize size{400, 300};
+    host.setSize(size);
+    host.displayList();
+    for (int step = 0; step < steps; ++step) {
+        if (step % 15 == 14) size.width = size.width == 400 ? 260 : 400;
         host.setSize(size);
-        host.displayList();
-        for (int step = 0; step < 60; ++step) {
-            if (step % 15 == 14) size.width = size.width == 400 ? 260 : 400;
-            host.setSize(size);
-            knobs[random() % knobs.size()]->value.set(static_cast<int>(random() % 30));
-            ViewHost fresh(root, measurer);
-            fresh.setSize(size);
-            ASSERT_EQ(describe(host.displayList()), describe(fresh.displayList())) << "seed " << seed << ", step " << step;
-        }
+        knobs[random() % knobs.size()]->value.set(static_cast<int>(random() % 30));
+        ViewHost fresh(root, measurer);
+        fresh.setSize(size);
+        if (describe(host.displayList()) != describe(fresh.displayList())) return step;
+    }
+    return std::nullopt;
+}
+
+// Seeds [first, last], each a window living `steps` changes. The ranges are cases of their own so that
+// the work can be shared out.
+struct Lives {
+    unsigned first;
+    unsigned last;
+    int steps;
+};
+
+class IncrementalConsistencyTest : public ::testing::TestWithParam<Lives> {};
+
+TEST_P(IncrementalConsistencyTest, UpdatesDrawWhatANewWindowDraws) {
+    const Lives lives = GetParam();
+    for (unsigned seed = lives.first; seed <= lives.last; ++seed) {
+        const auto step = firstDifference(seed, lives.steps);
+        EXPECT_FALSE(step.has_value()) << "seed " << seed << " differs after step " << step.value_or(-1);
     }
 }
+
+std::vector<Lives> ranges(unsigned first, unsigned last, unsigned perCase, int steps) {
+    std::vector<Lives> out;
+    for (unsigned from = first; from <= last; from += perCase) out.push_back({from, std::min(last, from + perCase - 1), steps});
+    return out;
+}
+
+std::string rangeName(const ::testing::TestParamInfo<Lives>& info) {
+    return "seeds_" + std::to_string(info.param.first) + "_to_" + std::to_string(info.param.last);
+}
+
+// 300 windows living 60 changes and 100 of them living on to 300 (a seed's first changes are the same
+// however long its window lives).
+INSTANTIATE_TEST_SUITE_P(LongLives, IncrementalConsistencyTest, ::testing::ValuesIn(ranges(1, 100, 5, 300)), rangeName);
+INSTANTIATE_TEST_SUITE_P(ShortLives, IncrementalConsistencyTest, ::testing::ValuesIn(ranges(101, 300, 25, 60)), rangeName);
 
 } // namespace
 } // namespace glimmo
