@@ -31,7 +31,7 @@ protected:
     CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions(); }
     void placeChildren() override {
         const auto& build = contentData<GeometryReaderNode, GeometryBuilder>(content);
-        std::weak_ptr<bool> weak = alive;
+        std::weak_ptr<bool> weak = aliveFlag();
         ViewNode* self = this;
         const GeometryProxy proxy(frame, [weak, self](const std::string& name) -> std::optional<CGRect> {
             auto a = weak.lock();

@@ -58,7 +58,7 @@ protected:
         if (!graph) return;
         const bool wanted = params->get();
         if (wanted == containsNode(graph->focusedNode())) return;
-        std::weak_ptr<bool> weak = alive;
+        std::weak_ptr<bool> weak = aliveFlag();
         graph->enqueueAction([this, weak] {
             auto a = weak.lock();
             if (!a || !*a) return;

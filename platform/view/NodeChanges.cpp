@@ -53,6 +53,11 @@ std::optional<CGFloat> ViewNode::explicitAlignment(AlignmentKey key, CGSize size
 
 ViewNode::Traits ViewNode::currentTraits() const { return {layoutPriority(), spacerMinLength(), gridColumnAlignment()}; }
 
+const ViewNode::Traits& ViewNode::traits() {
+    if (!answers_.traits) answers_.traits = currentTraits();
+    return *answers_.traits;
+}
+
 bool ViewNode::answersDiffer(Answers& previous) {
     if (previous.conflicting) return true;
     for (const auto& answer : previous.sizes) {
@@ -210,7 +215,7 @@ void ViewNode::place(const CGRect& f, const ProposedViewSize& proposal) {
         const auto animation = hasBeenPlaced && moved ? animationForChange(graph->currentTransaction) : std::nullopt;
         if (animation) {
             const double now = animationClock();
-            frameAnimation = Interpolation<CGRect>{presentedFrame(now), f, *animation, now};
+            frameAnimation = std::make_unique<Interpolation<CGRect>>(Interpolation<CGRect>{presentedFrame(now), f, *animation, now});
             graph->animate(this);
         } else if (frameAnimation && !(frameAnimation->to == f)) {
             frameAnimation.reset();

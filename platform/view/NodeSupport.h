@@ -47,8 +47,8 @@ public:
         for (auto& c : children) c->setContainerAxis(axis);
     }
     double layoutPriority() const override {
-        const ViewNode* e = onlyElement();
-        return e ? e->layoutPriority() : 0;
+        ViewNode* e = onlyElement();
+        return e ? e->traits().priority : 0;
     }
 
 protected:
@@ -56,7 +56,10 @@ protected:
         if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
         return sizeOfContent(childElements(), p);
     }
-    void placeChildren() override { placeContent(childElements(), frame, placedProposal); }
+    void placeChildren() override {
+        if (ViewNode* e = onlyElement()) e->place(frame, placedProposal);
+        else placeContent(childElements(), frame, placedProposal);
+    }
 };
 
 // A node with one content child that it lays out as one view (modifiers).
@@ -68,20 +71,20 @@ public:
         return contentAlignment(contentElements(), id, size);
     }
     double layoutPriority() const override {
-        const ViewNode* e = onlyElement();
-        return e ? e->layoutPriority() : 0;
+        ViewNode* e = onlyElement();
+        return e ? e->traits().priority : 0;
     }
     std::optional<CGFloat> spacerMinLength() const override {
-        const ViewNode* e = onlyElement();
-        return e ? e->spacerMinLength() : std::nullopt;
+        ViewNode* e = onlyElement();
+        return e ? e->traits().spacerMinLength : std::nullopt;
     }
     void setContainerAxis(std::optional<Axis> axis) override {
         containerAxis = axis;
         for (auto& c : children) c->setContainerAxis(axis);
     }
     std::optional<HorizontalAlignment> gridColumnAlignment() const override {
-        const ViewNode* e = onlyElement();
-        return e ? e->gridColumnAlignment() : std::nullopt;
+        ViewNode* e = onlyElement();
+        return e ? e->traits().gridColumnAlignment : std::nullopt;
     }
 
 protected:
@@ -90,7 +93,10 @@ protected:
         if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
         return sizeOfContent(contentElements(), p);
     }
-    void placeChildren() override { placeContent(contentElements(), frame, placedProposal); }
+    void placeChildren() override {
+        if (ViewNode* e = onlyElement()) e->place(frame, placedProposal);
+        else placeContent(contentElements(), frame, placedProposal);
+    }
 };
 
 // Content of a modifier: its parameters and the view it modifies.

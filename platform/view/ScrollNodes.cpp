@@ -151,7 +151,7 @@ public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         content = c;
         environment = env;
-        std::weak_ptr<bool> weak = alive;
+        std::weak_ptr<bool> weak = aliveFlag();
         ScrollReaderNode* self = this;
         // Content added together with the request (a new chat bubble) is only placed by the next layout:
         // scrolling waits for it, so it measures the view where it will be.

@@ -31,6 +31,9 @@ void ViewGraph::rebuildDisplayList() {
 }
 
 void ViewGraph::forgetDrawing(ViewNode* node) {
+    // Only a drawn node draws its children, so below a node not drawn nothing is (presented layers are
+    // forgotten on their own).
+    if (!node->drawn_) return;
     node->drawn_ = false;
     for (auto& c : node->children) forgetDrawing(c.get());
 }

@@ -101,13 +101,13 @@ void ViewGraph::settle(ViewNode* node) {
 void ViewGraph::placeChangedNodes() {
     // Shallowest first: a node placed again places whatever inside it moved.
     while (!placementChanged_.empty()) {
-        std::vector<std::pair<ViewNode*, std::shared_ptr<bool>>> batch;
+        std::vector<std::pair<ViewNode*, std::weak_ptr<bool>>> batch;
         batch.reserve(placementChanged_.size());
-        for (ViewNode* node : placementChanged_) batch.emplace_back(node, node->alive);
+        for (ViewNode* node : placementChanged_) batch.emplace_back(node, node->aliveFlag());
         placementChanged_.clear();
         std::sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first->depth < b.first->depth; });
         for (const auto& [node, alive] : batch) {
-            if (*alive && node->needsPlacement_ && node->hasBeenPlaced) node->place(node->frame, node->placedProposal);
+            if (!alive.expired() && node->needsPlacement_ && node->hasBeenPlaced) node->place(node->frame, node->placedProposal);
         }
     }
 }

@@ -9,7 +9,14 @@
 
 namespace glimmo {
 
-ViewNode::~ViewNode() { *alive = false; }
+ViewNode::~ViewNode() {
+    if (alive_) *alive_ = false;
+}
+
+std::weak_ptr<bool> ViewNode::aliveFlag() {
+    if (!alive_) alive_ = std::make_shared<bool>(true);
+    return alive_;
+}
 
 std::vector<ViewNode*> ViewNode::childElements() const {
     std::vector<ViewNode*> out;
@@ -46,7 +53,7 @@ CGRect ViewNode::presentedFrame(double now) const {
 bool ViewNode::advanceAnimations(double now) {
     if (frameAnimation && frameAnimation->finished(now)) frameAnimation.reset();
     if (appearAnimation && appearAnimation->finished(now)) appearAnimation.reset();
-    return frameAnimation.has_value() || appearAnimation.has_value();
+    return frameAnimation || appearAnimation;
 }
 
 std::optional<CGFloat> ViewNode::computeExplicitAlignment(AlignmentKey, CGSize) { return std::nullopt; }
@@ -171,7 +178,7 @@ void ViewNode::fadeInIfAnimated(ViewNode& child) {
     // inside a view that is itself appearing.
     if (!graph || bornInUpdate >= graph->updateCount()) return;
     if (const auto animation = animationForChange(graph->currentTransaction)) {
-        child.appearAnimation = Interpolation<double>{0, 1, *animation, animationClock()};
+        child.appearAnimation = std::make_unique<Interpolation<double>>(Interpolation<double>{0, 1, *animation, animationClock()});
         graph->animate(&child);
     }
 }

@@ -7,6 +7,7 @@
 // by kind (the view's type); a match keeps the node and its state, anything else makes a new node.
 
 #include "platform/view/Alignment.h"
+#include "platform/view/AnswerList.h"
 #include "platform/view/Animator.h"
 #include "platform/view/AnyHashable.h"
 #include "platform/view/DisplayList.h"
@@ -64,8 +65,9 @@ public:
     std::shared_ptr<const ViewContent> content;
     EnvironmentValues environment;   // the environment this node sees
     std::vector<std::unique_ptr<ViewNode>> children;
-    // False once the node is destroyed; deferred work captures it to check.
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    // False once the node is destroyed; deferred work keeps it to check. Made on first use: few nodes
+    // ever defer work.
+    std::weak_ptr<bool> aliveFlag();
     // Set when state the node's body reads has changed; the next update evaluates the body again.
     bool needsBody = false;
     virtual void reevaluate() {}
@@ -97,7 +99,8 @@ public:
     CGRect frame;
     ProposedViewSize placedProposal;
     // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
-    std::optional<Interpolation<CGRect>> frameAnimation;
+    // Out of line, like the fade below: few nodes ever animate.
+    std::unique_ptr<Interpolation<CGRect>> frameAnimation;
     bool hasBeenPlaced = false;
     std::size_t bornInUpdate = 0; // the graph's update count when the node was made
     // Brings animated values to `now` for drawing; returns whether an animation is still running.
@@ -111,13 +114,22 @@ public:
     std::optional<Axis> containerAxis;
     // Grid column alignment requested by a cell.
     virtual std::optional<HorizontalAlignment> gridColumnAlignment() const;
+    // What the parent reads besides sizes and alignments, memoised with the answers: a modifier passes
+    // on its element's without asking the whole chain below again.
+    struct Traits {
+        double priority = 0;
+        std::optional<CGFloat> spacerMinLength;
+        std::optional<HorizontalAlignment> gridColumnAlignment;
+        bool operator==(const Traits&) const = default;
+    };
+    const Traits& traits();
 
     // Drawing; the default draws the children in order. Parents call draw(), which adds the fade of a
     // view inserted under an animation around render().
     virtual void render(RenderContext& ctx);
     void draw(RenderContext& ctx);
     // A view inserted under an animation fades in (the default transition).
-    std::optional<Interpolation<double>> appearAnimation;
+    std::unique_ptr<Interpolation<double>> appearAnimation;
     // The deepest node under `point` that takes pointer input or draws content; nullptr if none. For
     // the wheel only views that scroll count, so a shape or text drawn over a scroll view does not
     // keep the wheel from it.
@@ -207,20 +219,13 @@ private:
         CGSize size;
         std::optional<CGFloat> value;
     };
-    // What the parent reads besides sizes and alignments.
-    struct Traits {
-        double priority = 0;
-        std::optional<CGFloat> spacerMinLength;
-        std::optional<HorizontalAlignment> gridColumnAlignment;
-        bool operator==(const Traits&) const = default;
-    };
     struct SizeAnswer {
         ProposedViewSize proposal;
         CGSize size;
     };
     struct Answers {
-        std::vector<SizeAnswer> sizes;
-        std::vector<AlignmentAnswer> alignments;
+        AnswerList<SizeAnswer> sizes;
+        AnswerList<AlignmentAnswer> alignments;
         std::optional<Traits> traits;
         bool conflicting = false; // answered differently for the same question between two layouts
     };
@@ -248,6 +253,7 @@ private:
     std::size_t listEnd_ = 0;
     std::size_t listEdits_ = 0;
     std::unique_ptr<PreferenceValues> preferences_;
+    std::shared_ptr<bool> alive_;
     // Nodes in the subtree that set or read preferences.
     std::size_t preferenceNodes_ = 0;
     bool constructing_ = false; // being made, with its first children

@@ -38,7 +38,7 @@ public:
         content = c;
         environment = env;
         if (timer_ || !RunLoop::hasMain()) return;
-        std::weak_ptr<bool> weak = alive;
+        std::weak_ptr<bool> weak = aliveFlag();
         timer_ = RunLoop::main().scheduleTimer(tickInterval, true, [this, weak] {
             if (auto a = weak.lock(); !a || !*a) return;
             phase_ = (phase_ + 1) % spokeCount;

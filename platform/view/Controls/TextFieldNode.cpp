@@ -233,7 +233,7 @@ private:
         if (!binding || !graph) return;
         const bool wanted = binding->get();
         if (wanted == (graph->focusedNode() == this)) return;
-        std::weak_ptr<bool> weak = alive;
+        std::weak_ptr<bool> weak = aliveFlag();
         graph->enqueueAction([this, weak, wanted] {
             const auto isAlive = weak.lock();
             if (!isAlive || !*isAlive) return;
