@@ -61,9 +61,6 @@ public:
     ViewGraph* graph = nullptr;
     ViewNode* parent = nullptr;
     int depth = 0;
-    AnyHashable key;                 // the identity key among its siblings
-    std::shared_ptr<const ViewContent> content;
-    EnvironmentValues environment;   // the environment this node sees
     std::vector<std::unique_ptr<ViewNode>> children;
     // False once the node is destroyed; deferred work keeps it to check. Made on first use: few nodes
     // ever defer work.
@@ -258,6 +255,13 @@ private:
     std::size_t preferenceNodes_ = 0;
     bool constructing_ = false; // being made, with its first children
     friend std::unique_ptr<ViewNode> makeNode(const AnyView&, ViewNode*, AnyHashable, const EnvironmentValues&);
+
+public:
+    // What the node was made from, read when it is updated rather than by every walk over the tree (so
+    // kept after the fields layout and drawing read).
+    AnyHashable key;                 // the identity key among its siblings
+    std::shared_ptr<const ViewContent> content;
+    EnvironmentValues environment;   // the environment this node sees
 };
 
 // Marks a node as building its children during its placement for as long as it lives.

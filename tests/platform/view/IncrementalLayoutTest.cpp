@@ -159,6 +159,31 @@ TEST(IncrementalGridTest, ACellThatGrowsWidensItsColumnForEveryRow) {
     EXPECT_EQ(t.frame("below").minX(), t.frame("right").minX()) << "the column is as wide in every row";
 }
 
+// A priority and a column alignment set under further modifiers, both changed by the model.
+struct Traited : View<Traited> {
+    ObservedObject<RowModel> model;
+    AnyView body() const {
+        const bool marked = model->marked.get();
+        const AnyView first = AnyView(Text("first words here")).layoutPriority(marked ? 1 : 0).padding(2).padding(3);
+        const AnyView cell = AnyView(Text("x")).gridColumnAlignment(marked ? HorizontalAlignment::trailing() : HorizontalAlignment::leading()).padding(1);
+        return VStack({HStack({first, Text("second words here")}),
+                       Grid(Alignment::center(), 0, 0, {GridRow({cell}), GridRow({Text("a wide cell")})})});
+    }
+};
+
+TEST(IncrementalTraitsTest, APriorityOrColumnAlignmentChangedUnderModifiersReachesTheStackAndTheGrid) {
+    auto model = std::make_shared<RowModel>();
+    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+    ViewHost host(Traited{{}, {model}}, measurer);
+    host.setSize({150, 200});
+    const std::string before = describe(host.displayList());
+    model->marked.set(true);
+    ViewHost fresh(Traited{{}, {model}}, measurer);
+    fresh.setSize({150, 200});
+    EXPECT_NE(describe(host.displayList()), before);
+    EXPECT_EQ(describe(host.displayList()), describe(fresh.displayList()));
+}
+
 AnyView marked(CGFloat width) {
     return AnyView(Rectangle().frame(width, 10)).anchorPreference<AnchorsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) { return AnchorsKey::Value{a}; });
 }
