@@ -14,6 +14,7 @@
 #include "platform/view/Environment.h"
 #include "platform/view/Geometry.h"
 #include "platform/view/InputEvents.h"
+#include "platform/view/NodeMemory.h"
 #include "platform/view/Preferences.h"
 #include "platform/view/State.h"
 #include "platform/view/TextMeasurer.h"
@@ -57,6 +58,9 @@ public:
     virtual ~ViewNode();
     ViewNode(const ViewNode&) = delete;
     ViewNode& operator=(const ViewNode&) = delete;
+    // Nodes live in slabs of their size, in the order they are made (NodeMemory.h).
+    static void* operator new(std::size_t size) { return allocateNodeMemory(size); }
+    static void operator delete(void* memory, std::size_t size) { releaseNodeMemory(memory, size); }
 
     ViewGraph* graph = nullptr;
     ViewNode* parent = nullptr;
