@@ -82,8 +82,10 @@ public:
 // A user view: its installed copy, its properties' storage and its body.
 class CompositeNode final : public TransparentNode, public detail::PropertyHost {
 public:
-    CompositeNode() : invalidator_(std::make_shared<NodeInvalidator>()) { invalidator_->node = this; }
-    ~CompositeNode() override { invalidator_->node = nullptr; }
+    CompositeNode() = default;
+    ~CompositeNode() override {
+        if (invalidator_) invalidator_->node = nullptr;
+    }
 
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         const auto& next = static_cast<const CompositeContentBase&>(*c);
@@ -101,12 +103,20 @@ public:
 
     std::shared_ptr<void>& slot(std::size_t key) override { return slots_[key]; }
     void keepSubscription(std::size_t key, Subscription subscription) override { subscriptions_[key] = std::move(subscription); }
-    std::weak_ptr<detail::Invalidator> invalidator() override { return invalidator_; }
+    // Made when a property first asks for it: views that only read the environment never do.
+    std::weak_ptr<detail::Invalidator> invalidator() override {
+        if (!invalidator_) {
+            invalidator_ = std::make_shared<NodeInvalidator>();
+            invalidator_->node = unmounted_ ? nullptr : this;
+        }
+        return invalidator_;
+    }
     const EnvironmentValues& environmentValues() const override { return environment; }
 
     void willUnmount() override {
         subscriptions_.clear();
-        invalidator_->node = nullptr;
+        unmounted_ = true;
+        if (invalidator_) invalidator_->node = nullptr;
     }
 
 private:
@@ -143,6 +153,7 @@ private:
     std::unordered_map<std::size_t, std::shared_ptr<void>> slots_;
     std::unordered_map<std::size_t, Subscription> subscriptions_;
     std::shared_ptr<NodeInvalidator> invalidator_;
+    bool unmounted_ = false;
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "platform/view/Alignment.h"
 #include "platform/view/AnswerList.h"
+#include "platform/view/ChildList.h"
 #include "platform/view/Animator.h"
 #include "platform/view/AnyHashable.h"
 #include "platform/view/DisplayList.h"
@@ -65,7 +66,7 @@ public:
     ViewGraph* graph = nullptr;
     ViewNode* parent = nullptr;
     int depth = 0;
-    std::vector<std::unique_ptr<ViewNode>> children;
+    ChildList<std::unique_ptr<ViewNode>> children;
     // False once the node is destroyed; deferred work keeps it to check. Made on first use: few nodes
     // ever defer work.
     std::weak_ptr<bool> aliveFlag();
