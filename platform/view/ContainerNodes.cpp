@@ -28,6 +28,12 @@ public:
     }
 
 protected:
+    // What its content sets is only known once it is built, when it is placed.
+    bool handlesPreferences() const override { return true; }
+    void collectPreferences(PreferenceValues& out) override {
+        ViewNode::collectPreferences(out);
+        out.markBuiltWhenPlaced();
+    }
     CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions(); }
     void placeChildren() override {
         const auto& build = contentData<GeometryReaderNode, GeometryBuilder>(content);

@@ -187,6 +187,17 @@ const PreferenceValues& ViewNode::preferences() {
         preferencesStale_ = false;
         return noPreferences();
     }
+    if (preferencesStale_ && graph && graph->gatheringBeforePlacement()) {
+        const std::size_t mark = graph->gatheredMark();
+        PreferenceValues values;
+        collectPreferences(values);
+        // Values that rest on placement are not remembered: placing will change them.
+        if (values.anyRestsOnPlacement()) return graph->keepGathered(mark, std::move(values));
+        graph->dropGathered(mark);
+        preferences_ = values.empty() ? nullptr : std::make_unique<PreferenceValues>(std::move(values));
+        preferencesStale_ = false;
+        return preferences_ ? *preferences_ : noPreferences();
+    }
     if (preferencesStale_) {
         PreferenceValues values;
         collectPreferences(values);
@@ -224,7 +235,12 @@ void ViewNode::place(const CGRect& f, const ProposedViewSize& proposal) {
     hasBeenPlaced = true;
     frame = f;
     placedProposal = proposal;
-    if (moved || reproposed) invalidateDisplay();
+    if ((moved || reproposed) && preferencesReadFrame()) {
+        invalidateDisplay();
+    } else if (moved || reproposed) {
+        renderStale_ = true;
+        if (graph) graph->displayChanged(this);
+    }
     // Where neither the frame, the proposal nor anything inside changed, the children stay where they are.
     if (!moved && !reproposed && !needsPlacement_ && !(graph && graph->placesEverything())) return;
     needsPlacement_ = false;

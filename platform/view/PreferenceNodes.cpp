@@ -4,18 +4,23 @@
 namespace glimmo {
 namespace {
 
-using Writer = std::function<void(PreferenceValues&, const CGRect&)>;
+struct WriterParams {
+    std::function<void(PreferenceValues&, const CGRect&)> write;
+    bool readsBounds = false;
+};
 
-class PreferenceWriterNode final : public ModifierNode<PreferenceWriterNode, Writer> {
+class PreferenceWriterNode final : public ModifierNode<PreferenceWriterNode, WriterParams> {
 protected:
     bool handlesPreferences() const override { return true; }
+    bool preferencesReadFrame() const override { return params.readsBounds; }
     void collectPreferences(PreferenceValues& out) override {
         SingleChildNode::collectPreferences(out);
-        params(out, elementsFrame());
+        params.write(out, params.readsBounds ? elementsFrame() : CGRect{});
     }
 };
 
 struct ReaderParams {
+    std::type_index key = typeid(void);
     std::function<bool(const PreferenceValues&, const PreferenceValues&)> differs;
     std::function<void(const PreferenceValues&)> action;
 };
@@ -26,12 +31,17 @@ protected:
     void collectPreferences(PreferenceValues& out) override {
         PreferenceValues values;
         SingleChildNode::collectPreferences(values);
+        out.merge(values);
+        // Before placement a value made from where views go is not known yet: it is read after.
+        const bool beforePlacement = graph && graph->gatheringBeforePlacement();
+        if (beforePlacement && values.restsOnPlacement(params.key)) return;
         // The first value counts as a change, so the action always sees the initial value.
         if ((!last_ || params.differs(*last_, values)) && graph) {
-            graph->enqueueAction([action = params.action, values] { action(values); });
+            auto action = [action = params.action, values] { action(values); };
+            if (beforePlacement) graph->runBeforePlacement(std::move(action));
+            else graph->enqueueAction(std::move(action));
         }
-        last_ = values;
-        out.merge(values);
+        last_ = std::move(values);
     }
 
 private:
@@ -131,12 +141,12 @@ private:
 } // namespace
 
 namespace modifiers {
-AnyView preferenceWriter(AnyView v, std::function<void(PreferenceValues&, const CGRect&)> write) {
-    return modify<PreferenceWriterNode>(std::move(v), std::move(write));
+AnyView preferenceWriter(AnyView v, std::function<void(PreferenceValues&, const CGRect&)> write, bool readsBounds) {
+    return modify<PreferenceWriterNode>(std::move(v), WriterParams{std::move(write), readsBounds});
 }
-AnyView preferenceReader(AnyView v, std::function<bool(const PreferenceValues&, const PreferenceValues&)> differs,
+AnyView preferenceReader(AnyView v, std::type_index key, std::function<bool(const PreferenceValues&, const PreferenceValues&)> differs,
                          std::function<void(const PreferenceValues&)> action) {
-    return modify<PreferenceReaderNode>(std::move(v), ReaderParams{std::move(differs), std::move(action)});
+    return modify<PreferenceReaderNode>(std::move(v), ReaderParams{key, std::move(differs), std::move(action)});
 }
 AnyView preferenceLayer(AnyView v, std::function<AnyView(const PreferenceValues&)> build, bool overlay) {
     return makeView<PreferenceLayerNode, LayerParams>(LayerParams{std::move(v), std::move(build), overlay});

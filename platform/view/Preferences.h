@@ -46,19 +46,38 @@ public:
         if (const auto* v = find<K>()) return *v;
         return K::defaultValue();
     }
+    // `placed`: the value is made from where views were placed (an anchor), so it is only known once
+    // they are. A value set over one that was stays so (it may have been made from it).
     template <PreferenceKey K>
-    void set(typename K::Value v) {
-        values_[typeid(K)] = Entry{std::make_shared<typename K::Value>(std::move(v)), &reduceErased<K>};
+    void set(typename K::Value v, bool placed = false) {
+        Entry& entry = values_[typeid(K)];
+        entry = Entry{std::make_shared<typename K::Value>(std::move(v)), &reduceErased<K>, placed || entry.placed};
     }
     void remove(std::type_index key) { values_.erase(key); }
     // Combines `next` (a later sibling's values) into these with each key's reduce.
     void merge(const PreferenceValues& next);
     bool empty() const { return values_.empty(); }
+    // Whether the value under `key` rests on placement (see `set`); every one does in values gathered
+    // from views that are only built when placed.
+    bool restsOnPlacement(std::type_index key) const {
+        if (builtWhenPlaced_) return true;
+        const auto it = values_.find(key);
+        return it != values_.end() && it->second.placed;
+    }
+    bool anyRestsOnPlacement() const {
+        if (builtWhenPlaced_) return true;
+        for (const auto& [key, entry] : values_) {
+            if (entry.placed) return true;
+        }
+        return false;
+    }
+    void markBuiltWhenPlaced() { builtWhenPlaced_ = true; }
 
 private:
     struct Entry {
         std::shared_ptr<void> value;
         void (*reduce)(Entry& into, const Entry& next) = nullptr;
+        bool placed = false;
     };
     // A value still shared with a child's gathered values is copied before the first reduce; after that
     // it is this node's own and later siblings reduce into it in place, so gathering n siblings costs
@@ -72,6 +91,7 @@ private:
         K::reduce(*static_cast<typename K::Value*>(into.value.get()), [&n] { return n; });
     }
     std::map<std::type_index, Entry> values_;
+    bool builtWhenPlaced_ = false;
 };
 
 // A geometry value captured where a view was laid out, resolved later through a GeometryProxy.
@@ -83,11 +103,19 @@ struct Anchor {
 
 enum class AnchorSource : std::uint8_t { bounds };
 
+// Whether the graph being updated on this thread is gathering preferences before placing its views
+// (see ViewGraph::gatheringBeforePlacement): a value made from where views go is not known then.
+bool gatheringBeforePlacement();
+
 namespace modifiers {
 // One node kind carries all preference writers: it changes the subtree's values after they are gathered.
-AnyView preferenceWriter(AnyView v, std::function<void(PreferenceValues& values, const CGRect& bounds)> write);
-// `differs` compares the value the reader saw last with the new one.
-AnyView preferenceReader(AnyView v, std::function<bool(const PreferenceValues& old, const PreferenceValues& now)> differs,
+// `readsBounds`: what it writes is made from the bounds it is handed (an anchor), so it writes again
+// whenever the view moves.
+AnyView preferenceWriter(AnyView v, std::function<void(PreferenceValues& values, const CGRect& bounds)> write,
+                         bool readsBounds = false);
+// `differs` compares the value under `key` the reader saw last with the new one.
+AnyView preferenceReader(AnyView v, std::type_index key,
+                         std::function<bool(const PreferenceValues& old, const PreferenceValues& now)> differs,
                          std::function<void(const PreferenceValues& values)> action);
 AnyView preferenceLayer(AnyView v, std::function<AnyView(const PreferenceValues& values)> build, bool overlay);
 } // namespace modifiers
@@ -112,7 +140,7 @@ template <class S>
 template <class K>
 AnyView View<S>::onPreferenceChange(std::function<void(const typename K::Value&)> action) const {
     return modifiers::preferenceReader(
-        erased(),
+        erased(), typeid(K),
         [](const PreferenceValues& old, const PreferenceValues& now) {
             if constexpr (std::equality_comparable<typename K::Value>) {
                 return !(old.value<K>() == now.value<K>());
@@ -140,8 +168,9 @@ template <class S>
 template <class K>
 AnyView View<S>::anchorPreference(AnchorSource, std::function<typename K::Value(Anchor<CGRect>)> transform) const {
     return modifiers::preferenceWriter(erased(), [transform = std::move(transform)](PreferenceValues& v, const CGRect& bounds) {
-        v.set<K>(transform(Anchor<CGRect>{bounds}));
-    });
+        // Before placement only the fact that the value will come from there counts.
+        v.set<K>(gatheringBeforePlacement() ? K::defaultValue() : transform(Anchor<CGRect>{bounds}), true);
+    }, true);
 }
 
 } // namespace glimmo

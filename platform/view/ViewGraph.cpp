@@ -37,6 +37,8 @@ void collectFocusable(ViewNode* node, std::vector<ViewNode*>& out) {
 
 ViewGraph* currentGraph() { return activeGraph; }
 
+bool gatheringBeforePlacement() { return activeGraph && activeGraph->gatheringBeforePlacement(); }
+
 ViewGraph::ViewGraph(AnyView root, std::shared_ptr<const TextMeasurer> measurer)
     : measurer_(std::move(measurer)), rootView_(std::move(root)) {}
 
@@ -136,6 +138,10 @@ bool ViewGraph::update() {
             root_->invalidateLayout();
         }
         evaluateDirty();
+        if (iteration + 1 < preferenceIterationLimit && settleBeforePlacement()) {
+            ++iteration;
+            continue;
+        }
         layout();
         if (!afterLayout_.empty()) {
             std::vector<std::function<void()>> work;
@@ -210,6 +216,32 @@ ViewNode* ViewGraph::hitTest(CGPoint point, ViewNode::HitPurpose purpose) const 
         if (ViewNode* hit = (*it)->hitTest(point, purpose)) return hit;
     }
     return root_ ? root_->hitTest(point, purpose) : nullptr;
+}
+
+bool ViewGraph::settleBeforePlacement() {
+    gatheringBeforePlacement_ = true;
+    try {
+        root_->preferences();
+    } catch (...) {
+        gatheringBeforePlacement_ = false;
+        gathered_.clear();
+        beforePlacement_.clear();
+        throw;
+    }
+    gatheringBeforePlacement_ = false;
+    gathered_.clear();
+    std::vector<std::function<void()>> actions;
+    actions.swap(beforePlacement_);
+    for (auto& a : actions) a();
+    return !dirty_.empty() || rootEnvironmentChanged_;
+}
+
+void ViewGraph::dropGathered(std::size_t mark) { gathered_.resize(mark); }
+
+const PreferenceValues& ViewGraph::keepGathered(std::size_t mark, PreferenceValues values) {
+    gathered_.resize(mark);
+    gathered_.push_back(std::move(values));
+    return gathered_.back();
 }
 
 bool ViewGraph::runActions() {

@@ -123,6 +123,9 @@ std::unique_ptr<ViewNode> makeNode(const AnyView& view, ViewNode* parent, AnyHas
     node->constructing_ = true;
     node->update(view.content(), env);
     node->constructing_ = false;
+    // A node that sets preferences counts itself even while it has no children to count it with (a
+    // geometry reader before it is placed).
+    if (node->preferenceNodes_ == 0 && node->handlesPreferences()) node->preferenceNodes_ = 1;
     return node;
 }
 
@@ -199,12 +202,14 @@ void ViewNode::reconcileSingleChild(const AnyView& view, const EnvironmentValues
 }
 
 void PreferenceValues::merge(const PreferenceValues& next) {
+    builtWhenPlaced_ = builtWhenPlaced_ || next.builtWhenPlaced_;
     for (const auto& [key, entry] : next.values_) {
         auto it = values_.find(key);
         if (it == values_.end()) {
             values_.emplace(key, entry);
         } else {
             it->second.reduce(it->second, entry);
+            it->second.placed = it->second.placed || entry.placed;
         }
     }
 }

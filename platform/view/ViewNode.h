@@ -212,6 +212,9 @@ protected:
     virtual void descendantChanged(ViewNode* /*child*/) {}
     // Whether the node sets or reads preferences (subtrees without such nodes have none to gather).
     virtual bool handlesPreferences() const { return false; }
+    // Whether the preferences it sets are made from its frame (then a move changes them; otherwise
+    // moving changes no preference).
+    virtual bool preferencesReadFrame() const { return false; }
     bool isPlacing() const { return placing_; }
 
 private:

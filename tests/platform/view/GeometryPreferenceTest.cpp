@@ -2,6 +2,7 @@
 
 #include "platform/runtime/ManualRunLoop.h"
 #include "platform/view/GeometryReader.h"
+#include "platform/view/Layout.h"
 #include "platform/view/Preferences.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
@@ -221,6 +222,62 @@ TEST(AnchorPreferenceTest, AnchorsResolveInTheReadersCoordinates) {
                {300, 300});
     EXPECT_EQ((*resolved)["first"], CGRect(5, 5, 30, 10));
     EXPECT_EQ((*resolved)["second"], CGRect(5, 19, 20, 20));
+}
+
+struct GapKey {
+    using Value = CGFloat;
+    static Value defaultValue() { return 0; }
+    static void reduce(Value& value, const std::function<Value()>& next) { value = std::max(value, next()); }
+};
+
+// Places its one subview at its own size and counts how often.
+struct PlacementCounter final : Layout {
+    explicit PlacementCounter(std::shared_ptr<int> p) : placements(std::move(p)) {}
+    std::shared_ptr<int> placements;
+    CGSize sizeThatFits(const ProposedViewSize& p, const LayoutSubviews& s) const override { return s.front().sizeThatFits(p); }
+    void placeSubviews(const CGRect& bounds, const ProposedViewSize& p, const LayoutSubviews& s) const override {
+        ++*placements;
+        s.front().place(bounds.origin, UnitPoint::topLeading(), p);
+    }
+};
+
+// A block asks for the gap above it through a preference and the reader around it makes that gap, as
+// the blocks of a document ask for their margins.
+struct GappedBlock : View<GappedBlock> {
+    State<CGFloat> gap{0};
+    std::shared_ptr<int> placements = std::make_shared<int>(0);
+    AnyView body() const {
+        auto state = gap;
+        return LayoutView(PlacementCounter(placements), {AnyView(Text("block")).preference<GapKey>(12)})
+            .onPreferenceChange<GapKey>([state](const CGFloat& v) { state.set(v); })
+            .padding(EdgeSet::top(), *gap)
+            .accessibilityLabel("block");
+    }
+};
+
+TEST(PreferenceTest, AReaderOfAValueThatDoesNotRestOnPlacementActsBeforeAnythingIsPlaced) {
+    GappedBlock view;
+    auto placements = view.placements;
+    TestHost t(VStack(HorizontalAlignment::leading(), 0, {Text("above"), view}), {200, 200});
+    EXPECT_EQ(t.frame("block").height(), 12 + 13);
+    EXPECT_EQ(*placements, 1) << "placed once, with its gap";
+}
+
+// Values made where views are placed, or by views built only then, are read once they are known.
+TEST(PreferenceTest, ValuesThatRestOnPlacementAreReadOnlyOncePlaced) {
+    auto widths = std::make_shared<std::vector<CGFloat>>();
+    auto anchors = std::make_shared<int>(0);
+    TestHost t(VStack(HorizontalAlignment::leading(), 0, {
+                   Text("a")
+                       .anchorPreference<BoundsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) { return BoundsKey::Value{{"a", a}}; })
+                       .onPreferenceChange<BoundsKey>([anchors](const BoundsKey::Value&) { ++*anchors; }),
+                   GeometryReader([](const GeometryProxy& p) { return AnyView(Color::clear()).preference<GapKey>(p.size().width); })
+                       .frame(80, 10)
+                       .onPreferenceChange<GapKey>([widths](const CGFloat& v) { widths->push_back(v); }),
+               }),
+               {200, 200});
+    EXPECT_EQ(*widths, (std::vector<CGFloat>{80}));
+    EXPECT_EQ(*anchors, 1);
 }
 
 } // namespace
