@@ -81,10 +81,11 @@ protected:
         auto token = std::make_shared<int>(0);
         token_ = token;
         if (graph) {
-            graph->enqueueAction([this, weak = std::weak_ptr<int>(token), action = params.action] {
+            // The action is read when the task starts: a newer one would have started a task of its own.
+            graph->enqueueAction([this, weak = std::weak_ptr<int>(token)] {
                 if (weak.expired() || unmounted_ || !RunLoop::hasMain()) return;
-                auto task = action();
-                handle_ = startTask(RunLoop::main(), keepingActionAlive(action, std::move(task)));
+                auto task = params.action();
+                handle_ = startTask(RunLoop::main(), keepingActionAlive(params.action, std::move(task)));
             });
         }
     }

@@ -82,6 +82,13 @@ public:
         content = c;
         environment = env;
         spans_ = resolveSpans(contentData<TextNode, AttributedString>(c), env, 1);
+        // Read once here rather than at every layout question.
+        environmentOptions_.lineLimit = env.lineLimit();
+        environmentOptions_.truncation = env.truncationMode();
+        environmentOptions_.alignment = env.multilineTextAlignment();
+        environmentOptions_.lineSpacing = env.lineSpacing();
+        minimumScaleFactor_ = env.minimumScaleFactor();
+        redacted_ = env.redactionReasons().has_value();
         layoutCacheReset();
         if (!sameText || !env.textSelectionEnabled()) selection_.reset();
     }
@@ -137,7 +144,7 @@ public:
     }
     void render(RenderContext& ctx) override {
         const LaidOutText& laid = layout(placedProposal);
-        if (selection_ && !environment.redactionReasons()) {
+        if (selection_ && !redacted_) {
             auto [a, b] = *selection_;
             if (b < a) std::swap(a, b);
             const RGBA highlight = Color::accentColor().opacity(0.3).resolve(environment.colorScheme());
@@ -150,7 +157,7 @@ public:
                 ctx.list.items.push_back(FillItem{Path::rect(r), highlight});
             }
         }
-        if (environment.redactionReasons()) {
+        if (redacted_) {
             const RGBA bar = Color::labelColor().opacity(0.16).resolve(environment.colorScheme());
             for (const auto& line : laid.lines) {
                 const CGRect r(frame.minX() + line.item.origin.x, frame.minY() + line.item.origin.y + line.item.lineHeight * 0.15,
@@ -199,20 +206,16 @@ protected:
 
 private:
     TextLayoutOptions options(const ProposedViewSize& p) const {
-        TextLayoutOptions o;
+        TextLayoutOptions o = environmentOptions_;
         // A little slack so that text placed at the width it asked for does not wrap differently.
         o.width = p.width ? std::optional<CGFloat>(*p.width + 1e-3) : std::nullopt;
         o.height = p.height ? std::optional<CGFloat>(*p.height + 1e-3) : std::nullopt;
-        o.lineLimit = environment.lineLimit();
-        o.truncation = environment.truncationMode();
-        o.alignment = environment.multilineTextAlignment();
-        o.lineSpacing = environment.lineSpacing();
         return o;
     }
     // Text is measured once and broken into lines once per width. A height that holds all the lines
     // gives the same layout as no height (unless shrinking text may make more fit).
     const LaidOutText& layout(const ProposedViewSize& p) {
-        if (!p.height || environment.minimumScaleFactor() < 1) return remembered(p);
+        if (!p.height || minimumScaleFactor_ < 1) return remembered(p);
         const LaidOutText& whole = remembered({p.width, std::nullopt});
         if (whole.size.height <= *options(p).height) return whole;
         return remembered(p);
@@ -239,7 +242,7 @@ private:
         const TextMeasurer& m = graph->measurer();
         const TextLayoutOptions o = options(p);
         LaidOutText laid = layoutText(linesFor(o.width), spans_, o, m);
-        const CGFloat minimum = environment.minimumScaleFactor();
+        const CGFloat minimum = minimumScaleFactor_;
         if (!laid.truncated || minimum >= 1) return laid;
         // Shrink in steps until the text fits, down to the minimum scale factor.
         for (CGFloat scale = 0.95; scale >= minimum - 1e-9; scale -= 0.05) {
@@ -315,6 +318,9 @@ private:
 
     static constexpr std::size_t keptLayouts = 12;
     std::vector<StyledSpan> spans_;
+    TextLayoutOptions environmentOptions_; // what the environment sets: line limit, truncation, alignment, spacing
+    CGFloat minimumScaleFactor_ = 1;
+    bool redacted_ = false;
     std::shared_ptr<const MeasuredText> measured_;
     std::vector<std::pair<std::optional<CGFloat>, std::shared_ptr<const TextLines>>> lines_;
     std::vector<std::pair<ProposedViewSize, LaidOutText>> laidOut_;
