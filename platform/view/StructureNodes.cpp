@@ -74,8 +74,11 @@ public:
         const auto& elements = contentData<ForEachNode, std::vector<ForEach::Element>>(c);
         std::vector<ChildSpec> specs;
         specs.reserve(elements.size());
-        for (const auto& e : elements) specs.push_back({makeView<IdNode, ForEach::Element>(e), e.id});
+        // Each element's view is matched by its id directly: the id is its node's key, with no node of
+        // its own around it.
+        for (const auto& e : elements) specs.push_back({e.view, e.id});
         reconcileChildren(std::move(specs), env);
+        for (auto& child : children) child->keyIsExplicitId = true;
     }
 };
 

@@ -163,7 +163,9 @@ public:
     const PreferenceValues& preferences();
 
     // Explicit id of this node, if it is an `.id` or ForEach element (for ScrollViewReader).
-    virtual const AnyHashable* explicitId() const { return nullptr; }
+    virtual const AnyHashable* explicitId() const { return keyIsExplicitId ? &key : nullptr; }
+    // Set on the elements of a ForEach, whose keys are their ids.
+    bool keyIsExplicitId = false;
     virtual std::optional<std::string> coordinateSpaceName() const { return std::nullopt; }
     virtual std::optional<std::string> accessibilityLabel() const { return std::nullopt; }
 
