@@ -4,6 +4,7 @@
 // question of a kind, so its memoised answers need no allocation of their own.
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,19 +29,23 @@ public:
         std::size_t index_;
     };
 
-    std::size_t size() const { return first_ ? 1 + rest_.size() : 0; }
+    std::size_t size() const { return first_ ? 1 + (rest_ ? rest_->size() : 0) : 0; }
     bool empty() const { return !first_; }
-    const T& operator[](std::size_t i) const { return i == 0 ? *first_ : rest_[i - 1]; }
+    const T& operator[](std::size_t i) const { return i == 0 ? *first_ : (*rest_)[i - 1]; }
     Iterator begin() const { return {this, 0}; }
     Iterator end() const { return {this, size()}; }
     void push_back(T value) {
-        if (!first_) first_.emplace(std::move(value));
-        else rest_.push_back(std::move(value));
+        if (!first_) {
+            first_.emplace(std::move(value));
+            return;
+        }
+        if (!rest_) rest_ = std::make_unique<std::vector<T>>();
+        rest_->push_back(std::move(value));
     }
 
 private:
     std::optional<T> first_;
-    std::vector<T> rest_;
+    std::unique_ptr<std::vector<T>> rest_;
 };
 
 } // namespace glimmo

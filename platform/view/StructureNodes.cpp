@@ -104,8 +104,10 @@ public:
         if (needsBody) evaluate();
     }
 
-    std::shared_ptr<void>& slot(std::size_t key) override { return slots_[key]; }
-    void keepSubscription(std::size_t key, Subscription subscription) override { subscriptions_[key] = std::move(subscription); }
+    std::shared_ptr<void>& slot(std::size_t key) override { return storage().slots[key]; }
+    void keepSubscription(std::size_t key, Subscription subscription) override {
+        storage().subscriptions[key] = std::move(subscription);
+    }
     // Made when a property first asks for it: views that only read the environment never do.
     std::weak_ptr<detail::Invalidator> invalidator() override {
         if (!invalidator_) {
@@ -117,7 +119,7 @@ public:
     const EnvironmentValues& environmentValues() const override { return environment; }
 
     void willUnmount() override {
-        subscriptions_.clear();
+        if (storage_) storage_->subscriptions.clear();
         unmounted_ = true;
         if (invalidator_) invalidator_->node = nullptr;
     }
@@ -153,8 +155,16 @@ private:
 
     std::shared_ptr<CompositeContentBase> installed_;
     std::vector<std::pair<detail::DynamicProperty*, std::size_t>> properties_;
-    std::unordered_map<std::size_t, std::shared_ptr<void>> slots_;
-    std::unordered_map<std::size_t, Subscription> subscriptions_;
+    // State and subscriptions by property, made for the views that have any.
+    struct Storage {
+        std::unordered_map<std::size_t, std::shared_ptr<void>> slots;
+        std::unordered_map<std::size_t, Subscription> subscriptions;
+    };
+    Storage& storage() {
+        if (!storage_) storage_ = std::make_unique<Storage>();
+        return *storage_;
+    }
+    std::unique_ptr<Storage> storage_;
     std::shared_ptr<NodeInvalidator> invalidator_;
     bool unmounted_ = false;
 };

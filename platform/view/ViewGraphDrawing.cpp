@@ -82,9 +82,9 @@ bool ViewGraph::redrawInPlace(ViewNode* node) {
     }
     listEdits_.push_back({begin, end - begin, part.items.size()});
     for (auto& [holder, r] : holders) {
-        holder->listBegin_ = r.first;
-        holder->listEnd_ = r.second - (end - begin) + part.items.size();
-        holder->listEdits_ = listEdits_.size();
+        holder->listBegin_ = static_cast<std::uint32_t>(r.first);
+        holder->listEnd_ = static_cast<std::uint32_t>(r.second - (end - begin) + part.items.size());
+        holder->listEdits_ = static_cast<std::uint32_t>(listEdits_.size());
     }
     return true;
 }

@@ -68,8 +68,8 @@ std::optional<HorizontalAlignment> ViewNode::gridColumnAlignment() const { retur
 
 void ViewNode::draw(RenderContext& ctx) {
     // The node's items are remembered so that it can be drawn again in place when only it changed.
-    listBegin_ = ctx.base + ctx.list.items.size();
-    listEdits_ = ctx.edits;
+    listBegin_ = static_cast<std::uint32_t>(ctx.base + ctx.list.items.size());
+    listEdits_ = static_cast<std::uint32_t>(ctx.edits);
     drawn_ = true;
     renderStale_ = false;
     if (graph) ++graph->work.drawnNodes;
@@ -83,7 +83,7 @@ void ViewNode::draw(RenderContext& ctx) {
         render(ctx);
         ctx.list.items.push_back(PopOpacity{});
     }
-    listEnd_ = ctx.base + ctx.list.items.size();
+    listEnd_ = static_cast<std::uint32_t>(ctx.base + ctx.list.items.size());
 }
 
 void ViewNode::render(RenderContext& ctx) {

@@ -66,13 +66,13 @@ public:
     ViewGraph* graph = nullptr;
     ViewNode* parent = nullptr;
     int depth = 0;
+    // Set when state the node's body reads has changed; the next update evaluates the body again.
+    bool needsBody = false;
+    virtual void reevaluate() {}
     ChildList<std::unique_ptr<ViewNode>> children;
     // False once the node is destroyed; deferred work keeps it to check. Made on first use: few nodes
     // ever defer work.
     std::weak_ptr<bool> aliveFlag();
-    // Set when state the node's body reads has changed; the next update evaluates the body again.
-    bool needsBody = false;
-    virtual void reevaluate() {}
 
     // Takes new content of the same kind (or the first content after creation) and the environment,
     // and brings the subtree up to date.
@@ -103,8 +103,8 @@ public:
     // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
     // Out of line, like the fade below: few nodes ever animate.
     std::unique_ptr<Interpolation<CGRect>> frameAnimation;
-    bool hasBeenPlaced = false;
     std::size_t bornInUpdate = 0; // the graph's update count when the node was made
+    bool hasBeenPlaced = false;
     // Brings animated values to `now` for drawing; returns whether an animation is still running.
     virtual bool advanceAnimations(double now);
     CGRect presentedFrame(double now) const;
@@ -249,20 +249,21 @@ private:
     Answers answers_;
     // The answers the parent saw before a change, kept until the next layout compares them.
     std::unique_ptr<Answers> previous_;
+    std::unique_ptr<PreferenceValues> preferences_;
+    std::shared_ptr<bool> alive_;
+    // Nodes in the subtree that set or read preferences.
+    std::size_t preferenceNodes_ = 0;
+    // Where its items were in the display list, before the list's later edits (a list holds far fewer
+    // than 2^32 items).
+    std::uint32_t listBegin_ = 0;
+    std::uint32_t listEnd_ = 0;
+    std::uint32_t listEdits_ = 0;
     bool elementsChanged_ = false;
     bool needsPlacement_ = false;
     bool placing_ = false;
     bool drawn_ = false;
     bool renderStale_ = true;
     bool preferencesStale_ = true;
-    // Where its items were in the display list, before the list's later edits.
-    std::size_t listBegin_ = 0;
-    std::size_t listEnd_ = 0;
-    std::size_t listEdits_ = 0;
-    std::unique_ptr<PreferenceValues> preferences_;
-    std::shared_ptr<bool> alive_;
-    // Nodes in the subtree that set or read preferences.
-    std::size_t preferenceNodes_ = 0;
     bool constructing_ = false; // being made, with its first children
     friend std::unique_ptr<ViewNode> makeNode(const AnyView&, ViewNode*, AnyHashable, const EnvironmentValues&);
 
