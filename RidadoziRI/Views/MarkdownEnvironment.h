@@ -90,7 +90,10 @@ struct TableBackgroundStyleKey {
 // A view's reader of one member of the environment's theme.
 template <class Member>
 glimmo::Environment<Member> themeMember(Member Theme::*member) {
-    return glimmo::Environment<Member>([member](const glimmo::EnvironmentValues& e) { return e.get<ThemeKey>().*member; });
+    return glimmo::Environment<Member>::sharing([member](const glimmo::EnvironmentValues& e) {
+        const auto theme = e.shared<ThemeKey>();
+        return std::shared_ptr<const Member>(theme, &((*theme).*member));
+    });
 }
 
 template <glimmo::EnvironmentKey K>

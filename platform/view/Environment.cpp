@@ -18,6 +18,11 @@ const EnvironmentValues::HolderBase* EnvironmentValues::find(std::type_index key
     return it == values_->end() ? nullptr : it->second.get();
 }
 
+std::shared_ptr<const EnvironmentValues::HolderBase> EnvironmentValues::findShared(std::type_index key) const {
+    auto it = values_->find(key);
+    return it == values_->end() ? nullptr : it->second;
+}
+
 void EnvironmentValues::put(std::type_index key, std::shared_ptr<const HolderBase> value) {
     auto copy = std::make_shared<std::map<std::type_index, std::shared_ptr<const HolderBase>>>(*values_);
     (*copy)[key] = std::move(value);

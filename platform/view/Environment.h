@@ -53,6 +53,17 @@ public:
         static const typename K::Value fallback = K::defaultValue();
         return fallback;
     }
+    // The same value, shared with this environment (and kept alive by the pointer).
+    template <EnvironmentKey K>
+    std::shared_ptr<const typename K::Value> shared() const {
+        using Value = typename K::Value;
+        if (auto stored = findShared(typeid(K))) {
+            const Value* value = &static_cast<const Holder<Value>*>(stored.get())->value;
+            return std::shared_ptr<const Value>(std::move(stored), value);
+        }
+        static const auto fallback = std::make_shared<const Value>(K::defaultValue());
+        return fallback;
+    }
     template <EnvironmentKey K>
     void set(typename K::Value value) {
         put(typeid(K), std::make_shared<const Holder<typename K::Value>>(std::move(value)));
@@ -113,6 +124,7 @@ public:
 
 private:
     const HolderBase* find(std::type_index key) const;
+    std::shared_ptr<const HolderBase> findShared(std::type_index key) const;
     void put(std::type_index key, std::shared_ptr<const HolderBase> value);
     std::shared_ptr<ObservableObject> findObject(std::type_index type) const;
     void putObject(std::type_index type, std::shared_ptr<ObservableObject> object);

@@ -269,19 +269,29 @@ private:
     std::shared_ptr<T> object_;
 };
 
-// Reads a value of the environment where the view is installed (the default environment before).
+// Reads a value of the environment where the view is installed (the default environment before). A
+// value the environment holds is shared with it, not copied into every view that reads it (copies of a
+// view share it too); a value computed from the environment is kept once.
 template <class T>
 class Environment : public detail::DynamicProperty {
 public:
-    explicit Environment(std::function<T(const EnvironmentValues&)> read) : read_(std::move(read)) {}
+    template <class F>
+        requires(!std::same_as<std::remove_cvref_t<F>, Environment> && std::is_invocable_r_v<T, const F&, const EnvironmentValues&>)
+    explicit Environment(F read)
+        : read_([read = std::move(read)](const EnvironmentValues& e) { return std::make_shared<const T>(std::invoke(read, e)); }) {}
     explicit Environment(T (EnvironmentValues::*accessor)() const)
-        : read_([accessor](const EnvironmentValues& e) { return (e.*accessor)(); }) {}
+        : Environment([accessor](const EnvironmentValues& e) { return (e.*accessor)(); }) {}
     Environment(const Environment& o) : DynamicProperty(o), read_(o.read_), value_(o.value_) {}
     Environment& operator=(const Environment&) = delete;
     // A reader of one key.
     template <EnvironmentKey K>
     static Environment key() {
-        return Environment([](const EnvironmentValues& e) { return e.get<K>(); });
+        return sharing([](const EnvironmentValues& e) { return e.shared<K>(); });
+    }
+    // A reader of a value the environment holds (or a part of one), handed out as the environment's own.
+    template <class F>
+    static Environment sharing(F read) {
+        return Environment(SharedRead{}, std::function<std::shared_ptr<const T>(const EnvironmentValues&)>(std::move(read)));
     }
 
     const T& get() const {
@@ -296,8 +306,11 @@ public:
     void refresh(detail::PropertyHost& host, std::size_t) override { value_ = read_(host.environmentValues()); }
 
 private:
-    std::function<T(const EnvironmentValues&)> read_;
-    mutable std::optional<T> value_;
+    struct SharedRead {};
+    Environment(SharedRead, std::function<std::shared_ptr<const T>(const EnvironmentValues&)> read) : read_(std::move(read)) {}
+
+    std::function<std::shared_ptr<const T>(const EnvironmentValues&)> read_;
+    mutable std::shared_ptr<const T> value_;
 };
 
 namespace detail {
