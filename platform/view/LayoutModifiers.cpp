@@ -233,6 +233,7 @@ protected:
         out.merge(children[params_.overlay ? 0 : 1]->preferences());
         out.merge(children[params_.overlay ? 1 : 0]->preferences());
     }
+    bool mergesChildrenPreferences() const override { return false; } // in drawing order, not child order
     CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
     void placeChildren() override {
         placeContent(primary(), frame, placedProposal);

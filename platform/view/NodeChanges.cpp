@@ -182,10 +182,28 @@ void ViewNode::markPreferencesStale() {
     }
 }
 
+ViewNode* ViewNode::soleContributor() const {
+    if (handlesPreferences() || !mergesChildrenPreferences()) return nullptr;
+    ViewNode* found = nullptr;
+    for (const auto& c : children) {
+        if (c->preferenceNodes_ == 0) continue;
+        if (found) return nullptr;
+        found = c.get();
+    }
+    return found;
+}
+
 const PreferenceValues& ViewNode::preferences() {
     if (preferenceNodes_ == 0) {
         preferencesStale_ = false;
         return noPreferences();
+    }
+    // A node that hands on the values of its one contributing child (most modifiers and user views)
+    // keeps no copy of them; it is as stale as that child.
+    if (ViewNode* only = soleContributor()) {
+        const PreferenceValues& values = only->preferences();
+        preferencesStale_ = only->preferencesStale_;
+        return values;
     }
     if (preferencesStale_ && graph && graph->gatheringBeforePlacement()) {
         const std::size_t mark = graph->gatheredMark();

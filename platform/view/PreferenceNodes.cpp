@@ -100,6 +100,7 @@ public:
 
 protected:
     void collectPreferences(PreferenceValues& out) override { out.merge(children[0]->preferences()); }
+    bool mergesChildrenPreferences() const override { return false; } // the layer's are not merged
     // The layer is built from the primary view's preferences: a change there builds it again.
     void descendantChanged(ViewNode* child) override {
         if (!children.empty() && child == children[0].get() && !isPlacing()) invalidatePlacement();

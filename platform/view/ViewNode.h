@@ -207,8 +207,10 @@ protected:
     virtual void placeChildren() {}
     // Subclasses with caches of their own clear them here.
     virtual void layoutCacheReset() {}
-    // Combines the children's preferences in order; nodes that change or hide values override it.
+    // Combines the children's preferences in order; nodes that change or hide values override it, and
+    // those that hide a child's say so below.
     virtual void collectPreferences(PreferenceValues& out);
+    virtual bool mergesChildrenPreferences() const { return true; }
     // Something in the subtree of `child` changed (nodes whose placement reads their subtree's
     // preferences place again).
     virtual void descendantChanged(ViewNode* /*child*/) {}
@@ -237,6 +239,8 @@ private:
         bool conflicting = false; // answered differently for the same question between two layouts
     };
     Traits currentTraits() const;
+    // The one child whose preferences are this node's, when it only hands them on.
+    ViewNode* soleContributor() const;
     // Whether fresh answers to the questions of `previous` differ from them.
     bool answersDiffer(Answers& previous);
     void forgetAnswers(bool keepPrevious);
