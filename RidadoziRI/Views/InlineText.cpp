@@ -25,6 +25,12 @@ glimmo::Task<void> loadAndStore(std::vector<InlineNode> inlines, std::shared_ptr
 
 namespace {
 
+// The task's identity: the nodes, compared by value.
+struct SharedInlines {
+    std::shared_ptr<const std::vector<InlineNode>> nodes;
+    bool operator==(const SharedInlines& other) const { return nodes == other.nodes || *nodes == *other.nodes; }
+};
+
 struct ImageRequest {
     glimmo::URL url;
     std::string source;
@@ -108,16 +114,17 @@ glimmo::AnyView InlineText::body() const {
     const auto baseURL = *_baseURL;
     const auto images = _inlineImages->bySource;
     const auto mode = *_softBreakMode;
-    const auto nodes = inlines;
+    // One copy of the nodes, shared by the reader, the task and its identity (and every copy of them).
+    const SharedInlines nodes{std::make_shared<const std::vector<InlineNode>>(inlines)};
     glimmo::AnyView text = TextStyleAttributesReader([nodes, baseURL, styles, images, mode](const glimmo::AttributeContainer& attributes) {
-        return glimmo::AnyView(renderedAsText(nodes, baseURL, styles, images, mode, attributes));
+        return glimmo::AnyView(renderedAsText(*nodes.nodes, baseURL, styles, images, mode, attributes));
     });
     const auto provider = *_inlineImageProvider;
     const auto imageBaseURL = *_imageBaseURL;
     const auto& state = _inlineImages;
     return text.task(
-        glimmo::AnyHashable(inlines),
-        [nodes, provider, imageBaseURL, state] { return loadAndStore(nodes, provider, imageBaseURL, state); },
+        glimmo::AnyHashable(nodes),
+        [nodes, provider, imageBaseURL, state] { return loadAndStore(*nodes.nodes, provider, imageBaseURL, state); },
         glimmo::View<glimmo::AnyView>::TaskPriority::userInitiated);
 }
 
