@@ -8,6 +8,19 @@
 namespace glimmo {
 namespace {
 
+// Under AddressSanitizer every node comes from the heap, where the sanitizer watches each one.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool fromHeap = true;
+#else
+constexpr bool fromHeap = false;
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+constexpr bool fromHeap = true;
+#else
+constexpr bool fromHeap = false;
+#endif
+
 // Slabs are aligned to their size, so the slab of a node is found from its address.
 constexpr std::size_t slabBytes = 64 * 1024;
 constexpr std::size_t granule = 32;
@@ -73,7 +86,7 @@ Slab* makeSlab(std::size_t sizeClass) {
 } // namespace
 
 void* allocateNodeMemory(std::size_t size) {
-    if (size == 0 || size > largestPooled) return ::operator new(size);
+    if (fromHeap || size == 0 || size > largestPooled) return ::operator new(size);
     const std::size_t sizeClass = (size - 1) / granule;
     Pool& p = pool();
     const std::lock_guard lock(p.mutex);
@@ -96,7 +109,7 @@ void* allocateNodeMemory(std::size_t size) {
 }
 
 void releaseNodeMemory(void* memory, std::size_t size) {
-    if (size == 0 || size > largestPooled) {
+    if (fromHeap || size == 0 || size > largestPooled) {
         ::operator delete(memory);
         return;
     }
