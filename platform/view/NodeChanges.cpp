@@ -205,21 +205,14 @@ const PreferenceValues& ViewNode::preferences() {
         preferencesStale_ = only->preferencesStale_;
         return values;
     }
-    if (preferencesStale_ && graph && graph->gatheringBeforePlacement()) {
-        const std::size_t mark = graph->gatheredMark();
+    // Values gathered before placement that rest on it serve until then only.
+    const bool beforePlacement = graph && graph->gatheringBeforePlacement();
+    if (preferencesStale_ || (gatheredBeforePlacement_ && !beforePlacement)) {
         PreferenceValues values;
         collectPreferences(values);
-        // Values that rest on placement are not remembered: placing will change them.
-        if (values.anyRestsOnPlacement()) return graph->keepGathered(mark, std::move(values));
-        graph->dropGathered(mark);
-        preferences_ = values.empty() ? nullptr : std::make_unique<PreferenceValues>(std::move(values));
-        preferencesStale_ = false;
-        return preferences_ ? *preferences_ : noPreferences();
-    }
-    if (preferencesStale_) {
-        PreferenceValues values;
-        collectPreferences(values);
-        preferences_ = values.empty() ? nullptr : std::make_unique<PreferenceValues>(std::move(values));
+        gatheredBeforePlacement_ = beforePlacement && values.anyRestsOnPlacement();
+        const bool none = values.empty() && !gatheredBeforePlacement_;
+        preferences_ = none ? nullptr : std::make_unique<PreferenceValues>(std::move(values));
         preferencesStale_ = false;
     }
     return preferences_ ? *preferences_ : noPreferences();

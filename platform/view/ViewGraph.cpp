@@ -224,24 +224,14 @@ bool ViewGraph::settleBeforePlacement() {
         root_->preferences();
     } catch (...) {
         gatheringBeforePlacement_ = false;
-        gathered_.clear();
         beforePlacement_.clear();
         throw;
     }
     gatheringBeforePlacement_ = false;
-    gathered_.clear();
     std::vector<std::function<void()>> actions;
     actions.swap(beforePlacement_);
     for (auto& a : actions) a();
     return !dirty_.empty() || rootEnvironmentChanged_;
-}
-
-void ViewGraph::dropGathered(std::size_t mark) { gathered_.resize(mark); }
-
-const PreferenceValues& ViewGraph::keepGathered(std::size_t mark, PreferenceValues values) {
-    gathered_.resize(mark);
-    gathered_.push_back(std::move(values));
-    return gathered_.back();
 }
 
 bool ViewGraph::runActions() {

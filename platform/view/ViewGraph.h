@@ -8,7 +8,6 @@
 #include "platform/view/ViewHost.h"
 #include "platform/view/ViewNode.h"
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -84,14 +83,9 @@ public:
     bool isBuildingDuringPlacement() const { return buildDepth_ > 0; }
     // Preferences are gathered along the changed paths before each layout: readers of values that do not
     // rest on placement change state before anything is placed, not after (which would place what they
-    // move a second time). Values that rest on placement are not remembered from that gathering.
+    // move a second time). Values that rest on placement are gathered again after it.
     bool gatheringBeforePlacement() const { return gatheringBeforePlacement_; }
     void runBeforePlacement(std::function<void()> action) { beforePlacement_.push_back(std::move(action)); }
-    std::size_t gatheredMark() const { return gathered_.size(); }
-    // Keeps `values` until the gathering is over, dropping those kept since `mark` (the children's,
-    // merged into them by now).
-    const PreferenceValues& keepGathered(std::size_t mark, PreferenceValues values);
-    void dropGathered(std::size_t mark);
     // Work done since the graph was made, for tests and benchmarks: sizes computed, nodes that placed
     // their children, nodes drawn, display lists built from scratch.
     struct Work {
@@ -164,7 +158,6 @@ private:
     std::vector<std::function<void()>> actions_;
     bool gatheringBeforePlacement_ = false;
     std::vector<std::function<void()>> beforePlacement_;
-    std::deque<PreferenceValues> gathered_;
     std::vector<std::function<void()>> afterLayout_;
     bool needsUpdate_ = true;
     bool updateScheduled_ = false;

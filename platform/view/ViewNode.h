@@ -268,6 +268,7 @@ private:
     bool drawn_ = false;
     bool renderStale_ = true;
     bool preferencesStale_ = true;
+    bool gatheredBeforePlacement_ = false; // its preferences rest on a placement still to come
     bool constructing_ = false; // being made, with its first children
     friend std::unique_ptr<ViewNode> makeNode(const AnyView&, ViewNode*, AnyHashable, const EnvironmentValues&);
 
