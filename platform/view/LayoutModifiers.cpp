@@ -9,18 +9,28 @@ namespace {
 CGFloat guideDefault(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
 
 // Where a child of `childSize` sits inside a container of `containerSize`, aligned by `alignment`.
-CGPoint alignedOffset(const std::vector<ViewNode*>& content, CGSize containerSize, CGSize childSize, const Alignment& a) {
+// `explicitValue(key)` is the content's explicit alignment value for its size.
+template <class ExplicitValue>
+CGPoint alignedOffsetBy(ExplicitValue explicitValue, CGSize containerSize, CGSize childSize, const Alignment& a) {
     auto value = [&](AlignmentKey key) {
-        if (auto v = contentAlignment(content, key, childSize)) return *v;
+        if (auto v = explicitValue(key)) return *v;
         return guideDefault(key, childSize);
     };
     return {guideDefault(a.horizontal.key(), containerSize) - value(a.horizontal.key()),
             guideDefault(a.vertical.key(), containerSize) - value(a.vertical.key())};
 }
 
+CGPoint alignedOffset(SingleChildNode& node, CGSize containerSize, CGSize childSize, const Alignment& a) {
+    return alignedOffsetBy([&](AlignmentKey key) { return node.contentAlignmentFor(key, childSize); }, containerSize, childSize, a);
+}
+
+CGPoint alignedOffset(const std::vector<ViewNode*>& content, CGSize containerSize, CGSize childSize, const Alignment& a) {
+    return alignedOffsetBy([&](AlignmentKey key) { return contentAlignment(content, key, childSize); }, containerSize, childSize, a);
+}
+
 // Explicit alignment of a wrapper whose content sits at `offset` with `childSize`.
-std::optional<CGFloat> shiftedAlignment(const std::vector<ViewNode*>& content, AlignmentKey key, CGSize childSize, CGPoint offset) {
-    if (auto v = contentAlignment(content, key, childSize)) return *v + (key.horizontal ? offset.x : offset.y);
+std::optional<CGFloat> shiftedAlignment(SingleChildNode& node, AlignmentKey key, CGSize childSize, CGPoint offset) {
+    if (auto v = node.contentAlignmentFor(key, childSize)) return *v + (key.horizontal ? offset.x : offset.y);
     return std::nullopt;
 }
 
@@ -28,17 +38,17 @@ std::optional<CGFloat> shiftedAlignment(const std::vector<ViewNode*>& content, A
 class PaddingNode final : public ModifierNode<PaddingNode, EdgeInsets> {
 public:
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
-        return shiftedAlignment(contentElements(), key, inner(size), {params.leading, params.top});
+        return shiftedAlignment(*this, key, inner(size), {params.leading, params.top});
     }
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override {
-        const CGSize s = sizeOfContent(contentElements(), inner(p));
+        const CGSize s = contentSize(inner(p));
         return {s.width + params.leading + params.trailing, s.height + params.top + params.bottom};
     }
     void placeChildren() override {
         const CGSize s = inner(frame.size);
-        placeContent(contentElements(), CGRect(frame.minX() + params.leading, frame.minY() + params.top, s.width, s.height), inner(placedProposal));
+        placeContentIn(CGRect(frame.minX() + params.leading, frame.minY() + params.top, s.width, s.height), inner(placedProposal));
     }
 
 private:
@@ -61,20 +71,20 @@ struct FixedFrame {
 class FixedFrameNode final : public ModifierNode<FixedFrameNode, FixedFrame> {
 public:
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
-        const CGSize child = sizeOfContent(contentElements(), childProposal(ProposedViewSize::of(size)));
-        return shiftedAlignment(contentElements(), key, child, alignedOffset(contentElements(), size, child, params.alignment));
+        const CGSize child = contentSize(childProposal(ProposedViewSize::of(size)));
+        return shiftedAlignment(*this, key, child, alignedOffset(*this, size, child, params.alignment));
     }
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override {
-        const CGSize child = sizeOfContent(contentElements(), childProposal(p));
+        const CGSize child = contentSize(childProposal(p));
         return {params.width.value_or(child.width), params.height.value_or(child.height)};
     }
     void placeChildren() override {
         const ProposedViewSize proposal = childProposal(placedProposal);
-        const CGSize child = sizeOfContent(contentElements(), proposal);
-        const CGPoint o = alignedOffset(contentElements(), frame.size, child, params.alignment);
-        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height), proposal);
+        const CGSize child = contentSize(proposal);
+        const CGPoint o = alignedOffset(*this, frame.size, child, params.alignment);
+        placeContentIn(CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height), proposal);
     }
 
 private:
@@ -112,27 +122,27 @@ class FlexFrameNode final : public ModifierNode<FlexFrameNode, FlexFrame> {
 public:
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         const CGSize child = childSize(ProposedViewSize::of(size));
-        return shiftedAlignment(contentElements(), key, child, alignedOffset(contentElements(), size, child, params.alignment));
+        return shiftedAlignment(*this, key, child, alignedOffset(*this, size, child, params.alignment));
     }
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override {
         const ProposedViewSize inner = childProposal(p);
-        const CGSize child = sizeOfContent(contentElements(), inner);
+        const CGSize child = contentSize(inner);
         return {horizontal().result(p.width, inner.width, child.width), vertical().result(p.height, inner.height, child.height)};
     }
     void placeChildren() override {
         const ProposedViewSize proposal = childProposal(placedProposal);
-        const CGSize child = sizeOfContent(contentElements(), proposal);
-        const CGPoint o = alignedOffset(contentElements(), frame.size, child, params.alignment);
-        placeContent(contentElements(), CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height), proposal);
+        const CGSize child = contentSize(proposal);
+        const CGPoint o = alignedOffset(*this, frame.size, child, params.alignment);
+        placeContentIn(CGRect(frame.minX() + o.x, frame.minY() + o.y, child.width, child.height), proposal);
     }
 
 private:
     FlexAxis horizontal() const { return {params.minWidth, params.idealWidth, params.maxWidth}; }
     FlexAxis vertical() const { return {params.minHeight, params.idealHeight, params.maxHeight}; }
     ProposedViewSize childProposal(const ProposedViewSize& p) const { return {horizontal().proposal(p.width), vertical().proposal(p.height)}; }
-    CGSize childSize(const ProposedViewSize& p) { return sizeOfContent(contentElements(), childProposal(p)); }
+    CGSize childSize(const ProposedViewSize& p) { return contentSize(childProposal(p)); }
 };
 
 struct FixedSizeParams {
@@ -142,11 +152,11 @@ struct FixedSizeParams {
 
 class FixedSizeNode final : public ModifierNode<FixedSizeNode, FixedSizeParams> {
 protected:
-    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(contentElements(), fixed(p)); }
+    CGSize computeSize(const ProposedViewSize& p) override { return contentSize(fixed(p)); }
     void placeChildren() override {
         const ProposedViewSize proposal = fixed(placedProposal);
-        const CGSize child = sizeOfContent(contentElements(), proposal);
-        placeContent(contentElements(), CGRect(frame.midX() - child.width / 2, frame.midY() - child.height / 2, child.width, child.height), proposal);
+        const CGSize child = contentSize(proposal);
+        placeContentIn(CGRect(frame.midX() - child.width / 2, frame.midY() - child.height / 2, child.width, child.height), proposal);
     }
 
 private:
@@ -162,7 +172,7 @@ public:
 
 class OffsetNode final : public ModifierNode<OffsetNode, CGSize> {
 protected:
-    void placeChildren() override { placeContent(contentElements(), frame.offsetBy(params.width, params.height), placedProposal); }
+    void placeChildren() override { placeContentIn(frame.offsetBy(params.width, params.height), placedProposal); }
 };
 
 struct GuideParams {

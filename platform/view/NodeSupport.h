@@ -66,6 +66,20 @@ protected:
 class SingleChildNode : public ViewNode {
 public:
     std::vector<ViewNode*> contentElements() const { return childElements(); }
+    // The content's size, placement and alignment: a single element (the usual case) is asked
+    // directly, without collecting a list.
+    CGSize contentSize(const ProposedViewSize& p) {
+        if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
+        return sizeOfContent(contentElements(), p);
+    }
+    void placeContentIn(const CGRect& bounds, const ProposedViewSize& p) {
+        if (ViewNode* e = onlyElement()) e->place(bounds, p);
+        else placeContent(contentElements(), bounds, p);
+    }
+    std::optional<CGFloat> contentAlignmentFor(AlignmentKey key, CGSize size) {
+        if (ViewNode* e = onlyElement()) return e->explicitAlignment(key, size);
+        return contentAlignment(contentElements(), key, size);
+    }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
         if (ViewNode* e = onlyElement()) return e->explicitAlignment(id, size);
         return contentAlignment(contentElements(), id, size);
