@@ -141,6 +141,12 @@ void ViewNode::answersMayDiffer() {
 }
 
 void ViewNode::childrenDidChange() {
+    // Its elements changed, and so did those of the ancestors it lends them to, up to the one that lays
+    // them out.
+    for (ViewNode* n = this; n; n = n->parent) {
+        n->onlyElementKnown_ = false;
+        if (n->isLayoutElement()) break;
+    }
     elementsChanged_ = !isLayoutElement();
     std::size_t count = handlesPreferences() ? 1 : 0;
     for (const auto& c : children) count += c->preferenceNodes_;

@@ -39,10 +39,14 @@ void countElements(const ViewNode& node, ViewNode*& first, int& count) {
 } // namespace
 
 ViewNode* ViewNode::onlyElement() const {
-    ViewNode* first = nullptr;
-    int count = 0;
-    countElements(*this, first, count);
-    return count == 1 ? first : nullptr;
+    if (!onlyElementKnown_) {
+        ViewNode* first = nullptr;
+        int count = 0;
+        countElements(*this, first, count);
+        onlyElement_ = count == 1 ? first : nullptr;
+        onlyElementKnown_ = true;
+    }
+    return onlyElement_;
 }
 
 CGRect ViewNode::presentedFrame(double now) const {

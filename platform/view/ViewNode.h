@@ -84,7 +84,8 @@ public:
     // elements of their children.
     virtual void collectElements(std::vector<ViewNode*>& out) { out.push_back(this); }
     std::vector<ViewNode*> childElements() const;
-    // The children's element when they have exactly one (nullptr otherwise), without collecting them.
+    // The children's element when they have exactly one (nullptr otherwise), without collecting them;
+    // remembered until the children change.
     ViewNode* onlyElement() const;
 
     // Whether the node's parent lays it out (false for nodes that lend their children to their parent:
@@ -269,6 +270,8 @@ private:
     bool renderStale_ = true;
     bool preferencesStale_ = true;
     bool gatheredBeforePlacement_ = false; // its preferences rest on a placement still to come
+    mutable bool onlyElementKnown_ = false;
+    mutable ViewNode* onlyElement_ = nullptr; // remembered until its children change
     bool constructing_ = false; // being made, with its first children
     friend std::unique_ptr<ViewNode> makeNode(const AnyView&, ViewNode*, AnyHashable, const EnvironmentValues&);
 
