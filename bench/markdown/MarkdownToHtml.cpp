@@ -41,7 +41,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "markdown_to_html: cannot read '%s'\n", argv[1]);
         return 1;
     }
-    const std::string html = ridadozi::MarkdownContent(markdown).htmlText();
+    const ridadozi::MarkdownContent content(markdown);
+    const std::string html = content.htmlText();
     const bool written = std::fwrite(html.data(), 1, html.size(), stdout) == html.size();
     return written && std::fflush(stdout) == 0 ? 0 : 1;
 }
