@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/mman.h>
 
 namespace ridadozi::cmark {
 
@@ -52,6 +51,7 @@ CmarkArena::CmarkArena() : previous_(current) { current = this; }
 
 CmarkArena::~CmarkArena() {
     for (void* block : largeBlocks_) std::free(block);
+    for (Slab& slab : slabs_) giveBackSlab(std::move(slab));
     current = previous_;
 }
 
@@ -64,6 +64,7 @@ void CmarkArena::reset() {
     largeBlocks_.clear();
     if (slabs_.size() > 1) {
         std::swap(slabs_.front(), slabs_.back()); // keep the largest
+        for (auto slab = slabs_.begin() + 1; slab != slabs_.end(); ++slab) giveBackSlab(std::move(*slab));
         slabs_.erase(slabs_.begin() + 1, slabs_.end());
     }
     used_ = 0;
@@ -72,22 +73,15 @@ void CmarkArena::reset() {
     freeBlocks_.fill(nullptr);
 }
 
-CmarkArena::Slab& CmarkArena::slabFor(std::size_t size) {
-    if (slabs_.empty() || used_ + size > slabs_.back().size) {
-        const std::size_t next = slabs_.empty() ? firstSlabSize : std::min(slabs_.back().size * 2, largestSlabSize);
-        const std::size_t slabSize = std::max(next, size);
-        // Straight from the kernel: zero-filled, and its pages mapped in one call instead of one fault
-        // at a time (a large document fills hundreds of megabytes of slabs).
-        void* mapped = ::mmap(nullptr, slabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-        if (mapped == MAP_FAILED) outOfMemory();
-        slabs_.push_back({SlabBytes(static_cast<std::byte*>(mapped), Unmap{slabSize}), slabSize});
+Slab& CmarkArena::slabFor(std::size_t size) {
+    if (slabs_.empty() || used_ + size > slabs_.back().size()) {
+        const std::size_t next = slabs_.empty() ? firstSlabSize : std::min(slabs_.back().size() * 2, largestSlabSize);
+        slabs_.push_back(takeSlab(std::max(next, size)));
         used_ = 0;
-        freshSlab_ = true;
+        freshSlab_ = slabs_.back().isZeroed();
     }
     return slabs_.back();
 }
-
-void CmarkArena::Unmap::operator()(std::byte* bytes) const { ::munmap(bytes, size); }
 
 void* CmarkArena::allocateLarge(std::size_t size, bool zeroed) {
     void* raw = zeroed ? std::calloc(1, headerSize + size) : std::malloc(headerSize + size);
@@ -115,7 +109,7 @@ void* CmarkArena::allocate(std::size_t size, bool zeroed) {
     }
     const std::size_t total = headerSize + capacity;
     Slab& slab = slabFor(total);
-    std::byte* block = slab.bytes.get() + used_ + headerSize;
+    std::byte* block = slab.bytes() + used_ + headerSize;
     used_ += total;
     headerOf(block) = total - headerSize;
     if (zeroed && !freshSlab_) std::memset(block, 0, total - headerSize); // a fresh slab is all zeros
@@ -146,7 +140,7 @@ void* CmarkArena::resize(void* block, std::size_t size) {
     if (size <= capacity) return block;
     if (block == lastBlock_ && size < largeBlockSize) {
         const std::size_t extra = rounded(size) - capacity;
-        if (used_ + extra <= slabs_.back().size) {
+        if (used_ + extra <= slabs_.back().size()) {
             used_ += extra;
             headerOf(block) = rounded(size);
             return block;

@@ -2,12 +2,13 @@
 
 // Private to the library: an allocator for cmark-gfm that serves one parse or one rendering.
 
+#include "RidadoziRI/CmarkSlabs.h"
+
 #include <cmark-gfm.h>
 
 #include <array>
 #include <cstddef>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 namespace ridadozi::cmark {
@@ -39,15 +40,6 @@ public:
     void release(void* block);
 
 private:
-    struct Unmap {
-        std::size_t size = 0;
-        void operator()(std::byte* bytes) const;
-    };
-    using SlabBytes = std::unique_ptr<std::byte, Unmap>;
-    struct Slab {
-        SlabBytes bytes;
-        std::size_t size = 0;
-    };
     Slab& slabFor(std::size_t size);
     void* allocateLarge(std::size_t size, bool zeroed);
     void* reusedBlock(std::size_t capacity);
@@ -58,7 +50,7 @@ private:
     std::array<void*, largestReusedBlock / alignof(void*) + 1> freeBlocks_{};
     std::vector<Slab> slabs_;
     std::size_t used_ = 0; // in the last slab
-    bool freshSlab_ = false; // the last slab has never been reset: what is past `used_` is zero
+    bool freshSlab_ = false; // what is past `used_` in the last slab is still zero
     std::byte* lastBlock_ = nullptr; // the most recent small block, which can grow in place
     std::vector<void*> largeBlocks_;
     CmarkArena* previous_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace ridadozi::cmark {
 namespace {
@@ -41,6 +42,24 @@ TEST(CmarkArena, freedBlocksAreReusedAsCleanBlocksAndMovedBlocksKeepTheirBytes) 
     std::memset(memory->calloc(1, 512), 0xCD, 512);
     arena.reset();
     EXPECT_TRUE(allZero(memory->calloc(1, 512), 512));
+}
+
+TEST(CmarkArena, theNextArenaOfTheThreadTakesTheSlabsOfAnEndedOneAndClearsWhatItHandsOut) {
+    void* written = nullptr;
+    void* block = nullptr;
+    bool cleared = false;
+    std::thread([&] { // a thread whose arenas have left nothing behind yet
+        {
+            CmarkArena arena;
+            written = arena.allocator()->calloc(1, 256);
+            std::memset(written, 0xEE, 256);
+        }
+        CmarkArena next;
+        block = next.allocator()->calloc(1, 256);
+        cleared = allZero(block, 256);
+    }).join();
+    EXPECT_EQ(block, written); // no memory mapped for a small document
+    EXPECT_TRUE(cleared);
 }
 
 } // namespace
