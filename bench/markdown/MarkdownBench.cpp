@@ -4,12 +4,14 @@
 //   against the cmark-gfm command, both reading the file and writing the HTML to /dev/null, in turn;
 //   the figure is each process's CPU time (user and system);
 // - inside this process: MarkdownContent(text).htmlText() against cmark-gfm's library parsing and
-//   rendering the same text, which shows what the document tree itself costs.
+//   rendering the same text, which shows what the document tree itself costs; here also a document
+//   of 2 KB, a thousand times a run, the size the application itself meets.
 // Both sides must write the same HTML. Prints each figure and
 //   ratio markdown_html_process_1mb <ours / cmark-gfm>
 //   ratio markdown_html_process_10mb <ours / cmark-gfm>
 //   ratio markdown_html_1mb <ours / cmark-gfm, in process>
 //   ratio markdown_html_10mb <ours / cmark-gfm, in process>
+//   ratio markdown_html_2kb <ours / cmark-gfm, in process>
 //   ratio markdown_html_10mb_over_1mb <our in-process 10 MB time / 1 MB time>
 //
 // Usage: markdown_bench [runs] (default 7 at 1 MB and half as many at 10 MB; medians are taken)
@@ -131,15 +133,20 @@ double secondsOf(const Work& work) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-Figures measureInProcess(const fs::path& file, int runs) {
-    const std::string text = readWhole(file);
+// Each timed run converts `text` `repetitions` times.
+Figures measureInProcess(const std::string& name, const std::string& text, int runs, int repetitions = 1) {
     std::size_t oursBytes = 0, baselineBytes = 0;
+    const auto repeated = [repetitions](const auto& work) {
+        return secondsOf([&] {
+            for (int repetition = 0; repetition < repetitions; ++repetition) work();
+        });
+    };
     const Figures figures = alternate(
-        runs, [&] { return secondsOf([&] { oursBytes = ridadozi::MarkdownContent(text).htmlText().size(); }); },
-        [&] { return secondsOf([&] { baselineBytes = cmarkLibraryHtmlSize(text); }); });
-    if (oursBytes != baselineBytes) throw std::runtime_error(file.filename().string() + ": the HTML sizes differ");
-    std::printf("%s in process: %zu bytes of HTML; ours %.1f ms, cmark-gfm %.1f ms\n", file.filename().c_str(),
-                oursBytes, figures.ours * 1e3, figures.baseline * 1e3);
+        runs, [&] { return repeated([&] { oursBytes = ridadozi::MarkdownContent(text).htmlText().size(); }); },
+        [&] { return repeated([&] { baselineBytes = cmarkLibraryHtmlSize(text); }); });
+    if (oursBytes != baselineBytes) throw std::runtime_error(name + ": the HTML sizes differ");
+    std::printf("%s in process (%d a run): %zu bytes of HTML; ours %.1f ms, cmark-gfm %.1f ms\n", name.c_str(),
+                repetitions, oursBytes, figures.ours * 1e3, figures.baseline * 1e3);
     return figures;
 }
 
@@ -159,12 +166,14 @@ int main(int argc, char** argv) {
     try {
         const Figures smallProcess = measureProcesses(small, runs);
         const Figures largeProcess = measureProcesses(large, runs / 2 + 1);
-        const Figures smallInProcess = measureInProcess(small, runs);
-        const Figures largeInProcess = measureInProcess(large, runs / 2 + 1);
+        const Figures smallInProcess = measureInProcess(small.filename(), readWhole(small), runs);
+        const Figures largeInProcess = measureInProcess(large.filename(), readWhole(large), runs / 2 + 1);
+        const Figures tinyInProcess = measureInProcess("a 2 KB document", makeNotesDocument(2048), runs, 1000);
         std::printf("ratio markdown_html_process_1mb %.2f\n", smallProcess.ratio());
         std::printf("ratio markdown_html_process_10mb %.2f\n", largeProcess.ratio());
         std::printf("ratio markdown_html_1mb %.2f\n", smallInProcess.ratio());
         std::printf("ratio markdown_html_10mb %.2f\n", largeInProcess.ratio());
+        std::printf("ratio markdown_html_2kb %.2f\n", tinyInProcess.ratio());
         std::printf("ratio markdown_html_10mb_over_1mb %.2f\n", largeInProcess.ours / smallInProcess.ours);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "markdown_bench: %s\n", error.what());
