@@ -1,7 +1,8 @@
 // Markdown to HTML as a user's process pays for it, start-up included: reads the file named on the
 // command line, parses it into the document tree and writes the tree rendered as HTML to standard
-// output. It links the Markdown core alone, as the cmark-gfm command it is timed against links
-// cmark-gfm alone, so it reads the file with the C library rather than through the platform layer.
+// output; the tree goes when the program ends, as the cmark-gfm command frees its own tree after
+// writing. It links the Markdown core alone, as that command links cmark-gfm alone, so it reads the
+// file with the C library rather than through the platform layer.
 //
 // Usage: markdown_to_html FILE
 
