@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/mman.h>
-
 namespace ridadozi::cmark {
 
 namespace {
@@ -17,7 +15,6 @@ thread_local CmarkArena* current = nullptr;
 constexpr std::size_t headerSize = alignof(void*) > alignof(std::size_t) ? alignof(void*) : alignof(std::size_t);
 constexpr std::size_t firstSlabSize = 64 * 1024;
 constexpr std::size_t largestSlabSize = 4 * 1024 * 1024;
-constexpr std::size_t hugePageSize = 2 * 1024 * 1024;
 // Blocks this large come from the system: they are few, and output buffers grow by reallocation.
 constexpr std::size_t largeBlockSize = 256 * 1024;
 constexpr std::size_t largeFlag = std::size_t(1) << (sizeof(std::size_t) * 8 - 1);
@@ -53,6 +50,7 @@ CmarkArena::CmarkArena() : previous_(current) { current = this; }
 
 CmarkArena::~CmarkArena() {
     for (void* block : largeBlocks_) std::free(block);
+    for (Slab& slab : slabs_) giveBackSlab(std::move(slab));
     current = previous_;
 }
 
@@ -65,25 +63,21 @@ void CmarkArena::reset() {
     largeBlocks_.clear();
     if (slabs_.size() > 1) {
         std::swap(slabs_.front(), slabs_.back()); // keep the largest
-        slabs_.resize(1);
+        for (auto slab = slabs_.begin() + 1; slab != slabs_.end(); ++slab) giveBackSlab(std::move(*slab));
+        slabs_.erase(slabs_.begin() + 1, slabs_.end());
     }
     used_ = 0;
+    freshSlab_ = false;
     lastBlock_ = nullptr;
+    freeBlocks_.fill(nullptr);
 }
 
-CmarkArena::Slab& CmarkArena::slabFor(std::size_t size) {
-    if (slabs_.empty() || used_ + size > slabs_.back().size) {
-        const std::size_t next = slabs_.empty() ? firstSlabSize : std::min(slabs_.back().size * 2, largestSlabSize);
-        std::size_t slabSize = std::max(next, size);
-        if (slabSize >= hugePageSize) slabSize = (slabSize + hugePageSize - 1) / hugePageSize * hugePageSize;
-        auto* bytes = static_cast<std::byte*>(slabSize >= hugePageSize ? std::aligned_alloc(hugePageSize, slabSize)
-                                                                       : std::malloc(slabSize));
-        if (!bytes) outOfMemory();
-        // A large document fills hundreds of megabytes of slabs: in huge pages that is a few hundred
-        // page faults instead of tens of thousands.
-        if (slabSize >= hugePageSize) ::madvise(bytes, slabSize, MADV_HUGEPAGE);
-        slabs_.push_back({SlabBytes(bytes), slabSize});
+Slab& CmarkArena::slabFor(std::size_t size) {
+    if (slabs_.empty() || used_ + size > slabs_.back().size()) {
+        const std::size_t next = slabs_.empty() ? firstSlabSize : std::min(slabs_.back().size() * 2, largestSlabSize);
+        slabs_.push_back(takeSlab(std::max(next, size)));
         used_ = 0;
+        freshSlab_ = slabs_.back().isZeroed();
     }
     return slabs_.back();
 }
@@ -97,14 +91,27 @@ void* CmarkArena::allocateLarge(std::size_t size, bool zeroed) {
     return block;
 }
 
+void* CmarkArena::reusedBlock(std::size_t capacity) {
+    if (capacity > largestReusedBlock) return nullptr;
+    void*& head = freeBlocks_[capacity / headerSize];
+    void* block = head;
+    if (block) std::memcpy(&head, block, sizeof head);
+    return block;
+}
+
 void* CmarkArena::allocate(std::size_t size, bool zeroed) {
     if (size >= largeBlockSize) return allocateLarge(size, zeroed);
-    const std::size_t total = headerSize + rounded(std::max<std::size_t>(size, 1));
+    const std::size_t capacity = rounded(std::max<std::size_t>(size, 1));
+    if (void* block = reusedBlock(capacity)) {
+        if (zeroed) std::memset(block, 0, capacity);
+        return block;
+    }
+    const std::size_t total = headerSize + capacity;
     Slab& slab = slabFor(total);
-    std::byte* block = slab.bytes.get() + used_ + headerSize;
+    std::byte* block = slab.bytes() + used_ + headerSize;
     used_ += total;
     headerOf(block) = total - headerSize;
-    if (zeroed) std::memset(block, 0, total - headerSize);
+    if (zeroed && !freshSlab_) std::memset(block, 0, total - headerSize); // a fresh slab is all zeros
     lastBlock_ = block;
     return block;
 }
@@ -132,7 +139,7 @@ void* CmarkArena::resize(void* block, std::size_t size) {
     if (size <= capacity) return block;
     if (block == lastBlock_ && size < largeBlockSize) {
         const std::size_t extra = rounded(size) - capacity;
-        if (used_ + extra <= slabs_.back().size) {
+        if (used_ + extra <= slabs_.back().size()) {
             used_ += extra;
             headerOf(block) = rounded(size);
             return block;
@@ -140,11 +147,22 @@ void* CmarkArena::resize(void* block, std::size_t size) {
     }
     void* moved = allocate(size, false);
     std::memcpy(moved, block, capacity);
+    release(block);
     return moved;
 }
 
 void CmarkArena::release(void* block) {
-    if (!block || !(headerOf(block) & largeFlag)) return; // small blocks go with their slab
+    if (!block) return;
+    const std::size_t header = headerOf(block);
+    if (!(header & largeFlag)) {
+        if (block == lastBlock_) lastBlock_ = nullptr; // no longer to be grown in place
+        if (header <= largestReusedBlock) {
+            void*& head = freeBlocks_[header / headerSize];
+            std::memcpy(block, &head, sizeof head);
+            head = block;
+        }
+        return; // larger small blocks go with their slab
+    }
     void* raw = static_cast<std::byte*>(block) - headerSize;
     const auto found = std::find(largeBlocks_.begin(), largeBlocks_.end(), raw);
     if (found == largeBlocks_.end()) return;

@@ -1,6 +1,6 @@
 #include "RidadoziRI/CmarkSupport.h"
 
-#include "platform/foundation/Text.h"
+#include "platform/foundation/Utf8.h"
 
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm-extension_api.h>

@@ -111,8 +111,8 @@ void appendLeaves(cmark_node* container, std::vector<Node>& result, IsContainer 
                 node = child;
                 continue;
             }
-        } else if (auto converted = convert(node)) {
-            result.push_back(std::move(*converted));
+        } else {
+            convert(node, result);
         }
         node = nextOutside(node, container);
     }
@@ -178,20 +178,22 @@ std::optional<BlockNode> makeBlockNode(cmark_node* node, int level) {
     }
 }
 
-std::optional<InlineNode> makeInlineNode(cmark_node* node, int level) {
+void appendInlineNode(cmark_node* node, int level, std::vector<InlineNode>& inlines) {
     const int childLevel = level + 1;
     switch (nodeType(node)) {
-    case NodeType::text: return InlineNode::text(literalOf(node));
-    case NodeType::softBreak: return InlineNode::softBreak();
-    case NodeType::lineBreak: return InlineNode::lineBreak();
-    case NodeType::code: return InlineNode::code(literalOf(node));
-    case NodeType::html: return InlineNode::html(literalOf(node));
-    case NodeType::emphasis: return InlineNode::emphasis(inlineChildren(node, childLevel));
-    case NodeType::strong: return InlineNode::strong(inlineChildren(node, childLevel));
-    case NodeType::strikethrough: return InlineNode::strikethrough(inlineChildren(node, childLevel));
-    case NodeType::link: return InlineNode::link(urlOf(node), inlineChildren(node, childLevel));
-    case NodeType::image: return InlineNode::image(urlOf(node), inlineChildren(node, childLevel));
-    default: return std::nullopt;
+    case NodeType::text: inlines.emplace_back(InlineNode::Text{literalOf(node)}); return;
+    case NodeType::softBreak: inlines.emplace_back(InlineNode::SoftBreak{}); return;
+    case NodeType::lineBreak: inlines.emplace_back(InlineNode::LineBreak{}); return;
+    case NodeType::code: inlines.emplace_back(InlineNode::Code{literalOf(node)}); return;
+    case NodeType::html: inlines.emplace_back(InlineNode::Html{literalOf(node)}); return;
+    case NodeType::emphasis: inlines.emplace_back(InlineNode::Emphasis{inlineChildren(node, childLevel)}); return;
+    case NodeType::strong: inlines.emplace_back(InlineNode::Strong{inlineChildren(node, childLevel)}); return;
+    case NodeType::strikethrough:
+        inlines.emplace_back(InlineNode::Strikethrough{inlineChildren(node, childLevel)});
+        return;
+    case NodeType::link: inlines.emplace_back(InlineNode::Link{urlOf(node), inlineChildren(node, childLevel)}); return;
+    case NodeType::image: inlines.emplace_back(InlineNode::Image{urlOf(node), inlineChildren(node, childLevel)}); return;
+    default: return;
     }
 }
 
@@ -201,7 +203,9 @@ std::vector<BlockNode> blockChildren(cmark_node* node, int level) {
         const NodeType type = nodeType(child);
         if (level > maximumNesting && (type == NodeType::blockquote || type == NodeType::list)) {
             // Too deep to keep as it is: what it holds takes its place.
-            appendLeaves(child, blocks, isBlockContainer, [level](cmark_node* leaf) { return makeBlockNode(leaf, level); });
+            appendLeaves(child, blocks, isBlockContainer, [level](cmark_node* leaf, std::vector<BlockNode>& result) {
+                if (auto block = makeBlockNode(leaf, level)) result.push_back(std::move(*block));
+            });
         } else if (auto block = makeBlockNode(child, level)) {
             blocks.push_back(std::move(*block));
         }
@@ -213,9 +217,10 @@ std::vector<InlineNode> inlineChildren(cmark_node* node, int level) {
     std::vector<InlineNode> inlines;
     for (cmark_node* child = cmark_node_first_child(node); child; child = cmark_node_next(child)) {
         if (level > maximumNesting && isInlineContainer(nodeType(child))) {
-            appendLeaves(child, inlines, isInlineContainer, [level](cmark_node* leaf) { return makeInlineNode(leaf, level); });
-        } else if (auto inlineNode = makeInlineNode(child, level)) {
-            inlines.push_back(std::move(*inlineNode));
+            appendLeaves(child, inlines, isInlineContainer,
+                         [level](cmark_node* leaf, std::vector<InlineNode>& result) { appendInlineNode(leaf, level, result); });
+        } else {
+            appendInlineNode(child, level, inlines);
         }
     }
     return inlines;

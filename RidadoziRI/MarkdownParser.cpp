@@ -2,7 +2,7 @@
 
 #include "RidadoziRI/CmarkArena.h"
 #include "RidadoziRI/CmarkConversion.h"
-#include "platform/foundation/Text.h"
+#include "platform/foundation/Utf8.h"
 
 #include <string>
 

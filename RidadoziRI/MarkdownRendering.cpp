@@ -3,8 +3,10 @@
 #include "RidadoziRI/CmarkArena.h"
 #include "RidadoziRI/CmarkConversion.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <string_view>
 
 namespace ridadozi {
 
@@ -26,18 +28,33 @@ cmark_node* makeDocument(const Blocks& blocks) {
     return document;
 }
 
+// Room in `html` for `extra` more bytes, written for the first `blocksWritten` of `blockCount` blocks.
+// Once a sixteenth of the blocks is written and the text must grow, it grows to what they suggest
+// the whole takes: a long document is copied once rather than at every doubling, into memory never
+// touched before.
+void makeRoom(std::string& html, std::size_t extra, std::size_t blocksWritten, std::size_t blockCount) {
+    const std::size_t needed = html.size() + extra;
+    if (needed <= html.capacity()) return;
+    if (blocksWritten * 16 < blockCount) return; // grows as strings do
+    const double projected = static_cast<double>(needed) / static_cast<double>(blocksWritten) *
+                             static_cast<double>(blockCount) * 1.125;
+    html.reserve(std::max(needed, static_cast<std::size_t>(projected)));
+}
+
 // HTML is written block by block, each top-level block as a document of its own whose nodes are
 // dropped once it is written: the cmark tree of the whole document never exists next to ours.
 // The HTML renderer starts every block on a new line, which is all that joins two top-level blocks.
 std::string renderHtml(const std::vector<BlockNode>& blocks, cmark::CmarkArena& arena) {
     std::string html;
-    for (const BlockNode& block : blocks) {
-        cmark_node* document = makeDocument(std::array{std::cref(block)});
+    for (std::size_t index = 0; index < blocks.size(); ++index) {
+        cmark_node* document = makeDocument(std::array{std::cref(blocks[index])});
         if (!document) return {};
         const char* rendered = cmark_render_html(document, CMARK_OPT_DEFAULT, nullptr);
         if (rendered && *rendered) {
+            const std::string_view text(rendered);
+            makeRoom(html, text.size() + 1, index + 1, blocks.size());
             if (!html.empty() && html.back() != '\n') html += '\n';
-            html += rendered;
+            html += text;
         }
         arena.reset();
     }

@@ -115,6 +115,7 @@ void takeNestedBlocks(BlockNode::Value& value, std::vector<BlockNode>& blocks) {
 BlockNode::~BlockNode() {
     // Only the last owner takes the value apart; a value still shared elsewhere is left whole.
     if (!value_ || value_.use_count() != 1) return;
+    if (value_->blockNesting <= recursiveTeardownDepth) return; // the members go by plain recursion
     std::vector<BlockNode> pending;
     takeNestedBlocks(value_->value, pending);
     while (!pending.empty()) {

@@ -97,6 +97,7 @@ InlineNode& InlineNode::operator=(const InlineNode& other) {
 }
 
 InlineNode::~InlineNode() {
+    if (nestingDepth_ <= recursiveTeardownDepth) return; // the members go by plain recursion
     std::vector<InlineNode>* children = mutableChildren();
     if (!children || children->empty()) return;
     // Each node leaves this loop without children, so no destructor below goes deeper than one level.

@@ -9,6 +9,10 @@
 
 namespace ridadozi {
 
+// Nodes nested no deeper than this are destroyed by plain recursion; deeper ones are taken apart with a
+// heap-held stack, so that no depth can exhaust the call stack.
+inline constexpr int recursiveTeardownDepth = 32;
+
 // One piece of inline Markdown content. An immutable value: equal when the case and every payload
 // are equal, lists element by element.
 class InlineNode {

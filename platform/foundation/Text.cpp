@@ -9,7 +9,6 @@
 #include <unicode/utext.h>
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -62,53 +61,11 @@ void forEachGraphemeEnd(std::string_view text, Visit visit) {
     }
 }
 
-// Where the first byte of 0x80 or above is, eight bytes at a time: text is mostly ASCII, which needs
-// no decoding.
-std::size_t asciiPrefixLength(std::string_view bytes) {
-    constexpr std::uint64_t highBits = 0x8080808080808080ULL;
-    std::size_t position = 0;
-    for (; position + 8 <= bytes.size(); position += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + position, 8);
-        if ((word & highBits) != 0) break;
-    }
-    while (position < bytes.size() && static_cast<unsigned char>(bytes[position]) < 0x80) {
-        ++position;
-    }
-    return position;
-}
-
 std::string validOrRepaired(std::string_view text) {
     return isValidUTF8(text) ? std::string(text) : repairUTF8(text);
 }
 
 } // namespace
-
-bool isValidUTF8(std::string_view bytes) {
-    for (std::size_t position = asciiPrefixLength(bytes); position < bytes.size();) {
-        const auto decoded = utf8::decode(bytes, position);
-        if (!decoded.valid) {
-            return false;
-        }
-        position += decoded.length;
-    }
-    return true;
-}
-
-std::string repairUTF8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t position = 0; position < bytes.size();) {
-        const auto decoded = utf8::decode(bytes, position);
-        if (decoded.valid) {
-            out.append(bytes.substr(position, decoded.length));
-        } else {
-            utf8::append(out, decoded.codePoint);
-        }
-        position += decoded.length;
-    }
-    return out;
-}
 
 std::size_t graphemeCount(std::string_view text) {
     const std::string valid = validOrRepaired(text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/Utf8.h" // isValidUTF8, repairUTF8
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -32,10 +34,5 @@ std::string trimmed(std::string_view text);
 // Case-insensitive containment by Unicode case folding; an empty needle is not contained,
 // as with the platform's string search.
 bool containsCaseInsensitive(std::string_view haystack, std::string_view needle);
-
-bool isValidUTF8(std::string_view bytes);
-
-// Each invalid UTF-8 sequence (maximal subpart) becomes U+FFFD.
-std::string repairUTF8(std::string_view bytes);
 
 } // namespace glimmo

@@ -1,5 +1,8 @@
 #include "platform/foundation/Utf8.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace glimmo::utf8 {
 
 namespace {
@@ -81,3 +84,53 @@ void append(std::string& out, char32_t codePoint) {
 }
 
 } // namespace glimmo::utf8
+
+namespace glimmo {
+
+namespace {
+
+// Where the first byte of 0x80 or above is, eight bytes at a time: text is mostly ASCII, which needs
+// no decoding.
+std::size_t asciiPrefixLength(std::string_view bytes) {
+    constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+    std::size_t position = 0;
+    for (; position + 8 <= bytes.size(); position += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + position, 8);
+        if ((word & highBits) != 0) break;
+    }
+    while (position < bytes.size() && static_cast<unsigned char>(bytes[position]) < 0x80) {
+        ++position;
+    }
+    return position;
+}
+
+} // namespace
+
+bool isValidUTF8(std::string_view bytes) {
+    for (std::size_t position = asciiPrefixLength(bytes); position < bytes.size();) {
+        const auto decoded = utf8::decode(bytes, position);
+        if (!decoded.valid) {
+            return false;
+        }
+        position += decoded.length;
+    }
+    return true;
+}
+
+std::string repairUTF8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t position = 0; position < bytes.size();) {
+        const auto decoded = utf8::decode(bytes, position);
+        if (decoded.valid) {
+            out.append(bytes.substr(position, decoded.length));
+        } else {
+            utf8::append(out, decoded.codePoint);
+        }
+        position += decoded.length;
+    }
+    return out;
+}
+
+} // namespace glimmo

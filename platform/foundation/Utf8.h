@@ -1,11 +1,22 @@
 #pragma once
 
-// Internal: UTF-8 decoding shared by the text, URL and JSON helpers.
+// UTF-8 checking and repair, and the decoding that the text, URL and JSON helpers share. Needs
+// nothing beyond the standard library (its own target, platform_utf8), so code that only checks
+// UTF-8, such as the Markdown core, does not link ICU.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+namespace glimmo {
+
+bool isValidUTF8(std::string_view bytes);
+
+// Each invalid UTF-8 sequence (maximal subpart) becomes U+FFFD.
+std::string repairUTF8(std::string_view bytes);
+
+} // namespace glimmo
 
 namespace glimmo::utf8 {
 

@@ -125,7 +125,8 @@ protected:
             if (!std::filesystem::is_regular_file(path)) {
                 GTEST_SKIP() << "The GFM conformance examples are not there: " << path
                              << " is missing. They lie in gfm/ of the shared test data folder, named by "
-                                "GLIMMO_TESTDATA_DIR, by default ../shared/testdata beside the repository.";
+                                "GLIMMO_TESTDATA_DIR, by default ../shared/testdata beside the repository; "
+                                "the README says where to get them.";
             }
             auto loaded = loadExamples(path);
             ASSERT_FALSE(loaded.empty()) << "No examples found in " << path;
