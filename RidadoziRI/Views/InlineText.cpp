@@ -122,10 +122,13 @@ glimmo::AnyView InlineText::body() const {
     const auto provider = *_inlineImageProvider;
     const auto imageBaseURL = *_imageBaseURL;
     const auto& state = _inlineImages;
-    return text.task(
-        glimmo::AnyHashable(nodes),
-        [nodes, provider, imageBaseURL, state] { return loadAndStore(*nodes.nodes, provider, imageBaseURL, state); },
-        glimmo::View<glimmo::AnyView>::TaskPriority::userInitiated);
+    // Without images the load finds nothing, and over an empty map it stores nothing: no task is started
+    // (the usual case, one for every paragraph and table cell).
+    std::function<glimmo::Task<void>()> load;
+    if (!images.empty() || !imageData(*nodes.nodes).empty()) {
+        load = [nodes, provider, imageBaseURL, state] { return loadAndStore(*nodes.nodes, provider, imageBaseURL, state); };
+    }
+    return text.task(glimmo::AnyHashable(nodes), std::move(load), glimmo::View<glimmo::AnyView>::TaskPriority::userInitiated);
 }
 
 } // namespace ridadozi

@@ -78,6 +78,7 @@ protected:
         cancel();
         started_ = true;
         runningId_ = params.id;
+        if (!params.action) return;
         auto token = std::make_shared<int>(0);
         token_ = token;
         if (graph) {

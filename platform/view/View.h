@@ -233,7 +233,9 @@ public:
     enum class TaskPriority : std::uint8_t { background, utility, low, medium, high, userInitiated };
     // Starts the task when the view appears and cancels it when the view disappears.
     AnyView task(std::function<Task<void>()> action, TaskPriority priority = TaskPriority::userInitiated) const;
-    // As above, and restarts it (cancelling the running one) whenever `id` changes.
+    // As above, and restarts it (cancelling the running one) whenever `id` changes. An empty action
+    // starts nothing (a view that knows its task would do nothing for this id); the running one is
+    // still cancelled.
     AnyView task(AnyHashable id, std::function<Task<void>()> action,
                  TaskPriority priority = TaskPriority::userInitiated) const;
     AnyView animation(std::optional<Animation> animation, AnyHashable value) const;

@@ -262,6 +262,34 @@ TEST_F(MainLoopTest, ATaskStartsOnAppearanceRestartsWithANewIdAndIsCancelledOnDi
     EXPECT_EQ(log->events.back(), "cancelled 3");
 }
 
+// Odd ids have no work: their action is empty.
+struct EvenTasked : View<EvenTasked> {
+    std::shared_ptr<TaskLog> log;
+    ObservedObject<Controls> controls;
+    EvenTasked(std::shared_ptr<TaskLog> l, std::shared_ptr<Controls> c) : log(std::move(l)), controls(std::move(c)) {}
+    AnyView body() const {
+        auto log = this->log;
+        const int current = controls->number.get();
+        std::function<Task<void>()> action;
+        if (current % 2 == 0) action = [log, current] { return waitThenFinish(log, current); };
+        return Text("t").task(AnyHashable(current), std::move(action));
+    }
+};
+
+TEST_F(MainLoopTest, AnEmptyTaskActionStartsNothingAndStillCancelsTheRunningTask) {
+    auto log = std::make_shared<TaskLog>();
+    auto controls = std::make_shared<Controls>();
+    TestHost t(EvenTasked(log, controls));
+    loop->runUntilIdle();
+    EXPECT_TRUE(log->events.empty());
+    controls->number.set(2);
+    loop->runUntilIdle();
+    controls->number.set(3);
+    loop->runUntilIdle();
+    loop->advance(11);
+    EXPECT_EQ(log->events, (std::vector<std::string>{"start 2", "cancelled 2"}));
+}
+
 // A model whose task is one of its member coroutines, held only by the view's task action.
 struct TaskedModel {
     static inline int alive = 0;
