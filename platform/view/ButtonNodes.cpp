@@ -16,7 +16,6 @@ struct ButtonData {
 class ButtonNode final : public SingleChildNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         data_ = contentData<ButtonNode, ButtonData>(c);
         rebuild();

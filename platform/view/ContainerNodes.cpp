@@ -22,7 +22,7 @@ using GeometryBuilder = std::function<AnyView(const GeometryProxy&)>;
 class GeometryReaderNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+        content_ = c;
         environment = env;
         // The content is rebuilt at the next placement with the new builder.
     }
@@ -36,7 +36,7 @@ protected:
     }
     CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions(); }
     void placeChildren() override {
-        const auto& build = contentData<GeometryReaderNode, GeometryBuilder>(content);
+        const auto& build = contentData<GeometryReaderNode, GeometryBuilder>(content_);
         std::weak_ptr<bool> weak = aliveFlag();
         ViewNode* self = this;
         const GeometryProxy proxy(frame, [weak, self](const std::string& name) -> std::optional<CGRect> {
@@ -53,6 +53,9 @@ protected:
         const CGSize s = sizeOfContent(elements, proposal);
         placeContent(elements, CGRect(frame.origin, s), proposal);
     }
+
+private:
+    std::shared_ptr<const ViewContent> content_; // its builder
 };
 
 struct LayoutData {
@@ -63,7 +66,6 @@ struct LayoutData {
 class CustomLayoutNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& data = contentData<CustomLayoutNode, LayoutData>(c);
         layout_ = data.layout;
@@ -97,7 +99,6 @@ struct GridRowData {
 class GridRowNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& data = contentData<GridRowNode, GridRowData>(c);
         alignment = data.alignment;
@@ -128,7 +129,6 @@ struct GridData {
 class GridNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         data_ = contentData<GridNode, GridData>(c);
         std::vector<ChildSpec> specs;

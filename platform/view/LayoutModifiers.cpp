@@ -202,7 +202,6 @@ struct LayerParams {
 class LayerNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         params_ = contentData<LayerNode, LayerParams>(c);
         reconcileChildren({ChildSpec{params_.primary, AnyHashable(0)}, ChildSpec{params_.secondary, AnyHashable(1)}}, env);

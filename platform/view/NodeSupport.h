@@ -125,7 +125,6 @@ template <class Self, class Params>
 class ModifierNode : public SingleChildNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& data = contentData<Self, Modified<Params>>(c);
         params = data.params;

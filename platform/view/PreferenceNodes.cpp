@@ -58,13 +58,12 @@ struct LayerParams {
 class PreferenceLayerNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         params_ = contentData<PreferenceLayerNode, LayerParams>(c);
         if (children.empty()) {
             children.push_back(makeNode(params_.primary, this, AnyHashable(0), env));
             childrenDidChange();
-        } else if (children[0]->content->kind() == params_.primary.content()->kind()) {
+        } else if (children[0]->kind() == params_.primary.content()->kind()) {
             children[0]->update(params_.primary.content(), env);
             children[0]->invalidateLayout();
         } else {
@@ -114,7 +113,7 @@ protected:
             if (children.size() < 2) {
                 children.push_back(makeNode(layer, this, AnyHashable(1), environment));
                 childrenDidChange();
-            } else if (children[1]->content->kind() == layer.content()->kind()) {
+            } else if (children[1]->kind() == layer.content()->kind()) {
                 children[1]->update(layer.content(), environment);
                 children[1]->invalidateLayout();
             } else {

@@ -57,7 +57,7 @@ protected:
             return;
         }
         const AnyView& view = *params.layer;
-        if (layer_ && layer_->content->kind() == view.content()->kind()) {
+        if (layer_ && layer_->kind() == view.content()->kind()) {
             layer_->update(view.content(), environment);
             layer_->invalidateLayout();
         } else {

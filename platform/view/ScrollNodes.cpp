@@ -16,7 +16,6 @@ struct ScrollData {
 class ScrollNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         data_ = contentData<ScrollNode, ScrollData>(c);
         reconcileSingleChild(data_.content, env);
@@ -149,7 +148,6 @@ using ReaderBuilder = std::function<AnyView(const ScrollViewProxy&)>;
 class ScrollReaderNode final : public TransparentNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         std::weak_ptr<bool> weak = aliveFlag();
         ScrollReaderNode* self = this;

@@ -26,18 +26,18 @@ struct ShapeParams {
 class ShapeNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+        content_ = c;
         environment = env;
     }
     bool isHitTestable() const override { return true; }
     ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
-        const auto& params = contentData<ShapeNode, ShapeParams>(content);
+        const auto& params = contentData<ShapeNode, ShapeParams>(content_);
         if (purpose != HitPurpose::pointer || !frame.contains(p)) return nullptr;
         if (params.stroke) return this;
         return params.shape.path(frame).contains(p) ? this : nullptr;
     }
     void render(RenderContext& ctx) override {
-        const auto& params = contentData<ShapeNode, ShapeParams>(content);
+        const auto& params = contentData<ShapeNode, ShapeParams>(content_);
         const ColorScheme scheme = environment.colorScheme();
         const auto foreground = environment.foregroundColor();
         if (params.stroke) {
@@ -64,6 +64,9 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions(); }
+
+private:
+    std::shared_ptr<const ViewContent> content_; // its shape and styles
 };
 
 } // namespace

@@ -14,7 +14,6 @@ struct StackData {
 class StackNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& data = contentData<StackNode, StackData>(c);
         layout_ = data.layout;
@@ -46,7 +45,6 @@ struct ZStackData {
 class ZStackNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& data = contentData<ZStackNode, ZStackData>(c);
         alignment_ = data.alignment;
@@ -122,7 +120,6 @@ struct SpacerData {
 class SpacerNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         minLength_ = contentData<SpacerNode, SpacerData>(c).minLength.value_or(defaultSpacing);
     }
@@ -143,8 +140,7 @@ struct DividerData {};
 
 class DividerNode final : public ViewNode {
 public:
-    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+    void update(const std::shared_ptr<const ViewContent>&, const EnvironmentValues& env) override {
         environment = env;
     }
     void render(RenderContext& ctx) override {
@@ -161,18 +157,22 @@ protected:
 class ColorNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+        content_ = c;
         environment = env;
     }
     void render(RenderContext& ctx) override {
-        const Color& color = contentData<ColorNode, Color>(content);
-        if (color.isClear()) return;
-        ctx.list.items.push_back(FillItem{Path::rect(frame), color.resolve(environment.colorScheme())});
+        const Color& c = color();
+        if (c.isClear()) return;
+        ctx.list.items.push_back(FillItem{Path::rect(frame), c.resolve(environment.colorScheme())});
     }
-    bool isHitTestable() const override { return !contentData<ColorNode, Color>(content).isClear(); }
+    bool isHitTestable() const override { return !color().isClear(); }
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions(); }
+
+private:
+    const Color& color() const { return contentData<ColorNode, Color>(content_); }
+    std::shared_ptr<const ViewContent> content_;
 };
 
 } // namespace

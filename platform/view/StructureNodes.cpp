@@ -10,8 +10,7 @@ namespace {
 // Nothing: contributes no element.
 class EmptyNode final : public ViewNode {
 public:
-    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+    void update(const std::shared_ptr<const ViewContent>&, const EnvironmentValues& env) override {
         environment = env;
     }
     void collectElements(std::vector<ViewNode*>&) override {}
@@ -25,7 +24,6 @@ struct EmptyData {};
 class GroupNode final : public TransparentNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& views = contentData<GroupNode, std::vector<AnyView>>(c);
         std::vector<ChildSpec> specs;
@@ -43,7 +41,6 @@ struct BranchData {
 class BranchNode final : public TransparentNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& data = contentData<BranchNode, BranchData>(c);
         reconcileChildren({ChildSpec{data.view, AnyHashable(data.index)}}, env);
@@ -54,7 +51,6 @@ public:
 class IdNode final : public TransparentNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& data = contentData<IdNode, ForEach::Element>(c);
         id_ = data.id;
@@ -69,7 +65,6 @@ private:
 class ForEachNode final : public TransparentNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& elements = contentData<ForEachNode, std::vector<ForEach::Element>>(c);
         std::vector<ChildSpec> specs;
@@ -94,7 +89,6 @@ public:
         const auto& next = static_cast<const CompositeContentBase&>(*c);
         const bool environmentChanged = !installed_ || !environment.sameAs(env);
         const bool sameInputs = installed_ && installed_->hasSameInputs(next);
-        content = c;
         environment = env;
         if (sameInputs && !environmentChanged && !needsBody) return;
         if (!sameInputs) install(next);
@@ -103,6 +97,7 @@ public:
     void reevaluate() override {
         if (needsBody) evaluate();
     }
+    std::type_index kind() const override { return installed_->kind(); }
 
     std::shared_ptr<void>& slot(std::size_t key) override { return storage().slots[key]; }
     void keepSubscription(std::size_t key, Subscription subscription) override {

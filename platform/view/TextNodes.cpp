@@ -77,9 +77,9 @@ std::string lineString(const LaidOutLine& line) {
 class TextNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        const bool sameText = content && contentData<TextNode, AttributedString>(content).characters() ==
-                                             contentData<TextNode, AttributedString>(c).characters();
-        content = c;
+        const bool sameText = content_ && contentData<TextNode, AttributedString>(content_).characters() ==
+                                              contentData<TextNode, AttributedString>(c).characters();
+        content_ = c;
         environment = env;
         spans_ = resolveSpans(contentData<TextNode, AttributedString>(c), env, 1);
         // Read once here rather than at every layout question.
@@ -246,7 +246,7 @@ private:
         if (!laid.truncated || minimum >= 1) return laid;
         // Shrink in steps until the text fits, down to the minimum scale factor.
         for (CGFloat scale = 0.95; scale >= minimum - 1e-9; scale -= 0.05) {
-            const auto spans = resolveSpans(contentData<TextNode, AttributedString>(content), environment, scale);
+            const auto spans = resolveSpans(contentData<TextNode, AttributedString>(content_), environment, scale);
             LaidOutText smaller = layoutText(spans, options(p), m);
             if (!smaller.truncated) return smaller;
             laid = std::move(smaller);
@@ -317,6 +317,7 @@ private:
     }
 
     static constexpr std::size_t keptLayouts = 12;
+    std::shared_ptr<const ViewContent> content_; // its attributed string
     std::vector<StyledSpan> spans_;
     TextLayoutOptions environmentOptions_; // what the environment sets: line limit, truncation, alignment, spacing
     CGFloat minimumScaleFactor_ = 1;
@@ -339,7 +340,6 @@ struct ImageParams {
 class ImageNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         params_ = contentData<ImageNode, ImageParams>(c);
         glyph_ = params_.systemName.empty() ? std::nullopt : symbolGlyph(params_.systemName);
@@ -536,7 +536,6 @@ struct LabelParts {
 class LabelNode final : public TransparentNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
         environment = env;
         const auto& parts = contentData<LabelNode, LabelParts>(c);
         switch (env.get<LabelStyleKey>()) {

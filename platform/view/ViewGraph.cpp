@@ -134,7 +134,7 @@ bool ViewGraph::update() {
             rootEnvironmentChanged_ = false;
         } else if (rootEnvironmentChanged_) {
             rootEnvironmentChanged_ = false;
-            root_->update(root_->content, rootEnvironment_);
+            root_->update(rootView_.content(), rootEnvironment_);
             root_->invalidateLayout();
         }
         evaluateDirty();

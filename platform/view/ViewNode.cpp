@@ -155,7 +155,7 @@ void ViewNode::reconcileChildren(std::vector<ChildSpec> specs, const Environment
         std::unique_ptr<ViewNode> reused;
         auto range = old.equal_range(spec.key);
         for (auto it = range.first; it != range.second; ++it) {
-            if (it->second && it->second->content->kind() == spec.view.content()->kind()) {
+            if (it->second && it->second->kind() == spec.view.content()->kind()) {
                 reused = std::move(it->second);
                 old.erase(it);
                 break;
@@ -191,7 +191,7 @@ void ViewNode::fadeInIfAnimated(ViewNode& child) {
 }
 
 void ViewNode::reconcileSingleChild(const AnyView& view, const EnvironmentValues& env) {
-    if (children.size() == 1 && children.front()->content->kind() == view.content()->kind()) {
+    if (children.size() == 1 && children.front()->kind() == view.content()->kind()) {
         children.front()->update(view.content(), env);
         if (children.front()->isLayoutElement()) children.front()->invalidateLayout();
         return;

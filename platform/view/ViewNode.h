@@ -27,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 namespace glimmo {
@@ -276,10 +277,12 @@ private:
     friend std::unique_ptr<ViewNode> makeNode(const AnyView&, ViewNode*, AnyHashable, const EnvironmentValues&);
 
 public:
-    // What the node was made from, read when it is updated rather than by every walk over the tree (so
-    // kept after the fields layout and drawing read).
+    // The kind of view it stands for (ViewContent::kind): a node of another kind replaces it. The view
+    // value itself is not kept: what a node needs of it after an update it keeps itself.
+    virtual std::type_index kind() const { return typeid(*this); }
+    // Read when the node is updated rather than by every walk over the tree (so kept after the fields
+    // layout and drawing read).
     AnyHashable key;                 // the identity key among its siblings
-    std::shared_ptr<const ViewContent> content;
     EnvironmentValues environment;   // the environment this node sees
 };
 

@@ -28,12 +28,12 @@ struct PlotData {
 class PlotNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+        content_ = c;
         environment = env;
         invalidateLayout();
     }
     void render(RenderContext& ctx) override {
-        const auto& data = contentData<PlotNode, PlotData>(content);
+        const auto& data = contentData<PlotNode, PlotData>(content_);
         const ColorScheme scheme = environment.colorScheme();
         const auto foreground = environment.foregroundColor();
         const Calendar calendar = Calendar::current();
@@ -101,6 +101,9 @@ public:
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions({300, 200}); }
+
+private:
+    std::shared_ptr<const ViewContent> content_; // the model and its scales
 };
 
 struct LabelSlot {

@@ -34,8 +34,7 @@ class SpinnerNode final : public ViewNode {
 public:
     static constexpr double tickInterval = 1.0 / spokeCount;
 
-    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+    void update(const std::shared_ptr<const ViewContent>&, const EnvironmentValues& env) override {
         environment = env;
         if (timer_ || !RunLoop::hasMain()) return;
         std::weak_ptr<bool> weak = aliveFlag();

@@ -39,7 +39,7 @@ std::size_t nextCodePoint(const std::string& s, std::size_t at) {
 class TextFieldNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
-        content = c;
+        content_ = c;
         environment = env;
         // The binding now holds every edit made before this update.
         edited_.reset();
@@ -159,7 +159,7 @@ protected:
     }
 
 private:
-    const TextFieldData& data() const { return contentData<TextFieldNode, TextFieldData>(content); }
+    const TextFieldData& data() const { return contentData<TextFieldNode, TextFieldData>(content_); }
     // What the field shows: its own edits until the update that applies them to the binding has run
     // (a binding's new value is read back only then), so fast typing loses nothing.
     std::string text() const { return edited_ ? *edited_ : data().text.get(); }
@@ -243,6 +243,7 @@ private:
     }
     bool focused_ = false;
     std::size_t cursor_ = 0;
+    std::shared_ptr<const ViewContent> content_; // its binding and style
     std::optional<std::string> edited_;
 };
 
