@@ -2,6 +2,7 @@
 #include "platform/view/Shapes.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace glimmo {
 namespace {
@@ -286,6 +287,11 @@ AnyView padding(AnyView v, EdgeSet edges, std::optional<CGFloat> length) {
 AnyView padding(AnyView v, EdgeInsets insets) { return modify<PaddingNode>(std::move(v), insets); }
 
 AnyView frame(AnyView v, std::optional<CGFloat> width, std::optional<CGFloat> height, Alignment alignment) {
+    // A shape takes exactly the size of a frame that gives both (the alignment has nothing to move);
+    // an infinite one is left to the frame, where centring in it yields no number.
+    if (width && height && std::isfinite(*width) && std::isfinite(*height)) {
+        if (auto framed = shapes::framedShape(*v.content(), {*width, *height})) return AnyView(std::move(framed));
+    }
     return modify<FixedFrameNode>(std::move(v), FixedFrame{width, height, alignment});
 }
 
@@ -300,7 +306,10 @@ AnyView fixedSize(AnyView v, bool horizontal, bool vertical) {
 
 AnyView layoutPriority(AnyView v, double priority) { return modify<PriorityNode>(std::move(v), priority); }
 
-AnyView offset(AnyView v, CGFloat x, CGFloat y) { return modify<OffsetNode>(std::move(v), CGSize{x, y}); }
+AnyView offset(AnyView v, CGFloat x, CGFloat y) {
+    if (auto moved = shapes::offsetShape(*v.content(), {x, y})) return AnyView(std::move(moved));
+    return modify<OffsetNode>(std::move(v), CGSize{x, y});
+}
 
 AnyView alignmentGuide(AnyView v, const AlignmentID* id, bool horizontal, std::function<CGFloat(const ViewDimensions&)> value) {
     return modify<AlignmentGuideNode>(std::move(v), GuideParams{AlignmentKey{id, horizontal}, std::move(value)});

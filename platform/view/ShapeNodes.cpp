@@ -1,5 +1,6 @@
 #include "platform/view/NodeSupport.h"
 #include "platform/view/Shapes.h"
+#include "platform/view/ViewGraph.h"
 
 namespace glimmo {
 
@@ -21,23 +22,32 @@ struct ShapeParams {
     std::optional<AnyShapeStyle> stroke;
     StrokeStyle style;
     bool strokeInside;
+    // A fixed frame and an offset applied to the shape, in that order.
+    std::optional<CGSize> frameSize = std::nullopt;
+    std::optional<CGSize> offset = std::nullopt;
 };
 
+CGSize offsetOf(const ShapeParams& params) { return params.offset.value_or(CGSize{0, 0}); }
+
+// `frame` is where the node is laid out; the shape is drawn there moved by its offset.
 class ShapeNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        if (content_ && hasBeenPlaced && graph) followOffset(offsetOf(params()), offsetOf(contentData<ShapeNode, ShapeParams>(c)));
         content_ = c;
         environment = env;
     }
     bool isHitTestable() const override { return true; }
     ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
-        const auto& params = contentData<ShapeNode, ShapeParams>(content_);
+        const auto& params = this->params();
+        const CGRect frame = drawnFrame();
         if (purpose != HitPurpose::pointer || !frame.contains(p)) return nullptr;
         if (params.stroke) return this;
         return params.shape.path(frame).contains(p) ? this : nullptr;
     }
     void render(RenderContext& ctx) override {
-        const auto& params = contentData<ShapeNode, ShapeParams>(content_);
+        const auto& params = this->params();
+        const CGRect frame = drawnFrame();
         const ColorScheme scheme = environment.colorScheme();
         const auto foreground = environment.foregroundColor();
         if (params.stroke) {
@@ -63,11 +73,39 @@ public:
     }
 
 protected:
-    CGSize computeSize(const ProposedViewSize& p) override { return p.replacingUnspecifiedDimensions(); }
+    CGSize computeSize(const ProposedViewSize& p) override {
+        if (const auto& size = params().frameSize) return *size;
+        return p.replacingUnspecifiedDimensions();
+    }
 
 private:
+    const ShapeParams& params() const { return contentData<ShapeNode, ShapeParams>(content_); }
+    CGRect drawnFrame() const {
+        const CGSize o = offsetOf(params());
+        return frame.offsetBy(o.width, o.height);
+    }
+    // A shape inside an offset node moves when the offset changes, under the change's animation; here
+    // the laid-out frame stays, so the animation of it starts where the shape shows now, less the new
+    // offset (drawing adds it back).
+    void followOffset(CGSize before, CGSize after) {
+        if (before == after) return;
+        if (const auto animation = animationForChange(graph->currentTransaction)) {
+            const double now = animationClock();
+            const CGRect from = presentedFrame(now).offsetBy(before.width - after.width, before.height - after.height);
+            frameAnimation = std::make_unique<Interpolation<CGRect>>(Interpolation<CGRect>{from, frame, *animation, now});
+            graph->animate(this);
+        } else {
+            frameAnimation.reset();
+        }
+    }
+
     std::shared_ptr<const ViewContent> content_; // its shape and styles
 };
+
+const ShapeParams* shapeParams(const ViewContent& content) {
+    if (content.kind() != typeid(ShapeNode)) return nullptr;
+    return &static_cast<const SimpleContent<ShapeNode, ShapeParams>&>(content).data;
+}
 
 } // namespace
 
@@ -75,6 +113,22 @@ namespace shapes {
 std::shared_ptr<const ViewContent> shapeView(AnyShape shape, std::optional<AnyShapeStyle> fill,
                                              std::optional<AnyShapeStyle> stroke, StrokeStyle style, bool strokeInside) {
     return makeView<ShapeNode, ShapeParams>(ShapeParams{std::move(shape), std::move(fill), std::move(stroke), std::move(style), strokeInside}).content();
+}
+
+std::shared_ptr<const ViewContent> framedShape(const ViewContent& content, CGSize size) {
+    const ShapeParams* params = shapeParams(content);
+    if (!params || params->frameSize || params->offset) return nullptr;
+    ShapeParams framed = *params;
+    framed.frameSize = size;
+    return makeView<ShapeNode, ShapeParams>(std::move(framed)).content();
+}
+
+std::shared_ptr<const ViewContent> offsetShape(const ViewContent& content, CGSize offset) {
+    const ShapeParams* params = shapeParams(content);
+    if (!params || params->offset) return nullptr;
+    ShapeParams moved = *params;
+    moved.offset = offset;
+    return makeView<ShapeNode, ShapeParams>(std::move(moved)).content();
 }
 } // namespace shapes
 

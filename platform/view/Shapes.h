@@ -33,6 +33,11 @@ private:
 namespace shapes {
 std::shared_ptr<const ViewContent> shapeView(AnyShape shape, std::optional<AnyShapeStyle> fill,
                                              std::optional<AnyShapeStyle> stroke, StrokeStyle style, bool strokeInside);
+// A shape given a fixed frame of `size`, then moved by an offset, is laid out and drawn by one node, as
+// the frame and offset nodes around it would; these answer that one node's view, or nullptr when
+// `content` is not a shape still open to it (a frame after an offset keeps its own node).
+std::shared_ptr<const ViewContent> framedShape(const ViewContent& content, CGSize size);
+std::shared_ptr<const ViewContent> offsetShape(const ViewContent& content, CGSize offset);
 } // namespace shapes
 
 // Adds fill and stroke to a shape type; the shape provides `Path path(const CGRect&) const`.

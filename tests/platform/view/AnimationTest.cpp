@@ -104,5 +104,58 @@ TEST_F(AnimationTest, ChangesWithoutAnAnimationAreInstant) {
     EXPECT_EQ(loop->scheduledTimerCount(), 0u);
 }
 
+// A framed, moved shape drawn beside the same shape whose frame and offset sit around a padding, which
+// draws nothing and changes no size: the two draw alike, also between frames of an animation.
+struct MovedShapes : View<MovedShapes> {
+    State<bool> moved{false};
+    AnyView body() const {
+        auto moved = this->moved;
+        const CGFloat x = *moved ? 60 : 10, height = *moved ? 30 : 10;
+        return VStack(HorizontalAlignment::leading(), 0, {
+            Button("Move", [moved] { withAnimation(Animation::linear(1), [moved] { moved.set(!*moved); }); }).accessibilityLabel("move"),
+            Rectangle().fill(Color::red()).frame(40, height).offset(x, 5),
+            Rectangle().fill(Color::red()).padding(0).frame(40, height).padding(0).offset(x, 5),
+        });
+    }
+};
+
+TEST_F(AnimationTest, AShapesFrameAndOffsetDrawAsAroundAnyOtherViewAlsoWhileAnimating) {
+    TestHost t(MovedShapes{}, {200, 200});
+    loop->runUntilIdle();
+    const auto redRects = [&t] {
+        std::vector<CGRect> rects;
+        for (const auto& item : t.host().displayList().items) {
+            if (const auto* fill = std::get_if<FillItem>(&item); fill && fill->paint == Paint(Color::red().resolve(ColorScheme::light))) {
+                rects.push_back(fill->path.boundingRect());
+            }
+        }
+        return rects;
+    };
+    // The second shape sits one shape's height lower.
+    const auto drawnAlike = [&](const char* when) {
+        const auto rects = redRects();
+        ASSERT_EQ(rects.size(), 2u) << when;
+        EXPECT_EQ(rects[0].size, rects[1].size) << when;
+        EXPECT_EQ(rects[0].minX(), rects[1].minX()) << when;
+    };
+    drawnAlike("at first");
+    const CGRect first = redRects()[0];
+    EXPECT_EQ(first.size, (CGSize{40, 10}));
+    t.click("move");
+    loop->runUntilIdle();
+    drawnAlike("as the move starts");
+    loop->advance(0.5);
+    drawnAlike("halfway");
+    EXPECT_NEAR(redRects()[0].minX(), first.minX() + 25, 1);
+    EXPECT_NEAR(redRects()[0].height(), 20, 1);
+    t.click("move");
+    loop->runUntilIdle();
+    loop->advance(0.25);
+    drawnAlike("turned back halfway");
+    loop->advance(1);
+    drawnAlike("at rest");
+    EXPECT_EQ(redRects()[0], first);
+}
+
 } // namespace
 } // namespace glimmo
