@@ -18,29 +18,11 @@ namespace {
 std::uintmax_t copyByReading(int from, int to, const fs::path& source, const fs::path& destination) {
     std::uintmax_t copied = 0;
     char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(from, buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(source, "read", errno);
-        }
-        if (count == 0) {
-            return copied;
-        }
-        for (ssize_t written = 0; written < count;) {
-            const ssize_t done = ::write(to, buffer + written, static_cast<std::size_t>(count - written));
-            if (done < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                throw FileError(destination, "write", errno);
-            }
-            written += done;
-        }
-        copied += static_cast<std::uintmax_t>(count);
+    while (const std::size_t count = readSome(from, buffer, sizeof buffer, source)) {
+        writeAll(to, std::string_view(buffer, count), destination);
+        copied += count;
     }
+    return copied;
 }
 
 } // namespace
@@ -53,17 +35,11 @@ std::optional<FileStart> readFileStart(const fs::path& path, std::size_t count) 
     FileStart start{std::string(count, '\0'), file->size};
     std::size_t filled = 0;
     while (filled < count) {
-        const ssize_t read = ::read(file->descriptor.get(), start.bytes.data() + filled, count - filled);
-        if (read < 0 && errno == EINTR) {
-            continue;
-        }
-        if (read < 0) {
-            throw FileError(path, "read", errno);
-        }
+        const std::size_t read = readSome(file->descriptor.get(), start.bytes.data() + filled, count - filled, path);
         if (read == 0) {
             break;
         }
-        filled += static_cast<std::size_t>(read);
+        filled += read;
     }
     start.bytes.resize(filled);
     return start;

@@ -1,11 +1,12 @@
 #pragma once
 
-// For the file functions of this folder only: an open descriptor that closes itself, and the one way
-// they open a file to read it.
+// For the file functions of this folder only: an open descriptor that closes itself, the one way they
+// open a file to read it, and the read and write loops they share.
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 namespace glimmo {
@@ -31,6 +32,11 @@ struct OpenedRegularFile {
     FileDescriptor descriptor;
     std::uintmax_t size = 0; // when it was opened
 };
+
+// Reads at most `count` bytes into `into`, again when a signal interrupts; 0 at the end. Throws FileError.
+std::size_t readSome(int descriptor, char* into, std::size_t count, const std::filesystem::path& path);
+// Writes all of `bytes`, again after interruptions and short writes. Throws FileError.
+void writeAll(int descriptor, std::string_view bytes, const std::filesystem::path& path);
 
 // The regular file at `path` (the end of its links), opened to read in blocking mode, or nullopt when
 // nothing is there. A FIFO, a device or a folder is refused without waiting on it. No lock is taken,

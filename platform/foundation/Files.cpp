@@ -53,19 +53,6 @@ std::function<void(const fs::path&)>& writeHook() {
     return hook;
 }
 
-void writeAll(int descriptor, std::string_view bytes, const fs::path& path) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(path, "write", errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 fs::path parentFolder(const fs::path& path) {
     fs::path folder = path.parent_path();
     return folder.empty() ? fs::path(".") : folder;
@@ -268,6 +255,31 @@ void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, Wri
     }
 }
 
+void writeAll(int descriptor, std::string_view bytes, const fs::path& path) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw FileError(path, "write", errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+std::size_t readSome(int descriptor, char* into, std::size_t count, const fs::path& path) {
+    for (;;) {
+        const ssize_t read = ::read(descriptor, into, count);
+        if (read >= 0) {
+            return static_cast<std::size_t>(read);
+        }
+        if (errno != EINTR) {
+            throw FileError(path, "read", errno);
+        }
+    }
+}
+
 FileDescriptor::~FileDescriptor() {
     if (descriptor_ >= 0) {
         ::close(descriptor_);
@@ -319,17 +331,11 @@ std::optional<std::string> readFile(const fs::path& path) {
     for (;;) {
         // One byte past the limit tells a file that grew while it was read.
         const std::size_t wanted = std::min(sizeof buffer, maximumReadFileSize + 1 - content.size());
-        const ssize_t count = ::read(descriptor.get(), buffer, wanted);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw FileError(path, "read", errno);
-        }
+        const std::size_t count = readSome(descriptor.get(), buffer, wanted, path);
         if (count == 0) {
             return content;
         }
-        content.append(buffer, static_cast<std::size_t>(count));
+        content.append(buffer, count);
         if (content.size() > maximumReadFileSize) {
             throw tooLargeToRead(path);
         }
