@@ -20,11 +20,16 @@ auto found(const List& list, const void* key) -> decltype(list.begin()->second) 
     return it->second;
 }
 
+// A copy of `list` with `key` set to `value`, made in one allocation.
 template <class List, class Value>
-void store(List& list, const void* key, Value value) {
-    const auto it = lowerBound(list, key);
-    if (it != list.end() && it->first == key) it->second = std::move(value);
-    else list.emplace(it, key, std::move(value));
+List withEntry(const List& list, const void* key, Value value) {
+    List out;
+    out.reserve(list.size() + 1);
+    const auto at = lowerBound(list, key);
+    out.insert(out.end(), list.begin(), at);
+    out.emplace_back(key, std::move(value));
+    out.insert(out.end(), at != list.end() && at->first == key ? at + 1 : at, list.end());
+    return out;
 }
 
 } // namespace
@@ -43,17 +48,13 @@ std::shared_ptr<const EnvironmentValues::HolderBase> EnvironmentValues::findShar
 }
 
 void EnvironmentValues::put(Key key, std::shared_ptr<const HolderBase> value) {
-    auto copy = std::make_shared<Entries>(*entries_);
-    store(copy->values, key, std::move(value));
-    entries_ = std::move(copy);
+    entries_ = std::make_shared<const Entries>(Entries{withEntry(entries_->values, key, std::move(value)), entries_->objects});
 }
 
 std::shared_ptr<ObservableObject> EnvironmentValues::findObject(Key type) const { return found(entries_->objects, type); }
 
 void EnvironmentValues::putObject(Key type, std::shared_ptr<ObservableObject> object) {
-    auto copy = std::make_shared<Entries>(*entries_);
-    store(copy->objects, type, std::move(object));
-    entries_ = std::move(copy);
+    entries_ = std::make_shared<const Entries>(Entries{entries_->values, withEntry(entries_->objects, type, std::move(object))});
 }
 
 bool EnvironmentValues::sameAs(const EnvironmentValues& other) const {
