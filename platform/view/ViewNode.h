@@ -234,11 +234,15 @@ private:
         ProposedViewSize proposal;
         CGSize size;
     };
+    // Kept beside the nodes, out of the node itself: nodes that lend their children to their parent
+    // (most user views) are never asked anything.
     struct Answers {
         AnswerList<SizeAnswer> sizes;
         AnswerList<AlignmentAnswer> alignments;
         std::optional<Traits> traits;
         bool conflicting = false; // answered differently for the same question between two layouts
+        static void* operator new(std::size_t size) { return allocateNodeMemory(size); }
+        static void operator delete(void* memory, std::size_t size) { releaseNodeMemory(memory, size); }
     };
     Traits currentTraits() const;
     // The one child whose preferences are this node's, when it only hands them on.
@@ -252,7 +256,9 @@ private:
     void answersMayDiffer();
     void markPreferencesStale();
 
-    Answers answers_;
+    Answers& answers();
+    // Made when the node is first asked something.
+    std::unique_ptr<Answers> answers_;
     // The answers the parent saw before a change, kept until the next layout compares them.
     std::unique_ptr<Answers> previous_;
     std::unique_ptr<PreferenceValues> preferences_;
