@@ -255,10 +255,10 @@ void ViewNode::place(const CGRect& f, const ProposedViewSize& proposal) {
         const auto animation = hasBeenPlaced && moved ? animationForChange(graph->currentTransaction) : std::nullopt;
         if (animation) {
             const double now = animationClock();
-            frameAnimation = std::make_unique<Interpolation<CGRect>>(Interpolation<CGRect>{presentedFrame(now), f, *animation, now});
+            setFrameAnimation(Interpolation<CGRect>{presentedFrame(now), f, *animation, now});
             graph->animate(this);
-        } else if (frameAnimation && !(frameAnimation->to == f)) {
-            frameAnimation.reset();
+        } else if (const Interpolation<CGRect>* moving = frameAnimation(); moving && !(moving->to == f)) {
+            setFrameAnimation(std::nullopt);
         }
     }
     hasBeenPlaced = true;
