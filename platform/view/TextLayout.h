@@ -25,7 +25,7 @@ struct StyledSpan {
     std::optional<RGBA> background;
     std::optional<RGBA> underline;
     std::optional<RGBA> strikethrough;
-    std::optional<URL> link;
+    std::shared_ptr<const URL> link; // shared: few spans have one, and an address is large
     SharedPixels image;          // an inline image; `text` is then U+FFFC
     CGSize imageSize;
 };

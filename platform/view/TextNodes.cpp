@@ -33,7 +33,7 @@ std::vector<StyledSpan> resolveSpans(const AttributedString& text, const Environ
         s.text = std::string(text.text(run.range));
         s.font = baseFont(a, env).resolve();
         s.font.pointSize *= scale;
-        s.link = a.value<LinkAttribute>();
+        if (auto link = a.value<LinkAttribute>()) s.link = std::make_shared<const URL>(std::move(*link));
         Color color = a.value<ForegroundColorAttribute>().value_or(
             s.link ? Color::accentColor() : env.foregroundColor().value_or(Color::primary()));
         s.color = color.resolve(scheme);
@@ -261,7 +261,9 @@ private:
             for (std::size_t i = 0; i < line.item.runs.size(); ++i) {
                 const auto& run = line.item.runs[i];
                 const CGFloat x = frame.minX() + line.item.origin.x + run.x;
-                if (p.x >= x && p.x < x + run.width) return spans_[line.runSpans[i]].link;
+                if (p.x < x || p.x >= x + run.width) continue;
+                const auto& link = spans_[line.runSpans[i]].link;
+                return link ? std::optional<URL>(*link) : std::nullopt;
             }
         }
         return std::nullopt;
