@@ -182,7 +182,7 @@ public:
                 redrawSelection();
                 return true;
             }
-            return pressedLink_.has_value();
+            return pressedLink_ != nullptr;
         }
         if (selecting_ && (e.kind == PointerEvent::Kind::moved || e.kind == PointerEvent::Kind::released)) {
             selection_->second = positionAt(e.location);
@@ -253,7 +253,7 @@ private:
         }
         return laid;
     }
-    std::optional<URL> linkAt(CGPoint p) {
+    std::shared_ptr<const URL> linkAt(CGPoint p) {
         const LaidOutText& laid = layout(placedProposal);
         for (const auto& line : laid.lines) {
             const CGFloat top = frame.minY() + line.item.origin.y;
@@ -262,11 +262,10 @@ private:
                 const auto& run = line.item.runs[i];
                 const CGFloat x = frame.minX() + line.item.origin.x + run.x;
                 if (p.x < x || p.x >= x + run.width) continue;
-                const auto& link = spans_[line.runSpans[i]].link;
-                return link ? std::optional<URL>(*link) : std::nullopt;
+                return spans_[line.runSpans[i]].link;
             }
         }
-        return std::nullopt;
+        return nullptr;
     }
 
     // Distance from the line's left edge to the character boundary at `offset`.
@@ -327,7 +326,7 @@ private:
     std::shared_ptr<const MeasuredText> measured_;
     std::vector<std::pair<std::optional<CGFloat>, std::shared_ptr<const TextLines>>> lines_;
     std::vector<std::pair<ProposedViewSize, LaidOutText>> laidOut_;
-    std::optional<URL> pressedLink_;
+    std::shared_ptr<const URL> pressedLink_; // the pressed span's address
     std::optional<std::pair<TextPosition, TextPosition>> selection_;
     bool selecting_ = false;
 };
