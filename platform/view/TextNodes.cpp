@@ -222,11 +222,18 @@ private:
     }
     const LaidOutText& remembered(const ProposedViewSize& p) {
         for (const auto& [proposal, laid] : laidOut_) {
-            if (proposal == p) return laid;
+            if (proposal == p) return *laid;
         }
         if (laidOut_.size() >= keptLayouts) laidOut_.erase(laidOut_.begin());
-        laidOut_.emplace_back(p, layoutFor(p));
-        return laidOut_.back().second;
+        // Proposals that lay the text out alike (no width and a width its lines fit in) share one layout.
+        LaidOutText fresh = layoutFor(p);
+        std::shared_ptr<const LaidOutText> kept;
+        for (const auto& entry : laidOut_) {
+            if (*entry.second == fresh) kept = entry.second;
+        }
+        if (!kept) kept = std::make_shared<const LaidOutText>(std::move(fresh));
+        laidOut_.emplace_back(p, std::move(kept));
+        return *laidOut_.back().second;
     }
     const TextLines& linesFor(std::optional<CGFloat> width) {
         for (const auto& [w, lines] : lines_) {
@@ -325,7 +332,7 @@ private:
     bool redacted_ = false;
     std::shared_ptr<const MeasuredText> measured_;
     std::vector<std::pair<std::optional<CGFloat>, std::shared_ptr<const TextLines>>> lines_;
-    std::vector<std::pair<ProposedViewSize, LaidOutText>> laidOut_;
+    std::vector<std::pair<ProposedViewSize, std::shared_ptr<const LaidOutText>>> laidOut_;
     std::shared_ptr<const URL> pressedLink_; // the pressed span's address
     std::optional<std::pair<TextPosition, TextPosition>> selection_;
     bool selecting_ = false;
