@@ -165,6 +165,11 @@ bool InlineNode::operator==(const InlineNode& other) const {
 // Every node's own hash mixed in one fixed walk order; equal trees walk alike.
 std::size_t InlineNode::hashValue() const {
     std::size_t seed = 0;
+    // Most nodes are text without children: hashed without a stack.
+    if (children().empty()) {
+        detail::hashCombine(seed, hashWithoutChildren(*this));
+        return seed;
+    }
     std::vector<const InlineNode*> pending{this};
     while (!pending.empty()) {
         const InlineNode* node = pending.back();

@@ -46,7 +46,7 @@ public:
         auto grown = std::make_unique<T[]>(capacity);
         for (std::size_t i = 0; i < size_; ++i) grown[i] = std::move(data()[i]);
         heap_ = std::move(grown);
-        capacity_ = capacity;
+        capacity_ = static_cast<std::uint32_t>(capacity);
     }
     void push_back(T value) {
         if (size_ == capacity_) reserve(2 * capacity_);
@@ -64,8 +64,9 @@ private:
 
     T single_{};
     std::unique_ptr<T[]> heap_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 1;
+    // Counts in 32 bits: no node has 2^32 children, and every node holds a list.
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = 1;
 };
 
 } // namespace glimmo

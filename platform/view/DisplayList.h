@@ -97,6 +97,7 @@ struct TextRunItem {
     std::optional<RGBA> strikethroughColor;
     SharedPixels image;         // attachment run: draw this instead of text
     CGSize imageSize;
+    bool operator==(const TextRunItem&) const = default;
 };
 
 struct TextItem {
@@ -104,6 +105,7 @@ struct TextItem {
     CGFloat lineTop = 0;        // relative to origin: top of the line box (0)
     CGFloat lineHeight = 0;     // height of the line box
     std::vector<TextRunItem> runs;
+    bool operator==(const TextItem&) const = default;
 };
 
 struct ImageItem {

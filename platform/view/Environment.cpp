@@ -2,61 +2,71 @@
 
 #include "platform/runtime/Observable.h"
 
+#include <algorithm>
+
 namespace glimmo {
 
-// Writes copy the maps, so every empty environment can share the same two empty ones: each node holds
-// an environment, and making them empty cost two allocations a node.
+namespace {
+
+template <class List>
+auto lowerBound(List& list, const void* key) {
+    return std::lower_bound(list.begin(), list.end(), key, [](const auto& entry, const void* k) { return entry.first < k; });
+}
+
+template <class List>
+auto found(const List& list, const void* key) -> decltype(list.begin()->second) {
+    const auto it = lowerBound(list, key);
+    if (it == list.end() || it->first != key) return nullptr;
+    return it->second;
+}
+
+// A copy of `list` with `key` set to `value`, made in one allocation.
+template <class List, class Value>
+List withEntry(const List& list, const void* key, Value value) {
+    List out;
+    out.reserve(list.size() + 1);
+    const auto at = lowerBound(list, key);
+    out.insert(out.end(), list.begin(), at);
+    out.emplace_back(key, std::move(value));
+    out.insert(out.end(), at != list.end() && at->first == key ? at + 1 : at, list.end());
+    return out;
+}
+
+} // namespace
+
+// Writes copy the entries, so every empty environment can share the same empty ones: each node holds
+// an environment.
 EnvironmentValues::EnvironmentValues() {
-    static const auto noValues = std::make_shared<const std::map<std::type_index, std::shared_ptr<const HolderBase>>>();
-    static const auto noObjects = std::make_shared<const std::map<std::type_index, std::shared_ptr<ObservableObject>>>();
-    values_ = noValues;
-    objects_ = noObjects;
+    static const auto none = std::make_shared<const Entries>();
+    entries_ = none;
 }
 
-const EnvironmentValues::HolderBase* EnvironmentValues::find(std::type_index key) const {
-    auto it = values_->find(key);
-    return it == values_->end() ? nullptr : it->second.get();
+const EnvironmentValues::HolderBase* EnvironmentValues::find(Key key) const { return found(entries_->values, key).get(); }
+
+std::shared_ptr<const EnvironmentValues::HolderBase> EnvironmentValues::findShared(Key key) const {
+    return found(entries_->values, key);
 }
 
-std::shared_ptr<const EnvironmentValues::HolderBase> EnvironmentValues::findShared(std::type_index key) const {
-    auto it = values_->find(key);
-    return it == values_->end() ? nullptr : it->second;
+void EnvironmentValues::put(Key key, std::shared_ptr<const HolderBase> value) {
+    entries_ = std::make_shared<const Entries>(Entries{withEntry(entries_->values, key, std::move(value)), entries_->objects});
 }
 
-void EnvironmentValues::put(std::type_index key, std::shared_ptr<const HolderBase> value) {
-    auto copy = std::make_shared<std::map<std::type_index, std::shared_ptr<const HolderBase>>>(*values_);
-    (*copy)[key] = std::move(value);
-    values_ = std::move(copy);
-}
+std::shared_ptr<ObservableObject> EnvironmentValues::findObject(Key type) const { return found(entries_->objects, type); }
 
-std::shared_ptr<ObservableObject> EnvironmentValues::findObject(std::type_index type) const {
-    auto it = objects_->find(type);
-    return it == objects_->end() ? nullptr : it->second;
-}
-
-void EnvironmentValues::putObject(std::type_index type, std::shared_ptr<ObservableObject> object) {
-    auto copy = std::make_shared<std::map<std::type_index, std::shared_ptr<ObservableObject>>>(*objects_);
-    (*copy)[type] = std::move(object);
-    objects_ = std::move(copy);
-}
-
-bool EnvironmentValues::differsAt(const EnvironmentValues& other, std::type_index key) const {
-    const HolderBase* a = find(key);
-    const HolderBase* b = other.find(key);
-    if (a == b) return false;
-    if (!a || !b) return true;
-    return !a->equals(*b);
+void EnvironmentValues::putObject(Key type, std::shared_ptr<ObservableObject> object) {
+    entries_ = std::make_shared<const Entries>(Entries{entries_->values, withEntry(entries_->objects, type, std::move(object))});
 }
 
 bool EnvironmentValues::sameAs(const EnvironmentValues& other) const {
-    if (values_ != other.values_) {
-        if (values_->size() != other.values_->size()) return false;
-        for (auto a = values_->begin(), b = other.values_->begin(); a != values_->end(); ++a, ++b) {
-            if (a->first != b->first) return false;
-            if (a->second != b->second && !a->second->equals(*b->second)) return false;
-        }
+    if (entries_ == other.entries_) return true;
+    const auto& a = entries_->values;
+    const auto& b = other.entries_->values;
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].first != b[i].first) return false;
+        if (a[i].second != b[i].second && !a[i].second->equals(*b[i].second)) return false;
     }
-    return objects_ == other.objects_ || *objects_ == *other.objects_;
+    return entries_->objects == other.entries_->objects;
 }
 
 ColorScheme EnvironmentValues::colorScheme() const { return get<ColorSchemeKey>(); }

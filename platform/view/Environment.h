@@ -15,12 +15,12 @@
 
 #include <concepts>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <typeindex>
+#include <utility>
+#include <vector>
 
 namespace glimmo {
 
@@ -43,13 +43,25 @@ struct MissingEnvironmentObject : std::logic_error {
 
 class ObservableObject;
 
+namespace detail {
+// A key's identity in an environment: the address of a variable of its own, compared as a number
+// (type names would be compared character by character). Not const, so that no two keys' variables can
+// be merged into one.
+using EnvironmentKeyId = const void*;
+template <class K>
+EnvironmentKeyId environmentKeyId() {
+    static char id = 0;
+    return &id;
+}
+} // namespace detail
+
 class EnvironmentValues {
 public:
     EnvironmentValues();
 
     template <EnvironmentKey K>
     const typename K::Value& get() const {
-        if (const auto* stored = find(typeid(K))) return static_cast<const Holder<typename K::Value>*>(stored)->value;
+        if (const auto* stored = find(detail::environmentKeyId<K>())) return static_cast<const Holder<typename K::Value>*>(stored)->value;
         static const typename K::Value fallback = K::defaultValue();
         return fallback;
     }
@@ -57,7 +69,7 @@ public:
     template <EnvironmentKey K>
     std::shared_ptr<const typename K::Value> shared() const {
         using Value = typename K::Value;
-        if (auto stored = findShared(typeid(K))) {
+        if (auto stored = findShared(detail::environmentKeyId<K>())) {
             const Value* value = &static_cast<const Holder<Value>*>(stored.get())->value;
             return std::shared_ptr<const Value>(std::move(stored), value);
         }
@@ -66,7 +78,7 @@ public:
     }
     template <EnvironmentKey K>
     void set(typename K::Value value) {
-        put(typeid(K), std::make_shared<const Holder<typename K::Value>>(std::move(value)));
+        put(detail::environmentKeyId<K>(), std::make_shared<const Holder<typename K::Value>>(std::move(value)));
     }
     template <EnvironmentKey K, class F>
     void transform(F&& change) {
@@ -78,16 +90,14 @@ public:
     // Environment objects, keyed by their type.
     template <class T>
     void setObject(std::shared_ptr<T> object) {
-        putObject(typeid(T), std::static_pointer_cast<ObservableObject>(object));
+        putObject(detail::environmentKeyId<T>(), std::static_pointer_cast<ObservableObject>(object));
     }
     template <class T>
     std::shared_ptr<T> object() const {
-        auto o = findObject(typeid(T));
+        auto o = findObject(detail::environmentKeyId<T>());
         return std::static_pointer_cast<T>(o);
     }
 
-    // True when the value of key `type` differs between the two environments.
-    bool differsAt(const EnvironmentValues& other, std::type_index key) const;
     // True when both hold equal values and the same objects.
     bool sameAs(const EnvironmentValues& other) const;
 
@@ -123,15 +133,21 @@ public:
     };
 
 private:
-    const HolderBase* find(std::type_index key) const;
-    std::shared_ptr<const HolderBase> findShared(std::type_index key) const;
-    void put(std::type_index key, std::shared_ptr<const HolderBase> value);
-    std::shared_ptr<ObservableObject> findObject(std::type_index type) const;
-    void putObject(std::type_index type, std::shared_ptr<ObservableObject> object);
+    using Key = detail::EnvironmentKeyId;
+    const HolderBase* find(Key key) const;
+    std::shared_ptr<const HolderBase> findShared(Key key) const;
+    void put(Key key, std::shared_ptr<const HolderBase> value);
+    std::shared_ptr<ObservableObject> findObject(Key type) const;
+    void putObject(Key type, std::shared_ptr<ObservableObject> object);
 
-    // Copy on write: environments are copied at every modifier, but only written ones copy the map.
-    std::shared_ptr<const std::map<std::type_index, std::shared_ptr<const HolderBase>>> values_;
-    std::shared_ptr<const std::map<std::type_index, std::shared_ptr<ObservableObject>>> objects_;
+    // Values and objects sorted by key, each list in one block.
+    struct Entries {
+        std::vector<std::pair<Key, std::shared_ptr<const HolderBase>>> values;
+        std::vector<std::pair<Key, std::shared_ptr<ObservableObject>>> objects;
+    };
+    // Copy on write: environments are copied at every modifier (and kept by every node), but only
+    // written ones copy the entries.
+    std::shared_ptr<const Entries> entries_;
 };
 
 // The keys of the platform's values (EnvironmentValues has accessors for them).

@@ -29,33 +29,44 @@ const PreferenceValues& noPreferences() {
 
 } // namespace
 
+ViewNode::Answers& ViewNode::answers() {
+    if (!answers_) answers_ = std::make_unique<Answers>();
+    return *answers_;
+}
+
 CGSize ViewNode::sizeThatFits(const ProposedViewSize& proposal) {
-    for (const auto& answer : answers_.sizes) {
-        if (answer.proposal == proposal) return answer.size;
+    if (answers_) {
+        for (const auto& answer : answers_->sizes) {
+            if (answer.proposal == proposal) return answer.size;
+        }
+        if (answers_->sizes.size() >= answerLimit) answersOverflowed();
     }
-    if (answers_.sizes.size() >= answerLimit) answersOverflowed();
     const CGSize size = computeSize(proposal);
     if (graph) ++graph->work.sizes;
-    answers_.sizes.push_back({proposal, size});
-    if (!answers_.traits) answers_.traits = currentTraits();
+    Answers& kept = answers();
+    kept.sizes.push_back({proposal, size});
+    if (!kept.traits) kept.traits = currentTraits();
     return size;
 }
 
 std::optional<CGFloat> ViewNode::explicitAlignment(AlignmentKey key, CGSize size) {
-    for (const auto& a : answers_.alignments) {
-        if (a.key == key && a.size == size) return a.value;
+    if (answers_) {
+        for (const auto& a : answers_->alignments) {
+            if (a.key == key && a.size == size) return a.value;
+        }
+        if (answers_->alignments.size() >= answerLimit) answersOverflowed();
     }
-    if (answers_.alignments.size() >= answerLimit) answersOverflowed();
     const auto value = computeExplicitAlignment(key, size);
-    answers_.alignments.push_back({key, size, value});
+    answers().alignments.push_back({key, size, value});
     return value;
 }
 
 ViewNode::Traits ViewNode::currentTraits() const { return {layoutPriority(), spacerMinLength(), gridColumnAlignment()}; }
 
 const ViewNode::Traits& ViewNode::traits() {
-    if (!answers_.traits) answers_.traits = currentTraits();
-    return *answers_.traits;
+    Answers& kept = answers();
+    if (!kept.traits) kept.traits = currentTraits();
+    return *kept.traits;
 }
 
 bool ViewNode::answersDiffer(Answers& previous) {
@@ -71,10 +82,11 @@ bool ViewNode::answersDiffer(Answers& previous) {
 
 void ViewNode::forgetAnswers(bool keepPrevious) {
     if (keepPrevious && !previous_) {
-        previous_ = std::make_unique<Answers>(std::move(answers_));
-    } else if (keepPrevious) {
+        // Kept even when nothing was asked: settling then tells whoever reads the node directly.
+        previous_ = answers_ ? std::move(answers_) : std::make_unique<Answers>();
+    } else if (keepPrevious && answers_) {
         // Changed again before a layout compared: whatever was answered in between counts as seen.
-        for (const auto& entry : answers_.sizes) {
+        for (const auto& entry : answers_->sizes) {
             bool known = false;
             for (const auto& seen : previous_->sizes) {
                 if (seen.proposal == entry.proposal) {
@@ -84,7 +96,7 @@ void ViewNode::forgetAnswers(bool keepPrevious) {
             }
             if (!known) previous_->sizes.push_back(entry);
         }
-        for (const auto& entry : answers_.alignments) {
+        for (const auto& entry : answers_->alignments) {
             bool known = false;
             for (const auto& seen : previous_->alignments) {
                 if (seen.key == entry.key && seen.size == entry.size) {
@@ -94,9 +106,9 @@ void ViewNode::forgetAnswers(bool keepPrevious) {
             }
             if (!known) previous_->alignments.push_back(entry);
         }
-        if (!previous_->traits) previous_->traits = answers_.traits;
+        if (!previous_->traits) previous_->traits = answers_->traits;
     }
-    answers_ = Answers{};
+    answers_.reset();
     layoutCacheReset();
 }
 
@@ -110,7 +122,7 @@ void ViewNode::forgetAnswersUpward() {
     // Nothing changed, so the answers are only recomputed; the ancestors forget theirs too, so that every
     // answer they keep rests on answers this node still remembers.
     for (ViewNode* n = this; n; n = n->parent) {
-        n->answers_ = Answers{};
+        n->answers_.reset();
         n->layoutCacheReset();
     }
 }
@@ -243,10 +255,10 @@ void ViewNode::place(const CGRect& f, const ProposedViewSize& proposal) {
         const auto animation = hasBeenPlaced && moved ? animationForChange(graph->currentTransaction) : std::nullopt;
         if (animation) {
             const double now = animationClock();
-            frameAnimation = std::make_unique<Interpolation<CGRect>>(Interpolation<CGRect>{presentedFrame(now), f, *animation, now});
+            setFrameAnimation(Interpolation<CGRect>{presentedFrame(now), f, *animation, now});
             graph->animate(this);
-        } else if (frameAnimation && !(frameAnimation->to == f)) {
-            frameAnimation.reset();
+        } else if (const Interpolation<CGRect>* moving = frameAnimation(); moving && !(moving->to == f)) {
+            setFrameAnimation(std::nullopt);
         }
     }
     hasBeenPlaced = true;

@@ -81,8 +81,7 @@ public:
         return contentAlignment(contentElements(), key, size);
     }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
-        if (ViewNode* e = onlyElement()) return e->explicitAlignment(id, size);
-        return contentAlignment(contentElements(), id, size);
+        return contentAlignmentFor(id, size);
     }
     double layoutPriority() const override {
         ViewNode* e = onlyElement();
@@ -102,15 +101,8 @@ public:
     }
 
 protected:
-    // Nearly every modifier wraps one element: asked directly, without collecting a list first.
-    CGSize computeSize(const ProposedViewSize& p) override {
-        if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
-        return sizeOfContent(contentElements(), p);
-    }
-    void placeChildren() override {
-        if (ViewNode* e = onlyElement()) e->place(frame, placedProposal);
-        else placeContent(contentElements(), frame, placedProposal);
-    }
+    CGSize computeSize(const ProposedViewSize& p) override { return contentSize(p); }
+    void placeChildren() override { placeContentIn(frame, placedProposal); }
 };
 
 // Content of a modifier: its parameters and the view it modifies.

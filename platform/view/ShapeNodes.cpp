@@ -92,10 +92,10 @@ private:
         if (const auto animation = animationForChange(graph->currentTransaction)) {
             const double now = animationClock();
             const CGRect from = presentedFrame(now).offsetBy(before.width - after.width, before.height - after.height);
-            frameAnimation = std::make_unique<Interpolation<CGRect>>(Interpolation<CGRect>{from, frame, *animation, now});
+            setFrameAnimation(Interpolation<CGRect>{from, frame, *animation, now});
             graph->animate(this);
         } else {
-            frameAnimation.reset();
+            setFrameAnimation(std::nullopt);
         }
     }
 

@@ -213,7 +213,11 @@ std::optional<CGFloat> contentAlignment(const std::vector<ViewNode*>& elements, 
 
 CGFloat alignmentValue(ViewNode* element, AlignmentKey key, CGSize size) {
     if (auto v = element->explicitAlignment(key, size)) return *v;
-    return key.id ? key.id->defaultValue(dimensionsOf(element, size)) : 0;
+    if (!key.id) return 0;
+    // The dimensions last only for this call, so the lookup refers to the size rather than copying it
+    // and fits inside the function object without an allocation.
+    const auto lookup = [element, &size](AlignmentKey k) { return element->explicitAlignment(k, size); };
+    return key.id->defaultValue(ViewDimensions(size, lookup));
 }
 
 ViewDimensions dimensionsOf(ViewNode* element, CGSize size) {

@@ -2,6 +2,8 @@
 #include "platform/view/Structure.h"
 #include "platform/view/ViewGraph.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 namespace glimmo {
@@ -81,9 +83,7 @@ public:
 class CompositeNode final : public TransparentNode, public detail::PropertyHost {
 public:
     CompositeNode() = default;
-    ~CompositeNode() override {
-        if (invalidator_) invalidator_->node = nullptr;
-    }
+    ~CompositeNode() override { forgetInvalidator(); }
 
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         const auto& next = static_cast<const CompositeContentBase&>(*c);
@@ -105,18 +105,19 @@ public:
     }
     // Made when a property first asks for it: views that only read the environment never do.
     std::weak_ptr<detail::Invalidator> invalidator() override {
-        if (!invalidator_) {
-            invalidator_ = std::make_shared<NodeInvalidator>();
-            invalidator_->node = unmounted_ ? nullptr : this;
+        auto& made = storage().invalidator;
+        if (!made) {
+            made = std::make_shared<NodeInvalidator>();
+            made->node = unmounted_ ? nullptr : this;
         }
-        return invalidator_;
+        return made;
     }
     const EnvironmentValues& environmentValues() const override { return environment; }
 
     void willUnmount() override {
         if (storage_) storage_->subscriptions.clear();
         unmounted_ = true;
-        if (invalidator_) invalidator_->node = nullptr;
+        forgetInvalidator();
     }
 
 private:
@@ -128,40 +129,53 @@ private:
             copy = next.cloneForInstall();
             found = std::move(scope.properties);
         }
+        // The properties of the view itself, not of views it holds, in a block of their own size.
         const auto* base = static_cast<const char*>(copy->viewAddress());
-        properties_.clear();
-        for (auto* p : found) {
+        const auto inView = [&](const detail::DynamicProperty* p) {
             const auto* at = reinterpret_cast<const char*>(p);
-            if (at < base || at >= base + copy->viewSize()) continue;
-            const auto offset = static_cast<std::size_t>(at - base);
+            return at >= base && at < base + copy->viewSize();
+        };
+        const auto count = static_cast<std::uint32_t>(std::count_if(found.begin(), found.end(), inView));
+        properties_ = count == 0 ? nullptr : std::make_unique<Property[]>(count);
+        propertyCount_ = 0;
+        for (auto* p : found) {
+            if (!inView(p)) continue;
+            const auto offset = static_cast<std::size_t>(reinterpret_cast<const char*>(p) - base);
             p->install(*this, offset);
-            properties_.emplace_back(p, offset);
+            properties_[propertyCount_++] = {p, offset};
         }
         installed_ = std::move(copy);
     }
 
     void evaluate() {
         needsBody = false;
-        for (auto& [p, offset] : properties_) p->refresh(*this, offset);
+        for (std::uint32_t i = 0; i < propertyCount_; ++i) properties_[i].first->refresh(*this, properties_[i].second);
         if (graph) ++graph->bodyEvaluations;
         const AnyView body = installed_->evaluateBody();
         reconcileSingleChild(body, environment);
     }
 
+    void forgetInvalidator() {
+        if (storage_ && storage_->invalidator) storage_->invalidator->node = nullptr;
+    }
+
     std::shared_ptr<CompositeContentBase> installed_;
-    std::vector<std::pair<detail::DynamicProperty*, std::size_t>> properties_;
-    // State and subscriptions by property, made for the views that have any.
+    // Its properties and their offsets in the installed view.
+    using Property = std::pair<detail::DynamicProperty*, std::size_t>;
+    std::unique_ptr<Property[]> properties_;
+    std::uint32_t propertyCount_ = 0;
+    bool unmounted_ = false;
+    // State, subscriptions by property and the invalidator, made for the views that have any.
     struct Storage {
         std::unordered_map<std::size_t, std::shared_ptr<void>> slots;
         std::unordered_map<std::size_t, Subscription> subscriptions;
+        std::shared_ptr<NodeInvalidator> invalidator;
     };
     Storage& storage() {
         if (!storage_) storage_ = std::make_unique<Storage>();
         return *storage_;
     }
     std::unique_ptr<Storage> storage_;
-    std::shared_ptr<NodeInvalidator> invalidator_;
-    bool unmounted_ = false;
 };
 
 } // namespace

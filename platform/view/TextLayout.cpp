@@ -11,6 +11,10 @@ namespace {
 constexpr CGFloat fitTolerance = 1e-6;
 const std::string ellipsis = "\xE2\x80\xA6";
 
+bool sameLink(const std::shared_ptr<const URL>& a, const std::shared_ptr<const URL>& b) {
+    return a == b || (a && b && *a == *b);
+}
+
 enum class PieceKind { word, space, newline };
 
 struct Piece {
@@ -428,7 +432,7 @@ LaidOutText layoutText(const TextLines& broken, const std::vector<StyledSpan>& s
                                    runs.back().color == s.color && runs.back().background == s.background &&
                                    runs.back().underlineColor == s.underline && runs.back().strikethroughColor == s.strikethrough &&
                                    runs.back().tracking == s.tracking && runs.back().baseline == m.ascent - s.baselineOffset &&
-                                   spans[laid.runSpans.back()].link == s.link &&
+                                   sameLink(spans[laid.runSpans.back()].link, s.link) &&
                                    std::abs(runs.back().x + runs.back().width - pen) < fitTolerance;
             if (mergeable) {
                 runs.back().text += p.text;

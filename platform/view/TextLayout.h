@@ -25,7 +25,7 @@ struct StyledSpan {
     std::optional<RGBA> background;
     std::optional<RGBA> underline;
     std::optional<RGBA> strikethrough;
-    std::optional<URL> link;
+    std::shared_ptr<const URL> link; // shared: few spans have one, and an address is large
     SharedPixels image;          // an inline image; `text` is then U+FFFC
     CGSize imageSize;
 };
@@ -45,6 +45,7 @@ struct LaidOutLine {
     CGFloat baseline = 0;        // from the text's top
     std::vector<std::size_t> runSpans; // the span each run of `item` came from
     bool endsWithNewline = false;      // the text broke here at a "\n" (not a wrap)
+    bool operator==(const LaidOutLine&) const = default;
 };
 
 struct LaidOutText {
@@ -53,6 +54,7 @@ struct LaidOutText {
     CGFloat firstBaseline = 0;
     CGFloat lastBaseline = 0;
     bool truncated = false;      // lines were dropped or cut
+    bool operator==(const LaidOutText&) const = default;
 };
 
 LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOptions& options, const TextMeasurer& measurer);

@@ -33,7 +33,7 @@ std::vector<StyledSpan> resolveSpans(const AttributedString& text, const Environ
         s.text = std::string(text.text(run.range));
         s.font = baseFont(a, env).resolve();
         s.font.pointSize *= scale;
-        s.link = a.value<LinkAttribute>();
+        if (auto link = a.value<LinkAttribute>()) s.link = std::make_shared<const URL>(std::move(*link));
         Color color = a.value<ForegroundColorAttribute>().value_or(
             s.link ? Color::accentColor() : env.foregroundColor().value_or(Color::primary()));
         s.color = color.resolve(scheme);
@@ -182,7 +182,7 @@ public:
                 redrawSelection();
                 return true;
             }
-            return pressedLink_.has_value();
+            return pressedLink_ != nullptr;
         }
         if (selecting_ && (e.kind == PointerEvent::Kind::moved || e.kind == PointerEvent::Kind::released)) {
             selection_->second = positionAt(e.location);
@@ -222,11 +222,18 @@ private:
     }
     const LaidOutText& remembered(const ProposedViewSize& p) {
         for (const auto& [proposal, laid] : laidOut_) {
-            if (proposal == p) return laid;
+            if (proposal == p) return *laid;
         }
         if (laidOut_.size() >= keptLayouts) laidOut_.erase(laidOut_.begin());
-        laidOut_.emplace_back(p, layoutFor(p));
-        return laidOut_.back().second;
+        // Proposals that lay the text out alike (no width and a width its lines fit in) share one layout.
+        LaidOutText fresh = layoutFor(p);
+        std::shared_ptr<const LaidOutText> kept;
+        for (const auto& entry : laidOut_) {
+            if (*entry.second == fresh) kept = entry.second;
+        }
+        if (!kept) kept = std::make_shared<const LaidOutText>(std::move(fresh));
+        laidOut_.emplace_back(p, std::move(kept));
+        return *laidOut_.back().second;
     }
     const TextLines& linesFor(std::optional<CGFloat> width) {
         for (const auto& [w, lines] : lines_) {
@@ -253,7 +260,7 @@ private:
         }
         return laid;
     }
-    std::optional<URL> linkAt(CGPoint p) {
+    std::shared_ptr<const URL> linkAt(CGPoint p) {
         const LaidOutText& laid = layout(placedProposal);
         for (const auto& line : laid.lines) {
             const CGFloat top = frame.minY() + line.item.origin.y;
@@ -261,10 +268,11 @@ private:
             for (std::size_t i = 0; i < line.item.runs.size(); ++i) {
                 const auto& run = line.item.runs[i];
                 const CGFloat x = frame.minX() + line.item.origin.x + run.x;
-                if (p.x >= x && p.x < x + run.width) return spans_[line.runSpans[i]].link;
+                if (p.x < x || p.x >= x + run.width) continue;
+                return spans_[line.runSpans[i]].link;
             }
         }
-        return std::nullopt;
+        return nullptr;
     }
 
     // Distance from the line's left edge to the character boundary at `offset`.
@@ -324,8 +332,8 @@ private:
     bool redacted_ = false;
     std::shared_ptr<const MeasuredText> measured_;
     std::vector<std::pair<std::optional<CGFloat>, std::shared_ptr<const TextLines>>> lines_;
-    std::vector<std::pair<ProposedViewSize, LaidOutText>> laidOut_;
-    std::optional<URL> pressedLink_;
+    std::vector<std::pair<ProposedViewSize, std::shared_ptr<const LaidOutText>>> laidOut_;
+    std::shared_ptr<const URL> pressedLink_; // the pressed span's address
     std::optional<std::pair<TextPosition, TextPosition>> selection_;
     bool selecting_ = false;
 };

@@ -102,7 +102,7 @@ void ViewGraph::drawEverything() {
     std::vector<std::pair<ViewNode*, CGRect>> finalFrames;
     for (ViewNode* node : animated_) {
         node->advanceAnimations(now);
-        if (node->frameAnimation) {
+        if (node->frameAnimation()) {
             finalFrames.emplace_back(node, node->frame);
             node->frame = node->presentedFrame(now);
         }

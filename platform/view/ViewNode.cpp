@@ -10,12 +10,34 @@
 namespace glimmo {
 
 ViewNode::~ViewNode() {
-    if (alive_) *alive_ = false;
+    if (uncommon_ && uncommon_->alive) *uncommon_->alive = false;
+}
+
+ViewNode::Uncommon& ViewNode::uncommon() {
+    if (!uncommon_) uncommon_ = std::make_unique<Uncommon>();
+    return *uncommon_;
 }
 
 std::weak_ptr<bool> ViewNode::aliveFlag() {
-    if (!alive_) alive_ = std::make_shared<bool>(true);
-    return alive_;
+    auto& alive = uncommon().alive;
+    if (!alive) alive = std::make_shared<bool>(true);
+    return alive;
+}
+
+const Interpolation<CGRect>* ViewNode::frameAnimation() const {
+    return uncommon_ && uncommon_->frameAnimation ? &*uncommon_->frameAnimation : nullptr;
+}
+
+void ViewNode::setFrameAnimation(std::optional<Interpolation<CGRect>> animation) {
+    if (animation || uncommon_) uncommon().frameAnimation = std::move(animation);
+}
+
+const Interpolation<double>* ViewNode::appearAnimation() const {
+    return uncommon_ && uncommon_->appearAnimation ? &*uncommon_->appearAnimation : nullptr;
+}
+
+void ViewNode::setAppearAnimation(std::optional<Interpolation<double>> animation) {
+    if (animation || uncommon_) uncommon().appearAnimation = std::move(animation);
 }
 
 std::vector<ViewNode*> ViewNode::childElements() const {
@@ -50,14 +72,18 @@ ViewNode* ViewNode::onlyElement() const {
 }
 
 CGRect ViewNode::presentedFrame(double now) const {
-    if (!frameAnimation) return frame;
-    return interpolate(frameAnimation->from, frameAnimation->to, animationProgress(frameAnimation->animation, frameAnimation->start, now));
+    const Interpolation<CGRect>* animation = frameAnimation();
+    if (!animation) return frame;
+    return interpolate(animation->from, animation->to, animationProgress(animation->animation, animation->start, now));
 }
 
 bool ViewNode::advanceAnimations(double now) {
-    if (frameAnimation && frameAnimation->finished(now)) frameAnimation.reset();
-    if (appearAnimation && appearAnimation->finished(now)) appearAnimation.reset();
-    return frameAnimation || appearAnimation;
+    if (!uncommon_) return false;
+    auto& moving = uncommon_->frameAnimation;
+    auto& appearing = uncommon_->appearAnimation;
+    if (moving && moving->finished(now)) moving.reset();
+    if (appearing && appearing->finished(now)) appearing.reset();
+    return moving || appearing;
 }
 
 std::optional<CGFloat> ViewNode::computeExplicitAlignment(AlignmentKey, CGSize) { return std::nullopt; }
@@ -77,12 +103,11 @@ void ViewNode::draw(RenderContext& ctx) {
     drawn_ = true;
     renderStale_ = false;
     if (graph) ++graph->work.drawnNodes;
-    if (!appearAnimation) {
+    if (const Interpolation<double>* fade = appearAnimation(); !fade) {
         render(ctx);
     } else {
         const double now = animationClock();
-        const double value = interpolate(appearAnimation->from, appearAnimation->to,
-                                         animationProgress(appearAnimation->animation, appearAnimation->start, now));
+        const double value = interpolate(fade->from, fade->to, animationProgress(fade->animation, fade->start, now));
         ctx.list.items.push_back(PushOpacity{value});
         render(ctx);
         ctx.list.items.push_back(PopOpacity{});
@@ -185,7 +210,7 @@ void ViewNode::fadeInIfAnimated(ViewNode& child) {
     // inside a view that is itself appearing.
     if (!graph || bornInUpdate >= graph->updateCount()) return;
     if (const auto animation = animationForChange(graph->currentTransaction)) {
-        child.appearAnimation = std::make_unique<Interpolation<double>>(Interpolation<double>{0, 1, *animation, animationClock()});
+        child.setAppearAnimation(Interpolation<double>{0, 1, *animation, animationClock()});
         graph->animate(&child);
     }
 }

@@ -103,8 +103,9 @@ public:
     CGRect frame;
     ProposedViewSize placedProposal;
     // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
-    // Out of line, like the fade below: few nodes ever animate.
-    std::unique_ptr<Interpolation<CGRect>> frameAnimation;
+    // Kept out of line, like the fade below: few nodes ever animate.
+    const Interpolation<CGRect>* frameAnimation() const;
+    void setFrameAnimation(std::optional<Interpolation<CGRect>> animation);
     std::size_t bornInUpdate = 0; // the graph's update count when the node was made
     bool hasBeenPlaced = false;
     // Brings animated values to `now` for drawing; returns whether an animation is still running.
@@ -116,6 +117,12 @@ public:
     // The axis of the stack this node is an element of (Spacer and Divider depend on it).
     virtual void setContainerAxis(std::optional<Axis> axis);
     std::optional<Axis> containerAxis;
+    // Set on the elements of a ForEach, whose keys are their ids.
+    bool keyIsExplicitId = false;
+    // Set while a node builds children during its own placement (their sizes do not change its own).
+    bool buildingDuringPlacement = false;
+    // A presented layer is drawn after the tree, not by its parent.
+    bool isPresentedLayer = false;
     // Grid column alignment requested by a cell.
     virtual std::optional<HorizontalAlignment> gridColumnAlignment() const;
     // What the parent reads besides sizes and alignments, memoised with the answers: a modifier passes
@@ -133,7 +140,8 @@ public:
     virtual void render(RenderContext& ctx);
     void draw(RenderContext& ctx);
     // A view inserted under an animation fades in (the default transition).
-    std::unique_ptr<Interpolation<double>> appearAnimation;
+    const Interpolation<double>* appearAnimation() const;
+    void setAppearAnimation(std::optional<Interpolation<double>> animation);
     // The deepest node under `point` that takes pointer input or draws content; nullptr if none. For
     // the wheel only views that scroll count, so a shape or text drawn over a scroll view does not
     // keep the wheel from it.
@@ -166,8 +174,6 @@ public:
 
     // Explicit id of this node, if it is an `.id` or ForEach element (for ScrollViewReader).
     virtual const AnyHashable* explicitId() const { return keyIsExplicitId ? &key : nullptr; }
-    // Set on the elements of a ForEach, whose keys are their ids.
-    bool keyIsExplicitId = false;
     virtual std::optional<std::string> coordinateSpaceName() const { return std::nullopt; }
     virtual std::optional<std::string> accessibilityLabel() const { return std::nullopt; }
 
@@ -193,15 +199,11 @@ public:
     // Its drawing or its children's frames changed, nothing that its size depends on.
     void invalidateDisplay();
     void invalidatePlacement();
-    // Set while a node builds children during its own placement (their sizes do not change its own).
-    bool buildingDuringPlacement = false;
     // Runs `build` (which changes the children) with buildingDuringPlacement set.
     template <class F>
     void buildDuringPlacement(F&& build);
     ViewNode* onlyChild() const { return children.empty() ? nullptr : children.front().get(); }
     void fadeInIfAnimated(ViewNode& child);
-    // A presented layer is drawn after the tree, not by its parent.
-    bool isPresentedLayer = false;
 
 protected:
     virtual CGSize computeSize(const ProposedViewSize& proposal) = 0;
@@ -234,11 +236,15 @@ private:
         ProposedViewSize proposal;
         CGSize size;
     };
+    // Kept beside the nodes, out of the node itself: nodes that lend their children to their parent
+    // (most user views) are never asked anything.
     struct Answers {
         AnswerList<SizeAnswer> sizes;
         AnswerList<AlignmentAnswer> alignments;
         std::optional<Traits> traits;
         bool conflicting = false; // answered differently for the same question between two layouts
+        static void* operator new(std::size_t size) { return allocateNodeMemory(size); }
+        static void operator delete(void* memory, std::size_t size) { releaseNodeMemory(memory, size); }
     };
     Traits currentTraits() const;
     // The one child whose preferences are this node's, when it only hands them on.
@@ -252,11 +258,20 @@ private:
     void answersMayDiffer();
     void markPreferencesStale();
 
-    Answers answers_;
+    Answers& answers();
+    // Made when the node is first asked something.
+    std::unique_ptr<Answers> answers_;
     // The answers the parent saw before a change, kept until the next layout compares them.
     std::unique_ptr<Answers> previous_;
     std::unique_ptr<PreferenceValues> preferences_;
-    std::shared_ptr<bool> alive_;
+    // What few nodes need, made on first use: their animations and the flag deferred work checks.
+    struct Uncommon {
+        std::optional<Interpolation<CGRect>> frameAnimation;
+        std::optional<Interpolation<double>> appearAnimation;
+        std::shared_ptr<bool> alive;
+    };
+    Uncommon& uncommon();
+    std::unique_ptr<Uncommon> uncommon_;
     // Nodes in the subtree that set or read preferences.
     std::size_t preferenceNodes_ = 0;
     // Where its items were in the display list, before the list's later edits (a list holds far fewer
@@ -272,8 +287,8 @@ private:
     bool preferencesStale_ = true;
     bool gatheredBeforePlacement_ = false; // its preferences rest on a placement still to come
     mutable bool onlyElementKnown_ = false;
-    mutable ViewNode* onlyElement_ = nullptr; // remembered until its children change
     bool constructing_ = false; // being made, with its first children
+    mutable ViewNode* onlyElement_ = nullptr; // remembered until its children change
     friend std::unique_ptr<ViewNode> makeNode(const AnyView&, ViewNode*, AnyHashable, const EnvironmentValues&);
 
 public:
