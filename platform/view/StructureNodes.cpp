@@ -95,9 +95,9 @@ public:
         evaluate();
     }
     void reevaluate() override {
-        if (needsBody) evaluate();
+        if (needsBody && installed_) evaluate();
     }
-    std::type_index kind() const override { return installed_->kind(); }
+    std::type_index kind() const override { return kind_; }
 
     std::shared_ptr<void>& slot(std::size_t key) override { return storage().slots[key]; }
     void keepSubscription(std::size_t key, Subscription subscription) override {
@@ -145,6 +145,7 @@ private:
             properties_[propertyCount_++] = {p, offset};
         }
         installed_ = std::move(copy);
+        kind_ = installed_->kind();
     }
 
     void evaluate() {
@@ -153,13 +154,23 @@ private:
         if (graph) ++graph->bodyEvaluations;
         const AnyView body = installed_->evaluateBody();
         reconcileSingleChild(body, environment);
+        // A view without state, subscriptions or an invalidator is evaluated again only when its parent
+        // hands it a new copy, and one without == never finds that copy equal to this one: nothing reads
+        // this copy again, nor what it holds (often the whole description of the views below it).
+        if (!storage_ && !installed_->comparesInputs()) {
+            installed_.reset();
+            properties_.reset();
+            propertyCount_ = 0;
+        }
     }
 
     void forgetInvalidator() {
         if (storage_ && storage_->invalidator) storage_->invalidator->node = nullptr;
     }
 
+    // The node's copy of its view, kept while something may evaluate its body again or compare it.
     std::shared_ptr<CompositeContentBase> installed_;
+    std::type_index kind_ = typeid(void);
     // Its properties and their offsets in the installed view.
     using Property = std::pair<detail::DynamicProperty*, std::size_t>;
     std::unique_ptr<Property[]> properties_;

@@ -91,6 +91,8 @@ public:
     // True when the body of `other` need not be evaluated again because the inputs are equal
     // (views with ==, or trivially copyable views compared bytewise).
     virtual bool hasSameInputs(const CompositeContentBase& other) const = 0;
+    // Whether hasSameInputs can ever be true (the view has ==).
+    virtual bool comparesInputs() const = 0;
     virtual const void* viewAddress() const = 0;
     virtual std::size_t viewSize() const = 0;
 };
@@ -112,6 +114,7 @@ public:
             return false;
         }
     }
+    bool comparesInputs() const override { return std::equality_comparable<V>; }
     const void* viewAddress() const override { return &view; }
     std::size_t viewSize() const override { return sizeof(V); }
     V view;
