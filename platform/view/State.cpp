@@ -19,7 +19,9 @@ DynamicProperty::DynamicProperty(const DynamicProperty&) {
     if (activeScope) activeScope->properties.push_back(this);
 }
 
-InstallScope::InstallScope() : previous_(activeScope) { activeScope = this; }
+InstallScope::InstallScope(std::vector<DynamicProperty*>& properties) : properties(properties), previous_(activeScope) {
+    activeScope = this;
+}
 
 InstallScope::~InstallScope() { activeScope = previous_; }
 

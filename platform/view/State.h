@@ -71,14 +71,15 @@ public:
     virtual void refresh(PropertyHost&, std::size_t) {}
 };
 
-// Collects the properties constructed while it is active (the render tree's copy of a view).
+// Collects the properties constructed while it is active (the render tree's copy of a view) into
+// `properties`, which the caller owns and may use again from one copy to the next.
 class InstallScope {
 public:
-    InstallScope();
+    explicit InstallScope(std::vector<DynamicProperty*>& properties);
     ~InstallScope();
     InstallScope(const InstallScope&) = delete;
     InstallScope& operator=(const InstallScope&) = delete;
-    std::vector<DynamicProperty*> properties;
+    std::vector<DynamicProperty*>& properties;
 
 private:
     InstallScope* previous_;

@@ -122,12 +122,13 @@ public:
 
 private:
     void install(const CompositeContentBase& next) {
-        std::shared_ptr<CompositeContentBase> copy;
-        std::vector<detail::DynamicProperty*> found;
+        // One list for every install on the thread: a copy never installs another while it is made.
+        thread_local std::vector<detail::DynamicProperty*> found;
+        found.clear();
+        std::unique_ptr<CompositeContentBase> copy;
         {
-            detail::InstallScope scope;
+            const detail::InstallScope scope(found);
             copy = next.cloneForInstall();
-            found = std::move(scope.properties);
         }
         // The properties of the view itself, not of views it holds, in a block of their own size.
         const auto* base = static_cast<const char*>(copy->viewAddress());
@@ -169,7 +170,7 @@ private:
     }
 
     // The node's copy of its view, kept while something may evaluate its body again or compare it.
-    std::shared_ptr<CompositeContentBase> installed_;
+    std::unique_ptr<CompositeContentBase> installed_;
     std::type_index kind_ = typeid(void);
     // Its properties and their offsets in the installed view.
     using Property = std::pair<detail::DynamicProperty*, std::size_t>;

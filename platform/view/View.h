@@ -86,7 +86,7 @@ concept ViewType = PrimitiveView<V> || CompositeView<V> || std::same_as<std::rem
 class CompositeContentBase : public ViewContent {
 public:
     std::unique_ptr<ViewNode> makeNode(const std::shared_ptr<const ViewContent>& self) const override;
-    virtual std::shared_ptr<CompositeContentBase> cloneForInstall() const = 0;
+    virtual std::unique_ptr<CompositeContentBase> cloneForInstall() const = 0;
     virtual AnyView evaluateBody() const = 0;
     // True when the body of `other` need not be evaluated again because the inputs are equal
     // (views with ==, or trivially copyable views compared bytewise).
@@ -102,8 +102,8 @@ class CompositeContent final : public CompositeContentBase {
 public:
     explicit CompositeContent(V v) : view(std::move(v)) {}
     std::type_index kind() const override { return typeid(V); }
-    std::shared_ptr<CompositeContentBase> cloneForInstall() const override {
-        return std::make_shared<CompositeContent<V>>(view);
+    std::unique_ptr<CompositeContentBase> cloneForInstall() const override {
+        return std::make_unique<CompositeContent<V>>(view);
     }
     AnyView evaluateBody() const override;
     bool hasSameInputs(const CompositeContentBase& other) const override {
