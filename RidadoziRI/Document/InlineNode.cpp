@@ -78,6 +78,14 @@ InlineNode::InlineNode(WithoutChildren, const InlineNode& other)
       nestingDepth_(other.nestingDepth_) {}
 
 InlineNode::InlineNode(const InlineNode& other) : InlineNode(WithoutChildren{}, other) {
+    const auto& children = other.children();
+    if (children.empty()) return;
+    if (nestingDepth_ <= recursiveTeardownDepth) {
+        // Shallow, as nearly every node is: the children copy themselves by plain recursion, without a
+        // stack made for each copy.
+        mutableChildren()->assign(children.begin(), children.end());
+        return;
+    }
     std::vector<std::pair<const InlineNode*, InlineNode*>> pending{{&other, this}};
     while (!pending.empty()) {
         const auto [from, to] = pending.back();
