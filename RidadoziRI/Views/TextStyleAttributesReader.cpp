@@ -1,6 +1,7 @@
 #include "RidadoziRI/Views/TextStyleAttributesReader.h"
 
 #include "RidadoziRI/Views/MarkdownEnvironment.h"
+#include "platform/view/Structure.h"
 
 namespace ridadozi {
 
@@ -11,6 +12,13 @@ TextStyleAttributesReader::TextStyleAttributesReader(std::function<AnyView(const
     : _textStyle(environmentValue<TextStyleKey>()), content(std::move(content)) {}
 
 AnyView TextStyleAttributesReader::body() const { return content(_textStyle->resolvedAttributes()); }
+
+std::shared_ptr<const glimmo::ViewContent> TextStyleAttributesReader::toContent() const {
+    return glimmo::EnvironmentReader([content = content](const glimmo::EnvironmentValues& environment) {
+               return content(environment.get<TextStyleKey>().resolvedAttributes());
+           })
+        .content();
+}
 
 std::optional<FontProperties> fontProperties(const AttributeContainer& attributes) {
     return attributes.value<FontPropertiesAttribute>();

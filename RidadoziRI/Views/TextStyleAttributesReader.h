@@ -21,6 +21,9 @@ struct TextStyleAttributesReader {
 
     explicit TextStyleAttributesReader(std::function<glimmo::AnyView(const glimmo::AttributeContainer&)> content);
     glimmo::AnyView body() const;
+    // Shown as a reader of the environment: it holds no state, so it needs no user view's node (one
+    // made for every frame, padding and line spacing relative to the font).
+    std::shared_ptr<const glimmo::ViewContent> toContent() const;
 };
 
 // The font description among resolved attributes, when a style set one.

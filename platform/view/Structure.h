@@ -7,6 +7,7 @@
 
 #include <concepts>
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -28,6 +29,11 @@ public:
 private:
     std::vector<AnyView> views_;
 };
+
+// The view `content` builds from the environment it finds, built again whenever it is updated: the
+// form a view that reads the environment and holds nothing else takes in the render tree, one light
+// node rather than a user view's.
+AnyView EnvironmentReader(std::function<AnyView(const EnvironmentValues&)> content);
 
 // One of several branches; each branch index is its own identity, so switching branches replaces the
 // view and resets its state even when both branches have the same type.

@@ -49,6 +49,18 @@ public:
     }
 };
 
+using EnvironmentRead = std::function<AnyView(const EnvironmentValues&)>;
+
+class EnvironmentReaderNode final : public TransparentNode {
+public:
+    void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
+        environment = env;
+        const auto& read = contentData<EnvironmentReaderNode, EnvironmentRead>(c);
+        if (graph) ++graph->bodyEvaluations; // counted as the user view it stands for would be
+        reconcileSingleChild(read(env), env);
+    }
+};
+
 // An element with an explicit id: a new id is a new identity.
 class IdNode final : public TransparentNode {
 public:
@@ -213,6 +225,10 @@ std::shared_ptr<const ViewContent> Group::toContent() const {
 
 std::shared_ptr<const ViewContent> ForEach::toContent() const {
     return makeView<ForEachNode, std::vector<Element>>(elements_).content();
+}
+
+AnyView EnvironmentReader(EnvironmentRead content) {
+    return makeView<EnvironmentReaderNode, EnvironmentRead>(std::move(content));
 }
 
 AnyView Branch(std::size_t index, AnyView view) { return makeView<BranchNode, BranchData>(BranchData{index, std::move(view)}); }

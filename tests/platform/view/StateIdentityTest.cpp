@@ -359,11 +359,14 @@ TEST_F(MainLoopTest, EnvironmentValuesFlowDownAndDefaultsApply) {
         EnvironmentReader(),
         EnvironmentReader().environment<GreetingKey>("hi"),
         EnvironmentReader().transformEnvironment<GreetingKey>([](std::string& s) { s += "!"; }).colorScheme(ColorScheme::dark),
+        glimmo::EnvironmentReader([](const EnvironmentValues& e) {
+            return AnyView(Text(e.get<GreetingKey>() + (e.colorScheme() == ColorScheme::dark ? " dark" : " light")));
+        }).environment<GreetingKey>("read"),
     }));
-    EXPECT_EQ(textOf(t), "hello light|hi light|hello! dark|");
+    EXPECT_EQ(textOf(t), "hello light|hi light|hello! dark|read light|");
     t.host().setColorScheme(ColorScheme::dark);
     t.host().update();
-    EXPECT_EQ(textOf(t), "hello dark|hi dark|hello! dark|");
+    EXPECT_EQ(textOf(t), "hello dark|hi dark|hello! dark|read dark|");
 }
 
 struct NeedsModel : View<NeedsModel> {
