@@ -35,7 +35,7 @@ int inlineNestingOf(const std::vector<InlineNode>& inlines) {
 
 } // namespace
 
-BlockNode::BlockNode(Value value) : value_(std::make_shared<Storage>(Storage{std::move(value)})) {
+BlockNode::BlockNode(Value value) : value_(std::make_shared<Storage>(std::move(value))) {
     int& blocks = value_->blockNesting;
     int& inlines = value_->inlineNesting;
     const auto nested = [&blocks, &inlines](const std::vector<BlockNode>& children) {
@@ -270,22 +270,40 @@ bool BlockNode::operator==(const BlockNode& other) const {
     return true;
 }
 
-// Every part's own hash mixed in one fixed walk order; equal trees walk alike.
+// A block's own hash mixed with those of its parts in document order. Nested blocks are hashed first,
+// after the blocks that hold them, with a heap-held stack; each block keeps its hash, shared by its copies.
 std::size_t BlockNode::hashValue() const {
-    std::size_t seed = 0;
-    std::vector<TreePart> pending{this};
+    std::vector<std::pair<const BlockNode*, bool>> pending{{this, false}};
+    std::vector<TreePart> parts;
     while (!pending.empty()) {
-        const TreePart part = pending.back();
-        pending.pop_back();
-        if (const auto* inlines = std::get_if<const std::vector<InlineNode>*>(&part)) {
-            detail::hashCombine(seed, hashInlines(**inlines));
-        } else {
-            const BlockNode& block = *std::get<const BlockNode*>(part);
-            detail::hashCombine(seed, hashWithoutNesting(block));
-            appendParts(block, pending);
+        auto& [block, partsHashed] = pending.back();
+        const Storage& storage = *block->value_;
+        if (storage.hashKnown.load(std::memory_order_acquire)) {
+            pending.pop_back();
+            continue;
         }
+        parts.clear();
+        appendParts(*block, parts);
+        if (!partsHashed) {
+            partsHashed = true;
+            for (const TreePart& part : parts) {
+                if (const auto* child = std::get_if<const BlockNode*>(&part)) pending.emplace_back(*child, false);
+            }
+            continue;
+        }
+        std::size_t seed = hashWithoutNesting(*block);
+        for (const TreePart& part : parts) {
+            if (const auto* inlines = std::get_if<const std::vector<InlineNode>*>(&part)) {
+                detail::hashCombine(seed, hashInlines(**inlines));
+            } else {
+                detail::hashCombine(seed, std::get<const BlockNode*>(part)->value_->hash.load(std::memory_order_relaxed));
+            }
+        }
+        storage.hash.store(seed, std::memory_order_relaxed);
+        storage.hashKnown.store(true, std::memory_order_release);
+        pending.pop_back();
     }
-    return seed;
+    return value_->hash.load(std::memory_order_relaxed);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "RidadoziRI/Document/InlineNode.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -142,9 +143,14 @@ public:
 
 private:
     struct Storage {
+        explicit Storage(Value v) : value(std::move(v)) {}
         Value value;
         int blockNesting = 0;
         int inlineNesting = 0;
+        // The hash, worked out on first use and kept: views of nested blocks hash their content at
+        // every level, which would otherwise walk each subtree once per level above it.
+        mutable std::atomic<std::size_t> hash{0};
+        mutable std::atomic<bool> hashKnown{false};
     };
     // Shared and never mutated, so copies are cheap and cannot affect each other. (Not const only so
     // that its last owner can take the nested blocks apart one at a time.)
