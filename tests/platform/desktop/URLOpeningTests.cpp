@@ -35,18 +35,6 @@ TEST(URLPolicyTest, AcceptsOnlyWebLinksWithAHostAndMailLinksWithoutHiddenHeaders
     for (const std::string_view link : refused) EXPECT_FALSE(isOpenableWebURL(link)) << link;
 }
 
-TEST(URLPolicyTest, ARefusedLinkIsLoggedOnceWithWhy) {
-    std::vector<std::string> logged;
-    setLogSinkForTesting([&](LogLevel, std::string_view line) { logged.emplace_back(line); });
-    EXPECT_TRUE(mayOpenWithDesktop("https://example.com/"));
-    EXPECT_FALSE(mayOpenWithDesktop("mailto:a@example.com?bcc=eve@example.com"));
-    EXPECT_FALSE(mayOpenWithDesktop("https:x"));
-    setLogSinkForTesting({});
-    ASSERT_EQ(logged.size(), 2u);
-    EXPECT_NE(logged[0].find("subject, body, cc and to"), std::string::npos) << logged[0];
-    EXPECT_NE(logged[1].find("host"), std::string::npos) << logged[1];
-}
-
 // A stand-in for xdg-open that writes each argument it receives on a line of its own.
 class URLOpenerTest : public ::testing::Test {
 protected:

@@ -145,11 +145,7 @@ struct CountedItems {
     explicit CountedItems(std::vector<int> items) : items(std::move(items)) {}
     CountedItems(const CountedItems& other) : items(other.items) { copiedItems += items.size(); }
     CountedItems(CountedItems&&) = default;
-    CountedItems& operator=(const CountedItems& other) {
-        items = other.items;
-        copiedItems += items.size();
-        return *this;
-    }
+    CountedItems& operator=(const CountedItems& other) { return *this = CountedItems(other); }
     CountedItems& operator=(CountedItems&&) = default;
     bool operator==(const CountedItems&) const = default;
 };
@@ -255,19 +251,15 @@ struct GappedBlock : View<GappedBlock> {
     }
 };
 
-TEST(PreferenceTest, AReaderOfAValueThatDoesNotRestOnPlacementActsBeforeAnythingIsPlaced) {
+// A reader of a value that does not rest on placement acts before anything is placed; values made
+// where views are placed, or by views built only then, are read once they are known.
+TEST(PreferenceTest, EachValueIsReadOnceWhatItRestsOnIsKnown) {
     GappedBlock view;
     auto placements = view.placements;
-    TestHost t(VStack(HorizontalAlignment::leading(), 0, {Text("above"), view}), {200, 200});
-    EXPECT_EQ(t.frame("block").height(), 12 + 13);
-    EXPECT_EQ(*placements, 1) << "placed once, with its gap";
-}
-
-// Values made where views are placed, or by views built only then, are read once they are known.
-TEST(PreferenceTest, ValuesThatRestOnPlacementAreReadOnlyOncePlaced) {
     auto widths = std::make_shared<std::vector<CGFloat>>();
     auto anchors = std::make_shared<int>(0);
     TestHost t(VStack(HorizontalAlignment::leading(), 0, {
+                   Text("above"), view,
                    Text("a")
                        .anchorPreference<BoundsKey>(AnchorSource::bounds, [](Anchor<CGRect> a) { return BoundsKey::Value{{"a", a}}; })
                        .onPreferenceChange<BoundsKey>([anchors](const BoundsKey::Value&) { ++*anchors; }),
@@ -276,6 +268,8 @@ TEST(PreferenceTest, ValuesThatRestOnPlacementAreReadOnlyOncePlaced) {
                        .onPreferenceChange<GapKey>([widths](const CGFloat& v) { widths->push_back(v); }),
                }),
                {200, 200});
+    EXPECT_EQ(t.frame("block").height(), 12 + 13);
+    EXPECT_EQ(*placements, 1) << "placed once, with its gap";
     EXPECT_EQ(*widths, (std::vector<CGFloat>{80}));
     EXPECT_EQ(*anchors, 1);
 }

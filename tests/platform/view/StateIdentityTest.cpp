@@ -464,51 +464,6 @@ TEST_F(MainLoopTest, EquatableViewsAreNotEvaluatedAgainWhileEqual) {
     EXPECT_EQ(counters->bodies["chart"], 2);
 }
 
-// Views without state of their own and without ==, wrapping a view that has state.
-struct Wrapper : View<Wrapper> {
-    AnyView content;
-    std::shared_ptr<int> token; // stands for what a view value holds
-    AnyView body() const { return content; }
-};
-struct OtherWrapper : View<OtherWrapper> {
-    AnyView content;
-    AnyView body() const { return content; }
-};
-
-struct WrapperPage : View<WrapperPage> {
-    std::shared_ptr<Counters> counters;
-    ObservedObject<Controls> controls;
-    std::shared_ptr<std::vector<std::weak_ptr<int>>> tokens = std::make_shared<std::vector<std::weak_ptr<int>>>();
-    WrapperPage(std::shared_ptr<Counters> c, std::shared_ptr<Controls> k) : counters(std::move(c)), controls(std::move(k)) {}
-    AnyView body() const {
-        const AnyView counter = CounterView("wrapped", counters);
-        if (!controls->flag.get()) return OtherWrapper{{}, counter};
-        auto token = std::make_shared<int>(controls->number.get());
-        tokens->push_back(token);
-        return Wrapper{{}, counter, token};
-    }
-};
-
-TEST_F(MainLoopTest, AStatelessViewKeepsNoCopyOfItselfYetKeepsItsIdentityByKind) {
-    auto controls = std::make_shared<Controls>();
-    const WrapperPage page(std::make_shared<Counters>(), controls);
-    TestHost t(page);
-    t.click("wrapped");
-    loop->runUntilIdle();
-    EXPECT_EQ(textOf(t), "wrapped:1|");
-    EXPECT_TRUE(page.tokens->back().expired()) << "nothing evaluates that view again from its own copy";
-
-    controls->number.set(2);
-    loop->runUntilIdle();
-    EXPECT_EQ(textOf(t), "wrapped:1|") << "a new copy of the same kind keeps the node and the state below it";
-    EXPECT_EQ(page.tokens->size(), 2U);
-    EXPECT_TRUE(page.tokens->back().expired());
-
-    controls->flag.set(false);
-    loop->runUntilIdle();
-    EXPECT_EQ(textOf(t), "wrapped:0|") << "a view of another kind is a new identity";
-}
-
 struct Item {
     int id;
     std::string name;
