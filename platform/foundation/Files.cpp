@@ -202,6 +202,8 @@ FileError tooLargeToRead(const fs::path& path) {
     return FileError(path, "read more than " + std::to_string(maximumReadFileSize >> 20) + " MiB of", EFBIG);
 }
 
+FileError nonRegularFile(const fs::path& path) { return FileError(path, "read non-regular file", 0); }
+
 } // namespace
 
 void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
@@ -295,10 +297,16 @@ std::optional<OpenedRegularFile> openRegularFileToRead(const fs::path& path) {
     FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (descriptor.get() < 0) {
         // ENOTDIR: a folder on the way is a file, so this file cannot exist either.
-        if (errno == ENOENT || errno == ENOTDIR) {
+        const int openError = errno;
+        if (openError == ENOENT || openError == ENOTDIR) {
             return std::nullopt;
         }
-        throw FileError(path, "open", errno);
+        // A socket cannot be opened at all: it is refused for what it is, as any other special file.
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+            throw nonRegularFile(path);
+        }
+        throw FileError(path, "open", openError);
     }
     struct stat status {};
     if (::fstat(descriptor.get(), &status) != 0) {
@@ -306,7 +314,7 @@ std::optional<OpenedRegularFile> openRegularFileToRead(const fs::path& path) {
     }
     // A FIFO or a device (a link to /dev/zero) may block or never end.
     if (!S_ISREG(status.st_mode)) {
-        throw FileError(path, "read non-regular file", 0);
+        throw nonRegularFile(path);
     }
     // A regular file is read as any other: some file systems would answer EAGAIN instead of waiting.
     const int flags = ::fcntl(descriptor.get(), F_GETFL);

@@ -29,7 +29,7 @@ std::vector<fs::path> asideCopies(const fs::path& folder, const fs::path& path) 
     return found;
 }
 
-TEST(ActivityRecordFileSetAside, FifoOrDeviceInPlaceOfTheFileIsSetAsideAndANewFileStarts) {
+TEST(ActivityRecordFileSetAside, AFifoDeviceOrSocketInPlaceOfTheFileIsSetAsideAndANewFileStarts) {
     for (const testing::SpecialFile kind : testing::specialFiles) {
         const testing::TemporaryDirectory folder;
         const fs::path path = folder.path() / ActivityRecordFile::fileName;

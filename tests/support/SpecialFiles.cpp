@@ -1,24 +1,58 @@
 #include "tests/support/SpecialFiles.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace glimmo::testing {
 
+namespace {
+
+// A socket bound at `path`; the file stays after the socket is closed.
+void bindSocket(const std::filesystem::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.native().size() >= sizeof address.sun_path) throw std::runtime_error("socket path too long: " + path.string());
+    std::strcpy(address.sun_path, path.c_str());
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = descriptor >= 0 && ::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (descriptor >= 0) ::close(descriptor);
+    if (!bound) throw std::runtime_error("cannot bind a socket at " + path.string());
+}
+
+} // namespace
+
 void makeSpecialFile(const std::filesystem::path& path, SpecialFile kind) {
-    if (kind == SpecialFile::linkToDevZero) {
-        std::filesystem::create_symlink("/dev/zero", path);
-    } else if (::mkfifo(path.c_str(), 0600) != 0) {
-        throw std::runtime_error("mkfifo failed for " + path.string());
+    switch (kind) {
+    case SpecialFile::linkToDevZero: std::filesystem::create_symlink("/dev/zero", path); return;
+    case SpecialFile::socket: bindSocket(path); return;
+    case SpecialFile::fifo:
+        if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed for " + path.string());
+        return;
     }
 }
 
-const char* describe(SpecialFile kind) { return kind == SpecialFile::fifo ? "FIFO" : "link to /dev/zero"; }
+const char* describe(SpecialFile kind) {
+    switch (kind) {
+    case SpecialFile::fifo: return "FIFO";
+    case SpecialFile::linkToDevZero: return "link to /dev/zero";
+    case SpecialFile::socket: return "socket";
+    }
+    return "";
+}
 
 std::filesystem::file_type fileTypeOf(SpecialFile kind) {
-    return kind == SpecialFile::fifo ? std::filesystem::file_type::fifo : std::filesystem::file_type::symlink;
+    switch (kind) {
+    case SpecialFile::fifo: return std::filesystem::file_type::fifo;
+    case SpecialFile::linkToDevZero: return std::filesystem::file_type::symlink;
+    case SpecialFile::socket: return std::filesystem::file_type::socket;
+    }
+    return std::filesystem::file_type::unknown;
 }
 
 bool loggedOnlyItsSettingAside(const std::vector<std::string>& lines, const std::filesystem::path& path) {

@@ -7,9 +7,9 @@
 namespace glimmo::testing {
 
 // Files that are not regular files where a store expects one: opening the FIFO waits for a writer,
-// and reading through the link to /dev/zero never ends.
-enum class SpecialFile { fifo, linkToDevZero };
-inline constexpr SpecialFile specialFiles[] = {SpecialFile::fifo, SpecialFile::linkToDevZero};
+// reading through the link to /dev/zero never ends, and a socket cannot be opened at all.
+enum class SpecialFile { fifo, linkToDevZero, socket };
+inline constexpr SpecialFile specialFiles[] = {SpecialFile::fifo, SpecialFile::linkToDevZero, SpecialFile::socket};
 
 void makeSpecialFile(const std::filesystem::path& path, SpecialFile kind);
 const char* describe(SpecialFile kind);

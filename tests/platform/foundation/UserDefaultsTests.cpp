@@ -149,7 +149,7 @@ TEST_F(UserDefaultsTest, OutOfRangeNumbersAndDeepNestingStartFreshWithTheFileAsi
     }
 }
 
-TEST_F(UserDefaultsTest, FifoOrDeviceInPlaceOfTheFileIsSetAsideAndDefaultsStartFresh) {
+TEST_F(UserDefaultsTest, AFifoDeviceOrSocketInPlaceOfTheFileIsSetAsideAndDefaultsStartFresh) {
     for (const testing::SpecialFile kind : testing::specialFiles) {
         const testing::TemporaryDirectory fresh;
         const fs::path path = fresh.path() / "defaults.json";
