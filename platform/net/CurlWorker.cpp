@@ -366,8 +366,9 @@ struct CurlWorker::Impl {
     static HttpError errorFor(const Transfer& transfer, CURLcode result) {
         const std::string detail = transfer.errorBuffer[0] != '\0' ? transfer.errorBuffer : curl_easy_strerror(result);
         switch (result) {
+            // Addresses and their schemes are checked before a transfer starts; once it runs, libcurl
+            // also says "unsupported protocol" of a reply it cannot read (a status of four digits).
             case CURLE_URL_MALFORMAT:
-            case CURLE_UNSUPPORTED_PROTOCOL:
                 return HttpError(HttpError::Kind::invalidURL, detail);
             case CURLE_OPERATION_TIMEDOUT:
                 return HttpError(HttpError::Kind::timedOut, detail);

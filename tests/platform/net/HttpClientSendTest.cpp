@@ -206,7 +206,9 @@ TEST_F(NetTest, RequestsCarryingCredentialsFollowRedirectsOnlyWithinTheirOrigin)
     EXPECT_EQ(run(client.send(request)).body, "here:prompt");
     // Whatever the status line looks like, libcurl takes the Location of any 3xx reply.
     for (const std::string statusLine : {"HTTP/1.1 307 Temporary Redirect", "HTTP/1.1 304 Not Modified",
-                                         "HTTP/1.1  302 Found", "HTTP/1.1  307 Temporary Redirect"}) {
+                                         "HTTP/1.1  302 Found", "HTTP/1.1  307 Temporary Redirect", "HTTP/1.1 301",
+                                         "HTTP/1.0 303 See Other", "HTTP/1.1 308 Permanent Redirect",
+                                         "HTTP/1.1 300 Multiple Choices", "HTTP/1.1 399 Unknown"}) {
         SCOPED_TRACE(statusLine);
         const glimmo::testing::RawReplyServer redirecting(statusLine + "\r\nLocation: " + elsewhere.url("/collect") +
                                                           "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
@@ -216,6 +218,12 @@ TEST_F(NetTest, RequestsCarryingCredentialsFollowRedirectsOnlyWithinTheirOrigin)
         EXPECT_NE(std::string(refused.what()).find(elsewhere.url("/collect")), std::string::npos) << refused.what();
         EXPECT_EQ(httpErrorOf(client.streamLines(request)).kind(), HttpError::Kind::redirectRefused);
     }
+
+    // A status line libcurl cannot read ends the request with an error of the reply, not of the address.
+    const glimmo::testing::RawReplyServer unreadable("HTTP/1.1 3021 Odd\r\nLocation: " + elsewhere.url("/collect") +
+                                                     "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    request.url = unreadable.url("/away");
+    EXPECT_EQ(httpErrorOf(client.send(request)).kind(), HttpError::Kind::transport);
 
     request.url = server.url("/away");
     request.carriesCredentials = false;
