@@ -82,9 +82,10 @@ protected:
         auto token = std::make_shared<int>(0);
         token_ = token;
         if (graph) {
-            // The action is read when the task starts: a newer one would have started a task of its own.
+            // The action is read when the task starts, the latest given for this id, which an update
+            // with the same id may have left empty.
             graph->enqueueAction([this, weak = std::weak_ptr<int>(token)] {
-                if (weak.expired() || unmounted_ || !RunLoop::hasMain()) return;
+                if (weak.expired() || unmounted_ || !params.action || !RunLoop::hasMain()) return;
                 auto task = params.action();
                 handle_ = startTask(RunLoop::main(), keepingActionAlive(params.action, std::move(task)));
             });

@@ -290,6 +290,36 @@ TEST_F(MainLoopTest, AnEmptyTaskActionStartsNothingAndStillCancelsTheRunningTask
     EXPECT_EQ(log->events, (std::vector<std::string>{"start 2", "cancelled 2"}));
 }
 
+struct SeenKey {
+    using Value = int;
+    static Value defaultValue() { return 0; }
+    static void reduce(Value& value, const std::function<Value()>& next) { value += next(); }
+};
+
+// Its task's action goes empty, under the same id, in the update that made the view: a reader of a
+// preference acts before the task is started.
+struct ActionDropped : View<ActionDropped> {
+    std::shared_ptr<TaskLog> log;
+    State<bool> dropped{false};
+    AnyView body() const {
+        auto log = this->log;
+        auto dropped = this->dropped;
+        std::function<Task<void>()> action;
+        if (!*dropped) action = [log] { return waitThenFinish(log, 1); };
+        return Text("t").preference<SeenKey>(1).task(AnyHashable(1), std::move(action)).onPreferenceChange<SeenKey>([dropped](int) {
+            dropped.set(true);
+        });
+    }
+};
+
+TEST_F(MainLoopTest, AnActionThatGoesEmptyBeforeItsTaskStartsStartsNothing) {
+    auto log = std::make_shared<TaskLog>();
+    TestHost t(ActionDropped{{}, log});
+    loop->runUntilIdle();
+    loop->advance(11);
+    EXPECT_TRUE(log->events.empty());
+}
+
 // A model whose task is one of its member coroutines, held only by the view's task action.
 struct TaskedModel {
     static inline int alive = 0;
