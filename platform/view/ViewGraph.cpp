@@ -290,6 +290,7 @@ void ViewGraph::forget(ViewNode* node) {
     std::erase(dirty_, node);
     std::erase(animated_, node);
     if (evaluating_) std::replace(evaluating_->begin(), evaluating_->end(), node, static_cast<ViewNode*>(nullptr));
+    if (placing_) std::replace(placing_->begin(), placing_->end(), node, static_cast<ViewNode*>(nullptr));
     std::erase(hoverChain_, node);
     if (pressed_ == node) pressed_ = nullptr;
     if (hoverTarget_ == node) hoverTarget_ = nullptr;

@@ -154,6 +154,8 @@ private:
     CGSize size_{0, 0};
     std::vector<ViewNode*> dirty_;
     std::vector<ViewNode*>* evaluating_ = nullptr;
+    // The nodes being placed again; forget() nulls those destroyed meanwhile.
+    std::vector<ViewNode*>* placing_ = nullptr;
     bool rootEnvironmentChanged_ = false;
     std::vector<std::function<void()>> actions_;
     bool gatheringBeforePlacement_ = false;

@@ -101,14 +101,15 @@ void ViewGraph::settle(ViewNode* node) {
 void ViewGraph::placeChangedNodes() {
     // Shallowest first: a node placed again places whatever inside it moved.
     while (!placementChanged_.empty()) {
-        std::vector<std::pair<ViewNode*, std::weak_ptr<bool>>> batch;
-        batch.reserve(placementChanged_.size());
-        for (ViewNode* node : placementChanged_) batch.emplace_back(node, node->aliveFlag());
+        std::vector<ViewNode*> batch(placementChanged_.begin(), placementChanged_.end());
         placementChanged_.clear();
-        std::sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) { return a.first->depth < b.first->depth; });
-        for (const auto& [node, alive] : batch) {
-            if (!alive.expired() && node->needsPlacement_ && node->hasBeenPlaced) node->place(node->frame, node->placedProposal);
+        std::sort(batch.begin(), batch.end(), [](const ViewNode* a, const ViewNode* b) { return a->depth < b->depth; });
+        // Placing a node may build views that remove others of the batch; forget() nulls them here.
+        placing_ = &batch;
+        for (ViewNode* node : batch) {
+            if (node && node->needsPlacement_ && node->hasBeenPlaced) node->place(node->frame, node->placedProposal);
         }
+        placing_ = nullptr;
     }
 }
 
