@@ -26,7 +26,6 @@ struct BlockLabel : glimmo::View<BlockLabel> {
         requires std::same_as<std::remove_cvref_t<V>, glimmo::AnyView>
     explicit BlockLabel(V&& view) : content(std::forward<V>(view)) {}
     BlockLabel(std::in_place_t, glimmo::AnyView view) : content(std::move(view)) {}
-    glimmo::AnyView body() const { return content; }
     // Shown as its content itself: the label adds no node of its own to the render tree, where one per
     // block (and per table cell) would only hand its one child on.
     std::shared_ptr<const glimmo::ViewContent> toContent() const { return content.content(); }

@@ -9,9 +9,7 @@ using glimmo::AnyView;
 using glimmo::AttributeContainer;
 
 TextStyleAttributesReader::TextStyleAttributesReader(std::function<AnyView(const AttributeContainer&)> content)
-    : _textStyle(environmentValue<TextStyleKey>()), content(std::move(content)) {}
-
-AnyView TextStyleAttributesReader::body() const { return content(_textStyle->resolvedAttributes()); }
+    : content(std::move(content)) {}
 
 std::shared_ptr<const glimmo::ViewContent> TextStyleAttributesReader::toContent() const {
     return glimmo::EnvironmentReader([content = content](const glimmo::EnvironmentValues& environment) {

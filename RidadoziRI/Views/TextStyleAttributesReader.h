@@ -16,11 +16,9 @@
 namespace ridadozi {
 
 struct TextStyleAttributesReader {
-    glimmo::Environment<AnyTextStyle> _textStyle;
     std::function<glimmo::AnyView(const glimmo::AttributeContainer&)> content;
 
     explicit TextStyleAttributesReader(std::function<glimmo::AnyView(const glimmo::AttributeContainer&)> content);
-    glimmo::AnyView body() const;
     // Shown as a reader of the environment: it holds no state, so it needs no user view's node (one
     // made for every frame, padding and line spacing relative to the font).
     std::shared_ptr<const glimmo::ViewContent> toContent() const;
