@@ -1,6 +1,7 @@
 #include "app/ChromeHistoryReaderLoad.h"
 
 #include "app/CommittedDatabaseCopy.h"
+#include "app/SqliteHandles.h"
 #include "platform/foundation/Error.h"
 
 #include <sqlite3.h>
@@ -16,15 +17,6 @@ namespace glimmo {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct DatabaseCloser {
-    void operator()(sqlite3* database) const { sqlite3_close(database); }
-};
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 std::string errorMessage(sqlite3* database) {
     const char* message = database ? sqlite3_errmsg(database) : nullptr;

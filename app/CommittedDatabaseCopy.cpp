@@ -1,9 +1,8 @@
 #include "app/CommittedDatabaseCopy.h"
 
+#include "app/SqliteHandles.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
-
-#include <sqlite3.h>
 
 #include <cerrno>
 #include <memory>
@@ -62,7 +61,8 @@ std::optional<FileStart> logState(const fs::path& database) {
 
 // The log copied beside `destination`, as copied; nullopt when there was none to copy.
 std::optional<FileStart> copyLog(const fs::path& source, const fs::path& destination) {
-    if (!logState(source)) {
+    std::error_code error;
+    if (!fs::is_regular_file(beside(source, "-wal"), error)) {
         return std::nullopt;
     }
     try {
@@ -96,10 +96,6 @@ bool copyOnce(const fs::path& source, const fs::path& destination) {
     return logAfter->bytes == copiedLog->bytes && logAfter->size <= copiedLog->size;
 }
 
-struct DatabaseCloser {
-    void operator()(sqlite3* database) const { sqlite3_close(database); }
-};
-
 bool headerSaysLogMode(const fs::path& database) {
     constexpr std::string_view magic("SQLite format 3\0", 16);
     const std::optional<FileStart> header = readFileStart(database, 20);
@@ -113,7 +109,7 @@ void leaveLogMode(const fs::path& destination) {
     sqlite3* raw = nullptr;
     const int opened =
         sqlite3_open_v2(destination.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    const std::unique_ptr<sqlite3, DatabaseCloser> database(raw);
+    const Database database(raw);
     const auto failure = [&](int code) {
         return Error("SQLite", code, database ? sqlite3_errmsg(database.get()) : sqlite3_errstr(code));
     };
