@@ -276,7 +276,7 @@ std::size_t BlockNode::hashValue() const {
     std::vector<std::pair<const BlockNode*, bool>> pending{{this, false}};
     std::vector<TreePart> parts;
     while (!pending.empty()) {
-        auto& [block, partsHashed] = pending.back();
+        const auto [block, partsHashed] = pending.back();
         const Storage& storage = *block->value_;
         if (storage.hashKnown.load(std::memory_order_acquire)) {
             pending.pop_back();
@@ -285,7 +285,7 @@ std::size_t BlockNode::hashValue() const {
         parts.clear();
         appendParts(*block, parts);
         if (!partsHashed) {
-            partsHashed = true;
+            pending.back().second = true;
             for (const TreePart& part : parts) {
                 if (const auto* child = std::get_if<const BlockNode*>(&part)) pending.emplace_back(*child, false);
             }

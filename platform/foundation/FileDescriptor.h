@@ -3,6 +3,7 @@
 // For the file functions of this folder only: an open descriptor that closes itself, the one way they
 // open a file to read it, and the read and write loops they share.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>

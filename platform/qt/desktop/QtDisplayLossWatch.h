@@ -6,7 +6,8 @@
 // while the application and its threads are still running. A source of the same GLib main context
 // with a higher priority finds the broken connection first, or any loss reported by our own
 // connections, reports it (DisplayLoss.h) and has the main loop quit; from then on it is the one
-// dispatched, so Qt's source never runs again.
+// dispatched, so Qt's source never runs again. Nothing else runs from the loop either: after a loss
+// the shutdown must not wait on the main loop (posted work or timers), only on its own threads.
 
 #include <memory>
 
