@@ -31,43 +31,11 @@ const Data& contentData(const std::shared_ptr<const ViewContent>& c) {
     return static_cast<const SimpleContent<Node, Data>&>(*c).data;
 }
 
-// A node whose layout is that of its children's elements (groups, user views, ids).
-class TransparentNode : public ViewNode {
-public:
-    void collectElements(std::vector<ViewNode*>& out) override {
-        for (auto& c : children) c->collectElements(out);
-    }
-    bool isLayoutElement() const override { return false; }
-    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
-        if (ViewNode* e = onlyElement()) return e->explicitAlignment(id, size);
-        return contentAlignment(childElements(), id, size);
-    }
-    void setContainerAxis(std::optional<Axis> axis) override {
-        containerAxis = axis;
-        for (auto& c : children) c->setContainerAxis(axis);
-    }
-    double layoutPriority() const override {
-        ViewNode* e = onlyElement();
-        return e ? e->traits().priority : 0;
-    }
-
-protected:
-    CGSize computeSize(const ProposedViewSize& p) override {
-        if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
-        return sizeOfContent(childElements(), p);
-    }
-    void placeChildren() override {
-        if (ViewNode* e = onlyElement()) e->place(frame, placedProposal);
-        else placeContent(childElements(), frame, placedProposal);
-    }
-};
-
-// A node with one content child that it lays out as one view (modifiers).
-class SingleChildNode : public ViewNode {
+// A node laid out as its children's elements: a single element (the usual case) is asked directly,
+// without collecting a list.
+class ContentLayoutNode : public ViewNode {
 public:
     std::vector<ViewNode*> contentElements() const { return childElements(); }
-    // The content's size, placement and alignment: a single element (the usual case) is asked
-    // directly, without collecting a list.
     CGSize contentSize(const ProposedViewSize& p) {
         if (ViewNode* e = onlyElement()) return e->sizeThatFits(p);
         return sizeOfContent(contentElements(), p);
@@ -87,22 +55,36 @@ public:
         ViewNode* e = onlyElement();
         return e ? e->traits().priority : 0;
     }
-    std::optional<CGFloat> spacerMinLength() const override {
-        ViewNode* e = onlyElement();
-        return e ? e->traits().spacerMinLength : std::nullopt;
-    }
     void setContainerAxis(std::optional<Axis> axis) override {
         containerAxis = axis;
         for (auto& c : children) c->setContainerAxis(axis);
-    }
-    std::optional<HorizontalAlignment> gridColumnAlignment() const override {
-        ViewNode* e = onlyElement();
-        return e ? e->traits().gridColumnAlignment : std::nullopt;
     }
 
 protected:
     CGSize computeSize(const ProposedViewSize& p) override { return contentSize(p); }
     void placeChildren() override { placeContentIn(frame, placedProposal); }
+};
+
+// A node that lends its children's elements to its parent (groups, user views, ids).
+class TransparentNode : public ContentLayoutNode {
+public:
+    void collectElements(std::vector<ViewNode*>& out) override {
+        for (auto& c : children) c->collectElements(out);
+    }
+    bool isLayoutElement() const override { return false; }
+};
+
+// A node with one content child that it lays out as one view (modifiers).
+class SingleChildNode : public ContentLayoutNode {
+public:
+    std::optional<CGFloat> spacerMinLength() const override {
+        ViewNode* e = onlyElement();
+        return e ? e->traits().spacerMinLength : std::nullopt;
+    }
+    std::optional<HorizontalAlignment> gridColumnAlignment() const override {
+        ViewNode* e = onlyElement();
+        return e ? e->traits().gridColumnAlignment : std::nullopt;
+    }
 };
 
 // Content of a modifier: its parameters and the view it modifies.
