@@ -2,7 +2,6 @@
 
 #include "platform/runtime/ManualRunLoop.h"
 #include "platform/view/GeometryReader.h"
-#include "platform/view/Layout.h"
 #include "platform/view/Preferences.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
@@ -208,17 +207,6 @@ struct GapKey {
     static void reduce(Value& value, const std::function<Value()>& next) { value = std::max(value, next()); }
 };
 
-// Places its one subview at its own size and counts how often.
-struct PlacementCounter final : Layout {
-    explicit PlacementCounter(std::shared_ptr<int> p) : placements(std::move(p)) {}
-    std::shared_ptr<int> placements;
-    CGSize sizeThatFits(const ProposedViewSize& p, const LayoutSubviews& s) const override { return s.front().sizeThatFits(p); }
-    void placeSubviews(const CGRect& bounds, const ProposedViewSize& p, const LayoutSubviews& s) const override {
-        ++*placements;
-        s.front().place(bounds.origin, UnitPoint::topLeading(), p);
-    }
-};
-
 // A block asks for the gap above it through a preference and the reader around it makes that gap, as
 // the blocks of a document ask for their margins.
 struct GappedBlock : View<GappedBlock> {
@@ -226,7 +214,7 @@ struct GappedBlock : View<GappedBlock> {
     std::shared_ptr<int> placements = std::make_shared<int>(0);
     AnyView body() const {
         auto state = gap;
-        return LayoutView(PlacementCounter(placements), {AnyView(Text("block")).preference<GapKey>(12)})
+        return LayoutView(testing::CountingLayout(placements), {AnyView(Text("block")).preference<GapKey>(12)})
             .onPreferenceChange<GapKey>([state](const CGFloat& v) { state.set(v); })
             .padding(EdgeSet::top(), *gap)
             .accessibilityLabel("block");

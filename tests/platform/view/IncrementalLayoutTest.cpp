@@ -14,6 +14,7 @@ namespace glimmo {
 namespace {
 
 using testing::AnchorsKey;
+using testing::CountingLayout;
 using testing::describe;
 using testing::findLabelled;
 
@@ -29,17 +30,6 @@ public:
 
 private:
     FixedAdvanceTextMeasurer fixed_;
-};
-
-// Lays its one subview out at its own size and counts how often it places it.
-struct CountingLayout final : Layout {
-    explicit CountingLayout(std::shared_ptr<int> p) : placements(std::move(p)) {}
-    std::shared_ptr<int> placements;
-    CGSize sizeThatFits(const ProposedViewSize& p, const LayoutSubviews& s) const override { return s.front().sizeThatFits(p); }
-    void placeSubviews(const CGRect& bounds, const ProposedViewSize& p, const LayoutSubviews& s) const override {
-        ++*placements;
-        s.front().place(bounds.origin, UnitPoint::topLeading(), p);
-    }
 };
 
 // A rectangle that counts how often it is drawn.

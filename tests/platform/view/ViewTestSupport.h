@@ -3,6 +3,7 @@
 // Hosts a view with the deterministic measurer and finds nodes by accessibility label, for layout and
 // behaviour tests.
 
+#include "platform/view/Layout.h"
 #include "platform/view/Preferences.h"
 #include "platform/view/ViewGraph.h"
 #include "platform/view/ViewHost.h"
@@ -102,6 +103,17 @@ public:
 
 private:
     ViewHost host_;
+};
+
+// Lays its one subview out at its own size and counts how often it places it.
+struct CountingLayout final : Layout {
+    explicit CountingLayout(std::shared_ptr<int> p) : placements(std::move(p)) {}
+    std::shared_ptr<int> placements;
+    CGSize sizeThatFits(const ProposedViewSize& p, const LayoutSubviews& s) const override { return s.front().sizeThatFits(p); }
+    void placeSubviews(const CGRect& bounds, const ProposedViewSize& p, const LayoutSubviews& s) const override {
+        ++*placements;
+        s.front().place(bounds.origin, UnitPoint::topLeading(), p);
+    }
 };
 
 } // namespace glimmo::testing
