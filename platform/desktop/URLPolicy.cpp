@@ -1,26 +1,20 @@
 #include "platform/desktop/URLPolicy.h"
 
+#include "platform/foundation/AsciiCase.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace glimmo {
 
 namespace {
 
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // Header names are compared as mail clients read them: decoded, in any letter case.
 bool isPlainMailHeader(const URLQueryItem& item) {
     static constexpr std::array<std::string_view, 4> plain{"subject", "body", "cc", "to"};
-    return item.value && std::find(plain.begin(), plain.end(), lowercased(item.name)) != plain.end();
+    return item.value && std::find(plain.begin(), plain.end(), asciiLowercased(item.name)) != plain.end();
 }
 
 } // namespace

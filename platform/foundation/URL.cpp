@@ -1,5 +1,6 @@
 #include "platform/foundation/URL.h"
 
+#include "platform/foundation/AsciiCase.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -124,10 +125,7 @@ std::optional<Reference> parseReference(std::string_view text) {
         if (!valid) {
             return std::nullopt;
         }
-        std::string lowered(scheme);
-        std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        reference.scheme = lowered;
+        reference.scheme = asciiLowercased(std::string(scheme));
         text.remove_prefix(schemeEnd + 1);
     }
     if (const auto hash = text.find('#'); hash != std::string_view::npos) {

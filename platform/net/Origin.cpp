@@ -1,9 +1,9 @@
 #include "platform/net/Origin.h"
 
+#include "platform/foundation/AsciiCase.h"
+
 #include <curl/curl.h>
 
-#include <algorithm>
-#include <cctype>
 #include <memory>
 
 namespace glimmo {
@@ -38,9 +38,7 @@ std::optional<std::string> originOf(const std::string& url) {
     auto host = part(handle.get(), CURLUPART_HOST);
     const auto port = part(handle.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT);
     if (!scheme || !host || !port) return std::nullopt;
-    std::transform(host->begin(), host->end(), host->begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return *scheme + "://" + *host + ":" + *port;
+    return *scheme + "://" + asciiLowercased(*host) + ":" + *port;
 }
 
 }  // namespace glimmo

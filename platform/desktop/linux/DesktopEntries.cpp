@@ -1,11 +1,11 @@
 #include "platform/desktop/linux/DesktopEntries.h"
 
+#include "platform/foundation/AsciiCase.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdlib>
 #include <set>
 #include <sstream>
@@ -14,12 +14,7 @@
 namespace glimmo {
 namespace {
 
-std::string lowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) { return !a.empty() && lowercase(a) == lowercase(b); }
+bool equalsIgnoringCase(const std::string& a, const std::string& b) { return !a.empty() && asciiLowercased(a) == asciiLowercased(b); }
 
 std::string trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
