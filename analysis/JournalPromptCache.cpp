@@ -2,12 +2,12 @@
 
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <nlohmann/json.hpp>
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -45,9 +45,7 @@ void appendNumber(std::string& out, double value) {
     if (!std::isfinite(value)) {
         value = 0;
     }
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+    out += numberText(value);
 }
 
 const nlohmann::json& member(const nlohmann::json& object, const char* key) {

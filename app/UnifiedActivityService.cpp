@@ -3,20 +3,18 @@
 #include "app/ActivityMonitor.h"
 #include "app/ChromeHistoryReader.h"
 #include "platform/foundation/Calendar.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace glimmo {
 namespace {
 
 // Shortest text that reads back to the same double; whole numbers keep ".0".
-std::string numberText(double value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, result.ptr);
+std::string keyNumberText(double value) {
+    std::string text = numberText(value);
     if (std::isfinite(value) && text.find_first_of(".e") == std::string::npos) {
         text += ".0";
     }
@@ -39,7 +37,7 @@ UnifiedActivityService::UnifiedActivityService(std::shared_ptr<ActivityMonitor> 
 
 std::string UnifiedActivityService::cacheKey(Date start, Date end) {
     const Calendar calendar = Calendar::current();
-    return numberText(calendar.startOfDay(start).unixTime()) + "-" + numberText(calendar.startOfDay(end).unixTime());
+    return keyNumberText(calendar.startOfDay(start).unixTime()) + "-" + keyNumberText(calendar.startOfDay(end).unixTime());
 }
 
 const std::vector<UnifiedActivity>* UnifiedActivityService::freshEntry(const std::string& key) const {

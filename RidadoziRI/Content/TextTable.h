@@ -2,8 +2,8 @@
 
 #include "RidadoziRI/Content/InlineContent.h"
 #include "RidadoziRI/Content/MarkdownContent.h"
+#include "platform/foundation/NumberText.h"
 
-#include <charconv>
 #include <concepts>
 #include <functional>
 #include <initializer_list>
@@ -30,10 +30,12 @@ std::string textualDescription(const Value& value) {
         return std::string(1, value);
     } else if constexpr (std::convertible_to<const Value&, std::string_view>) {
         return std::string(std::string_view(value));
-    } else if constexpr (std::is_arithmetic_v<Value>) {
-        char buffer[64];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        return std::string(buffer, result.ptr);
+    } else if constexpr (std::is_same_v<Value, float>) {
+        return glimmo::numberText(value);
+    } else if constexpr (std::is_floating_point_v<Value>) {
+        return glimmo::numberText(static_cast<double>(value));
+    } else if constexpr (std::is_integral_v<Value>) {
+        return std::to_string(value);
     } else {
         return std::string(value.description());
     }

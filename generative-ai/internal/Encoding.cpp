@@ -1,10 +1,9 @@
 #include "generative-ai/internal/JSONCoding.h"
 
 #include "platform/foundation/Json.h"
+#include "platform/foundation/NumberText.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <stdexcept>
 
@@ -29,12 +28,10 @@ Json encodeNumber(double number) {
 }
 
 // A single-precision value written with its own shortest digits: 0.7f goes out as 0.7, not as the
-// double nearest to it.
+// double nearest to it. The digits go through text that no locale touches.
 Json encodeFloat(float value) {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    *result.ptr = '\0';
-    return encodeNumber(std::strtod(buffer, nullptr));
+    if (!std::isfinite(value)) return encodeNumber(value);
+    return encodeNumber(*glimmo::parseNumber(glimmo::numberText(value)));
 }
 
 Json encodeStrings(const std::vector<std::string>& strings) {

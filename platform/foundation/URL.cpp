@@ -1,6 +1,7 @@
 #include "platform/foundation/URL.h"
 
 #include "platform/foundation/AsciiCase.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -104,11 +105,11 @@ std::optional<Authority> splitAuthority(std::string_view authority) {
         if (portText.size() > 5 || !std::all_of(portText.begin(), portText.end(), isDigit)) {
             return std::nullopt;
         }
-        const int port = std::stoi(std::string(portText));
-        if (port > 65535) {
+        const auto port = parseInteger(portText);
+        if (!port || *port > 65535) {
             return std::nullopt;
         }
-        result.port = port;
+        result.port = static_cast<int>(*port);
     }
     return result;
 }

@@ -1,11 +1,11 @@
 #include "platform/net/CacheFile.h"
 
-#include <charconv>
+#include "platform/foundation/NumberText.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
-#include <system_error>
 
 namespace glimmo::cachefile {
 
@@ -50,22 +50,20 @@ public:
     std::optional<std::string_view> next() {
         const auto colon = rest_.find(':');
         if (colon == std::string_view::npos || colon == 0 || colon > 20) return std::nullopt;
-        std::size_t length = 0;
-        const auto [end, error] = std::from_chars(rest_.data(), rest_.data() + colon, length);
-        if (error != std::errc() || end != rest_.data() + colon) return std::nullopt;
-        if (rest_.size() - colon - 1 < length) return std::nullopt;
-        const std::string_view field = rest_.substr(colon + 1, length);
-        rest_.remove_prefix(colon + 1 + length);
+        const auto length = parseInteger(rest_.substr(0, colon));
+        if (!length || *length < 0 || rest_.size() - colon - 1 < static_cast<std::uint64_t>(*length)) {
+            return std::nullopt;
+        }
+        const auto size = static_cast<std::size_t>(*length);
+        const std::string_view field = rest_.substr(colon + 1, size);
+        rest_.remove_prefix(colon + 1 + size);
         return field;
     }
 
     std::optional<long long> nextNumber() {
         const auto field = next();
         if (!field) return std::nullopt;
-        long long value = 0;
-        const auto [end, error] = std::from_chars(field->data(), field->data() + field->size(), value);
-        if (error != std::errc() || end != field->data() + field->size()) return std::nullopt;
-        return value;
+        return parseInteger(*field);
     }
 
     bool atEnd() const { return rest_.empty(); }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "tests/support/CommaDecimalLocale.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,21 @@ TEST_F(ActivityRecordFileTest, WritesKeysInOrderWithUpperCaseIdsAndReferenceDate
 
     ActivityRecordFile file(path);
     const auto loaded = file.load();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(*loaded, std::vector<ActivityRecordValue>{record});
+}
+
+TEST_F(ActivityRecordFileTest, FractionsAreWrittenAndReadTheSameUnderACommaDecimalLocale) {
+    const testing::CommaDecimalLocale locale;
+    if (!locale.isSet()) GTEST_SKIP() << testing::CommaDecimalLocale::missingReason;
+    const ActivityRecordValue record{UUID::random(), "Terminal", Date{786000000.25}, 12.5, 7.75, ""};
+    ActivityRecordFile file(path);
+    file.save({record});
+    const auto loaded = file.load();
+    const std::string text = readAll(path);
+    EXPECT_NE(text.find("\"timestamp\": 786000000.25,"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"duration\": 12.5,"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"activeTime\": 7.75,"), std::string::npos) << text;
     ASSERT_TRUE(loaded);
     EXPECT_EQ(*loaded, std::vector<ActivityRecordValue>{record});
 }

@@ -1,6 +1,7 @@
 #include "generative-ai/GenerateContentRequest.h"
 #include "generative-ai/ClientError.h"
 #include "generative-ai/PartsRepresentable.h"
+#include "tests/support/CommaDecimalLocale.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -89,6 +90,19 @@ TEST(RequestEncoding, SettingsGoOutInSnakeCaseOnlyWhenPresent) {
     emptyConfig.tools = std::vector<Tool>{Tool{}};
     EXPECT_EQ(body(emptyConfig)["tool_config"], json::object());
     EXPECT_EQ(body(emptyConfig)["tools"], json::parse("[{}]"));
+}
+
+// A Qt program runs under the user's locale, where the decimal separator may be a comma.
+TEST(RequestEncoding, FractionsGoOutTheSameUnderACommaDecimalLocale) {
+    const glimmo::testing::CommaDecimalLocale locale;
+    if (!locale.isSet()) GTEST_SKIP() << glimmo::testing::CommaDecimalLocale::missingReason;
+    auto request = baseRequest();
+    GenerationConfig config;
+    config.temperature = 0.7f;
+    config.topP = 0.25f;
+    request.generationConfig = config;
+    EXPECT_EQ(request.encodeBody(), R"({"model":"models/gemini-2.0-flash","contents":[],)"
+                                    R"("generation_config":{"temperature":0.7,"top_p":0.25}})");
 }
 
 TEST(RequestEncoding, PartsUseTheirWireForms) {

@@ -2,11 +2,11 @@
 
 #include "platform/desktop/linux/AtspiRoles.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NumberText.h"
 
 #include <atspi/atspi-constants.h>
 #include <gio/gio.h>
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -64,13 +64,11 @@ std::optional<std::string> nonEmpty(const char* text) {
 }
 
 // A number as the platform writes it: integers without a fraction, others in the shortest form.
-std::string numberText(double value) {
+std::string valueText(double value) {
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
         return std::to_string(static_cast<long long>(value));
     }
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-    return std::string(buffer, end);
+    return numberText(value);
 }
 
 class AtspiElement : public AccessibilityElement {
@@ -104,7 +102,7 @@ public:
         if (!implements("org.a11y.atspi.Value")) return std::nullopt;
         if (const auto current = property(bus_.get(), busName_, path_, "org.a11y.atspi.Value", "CurrentValue", timeout_);
             current && g_variant_is_of_type(current.get(), G_VARIANT_TYPE_DOUBLE)) {
-            return numberText(g_variant_get_double(current.get()));
+            return valueText(g_variant_get_double(current.get()));
         }
         return std::nullopt;
     }

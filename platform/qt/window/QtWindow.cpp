@@ -1,5 +1,6 @@
 #include "platform/window/Window.h"
 
+#include "platform/foundation/NumberText.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/qt/window/QtWindowSupport.h"
 #include "platform/window/AnimationContext.h"
@@ -19,9 +20,11 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstdio>
 #include <map>
+#include <optional>
+#include <string_view>
 
 namespace glimmo {
 
@@ -43,6 +46,29 @@ QRect toQRect(CGRect r) {
 }
 
 CGRect toCGRect(QRect r) { return CGRect(r.x(), r.y(), r.width(), r.height()); }
+
+// A saved frame is "x y width height", the numbers as numberText writes them, so that a frame saved
+// under one locale reads back under any other.
+std::string savedFrameText(const CGRect& f) {
+    return numberText(f.origin.x) + " " + numberText(f.origin.y) + " " + numberText(f.size.width) + " " +
+           numberText(f.size.height);
+}
+
+// The four numbers of a saved frame, between blanks; nullopt unless there are exactly four.
+std::optional<std::array<double, 4>> savedFrameNumbers(std::string_view text) {
+    std::array<double, 4> numbers{};
+    std::size_t count = 0;
+    for (std::size_t start = text.find_first_not_of(" \t"); start != std::string_view::npos;
+         start = text.find_first_not_of(" \t", start)) {
+        const std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        const auto number = parseNumber(text.substr(start, end - start));
+        if (!number || count == numbers.size()) return std::nullopt;
+        numbers[count++] = *number;
+        start = end;
+    }
+    if (count != numbers.size()) return std::nullopt;
+    return numbers;
+}
 
 // A stored frame comes from a file anyone can edit: it is used only when its numbers are finite, its
 // size positive, it fits X11's 16-bit coordinates and part of it lies on a screen.
@@ -137,10 +163,7 @@ struct Window::Impl {
 
     void saveFrame() const {
         if (autosaveName.empty() || !widget->isVisible()) return;
-        const CGRect f = owner.frame();
-        char text[96];
-        std::snprintf(text, sizeof text, "%g %g %g %g", f.origin.x, f.origin.y, f.size.width, f.size.height);
-        UserDefaults::standard().set(savedFrameKey(autosaveName), std::string(text));
+        UserDefaults::standard().set(savedFrameKey(autosaveName), savedFrameText(owner.frame()));
     }
 
     CGFloat toolbarHeight() const {
@@ -300,10 +323,10 @@ std::string Window::savedFrameKey(const std::string& name) { return "NSWindow Fr
 bool Window::setFrameUsingName(const std::string& name) {
     const auto saved = UserDefaults::standard().string(savedFrameKey(name));
     if (!saved) return false;
-    double x = 0, y = 0, w = 0, h = 0;
-    if (std::sscanf(saved->c_str(), "%lf %lf %lf %lf", &x, &y, &w, &h) != 4 || !isUsableSavedFrame(x, y, w, h)) {
-        return false;
-    }
+    const auto numbers = savedFrameNumbers(*saved);
+    if (!numbers) return false;
+    const auto [x, y, w, h] = *numbers;
+    if (!isUsableSavedFrame(x, y, w, h)) return false;
     setFrame(CGRect(x, y, w, h));
     return true;
 }

@@ -1,4 +1,5 @@
 #include "platform/desktop/fakes/FakePasteboard.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/view/Text.h"
 #include "platform/view/ViewHost.h"
@@ -8,6 +9,8 @@
 #include "platform/window/Responder.h"
 #include "platform/window/Toolbar.h"
 #include "platform/window/Window.h"
+#include "tests/support/CommaDecimalLocale.h"
+#include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +156,23 @@ TEST(WindowTest, ContentViewFillsTheWindowAndKnowsItsWindow) {
     EXPECT_EQ(content->frame().size, (CGSize{300, 200}));
     EXPECT_EQ(window.frameRectForContentRect(CGRect(0, 0, 50, 40)), CGRect(0, 0, 50, 40));
     EXPECT_TRUE(window.respondsTo("toggleToolbarShown:"));
+}
+
+// Saved frames are read as they were written whatever the user's locale: a comma-decimal one must not
+// stop at the first fraction.
+TEST(WindowTest, ASavedFrameIsReadTheSameUnderACommaDecimalLocale) {
+    const glimmo::testing::CommaDecimalLocale locale;
+    if (!locale.isSet()) GTEST_SKIP() << glimmo::testing::CommaDecimalLocale::missingReason;
+    const glimmo::testing::TemporaryDirectory folder;
+    UserDefaults::setStandard(std::make_shared<UserDefaults>(folder.path() / "defaults.json"));
+    UserDefaults::standard().set(Window::savedFrameKey("fractions"), "100.25 80.75 300 200");
+    Window window(CGRect(10, 20, 120, 90), WindowStyleMask::titledClosable());
+    const bool restored = window.setFrameUsingName("fractions");
+    UserDefaults::setStandard(nullptr);
+    ASSERT_TRUE(restored);
+    EXPECT_NEAR(window.frame().origin.x, 100.25, 1);
+    EXPECT_NEAR(window.frame().origin.y, 80.75, 1);
+    EXPECT_EQ(window.frame().size, (CGSize{300, 200}));
 }
 
 TEST(NativeViewTest, CopyInAHostedViewWritesTheClipboard) {
