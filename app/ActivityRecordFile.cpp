@@ -152,14 +152,11 @@ struct ActivityRecordFile::Writer {
                 std::error_code ignored;
                 std::filesystem::remove(path, ignored);
             }
-            lastFailure.clear();
+            failures.succeeded();
         } catch (const std::exception& error) {
             // Memory keeps the records; the next save writes the whole list again. A failure that
             // repeats with every save (a full disk) is logged once, until a write succeeds again.
-            if (error.what() != lastFailure) {
-                lastFailure = error.what();
-                systemLog("❌ Failed to save activity records to " + path.string() + ": " + lastFailure);
-            }
+            failures.failed(error, "❌ Failed to save activity records to " + path.string() + ": " + error.what());
         }
     }
 
@@ -170,7 +167,7 @@ struct ActivityRecordFile::Writer {
     std::uint64_t queued = 0;
     std::uint64_t done = 0;
     bool stopping = false;
-    std::string lastFailure; // the writer thread's own
+    RepeatedFailureLog failures; // the writer thread's own
     std::thread thread;
 };
 

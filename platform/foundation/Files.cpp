@@ -198,6 +198,21 @@ int lockedTemporaryFile(std::vector<char>& name, const fs::path& path) {
     }
 }
 
+// The file that the temporary file `name` of writeFileAtomically was for ("x.json" for
+// ".x.json.tmp-AbC123"); nullopt for any other name.
+std::optional<std::string> atomicWriteTargetName(std::string_view name) {
+    constexpr std::string_view marker = ".tmp-";
+    constexpr std::size_t suffix = marker.size() + 6;
+    if (name.size() <= suffix + 1 || name.front() != '.') {
+        return std::nullopt;
+    }
+    const std::string target(name.substr(1, name.size() - 1 - suffix));
+    if (!isTemporaryName(name, temporaryPrefix(target))) {
+        return std::nullopt;
+    }
+    return target;
+}
+
 FileError tooLargeToRead(const fs::path& path) {
     return FileError(path, "read more than " + std::to_string(maximumReadFileSize >> 20) + " MiB of", EFBIG);
 }
@@ -205,6 +220,20 @@ FileError tooLargeToRead(const fs::path& path) {
 FileError nonRegularFile(const fs::path& path) { return FileError(path, "read non-regular file", 0); }
 
 } // namespace
+
+std::string withoutTemporaryFileName(const std::exception& error) {
+    std::string text = error.what();
+    const auto* fileError = dynamic_cast<const FileError*>(&error);
+    if (fileError == nullptr) {
+        return text;
+    }
+    const std::optional<std::string> target = atomicWriteTargetName(fileError->path().filename().string());
+    const std::string named = fileError->path().string();
+    if (const auto at = text.find(named); target && at != std::string::npos) {
+        text.replace(at, named.size(), (fileError->path().parent_path() / *target).string());
+    }
+    return text;
+}
 
 void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
     const std::lock_guard lock(hookMutex());

@@ -55,6 +55,10 @@ std::uintmax_t copyRegularFile(const std::filesystem::path& source, const std::f
 std::optional<std::filesystem::path> moveUnreadableFileAside(const std::filesystem::path& path,
                                                               std::string_view reason);
 
+// What `error` says, with the name of a temporary file of writeFileAtomically that it names replaced by
+// the name of the file that write was for: the same failure repeated (a full disk) then reads the same.
+std::string withoutTemporaryFileName(const std::exception& error);
+
 // Tests only: called with the temporary file's path after the bytes are written and before the
 // rename; a hook that throws simulates a write interrupted at that point. Empty to remove.
 void setAtomicWriteHookForTesting(std::function<void(const std::filesystem::path& temporaryFile)> hook);

@@ -1,5 +1,7 @@
 #include "platform/foundation/Log.h"
 
+#include "platform/foundation/Files.h"
+
 #include <syslog.h>
 #include <unistd.h>
 
@@ -121,6 +123,15 @@ std::string logExcerpt(std::string_view text) {
         --cut;
     }
     return std::string(text.substr(0, cut)) + "… (" + std::to_string(text.size()) + " bytes in all)";
+}
+
+void RepeatedFailureLog::failed(const std::exception& error, std::string_view line) {
+    std::string sameness = withoutTemporaryFileName(error);
+    if (sameness == lastLogged_) {
+        return;
+    }
+    lastLogged_ = std::move(sameness);
+    systemLog(line);
 }
 
 Logger::Logger(std::string subsystem, std::string category, bool debugEnabled)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,20 @@ inline constexpr std::size_t logExcerptLimit = 4096;
 // `text` as it is when it fits the limit; otherwise its first bytes up to the limit, never cutting a
 // UTF-8 character in two, followed by "… (N bytes in all)".
 std::string logExcerpt(std::string_view text);
+
+// Logs through systemLog a failure that may come back with every attempt (a full disk): once for a
+// run of failures with the same error, until a success ends the run. Errors are compared without the
+// names of the temporary files that writeFileAtomically makes, which are new with every attempt; the
+// logged line keeps them. Used from one thread at a time.
+class RepeatedFailureLog {
+public:
+    // Logs `line` unless the last failure logged since the last success was the same `error`.
+    void failed(const std::exception& error, std::string_view line);
+    void succeeded() { lastLogged_.reset(); }
+
+private:
+    std::optional<std::string> lastLogged_;
+};
 
 // Tests install a sink to capture what would be logged; while one is installed nothing reaches
 // standard error, standard output or syslog. The sink receives the message as the caller passed it

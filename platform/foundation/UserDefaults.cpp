@@ -71,11 +71,15 @@ struct UserDefaults::Storage {
         try {
             fs::create_directories(file.parent_path());
             writeFileAtomically(file, prettyJSON(values));
+            failures.succeeded();
         } catch (const std::exception& error) {
-            // Defaults keep working from memory; the next change tries the whole file again.
-            systemLog("❌ Failed to save defaults to " + file.string() + ": " + error.what());
+            // Defaults keep working from memory; the next change tries the whole file again. A
+            // failure that repeats with every change (a full disk) is logged once.
+            failures.failed(error, "❌ Failed to save defaults to " + file.string() + ": " + error.what());
         }
     }
+
+    mutable RepeatedFailureLog failures;
 };
 
 UserDefaults::UserDefaults(fs::path file) : storage_(std::make_unique<Storage>()) {

@@ -1,5 +1,6 @@
 #include "app/ActivityRecordFile.h"
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "tests/support/CommaDecimalLocale.h"
@@ -195,11 +196,15 @@ TEST_F(ActivityRecordFileTest, FailedWritesAreLoggedWithTheReasonOncePerRunOfFai
     file.save({{UUID::random(), "Terminal", Date{1}, 0, 0, ""}});
     file.flush();
     EXPECT_TRUE(fs::exists(file.path()));
-    setAtomicWriteHookForTesting([](const fs::path&) { throw std::runtime_error("No space left on device"); });
-    file.save({{UUID::random(), "Terminal", Date{2}, 0, 0, ""}});
-    file.flush();
+    // A full disk: each failure names a temporary file of its own, and is still the same failure.
+    setAtomicWriteHookForTesting([](const fs::path& temporary) { throw FileError(temporary, "write", ENOSPC); });
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        file.save({{UUID::random(), "Terminal", Date{2}, 0, 0, ""}});
+        file.flush();
+    }
     setAtomicWriteHookForTesting({});
     ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find(".tmp-"), std::string::npos) << lines[1];
     EXPECT_NE(lines[1].find("No space left on device"), std::string::npos) << lines[1];
 }
 
