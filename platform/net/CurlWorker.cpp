@@ -210,6 +210,8 @@ struct Transfer {
         curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
         if (hop.becomesGet) {
             method = "GET";
+            // A method named by hand (PUT, DELETE...) would otherwise still be sent.
+            curl_easy_setopt(easy.get(), CURLOPT_CUSTOMREQUEST, nullptr);
             curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L);
         }
         ++hops;

@@ -15,8 +15,9 @@ RedirectHop nextHop(long status, const std::string& target, const std::string& m
         throw HttpError(HttpError::Kind::transport,
                         "More than " + std::to_string(maximumRedirects) + " redirects: " + target);
     }
-    const bool changesPostToGet = status == 301 || status == 302 || status == 303;
-    return RedirectHop{target, changesPostToGet && method == "POST"};
+    const bool becomesGet = status == 303 ? method != "GET" && method != "HEAD"
+                                          : (status == 301 || status == 302) && method == "POST";
+    return RedirectHop{target, becomesGet};
 }
 
 }  // namespace glimmo

@@ -13,8 +13,8 @@ inline constexpr int maximumRedirects = 16;
 
 struct RedirectHop {
     std::string url;
-    // After 301, 302 and 303 a POST goes on as a GET without its body, as browsers (and libcurl) do;
-    // every other method, and every other status, repeats the request.
+    // Goes on as a GET without its body: after a 303 ("see other") every method but HEAD does, and
+    // after 301 and 302 a POST does, as browsers do. Every other case repeats the request.
     bool becomesGet = false;
 };
 

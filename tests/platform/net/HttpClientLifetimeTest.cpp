@@ -42,6 +42,28 @@ TEST_F(NetTest, FollowsRedirectsAndReportsTheFinalReply) {
     EXPECT_EQ(httpErrorOf(client.send(get("/loop"))).kind(), HttpError::Kind::transport);
 }
 
+TEST_F(NetTest, AfterA303EveryMethodButHeadGoesOnAsAGetWithoutItsBody) {
+    for (const std::string method : {"GET", "POST", "PUT", "PATCH", "DELETE", "OPTIONS"}) {
+        server.on(method, "/see-other", [](const RecordedRequest&, ServerReply& reply) {
+            reply.status = 303;
+            reply.headers = {{"Location", "/other"}};
+        });
+        server.on(method, "/other", [](const RecordedRequest&, ServerReply& reply) { reply.body = "other"; });
+    }
+    for (const std::string method : {"POST", "PUT", "PATCH", "DELETE", "OPTIONS", "HEAD"}) {
+        HttpRequest request = get("/see-other");
+        request.method = method;
+        if (method != "HEAD") request.body = "payload";
+        const std::size_t before = server.requestCount();
+        EXPECT_EQ(run(client.send(request)).status, 200) << method;
+        ASSERT_EQ(server.requestCount(), before + 2) << method;
+        const RecordedRequest followed = server.requests().back();
+        EXPECT_EQ(followed.path, "/other") << method;
+        EXPECT_EQ(followed.method, method == "HEAD" ? "HEAD" : "GET") << method;
+        EXPECT_EQ(followed.body, "") << method;
+    }
+}
+
 TEST_F(NetTest, DestroyingTheClientEndsWhatItWasStillDoing) {
     server.on("GET", "/endless", [](const RecordedRequest&, ServerReply& reply) {
         reply.chunks.push_back({"first\n"});
