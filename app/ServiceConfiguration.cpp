@@ -27,10 +27,21 @@ std::string environmentOr(const char* name, const char* fallback) {
     return value.empty() ? std::string(fallback) : value;
 }
 
-// Logs `line` unless `reported` already holds the variable.
+// The variables already reported in this process, per kind of report.
+struct Reports {
+    std::mutex mutex;
+    std::set<std::string> refused;
+    std::set<std::string> missing;
+};
+
+Reports& reports() {
+    static Reports instance;
+    return instance;
+}
+
+// Logs `line` unless `reported` (one of the sets of reports()) already holds the variable.
 void reportOnce(std::set<std::string>& reported, const char* variable, const std::string& line) {
-    static std::mutex mutex;
-    const std::lock_guard lock(mutex);
+    const std::lock_guard lock(reports().mutex);
     if (reported.insert(variable).second) {
         systemLog(line);
     }
@@ -46,10 +57,9 @@ std::string keyFrom(const char* variable, const char* compiledIn) {
     if (!hasControlCharacter) {
         return key;
     }
-    static std::set<std::string> refused;
-    reportOnce(refused, variable, std::string("⚠️ ") + variable +
-                                      " holds a control character (a line break, say): it is ignored, as if it were "
-                                      "not set.");
+    reportOnce(reports().refused, variable,
+               std::string("⚠️ ") + variable +
+                   " holds a control character (a line break, say): it is ignored, as if it were not set.");
     return {};
 }
 
@@ -75,10 +85,17 @@ bool ServiceConfiguration::checkKeyPresent(const std::string& key, const char* e
     if (!key.empty()) {
         return true;
     }
-    static std::set<std::string> missing;
-    reportOnce(missing, environmentVariable, std::string("⚠️ ") + environmentVariable +
-                                                 " is not set: requests to the AI service will fail until it is.");
+    reportOnce(reports().missing, environmentVariable,
+               std::string("⚠️ ") + environmentVariable +
+                   " is not set: requests to the AI service will fail until it is.");
     return false;
+}
+
+void ServiceConfiguration::forgetReportsForTesting() {
+    Reports& all = reports();
+    const std::lock_guard lock(all.mutex);
+    all.refused.clear();
+    all.missing.clear();
 }
 
 } // namespace glimmo

@@ -25,6 +25,10 @@ struct ServiceConfiguration {
     // Logs one line naming the missing variable when `key` is empty (once per variable and
     // process). Returns whether the key is present.
     static bool checkKeyPresent(const std::string& key, const char* environmentVariable);
+
+    // Tests only: forgets which variables were reported, so that a test sees the first report of its
+    // own whichever tests ran before it in the process.
+    static void forgetReportsForTesting();
 };
 
 } // namespace glimmo

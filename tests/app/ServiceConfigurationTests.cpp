@@ -26,6 +26,7 @@ TEST(ServiceConfiguration, KeysAndAddressesComeFromTheEnvironment) {
 }
 
 TEST(ServiceConfiguration, AMissingKeyIsReportedOnceWithoutAnyKey) {
+    ServiceConfiguration::forgetReportsForTesting();
     std::vector<std::string> lines;
     setLogSinkForTesting([&](LogLevel, std::string_view line) { lines.emplace_back(line); });
     EXPECT_TRUE(ServiceConfiguration::checkKeyPresent("present", "SOME_TEST_KEY"));
@@ -37,6 +38,7 @@ TEST(ServiceConfiguration, AMissingKeyIsReportedOnceWithoutAnyKey) {
 }
 
 TEST(ServiceConfiguration, KeysWithControlCharactersAreRefusedNamingTheirVariable) {
+    ServiceConfiguration::forgetReportsForTesting();
     testing::ScopedEnvironment environment;
     environment.set("GEMINI_API_KEY", "AIzaKey\r\nX-Injected: yes");
     environment.set("OPENAI_API_KEY", std::string("sk-proj-\x7f"));

@@ -1,6 +1,7 @@
 #include "ActivityMonitorTestSupport.h"
 
 #include "app/ActivityRecordFile.h"
+#include "app/ServiceConfiguration.h"
 #include "app/WindowContextText.h"
 #include "platform/foundation/Text.h"
 
@@ -331,6 +332,7 @@ TEST_F(WindowContextAnalysisTest, AServerErrorIsStoredCutAtHundredCharacters) {
 }
 
 TEST_F(WindowContextAnalysisTest, WithoutAKeyNothingIsSentAndTheRecordSaysWhy) {
+    ServiceConfiguration::forgetReportsForTesting();
     apiKey.clear();
     createMonitor();
     ASSERT_TRUE(waitUntilNotPending(*launchRecord()));
