@@ -1,4 +1,5 @@
 #include "analysis/CategorizationAnswer.h"
+#include "app/ActivityReport.h"
 
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
@@ -6,6 +7,8 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <limits>
 
 namespace glimmo {
 namespace {
@@ -142,6 +145,14 @@ TEST(ShareRule, RoundsHalvesAwayFromZeroAndIgnoresEmptyTotals) {
     EXPECT_EQ(shareOf(2, 3), 67);
     EXPECT_EQ(shareOf(5, 0), 0);
     EXPECT_EQ(shareOf(5, -1), 0);
+}
+
+// Durations come from files anyone can edit, so a share may lie far beyond a hundred: a category's and a
+// report row's alike read as the most an int holds, never as whatever an overflowing cast gives.
+TEST(ShareRule, SharesPastTheRangeOfAnIntAreTheMostItHolds) {
+    constexpr int most = std::numeric_limits<int>::max();
+    EXPECT_EQ(shareOf(1e12, 1), most);
+    EXPECT_EQ(makeActivityReport({measured("Editor", 1e12)}, 1).categories.at(0).percent, most);
 }
 
 TEST(MatchingRule, PiecesAreTrimmedLowerCasedAndEmptyPiecesMatchNothing) {
