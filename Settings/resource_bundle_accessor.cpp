@@ -1,8 +1,10 @@
 #include "Settings/resource_bundle_accessor.h"
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
+
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <unistd.h>
 
@@ -24,12 +26,13 @@ std::string userLanguage() {
     return "en";
 }
 
+// A table that is missing or cannot be read leaves its keys untranslated.
 std::map<std::string, std::string> readTable(const fs::path& file) {
-    std::ifstream in(file);
-    if (!in) return {};
-    std::stringstream text;
-    text << in.rdbuf();
-    return parseStringsTable(text.str());
+    try {
+        return parseStringsTable(glimmo::readFile(file).value_or(""));
+    } catch (const glimmo::FileError&) {
+        return {};
+    }
 }
 
 // Reads a quoted string at `i`, with \" and \\ escapes; advances past it.

@@ -1,18 +1,22 @@
 #include "generative-ai/Logging.h"
 
 #include "generative-ai/ClientError.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace genai::Logging {
 
 namespace {
 
 std::vector<std::string> processArguments() {
-    std::ifstream file("/proc/self/cmdline", std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string content;
+    try {
+        content = glimmo::readFile("/proc/self/cmdline").value_or("");
+    } catch (const glimmo::FileError&) {
+        // Without its command line the process has no launch arguments to read.
+    }
     std::vector<std::string> arguments;
     std::string current;
     for (const char c : content) {

@@ -4,12 +4,13 @@
 #include "platform/desktop/URLPolicy.h"
 #include "platform/desktop/linux/DesktopEntries.h"
 #include "platform/desktop/linux/X11Support.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <X11/Xatom.h>
 
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <set>
 
@@ -25,10 +26,13 @@ std::string executableOfProcess(int pid) {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
     if (!error) return exe.filename().string();
-    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    // The process may be gone, or another user's: then there is no name.
     std::string name;
-    std::getline(comm, name);
-    return name;
+    try {
+        name = readFile("/proc/" + std::to_string(pid) + "/comm").value_or("");
+    } catch (const FileError&) {
+    }
+    return name.substr(0, name.find('\n'));
 }
 
 // What the desktop knows of the application owning `window`.

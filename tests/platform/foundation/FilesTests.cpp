@@ -128,11 +128,19 @@ TEST_F(FilesTest, ReadFileDistinguishesMissingFromUnreadable) {
     EXPECT_THROW(readFile(folder.path()), FileError);
 }
 
-TEST_F(FilesTest, ReadsLargeFilesWhole) {
+TEST_F(FilesTest, ReadsLargeFilesAndProcFilesWhole) {
     std::string big(300000, 'x');
     big[123456] = 'y';
     writeFileAtomically(folder.path() / "big", big);
     EXPECT_EQ(readFile(folder.path() / "big"), big);
+
+    // A file of /proc says it is empty and is read to its end all the same.
+    const fs::path status = "/proc/self/status";
+    ASSERT_EQ(fs::file_size(status), 0u);
+    const std::string text = readFile(status).value_or("");
+    EXPECT_EQ(text.rfind("Name:\t", 0), 0u) << text;
+    EXPECT_NE(text.find("\nPid:\t" + std::to_string(::getpid()) + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nnonvoluntary_ctxt_switches:"), std::string::npos) << text; // its last line
 }
 
 TEST_F(FilesTest, CopyAndStartOfAFileTakeRegularFilesOnly) {
