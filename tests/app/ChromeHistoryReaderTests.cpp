@@ -254,6 +254,26 @@ TEST_F(ChromeHistoryReaderTest, ABrowserThatStartsItsLogAgainDuringTheCopyIsCopi
     EXPECT_EQ(reader->historyItems->size(), 1700u);
 }
 
+TEST_F(ChromeHistoryReaderTest, ABrowserThatChangesItsLogDuringEveryCopyGivesNoCopyRatherThanATornOne) {
+    testing::SyntheticHistory history(source);
+    writeVisitsPartlyInTheLog(history, clock.now());
+    int copies = 0;
+    setCommittedDatabaseCopyHookForTesting([&] {
+        ++copies;
+        history.add("https://during.example/" + std::to_string(copies), "", 1, clock.now());
+    });
+    makeReader();
+    reader->historyItems = {visit("https://kept.example/", clock.now())};
+    load();
+    EXPECT_EQ(copies, 4);
+    const std::string why = "the database's log changed during each of 4 copies, so none of them is known to be whole";
+    EXPECT_THAT(printed, ::testing::Contains(HasSubstr("\nError: " + why)));
+    EXPECT_THAT(logged, ::testing::Contains("❌ Error in copyAndLoadHistory: " + why));
+    EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
+    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+    EXPECT_TRUE(filesIn(copy.parent_path()).empty());
+}
+
 TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotARegularFileIsRefusedAtOnce) {
     const fs::path fifo = directory.path() / "Fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
