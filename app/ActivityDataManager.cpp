@@ -113,7 +113,7 @@ ActivityDataManager::ActivityDataManager(const Clock& clock,
     if (!applicationFolder_) {
         applicationFolder_ = []() -> std::optional<fs::path> {
             try {
-                return applicationSupportDirectory() / bundleIdentifier();
+                return applicationDataDirectory();
             } catch (const std::exception&) {
                 return std::nullopt;
             }

@@ -51,7 +51,7 @@ public:
     static constexpr const char* dataFileName = "dailyActivityData.json";
 
     // `applicationFolder` gives the folder (nullopt when there is none); by default
-    // applicationSupportDirectory() / bundleIdentifier(), computed on every use.
+    // applicationDataDirectory(), computed on every use.
     explicit ActivityDataManager(const Clock& clock,
                                  std::function<std::optional<std::filesystem::path>()> applicationFolder = {});
 

@@ -63,19 +63,12 @@ struct ChromeHistoryReader::LoadState {
 ChromeHistoryReader::ChromeHistoryReader() : ChromeHistoryReader(RunLoop::main().clock(), Workspace::shared()) {}
 
 ChromeHistoryReader::ChromeHistoryReader(const Clock& clock, Workspace& workspace,
-                                         std::optional<fs::path> sourcePath, std::optional<fs::path> destinationPath)
+                                         std::optional<fs::path> sourcePath, std::optional<fs::path> destinationPath,
+                                         HistoryReadLimits limits)
     : clock_(clock), workspace_(workspace), sourcePath_(sourcePath ? *sourcePath : defaultSourcePath()),
-      destinationPath_(destinationPath ? *destinationPath : fs::path()), loadState_(std::make_shared<LoadState>()),
-      loader_(std::make_unique<BackgroundQueue>()) {
+      destinationPath_(destinationPath ? *destinationPath : defaultDestinationPath()), limits_(limits),
+      loadState_(std::make_shared<LoadState>()), loader_(std::make_unique<BackgroundQueue>()) {
     loadState_->reader = this;
-    if (!destinationPath) {
-        try {
-            destinationPath_ = defaultDestinationPath();
-        } catch (const std::exception&) {
-            // The private temporary directory cannot be made now; the next load tries again and
-            // reports why. The application must still start.
-        }
-    }
     systemLog("⭐️ history loaded started at " + mediumTimeString(clock_.now()));
 }
 
@@ -89,7 +82,7 @@ fs::path ChromeHistoryReader::defaultSourcePath() {
 }
 
 fs::path ChromeHistoryReader::defaultDestinationPath() {
-    return temporaryDirectory() / copyFileName;
+    return applicationDataDirectory() / copyFileName;
 }
 
 std::optional<Date> ChromeHistoryReader::lastLoadTime() {
@@ -119,20 +112,12 @@ bool ChromeHistoryReader::isLoading() const {
 void ChromeHistoryReader::removeHistoryCopy() {
     const auto remove = [](const fs::path& destination) {
         std::error_code ignored;
-        if (!destination.empty()) {
-            fs::remove(destination, ignored);
-        }
+        fs::remove(destination, ignored);
     };
     remove(destinationPath_);
     if (loadState_->running) {
         // The load that runs would leave a new copy behind: remove that one too, once it is done.
-        loader_->post([remove, destination = destinationPath_] {
-            try {
-                remove(destination.empty() ? defaultDestinationPath() : destination);
-            } catch (const std::exception&) {
-                // No private temporary folder: no copy in it either.
-            }
-        });
+        loader_->post([remove, destination = destinationPath_] { remove(destination); });
     }
 }
 
@@ -179,7 +164,7 @@ bool ChromeHistoryReader::startLoad() {
         return false;
     }
     loadState_->running = true;
-    HistoryLoadRequest request{sourcePath_, destinationPath_, isChromeRunning(), now};
+    HistoryLoadRequest request{sourcePath_, destinationPath_, isChromeRunning(), now, limits_};
     RunLoop& mainLoop = RunLoop::main();
     loader_->post([request = std::move(request), &mainLoop, state = std::weak_ptr<LoadState>(loadState_)] {
         auto outcome = std::make_shared<HistoryLoadOutcome>(loadHistoryCopy(request));
@@ -193,9 +178,6 @@ bool ChromeHistoryReader::startLoad() {
 }
 
 void ChromeHistoryReader::finishLoad(HistoryLoadOutcome outcome) {
-    if (!outcome.destination.empty()) {
-        destinationPath_ = std::move(outcome.destination);
-    }
     for (const HistoryLoadOutcome::Line& line : outcome.lines) {
         (line.toStandardOutput ? printLine : systemLog)(line.text);
     }

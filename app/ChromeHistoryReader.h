@@ -6,6 +6,8 @@
 #include "platform/runtime/Observable.h"
 #include "platform/runtime/Task.h"
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -29,6 +31,15 @@ struct HistoryItem {
     Date lastVisit;
 };
 
+// How much one read of the history copy may take. A hostile History file (a `urls` whose rows are
+// computed, endless or huge) must neither hold the loader thread nor fill the memory; Chrome's own
+// histories stay far below these.
+struct HistoryReadLimits {
+    std::chrono::milliseconds time{30000};
+    std::size_t valueBytes = std::size_t{4} << 20;   // one address, title or sorted row
+    std::uint64_t textBytes = std::uint64_t{256} << 20; // the addresses and titles of all visits read
+};
+
 // The user's recent web visits, read from a private copy of Google Chrome's History database.
 // Loads at most once per 600 s (for all readers of the process); failures are logged and never
 // reach the caller. The copy and the query run on a loader thread of the reader's own, one load at
@@ -47,19 +58,21 @@ public:
                                                 "    LIMIT 1000000;";
 
     // Reads from sourcePath and copies into destinationPath (by default the default profile's
-    // History file and a file in the private temporary directory). Logs its start; reads nothing.
+    // History file and a file in the application's data folder). Logs its start; reads nothing.
     // On the main run loop's clock and the shared workspace.
     ChromeHistoryReader();
     ChromeHistoryReader(const Clock& clock, Workspace& workspace,
                         std::optional<std::filesystem::path> sourcePath = std::nullopt,
-                        std::optional<std::filesystem::path> destinationPath = std::nullopt);
+                        std::optional<std::filesystem::path> destinationPath = std::nullopt,
+                        HistoryReadLimits limits = {});
     ~ChromeHistoryReader() override; // waits for a load that is running
     ChromeHistoryReader(const ChromeHistoryReader&) = delete;
     ChromeHistoryReader& operator=(const ChromeHistoryReader&) = delete;
 
     // ~/.config/google-chrome/Default/History
     static std::filesystem::path defaultSourcePath();
-    // temporaryDirectory() / copyFileName
+    // applicationDataDirectory() / copyFileName: the copy belongs to the one instance that owns the
+    // data folder, never to another instance of the same user.
     static std::filesystem::path defaultDestinationPath();
 
     // Visits of the last 33 days, newest first.
@@ -86,7 +99,6 @@ public:
     static std::vector<std::string> extractSearches(std::span<const HistoryItem> items);
 
     const std::filesystem::path& sourcePath() const { return sourcePath_; }
-    // Empty while the private temporary directory cannot be made (each load tries again).
     const std::filesystem::path& destinationPath() const { return destinationPath_; }
 
     // When the last successful load of this process finished.
@@ -105,6 +117,7 @@ private:
     Workspace& workspace_;
     std::filesystem::path sourcePath_;
     std::filesystem::path destinationPath_;
+    HistoryReadLimits limits_;
     std::shared_ptr<LoadState> loadState_;
     std::unique_ptr<BackgroundQueue> loader_;
 };

@@ -1,6 +1,7 @@
 #include "app/ChromeHistoryReaderLoad.h"
 
 #include "app/CommittedDatabaseCopy.h"
+#include "app/HistoryReadGuard.h"
 #include "app/SqliteHandles.h"
 #include "platform/foundation/Error.h"
 
@@ -46,10 +47,7 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& 
     if (request.chromeRunning) {
         print("⚠️ Chrome is running. This may prevent access to the history database.");
     }
-    if (outcome.destination.empty()) {
-        outcome.destination = ChromeHistoryReader::defaultDestinationPath();
-    }
-    const fs::path& destination = outcome.destination;
+    const fs::path& destination = request.destination;
     const auto copyFailed = [&](const std::exception& failure) {
         print("❌ Failed to copy Chrome history database\nFrom: " + request.source.string() +
               "\nTo: " + destination.string() + "\nError: " + failure.what());
@@ -58,6 +56,9 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& 
         const Error failure("ChromeHistoryReader", 2, "Chrome history database is not a regular file");
         copyFailed(failure);
         throw failure;
+    }
+    if (fs::create_directories(destination.parent_path(), error); error) {
+        throw FileError(destination.parent_path(), "create directory", error.value());
     }
     if (fs::exists(destination, error)) {
         if (!fs::remove(destination, error)) {
@@ -73,6 +74,32 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& 
         copyFailed(failure);
         removeDatabaseFiles(destination);
         throw;
+    }
+}
+
+// The rows of the prepared history query, as visits. Throws Error (HistoryReadRefused when a bound
+// stopped the read).
+std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, const HistoryReadGuard& guard) {
+    std::vector<HistoryItem> items;
+    for (;;) {
+        const int step = sqlite3_step(statement);
+        if (step == SQLITE_DONE) {
+            return items;
+        }
+        if (step != SQLITE_ROW) {
+            guard.throwIfStoppedByABound(step);
+            throw Error("SQLite", step, errorMessage(sqlite3_db_handle(statement)));
+        }
+        if (sqlite3_column_type(statement, 0) == SQLITE_NULL) {
+            continue;
+        }
+        HistoryItem& item = items.emplace_back();
+        item.url = columnText(statement, 0);
+        item.title = columnText(statement, 1); // NULL reads as empty
+        item.visitCount = sqlite3_column_int(statement, 2);
+        const std::int64_t visitTime = sqlite3_column_int64(statement, 3);
+        item.lastVisit =
+            Date::fromUnixTime(static_cast<double>(visitTime - ChromeHistoryReader::chromeEpochOffset) / 1000000.0);
     }
 }
 
@@ -103,7 +130,6 @@ std::vector<std::string> searchesOf(const std::vector<HistoryItem>& items) {
 
 HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
     HistoryLoadOutcome outcome;
-    outcome.destination = request.destination;
     const auto log = [&outcome](std::string text) { outcome.lines.push_back({false, std::move(text)}); };
     try {
         copyHistoryDatabase(request, outcome);
@@ -114,13 +140,14 @@ HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
     }
 
     sqlite3* rawDatabase = nullptr;
-    const int opened = sqlite3_open_v2(outcome.destination.c_str(), &rawDatabase,
+    const int opened = sqlite3_open_v2(request.destination.c_str(), &rawDatabase,
                                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     const Database database(rawDatabase);
     if (opened != SQLITE_OK) {
         log("❌ Failed to open database: " + errorMessage(database.get()));
         return outcome;
     }
+    HistoryReadGuard guard(database.get(), request.limits); // its progress handler keeps state in it
     tuneForOneSortedRead(database.get());
 
     const std::int64_t cutoff = static_cast<std::int64_t>(std::trunc(
@@ -134,35 +161,22 @@ HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
         return outcome;
     }
     const Statement statement(rawStatement);
-    if (sqlite3_bind_int64(statement.get(), 1, cutoff) != SQLITE_OK) {
-        log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
-        return outcome;
-    }
-
-    std::vector<HistoryItem> items;
-    for (;;) {
-        const int step = sqlite3_step(statement.get());
-        if (step == SQLITE_DONE) {
-            break;
-        }
-        if (step != SQLITE_ROW) {
-            // A half-read list would look like a quiet month; keep the previous one.
-            log("❌ Failed to read history rows: " + errorMessage(database.get()));
+    try {
+        guard.refuseWhatChromeDoesNotWrite();
+        if (sqlite3_bind_int64(statement.get(), 1, cutoff) != SQLITE_OK) {
+            log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
             return outcome;
         }
-        if (sqlite3_column_type(statement.get(), 0) == SQLITE_NULL) {
-            continue;
-        }
-        HistoryItem& item = items.emplace_back();
-        item.url = columnText(statement.get(), 0);
-        item.title = columnText(statement.get(), 1); // NULL reads as empty
-        item.visitCount = sqlite3_column_int(statement.get(), 2);
-        const std::int64_t visitTime = sqlite3_column_int64(statement.get(), 3);
-        item.lastVisit =
-            Date::fromUnixTime(static_cast<double>(visitTime - ChromeHistoryReader::chromeEpochOffset) / 1000000.0);
+        guard.refuseTooMuchText(cutoff);
+        std::vector<HistoryItem> items = readVisits(statement.get(), guard);
+        outcome.searches = searchesOf(items);
+        outcome.items = std::move(items);
+    } catch (const HistoryReadRefused& refused) {
+        log(std::string("❌ Chrome history not read: ") + refused.what());
+    } catch (const Error& failed) {
+        // A half-read list would look like a quiet month; keep the previous one.
+        log(std::string("❌ Failed to read history rows: ") + failed.what());
     }
-    outcome.searches = searchesOf(items);
-    outcome.items = std::move(items);
     return outcome;
 }
 

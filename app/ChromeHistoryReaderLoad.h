@@ -15,9 +15,10 @@ namespace glimmo {
 
 struct HistoryLoadRequest {
     std::filesystem::path source;
-    std::filesystem::path destination; // empty: the default copy, made when the load runs
+    std::filesystem::path destination; // its folder is made when missing
     bool chromeRunning = false;
     Date now;
+    HistoryReadLimits limits;
 };
 
 struct HistoryLoadOutcome {
@@ -26,7 +27,6 @@ struct HistoryLoadOutcome {
         std::string text;
     };
 
-    std::filesystem::path destination;
     // The visits, newest first, and their search terms; nullopt when the load failed.
     std::optional<std::vector<HistoryItem>> items;
     std::vector<std::string> searches;

@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 // The log's header: magic, format, page size, checkpoint sequence, both salts and its checksum. A
 // writer that starts the log again changes the sequence and the salts.
 constexpr std::size_t logHeaderSize = 32;
-// A writer that keeps changing the log while it is copied gets the last of these copies.
+// A writer that keeps changing the log through all of these copies gets no copy: the last one may
+// be torn.
 constexpr int copyAttempts = 4;
 
 std::mutex& hookMutex() {
@@ -152,7 +153,12 @@ void setCommittedDatabaseCopyHookForTesting(std::function<void()> hook) {
 
 void copyCommittedDatabase(const fs::path& source, const fs::path& destination) {
     int attempt = 1;
-    while (!copyOnce(source, destination) && attempt < copyAttempts) {
+    while (!copyOnce(source, destination)) {
+        if (attempt == copyAttempts) {
+            throw Error("SQLite", SQLITE_BUSY,
+                        "the database's log changed during each of " + std::to_string(copyAttempts) +
+                            " copies, so none of them is known to be whole");
+        }
         ++attempt;
     }
     if (headerSaysLogMode(destination)) {

@@ -12,7 +12,8 @@ namespace glimmo {
 // Copies the database at `source` (with "<source>-wal" when that is a regular file) into
 // `destination` and makes the copy a rollback-journal database that leaves no side files when it is
 // read. What is at `destination` or beside it is replaced. Throws Error (FileError for the files,
-// domain "SQLite" for the copy's log replay); the caller removes what a failure left (removeDatabaseFiles).
+// domain "SQLite" for the copy's log replay and for a writer that changed the log during every
+// attempt, whose copy may be torn); the caller removes what a failure left (removeDatabaseFiles).
 void copyCommittedDatabase(const std::filesystem::path& source, const std::filesystem::path& destination);
 
 // Removes the database file and the side files SQLite keeps beside it, those that are there.

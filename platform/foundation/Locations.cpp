@@ -120,6 +120,8 @@ fs::path applicationSupportDirectory() {
     return homeDirectory() / ".local" / "share";
 }
 
+fs::path applicationDataDirectory() { return applicationSupportDirectory() / bundleIdentifier(); }
+
 fs::path documentsDirectory() {
     if (auto configured = absoluteEnvironmentPath("XDG_DOCUMENTS_DIR")) {
         return *configured;

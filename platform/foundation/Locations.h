@@ -16,6 +16,10 @@ std::filesystem::path documentsDirectory();
 // XDG_DATA_HOME, else ~/.local/share.
 std::filesystem::path applicationSupportDirectory();
 
+// The application's own data folder, applicationSupportDirectory() / bundleIdentifier(): one running
+// instance owns it (InstanceLock), and the per-day store and the browser history's copy live in it.
+std::filesystem::path applicationDataDirectory();
+
 // XDG_CONFIG_HOME, else ~/.config.
 std::filesystem::path configurationDirectory();
 

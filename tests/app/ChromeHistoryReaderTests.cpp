@@ -74,9 +74,9 @@ protected:
     std::vector<std::string> logged;
     std::unique_ptr<ChromeHistoryReader> reader;
 
-    void makeReader() {
+    void makeReader(HistoryReadLimits limits = {}) {
         fs::create_directories(copy.parent_path());
-        reader = std::make_unique<ChromeHistoryReader>(clock, workspace, source, copy);
+        reader = std::make_unique<ChromeHistoryReader>(clock, workspace, source, copy, limits);
     }
 
     // Asks for a load and waits until the lists hold its result.
@@ -254,6 +254,26 @@ TEST_F(ChromeHistoryReaderTest, ABrowserThatStartsItsLogAgainDuringTheCopyIsCopi
     EXPECT_EQ(reader->historyItems->size(), 1700u);
 }
 
+TEST_F(ChromeHistoryReaderTest, ABrowserThatChangesItsLogDuringEveryCopyGivesNoCopyRatherThanATornOne) {
+    testing::SyntheticHistory history(source);
+    writeVisitsPartlyInTheLog(history, clock.now());
+    int copies = 0;
+    setCommittedDatabaseCopyHookForTesting([&] {
+        ++copies;
+        history.add("https://during.example/" + std::to_string(copies), "", 1, clock.now());
+    });
+    makeReader();
+    reader->historyItems = {visit("https://kept.example/", clock.now())};
+    load();
+    EXPECT_EQ(copies, 4);
+    const std::string why = "the database's log changed during each of 4 copies, so none of them is known to be whole";
+    EXPECT_THAT(printed, ::testing::Contains(HasSubstr("\nError: " + why)));
+    EXPECT_THAT(logged, ::testing::Contains("❌ Error in copyAndLoadHistory: " + why));
+    EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
+    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+    EXPECT_TRUE(filesIn(copy.parent_path()).empty());
+}
+
 TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotARegularFileIsRefusedAtOnce) {
     const fs::path fifo = directory.path() / "Fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -273,20 +293,31 @@ TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotARegularFileIsRefusedAtOnce) {
 }
 
 TEST_F(ChromeHistoryReaderTest, AnErrorWhileReadingRowsKeepsThePreviousLists) {
+    constexpr int pageSize = 4096;
+    std::int64_t root = 0;
     {
         testing::SyntheticHistory history(source);
-        history.add("https://good.example/", "good", 1, clock.now().addingTimeInterval(-10));
-        history.add("https://bad.example/", "bad", 1, clock.now().addingTimeInterval(-20));
-        // A `urls` that fails after its first row, as a damaged page would.
-        history.execute("ALTER TABLE urls RENAME TO real_urls;"
-                        "CREATE VIEW urls AS SELECT url, title, visit_count, "
-                        "CASE WHEN title = 'bad' THEN abs(-9223372036854775807 - 1) ELSE last_visit_time END "
-                        "AS last_visit_time FROM real_urls;");
+        history.execute("BEGIN;");
+        for (int i = 0; i < 200; ++i) {
+            history.add("https://site.example/" + std::string(200, 'a') + std::to_string(i), "", 1, clock.now());
+        }
+        history.execute("COMMIT;");
+        root = history.integer("SELECT rootpage FROM sqlite_master WHERE name = 'urls'");
     }
+    // A damaged page: the last leaf of `urls` (its root's right child) is no b-tree page at all.
+    std::fstream file(source, std::ios::binary | std::ios::in | std::ios::out);
+    unsigned char header[12] = {};
+    file.seekg((root - 1) * pageSize);
+    file.read(reinterpret_cast<char*>(header), sizeof header);
+    ASSERT_EQ(header[0], 5) << "an interior table page";
+    const std::int64_t leaf = (header[8] << 24) | (header[9] << 16) | (header[10] << 8) | header[11];
+    file.seekp((leaf - 1) * pageSize);
+    file.put('\x7f');
+    file.close();
     makeReader();
     reader->historyItems = {visit("https://kept.example/", clock.now())};
     load();
-    EXPECT_THAT(logged.back(), HasSubstr("❌ Failed to read history rows: integer overflow"));
+    EXPECT_THAT(logged.back(), HasSubstr("❌ Failed to read history rows: database disk image is malformed"));
     EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
 }
@@ -300,39 +331,100 @@ TEST_F(ChromeHistoryReaderTest, WarnsWhenChromeIsRunning) {
     EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
 }
 
-TEST_F(ChromeHistoryReaderTest, DefaultPlacesAreTheProfileAndThePrivateTemporaryFolder) {
+TEST_F(ChromeHistoryReaderTest, TheCopyBelongsToTheDataFolderOfTheInstanceThatOwnsIt) {
     testing::ScopedEnvironment environment;
     environment.set("HOME", directory.path().string());
+    environment.unset("XDG_DATA_HOME");
     environment.set("XDG_RUNTIME_DIR", (directory.path() / "run").string());
-    fs::create_directories(directory.path() / "run");
-    fs::permissions(directory.path() / "run", fs::perms::owner_all);
-    EXPECT_EQ(ChromeHistoryReader::defaultSourcePath(),
-              directory.path() / ".config/google-chrome/Default/History");
-    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(), temporaryDirectory() / "chromeHistory.db");
-    EXPECT_EQ(fs::status(temporaryDirectory()).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(ChromeHistoryReader::defaultSourcePath(), directory.path() / ".config/google-chrome/Default/History");
+    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(),
+              directory.path() / ".local/share/com.glimmodemo.GlimmoDemo/chromeHistory.db");
+    // Another data folder of the same user in the same session has a copy of its own.
+    environment.set("HOME", (directory.path() / "other").string());
+    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(),
+              directory.path() / "other/.local/share/com.glimmodemo.GlimmoDemo/chromeHistory.db");
 }
 
-TEST_F(ChromeHistoryReaderTest, AnUnusableTemporaryFolderFailsTheLoadNotTheStart) {
+TEST_F(ChromeHistoryReaderTest, AnUnusableDataFolderFailsTheLoadNotTheStart) {
     { testing::SyntheticHistory history(source); }
     testing::ScopedEnvironment environment;
-    environment.set("XDG_RUNTIME_DIR", (directory.path() / "run").string());
-    fs::create_directories(directory.path() / "run");
-    // Something that is not our private folder sits where it would be made.
-    std::ofstream(directory.path() / "run" / "com.glimmodemo.GlimmoDemo") << "not a folder";
+    environment.set("XDG_DATA_HOME", (directory.path() / "data").string());
+    fs::create_directories(directory.path() / "data");
+    // Something that is not a folder sits where the data folder would be made.
+    std::ofstream(applicationDataDirectory()) << "not a folder";
 
     ChromeHistoryReader defaultCopy(clock, workspace, source);
-    EXPECT_TRUE(defaultCopy.destinationPath().empty());
     defaultCopy.historyItems = {visit("https://kept.example/", clock.now())};
     load(defaultCopy);
-    EXPECT_THAT(logged, ::testing::Contains(HasSubstr("❌ Error in copyAndLoadHistory: ")));
+    EXPECT_THAT(logged, ::testing::Contains(HasSubstr("❌ Error in copyAndLoadHistory: create directory")));
     EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
     EXPECT_EQ(defaultCopy.historyItems->size(), 1u);
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
 
-    fs::remove(directory.path() / "run" / "com.glimmodemo.GlimmoDemo");
+    fs::remove(applicationDataDirectory());
     load(defaultCopy);
-    EXPECT_EQ(defaultCopy.destinationPath(), temporaryDirectory() / "chromeHistory.db");
+    EXPECT_TRUE(fs::exists(applicationDataDirectory() / "chromeHistory.db"));
     EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
+}
+
+// What Chrome never writes: a `urls` or `visits` that runs what the file says when it is read.
+TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotChromesOwnIsRefusedAndTheNextLoadWorks) {
+    const std::pair<const char*, const char*> hostile[] = {
+        {"DROP TABLE urls; CREATE VIEW urls AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) "
+         "SELECT 'https://endless.example/' || i AS url, '' AS title, 1 AS visit_count, "
+         "9000000000000000000 AS last_visit_time FROM n;",
+         "\"urls\" is a view, not a table"},
+        {"DROP TABLE urls; CREATE TABLE urls(url TEXT, title TEXT, visit_count INTEGER, last_visit_time INTEGER, "
+         "huge TEXT AS (printf('%.*c', 1000000000, 'x')));",
+         "\"urls\" has generated columns"},
+        {"DROP TABLE visits; CREATE VIRTUAL TABLE visits USING rtree(id, low, high);",
+         "\"visits\" is a virtual table"},
+        {"DROP TABLE visits;", "\"visits\" is missing"},
+    };
+    makeReader();
+    reader->historyItems = {visit("https://kept.example/", clock.now())};
+    for (const auto& [schema, why] : hostile) {
+        ChromeHistoryReader::resetLastLoadTimeForTesting(); // a case that loaded does not hold back the next
+        fs::remove(source);
+        { testing::SyntheticHistory history(source); history.execute(schema); }
+        load();
+        EXPECT_EQ(logged.back(), std::string("❌ Chrome history not read: ") + why + ": only Chrome's own tables are read");
+        EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
+        EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+    }
+    fs::remove(source);
+    { testing::SyntheticHistory history(source); history.add("https://next.example/", "", 1, clock.now()); }
+    load();
+    EXPECT_THAT(urls(), ElementsAre("https://next.example/"));
+}
+
+// The limits are made small here; the defaults bound the same way.
+TEST_F(ChromeHistoryReaderTest, AReadPastItsTimeOrMemoryIsStoppedWithAClearError) {
+    {
+        testing::SyntheticHistory history(source);
+        history.execute("BEGIN;");
+        for (int i = 0; i < 2000; ++i) {
+            history.add("https://site.example/" + std::string(579, 'a'), "", 1, clock.now().addingTimeInterval(-i));
+        }
+        history.execute("COMMIT;");
+    }
+    const std::pair<HistoryReadLimits, std::string> cases[] = {
+        {{.time = std::chrono::milliseconds(0)}, "reading it took longer than 0 s"},
+        {{.valueBytes = 500}, "it holds an address, a title or a row larger than 500 bytes"},
+        {{.textBytes = 1000000},
+         "its visits of the last 33 days hold 1200000 bytes of addresses and titles, more than the 1000000 read at most"},
+    };
+    for (const auto& [limits, why] : cases) {
+        ChromeHistoryReader::resetLastLoadTimeForTesting(); // a case that loaded does not hold back the next
+        makeReader(limits);
+        load();
+        EXPECT_EQ(logged.back(), "❌ Chrome history not read: " + why);
+        EXPECT_TRUE(reader->historyItems->empty());
+        EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+    }
+    makeReader();
+    load();
+    EXPECT_EQ(reader->historyItems->size(), 2000u);
 }
 
 TEST_F(ChromeHistoryReaderTest, SummaryListsTheTimeframesVisits) {

@@ -3,6 +3,7 @@
 
 #include "DesktopSession.h"
 #include "platform/desktop/DisplayLoss.h"
+#include "platform/foundation/InstanceLock.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -193,6 +195,48 @@ TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
     EXPECT_NE(log.find("⚠️ No system tray: GlimmoDemo opens its window as a normal window"), std::string::npos) << log;
     // The window is the tray item's: opening it is the first opening.
     EXPECT_NE(log.find("📱 MenuBar clicked at "), std::string::npos) << log;
+}
+
+// Whether the output reaches `text` before the process ends or `timeout` passes.
+bool waitForOutput(ApplicationProcess& app, const std::filesystem::path& output, const std::string& text,
+                   std::chrono::seconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (readFile(output).find(text) == std::string::npos) {
+        if (app.waitForExit(0ms) || std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(100ms);
+    }
+    return true;
+}
+
+TEST(ApplicationStart, ASecondStartOnTheSameDataLeavesTheFirstAloneAndAKilledOwnerDoesNotBlockTheNext) {
+    std::string why;
+    auto xvfb = XvfbServer::start(why);
+    if (!xvfb) GTEST_SKIP() << why;
+    auto bus = SessionBus::start(xvfb->displayName(), why);
+    if (!bus) GTEST_SKIP() << why;
+    TemporaryDirectory home;
+    const auto environment = sessionEnvironment(*xvfb, *bus, home.path(), "offscreen");
+    const auto output = [&](const char* name) { return home.path() / name; };
+
+    ApplicationProcess first(GLIMMO_DEMO_BINARY, environment, output("first.txt"));
+    ASSERT_TRUE(waitForOutput(first, output("first.txt"), "⭐️ GlimmoDemo started at ", 60s)) << readFile(output("first.txt"));
+
+    ApplicationProcess second(GLIMMO_DEMO_BINARY, environment, output("second.txt"));
+    const auto status = second.waitForExit(30s);
+    ASSERT_TRUE(status.has_value()) << "a second instance runs on the same data:\n" << readFile(output("second.txt"));
+    ASSERT_TRUE(WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), anotherInstanceExitStatus);
+    const std::string said = readFile(output("second.txt"));
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("GlimmoDemo is already running with the data folder " + (home.path() / "data").string()),
+              std::string::npos)
+        << said;
+    EXPECT_FALSE(first.waitForExit(0ms).has_value()) << readFile(output("first.txt"));
+
+    ASSERT_EQ(::kill(first.pid(), SIGKILL), 0);
+    ASSERT_TRUE(first.waitForExit(30s).has_value());
+    ApplicationProcess third(GLIMMO_DEMO_BINARY, environment, output("third.txt"));
+    EXPECT_TRUE(waitForOutput(third, output("third.txt"), "⭐️ GlimmoDemo started at ", 60s)) << readFile(output("third.txt"));
 }
 
 // Plays the window manager: one client window of the test's own process, made the active one.
