@@ -36,8 +36,8 @@ public:
 
     // A cached image at once; otherwise joins or starts the load. Throws URLError (badServerResponse
     // for a URL that is not http or https or a status outside 200...299; cannotDecodeContentData for
-    // data that is not a decodable image, a body over maximumImageDownloadBytes or a side over 16,384
-    // pixels) or the transfer's own error (glimmo::HttpError, glimmo::CancellationError). The wait is
+    // data that is not a decodable image, a body over maximumImageDownloadBytes, or a header that
+    // declares more pixels than the decoding limits allow) or the transfer's own error (glimmo::HttpError, glimmo::CancellationError). The wait is
     // not tied to the caller: a caller that is cancelled still gets the load's outcome, and the load
     // runs to its end and fills the cache.
     glimmo::Task<DecodedImage> image(const glimmo::URL& url) override;

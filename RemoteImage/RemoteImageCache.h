@@ -1,14 +1,11 @@
 #pragma once
 
 #include "platform/foundation/URL.h"
+#include "platform/view/PixelCache.h"
 #include "platform/view/PixelImage.h"
 
 #include <cstddef>
-#include <list>
 #include <memory>
-#include <mutex>
-#include <string>
-#include <unordered_map>
 
 namespace remoteimage {
 
@@ -26,12 +23,16 @@ public:
     virtual void setImage(DecodedImage image, const glimmo::URL& url) = 0;
 };
 
-// In memory, at most `countLimit` images; the least recently used image goes first. Thread-safe.
+// In memory, at most `countLimit` images, drawing on a budget of decoded bytes (the one every cache of
+// decoded images shares, unless another is given); the least recently used image goes first.
+// Thread-safe.
 class DefaultRemoteImageCache final : public RemoteImageCache {
 public:
-    explicit DefaultRemoteImageCache(std::size_t countLimit);
+    explicit DefaultRemoteImageCache(std::size_t countLimit,
+                                     std::shared_ptr<glimmo::PixelBudget> budget = glimmo::PixelBudget::shared());
 
-    // Holds at most 100 images; made on first use and kept for the life of the process.
+    // Holds at most 100 images in the shared budget; made on first use and kept for the life of the
+    // process.
     static const std::shared_ptr<DefaultRemoteImageCache>& shared();
 
     DecodedImage image(const glimmo::URL& url) override;
@@ -40,15 +41,7 @@ public:
     std::size_t count() const;
 
 private:
-    struct Entry {
-        std::string url;
-        DecodedImage image;
-    };
-
-    const std::size_t countLimit_;
-    mutable std::mutex mutex_;
-    std::list<Entry> entries_;  // most recently used first
-    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
+    glimmo::PixelCache<glimmo::PixelImage> images_;
 };
 
 } // namespace remoteimage

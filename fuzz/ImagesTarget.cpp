@@ -6,9 +6,9 @@
 namespace glimmo::fuzz::images {
 
 int fuzzOne(const std::uint8_t* data, std::size_t size) {
-    // A smaller side limit than the application's keeps each input's pixels within the fuzzer's
-    // memory limit; the decoders take the same paths.
-    const ImageDecodingLimits limits{.maximumSide = 2048};
+    // Smaller limits than the application's keep each input's pixels within the fuzzer's memory
+    // limit; the decoders take the same paths, and the pixel limit is the tighter one.
+    const ImageDecodingLimits limits{.maximumSide = 2048, .maximumPixels = 1 << 20};
     try {
         if (!decodeImage(bytesOf(data, size), limits).isValid()) {
             fail("a decoded image whose pixels do not match its size");

@@ -4,11 +4,11 @@
 #include "RemoteImage/RemoteImage.h"
 #include "RidadoziRI/Views/ResizeToFit.h"
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
 #include "platform/imaging/ImageDecoding.h"
 #include "platform/view/Structure.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace ridadozi {
@@ -38,10 +38,13 @@ std::filesystem::path applicationResources() {
     return error ? std::filesystem::current_path() : program.parent_path();
 }
 
+// Nothing for a missing file, and for one that is no regular file or too large to be an image.
 std::optional<std::string> fileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    try {
+        return glimmo::readFile(path);
+    } catch (const glimmo::FileError&) {
+        return std::nullopt;
+    }
 }
 
 } // namespace

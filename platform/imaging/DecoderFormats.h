@@ -13,6 +13,9 @@ DecodedImage decodeJPEG(std::string_view bytes, const ImageDecodingLimits& limit
 DecodedImage decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits);
 DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits);
 
+// Whether a width and height within both limits; not whether they are positive.
+bool fitsLimits(long long width, long long height, const ImageDecodingLimits& limits);
+
 // Throws ImageDecodingError::Kind::tooLarge (or malformed for an empty side) before pixels are
 // allocated; returns the byte count of the RGBA buffer.
 std::size_t checkedPixelBytes(long long width, long long height, const ImageDecodingLimits& limits,

@@ -34,14 +34,21 @@ DecodedImage decodeImage(std::string_view bytes, const ImageDecodingLimits& limi
 
 namespace decoding {
 
+bool fitsLimits(long long width, long long height, const ImageDecodingLimits& limits) {
+    if (width > limits.maximumSide || height > limits.maximumSide) return false;
+    // Both sides are at most an int here, so the product cannot overflow.
+    return width * height <= limits.maximumPixels;
+}
+
 std::size_t checkedPixelBytes(long long width, long long height, const ImageDecodingLimits& limits,
                               const char* format) {
     if (width <= 0 || height <= 0) throwMalformed(format, "the image has no pixels");
-    if (width > limits.maximumSide || height > limits.maximumSide) {
+    if (!fitsLimits(width, height, limits)) {
         throw ImageDecodingError(ImageDecodingError::Kind::tooLarge,
                                  std::string(format) + " image of " + std::to_string(width) + " x " +
-                                     std::to_string(height) + " pixels exceeds " +
-                                     std::to_string(limits.maximumSide) + " pixels on a side.");
+                                     std::to_string(height) + " pixels exceeds the limits of " +
+                                     std::to_string(limits.maximumSide) + " pixels on a side and " +
+                                     std::to_string(limits.maximumPixels) + " pixels in all.");
     }
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
 }

@@ -18,7 +18,8 @@ public:
     enum class Kind {
         unknownFormat,  // not PNG, JPEG, GIF or WebP
         malformed,      // the decoder rejected the data (truncated, corrupt, unsupported variant)
-        tooLarge        // a side exceeds the limit; refused before any pixels were allocated
+        tooLarge        // a side or the pixel count exceeds the limits; refused from the header, before
+                        // anything of the image's size is allocated
     };
 
     ImageDecodingError(Kind kind, std::string message);
@@ -28,10 +29,13 @@ private:
     Kind kind_;
 };
 
+// A few bytes of header can declare any size, so both limits are checked before decoding starts.
 struct ImageDecodingLimits {
-    // Largest width or height accepted. At 16,384 a side an image can still take 1 GiB of pixels,
-    // but a hostile header can no longer ask for more.
+    // Largest width or height accepted.
     int maximumSide = 16384;
+    // Largest width x height accepted: 64 megapixels, 256 MiB of RGBA, as much as every cache of
+    // decoded images holds together.
+    long long maximumPixels = 64LL << 20;
 };
 
 // The format named by the file signature, or nullopt.

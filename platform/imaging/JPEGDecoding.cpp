@@ -63,7 +63,8 @@ ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, 
     jpeg_read_header(&info, TRUE);
     size.width = info.image_width;
     size.height = info.image_height;
-    if (size.width <= 0 || size.height <= 0 || size.width > limits.maximumSide || size.height > limits.maximumSide) {
+    // Before jpeg_start_decompress, which allocates the buffers that grow with the image.
+    if (size.width <= 0 || size.height <= 0 || !fitsLimits(size.width, size.height, limits)) {
         jpeg_destroy_decompress(&info);
         return ReadOutcome::tooLarge;
     }

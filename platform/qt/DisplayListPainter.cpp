@@ -3,6 +3,7 @@
 #include "platform/qt/QtCaches.h"
 #include "platform/qt/QtFontMapping.h"
 #include "platform/qt/ShadowImage.h"
+#include "platform/view/PixelCache.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -16,11 +17,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <unordered_map>
+#include <string>
 #include <vector>
 
 namespace glimmo {
@@ -101,37 +102,29 @@ QImage orientedImage(const PixelImage& pixels) {
 
 // Windows repaint the same images over and over; converting them for Qt each time would copy every
 // image on every frame. Pixel images are immutable, so a converted image stays right for as long as
-// its source lives.
+// its source lives. The copies are decoded pixels too, so they draw on the budget every cache of
+// them shares.
 class ConvertedImages {
 public:
     QImage get(const SharedPixels& pixels) {
-        const std::lock_guard lock(mutex_);
-        if (const auto found = entries_.find(pixels.get());
-            found != entries_.end() && found->second.source.lock() == pixels) {
-            return found->second.image;
-        }
-        if (entries_.size() >= capacity) {
-            std::erase_if(entries_, [](const auto& entry) { return entry.second.source.expired(); });
-            if (entries_.size() >= capacity) entries_.clear();
-        }
-        QImage image = orientedImage(*pixels);
-        entries_[pixels.get()] = {pixels, image};
+        // The address names the source while it lives; the weak pointer tells a new image at an old
+        // address.
+        const std::string key = std::to_string(reinterpret_cast<std::uintptr_t>(pixels.get()));
+        if (const auto found = entries_.find(key); found && found->source.lock() == pixels) return found->image;
+        auto entry = std::make_shared<Entry>(Entry{pixels, orientedImage(*pixels)});
+        const QImage image = entry->image;
+        entries_.store(key, std::move(entry), static_cast<std::size_t>(image.sizeInBytes()));
         return image;
     }
 
-    void clear() {
-        const std::lock_guard lock(mutex_);
-        entries_.clear();
-    }
+    void clear() { entries_.removeAll(); }
 
 private:
-    static constexpr std::size_t capacity = 256;
     struct Entry {
         std::weak_ptr<const PixelImage> source;
         QImage image;
     };
-    std::mutex mutex_;
-    std::unordered_map<const PixelImage*, Entry> entries_;
+    PixelCache<Entry> entries_{256};
 };
 
 void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect, bool smooth) {

@@ -1,10 +1,12 @@
 #include "platform/scenes/AssetCatalog.h"
 
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Files.h"
 #include "platform/imaging/ImageDecoding.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <optional>
+#include <string>
 #include <system_error>
 
 namespace glimmo {
@@ -16,11 +18,11 @@ bool isPlainName(const std::string& name) {
 }
 
 SharedPixels decodeFile(const std::filesystem::path& path, double scale) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return nullptr;
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     try {
-        DecodedImage decoded = decodeImage(bytes);
+        // A FIFO, a device or a huge file in an image's place is refused, never waited on.
+        const std::optional<std::string> bytes = readFile(path);
+        if (!bytes) return nullptr;
+        DecodedImage decoded = decodeImage(*bytes);
         auto pixels = std::make_shared<PixelImage>();
         pixels->width = decoded.width;
         pixels->height = decoded.height;
@@ -28,6 +30,8 @@ SharedPixels decodeFile(const std::filesystem::path& path, double scale) {
         pixels->rgba = std::move(decoded.rgba);
         return pixels;
     } catch (const ImageDecodingError&) {
+        return nullptr;
+    } catch (const FileError&) {
         return nullptr;
     }
 }

@@ -1,6 +1,8 @@
 #include "tests/platform/imaging/TestImageFiles.h"
 #include "tests/platform/view/ViewTestSupport.h"
+#include "tests/support/ForkedRun.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include "RemoteImage/DefaultRemoteImageLoader.h"
@@ -194,6 +196,24 @@ TEST_F(ImageProviderTest, AssetImagesComeFromTheResourceFolderByName) {
     ASSERT_TRUE(outcome->image->pixels());
     EXPECT_EQ(outcome->image->pixels()->pointWidth(), 30);
     EXPECT_EQ(outcome->image->label(), "label");
+}
+
+// Reading a FIFO would wait for a writer and reading /dev/zero would never end: such a file in an
+// asset's place is passed over for the next candidate, in a child that is killed if it hangs.
+TEST(AssetImages, AFifoDeviceOrSocketInPlaceOfAnAssetIsPassedOverWithoutWaiting) {
+    for (const glimmo::testing::SpecialFile kind : glimmo::testing::specialFiles) {
+        const glimmo::testing::TemporaryDirectory resources;
+        glimmo::testing::makeSpecialFile(resources.path() / "pic", kind);
+        std::ofstream(resources.path() / "pic.png", std::ios::binary)
+            << glimmo::testing::encodePNG(glimmo::testing::patternImage(3, 2));
+        const auto code = glimmo::testing::exitCodeInForkedChild(
+            [&] {
+                const auto image = assetImage("pic", resources.path());
+                return image && image->pixels() && image->pixels()->width == 3 ? 0 : 1;
+            },
+            std::chrono::seconds(20));
+        EXPECT_EQ(code, 0) << glimmo::testing::describe(kind);
+    }
 }
 
 } // namespace

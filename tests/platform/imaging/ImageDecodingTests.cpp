@@ -160,6 +160,28 @@ TEST(DecodingLimits, SidesOverTheLimitAreRefusedWithoutAllocating) {
               ImageDecodingError::Kind::tooLarge);
 }
 
+// Each side is within its limit, but 8,193 x 8,192 is more than 64 megapixels (256 MiB of pixels).
+TEST(DecodingLimits, TooManyPixelsAreRefusedFromTheHeaderInEveryFormat) {
+    std::string jpeg = asString(encodeJPEG(testing::patternImage(16, 16), 0.8));
+    const auto frame = jpeg.find("\xff\xc0");
+    ASSERT_NE(frame, std::string::npos);
+    jpeg.replace(frame + 5, 4, std::string("\x20\x00\x20\x01", 4));  // height 8,192, width 8,193
+    const std::vector<std::uint8_t> palette = {0, 0, 0, 255, 255, 255};
+    const std::vector<std::pair<ImageFormat, std::string>> bombs = {
+        {ImageFormat::png, testing::pngHeaderClaiming(8193, 8192)},
+        {ImageFormat::jpeg, jpeg},
+        {ImageFormat::gif, testing::encodeGIF(8193, 8192, palette, {GifFrame{0, 0, 1, 1, {1}}})},
+        {ImageFormat::webp, testing::webpHeaderClaiming(8193, 8192)},
+    };
+    for (const auto& [format, bytes] : bombs) {
+        ASSERT_EQ(detectImageFormat(bytes), format);
+        EXPECT_EQ(decodingErrorKind(bytes), ImageDecodingError::Kind::tooLarge) << static_cast<int>(format);
+    }
+    // Exactly at the limit the header is accepted; the missing data is what fails.
+    EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
+    EXPECT_EQ(decodingErrorKind(testing::webpHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
+}
+
 TEST(DecodingLimits, UnknownDataIsNamedAsSuch) {
     EXPECT_EQ(decodingErrorKind(""), ImageDecodingError::Kind::unknownFormat);
     EXPECT_EQ(decodingErrorKind("<html><body>Not found</body></html>"), ImageDecodingError::Kind::unknownFormat);

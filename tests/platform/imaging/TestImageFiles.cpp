@@ -171,4 +171,17 @@ std::string pngHeaderClaiming(std::uint32_t width, std::uint32_t height) {
     return bytes;
 }
 
+std::string webpHeaderClaiming(std::uint32_t width, std::uint32_t height) {
+    // A lossless bitstream's header: signature, then width - 1 and height - 1 in 14 bits each.
+    const std::uint32_t sizeBits = ((width - 1) & 0x3fff) | (((height - 1) & 0x3fff) << 14);
+    std::string chunk = "VP8L";
+    chunk += std::string("\x06\0\0\0\x2f", 5);
+    for (int shift = 0; shift < 32; shift += 8) chunk += static_cast<char>((sizeBits >> shift) & 0xff);
+    chunk += '\0';
+    std::string bytes = "RIFF";
+    const auto riffSize = static_cast<std::uint32_t>(4 + chunk.size());
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((riffSize >> shift) & 0xff);
+    return bytes + "WEBP" + chunk;
+}
+
 } // namespace glimmo::testing

@@ -32,5 +32,6 @@ std::string encodeGIF(int screenWidth, int screenHeight, const std::vector<std::
 
 // Headers that claim a size without the data to fill it.
 std::string pngHeaderClaiming(std::uint32_t width, std::uint32_t height);
+std::string webpHeaderClaiming(std::uint32_t width, std::uint32_t height);
 
 } // namespace glimmo::testing

@@ -1,6 +1,8 @@
 #include "platform/qt/OffscreenRendering.h"
 
+#include "platform/qt/QtCaches.h"
 #include "platform/qt/QtTextMeasurer.h"
+#include "platform/view/PixelCache.h"
 #include "tests/platform/qt/QtTestSupport.h"
 #include "tests/support/TemporaryDirectory.h"
 
@@ -143,7 +145,13 @@ TEST_F(DisplayListPainterTest, ImagesAreOrientedThenScaledIntoTheirRectangle) {
     auto mirrored = std::make_shared<PixelImage>(*pixels);
     mirrored->orientation = ImageOrientation::upMirrored;
     add(ImageItem{mirrored, {0, 40, 40, 20}, ImageItem::Interpolation::none});
+    releaseQtCaches();
+    const std::size_t heldBefore = PixelBudget::shared()->heldBytes();
     const PixelImage image = render();
+    // The converted copies kept for repainting draw on the budget of every cache of decoded pixels.
+    EXPECT_EQ(PixelBudget::shared()->heldBytes(), heldBefore + 3 * 8);
+    releaseQtCaches();
+    EXPECT_EQ(PixelBudget::shared()->heldBytes(), heldBefore);
     EXPECT_TRUE(near(pixelAt(image, 5, 10), 255, 0, 0));
     EXPECT_TRUE(near(pixelAt(image, 35, 10), 0, 0, 255));
     EXPECT_TRUE(near(pixelAt(image, 19, 10), 255, 0, 0)) << "no interpolation keeps the edge sharp";

@@ -2,6 +2,8 @@
 #include "platform/scenes/ApplicationDelegateAdaptor.h"
 #include "platform/scenes/AssetCatalog.h"
 #include "platform/scenes/Scenes.h"
+#include "tests/support/ForkedRun.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +107,24 @@ TEST_F(AssetCatalogTest, AnUnreadableFileInAnEarlierFolderFallsThroughToTheNext)
     const auto image = assetImage("mark", {first, second});
     ASSERT_NE(image, nullptr);
     EXPECT_DOUBLE_EQ(image->scale, 2);
+}
+
+// Reading a FIFO would wait for a writer and reading /dev/zero would never end: such a file in an
+// image's place falls through to the next folder, in a child that is killed if it hangs.
+TEST_F(AssetCatalogTest, AFifoDeviceOrSocketInPlaceOfAnImageFallsThroughWithoutWaiting) {
+    copyBullseye(second / "mark@2x.png");
+    for (const testing::SpecialFile kind : testing::specialFiles) {
+        const fs::path path = first / "mark@2x.png";
+        fs::remove(path);
+        testing::makeSpecialFile(path, kind);
+        const auto code = testing::exitCodeInForkedChild(
+            [&] {
+                const auto image = assetImage("mark", {first, second});
+                return image && image->scale == 2 ? 0 : 1;
+            },
+            std::chrono::seconds(20));
+        EXPECT_EQ(code, 0) << testing::describe(kind);
+    }
 }
 
 TEST(AssetCatalogFolders, TheEnvironmentFolderComesFirstAndTheBuildOneShipsTheBullseye) {
