@@ -74,6 +74,7 @@ ChromeHistoryReader::ChromeHistoryReader(const Clock& clock, Workspace& workspac
 
 ChromeHistoryReader::~ChromeHistoryReader() {
     loadState_->reader = nullptr;
+    abandoned_->store(true);
     loader_.reset();
 }
 
@@ -164,7 +165,7 @@ bool ChromeHistoryReader::startLoad() {
         return false;
     }
     loadState_->running = true;
-    HistoryLoadRequest request{sourcePath_, destinationPath_, isChromeRunning(), now, limits_};
+    HistoryLoadRequest request{sourcePath_, destinationPath_, isChromeRunning(), now, limits_, abandoned_};
     RunLoop& mainLoop = RunLoop::main();
     loader_->post([request = std::move(request), &mainLoop, state = std::weak_ptr<LoadState>(loadState_)] {
         auto outcome = std::make_shared<HistoryLoadOutcome>(loadHistoryCopy(request));

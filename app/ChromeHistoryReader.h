@@ -6,6 +6,7 @@
 #include "platform/runtime/Observable.h"
 #include "platform/runtime/Task.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -65,7 +66,7 @@ public:
                         std::optional<std::filesystem::path> sourcePath = std::nullopt,
                         std::optional<std::filesystem::path> destinationPath = std::nullopt,
                         HistoryReadLimits limits = {});
-    ~ChromeHistoryReader() override; // waits for a load that is running
+    ~ChromeHistoryReader() override; // stops a load that is running and waits for it to end
     ChromeHistoryReader(const ChromeHistoryReader&) = delete;
     ChromeHistoryReader& operator=(const ChromeHistoryReader&) = delete;
 
@@ -119,6 +120,7 @@ private:
     std::filesystem::path destinationPath_;
     HistoryReadLimits limits_;
     std::shared_ptr<LoadState> loadState_;
+    std::shared_ptr<std::atomic<bool>> abandoned_ = std::make_shared<std::atomic<bool>>(false);
     std::unique_ptr<BackgroundQueue> loader_;
 };
 

@@ -147,7 +147,7 @@ HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
         log("❌ Failed to open database: " + errorMessage(database.get()));
         return outcome;
     }
-    HistoryReadGuard guard(database.get(), request.limits); // its progress handler keeps state in it
+    HistoryReadGuard guard(database.get(), request.limits, request.abandoned.get()); // its progress handler keeps state in it
     tuneForOneSortedRead(database.get());
 
     const std::int64_t cutoff = static_cast<std::int64_t>(std::trunc(

@@ -6,7 +6,9 @@
 
 #include "app/ChromeHistoryReader.h"
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,8 @@ struct HistoryLoadRequest {
     bool chromeRunning = false;
     Date now;
     HistoryReadLimits limits;
+    // Set when the reader goes: the read stops at its next check rather than holding the quit.
+    std::shared_ptr<const std::atomic<bool>> abandoned;
 };
 
 struct HistoryLoadOutcome {

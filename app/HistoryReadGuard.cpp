@@ -36,8 +36,10 @@ std::string timeText(std::chrono::milliseconds time) {
 HistoryReadRefused::HistoryReadRefused(Reason reason, std::string description)
     : Error("ChromeHistoryReader", static_cast<int>(reason), std::move(description)) {}
 
-HistoryReadGuard::HistoryReadGuard(sqlite3* database, const HistoryReadLimits& limits)
-    : database_(database), limits_(limits), deadline_(std::chrono::steady_clock::now() + limits.time) {
+HistoryReadGuard::HistoryReadGuard(sqlite3* database, const HistoryReadLimits& limits,
+                                   const std::atomic<bool>* abandoned)
+    : database_(database), limits_(limits), deadline_(std::chrono::steady_clock::now() + limits.time),
+      abandoned_(abandoned) {
     sqlite3_limit(database_, SQLITE_LIMIT_LENGTH, saturatedCast<int>(static_cast<double>(limits_.valueBytes)));
     sqlite3_progress_handler(database_, instructionsBetweenChecks, &HistoryReadGuard::onProgress, this);
 }
@@ -49,7 +51,8 @@ HistoryReadGuard::~HistoryReadGuard() {
 int HistoryReadGuard::onProgress(void* guard) {
     auto& self = *static_cast<HistoryReadGuard*>(guard);
     self.expired_ = self.expired_ || std::chrono::steady_clock::now() >= self.deadline_;
-    return self.expired_ ? 1 : 0;
+    const bool abandoned = self.abandoned_ != nullptr && self.abandoned_->load(std::memory_order_relaxed);
+    return self.expired_ || abandoned ? 1 : 0;
 }
 
 void HistoryReadGuard::throwIfStoppedByABound(int result) const {

@@ -8,6 +8,7 @@
 #include "app/ChromeHistoryReader.h"
 #include "platform/foundation/Error.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -27,10 +28,12 @@ public:
 
 // Bounds what runs on `database` from its construction on: each value and each sorted row to
 // `limits.valueBytes` (SQLite's own length limit on the connection) and all of it together to
-// `limits.time` (a progress handler with a deadline). Lives no longer than the connection.
+// `limits.time` (a progress handler with a deadline), which also stops it once `abandoned` is set.
+// Lives no longer than the connection.
 class HistoryReadGuard {
 public:
-    HistoryReadGuard(sqlite3* database, const HistoryReadLimits& limits);
+    HistoryReadGuard(sqlite3* database, const HistoryReadLimits& limits,
+                     const std::atomic<bool>* abandoned = nullptr);
     ~HistoryReadGuard();
     HistoryReadGuard(const HistoryReadGuard&) = delete;
     HistoryReadGuard& operator=(const HistoryReadGuard&) = delete;
@@ -52,6 +55,7 @@ private:
     sqlite3* database_;
     HistoryReadLimits limits_;
     std::chrono::steady_clock::time_point deadline_;
+    const std::atomic<bool>* abandoned_;
     bool expired_ = false;
 };
 

@@ -4,10 +4,8 @@
 #include "platform/foundation/Files.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <sstream>
@@ -76,24 +74,6 @@ std::optional<fs::path> documentsFromUserDirs(const fs::path& home) {
     return found;
 }
 
-fs::path ensurePrivateDirectory(const fs::path& directory) {
-    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
-        throw FileError(directory, "create directory", errno);
-    }
-    struct stat status {};
-    if (::lstat(directory.c_str(), &status) != 0) {
-        throw FileError(directory, "inspect directory", errno);
-    }
-    if (!S_ISDIR(status.st_mode) || status.st_uid != ::getuid()) {
-        // Another user (or a symbolic link) could read or replace what we put there.
-        throw FileError(directory, "refuse temporary directory not owned by this user", EPERM);
-    }
-    if ((status.st_mode & 0077) != 0 && ::chmod(directory.c_str(), 0700) != 0) {
-        throw FileError(directory, "restrict permissions of", errno);
-    }
-    return directory;
-}
-
 } // namespace
 
 fs::path homeDirectory() {
@@ -131,14 +111,6 @@ fs::path documentsDirectory() {
         return *fromUserDirs;
     }
     return home / "Documents";
-}
-
-fs::path temporaryDirectory() {
-    if (auto runtime = absoluteEnvironmentPath("XDG_RUNTIME_DIR")) {
-        return ensurePrivateDirectory(*runtime / bundleIdentifier());
-    }
-    const fs::path base = absoluteEnvironmentPath("TMPDIR").value_or(fs::path("/tmp"));
-    return ensurePrivateDirectory(base / ("glimmodemo-" + std::to_string(::getuid())));
 }
 
 std::string loginName() {

@@ -23,12 +23,6 @@ std::filesystem::path applicationDataDirectory();
 // XDG_CONFIG_HOME, else ~/.config.
 std::filesystem::path configurationDirectory();
 
-// A private directory (mode 0700, owned by the current user) for this user's temporary files,
-// created on first use: $XDG_RUNTIME_DIR/<bundleIdentifier> when XDG_RUNTIME_DIR is set, else
-// $TMPDIR (or /tmp)/glimmodemo-<uid>. An existing directory that is not ours or is open to others is
-// refused with FileError rather than used.
-std::filesystem::path temporaryDirectory();
-
 // The login name of the current user.
 std::string loginName();
 

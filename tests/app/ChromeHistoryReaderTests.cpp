@@ -2,6 +2,8 @@
 
 #include "SyntheticHistory.h"
 #include "app/CommittedDatabaseCopy.h"
+#include "app/HistoryReadGuard.h"
+#include "app/SqliteHandles.h"
 #include "platform/desktop/fakes/FakeWorkspace.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Locations.h"
@@ -15,7 +17,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <utility>
 
 #include <sys/stat.h>
@@ -425,6 +429,28 @@ TEST_F(ChromeHistoryReaderTest, AReadPastItsTimeOrMemoryIsStoppedWithAClearError
     makeReader();
     load();
     EXPECT_EQ(reader->historyItems->size(), 2000u);
+}
+
+// A reader that goes (at quit) stops the read it started at its next check instead of waiting for it
+// to end or for its deadline.
+TEST(HistoryReadGuardTest, AnAbandonedReadStopsAtItsNextCheck) {
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
+    const Database database(raw);
+    std::atomic<bool> abandoned{false};
+    const HistoryReadGuard guard(database.get(), {.time = std::chrono::hours(1)}, &abandoned);
+    sqlite3_stmt* rawStatement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(database.get(),
+                                 "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c",
+                                 -1, &rawStatement, nullptr),
+              SQLITE_OK);
+    const Statement endless(rawStatement);
+    std::thread quit([&abandoned] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        abandoned = true;
+    });
+    EXPECT_EQ(sqlite3_step(endless.get()), SQLITE_INTERRUPT);
+    quit.join();
 }
 
 TEST_F(ChromeHistoryReaderTest, SummaryListsTheTimeframesVisits) {

@@ -71,38 +71,6 @@ TEST_F(LocationsTest, UserDirsFileThatIsAFifoCountsAsAbsent) {
     EXPECT_EQ(code, 0);
 }
 
-TEST_F(LocationsTest, TemporaryDirectoryIsPrivateAndStable) {
-    environment.set("XDG_RUNTIME_DIR", home.path().string());
-    const fs::path first = temporaryDirectory();
-    EXPECT_EQ(first, home.path() / bundleIdentifier());
-    struct stat status {};
-    ASSERT_EQ(::stat(first.c_str(), &status), 0);
-    EXPECT_TRUE(S_ISDIR(status.st_mode));
-    EXPECT_EQ(status.st_mode & 0777, 0700u);
-    EXPECT_EQ(status.st_uid, ::getuid());
-    EXPECT_EQ(temporaryDirectory(), first);
-}
-
-TEST_F(LocationsTest, TemporaryDirectoryWithoutRuntimeDirIsPerUserUnderTmpdir) {
-    environment.set("TMPDIR", home.path().string());
-    const fs::path expected = home.path() / ("glimmodemo-" + std::to_string(::getuid()));
-    // A folder left open to everyone is closed again before use.
-    fs::create_directory(expected);
-    ::chmod(expected.c_str(), 0777);
-
-    EXPECT_EQ(temporaryDirectory(), expected);
-    struct stat status {};
-    ASSERT_EQ(::stat(expected.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0700u);
-}
-
-TEST_F(LocationsTest, TemporaryDirectoryRefusesASymbolicLink) {
-    environment.set("TMPDIR", home.path().string());
-    fs::create_directory(home.path() / "target");
-    fs::create_directory_symlink(home.path() / "target", home.path() / ("glimmodemo-" + std::to_string(::getuid())));
-    EXPECT_THROW(temporaryDirectory(), FileError);
-}
-
 TEST_F(LocationsTest, IdentityIsFixedAndNonEmpty) {
     EXPECT_EQ(bundleIdentifier(), "com.glimmodemo.GlimmoDemo");
     EXPECT_FALSE(loginName().empty());
