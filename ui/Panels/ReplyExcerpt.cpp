@@ -10,7 +10,6 @@ constexpr std::size_t perLine = 4;
 constexpr std::size_t perContainer = 20;
 constexpr std::size_t perTableCell = 3;
 constexpr std::size_t perMarkup = 1;
-constexpr std::string_view markupCharacters = "*_`~[]()!<>&:.@#-+\\";
 
 bool isBlankCharacter(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -73,6 +72,14 @@ std::size_t characterBoundary(std::string_view text, std::size_t bytes) {
     return end;
 }
 
+// Cut short, a line may weigh more than it did whole: "-" or "1." at its end becomes a list item. Such
+// characters are given up too.
+std::size_t fittingPrefix(std::string_view line, std::size_t bytes, std::size_t budget) {
+    std::size_t end = characterBoundary(line, bytes);
+    while (end > 0 && weighLine(line.substr(0, end), budget).weight > budget) end = characterBoundary(line, end - 1);
+    return end;
+}
+
 } // namespace
 
 LineWeight weighLine(std::string_view line, std::size_t budget) {
@@ -101,7 +108,7 @@ LineWeight weighLine(std::string_view line, std::size_t budget) {
     }
     for (; at < line.size(); ++at) {
         const char c = line[at];
-        if (!add(at + 1, c == '|' ? perTableCell : markupCharacters.find(c) != std::string_view::npos ? perMarkup : 0)) {
+        if (!add(at + 1, c == '|' ? perTableCell : replyMarkupCharacters.find(c) != std::string_view::npos ? perMarkup : 0)) {
             return result;
         }
     }
@@ -124,7 +131,7 @@ std::size_t replyExcerptLength(std::string_view reply, const ReplyExcerptLimits&
         if (end > limits.bytes || lineWeight.weight > limits.weight - weight) {
             if (lastBoundary > 0) return lastBoundary;
             if (lastLineEnd > 0) return lastLineEnd;
-            return start + characterBoundary(line, std::min(lineWeight.fittingBytes, limits.bytes - start));
+            return start + fittingPrefix(line, std::min(lineWeight.fittingBytes, limits.bytes - start), limits.weight - weight);
         }
         weight += lineWeight.weight;
         if (isBlank(line)) {

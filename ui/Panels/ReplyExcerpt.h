@@ -18,6 +18,10 @@ struct ReplyExcerptLimits {
     std::size_t weight = 8000;
 };
 
+// The characters that weigh on a line besides the line itself: each may start or end an inline
+// ("|" a table cell, which weighs more).
+inline constexpr std::string_view replyMarkupCharacters = "*_`~[]()!<>&:.@#-+\\|";
+
 // The weight of one line, and the bytes of its longest prefix, ending on a whole character, whose weight
 // is at most `budget`.
 struct LineWeight {

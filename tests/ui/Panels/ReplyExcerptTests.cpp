@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace glimmo::testing {
 namespace {
@@ -51,6 +55,43 @@ TEST(ReplyExcerpt, ListItemsAndMarkupWeighMoreThanPlainText) {
     EXPECT_EQ(kept.substr(kept.size() - 3), "- a");
     const std::string lines = repeated("a a\n", 1000);
     EXPECT_GT(excerpt(lines, lines.size(), 500).size(), kept.size());
+}
+
+// Random replies of the pieces that weigh (every markup character, container markers, fences, blank
+// lines, characters of several bytes): the excerpt keeps within both limits, ends on a whole
+// character and is the whole reply when that fits.
+TEST(ReplyExcerpt, RandomRepliesKeepWithinTheLimits) {
+    static const std::vector<std::string> pieces = {
+        "*", "_", "`", "~", "[", "]", "(", ")", "!", "<", ">", "&", ":", ".", "@", "#", "-", "+", "\\", "|",
+        "- ", "> ", "12. ", "3) ", "```", "~~~", "\n", "\n\n", "   ", "\t", "word ", "é", "→", "\r\n"};
+    for (const char c : replyMarkupCharacters) {
+        EXPECT_NE(std::find(pieces.begin(), pieces.end(), std::string(1, c)), pieces.end()) << "no piece for " << c;
+    }
+    const auto weightOf = [](std::string_view text) {
+        std::size_t weight = 0;
+        for (std::size_t start = 0; start <= text.size();) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            weight += weighLine(text.substr(start, end - start), SIZE_MAX).weight;
+            start = end + 1;
+        }
+        return weight;
+    };
+    std::mt19937 random(20250518);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> length(0, 400);
+    for (int i = 0; i < 2000; ++i) {
+        std::string reply;
+        for (int n = length(random); n > 0; --n) reply += pieces[pick(random)];
+        const ReplyExcerptLimits limits{std::size_t(1) + random() % 600, std::size_t(1) + random() % 300};
+        const std::size_t kept = replyExcerptLength(reply, limits);
+        ASSERT_LE(kept, reply.size());
+        const std::string_view excerpt = std::string_view(reply).substr(0, kept);
+        if (kept == reply.size() && reply.size() <= limits.bytes && weightOf(reply) <= limits.weight) continue;
+        EXPECT_LE(kept, limits.bytes) << reply;
+        EXPECT_LE(weightOf(excerpt), limits.weight) << reply;
+        EXPECT_TRUE(kept == reply.size() || (static_cast<unsigned char>(reply[kept]) & 0xC0) != 0x80) << reply;
+        if (reply.size() <= limits.bytes && weightOf(reply) <= limits.weight) EXPECT_EQ(kept, reply.size()) << reply;
+    }
 }
 
 TEST(ShownReply, TheCutTextIsParsedAndFollowedByHowMuchWasLeftOut) {
