@@ -105,7 +105,8 @@ TEST_F(ChatViewModelTest, TheContextIsWrittenAndLoggedOffTheMainLoop) {
     ask("What did I do?");
     setLogSinkForTesting({});
     EXPECT_EQ(lastMessage(), "You mostly wrote code.");
-    const auto context = std::find_if(lines.begin(), lines.end(), [](const auto& line) { return line.first == "Activity Context:"; });
+    const auto context =
+        std::find_if(lines.begin(), lines.end(), [](const auto& line) { return line.first == "Activity Context:"; });
     ASSERT_NE(context, lines.end());
     ASSERT_NE(context + 1, lines.end());
     EXPECT_THAT((context + 1)->first, StartsWith("Here's some added context"));

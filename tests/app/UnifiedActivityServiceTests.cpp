@@ -89,7 +89,9 @@ TEST_F(UnifiedActivityServiceTest, BoundsAreInclusiveAndTheLastVisitLastsAMinute
     EXPECT_EQ(list[0].duration, 0);
     EXPECT_EQ(list[1].name, "early.example");
     EXPECT_EQ(list[1].duration, 3 * 3600);
-    EXPECT_EQ(mergeActivities(reader->historyItems.get(), snapshotOf(monitor->activityRecords.get()), at(9, 0), at(13, 0))[0].duration, 60);
+    EXPECT_EQ(mergeActivities(reader->historyItems.get(), snapshotOf(monitor->activityRecords.get()), at(9, 0), at(13, 0))[0]
+                  .duration,
+              60);
 }
 
 TEST_F(UnifiedActivityServiceTest, VisitsCountOnlyWhileTheBrowserIsInFront) {

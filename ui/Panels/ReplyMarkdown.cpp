@@ -23,7 +23,8 @@ Task<void> ReplyPreparation::prepare(std::shared_ptr<const std::string> reply, s
     const auto self = shared_from_this();
     if (prepared.get() && prepared.get()->key == key) co_return;
     // Only the text goes to the parser's thread, and only the finished, immutable result comes back.
-    auto parsing = parser_->perform([reply, key] { return std::make_shared<const Prepared>(Prepared{key, shownReply(*reply)}); });
+    auto parsing =
+        parser_->perform([reply, key] { return std::make_shared<const Prepared>(Prepared{key, shownReply(*reply)}); });
     std::shared_ptr<const Prepared> made = co_await std::move(parsing);
     if (co_await isTaskCancelled()) co_return;
     prepared = std::move(made);
@@ -39,9 +40,10 @@ AnyView ReplyMarkdown::body() const {
     const std::shared_ptr<const ReplyPreparation::Prepared> prepared = preparing->prepared.get();
     const bool ready = prepared && prepared->key == key;
     const auto text = std::make_shared<const std::string>(reply);
-    return IfElse(
-               ready, [&] { return markdownOf(prepared->shown); },
-               [] { return ProgressView().progressViewStyle(ProgressViewStyle::circular).scaleEffect(0.5).frame({.maxWidth = infinity}); })
+    const auto spinner = [] {
+        return ProgressView().progressViewStyle(ProgressViewStyle::circular).scaleEffect(0.5).frame({.maxWidth = infinity});
+    };
+    return IfElse(ready, [&] { return markdownOf(prepared->shown); }, spinner)
         .task(AnyHashable(key), [preparing, text, key] { return preparing->prepare(text, key); });
 }
 

@@ -277,15 +277,14 @@ TEST(ScrollViewTest, ContentIsClippedAndIndicatorsShowWhenItOverflows) {
 
 TEST(ScrollViewTest, AHorizontalIndicatorSitsBelowContentThatSetsTheHeight) {
     // As a code block's lines: as tall as they are, wider than the view.
-    TestHost t(VStack(HorizontalAlignment::leading(), 0,
-                      {ScrollView(AxisSet::horizontal(), true, box(300, 30, "wide")).fixedSize(false, true).accessibilityLabel("scroll"),
-                       box(100, 20, "below")}),
-               {100, 200});
+    const AnyView code = ScrollView(AxisSet::horizontal(), true, box(300, 30, "wide")).fixedSize(false, true);
+    TestHost t(VStack(HorizontalAlignment::leading(), 0, {code.accessibilityLabel("scroll"), box(100, 20, "below")}), {100, 200});
     const CGRect content = t.frame("wide");
     EXPECT_EQ(content.minY(), t.frame("scroll").minY()) << "the content stays at the top";
     const auto& items = t.host().displayList().items;
     // The thumb is drawn right after the scroll view's clip is popped.
-    const auto clipEnd = std::find_if(items.begin(), items.end(), [](const DisplayItem& item) { return std::holds_alternative<PopClip>(item); });
+    const auto clipEnd =
+        std::find_if(items.begin(), items.end(), [](const DisplayItem& item) { return std::holds_alternative<PopClip>(item); });
     ASSERT_NE(clipEnd, items.end());
     const auto thumb = clipEnd + 1;
     ASSERT_TRUE(thumb != items.end() && std::holds_alternative<FillItem>(*thumb));
