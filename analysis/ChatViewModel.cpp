@@ -10,6 +10,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/HttpClient.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <algorithm>
@@ -34,7 +35,9 @@ ChatViewModel::ChatViewModel(std::shared_ptr<UnifiedActivityService> service, st
     : apiKey(ServiceConfiguration::openAIAPIKey()),
       apiURL(ServiceConfiguration::openAIBaseURL() + "/v1/responses"),
       unifiedActivityService(std::move(service)),
-      timeframe(*this, std::move(initialTimeframe)) {}
+      timeframe(*this, std::move(initialTimeframe)), textWork_(std::make_unique<BackgroundQueue>()) {}
+
+ChatViewModel::~ChatViewModel() = default;
 
 std::string ChatViewModel::dayTimeframe(Date day) {
     return dayKey(day);
@@ -63,14 +66,18 @@ void ChatViewModel::sendMessage() {
 Task<void> ChatViewModel::answer(std::string question) {
     const auto self = shared_from_this();
     auto contextTask = activityContext();
-    const std::string context = co_await std::move(contextTask);
-    printLine("Activity Context:");
-    printLine(context);
+    const auto context = std::make_shared<const std::string>(co_await std::move(contextTask));
+    // Megabytes written to a terminal or a pipe would hold the window for as long as they take.
+    auto logging = textWork_->perform([context] {
+        printLine("Activity Context:");
+        printLine(*context);
+    });
+    co_await std::move(logging);
 
     std::string reply;
     std::string failure;
     try {
-        auto request = fetchOpenAIResponse(question, context);
+        auto request = fetchOpenAIResponse(question, *context);
         reply = co_await std::move(request);
     } catch (const std::exception& error) {
         printLine("Error fetching OpenAI response: " + logExcerpt(error.what()));
@@ -118,13 +125,17 @@ Task<std::string> ChatViewModel::activityContext() {
     const auto self = shared_from_this();
     const auto range = dateRange(timeframe.get());
     auto reportTask = unifiedActivityService->generateReport(range.first, range.second);
-    const UnifiedActivityReport report = co_await std::move(reportTask);
-    co_return "Here's some added context of what I've been up to during " + lowercased(timeframe.get()) +
-        " in case it helps answer my query.\nDo not reference these at all if I don't specifically query for them:\n\n" +
-        UnifiedActivityService::formatReport(report) + "\n\n---";
+    UnifiedActivityReport report = co_await std::move(reportTask);
+    auto writing = textWork_->perform([report = std::move(report), name = lowercased(timeframe.get())] {
+        return "Here's some added context of what I've been up to during " + name +
+            " in case it helps answer my query.\nDo not reference these at all if I don't specifically query for them:\n\n" +
+            UnifiedActivityService::formatReport(report) + "\n\n---";
+    });
+    co_return co_await std::move(writing);
 }
 
 Task<std::string> ChatViewModel::fetchOpenAIResponse(std::string message, std::string context) {
+    const auto self = shared_from_this();
     if (!hasAPIKey()) {
         co_return std::string(missingKeyAdvice);
     }
@@ -133,16 +144,24 @@ Task<std::string> ChatViewModel::fetchOpenAIResponse(std::string message, std::s
     request.url = apiURL;
     request.timeoutSeconds = requestTimeout;
     request.headers = {{"Authorization", "Bearer " + apiKey}, {"Content-Type", "application/json"}};
-    request.body = openAIRequestBody(openAIInput(context, message, maxTokens));
     request.carriesCredentials = true;
+    // Cutting a context of megabytes to its characters takes a good part of a second.
+    auto writing = textWork_->perform([context = std::move(context), message = std::move(message), limit = maxTokens] {
+        return openAIRequestBody(openAIInput(context, message, limit));
+    });
+    request.body = co_await std::move(writing);
 
     auto sending = HttpClient::shared().send(std::move(request), RequestOptions{.maxBodyBytes = openAIReplyLimit});
-    const HttpResponse response = co_await std::move(sending);
-    if (isValidUTF8(response.body)) {
-        printLine("OpenAI Response:");
-        printLine(logExcerpt(response.body));
-    }
-    co_return openAIReplyText(response.status, response.body);
+    HttpResponse response = co_await std::move(sending);
+    // A reply may run to 32 MiB.
+    auto reading = textWork_->perform([response = std::move(response)] {
+        if (isValidUTF8(response.body)) {
+            printLine("OpenAI Response:");
+            printLine(logExcerpt(response.body));
+        }
+        return openAIReplyText(response.status, response.body);
+    });
+    co_return co_await std::move(reading);
 }
 
 } // namespace glimmo

@@ -13,10 +13,13 @@
 
 namespace glimmo {
 
+class BackgroundQueue;
 class UnifiedActivityService;
 
 // One chat conversation about the user's own computer use. Each question goes to the OpenAI
-// Responses API with the activity report of the timeframe as context. Nothing is stored.
+// Responses API with the activity report of the timeframe as context. Nothing is stored. A busy day's
+// context runs to megabytes: its text, the request body and the reply are written, logged and read
+// on a thread of the model's own, never on the main loop.
 //
 // Timeframes: "TODAY", "WEEK", "MONTH", or a day's "yyyy-MM-dd" text (that local day); any other
 // text means today. Create with std::make_shared. Main thread only.
@@ -29,6 +32,7 @@ public:
 
     // The key and the address come from the configuration (OPENAI_API_KEY, OPENAI_BASE_URL).
     ChatViewModel(std::shared_ptr<UnifiedActivityService> unifiedActivityService, std::string timeframe);
+    ~ChatViewModel() override;
 
     Published<std::vector<ChatMessage>> messages{*this, {}};
     Published<std::string> currentInput{*this, ""};
@@ -57,6 +61,8 @@ public:
 private:
     Task<void> answer(std::string question);
     void replaceLastPlaceholder(std::string content);
+
+    std::unique_ptr<BackgroundQueue> textWork_;
 };
 
 } // namespace glimmo

@@ -256,12 +256,7 @@ void ActivityMonitor::loadRecords() {
 
 void ActivityMonitor::saveRecords() {
     unsavedTime_ = 0;
-    ActivityRecordSnapshot snapshot;
-    snapshot.reserve(activityRecords->size());
-    for (const auto& record : activityRecords.get()) {
-        snapshot.push_back(record->sharedValue());
-    }
-    recordFile_->save(std::move(snapshot));
+    recordFile_->save(snapshotOf(activityRecords.get()));
 }
 
 void ActivityMonitor::flushRecordFile() {

@@ -28,4 +28,13 @@ std::shared_ptr<const ActivityRecordValue> ActivityRecord::sharedValue() const {
     return cachedValue_;
 }
 
+ActivityRecordSnapshot snapshotOf(const std::vector<std::shared_ptr<ActivityRecord>>& records) {
+    ActivityRecordSnapshot snapshot;
+    snapshot.reserve(records.size());
+    for (const auto& record : records) {
+        snapshot.push_back(record->sharedValue());
+    }
+    return snapshot;
+}
+
 } // namespace glimmo

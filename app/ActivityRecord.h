@@ -63,4 +63,8 @@ private:
 // A list of records as one save writes it, newest first.
 using ActivityRecordSnapshot = std::vector<std::shared_ptr<const ActivityRecordValue>>;
 
+// The records' fields as they are now, for work off the main thread; records unchanged since the last
+// snapshot are not copied again.
+ActivityRecordSnapshot snapshotOf(const std::vector<std::shared_ptr<ActivityRecord>>& records);
+
 } // namespace glimmo

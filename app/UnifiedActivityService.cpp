@@ -4,6 +4,7 @@
 #include "app/ChromeHistoryReader.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/NumberText.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <algorithm>
@@ -27,13 +28,15 @@ UnifiedActivityService::UnifiedActivityService(std::shared_ptr<ActivityMonitor> 
                                                std::shared_ptr<ChromeHistoryReader> chromeReader,
                                                std::shared_ptr<PreferencesModel> preferences, const Clock& clock)
     : activityMonitor(std::move(activityMonitor)), chromeReader(std::move(chromeReader)),
-      preferences(std::move(preferences)), clock_(clock) {}
+      preferences(std::move(preferences)), clock_(clock), merger_(std::make_unique<BackgroundQueue>()) {}
 
 UnifiedActivityService::UnifiedActivityService(std::shared_ptr<ActivityMonitor> activityMonitor,
                                                std::shared_ptr<ChromeHistoryReader> chromeReader,
                                                std::shared_ptr<PreferencesModel> preferences)
     : UnifiedActivityService(std::move(activityMonitor), std::move(chromeReader), std::move(preferences),
                              RunLoop::main().clock()) {}
+
+UnifiedActivityService::~UnifiedActivityService() = default;
 
 std::string UnifiedActivityService::cacheKey(Date start, Date end) {
     const Calendar calendar = Calendar::current();
@@ -49,11 +52,18 @@ const std::vector<UnifiedActivity>* UnifiedActivityService::freshEntry(const std
     return &cached->second.first;
 }
 
-std::vector<UnifiedActivity> UnifiedActivityService::build(const std::string& key, Date start, Date end) {
-    std::vector<UnifiedActivity> list =
-        mergeActivities(chromeReader->historyItems.get(), activityMonitor->activityRecords.get(), start, end);
-    cachedActivities[key] = {list, clock_.now()};
-    return list;
+std::vector<HistoryItem> UnifiedActivityService::visitsWithin(Date start, Date end) const {
+    std::vector<HistoryItem> visits;
+    for (const HistoryItem& visit : chromeReader->historyItems.get()) {
+        if (start <= visit.lastVisit && visit.lastVisit <= end) {
+            visits.push_back(visit);
+        }
+    }
+    return visits;
+}
+
+ActivityRecordSnapshot UnifiedActivityService::recordSnapshot() const {
+    return snapshotOf(activityMonitor->activityRecords.get());
 }
 
 std::vector<UnifiedActivity> UnifiedActivityService::unifiedActivities(Date start, Date end) {
@@ -62,7 +72,9 @@ std::vector<UnifiedActivity> UnifiedActivityService::unifiedActivities(Date star
         return *cached;
     }
     chromeReader->copyAndLoadHistory();
-    return build(key, start, end);
+    std::vector<UnifiedActivity> list = mergeActivities(visitsWithin(start, end), recordSnapshot(), start, end);
+    cachedActivities[key] = {list, clock_.now()};
+    return list;
 }
 
 Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(Date start, Date end) {
@@ -77,7 +89,16 @@ Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(
     if (alive.expired()) {
         throw CancellationError{}; // nobody is left to ask for the list, nor anything to build it from
     }
-    co_return build(key, start, end);
+    // The merge gets copies: the sources live on the main thread and may change meanwhile.
+    auto merging = merger_->perform([visits = visitsWithin(start, end), records = recordSnapshot(), start, end] {
+        return mergeActivities(visits, records, start, end);
+    });
+    std::vector<UnifiedActivity> list = co_await std::move(merging);
+    if (alive.expired()) {
+        throw CancellationError{};
+    }
+    cachedActivities[key] = {list, clock_.now()};
+    co_return list;
 }
 
 Task<double> UnifiedActivityService::totalDuration(Date start, Date end) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ActivityRecord.h"
 #include "app/ActivityReport.h"
 #include "app/UnifiedActivity.h"
 #include "platform/runtime/Clock.h"
@@ -15,7 +16,7 @@
 namespace glimmo {
 
 class ActivityMonitor;
-class ActivityRecord;
+class BackgroundQueue;
 class ChromeHistoryReader;
 class PreferencesModel;
 struct HistoryItem;
@@ -23,7 +24,8 @@ struct HistoryItem;
 // Merges the monitor's application records and the browser's visits into one list of named
 // activities per time window (both bounds inclusive), and builds the window's report.
 // Lists are cached per pair of calendar days for 600 s; building one waits for a history reload
-// that is due. Main thread only.
+// that is due, and merges a snapshot of both sources on a thread of its own (a day may hold tens of
+// thousands of visits). Main thread only.
 class UnifiedActivityService : public ObservableObject {
 public:
     static constexpr double cacheLifetime = 600;
@@ -37,6 +39,7 @@ public:
     UnifiedActivityService(std::shared_ptr<ActivityMonitor> activityMonitor,
                            std::shared_ptr<ChromeHistoryReader> chromeReader,
                            std::shared_ptr<PreferencesModel> preferences);
+    ~UnifiedActivityService() override;
 
     // Ends with CancellationError when the service is freed while the history loads.
     Task<std::vector<UnifiedActivity>> getUnifiedActivities(Date start, Date end);
@@ -46,8 +49,8 @@ public:
     Task<UnifiedActivityReport> generateReport(Date start, Date end);
     static std::string formatReport(const UnifiedActivityReport& report);
 
-    // What getUnifiedActivities does, with the history as it is now: a reload that is due is
-    // started, not waited for.
+    // What getUnifiedActivities does, with the history as it is now and on the calling thread: a
+    // reload that is due is started, not waited for.
     std::vector<UnifiedActivity> unifiedActivities(Date start, Date end);
     // The key of a window: its two calendar days.
     static std::string cacheKey(Date start, Date end);
@@ -63,10 +66,12 @@ public:
 private:
     // The cached list of the key while it is fresh; null otherwise.
     const std::vector<UnifiedActivity>* freshEntry(const std::string& key) const;
-    // Merges the sources as they are now and caches the list under the key.
-    std::vector<UnifiedActivity> build(const std::string& key, Date start, Date end);
+    // The visits of the window and the records as they are now: what a merge reads.
+    std::vector<HistoryItem> visitsWithin(Date start, Date end) const;
+    ActivityRecordSnapshot recordSnapshot() const;
 
     const Clock& clock_;
+    std::unique_ptr<BackgroundQueue> merger_;
     // Expires with the service: a request resumed after a history load learns whether to go on.
     const std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
@@ -75,8 +80,7 @@ private:
 // A record counts with the part of it inside the window. A visit lasts until the next visit (the
 // last one a minute) and counts only while the browser's records show it in front, never past
 // `end`; the browser's own records are left out since its time shows through the visits.
-std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits,
-                                             const std::vector<std::shared_ptr<ActivityRecord>>& records, Date start,
-                                             Date end);
+std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits, const ActivityRecordSnapshot& records,
+                                             Date start, Date end);
 
 } // namespace glimmo

@@ -16,14 +16,14 @@ struct Span {
     Date end;
 };
 
-bool isBrowserRecord(const ActivityRecord& record) {
+bool isBrowserRecord(const ActivityRecordValue& record) {
     return lowercased(record.appName).find("chrome") != std::string::npos;
 }
 
 // The time a record covers: from its start for as long as it was credited.
-Span spanOf(const ActivityRecord& record) {
-    const Date begin = record.timestamp.get();
-    return {begin, begin.addingTimeInterval(std::max(0.0, record.duration.get()))};
+Span spanOf(const ActivityRecordValue& record) {
+    const Date begin = record.timestamp;
+    return {begin, begin.addingTimeInterval(std::max(0.0, record.duration))};
 }
 
 double overlap(Span a, Span b) {
@@ -33,9 +33,9 @@ double overlap(Span a, Span b) {
 // When the browser was the front application, as sorted, disjoint spans.
 class BrowserFrontTime {
 public:
-    explicit BrowserFrontTime(const std::vector<std::shared_ptr<ActivityRecord>>& records) {
+    explicit BrowserFrontTime(const ActivityRecordSnapshot& records) {
         for (const auto& record : records) {
-            if (isBrowserRecord(*record) && record->duration.get() > 0) {
+            if (isBrowserRecord(*record) && record->duration > 0) {
                 spans_.push_back(spanOf(*record));
             }
         }
@@ -76,9 +76,8 @@ std::optional<std::string> websiteName(const std::string& url) {
 
 } // namespace
 
-std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits,
-                                             const std::vector<std::shared_ptr<ActivityRecord>>& records, Date start,
-                                             Date end) {
+std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& visits, const ActivityRecordSnapshot& records,
+                                             Date start, Date end) {
     const Span window{start, end};
     std::vector<const HistoryItem*> kept;
     for (const HistoryItem& visit : visits) {
@@ -115,7 +114,7 @@ std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& vis
             continue;
         }
         sequence.push_back({record->appName, UnifiedActivity::ActivityType::app, seconds, std::max(span.begin, start),
-                            record->windowText.get()});
+                            record->windowText});
     }
 
     std::unordered_map<std::string, std::size_t> indexByName;

@@ -155,7 +155,7 @@ void TextInlineRenderer::render(const InlineNode& node) {
     } else if (const auto* image = node.as<InlineNode::Image>()) {
         // An image not loaded (yet, or ever) draws nothing, not its alternative text.
         if (const auto found = images.find(image->source); found != images.end()) {
-            result = result + glimmo::Text(found->second);
+            result += glimmo::Text(found->second);
         }
     } else if (node.is<InlineNode::SoftBreak>()) {
         if (softBreakMode == SoftBreak::Mode::space) {
@@ -176,7 +176,7 @@ void TextInlineRenderer::render(const InlineNode& node) {
 void TextInlineRenderer::defaultRender(const InlineNode& node) {
     AttributedStringInlineRenderer renderer(baseURL, textStyles, softBreakMode, attributes);
     renderer.render(node);
-    result = result + glimmo::Text(applyingFontProperties(renderer.result));
+    result += glimmo::Text(applyingFontProperties(renderer.result));
 }
 
 glimmo::Text renderedAsText(const std::vector<InlineNode>& inlines, const std::optional<glimmo::URL>& baseURL,

@@ -17,6 +17,7 @@
 // Usage: markdown_bench [runs] (default 7 at 1 MB and half as many at 10 MB; medians are taken)
 
 #include "RidadoziRI/Content/MarkdownContent.h"
+#include "bench/markdown/CmarkCommand.h"
 #include "bench/markdown/NotesDocument.h"
 #include "bench/markdown/WholeProcess.h"
 
@@ -42,9 +43,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Kept in step with the parser's extension list.
-const std::vector<std::string> cmarkCommand{"cmark-gfm", "-e", "autolink", "-e", "strikethrough", "-e", "tagfilter",
-                                            "-e",        "tasklist", "-e", "table"};
 constexpr const char* cmarkExtensions[] = {"autolink", "strikethrough", "tagfilter", "tasklist", "table"};
 
 struct Figures {

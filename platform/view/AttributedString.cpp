@@ -55,10 +55,17 @@ AttributedString AttributedString::substring(Range range) const {
 void AttributedString::append(const AttributedString& other) {
     const std::size_t base = text_.size();
     text_ += other.text_;
-    for (const auto& run : other.runs_) {
-        runs_.push_back({{run.range.lower + base, run.range.upper + base}, run.attributes});
+    // Both run lists are coalesced already: only the two runs that now meet may merge, so appending
+    // piece by piece costs what the pieces hold, not what the string holds.
+    auto run = other.runs_.begin();
+    if (run != other.runs_.end() && !runs_.empty() && runs_.back().range.upper == base &&
+        runs_.back().attributes == run->attributes) {
+        runs_.back().range.upper = run->range.upper + base;
+        ++run;
     }
-    coalesce();
+    for (; run != other.runs_.end(); ++run) {
+        runs_.push_back({{run->range.lower + base, run->range.upper + base}, run->attributes});
+    }
 }
 
 void AttributedString::setAttributes(const AttributeContainer& attributes, std::optional<Range> range) {

@@ -80,7 +80,8 @@ public:
 protected:
     CGSize computeSize(const ProposedViewSize& p) override {
         const CGSize c = sizeOfContent(childElements(), contentProposal(p));
-        return {p.width.value_or(c.width), p.height.value_or(c.height)};
+        const CGFloat track = !p.height && p.width && needsIndicatorTrack(c.width, *p.width) ? indicatorTrack : 0;
+        return {p.width.value_or(c.width), p.height.value_or(c.height + track)};
     }
     void placeChildren() override {
         placedContentProposal_ = contentProposal(ProposedViewSize::of(frame.size));
@@ -95,6 +96,15 @@ protected:
     }
 
 private:
+    // A horizontal indicator is drawn in the lowest points of the scroll view.
+    static constexpr CGFloat indicatorTrack = 10;
+
+    // A scroll view as tall as its content (a code block's) keeps a track below it for the horizontal
+    // indicator, which would otherwise be drawn over the content's last line.
+    bool needsIndicatorTrack(CGFloat contentWidth, CGFloat width) const {
+        return data_.showsIndicators && data_.axes.contains(Axis::horizontal) && !data_.axes.contains(Axis::vertical) &&
+               contentWidth > width;
+    }
     ProposedViewSize contentProposal(const ProposedViewSize& p) const {
         return {data_.axes.contains(Axis::horizontal) ? std::nullopt : p.width, data_.axes.contains(Axis::vertical) ? std::nullopt : p.height};
     }
@@ -105,8 +115,14 @@ private:
         const bool vertical = data_.axes.contains(Axis::vertical);
         const CGFloat x = !horizontal && contentSize_.width < frame.width() ? frame.minX() + (frame.width() - contentSize_.width) / 2
                                                                            : frame.minX() - offset_.x;
-        const CGFloat y = !vertical && contentSize_.height < frame.height() ? frame.minY() + (frame.height() - contentSize_.height) / 2
-                                                                           : frame.minY() - offset_.y;
+        CGFloat y = frame.minY() - offset_.y;
+        if (!vertical && contentSize_.height < frame.height()) {
+            y = frame.minY() + (frame.height() - contentSize_.height) / 2;
+            // Clear of the horizontal indicator where there is room for both.
+            if (needsIndicatorTrack(contentSize_.width, frame.width())) {
+                y = std::max(frame.minY(), std::min(y, frame.maxY() - indicatorTrack - contentSize_.height));
+            }
+        }
         return CGRect(x, y, contentSize_.width, contentSize_.height);
     }
     bool canScroll() const { return contentSize_.height > frame.height() || contentSize_.width > frame.width(); }

@@ -61,6 +61,8 @@ public:
     Text(const T& value, F format) : Text(std::string(format(value))) {}
 
     Text operator+(const Text& other) const;
+    // Appends in place: text built piece by piece costs what the pieces hold.
+    Text& operator+=(const Text& other);
 
     Text font(std::optional<Font> font) const;
     Text fontWeight(std::optional<Font::Weight> weight) const;

@@ -457,8 +457,13 @@ Text::Text(const Image& image) {
 
 Text Text::operator+(const Text& other) const {
     Text t = *this;
-    t.content_.append(other.content_);
+    t += other;
     return t;
+}
+
+Text& Text::operator+=(const Text& other) {
+    content_.append(other.content_);
+    return *this;
 }
 
 template <AttributeKey K>

@@ -89,14 +89,16 @@ TEST_F(UnifiedActivityServiceTest, BoundsAreInclusiveAndTheLastVisitLastsAMinute
     EXPECT_EQ(list[0].duration, 0);
     EXPECT_EQ(list[1].name, "early.example");
     EXPECT_EQ(list[1].duration, 3 * 3600);
-    EXPECT_EQ(mergeActivities(reader->historyItems.get(), monitor->activityRecords.get(), at(9, 0), at(13, 0))[0].duration, 60);
+    EXPECT_EQ(mergeActivities(reader->historyItems.get(), snapshotOf(monitor->activityRecords.get()), at(9, 0), at(13, 0))[0]
+                  .duration,
+              60);
 }
 
 TEST_F(UnifiedActivityServiceTest, VisitsCountOnlyWhileTheBrowserIsInFront) {
     addRecord("Google Chrome", at(9, 0), 600, "");
     addRecord("Editor", at(9, 10), 28200, "");
     const std::vector<HistoryItem> visits = {visit("https://b.example/", at(17, 0)), visit("https://a.example/", at(9, 0))};
-    const auto list = mergeActivities(visits, monitor->activityRecords.get(), at(9, 0), at(17, 0));
+    const auto list = mergeActivities(visits, snapshotOf(monitor->activityRecords.get()), at(9, 0), at(17, 0));
     double total = 0;
     for (const UnifiedActivity& entry : list) total += entry.duration;
     EXPECT_EQ(total, 8 * 3600);
@@ -112,7 +114,7 @@ TEST_F(UnifiedActivityServiceTest, VisitsCountOnlyWhileTheBrowserIsInFront) {
 TEST_F(UnifiedActivityServiceTest, ARecordAcrossMidnightCountsOnBothDaysWithinEachWindow) {
     const Date lateEvening = at(23, 0);
     addRecord("Editor", lateEvening, 2 * 3600, "night work");
-    const auto& records = monitor->activityRecords.get();
+    const ActivityRecordSnapshot records = snapshotOf(monitor->activityRecords.get());
     const auto today = mergeActivities({}, records, at(0, 0), at(23, 59, 59));
     ASSERT_EQ(today.size(), 1u);
     EXPECT_EQ(today[0].duration, 3599);

@@ -1,7 +1,7 @@
 #include "ui/Panels/JournalHighlightsView.h"
 
 #include "platform/view/Controls/Controls.h"
-#include "ui/Panels/JournalMarkdown.h"
+#include "ui/Panels/ReplyMarkdown.h"
 
 #include <utility>
 
@@ -23,7 +23,7 @@ AnyView JournalHighlightsView::body() const {
             return ProgressView().progressViewStyle(ProgressViewStyle::circular).scaleEffect(0.5).frame({.maxWidth = infinity});
         },
         [&] {
-            return journalMarkdown(journal->journalText.get())
+            return ReplyMarkdown(journal->journalText.get())
                 .textSelection(true)
                 .font(Font::system(13))
                 .foregroundStyle(HierarchicalShapeStyle::primary)

@@ -2,7 +2,7 @@
 
 // The day's journal under the journal layout's highlights heading: the cached reply while at most
 // 4 hours old, otherwise a new one; a small spinner while it is produced, then the text as Markdown
-// with text selection.
+// (as much of it as ReplyMarkdown shows) with text selection.
 
 #include "analysis/ContentViewModel.h"
 #include "analysis/JournalHighlightsModel.h"

@@ -7,7 +7,9 @@ target_sources(ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/JournalContentView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalDayStepping.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalHighlightsView.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/JournalMarkdown.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MediaDigestView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreferencesView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerpt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyMarkdown.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShownReply.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TimeBreakdownRow.cpp)

@@ -275,5 +275,23 @@ TEST(ScrollViewTest, ContentIsClippedAndIndicatorsShowWhenItOverflows) {
     EXPECT_TRUE(std::holds_alternative<PopClip>(hidden.host().displayList().items.back()));
 }
 
+TEST(ScrollViewTest, AHorizontalIndicatorSitsBelowContentThatSetsTheHeight) {
+    // As a code block's lines: as tall as they are, wider than the view.
+    const AnyView code = ScrollView(AxisSet::horizontal(), true, box(300, 30, "wide")).fixedSize(false, true);
+    TestHost t(VStack(HorizontalAlignment::leading(), 0, {code.accessibilityLabel("scroll"), box(100, 20, "below")}), {100, 200});
+    const CGRect content = t.frame("wide");
+    EXPECT_EQ(content.minY(), t.frame("scroll").minY()) << "the content stays at the top";
+    const auto& items = t.host().displayList().items;
+    // The thumb is drawn right after the scroll view's clip is popped.
+    const auto clipEnd =
+        std::find_if(items.begin(), items.end(), [](const DisplayItem& item) { return std::holds_alternative<PopClip>(item); });
+    ASSERT_NE(clipEnd, items.end());
+    const auto thumb = clipEnd + 1;
+    ASSERT_TRUE(thumb != items.end() && std::holds_alternative<FillItem>(*thumb));
+    const CGRect indicator = std::get<FillItem>(*thumb).path.boundingRect();
+    EXPECT_GE(indicator.minY(), content.maxY()) << "not over the last line";
+    EXPECT_LE(indicator.maxY(), t.frame("below").minY());
+}
+
 } // namespace
 } // namespace glimmo

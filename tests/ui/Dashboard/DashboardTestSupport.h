@@ -18,11 +18,14 @@ protected:
     DashboardFixture() { Workspace::setShared(sharedWorkspace); }
     ~DashboardFixture() override { Workspace::setShared(nullptr); }
 
-    // Runs the main loop's pending work and lets a second of virtual time pass, so posted view
-    // updates take effect and animations finish.
+    // Runs the main loop's pending work, waiting for what runs on other threads (the history load, the
+    // merge of a day's activities) and what it posts, then lets a second of virtual time pass, so
+    // posted view updates take effect and animations finish.
     void settle() {
-        loop->runUntil([this] { return !reader->isLoading(); }, 10); // the history loads on its own thread
-        loop->runUntilIdle();
+        for (int round = 0; round < 20; ++round) {
+            loop->runUntil([this] { return !reader->isLoading() && pendingContinuationCount() == 0; }, 10);
+            if (loop->runUntilIdle() == 0 && pendingContinuationCount() == 0) break;
+        }
         loop->advance(1);
         loop->runUntilIdle();
     }

@@ -78,6 +78,42 @@ TEST_F(PanelViewsTest, JournalUsesAFreshCacheAndOtherwiseAsksAndSharesTheText) {
     EXPECT_EQ(world.openAIRequestCount(), 1u);
 }
 
+// cmark-gfm takes quadratic time on unclosed image brackets: this reply alone would hold a parser for
+// many seconds.
+TEST_F(PanelViewsTest, AHostileJournalIsCutAndShownWhileTheWindowGoesOnAnswering) {
+    std::string hostile;
+    for (int i = 0; i < 40000; ++i) hostile += "![[]()";
+    JournalPromptCache::shared().saveResponse(hostile, onThe7th(9));
+    struct Host : View<Host> {
+        std::shared_ptr<UnifiedActivityService> service;
+        std::shared_ptr<std::string> seen;
+        State<std::string> text{std::string()};
+        AnyView body() const {
+            *seen = *text;
+            return JournalHighlightsView(onThe7th(12), service, nullptr, text.binding());
+        }
+    };
+    auto seen = std::make_shared<std::string>();
+    TestHost t(Host{{}, service, seen, {}}, {400, 300});
+    ASSERT_TRUE(loop->runUntil(
+        [&] {
+            t.host().update();
+            return *seen == hostile;
+        },
+        20))
+        << "the layout's copy holds the whole reply";
+    EXPECT_FALSE(shows(t.host().displayList(), "![")) << "not parsed while the window was laid out";
+    bool served = false;
+    loop->post([&] { served = true; });
+    loop->runUntilIdle();
+    EXPECT_TRUE(served);
+
+    const std::string note = "The rest of this reply (";
+    ASSERT_TRUE(waitFor(t, [&] { return shows(t.host().displayList(), note); }));
+    EXPECT_TRUE(shows(drawn(t), "![![!["));
+    EXPECT_EQ(JournalPromptCache::shared().getResponse(onThe7th(9)).first, hostile) << "what is stored stays whole";
+}
+
 TEST_F(PanelViewsTest, BreakdownRowOpensOnATapAnywhereOnItsLine) {
     const TimeBreakdownEntry entry{"Create", 45, "Writing the quarterly report in the editor and reviewing pull requests"};
     auto t = host(AnyView(TimeBreakdownRow(entry)), {300, 120});

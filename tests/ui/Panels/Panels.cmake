@@ -10,6 +10,7 @@ glimmo_test(ui_panels_tests
     ${CMAKE_CURRENT_LIST_DIR}/JournalAndDigestTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/JournalLinkTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreferencesViewTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../Gallery/GalleryReference.cpp
     ${PROJECT_SOURCE_DIR}/tests/platform/qt/ImageComparison.cpp
   LIBS ui platform_qt platform_window analysis test_support platform_desktop nlohmann_json::nlohmann_json Qt6::Widgets Qt6::Test

@@ -1,0 +1,115 @@
+#include "ui/Panels/ReplyExcerpt.h"
+#include "ui/Panels/ShownReply.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace glimmo::testing {
+namespace {
+
+std::string excerpt(const std::string& reply, std::size_t bytes, std::size_t weight = 100000) {
+    return reply.substr(0, replyExcerptLength(reply, {bytes, weight}));
+}
+
+std::string repeated(const std::string& unit, std::size_t times) {
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i) text += unit;
+    return text;
+}
+
+TEST(ReplyExcerpt, EndsAtTheLastBlockBoundaryOutsideCodeThatFits) {
+    const std::string reply = "First paragraph.\n\n```\ncode\n\nmore code\n```\n\nLast paragraph.\n";
+    EXPECT_EQ(excerpt(reply, reply.size()), reply) << "within the limits the reply is shown whole";
+    EXPECT_EQ(excerpt(reply, reply.size() - 2), "First paragraph.\n\n```\ncode\n\nmore code\n```\n")
+        << "not at the blank line inside the fence";
+    EXPECT_EQ(excerpt(reply, 30), "First paragraph.\n");
+    // A backtick line whose info string holds a backtick is inline code, not a fence.
+    const std::string notFence = "One.\n\n```a`\n\nTwo.\n\nThree is long enough.";
+    EXPECT_EQ(excerpt(notFence, notFence.size() - 3), "One.\n\n```a`\n\nTwo.\n");
+}
+
+TEST(ReplyExcerpt, ABlockTooLargeIsCutAtALineEndAndALineTooLargeOnACharacter) {
+    EXPECT_EQ(excerpt("- one\n- two\n- three\n", 14), "- one\n- two");
+    EXPECT_EQ(excerpt("\n\nabcdef", 5), "\n\nabc") << "blank lines alone are not worth showing";
+    const std::string accents = repeated("é", 10); // two bytes each
+    EXPECT_EQ(excerpt(accents, 5), repeated("é", 2)) << "never half a character";
+}
+
+TEST(ReplyExcerpt, ListItemsAndMarkupWeighMoreThanPlainText) {
+    const std::size_t plain = weighLine("plain words and nothing else", 1000).weight;
+    EXPECT_GT(weighLine("- an item", 1000).weight, plain);
+    EXPECT_GT(weighLine("> > quoted twice", 1000).weight, weighLine("> quoted once", 1000).weight);
+    EXPECT_GT(weighLine("12. numbered", 1000).weight, weighLine("12.5 is a number", 1000).weight);
+    EXPECT_GT(weighLine("`a` `b` `c`", 1000).weight, weighLine("a b c", 1000).weight);
+    EXPECT_EQ(weighLine("   ", 0).weight, 0u);
+
+    // The same bytes as plain lines would fit; as list items they make too many views.
+    const std::string items = repeated("- a\n", 1000);
+    const std::string kept = excerpt(items, items.size(), 500);
+    EXPECT_LT(kept.size(), items.size() / 10);
+    EXPECT_EQ(kept.substr(kept.size() - 3), "- a");
+    const std::string lines = repeated("a a\n", 1000);
+    EXPECT_GT(excerpt(lines, lines.size(), 500).size(), kept.size());
+}
+
+// Random replies of the pieces that weigh (every markup character, container markers, fences, blank
+// lines, characters of several bytes): the excerpt keeps within both limits, ends on a whole
+// character and is the whole reply when that fits.
+TEST(ReplyExcerpt, RandomRepliesKeepWithinTheLimits) {
+    static const std::vector<std::string> pieces = {
+        "*", "_", "`", "~", "[", "]", "(", ")", "!", "<", ">", "&", ":", ".", "@", "#", "-", "+", "\\", "|",
+        "- ", "> ", "12. ", "3) ", "```", "~~~", "\n", "\n\n", "   ", "\t", "word ", "é", "→", "\r\n"};
+    for (const char c : replyMarkupCharacters) {
+        EXPECT_NE(std::find(pieces.begin(), pieces.end(), std::string(1, c)), pieces.end()) << "no piece for " << c;
+    }
+    const auto weightOf = [](std::string_view text) {
+        std::size_t weight = 0;
+        for (std::size_t start = 0; start <= text.size();) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            weight += weighLine(text.substr(start, end - start), SIZE_MAX).weight;
+            start = end + 1;
+        }
+        return weight;
+    };
+    std::mt19937 random(20250518);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> length(0, 400);
+    for (int i = 0; i < 2000; ++i) {
+        std::string reply;
+        for (int n = length(random); n > 0; --n) reply += pieces[pick(random)];
+        const ReplyExcerptLimits limits{std::size_t(1) + random() % 600, std::size_t(1) + random() % 300};
+        const std::size_t kept = replyExcerptLength(reply, limits);
+        ASSERT_LE(kept, reply.size());
+        const std::string_view excerpt = std::string_view(reply).substr(0, kept);
+        if (kept == reply.size() && reply.size() <= limits.bytes && weightOf(reply) <= limits.weight) continue;
+        EXPECT_LE(kept, limits.bytes) << reply;
+        EXPECT_LE(weightOf(excerpt), limits.weight) << reply;
+        EXPECT_TRUE(kept == reply.size() || (static_cast<unsigned char>(reply[kept]) & 0xC0) != 0x80) << reply;
+        if (reply.size() <= limits.bytes && weightOf(reply) <= limits.weight) EXPECT_EQ(kept, reply.size()) << reply;
+    }
+}
+
+TEST(ShownReply, TheCutTextIsParsedAndFollowedByHowMuchWasLeftOut) {
+    const std::string reply = "Shown.\n\n" + repeated("x", 70000) + "\n";
+    const ShownReply shown = shownReply(reply);
+    EXPECT_EQ(shown.leftOutBytes, 70002u);
+    ASSERT_EQ(shown.content.blocks.size(), 2u);
+    EXPECT_EQ(shown.content.plainText(), "Shown.\n\nThe rest of this reply (70 KB) is not shown.");
+
+    // Left open by the cut, a code fence does not take in the line.
+    const std::string fenced = "```\n" + repeated("code\n", 20000);
+    ASSERT_EQ(shownReply(fenced).content.blocks.size(), 2u);
+    EXPECT_EQ(shownReply("Short.").content.plainText(), "Short.") << "a reply within the limits has no such line";
+
+    EXPECT_EQ(leftOutNote(999), "The rest of this reply (999 bytes) is not shown.");
+    EXPECT_EQ(leftOutNote(226400), "The rest of this reply (226 KB) is not shown.");
+    EXPECT_EQ(leftOutNote(33554432), "The rest of this reply (33.6 MB) is not shown.");
+}
+
+} // namespace
+} // namespace glimmo::testing
