@@ -29,8 +29,9 @@ bool isHTTP(const glimmo::URL& url) {
 } // namespace
 
 struct DefaultRemoteImageLoader::State : std::enable_shared_from_this<State> {
-    State(std::shared_ptr<RemoteImageCache> cache, DataFunction data, glimmo::Executor& executor)
-        : executor(executor), cache(std::move(cache)), data(std::move(data)) {}
+    State(std::shared_ptr<RemoteImageCache> cache, DataFunction data, glimmo::Executor& executor,
+          std::shared_ptr<glimmo::PixelBudget> budget)
+        : executor(executor), cache(std::move(cache)), data(std::move(data)), decoder(std::move(budget)) {}
 
     // On the executor: answers from the cache, joins the load in flight or starts one.
     void request(const glimmo::URL& url, const glimmo::Continuation<DecodedImage>& waiter);
@@ -61,6 +62,7 @@ glimmo::Task<void> runLoad(std::shared_ptr<DefaultRemoteImageLoader::State> stat
         }
         auto decoding = state->decoder.decode(std::move(response.body));
         detail::DecodingThread::Outcome decoded = co_await std::move(decoding);
+        if (decoded.failureKind) throw URLError(*decoded.failureKind, decoded.failure);
         if (!decoded.image) throw URLError(URLError::Code::cannotDecodeContentData, decoded.failure);
         image = std::move(decoded.image);
         state->cache->setImage(image, url);
@@ -113,14 +115,16 @@ void DefaultRemoteImageLoader::State::finish(const std::string& key, const Decod
 
 DefaultRemoteImageLoader::DefaultRemoteImageLoader(std::shared_ptr<RemoteImageCache> cache,
                                                    std::shared_ptr<ImageLoadingSession> session,
-                                                   glimmo::Executor& executor)
+                                                   glimmo::Executor& executor,
+                                                   std::shared_ptr<glimmo::PixelBudget> budget)
     : DefaultRemoteImageLoader(
           std::move(cache), [session = std::move(session)](const glimmo::URL& url) { return session->data(url); },
-          executor) {}
+          executor, std::move(budget)) {}
 
 DefaultRemoteImageLoader::DefaultRemoteImageLoader(std::shared_ptr<RemoteImageCache> cache, DataFunction data,
-                                                   glimmo::Executor& executor)
-    : state_(std::make_shared<State>(std::move(cache), std::move(data), executor)) {}
+                                                   glimmo::Executor& executor,
+                                                   std::shared_ptr<glimmo::PixelBudget> budget)
+    : state_(std::make_shared<State>(std::move(cache), std::move(data), executor, std::move(budget))) {}
 
 DefaultRemoteImageLoader::~DefaultRemoteImageLoader() = default;
 

@@ -23,9 +23,13 @@ public:
     // Fetches the bytes of a URL: the reply, or a transfer error.
     using DataFunction = std::function<glimmo::Task<glimmo::HttpResponse>(const glimmo::URL&)>;
 
+    // Decoded pixels are charged to `budget`'s live bound; give the cache the same budget, so that what
+    // it holds is what lets go when the bound is reached.
     DefaultRemoteImageLoader(std::shared_ptr<RemoteImageCache> cache, std::shared_ptr<ImageLoadingSession> session,
-                             glimmo::Executor& executor);
-    DefaultRemoteImageLoader(std::shared_ptr<RemoteImageCache> cache, DataFunction data, glimmo::Executor& executor);
+                             glimmo::Executor& executor,
+                             std::shared_ptr<glimmo::PixelBudget> budget = glimmo::PixelBudget::shared());
+    DefaultRemoteImageLoader(std::shared_ptr<RemoteImageCache> cache, DataFunction data, glimmo::Executor& executor,
+                             std::shared_ptr<glimmo::PixelBudget> budget = glimmo::PixelBudget::shared());
     ~DefaultRemoteImageLoader() override;
     DefaultRemoteImageLoader(const DefaultRemoteImageLoader&) = delete;
     DefaultRemoteImageLoader& operator=(const DefaultRemoteImageLoader&) = delete;
@@ -36,8 +40,10 @@ public:
 
     // A cached image at once; otherwise joins or starts the load. Throws URLError (badServerResponse
     // for a URL that is not http or https or a status outside 200...299; cannotDecodeContentData for
-    // data that is not a decodable image, a body over maximumImageDownloadBytes, or a header that
-    // declares more pixels than the decoding limits allow) or the transfer's own error (glimmo::HttpError, glimmo::CancellationError). The wait is
+    // data that is not a decodable image, a body over maximumImageDownloadBytes, a header that declares
+    // more pixels than the decoding limits allow, or pixels that would pass the budget's live bound,
+    // with the decoder's reason in decodingFailure()) or the transfer's own error (glimmo::HttpError,
+    // glimmo::CancellationError). The wait is
     // not tied to the caller: a caller that is cancelled still gets the load's outcome, and the load
     // runs to its end and fills the cache.
     glimmo::Task<DecodedImage> image(const glimmo::URL& url) override;

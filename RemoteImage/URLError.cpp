@@ -19,4 +19,9 @@ URLError::URLError(Code code) : glimmo::Error(errorDomain, static_cast<int>(code
 URLError::URLError(Code code, const std::string& detail)
     : glimmo::Error(errorDomain, static_cast<int>(code), describe(code) + " " + detail) {}
 
+URLError::URLError(glimmo::ImageDecodingError::Kind decodingFailure, const std::string& detail)
+    : URLError(Code::cannotDecodeContentData, detail) {
+    decodingFailure_ = decodingFailure;
+}
+
 } // namespace remoteimage

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/imaging/ImageDecoding.h"
+
+#include <optional>
 
 namespace remoteimage {
 
@@ -17,8 +20,16 @@ public:
 
     explicit URLError(Code code);
     URLError(Code code, const std::string& detail);
+    // cannotDecodeContentData for the decoder's reason.
+    URLError(glimmo::ImageDecodingError::Kind decodingFailure, const std::string& detail);
 
     Code errorCode() const noexcept { return static_cast<Code>(code()); }
+    // Why the decoder refused the data, when it did: a malformed file, one too large, or pixels past the
+    // bound on decoded images alive.
+    std::optional<glimmo::ImageDecodingError::Kind> decodingFailure() const noexcept { return decodingFailure_; }
+
+private:
+    std::optional<glimmo::ImageDecodingError::Kind> decodingFailure_;
 };
 
 } // namespace remoteimage

@@ -6,7 +6,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
-#include "platform/imaging/ImageDecoding.h"
+#include "platform/view/PixelDecoding.h"
 #include "platform/view/Structure.h"
 
 #include <system_error>
@@ -63,13 +63,7 @@ std::optional<glimmo::Image> assetImage(const std::string& name, const std::opti
         const auto bytes = fileBytes(candidate);
         if (!bytes) continue;
         try {
-            glimmo::DecodedImage decoded = glimmo::decodeImage(*bytes);
-            auto pixels = std::make_shared<glimmo::PixelImage>();
-            pixels->width = decoded.width;
-            pixels->height = decoded.height;
-            pixels->scale = decoded.scale;
-            pixels->rgba = std::move(decoded.rgba);
-            return glimmo::Image(glimmo::SharedPixels(std::move(pixels)));
+            return glimmo::Image(glimmo::decodePixels(*bytes));
         } catch (const std::exception&) {
             return std::nullopt;
         }

@@ -21,6 +21,9 @@ bool fitsLimits(long long width, long long height, const ImageDecodingLimits& li
 std::size_t checkedPixelBytes(long long width, long long height, const ImageDecodingLimits& limits,
                               const char* format);
 
+// Hands the byte count of the pixels to the limits' beforeAllocating, which may throw to refuse them.
+void admitPixelBytes(std::size_t byteCount, const ImageDecodingLimits& limits);
+
 [[noreturn]] void throwMalformed(const char* format, const std::string& detail);
 
 } // namespace glimmo::decoding

@@ -112,7 +112,9 @@ DecodedImage decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits
         DecodedImage canvas;
         canvas.width = hasScreen ? file->SWidth : frame.Left + frame.Width;
         canvas.height = hasScreen ? file->SHeight : frame.Top + frame.Height;
-        canvas.rgba.assign(checkedPixelBytes(canvas.width, canvas.height, limits, "GIF"), 0);
+        const std::size_t byteCount = checkedPixelBytes(canvas.width, canvas.height, limits, "GIF");
+        admitPixelBytes(byteCount, limits);
+        canvas.rgba.assign(byteCount, 0);
         drawFrame(file.get(), transparent, canvas, limits);
         return canvas;
     }

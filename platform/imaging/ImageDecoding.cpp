@@ -53,6 +53,10 @@ std::size_t checkedPixelBytes(long long width, long long height, const ImageDeco
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
 }
 
+void admitPixelBytes(std::size_t byteCount, const ImageDecodingLimits& limits) {
+    if (limits.beforeAllocating) limits.beforeAllocating(byteCount);
+}
+
 void throwMalformed(const char* format, const std::string& detail) {
     throw ImageDecodingError(ImageDecodingError::Kind::malformed,
                              std::string("Cannot decode the ") + format + " image: " + detail + ".");

@@ -3,6 +3,7 @@
 #include "platform/imaging/DecodedImage.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -18,8 +19,10 @@ public:
     enum class Kind {
         unknownFormat,  // not PNG, JPEG, GIF or WebP
         malformed,      // the decoder rejected the data (truncated, corrupt, unsupported variant)
-        tooLarge        // a side or the pixel count exceeds the limits; refused from the header, before
+        tooLarge,       // a side or the pixel count exceeds the limits; refused from the header, before
                         // anything of the image's size is allocated
+        budgetSpent     // the pixels would pass the bound on decoded images alive in the process; refused
+                        // before they are allocated
     };
 
     ImageDecodingError(Kind kind, std::string message);
@@ -36,6 +39,10 @@ struct ImageDecodingLimits {
     // Largest width x height accepted: 64 megapixels, 256 MiB of RGBA, as much as every cache of
     // decoded images holds together.
     long long maximumPixels = 64LL << 20;
+    // Called with the byte count of the pixels once the header is within the limits, before they are
+    // allocated; throws (ImageDecodingError) to refuse the image. Where decoded pixels are charged to a
+    // bound on the memory they take.
+    std::function<void(std::size_t bytes)> beforeAllocating{};
 };
 
 // The format named by the file signature, or nullopt.

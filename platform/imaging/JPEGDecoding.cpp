@@ -68,6 +68,12 @@ ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, 
         jpeg_destroy_decompress(&info);
         return ReadOutcome::tooLarge;
     }
+    try {
+        admitPixelBytes(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height) * 4, limits);
+    } catch (...) {
+        jpeg_destroy_decompress(&info);
+        throw;
+    }
     const bool isCMYK = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = isCMYK ? JCS_CMYK : JCS_EXT_RGBA;
     jpeg_start_decompress(&info);

@@ -31,6 +31,7 @@ DecodedImage decodePNG(std::string_view bytes, const ImageDecodingLimits& limits
         throwMalformed("PNG", header.message);
     }
     const std::size_t byteCount = checkedPixelBytes(header.width, header.height, limits, "PNG");
+    admitPixelBytes(byteCount, limits);
     header.format = PNG_FORMAT_RGBA;
     DecodedImage image;
     image.width = static_cast<int>(header.width);

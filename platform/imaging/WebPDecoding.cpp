@@ -49,6 +49,7 @@ DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limit
         throwMalformed("WebP", "the header cannot be read");
     }
     const std::size_t byteCount = checkedPixelBytes(features.width, features.height, limits, "WebP");
+    admitPixelBytes(byteCount, limits);
     if (features.has_animation) return decodeFirstAnimationFrame(bytes, byteCount, features.width, features.height);
 
     DecodedImage image;

@@ -1,9 +1,7 @@
 #include "platform/qt/DisplayListPainter.h"
 
-#include "platform/qt/QtCaches.h"
 #include "platform/qt/QtFontMapping.h"
 #include "platform/qt/ShadowImage.h"
-#include "platform/view/PixelCache.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -82,58 +80,38 @@ QPen qtPen(const StrokeItem& item) {
     return pen;
 }
 
-// The image as it should appear: orientation applied, premultiplied for fast drawing.
-QImage orientedImage(const PixelImage& pixels) {
-    const QImage raw(pixels.rgba.data(), pixels.width, pixels.height, pixels.width * 4, QImage::Format_RGBA8888);
-    QImage image = raw.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const auto rotated = [&](double degrees) { return image.transformed(QTransform().rotate(degrees)); };
-    switch (pixels.orientation) {
-    case ImageOrientation::up: return image;
-    case ImageOrientation::down: return rotated(180);
-    case ImageOrientation::left: return rotated(-90);
-    case ImageOrientation::right: return rotated(90);
-    case ImageOrientation::upMirrored: return image.mirrored(true, false);
-    case ImageOrientation::downMirrored: return image.mirrored(false, true);
-    case ImageOrientation::leftMirrored: image = image.mirrored(true, false); return rotated(-90);
-    case ImageOrientation::rightMirrored: image = image.mirrored(true, false); return rotated(90);
+// The painter's transform that draws an upright image of the source's size into `rect` with the
+// source's orientation: mirrored first, then turned about the rectangle's centre.
+void orient(QPainter& painter, ImageOrientation orientation, const QRectF& rect) {
+    painter.translate(rect.center());
+    switch (orientation) {
+    case ImageOrientation::up: break;
+    case ImageOrientation::down: painter.rotate(180); break;
+    case ImageOrientation::left: painter.rotate(-90); break;
+    case ImageOrientation::right: painter.rotate(90); break;
+    case ImageOrientation::upMirrored: painter.scale(-1, 1); break;
+    case ImageOrientation::downMirrored: painter.scale(1, -1); break;
+    case ImageOrientation::leftMirrored: painter.rotate(-90); painter.scale(-1, 1); break;
+    case ImageOrientation::rightMirrored: painter.rotate(90); painter.scale(-1, 1); break;
     }
-    return image;
 }
 
-// Windows repaint the same images over and over; converting them for Qt each time would copy every
-// image on every frame. Pixel images are immutable, so a converted image stays right for as long as
-// its source lives. The copies are decoded pixels too, so they draw on the budget every cache of
-// them shares.
-class ConvertedImages {
-public:
-    QImage get(const SharedPixels& pixels) {
-        // The address names the source while it lives; the weak pointer tells a new image at an old
-        // address.
-        const std::string key = std::to_string(reinterpret_cast<std::uintptr_t>(pixels.get()));
-        if (const auto found = entries_.find(key); found && found->source.lock() == pixels) return found->image;
-        auto entry = std::make_shared<Entry>(Entry{pixels, orientedImage(*pixels)});
-        const QImage image = entry->image;
-        entries_.store(key, std::move(entry), static_cast<std::size_t>(image.sizeInBytes()));
-        return image;
-    }
+bool swapsSides(ImageOrientation orientation) {
+    return orientation == ImageOrientation::left || orientation == ImageOrientation::right ||
+           orientation == ImageOrientation::leftMirrored || orientation == ImageOrientation::rightMirrored;
+}
 
-    void clear() { entries_.removeAll(); }
-
-private:
-    struct Entry {
-        std::weak_ptr<const PixelImage> source;
-        QImage image;
-    };
-    PixelCache<Entry> entries_{256};
-};
-
+// Drawn straight from the decoded bytes, which the display list keeps alive while it is painted: Qt
+// converts only the pixels it samples for the rectangle, so a repaint costs in proportion to the area
+// drawn and no converted copy of the image is kept.
 void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect, bool smooth) {
     if (!pixels || !pixels->isValid() || rect.isEmpty()) return;
-    static ConvertedImages converted;
-    static const QtCacheRegistration registration([] { converted.clear(); });
+    const QImage image(pixels->rgba.data(), pixels->width, pixels->height, pixels->width * 4, QImage::Format_RGBA8888);
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    painter.drawImage(rect, converted.get(pixels));
+    orient(painter, pixels->orientation, rect);
+    const QSizeF size = swapsSides(pixels->orientation) ? rect.size().transposed() : rect.size();
+    painter.drawImage(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size), image);
     painter.restore();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/imaging/ImageDecoding.h"
+#include "platform/view/PixelDecoding.h"
 
 #include <cstdlib>
 #include <optional>
@@ -22,13 +23,7 @@ SharedPixels decodeFile(const std::filesystem::path& path, double scale) {
         // A FIFO, a device or a huge file in an image's place is refused, never waited on.
         const std::optional<std::string> bytes = readFile(path);
         if (!bytes) return nullptr;
-        DecodedImage decoded = decodeImage(*bytes);
-        auto pixels = std::make_shared<PixelImage>();
-        pixels->width = decoded.width;
-        pixels->height = decoded.height;
-        pixels->scale = scale;
-        pixels->rgba = std::move(decoded.rgba);
-        return pixels;
+        return decodePixels(*bytes, scale);
     } catch (const ImageDecodingError&) {
         return nullptr;
     } catch (const FileError&) {

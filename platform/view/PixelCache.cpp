@@ -1,5 +1,7 @@
 #include "platform/view/PixelCache.h"
 
+#include "platform/imaging/ImageDecoding.h"
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -7,16 +9,66 @@
 
 namespace glimmo {
 
-PixelBudget::PixelBudget(std::size_t byteLimit) : byteLimit_(byteLimit) {}
+PixelCharge::PixelCharge(std::shared_ptr<PixelBudget> budget, std::size_t bytes)
+    : budget_(std::move(budget)), bytes_(bytes) {}
+
+PixelCharge::PixelCharge(PixelCharge&& other) noexcept
+    : budget_(std::move(other.budget_)), bytes_(std::exchange(other.bytes_, 0)) {}
+
+PixelCharge& PixelCharge::operator=(PixelCharge&& other) noexcept {
+    if (this != &other) {
+        PixelCharge given = std::move(*this);
+        budget_ = std::move(other.budget_);
+        bytes_ = std::exchange(other.bytes_, 0);
+    }
+    return *this;
+}
+
+PixelCharge::~PixelCharge() {
+    if (!budget_) return;
+    const std::lock_guard lock(budget_->mutex_);
+    budget_->liveBytes_ -= bytes_;
+}
+
+PixelBudget::PixelBudget(std::size_t byteLimit, std::size_t liveByteLimit)
+    : byteLimit_(byteLimit), liveByteLimit_(liveByteLimit) {}
 
 const std::shared_ptr<PixelBudget>& PixelBudget::shared() {
-    static const auto budget = std::make_shared<PixelBudget>(std::size_t{256} << 20);
+    static const auto budget = std::make_shared<PixelBudget>(std::size_t{256} << 20, std::size_t{1} << 30);
     return budget;
 }
 
 std::size_t PixelBudget::heldBytes() const {
     const std::lock_guard lock(mutex_);
     return heldBytes_;
+}
+
+std::size_t PixelBudget::liveBytes() const {
+    const std::lock_guard lock(mutex_);
+    return liveBytes_;
+}
+
+PixelCharge PixelBudget::charge(std::size_t bytes) {
+    for (;;) {
+        // Declared before the lock, so what leaves a cache is destroyed (and gives its charge back)
+        // after the lock is let go.
+        std::shared_ptr<const void> released;
+        const std::lock_guard lock(mutex_);
+        if (bytes <= liveByteLimit_ && liveBytes_ <= liveByteLimit_ - bytes) {
+            liveBytes_ += bytes;
+            return PixelCharge(shared_from_this(), bytes);
+        }
+        // Under the lock nothing can take a new holder of an entry whose only holder is its cache.
+        const auto unheld = std::find_if(entries_.rbegin(), entries_.rend(),
+                                         [](const Entry& entry) { return entry.value.use_count() == 1; });
+        if (unheld == entries_.rend()) {
+            throw ImageDecodingError(ImageDecodingError::Kind::budgetSpent,
+                                     "The " + std::to_string(bytes) + " bytes of pixels would pass the bound of " +
+                                         std::to_string(liveByteLimit_) + " bytes of decoded images alive, of which " +
+                                         std::to_string(liveBytes_) + " are in use.");
+        }
+        released = unheld->owner->release(std::prev(unheld.base()));
+    }
 }
 
 PixelCacheCore::PixelCacheCore(std::size_t countLimit, std::shared_ptr<PixelBudget> budget)

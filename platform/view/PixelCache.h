@@ -1,9 +1,12 @@
 #pragma once
 
-// Caches of decoded images. A few bytes of a file can ask for many megabytes of pixels, so every
-// such cache in the process keeps its entries in one budget of bytes: together they never hold more
-// than it, and storing past it lets the least recently used entries go, whichever cache holds them.
-// A cache may also limit how many entries it keeps. Thread-safe.
+// Decoded pixels in the process. A few bytes of a file can ask for many megabytes of pixels, so every
+// decoded image alive, whether cached, shown by a view or held by a display list, is charged to one
+// bound of bytes (a PixelCharge, taken before the pixels are allocated and given back when the last
+// holder lets them go). Inside that bound, the caches of decoded images keep their entries in a smaller
+// budget: together they never hold more than it, and storing past it lets the least recently used
+// entries go, whichever cache holds them. A cache may also limit how many entries it keeps.
+// Thread-safe.
 
 #include <cstddef>
 #include <list>
@@ -14,23 +17,54 @@
 
 namespace glimmo {
 
+class PixelBudget;
 class PixelCacheCore;
 
-class PixelBudget {
+// Bytes of decoded pixels charged to a budget's live bound, given back when the charge goes.
+class PixelCharge {
 public:
-    explicit PixelBudget(std::size_t byteLimit);
+    PixelCharge() = default;
+    PixelCharge(PixelCharge&& other) noexcept;
+    PixelCharge& operator=(PixelCharge&& other) noexcept;
+    ~PixelCharge();
+
+    std::size_t bytes() const { return bytes_; }
+
+private:
+    friend class PixelBudget;
+    PixelCharge(std::shared_ptr<PixelBudget> budget, std::size_t bytes);
+
+    std::shared_ptr<PixelBudget> budget_;
+    std::size_t bytes_ = 0;
+};
+
+class PixelBudget : public std::enable_shared_from_this<PixelBudget> {
+public:
+    // `byteLimit` for what the caches keep, `liveByteLimit` for every charged image alive. Make it with
+    // std::make_shared: its charges hold on to it.
+    PixelBudget(std::size_t byteLimit, std::size_t liveByteLimit);
     PixelBudget(const PixelBudget&) = delete;
     PixelBudget& operator=(const PixelBudget&) = delete;
 
-    // 256 MiB, the budget of every cache made without one of its own; made on first use and kept
-    // for the life of the process.
+    // The process's budget, used by every cache and decode that is given none of its own: 1 GiB of
+    // decoded pixels alive, of which the caches keep at most 256 MiB. Made on first use and kept for
+    // the life of the process.
     static const std::shared_ptr<PixelBudget>& shared();
 
     std::size_t byteLimit() const { return byteLimit_; }
     std::size_t heldBytes() const;
+    std::size_t liveByteLimit() const { return liveByteLimit_; }
+    std::size_t liveBytes() const;
+
+    // Charges `bytes` about to be allocated for decoded pixels. When they would pass the live bound, the
+    // caches first let go of the least recently used entries that nothing else holds (letting go of one
+    // a view still shows would free nothing); if the bytes still do not fit, throws ImageDecodingError
+    // (Kind::budgetSpent).
+    PixelCharge charge(std::size_t bytes);
 
 private:
     friend class PixelCacheCore;
+    friend class PixelCharge;
     struct Entry {
         PixelCacheCore* owner;
         std::string key;
@@ -39,10 +73,13 @@ private:
     };
 
     const std::size_t byteLimit_;
-    // Guards the entries and every cache's index, so one cache can let another's entries go.
+    const std::size_t liveByteLimit_;
+    // Guards the entries, every cache's index and the live count, so one cache can let another's
+    // entries go.
     mutable std::mutex mutex_;
     std::list<Entry> entries_;  // most recently used first, across all caches
     std::size_t heldBytes_ = 0;
+    std::size_t liveBytes_ = 0;
 };
 
 // Internal: the untyped side of PixelCache.
@@ -59,6 +96,7 @@ public:
     std::size_t count() const;
 
 private:
+    friend class PixelBudget;
     using Position = std::list<PixelBudget::Entry>::iterator;
 
     // With the budget's mutex held; the released value is handed back to be destroyed after it.

@@ -1,5 +1,7 @@
+#include "platform/imaging/ImageDecoding.h"
 #include "platform/view/NodeSupport.h"
 #include "platform/view/Label.h"
+#include "platform/view/PixelDecoding.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/SymbolTable.h"
 #include "platform/view/Text.h"
@@ -506,12 +508,13 @@ Image Image::systemName(std::string name) {
 
 Image::Image(SharedPixels pixels) : pixels_(std::move(pixels)) {}
 
+// Pixels that already have the scale and orientation are shared, not copied; a copy that would pass
+// the bound on decoded pixels alive leaves the image empty, as one that could not be decoded.
 Image::Image(SharedPixels pixels, double scale, ImageOrientation orientation) {
-    if (pixels) {
-        auto copy = std::make_shared<PixelImage>(*pixels);
-        copy->scale = scale;
-        copy->orientation = orientation;
-        pixels_ = std::move(copy);
+    try {
+        pixels_ = withScaleAndOrientation(pixels, scale, orientation);
+    } catch (const ImageDecodingError&) {
+        pixels_ = nullptr;
     }
 }
 

@@ -38,7 +38,7 @@ TEST(DefaultRemoteImageCache, ReplacesAnImageUnderTheSameAddress) {
 // Many large images: the cache keeps the most recent that fit its budget of decoded bytes, however
 // many more its count would allow.
 TEST(DefaultRemoteImageCache, HoldsNoMoreDecodedBytesThanItsBudget) {
-    const auto budget = std::make_shared<glimmo::PixelBudget>(10 * 64 * 64 * 4);
+    const auto budget = std::make_shared<glimmo::PixelBudget>(10 * 64 * 64 * 4, 100 * 64 * 64 * 4);
     DefaultRemoteImageCache cache(100, budget);
     for (int i = 0; i < 39; ++i) {
         auto image = std::make_shared<glimmo::PixelImage>();

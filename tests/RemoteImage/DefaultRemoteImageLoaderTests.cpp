@@ -245,5 +245,58 @@ TEST_F(LoaderTest, CancelledCallerLeavesTheLoadRunning) {
     EXPECT_EQ(server.requestCount(), 1u);
 }
 
+// Decoded images of 1 MiB, in a budget whose caches keep 2 of them and that lets 4 be alive.
+class BoundedLoaderTest : public LoaderTest {
+protected:
+    static constexpr std::size_t imageBytes = 512 * 512 * 4;
+
+    BoundedLoaderTest() : LoaderTest(15, 100, std::make_shared<glimmo::PixelBudget>(2 * imageBytes, 4 * imageBytes)) {
+        server.on("GET", "/big/[0-9]+\\.png", [](const RecordedRequest&, ServerReply& reply) {
+            reply.headers = {{"Content-Type", "image/png"}};
+            reply.body = bigPicture;
+        });
+    }
+
+    // Loads /big/<number>.png and checks that the pixels alive stay within the bound.
+    LoadOutcome loadBig(int number) {
+        LoadOutcome outcome = load("/big/" + std::to_string(number) + ".png");
+        EXPECT_LE(budget->liveBytes(), budget->liveByteLimit()) << "after image " << number;
+        return outcome;
+    }
+
+    static inline const std::string bigPicture = glimmo::testing::encodePNG(glimmo::testing::patternImage(512, 512));
+};
+
+// Views hold every image they show: past the bound the loads fail as undecodable, for a spent budget,
+// and the cache keeps what it holds, since letting go of images still shown would free nothing.
+TEST_F(BoundedLoaderTest, ImagesHeldPastTheLiveBoundFailAsTheBudgetSpent) {
+    std::vector<LoadOutcome> held;
+    for (int number = 1; number <= 6; ++number) held.push_back(loadBig(number));
+    for (int number = 1; number <= 4; ++number) EXPECT_TRUE(held[number - 1].image) << number;
+    for (int number = 5; number <= 6; ++number) {
+        EXPECT_FALSE(held[number - 1].image) << number;
+        EXPECT_EQ(urlErrorCode(held[number - 1].error), URLError::Code::cannotDecodeContentData) << number;
+        EXPECT_EQ(decodingFailure(held[number - 1].error), glimmo::ImageDecodingError::Kind::budgetSpent) << number;
+    }
+    EXPECT_EQ(budget->liveBytes(), 4 * imageBytes);
+    EXPECT_EQ(cache->count(), 2u);
+}
+
+// Images no view holds any more give their bytes back: those only the cache keeps stay counted until
+// a new image needs their room, when the least recently used of them goes.
+TEST_F(BoundedLoaderTest, ImagesLetGoMakeRoomForLaterOnes) {
+    std::vector<LoadOutcome> held;
+    for (int number = 1; number <= 4; ++number) held.push_back(loadBig(number));
+    held.resize(2);  // the cache keeps 3 and 4, which nothing else holds now
+    EXPECT_EQ(budget->liveBytes(), 4 * imageBytes);
+
+    EXPECT_TRUE(loadBig(5).image);
+    EXPECT_FALSE(cache->image(url("/big/3.png")));
+    EXPECT_TRUE(cache->image(url("/big/4.png")));
+    held.clear();
+    EXPECT_EQ(budget->liveBytes(), budget->heldBytes());
+    EXPECT_EQ(budget->liveBytes(), 2 * imageBytes);
+}
+
 } // namespace
 } // namespace remoteimage::testing

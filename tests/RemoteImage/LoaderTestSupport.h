@@ -44,6 +44,16 @@ inline std::optional<URLError::Code> urlErrorCode(const std::exception_ptr& erro
     return std::nullopt;
 }
 
+inline std::optional<glimmo::ImageDecodingError::Kind> decodingFailure(const std::exception_ptr& error) {
+    try {
+        if (error) std::rethrow_exception(error);
+    } catch (const URLError& urlError) {
+        return urlError.decodingFailure();
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
 inline std::optional<glimmo::HttpError::Kind> httpErrorKind(const std::exception_ptr& error) {
     try {
         if (error) std::rethrow_exception(error);
@@ -60,10 +70,12 @@ class LoaderTest : public ::testing::Test {
 protected:
     static constexpr double waitLimit = 20;
 
-    explicit LoaderTest(double timeoutInterval = 15, std::size_t cacheCountLimit = 100)
-        : cache(std::make_shared<DefaultRemoteImageCache>(cacheCountLimit)),
+    explicit LoaderTest(double timeoutInterval = 15, std::size_t cacheCountLimit = 100,
+                        std::shared_ptr<glimmo::PixelBudget> budget = glimmo::PixelBudget::shared())
+        : budget(std::move(budget)),
+          cache(std::make_shared<DefaultRemoteImageCache>(cacheCountLimit, this->budget)),
           session(makeImageLoadingSession(10'485'760, 104'857'600, timeoutInterval, cacheDirectory.path())),
-          loader(std::make_shared<DefaultRemoteImageLoader>(cache, session, loop)) {}
+          loader(std::make_shared<DefaultRemoteImageLoader>(cache, session, loop, this->budget)) {}
 
     glimmo::URL url(const std::string& path) const { return *glimmo::URL::parse(server.url(path)); }
 
@@ -103,6 +115,7 @@ protected:
     glimmo::testing::LoopbackServer server;
     glimmo::testing::TemporaryDirectory cacheDirectory;
     glimmo::RealTimeRunLoop loop;
+    std::shared_ptr<glimmo::PixelBudget> budget;
     std::shared_ptr<DefaultRemoteImageCache> cache;
     std::shared_ptr<ImageLoadingSession> session;
     std::shared_ptr<DefaultRemoteImageLoader> loader;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 
 namespace glimmo {
 namespace {
@@ -180,6 +181,35 @@ TEST(DecodingLimits, TooManyPixelsAreRefusedFromTheHeaderInEveryFormat) {
     // Exactly at the limit the header is accepted; the missing data is what fails.
     EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
     EXPECT_EQ(decodingErrorKind(testing::webpHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
+}
+
+// Each decoder hands the byte count of its pixels over before allocating them, once, and a refusal
+// there ends the decode with that refusal.
+TEST(DecodingLimits, EveryFormatAsksBeforeAllocatingItsPixels) {
+    const DecodedImage picture = testing::patternImage(6, 4);
+    const std::vector<std::pair<ImageFormat, std::string>> files = {
+        {ImageFormat::png, testing::encodePNG(picture)},
+        {ImageFormat::jpeg, asString(encodeJPEG(picture, 0.9))},
+        {ImageFormat::gif, testing::encodeGIF(6, 4, {0, 0, 0, 255, 255, 255}, {GifFrame{0, 0, 6, 4, std::vector<std::uint8_t>(24, 1)}})},
+        {ImageFormat::webp, testing::encodeWebP(picture)},
+        {ImageFormat::webp, testing::encodeAnimatedWebP({picture, picture})},
+    };
+    std::set<ImageFormat> covered;
+    for (const auto& [format, bytes] : files) {
+        ASSERT_EQ(detectImageFormat(bytes), format);
+        covered.insert(format);
+        std::vector<std::size_t> asked;
+        ImageDecodingLimits limits;
+        limits.beforeAllocating = [&asked](std::size_t byteCount) { asked.push_back(byteCount); };
+        EXPECT_EQ(decodeImage(bytes, limits).rgba.size(), 6u * 4 * 4) << static_cast<int>(format);
+        EXPECT_EQ(asked, std::vector<std::size_t>{6 * 4 * 4}) << static_cast<int>(format);
+
+        limits.beforeAllocating = [](std::size_t) {
+            throw ImageDecodingError(ImageDecodingError::Kind::budgetSpent, "no room");
+        };
+        EXPECT_EQ(decodingErrorKind(bytes, limits), ImageDecodingError::Kind::budgetSpent) << static_cast<int>(format);
+    }
+    EXPECT_EQ(covered.size(), static_cast<std::size_t>(ImageFormat::webp) + 1) << "every format, webp being the last";
 }
 
 TEST(DecodingLimits, UnknownDataIsNamedAsSuch) {
