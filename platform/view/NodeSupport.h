@@ -55,12 +55,10 @@ public:
         ViewNode* e = onlyElement();
         return e ? e->traits().priority : 0;
     }
-    void setContainerAxis(std::optional<Axis> axis) override {
-        containerAxis = axis;
-        for (auto& c : children) c->setContainerAxis(axis);
-    }
 
 protected:
+    // Its content is laid out as itself: what it inherits is what its content inherits.
+    std::optional<InheritedLayout> layoutForChild(const ViewNode&) const override { return std::nullopt; }
     CGSize computeSize(const ProposedViewSize& p) override { return contentSize(p); }
     void placeChildren() override { placeContentIn(frame, placedProposal); }
 };

@@ -87,8 +87,10 @@ public:
         // its own around it.
         for (const auto& e : elements) specs.push_back({e.view, e.id});
         reconcileChildren(std::move(specs), env);
-        for (auto& child : children) child->keyIsExplicitId = true;
     }
+
+protected:
+    bool keysChildrenById() const override { return true; }
 };
 
 // A user view: its installed copy, its properties' storage and its body.
