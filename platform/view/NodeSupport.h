@@ -2,6 +2,7 @@
 
 // Helpers for defining primitive views and their nodes (internal to the kit).
 
+#include "platform/view/NodeKinds.h"
 #include "platform/view/ViewNode.h"
 
 #include <memory>
@@ -10,15 +11,19 @@
 namespace glimmo {
 
 // Content holding `Data` and making nodes of type `Node`; views of one Node type share identity kind.
+// Each Node type that can be made is in the table of node kinds (NodeKinds.h).
 template <class Node, class Data>
 class SimpleContent final : public ViewContent {
 public:
-    explicit SimpleContent(Data d) : data(std::move(d)) {}
+    explicit SimpleContent(Data d) : data(std::move(d)) { (void)registered_; }
     std::type_index kind() const override { return typeid(Node); }
     std::unique_ptr<ViewNode> makeNode(const std::shared_ptr<const ViewContent>&) const override {
         return std::make_unique<Node>();
     }
     Data data;
+
+private:
+    static inline const bool registered_ = registerNodeKind(typeid(Node));
 };
 
 template <class Node, class Data>

@@ -204,6 +204,8 @@ private:
     std::unique_ptr<Storage> storage_;
 };
 
+const bool compositeRegistered = registerNodeKind(typeid(CompositeNode));
+
 } // namespace
 
 void NodeInvalidator::invalidate() {
@@ -211,6 +213,7 @@ void NodeInvalidator::invalidate() {
 }
 
 std::unique_ptr<ViewNode> CompositeContentBase::makeNode(const std::shared_ptr<const ViewContent>&) const {
+    (void)compositeRegistered;
     return std::make_unique<CompositeNode>();
 }
 
