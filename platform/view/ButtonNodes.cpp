@@ -64,7 +64,6 @@ private:
         AnyView body = style.makeBody(ButtonStyleConfiguration{data_.label, pressed_, data_.role});
         if (!environment.isEnabled()) body = body.opacity(0.5);
         reconcileSingleChild(body, environment);
-        children.front()->setContainerAxis(containerAxis);
     }
     ButtonData data_;
     bool pressed_ = false;

@@ -47,7 +47,6 @@ protected:
             return namedSpaceFrame(self->parent, name);
         });
         buildDuringPlacement([&] { reconcileSingleChild(build(proxy), environment); });
-        children.front()->setContainerAxis(std::nullopt);
         const auto elements = childElements();
         const ProposedViewSize proposal = ProposedViewSize::of(frame.size);
         const CGSize s = sizeOfContent(elements, proposal);
@@ -72,7 +71,6 @@ public:
         std::vector<ChildSpec> specs;
         for (std::size_t i = 0; i < data.children.size(); ++i) specs.push_back({data.children[i], AnyHashable(i)});
         reconcileChildren(std::move(specs), env);
-        for (auto& child : children) child->setContainerAxis(std::nullopt);
     }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
         return layout_->explicitAlignment(key, CGRect({0, 0}, size), ProposedViewSize::of(size), subviews());
@@ -105,7 +103,6 @@ public:
         std::vector<ChildSpec> specs;
         for (std::size_t i = 0; i < data.cells.size(); ++i) specs.push_back({data.cells[i], AnyHashable(i)});
         reconcileChildren(std::move(specs), env);
-        for (auto& child : children) child->setContainerAxis(std::nullopt);
     }
     std::optional<VerticalAlignment> alignment;
 
@@ -134,7 +131,6 @@ public:
         std::vector<ChildSpec> specs;
         for (std::size_t i = 0; i < data_.rows.size(); ++i) specs.push_back({data_.rows[i], AnyHashable(i)});
         reconcileChildren(std::move(specs), env);
-        for (auto& child : children) child->setContainerAxis(std::nullopt);
     }
 
 protected:

@@ -10,4 +10,9 @@ bool GradientPaint::operator==(const GradientPaint& o) const {
     return true;
 }
 
+bool ImageItem::operator==(const ImageItem& o) const {
+    if (!(rect == o.rect) || interpolation != o.interpolation) return false;
+    return image == o.image || (image && o.image && *image == *o.image);
+}
+
 } // namespace glimmo

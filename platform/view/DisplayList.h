@@ -75,12 +75,14 @@ struct FillItem {
     Path path;
     Paint paint;
     bool evenOdd = false;
+    bool operator==(const FillItem&) const = default;
 };
 
 struct StrokeItem {
     Path path;
     Paint paint;
     StrokeStyle style;
+    bool operator==(const StrokeItem&) const = default;
 };
 
 // One run of a text line.
@@ -112,23 +114,47 @@ struct ImageItem {
     SharedPixels image;
     CGRect rect;
     enum class Interpolation : std::uint8_t { none, low, medium, high } interpolation = Interpolation::high;
+    // Equal images draw the same pixels, whether or not they share them.
+    bool operator==(const ImageItem& o) const;
 };
 
-struct PushClip { Path path; };
-struct PopClip {};
-struct PushOpacity { double opacity = 1; };
-struct PopOpacity {};
-struct PushTransform { CGAffineTransform transform; };
-struct PopTransform {};
-struct BlurItem { Path path; RGBA tint; };
+struct PushClip {
+    Path path;
+    bool operator==(const PushClip&) const = default;
+};
+struct PopClip {
+    bool operator==(const PopClip&) const = default;
+};
+struct PushOpacity {
+    double opacity = 1;
+    bool operator==(const PushOpacity&) const = default;
+};
+struct PopOpacity {
+    bool operator==(const PopOpacity&) const = default;
+};
+struct PushTransform {
+    CGAffineTransform transform;
+    bool operator==(const PushTransform&) const = default;
+};
+struct PopTransform {
+    bool operator==(const PopTransform&) const = default;
+};
+struct BlurItem {
+    Path path;
+    RGBA tint;
+    bool operator==(const BlurItem&) const = default;
+};
 // The items up to the matching PopShadow cast a shadow: their coverage in `color`, blurred by `radius`
 // points and moved by `offset`, drawn below them.
 struct PushShadow {
     RGBA color;
     CGFloat radius = 0;
     CGSize offset;
+    bool operator==(const PushShadow&) const = default;
 };
-struct PopShadow {};
+struct PopShadow {
+    bool operator==(const PopShadow&) const = default;
+};
 
 using DisplayItem = std::variant<FillItem, StrokeItem, TextItem, ImageItem, PushClip, PopClip, PushOpacity,
                                  PopOpacity, PushTransform, PopTransform, BlurItem, PushShadow, PopShadow>;

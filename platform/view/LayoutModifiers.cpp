@@ -7,6 +7,12 @@
 namespace glimmo {
 namespace {
 
+// The key of a layer node's primary view (the one it is laid out as), known from the moment it is made.
+const AnyHashable& primaryKey() {
+    static const AnyHashable key(0);
+    return key;
+}
+
 CGFloat guideDefault(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
 
 // Where a child of `childSize` sits inside a container of `containerSize`, aligned by `alignment`.
@@ -205,13 +211,7 @@ public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         environment = env;
         params_ = contentData<LayerNode, LayerParams>(c);
-        reconcileChildren({ChildSpec{params_.primary, AnyHashable(0)}, ChildSpec{params_.secondary, AnyHashable(1)}}, env);
-        for (auto& child : children) child->setContainerAxis(std::nullopt);
-        children[0]->setContainerAxis(containerAxis);
-    }
-    void setContainerAxis(std::optional<Axis> axis) override {
-        containerAxis = axis;
-        if (!children.empty()) children[0]->setContainerAxis(axis);
+        reconcileChildren({ChildSpec{params_.primary, primaryKey()}, ChildSpec{params_.secondary, AnyHashable(1)}}, env);
     }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
     double layoutPriority() const override {
@@ -239,6 +239,11 @@ public:
     }
 
 protected:
+    // The primary view is laid out as this node; the layer is a view of its own.
+    std::optional<InheritedLayout> layoutForChild(const ViewNode& child) const override {
+        if (child.key == primaryKey()) return std::nullopt;
+        return InheritedLayout{};
+    }
     void collectPreferences(PreferenceValues& out) override {
         out.merge(children[params_.overlay ? 0 : 1]->preferences());
         out.merge(children[params_.overlay ? 1 : 0]->preferences());

@@ -120,10 +120,13 @@ void ViewNode::answersOverflowed() {
 
 void ViewNode::forgetAnswersUpward() {
     // Nothing changed, so the answers are only recomputed; the ancestors forget theirs too, so that every
-    // answer they keep rests on answers this node still remembers.
+    // answer they keep rests on answers this node still remembers. What their parents asked them while
+    // placing them (an alignment) is asked again when these are placed next; until then a change
+    // compares against nothing and so counts as one.
     for (ViewNode* n = this; n; n = n->parent) {
         n->answers_.reset();
         n->layoutCacheReset();
+        if (n != this) n->invalidatePlacement();
     }
 }
 

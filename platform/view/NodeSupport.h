@@ -2,6 +2,7 @@
 
 // Helpers for defining primitive views and their nodes (internal to the kit).
 
+#include "platform/view/NodeKinds.h"
 #include "platform/view/ViewNode.h"
 
 #include <memory>
@@ -10,15 +11,19 @@
 namespace glimmo {
 
 // Content holding `Data` and making nodes of type `Node`; views of one Node type share identity kind.
+// Each Node type that can be made is in the table of node kinds (NodeKinds.h).
 template <class Node, class Data>
 class SimpleContent final : public ViewContent {
 public:
-    explicit SimpleContent(Data d) : data(std::move(d)) {}
+    explicit SimpleContent(Data d) : data(std::move(d)) { (void)registered_; }
     std::type_index kind() const override { return typeid(Node); }
     std::unique_ptr<ViewNode> makeNode(const std::shared_ptr<const ViewContent>&) const override {
         return std::make_unique<Node>();
     }
     Data data;
+
+private:
+    static inline const bool registered_ = registerNodeKind(typeid(Node));
 };
 
 template <class Node, class Data>
@@ -55,12 +60,10 @@ public:
         ViewNode* e = onlyElement();
         return e ? e->traits().priority : 0;
     }
-    void setContainerAxis(std::optional<Axis> axis) override {
-        containerAxis = axis;
-        for (auto& c : children) c->setContainerAxis(axis);
-    }
 
 protected:
+    // Its content is laid out as itself: what it inherits is what its content inherits.
+    std::optional<InheritedLayout> layoutForChild(const ViewNode&) const override { return std::nullopt; }
     CGSize computeSize(const ProposedViewSize& p) override { return contentSize(p); }
     void placeChildren() override { placeContentIn(frame, placedProposal); }
 };

@@ -27,6 +27,7 @@ struct PixelImage {
     // Point size after orientation (left/right orientations swap the sides) and scale.
     double pointWidth() const;
     double pointHeight() const;
+    bool operator==(const PixelImage&) const = default;
 };
 
 using SharedPixels = std::shared_ptr<const PixelImage>;

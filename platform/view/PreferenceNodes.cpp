@@ -4,6 +4,12 @@
 namespace glimmo {
 namespace {
 
+// The key of a layer node's primary view (the one it is laid out as), known from the moment it is made.
+const AnyHashable& primaryKey() {
+    static const AnyHashable key(0);
+    return key;
+}
+
 struct WriterParams {
     std::function<void(PreferenceValues&, const CGRect&)> write;
     bool readsBounds = false;
@@ -61,21 +67,17 @@ public:
         environment = env;
         params_ = contentData<PreferenceLayerNode, LayerParams>(c);
         if (children.empty()) {
-            children.push_back(makeNode(params_.primary, this, AnyHashable(0), env));
+            children.push_back(makeNode(params_.primary, this, primaryKey(), env));
             childrenDidChange();
         } else if (children[0]->kind() == params_.primary.content()->kind()) {
             children[0]->update(params_.primary.content(), env);
             children[0]->invalidateLayout();
         } else {
             unmountSubtree(*children[0]);
-            children[0] = makeNode(params_.primary, this, AnyHashable(0), env);
+            children[0] = makeNode(params_.primary, this, primaryKey(), env);
             childrenDidChange();
         }
         // The layer is built again at the next placement, with the new builder.
-    }
-    void setContainerAxis(std::optional<Axis> axis) override {
-        containerAxis = axis;
-        if (!children.empty()) children[0]->setContainerAxis(axis);
     }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
     void render(RenderContext& ctx) override {
@@ -98,6 +100,11 @@ public:
     }
 
 protected:
+    // The primary view is laid out as this node; the layer is a view of its own.
+    std::optional<InheritedLayout> layoutForChild(const ViewNode& child) const override {
+        if (child.key == primaryKey()) return std::nullopt;
+        return InheritedLayout{};
+    }
     void collectPreferences(PreferenceValues& out) override { out.merge(children[0]->preferences()); }
     bool mergesChildrenPreferences() const override { return false; } // the layer's are not merged
     // The layer is built from the primary view's preferences: a change there builds it again.

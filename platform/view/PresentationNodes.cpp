@@ -16,6 +16,12 @@ struct PresentationParams {
 
 constexpr CGFloat gapBelowAnchor = 2;
 
+// The layer's key among the presenting node's children: known from the moment the layer is made.
+const AnyHashable& layerKey() {
+    static const AnyHashable key(std::string("presented layer"));
+    return key;
+}
+
 // Lays its content out as usual and keeps the presented layer outside its children, so the tree's
 // drawing, layout and hit testing never meet it; the graph draws and hit-tests it after the root.
 class PresentationNode final : public ModifierNode<PresentationNode, PresentationParams>, public Presenter {
@@ -62,14 +68,16 @@ protected:
             layer_->invalidateLayout();
         } else {
             closeLayer();
-            layer_ = makeNode(view, this, AnyHashable(std::string("presented layer")), environment);
-            layer_->isPresentedLayer = true;
+            layer_ = makeNode(view, this, layerKey(), environment);
             // Not drawn yet: the display list is drawn again with it.
             layer_->invalidateDisplay();
             fadeInIfAnimated(*layer_);
         }
         if (graph) graph->addPresenter(this);
     }
+
+protected:
+    bool presentsAsLayer(const ViewNode& child) const override { return child.key == layerKey(); }
 
 private:
     void closeLayer() {

@@ -19,8 +19,6 @@ public:
         environment = env;
         data_ = contentData<ScrollNode, ScrollData>(c);
         reconcileSingleChild(data_.content, env);
-        // The content of a scroll view is laid out as a stack along its axis.
-        children.front()->setContainerAxis(std::nullopt);
     }
     CGPoint offset() const { return offset_; }
     std::optional<CGRect> clipRect() const override { return frame; }

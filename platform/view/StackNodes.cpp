@@ -16,18 +16,20 @@ public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         environment = env;
         const auto& data = contentData<StackNode, StackData>(c);
+        const bool turned = !isBeingMade() && data.layout.axis != layout_.axis;
         layout_ = data.layout;
         std::vector<ChildSpec> specs;
         specs.reserve(data.children.size());
         for (std::size_t i = 0; i < data.children.size(); ++i) specs.push_back({data.children[i], AnyHashable(i)});
         reconcileChildren(std::move(specs), env);
-        for (auto& child : children) child->setContainerAxis(layout_.axis);
+        if (turned) inheritedLayoutChanged();
     }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
         return layout_.explicitAlignment(childElements(), id, size, &cache_);
     }
 
 protected:
+    std::optional<InheritedLayout> layoutForChild(const ViewNode&) const override { return InheritedLayout{layout_.axis}; }
     CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
     void placeChildren() override { layout_.place(childElements(), frame, placedProposal, &cache_); }
     void layoutCacheReset() override { cache_ = StackCache{}; }
@@ -51,7 +53,6 @@ public:
         std::vector<ChildSpec> specs;
         for (std::size_t i = 0; i < data.children.size(); ++i) specs.push_back({data.children[i], AnyHashable(i)});
         reconcileChildren(std::move(specs), env);
-        for (auto& child : children) child->setContainerAxis(std::nullopt);
     }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
         for (auto* e : childElements()) {
@@ -126,7 +127,9 @@ public:
     std::optional<CGFloat> spacerMinLength() const override { return minLength_; }
 
 protected:
+    bool readsInheritedLayout() const override { return true; }
     CGSize computeSize(const ProposedViewSize& p) override {
+        const std::optional<Axis> containerAxis = inheritedLayout().stackAxis;
         if (containerAxis == Axis::horizontal) return {std::max(minLength_, p.width.value_or(minLength_)), 0};
         if (containerAxis == Axis::vertical) return {0, std::max(minLength_, p.height.value_or(minLength_))};
         return {p.width.value_or(0), p.height.value_or(0)};
@@ -148,8 +151,9 @@ public:
     }
 
 protected:
+    bool readsInheritedLayout() const override { return true; }
     CGSize computeSize(const ProposedViewSize& p) override {
-        if (containerAxis == Axis::horizontal) return {1, p.height.value_or(0)};
+        if (inheritedLayout().stackAxis == Axis::horizontal) return {1, p.height.value_or(0)};
         return {p.width.value_or(0), 1};
     }
 };

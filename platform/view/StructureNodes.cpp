@@ -87,8 +87,10 @@ public:
         // its own around it.
         for (const auto& e : elements) specs.push_back({e.view, e.id});
         reconcileChildren(std::move(specs), env);
-        for (auto& child : children) child->keyIsExplicitId = true;
     }
+
+protected:
+    bool keysChildrenById() const override { return true; }
 };
 
 // A user view: its installed copy, its properties' storage and its body.
@@ -202,6 +204,8 @@ private:
     std::unique_ptr<Storage> storage_;
 };
 
+const bool compositeRegistered = registerNodeKind(typeid(CompositeNode));
+
 } // namespace
 
 void NodeInvalidator::invalidate() {
@@ -209,6 +213,7 @@ void NodeInvalidator::invalidate() {
 }
 
 std::unique_ptr<ViewNode> CompositeContentBase::makeNode(const std::shared_ptr<const ViewContent>&) const {
+    (void)compositeRegistered;
     return std::make_unique<CompositeNode>();
 }
 

@@ -21,7 +21,7 @@ void ViewGraph::rebuildDisplayList() {
         if (!node->renderStale_) continue; // drawn again with an ancestor
         // A node not in the list (new, or not drawn by its parent) is drawn by its nearest drawn ancestor.
         ViewNode* drawn = node;
-        while (drawn && !drawn->drawn_ && !drawn->isPresentedLayer) drawn = drawn->parent;
+        while (drawn && !drawn->drawn_ && !drawn->isPresentedLayer()) drawn = drawn->parent;
         if (!drawn || !drawn->drawn_ || !redrawInPlace(drawn)) {
             drawEverything();
             return;
@@ -60,7 +60,7 @@ bool ViewGraph::redrawInPlace(ViewNode* node) {
     if (!range) return false;
     // The nodes whose items hold this node's grow or shrink with it.
     std::vector<std::pair<ViewNode*, std::pair<std::size_t, std::size_t>>> holders;
-    for (ViewNode* n = node; !n->isPresentedLayer && n->parent;) {
+    for (ViewNode* n = node; !n->isPresentedLayer() && n->parent;) {
         n = n->parent;
         const auto r = listRange(n);
         if (!r) return false;

@@ -47,9 +47,11 @@ void ViewGraph::layout() {
     const CGRect bounds((size_.width - s.width) / 2, (size_.height - s.height) / 2, s.width, s.height);
     placeContent(elements, bounds, proposal);
     if (!root_->isLayoutElement()) root_->frame = bounds;
-    // Layers go over the window as laid out now; placing one may present or close another.
-    for (std::size_t i = 0; i < presenters_.size(); ++i) presenters_[i]->placeLayer(size_);
     for (ViewNode* node : placedAtEveryLayout_) node->invalidatePlacement();
+    placeChangedNodes();
+    // Layers go over the window as laid out now, every view that moved included; placing one may present
+    // or close another, and what changed inside them is placed after them.
+    for (std::size_t i = 0; i < presenters_.size(); ++i) presenters_[i]->placeLayer(size_);
     placeChangedNodes();
     placeEverything_ = false;
     for (ViewNode* node : overflowed_) node->forgetAnswersUpward();

@@ -88,10 +88,22 @@ bool ViewNode::advanceAnimations(double now) {
 
 std::optional<CGFloat> ViewNode::computeExplicitAlignment(AlignmentKey, CGSize) { return std::nullopt; }
 
-void ViewNode::setContainerAxis(std::optional<Axis> axis) {
-    if (containerAxis == axis) return;
-    containerAxis = axis;
-    invalidateLayout();
+ViewNode::InheritedLayout ViewNode::inheritedLayout() const {
+    for (const ViewNode* n = this; n->parent && !n->isPresentedLayer(); n = n->parent) {
+        if (auto given = n->parent->layoutForChild(*n)) return *given;
+    }
+    return {};
+}
+
+void ViewNode::inheritedLayoutChanged() {
+    for (auto& c : children) c->reviewInheritedLayout();
+}
+
+void ViewNode::reviewInheritedLayout() {
+    if (readsInheritedLayout()) invalidateLayout();
+    for (auto& c : children) {
+        if (!layoutForChild(*c)) c->reviewInheritedLayout();
+    }
 }
 
 std::optional<HorizontalAlignment> ViewNode::gridColumnAlignment() const { return std::nullopt; }

@@ -114,15 +114,19 @@ public:
     virtual double layoutPriority() const { return 0; }
     // Spacers report their minimum length; stacks use it.
     virtual std::optional<CGFloat> spacerMinLength() const { return std::nullopt; }
-    // The axis of the stack this node is an element of (Spacer and Divider depend on it).
-    virtual void setContainerAxis(std::optional<Axis> axis);
-    std::optional<Axis> containerAxis;
-    // Set on the elements of a ForEach, whose keys are their ids.
-    bool keyIsExplicitId = false;
+    // What the node's layout learns from its ancestors (besides the environment): the axis of the stack
+    // it is an element of, which Spacer and Divider follow. It is decided here alone, from the parents
+    // each time it is read, so a node knows it from the moment it is made, whether a new window or an
+    // update made it, and no parent has to hand it on.
+    struct InheritedLayout {
+        std::optional<Axis> stackAxis;
+        bool operator==(const InheritedLayout&) const = default;
+    };
+    InheritedLayout inheritedLayout() const;
+    // A presented layer is drawn after the tree, not by its parent, and inherits nothing from it.
+    bool isPresentedLayer() const { return parent && parent->presentsAsLayer(*this); }
     // Set while a node builds children during its own placement (their sizes do not change its own).
     bool buildingDuringPlacement = false;
-    // A presented layer is drawn after the tree, not by its parent.
-    bool isPresentedLayer = false;
     // Grid column alignment requested by a cell.
     virtual std::optional<HorizontalAlignment> gridColumnAlignment() const;
     // What the parent reads besides sizes and alignments, memoised with the answers: a modifier passes
@@ -173,7 +177,7 @@ public:
     const PreferenceValues& preferences();
 
     // Explicit id of this node, if it is an `.id` or ForEach element (for ScrollViewReader).
-    virtual const AnyHashable* explicitId() const { return keyIsExplicitId ? &key : nullptr; }
+    virtual const AnyHashable* explicitId() const { return parent && parent->keysChildrenById() ? &key : nullptr; }
     virtual std::optional<std::string> coordinateSpaceName() const { return std::nullopt; }
     virtual std::optional<std::string> accessibilityLabel() const { return std::nullopt; }
 
@@ -224,6 +228,18 @@ protected:
     // moving changes no preference).
     virtual bool preferencesReadFrame() const { return false; }
     bool isPlacing() const { return placing_; }
+    bool isBeingMade() const { return constructing_; }
+    // What this node gives `child` to inherit: a layout of its own deciding (the default: nothing, as a
+    // window gives), or none to hand on what it inherits itself (views that lend their children or
+    // lay one child out as themselves).
+    virtual std::optional<InheritedLayout> layoutForChild(const ViewNode& /*child*/) const { return InheritedLayout{}; }
+    // Whether the node's own layout reads inheritedLayout().
+    virtual bool readsInheritedLayout() const { return false; }
+    // What it gives its children changed (a stack turned): the nodes below that read it lay out again.
+    void inheritedLayoutChanged();
+    virtual bool presentsAsLayer(const ViewNode& /*child*/) const { return false; }
+    // Whether its children's keys are their explicit ids (a ForEach's elements).
+    virtual bool keysChildrenById() const { return false; }
 
 private:
     friend class ViewGraph;
@@ -247,6 +263,7 @@ private:
         static void operator delete(void* memory, std::size_t size) { releaseNodeMemory(memory, size); }
     };
     Traits currentTraits() const;
+    void reviewInheritedLayout();
     // The one child whose preferences are this node's, when it only hands them on.
     ViewNode* soleContributor() const;
     // Whether fresh answers to the questions of `previous` differ from them.

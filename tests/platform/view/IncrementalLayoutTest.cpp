@@ -228,6 +228,48 @@ TEST(IncrementalGeometryTest, AReaderSeesItsFrameInANamedSpaceMoveWhenOnlyTheSpa
     EXPECT_EQ(seen->minY(), 50);
 }
 
+// A text whose top guide and colour follow its model.
+struct Raised : View<Raised> {
+    ObservedObject<RowModel> model;
+    AnyView body() const {
+        const CGFloat top = model->height.get();
+        return AnyView(Text("raised").foregroundColor(model->marked.get() ? Color::red() : Color::blue()))
+            .alignmentGuide(VerticalAlignment::top(), [top](const ViewDimensions&) { return top; });
+    }
+};
+
+// A text as long as its model says beside a colour that takes the rest of the row: every length offers
+// the colour another width.
+struct Squeezed : View<Squeezed> {
+    ObservedObject<RowModel> model;
+    AnyView body() const {
+        return HStack({Text(std::string(static_cast<std::size_t>(model->height.get()), 'w')), AnyView(Color::gray()).frame(std::nullopt, 10)});
+    }
+};
+
+TEST(IncrementalAnswersTest, ViewsThatForgotTheirAnswersStillMoveWithTheirContent) {
+    auto guide = std::make_shared<RowModel>();
+    auto length = std::make_shared<RowModel>();
+    const AnyView view = AnyView(VStack({Text("above"), Raised{{}, {guide}}, Squeezed{{}, {length}}}))
+                             .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::top()});
+    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+    ViewHost host(view, measurer);
+    host.setSize({300, 200});
+    host.displayList();
+    // More widths than the colour keeps answers for: it and the views around it forget theirs, at some
+    // point. After each: a change that asks sizes alone, then one that moves the guide.
+    for (int n = 1; n < 70; ++n) {
+        length->height.set(n);
+        host.displayList();
+        guide->marked.set(n % 2 == 0);
+        host.displayList();
+        guide->height.set(10 + n % 5 * 7);
+        ViewHost fresh(view, measurer);
+        fresh.setSize({300, 200});
+        ASSERT_EQ(describe(host.displayList()), describe(fresh.displayList())) << "after " << n << " lengths";
+    }
+}
+
 // Every level asks its content for the guide; each level's answer is remembered for the size it was
 // asked at.
 AnyView nested(int depth, const std::shared_ptr<int>& guideCalls) {

@@ -1,0 +1,101 @@
+// What a view learns from the views around it (a spacer or divider follows the axis of its stack) is
+// the same for a view made by an update as for one made with a new window.
+
+#include "ViewTestSupport.h"
+
+#include "platform/view/Shapes.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
+#include "platform/view/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+namespace {
+
+using testing::describe;
+
+struct Knob : ObservableObject {
+    Published<int> value{*this, 0};
+};
+
+struct Wrapper {
+    const char* name;
+    std::function<AnyView(AnyView)> wrap;
+};
+
+const std::vector<Wrapper>& wrappers() {
+    static const std::vector<Wrapper> all{
+        {"user view", [](AnyView v) { return v; }},
+        {"group", [](AnyView v) { return AnyView(Group({std::move(v)})); }},
+        {"for each", [](AnyView v) { return AnyView(ForEach({{AnyHashable(0), std::move(v)}})); }},
+        {"conditional", [](AnyView v) { return If(true, std::move(v)); }},
+        {"modifier", [](AnyView v) { return v.padding(2); }},
+        {"id", [](AnyView v) { return v.id(AnyHashable(7)); }},
+        {"environment reader", [](AnyView v) { return EnvironmentReader([v](const EnvironmentValues&) { return v; }); }},
+    };
+    return all;
+}
+
+// Shows Text("x") under its wrapper, then `later` under the same wrapper once its knob changes.
+struct Leaf : View<Leaf> {
+    ObservedObject<Knob> knob;
+    std::function<AnyView(AnyView)> wrap;
+    AnyView later;
+    AnyView body() const { return wrap(knob->value.get() == 0 ? AnyView(Text("x")) : later); }
+};
+
+TEST(InheritedLayoutTest, ViewsMadeByAnUpdateFollowTheirStackAsInANewWindow) {
+    const std::vector<std::pair<const char*, AnyView>> replacements{{"spacer", Spacer()}, {"divider", Divider()}};
+    for (const bool horizontal : {true, false}) {
+        for (const auto& [what, later] : replacements) {
+            for (const Wrapper& wrapper : wrappers()) {
+                auto knob = std::make_shared<Knob>();
+                const AnyView leaf = Leaf{{}, {knob}, wrapper.wrap, later};
+                const AnyView square = Rectangle().frame(10, 10);
+                const AnyView stack = horizontal ? AnyView(HStack({leaf, square})) : AnyView(VStack({leaf, square}));
+                const AnyView root = VStack({stack, Text("below")});
+                const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+                ViewHost host(root, measurer);
+                host.setSize({400, 300});
+                host.displayList();
+                knob->value.set(1);
+                ViewHost fresh(root, measurer);
+                fresh.setSize({400, 300});
+                EXPECT_EQ(describe(host.displayList()), describe(fresh.displayList()))
+                    << what << " under " << wrapper.name << " in " << (horizontal ? "an HStack" : "a VStack");
+            }
+        }
+    }
+}
+
+// A stack that turns from horizontal to vertical keeps its views; those that follow its axis follow it.
+struct Turning : View<Turning> {
+    ObservedObject<Knob> knob;
+    AnyView body() const {
+        const AnyView spacer = AnyView(Spacer()).padding(1);
+        const AnyView divider = Group({Divider()});
+        if (knob->value.get() == 0) return HStack({spacer, divider, Text("x")});
+        return VStack({spacer, divider, Text("x")});
+    }
+};
+
+TEST(InheritedLayoutTest, ViewsKeptByAStackThatTurnsFollowItsNewAxis) {
+    auto knob = std::make_shared<Knob>();
+    const AnyView root = Turning{{}, {knob}};
+    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+    ViewHost host(root, measurer);
+    host.setSize({400, 300});
+    host.displayList();
+    knob->value.set(1);
+    ViewHost fresh(root, measurer);
+    fresh.setSize({400, 300});
+    EXPECT_EQ(describe(host.displayList()), describe(fresh.displayList()));
+}
+
+} // namespace
+} // namespace glimmo
