@@ -14,8 +14,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -216,6 +220,39 @@ TEST(KitCoverageTest, TheGeneratorMakesEveryKindOfNodeOfTheKit) {
         }
     }
     for (const std::type_index& kind : nodeKinds()) EXPECT_TRUE(made.count(kind) > 0) << "no kind of the generator makes " << nodeName(kind);
+}
+
+// Views declared in the kit's public headers (a class deriving from View<itself>, or from ShapeView).
+std::set<std::string> publicViewTypes() {
+    const char* root = std::getenv("GLIMMO_SOURCE_DIR");
+    if (root == nullptr) return {};
+    const std::regex declaration(R"(^\s*(?:template\s*<[^>]*>\s*)?(?:class|struct)\s+(\w+)[^;{]*:\s*(?:public\s+)?(?:View<\1|ShapeView<\1)\b)");
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::path(root) / "platform" / "view")) {
+        if (entry.path().extension() != ".h") continue;
+        std::ifstream header(entry.path());
+        for (std::string line; std::getline(header, line);) {
+            if (std::smatch match; std::regex_search(line, match, declaration)) names.insert(match[1]);
+        }
+    }
+    return names;
+}
+
+// Every public view type of the kit is a kind of the generator's list, or is made by one (the parts a
+// control is drawn with), so a view added to the kit cannot be left out of the generator unnoticed.
+TEST(KitCoverageTest, EveryPublicViewTypeIsAKindOfTheGenerator) {
+    const std::map<std::string, std::string> madeByKind = {
+        {"AnyView", "user view"}, {"Section", "Form"}, {"PickerControl", "Picker"},
+        {"ListControl", "List"}, {"TabViewControl", "TabView"}};
+    std::set<std::string> names;
+    for (const Kind& kind : testing::kinds()) names.insert(kind.name);
+    const std::set<std::string> declared = publicViewTypes();
+    ASSERT_TRUE(declared.count("VStack") > 0 && declared.count("Rectangle") > 0) << "the kit's headers were not found";
+    for (const std::string& type : declared) {
+        const auto made = madeByKind.find(type);
+        EXPECT_TRUE(names.count(made == madeByKind.end() ? type : made->second) > 0)
+            << type << " is declared in the kit but no kind of the generator makes it";
+    }
 }
 
 } // namespace
