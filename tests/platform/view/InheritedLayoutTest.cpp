@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace glimmo {
@@ -49,6 +50,18 @@ struct Leaf : View<Leaf> {
     AnyView body() const { return wrap(knob->value.get() == 0 ? AnyView(Text("x")) : later); }
 };
 
+// The drawing a 400 × 300 window of `root` shows after its knob turns to 1, and a new window's then.
+std::pair<std::string, std::string> updatedAndNew(const AnyView& root, Knob& knob) {
+    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
+    ViewHost host(root, measurer);
+    host.setSize({400, 300});
+    host.displayList();
+    knob.value.set(1);
+    ViewHost fresh(root, measurer);
+    fresh.setSize({400, 300});
+    return {describe(host.displayList()), describe(fresh.displayList())};
+}
+
 TEST(InheritedLayoutTest, ViewsMadeByAnUpdateFollowTheirStackAsInANewWindow) {
     const std::vector<std::pair<const char*, AnyView>> replacements{{"spacer", Spacer()}, {"divider", Divider()}};
     for (const bool horizontal : {true, false}) {
@@ -58,15 +71,8 @@ TEST(InheritedLayoutTest, ViewsMadeByAnUpdateFollowTheirStackAsInANewWindow) {
                 const AnyView leaf = Leaf{{}, {knob}, wrapper.wrap, later};
                 const AnyView square = Rectangle().frame(10, 10);
                 const AnyView stack = horizontal ? AnyView(HStack({leaf, square})) : AnyView(VStack({leaf, square}));
-                const AnyView root = VStack({stack, Text("below")});
-                const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
-                ViewHost host(root, measurer);
-                host.setSize({400, 300});
-                host.displayList();
-                knob->value.set(1);
-                ViewHost fresh(root, measurer);
-                fresh.setSize({400, 300});
-                EXPECT_EQ(describe(host.displayList()), describe(fresh.displayList()))
+                const auto [updated, made] = updatedAndNew(VStack({stack, Text("below")}), *knob);
+                EXPECT_EQ(updated, made)
                     << what << " under " << wrapper.name << " in " << (horizontal ? "an HStack" : "a VStack");
             }
         }
@@ -86,15 +92,8 @@ struct Turning : View<Turning> {
 
 TEST(InheritedLayoutTest, ViewsKeptByAStackThatTurnsFollowItsNewAxis) {
     auto knob = std::make_shared<Knob>();
-    const AnyView root = Turning{{}, {knob}};
-    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
-    ViewHost host(root, measurer);
-    host.setSize({400, 300});
-    host.displayList();
-    knob->value.set(1);
-    ViewHost fresh(root, measurer);
-    fresh.setSize({400, 300});
-    EXPECT_EQ(describe(host.displayList()), describe(fresh.displayList()));
+    const auto [updated, made] = updatedAndNew(Turning{{}, {knob}}, *knob);
+    EXPECT_EQ(updated, made);
 }
 
 } // namespace
