@@ -179,7 +179,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
 
     std::string stored;
     try {
-        auto enriching = enrichCategorizationAnswer(*text, total, start, end);
+        auto enriching = enrichCategorizationAnswer(std::move(*text), total, start, end);
         stored = co_await std::move(enriching);
     } catch (const JSONParsingError& error) {
         systemLog("Error processing JSON for " + dateDescription(day) + ": " + error.what());
@@ -189,7 +189,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
     // The store files the answer under the day it describes, whatever day it is now.
     dataManager.savePromptResponse(stored, key);
 
-    auto building = buildAnalysisResult(stored, day);
+    auto building = buildAnalysisResult(std::move(stored), day);
     auto result = co_await std::move(building);
     if (result) {
         if (isCurrent(generation)) {
@@ -203,8 +203,13 @@ Task<std::string> ContentViewModel::enrichCategorizationAnswer(std::string answe
                                                                Date end) {
     const auto self = shared_from_this();
     auto listing = unifiedActivityService->getUnifiedActivities(start, end);
-    const std::vector<UnifiedActivity> activities = co_await std::move(listing);
-    co_return glimmo::enrichCategorizationAnswer(answer, totalSeconds, activities, userCategories());
+    std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    // An answer may run to 32 MiB and a busy day to thousands of activities.
+    auto enriching = work_->perform(
+        [answer = std::move(answer), totalSeconds, activities = std::move(activities), categories = userCategories()] {
+            return glimmo::enrichCategorizationAnswer(answer, totalSeconds, activities, categories);
+        });
+    co_return co_await std::move(enriching);
 }
 
 Task<std::optional<ContentViewModel::AnalysisResult>> ContentViewModel::buildAnalysisResult(std::string stored,
@@ -213,8 +218,12 @@ Task<std::optional<ContentViewModel::AnalysisResult>> ContentViewModel::buildAna
     auto totalTask = unifiedActivityService->totalDuration(start, end);
     const double total = co_await std::move(totalTask);
     auto listing = unifiedActivityService->getUnifiedActivities(start, end);
-    const std::vector<UnifiedActivity> activities = co_await std::move(listing);
-    auto answer = applyCategorizationAnswer(stored, activities, userCategories(), shownDate);
+    std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    auto applying = work_->perform(
+        [stored = std::move(stored), activities = std::move(activities), categories = userCategories(), shownDate] {
+            return applyCategorizationAnswer(stored, activities, categories, shownDate);
+        });
+    auto answer = co_await std::move(applying);
     if (!answer) {
         co_return std::nullopt;
     }

@@ -138,8 +138,9 @@ TEST_F(ContentViewModelTest, FreshAnalysisAsksGeminiStoresAndPublishesTheDay) {
     EXPECT_THAT(*pasteboard->string(), HasSubstr("- Refactoring the parser (2h 0m)\n"));
 }
 
-// A busy day's prompt runs to megabytes: written and printed on the main loop it would freeze the window.
-TEST_F(ContentViewModelTest, ThePromptIsWrittenAndPrintedOffTheMainLoop) {
+// A busy day's prompt runs to megabytes and an answer may run to 32 MiB: written, printed or read on
+// the main loop they would freeze the window.
+TEST_F(ContentViewModelTest, ThePromptIsWrittenAndPrintedAndTheAnswerReadOffTheMainLoop) {
     answerGemini(200, geminiTextReply(answer));
     run(model->refreshAnalysis());
     const auto lines = logs();
@@ -150,6 +151,11 @@ TEST_F(ContentViewModelTest, ThePromptIsWrittenAndPrintedOffTheMainLoop) {
     EXPECT_EQ(lines[title + 1], lastPrompt()) << "the prompt printed is the one sent";
     EXPECT_NE(threads[title], std::this_thread::get_id());
     EXPECT_NE(threads[title + 1], std::this_thread::get_id());
+    const auto reading = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("Categories from JSON: ");
+    });
+    ASSERT_NE(reading, lines.end());
+    EXPECT_NE(threads[reading - lines.begin()], std::this_thread::get_id());
     EXPECT_EQ(model->focusScore.get(), "A+");
     EXPECT_EQ(model->activities->size(), 3u);
 }
