@@ -47,7 +47,8 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
 
     auto reportTask = unifiedActivityService->generateReport(dayStart, dayEnd);
     UnifiedActivityReport report = co_await std::move(reportTask);
-    auto writing = reportPrompt(*work_, std::move(report), [](std::string reportText) { return journalRequestText(reportText); });
+    auto writing =
+        reportPrompt(*work_, std::move(report), [](std::string reportText) { return journalRequestText(reportText); });
     std::string prompt = co_await std::move(writing);
 
     // Without a key the reply is the advice text: shown as it is, never kept as a journal.

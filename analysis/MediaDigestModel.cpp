@@ -72,7 +72,8 @@ Task<void> MediaDigestModel::generateRecommendation() {
     const std::uint64_t generation = ++generation_;
     printLine("Generating Recommendation");
     const std::string prompt =
-        recommendationPrompt(chromeReader->historySummary("MONTH", historyLineLimit), activityMonitor->usageSummary(usageInterval));
+        recommendationPrompt(chromeReader->historySummary("MONTH", historyLineLimit),
+                             activityMonitor->usageSummary(usageInterval));
 
     std::optional<std::string> text;
     bool failed = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-// Prompts that carry an activity report. A busy day's report text runs to megabytes (about 4 MB on a
+// Prompts that carry an activity report. A busy day's report text runs to megabytes (some 5 MB on a
 // day with 50,000 browser visits): writing it, and printing it to a terminal or a pipe, take long
 // enough to freeze the window, so both run on a queue of the caller's, never on the main loop.
 

@@ -186,7 +186,8 @@ double longestHold(World& world) {
 // What the main loop did before: the prompt written and printed at once. The time and the prompt's size.
 std::pair<double, std::size_t> writingThePrompt(World& world) {
     const Date start = Calendar::current().startOfDay(historyNow);
-    const UnifiedActivityReport report = runBlocking(*world.loop, world.service->generateReport(start, historyNow), 120);
+    const UnifiedActivityReport report =
+        runBlocking(*world.loop, world.service->generateReport(start, historyNow), 120);
     const auto begin = SteadyClock::now();
     const std::string prompt = PreferencesModel::shared()->categorizationPrompt() + "\n\nUnified Activity Report:\n" +
                                UnifiedActivityService::formatReport(report);

@@ -179,7 +179,8 @@ Figures showChat(const Reply& reply, const std::shared_ptr<const TextMeasurer>& 
 Figures showWholeText(const Reply& reply, const std::shared_ptr<const TextMeasurer>& measurer) {
     return showOnce(
         [&] {
-            return AnyView(ScrollView(AnyView(Text::verbatim(reply.text).padding(10).frame({.maxWidth = MessageView::maxBubbleWidth}))));
+            const AnyView bubble = Text::verbatim(reply.text).padding(10).frame({.maxWidth = MessageView::maxBubbleWidth});
+            return AnyView(ScrollView(bubble));
         },
         reply.firstWords, measurer);
 }

@@ -147,7 +147,8 @@ TEST_F(ContentViewModelTest, ThePromptIsWrittenAndPrintedAndTheAnswerReadOffTheM
     const auto threads = logThreads();
     const auto title = std::find(lines.begin(), lines.end(), "combinedPrompt") - lines.begin();
     ASSERT_LT(title + 1, static_cast<std::ptrdiff_t>(lines.size()));
-    EXPECT_LT(std::find(lines.begin(), lines.end(), "Categories before query: Create, Consume, Communicate") - lines.begin(), title);
+    const auto categories = std::find(lines.begin(), lines.end(), "Categories before query: Create, Consume, Communicate");
+    EXPECT_LT(categories - lines.begin(), title);
     EXPECT_EQ(lines[title + 1], lastPrompt()) << "the prompt printed is the one sent";
     EXPECT_NE(threads[title], std::this_thread::get_id());
     EXPECT_NE(threads[title + 1], std::this_thread::get_id());

@@ -480,7 +480,8 @@ TEST_F(ChromeHistoryReaderTest, ASummaryOfSomeLinesIsTheWholeOnesStartWithThatMa
     std::vector<HistoryItem> items;
     const char* const titles[] = {"Plain", "Two\nlines", "\n\nBlank lines first", "", "Ends\n"};
     for (int i = 0; i < 40; ++i) {
-        items.push_back(visit("https://example.com/" + std::to_string(i), clock.now().addingTimeInterval(-3600.0 * i), titles[i % 5]));
+        const Date when = clock.now().addingTimeInterval(-3600.0 * i);
+        items.push_back(visit("https://example.com/" + std::to_string(i), when, titles[i % 5]));
     }
     reader->historyItems = items;
     const std::string whole = reader->historySummary("MONTH");
@@ -496,8 +497,8 @@ TEST_F(ChromeHistoryReaderTest, ASummaryOfSomeLinesIsTheWholeOnesStartWithThatMa
     for (std::size_t lines = 0; lines <= nonEmptyLines(whole) + 1; ++lines) {
         const std::string start = reader->historySummary("MONTH", lines);
         ASSERT_TRUE(whole.starts_with(start)) << lines;
-        EXPECT_TRUE(start == whole || (nonEmptyLines(start) >= lines && (start.ends_with('\n') || whole[start.size()] == '\n')))
-            << "it ends with a whole line: " << lines;
+        const bool endsALine = start.ends_with('\n') || whole[start.size()] == '\n';
+        EXPECT_TRUE(start == whole || (nonEmptyLines(start) >= lines && endsALine)) << lines;
         EXPECT_LE(nonEmptyLines(start), std::max<std::size_t>(lines, 2) + 1) << "it stops at the visit that reaches them";
     }
 }

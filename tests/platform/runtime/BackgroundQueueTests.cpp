@@ -46,8 +46,9 @@ TEST(BackgroundQueueTest, PerformTaskRunsEveryStepOnTheQueueAndHandsBackTheOutco
     // Cancelling the caller cancels the task where it waits.
     std::optional<Continuation<void>> held;
     const auto waiting = [&]() -> Task<void> {
-        auto forever = withContinuation<void>([&](Continuation<void> c) { held = c; },
-                                              [&] { held->resumeThrowing(std::make_exception_ptr(CancellationError{})); });
+        auto forever = withContinuation<void>(
+            [&](Continuation<void> c) { held = c; },
+            [&] { held->resumeThrowing(std::make_exception_ptr(CancellationError{})); });
         co_await std::move(forever);
     };
     bool cancelled = false;
