@@ -4,8 +4,20 @@
 #include "generative-ai/GenerativeModel.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Error.h"
+#include "platform/runtime/BackgroundQueue.h"
 
 namespace glimmo {
+namespace {
+
+// Runs on the queue: the model's settings are shared and immutable, so a copy may be used there.
+Task<std::optional<std::string>> replyText(genai::GenerativeModel model, std::string prompt) {
+    requireAPIKey(model);
+    auto request = model.generateContent(std::move(prompt));
+    const genai::GenerateContentResponse response = co_await std::move(request);
+    co_return response.text();
+}
+
+} // namespace
 
 std::unique_ptr<genai::GenerativeModel> makeGeminiModel() {
     const std::string key = ServiceConfiguration::geminiAPIKey();
@@ -22,6 +34,11 @@ void requireAPIKey(const genai::GenerativeModel& model) {
     if (model.generativeAIService().apiKey().empty()) {
         throw genai::GenerateContentError::invalidAPIKey("GEMINI_API_KEY is not set");
     }
+}
+
+Task<std::optional<std::string>> geminiReplyText(BackgroundQueue& queue, const genai::GenerativeModel& model,
+                                                 std::string prompt) {
+    return queue.performTask(replyText(model, std::move(prompt)));
 }
 
 std::string dateDescription(Date date) {

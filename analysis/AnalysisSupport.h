@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/runtime/Date.h"
+#include "platform/runtime/Task.h"
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace genai {
@@ -11,6 +13,8 @@ class GenerativeModel;
 }
 
 namespace glimmo {
+
+class BackgroundQueue;
 
 inline constexpr const char* analysisGeminiModelName = "gemini-2.0-flash";
 inline constexpr double analysisGeminiTimeout = 300;
@@ -22,6 +26,12 @@ std::unique_ptr<genai::GenerativeModel> makeGeminiModel();
 // Called before a request: without a key nothing of the user's activity is sent, and the request
 // ends in genai::GenerateContentError (invalidAPIKey, naming the variable) instead.
 void requireAPIKey(const genai::GenerativeModel& model);
+
+// The text of Gemini's reply to `prompt`, or none when the reply has none. The key is required
+// (requireAPIKey) and the request written and its reply, up to 32 MiB, decoded on `queue`, never on
+// the main loop. Throws what those throw.
+Task<std::optional<std::string>> geminiReplyText(BackgroundQueue& queue, const genai::GenerativeModel& model,
+                                                 std::string prompt);
 
 // A date as its default description shows it: "2026-12-07 09:30:00 +0000" (UTC).
 std::string dateDescription(Date date);

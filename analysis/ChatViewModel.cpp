@@ -3,6 +3,7 @@
 #include "analysis/AnalysisSupport.h"
 #include "analysis/DayRange.h"
 #include "analysis/OpenAIResponses.h"
+#include "analysis/ReportPrompt.h"
 #include "app/ServiceConfiguration.h"
 #include "app/UnifiedActivityService.h"
 #include "platform/foundation/Calendar.h"
@@ -67,11 +68,7 @@ Task<void> ChatViewModel::answer(std::string question) {
     const auto self = shared_from_this();
     auto contextTask = activityContext();
     const auto context = std::make_shared<const std::string>(co_await std::move(contextTask));
-    // Megabytes written to a terminal or a pipe would hold the window for as long as they take.
-    auto logging = textWork_->perform([context] {
-        printLine("Activity Context:");
-        printLine(*context);
-    });
+    auto logging = printOffTheMainLoop(*textWork_, "Activity Context:", context);
     co_await std::move(logging);
 
     std::string reply;
@@ -126,10 +123,10 @@ Task<std::string> ChatViewModel::activityContext() {
     const auto range = dateRange(timeframe.get());
     auto reportTask = unifiedActivityService->generateReport(range.first, range.second);
     UnifiedActivityReport report = co_await std::move(reportTask);
-    auto writing = textWork_->perform([report = std::move(report), name = lowercased(timeframe.get())] {
+    auto writing = reportPrompt(*textWork_, std::move(report), [name = lowercased(timeframe.get())](std::string reportText) {
         return "Here's some added context of what I've been up to during " + name +
             " in case it helps answer my query.\nDo not reference these at all if I don't specifically query for them:\n\n" +
-            UnifiedActivityService::formatReport(report) + "\n\n---";
+            reportText + "\n\n---";
     });
     co_return co_await std::move(writing);
 }

@@ -3,6 +3,7 @@
 #include "analysis/DayRange.h"
 #include "analysis/DaySummaries.h"
 #include "analysis/AnalysisSupport.h"
+#include "analysis/ReportPrompt.h"
 #include "app/DurationText.h"
 #include "app/PreferencesModel.h"
 #include "app/UnifiedActivityService.h"
@@ -12,6 +13,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <algorithm>
@@ -49,7 +51,7 @@ ContentViewModel::ContentViewModel(std::shared_ptr<UnifiedActivityService> servi
       unifiedActivityService(std::move(service)),
       dataManager(ActivityDataManager::shared()),
       defaults_(UserDefaults::standard()),
-      gemini_(makeGeminiModel()) {
+      gemini_(makeGeminiModel()), work_(std::make_unique<BackgroundQueue>()) {
     defaultsObserver_ = defaults_.didChange.connect([this](const std::string& key) {
         if (key == selectedComponentKey) {
             announceChange();
@@ -147,7 +149,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
     const std::string key = dayKey(day);
     const auto [start, end] = dateRange(day);
     auto reportTask = unifiedActivityService->generateReport(start, end);
-    const UnifiedActivityReport report = co_await std::move(reportTask);
+    UnifiedActivityReport report = co_await std::move(reportTask);
     auto totalTask = unifiedActivityService->totalDuration(start, end);
     const double total = co_await std::move(totalTask);
     if (isCurrent(generation)) {
@@ -155,17 +157,18 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
     }
 
     systemLog("Categories before query: " + joinedCategoryNames(userCategories()));
-    const std::string prompt = PreferencesModel::shared()->categorizationPrompt() + "\n\nUnified Activity Report:\n" +
-                               UnifiedActivityService::formatReport(report);
-    printLine("combinedPrompt");
-    printLine(prompt);
+    auto writing = reportPrompt(*work_, std::move(report),
+                                [instructions = PreferencesModel::shared()->categorizationPrompt()](std::string reportText) {
+                                    return instructions + "\n\nUnified Activity Report:\n" + reportText;
+                                });
+    const auto prompt = std::make_shared<const std::string>(co_await std::move(writing));
+    auto printing = printOffTheMainLoop(*work_, "combinedPrompt", prompt);
+    co_await std::move(printing);
 
     std::optional<std::string> text;
     try {
-        requireAPIKey(*gemini_);
-        auto request = gemini_->generateContent(prompt);
-        const genai::GenerateContentResponse response = co_await std::move(request);
-        text = response.text();
+        auto request = geminiReplyText(*work_, *gemini_, *prompt);
+        text = co_await std::move(request);
     } catch (const std::exception& error) {
         systemLog("Error analyzing activities for " + dateDescription(day) + ": " + logExcerpt(error.what()));
         co_return;
@@ -176,7 +179,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
 
     std::string stored;
     try {
-        auto enriching = enrichCategorizationAnswer(*text, total, start, end);
+        auto enriching = enrichCategorizationAnswer(std::move(*text), total, start, end);
         stored = co_await std::move(enriching);
     } catch (const JSONParsingError& error) {
         systemLog("Error processing JSON for " + dateDescription(day) + ": " + error.what());
@@ -186,7 +189,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
     // The store files the answer under the day it describes, whatever day it is now.
     dataManager.savePromptResponse(stored, key);
 
-    auto building = buildAnalysisResult(stored, day);
+    auto building = buildAnalysisResult(std::move(stored), day);
     auto result = co_await std::move(building);
     if (result) {
         if (isCurrent(generation)) {
@@ -200,8 +203,13 @@ Task<std::string> ContentViewModel::enrichCategorizationAnswer(std::string answe
                                                                Date end) {
     const auto self = shared_from_this();
     auto listing = unifiedActivityService->getUnifiedActivities(start, end);
-    const std::vector<UnifiedActivity> activities = co_await std::move(listing);
-    co_return glimmo::enrichCategorizationAnswer(answer, totalSeconds, activities, userCategories());
+    std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    // An answer may run to 32 MiB and a busy day to thousands of activities.
+    auto enriching = work_->perform(
+        [answer = std::move(answer), totalSeconds, activities = std::move(activities), categories = userCategories()] {
+            return glimmo::enrichCategorizationAnswer(answer, totalSeconds, activities, categories);
+        });
+    co_return co_await std::move(enriching);
 }
 
 Task<std::optional<ContentViewModel::AnalysisResult>> ContentViewModel::buildAnalysisResult(std::string stored,
@@ -210,8 +218,12 @@ Task<std::optional<ContentViewModel::AnalysisResult>> ContentViewModel::buildAna
     auto totalTask = unifiedActivityService->totalDuration(start, end);
     const double total = co_await std::move(totalTask);
     auto listing = unifiedActivityService->getUnifiedActivities(start, end);
-    const std::vector<UnifiedActivity> activities = co_await std::move(listing);
-    auto answer = applyCategorizationAnswer(stored, activities, userCategories(), shownDate);
+    std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    auto applying = work_->perform(
+        [stored = std::move(stored), activities = std::move(activities), categories = userCategories(), shownDate] {
+            return applyCategorizationAnswer(stored, activities, categories, shownDate);
+        });
+    auto answer = co_await std::move(applying);
     if (!answer) {
         co_return std::nullopt;
     }

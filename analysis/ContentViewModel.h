@@ -20,6 +20,7 @@ class GenerativeModel;
 
 namespace glimmo {
 
+class BackgroundQueue;
 class UnifiedActivityService;
 class UserDefaults;
 
@@ -108,6 +109,8 @@ private:
 
     UserDefaults& defaults_;
     std::unique_ptr<genai::GenerativeModel> gemini_;
+    // Writes, prints and sends the day's prompt and reads the reply: megabytes on a busy day.
+    std::unique_ptr<BackgroundQueue> work_;
     std::uint64_t refreshGeneration_ = 0;
     bool showsToday_ = true;
     int freshAnalysesRunning_ = 0;

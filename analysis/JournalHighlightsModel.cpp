@@ -4,8 +4,10 @@
 #include "analysis/ChatViewModel.h"
 #include "analysis/JournalPrompt.h"
 #include "analysis/JournalPromptCache.h"
+#include "analysis/ReportPrompt.h"
 #include "app/UnifiedActivityService.h"
 #include "platform/foundation/Calendar.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/RunLoop.h"
 
 namespace glimmo {
@@ -13,7 +15,8 @@ namespace glimmo {
 JournalHighlightsModel::JournalHighlightsModel(std::shared_ptr<UnifiedActivityService> service,
                                                std::shared_ptr<ChatViewModel> chat)
     : unifiedActivityService(service),
-      chatViewModel(chat ? std::move(chat) : std::make_shared<ChatViewModel>(service, "TODAY")) {}
+      chatViewModel(chat ? std::move(chat) : std::make_shared<ChatViewModel>(service, "TODAY")),
+      work_(std::make_unique<BackgroundQueue>()) {}
 
 JournalHighlightsModel::~JournalHighlightsModel() = default;
 
@@ -43,8 +46,10 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
     });
 
     auto reportTask = unifiedActivityService->generateReport(dayStart, dayEnd);
-    const UnifiedActivityReport report = co_await std::move(reportTask);
-    const std::string prompt = journalRequestText(UnifiedActivityService::formatReport(report));
+    UnifiedActivityReport report = co_await std::move(reportTask);
+    auto writing =
+        reportPrompt(*work_, std::move(report), [](std::string reportText) { return journalRequestText(reportText); });
+    std::string prompt = co_await std::move(writing);
 
     // Without a key the reply is the advice text: shown as it is, never kept as a journal.
     const bool keyConfigured = chatViewModel->hasAPIKey();
@@ -52,7 +57,7 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
     std::string failure;
     bool cancelled = false;
     try {
-        auto request = chatViewModel->fetchOpenAIResponse(prompt, "");
+        auto request = chatViewModel->fetchOpenAIResponse(std::move(prompt), "");
         reply = co_await std::move(request);
     } catch (const CancellationError&) {
         cancelled = true;
@@ -61,7 +66,8 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
     }
 
     if (!cancelled && failure.empty() && keyConfigured) {
-        reply = spaceJournalBullets(reply);
+        auto spacing = work_->perform([reply = std::move(reply)] { return spaceJournalBullets(reply); });
+        reply = co_await std::move(spacing);
         cache.saveResponse(reply, date);
     }
     *ended = true;
@@ -69,7 +75,7 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
         co_return;
     }
     if (!cancelled) {
-        journalText = failure.empty() ? reply : failure;
+        journalText = failure.empty() ? std::move(reply) : std::move(failure);
     }
     isLoading = false;
 }

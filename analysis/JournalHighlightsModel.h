@@ -10,6 +10,7 @@
 
 namespace glimmo {
 
+class BackgroundQueue;
 class ChatViewModel;
 class UnifiedActivityService;
 
@@ -39,6 +40,8 @@ private:
     bool isCurrent(std::uint64_t generation) const { return generation == generation_; }
 
     std::uint64_t generation_ = 0;
+    // Writes the prompt around the day's report and spaces the reply: megabytes on a busy day.
+    std::unique_ptr<BackgroundQueue> work_;
 };
 
 } // namespace glimmo

@@ -5,6 +5,7 @@
 #include "app/ChromeHistoryReader.h"
 #include "generative-ai/GenerativeModel.h"
 #include "platform/foundation/Log.h"
+#include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <vector>
@@ -56,7 +57,8 @@ const std::string_view MediaDigestModel::mediaPrompt =
     "Web History:\n";
 
 MediaDigestModel::MediaDigestModel(std::shared_ptr<ChromeHistoryReader> reader, std::shared_ptr<ActivityMonitor> monitor)
-    : chromeReader(std::move(reader)), activityMonitor(std::move(monitor)), gemini_(makeGeminiModel()) {}
+    : chromeReader(std::move(reader)), activityMonitor(std::move(monitor)), gemini_(makeGeminiModel()),
+      work_(std::make_unique<BackgroundQueue>()) {}
 
 MediaDigestModel::~MediaDigestModel() = default;
 
@@ -70,21 +72,20 @@ Task<void> MediaDigestModel::generateRecommendation() {
     const std::uint64_t generation = ++generation_;
     printLine("Generating Recommendation");
     const std::string prompt =
-        recommendationPrompt(chromeReader->historySummary("MONTH"), activityMonitor->usageSummary(usageInterval));
+        recommendationPrompt(chromeReader->historySummary("MONTH", historyLineLimit),
+                             activityMonitor->usageSummary(usageInterval));
 
     std::optional<std::string> text;
     bool failed = false;
     try {
-        requireAPIKey(*gemini_);
-        auto request = gemini_->generateContent(prompt);
-        const genai::GenerateContentResponse response = co_await std::move(request);
-        text = response.text();
+        auto request = geminiReplyText(*work_, *gemini_, prompt);
+        text = co_await std::move(request);
     } catch (const std::exception&) {
         failed = true;
     }
 
     const std::weak_ptr<MediaDigestModel> weakSelf = self;
-    RunLoop::main().post([weakSelf, generation, text, failed] {
+    RunLoop::main().post([weakSelf, generation, text = std::move(text), failed]() mutable {
         const auto model = weakSelf.lock();
         if (!model || model->generation_ != generation) {
             return;
@@ -92,7 +93,7 @@ Task<void> MediaDigestModel::generateRecommendation() {
         if (failed) {
             model->recommendation = failureText;
         } else if (text) {
-            model->recommendation = *text;
+            model->recommendation = std::move(*text);
         }
         model->isLoading = false;
     });

@@ -16,6 +16,7 @@ class GenerativeModel;
 namespace glimmo {
 
 class ActivityMonitor;
+class BackgroundQueue;
 class ChromeHistoryReader;
 
 // Three media recommendations from the last month's browsing and the last day's applications,
@@ -47,6 +48,8 @@ public:
 
 private:
     std::unique_ptr<genai::GenerativeModel> gemini_;
+    // Sends the request and decodes the reply, which may run to 32 MiB, off the main loop.
+    std::unique_ptr<BackgroundQueue> work_;
     std::uint64_t generation_ = 0;
 };
 

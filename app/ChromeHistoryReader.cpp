@@ -46,6 +46,17 @@ void appendCutURL(const std::string& url, std::string& out) {
     }
 }
 
+// The lines of `text` that hold something, `text` starting a line.
+std::size_t nonEmptyLineCount(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        count += end > start ? 1 : 0;
+        start = end + 1;
+    }
+    return count;
+}
+
 } // namespace
 
 // Shared with the loader's completion, which may reach the main loop after the reader is gone.
@@ -230,7 +241,7 @@ std::vector<std::string> ChromeHistoryReader::extractSearches(std::span<const Hi
     return searches;
 }
 
-std::string ChromeHistoryReader::historySummary(const std::string& timeframe) const {
+std::string ChromeHistoryReader::historySummary(const std::string& timeframe, std::size_t nonEmptyLines) const {
     const Date now = clock_.now();
     const Calendar calendar = Calendar::current();
     // The visits at or after `since` and before `until` pass.
@@ -245,12 +256,18 @@ std::string ChromeHistoryReader::historySummary(const std::string& timeframe) co
         until = calendar.startOfNextDay(now);
     }
     std::string summary = "Recent Chrome Web Activity:\n---\n";
+    std::size_t lines = 2;
     TimestampFormatter timestamps;
     bool first = true;
     for (const HistoryItem& item : historyItems.get()) {
+        if (lines >= nonEmptyLines) {
+            break;
+        }
         if (item.lastVisit < since || (until && !(item.lastVisit < *until))) {
             continue;
         }
+        // Each visit starts a line, so the lines it adds are whole (a title may hold line feeds).
+        const std::size_t start = summary.size();
         if (!first) {
             summary += "\n";
         }
@@ -261,6 +278,7 @@ std::string ChromeHistoryReader::historySummary(const std::string& timeframe) co
         summary += " (";
         appendCutURL(item.url, summary);
         summary += ")";
+        lines += nonEmptyLineCount(std::string_view(summary).substr(start));
     }
     return summary;
 }

@@ -92,8 +92,10 @@ public:
     void removeHistoryCopy();
 
     // "Recent Chrome Web Activity:\n---\n" and one line per visit of "TODAY", "WEEK" or "MONTH"
-    // (any other text counts as "TODAY").
-    std::string historySummary(const std::string& timeframe) const;
+    // (any other text counts as "TODAY"). With `nonEmptyLines`, only its start: it ends once it holds
+    // that many lines that are not empty, so a caller that keeps no more does not wait for a month of
+    // visits to be written.
+    std::string historySummary(const std::string& timeframe, std::size_t nonEmptyLines = SIZE_MAX) const;
     // Website changes among the visits in [from, to), in list order.
     int siteSwitchCount(Date from, Date to) const;
     static std::vector<std::string> extractSearches(const std::vector<HistoryItem>& items);

@@ -1,8 +1,8 @@
 #pragma once
 
-// A browser history for benchmarks: the real `urls` schema, visits spread over the last 32 days,
-// addresses from short to a few hundred characters, a share of them and of the titles non-ASCII,
-// and a search page now and then.
+// A browser history for benchmarks: the real `urls` schema, visits spread over the last 32 days (or
+// `days`), addresses from short to a few hundred characters, a share of them and of the titles
+// non-ASCII, and a search page now and then.
 
 #include "tests/app/SyntheticHistory.h"
 
@@ -13,7 +13,7 @@ namespace glimmo::bench {
 
 inline const Date historyNow = Date::fromUnixTime(1796637600); // 2026-12-07 10:00 UTC
 
-inline void writeHistory(const std::filesystem::path& path, int visits, Date now = historyNow) {
+inline void writeHistory(const std::filesystem::path& path, int visits, Date now = historyNow, double days = 32) {
     std::filesystem::remove(path);
     testing::SyntheticHistory history(path);
     history.execute("BEGIN");
@@ -24,7 +24,7 @@ inline void writeHistory(const std::filesystem::path& path, int visits, Date now
     unsigned state = 12345;
     const auto next = [&state] { return state = state * 1103515245u + 12345u; };
     for (int i = 0; i < visits; ++i) {
-        const Date when = now.addingTimeInterval(-32.0 * 86400 * i / visits - 1);
+        const Date when = now.addingTimeInterval(-days * 86400 * i / visits - 1);
         std::string url = hosts[i % 6];
         const int pieces = 1 + static_cast<int>(next() % 24); // up to a few hundred characters
         for (int p = 0; p < pieces; ++p) {

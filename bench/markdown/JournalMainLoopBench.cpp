@@ -6,10 +6,16 @@
 // more. Every turn hosts the view's update, and the longest stretch the loop spent on any one thing
 // (building and laying out the window, a task's step, an update) is what a user would feel as a
 // frozen window. The cmark-gfm command parsing and rendering each whole reply, as a process, is the
-// independent baseline: the least the window waited for before. Prints each figure and
+// independent baseline: the least the window waited for before. The chat page, in the same window,
+// shows an ordinary plain reply of 1 KB and one of 1 MB in a bubble; its baseline is the whole 1 MB
+// laid out once, as one text as wide as a bubble: the least a bubble showing it whole waited for (the
+// chat's stacks lay a bubble out for several proposals). Prints each figure and
 //   ratio journal_hold_<reply>_over_ordinary <longest hold / that of the ordinary journal>
 //   ratio journal_hold_<reply>_over_cmark_gfm <longest hold / the cmark-gfm command's time>
 //   ratio journal_hold_longest_ms <the longest hold of all, in milliseconds; the goal is at most 100>
+//   ratio chat_hold_plain_1mb_over_ordinary <longest hold / that of the ordinary reply>
+//   ratio chat_hold_plain_1mb_over_whole_text <longest hold / that of the whole text>
+//   ratio chat_hold_longest_ms <the longest hold of the chat, in milliseconds; the goal is at most 100>
 //
 // Usage: journal_main_loop_bench [runs]   (default 5; medians of the runs)
 
@@ -23,6 +29,7 @@
 #include "platform/runtime/RunLoop.h"
 #include "platform/view/ScrollView.h"
 #include "platform/view/ViewHost.h"
+#include "ui/Panels/ChatView.h"
 #include "ui/Panels/JournalHighlightsView.h"
 
 #include <algorithm>
@@ -71,6 +78,16 @@ std::string ordinaryJournal() {
     return text;
 }
 
+// Plain prose in short paragraphs, as a chat answer runs, to about `bytes`.
+std::string plainReply(std::size_t bytes) {
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i) {
+        text += "Paragraph " + std::to_string(i) + ": you spent the morning in the editor on the sync service, then " +
+                "answered the thread about the release and read two pages on retries.\n\n";
+    }
+    return text;
+}
+
 struct Reply {
     std::string name;
     std::string text;
@@ -93,21 +110,15 @@ struct Figures {
     double shownAfter = 0;  // seconds from the start until the first words were drawn
 };
 
-// Builds the window with the journal's view and drives the main loop until the reply is drawn and
+// Builds a 400 by 700 window with the view and drives the main loop until `firstWords` are drawn and
 // the views have settled. A turn of ours runs after whatever the loop ran before it, so the gap
 // since our last turn is the time the loop spent on other work.
-Figures showOnce(const Reply& reply, const std::shared_ptr<const TextMeasurer>& measurer,
-                 const std::shared_ptr<UnifiedActivityService>& service) {
-    const Date day = RunLoop::main().now();
-    JournalPromptCache::shared().saveResponse(reply.text, day);
-    auto journalText = std::make_shared<std::string>();
-    const Binding<std::string> binding([journalText] { return *journalText; },
-                                       [journalText](std::string text) { *journalText = std::move(text); });
-
+Figures showOnce(const std::function<AnyView()>& makeView, const std::string& firstWords,
+                 const std::shared_ptr<const TextMeasurer>& measurer) {
     Figures figures;
     const auto start = SteadyClock::now();
     std::optional<ViewHost> host;
-    host.emplace(AnyView(ScrollView(AnyView(JournalHighlightsView(day, service, nullptr, binding)))), measurer);
+    host.emplace(makeView(), measurer);
     host->setSize({400, 700});
     host->displayList();
     auto lastEnd = SteadyClock::now();
@@ -122,7 +133,7 @@ Figures showOnce(const Reply& reply, const std::shared_ptr<const TextMeasurer>& 
         figures.longestHold = std::max(figures.longestHold, seconds(begin - lastEnd));
         host->update();
         const DisplayList& list = host->displayList();
-        if (!shown && shows(list, reply.firstWords)) {
+        if (!shown && shows(list, firstWords)) {
             shown = true;
             figures.shownAfter = seconds(SteadyClock::now() - start);
         }
@@ -136,11 +147,42 @@ Figures showOnce(const Reply& reply, const std::shared_ptr<const TextMeasurer>& 
     };
     RunLoop::main().post(turn);
     if (!RunLoop::main().driveUntil([&] { return settled; }, 120)) {
-        std::fprintf(stderr, "journal_main_loop_bench: %s was not shown within 120 s\n", reply.name.c_str());
+        std::fprintf(stderr, "journal_main_loop_bench: \"%s\" was not shown within 120 s\n", firstWords.c_str());
         std::exit(1);
     }
     host.reset();
     return figures;
+}
+
+// The journal's view as the journal layout places it, showing `reply` from the cache.
+Figures showJournal(const Reply& reply, const std::shared_ptr<const TextMeasurer>& measurer,
+                    const std::shared_ptr<UnifiedActivityService>& service) {
+    const Date day = RunLoop::main().now();
+    JournalPromptCache::shared().saveResponse(reply.text, day);
+    auto journalText = std::make_shared<std::string>();
+    const Binding<std::string> binding([journalText] { return *journalText; },
+                                       [journalText](std::string text) { *journalText = std::move(text); });
+    return showOnce([&] { return AnyView(ScrollView(AnyView(JournalHighlightsView(day, service, nullptr, binding)))); },
+                    reply.firstWords, measurer);
+}
+
+// The chat page with a question and `reply` as the assistant's answer.
+Figures showChat(const Reply& reply, const std::shared_ptr<const TextMeasurer>& measurer,
+                 const std::shared_ptr<UnifiedActivityService>& service) {
+    const auto model = std::make_shared<ChatViewModel>(service, "TODAY");
+    model->messages = std::vector<ChatMessage>{{UUID::random(), ChatMessage::SenderRole::user, "What did I do?", false},
+                                               {UUID::random(), ChatMessage::SenderRole::assistant, reply.text, false}};
+    return showOnce([&] { return AnyView(ChatView([model] { return model; }, "TODAY")); }, reply.firstWords, measurer);
+}
+
+// The whole reply laid out as one text, as wide as a bubble.
+Figures showWholeText(const Reply& reply, const std::shared_ptr<const TextMeasurer>& measurer) {
+    return showOnce(
+        [&] {
+            const AnyView bubble = Text::verbatim(reply.text).padding(10).frame({.maxWidth = MessageView::maxBubbleWidth});
+            return AnyView(ScrollView(bubble));
+        },
+        reply.firstWords, measurer);
 }
 
 double median(std::vector<double> values) {
@@ -171,13 +213,13 @@ int main(int argc, char** argv) {
             {"code_spans", repeated("`a` ", 16000), "a a a"},
             {"list_items", repeated("- item\n", 16000), "item"},
         };
-        showOnce(replies.front(), measurer, service); // fonts and caches warm
+        showJournal(replies.front(), measurer, service); // fonts and caches warm
         std::vector<Figures> figures;
         std::vector<double> baselines;
         for (const Reply& reply : replies) {
             std::vector<double> holds, shownAfter;
             for (int run = 0; run < runs; ++run) {
-                const Figures once = showOnce(reply, measurer, service);
+                const Figures once = showJournal(reply, measurer, service);
                 holds.push_back(once.longestHold);
                 shownAfter.push_back(once.shownAfter);
             }
@@ -203,6 +245,24 @@ int main(int argc, char** argv) {
                         figures[i].longestHold / baselines[i]);
         }
         std::printf("ratio journal_hold_longest_ms %.1f\n", longest * 1e3);
+
+        const Reply ordinaryAnswer{"ordinary", plainReply(1000), "Paragraph 0:"};
+        const Reply longAnswer{"plain_1mb", plainReply(1000000), "Paragraph 0:"};
+        const auto medianHold = [&](const std::function<Figures()>& show) {
+            std::vector<double> holds;
+            for (int run = 0; run < runs; ++run) holds.push_back(show().longestHold);
+            return median(holds);
+        };
+        const double ordinaryChat = medianHold([&] { return showChat(ordinaryAnswer, measurer, service); });
+        const double longChat = medianHold([&] { return showChat(longAnswer, measurer, service); });
+        const double wholeText = medianHold([&] { return showWholeText(longAnswer, measurer); });
+        std::printf("chat bubble, plain reply of 1 KB: held at most %7.1f ms; of 1 MB: %7.1f ms; the whole 1 MB as one "
+                    "text: %7.1f ms\n",
+                    ordinaryChat * 1e3, longChat * 1e3, wholeText * 1e3);
+        std::printf("ratio chat_hold_plain_1mb_over_ordinary %.2f\n", longChat / ordinaryChat);
+        std::printf("ratio chat_hold_plain_1mb_over_whole_text %.3f\n", longChat / wholeText);
+        std::printf("ratio chat_hold_longest_ms %.1f\n", std::max(ordinaryChat, longChat) * 1e3);
+        longest = std::max({longest, ordinaryChat, longChat});
         if (longest > 0.1) std::fprintf(stderr, "journal_main_loop_bench: the main loop was held longer than 100 ms\n");
         UserDefaults::setStandard(nullptr);
     }

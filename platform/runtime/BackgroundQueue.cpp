@@ -24,6 +24,11 @@ void BackgroundQueue::post(std::function<void()> work) {
     changed_.notify_all();
 }
 
+bool BackgroundQueue::isCurrent() const {
+    const std::lock_guard lock(mutex_);
+    return thread_.get_id() == std::this_thread::get_id();
+}
+
 void BackgroundQueue::run() {
     std::unique_lock lock(mutex_);
     for (;;) {

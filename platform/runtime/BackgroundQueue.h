@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/runtime/Executor.h"
 #include "platform/runtime/Task.h"
 
 #include <condition_variable>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <type_traits>
 
@@ -15,24 +17,32 @@ namespace glimmo {
 
 // One background thread that runs work items in the order they were posted. Started on the first
 // post; the destructor runs what is still queued and joins the thread.
-class BackgroundQueue {
+class BackgroundQueue : public Executor {
 public:
     BackgroundQueue() = default;
-    ~BackgroundQueue();
+    ~BackgroundQueue() override;
     BackgroundQueue(const BackgroundQueue&) = delete;
     BackgroundQueue& operator=(const BackgroundQueue&) = delete;
 
-    void post(std::function<void()> work);
+    void post(std::function<void()> work) override;
+    bool isCurrent() const override;
 
     // Runs `work` on the queue's thread, after what was posted before; the awaiting task resumes on its
     // own executor with what `work` returned or threw. The queue must live until the task is awaited.
     template <class Work>
     Task<std::invoke_result_t<Work&>> perform(Work work);
 
+    // Runs `task` on the queue's thread: it starts there and goes on there after each await, so what
+    // it does between its awaits (writing a request, decoding a reply) never holds the caller's loop.
+    // The awaiting task resumes on its own executor with what `task` returned or threw; cancelling it
+    // cancels `task`. The queue must live until the task is awaited.
+    template <class T>
+    Task<T> performTask(Task<T> task);
+
 private:
     void run();
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<std::function<void()>> items_;
     bool stopping_ = false;
@@ -58,6 +68,36 @@ Task<std::invoke_result_t<Work&>> BackgroundQueue::perform(Work work) {
             }
         });
     });
+}
+
+namespace detail {
+
+template <class T>
+Task<void> relayOutcome(Task<T> task, Continuation<T> continuation) {
+    try {
+        if constexpr (std::is_void_v<T>) {
+            co_await std::move(task);
+            continuation.resume();
+        } else {
+            continuation.resume(co_await std::move(task));
+        }
+    } catch (...) {
+        continuation.resumeThrowing(std::current_exception());
+    }
+}
+
+} // namespace detail
+
+template <class T>
+Task<T> BackgroundQueue::performTask(Task<T> task) {
+    auto pending = std::make_shared<std::optional<Task<T>>>(std::move(task));
+    auto started = std::make_shared<TaskHandle>();
+    // The handle is set before the cancel handler can be installed, so the handler always finds it.
+    return withContinuation<T>(
+        [this, pending, started](Continuation<T> continuation) {
+            *started = startTask(*this, detail::relayOutcome(std::move(**pending), continuation));
+        },
+        [started] { started->cancel(); });
 }
 
 } // namespace glimmo

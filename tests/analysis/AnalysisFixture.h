@@ -32,6 +32,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace glimmo::testing {
@@ -78,6 +79,7 @@ protected:
         setLogSinkForTesting([this](LogLevel, std::string_view line) {
             const std::lock_guard lock(logMutex_);
             logLines_.emplace_back(line);
+            logThreads_.push_back(std::this_thread::get_id());
         });
         environment.set("GEMINI_BASE_URL", gemini.baseURL());
         environment.set("GEMINI_API_KEY", "test-gemini-key");
@@ -200,6 +202,12 @@ protected:
         return logLines_;
     }
 
+    // The thread that wrote each line so far, in the order of logs().
+    std::vector<std::thread::id> logThreads() const {
+        const std::lock_guard lock(logMutex_);
+        return logThreads_;
+    }
+
     bool logged(const std::string& line) const {
         const auto lines = logs();
         return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -229,6 +237,7 @@ private:
 
     mutable std::mutex logMutex_;
     std::vector<std::string> logLines_;
+    std::vector<std::thread::id> logThreads_;
 };
 
 } // namespace glimmo::testing

@@ -6,7 +6,6 @@
 
 #include <gmock/gmock.h>
 
-#include <mutex>
 #include <thread>
 
 namespace glimmo::testing {
@@ -95,23 +94,15 @@ TEST_F(ChatViewModelTest, QuestionGetsAPlaceholderThenTheTrimmedReply) {
 }
 
 TEST_F(ChatViewModelTest, TheContextIsWrittenAndLoggedOffTheMainLoop) {
-    const std::thread::id mainThread = std::this_thread::get_id();
-    std::mutex mutex;
-    std::vector<std::pair<std::string, std::thread::id>> lines;
-    setLogSinkForTesting([&](LogLevel, std::string_view line) {
-        const std::lock_guard lock(mutex);
-        lines.emplace_back(line, std::this_thread::get_id());
-    });
     ask("What did I do?");
-    setLogSinkForTesting({});
     EXPECT_EQ(lastMessage(), "You mostly wrote code.");
-    const auto context =
-        std::find_if(lines.begin(), lines.end(), [](const auto& line) { return line.first == "Activity Context:"; });
-    ASSERT_NE(context, lines.end());
-    ASSERT_NE(context + 1, lines.end());
-    EXPECT_THAT((context + 1)->first, StartsWith("Here's some added context"));
-    EXPECT_NE(context->second, mainThread);
-    EXPECT_NE((context + 1)->second, mainThread);
+    const auto lines = logs();
+    const auto threads = logThreads();
+    const auto context = std::find(lines.begin(), lines.end(), "Activity Context:") - lines.begin();
+    ASSERT_LT(context + 1, static_cast<std::ptrdiff_t>(lines.size()));
+    EXPECT_THAT(lines[context + 1], StartsWith("Here's some added context"));
+    EXPECT_NE(threads[context], std::this_thread::get_id());
+    EXPECT_NE(threads[context + 1], std::this_thread::get_id());
 }
 
 TEST_F(ChatViewModelTest, StatusFailuresNameTheStatusAndTheWholeBody) {

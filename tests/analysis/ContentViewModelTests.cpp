@@ -138,6 +138,29 @@ TEST_F(ContentViewModelTest, FreshAnalysisAsksGeminiStoresAndPublishesTheDay) {
     EXPECT_THAT(*pasteboard->string(), HasSubstr("- Refactoring the parser (2h 0m)\n"));
 }
 
+// A busy day's prompt runs to megabytes and an answer may run to 32 MiB: written, printed or read on
+// the main loop they would freeze the window.
+TEST_F(ContentViewModelTest, ThePromptIsWrittenAndPrintedAndTheAnswerReadOffTheMainLoop) {
+    answerGemini(200, geminiTextReply(answer));
+    run(model->refreshAnalysis());
+    const auto lines = logs();
+    const auto threads = logThreads();
+    const auto title = std::find(lines.begin(), lines.end(), "combinedPrompt") - lines.begin();
+    ASSERT_LT(title + 1, static_cast<std::ptrdiff_t>(lines.size()));
+    const auto categories = std::find(lines.begin(), lines.end(), "Categories before query: Create, Consume, Communicate");
+    EXPECT_LT(categories - lines.begin(), title);
+    EXPECT_EQ(lines[title + 1], lastPrompt()) << "the prompt printed is the one sent";
+    EXPECT_NE(threads[title], std::this_thread::get_id());
+    EXPECT_NE(threads[title + 1], std::this_thread::get_id());
+    const auto reading = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("Categories from JSON: ");
+    });
+    ASSERT_NE(reading, lines.end());
+    EXPECT_NE(threads[reading - lines.begin()], std::this_thread::get_id());
+    EXPECT_EQ(model->focusScore.get(), "A+");
+    EXPECT_EQ(model->activities->size(), 3u);
+}
+
 TEST_F(ContentViewModelTest, StoredAnswerIsReusedUpTo14399SecondsAndAskedAgainAt14400) {
     answerGemini(200, geminiTextReply(answer));
     run(model->refreshAnalysis());

@@ -90,6 +90,19 @@ TEST_F(MediaDigestTest, FailureShowsItsTextAndAReplyWithoutTextKeepsThePreviousO
     EXPECT_FALSE(digest->isLoading.get());
 }
 
+// A reply may run to 32 MiB: decoding it on the main loop would freeze the window.
+TEST_F(MediaDigestTest, TheReplyIsDecodedOffTheMainLoop) {
+    answerGemini(200, "not json");
+    run(digest->generateRecommendation());
+    EXPECT_EQ(digest->recommendation.get(), MediaDigestModel::failureText);
+    const auto lines = logs();
+    const auto decoding = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("Error decoding server JSON") != std::string::npos;
+    });
+    ASSERT_NE(decoding, lines.end());
+    EXPECT_NE(logThreads()[decoding - lines.begin()], std::this_thread::get_id());
+}
+
 TEST_F(MediaDigestTest, RunOvertakenByANewerOneIsDropped) {
     queueGeminiReply(jsonReply(200, geminiTextReply("old"), 0.3));
     queueGeminiReply(jsonReply(200, geminiTextReply("new")));

@@ -474,6 +474,35 @@ TEST_F(ChromeHistoryReaderTest, SummaryListsTheTimeframesVisits) {
     EXPECT_EQ(reader->historySummary("MONTH"), "Recent Chrome Web Activity:\n---\n");
 }
 
+// A month of visits runs to megabytes of summary: a caller that keeps only its first lines gets those.
+TEST_F(ChromeHistoryReaderTest, ASummaryOfSomeLinesIsTheWholeOnesStartWithThatManyLines) {
+    makeReader();
+    std::vector<HistoryItem> items;
+    const char* const titles[] = {"Plain", "Two\nlines", "\n\nBlank lines first", "", "Ends\n"};
+    for (int i = 0; i < 40; ++i) {
+        const Date when = clock.now().addingTimeInterval(-3600.0 * i);
+        items.push_back(visit("https://example.com/" + std::to_string(i), when, titles[i % 5]));
+    }
+    reader->historyItems = items;
+    const std::string whole = reader->historySummary("MONTH");
+    const auto nonEmptyLines = [](std::string_view text) {
+        std::size_t count = 0;
+        for (std::size_t start = 0; start <= text.size();) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            count += end > start;
+            start = end + 1;
+        }
+        return count;
+    };
+    for (std::size_t lines = 0; lines <= nonEmptyLines(whole) + 1; ++lines) {
+        const std::string start = reader->historySummary("MONTH", lines);
+        ASSERT_TRUE(whole.starts_with(start)) << lines;
+        const bool endsALine = start.ends_with('\n') || whole[start.size()] == '\n';
+        EXPECT_TRUE(start == whole || (nonEmptyLines(start) >= lines && endsALine)) << lines;
+        EXPECT_LE(nonEmptyLines(start), std::max<std::size_t>(lines, 2) + 1) << "it stops at the visit that reaches them";
+    }
+}
+
 TEST_F(ChromeHistoryReaderTest, SiteSwitchesCountHostChangesInAHalfOpenRange) {
     makeReader();
     const Date t = clock.now();

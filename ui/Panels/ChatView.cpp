@@ -1,6 +1,7 @@
 #include "ui/Panels/ChatView.h"
 
 #include "platform/view/Controls/Controls.h"
+#include "ui/Panels/ReplyText.h"
 
 #include <utility>
 
@@ -13,7 +14,7 @@ AnyView MessageView::body() const {
 
     AnyView content = message.isLoading
         ? ProgressView().progressViewStyle(ProgressViewStyle::circular).scaleEffect(0.7).frame(50, 20)
-        : Text::verbatim(message.content)
+        : (isUser ? Text::verbatim(message.content) : replyText(message.content))
               .padding(10)
               .background(isUser ? Color::blue().opacity(0.8) : Color::gray().opacity(0.3))
               .foregroundColor(isUser ? Color::white() : Color::primary())

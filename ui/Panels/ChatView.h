@@ -17,7 +17,7 @@ namespace glimmo {
 class UnifiedActivityService;
 
 // One message: the user's on the right in a blue bubble, the assistant's on the left in a gray
-// one, a spinner while the reply is pending.
+// one (as its ReplyText: a long reply is cut), a spinner while the reply is pending.
 struct MessageView : View<MessageView> {
     ChatMessage message;
 

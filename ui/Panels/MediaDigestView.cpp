@@ -1,6 +1,7 @@
 #include "ui/Panels/MediaDigestView.h"
 
 #include "platform/view/Controls/Controls.h"
+#include "ui/Panels/ReplyText.h"
 
 #include <utility>
 
@@ -17,7 +18,7 @@ AnyView MediaDigestView::body() const {
         [] { return ProgressView().frame({.maxWidth = infinity, .maxHeight = infinity}); },
         [&] {
             return ScrollView(AxisSet::vertical(), true,
-                              Text::verbatim(digest->recommendation.get())
+                              replyText(digest->recommendation.get())
                                   .font(Font::system(13))
                                   .lineSpacing(4)
                                   .fixedSize(false, true)

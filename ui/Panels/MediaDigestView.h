@@ -1,7 +1,7 @@
 #pragma once
 
 // A 150-point panel headed "MEDIA RECOMMENDATIONS" that asks for three media recommendations each
-// time it comes on screen and shows the reply as plain text.
+// time it comes on screen and shows the reply as plain text (its ReplyText: a long reply is cut).
 
 #include "analysis/MediaDigestModel.h"
 #include "app/ActivityMonitor.h"

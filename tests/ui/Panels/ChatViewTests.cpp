@@ -152,6 +152,21 @@ TEST_F(ChatViewTest, BubblesAreAtMost300PointsWideAndColouredByRole) {
     EXPECT_EQ(user->color, Color::white().resolve(ColorScheme::light));
 }
 
+// Laying out a megabyte of text would hold the window for a good part of a second.
+TEST_F(ChatViewTest, ALongReplyIsShownCutWithHowMuchWasLeftOut) {
+    std::string reply;
+    for (int i = 0; reply.size() < 1000000; ++i) reply += "Paragraph " + std::to_string(i) + " of a long reply.\n\n";
+    model->messages = std::vector<ChatMessage>{{UUID::random(), ChatMessage::SenderRole::assistant, reply, false}};
+    auto t = host(chat(), chatSize);
+    const DisplayList& list = drawn(*t);
+    EXPECT_TRUE(shows(list, "Paragraph 0 of a long reply."));
+    EXPECT_FALSE(shows(list, "Paragraph 10000 "));
+    const auto note = findText(list, "The rest of this reply (");
+    ASSERT_TRUE(note);
+    EXPECT_TRUE(note->font.italic);
+    EXPECT_EQ(model->messages->back().content, reply) << "the message keeps the whole reply";
+}
+
 TEST_F(ChatViewTest, Screenshot) {
     model->messages = std::vector<ChatMessage>{
         {UUID::random(), ChatMessage::SenderRole::user, "What did I work on this morning?", false},

@@ -51,6 +51,16 @@ TEST_F(PanelViewsTest, MediaDigestFailureShowsTheFixedText) {
     EXPECT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "Unable to generate recommendations"); }));
 }
 
+TEST_F(PanelViewsTest, MediaDigestShowsALongReplyCut) {
+    std::string reply;
+    for (int i = 0; reply.size() < 1000000; ++i) reply += "Book " + std::to_string(i) + ": worth reading.\n";
+    world.answerGemini(200, geminiReplyWithText(reply));
+    auto t = host(MediaDigestView(reader, monitor), {400, 200});
+    ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "The rest of this reply ("); }));
+    EXPECT_TRUE(shows(drawn(*t), "Book 0: worth reading."));
+    EXPECT_FALSE(shows(drawn(*t), "Book 30000:"));
+}
+
 TEST_F(PanelViewsTest, JournalUsesAFreshCacheAndOtherwiseAsksAndSharesTheText) {
     JournalPromptCache::shared().saveResponse("- **Cached** 📝: the day", onThe7th(9));
     struct Host : View<Host> {
