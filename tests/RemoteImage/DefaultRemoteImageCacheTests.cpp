@@ -55,7 +55,9 @@ TEST(DefaultRemoteImageCache, HoldsNoMoreDecodedBytesThanItsBudget) {
 TEST(DefaultRemoteImageCache, SharedCacheIsOneInstanceInTheSharedBudget) {
     EXPECT_EQ(DefaultRemoteImageCache::shared().get(), DefaultRemoteImageCache::shared().get());
     const std::size_t before = glimmo::PixelBudget::shared()->heldBytes();
-    DefaultRemoteImageCache::shared()->setImage(onePixel(1), address("shared"));
+    // The shared cache lives on between runs of the test: each run stores under an address of its own.
+    static int run = 0;
+    DefaultRemoteImageCache::shared()->setImage(onePixel(1), address("shared-" + std::to_string(++run)));
     EXPECT_EQ(glimmo::PixelBudget::shared()->heldBytes(), before + 4);
 }
 
