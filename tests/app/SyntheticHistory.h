@@ -70,19 +70,6 @@ public:
         }
     }
 
-    // The first column of the first row of `sql`, as an integer.
-    std::int64_t integer(const std::string& sql) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(database_, sql.c_str(), -1, &statement, nullptr);
-        const bool row = sqlite3_step(statement) == SQLITE_ROW;
-        const std::int64_t value = row ? sqlite3_column_int64(statement, 0) : 0;
-        sqlite3_finalize(statement);
-        if (!row) {
-            throw std::runtime_error(sqlite3_errmsg(database_));
-        }
-        return value;
-    }
-
 private:
     void bindText(int index, const std::optional<std::string>& text) {
         if (text) {
