@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace glimmo::testing {
@@ -22,30 +24,27 @@ std::string repeated(const std::string& unit, std::size_t times) {
     return text;
 }
 
-TEST(ReplyExcerpt, EndsAtTheLastBlockBoundaryOutsideCodeThatFits) {
+TEST(ReplyExcerpt, EndsAtABlockBoundaryOutsideCodeElseAtALineEndElseOnACharacter) {
     const std::string reply = "First paragraph.\n\n```\ncode\n\nmore code\n```\n\nLast paragraph.\n";
-    EXPECT_EQ(excerpt(reply, reply.size()), reply) << "within the limits the reply is shown whole";
-    EXPECT_EQ(excerpt(reply, reply.size() - 2), "First paragraph.\n\n```\ncode\n\nmore code\n```\n")
-        << "not at the blank line inside the fence";
-    EXPECT_EQ(excerpt(reply, 30), "First paragraph.\n");
-    // A backtick line whose info string holds a backtick is inline code, not a fence.
     const std::string notFence = "One.\n\n```a`\n\nTwo.\n\nThree is long enough.";
-    EXPECT_EQ(excerpt(notFence, notFence.size() - 3), "One.\n\n```a`\n\nTwo.\n");
-}
-
-TEST(ReplyExcerpt, ABlockTooLargeIsCutAtALineEndAndALineTooLargeOnACharacter) {
-    EXPECT_EQ(excerpt("- one\n- two\n- three\n", 14), "- one\n- two");
-    EXPECT_EQ(excerpt("\n\nabcdef", 5), "\n\nabc") << "blank lines alone are not worth showing";
-    const std::string accents = repeated("é", 10); // two bytes each
-    EXPECT_EQ(excerpt(accents, 5), repeated("é", 2)) << "never half a character";
+    const std::tuple<std::string, std::size_t, std::string, const char*> cases[] = {
+        {reply, reply.size(), reply, "within the limits the reply is shown whole"},
+        {reply, reply.size() - 2, "First paragraph.\n\n```\ncode\n\nmore code\n```\n", "not inside the fence"},
+        {reply, 30, "First paragraph.\n", ""},
+        {notFence, notFence.size() - 3, "One.\n\n```a`\n\nTwo.\n", "a backtick in the info string: inline code"},
+        {"- one\n- two\n- three\n", 14, "- one\n- two", "a block too large ends at a line end"},
+        {"\n\nabcdef", 5, "\n\nabc", "blank lines alone are not worth showing"},
+        {repeated("é", 10), 5, repeated("é", 2), "never half a character"},
+    };
+    for (const auto& [text, bytes, shown, why] : cases) EXPECT_EQ(excerpt(text, bytes), shown) << why;
 }
 
 TEST(ReplyExcerpt, ListItemsAndMarkupWeighMoreThanPlainText) {
-    const std::size_t plain = weighLine("plain words and nothing else", 1000).weight;
-    EXPECT_GT(weighLine("- an item", 1000).weight, plain);
-    EXPECT_GT(weighLine("> > quoted twice", 1000).weight, weighLine("> quoted once", 1000).weight);
-    EXPECT_GT(weighLine("12. numbered", 1000).weight, weighLine("12.5 is a number", 1000).weight);
-    EXPECT_GT(weighLine("`a` `b` `c`", 1000).weight, weighLine("a b c", 1000).weight);
+    const auto weight = [](std::string_view line) { return weighLine(line, 1000).weight; };
+    EXPECT_GT(weight("- an item"), weight("plain words and nothing else"));
+    EXPECT_GT(weight("> > quoted twice"), weight("> quoted once"));
+    EXPECT_GT(weight("12. numbered"), weight("12.5 is a number"));
+    EXPECT_GT(weight("`a` `b` `c`"), weight("a b c"));
     EXPECT_EQ(weighLine("   ", 0).weight, 0u);
 
     // The same bytes as plain lines would fit; as list items they make too many views.
@@ -68,12 +67,9 @@ TEST(ReplyExcerpt, RandomRepliesKeepWithinTheLimits) {
         EXPECT_NE(std::find(pieces.begin(), pieces.end(), std::string(1, c)), pieces.end()) << "no piece for " << c;
     }
     const auto weightOf = [](std::string_view text) {
+        std::istringstream lines{std::string(text)};
         std::size_t weight = 0;
-        for (std::size_t start = 0; start <= text.size();) {
-            const std::size_t end = std::min(text.find('\n', start), text.size());
-            weight += weighLine(text.substr(start, end - start), SIZE_MAX).weight;
-            start = end + 1;
-        }
+        for (std::string line; std::getline(lines, line);) weight += weighLine(line, SIZE_MAX).weight;
         return weight;
     };
     std::mt19937 random(20250518);
