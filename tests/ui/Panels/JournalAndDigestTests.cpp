@@ -31,6 +31,18 @@ TEST(JournalDayStepping, NeverGoesPastTodayAndKeepsTheTimeOfDay) {
 
 class PanelViewsTest : public PanelsFixture {};
 
+// The journal of `date`, whose text the layout copies into `seen`.
+struct JournalHost : View<JournalHost> {
+    std::shared_ptr<UnifiedActivityService> service;
+    Date date;
+    std::shared_ptr<std::string> seen;
+    State<std::string> text{std::string()};
+    AnyView body() const {
+        *seen = *text;
+        return JournalHighlightsView(date, service, nullptr, text.binding());
+    }
+};
+
 TEST_F(PanelViewsTest, MediaDigestShowsTheSpinnerThenTheRecommendation) {
     world.answerGemini(200, geminiReplyWithText("Newsletter:<Stratechery>-> about strategy."), 0.2);
     auto t = host(MediaDigestView(reader, monitor), {400, 200});
@@ -63,26 +75,16 @@ TEST_F(PanelViewsTest, MediaDigestShowsALongReplyCut) {
 
 TEST_F(PanelViewsTest, JournalUsesAFreshCacheAndOtherwiseAsksAndSharesTheText) {
     JournalPromptCache::shared().saveResponse("- **Cached** 📝: the day", onThe7th(9));
-    struct Host : View<Host> {
-        std::shared_ptr<UnifiedActivityService> service;
-        Date date;
-        std::shared_ptr<std::string> seen;
-        State<std::string> text{std::string()};
-        AnyView body() const {
-            *seen = *text;
-            return JournalHighlightsView(date, service, nullptr, text.binding());
-        }
-    };
     auto seen = std::make_shared<std::string>();
     {
-        auto t = host(Host{{}, service, onThe7th(12), seen, {}}, {400, 300});
+        auto t = host(JournalHost{{}, service, onThe7th(12), seen, {}}, {400, 300});
         EXPECT_TRUE(shows(drawn(*t), "Cached"));
         EXPECT_EQ(*seen, "- **Cached** 📝: the day") << "the layout's copy follows the journal";
         EXPECT_EQ(world.openAIRequestCount(), 0u);
     }
     world.answerOpenAI(200, openAIReplyWithText("- **Yesterday** 🛠: built things\n- **Mail** ✉: answered"));
     const Date yesterday = Calendar::current().addingDays(onThe7th(12), -1);
-    auto t = host(Host{{}, service, yesterday, seen, {}}, {400, 300});
+    auto t = host(JournalHost{{}, service, yesterday, seen, {}}, {400, 300});
     ASSERT_TRUE(waitFor(*t, [&] { return *seen != "- **Cached** 📝: the day" && !seen->empty(); }));
     EXPECT_EQ(*seen, "- **Yesterday** 🛠: built things\n\n- **Mail** ✉: answered");
     EXPECT_EQ(world.openAIRequestCount(), 1u);
@@ -94,24 +96,10 @@ TEST_F(PanelViewsTest, AHostileJournalIsCutAndShownWhileTheWindowGoesOnAnswering
     std::string hostile;
     for (int i = 0; i < 40000; ++i) hostile += "![[]()";
     JournalPromptCache::shared().saveResponse(hostile, onThe7th(9));
-    struct Host : View<Host> {
-        std::shared_ptr<UnifiedActivityService> service;
-        std::shared_ptr<std::string> seen;
-        State<std::string> text{std::string()};
-        AnyView body() const {
-            *seen = *text;
-            return JournalHighlightsView(onThe7th(12), service, nullptr, text.binding());
-        }
-    };
     auto seen = std::make_shared<std::string>();
-    TestHost t(Host{{}, service, seen, {}}, {400, 300});
-    ASSERT_TRUE(loop->runUntil(
-        [&] {
-            t.host().update();
-            return *seen == hostile;
-        },
-        20))
-        << "the layout's copy holds the whole reply";
+    TestHost t(JournalHost{{}, service, onThe7th(12), seen, {}}, {400, 300});
+    const auto laidOutWhole = [&] { t.host().update(); return *seen == hostile; };
+    ASSERT_TRUE(loop->runUntil(laidOutWhole, 20)) << "the layout's copy holds the whole reply";
     EXPECT_FALSE(shows(t.host().displayList(), "![")) << "not parsed while the window was laid out";
     bool served = false;
     loop->post([&] { served = true; });
