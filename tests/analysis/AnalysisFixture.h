@@ -79,7 +79,7 @@ protected:
         setLogSinkForTesting([this](LogLevel, std::string_view line) {
             const std::lock_guard lock(logMutex_);
             logLines_.emplace_back(line);
-            logThreads_.push_back(std::this_thread::get_id());
+            if (std::this_thread::get_id() != mainThread_) offTheMainLoop_.emplace_back(line);
         });
         environment.set("GEMINI_BASE_URL", gemini.baseURL());
         environment.set("GEMINI_API_KEY", "test-gemini-key");
@@ -202,10 +202,10 @@ protected:
         return logLines_;
     }
 
-    // The thread that wrote each line so far, in the order of logs().
-    std::vector<std::thread::id> logThreads() const {
+    // The lines logged off the main loop (the test's thread), in order.
+    std::vector<std::string> logsOffTheMainLoop() const {
         const std::lock_guard lock(logMutex_);
-        return logThreads_;
+        return offTheMainLoop_;
     }
 
     bool logged(const std::string& line) const {
@@ -237,7 +237,8 @@ private:
 
     mutable std::mutex logMutex_;
     std::vector<std::string> logLines_;
-    std::vector<std::thread::id> logThreads_;
+    const std::thread::id mainThread_ = std::this_thread::get_id();
+    std::vector<std::string> offTheMainLoop_;
 };
 
 } // namespace glimmo::testing
