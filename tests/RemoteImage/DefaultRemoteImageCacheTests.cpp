@@ -41,10 +41,8 @@ TEST(DefaultRemoteImageCache, HoldsNoMoreDecodedBytesThanItsBudget) {
     const auto budget = std::make_shared<glimmo::PixelBudget>(10 * 64 * 64 * 4, 100 * 64 * 64 * 4);
     DefaultRemoteImageCache cache(100, budget);
     for (int i = 0; i < 39; ++i) {
-        auto image = std::make_shared<glimmo::PixelImage>();
-        image->width = image->height = 64;
-        image->rgba.assign(64 * 64 * 4, 0);
-        cache.setImage(std::move(image), address(std::to_string(i)));
+        glimmo::PixelImage image{64, 64, 1, {}, std::vector<std::uint8_t>(64 * 64 * 4)};
+        cache.setImage(std::make_shared<glimmo::PixelImage>(std::move(image)), address(std::to_string(i)));
         EXPECT_LE(budget->heldBytes(), budget->byteLimit()) << "after image " << i;
     }
     EXPECT_EQ(cache.count(), 10u);

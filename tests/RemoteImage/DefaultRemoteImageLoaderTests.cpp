@@ -268,29 +268,26 @@ protected:
 };
 
 // Views hold every image they show: past the bound the loads fail as undecodable, for a spent budget,
-// and the cache keeps what it holds, since letting go of images still shown would free nothing.
-TEST_F(BoundedLoaderTest, ImagesHeldPastTheLiveBoundFailAsTheBudgetSpent) {
+// and the cache keeps what it holds, since letting go of images still shown would free nothing. Images
+// no view holds any more give their bytes back: those only the cache keeps stay counted until a new
+// image needs their room, when the least recently used of them goes.
+TEST_F(BoundedLoaderTest, ImagesPastTheLiveBoundFailAsTheBudgetSpentUntilImagesLetGoMakeRoom) {
     std::vector<LoadOutcome> held;
     for (int number = 1; number <= 6; ++number) held.push_back(loadBig(number));
     for (int number = 1; number <= 4; ++number) EXPECT_TRUE(held[number - 1].image) << number;
     for (int number = 5; number <= 6; ++number) {
         EXPECT_FALSE(held[number - 1].image) << number;
-        EXPECT_EQ(urlErrorCode(held[number - 1].error), URLError::Code::cannotDecodeContentData) << number;
-        EXPECT_EQ(decodingFailure(held[number - 1].error), glimmo::ImageDecodingError::Kind::budgetSpent) << number;
+        const auto failure = errorAs<URLError>(held[number - 1].error);
+        ASSERT_TRUE(failure) << number;
+        EXPECT_EQ(failure->errorCode(), URLError::Code::cannotDecodeContentData) << number;
+        EXPECT_EQ(failure->decodingFailure(), glimmo::ImageDecodingError::Kind::budgetSpent) << number;
     }
     EXPECT_EQ(budget->liveBytes(), 4 * imageBytes);
     EXPECT_EQ(cache->count(), 2u);
-}
 
-// Images no view holds any more give their bytes back: those only the cache keeps stay counted until
-// a new image needs their room, when the least recently used of them goes.
-TEST_F(BoundedLoaderTest, ImagesLetGoMakeRoomForLaterOnes) {
-    std::vector<LoadOutcome> held;
-    for (int number = 1; number <= 4; ++number) held.push_back(loadBig(number));
     held.resize(2);  // the cache keeps 3 and 4, which nothing else holds now
     EXPECT_EQ(budget->liveBytes(), 4 * imageBytes);
-
-    EXPECT_TRUE(loadBig(5).image);
+    EXPECT_TRUE(loadBig(7).image);
     EXPECT_FALSE(cache->image(url("/big/3.png")));
     EXPECT_TRUE(cache->image(url("/big/4.png")));
     held.clear();

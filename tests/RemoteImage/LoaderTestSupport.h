@@ -34,34 +34,26 @@ inline glimmo::Task<void> collect(glimmo::Task<DecodedImage> load, std::shared_p
     outcome->finished = true;
 }
 
-inline std::optional<URLError::Code> urlErrorCode(const std::exception_ptr& error) {
+// The error as an `E`, or nullopt for any other error or none.
+template <class E>
+std::optional<E> errorAs(const std::exception_ptr& error) {
     try {
         if (error) std::rethrow_exception(error);
-    } catch (const URLError& urlError) {
-        return urlError.errorCode();
+    } catch (const E& caught) {
+        return caught;
     } catch (...) {
     }
     return std::nullopt;
 }
 
-inline std::optional<glimmo::ImageDecodingError::Kind> decodingFailure(const std::exception_ptr& error) {
-    try {
-        if (error) std::rethrow_exception(error);
-    } catch (const URLError& urlError) {
-        return urlError.decodingFailure();
-    } catch (...) {
-    }
-    return std::nullopt;
+inline std::optional<URLError::Code> urlErrorCode(const std::exception_ptr& error) {
+    const auto caught = errorAs<URLError>(error);
+    return caught ? std::optional(caught->errorCode()) : std::nullopt;
 }
 
 inline std::optional<glimmo::HttpError::Kind> httpErrorKind(const std::exception_ptr& error) {
-    try {
-        if (error) std::rethrow_exception(error);
-    } catch (const glimmo::HttpError& httpError) {
-        return httpError.kind();
-    } catch (...) {
-    }
-    return std::nullopt;
+    const auto caught = errorAs<glimmo::HttpError>(error);
+    return caught ? std::optional(caught->kind()) : std::nullopt;
 }
 
 // A loopback server, a real-time loop and a loader with a cache and a session of its own whose disk
