@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <set>
+#include <tuple>
 
 namespace glimmo {
 namespace {
@@ -161,55 +162,47 @@ TEST(DecodingLimits, SidesOverTheLimitAreRefusedWithoutAllocating) {
               ImageDecodingError::Kind::tooLarge);
 }
 
-// Each side is within its limit, but 8,193 x 8,192 is more than 64 megapixels (256 MiB of pixels).
-TEST(DecodingLimits, TooManyPixelsAreRefusedFromTheHeaderInEveryFormat) {
-    std::string jpeg = asString(encodeJPEG(testing::patternImage(16, 16), 0.8));
-    const auto frame = jpeg.find("\xff\xc0");
+// Each side is within its limit, but 8,193 x 8,192 is more than 64 megapixels (256 MiB of pixels): in
+// every format such a header is refused. Within the limits each decoder hands the byte count of its
+// pixels over before allocating them, once, and a refusal there ends the decode with that refusal.
+TEST(DecodingLimits, EveryFormatRefusesTooManyPixelsFromTheHeaderAndAsksBeforeAllocatingItsPixels) {
+    std::string jpegBomb = asString(encodeJPEG(testing::patternImage(16, 16), 0.8));
+    const auto frame = jpegBomb.find("\xff\xc0");
     ASSERT_NE(frame, std::string::npos);
-    jpeg.replace(frame + 5, 4, std::string("\x20\x00\x20\x01", 4));  // height 8,192, width 8,193
-    const std::vector<std::uint8_t> palette = {0, 0, 0, 255, 255, 255};
-    const std::vector<std::pair<ImageFormat, std::string>> bombs = {
-        {ImageFormat::png, testing::pngHeaderClaiming(8193, 8192)},
-        {ImageFormat::jpeg, jpeg},
-        {ImageFormat::gif, testing::encodeGIF(8193, 8192, palette, {GifFrame{0, 0, 1, 1, {1}}})},
-        {ImageFormat::webp, testing::webpHeaderClaiming(8193, 8192)},
-    };
-    for (const auto& [format, bytes] : bombs) {
-        ASSERT_EQ(detectImageFormat(bytes), format);
-        EXPECT_EQ(decodingErrorKind(bytes), ImageDecodingError::Kind::tooLarge) << static_cast<int>(format);
-    }
-    // Exactly at the limit the header is accepted; the missing data is what fails.
-    EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
-    EXPECT_EQ(decodingErrorKind(testing::webpHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
-}
-
-// Each decoder hands the byte count of its pixels over before allocating them, once, and a refusal
-// there ends the decode with that refusal.
-TEST(DecodingLimits, EveryFormatAsksBeforeAllocatingItsPixels) {
+    jpegBomb.replace(frame + 5, 4, std::string("\x20\x00\x20\x01", 4));  // height 8,192, width 8,193
+    const std::string webpBomb = testing::webpHeaderClaiming(8193, 8192);
     const DecodedImage picture = testing::patternImage(6, 4);
-    const std::vector<std::pair<ImageFormat, std::string>> files = {
-        {ImageFormat::png, testing::encodePNG(picture)},
-        {ImageFormat::jpeg, asString(encodeJPEG(picture, 0.9))},
-        {ImageFormat::gif, testing::encodeGIF(6, 4, {0, 0, 0, 255, 255, 255}, {GifFrame{0, 0, 6, 4, std::vector<std::uint8_t>(24, 1)}})},
-        {ImageFormat::webp, testing::encodeWebP(picture)},
-        {ImageFormat::webp, testing::encodeAnimatedWebP({picture, picture})},
+    const std::vector<std::uint8_t> palette = {0, 0, 0, 255, 255, 255};
+    // Each format's bomb and a picture of 6 x 4 pixels.
+    const std::vector<std::tuple<ImageFormat, std::string, std::string>> files = {
+        {ImageFormat::png, testing::pngHeaderClaiming(8193, 8192), testing::encodePNG(picture)},
+        {ImageFormat::jpeg, jpegBomb, asString(encodeJPEG(picture, 0.9))},
+        {ImageFormat::gif, testing::encodeGIF(8193, 8192, palette, {GifFrame{0, 0, 1, 1, {1}}}),
+         testing::encodeGIF(6, 4, palette, {GifFrame{0, 0, 6, 4, std::vector<std::uint8_t>(24, 1)}})},
+        {ImageFormat::webp, webpBomb, testing::encodeWebP(picture)},
+        {ImageFormat::webp, webpBomb, testing::encodeAnimatedWebP({picture, picture})},
     };
     std::set<ImageFormat> covered;
-    for (const auto& [format, bytes] : files) {
+    for (const auto& [format, bomb, bytes] : files) {
+        SCOPED_TRACE(static_cast<int>(format));
+        ASSERT_EQ(detectImageFormat(bomb), format);
         ASSERT_EQ(detectImageFormat(bytes), format);
         covered.insert(format);
+        EXPECT_EQ(decodingErrorKind(bomb), ImageDecodingError::Kind::tooLarge);
         std::vector<std::size_t> asked;
         ImageDecodingLimits limits;
         limits.beforeAllocating = [&asked](std::size_t byteCount) { asked.push_back(byteCount); };
-        EXPECT_EQ(decodeImage(bytes, limits).rgba.size(), 6u * 4 * 4) << static_cast<int>(format);
-        EXPECT_EQ(asked, std::vector<std::size_t>{6 * 4 * 4}) << static_cast<int>(format);
-
+        EXPECT_EQ(decodeImage(bytes, limits).rgba.size(), 6u * 4 * 4);
+        EXPECT_EQ(asked, std::vector<std::size_t>{6 * 4 * 4});
         limits.beforeAllocating = [](std::size_t) {
             throw ImageDecodingError(ImageDecodingError::Kind::budgetSpent, "no room");
         };
-        EXPECT_EQ(decodingErrorKind(bytes, limits), ImageDecodingError::Kind::budgetSpent) << static_cast<int>(format);
+        EXPECT_EQ(decodingErrorKind(bytes, limits), ImageDecodingError::Kind::budgetSpent);
     }
     EXPECT_EQ(covered.size(), static_cast<std::size_t>(ImageFormat::webp) + 1) << "every format, webp being the last";
+    // Exactly at the limit the header is accepted; the missing data is what fails.
+    EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
+    EXPECT_EQ(decodingErrorKind(testing::webpHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
 }
 
 TEST(DecodingLimits, UnknownDataIsNamedAsSuch) {
