@@ -1,5 +1,6 @@
 #pragma once
 
+#include <clocale>
 #include <string>
 
 namespace glimmo::testing {
@@ -11,20 +12,21 @@ namespace glimmo::testing {
 //     if (!locale.isSet()) GTEST_SKIP() << CommaDecimalLocale::missingReason;
 class CommaDecimalLocale {
 public:
-    static constexpr const char* name = "de_DE.UTF-8";
     static constexpr const char* missingReason =
         "the locale de_DE.UTF-8 is not installed (scripts/install-deps generates it)";
 
-    CommaDecimalLocale();
-    ~CommaDecimalLocale();
+    // Set only when the separator really is a comma, so a test cannot pass for the wrong reason.
+    CommaDecimalLocale()
+        : set_(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr && *std::localeconv()->decimal_point == ',') {}
+    ~CommaDecimalLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
     CommaDecimalLocale(const CommaDecimalLocale&) = delete;
     CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;
 
     bool isSet() const { return set_; }
 
 private:
-    std::string previous_;
-    bool set_ = false;
+    const std::string previous_ = std::setlocale(LC_ALL, nullptr); // read before set_ changes it
+    const bool set_;
 };
 
-}  // namespace glimmo::testing
+} // namespace glimmo::testing
