@@ -6,7 +6,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
+#include <iterator>
+#include <utility>
 #include <stdexcept>
 
 namespace glimmo::testing {
@@ -18,12 +19,20 @@ void bindSocket(const std::filesystem::path& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.native().size() >= sizeof address.sun_path) throw std::runtime_error("socket path too long: " + path.string());
-    std::strcpy(address.sun_path, path.c_str());
+    path.native().copy(address.sun_path, sizeof address.sun_path - 1);
     const int descriptor = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const bool bound = descriptor >= 0 && ::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     if (descriptor >= 0) ::close(descriptor);
     if (!bound) throw std::runtime_error("cannot bind a socket at " + path.string());
 }
+
+// Each kind's description and file type, in the order of SpecialFile.
+constexpr std::pair<const char*, std::filesystem::file_type> kinds[] = {
+    {"FIFO", std::filesystem::file_type::fifo},
+    {"link to /dev/zero", std::filesystem::file_type::symlink},
+    {"socket", std::filesystem::file_type::socket},
+};
+static_assert(std::size(kinds) == std::size(specialFiles));
 
 } // namespace
 
@@ -37,23 +46,9 @@ void makeSpecialFile(const std::filesystem::path& path, SpecialFile kind) {
     }
 }
 
-const char* describe(SpecialFile kind) {
-    switch (kind) {
-    case SpecialFile::fifo: return "FIFO";
-    case SpecialFile::linkToDevZero: return "link to /dev/zero";
-    case SpecialFile::socket: return "socket";
-    }
-    return "";
-}
+const char* describe(SpecialFile kind) { return kinds[static_cast<int>(kind)].first; }
 
-std::filesystem::file_type fileTypeOf(SpecialFile kind) {
-    switch (kind) {
-    case SpecialFile::fifo: return std::filesystem::file_type::fifo;
-    case SpecialFile::linkToDevZero: return std::filesystem::file_type::symlink;
-    case SpecialFile::socket: return std::filesystem::file_type::socket;
-    }
-    return std::filesystem::file_type::unknown;
-}
+std::filesystem::file_type fileTypeOf(SpecialFile kind) { return kinds[static_cast<int>(kind)].second; }
 
 bool loggedOnlyItsSettingAside(const std::vector<std::string>& lines, const std::filesystem::path& path) {
     const std::string setAside = "Moved unreadable file " + path.string() + " aside to ";
