@@ -35,21 +35,6 @@ TEST(DefaultRemoteImageCache, ReplacesAnImageUnderTheSameAddress) {
     EXPECT_EQ(cache.image(address("A")), nullptr) << "paths are case-sensitive";
 }
 
-// Many large images: the cache keeps the most recent that fit its budget of decoded bytes, however
-// many more its count would allow.
-TEST(DefaultRemoteImageCache, HoldsNoMoreDecodedBytesThanItsBudget) {
-    const auto budget = std::make_shared<glimmo::PixelBudget>(10 * 64 * 64 * 4, 100 * 64 * 64 * 4);
-    DefaultRemoteImageCache cache(100, budget);
-    for (int i = 0; i < 39; ++i) {
-        glimmo::PixelImage image{64, 64, 1, {}, std::vector<std::uint8_t>(64 * 64 * 4)};
-        cache.setImage(std::make_shared<glimmo::PixelImage>(std::move(image)), address(std::to_string(i)));
-        EXPECT_LE(budget->heldBytes(), budget->byteLimit()) << "after image " << i;
-    }
-    EXPECT_EQ(cache.count(), 10u);
-    EXPECT_NE(cache.image(address("29")), nullptr);
-    EXPECT_EQ(cache.image(address("28")), nullptr);
-}
-
 TEST(DefaultRemoteImageCache, SharedCacheIsOneInstanceInTheSharedBudget) {
     EXPECT_EQ(DefaultRemoteImageCache::shared().get(), DefaultRemoteImageCache::shared().get());
     const std::size_t before = glimmo::PixelBudget::shared()->heldBytes();
