@@ -306,28 +306,20 @@ TEST_F(ChromeHistoryReaderTest, WarnsWhenChromeIsRunning) {
     EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
 }
 
-TEST_F(ChromeHistoryReaderTest, TheCopyBelongsToTheDataFolderOfTheInstanceThatOwnsIt) {
+// The copy belongs to the data folder, which one instance owns; one that cannot be made fails the load,
+// not the start.
+TEST_F(ChromeHistoryReaderTest, TheCopyBelongsToTheDataFolderAndAnUnusableOneFailsTheLoadNotTheStart) {
+    { testing::SyntheticHistory history(source); }
     testing::ScopedEnvironment environment;
     environment.set("HOME", directory.path().string());
     environment.unset("XDG_DATA_HOME");
     environment.set("XDG_RUNTIME_DIR", (directory.path() / "run").string());
     EXPECT_EQ(ChromeHistoryReader::defaultSourcePath(), directory.path() / ".config/google-chrome/Default/History");
-    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(),
-              directory.path() / ".local/share/com.glimmodemo.GlimmoDemo/chromeHistory.db");
-    // Another data folder of the same user in the same session has a copy of its own.
-    environment.set("HOME", (directory.path() / "other").string());
-    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(),
-              directory.path() / "other/.local/share/com.glimmodemo.GlimmoDemo/chromeHistory.db");
-}
+    const fs::path data = directory.path() / ".local/share/com.glimmodemo.GlimmoDemo";
+    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(), data / "chromeHistory.db");
 
-TEST_F(ChromeHistoryReaderTest, AnUnusableDataFolderFailsTheLoadNotTheStart) {
-    { testing::SyntheticHistory history(source); }
-    testing::ScopedEnvironment environment;
-    environment.set("XDG_DATA_HOME", (directory.path() / "data").string());
-    fs::create_directories(directory.path() / "data");
-    // Something that is not a folder sits where the data folder would be made.
-    std::ofstream(applicationDataDirectory()) << "not a folder";
-
+    fs::create_directories(data.parent_path());
+    std::ofstream(data) << "not a folder"; // where the data folder would be made
     ChromeHistoryReader defaultCopy(clock, workspace, source);
     defaultCopy.historyItems = {visit("https://kept.example/", clock.now())};
     load(defaultCopy);
@@ -335,11 +327,15 @@ TEST_F(ChromeHistoryReaderTest, AnUnusableDataFolderFailsTheLoadNotTheStart) {
     EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
     EXPECT_EQ(defaultCopy.historyItems->size(), 1u);
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
-
-    fs::remove(applicationDataDirectory());
+    fs::remove(data);
     load(defaultCopy);
-    EXPECT_TRUE(fs::exists(applicationDataDirectory() / "chromeHistory.db"));
+    EXPECT_TRUE(fs::exists(data / "chromeHistory.db"));
     EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
+
+    // Another data folder of the same user in the same session has a copy of its own.
+    environment.set("HOME", (directory.path() / "other").string());
+    EXPECT_EQ(ChromeHistoryReader::defaultDestinationPath(),
+              directory.path() / "other/.local/share/com.glimmodemo.GlimmoDemo/chromeHistory.db");
 }
 
 // What Chrome never writes (a `urls` or `visits` that runs what the file says when it is read) is
