@@ -1,6 +1,8 @@
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/CommaDecimalLocale.h"
 #include "tests/support/ForkedRun.h"
 #include "tests/support/SpecialFiles.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -10,7 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
+#include <limits>
 
 namespace glimmo {
 namespace {
@@ -229,6 +233,29 @@ TEST_F(UserDefaultsTest, StandardFollowsConfigurationDirectoryAndCanBeReplaced) 
     UserDefaults::setStandard(replacement);
     EXPECT_EQ(&UserDefaults::standard(), replacement.get());
     EXPECT_FALSE(UserDefaults::standard().contains("viewStyle"));
+}
+
+// What is stored or sent reads the same under a locale whose decimal separator is a comma, as a Qt
+// program's C library uses when the user's environment names one.
+TEST_F(UserDefaultsTest, NumbersAreWrittenAndReadTheSameUnderACommaDecimalLocale) {
+    const testing::CommaDecimalLocale locale;
+    if (!locale.isSet()) GTEST_SKIP() << testing::CommaDecimalLocale::missingReason;
+    EXPECT_EQ(numberText(0.7), "0.7");
+    EXPECT_EQ(numberText(0.7f), "0.7");
+    EXPECT_EQ(numberText(-3.0), "-3");
+    EXPECT_EQ(numberText(1e300), "1e+300");
+    EXPECT_TRUE(std::isinf(parseNumber("inf").value_or(0)));
+    const std::pair<const char*, std::optional<double>> numbers[] = {
+        {"0.7", 0.7}, {"-2.5e-3", -2.5e-3}, {"0,7", {}}, {"", {}}, {" 1", {}}, {"1 ", {}}, {"+1", {}}, {"1x", {}}, {"1e999", {}}};
+    for (const auto& [text, number] : numbers) EXPECT_EQ(parseNumber(text), number) << text;
+    const std::pair<const char*, std::optional<std::int64_t>> integers[] = {
+        {"-42", -42}, {"9223372036854775807", std::numeric_limits<std::int64_t>::max()}, {"1.0", {}},
+        {"9223372036854775808", {}}, {"+1", {}}, {"", {}}, {"1 000", {}}};
+    for (const auto& [text, integer] : integers) EXPECT_EQ(parseInteger(text), integer) << text;
+
+    UserDefaults(file()).set("ratio", 0.25);
+    EXPECT_NE(readFile(file()).value_or("").find("0.25"), std::string::npos);
+    EXPECT_EQ(UserDefaults(file()).doubleValue("ratio"), 0.25);
 }
 
 } // namespace
