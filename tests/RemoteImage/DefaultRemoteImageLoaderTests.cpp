@@ -251,10 +251,7 @@ protected:
     static constexpr std::size_t imageBytes = 512 * 512 * 4;
 
     BoundedLoaderTest() : LoaderTest(15, 100, std::make_shared<glimmo::PixelBudget>(2 * imageBytes, 4 * imageBytes)) {
-        server.on("GET", "/big/[0-9]+\\.png", [](const RecordedRequest&, ServerReply& reply) {
-            reply.headers = {{"Content-Type", "image/png"}};
-            reply.body = bigPicture;
-        });
+        serveImage("/big/[0-9]+\\.png", glimmo::testing::encodePNG(glimmo::testing::patternImage(512, 512)));
     }
 
     // Loads /big/<number>.png and checks that the pixels alive stay within the bound.
@@ -263,8 +260,6 @@ protected:
         EXPECT_LE(budget->liveBytes(), budget->liveByteLimit()) << "after image " << number;
         return outcome;
     }
-
-    static inline const std::string bigPicture = glimmo::testing::encodePNG(glimmo::testing::patternImage(512, 512));
 };
 
 // Views hold every image they show: past the bound the loads fail as undecodable, for a spent budget,
