@@ -97,10 +97,7 @@ TEST(RequestEncoding, FractionsGoOutTheSameUnderACommaDecimalLocale) {
     const glimmo::testing::CommaDecimalLocale locale;
     if (!locale.isSet()) GTEST_SKIP() << glimmo::testing::CommaDecimalLocale::missingReason;
     auto request = baseRequest();
-    GenerationConfig config;
-    config.temperature = 0.7f;
-    config.topP = 0.25f;
-    request.generationConfig = config;
+    request.generationConfig = GenerationConfig{.temperature = 0.7f, .topP = 0.25f};
     EXPECT_EQ(request.encodeBody(), R"({"model":"models/gemini-2.0-flash","contents":[],)"
                                     R"("generation_config":{"temperature":0.7,"top_p":0.25}})");
 }
