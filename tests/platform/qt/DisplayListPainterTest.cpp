@@ -133,10 +133,7 @@ TEST_F(DisplayListPainterTest, OpacityGroupsCompositeAsOneLayerAndMultiplyWhenNe
 // 2 x 2 pixels (red, green / blue, white) in every orientation, each scaled without interpolation into a
 // rectangle taller than wide, so a quarter turn that kept the stored sides would leave its corners empty.
 TEST_F(DisplayListPainterTest, ImagesAreOrientedThenScaledIntoTheirRectangle) {
-    auto pixels = std::make_shared<PixelImage>();
-    pixels->width = 2;
-    pixels->height = 2;
-    pixels->rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    const PixelImage pixels{2, 2, 1, ImageOrientation::up, {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}};
     // The stored pixel shown at the top left, top right, bottom left and bottom right.
     const std::vector<std::pair<ImageOrientation, std::array<int, 4>>> orientations = {
         {ImageOrientation::up, {0, 1, 2, 3}},           {ImageOrientation::down, {3, 2, 1, 0}},
@@ -147,7 +144,7 @@ TEST_F(DisplayListPainterTest, ImagesAreOrientedThenScaledIntoTheirRectangle) {
     ASSERT_EQ(orientations.size(), static_cast<std::size_t>(ImageOrientation::rightMirrored) + 1);
     const auto origin = [](std::size_t index) { return CGPoint{25.0 * (index % 4), 30.0 * (index / 4)}; };
     for (std::size_t index = 0; index < orientations.size(); ++index) {
-        auto oriented = std::make_shared<PixelImage>(*pixels);
+        auto oriented = std::make_shared<PixelImage>(pixels);
         oriented->orientation = orientations[index].first;
         add(ImageItem{oriented, {origin(index).x, origin(index).y, 20, 26}, ImageItem::Interpolation::none});
     }
@@ -158,7 +155,7 @@ TEST_F(DisplayListPainterTest, ImagesAreOrientedThenScaledIntoTheirRectangle) {
             const std::size_t stored = static_cast<std::size_t>(orientations[index].second[corner]) * 4;
             const int x = static_cast<int>(origin(index).x + corners[corner].x);
             const int y = static_cast<int>(origin(index).y + corners[corner].y);
-            EXPECT_TRUE(near(pixelAt(image, x, y), pixels->rgba[stored], pixels->rgba[stored + 1], pixels->rgba[stored + 2]))
+            EXPECT_TRUE(near(pixelAt(image, x, y), pixels.rgba[stored], pixels.rgba[stored + 1], pixels.rgba[stored + 2]))
                 << "orientation " << index << ", corner " << corner;
         }
     }
