@@ -410,9 +410,8 @@ TEST(HistoryReadGuardTest, AnAbandonedReadStopsAtItsNextCheck) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         abandoned = true;
     });
-    EXPECT_EQ(sqlite3_exec(database.get(), "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c",
-                           nullptr, nullptr, nullptr),
-              SQLITE_INTERRUPT);
+    const char* endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c";
+    EXPECT_EQ(sqlite3_exec(database.get(), endless, nullptr, nullptr, nullptr), SQLITE_INTERRUPT);
     quit.join();
 }
 

@@ -246,7 +246,8 @@ TEST_F(UserDefaultsTest, NumbersAreWrittenAndReadTheSameUnderACommaDecimalLocale
     EXPECT_EQ(numberText(1e300), "1e+300");
     EXPECT_TRUE(std::isinf(parseNumber("inf").value_or(0)));
     const std::pair<const char*, std::optional<double>> numbers[] = {
-        {"0.7", 0.7}, {"-2.5e-3", -2.5e-3}, {"0,7", {}}, {"", {}}, {" 1", {}}, {"1 ", {}}, {"+1", {}}, {"1x", {}}, {"1e999", {}}};
+        {"0.7", 0.7}, {"-2.5e-3", -2.5e-3}, {"0,7", {}}, {"", {}}, {" 1", {}},
+        {"1 ", {}},   {"+1", {}},           {"1x", {}},  {"1e999", {}}};
     for (const auto& [text, number] : numbers) EXPECT_EQ(parseNumber(text), number) << text;
     const std::pair<const char*, std::optional<std::int64_t>> integers[] = {
         {"-42", -42}, {"9223372036854775807", std::numeric_limits<std::int64_t>::max()}, {"1.0", {}},

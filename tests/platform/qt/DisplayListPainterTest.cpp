@@ -133,7 +133,8 @@ TEST_F(DisplayListPainterTest, OpacityGroupsCompositeAsOneLayerAndMultiplyWhenNe
 // 2 x 2 pixels (red, green / blue, white) in every orientation, each scaled without interpolation into a
 // rectangle taller than wide, so a quarter turn that kept the stored sides would leave its corners empty.
 TEST_F(DisplayListPainterTest, ImagesAreOrientedThenScaledIntoTheirRectangle) {
-    const PixelImage pixels{2, 2, 1, ImageOrientation::up, {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}};
+    const PixelImage pixels{2, 2, 1, ImageOrientation::up,
+                            {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}};
     // The stored pixel shown at the top left, top right, bottom left and bottom right.
     const std::vector<std::pair<ImageOrientation, std::array<int, 4>>> orientations = {
         {ImageOrientation::up, {0, 1, 2, 3}},           {ImageOrientation::down, {3, 2, 1, 0}},
@@ -152,10 +153,10 @@ TEST_F(DisplayListPainterTest, ImagesAreOrientedThenScaledIntoTheirRectangle) {
     const CGPoint corners[] = {{2, 2}, {18, 2}, {2, 24}, {18, 24}};
     for (std::size_t index = 0; index < orientations.size(); ++index) {
         for (std::size_t corner = 0; corner < 4; ++corner) {
-            const std::size_t stored = static_cast<std::size_t>(orientations[index].second[corner]) * 4;
+            const std::uint8_t* stored = &pixels.rgba[static_cast<std::size_t>(orientations[index].second[corner]) * 4];
             const int x = static_cast<int>(origin(index).x + corners[corner].x);
             const int y = static_cast<int>(origin(index).y + corners[corner].y);
-            EXPECT_TRUE(near(pixelAt(image, x, y), pixels.rgba[stored], pixels.rgba[stored + 1], pixels.rgba[stored + 2]))
+            EXPECT_TRUE(near(pixelAt(image, x, y), stored[0], stored[1], stored[2]))
                 << "orientation " << index << ", corner " << corner;
         }
     }
