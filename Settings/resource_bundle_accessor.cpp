@@ -1,6 +1,5 @@
 #include "Settings/resource_bundle_accessor.h"
 
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 
 #include <cstdio>
@@ -28,11 +27,7 @@ std::string userLanguage() {
 
 // A table that is missing or cannot be read leaves its keys untranslated.
 std::map<std::string, std::string> readTable(const fs::path& file) {
-    try {
-        return parseStringsTable(glimmo::readFile(file).value_or(""));
-    } catch (const glimmo::FileError&) {
-        return {};
-    }
+    return parseStringsTable(glimmo::readFileIfReadable(file).value_or(""));
 }
 
 // Reads a quoted string at `i`, with \" and \\ escapes; advances past it.

@@ -72,7 +72,9 @@ std::vector<UnifiedActivity> UnifiedActivityService::unifiedActivities(Date star
         return *cached;
     }
     chromeReader->copyAndLoadHistory();
-    std::vector<UnifiedActivity> list = mergeActivities(visitsWithin(start, end), recordSnapshot(), start, end);
+    // Merged on this thread: the visits are read where they are, not copied.
+    std::vector<UnifiedActivity> list =
+        mergeActivities(chromeReader->historyItems.get(), recordSnapshot(), start, end);
     cachedActivities[key] = {list, clock_.now()};
     return list;
 }

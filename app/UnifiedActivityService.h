@@ -66,7 +66,7 @@ public:
 private:
     // The cached list of the key while it is fresh; null otherwise.
     const std::vector<UnifiedActivity>* freshEntry(const std::string& key) const;
-    // The visits of the window and the records as they are now: what a merge reads.
+    // The visits of the window and the records as they are now: what a merge on another thread reads.
     std::vector<HistoryItem> visitsWithin(Date start, Date end) const;
     ActivityRecordSnapshot recordSnapshot() const;
 

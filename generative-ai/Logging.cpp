@@ -1,7 +1,6 @@
 #include "generative-ai/Logging.h"
 
 #include "generative-ai/ClientError.h"
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 
 #include <algorithm>
@@ -11,12 +10,8 @@ namespace genai::Logging {
 namespace {
 
 std::vector<std::string> processArguments() {
-    std::string content;
-    try {
-        content = glimmo::readFile("/proc/self/cmdline").value_or("");
-    } catch (const glimmo::FileError&) {
-        // Without its command line the process has no launch arguments to read.
-    }
+    // Without its command line the process has no launch arguments to read.
+    const std::string content = glimmo::readFileIfReadable("/proc/self/cmdline").value_or("");
     std::vector<std::string> arguments;
     std::string current;
     for (const char c : content) {

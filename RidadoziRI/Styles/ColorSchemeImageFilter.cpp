@@ -1,19 +1,13 @@
 #include "RidadoziRI/Styles/ColorSchemeImageFilter.h"
 
+#include "platform/foundation/AsciiCase.h"
 #include "platform/foundation/URL.h"
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
 namespace ridadozi {
 
 namespace {
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // A relative reference ("logo.png") is a valid address too, resolved later against the image base
 // URL; it is read against a stand-in base here only to find its fragment. An empty source is no
@@ -30,7 +24,7 @@ bool keepsImage(const std::string& source, glimmo::ColorScheme scheme) {
     if (!url) return false;
     const auto fragment = url->fragment();
     if (!fragment) return true;
-    const std::string marker = lowercased(*fragment);
+    const std::string marker = glimmo::asciiLowercased(*fragment);
     switch (scheme) {
     case glimmo::ColorScheme::light: return marker != "gh-dark-mode-only";
     case glimmo::ColorScheme::dark: return marker != "gh-light-mode-only";

@@ -4,7 +4,6 @@
 #include "RemoteImage/RemoteImage.h"
 #include "RidadoziRI/Views/ResizeToFit.h"
 
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/view/PixelDecoding.h"
 #include "platform/view/Structure.h"
@@ -38,15 +37,6 @@ std::filesystem::path applicationResources() {
     return error ? std::filesystem::current_path() : program.parent_path();
 }
 
-// Nothing for a missing file, and for one that is no regular file or too large to be an image.
-std::optional<std::string> fileBytes(const std::filesystem::path& path) {
-    try {
-        return glimmo::readFile(path);
-    } catch (const glimmo::FileError&) {
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 std::string lastPathComponent(const glimmo::URL& url) {
@@ -60,7 +50,8 @@ std::optional<glimmo::Image> assetImage(const std::string& name, const std::opti
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) return std::nullopt;
     const std::filesystem::path folder = bundle.value_or(applicationResources());
     for (const auto& candidate : {folder / name, folder / (name + ".png")}) {
-        const auto bytes = fileBytes(candidate);
+        // A file that is no regular file or too large to be an image counts as missing.
+        const auto bytes = glimmo::readFileIfReadable(candidate);
         if (!bytes) continue;
         try {
             return glimmo::Image(glimmo::decodePixels(*bytes));

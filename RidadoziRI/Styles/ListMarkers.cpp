@@ -5,11 +5,11 @@
 #include "RidadoziRI/Views/RomanNumerals.h"
 #include "RidadoziRI/Views/TextStyleAttributesReader.h"
 
+#include "platform/foundation/AsciiCase.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Text.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace ridadozi {
 
@@ -62,9 +62,7 @@ std::string ListMarkers::upperRomanMarkerText(int itemNumber) {
 }
 
 std::string ListMarkers::lowerRomanMarkerText(int itemNumber) {
-    std::string numeral = romanNumerals(itemNumber);
-    std::transform(numeral.begin(), numeral.end(), numeral.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return numeral + ".";
+    return glimmo::asciiLowercased(romanNumerals(itemNumber)) + ".";
 }
 
 std::string ListMarkers::bulletSymbolName(int listLevel) {

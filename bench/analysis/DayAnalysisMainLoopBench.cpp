@@ -16,6 +16,7 @@
 #include "app/ChromeHistoryReader.h"
 #include "app/PreferencesModel.h"
 #include "app/UnifiedActivityService.h"
+#include "bench/MainLoopHold.h"
 #include "bench/app/HistoryGenerator.h"
 #include "platform/desktop/fakes/FakeAccessibility.h"
 #include "platform/desktop/fakes/FakeInputActivityTap.h"
@@ -43,20 +44,16 @@
 namespace glimmo {
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
 using bench::historyNow;
+using bench::LongestHold;
+using bench::median;
+using bench::SteadyClock;
+using bench::seconds;
 
 constexpr int visitsOfTheDay = 50000;
 const char* const answer = R"({"categories": [{"type": "Create", "apps": "Application 1, Application 2"},
     {"type": "Consume", "apps": "www.example.com, docs.example.org"}],
   "activities": [{"description": "Writing the report", "apps": ["Application 1"]}]})";
-
-double seconds(SteadyClock::duration duration) { return std::chrono::duration<double>(duration).count(); }
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::string geminiReply(const std::string& text) {
     std::string escaped;
@@ -159,12 +156,9 @@ double longestHold(World& world) {
     ActivityDataManager::shared().clearAllData();
     const auto model = std::make_shared<ContentViewModel>(world.service);
     bool done = false;
-    double longest = 0;
-    auto lastEnd = SteadyClock::now();
+    LongestHold hold;
     std::function<void()> turn = [&] {
-        const auto now = SteadyClock::now();
-        longest = std::max(longest, seconds(now - lastEnd));
-        lastEnd = now;
+        hold.turn([] {});
         if (!done) world.loop->post(turn);
     };
     const auto refresh = [](std::shared_ptr<ContentViewModel> model, bool& done) -> Task<void> {
@@ -180,7 +174,7 @@ double longestHold(World& world) {
     }
     world.loop->runUntil([] { return pendingContinuationCount() == 0; }, 20);
     world.loop->runUntilIdle();
-    return longest;
+    return hold.seconds();
 }
 
 // What the main loop did before: the prompt written and printed at once. The time and the prompt's size.

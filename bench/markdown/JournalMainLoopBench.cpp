@@ -21,6 +21,7 @@
 
 #include "analysis/JournalPromptCache.h"
 #include "app/UnifiedActivityService.h"
+#include "bench/MainLoopHold.h"
 #include "bench/markdown/CmarkCommand.h"
 #include "bench/markdown/WholeProcess.h"
 #include "platform/foundation/UserDefaults.h"
@@ -50,9 +51,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace glimmo;
-using SteadyClock = std::chrono::steady_clock;
-
-double seconds(SteadyClock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+using bench::LongestHold;
+using bench::median;
+using bench::SteadyClock;
+using bench::seconds;
 
 std::string repeated(const std::string& unit, int times) {
     std::string text;
@@ -121,28 +123,26 @@ Figures showOnce(const std::function<AnyView()>& makeView, const std::string& fi
     host.emplace(makeView(), measurer);
     host->setSize({400, 700});
     host->displayList();
-    auto lastEnd = SteadyClock::now();
-    figures.longestHold = seconds(lastEnd - start);
+    LongestHold hold;
+    hold.note(SteadyClock::now() - start);
 
     bool shown = false;
     bool settled = false;
     int quietTurns = 0;
     std::size_t evaluations = host->bodyEvaluationCount();
     std::function<void()> turn = [&] {
-        const auto begin = SteadyClock::now();
-        figures.longestHold = std::max(figures.longestHold, seconds(begin - lastEnd));
-        host->update();
-        const DisplayList& list = host->displayList();
-        if (!shown && shows(list, firstWords)) {
-            shown = true;
-            figures.shownAfter = seconds(SteadyClock::now() - start);
-        }
-        const std::size_t now = host->bodyEvaluationCount();
-        quietTurns = now == evaluations ? quietTurns + 1 : 0;
-        evaluations = now;
-        settled = shown && quietTurns >= 20;
-        lastEnd = SteadyClock::now();
-        figures.longestHold = std::max(figures.longestHold, seconds(lastEnd - begin));
+        hold.turn([&] {
+            host->update();
+            const DisplayList& list = host->displayList();
+            if (!shown && shows(list, firstWords)) {
+                shown = true;
+                figures.shownAfter = seconds(SteadyClock::now() - start);
+            }
+            const std::size_t now = host->bodyEvaluationCount();
+            quietTurns = now == evaluations ? quietTurns + 1 : 0;
+            evaluations = now;
+            settled = shown && quietTurns >= 20;
+        });
         if (!settled) RunLoop::main().post(turn);
     };
     RunLoop::main().post(turn);
@@ -151,6 +151,7 @@ Figures showOnce(const std::function<AnyView()>& makeView, const std::string& fi
         std::exit(1);
     }
     host.reset();
+    figures.longestHold = hold.seconds();
     return figures;
 }
 
@@ -183,11 +184,6 @@ Figures showWholeText(const Reply& reply, const std::shared_ptr<const TextMeasur
             return AnyView(ScrollView(bubble));
         },
         reply.firstWords, measurer);
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-// For the file functions of this folder only: an open descriptor that closes itself, the one way they
-// open a file to read it, and the read and write loops they share.
+// For the file functions and the instance lock of this folder only: an open descriptor that closes
+// itself, the one way they open a file to read it, and the read and write loops they share.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,11 @@ public:
     explicit FileDescriptor(int descriptor) : descriptor_(descriptor) {}
     ~FileDescriptor();
     FileDescriptor(FileDescriptor&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
+    // The descriptor held before goes with `other`.
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        std::swap(descriptor_, other.descriptor_);
+        return *this;
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 

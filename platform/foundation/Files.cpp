@@ -353,6 +353,14 @@ std::optional<OpenedRegularFile> openRegularFileToRead(const fs::path& path) {
     return OpenedRegularFile{std::move(descriptor), static_cast<std::uintmax_t>(status.st_size)};
 }
 
+std::optional<std::string> readFileIfReadable(const fs::path& path) {
+    try {
+        return readFile(path);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<std::string> readFile(const fs::path& path) {
     const std::optional<OpenedRegularFile> file = openRegularFileToRead(path);
     if (!file) {

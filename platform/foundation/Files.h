@@ -35,6 +35,10 @@ inline constexpr std::size_t maximumReadFileSize = std::size_t{256} << 20;
 // way that could block, and when it holds more than maximumReadFileSize bytes.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
+// The whole file, or nullopt when it does not exist or readFile cannot read it: for a file whose
+// absence is as good as any failure to read it.
+std::optional<std::string> readFileIfReadable(const std::filesystem::path& path);
+
 // The first `count` bytes of the regular file at `path` (all of it when it is shorter) and its size,
 // or nullopt when it does not exist. Opened as readFile opens it. Throws FileError.
 struct FileStart {

@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <system_error>
@@ -21,34 +20,21 @@ std::optional<InstanceLock> InstanceLock::acquire(const std::filesystem::path& f
     const std::filesystem::path path = folder / fileName;
     // Close-on-exec: a program the application starts must not inherit the lock and keep it after
     // the application has ended.
-    InstanceLock lock(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (lock.descriptor_ < 0) {
+    FileDescriptor descriptor(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (descriptor.get() < 0) {
         throw FileError(path, "open", errno);
     }
     int locked = 0;
     do {
-        locked = ::flock(lock.descriptor_, LOCK_EX | LOCK_NB);
+        locked = ::flock(descriptor.get(), LOCK_EX | LOCK_NB);
     } while (locked != 0 && errno == EINTR);
     if (locked == 0) {
-        return lock;
+        return InstanceLock(std::move(descriptor));
     }
     if (errno == EWOULDBLOCK) {
         return std::nullopt;
     }
     throw FileError(path, "lock", errno);
-}
-
-InstanceLock::~InstanceLock() {
-    if (descriptor_ >= 0) {
-        ::close(descriptor_);
-    }
-}
-
-InstanceLock::InstanceLock(InstanceLock&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
-
-InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
-    std::swap(descriptor_, other.descriptor_);
-    return *this;
 }
 
 } // namespace glimmo

@@ -6,8 +6,11 @@
 // The lock is the kernel's advisory lock (flock) on an open file in the folder: it is dropped with
 // the process however that ends (Quit, kill -9, a crash), and the file it leaves behind stops no one.
 
+#include "platform/foundation/FileDescriptor.h"
+
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace glimmo {
 
@@ -23,16 +26,10 @@ public:
     // made or opened.
     static std::optional<InstanceLock> acquire(const std::filesystem::path& folder);
 
-    ~InstanceLock();
-    InstanceLock(InstanceLock&& other) noexcept;
-    InstanceLock& operator=(InstanceLock&& other) noexcept;
-    InstanceLock(const InstanceLock&) = delete;
-    InstanceLock& operator=(const InstanceLock&) = delete;
-
 private:
-    explicit InstanceLock(int descriptor) : descriptor_(descriptor) {}
+    explicit InstanceLock(FileDescriptor descriptor) : descriptor_(std::move(descriptor)) {}
 
-    int descriptor_;
+    FileDescriptor descriptor_; // the lock lasts as long as it is open
 };
 
 } // namespace glimmo

@@ -1,6 +1,5 @@
 #include "platform/foundation/Locations.h"
 
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 
 #include <pwd.h>
@@ -40,12 +39,7 @@ struct passwd* passwordEntry() { return getpwuid(getuid()); }
 // Reads XDG_DOCUMENTS_DIR="$HOME/..." from user-dirs.dirs; only $HOME-relative and absolute values
 // are valid there. A file that cannot be read (a FIFO, say) counts as absent.
 std::optional<fs::path> documentsFromUserDirs(const fs::path& home) {
-    std::optional<std::string> text;
-    try {
-        text = readFile(configurationDirectory() / "user-dirs.dirs");
-    } catch (const FileError&) {
-    }
-    std::istringstream file(text.value_or(std::string()));
+    std::istringstream file(readFileIfReadable(configurationDirectory() / "user-dirs.dirs").value_or(std::string()));
     std::string line;
     const std::string key = "XDG_DOCUMENTS_DIR=";
     std::optional<fs::path> found;

@@ -1,6 +1,5 @@
 #include "platform/scenes/AssetCatalog.h"
 
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/imaging/ImageDecoding.h"
 #include "platform/view/PixelDecoding.h"
@@ -19,14 +18,12 @@ bool isPlainName(const std::string& name) {
 }
 
 SharedPixels decodeFile(const std::filesystem::path& path, double scale) {
+    // A FIFO, a device or a huge file in an image's place is refused, never waited on.
+    const std::optional<std::string> bytes = readFileIfReadable(path);
+    if (!bytes) return nullptr;
     try {
-        // A FIFO, a device or a huge file in an image's place is refused, never waited on.
-        const std::optional<std::string> bytes = readFile(path);
-        if (!bytes) return nullptr;
         return decodePixels(*bytes, scale);
     } catch (const ImageDecodingError&) {
-        return nullptr;
-    } catch (const FileError&) {
         return nullptr;
     }
 }

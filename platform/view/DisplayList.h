@@ -118,32 +118,13 @@ struct ImageItem {
     bool operator==(const ImageItem& o) const;
 };
 
-struct PushClip {
-    Path path;
-    bool operator==(const PushClip&) const = default;
-};
-struct PopClip {
-    bool operator==(const PopClip&) const = default;
-};
-struct PushOpacity {
-    double opacity = 1;
-    bool operator==(const PushOpacity&) const = default;
-};
-struct PopOpacity {
-    bool operator==(const PopOpacity&) const = default;
-};
-struct PushTransform {
-    CGAffineTransform transform;
-    bool operator==(const PushTransform&) const = default;
-};
-struct PopTransform {
-    bool operator==(const PopTransform&) const = default;
-};
-struct BlurItem {
-    Path path;
-    RGBA tint;
-    bool operator==(const BlurItem&) const = default;
-};
+struct PushClip { Path path; bool operator==(const PushClip&) const = default; };
+struct PopClip { bool operator==(const PopClip&) const = default; };
+struct PushOpacity { double opacity = 1; bool operator==(const PushOpacity&) const = default; };
+struct PopOpacity { bool operator==(const PopOpacity&) const = default; };
+struct PushTransform { CGAffineTransform transform; bool operator==(const PushTransform&) const = default; };
+struct PopTransform { bool operator==(const PopTransform&) const = default; };
+struct BlurItem { Path path; RGBA tint; bool operator==(const BlurItem&) const = default; };
 // The items up to the matching PopShadow cast a shadow: their coverage in `color`, blurred by `radius`
 // points and moved by `offset`, drawn below them.
 struct PushShadow {
@@ -152,9 +133,7 @@ struct PushShadow {
     CGSize offset;
     bool operator==(const PushShadow&) const = default;
 };
-struct PopShadow {
-    bool operator==(const PopShadow&) const = default;
-};
+struct PopShadow { bool operator==(const PopShadow&) const = default; };
 
 using DisplayItem = std::variant<FillItem, StrokeItem, TextItem, ImageItem, PushClip, PopClip, PushOpacity,
                                  PopOpacity, PushTransform, PopTransform, BlurItem, PushShadow, PopShadow>;

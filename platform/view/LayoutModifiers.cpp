@@ -7,12 +7,6 @@
 namespace glimmo {
 namespace {
 
-// The key of a layer node's primary view (the one it is laid out as), known from the moment it is made.
-const AnyHashable& primaryKey() {
-    static const AnyHashable key(0);
-    return key;
-}
-
 CGFloat guideDefault(AlignmentKey key, CGSize size) { return key.id ? key.id->defaultValue(ViewDimensions(size)) : 0; }
 
 // Where a child of `childSize` sits inside a container of `containerSize`, aligned by `alignment`.
@@ -206,14 +200,13 @@ struct LayerParams {
     bool overlay;
 };
 
-class LayerNode final : public ViewNode {
+class LayerNode final : public PrimaryLayerNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         environment = env;
         params_ = contentData<LayerNode, LayerParams>(c);
         reconcileChildren({ChildSpec{params_.primary, primaryKey()}, ChildSpec{params_.secondary, AnyHashable(1)}}, env);
     }
-    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
     double layoutPriority() const override {
         const auto p = primary();
         return p.size() == 1 ? p.front()->layoutPriority() : 0;
@@ -239,17 +232,11 @@ public:
     }
 
 protected:
-    // The primary view is laid out as this node; the layer is a view of its own.
-    std::optional<InheritedLayout> layoutForChild(const ViewNode& child) const override {
-        if (child.key == primaryKey()) return std::nullopt;
-        return InheritedLayout{};
-    }
     void collectPreferences(PreferenceValues& out) override {
         out.merge(children[params_.overlay ? 0 : 1]->preferences());
         out.merge(children[params_.overlay ? 1 : 0]->preferences());
     }
     bool mergesChildrenPreferences() const override { return false; } // in drawing order, not child order
-    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
     void placeChildren() override {
         placeContent(primary(), frame, placedProposal);
         std::vector<ViewNode*> secondary;
@@ -261,11 +248,6 @@ protected:
     }
 
 private:
-    std::vector<ViewNode*> primary() const {
-        std::vector<ViewNode*> out;
-        if (!children.empty()) children[0]->collectElements(out);
-        return out;
-    }
     LayerParams params_;
 };
 

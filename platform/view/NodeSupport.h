@@ -90,6 +90,33 @@ public:
     }
 };
 
+// A node laid out as its primary view, its first child, with a layer of its own beside it (overlays,
+// backgrounds, layers built from preferences).
+class PrimaryLayerNode : public ViewNode {
+public:
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
+        return contentAlignment(primary(), key, size);
+    }
+
+protected:
+    // The primary view's key, by which it is known from the moment it is made, before this node holds it.
+    static const AnyHashable& primaryKey() {
+        static const AnyHashable key(0);
+        return key;
+    }
+    // The primary view is laid out as this node; the layer is a view of its own.
+    std::optional<InheritedLayout> layoutForChild(const ViewNode& child) const override {
+        if (child.key == primaryKey()) return std::nullopt;
+        return InheritedLayout{};
+    }
+    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
+    std::vector<ViewNode*> primary() const {
+        std::vector<ViewNode*> out;
+        if (!children.empty()) children[0]->collectElements(out);
+        return out;
+    }
+};
+
 // Content of a modifier: its parameters and the view it modifies.
 template <class Params>
 struct Modified {

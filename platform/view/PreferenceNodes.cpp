@@ -4,12 +4,6 @@
 namespace glimmo {
 namespace {
 
-// The key of a layer node's primary view (the one it is laid out as), known from the moment it is made.
-const AnyHashable& primaryKey() {
-    static const AnyHashable key(0);
-    return key;
-}
-
 struct WriterParams {
     std::function<void(PreferenceValues&, const CGRect&)> write;
     bool readsBounds = false;
@@ -61,7 +55,7 @@ struct LayerParams {
 };
 
 // A layer built from the preferences of the primary view, after the primary view is laid out.
-class PreferenceLayerNode final : public ViewNode {
+class PreferenceLayerNode final : public PrimaryLayerNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         environment = env;
@@ -79,7 +73,6 @@ public:
         }
         // The layer is built again at the next placement, with the new builder.
     }
-    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override { return contentAlignment(primary(), key, size); }
     void render(RenderContext& ctx) override {
         if (params_.overlay) {
             children[0]->draw(ctx);
@@ -100,18 +93,12 @@ public:
     }
 
 protected:
-    // The primary view is laid out as this node; the layer is a view of its own.
-    std::optional<InheritedLayout> layoutForChild(const ViewNode& child) const override {
-        if (child.key == primaryKey()) return std::nullopt;
-        return InheritedLayout{};
-    }
     void collectPreferences(PreferenceValues& out) override { out.merge(children[0]->preferences()); }
     bool mergesChildrenPreferences() const override { return false; } // the layer's are not merged
     // The layer is built from the primary view's preferences: a change there builds it again.
     void descendantChanged(ViewNode* child) override {
         if (!children.empty() && child == children[0].get() && !isPlacing()) invalidatePlacement();
     }
-    CGSize computeSize(const ProposedViewSize& p) override { return sizeOfContent(primary(), p); }
     void placeChildren() override {
         placeContent(primary(), frame, placedProposal);
         const AnyView layer = params_.build(children[0]->preferences());
@@ -137,11 +124,6 @@ protected:
     }
 
 private:
-    std::vector<ViewNode*> primary() const {
-        std::vector<ViewNode*> out;
-        if (!children.empty()) children[0]->collectElements(out);
-        return out;
-    }
     LayerParams params_;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/Panels/ReplyExcerpt.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace glimmo {
 namespace {
@@ -70,6 +71,18 @@ std::size_t characterBoundary(std::string_view text, std::size_t bytes) {
     std::size_t end = std::min(bytes, text.size());
     while (end > 0 && !startsCharacter(text, end)) --end;
     return end;
+}
+
+std::string sizeText(std::size_t bytes) {
+    char text[32];
+    if (bytes < 1000) {
+        std::snprintf(text, sizeof text, "%zu bytes", bytes);
+    } else if (bytes < 999500) {
+        std::snprintf(text, sizeof text, "%zu KB", (bytes + 500) / 1000);
+    } else {
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    }
+    return text;
 }
 
 // Cut short, a line may weigh more than it did whole: "-" or "1." at its end becomes a list item. Such
@@ -145,6 +158,10 @@ std::size_t replyExcerptLength(std::string_view reply, const ReplyExcerptLimits&
     if (window.size() == reply.size()) return reply.size();
     // The window ended just after a line end: what follows is past the byte limit.
     return lastBoundary > 0 ? lastBoundary : lastLineEnd > 0 ? lastLineEnd : window.size() - 1;
+}
+
+std::string leftOutNote(std::size_t leftOutBytes) {
+    return "The rest of this reply (" + sizeText(leftOutBytes) + ") is not shown.";
 }
 
 } // namespace glimmo

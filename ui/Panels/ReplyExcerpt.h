@@ -6,6 +6,7 @@
 // quickly. What is stored stays whole.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace glimmo {
@@ -34,5 +35,9 @@ LineWeight weighLine(std::string_view line, std::size_t budget);
 // the last blank line outside a code fence that does; when even the first block does not, up to its
 // last whole line that does; when not even the first line does, as many of its characters as do.
 std::size_t replyExcerptLength(std::string_view reply, const ReplyExcerptLimits& limits = {});
+
+// What follows a shown prefix that is not the whole reply: "The rest of this reply (226 KB) is not
+// shown."
+std::string leftOutNote(std::size_t leftOutBytes);
 
 } // namespace glimmo

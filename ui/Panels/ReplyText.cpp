@@ -1,7 +1,6 @@
 #include "ui/Panels/ReplyText.h"
 
 #include "ui/Panels/ReplyExcerpt.h"
-#include "ui/Panels/ShownReply.h"
 
 #include <string>
 

@@ -7,7 +7,6 @@
 #include "RidadoziRI/Content/MarkdownContent.h"
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace glimmo {
@@ -18,8 +17,5 @@ struct ShownReply {
 };
 
 ShownReply shownReply(std::string_view reply);
-
-// "The rest of this reply (226 KB) is not shown."
-std::string leftOutNote(std::size_t leftOutBytes);
 
 } // namespace glimmo

@@ -1,7 +1,6 @@
 #include "platform/desktop/linux/DesktopEntries.h"
 
 #include "platform/foundation/AsciiCase.h"
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 
 #include <algorithm>
@@ -126,12 +125,8 @@ DesktopEntries DesktopEntries::loadFrom(const std::vector<std::filesystem::path>
             std::string id = std::filesystem::relative(file, folder, error).replace_extension().string();
             std::replace(id.begin(), id.end(), '/', '-');
             if (seen.count(id) != 0) continue;
-            std::optional<std::string> text;
-            try {
-                text = readFile(file);
-            } catch (const FileError&) {
-                continue; // a FIFO or device named like an entry: as if it were not there
-            }
+            // A FIFO or device named like an entry: as if it were not there.
+            const std::optional<std::string> text = readFileIfReadable(file);
             if (!text) continue;
             seen.insert(id);
             if (auto entry = parse(id, *text, language)) result.entries_.push_back(std::move(*entry));

@@ -4,7 +4,6 @@
 #include "platform/desktop/URLPolicy.h"
 #include "platform/desktop/linux/DesktopEntries.h"
 #include "platform/desktop/linux/X11Support.h"
-#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/runtime/RunLoop.h"
 
@@ -27,11 +26,7 @@ std::string executableOfProcess(int pid) {
     const auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
     if (!error) return exe.filename().string();
     // The process may be gone, or another user's: then there is no name.
-    std::string name;
-    try {
-        name = readFile("/proc/" + std::to_string(pid) + "/comm").value_or("");
-    } catch (const FileError&) {
-    }
+    const std::string name = readFileIfReadable("/proc/" + std::to_string(pid) + "/comm").value_or("");
     return name.substr(0, name.find('\n'));
 }
 
