@@ -19,10 +19,7 @@ namespace glimmo {
 namespace {
 
 using testing::describe;
-
-struct Knob : ObservableObject {
-    Published<int> value{*this, 0};
-};
+using testing::Knob;
 
 struct Wrapper {
     const char* name;

@@ -5,6 +5,7 @@
 
 #include "platform/view/Layout.h"
 #include "platform/view/Preferences.h"
+#include "platform/view/State.h"
 #include "platform/view/ViewGraph.h"
 #include "platform/view/ViewHost.h"
 #include "platform/view/ViewNode.h"
@@ -35,6 +36,18 @@ inline ViewNode* findLabelled(ViewGraph& graph, const std::string& label) {
     }
     return nullptr;
 }
+
+// A value views observe.
+struct Knob : ObservableObject {
+    Published<int> value{*this, 0};
+};
+
+// A preference summed over the subtree.
+struct SumKey {
+    using Value = int;
+    static Value defaultValue() { return 0; }
+    static void reduce(Value& value, const std::function<Value()>& next) { value += next(); }
+};
 
 // A preference that gathers the anchors of every view setting it, in order.
 struct AnchorsKey {
