@@ -75,6 +75,13 @@ inline std::string describe(const DisplayList& list) {
     return out.str();
 }
 
+// What a new window of `root` at `size` draws, described.
+inline std::string drawnByANewWindow(const AnyView& root, CGSize size) {
+    ViewHost fresh(root, std::make_shared<FixedAdvanceTextMeasurer>());
+    fresh.setSize(size);
+    return describe(fresh.displayList());
+}
+
 class TestHost {
 public:
     explicit TestHost(AnyView root, CGSize size = {400, 300})
