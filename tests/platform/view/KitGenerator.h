@@ -130,14 +130,8 @@ Kind kind(const char* name, Kind::Holds holds, Draw draw) {
                 };
             }};
 }
-template <class Draw>
-Kind leaf(const char* name, Draw draw) {
-    return kind(name, Kind::Holds::nothing, std::move(draw));
-}
-template <class Draw>
-Kind modifier(const char* name, Draw draw) {
-    return kind(name, Kind::Holds::one, std::move(draw));
-}
+template <class Draw> Kind leaf(const char* name, Draw draw) { return kind(name, Kind::Holds::nothing, std::move(draw)); }
+template <class Draw> Kind modifier(const char* name, Draw draw) { return kind(name, Kind::Holds::one, std::move(draw)); }
 
 // What `kinds()` is made of.
 std::vector<Kind> viewKinds();

@@ -73,10 +73,8 @@ struct OutsideStateView : View<OutsideStateView> {
     std::shared_ptr<Knob> knob;
     State<int> value;
     AnyView body() const {
-        auto binding = value.binding();
-        auto shared = outside;
-        return content(Scope{*value, knob}).onAppear([shared, binding] {
-            if (shared->recording) shared->bindings.push_back(binding);
+        return content(Scope{*value, knob}).onAppear([outside = outside, binding = value.binding()] {
+            if (outside->recording) outside->bindings.push_back(binding);
         });
     }
 };
@@ -87,9 +85,8 @@ struct PreferenceStateView : View<PreferenceStateView> {
     Scope scope;
     State<int> seen{0};
     AnyView body() const {
-        auto binding = seen.binding();
         return VStack(HorizontalAlignment::leading(), 2,
-                      {content(scope).onPreferenceChange<SumKey>([binding](const int& sum) { binding.set(sum); }),
+                      {content(scope).onPreferenceChange<SumKey>([binding = seen.binding()](const int& sum) { binding.set(sum); }),
                        Text("seen " + std::to_string(*seen))});
     }
 };
@@ -130,11 +127,8 @@ struct FlowLayout final : Layout {
     }
 };
 
-SharedPixels pixels() {
-    static const auto made =
-        std::make_shared<const PixelImage>(PixelImage{4, 3, 1, ImageOrientation::up, std::vector<std::uint8_t>(48, 200)});
-    return made;
-}
+const SharedPixels pixels =
+    std::make_shared<const PixelImage>(PixelImage{4, 3, 1, ImageOrientation::up, std::vector<std::uint8_t>(48, 200)});
 
 // A shape of the given type, plain or filled, stroked or bordered.
 template <class S>
@@ -162,8 +156,8 @@ Kind stackKind(const char* name, std::array<Guide, 3> aligned, int spaced) {
     });
 }
 
-// A view holding one that only shows: one presenting view a window, as layers presented one after
-// another lie in that order.
+// A view that presents a layer over the one it holds: one such view a window, as layers presented one
+// after another lie in that order; the others show what they hold alone.
 template <class Draw>
 Kind presentingKind(const char* name, Draw draw) {
     return kind(name, Holds::one, [draw](World& w) -> Shown {
@@ -195,8 +189,8 @@ std::vector<Kind> viewKinds() {
         leaf("Image", [](World& w) {
             return [pick = w.below(3)](const Scope& s) {
                 if (pick == 0) return AnyView(Image::systemName(s.v % 2 ? "gear" : "folder"));
-                if (pick == 1) return AnyView(Image(pixels()));
-                return AnyView(Image(pixels(), 1 + s.v % 2, ImageOrientation::up).resizable().interpolation(Image::Interpolation::none));
+                if (pick == 1) return AnyView(Image(pixels));
+                return AnyView(Image(pixels, 1 + s.v % 2, ImageOrientation::up).resizable().interpolation(Image::Interpolation::none));
             };
         }),
         shapeKind("Rectangle", Rectangle()),
