@@ -20,6 +20,7 @@
 #include <initializer_list>
 #include <memory>
 #include <random>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -99,10 +100,13 @@ struct Switch : View<Switch> {
 // A length a little larger than `base`, by `v`.
 inline CGFloat small(int v, CGFloat base) { return base + static_cast<CGFloat>(v % 4) * 3; }
 
+// What draws a kind's parameters from the world's random numbers when a piece is made, one each.
 template <class T>
 T pick(World& w, std::initializer_list<T> from) {
     return from.begin()[w.below(static_cast<int>(from.size()))];
 }
+inline auto below(int n) { return [n](World& w) { return w.below(n); }; }
+inline auto chance(int percent) { return [percent](World& w) { return w.chance(percent); }; }
 inline Color color(World& w) { return pick(w, {Color::blue(), Color::red(), Color::green(), Color::gray(), Color::clear()}); }
 inline Alignment alignment(World& w) {
     return pick(w, {Alignment::center(), Alignment::topLeading(), Alignment::bottomTrailing(), Alignment::leading(), Alignment::top()});
@@ -111,27 +115,38 @@ inline AnyShape shape(World& w) {
     const int which = w.below(3);
     return which == 0 ? AnyShape(Rectangle()) : which == 1 ? AnyShape(Circle()) : AnyShape(RoundedRectangle(4));
 }
+template <class... Drawers>
+std::tuple<Drawers...> draws(Drawers... drawers) {
+    return {drawers...};
+}
 
-// A kind whose piece shows `show`: `draw(world)` when `draw` draws parameters from the world, else
-// `draw` itself. `show` takes the scope (a view holding nothing), the view it holds built in the scope
-// and the scope's value (a modifier), or the pieces it holds and the scope.
-template <class Draw>
-Kind kind(const char* name, Kind::Holds holds, Draw draw) {
-    return {name, holds, [draw](World& w, std::vector<Piece> held) -> Piece {
-                const auto show = [&] {
-                    if constexpr (std::is_invocable_v<Draw, World&>) return draw(w);
-                    else return draw;
-                }();
-                using Show = decltype(show);
-                return [held = std::move(held), show](const Scope& s) -> AnyView {
-                    if constexpr (std::is_invocable_v<Show, const Scope&>) return show(s);
-                    else if constexpr (std::is_invocable_v<Show, AnyView, int>) return show(held.front()(s), s.v);
-                    else return show(held, s);
-                };
+// `show(parameters..., what it is built from)`: the scope (a view holding nothing), the view it holds
+// built in the scope and the scope's value (a modifier), or the pieces it holds and the scope.
+template <class Show, class... P>
+AnyView shown(const Show& show, const std::tuple<P...>& parameters, const std::vector<Piece>& held, const Scope& s) {
+    return std::apply(
+        [&](const P&... p) -> AnyView {
+            if constexpr (std::is_invocable_v<const Show&, const P&..., const Scope&>) return show(p..., s);
+            else if constexpr (std::is_invocable_v<const Show&, const P&..., AnyView, int>) return show(p..., held.front()(s), s.v);
+            else return show(p..., held, s);
+        },
+        parameters);
+}
+
+// A kind whose pieces are shown by `show`, with parameters drawn in order when a piece is made.
+template <class Show, class... Drawers>
+Kind kind(const char* name, Kind::Holds holds, std::tuple<Drawers...> drawers, Show show) {
+    return {name, holds, [drawers, show](World& w, std::vector<Piece> held) -> Piece {
+                auto parameters = std::apply([&w](const auto&... draw) { return std::tuple{draw(w)...}; }, drawers);
+                return [held = std::move(held), show, parameters](const Scope& s) { return shown(show, parameters, held, s); };
             }};
 }
-template <class Draw> Kind leaf(const char* name, Draw draw) { return kind(name, Kind::Holds::nothing, std::move(draw)); }
-template <class Draw> Kind modifier(const char* name, Draw draw) { return kind(name, Kind::Holds::one, std::move(draw)); }
+template <class Show>
+Kind kind(const char* name, Kind::Holds holds, Show show) {
+    return kind(name, holds, draws(), std::move(show));
+}
+template <class... A> Kind leaf(const char* name, A... a) { return kind(name, Kind::Holds::nothing, std::move(a)...); }
+template <class... A> Kind modifier(const char* name, A... a) { return kind(name, Kind::Holds::one, std::move(a)...); }
 
 // What `kinds()` is made of.
 std::vector<Kind> viewKinds();

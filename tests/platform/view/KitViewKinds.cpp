@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <string>
 #include <utility>
 
@@ -19,7 +18,6 @@ namespace {
 
 using Holds = Kind::Holds;
 using Pieces = std::vector<Piece>;
-using Shown = std::function<AnyView(const Pieces&, const Scope&)>;
 
 // A text of a few words, longer or shorter with `v`.
 std::string words(int v) {
@@ -34,6 +32,8 @@ Piece labelPiece(World& w) {
     default: return [](const Scope& s) { return AnyView(Rectangle().fill(Color::orange()).frame(small(s.v, 8), 8)); };
     }
 }
+
+AxisSet axes(World& w) { return pick(w, {AxisSet::vertical(), AxisSet::horizontal(), AxisSet::both()}); }
 
 // One element per held piece, some of them left out and reordered by the knob's value.
 std::vector<std::size_t> shownOrder(std::size_t count, int v) {
@@ -133,37 +133,33 @@ const SharedPixels pixels =
 // A shape of the given type, plain or filled, stroked or bordered.
 template <class S>
 Kind shapeKind(const char* name, S made) {
-    return leaf(name, [made](World& w) {
-        return [made, style = w.below(4), c = color(w)](const Scope&) {
-            switch (style) {
-            case 0: return AnyView(made);
-            case 1: return made.fill(c);
-            case 2: return made.stroke(c, 2);
-            default: return made.strokeBorder(c, 3);
-            }
-        };
+    return leaf(name, draws(below(4), color), [made](int style, Color c, const Scope&) {
+        switch (style) {
+        case 0: return AnyView(made);
+        case 1: return made.fill(c);
+        case 2: return made.stroke(c, 2);
+        default: return made.strokeBorder(c, 3);
+        }
     });
 }
 
 // A stack along one axis, with one of three alignments; one of them spaced by the knob's value.
 template <class Stack, class Guide>
 Kind stackKind(const char* name, std::array<Guide, 3> aligned, int spaced) {
-    return kind(name, Holds::several, [aligned, spaced](World& w) {
-        return [aligned, spaced, pick = w.below(3)](const Pieces& held, const Scope& s) {
-            return Stack(aligned[static_cast<std::size_t>(pick)], pick == spaced ? std::optional<CGFloat>(small(s.v, 0)) : std::nullopt,
-                         build(held, s));
-        };
+    return kind(name, Holds::several, draws(below(3)), [aligned, spaced](int pick, const Pieces& held, const Scope& s) {
+        const auto spacing = pick == spaced ? std::optional<CGFloat>(small(s.v, 0)) : std::nullopt;
+        return Stack(aligned[static_cast<std::size_t>(pick)], spacing, build(held, s));
     });
 }
 
 // A view that presents a layer over the one it holds: one such view a window, as layers presented one
 // after another lie in that order; the others show what they hold alone.
-template <class Draw>
-Kind presentingKind(const char* name, Draw draw) {
-    return kind(name, Holds::one, [draw](World& w) -> Shown {
-        if (std::exchange(w.presenting, true)) return [](const Pieces& held, const Scope& s) { return held.front()(s); };
-        return draw(w);
-    });
+template <class... A>
+Kind presentingKind(const char* name, A... a) {
+    const Kind presenting = kind(name, Holds::one, std::move(a)...);
+    return {name, Holds::one, [presenting](World& w, Pieces held) {
+                return std::exchange(w.presenting, true) ? held.front() : presenting.make(w, std::move(held));
+            }};
 }
 
 } // namespace
@@ -173,25 +169,21 @@ std::vector<Kind> viewKinds() {
     using H = HorizontalAlignment;
     return {
         leaf("Text", [](const Scope& s) { return Text(words(s.v)); }),
-        leaf("Text modifiers", [](World& w) {
-            return [pick = w.below(6)](const Scope& s) {
-                const Text base(words(s.v + 1));
-                switch (pick) {
-                case 0: return AnyView(base.bold().italic().font(Font::system(10 + s.v % 3 * 4)));
-                case 1: return AnyView(base.underline().strikethrough(true, Color::red()).foregroundColor(Color::blue()));
-                case 2: return AnyView((base + Text(" tail").monospaced()).kerning(1).tracking(0.5));
-                case 3: return AnyView(base.baselineOffset(s.v % 3).monospacedDigit().fontWeight(Font::Weight::light()));
-                case 4: return AnyView(Text(Image::systemName("gear")) + base.foregroundStyle(Color::green()));
-                default: return AnyView(Text::verbatim("verbatim " + std::to_string(s.v)).font(Font::headline()));
-                }
-            };
+        leaf("Text modifiers", draws(below(6)), [](int pick, const Scope& s) {
+            const Text base(words(s.v + 1));
+            switch (pick) {
+            case 0: return AnyView(base.bold().italic().font(Font::system(10 + s.v % 3 * 4)));
+            case 1: return AnyView(base.underline().strikethrough(true, Color::red()).foregroundColor(Color::blue()));
+            case 2: return AnyView((base + Text(" tail").monospaced()).kerning(1).tracking(0.5));
+            case 3: return AnyView(base.baselineOffset(s.v % 3).monospacedDigit().fontWeight(Font::Weight::light()));
+            case 4: return AnyView(Text(Image::systemName("gear")) + base.foregroundStyle(Color::green()));
+            default: return AnyView(Text::verbatim("verbatim " + std::to_string(s.v)).font(Font::headline()));
+            }
         }),
-        leaf("Image", [](World& w) {
-            return [pick = w.below(3)](const Scope& s) {
-                if (pick == 0) return AnyView(Image::systemName(s.v % 2 ? "gear" : "folder"));
-                if (pick == 1) return AnyView(Image(pixels));
-                return AnyView(Image(pixels, 1 + s.v % 2, ImageOrientation::up).resizable().interpolation(Image::Interpolation::none));
-            };
+        leaf("Image", draws(below(3)), [](int pick, const Scope& s) {
+            if (pick == 0) return AnyView(Image::systemName(s.v % 2 ? "gear" : "folder"));
+            if (pick == 1) return AnyView(Image(pixels));
+            return AnyView(Image(pixels, 1 + s.v % 2, ImageOrientation::up).resizable().interpolation(Image::Interpolation::none));
         }),
         shapeKind("Rectangle", Rectangle()),
         shapeKind("RoundedRectangle", RoundedRectangle(5)),
@@ -206,78 +198,61 @@ std::vector<Kind> viewKinds() {
             p.closeSubpath();
             return p;
         })),
-        leaf("Color", [](World& w) { return [c = color(w)](const Scope&) { return c; }; }),
-        leaf("Spacer", [](World& w) {
-            return [sized = w.chance(30)](const Scope& s) { return sized ? Spacer(small(s.v, 0)) : Spacer(); };
-        }),
+        leaf("Color", draws(color), [](Color c, const Scope&) { return c; }),
+        leaf("Spacer", draws(chance(30)), [](bool sized, const Scope& s) { return sized ? Spacer(small(s.v, 0)) : Spacer(); }),
         leaf("Divider", [](const Scope&) { return Divider(); }),
         leaf("EmptyView", [](const Scope&) { return EmptyView(); }),
-        leaf("Label", [](World& w) {
-            return [style = w.below(4)](const Scope& s) {
-                const Label label =
-                    style == 3 ? Label(Text("custom"), Circle().frame(6, 6)) : Label("Folder " + std::to_string(s.v), "folder");
-                return label.labelStyle(static_cast<LabelStyle>(style));
-            };
+        leaf("Label", draws(below(4)), [](int style, const Scope& s) {
+            const Label label = style == 3 ? Label(Text("custom"), Circle().frame(6, 6)) : Label("Folder " + std::to_string(s.v), "folder");
+            return label.labelStyle(static_cast<LabelStyle>(style));
         }),
-        leaf("Button", [](World& w) {
-            return [label = labelPiece(w), destructive = w.chance(30)](const Scope& s) {
-                auto knob = s.knob;
-                const int next = (s.v * 7 + 3) % 30;
-                auto action = [knob, next] { knob->value.set(next); };
-                const AnyView button = destructive ? Button(ButtonRole::destructive, action, label(s)) : Button(action, label(s));
-                return button.accessibilityLabel(clickableLabel);
-            };
+        leaf("Button", draws(labelPiece, chance(30)), [](const Piece& label, bool destructive, const Scope& s) {
+            auto knob = s.knob;
+            const int next = (s.v * 7 + 3) % 30;
+            auto action = [knob, next] { knob->value.set(next); };
+            const AnyView button = destructive ? Button(ButtonRole::destructive, action, label(s)) : Button(action, label(s));
+            return button.accessibilityLabel(clickableLabel);
         }),
-        leaf("Toggle", [](World& w) {
-            return [style = w.below(3), hidden = w.chance(25)](const Scope& s) {
-                auto knob = s.knob;
-                const Binding<bool> on([knob] { return knob->value.get() % 2 == 1; },
-                                       [knob](bool) { knob->value.set((knob->value.get() + 1) % 30); });
-                const Toggle toggle = Toggle("Toggle " + std::to_string(s.v % 3), on).toggleStyle(static_cast<ToggleStyle>(style));
-                return AnyView(hidden ? toggle.labelsHidden() : toggle).accessibilityLabel(clickableLabel);
-            };
+        leaf("Toggle", draws(below(3), chance(25)), [](int style, bool hidden, const Scope& s) {
+            auto knob = s.knob;
+            Binding<bool> on([knob] { return knob->value.get() % 2 == 1; },
+                             [knob](bool) { knob->value.set((knob->value.get() + 1) % 30); });
+            const Toggle toggle = Toggle("Toggle " + std::to_string(s.v % 3), on).toggleStyle(static_cast<ToggleStyle>(style));
+            return AnyView(hidden ? toggle.labelsHidden() : toggle).accessibilityLabel(clickableLabel);
         }),
-        leaf("TextField", [](World& w) {
-            return [vertical = w.chance(40), style = w.below(3)](const Scope& s) {
-                auto knob = s.knob;
-                Binding<std::string> text([knob] { return words(knob->value.get()); },
-                                          [knob](std::string t) { knob->value.set(static_cast<int>(t.size() % 30)); });
-                TextField field("Placeholder", text, vertical ? Axis::vertical : Axis::horizontal);
-                field = field.textFieldStyle(static_cast<TextFieldStyle>(style)).onSubmit([] {});
-                if (vertical) field = field.lineLimit(1 + s.v % 2, 3);
-                return field;
-            };
+        leaf("TextField", draws(chance(40), below(3)), [](bool vertical, int style, const Scope& s) {
+            auto knob = s.knob;
+            Binding<std::string> text([knob] { return words(knob->value.get()); },
+                                      [knob](std::string t) { knob->value.set(static_cast<int>(t.size() % 30)); });
+            TextField field("Placeholder", text, vertical ? Axis::vertical : Axis::horizontal);
+            field = field.textFieldStyle(static_cast<TextFieldStyle>(style)).onSubmit([] {});
+            if (vertical) field = field.lineLimit(1 + s.v % 2, 3);
+            return field;
         }),
-        leaf("Picker", [](World& w) {
-            return [style = w.below(3)](const Scope& s) {
-                auto knob = s.knob;
-                const Binding<int> picked([knob] { return knob->value.get(); }, [knob](int v) { knob->value.set(v); });
-                return Picker<int>(s.v % 2 ? "Pick" : "", picked, {{Text("zero"), 0}, {Text("one"), 1}, {Text("two"), 2}})
-                    .pickerStyle(static_cast<PickerStyle>(style));
-            };
+        leaf("Picker", draws(below(3)), [](int style, const Scope& s) {
+            auto knob = s.knob;
+            const Binding<int> picked([knob] { return knob->value.get(); }, [knob](int v) { knob->value.set(v); });
+            return Picker<int>(s.v % 2 ? "Pick" : "", picked, {{Text("zero"), 0}, {Text("one"), 1}, {Text("two"), 2}})
+                .pickerStyle(static_cast<PickerStyle>(style));
         }),
-        leaf("ProgressView", [](World& w) {
-            return [pick = w.below(3)](const Scope& s) {
-                if (pick == 0) return AnyView(ProgressView());
-                if (pick == 1) return AnyView(ProgressView(s.v, 29));
-                return ProgressView(s.v % 10, 10).progressViewStyle(ProgressViewStyle::circular);
-            };
+        leaf("ProgressView", draws(below(3)), [](int pick, const Scope& s) {
+            if (pick == 0) return AnyView(ProgressView());
+            if (pick == 1) return AnyView(ProgressView(s.v, 29));
+            return ProgressView(s.v % 10, 10).progressViewStyle(ProgressViewStyle::circular);
         }),
         leaf("SettingsLink", [](const Scope&) { return SettingsLink([] { return AnyView(Text("Settings")); }); }),
-        leaf("Chart", [](World& w) {
-            return [pick = w.below(3)](const Scope& s) {
-                ChartContent marks;
-                for (int i = 0; i < 3 + s.v % 3; ++i) {
-                    const auto x = PlottableValue::value("x", i);
-                    const auto y = PlottableValue::value("y", (i * 7 + s.v) % 11);
-                    if (pick == 0) marks.push_back(BarMark(x, y).cornerRadius(2));
-                    else if (pick == 1) marks.push_back(LineMark(x, y).interpolationMethod(InterpolationMethod::catmullRom()));
-                    else marks.push_back(PointMark(x, y).foregroundStyle(PlottableValue::value("series", i % 2 ? "a" : "b")));
-                }
-                Chart chart(marks);
-                if (s.v % 2) chart = chart.chartYScale(0, 12).chartXAxis(Visibility::hidden);
-                return AnyView(chart).frame(std::nullopt, small(s.v, 60));
-            };
+        leaf("Chart", draws(below(3)), [](int pick, const Scope& s) {
+            ChartContent marks;
+            for (int i = 0; i < 3 + s.v % 3; ++i) {
+                const auto x = PlottableValue::value("x", i);
+                const auto y = PlottableValue::value("y", (i * 7 + s.v) % 11);
+                if (pick == 0) marks.push_back(BarMark(x, y).cornerRadius(2));
+                else if (pick == 1) marks.push_back(LineMark(x, y).interpolationMethod(InterpolationMethod::catmullRom()));
+                else marks.push_back(PointMark(x, y).foregroundStyle(PlottableValue::value("series", i % 2 ? "a" : "b")));
+            }
+            Chart chart(marks);
+            if (s.v % 2) chart = chart.chartYScale(0, 12).chartXAxis(Visibility::hidden);
+            return AnyView(chart).frame(std::nullopt, small(s.v, 60));
         }),
 
         {"switch", Holds::several, [](World& w, Pieces held) -> Piece {
@@ -289,9 +264,8 @@ std::vector<Kind> viewKinds() {
          }},
         stackKind<HStack>("HStack", std::array{V::center(), V::top(), V::firstTextBaseline()}, 1),
         stackKind<VStack>("VStack", std::array{H::center(), H::leading(), H::trailing()}, 2),
-        kind("ZStack", Holds::several, [](World& w) {
-            return [a = alignment(w)](const Pieces& held, const Scope& s) { return ZStack(a, build(held, s)); };
-        }),
+        kind("ZStack", Holds::several, draws(alignment),
+             [](Alignment a, const Pieces& held, const Scope& s) { return ZStack(a, build(held, s)); }),
         kind("Group", Holds::several, [](const Pieces& held, const Scope& s) { return Group(build(held, s)); }),
         kind("ForEach", Holds::several, [](const Pieces& held, const Scope& s) {
             std::vector<ForEach::Element> elements;
@@ -304,19 +278,17 @@ std::vector<Kind> viewKinds() {
             const std::size_t branch = static_cast<std::size_t>(s.v) % held.size();
             return Branch(branch, held[branch](s));
         }),
-        kind("Grid", Holds::several, [](World& w) {
-            return [a = alignment(w), spanning = w.chance(30), rowAligned = w.chance(50)](const Pieces& held, const Scope& s) {
-                std::vector<AnyView> rows;
-                if (spanning) rows.push_back(held.front()(s));
-                for (std::size_t i = spanning ? 1 : 0; i < held.size(); i += 2) {
-                    std::vector<AnyView> cells{held[i](s)};
-                    if (i + 1 < held.size()) cells.push_back(held[i + 1](s));
-                    const auto rowAlignment = rowAligned ? std::optional<VerticalAlignment>(VerticalAlignment::bottom()) : std::nullopt;
-                    rows.push_back(GridRow(rowAlignment, std::move(cells)));
-                }
-                return Grid(a, small(s.v, 2), std::nullopt, std::move(rows));
-            };
-        }),
+        kind("Grid", Holds::several, draws(alignment, chance(30), chance(50)),
+             [](Alignment a, bool spanning, bool rowAligned, const Pieces& held, const Scope& s) {
+                 std::vector<AnyView> rows;
+                 if (spanning) rows.push_back(held.front()(s));
+                 for (std::size_t i = spanning ? 1 : 0; i < held.size(); i += 2) {
+                     std::vector<AnyView> cells{held[i](s)};
+                     if (i + 1 < held.size()) cells.push_back(held[i + 1](s));
+                     rows.push_back(GridRow(rowAligned ? std::optional<VerticalAlignment>(V::bottom()) : std::nullopt, std::move(cells)));
+                 }
+                 return Grid(a, small(s.v, 2), std::nullopt, std::move(rows));
+             }),
         kind("GridRow", Holds::several, [](const Pieces& held, const Scope& s) { return GridRow(build(held, s)); }),
         kind("LayoutView", Holds::several,
              [](const Pieces& held, const Scope& s) { return LayoutView(FlowLayout(small(s.v, 2)), build(held, s)); }),
@@ -339,23 +311,18 @@ std::vector<Kind> viewKinds() {
             return TabView<int>(selected, std::move(tabs));
         }),
 
-        kind("ScrollView", Holds::one, [](World& w) {
-            const AxisSet a = pick(w, {AxisSet::vertical(), AxisSet::horizontal(), AxisSet::both()});
-            return [a, indicators = w.chance(70)](AnyView inner, int v) {
-                return AnyView(ScrollView(a, indicators, std::move(inner))).frame(std::nullopt, small(v, 40));
-            };
+        kind("ScrollView", Holds::one, draws(axes, chance(70)), [](AxisSet a, bool indicators, AnyView inner, int v) {
+            return AnyView(ScrollView(a, indicators, std::move(inner))).frame(std::nullopt, small(v, 40));
         }),
         kind("ScrollViewReader", Holds::one, [](const Pieces& held, const Scope& s) {
             return ScrollViewReader([inner = held[0], s](const ScrollViewProxy&) { return inner(s); });
         }),
-        kind("GeometryReader", Holds::one, [](World& w) {
-            return [named = w.chance(30)](const Pieces& held, const Scope& s) {
-                return GeometryReader([inner = held[0], s, named](const GeometryProxy& proxy) {
-                    const CGRect f = proxy.frame(named ? CoordinateSpace::named("space") : CoordinateSpace::local());
-                    const int seen = static_cast<int>(f.width() + f.minX()) % 5;
-                    return AnyView(VStack({Text("at " + std::to_string(seen)), inner(Scope{s.v + seen, s.knob})}));
-                });
-            };
+        kind("GeometryReader", Holds::one, draws(chance(30)), [](bool named, const Pieces& held, const Scope& s) {
+            return GeometryReader([inner = held[0], s, named](const GeometryProxy& proxy) {
+                const CGRect f = proxy.frame(named ? CoordinateSpace::named("space") : CoordinateSpace::local());
+                const int seen = static_cast<int>(f.width() + f.minX()) % 5;
+                return AnyView(VStack({Text("at " + std::to_string(seen)), inner(Scope{s.v + seen, s.knob})}));
+            });
         }),
         kind("EnvironmentReader", Holds::one, [](const Pieces& held, const Scope& s) {
             return EnvironmentReader([inner = held[0], s](const EnvironmentValues& e) { return inner({s.v + e.get<ShadeKey>(), s.knob}); });
@@ -365,11 +332,10 @@ std::vector<Kind> viewKinds() {
              auto inner = std::make_shared<const Piece>(held.front());
              return [inner](const Scope& s) { return AnyView(Same{{}, inner, s, s.knob->value.get()}).equatable(); };
          }},
-        kind("State set from outside", Holds::one, [](World& w) {
-            return [outside = w.outside](const Pieces& held, const Scope& s) {
-                return OutsideStateView{{}, outside, held[0], s.knob, State<int>(outside->value)};
-            };
-        }),
+        kind("State set from outside", Holds::one, draws([](World& w) { return w.outside; }),
+             [](const std::shared_ptr<OutsideState>& outside, const Pieces& held, const Scope& s) {
+                 return OutsideStateView{{}, outside, held[0], s.knob, State<int>(outside->value)};
+             }),
         kind("onPreferenceChange", Holds::one, [](const Pieces& held, const Scope& s) { return PreferenceStateView{{}, held[0], s}; }),
         kind("Environment", Holds::one, [](const Pieces& held, const Scope& s) { return EnvironmentView{{}, held[0], s}; }),
         kind("environmentObject", Holds::one, [](const Pieces& held, const Scope& s) {
@@ -377,19 +343,17 @@ std::vector<Kind> viewKinds() {
         }),
         // Not clicked: what it holds may take clicks itself.
         kind("Button with a view", Holds::one, [](AnyView inner, int) { return Button([] {}, std::move(inner)); }),
-        presentingKind("presentation", [](World& w) {
-            return [window = w.chance(30), layer = labelPiece(w)](const Pieces& held, const Scope& s) {
-                const std::optional<AnyView> shown = s.v % 3 == 0 ? std::optional<AnyView>(layer(s)) : std::nullopt;
-                return presentation(held[0](s), shown, window ? PresentationPlacement::window : PresentationPlacement::belowAnchor, [] {});
-            };
-        }),
-        presentingKind("alert", [](World&) {
-            return [](const Pieces& held, const Scope& s) {
-                auto knob = s.knob;
-                Binding<bool> shown([knob] { return knob->value.get() % 4 == 1; }, [knob](bool) { knob->value.set(0); });
-                const auto message = s.v % 2 ? std::optional<std::string>("Message") : std::nullopt;
-                return alert(held[0](s), "Alert", shown, {AlertButton{"OK", std::nullopt, [] {}}}, message);
-            };
+        presentingKind("presentation", draws(chance(30), labelPiece),
+                       [](bool window, const Piece& layer, const Pieces& held, const Scope& s) {
+                           const std::optional<AnyView> shown = s.v % 3 == 0 ? std::optional<AnyView>(layer(s)) : std::nullopt;
+                           const auto placement = window ? PresentationPlacement::window : PresentationPlacement::belowAnchor;
+                           return presentation(held[0](s), shown, placement, [] {});
+                       }),
+        presentingKind("alert", [](const Pieces& held, const Scope& s) {
+            auto knob = s.knob;
+            Binding<bool> shown([knob] { return knob->value.get() % 4 == 1; }, [knob](bool) { knob->value.set(0); });
+            const auto message = s.v % 2 ? std::optional<std::string>("Message") : std::nullopt;
+            return alert(held[0](s), "Alert", shown, {AlertButton{"OK", std::nullopt, [] {}}}, message);
         }),
     };
 }
