@@ -297,11 +297,9 @@ struct ActionDropped : View<ActionDropped> {
     std::shared_ptr<TaskLog> log;
     State<bool> dropped{false};
     AnyView body() const {
-        auto log = this->log;
-        auto dropped = this->dropped;
         std::function<Task<void>()> action;
-        if (!*dropped) action = [log] { return waitThenFinish(log, 1); };
-        return Text("t").preference<SumKey>(1).task(AnyHashable(1), std::move(action)).onPreferenceChange<SumKey>([dropped](int) {
+        if (!*dropped) action = [log = log] { return waitThenFinish(log, 1); };
+        return Text("t").preference<SumKey>(1).task(AnyHashable(1), std::move(action)).onPreferenceChange<SumKey>([dropped = dropped](int) {
             dropped.set(true);
         });
     }
