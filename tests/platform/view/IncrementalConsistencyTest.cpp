@@ -36,10 +36,8 @@ using testing::World;
 
 std::string nodeName(const std::type_index& type) {
     int status = 0;
-    char* readable = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
-    std::string name = status == 0 ? readable : type.name();
-    std::free(readable);
-    return name;
+    const std::unique_ptr<char, decltype(&std::free)> readable(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
+    return status == 0 ? readable.get() : type.name();
 }
 
 std::string describe(const CGRect& r) {

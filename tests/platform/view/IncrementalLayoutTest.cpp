@@ -252,9 +252,8 @@ TEST(IncrementalAnswersTest, ViewsThatForgotTheirAnswersStillMoveWithTheirConten
     auto length = std::make_shared<RowModel>();
     const AnyView view = AnyView(VStack({Text("above"), Raised{{}, {guide}}, Squeezed{{}, {length}}}))
                              .frame({.maxWidth = infinity, .maxHeight = infinity, .alignment = Alignment::top()});
-    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
-    ViewHost host(view, measurer);
-    host.setSize({300, 200});
+    testing::TestHost t(view, {300, 200});
+    ViewHost& host = t.host();
     host.displayList();
     // More widths than the colour keeps answers for: it and the views around it forget theirs, at some
     // point. After each: a change that asks sizes alone, then one that moves the guide.
@@ -264,9 +263,7 @@ TEST(IncrementalAnswersTest, ViewsThatForgotTheirAnswersStillMoveWithTheirConten
         guide->marked.set(n % 2 == 0);
         host.displayList();
         guide->height.set(10 + n % 5 * 7);
-        ViewHost fresh(view, measurer);
-        fresh.setSize({300, 200});
-        ASSERT_EQ(describe(host.displayList()), describe(fresh.displayList())) << "after " << n << " lengths";
+        ASSERT_EQ(describe(host.displayList()), testing::drawnByANewWindow(view, {300, 200})) << "after " << n << " lengths";
     }
 }
 

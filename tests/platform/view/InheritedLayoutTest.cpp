@@ -19,28 +19,8 @@ namespace glimmo {
 namespace {
 
 using testing::describe;
-
-struct Knob : ObservableObject {
-    Published<int> value{*this, 0};
-};
-
-struct Wrapper {
-    const char* name;
-    std::function<AnyView(AnyView)> wrap;
-};
-
-const std::vector<Wrapper>& wrappers() {
-    static const std::vector<Wrapper> all{
-        {"user view", [](AnyView v) { return v; }},
-        {"group", [](AnyView v) { return AnyView(Group({std::move(v)})); }},
-        {"for each", [](AnyView v) { return AnyView(ForEach({{AnyHashable(0), std::move(v)}})); }},
-        {"conditional", [](AnyView v) { return If(true, std::move(v)); }},
-        {"modifier", [](AnyView v) { return v.padding(2); }},
-        {"id", [](AnyView v) { return v.id(AnyHashable(7)); }},
-        {"environment reader", [](AnyView v) { return EnvironmentReader([v](const EnvironmentValues&) { return v; }); }},
-    };
-    return all;
-}
+using testing::Knob;
+using testing::TestHost;
 
 // Shows Text("x") under its wrapper, then `later` under the same wrapper once its knob changes.
 struct Leaf : View<Leaf> {
@@ -49,35 +29,6 @@ struct Leaf : View<Leaf> {
     AnyView later;
     AnyView body() const { return wrap(knob->value.get() == 0 ? AnyView(Text("x")) : later); }
 };
-
-// The drawing a 400 × 300 window of `root` shows after its knob turns to 1, and a new window's then.
-std::pair<std::string, std::string> updatedAndNew(const AnyView& root, Knob& knob) {
-    const auto measurer = std::make_shared<FixedAdvanceTextMeasurer>();
-    ViewHost host(root, measurer);
-    host.setSize({400, 300});
-    host.displayList();
-    knob.value.set(1);
-    ViewHost fresh(root, measurer);
-    fresh.setSize({400, 300});
-    return {describe(host.displayList()), describe(fresh.displayList())};
-}
-
-TEST(InheritedLayoutTest, ViewsMadeByAnUpdateFollowTheirStackAsInANewWindow) {
-    const std::vector<std::pair<const char*, AnyView>> replacements{{"spacer", Spacer()}, {"divider", Divider()}};
-    for (const bool horizontal : {true, false}) {
-        for (const auto& [what, later] : replacements) {
-            for (const Wrapper& wrapper : wrappers()) {
-                auto knob = std::make_shared<Knob>();
-                const AnyView leaf = Leaf{{}, {knob}, wrapper.wrap, later};
-                const AnyView square = Rectangle().frame(10, 10);
-                const AnyView stack = horizontal ? AnyView(HStack({leaf, square})) : AnyView(VStack({leaf, square}));
-                const auto [updated, made] = updatedAndNew(VStack({stack, Text("below")}), *knob);
-                EXPECT_EQ(updated, made)
-                    << what << " under " << wrapper.name << " in " << (horizontal ? "an HStack" : "a VStack");
-            }
-        }
-    }
-}
 
 // A stack that turns from horizontal to vertical keeps its views; those that follow its axis follow it.
 struct Turning : View<Turning> {
@@ -90,10 +41,39 @@ struct Turning : View<Turning> {
     }
 };
 
-TEST(InheritedLayoutTest, ViewsKeptByAStackThatTurnsFollowItsNewAxis) {
+// What a 400 × 300 window of `root` draws after its knob turns to 1 is what a new window draws then.
+void expectUpdatedAsNew(const AnyView& root, Knob& knob, const std::string& what) {
+    TestHost host(root);
+    host.host().displayList();
+    knob.value.set(1);
+    EXPECT_EQ(describe(host.host().displayList()), testing::drawnByANewWindow(root, {400, 300})) << what;
+}
+
+TEST(InheritedLayoutTest, ViewsMadeOrKeptByAnUpdateFollowTheirStackAsInANewWindow) {
+    const std::vector<std::pair<const char*, AnyView>> replacements{{"spacer", Spacer()}, {"divider", Divider()}};
+    const std::vector<std::pair<const char*, std::function<AnyView(AnyView)>>> wrappers{
+        {"user view", [](AnyView v) { return v; }},
+        {"group", [](AnyView v) { return AnyView(Group({std::move(v)})); }},
+        {"for each", [](AnyView v) { return AnyView(ForEach({{AnyHashable(0), std::move(v)}})); }},
+        {"conditional", [](AnyView v) { return If(true, std::move(v)); }},
+        {"modifier", [](AnyView v) { return v.padding(2); }},
+        {"id", [](AnyView v) { return v.id(AnyHashable(7)); }},
+        {"environment reader", [](AnyView v) { return EnvironmentReader([v](const EnvironmentValues&) { return v; }); }},
+    };
+    for (const bool horizontal : {true, false}) {
+        for (const auto& [what, later] : replacements) {
+            for (const auto& [wrapper, wrap] : wrappers) {
+                auto knob = std::make_shared<Knob>();
+                const AnyView leaf = Leaf{{}, {knob}, wrap, later};
+                const AnyView square = Rectangle().frame(10, 10);
+                const AnyView stack = horizontal ? AnyView(HStack({leaf, square})) : AnyView(VStack({leaf, square}));
+                expectUpdatedAsNew(VStack({stack, Text("below")}), *knob,
+                                   std::string(what) + " under " + wrapper + " in " + (horizontal ? "an HStack" : "a VStack"));
+            }
+        }
+    }
     auto knob = std::make_shared<Knob>();
-    const auto [updated, made] = updatedAndNew(Turning{{}, {knob}}, *knob);
-    EXPECT_EQ(updated, made);
+    expectUpdatedAsNew(Turning{{}, {knob}}, *knob, "views kept by a stack that turns");
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "KitGenerator.h"
 
-#include "KitPieces.h"
-
 #include <algorithm>
 #include <string>
 #include <utility>

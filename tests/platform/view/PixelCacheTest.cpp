@@ -4,6 +4,7 @@
 #include "platform/view/Image.h"
 #include "platform/view/PixelDecoding.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace glimmo {
@@ -55,12 +56,8 @@ TEST(PixelBudget, CopiesAtAnotherScaleAreChargedAndTheSameScaleSharesThePixels) 
         EXPECT_EQ(turned->orientation, ImageOrientation::left);
         EXPECT_EQ(turned->rgba, pixels->rgba);
         EXPECT_EQ(budget->liveBytes(), 32u);
-        try {
-            withScaleAndOrientation(pixels, 3, ImageOrientation::up, budget);
-            ADD_FAILURE() << "a copy past the bound was made";
-        } catch (const ImageDecodingError& error) {
-            EXPECT_EQ(error.kind(), ImageDecodingError::Kind::budgetSpent);
-        }
+        const auto spent = ::testing::Property(&ImageDecodingError::kind, ImageDecodingError::Kind::budgetSpent);
+        EXPECT_THAT([&] { withScaleAndOrientation(pixels, 3, ImageOrientation::up, budget); }, ::testing::Throws<ImageDecodingError>(spent));
     }
     EXPECT_EQ(budget->liveBytes(), 16u);
 }

@@ -17,6 +17,7 @@
 namespace glimmo {
 namespace {
 
+using testing::SumKey;
 using testing::TestHost;
 
 // Installs a manual main loop for the test and removes it afterwards.
@@ -290,23 +291,15 @@ TEST_F(MainLoopTest, AnEmptyTaskActionStartsNothingAndStillCancelsTheRunningTask
     EXPECT_EQ(log->events, (std::vector<std::string>{"start 2", "cancelled 2"}));
 }
 
-struct SeenKey {
-    using Value = int;
-    static Value defaultValue() { return 0; }
-    static void reduce(Value& value, const std::function<Value()>& next) { value += next(); }
-};
-
 // Its task's action goes empty, under the same id, in the update that made the view: a reader of a
 // preference acts before the task is started.
 struct ActionDropped : View<ActionDropped> {
     std::shared_ptr<TaskLog> log;
     State<bool> dropped{false};
     AnyView body() const {
-        auto log = this->log;
-        auto dropped = this->dropped;
         std::function<Task<void>()> action;
-        if (!*dropped) action = [log] { return waitThenFinish(log, 1); };
-        return Text("t").preference<SeenKey>(1).task(AnyHashable(1), std::move(action)).onPreferenceChange<SeenKey>([dropped](int) {
+        if (!*dropped) action = [log = log] { return waitThenFinish(log, 1); };
+        return Text("t").preference<SumKey>(1).task(AnyHashable(1), std::move(action)).onPreferenceChange<SumKey>([dropped = dropped](int) {
             dropped.set(true);
         });
     }

@@ -5,6 +5,7 @@
 
 #include "platform/view/Layout.h"
 #include "platform/view/Preferences.h"
+#include "platform/view/State.h"
 #include "platform/view/ViewGraph.h"
 #include "platform/view/ViewHost.h"
 #include "platform/view/ViewNode.h"
@@ -36,6 +37,18 @@ inline ViewNode* findLabelled(ViewGraph& graph, const std::string& label) {
     return nullptr;
 }
 
+// A value views observe.
+struct Knob : ObservableObject {
+    Published<int> value{*this, 0};
+};
+
+// A preference summed over the subtree.
+struct SumKey {
+    using Value = int;
+    static Value defaultValue() { return 0; }
+    static void reduce(Value& value, const std::function<Value()>& next) { value += next(); }
+};
+
 // A preference that gathers the anchors of every view setting it, in order.
 struct AnchorsKey {
     using Value = std::vector<Anchor<CGRect>>;
@@ -60,6 +73,13 @@ inline std::string describe(const DisplayList& list) {
         out << "\n";
     }
     return out.str();
+}
+
+// What a new window of `root` at `size` draws, described.
+inline std::string drawnByANewWindow(const AnyView& root, CGSize size) {
+    ViewHost fresh(root, std::make_shared<FixedAdvanceTextMeasurer>());
+    fresh.setSize(size);
+    return describe(fresh.displayList());
 }
 
 class TestHost {

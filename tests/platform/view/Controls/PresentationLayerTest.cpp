@@ -140,26 +140,22 @@ TEST(PresentationLayerTest, AnAlertDimsAndBlocksTheWholeWindowNotOnlyItsView) {
     EXPECT_EQ(*otherTaps, 1);
 }
 
-struct Height : ObservableObject {
-    Published<CGFloat> value{*this, 10};
-};
-
 // A view above the anchor grows, on its own, inside a fixed frame: the anchor moves while nothing
 // around the frame is placed again (the frame is placed again by itself, after the views around it).
 struct Grower : View<Grower> {
-    ObservedObject<Height> height;
-    AnyView body() const { return Rectangle().frame(50, height->value.get()); }
+    ObservedObject<testing::Knob> height;
+    AnyView body() const { return Rectangle().frame(50, 10 + height->value.get()); }
 };
 
 TEST(PresentationLayerTest, ALayerFollowsItsAnchorWhereverAnUpdateMovesIt) {
-    auto height = std::make_shared<Height>();
+    auto height = std::make_shared<testing::Knob>();
     const AnyView anchor = AnyView(Text("anchor")).accessibilityLabel("anchor");
     const AnyView layer = AnyView(Text("layer")).accessibilityLabel("layer");
     const AnyView framed = AnyView(VStack(HorizontalAlignment::leading(), 0, {Grower{{}, {height}}, presentation(anchor, layer, PresentationPlacement::belowAnchor)}))
                                .frame(200, 200, Alignment::topLeading());
     TestHost t(VStack({Text("above"), framed}), {300, 260});
     const CGRect before = t.frame("anchor");
-    height->value.set(40);
+    height->value.set(30);
     EXPECT_GT(t.frame("anchor").minY(), before.minY());
     EXPECT_EQ(t.frame("layer").minY(), t.frame("anchor").maxY() + 2);
 }
