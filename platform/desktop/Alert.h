@@ -24,7 +24,8 @@ public:
     static AlertPresenter& shared();
     static void setShared(std::shared_ptr<AlertPresenter> presenter);
 
-    // Shows the alert modally on the main thread; the index of the chosen button.
+    // Shows the alert modally on the main thread, in front of the application's window that has the
+    // focus and with the keyboard on its default button; the index of the chosen button.
     virtual int runModal(const AlertSpec& alert) = 0;
 };
 

@@ -240,6 +240,8 @@ void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
     writeHook() = std::move(hook);
 }
 
+fs::path atomicWriteTarget(const fs::path& path) { return writeTarget(path); }
+
 void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, WriteDurability durability) {
     const fs::path path = writeTarget(linkOrFile);
     const fs::path folder = parentFolder(path);

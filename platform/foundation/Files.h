@@ -27,6 +27,10 @@ enum class WriteDurability { durable, unflushed };
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          WriteDurability durability = WriteDurability::durable);
 
+// The file that writeFileAtomically(path) replaces: `path`, or the end of its chain of symbolic links.
+// Throws FileError where that write would refuse it (a chain that never ends, a non-regular file).
+std::filesystem::path atomicWriteTarget(const std::filesystem::path& path);
+
 // No file the application keeps is anywhere near this size; a larger one is refused unread.
 inline constexpr std::size_t maximumReadFileSize = std::size_t{256} << 20;
 

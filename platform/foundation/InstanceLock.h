@@ -1,35 +1,49 @@
 #pragma once
 
-// One running instance per data folder. Two instances that share a folder would each write their own
-// list over the other's, so a second start has to end instead.
+// One running instance per store. Two instances that share a folder the application writes in (its
+// data folder, the records' folder, the settings' folder) would each write their own lists over the
+// other's, so a start that would share any of them with a running instance has to end instead.
 //
-// The lock is the kernel's advisory lock (flock) on an open file in the folder: it is dropped with
-// the process however that ends (Quit, kill -9, a crash), and the file it leaves behind stops no one.
+// The lock is the kernel's advisory lock (flock) on each folder's own descriptor: it is dropped with
+// the process however that ends (Quit, kill -9, a crash), and it leaves no file behind, not even in
+// the user's documents folder (but on a file system that locks files only, NFS, where a hidden file in
+// the folder takes its lock).
 
 #include "platform/foundation/FileDescriptor.h"
 
 #include <filesystem>
-#include <optional>
-#include <utility>
+#include <string>
+#include <variant>
+#include <vector>
 
 namespace glimmo {
 
-// The exit status of a start that found the data folder owned by a running instance.
+// The exit status of a start that found one of its folders owned by a running instance.
 inline constexpr int anotherInstanceExitStatus = 4;
+
+// A folder an instance writes in, and what it keeps there ("data", "records"...), to say which one
+// is taken.
+struct StoreFolder {
+    std::filesystem::path path;
+    std::string holds;
+};
 
 class InstanceLock {
 public:
-    static constexpr const char* fileName = "instance.lock";
+    // Where the writes of the store file `file` land: the folder it is named in (a file that cannot be
+    // read is set aside there) and, for a symbolic link, the folder of the file at the end of its
+    // links, which the atomic write replaces.
+    static std::vector<std::filesystem::path> foldersOfStore(const std::filesystem::path& file);
 
-    // The lock on `folder` (made when missing, with its parents), or nullopt when another open file
-    // holds it, in this process or another. Throws FileError when the folder or the file cannot be
-    // made or opened.
-    static std::optional<InstanceLock> acquire(const std::filesystem::path& folder);
+    // All of `folders` locked (each made when missing, with its parents), or none of them and the
+    // first one found held by another open lock, in this process or another. The same folder under
+    // several names counts once. Throws FileError when a folder cannot be made, opened or locked.
+    static std::variant<InstanceLock, StoreFolder> acquire(const std::vector<StoreFolder>& folders);
 
 private:
-    explicit InstanceLock(FileDescriptor descriptor) : descriptor_(std::move(descriptor)) {}
+    explicit InstanceLock(std::vector<FileDescriptor> locked) : locked_(std::move(locked)) {}
 
-    FileDescriptor descriptor_; // the lock lasts as long as it is open
+    std::vector<FileDescriptor> locked_; // each lock lasts as long as its descriptor is open
 };
 
 } // namespace glimmo

@@ -40,11 +40,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The application process; a test that fails half-way still kills it.
+// The application process; a test that fails half-way still kills it. Without `output` it starts with
+// standard input, output and error closed.
 class ApplicationProcess {
 public:
     ApplicationProcess(const std::string& program, const std::map<std::string, std::string>& overrides,
-                       const std::filesystem::path& output) {
+                       const std::optional<std::filesystem::path>& output) {
         std::map<std::string, std::string> environment;
         for (char** entry = environ; *entry; ++entry) {
             const std::string text(*entry);
@@ -60,8 +61,12 @@ public:
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (output) {
+            posix_spawn_file_actions_addopen(&actions, 1, output->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        } else {
+            for (const int stream : {0, 1, 2}) posix_spawn_file_actions_addclose(&actions, stream);
+        }
         std::string programCopy = program;
         char* argv[] = {programCopy.data(), nullptr};
         const int error = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, envp.data());
@@ -215,30 +220,85 @@ bool started(ApplicationProcess& app, const std::filesystem::path& output) {
     return true;
 }
 
-TEST(ApplicationStart, ASecondStartOnTheSameDataLeavesTheFirstAloneAndAKilledOwnerDoesNotBlockTheNext) {
+// A second start that would write in any folder the running one writes in ends, whichever variables
+// differ between the two.
+TEST(ApplicationStart, ASecondStartSharingAnyStoreLeavesTheFirstAloneAndAKilledOwnerDoesNotBlockTheNext) {
     std::string why;
     auto [xvfb, bus] = startSession(why);
     if (!bus) GTEST_SKIP() << why;
     TemporaryDirectory home;
+    TemporaryDirectory otherHome;
     const auto environment = sessionEnvironment(*xvfb, *bus, home.path(), "offscreen");
     const auto output = [&](const char* name) { return home.path() / name; };
+    const auto elsewhere = [&](const char* name) { return (otherHome.path() / name).string(); };
+    const std::string ownFolder = "com.glimmodemo.GlimmoDemo";
+    // The other settings file is a link into the first one's settings folder, as a dotfiles folder makes.
+    std::filesystem::create_directories(otherHome.path() / "linked" / ownFolder);
+    std::filesystem::create_symlink(home.path() / "config" / ownFolder / "defaults.json",
+                                    otherHome.path() / "linked" / ownFolder / "defaults.json");
 
     ApplicationProcess first(GLIMMO_DEMO_BINARY, environment, output("first.txt"));
     ASSERT_TRUE(started(first, output("first.txt"))) << readFile(output("first.txt"));
-    ApplicationProcess second(GLIMMO_DEMO_BINARY, environment, output("second.txt"));
-    const auto status = second.waitForExit(30s);
-    const std::string said = readFile(output("second.txt"));
-    ASSERT_TRUE(status.has_value()) << "a second instance runs on the same data:\n" << said;
-    EXPECT_EQ(WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, anotherInstanceExitStatus);
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    const std::string data = (home.path() / "data").string();
-    EXPECT_NE(said.find("GlimmoDemo is already running with the data folder " + data), std::string::npos) << said;
+    const std::string data = "data folder " + (home.path() / "data" / ownFolder).string();
+    const std::string records = "records folder " + (home.path() / "Documents").string();
+    const std::string settings = "settings folder " + (home.path() / "config" / ownFolder).string();
+    // The variables a second start changes, and the folders its line may name.
+    const std::vector<std::pair<std::map<std::string, std::string>, std::vector<std::string>>> seconds{
+        {{}, {data, records, settings}},
+        {{{"XDG_DATA_HOME", elsewhere("data")}, {"XDG_CONFIG_HOME", elsewhere("config")}}, {records}},
+        {{{"XDG_CONFIG_HOME", elsewhere("config")}, {"XDG_DOCUMENTS_DIR", elsewhere("Documents")}}, {data}},
+        {{{"XDG_DATA_HOME", elsewhere("data")}, {"XDG_CONFIG_HOME", elsewhere("linked")}, {"XDG_DOCUMENTS_DIR", elsewhere("Documents")}},
+         {settings}},
+    };
+    for (const auto& [changes, shared] : seconds) {
+        auto changed = environment;
+        for (const auto& [name, value] : changes) changed[name] = value;
+        ApplicationProcess second(GLIMMO_DEMO_BINARY, changed, output("second.txt"));
+        const auto status = second.waitForExit(30s);
+        const std::string said = readFile(output("second.txt"));
+        if (!status) {
+            ADD_FAILURE() << "a second instance runs beside the first, sharing its " << shared.back() << ":\n" << said;
+            continue;
+        }
+        EXPECT_EQ(WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, anotherInstanceExitStatus) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_TRUE(std::any_of(shared.begin(), shared.end(), [&](const std::string& folder) {
+            return said.find("⚠️ GlimmoDemo is already running with the " + folder + "; this start ends and leaves it alone\n") !=
+                   std::string::npos;
+        })) << said;
+    }
     EXPECT_FALSE(first.waitForExit(0ms).has_value()) << readFile(output("first.txt"));
 
     ASSERT_EQ(::kill(first.pid(), SIGKILL), 0);
     ASSERT_TRUE(first.waitForExit(30s).has_value());
     ApplicationProcess third(GLIMMO_DEMO_BINARY, environment, output("third.txt"));
     EXPECT_TRUE(started(third, output("third.txt"))) << readFile(output("third.txt"));
+}
+
+// Started with its standard streams closed, the application opens /dev/null in their place, so no
+// file of its own (an X connection, a lock, a store) takes their numbers and gets what is logged.
+TEST(ApplicationStart, WithItsStandardStreamsClosedNoFileOfItsOwnTakesTheirPlace) {
+    std::string why;
+    auto [xvfb, bus] = startSession(why);
+    if (!bus) GTEST_SKIP() << why;
+    TemporaryDirectory home;
+    ApplicationProcess app(GLIMMO_DEMO_BINARY, sessionEnvironment(*xvfb, *bus, home.path(), "xcb"), std::nullopt);
+
+    Display* display = XOpenDisplay(xvfb->displayName().c_str());
+    ASSERT_NE(display, nullptr);
+    bool shown = false;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!shown && !app.waitForExit(0ms) && std::chrono::steady_clock::now() < deadline) {
+        shown = hasWindowNamed(display, DefaultRootWindow(display), "GlimmoDemo");
+        if (!shown) std::this_thread::sleep_for(100ms);
+    }
+    XCloseDisplay(display);
+    ASSERT_TRUE(shown) << "no GlimmoDemo window within 60 s";
+    for (const int stream : {0, 1, 2}) {
+        std::error_code error;
+        const auto opened = std::filesystem::read_symlink("/proc/" + std::to_string(app.pid()) + "/fd/" + std::to_string(stream), error);
+        EXPECT_EQ(opened.string(), "/dev/null") << "descriptor " << stream << ": " << error.message();
+    }
 }
 
 // Plays the window manager: one client window of the test's own process, made the active one.

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 #include <algorithm>
 #include <stdexcept>
@@ -40,6 +41,21 @@ void sizeToText(QMessageBox& box) {
     box.setWindowTitle(QApplication::applicationDisplayName());
 }
 
+// Shows the box in front of the window that has the focus (Settings, when the alert comes from the
+// tray), with the keyboard on its default button, so Return answers the alert and nothing behind it.
+// Being transient for that window is what lets a window manager hand the box the focus and keep it
+// above; the window is not its parent, which could take the box with it when it closes.
+void takeTheFocus(QMessageBox& box, QPushButton& defaultButton) {
+    if (const QWidget* front = QApplication::activeWindow(); front && front->windowHandle()) {
+        box.winId(); // makes the box's own window
+        box.windowHandle()->setTransientParent(front->windowHandle());
+    }
+    box.show();
+    box.raise();
+    box.activateWindow();
+    defaultButton.setFocus(Qt::ActiveWindowFocusReason);
+}
+
 } // namespace
 
 int QtAlertPresenter::runModal(const AlertSpec& alert) {
@@ -64,6 +80,8 @@ int QtAlertPresenter::runModal(const AlertSpec& alert) {
     box.setDefaultButton(buttons.front());
     box.setEscapeButton(buttons.back());
     sizeToText(box);
+    box.setWindowModality(Qt::ApplicationModal);
+    takeTheFocus(box, *buttons.front());
     box.exec();
 
     const auto* clicked = box.clickedButton();

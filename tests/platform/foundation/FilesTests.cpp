@@ -1,6 +1,5 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
-#include "platform/foundation/InstanceLock.h"
 #include "platform/foundation/Log.h"
 #include "tests/support/ForkedRun.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -270,20 +269,6 @@ TEST_F(FilesTest, MoveAsideKeepsEveryEarlierCopyAndLogsBothPaths) {
 TEST_F(FilesTest, MoveAsideOfMissingFileDoesNothing) {
     EXPECT_EQ(moveUnreadableFileAside(folder.path() / "absent", "whatever"), std::nullopt);
     EXPECT_TRUE(entries(folder.path()).empty());
-}
-
-// A second start on the same data folder, and one after its owner was killed, are run with the real
-// binary in the shell tests; here the lock's other sides.
-TEST_F(FilesTest, AnInstanceLockHasOneOwnerPerFolderUntilItGoes) {
-    const fs::path data = folder.path() / "data" / "app";
-    std::optional<InstanceLock> owner = InstanceLock::acquire(data);
-    ASSERT_TRUE(owner.has_value());
-    EXPECT_FALSE(InstanceLock::acquire(data).has_value()) << "another open file in the same process";
-    EXPECT_TRUE(InstanceLock::acquire(folder.path() / "data" / "other").has_value());
-    owner.reset();
-    EXPECT_TRUE(InstanceLock::acquire(data).has_value());
-    writePlain(folder.path() / "file", "not a folder");
-    EXPECT_THROW(InstanceLock::acquire(folder.path() / "file"), FileError);
 }
 
 } // namespace

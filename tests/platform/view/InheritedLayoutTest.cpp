@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,6 +75,67 @@ TEST(InheritedLayoutTest, ViewsMadeOrKeptByAnUpdateFollowTheirStackAsInANewWindo
     }
     auto knob = std::make_shared<Knob>();
     expectUpdatedAsNew(Turning{{}, {knob}}, *knob, "views kept by a stack that turns");
+}
+
+// Reports itself unchanged, so no update builds its body again.
+struct Unchanged : View<Unchanged> {
+    AnyView content;
+    AnyView body() const { return content; }
+    bool operator==(const Unchanged&) const { return true; }
+};
+
+// `element` beside a text, in a stack that turns from horizontal to vertical when the knob turns.
+struct TurningStack : View<TurningStack> {
+    ObservedObject<Knob> knob;
+    AnyView element;
+    AnyView body() const {
+        if (knob->value.get() == 0) return HStack({element, Text("x")});
+        return VStack({element, Text("x")});
+    }
+};
+
+std::string sizeText(CGSize size) {
+    std::ostringstream text;
+    text << size.width << "x" << size.height;
+    return text.str();
+}
+
+// The sizes of the fills drawn: the divider's alone, as texts draw none.
+std::string dividerDrawn(ViewHost& host) {
+    std::string sizes;
+    for (const auto& item : host.displayList().items) {
+        if (const auto* fill = std::get_if<FillItem>(&item)) sizes += sizeText(fill->path.boundingRect().size);
+    }
+    return sizes;
+}
+
+// A 20 × 20 frame offers a divider and a spacer its square: a divider takes 1 point across the stack's
+// axis, a spacer the whole length along it and nothing across.
+TEST(InheritedLayoutTest, ADividerAndASpacerUnderAWrapperFollowTheirStackWhenItTurns) {
+    const std::vector<std::pair<const char*, std::function<AnyView(AnyView)>>> wrappers{
+        {"user view reporting itself unchanged", [](AnyView v) { return AnyView(Unchanged{{}, std::move(v)}); }},
+        {"group", [](AnyView v) { return AnyView(Group({std::move(v)})); }},
+        {"for each", [](AnyView v) { return AnyView(ForEach({{AnyHashable(0), std::move(v)}})); }},
+        {"conditional", [](AnyView v) { return If(true, std::move(v)); }},
+        {"modifier", [](AnyView v) { return v.padding(2); }},
+        {"id", [](AnyView v) { return v.id(AnyHashable(7)); }},
+        {"environment reader", [](AnyView v) { return EnvironmentReader([v](const EnvironmentValues&) { return v; }); }},
+    };
+    for (const auto& [wrapper, wrap] : wrappers) {
+        auto knob = std::make_shared<Knob>();
+        const AnyView divider = TurningStack{{}, {knob}, wrap(AnyView(Divider()).frame(20, 20))};
+        TestHost dividing(divider);
+        EXPECT_EQ(dividerDrawn(dividing.host()), sizeText({1, 20})) << "divider under " << wrapper << " in an HStack";
+        knob->value.set(1);
+        EXPECT_EQ(dividerDrawn(dividing.host()), sizeText({20, 1})) << "divider under " << wrapper << " once it turned";
+        EXPECT_EQ(describe(dividing.host().displayList()), testing::drawnByANewWindow(divider, {400, 300})) << wrapper;
+
+        knob = std::make_shared<Knob>();
+        TestHost spacing(TurningStack{{}, {knob}, wrap(AnyView(Spacer()).accessibilityLabel("spacer").frame(20, 20))});
+        EXPECT_EQ(sizeText(spacing.frame("spacer").size), sizeText({20, 0})) << "spacer under " << wrapper << " in an HStack";
+        knob->value.set(1);
+        EXPECT_EQ(sizeText(spacing.frame("spacer").size), sizeText({0, 20})) << "spacer under " << wrapper << " once it turned";
+    }
 }
 
 } // namespace

@@ -101,12 +101,16 @@ TEST_F(PanelViewsTest, AHostileJournalIsCutAndShownWhileTheWindowGoesOnAnswering
     const auto laidOutWhole = [&] { t.host().update(); return *seen == hostile; };
     ASSERT_TRUE(loop->runUntil(laidOutWhole, 20)) << "the layout's copy holds the whole reply";
     EXPECT_FALSE(shows(t.host().displayList(), "![")) << "not parsed while the window was laid out";
-    bool served = false;
-    loop->post([&] { served = true; });
-    loop->runUntilIdle();
-    EXPECT_TRUE(served);
-
+    // Work that comes now is served while the reply is still being parsed, not after it.
     const std::string note = "The rest of this reply (";
+    bool servedWhileParsing = false;
+    loop->post([&] {
+        t.host().update();
+        servedWhileParsing = !shows(t.host().displayList(), note);
+    });
+    loop->runUntilIdle();
+    EXPECT_TRUE(servedWhileParsing);
+
     ASSERT_TRUE(waitFor(t, [&] { return shows(t.host().displayList(), note); }));
     EXPECT_TRUE(shows(drawn(t), "![![!["));
     EXPECT_EQ(JournalPromptCache::shared().getResponse(onThe7th(9)).first, hostile) << "what is stored stays whole";
@@ -146,7 +150,7 @@ protected:
 
 TEST_F(JournalLayoutTest, StepsBetweenDaysAndNeverPastToday) {
     auto t = host(JournalContentView(reader, monitor, service), {400, 700});
-    waitFor(*t, [&] { return world.openAIRequestCount() >= 1; });
+    ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "wrote the report"); }));
     EXPECT_TRUE(shows(drawn(*t), "What You Did"));
     EXPECT_TRUE(shows(drawn(*t), "December 7"));
     EXPECT_TRUE(shows(drawn(*t), "HOW YOU USED YOUR TIME"));
@@ -155,11 +159,14 @@ TEST_F(JournalLayoutTest, StepsBetweenDaysAndNeverPastToday) {
     t->click("previous day");
     settle(*t);
     EXPECT_TRUE(shows(drawn(*t), "December 6"));
+    ASSERT_TRUE(waitFor(*t, [&] { return world.openAIRequestCount() == 2 && shows(t->host().displayList(), "wrote the report"); }))
+        << "the 6th's journal is asked for";
     t->click("next day");
     t->click("next day");
     settle(*t);
     EXPECT_TRUE(shows(drawn(*t), "December 7"));
-    waitFor(*t, [&] { return world.openAIRequestCount() >= 2; });
+    EXPECT_TRUE(shows(drawn(*t), "wrote the report"));
+    EXPECT_EQ(world.openAIRequestCount(), 2u) << "today's journal comes from the cache";
 }
 
 TEST_F(JournalLayoutTest, SteppingADayEmptiesTheBreakdownAndShowsTheSpinnerUntilTheNewDayIsIn) {

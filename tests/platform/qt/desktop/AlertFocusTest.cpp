@@ -1,0 +1,109 @@
+// An alert on a real X server, opened from a menu (as from the tray) while another window of the
+// application is in front, as the Settings window may be.
+
+#include "platform/qt/HostingWindow.h"
+#include "platform/qt/desktop/QtAlertPresenter.h"
+#include "platform/runtime/RunLoop.h"
+#include "platform/view/Shapes.h"
+#include "platform/view/Text.h"
+#include "platform/window/Menu.h"
+#include "tests/platform/qt/XvfbTestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+// After Qt and the test framework, whose names X11's macros (None, Bool) would clash with.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace glimmo {
+namespace {
+
+// The window in front; it notes the keys that reach it.
+struct FrontWindow : View<FrontWindow> {
+    std::shared_ptr<std::string> keys;
+    AnyView body() const {
+        return Text("Settings")
+            .frame(300, 200)
+            .contentShape(Rectangle())
+            .focusable()
+            .onKeyPress([keys = keys](const KeyEvent& key) {
+                *keys += key.key.empty() ? key.text : "<" + key.key + ">";
+                return true;
+            });
+    }
+};
+
+bool eventually(const std::function<bool()>& condition) { return RunLoop::main().driveUntil(condition, 5); }
+
+// The window the X server's WM_TRANSIENT_FOR of `window` names: the one a window manager keeps it
+// above and lets it take the focus from.
+unsigned long transientFor(const QWindow& window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 0;
+    ::Window parent = 0;
+    XGetTransientForHint(display, static_cast<::Window>(window.winId()), &parent);
+    XCloseDisplay(display);
+    return parent;
+}
+
+TEST(AlertFocusTest, AnAlertOpenedFromAMenuTakesTheKeyboardFromTheWindowInFront) {
+    if (!testing::xvfbSkipReason().empty()) GTEST_SKIP() << testing::xvfbSkipReason();
+    const auto keys = std::make_shared<std::string>();
+    HostingWindow front(AnyView(FrontWindow{{}, keys}));
+    front.resize({300, 200});
+    front.show();
+    front.widget().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&front.widget(), 5000));
+    QTest::mouseClick(&front.widget(), Qt::LeftButton, {}, {150, 100});
+    QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_A);
+    ASSERT_TRUE(eventually([&] { return *keys == "a"; })) << "a key reaches the window in front: " << *keys;
+
+    bool focusedOnAlert = false;
+    unsigned long alertTransientFor = 0;
+    QTimer poller;
+    QObject::connect(&poller, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        poller.stop();
+        focusedOnAlert = eventually([&] { return QGuiApplication::focusWindow() == box->windowHandle(); });
+        alertTransientFor = transientFor(*box->windowHandle());
+        QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Return);
+        // Should Return have gone elsewhere, the alert is closed without a choice, so the test ends.
+        QTimer::singleShot(2000, box, [box] { box->reject(); });
+    });
+    poller.start(20);
+
+    QtAlertPresenter presenter;
+    int chosen = -1;
+    Menu tray;
+    tray.addItem({.title = "Check for Updates...", .action = [&] {
+                      chosen = presenter.runModal({AlertStyle::informational, "Check for Updates", "", {"OK", "Not Now"}});
+                  }});
+    tray.popUpAtPointer();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu, 5000));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().front()).center());
+    ASSERT_TRUE(eventually([&] { return chosen != -1; }));
+
+    EXPECT_TRUE(focusedOnAlert) << "the alert is the focus window once shown";
+    EXPECT_EQ(alertTransientFor, front.widget().winId()) << "the alert belongs to the window in front";
+    EXPECT_EQ(chosen, 0) << "Return chose the alert's default button";
+    EXPECT_EQ(*keys, "a") << "no key reached the window behind the alert";
+}
+
+} // namespace
+} // namespace glimmo
