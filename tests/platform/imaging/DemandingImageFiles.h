@@ -20,6 +20,10 @@ std::string largeWebP(int width, int height, WebPKind kind);
 // colour (200, 100, 50), the second at (0, 0).
 std::string animatedWebPOfTinyFrames(int width, int height);
 
+// A PNG of 1 x 1 pixel carrying `chunks` compressed text chunks, each of almost 8 MB of text once
+// inflated (within libpng's limit on one chunk).
+std::string pngWithCompressedText(int chunks);
+
 // A progressive greyscale JPEG of one flat colour whose last scan is repeated until the file holds
 // `scans` scans (at least 6): each one passes over every block of the image again.
 std::string manyScanJPEG(int width, int height, int scans);
