@@ -41,8 +41,9 @@ public:
     // A cached image at once; otherwise joins or starts the load. Throws URLError (badServerResponse
     // for a URL that is not http or https or a status outside 200...299; cannotDecodeContentData for
     // data that is not a decodable image, a body over maximumImageDownloadBytes, a header that declares
-    // more pixels than the decoding limits allow, or pixels that would pass the budget's live bound,
-    // with the decoder's reason in decodingFailure()) or the transfer's own error (glimmo::HttpError,
+    // more pixels than the decoding limits allow, pixels (or a decoder's working memory) that would pass
+    // the budget's live bound, or a decode that passes the bound on scans, work or time, with the
+    // decoder's reason in decodingFailure()) or the transfer's own error (glimmo::HttpError,
     // glimmo::CancellationError). The wait is
     // not tied to the caller: a caller that is cancelled still gets the load's outcome, and the load
     // runs to its end and fills the cache.

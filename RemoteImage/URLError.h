@@ -24,8 +24,8 @@ public:
     URLError(glimmo::ImageDecodingError::Kind decodingFailure, const std::string& detail);
 
     Code errorCode() const noexcept { return static_cast<Code>(code()); }
-    // Why the decoder refused the data, when it did: a malformed file, one too large, or pixels past the
-    // bound on decoded images alive.
+    // Why the decoder refused the data, when it did: a malformed file, one too large, pixels past the
+    // bound on decoded images alive, or a decode past the bound on scans, work or time.
     std::optional<glimmo::ImageDecodingError::Kind> decodingFailure() const noexcept { return decodingFailure_; }
 
 private:

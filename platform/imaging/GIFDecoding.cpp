@@ -1,4 +1,5 @@
 #include "platform/imaging/DecoderFormats.h"
+#include "platform/imaging/DecodingWork.h"
 
 #include <algorithm>
 #include <cstring>
@@ -43,7 +44,9 @@ int transparentIndex(const GifByteType* extension) {
     return (extension[1] & 0x01) != 0 ? extension[4] : -1;
 }
 
-void drawFrame(GifFileType* file, int transparent, DecodedImage& canvas, const ImageDecodingLimits& limits) {
+// Line by line, straight onto the canvas: only the first frame is read, and none is kept whole.
+void drawFrame(GifFileType* file, int transparent, DecodedImage& canvas, const ImageDecodingLimits& limits,
+               DecodingWork& work) {
     const GifImageDesc& frame = file->Image;
     const ColorMapObject* colours = frame.ColorMap != nullptr ? frame.ColorMap : file->SColorMap;
     if (colours == nullptr) throwMalformed("GIF", "the frame has no colour table");
@@ -66,6 +69,7 @@ void drawFrame(GifFileType* file, int transparent, DecodedImage& canvas, const I
         }
     };
     const auto readLine = [&](int row) {
+        work.add(frame.Width);
         if (DGifGetLine(file, line.data(), frame.Width) == GIF_ERROR) throwGifError(file->Error);
         drawLine(row);
     };
@@ -85,6 +89,7 @@ void drawFrame(GifFileType* file, int transparent, DecodedImage& canvas, const I
 
 DecodedImage decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits) {
     MemorySource source{bytes};
+    DecodingWork work(limits, "GIF");
     int openError = 0;
     const GifFile file(DGifOpen(&source, readFromMemory, &openError));
     if (!file) throwGifError(openError);
@@ -115,7 +120,7 @@ DecodedImage decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits
         const std::size_t byteCount = checkedPixelBytes(canvas.width, canvas.height, limits, "GIF");
         admitPixelBytes(byteCount, limits);
         canvas.rgba.assign(byteCount, 0);
-        drawFrame(file.get(), transparent, canvas, limits);
+        drawFrame(file.get(), transparent, canvas, limits, work);
         return canvas;
     }
 }

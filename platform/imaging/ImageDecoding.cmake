@@ -2,12 +2,14 @@
 find_package(PNG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp libwebpdemux)
+pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp)
 
 target_sources(platform_imaging PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ImageDecoding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DecodingWork.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PNGDecoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JPEGDecoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GIFDecoding.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WebPDecoding.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/WebPDecoding.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WebPFirstFrame.cpp)
 target_link_libraries(platform_imaging PRIVATE PNG::PNG GIF::GIF PkgConfig::WEBP)

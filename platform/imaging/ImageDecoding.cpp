@@ -57,6 +57,10 @@ void admitPixelBytes(std::size_t byteCount, const ImageDecodingLimits& limits) {
     if (limits.beforeAllocating) limits.beforeAllocating(byteCount);
 }
 
+void admitWorkspaceBytes(std::size_t byteCount, const ImageDecodingLimits& limits) {
+    if (byteCount > 0 && limits.beforeAllocatingWorkspace) limits.beforeAllocatingWorkspace(byteCount);
+}
+
 void throwMalformed(const char* format, const std::string& detail) {
     throw ImageDecodingError(ImageDecodingError::Kind::malformed,
                              std::string("Cannot decode the ") + format + " image: " + detail + ".");

@@ -1,65 +1,91 @@
 #include "platform/imaging/DecoderFormats.h"
+#include "platform/imaging/DecodingWork.h"
+#include "platform/imaging/WebPFirstFrame.h"
 
-#include <cstring>
+#include <algorithm>
 #include <memory>
 
 #include <webp/decode.h>
-#include <webp/demux.h>
 
 namespace glimmo::decoding {
 
 namespace {
 
-struct AnimationDecoderDeleter {
-    void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
+struct IncrementalDecoderDeleter {
+    void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
 };
 
-// An animated file: the first frame as composed on the canvas.
-DecodedImage decodeFirstAnimationFrame(std::string_view bytes, std::size_t byteCount, int width, int height) {
-    WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options)) throwMalformed("WebP", "the decoder cannot be set up");
-    options.color_mode = MODE_RGBA;
-    options.use_threads = 0;
-    WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
-    const std::unique_ptr<WebPAnimDecoder, AnimationDecoderDeleter> decoder(WebPAnimDecoderNew(&data, &options));
-    if (!decoder) throwMalformed("WebP", "the animation cannot be read");
-    WebPAnimInfo info;
-    if (!WebPAnimDecoderGetInfo(decoder.get(), &info) || static_cast<int>(info.canvas_width) != width ||
-        static_cast<int>(info.canvas_height) != height) {
-        throwMalformed("WebP", "the animation canvas does not match the header");
+WebPBitstreamFeatures featuresOf(std::string_view bytes) {
+    WebPBitstreamFeatures features;
+    if (WebPGetFeatures(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &features) != VP8_STATUS_OK) {
+        throwMalformed("WebP", "the header cannot be read");
     }
-    std::uint8_t* frame = nullptr;
-    int timestamp = 0;
-    if (!WebPAnimDecoderGetNext(decoder.get(), &frame, &timestamp) || frame == nullptr) {
-        throwMalformed("WebP", "the first frame cannot be decoded");
+    return features;
+}
+
+// What libwebp allocates besides the output while it decodes a bitstream of this size: a lossless
+// image is decoded whole in its own form, four bytes a pixel, before it is converted; a lossy one
+// with transparency keeps its alpha plane whole, and that plane's lossless decoder its own copy. A
+// lossy image without transparency needs a few rows only.
+std::size_t workspaceBytes(const WebPBitstreamFeatures& features) {
+    const auto pixels = static_cast<std::size_t>(features.width) * static_cast<std::size_t>(features.height);
+    if (features.format == 2) return pixels * 4;
+    return features.has_alpha ? pixels * 5 : 0;
+}
+
+// Decodes `bitstream` straight into `target` (rows `stride` bytes apart), handing it to libwebp a
+// piece at a time so that the work and the clock are checked between pieces. libwebp reads the pieces
+// where they lie, without copying them.
+void decodeInto(std::string_view bitstream, const WebPBitstreamFeatures& features, std::uint8_t* target,
+                std::size_t stride, DecodingWork& work) {
+    const std::size_t size = stride * static_cast<std::size_t>(features.height - 1) + static_cast<std::size_t>(features.width) * 4;
+    const std::unique_ptr<WebPIDecoder, IncrementalDecoderDeleter> decoder(
+        WebPINewRGB(MODE_RGBA, target, size, static_cast<int>(stride)));
+    if (!decoder) throwMalformed("WebP", "the decoder cannot be set up");
+    constexpr std::size_t piece = 1 << 20;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bitstream.data());
+    int rowsDone = 0;
+    for (std::size_t given = std::min(piece, bitstream.size());; given = std::min(given + piece, bitstream.size())) {
+        const VP8StatusCode status = WebPIUpdate(decoder.get(), data, given);
+        if (status != VP8_STATUS_OK && status != VP8_STATUS_SUSPENDED) throwMalformed("WebP", "the image data cannot be decoded");
+        int lastRow = rowsDone;
+        if (WebPIDecGetRGB(decoder.get(), &lastRow, nullptr, nullptr, nullptr) == nullptr) lastRow = rowsDone;
+        work.add(static_cast<long long>(lastRow - rowsDone) * features.width);
+        rowsDone = lastRow;
+        if (status == VP8_STATUS_OK) return;
+        if (given == bitstream.size()) throwMalformed("WebP", "the image data ends early");
     }
-    DecodedImage image;
-    image.width = width;
-    image.height = height;
-    image.rgba.assign(frame, frame + byteCount);
-    return image;
 }
 
 } // namespace
 
+// A still image fills the canvas; an animation shows its first frame where it lies on a clear canvas
+// (blending onto a clear canvas leaves the frame as it is). Later frames are never read.
 DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limits) {
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    WebPBitstreamFeatures features;
-    if (WebPGetFeatures(data, bytes.size(), &features) != VP8_STATUS_OK) {
-        throwMalformed("WebP", "the header cannot be read");
-    }
+    DecodingWork work(limits, "WebP");
+    const WebPBitstreamFeatures features = featuresOf(bytes);
     const std::size_t byteCount = checkedPixelBytes(features.width, features.height, limits, "WebP");
+    WebPFrame frame{0, 0, features.width, features.height, bytes};
+    if (features.has_animation) {
+        const auto first = firstAnimationFrame(bytes);
+        if (!first) throwMalformed("WebP", "the animation has no frame");
+        frame = *first;
+    }
+    const WebPBitstreamFeatures frameFeatures = features.has_animation ? featuresOf(frame.bitstream) : features;
+    if (frameFeatures.width != frame.width || frameFeatures.height != frame.height ||
+        frame.left + frame.width > features.width || frame.top + frame.height > features.height) {
+        throwMalformed("WebP", "the frame does not fit the canvas");
+    }
     admitPixelBytes(byteCount, limits);
-    if (features.has_animation) return decodeFirstAnimationFrame(bytes, byteCount, features.width, features.height);
-
+    admitWorkspaceBytes(workspaceBytes(frameFeatures), limits);
     DecodedImage image;
     image.width = features.width;
     image.height = features.height;
     image.rgba.resize(byteCount);
-    const int stride = features.width * 4;
-    if (WebPDecodeRGBAInto(data, bytes.size(), image.rgba.data(), image.rgba.size(), stride) == nullptr) {
-        throwMalformed("WebP", "the image data cannot be decoded");
-    }
+    const std::size_t stride = static_cast<std::size_t>(features.width) * 4;
+    decodeInto(frame.bitstream, frameFeatures,
+               image.rgba.data() + static_cast<std::size_t>(frame.top) * stride + static_cast<std::size_t>(frame.left) * 4,
+               stride, work);
     return image;
 }
 

@@ -22,8 +22,13 @@ SharedPixels sharePixels(PixelImage pixels, PixelCharge charge) {
 
 SharedPixels decodePixels(std::string_view bytes, double scale, const std::shared_ptr<PixelBudget>& budget) {
     PixelCharge charge;
+    // What the decoder works in besides the pixels counts against the same bound while it decodes.
+    PixelCharge workspace;
     ImageDecodingLimits limits;
     limits.beforeAllocating = [&charge, &budget](std::size_t byteCount) { charge = budget->charge(byteCount); };
+    limits.beforeAllocatingWorkspace = [&workspace, &budget](std::size_t byteCount) {
+        workspace = budget->charge(byteCount);
+    };
     DecodedImage decoded = decodeImage(bytes, limits);
     return sharePixels(PixelImage{decoded.width, decoded.height, scale, ImageOrientation::up, std::move(decoded.rgba)},
                        std::move(charge));

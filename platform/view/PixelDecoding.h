@@ -15,9 +15,10 @@ namespace glimmo {
 // them go.
 SharedPixels sharePixels(PixelImage pixels, PixelCharge charge);
 
-// The first frame of a PNG, JPEG, GIF or WebP file, upright at `scale` pixels per point. Throws
-// ImageDecodingError: budgetSpent when its pixels would pass the live bound even after the caches
-// let go of what only they hold.
+// The first frame of a PNG, JPEG, GIF or WebP file, upright at `scale` pixels per point. The memory the
+// decoder works in besides the pixels is charged too, until the decode ends. Throws ImageDecodingError:
+// budgetSpent when the pixels, or the pixels and that memory, would pass the live bound even after the
+// caches let go of what only they hold.
 SharedPixels decodePixels(std::string_view bytes, double scale = 1,
                           const std::shared_ptr<PixelBudget>& budget = PixelBudget::shared());
 

@@ -35,13 +35,18 @@ TEST(DefaultRemoteImageCache, ReplacesAnImageUnderTheSameAddress) {
     EXPECT_EQ(cache.image(address("A")), nullptr) << "paths are case-sensitive";
 }
 
+// The shared cache lives on between runs of the test and keeps at most 100 images, so each run uses the
+// same address: replacing its image with one of two pixels adds the 4 bytes of the second to the
+// shared budget, however many runs came before.
 TEST(DefaultRemoteImageCache, SharedCacheIsOneInstanceInTheSharedBudget) {
     EXPECT_EQ(DefaultRemoteImageCache::shared().get(), DefaultRemoteImageCache::shared().get());
+    const auto twoPixels = std::make_shared<const glimmo::PixelImage>(
+        glimmo::PixelImage{2, 1, 1, glimmo::ImageOrientation::up, {1, 0, 0, 255, 2, 0, 0, 255}});
+    DefaultRemoteImageCache::shared()->setImage(onePixel(1), address("shared"));
     const std::size_t before = glimmo::PixelBudget::shared()->heldBytes();
-    // The shared cache lives on between runs of the test: each run stores under an address of its own.
-    static int run = 0;
-    DefaultRemoteImageCache::shared()->setImage(onePixel(1), address("shared-" + std::to_string(++run)));
+    DefaultRemoteImageCache::shared()->setImage(twoPixels, address("shared"));
     EXPECT_EQ(glimmo::PixelBudget::shared()->heldBytes(), before + 4);
+    EXPECT_EQ(DefaultRemoteImageCache::shared()->image(address("shared")), twoPixels);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tests/RemoteImage/LoaderTestSupport.h"
 
 #include "platform/imaging/ImageDecoding.h"
+#include "tests/platform/imaging/DemandingImageFiles.h"
 
 namespace remoteimage::testing {
 namespace {
@@ -174,6 +175,29 @@ TEST_F(LoaderTest, OversizedDownloadAndOversizedImageAreRefusedAsUndecodable) {
     EXPECT_EQ(cache->count(), 0u);
 }
 
+// Every load decodes on one thread. A JPEG of thousands of scans would hold it for seconds: the
+// decode stops at the bound on scans, the load fails as undecodable for that reason, and the image
+// asked for next arrives.
+TEST_F(LoaderTest, ManyScanJPEGIsRefusedAndTheImageAskedForNextArrives) {
+    serveImage("/scans.jpg", glimmo::testing::manyScanJPEG(2048, 2048, 5000), "image/jpeg");
+    server.on("GET", "/next.png", [](const RecordedRequest&, ServerReply& reply) {
+        reply.stallSeconds = 0.1;  // so that its decode is queued behind the other one's
+        reply.headers = {{"Content-Type", "image/png"}};
+        reply.body = pictureBytes;
+    });
+    const auto scans = start(url("/scans.jpg"));
+    const auto next = start(url("/next.png"));
+    const LoadOutcome refused = await(scans);
+    const LoadOutcome arrived = await(next);
+    const auto failure = errorAs<URLError>(refused.error);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->errorCode(), URLError::Code::cannotDecodeContentData);
+    EXPECT_EQ(failure->decodingFailure(), glimmo::ImageDecodingError::Kind::tooMuchWork);
+    ASSERT_TRUE(arrived.image);
+    EXPECT_EQ(arrived.image->rgba, picture.rgba);
+    EXPECT_EQ(cache->count(), 1u);
+}
+
 TEST_F(LoaderTest, OnlyHTTPAddressesAreFetched) {
     const auto file = await(start(*glimmo::URL::parse("file:///etc/hostname")));
     EXPECT_EQ(urlErrorCode(file.error), URLError::Code::badServerResponse);
@@ -288,6 +312,29 @@ TEST_F(BoundedLoaderTest, ImagesPastTheLiveBoundFailAsTheBudgetSpentUntilImagesL
     held.clear();
     EXPECT_EQ(budget->liveBytes(), budget->heldBytes());
     EXPECT_EQ(budget->liveBytes(), 2 * imageBytes);
+}
+
+// A budget that lets 3 MiB be alive. A progressive JPEG of 512 x 512 pixels at full colour resolution
+// takes 1 MiB of pixels, and while it decodes 1.5 MiB more of coefficients.
+class WorkspaceLoaderTest : public LoaderTest {
+protected:
+    static constexpr std::size_t imageBytes = 512 * 512 * 4;
+
+    WorkspaceLoaderTest() : LoaderTest(15, 100, std::make_shared<glimmo::PixelBudget>(3 * imageBytes, 3 * imageBytes)) {
+        serveImage("/progressive/[ab]\\.jpg", glimmo::testing::largeJPEG(512, 512, true, false), "image/jpeg");
+    }
+};
+
+TEST_F(WorkspaceLoaderTest, ADecoderIsChargedForItsWorkingMemoryUntilTheDecodeEnds) {
+    const LoadOutcome first = load("/progressive/a.jpg");
+    ASSERT_TRUE(first.image);
+    EXPECT_EQ(budget->liveBytes(), imageBytes) << "the coefficients' charge ends with the decode";
+    // With the first image still held, the second one's pixels would fit, its pixels and coefficients not.
+    const LoadOutcome second = load("/progressive/b.jpg");
+    const auto failure = errorAs<URLError>(second.error);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->decodingFailure(), glimmo::ImageDecodingError::Kind::budgetSpent);
+    EXPECT_EQ(budget->liveBytes(), imageBytes);
 }
 
 } // namespace

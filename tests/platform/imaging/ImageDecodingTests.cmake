@@ -1,4 +1,5 @@
 # Decoder tests: the files under test are written with the same Debian libraries' encoders.
+find_package(JPEG REQUIRED)
 find_package(PNG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(PkgConfig REQUIRED)
@@ -6,5 +7,12 @@ pkg_check_modules(WEBP_ENCODING REQUIRED IMPORTED_TARGET libwebp libwebpmux)
 
 glimmo_test(platform_imaging_decoding_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ImageDecodingTests.cpp ${CMAKE_CURRENT_LIST_DIR}/TestImageFiles.cpp
-  LIBS platform_imaging PNG::PNG GIF::GIF PkgConfig::WEBP_ENCODING
+    ${CMAKE_CURRENT_LIST_DIR}/DemandingImageFiles.cpp
+  LIBS platform_imaging JPEG::JPEG PNG::PNG GIF::GIF PkgConfig::WEBP_ENCODING
   TIMEOUT 120)
+
+# Large images decoded in child processes whose resident peak is measured.
+glimmo_test(platform_imaging_memory_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/DecodingMemoryTests.cpp ${CMAKE_CURRENT_LIST_DIR}/DemandingImageFiles.cpp
+  LIBS platform_imaging JPEG::JPEG PNG::PNG GIF::GIF PkgConfig::WEBP_ENCODING
+  TIMEOUT 600)
