@@ -52,7 +52,9 @@ using bench::LongestHold;
 using bench::median;
 
 const char* const geminiAnswer =
-    R"({"candidates": [{"content": {"role": "model", "parts": [{"text": "{\"categories\": [{\"type\": \"Create\", \"apps\": \"Application 1\"}], \"activities\": []}"}]}, "finishReason": "STOP"}]})";
+    R"({"candidates": [{"content": {"role": "model", "parts": [{"text": )"
+    R"("{\"categories\": [{\"type\": \"Create\", \"apps\": \"Application 1\"}], \"activities\": []}"}]}, )"
+    R"("finishReason": "STOP"}]})";
 
 // The services of a day with `visits` browser visits since midnight, the history loaded.
 struct Day {
@@ -84,8 +86,9 @@ struct Day {
         monitor = ActivityMonitor::create(services);
         std::vector<std::shared_ptr<ActivityRecord>> records;
         for (int i = 0; i < 300; ++i) {
+            const Date start = historyNow.addingTimeInterval(-120.0 * (i + 1));
             auto record = std::make_shared<ActivityRecord>(UUID::random(), "Application " + std::to_string(i % 40),
-                                                           historyNow.addingTimeInterval(-120.0 * (i + 1)), "a document");
+                                                           start, "a document");
             record->duration = 110;
             records.push_back(std::move(record));
         }

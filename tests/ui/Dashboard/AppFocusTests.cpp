@@ -26,7 +26,9 @@ protected:
         item.lastVisit = at;
         reader->historyItems.modify([&](auto& items) { items.push_back(item); });
     }
-    std::vector<AppSwitchData> hours() { return computeSwitchData(Calendar::current(), loop->now(), *monitor, *reader); }
+    std::vector<AppSwitchData> hours() {
+        return computeSwitchData(Calendar::current(), loop->now(), *monitor, *reader);
+    }
 };
 
 TEST_F(AppFocusTest, SwitchesAreCountedInsideEachHourOnly) {
