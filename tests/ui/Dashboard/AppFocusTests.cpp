@@ -42,13 +42,16 @@ TEST_F(AppFocusTest, SwitchesAreCountedInsideEachHourOnly) {
     visit("https://b.example/", on7th(9, 4));
     visit("file:///no/host", on7th(9, 5));
     visit("https://a.example/3", on7th(9, 6));
+    visit("https://c.example/", on7th(10, 0));
+    visit("https://a.example/4", on7th(10, 30));
 
     const auto data = hours();
     ASSERT_EQ(data.size(), 24u);
     for (int h = 0; h < 24; ++h) EXPECT_EQ(data[h].hour, on7th(h)) << h;
-    // Two application switches and two site switches; 09:40 to 10:05 crosses the hour and counts nowhere.
+    // Two application switches and two site switches; 09:40 to 10:05 and 09:06 to 10:00 cross the hour
+    // and count nowhere, 10:00 to 10:30 counts in the hour that starts at 10:00.
     EXPECT_EQ(data[9].switches, 4);
-    EXPECT_EQ(data[10].switches, 0);
+    EXPECT_EQ(data[10].switches, 1);
     EXPECT_NE(data[9].id, data[10].id);
 }
 
