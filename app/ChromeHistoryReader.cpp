@@ -3,7 +3,6 @@
 #include "platform/runtime/BackgroundQueue.h"
 #include "app/ChromeHistoryReaderLoad.h"
 #include "app/TimeFormatting.h"
-#include "app/URLHost.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/DateFormatting.h"
@@ -15,6 +14,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/runtime/RunLoop.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -284,24 +284,31 @@ std::string ChromeHistoryReader::historySummary(const std::string& timeframe, st
 }
 
 int ChromeHistoryReader::siteSwitchCount(Date from, Date to) const {
-    std::string previous;
-    int count = 0;
+    const Date bounds[] = {from, to};
+    return siteSwitchCounts(bounds).front();
+}
+
+std::vector<int> ChromeHistoryReader::siteSwitchCounts(std::span<const Date> bounds) const {
+    std::vector<int> counts(bounds.size() > 1 ? bounds.size() - 1 : 0, 0);
+    if (counts.empty()) {
+        return counts;
+    }
+    std::vector<const std::string*> previous(counts.size(), nullptr); // the last host counted in each range
     for (const HistoryItem& item : historyItems.get()) {
-        if (item.lastVisit < from || !(item.lastVisit < to)) {
+        if (item.lastVisit < bounds.front() || !(item.lastVisit < bounds.back()) || !item.host) {
             continue;
         }
-        const std::optional<std::string> host = hostOfVisitedURL(item.url);
-        if (!host) {
-            continue;
-        }
-        if (*host != previous) {
-            if (!previous.empty()) {
-                ++count;
+        const auto range = static_cast<std::size_t>(
+            std::upper_bound(bounds.begin(), bounds.end(), item.lastVisit) - bounds.begin() - 1);
+        const std::string*& last = previous[range];
+        if (!last || *item.host != *last) {
+            if (last && !last->empty()) {
+                ++counts[range];
             }
-            previous = *host;
+            last = &*item.host;
         }
     }
-    return count;
+    return counts;
 }
 
 } // namespace glimmo

@@ -30,6 +30,9 @@ struct HistoryItem {
     std::string title; // empty when the browser stored none
     int visitCount = 0;
     Date lastVisit;
+    // hostOfVisitedURL(url), worked out once where the row is read, off the main loop: the hourly
+    // charts compare the hosts of a whole day of visits each time they are shown.
+    std::optional<std::string> host;
 };
 
 // How much one read of the history copy may take. A hostile History file (a `urls` whose rows are
@@ -98,6 +101,9 @@ public:
     std::string historySummary(const std::string& timeframe, std::size_t nonEmptyLines = SIZE_MAX) const;
     // Website changes among the visits in [from, to), in list order.
     int siteSwitchCount(Date from, Date to) const;
+    // The same for each of the ranges [bounds[i], bounds[i + 1]) of ascending `bounds`, in one pass over
+    // the visits.
+    std::vector<int> siteSwitchCounts(std::span<const Date> bounds) const;
     static std::vector<std::string> extractSearches(const std::vector<HistoryItem>& items);
     static std::vector<std::string> extractSearches(std::span<const HistoryItem> items);
 

@@ -3,6 +3,7 @@
 #include "app/CommittedDatabaseCopy.h"
 #include "app/HistoryReadGuard.h"
 #include "app/SqliteHandles.h"
+#include "app/URLHost.h"
 #include "platform/foundation/Error.h"
 
 #include <sqlite3.h>
@@ -95,6 +96,7 @@ std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, const HistoryReadGu
         }
         HistoryItem& item = items.emplace_back();
         item.url = columnText(statement, 0);
+        item.host = hostOfVisitedURL(item.url);
         item.title = columnText(statement, 1); // NULL reads as empty
         item.visitCount = sqlite3_column_int(statement, 2);
         const std::int64_t visitTime = sqlite3_column_int64(statement, 3);

@@ -1,7 +1,6 @@
 // The merge of application records and browser visits into one list of named activities.
 #include "app/ActivityRecord.h"
 #include "app/ChromeHistoryReader.h"
-#include "app/URLHost.h"
 #include "app/UnifiedActivityService.h"
 #include "platform/foundation/Text.h"
 
@@ -66,8 +65,8 @@ private:
     std::vector<Span> spans_;
 };
 
-std::optional<std::string> websiteName(const std::string& url) {
-    std::optional<std::string> host = hostOfVisitedURL(url);
+std::optional<std::string> websiteName(const HistoryItem& visit) {
+    std::optional<std::string> host = visit.host;
     if (host && host->rfind("www.", 0) == 0) {
         host->erase(0, 4);
     }
@@ -96,7 +95,7 @@ std::vector<UnifiedActivity> mergeActivities(const std::vector<HistoryItem>& vis
     sequence.reserve(kept.size());
     for (std::size_t i = 0; i < kept.size(); ++i) {
         const Date visitEnd = i + 1 < kept.size() ? kept[i + 1]->lastVisit : kept[i]->lastVisit.addingTimeInterval(60);
-        std::optional<std::string> name = websiteName(kept[i]->url);
+        std::optional<std::string> name = websiteName(*kept[i]);
         if (!name) {
             continue;
         }

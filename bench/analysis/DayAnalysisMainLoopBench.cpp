@@ -17,6 +17,7 @@
 #include "app/PreferencesModel.h"
 #include "app/UnifiedActivityService.h"
 #include "bench/MainLoopHold.h"
+#include "bench/StandardOutputToFile.h"
 #include "bench/app/HistoryGenerator.h"
 #include "platform/desktop/fakes/FakeAccessibility.h"
 #include "platform/desktop/fakes/FakeInputActivityTap.h"
@@ -38,9 +39,6 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace glimmo {
 namespace {
 
@@ -48,6 +46,7 @@ using bench::historyNow;
 using bench::LongestHold;
 using bench::median;
 using bench::SteadyClock;
+using bench::StandardOutputToFile;
 using bench::seconds;
 
 constexpr int visitsOfTheDay = 50000;
@@ -64,27 +63,6 @@ std::string geminiReply(const std::string& text) {
     return R"({"candidates": [{"content": {"role": "model", "parts": [{"text": ")" + escaped +
            R"("}]}, "finishReason": "STOP"}]})";
 }
-
-// Standard output goes to a file while the object lives.
-class StandardOutputToFile {
-public:
-    explicit StandardOutputToFile(const std::filesystem::path& file) : saved_(::dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(descriptor, STDOUT_FILENO);
-        ::close(descriptor);
-    }
-    ~StandardOutputToFile() {
-        std::fflush(stdout);
-        ::dup2(saved_, STDOUT_FILENO);
-        ::close(saved_);
-    }
-    StandardOutputToFile(const StandardOutputToFile&) = delete;
-    StandardOutputToFile& operator=(const StandardOutputToFile&) = delete;
-
-private:
-    int saved_;
-};
 
 struct World {
     explicit World(const testing::TemporaryDirectory& folder) {

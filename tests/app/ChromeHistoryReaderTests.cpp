@@ -4,6 +4,7 @@
 #include "app/CommittedDatabaseCopy.h"
 #include "app/HistoryReadGuard.h"
 #include "app/SqliteHandles.h"
+#include "app/URLHost.h"
 #include "platform/desktop/fakes/FakeWorkspace.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Locations.h"
@@ -64,6 +65,7 @@ protected:
     HistoryItem visit(std::string url, Date when, std::string title = "") {
         HistoryItem item;
         item.url = std::move(url);
+        item.host = hostOfVisitedURL(item.url);
         item.title = std::move(title);
         item.lastVisit = when;
         return item;

@@ -2,6 +2,7 @@
 
 #include "SyntheticHistory.h"
 #include "app/ChromeHistoryReader.h"
+#include "app/URLHost.h"
 #include "app/UnifiedActivityService.h"
 
 #include <gmock/gmock.h>
@@ -31,6 +32,7 @@ protected:
     static HistoryItem visit(std::string url, Date when) {
         HistoryItem item;
         item.url = std::move(url);
+        item.host = hostOfVisitedURL(item.url);
         item.lastVisit = when;
         return item;
     }

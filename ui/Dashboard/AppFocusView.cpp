@@ -11,13 +11,15 @@ namespace glimmo {
 std::vector<AppSwitchData> computeSwitchData(const Calendar& calendar, Date now, const ActivityMonitor& activityMonitor,
                                              const ChromeHistoryReader& chromeReader) {
     const Date today = calendar.startOfDay(now);
+    std::vector<Date> bounds; // hour h runs from bounds[h] to bounds[h + 1]
+    bounds.reserve(25);
+    for (int h = 0; h <= 24; ++h) bounds.push_back(calendar.addingHours(today, h));
+    const std::vector<int> siteSwitches = chromeReader.siteSwitchCounts(bounds);
     std::vector<AppSwitchData> data;
     data.reserve(24);
-    for (int h = 0; h < 24; ++h) {
-        const Date start = calendar.addingHours(today, h);
-        const Date end = calendar.addingHours(start, 1);
-        const int switches = activityMonitor.appSwitchCount(start, end) + chromeReader.siteSwitchCount(start, end);
-        data.push_back(AppSwitchData{UUID::random(), start, switches});
+    for (std::size_t h = 0; h < 24; ++h) {
+        const int switches = activityMonitor.appSwitchCount(bounds[h], bounds[h + 1]) + siteSwitches[h];
+        data.push_back(AppSwitchData{UUID::random(), bounds[h], switches});
     }
     return data;
 }

@@ -10,6 +10,7 @@ target_sources(ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MediaDigestView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreferencesView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerpt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptWeight.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyMarkdown.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShownReply.cpp
