@@ -160,14 +160,31 @@ std::string base64Encode(std::string_view bytes) {
     return base64Encode(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
+namespace {
+
+// The number of "=" that end the text as padding.
+std::size_t base64Padding(std::string_view text) {
+    if (text.empty() || text.back() != '=') {
+        return 0;
+    }
+    return text.size() >= 2 && text[text.size() - 2] == '=' ? 2 : 1;
+}
+
+} // namespace
+
+bool isBase64(std::string_view text) {
+    if (text.size() % 4 != 0) {
+        return false;
+    }
+    const std::string_view body = text.substr(0, text.size() - base64Padding(text));
+    return std::all_of(body.begin(), body.end(), [](char c) { return base64Value(c) >= 0; });
+}
+
 std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text) {
     if (text.size() % 4 != 0) {
         return std::nullopt;
     }
-    std::size_t padding = 0;
-    if (!text.empty() && text.back() == '=') {
-        padding = text.size() >= 2 && text[text.size() - 2] == '=' ? 2 : 1;
-    }
+    const std::size_t padding = base64Padding(text);
     std::vector<std::uint8_t> out;
     out.reserve(text.size() / 4 * 3);
     for (std::size_t i = 0; i < text.size(); i += 4) {
