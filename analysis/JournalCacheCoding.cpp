@@ -1,10 +1,9 @@
-#include "analysis/JournalPromptCache.h"
+// The stored form of the journal cache: entries, the flat array of days and entries, and the same
+// array made from the days held in memory.
+#include "analysis/JournalCacheDays.h"
 
-#include "platform/foundation/Calendar.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/NumberText.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/runtime/RunLoop.h"
 
 #include <nlohmann/json.hpp>
 
@@ -79,20 +78,34 @@ JournalPromptResponse decodeJournalPromptResponse(std::string_view bytes) {
     return {response.get<std::string>(), decodeDate(member(root, "timestamp"))};
 }
 
-std::string encodeJournalCache(const JournalCacheDictionary& cache) {
+namespace {
+
+// The flat array of days and their entries' bytes, as `bytesOf` gives them.
+template <class Days, class BytesOf>
+std::string encodeDays(const Days& days, BytesOf bytesOf) {
     std::string out = "[";
     bool first = true;
-    for (const auto& [day, entry] : cache) {
+    for (const auto& [day, entry] : days) {
         if (!first) {
             out += ',';
         }
         first = false;
         appendNumber(out, day.secondsSinceReferenceDate);
         out += ',';
-        appendJSONString(out, base64Encode(entry));
+        appendJSONString(out, base64Encode(bytesOf(entry)));
     }
     out += ']';
     return out;
+}
+
+} // namespace
+
+std::string encodeJournalCache(const JournalCacheDictionary& cache) {
+    return encodeDays(cache, [](const std::string& entry) -> const std::string& { return entry; });
+}
+
+std::string encodeJournalCacheDays(const JournalCacheDays& days) {
+    return encodeDays(days, [](const std::shared_ptr<const JournalCacheEntry>& entry) { return entry->bytes(); });
 }
 
 JournalCacheDictionary decodeJournalCache(std::string_view bytes) {
@@ -116,57 +129,22 @@ JournalCacheDictionary decodeJournalCache(std::string_view bytes) {
     return cache;
 }
 
-JournalPromptCache::JournalPromptCache(UserDefaults& defaults) : defaults_(&defaults) {}
-
-JournalPromptCache& JournalPromptCache::shared() {
-    // Bound to whichever standard defaults are installed when it is used.
-    static JournalPromptCache cache(UserDefaults::standard());
-    cache.defaults_ = &UserDefaults::standard();
-    return cache;
-}
-
-UserDefaults& JournalPromptCache::defaults() const {
-    return *defaults_;
-}
-
-JournalCacheDictionary JournalPromptCache::loadCache() const {
-    const auto bytes = defaults_->data(cacheKey);
-    if (!bytes) {
-        return {};
+JournalCacheDays decodeJournalCacheDays(std::string_view bytes) {
+    JournalCacheDays days;
+    for (auto& [day, bytesOfEntry] : decodeJournalCache(bytes)) {
+        auto entry = std::make_shared<JournalCacheEntry>();
+        try {
+            entry->response = decodeJournalPromptResponse(bytesOfEntry);
+        } catch (const std::exception&) {
+            entry->undecoded = std::move(bytesOfEntry);
+        }
+        days.emplace(day, std::move(entry));
     }
-    try {
-        return decodeJournalCache(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-    } catch (const std::exception&) {
-        return {};
-    }
+    return days;
 }
 
-void JournalPromptCache::saveResponse(const std::string& text, Date date) {
-    const std::string entry = encodeJournalPromptResponse({text, RunLoop::main().now()});
-    JournalCacheDictionary cache = loadCache();
-    cache[Calendar::current().startOfDay(date)] = entry;
-    const std::string encoded = encodeJournalCache(cache);
-    defaults_->set(cacheKey, std::vector<std::uint8_t>(encoded.begin(), encoded.end()));
-}
-
-std::pair<std::optional<std::string>, bool> JournalPromptCache::getResponse(Date date) const {
-    const JournalCacheDictionary cache = loadCache();
-    const auto found = cache.find(Calendar::current().startOfDay(date));
-    if (found == cache.end()) {
-        return {std::nullopt, true};
-    }
-    JournalPromptResponse entry;
-    try {
-        entry = decodeJournalPromptResponse(found->second);
-    } catch (const std::exception&) {
-        return {std::nullopt, true};
-    }
-    const double age = RunLoop::main().now().timeIntervalSince(entry.timestamp);
-    return {entry.response, age > cacheTimeout};
-}
-
-void JournalPromptCache::clear() {
-    defaults_->remove(cacheKey);
+std::string JournalCacheEntry::bytes() const {
+    return response ? encodeJournalPromptResponse(*response) : undecoded;
 }
 
 } // namespace glimmo
