@@ -13,10 +13,21 @@
 namespace glimmo {
 namespace {
 
-// Strings as the platform's JSON encoder writes them by default: "/" escaped too.
+bool needsEscape(char c) { return c == '"' || c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20; }
+
+// Strings as the platform's JSON encoder writes them by default: "/" escaped too. The runs between
+// escapes are copied whole: an entry's text is megabytes at most, its Base64 a third more.
 void appendJSONString(std::string& out, std::string_view text) {
+    out.reserve(out.size() + text.size() + 2);
     out += '"';
-    for (const char c : text) {
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!needsEscape(c)) {
+            continue;
+        }
+        out.append(text.substr(run, i - run));
+        run = i + 1;
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -27,15 +38,12 @@ void appendJSONString(std::string& out, std::string_view text) {
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
         }
     }
+    out.append(text.substr(run));
     out += '"';
 }
 
@@ -80,10 +88,11 @@ JournalPromptResponse decodeJournalPromptResponse(std::string_view bytes) {
 
 namespace {
 
-// The flat array of days and their entries' bytes, as `bytesOf` gives them.
-template <class Days, class BytesOf>
-std::string encodeDays(const Days& days, BytesOf bytesOf) {
+// The flat array of days and their entries, each entry appended by `appendEntry`.
+template <class Days, class AppendEntry>
+std::string encodeDays(const Days& days, std::size_t entriesSize, AppendEntry appendEntry) {
     std::string out = "[";
+    out.reserve(entriesSize + 32 * days.size() + 2);
     bool first = true;
     for (const auto& [day, entry] : days) {
         if (!first) {
@@ -92,20 +101,32 @@ std::string encodeDays(const Days& days, BytesOf bytesOf) {
         first = false;
         appendNumber(out, day.secondsSinceReferenceDate);
         out += ',';
-        appendJSONString(out, base64Encode(bytesOf(entry)));
+        appendEntry(out, entry);
     }
     out += ']';
     return out;
 }
 
+std::string storedEntry(std::string_view bytes) {
+    std::string text;
+    appendJSONString(text, base64Encode(bytes));
+    return text;
+}
+
 } // namespace
 
 std::string encodeJournalCache(const JournalCacheDictionary& cache) {
-    return encodeDays(cache, [](const std::string& entry) -> const std::string& { return entry; });
+    return encodeDays(cache, 0, [](std::string& out, const std::string& entry) { out += storedEntry(entry); });
 }
 
 std::string encodeJournalCacheDays(const JournalCacheDays& days) {
-    return encodeDays(days, [](const std::shared_ptr<const JournalCacheEntry>& entry) { return entry->bytes(); });
+    std::size_t entriesSize = 0;
+    for (const auto& day : days) {
+        entriesSize += day.second->storedText().size();
+    }
+    return encodeDays(days, entriesSize, [](std::string& out, const std::shared_ptr<const JournalCacheEntry>& entry) {
+        out += entry->storedText();
+    });
 }
 
 JournalCacheDictionary decodeJournalCache(std::string_view bytes) {
@@ -132,19 +153,25 @@ JournalCacheDictionary decodeJournalCache(std::string_view bytes) {
 JournalCacheDays decodeJournalCacheDays(std::string_view bytes) {
     JournalCacheDays days;
     for (auto& [day, bytesOfEntry] : decodeJournalCache(bytes)) {
-        auto entry = std::make_shared<JournalCacheEntry>();
+        std::optional<JournalPromptResponse> response;
         try {
-            entry->response = decodeJournalPromptResponse(bytesOfEntry);
+            response = decodeJournalPromptResponse(bytesOfEntry);
         } catch (const std::exception&) {
-            entry->undecoded = std::move(bytesOfEntry);
+            days.emplace(day, std::make_shared<const JournalCacheEntry>(std::move(bytesOfEntry)));
+            continue;
         }
-        days.emplace(day, std::move(entry));
+        days.emplace(day, std::make_shared<const JournalCacheEntry>(std::move(*response)));
     }
     return days;
 }
 
 std::string JournalCacheEntry::bytes() const {
-    return response ? encodeJournalPromptResponse(*response) : undecoded;
+    return response_ ? encodeJournalPromptResponse(*response_) : undecoded_;
+}
+
+const std::string& JournalCacheEntry::storedText() const {
+    std::call_once(storing_, [this] { storedText_ = storedEntry(bytes()); });
+    return storedText_;
 }
 
 } // namespace glimmo

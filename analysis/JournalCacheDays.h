@@ -7,6 +7,7 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,17 +15,33 @@
 
 namespace glimmo {
 
-// One day's entry. Never changed once made: the defaults' writer reads it while the main thread goes on.
-struct JournalCacheEntry {
-    // The reply, when the stored bytes decode as one.
-    std::optional<JournalPromptResponse> response;
-    // Otherwise the bytes as they were stored, kept as they are.
-    std::string undecoded;
+// One day's entry. Never changed once made: the defaults' writer reads it while the main thread goes
+// on, and every save after it shares it.
+class JournalCacheEntry {
+public:
+    explicit JournalCacheEntry(JournalPromptResponse response) : response_(std::move(response)) {}
+    // Bytes that are no reply, kept as they were stored.
+    explicit JournalCacheEntry(std::string undecoded) : undecoded_(std::move(undecoded)) {}
+    JournalCacheEntry(const JournalCacheEntry&) = delete;
+    JournalCacheEntry& operator=(const JournalCacheEntry&) = delete;
 
+    // None when the stored bytes are no reply.
+    const std::optional<JournalPromptResponse>& response() const { return response_; }
     // The entry's stored bytes.
     std::string bytes() const;
+    // The entry as the stored array holds it: its bytes' Base64 as a JSON string. Made once, by whichever
+    // thread asks first, so a save writes again only the entry it added.
+    const std::string& storedText() const;
 
-    bool operator==(const JournalCacheEntry&) const = default;
+    bool operator==(const JournalCacheEntry& other) const {
+        return response_ == other.response_ && undecoded_ == other.undecoded_;
+    }
+
+private:
+    const std::optional<JournalPromptResponse> response_;
+    const std::string undecoded_;
+    mutable std::once_flag storing_;
+    mutable std::string storedText_;
 };
 
 // Throws JSONDecodingError for anything but the stored array; an entry that is no reply is kept undecoded.

@@ -80,7 +80,7 @@ JournalCacheDictionary JournalPromptCache::loadCache() const {
 void JournalPromptCache::saveResponse(const std::string& text, Date date) {
     auto days = std::make_shared<JournalCacheDays>(*this->days());
     (*days)[Calendar::current().startOfDay(date)] =
-        std::make_shared<const JournalCacheEntry>(JournalCacheEntry{JournalPromptResponse{text, RunLoop::main().now()}, {}});
+        std::make_shared<const JournalCacheEntry>(JournalPromptResponse{text, RunLoop::main().now()});
     decoded_.reset(); // the days now live in the defaults' value
     defaults_->set(cacheKey, std::make_shared<const JournalCacheData>(std::move(days)));
 }
@@ -88,10 +88,10 @@ void JournalPromptCache::saveResponse(const std::string& text, Date date) {
 std::pair<std::optional<std::string>, bool> JournalPromptCache::getResponse(Date date) const {
     const auto days = this->days();
     const auto found = days->find(Calendar::current().startOfDay(date));
-    if (found == days->end() || !found->second->response) {
+    if (found == days->end() || !found->second->response()) {
         return {std::nullopt, true};
     }
-    const JournalPromptResponse& entry = *found->second->response;
+    const JournalPromptResponse& entry = *found->second->response();
     const double age = RunLoop::main().now().timeIntervalSince(entry.timestamp);
     return {entry.response, age > cacheTimeout};
 }

@@ -16,7 +16,7 @@ namespace glimmo {
 class BackgroundQueue;
 class DefaultsData;
 class UserDefaults;
-struct JournalCacheEntry;
+class JournalCacheEntry;
 
 // One cached journal reply and when it was saved.
 struct JournalPromptResponse {

@@ -130,28 +130,27 @@ std::string snakeCased(std::string_view camel) {
 }
 
 std::string base64Encode(std::span<const std::uint8_t> bytes) {
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
+    // Written in place: stored values run to tens of megabytes.
+    std::string out((bytes.size() + 2) / 3 * 4, '=');
+    char* next = out.data();
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         const std::uint32_t triple = (std::uint32_t{bytes[i]} << 16) | (std::uint32_t{bytes[i + 1]} << 8) | bytes[i + 2];
-        out.push_back(base64Alphabet[(triple >> 18) & 0x3F]);
-        out.push_back(base64Alphabet[(triple >> 12) & 0x3F]);
-        out.push_back(base64Alphabet[(triple >> 6) & 0x3F]);
-        out.push_back(base64Alphabet[triple & 0x3F]);
+        next[0] = base64Alphabet[(triple >> 18) & 0x3F];
+        next[1] = base64Alphabet[(triple >> 12) & 0x3F];
+        next[2] = base64Alphabet[(triple >> 6) & 0x3F];
+        next[3] = base64Alphabet[triple & 0x3F];
+        next += 4;
     }
     const std::size_t remaining = bytes.size() - i;
-    if (remaining == 1) {
-        const std::uint32_t value = std::uint32_t{bytes[i]} << 16;
-        out.push_back(base64Alphabet[(value >> 18) & 0x3F]);
-        out.push_back(base64Alphabet[(value >> 12) & 0x3F]);
-        out += "==";
-    } else if (remaining == 2) {
-        const std::uint32_t value = (std::uint32_t{bytes[i]} << 16) | (std::uint32_t{bytes[i + 1]} << 8);
-        out.push_back(base64Alphabet[(value >> 18) & 0x3F]);
-        out.push_back(base64Alphabet[(value >> 12) & 0x3F]);
-        out.push_back(base64Alphabet[(value >> 6) & 0x3F]);
-        out.push_back('=');
+    if (remaining > 0) {
+        // The last group: one or two bytes, padded with "=" (already in place).
+        const std::uint32_t value = (std::uint32_t{bytes[i]} << 16) | (remaining == 2 ? std::uint32_t{bytes[i + 1]} << 8 : 0);
+        next[0] = base64Alphabet[(value >> 18) & 0x3F];
+        next[1] = base64Alphabet[(value >> 12) & 0x3F];
+        if (remaining == 2) {
+            next[2] = base64Alphabet[(value >> 6) & 0x3F];
+        }
     }
     return out;
 }
