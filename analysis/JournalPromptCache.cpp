@@ -65,8 +65,14 @@ Task<void> JournalPromptCache::prepare(BackgroundQueue& decoder) {
     if (!stored || dynamic_cast<const JournalCacheData*>(stored.get()) || (decoded_ && decoded_->isOf(stored))) {
         co_return;
     }
-    auto decoding = decoder.perform([stored] { return std::make_shared<const Decoded>(Decoded{stored, decodedDays(stored->bytes())}); });
-    decoded_ = co_await std::move(decoding);
+    auto decoding = decoder.perform([stored] {
+        return std::make_shared<const Decoded>(Decoded{stored, decodedDays(stored->bytes())});
+    });
+    auto decoded = co_await std::move(decoding);
+    // Changed meanwhile: what was decoded is of no use any more.
+    if (defaults_->dataValue(cacheKey) == stored) {
+        decoded_ = std::move(decoded);
+    }
 }
 
 JournalCacheDictionary JournalPromptCache::loadCache() const {

@@ -6,11 +6,12 @@ namespace glimmo {
 
 namespace {
 
-// Bytes as the file held them: Base64 text, decoded each time they are read.
+// Bytes as the file held them: Base64 text (checked when read from the file), decoded each time they
+// are read.
 class Base64Bytes final : public DefaultsData {
 public:
     explicit Base64Bytes(std::string text) : text_(std::move(text)) {}
-    std::vector<std::uint8_t> bytes() const override { return base64Decode(text_).value_or(std::vector<std::uint8_t>{}); }
+    std::vector<std::uint8_t> bytes() const override { return *base64Decode(text_); }
     const std::string& text() const { return text_; }
 
 private:

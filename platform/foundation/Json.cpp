@@ -145,7 +145,8 @@ std::string base64Encode(std::span<const std::uint8_t> bytes) {
     const std::size_t remaining = bytes.size() - i;
     if (remaining > 0) {
         // The last group: one or two bytes, padded with "=" (already in place).
-        const std::uint32_t value = (std::uint32_t{bytes[i]} << 16) | (remaining == 2 ? std::uint32_t{bytes[i + 1]} << 8 : 0);
+        const std::uint32_t second = remaining == 2 ? std::uint32_t{bytes[i + 1]} << 8 : 0;
+        const std::uint32_t value = (std::uint32_t{bytes[i]} << 16) | second;
         next[0] = base64Alphabet[(value >> 18) & 0x3F];
         next[1] = base64Alphabet[(value >> 12) & 0x3F];
         if (remaining == 2) {

@@ -48,8 +48,12 @@ struct UserDefaults::Storage {
     DefaultsEntries values;
     WriteBehindFile writer;
 
+    DefaultsEntries::const_iterator position(std::string_view key) const {
+        return std::find_if(values.begin(), values.end(), [&](const auto& entry) { return entry.first == key; });
+    }
+
     const DefaultsValue* find(std::string_view key) const {
-        const auto found = std::find_if(values.begin(), values.end(), [&](const auto& entry) { return entry.first == key; });
+        const auto found = position(key);
         return found == values.end() ? nullptr : found->second.get();
     }
 
@@ -59,21 +63,21 @@ struct UserDefaults::Storage {
     }
 
     void put(std::string_view key, std::shared_ptr<const DefaultsValue> value) {
-        const auto found = std::find_if(values.begin(), values.end(), [&](const auto& entry) { return entry.first == key; });
+        const auto found = position(key);
         if (found == values.end()) {
             values.emplace_back(std::string(key), std::move(value));
             save(nullptr);
         } else {
-            save(std::exchange(found->second, std::move(value)));
+            save(std::exchange(values[static_cast<std::size_t>(found - values.begin())].second, std::move(value)));
         }
     }
 
     bool erase(std::string_view key) {
-        const auto found = std::find_if(values.begin(), values.end(), [&](const auto& entry) { return entry.first == key; });
+        const auto found = position(key);
         if (found == values.end()) {
             return false;
         }
-        auto removed = std::move(found->second);
+        auto removed = found->second;
         values.erase(found);
         save(std::move(removed));
         return true;
