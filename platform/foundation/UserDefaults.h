@@ -66,6 +66,7 @@ public:
     void set(std::string_view key, const std::vector<std::uint8_t>& bytes) {
         set(key, std::span<const std::uint8_t>(bytes));
     }
+    // Kept as given (not null); its bytes are made when the file is written.
     void set(std::string_view key, std::shared_ptr<const DefaultsData> bytes);
     template <std::integral T>
         requires(!std::same_as<T, bool> && !std::same_as<T, char>)
