@@ -30,6 +30,9 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
     const Date dayEnd = calendar.startOfNextDay(dayStart);
 
     JournalPromptCache& cache = JournalPromptCache::shared();
+    // A year of journals read from the file is decoded here, off the main loop, once per process.
+    auto preparing = cache.prepare(*work_);
+    co_await std::move(preparing);
     if (const auto [cached, expired] = cache.getResponse(date); cached && !expired) {
         journalText = *cached;
         isLoading = false;

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/runtime/Date.h"
+#include "platform/runtime/Task.h"
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -11,7 +13,10 @@
 
 namespace glimmo {
 
+class BackgroundQueue;
+class DefaultsData;
 class UserDefaults;
+class JournalCacheEntry;
 
 // One cached journal reply and when it was saved.
 struct JournalPromptResponse {
@@ -34,14 +39,25 @@ std::string encodeJournalCache(const JournalCacheDictionary& cache);
 // Throws JSONDecodingError for anything but such an array.
 JournalCacheDictionary decodeJournalCache(std::string_view bytes);
 
+// Day (local midnight) to its entry, as held in memory (JournalCacheDays.h).
+using JournalCacheDays = std::map<Date, std::shared_ptr<const JournalCacheEntry>>;
+
 // The day's journal replies, kept in the user defaults under "journalPromptCache" so a journal
 // is not asked for again within 4 hours. Main thread only; "now" is the main run loop's clock.
+//
+// The defaults' value under the key is the one truth: a save stores the days as a value whose stored
+// form the defaults make when they write it, off the main loop. A value that is not such days (read
+// from the file, or set by someone else) is decoded once, and lookups answer from memory until the
+// value changes; removing the key through the defaults forgets every day.
 class JournalPromptCache {
 public:
     static constexpr const char* defaultCacheKey = "journalPromptCache";
     static constexpr double defaultCacheTimeout = 14400.0;
 
     explicit JournalPromptCache(UserDefaults& defaults);
+    ~JournalPromptCache();
+    JournalPromptCache(const JournalPromptCache&) = delete;
+    JournalPromptCache& operator=(const JournalPromptCache&) = delete;
 
     // The process-wide cache on the standard user defaults (looked up at each use).
     static JournalPromptCache& shared();
@@ -55,13 +71,22 @@ public:
     void clear();
     // Empty when there is nothing readable.
     JournalCacheDictionary loadCache() const;
+    // Decodes the stored days on `decoder`'s thread unless they are in memory already, so that the
+    // lookups after it answer at once; otherwise the first lookup decodes them on the main thread.
+    // The cache and the queue must live until the task is awaited.
+    Task<void> prepare(BackgroundQueue& decoder);
 
     UserDefaults& defaults() const;
     const std::string cacheKey = defaultCacheKey;
     const double cacheTimeout = defaultCacheTimeout;
 
 private:
+    // The days decoded from one stored value, kept with that value.
+    struct Decoded;
+    std::shared_ptr<const JournalCacheDays> days() const;
+
     UserDefaults* defaults_;
+    mutable std::shared_ptr<const Decoded> decoded_;
 };
 
 } // namespace glimmo

@@ -63,6 +63,7 @@ int fuzzOne(const std::uint8_t* data, std::size_t size) {
         const auto before = readings(defaults);
         // A change rewrites the whole file: what was read must read back the same.
         defaults.set("fuzzed", 1);
+        defaults.flush();
         const UserDefaults reloaded(file);
         if (readings(reloaded) != before || reloaded.integer("fuzzed") != 1) {
             fail("settings changed on a round trip through the settings file");

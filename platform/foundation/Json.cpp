@@ -130,28 +130,28 @@ std::string snakeCased(std::string_view camel) {
 }
 
 std::string base64Encode(std::span<const std::uint8_t> bytes) {
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
+    // Written in place: stored values run to tens of megabytes.
+    std::string out((bytes.size() + 2) / 3 * 4, '=');
+    char* next = out.data();
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
         const std::uint32_t triple = (std::uint32_t{bytes[i]} << 16) | (std::uint32_t{bytes[i + 1]} << 8) | bytes[i + 2];
-        out.push_back(base64Alphabet[(triple >> 18) & 0x3F]);
-        out.push_back(base64Alphabet[(triple >> 12) & 0x3F]);
-        out.push_back(base64Alphabet[(triple >> 6) & 0x3F]);
-        out.push_back(base64Alphabet[triple & 0x3F]);
+        next[0] = base64Alphabet[(triple >> 18) & 0x3F];
+        next[1] = base64Alphabet[(triple >> 12) & 0x3F];
+        next[2] = base64Alphabet[(triple >> 6) & 0x3F];
+        next[3] = base64Alphabet[triple & 0x3F];
+        next += 4;
     }
     const std::size_t remaining = bytes.size() - i;
-    if (remaining == 1) {
-        const std::uint32_t value = std::uint32_t{bytes[i]} << 16;
-        out.push_back(base64Alphabet[(value >> 18) & 0x3F]);
-        out.push_back(base64Alphabet[(value >> 12) & 0x3F]);
-        out += "==";
-    } else if (remaining == 2) {
-        const std::uint32_t value = (std::uint32_t{bytes[i]} << 16) | (std::uint32_t{bytes[i + 1]} << 8);
-        out.push_back(base64Alphabet[(value >> 18) & 0x3F]);
-        out.push_back(base64Alphabet[(value >> 12) & 0x3F]);
-        out.push_back(base64Alphabet[(value >> 6) & 0x3F]);
-        out.push_back('=');
+    if (remaining > 0) {
+        // The last group: one or two bytes, padded with "=" (already in place).
+        const std::uint32_t second = remaining == 2 ? std::uint32_t{bytes[i + 1]} << 8 : 0;
+        const std::uint32_t value = (std::uint32_t{bytes[i]} << 16) | second;
+        next[0] = base64Alphabet[(value >> 18) & 0x3F];
+        next[1] = base64Alphabet[(value >> 12) & 0x3F];
+        if (remaining == 2) {
+            next[2] = base64Alphabet[(value >> 6) & 0x3F];
+        }
     }
     return out;
 }
@@ -160,14 +160,31 @@ std::string base64Encode(std::string_view bytes) {
     return base64Encode(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
+namespace {
+
+// The number of "=" that end the text as padding.
+std::size_t base64Padding(std::string_view text) {
+    if (text.empty() || text.back() != '=') {
+        return 0;
+    }
+    return text.size() >= 2 && text[text.size() - 2] == '=' ? 2 : 1;
+}
+
+} // namespace
+
+bool isBase64(std::string_view text) {
+    if (text.size() % 4 != 0) {
+        return false;
+    }
+    const std::string_view body = text.substr(0, text.size() - base64Padding(text));
+    return std::all_of(body.begin(), body.end(), [](char c) { return base64Value(c) >= 0; });
+}
+
 std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text) {
     if (text.size() % 4 != 0) {
         return std::nullopt;
     }
-    std::size_t padding = 0;
-    if (!text.empty() && text.back() == '=') {
-        padding = text.size() >= 2 && text[text.size() - 2] == '=' ? 2 : 1;
-    }
+    const std::size_t padding = base64Padding(text);
     std::vector<std::uint8_t> out;
     out.reserve(text.size() / 4 * 3);
     for (std::size_t i = 0; i < text.size(); i += 4) {

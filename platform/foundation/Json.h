@@ -37,6 +37,8 @@ std::string base64Encode(std::span<const std::uint8_t> bytes);
 std::string base64Encode(std::string_view bytes);
 // nullopt for characters outside the alphabet, a wrong length or bad padding.
 std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text);
+// Whether base64Decode would decode the text, without decoding it.
+bool isBase64(std::string_view text);
 
 // Two-space indentation, keys in the order the object holds them (so nlohmann::ordered_json keeps
 // insertion order; nlohmann::json is sorted). Invalid UTF-8 in strings is written as U+FFFD.

@@ -1,12 +1,15 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include "platform/foundation/DefaultsValue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Locations.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/WriteBehindFile.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -16,23 +19,74 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Byte values are kept as {"data": "<base64>"} so they never read back as a string.
-constexpr const char* dataTag = "data";
-
 std::shared_ptr<UserDefaults>& standardInstance() {
     static std::shared_ptr<UserDefaults> instance;
     return instance;
 }
 
+// The bytes a caller set: kept as given, encoded only when written.
+class CopiedBytes final : public DefaultsData {
+public:
+    explicit CopiedBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes.begin(), bytes.end()) {}
+    std::vector<std::uint8_t> bytes() const override { return bytes_; }
+
+private:
+    const std::vector<std::uint8_t> bytes_;
+};
+
 } // namespace
 
 struct UserDefaults::Storage {
-    fs::path file;
-    nlohmann::ordered_json values = nlohmann::ordered_json::object();
+    explicit Storage(fs::path path)
+        : file(std::move(path)), writer(file, [this](const std::exception& error) {
+              // Defaults keep working from memory; the next change tries the whole file again.
+              return "❌ Failed to save defaults to " + file.string() + ": " + error.what();
+          }) {}
 
-    const nlohmann::ordered_json* find(std::string_view key) const {
-        const auto found = values.find(key);
-        return found == values.end() ? nullptr : &*found;
+    const fs::path file;
+    // In the file's order; a change replaces a value, never alters one.
+    DefaultsEntries values;
+    WriteBehindFile writer;
+
+    DefaultsEntries::const_iterator position(std::string_view key) const {
+        return std::find_if(values.begin(), values.end(), [&](const auto& entry) { return entry.first == key; });
+    }
+
+    const DefaultsValue* find(std::string_view key) const {
+        const auto found = position(key);
+        return found == values.end() ? nullptr : found->second.get();
+    }
+
+    const nlohmann::ordered_json* json(std::string_view key) const {
+        const DefaultsValue* value = find(key);
+        return value == nullptr || value->data() ? nullptr : &value->json();
+    }
+
+    void put(std::string_view key, std::shared_ptr<const DefaultsValue> value) {
+        const auto found = position(key);
+        if (found == values.end()) {
+            values.emplace_back(std::string(key), std::move(value));
+            save(nullptr);
+        } else {
+            save(std::exchange(values[static_cast<std::size_t>(found - values.begin())].second, std::move(value)));
+        }
+    }
+
+    bool erase(std::string_view key) {
+        const auto found = position(key);
+        if (found == values.end()) {
+            return false;
+        }
+        auto removed = found->second;
+        values.erase(found);
+        save(std::move(removed));
+        return true;
+    }
+
+    // The values are shared, not copied: the writer's thread makes the text from what they are now.
+    // The value the change replaced goes with them, to be let go there (it may hold megabytes).
+    void save(std::shared_ptr<const DefaultsValue> replaced) {
+        writer.write([snapshot = values, replaced = std::move(replaced)] { return defaultsFileText(snapshot); });
     }
 
     void load() {
@@ -52,7 +106,7 @@ struct UserDefaults::Storage {
                 setAside("the defaults file does not hold a JSON object");
                 return;
             }
-            values = std::move(parsed);
+            values = defaultsEntries(std::move(parsed));
         } catch (const JSONDecodingError& error) {
             setAside(error.what());
         }
@@ -66,26 +120,9 @@ struct UserDefaults::Storage {
             systemLog("❌ Could not move unreadable defaults file " + file.string() + " aside: " + error.what());
         }
     }
-
-    void save() const {
-        try {
-            fs::create_directories(file.parent_path());
-            writeFileAtomically(file, prettyJSON(values));
-            failures.succeeded();
-        } catch (const std::exception& error) {
-            // Defaults keep working from memory; the next change tries the whole file again. A
-            // failure that repeats with every change (a full disk) is logged once.
-            failures.failed(error, "❌ Failed to save defaults to " + file.string() + ": " + error.what());
-        }
-    }
-
-    mutable RepeatedFailureLog failures;
 };
 
-UserDefaults::UserDefaults(fs::path file) : storage_(std::make_unique<Storage>()) {
-    storage_->file = std::move(file);
-    storage_->load();
-}
+UserDefaults::UserDefaults(fs::path file) : storage_(std::make_unique<Storage>(std::move(file))) { storage_->load(); }
 
 UserDefaults::~UserDefaults() = default;
 
@@ -101,10 +138,18 @@ UserDefaults& UserDefaults::standard() {
 
 void UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) { standardInstance() = std::move(defaults); }
 
+void UserDefaults::flushStandard() {
+    if (const auto& instance = standardInstance()) {
+        instance->flush();
+    }
+}
+
+void UserDefaults::flush() { storage_->writer.flush(); }
+
 const fs::path& UserDefaults::filePath() const { return storage_->file; }
 
 std::optional<std::string> UserDefaults::string(std::string_view key) const {
-    const auto* value = storage_->find(key);
+    const auto* value = storage_->json(key);
     if (value == nullptr || !value->is_string()) {
         return std::nullopt;
     }
@@ -112,7 +157,7 @@ std::optional<std::string> UserDefaults::string(std::string_view key) const {
 }
 
 std::optional<bool> UserDefaults::boolean(std::string_view key) const {
-    const auto* value = storage_->find(key);
+    const auto* value = storage_->json(key);
     if (value == nullptr) {
         return std::nullopt;
     }
@@ -126,7 +171,7 @@ std::optional<bool> UserDefaults::boolean(std::string_view key) const {
 }
 
 std::optional<std::int64_t> UserDefaults::integer(std::string_view key) const {
-    const auto* value = storage_->find(key);
+    const auto* value = storage_->json(key);
     if (value == nullptr) {
         return std::nullopt;
     }
@@ -153,7 +198,7 @@ std::optional<std::int64_t> UserDefaults::integer(std::string_view key) const {
 }
 
 std::optional<double> UserDefaults::doubleValue(std::string_view key) const {
-    const auto* value = storage_->find(key);
+    const auto* value = storage_->json(key);
     if (value == nullptr || !value->is_number()) {
         return std::nullopt;
     }
@@ -161,35 +206,33 @@ std::optional<double> UserDefaults::doubleValue(std::string_view key) const {
 }
 
 std::optional<std::vector<std::uint8_t>> UserDefaults::data(std::string_view key) const {
-    const auto* value = storage_->find(key);
+    if (const auto bytes = dataValue(key)) {
+        return bytes->bytes();
+    }
+    // An object with more than the data member, or one whose text is not Base64.
+    const auto* value = storage_->json(key);
     if (value == nullptr || !value->is_object()) {
         return std::nullopt;
     }
-    const auto encoded = value->find(dataTag);
+    const auto encoded = value->find(defaultsDataTag);
     if (encoded == value->end() || !encoded->is_string()) {
         return std::nullopt;
     }
     return base64Decode(encoded->get<std::string>());
 }
 
-namespace {
-
-template <typename Value>
-void store(nlohmann::ordered_json& values, std::string_view key, Value&& value) {
-    values[std::string(key)] = std::forward<Value>(value);
+std::shared_ptr<const DefaultsData> UserDefaults::dataValue(std::string_view key) const {
+    const DefaultsValue* value = storage_->find(key);
+    return value == nullptr ? nullptr : value->data();
 }
 
-} // namespace
-
 void UserDefaults::set(std::string_view key, std::string_view value) {
-    store(storage_->values, key, std::string(value));
-    storage_->save();
+    storage_->put(key, std::make_shared<const DefaultsValue>(nlohmann::ordered_json(std::string(value))));
     didChange.emit(std::string(key));
 }
 
 void UserDefaults::set(std::string_view key, bool value) {
-    store(storage_->values, key, value);
-    storage_->save();
+    storage_->put(key, std::make_shared<const DefaultsValue>(nlohmann::ordered_json(value)));
     didChange.emit(std::string(key));
 }
 
@@ -199,29 +242,28 @@ void UserDefaults::set(std::string_view key, double value) {
         systemLog("❌ Ignored a non-finite number for defaults key " + std::string(key));
         return;
     }
-    store(storage_->values, key, value);
-    storage_->save();
+    storage_->put(key, std::make_shared<const DefaultsValue>(nlohmann::ordered_json(value)));
     didChange.emit(std::string(key));
 }
 
 void UserDefaults::set(std::string_view key, std::span<const std::uint8_t> bytes) {
-    store(storage_->values, key, nlohmann::ordered_json{{dataTag, base64Encode(bytes)}});
-    storage_->save();
+    set(key, std::make_shared<const CopiedBytes>(bytes));
+}
+
+void UserDefaults::set(std::string_view key, std::shared_ptr<const DefaultsData> bytes) {
+    storage_->put(key, std::make_shared<const DefaultsValue>(std::move(bytes)));
     didChange.emit(std::string(key));
 }
 
 void UserDefaults::setInteger(std::string_view key, std::int64_t value) {
-    store(storage_->values, key, value);
-    storage_->save();
+    storage_->put(key, std::make_shared<const DefaultsValue>(nlohmann::ordered_json(value)));
     didChange.emit(std::string(key));
 }
 
 void UserDefaults::remove(std::string_view key) {
-    if (storage_->values.erase(std::string(key)) == 0) {
-        return;
+    if (storage_->erase(key)) {
+        didChange.emit(std::string(key));
     }
-    storage_->save();
-    didChange.emit(std::string(key));
 }
 
 bool UserDefaults::contains(std::string_view key) const { return storage_->find(key) != nullptr; }

@@ -14,9 +14,20 @@
 
 namespace glimmo {
 
-// Typed persistent values kept in one JSON file, rewritten atomically on every change.
-// A file that cannot be read or parsed is moved aside (never lost) and the values start empty.
-// Used from the main thread only.
+// A byte value whose bytes are made only when they are needed: when the file is written (on the
+// writer thread) or when data(key) is read. It must not change once set, since bytes() may run on any
+// thread, at any time, more than once. A large value so costs its caller no encoding at all.
+class DefaultsData {
+public:
+    virtual ~DefaultsData() = default;
+    virtual std::vector<std::uint8_t> bytes() const = 0;
+};
+
+// Typed persistent values kept in one JSON file. A change is made in memory and the file is written
+// behind it, on a thread of the defaults' own: atomically, promptly (a write starts as soon as the
+// last one ended) and coalesced (changes made meanwhile go out together in the next write). flush()
+// and the destructor wait for the writes. A file that cannot be read or parsed is moved aside (never
+// lost) and the values start empty. Used from the main thread only.
 //
 // Getters are typed: a value stored as another type reads as nullopt, except that numbers convert
 // between integer and double, and boolean(key) also accepts a number (non-zero is true).
@@ -41,6 +52,9 @@ public:
     std::optional<std::int64_t> integer(std::string_view key) const;
     std::optional<double> doubleValue(std::string_view key) const;
     std::optional<std::vector<std::uint8_t>> data(std::string_view key) const;
+    // The byte value as stored, without making its bytes: the same object until the key changes, so
+    // a reader may keep what it made of it. nullptr when the key holds no bytes.
+    std::shared_ptr<const DefaultsData> dataValue(std::string_view key) const;
 
     void set(std::string_view key, std::string_view value);
     void set(std::string_view key, const std::string& value) { set(key, std::string_view(value)); }
@@ -52,6 +66,8 @@ public:
     void set(std::string_view key, const std::vector<std::uint8_t>& bytes) {
         set(key, std::span<const std::uint8_t>(bytes));
     }
+    // Kept as given (not null); its bytes are made when the file is written.
+    void set(std::string_view key, std::shared_ptr<const DefaultsData> bytes);
     template <std::integral T>
         requires(!std::same_as<T, bool> && !std::same_as<T, char>)
     void set(std::string_view key, T value) {
@@ -63,7 +79,13 @@ public:
 
     const std::filesystem::path& filePath() const;
 
-    // Emitted with the key after every change (set or remove), once the file is written.
+    // Returns once every change made so far is written (or its write has failed and been logged).
+    void flush();
+    // flush() on the shared instance, when there is one: the application's last step when it quits.
+    static void flushStandard();
+
+    // Emitted with the key after every change (set or remove), on the caller's thread, once the value
+    // reads back; the file is written after it.
     Signal<const std::string&> didChange;
 
 private:

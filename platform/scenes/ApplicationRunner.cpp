@@ -3,6 +3,7 @@
 #include "platform/desktop/DisplayLoss.h"
 #include "platform/desktop/linux/LinuxDesktopServices.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/desktop/QtDesktopServices.h"
 #include "platform/qt/desktop/QtDisplayLossWatch.h"
@@ -43,6 +44,9 @@ int runApplication(int& argc, char** argv, const std::string& applicationName,
         // Lost while starting: a quit asked for before the loop runs is forgotten.
         exitCode = isDisplayLost() ? displayLostExitStatus : qt.run();
     }
+    // The defaults are written behind: what the application changed up to its end, its teardown
+    // included, is on disk before the process goes.
+    UserDefaults::flushStandard();
     setDisplayLostHandler(nullptr);
     return exitCode;
 }

@@ -3,7 +3,8 @@
 // Runs an application: the Qt application with the kit's fonts and the main run loop, the desktop
 // services, the application object, its scenes, the launch notice to the delegate, then the main loop
 // until the application quits, the process gets SIGINT, SIGTERM or SIGHUP, or the X display goes away.
-// Returns the exit code (displayLostExitStatus of DisplayLoss.h after the display went away).
+// Once the application object is gone, waits for the standard user defaults to be written. Returns the
+// exit code (displayLostExitStatus of DisplayLoss.h after the display went away).
 //
 //     int main(int argc, char** argv) { return glimmo::runApplication<MyApp>(argc, argv, "MyApp"); }
 

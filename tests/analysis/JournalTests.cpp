@@ -6,8 +6,12 @@
 #include "analysis/JournalPromptCache.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Text.h"
+#include "platform/runtime/BackgroundQueue.h"
 
 #include <gmock/gmock.h>
+
+#include <atomic>
+#include <thread>
 
 namespace glimmo::testing {
 namespace {
@@ -104,6 +108,44 @@ TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndOnlyGrow) {
     cache.clear();
     EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
     EXPECT_TRUE(cache.loadCache().empty());
+}
+
+// Bytes under the cache's key that count how often this thread makes them.
+class CountedBytes final : public DefaultsData {
+public:
+    CountedBytes(std::string bytes, std::atomic<int>& madeHere) : bytes_(std::move(bytes)), madeHere_(madeHere) {}
+    std::vector<std::uint8_t> bytes() const override {
+        madeHere_ += std::this_thread::get_id() == thread_;
+        return {bytes_.begin(), bytes_.end()};
+    }
+
+private:
+    const std::string bytes_;
+    std::atomic<int>& madeHere_;
+    const std::thread::id thread_ = std::this_thread::get_id();
+};
+
+TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemory) {
+    const std::string stored = "[818294400,\"" + base64Encode(R"({"response":"kept","timestamp":818348400})") + "\"]";
+    std::atomic<int> madeHere{0};
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
+    EXPECT_EQ(madeHere, 1) << "decoded at the first lookup, then answered from memory";
+
+    // Prepared on a queue of its own, nothing is decoded on the main thread: not by lookups, nor by a save.
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    madeHere = 0;
+    BackgroundQueue decoder;
+    run(cache.prepare(decoder));
+    EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
+    cache.saveResponse("the next day", on7th(12).addingTimeInterval(86400));
+    EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
+    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(86400)).first, "the next day");
+    EXPECT_EQ(madeHere, 0);
+
+    // Whoever removes the key through the defaults, the days go with it.
+    UserDefaults::standard().remove("journalPromptCache");
+    EXPECT_FALSE(cache.getResponse(on7th(12)).first);
 }
 
 TEST(JournalPromptText, StructureAndAssembly) {

@@ -111,7 +111,8 @@ TEST_F(DesktopNotificationCenterTest, PermissionIsAskedOnceAndRemembered) {
     EXPECT_EQ(status(), AuthorizationStatus::notDetermined);
     EXPECT_EQ(requestAuthorization(), std::make_pair(true, std::optional<std::string>()));
     EXPECT_EQ(status(), AuthorizationStatus::authorized);
-    // A new centre (the next launch) reads the stored answer.
+    // A new centre (the next launch) reads the stored answer, written as the last one quit.
+    defaults->flush();
     center = std::make_unique<DesktopNotificationCenter>(poster, std::make_shared<UserDefaults>(directory.path() / "defaults.json"));
     EXPECT_EQ(status(), AuthorizationStatus::authorized);
 }

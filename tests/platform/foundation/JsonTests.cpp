@@ -55,6 +55,7 @@ TEST(Base64Test, RoundTripsEveryByteAndLength) {
     for (int length = 0; length < 260; ++length) {
         const auto decoded = base64Decode(base64Encode(bytes));
         ASSERT_TRUE(decoded) << length;
+        EXPECT_TRUE(isBase64(base64Encode(bytes))) << length;
         EXPECT_EQ(*decoded, bytes) << length;
         bytes.push_back(static_cast<std::uint8_t>(length * 7));
     }
@@ -63,6 +64,7 @@ TEST(Base64Test, RoundTripsEveryByteAndLength) {
 TEST(Base64Test, RejectsMalformedText) {
     for (const char* text : {"Zg", "Zg=", "Z===", "Zm9v!A==", "Zg==Zg==", "=Zg=", "Zm 9v", "Zm9v\n"}) {
         EXPECT_EQ(base64Decode(text), std::nullopt) << text;
+        EXPECT_FALSE(isBase64(text)) << text;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NumberText.h"
 #include "platform/foundation/UserDefaults.h"
@@ -9,12 +10,18 @@
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <fstream>
+#include <future>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 namespace glimmo {
 namespace {
@@ -58,6 +65,96 @@ TEST_F(UserDefaultsTest, ValuesPersistAcrossInstancesWithTheirTypes) {
     EXPECT_FALSE(reloaded.contains("missing"));
 }
 
+// Earlier versions wrote the file as one JSON object indented by two spaces, bytes as
+// {"data": "<base64>"}, and read it back with the same parse: their files read here, and ours there.
+TEST_F(UserDefaultsTest, TheFileKeepsItsFormatBothWays) {
+    nlohmann::ordered_json earlier = {{"viewStyle", "Classic"},
+                                      {"frame", {{"x", 1.5}, {"names", nlohmann::ordered_json::array({"a/b", "\n"})}}},
+                                      {"categories", {{"data", base64Encode(std::string_view("[1]"))}}},
+                                      {"unreadable", {{"data", "not base64!"}}}};
+    fs::create_directories(file().parent_path());
+    writeFileAtomically(file(), prettyJSON(earlier));
+
+    UserDefaults defaults(file());
+    EXPECT_EQ(defaults.data("categories"), (std::vector<std::uint8_t>{'[', '1', ']'}));
+    EXPECT_EQ(defaults.data("unreadable"), std::nullopt);
+    defaults.set("hideDockIcon", true);
+    defaults.set("journalPromptCache", std::vector<std::uint8_t>{0, 1, 254, 255});
+    defaults.flush();
+    earlier["hideDockIcon"] = true;
+    earlier["journalPromptCache"] = {{"data", base64Encode(std::string_view("\x00\x01\xfe\xff", 4))}};
+    EXPECT_EQ(readFile(file()), prettyJSON(earlier));
+}
+
+// Bytes that report when the writer makes them.
+class NotedBytes final : public DefaultsData {
+public:
+    NotedBytes(std::uint8_t byte, std::function<void()> made) : byte_(byte), made_(std::move(made)) {}
+    std::vector<std::uint8_t> bytes() const override {
+        made_();
+        return {byte_};
+    }
+
+private:
+    const std::uint8_t byte_;
+    const std::function<void()> made_;
+};
+
+TEST_F(UserDefaultsTest, ChangesMadeDuringAWriteGoOutTogetherInTheNextOne) {
+    std::promise<void> writing;
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::mutex mutex;
+    std::vector<int> made;
+    UserDefaults defaults(file());
+    defaults.set("first", std::make_shared<NotedBytes>(0, [&] {
+        writing.set_value();
+        // Bounded: were the file written on this thread, the test would fail rather than hang.
+        released.wait_for(std::chrono::seconds(20));
+    }));
+    writing.get_future().wait(); // the writer is making the first file
+    for (std::uint8_t i = 1; i <= 10; ++i) {
+        defaults.set("later", std::make_shared<NotedBytes>(i, [&, i] {
+            const std::lock_guard lock(mutex);
+            made.push_back(i);
+        }));
+    }
+    release.set_value();
+    defaults.flush();
+    EXPECT_EQ(made, std::vector<int>{10}) << "only the latest value is made and written";
+    const UserDefaults reloaded(file());
+    EXPECT_EQ(reloaded.data("first"), std::vector<std::uint8_t>{0});
+    EXPECT_EQ(reloaded.data("later"), std::vector<std::uint8_t>{10});
+}
+
+// A write starts as soon as a change is made, not at the end: a process killed without warning a
+// second after a change has it in its file.
+TEST_F(UserDefaultsTest, AChangeOutlivesAKillWithoutWarningASecondLater) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(ready[0]);
+        UserDefaults defaults(file());
+        defaults.set("viewStyle", "Journal");
+        const char byte = 1;
+        if (::write(ready[1], &byte, 1) != 1) ::_exit(1);
+        for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool changed = ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    if (changed) std::this_thread::sleep_for(std::chrono::seconds(1));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(changed) << "the child did not make its change";
+    EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Journal");
+}
+
 TEST_F(UserDefaultsTest, StringLiteralIsStoredAsString) {
     UserDefaults defaults(file());
     defaults.set("selectedBottomComponent", "Weekly Graph");
@@ -86,16 +183,18 @@ TEST_F(UserDefaultsTest, GettersOfAnotherTypeGiveNothingExceptNumberConversions)
     EXPECT_EQ(defaults.string("absent"), std::nullopt);
 }
 
-TEST_F(UserDefaultsTest, EveryChangeIsWrittenAtOnceAsPrivateFile) {
+TEST_F(UserDefaultsTest, EveryChangeIsWrittenBehindAsPrivateFile) {
     UserDefaults defaults(file());
     EXPECT_FALSE(fs::exists(file()));
     defaults.set("journalPromptCache", "x");
+    defaults.flush();
     ASSERT_TRUE(fs::exists(file()));
     struct stat status {};
     ASSERT_EQ(::stat(file().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
 
     defaults.remove("journalPromptCache");
+    defaults.flush();
     EXPECT_FALSE(UserDefaults(file()).contains("journalPromptCache"));
 }
 
@@ -106,6 +205,7 @@ TEST_F(UserDefaultsTest, CorruptFileIsMovedAsideAndDefaultsStartEmpty) {
     UserDefaults defaults(file());
     EXPECT_FALSE(defaults.contains("viewStyle"));
     defaults.set("viewStyle", "Journal");
+    defaults.flush();
 
     std::vector<fs::path> aside;
     for (const auto& entry : fs::directory_iterator(file().parent_path())) {
@@ -125,6 +225,7 @@ TEST_F(UserDefaultsTest, FileHoldingNoObjectIsAlsoMovedAside) {
     std::ofstream(file()) << "[1, 2]";
     UserDefaults defaults(file());
     defaults.set("a", 1);
+    defaults.flush();
     EXPECT_EQ(UserDefaults(file()).integer("a"), 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(file().parent_path()), fs::directory_iterator()), 2);
 }
@@ -140,6 +241,7 @@ TEST_F(UserDefaultsTest, OutOfRangeNumbersAndDeepNestingStartFreshWithTheFileAsi
         UserDefaults defaults(file());
         EXPECT_FALSE(defaults.contains("secret"));
         defaults.set("viewStyle", "Journal");
+        defaults.flush();
 
         EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Journal");
         fs::remove(file()); // what is left is the file set aside
@@ -191,35 +293,46 @@ TEST_F(UserDefaultsTest, IntegersBeyondTheSignedRangeHaveNoIntegerReading) {
     EXPECT_EQ(defaults.doubleValue("huge"), 18446744073709551615.0);
 }
 
-TEST_F(UserDefaultsTest, FailedWriteKeepsValueInMemoryAndLogsOncePerRunOfFailures) {
+TEST_F(UserDefaultsTest, FailedWriteKeepsValueInMemoryAndLogsOncePerRunOfFailuresOffTheCallersThread) {
+    std::vector<std::thread::id> loggedOn;
+    setLogSinkForTesting([&](LogLevel, std::string_view line) {
+        logged.emplace_back(line);
+        loggedOn.push_back(std::this_thread::get_id());
+    });
     // The defaults "file" is a folder's child under a regular file, so its folder cannot be made.
     std::ofstream(folder.path() / "blocker") << "x";
     UserDefaults defaults(folder.path() / "blocker" / "defaults.json");
     defaults.set("viewStyle", "Classic");
+    defaults.flush();
     defaults.set("viewStyle", "Modern");
+    defaults.flush();
     EXPECT_EQ(defaults.string("viewStyle"), "Modern");
     ASSERT_EQ(logged.size(), 1u);
-    EXPECT_NE(logged[0].find("defaults.json"), std::string::npos) << logged[0];
+    EXPECT_NE(logged[0].find("❌ Failed to save defaults to " + (folder.path() / "blocker" / "defaults.json").string()),
+              std::string::npos)
+        << logged[0];
+    // The file is written behind: the caller never waited for the disk.
+    EXPECT_NE(loggedOn[0], std::this_thread::get_id());
 }
 
 TEST_F(UserDefaultsTest, NonFiniteNumbersAreRefusedRatherThanWrittenAsNull) {
     UserDefaults defaults(file());
     defaults.set("ratio", 0.5);
     defaults.set("ratio", std::numeric_limits<double>::quiet_NaN());
+    defaults.flush();
     EXPECT_EQ(UserDefaults(file()).doubleValue("ratio"), 0.5);
 }
 
-TEST_F(UserDefaultsTest, DidChangeNamesTheKeyAfterTheFileIsWritten) {
+TEST_F(UserDefaultsTest, DidChangeNamesTheKeyOnceTheValueReadsBack) {
     UserDefaults defaults(file());
-    std::vector<std::string> changed;
+    std::vector<std::pair<std::string, bool>> changed;
     const auto subscription = defaults.didChange.connect([&](const std::string& key) {
-        changed.push_back(key);
-        EXPECT_EQ(UserDefaults(file()).contains(key), defaults.contains(key));
+        changed.emplace_back(key, defaults.contains(key));
     });
     defaults.set("hideDockIcon", true);
     defaults.remove("hideDockIcon");
     defaults.remove("hideDockIcon"); // nothing to remove: no change
-    EXPECT_EQ(changed, (std::vector<std::string>{"hideDockIcon", "hideDockIcon"}));
+    EXPECT_EQ(changed, (std::vector<std::pair<std::string, bool>>{{"hideDockIcon", true}, {"hideDockIcon", false}}));
 }
 
 TEST_F(UserDefaultsTest, StandardFollowsConfigurationDirectoryAndCanBeReplaced) {
@@ -227,6 +340,7 @@ TEST_F(UserDefaultsTest, StandardFollowsConfigurationDirectoryAndCanBeReplaced) 
     UserDefaults::setStandard(nullptr);
     EXPECT_EQ(UserDefaults::standard().filePath(), file());
     UserDefaults::standard().set("viewStyle", "Classic");
+    UserDefaults::flushStandard();
     EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Classic");
 
     auto replacement = std::make_shared<UserDefaults>(folder.path() / "other.json");

@@ -1,0 +1,177 @@
+// The stored form of the journal cache: entries, the flat array of days and entries, and the same
+// array made from the days held in memory.
+#include "analysis/JournalCacheDays.h"
+
+#include "platform/foundation/Json.h"
+#include "platform/foundation/NumberText.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+
+namespace glimmo {
+namespace {
+
+bool needsEscape(char c) { return c == '"' || c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20; }
+
+// Strings as the platform's JSON encoder writes them by default: "/" escaped too. The runs between
+// escapes are copied whole: an entry's text is megabytes at most, its Base64 a third more.
+void appendJSONString(std::string& out, std::string_view text) {
+    out.reserve(out.size() + text.size() + 2);
+    out += '"';
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!needsEscape(c)) {
+            continue;
+        }
+        out.append(text.substr(run, i - run));
+        run = i + 1;
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '/': out += "\\/"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        }
+    }
+    out.append(text.substr(run));
+    out += '"';
+}
+
+// The shortest text that reads back as the same double; whole numbers without a fraction.
+void appendNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        value = 0;
+    }
+    out += numberText(value);
+}
+
+const nlohmann::json& member(const nlohmann::json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        throw JSONDecodingError(key, "no value for key");
+    }
+    return *found;
+}
+
+} // namespace
+
+std::string encodeJournalPromptResponse(const JournalPromptResponse& entry) {
+    std::string out = "{\"response\":";
+    appendJSONString(out, entry.response);
+    out += ",\"timestamp\":";
+    appendNumber(out, entry.timestamp.secondsSinceReferenceDate);
+    out += '}';
+    return out;
+}
+
+JournalPromptResponse decodeJournalPromptResponse(std::string_view bytes) {
+    const nlohmann::json root = parseJSON(bytes);
+    if (!root.is_object()) {
+        throw JSONDecodingError("", "expected an object");
+    }
+    const nlohmann::json& response = member(root, "response");
+    if (!response.is_string()) {
+        throw JSONDecodingError("response", "expected a string");
+    }
+    return {response.get<std::string>(), decodeDate(member(root, "timestamp"))};
+}
+
+namespace {
+
+// The flat array of days and their entries, each entry appended by `appendEntry`.
+template <class Days, class AppendEntry>
+std::string encodeDays(const Days& days, std::size_t entriesSize, AppendEntry appendEntry) {
+    std::string out = "[";
+    out.reserve(entriesSize + 32 * days.size() + 2);
+    bool first = true;
+    for (const auto& [day, entry] : days) {
+        if (!first) {
+            out += ',';
+        }
+        first = false;
+        appendNumber(out, day.secondsSinceReferenceDate);
+        out += ',';
+        appendEntry(out, entry);
+    }
+    out += ']';
+    return out;
+}
+
+std::string storedEntry(std::string_view bytes) {
+    std::string text;
+    appendJSONString(text, base64Encode(bytes));
+    return text;
+}
+
+} // namespace
+
+std::string encodeJournalCache(const JournalCacheDictionary& cache) {
+    return encodeDays(cache, 0, [](std::string& out, const std::string& entry) { out += storedEntry(entry); });
+}
+
+std::string encodeJournalCacheDays(const JournalCacheDays& days) {
+    std::size_t entriesSize = 0;
+    for (const auto& day : days) {
+        entriesSize += day.second->storedText().size();
+    }
+    return encodeDays(days, entriesSize, [](std::string& out, const std::shared_ptr<const JournalCacheEntry>& entry) {
+        out += entry->storedText();
+    });
+}
+
+JournalCacheDictionary decodeJournalCache(std::string_view bytes) {
+    const nlohmann::json root = parseJSON(bytes);
+    if (!root.is_array() || root.size() % 2 != 0) {
+        throw JSONDecodingError("", "expected an array of days and entries");
+    }
+    JournalCacheDictionary cache;
+    for (std::size_t i = 0; i < root.size(); i += 2) {
+        const Date day = decodeDate(root[i]);
+        if (!root[i + 1].is_string()) {
+            throw JSONDecodingError("[" + std::to_string(i + 1) + "]", "expected a Base64 string");
+        }
+        const auto entry = base64Decode(root[i + 1].get<std::string>());
+        if (!entry) {
+            throw JSONDecodingError("[" + std::to_string(i + 1) + "]", "invalid Base64");
+        }
+        // A day written twice keeps its later entry rather than costing every other day.
+        cache[day] = std::string(entry->begin(), entry->end());
+    }
+    return cache;
+}
+
+JournalCacheDays decodeJournalCacheDays(std::string_view bytes) {
+    JournalCacheDays days;
+    for (auto& [day, bytesOfEntry] : decodeJournalCache(bytes)) {
+        std::optional<JournalPromptResponse> response;
+        try {
+            response = decodeJournalPromptResponse(bytesOfEntry);
+        } catch (const std::exception&) {
+            days.emplace(day, std::make_shared<const JournalCacheEntry>(std::move(bytesOfEntry)));
+            continue;
+        }
+        days.emplace(day, std::make_shared<const JournalCacheEntry>(std::move(*response)));
+    }
+    return days;
+}
+
+std::string JournalCacheEntry::bytes() const {
+    return response_ ? encodeJournalPromptResponse(*response_) : undecoded_;
+}
+
+const std::string& JournalCacheEntry::storedText() const {
+    std::call_once(storing_, [this] { storedText_ = storedEntry(bytes()); });
+    return storedText_;
+}
+
+} // namespace glimmo
