@@ -399,20 +399,28 @@ TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotChromesOwnTooMuchToReadOrDamage
 }
 
 // A reader that goes (at quit) stops the read it started at its next check instead of waiting for it
-// to end or for its deadline.
+// to end or for its deadline; the deadline is short, so that a read that missed the going fails soon.
 TEST(HistoryReadGuardTest, AnAbandonedReadStopsAtItsNextCheck) {
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
     const Database database(raw);
     std::atomic<bool> abandoned{false};
-    const HistoryReadGuard guard(database.get(), {.time = std::chrono::hours(1)}, &abandoned);
+    HistoryReadGuard guard({.time = std::chrono::seconds(5)}, &abandoned);
+    guard.bound(database.get());
     std::thread quit([&abandoned] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         abandoned = true;
     });
     const char* endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c";
-    EXPECT_EQ(sqlite3_exec(database.get(), endless, nullptr, nullptr, nullptr), SQLITE_INTERRUPT);
+    const int result = sqlite3_exec(database.get(), endless, nullptr, nullptr, nullptr);
     quit.join();
+    ASSERT_EQ(result, SQLITE_INTERRUPT);
+    try {
+        guard.throwIfStoppedByABound(result);
+        ADD_FAILURE() << "stopped, but by no bound";
+    } catch (const HistoryReadRefused& refused) {
+        EXPECT_EQ(refused.reason(), HistoryReadRefused::Reason::abandoned) << refused.what();
+    }
 }
 
 TEST_F(ChromeHistoryReaderTest, SummaryListsTheTimeframesVisits) {
