@@ -1,5 +1,6 @@
 #include "app/ChromeHistoryReader.h"
 
+#include "ChromeHistoryReaderFixture.h"
 #include "SyntheticHistory.h"
 #include "app/CommittedDatabaseCopy.h"
 #include "app/HistoryReadGuard.h"
@@ -34,60 +35,7 @@ using ::testing::HasSubstr;
 
 constexpr double day = 86400;
 
-class ChromeHistoryReaderTest : public ::testing::Test {
-protected:
-    ChromeHistoryReaderTest() {
-        setDefaultTimeZone("UTC");
-        RunLoop::setMain(loop);
-        setLogSinkForTesting([this](LogLevel level, std::string_view line) {
-            (level == LogLevel::standardOutput ? printed : logged).emplace_back(line);
-        });
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-    }
-    ~ChromeHistoryReaderTest() override {
-        reader.reset();
-        setCommittedDatabaseCopyHookForTesting({});
-        RunLoop::setMain(nullptr);
-        setLogSinkForTesting({});
-        setDefaultTimeZone("");
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-    }
-
-    std::vector<std::string> urls() const {
-        std::vector<std::string> result;
-        for (const HistoryItem& item : reader->historyItems.get()) {
-            result.push_back(item.url);
-        }
-        return result;
-    }
-
-    HistoryItem visit(std::string url, Date when, std::string title = "") {
-        HistoryItem item;
-        item.url = std::move(url);
-        item.title = std::move(title);
-        item.lastVisit = when;
-        return item;
-    }
-
-    testing::TemporaryDirectory directory;
-    fs::path source = directory.path() / "History";
-    fs::path copy = directory.path() / "private" / "chromeHistory.db";
-    std::shared_ptr<ManualRunLoop> loop = std::make_shared<ManualRunLoop>(Date::fromUnixTime(1796637600)); // 2026-12-07 10:00:00 UTC
-    const Clock& clock = loop->clock();
-    FakeWorkspace workspace;
-    std::vector<std::string> printed;
-    std::vector<std::string> logged;
-    std::unique_ptr<ChromeHistoryReader> reader;
-
-    void makeReader(HistoryReadLimits limits = {}) {
-        fs::create_directories(copy.parent_path());
-        reader = std::make_unique<ChromeHistoryReader>(clock, workspace, source, copy, limits);
-    }
-
-    // Asks for a load and waits until the lists hold its result.
-    void load(ChromeHistoryReader& target) { runBlocking(*loop, target.reloadHistory(), 10); }
-    void load() { load(*reader); }
-};
+class ChromeHistoryReaderTest : public testing::ChromeHistoryReaderFixture {};
 
 TEST_F(ChromeHistoryReaderTest, LoadsTheLast33DaysNewestFirst) {
     {
