@@ -96,6 +96,15 @@ TEST_F(HistoryReadBoundsTest, ASchemaOfCountlessViewsIsRefusedBeforeItFillsTheMe
     }
 }
 
+// The copy counts against the load's time from its first chunk on.
+TEST_F(HistoryReadBoundsTest, ACopyPastTheLoadsDeadlineStops) {
+    { testing::SyntheticHistory history(source); }
+    makeReader({.time = std::chrono::milliseconds(0)});
+    load();
+    EXPECT_EQ(logged.back(), notRead + "reading it took longer than 0 s");
+    EXPECT_FALSE(fs::exists(copy)) << "what it copied is removed";
+}
+
 // SQLite replays a log in one step that nothing stops, so a log longer than the load replays is refused.
 TEST_F(HistoryReadBoundsTest, ALogLongerThanTheLoadReplaysIsRefused) {
     testing::SyntheticHistory browser(source);
