@@ -45,8 +45,9 @@ struct HistoryReadLimits {
 
 // The user's recent web visits, read from a private copy of Google Chrome's History database.
 // Loads at most once per 600 s (for all readers of the process); failures are logged and never
-// reach the caller. The copy and the query run on a loader thread of the reader's own, one load at
-// a time; the lists are replaced, and the load's lines logged, on the main run loop. Main thread only.
+// reach the caller, and a History that a load refused is left alone until it or its log changes. The
+// copy and the query run on a loader thread of the reader's own, one load at a time; the lists are
+// replaced, and the load's lines logged, on the main run loop. Main thread only.
 class ChromeHistoryReader : public ObservableObject {
 public:
     static constexpr double reloadInterval = 600;

@@ -62,44 +62,32 @@ void HistoryReadGuard::bound(sqlite3* database) {
 }
 
 int HistoryReadGuard::onProgress(void* guard) {
-    return static_cast<HistoryReadGuard*>(guard)->stop() ? 1 : 0;
+    return static_cast<HistoryReadGuard*>(guard)->stopped() ? 1 : 0;
 }
 
-std::optional<Reason> HistoryReadGuard::stop() {
-    if (!stopped_) {
+bool HistoryReadGuard::stopped() {
+    if (!stop_) {
         if (abandoned_ != nullptr && abandoned_->load(std::memory_order_relaxed)) {
-            stopped_ = Reason::abandoned;
+            stop_.emplace(Reason::abandoned, "its reader went away");
         } else if (std::chrono::steady_clock::now() >= deadline_) {
-            stopped_ = Reason::tooSlow;
+            stop_.emplace(Reason::tooSlow, "reading it took longer than " + timeText(limits_.time));
         } else if (sqlite3_memory_used() > memoryCeiling_) {
-            stopped_ = Reason::tooMuchMemory;
+            stop_.emplace(Reason::tooMuchMemory,
+                          "reading it took more than " + std::to_string(limits_.memoryBytes) + " bytes of memory");
         }
     }
-    return stopped_;
-}
-
-HistoryReadRefused HistoryReadGuard::refusal(Reason reason) const {
-    switch (reason) {
-    case Reason::tooSlow:
-        return {reason, "reading it took longer than " + timeText(limits_.time)};
-    case Reason::tooMuchMemory:
-        return {reason, "reading it took more than " + std::to_string(limits_.memoryBytes) + " bytes of memory"};
-    case Reason::abandoned:
-        return {reason, "its reader went away"};
-    default:
-        return {reason, "it is past a bound of the read"};
-    }
+    return stop_.has_value();
 }
 
 void HistoryReadGuard::throwIfStopped() {
-    if (const std::optional<Reason> reason = stop()) {
-        throw refusal(*reason);
+    if (stopped()) {
+        throw *stop_;
     }
 }
 
 void HistoryReadGuard::throwIfStoppedByABound(int result) const {
-    if (result == SQLITE_INTERRUPT && stopped_) {
-        throw refusal(*stopped_);
+    if (result == SQLITE_INTERRUPT && stop_) {
+        throw *stop_;
     }
     if (result == SQLITE_TOOBIG) {
         throw HistoryReadRefused(Reason::valueTooLarge, "it holds an address, a title or a row larger than " +

@@ -75,14 +75,14 @@ public:
 
 private:
     static int onProgress(void* guard);
-    std::optional<HistoryReadRefused::Reason> stop();
-    HistoryReadRefused refusal(HistoryReadRefused::Reason reason) const;
+    // Whether a bound stopped the load, looked at now; once stopped, it stays so.
+    bool stopped();
 
     HistoryReadLimits limits_;
     std::chrono::steady_clock::time_point deadline_;
     std::int64_t memoryCeiling_;
     const std::atomic<bool>* abandoned_;
-    std::optional<HistoryReadRefused::Reason> stopped_;
+    std::optional<HistoryReadRefused> stop_; // why it stopped
     std::uint64_t keptText_ = 0;
 };
 
