@@ -202,8 +202,8 @@ TEST_F(HistoryReadBoundsTest, ARefusedHistoryIsNotCopiedAgainUntilItChanges) {
     int copies = 0;
     setCommittedDatabaseCopyHookForTesting([&copies] { ++copies; });
     makeReader({.textBytes = 50});
-    const std::string refused =
-        notRead + "its visits of the last 33 days hold 100 bytes of addresses and titles, more than the 50 read at most";
+    const std::string refused = notRead + "its visits of the last 33 days hold 100 bytes of addresses and titles, "
+                                          "more than the 50 read at most";
     load();
     load();
     EXPECT_EQ(copies, 1);
