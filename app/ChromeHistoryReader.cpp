@@ -69,6 +69,8 @@ struct ChromeHistoryReader::LoadState {
     std::mutex waitersMutex;
     std::uint64_t nextWaiter = 0;
     std::map<std::uint64_t, Continuation<void>> waiters;
+    // The source as it was when a load refused it: left alone until it changes.
+    std::optional<HistorySourceIdentity> refused;
 };
 
 ChromeHistoryReader::ChromeHistoryReader() : ChromeHistoryReader(RunLoop::main().clock(), Workspace::shared()) {}
@@ -176,7 +178,8 @@ bool ChromeHistoryReader::startLoad() {
         return false;
     }
     loadState_->running = true;
-    HistoryLoadRequest request{sourcePath_, destinationPath_, isChromeRunning(), now, limits_, abandoned_};
+    HistoryLoadRequest request{sourcePath_, destinationPath_, isChromeRunning(), now, limits_, abandoned_,
+                               loadState_->refused};
     RunLoop& mainLoop = RunLoop::main();
     loader_->post([request = std::move(request), &mainLoop, state = std::weak_ptr<LoadState>(loadState_)] {
         auto outcome = std::make_shared<HistoryLoadOutcome>(loadHistoryCopy(request));
@@ -193,6 +196,7 @@ void ChromeHistoryReader::finishLoad(HistoryLoadOutcome outcome) {
     for (const HistoryLoadOutcome::Line& line : outcome.lines) {
         (line.toStandardOutput ? printLine : systemLog)(line.text);
     }
+    loadState_->refused = outcome.refused;
     if (outcome.items) {
         // The lists they replace go on the loader thread: freeing a large history takes a while.
         historyItems.modify([&](std::vector<HistoryItem>& items) { items.swap(*outcome.items); });

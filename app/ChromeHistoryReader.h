@@ -35,19 +35,22 @@ struct HistoryItem {
     std::optional<std::string> host;
 };
 
-// How much one read of the history copy may take. A hostile History file (a `urls` whose rows are
-// computed, endless or huge) must neither hold the loader thread nor fill the memory; Chrome's own
-// histories stay far below these.
+// How much one load of the history (the copy and the read of it) may take. A hostile History file (a
+// `urls` whose rows are computed, endless or huge, a schema of countless views) must neither hold the
+// loader thread nor fill the memory; Chrome's own histories stay far below these.
 struct HistoryReadLimits {
     std::chrono::milliseconds time{30000};
-    std::size_t valueBytes = std::size_t{4} << 20;   // one address, title or sorted row
+    std::size_t valueBytes = std::size_t{4} << 20;      // one address, title or sorted row
     std::uint64_t textBytes = std::uint64_t{256} << 20; // the addresses and titles of all visits read
+    std::size_t memoryBytes = std::size_t{64} << 20;    // what SQLite holds at once: schema, caches, rows
+    std::uint64_t logBytes = std::uint64_t{256} << 20;  // the browser's write-ahead log, replayed at once
 };
 
 // The user's recent web visits, read from a private copy of Google Chrome's History database.
 // Loads at most once per 600 s (for all readers of the process); failures are logged and never
-// reach the caller. The copy and the query run on a loader thread of the reader's own, one load at
-// a time; the lists are replaced, and the load's lines logged, on the main run loop. Main thread only.
+// reach the caller, and a History that a load refused is left alone until it or its log changes. The
+// copy and the query run on a loader thread of the reader's own, one load at a time; the lists are
+// replaced, and the load's lines logged, on the main run loop. Main thread only.
 class ChromeHistoryReader : public ObservableObject {
 public:
     static constexpr double reloadInterval = 600;

@@ -34,8 +34,9 @@ std::string columnText(sqlite3_stmt* statement, int column) {
                        static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
-// Replaces the working copy with what the browser's History database holds. Throws Error or FileError.
-void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& outcome) {
+// Replaces the working copy with what the browser's History database holds. Throws
+// HistoryReadRefused when a bound of the load stopped it, Error or FileError.
+void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
     const auto print = [&outcome](std::string text) { outcome.lines.push_back({true, std::move(text)}); };
     std::error_code error;
     // Looked at before anything opens it: opening a FIFO waits for a writer, and a device such as
@@ -69,18 +70,29 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryLoadOutcome& 
         }
         print("✅ Removed existing temp database");
     }
+    const DatabaseCopyBounds bounds{
+        [&guard] { guard.throwIfStopped(); },
+        [&guard](sqlite3* connection, std::uintmax_t logBytes) {
+            guard.refuseLongLog(logBytes);
+            guard.bound(connection);
+        },
+    };
     try {
-        copyCommittedDatabase(request.source, destination);
-    } catch (const Error& failure) {
-        copyFailed(failure);
+        copyCommittedDatabase(request.source, destination, bounds);
+    } catch (const HistoryReadRefused&) {
         removeDatabaseFiles(destination);
+        throw;
+    } catch (const Error& failure) {
+        removeDatabaseFiles(destination);
+        guard.throwIfStopped(); // a step the guard stopped fails for that bound, not as a copy
+        copyFailed(failure);
         throw;
     }
 }
 
 // The rows of the prepared history query, as visits. Throws Error (HistoryReadRefused when a bound
 // stopped the read).
-std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, const HistoryReadGuard& guard) {
+std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, HistoryReadGuard& guard) {
     std::vector<HistoryItem> items;
     for (;;) {
         const int step = sqlite3_step(statement);
@@ -94,6 +106,8 @@ std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, const HistoryReadGu
         if (sqlite3_column_type(statement, 0) == SQLITE_NULL) {
             continue;
         }
+        guard.countKeptText(static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 0)) +
+                            static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 1)));
         HistoryItem& item = items.emplace_back();
         item.url = columnText(statement, 0);
         item.host = hostOfVisitedURL(item.url);
@@ -103,13 +117,6 @@ std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, const HistoryReadGu
         item.lastVisit =
             Date::fromUnixTime(static_cast<double>(visitTime - ChromeHistoryReader::chromeEpochOffset) / 1000000.0);
     }
-}
-
-// The sort of the query stays in memory (the copy is private and read once) and uses helper
-// threads. The default cache suits it best: a cache that holds the whole sort makes one large
-// in-memory sort, which measures slower than the sorter's merged runs.
-void tuneForOneSortedRead(sqlite3* database) {
-    sqlite3_exec(database, "PRAGMA temp_store=MEMORY; PRAGMA threads=4;", nullptr, nullptr, nullptr);
 }
 
 // The search terms of a large history in two halves at once: it can hold tens of thousands of
@@ -128,53 +135,85 @@ std::vector<std::string> searchesOf(const std::vector<HistoryItem>& items) {
     return searches;
 }
 
-} // namespace
-
-HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
-    HistoryLoadOutcome outcome;
-    const auto log = [&outcome](std::string text) { outcome.lines.push_back({false, std::move(text)}); };
+// Whether the working copy was made; a failure is said in the outcome's lines. Throws
+// HistoryReadRefused when a bound of the load stopped the copy.
+bool copiedForReading(const HistoryLoadRequest& request, HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
     try {
-        copyHistoryDatabase(request, outcome);
+        copyHistoryDatabase(request, guard, outcome);
+        return true;
+    } catch (const HistoryReadRefused&) {
+        throw;
     } catch (const std::exception& error) {
-        log(std::string("❌ Error in copyAndLoadHistory: ") + error.what());
-        log("--- Finished Chrome History Load ---\n");
-        return outcome;
+        outcome.lines.push_back({false, std::string("❌ Error in copyAndLoadHistory: ") + error.what()});
+        outcome.lines.push_back({false, "--- Finished Chrome History Load ---\n"});
+        return false;
     }
+}
 
+HistorySourceIdentity identityOf(const fs::path& source) {
+    return {fileIdentity(source), fileIdentity(source.string() + "-wal")};
+}
+
+// The visits of the working copy, or nullopt when SQLite could not open it, prepare the query or bind
+// its bound (the line is logged). Throws HistoryReadRefused, or Error when reading a row failed.
+std::optional<std::vector<HistoryItem>> readHistoryCopy(const HistoryLoadRequest& request, HistoryReadGuard& guard,
+                                                        HistoryLoadOutcome& outcome) {
+    const auto log = [&outcome](std::string text) { outcome.lines.push_back({false, std::move(text)}); };
     sqlite3* rawDatabase = nullptr;
     const int opened = sqlite3_open_v2(request.destination.c_str(), &rawDatabase,
                                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     const Database database(rawDatabase);
     if (opened != SQLITE_OK) {
         log("❌ Failed to open database: " + errorMessage(database.get()));
-        return outcome;
+        return std::nullopt;
     }
-    HistoryReadGuard guard(database.get(), request.limits, request.abandoned.get()); // its progress handler keeps state in it
-    tuneForOneSortedRead(database.get());
+    guard.bound(database.get()); // before the schema is parsed
 
     const std::int64_t cutoff = static_cast<std::int64_t>(std::trunc(
                                     (request.now.unixTime() - ChromeHistoryReader::historyWindow) * 1000000.0)) +
                                 ChromeHistoryReader::chromeEpochOffset;
     sqlite3_stmt* rawStatement = nullptr;
-    if (sqlite3_prepare_v2(database.get(), ChromeHistoryReader::historyQuery, -1, &rawStatement, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_finalize(rawStatement);
+    const int prepared =
+        sqlite3_prepare_v2(database.get(), ChromeHistoryReader::historyQuery, -1, &rawStatement, nullptr);
+    const Statement statement(rawStatement);
+    if (prepared != SQLITE_OK) {
+        guard.throwIfStoppedByABound(prepared);
         log("❌ Failed to prepare query: " + errorMessage(database.get()));
+        return std::nullopt;
+    }
+    guard.refuseWhatChromeDoesNotWrite(database.get());
+    if (sqlite3_bind_int64(statement.get(), 1, cutoff) != SQLITE_OK) {
+        log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
+        return std::nullopt;
+    }
+    guard.refuseTooMuchText(database.get(), cutoff);
+    return readVisits(statement.get(), guard);
+}
+
+} // namespace
+
+HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
+    HistoryLoadOutcome outcome;
+    const auto log = [&outcome](std::string text) { outcome.lines.push_back({false, std::move(text)}); };
+    const HistorySourceIdentity source = identityOf(request.source);
+    if (request.refused == source) {
+        outcome.refused = source; // said once, when it was refused
         return outcome;
     }
-    const Statement statement(rawStatement);
+    HistoryReadGuard guard(request.limits, request.abandoned.get());
     try {
-        guard.refuseWhatChromeDoesNotWrite();
-        if (sqlite3_bind_int64(statement.get(), 1, cutoff) != SQLITE_OK) {
-            log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
+        if (!copiedForReading(request, guard, outcome)) {
             return outcome;
         }
-        guard.refuseTooMuchText(cutoff);
-        std::vector<HistoryItem> items = readVisits(statement.get(), guard);
-        outcome.searches = searchesOf(items);
-        outcome.items = std::move(items);
+        if (std::optional<std::vector<HistoryItem>> items = readHistoryCopy(request, guard, outcome)) {
+            outcome.searches = searchesOf(*items);
+            outcome.items = std::move(items);
+        }
     } catch (const HistoryReadRefused& refused) {
         log(std::string("❌ Chrome history not read: ") + refused.what());
+        if (refused.reason() != HistoryReadRefused::Reason::abandoned) {
+            outcome.refused = source;
+        }
     } catch (const Error& failed) {
         // A half-read list would look like a quiet month; keep the previous one.
         log(std::string("❌ Failed to read history rows: ") + failed.what());

@@ -5,6 +5,7 @@
 // loop can publish the lists and write the lines in the order a load has always shown them.
 
 #include "app/ChromeHistoryReader.h"
+#include "platform/foundation/FileIdentity.h"
 
 #include <atomic>
 #include <filesystem>
@@ -15,14 +16,25 @@
 
 namespace glimmo {
 
+// The browser's History file and its log as a load found them: one refused is not copied and read
+// again until either changes.
+struct HistorySourceIdentity {
+    std::optional<FileIdentity> database;
+    std::optional<FileIdentity> log;
+
+    bool operator==(const HistorySourceIdentity&) const = default;
+};
+
 struct HistoryLoadRequest {
     std::filesystem::path source;
     std::filesystem::path destination; // its folder is made when missing
     bool chromeRunning = false;
     Date now;
     HistoryReadLimits limits;
-    // Set when the reader goes: the read stops at its next check rather than holding the quit.
+    // Set when the reader goes: the load stops at its next check rather than holding the quit.
     std::shared_ptr<const std::atomic<bool>> abandoned;
+    // The source as it was when an earlier load refused it.
+    std::optional<HistorySourceIdentity> refused;
 };
 
 struct HistoryLoadOutcome {
@@ -36,6 +48,8 @@ struct HistoryLoadOutcome {
     std::vector<std::string> searches;
     // What the load has to say, in order; the closing line of a successful load is not among them.
     std::vector<Line> lines;
+    // The source as this load found it, when it refused it (or left it, refused before and unchanged).
+    std::optional<HistorySourceIdentity> refused;
 };
 
 HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request);

@@ -61,13 +61,14 @@ std::optional<FileStart> logState(const fs::path& database) {
 }
 
 // The log copied beside `destination`, as copied; nullopt when there was none to copy.
-std::optional<FileStart> copyLog(const fs::path& source, const fs::path& destination) {
+std::optional<FileStart> copyLog(const fs::path& source, const fs::path& destination,
+                                 const std::function<void()>& beforeEachChunk) {
     std::error_code error;
     if (!fs::is_regular_file(beside(source, "-wal"), error)) {
         return std::nullopt;
     }
     try {
-        copyRegularFile(beside(source, "-wal"), beside(destination, "-wal"));
+        copyRegularFile(beside(source, "-wal"), beside(destination, "-wal"), beforeEachChunk);
     } catch (const FileError& error) {
         if (error.errorNumber() == ENOENT) {
             return std::nullopt; // the writer closed the database, which ends its log
@@ -85,11 +86,11 @@ std::optional<FileStart> copyLog(const fs::path& source, const fs::path& destina
 // our log writes those pages again with the same content, whatever mix of old and new pages the
 // database copy caught. If the log changed (a writer appended to it or started it again), a
 // checkpoint may have written pages our log does not have, so the copy is made again.
-bool copyOnce(const fs::path& source, const fs::path& destination) {
+bool copyOnce(const fs::path& source, const fs::path& destination, const std::function<void()>& beforeEachChunk) {
     removeDatabaseFiles(destination);
-    const std::optional<FileStart> copiedLog = copyLog(source, destination);
+    const std::optional<FileStart> copiedLog = copyLog(source, destination, beforeEachChunk);
     runHook();
-    copyRegularFile(source, destination);
+    copyRegularFile(source, destination, beforeEachChunk);
     const std::optional<FileStart> logAfter = logState(source);
     if (!copiedLog || !logAfter) {
         return !copiedLog && !logAfter;
@@ -106,7 +107,7 @@ bool headerSaysLogMode(const fs::path& database) {
 
 // Replays the copied log into the copy and leaves it in rollback-journal mode, so that a read-only
 // open neither needs the log nor makes an index file for it. Only our copy is opened.
-void leaveLogMode(const fs::path& destination) {
+void leaveLogMode(const fs::path& destination, const DatabaseCopyBounds& bounds) {
     sqlite3* raw = nullptr;
     const int opened =
         sqlite3_open_v2(destination.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -116,6 +117,11 @@ void leaveLogMode(const fs::path& destination) {
     };
     if (opened != SQLITE_OK) {
         throw failure(opened);
+    }
+    if (bounds.beforeConversion) {
+        std::error_code noLog;
+        const std::uintmax_t logBytes = fs::file_size(beside(destination, "-wal"), noLog);
+        bounds.beforeConversion(database.get(), noLog ? 0 : logBytes);
     }
     // Exclusive from the start: the log's index is then kept in memory, not in a "-shm" file. The
     // copy is thrown away on any failure, so it is never synced.
@@ -151,9 +157,9 @@ void setCommittedDatabaseCopyHookForTesting(std::function<void()> hook) {
     copyHook() = std::move(hook);
 }
 
-void copyCommittedDatabase(const fs::path& source, const fs::path& destination) {
+void copyCommittedDatabase(const fs::path& source, const fs::path& destination, const DatabaseCopyBounds& bounds) {
     int attempt = 1;
-    while (!copyOnce(source, destination)) {
+    while (!copyOnce(source, destination, bounds.beforeEachStep)) {
         if (attempt == copyAttempts) {
             throw Error("SQLite", SQLITE_BUSY,
                         "the database's log changed during each of " + std::to_string(copyAttempts) +
@@ -162,7 +168,10 @@ void copyCommittedDatabase(const fs::path& source, const fs::path& destination) 
         ++attempt;
     }
     if (headerSaysLogMode(destination)) {
-        leaveLogMode(destination);
+        if (bounds.beforeEachStep) {
+            bounds.beforeEachStep();
+        }
+        leaveLogMode(destination, bounds);
     }
     // A log beside a copy in rollback mode would be ignored by SQLite; it goes all the same.
     std::error_code ignored;

@@ -9,8 +9,14 @@
 namespace glimmo {
 namespace {
 
-// How often SQLite asks whether to go on, in virtual machine instructions: a few microseconds apart.
-constexpr int instructionsBetweenChecks = 1000;
+using Reason = HistoryReadRefused::Reason;
+
+// How often SQLite asks whether to go on, in virtual machine instructions: a microsecond or so apart,
+// and a few rows of the schema while it is parsed.
+constexpr int instructionsBetweenChecks = 100;
+// Chrome's own schema statements are under a few KiB. One longer than this makes the schema unreadable,
+// so that the parse of a schema grows by a bounded step between two looks at its memory.
+constexpr int longestSchemaStatement = 64 << 10;
 
 Error sqliteError(sqlite3* database, int result) {
     return Error("SQLite", result, sqlite3_errmsg(database));
@@ -36,42 +42,72 @@ std::string timeText(std::chrono::milliseconds time) {
 HistoryReadRefused::HistoryReadRefused(Reason reason, std::string description)
     : Error("ChromeHistoryReader", static_cast<int>(reason), std::move(description)) {}
 
-HistoryReadGuard::HistoryReadGuard(sqlite3* database, const HistoryReadLimits& limits,
-                                   const std::atomic<bool>* abandoned)
-    : database_(database), limits_(limits), deadline_(std::chrono::steady_clock::now() + limits.time),
-      abandoned_(abandoned) {
-    sqlite3_limit(database_, SQLITE_LIMIT_LENGTH, saturatedCast<int>(static_cast<double>(limits_.valueBytes)));
-    sqlite3_progress_handler(database_, instructionsBetweenChecks, &HistoryReadGuard::onProgress, this);
-}
+HistoryReadGuard::HistoryReadGuard(const HistoryReadLimits& limits, const std::atomic<bool>* abandoned)
+    : limits_(limits), deadline_(std::chrono::steady_clock::now() + limits.time),
+      memoryCeiling_(saturatedCast<std::int64_t>(static_cast<double>(sqlite3_memory_used()) +
+                                                 static_cast<double>(limits.memoryBytes))),
+      abandoned_(abandoned) {}
 
-HistoryReadGuard::~HistoryReadGuard() {
-    sqlite3_progress_handler(database_, 0, nullptr, nullptr);
+void HistoryReadGuard::bound(sqlite3* database) {
+    sqlite3_limit(database, SQLITE_LIMIT_LENGTH, saturatedCast<int>(static_cast<double>(limits_.valueBytes)));
+    sqlite3_limit(database, SQLITE_LIMIT_SQL_LENGTH, longestSchemaStatement);
+    sqlite3_progress_handler(database, instructionsBetweenChecks, &HistoryReadGuard::onProgress, this);
+    // A sort held in memory would take several times the rows it sorts; in a file it takes SQLite's
+    // cache. Needs no schema.
+    const int result = sqlite3_exec(database, "PRAGMA temp_store=FILE;", nullptr, nullptr, nullptr);
+    throwIfStoppedByABound(result);
+    if (result != SQLITE_OK) {
+        throw sqliteError(database, result);
+    }
 }
 
 int HistoryReadGuard::onProgress(void* guard) {
-    auto& self = *static_cast<HistoryReadGuard*>(guard);
-    self.expired_ = self.expired_ || std::chrono::steady_clock::now() >= self.deadline_;
-    const bool abandoned = self.abandoned_ != nullptr && self.abandoned_->load(std::memory_order_relaxed);
-    return self.expired_ || abandoned ? 1 : 0;
+    return static_cast<HistoryReadGuard*>(guard)->stopped() ? 1 : 0;
+}
+
+bool HistoryReadGuard::stopped() {
+    if (!stop_) {
+        if (abandoned_ != nullptr && abandoned_->load(std::memory_order_relaxed)) {
+            stop_.emplace(Reason::abandoned, "its reader went away");
+        } else if (std::chrono::steady_clock::now() >= deadline_) {
+            stop_.emplace(Reason::tooSlow, "reading it took longer than " + timeText(limits_.time));
+        } else if (sqlite3_memory_used() > memoryCeiling_) {
+            stop_.emplace(Reason::tooMuchMemory,
+                          "reading it took more than " + std::to_string(limits_.memoryBytes) + " bytes of memory");
+        }
+    }
+    return stop_.has_value();
+}
+
+void HistoryReadGuard::throwIfStopped() {
+    if (stopped()) {
+        throw *stop_;
+    }
 }
 
 void HistoryReadGuard::throwIfStoppedByABound(int result) const {
-    if (result == SQLITE_INTERRUPT && expired_) {
-        throw HistoryReadRefused(HistoryReadRefused::Reason::tooSlow,
-                                 "reading it took longer than " + timeText(limits_.time));
+    if (result == SQLITE_INTERRUPT && stop_) {
+        throw *stop_;
     }
     if (result == SQLITE_TOOBIG) {
-        throw HistoryReadRefused(HistoryReadRefused::Reason::valueTooLarge,
-                                 "it holds an address, a title or a row larger than " +
-                                     std::to_string(limits_.valueBytes) + " bytes");
+        throw HistoryReadRefused(Reason::valueTooLarge, "it holds an address, a title or a row larger than " +
+                                                            std::to_string(limits_.valueBytes) + " bytes");
     }
 }
 
-void HistoryReadGuard::refuseWhatChromeDoesNotWrite() const {
+void HistoryReadGuard::refuseLongLog(std::uintmax_t bytes) const {
+    if (bytes > limits_.logBytes) {
+        throw HistoryReadRefused(Reason::logTooLarge, "its write-ahead log holds " + std::to_string(bytes) +
+                                                          " bytes, more than the " + std::to_string(limits_.logBytes) +
+                                                          " replayed at most");
+    }
+}
+
+void HistoryReadGuard::refuseWhatChromeDoesNotWrite(sqlite3* database) const {
     for (const char* table : {"urls", "visits"}) {
         // Names are compared as SQLite resolves them, without regard to ASCII case. Only a stored
         // table's columns are looked at: a virtual table's module would run to list them.
-        const Statement kind = prepared(database_,
+        const Statement kind = prepared(database,
                                         "SELECT type, rootpage, CASE WHEN type = 'table' AND rootpage > 0 THEN "
                                         "(SELECT count(*) FROM pragma_table_xinfo(schema.name) "
                                         "WHERE hidden IN (2, 3)) END "
@@ -81,10 +117,10 @@ void HistoryReadGuard::refuseWhatChromeDoesNotWrite() const {
         const int result = sqlite3_step(kind.get());
         throwIfStoppedByABound(result);
         if (result != SQLITE_ROW && result != SQLITE_DONE) {
-            throw sqliteError(database_, result);
+            throw sqliteError(database, result);
         }
         const auto refuse = [table](const std::string& why) {
-            throw HistoryReadRefused(HistoryReadRefused::Reason::notChromeSchema,
+            throw HistoryReadRefused(Reason::notChromeSchema,
                                      "\"" + std::string(table) + "\" " + why + ": only Chrome's own tables are read");
         };
         if (result == SQLITE_DONE) {
@@ -103,23 +139,33 @@ void HistoryReadGuard::refuseWhatChromeDoesNotWrite() const {
     }
 }
 
-void HistoryReadGuard::refuseTooMuchText(std::int64_t cutoff) const {
-    const Statement total = prepared(database_,
+void HistoryReadGuard::refuseTooMuchText(sqlite3* database, std::int64_t cutoff) const {
+    // The table's own rows: an index of the file may hold other values than the rows it stands for.
+    const Statement total = prepared(database,
                                      "SELECT total(length(CAST(url AS BLOB))) + total(length(CAST(title AS BLOB))) "
-                                     "FROM urls WHERE last_visit_time > ?");
+                                     "FROM urls NOT INDEXED WHERE last_visit_time > ?");
     sqlite3_bind_int64(total.get(), 1, cutoff);
     const int result = sqlite3_step(total.get());
     throwIfStoppedByABound(result);
     if (result != SQLITE_ROW) {
-        throw sqliteError(database_, result);
+        throw sqliteError(database, result);
     }
     const double bytes = sqlite3_column_double(total.get(), 0);
     if (bytes > static_cast<double>(limits_.textBytes)) {
-        throw HistoryReadRefused(HistoryReadRefused::Reason::tooMuchText,
+        throw HistoryReadRefused(Reason::tooMuchText,
                                  "its visits of the last 33 days hold " +
                                      std::to_string(saturatedCast<std::uint64_t>(bytes)) +
                                      " bytes of addresses and titles, more than the " +
                                      std::to_string(limits_.textBytes) + " read at most");
+    }
+}
+
+void HistoryReadGuard::countKeptText(std::uint64_t bytes) {
+    keptText_ += bytes;
+    if (keptText_ > limits_.textBytes) {
+        throw HistoryReadRefused(Reason::tooMuchText, "its visits of the last 33 days hold more than the " +
+                                                          std::to_string(limits_.textBytes) +
+                                                          " bytes of addresses and titles read at most");
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-// What a read of the history copy trusts: only the tables Chrome writes, and no more time and memory
+// What a load of the history trusts: only the tables Chrome writes, and no more time and memory
 // than HistoryReadLimits allows. A History file is input from outside (anything may sit in the
-// profile folder), and SQLite does whatever its schema says, so the file's schema is looked at and
-// the read is bounded before a row is read.
+// profile folder), and SQLite does whatever its schema says, so every connection of a load is bounded
+// before it runs its first statement, and the file's schema is looked at before a row is read.
 
 #include "app/ChromeHistoryReader.h"
 #include "platform/foundation/Error.h"
@@ -11,52 +11,79 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct sqlite3;
 
 namespace glimmo {
 
-// Why a history was not read: a file that is not what Chrome writes, or a read past its limits.
+// Why a history was not read: a file that is not what Chrome writes, a load past its limits, or a
+// reader that went.
 class HistoryReadRefused : public Error {
 public:
-    enum class Reason { notChromeSchema = 3, tooSlow, valueTooLarge, tooMuchText };
+    enum class Reason {
+        notChromeSchema = 3,
+        tooSlow,
+        valueTooLarge,
+        tooMuchText,
+        tooMuchMemory,
+        logTooLarge,
+        abandoned,
+    };
 
     HistoryReadRefused(Reason reason, std::string description);
     Reason reason() const { return static_cast<Reason>(code()); }
 };
 
-// Bounds what runs on `database` from its construction on: each value and each sorted row to
-// `limits.valueBytes` (SQLite's own length limit on the connection) and all of it together to
-// `limits.time` (a progress handler with a deadline), which also stops it once `abandoned` is set.
-// Lives no longer than the connection.
+// The bounds of one load, from the copy to the last row: its time counts from the guard's
+// construction, its memory is what SQLite holds beyond what it held then (SQLite counts its memory
+// for the whole process, and the loads are its only user), and it stops once `abandoned` is set.
+// Lives longer than the connections it bounds. Used on one thread.
 class HistoryReadGuard {
 public:
-    HistoryReadGuard(sqlite3* database, const HistoryReadLimits& limits,
-                     const std::atomic<bool>* abandoned = nullptr);
-    ~HistoryReadGuard();
+    explicit HistoryReadGuard(const HistoryReadLimits& limits, const std::atomic<bool>* abandoned = nullptr);
     HistoryReadGuard(const HistoryReadGuard&) = delete;
     HistoryReadGuard& operator=(const HistoryReadGuard&) = delete;
 
+    // Bounds what runs on `database` from now on, the parse of its schema included: each value,
+    // sorted row and schema statement (SQLite's length limits on the connection), and the time,
+    // memory and abandonment of the load (a progress handler); its sorts go to a temporary file.
+    void bound(sqlite3* database);
+
+    // Throws HistoryReadRefused once the load is past its time or memory or was abandoned: between
+    // steps that SQLite does not run, such as the chunks of a copy.
+    void throwIfStopped();
     // Throws HistoryReadRefused when a step that ended with `result` was stopped by a bound.
     void throwIfStoppedByABound(int result) const;
 
+    // Throws HistoryReadRefused when a log of `bytes` is more than the load replays: SQLite replays a
+    // log in one step that nothing interrupts.
+    void refuseLongLog(std::uintmax_t bytes) const;
+
     // Throws HistoryReadRefused unless `urls` and `visits` are ordinary tables without computed
     // columns: a view, a virtual table or a generated column runs whatever the file says when read.
-    void refuseWhatChromeDoesNotWrite() const;
+    void refuseWhatChromeDoesNotWrite(sqlite3* database) const;
 
-    // Throws HistoryReadRefused when the visits after `cutoff` hold more than `limits.textBytes` of
-    // addresses and titles; counted as they stream past, before the query sorts them in memory.
-    void refuseTooMuchText(std::int64_t cutoff) const;
+    // Throws HistoryReadRefused when the table's visits after `cutoff` hold more than
+    // `limits.textBytes` of addresses and titles; counted as they stream past, before the query sorts.
+    void refuseTooMuchText(sqlite3* database, std::int64_t cutoff) const;
+
+    // Counts the addresses and titles the read keeps; throws HistoryReadRefused once they are more than
+    // `limits.textBytes`, whatever the count before the sort saw.
+    void countKeptText(std::uint64_t bytes);
 
 private:
     static int onProgress(void* guard);
+    // Whether a bound stopped the load, looked at now; once stopped, it stays so.
+    bool stopped();
 
-    sqlite3* database_;
     HistoryReadLimits limits_;
     std::chrono::steady_clock::time_point deadline_;
+    std::int64_t memoryCeiling_;
     const std::atomic<bool>* abandoned_;
-    bool expired_ = false;
+    std::optional<HistoryReadRefused> stop_; // why it stopped
+    std::uint64_t keptText_ = 0;
 };
 
 } // namespace glimmo

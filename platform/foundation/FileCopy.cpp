@@ -14,15 +14,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
+void runIfGiven(const std::function<void()>& step) {
+    if (step) {
+        step();
+    }
+}
+
 // Reads to the end of `from` and writes all of it to `to`; returns the bytes copied.
-std::uintmax_t copyByReading(int from, int to, const fs::path& source, const fs::path& destination) {
+std::uintmax_t copyByReading(int from, int to, const fs::path& source, const fs::path& destination,
+                             const std::function<void()>& beforeEachChunk) {
     std::uintmax_t copied = 0;
+    std::size_t chunk = copyChunkBytes; // copied since beforeEachChunk last ran
     char buffer[65536];
-    while (const std::size_t count = readSome(from, buffer, sizeof buffer, source)) {
+    for (;;) {
+        if (chunk >= copyChunkBytes) {
+            runIfGiven(beforeEachChunk);
+            chunk = 0;
+        }
+        const std::size_t count = readSome(from, buffer, sizeof buffer, source);
+        if (count == 0) {
+            return copied;
+        }
         writeAll(to, std::string_view(buffer, count), destination);
         copied += count;
+        chunk += count;
     }
-    return copied;
 }
 
 } // namespace
@@ -45,7 +61,8 @@ std::optional<FileStart> readFileStart(const fs::path& path, std::size_t count) 
     return start;
 }
 
-std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destination) {
+std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destination,
+                               const std::function<void()>& beforeEachChunk) {
     const std::optional<OpenedRegularFile> file = openRegularFileToRead(source);
     if (!file) {
         throw FileError(source, "copy", ENOENT);
@@ -62,7 +79,8 @@ std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destinati
     // The kernel copies without passing the bytes through here; where it cannot, or where it stops
     // short (some file systems report no content it could copy), reading takes over to the end.
     for (;;) {
-        const ssize_t count = ::copy_file_range(from, nullptr, to.get(), nullptr, std::size_t{1} << 30, 0);
+        runIfGiven(beforeEachChunk);
+        const ssize_t count = ::copy_file_range(from, nullptr, to.get(), nullptr, copyChunkBytes, 0);
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -71,7 +89,7 @@ std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destinati
         }
         copied += static_cast<std::uintmax_t>(count);
     }
-    copied += copyByReading(from, to.get(), source, destination);
+    copied += copyByReading(from, to.get(), source, destination, beforeEachChunk);
     if (to.close() != 0) {
         throw FileError(destination, "close", errno);
     }

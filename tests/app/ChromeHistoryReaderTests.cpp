@@ -1,10 +1,10 @@
 #include "app/ChromeHistoryReader.h"
 
+#include "ChromeHistoryReaderFixture.h"
 #include "SyntheticHistory.h"
 #include "app/CommittedDatabaseCopy.h"
 #include "app/HistoryReadGuard.h"
 #include "app/SqliteHandles.h"
-#include "app/URLHost.h"
 #include "platform/desktop/fakes/FakeWorkspace.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Locations.h"
@@ -35,61 +35,7 @@ using ::testing::HasSubstr;
 
 constexpr double day = 86400;
 
-class ChromeHistoryReaderTest : public ::testing::Test {
-protected:
-    ChromeHistoryReaderTest() {
-        setDefaultTimeZone("UTC");
-        RunLoop::setMain(loop);
-        setLogSinkForTesting([this](LogLevel level, std::string_view line) {
-            (level == LogLevel::standardOutput ? printed : logged).emplace_back(line);
-        });
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-    }
-    ~ChromeHistoryReaderTest() override {
-        reader.reset();
-        setCommittedDatabaseCopyHookForTesting({});
-        RunLoop::setMain(nullptr);
-        setLogSinkForTesting({});
-        setDefaultTimeZone("");
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-    }
-
-    std::vector<std::string> urls() const {
-        std::vector<std::string> result;
-        for (const HistoryItem& item : reader->historyItems.get()) {
-            result.push_back(item.url);
-        }
-        return result;
-    }
-
-    HistoryItem visit(std::string url, Date when, std::string title = "") {
-        HistoryItem item;
-        item.url = std::move(url);
-        item.host = hostOfVisitedURL(item.url);
-        item.title = std::move(title);
-        item.lastVisit = when;
-        return item;
-    }
-
-    testing::TemporaryDirectory directory;
-    fs::path source = directory.path() / "History";
-    fs::path copy = directory.path() / "private" / "chromeHistory.db";
-    std::shared_ptr<ManualRunLoop> loop = std::make_shared<ManualRunLoop>(Date::fromUnixTime(1796637600)); // 2026-12-07 10:00:00 UTC
-    const Clock& clock = loop->clock();
-    FakeWorkspace workspace;
-    std::vector<std::string> printed;
-    std::vector<std::string> logged;
-    std::unique_ptr<ChromeHistoryReader> reader;
-
-    void makeReader(HistoryReadLimits limits = {}) {
-        fs::create_directories(copy.parent_path());
-        reader = std::make_unique<ChromeHistoryReader>(clock, workspace, source, copy, limits);
-    }
-
-    // Asks for a load and waits until the lists hold its result.
-    void load(ChromeHistoryReader& target) { runBlocking(*loop, target.reloadHistory(), 10); }
-    void load() { load(*reader); }
-};
+class ChromeHistoryReaderTest : public testing::ChromeHistoryReaderFixture {};
 
 TEST_F(ChromeHistoryReaderTest, LoadsTheLast33DaysNewestFirst) {
     {
@@ -401,20 +347,28 @@ TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotChromesOwnTooMuchToReadOrDamage
 }
 
 // A reader that goes (at quit) stops the read it started at its next check instead of waiting for it
-// to end or for its deadline.
+// to end or for its deadline; the deadline is short, so that a read that missed the going fails soon.
 TEST(HistoryReadGuardTest, AnAbandonedReadStopsAtItsNextCheck) {
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
     const Database database(raw);
     std::atomic<bool> abandoned{false};
-    const HistoryReadGuard guard(database.get(), {.time = std::chrono::hours(1)}, &abandoned);
+    HistoryReadGuard guard({.time = std::chrono::seconds(5)}, &abandoned);
+    guard.bound(database.get());
     std::thread quit([&abandoned] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         abandoned = true;
     });
     const char* endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c";
-    EXPECT_EQ(sqlite3_exec(database.get(), endless, nullptr, nullptr, nullptr), SQLITE_INTERRUPT);
+    const int result = sqlite3_exec(database.get(), endless, nullptr, nullptr, nullptr);
     quit.join();
+    ASSERT_EQ(result, SQLITE_INTERRUPT);
+    try {
+        guard.throwIfStoppedByABound(result);
+        ADD_FAILURE() << "stopped, but by no bound";
+    } catch (const HistoryReadRefused& refused) {
+        EXPECT_EQ(refused.reason(), HistoryReadRefused::Reason::abandoned) << refused.what();
+    }
 }
 
 TEST_F(ChromeHistoryReaderTest, SummaryListsTheTimeframesVisits) {

@@ -156,6 +156,9 @@ TEST_F(FilesTest, CopyAndStartOfAFileTakeRegularFilesOnly) {
     EXPECT_THROW(copyRegularFile(folder.path() / "fifo", folder.path() / "fromFifo"), FileError);
     EXPECT_THROW(copyRegularFile(folder.path() / "absent", folder.path() / "fromAbsent"), FileError);
     EXPECT_EQ(entries(folder.path()), (std::vector<fs::path>{"big", "copy", "fifo"}));
+    struct Stop {};
+    EXPECT_THROW(copyRegularFile(folder.path() / "big", folder.path() / "stopped", [] { throw Stop{}; }), Stop);
+    EXPECT_EQ(fs::file_size(folder.path() / "stopped"), 0u) << "stopped before its first chunk";
 
     const std::optional<FileStart> start = readFileStart(folder.path() / "big", 32);
     ASSERT_TRUE(start);

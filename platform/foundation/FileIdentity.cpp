@@ -1,0 +1,17 @@
+#include "platform/foundation/FileIdentity.h"
+
+#include <sys/stat.h>
+
+namespace glimmo {
+
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+                        static_cast<std::uint64_t>(status.st_size),
+                        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+} // namespace glimmo
