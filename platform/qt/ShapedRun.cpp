@@ -1,0 +1,91 @@
+#include "platform/qt/ShapedRun.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <algorithm>
+
+namespace glimmo {
+
+ShapedRun::ShapedRun(const TextRunItem& run, const QPaintDevice& device)
+    : text_(run.text), resolved_(run.font), tracking_(run.tracking), dpi_(device.logicalDpiY()),
+      font_(qtFont(run.font, device)) {
+    const QString text = textForFont(QString::fromStdString(run.text), run.font);
+    const double tracking = run.tracking / font_.scale;
+    const bool tabular = run.font.monospacedDigits && containsDigit(text);
+    const QFontMetricsF metrics(font_.font, &device);
+    underline_ = metrics.underlinePos();
+    strikeOut_ = metrics.strikeOutPos();
+    thickness_ = metrics.lineWidth();
+    if (tracking == 0 && !tabular) {
+        addShaped(text, {0, 0}, device);
+        return;
+    }
+    if (!tabular) {
+        addTracked(text, 0, tracking, device);
+        return;
+    }
+    // Every digit takes the widest digit's advance, centred in it.
+    const double cell = widestDigitAdvance(metrics);
+    double x = 0;
+    for (const auto& segment : digitSegments(text)) {
+        if (!segment.digits) {
+            x += addTracked(segment.text, x, tracking, device);
+            continue;
+        }
+        for (const QChar digit : segment.text) {
+            addShaped(QString(digit), {x + (cell - metrics.horizontalAdvance(digit)) / 2, 0}, device);
+            x += cell + tracking;
+        }
+    }
+}
+
+bool ShapedRun::isFor(const TextRunItem& run, const QPaintDevice& device) const {
+    return run.tracking == tracking_ && run.font == resolved_ && run.text == text_ && device.logicalDpiY() == dpi_;
+}
+
+void ShapedRun::draw(QPainter& painter, QPointF origin) const {
+    for (const Piece& piece : pieces_) painter.drawGlyphRun(origin + piece.origin, piece.glyphs);
+}
+
+// Shaped as one piece, as QPainter::drawText shapes a string: left to right as a whole, without
+// wrapping, its baseline at `at`.
+void ShapedRun::addShaped(const QString& text, QPointF at, const QPaintDevice& device) {
+    QTextLayout layout(text, font_.font, const_cast<QPaintDevice*>(&device));
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) return;
+    line.setLineWidth(1e5);
+    layout.endLayout();
+    const QPointF origin = at - QPointF(0, line.ascent());
+    for (const QGlyphRun& glyphs : layout.glyphRuns()) pieces_.push_back({origin, glyphs});
+}
+
+// Letter spacing, one character (grapheme cluster) at a time: QFont's absolute letter spacing is
+// ignored by the text engine of the Qt version we build on. Each character starts where the text
+// before it ends (kerning included) plus the tracking of the characters before it, as the kit measured.
+// Returns the advance, tracking included.
+double ShapedRun::addTracked(const QString& text, double x, double tracking, const QPaintDevice& device) {
+    const QFontMetricsF metrics(font_.font, &device);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    int index = 0;
+    while (start < text.size()) {
+        qsizetype end = clusters.toNextBoundary();
+        if (end < 0 || end <= start) end = text.size();
+        addShaped(text.mid(start, end - start), {x + metrics.horizontalAdvance(text.left(start)) + index * tracking, 0}, device);
+        start = end;
+        ++index;
+    }
+    return metrics.horizontalAdvance(text) + index * tracking;
+}
+
+} // namespace glimmo

@@ -1,0 +1,60 @@
+#pragma once
+
+// Internal to the Qt backend: a text run shaped into glyphs once, drawn as often as the run is painted.
+// Shaping (HarfBuzz, through QTextLayout) is most of what drawing text costs; the glyphs it gives are
+// drawn where QPainter::drawText would draw them.
+
+#include "platform/qt/QtFontMapping.h"
+#include "platform/view/DisplayList.h"
+
+#include <QGlyphRun>
+#include <QPointF>
+
+#include <string>
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+
+namespace glimmo {
+
+class ShapedRun final : public PaintedRunSlot::Content {
+public:
+    // The run's text in its font as the device shows it, with letter spacing and tabular digits placed
+    // where the measurer counted them.
+    ShapedRun(const TextRunItem& run, const QPaintDevice& device);
+
+    // Whether this was shaped for the run's text and font on such a device.
+    bool isFor(const TextRunItem& run, const QPaintDevice& device) const;
+
+    // The QFont the glyphs come from, drawn scaled by `scaledFont().scale`.
+    const ScaledQFont& scaledFont() const { return font_; }
+    // The glyphs with their baseline's start at `origin`, in the unscaled font's units.
+    void draw(QPainter& painter, QPointF origin) const;
+
+    // The font's decoration lines, in the unscaled font's units below (underline) and above
+    // (strikethrough) the baseline, and their thickness.
+    double underlinePosition() const { return underline_; }
+    double strikeOutPosition() const { return strikeOut_; }
+    double lineThickness() const { return thickness_; }
+
+private:
+    struct Piece {
+        QPointF origin;
+        QGlyphRun glyphs;
+    };
+    void addShaped(const QString& text, QPointF at, const QPaintDevice& device);
+    double addTracked(const QString& text, double x, double tracking, const QPaintDevice& device);
+
+    std::string text_;
+    ResolvedFont resolved_;
+    double tracking_;
+    int dpi_;
+    ScaledQFont font_;
+    std::vector<Piece> pieces_;
+    double underline_ = 0;
+    double strikeOut_ = 0;
+    double thickness_ = 0;
+};
+
+} // namespace glimmo
