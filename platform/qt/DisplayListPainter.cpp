@@ -342,9 +342,6 @@ private:
         level.shadowColor = qtColor(item.color);
         level.shadowRadius = item.radius * scale;
         level.shadowOffset = offset;
-        // What lies outside may cast its shadow inside.
-        const double reach = std::abs(offset.x()) + std::abs(offset.y()) + 3 * level.shadowRadius;
-        level.visible = level.visible.adjusted(-reach, -reach, reach, reach);
     }
     void draw(const PopShadow&) { pop(); }
     void draw(const PopClip&) { pop(); }
