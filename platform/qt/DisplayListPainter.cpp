@@ -193,7 +193,8 @@ void blurBackdrop(QPainter& painter, const QPainterPath& path) {
     painter.restore();
 }
 
-QRectF qtRect(const CGRect& r) { return QRectF(r.minX(), r.minY(), r.width(), r.height()).normalized(); }
+// A rectangle as bounds, whichever way its sides run.
+QRectF qtBounds(const CGRect& r) { return QRectF(r.minX(), r.minY(), r.width(), r.height()).normalized(); }
 
 // Where a line's glyphs may fall: its runs' boxes, and around them as much as its height or its largest
 // font (overhangs, marks, glyphs from a taller fallback font).
@@ -296,31 +297,32 @@ private:
     }
 
     void draw(const FillItem& item) {
-        if (!shows(qtRect(item.path.boundingRect()))) return;
+        if (!shows(qtBounds(item.path.boundingRect()))) return;
         p().fillPath(qtPath(item.path, item.evenOdd), qtBrush(item.paint));
     }
     void draw(const StrokeItem& item) {
-        const double reach = item.style.lineWidth * std::max(1.0, item.style.miterLimit);
-        if (!shows(qtRect(item.path.boundingRect()).adjusted(-reach, -reach, reach, reach))) return;
+        // A width of 0 draws a hairline; a miter reaches out to its limit.
+        const double reach = std::max(item.style.lineWidth, 1.0) * std::max(1.0, item.style.miterLimit);
+        if (!shows(qtBounds(item.path.boundingRect()).adjusted(-reach, -reach, reach, reach))) return;
         p().strokePath(qtPath(item.path), qtPen(item));
     }
     void draw(const TextItem& item) {
         if (shows(textBounds(item))) drawText(p(), item);
     }
     void draw(const ImageItem& item) {
-        const QRectF rect = qtRect(item.rect);
-        if (!shows(rect)) return;
-        drawImage(p(), item.image, rect, item.interpolation != ImageItem::Interpolation::none);
+        if (!shows(qtBounds(item.rect))) return;
+        drawImage(p(), item.image, QRectF(item.rect.minX(), item.rect.minY(), item.rect.width(), item.rect.height()),
+                  item.interpolation != ImageItem::Interpolation::none);
     }
     void draw(const BlurItem& item) {
-        if (!shows(qtRect(item.path.boundingRect()))) return;
+        if (!shows(qtBounds(item.path.boundingRect()))) return;
         const QPainterPath path = qtPath(item.path);
         blurBackdrop(p(), path);
         p().fillPath(path, QBrush(qtColor(item.tint)));
     }
     void draw(const PushClip& item) {
         const QTransform t = p().worldTransform();
-        const QRectF visible = this->visible() & t.mapRect(qtRect(item.path.boundingRect()));
+        const QRectF visible = this->visible() & t.mapRect(qtBounds(item.path.boundingRect()));
         pushState();
         stack_.back().visible = visible;
         p().setClipPath(qtPath(item.path), Qt::IntersectClip);
