@@ -115,7 +115,7 @@ void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect
 
 // The run's glyphs: kept in the run's slot once shaped, so that a run painted again (the next frame,
 // scrolled or not) is not shaped again; made afresh when what was kept is for other text or another font.
-const ShapedRun& shapedRun(const TextRunItem& run, const QPaintDevice& device, std::optional<ShapedRun>& unkept) {
+const ShapedRun& shapedRun(const TextRunItem& run, QPaintDevice& device, std::optional<ShapedRun>& unkept) {
     if (const auto* kept = dynamic_cast<const ShapedRun*>(run.painted.content()); kept && kept->isFor(run, device)) return *kept;
     if (!run.painted.canKeep()) return unkept.emplace(run, device);
     auto made = std::make_unique<ShapedRun>(run, device);

@@ -11,7 +11,7 @@
 
 namespace glimmo {
 
-ShapedRun::ShapedRun(const TextRunItem& run, const QPaintDevice& device)
+ShapedRun::ShapedRun(const TextRunItem& run, QPaintDevice& device)
     : text_(run.text), resolved_(run.font), tracking_(run.tracking), dpi_(device.logicalDpiY()),
       font_(qtFont(run.font, device)) {
     const QString text = textForFont(QString::fromStdString(run.text), run.font);
@@ -52,13 +52,14 @@ void ShapedRun::draw(QPainter& painter, QPointF origin) const {
     for (const Piece& piece : pieces_) painter.drawGlyphRun(origin + piece.origin, piece.glyphs);
 }
 
-// Shaped as one piece, as QPainter::drawText shapes a string: left to right as a whole, without
-// wrapping, its baseline at `at`.
-void ShapedRun::addShaped(const QString& text, QPointF at, const QPaintDevice& device) {
-    QTextLayout layout(text, font_.font, const_cast<QPaintDevice*>(&device));
+// Shaped as one piece, as QPainter::drawText shapes a string: on one line from its left edge at `at`'s
+// x, its baseline at `at`'s y, in the direction its first strong character gives it.
+void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device) {
+    QTextLayout layout(text, font_.font, &device);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
-    option.setTextDirection(Qt::LeftToRight);
+    option.setTextDirection(Qt::LayoutDirectionAuto);
+    option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
     layout.setTextOption(option);
     layout.beginLayout();
     QTextLine line = layout.createLine();
@@ -73,7 +74,7 @@ void ShapedRun::addShaped(const QString& text, QPointF at, const QPaintDevice& d
 // ignored by the text engine of the Qt version we build on. Each character starts where the text
 // before it ends (kerning included) plus the tracking of the characters before it, as the kit measured.
 // Returns the advance, tracking included.
-double ShapedRun::addTracked(const QString& text, double x, double tracking, const QPaintDevice& device) {
+double ShapedRun::addTracked(const QString& text, double x, double tracking, QPaintDevice& device) {
     const QFontMetricsF metrics(font_.font, &device);
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
     qsizetype start = 0;

@@ -22,7 +22,7 @@ class ShapedRun final : public PaintedRunSlot::Content {
 public:
     // The run's text in its font as the device shows it, with letter spacing and tabular digits placed
     // where the measurer counted them.
-    ShapedRun(const TextRunItem& run, const QPaintDevice& device);
+    ShapedRun(const TextRunItem& run, QPaintDevice& device);
 
     // Whether this was shaped for the run's text and font on such a device.
     bool isFor(const TextRunItem& run, const QPaintDevice& device) const;
@@ -43,8 +43,8 @@ private:
         QPointF origin;
         QGlyphRun glyphs;
     };
-    void addShaped(const QString& text, QPointF at, const QPaintDevice& device);
-    double addTracked(const QString& text, double x, double tracking, const QPaintDevice& device);
+    void addShaped(const QString& text, QPointF at, QPaintDevice& device);
+    double addTracked(const QString& text, double x, double tracking, QPaintDevice& device);
 
     std::string text_;
     ResolvedFont resolved_;

@@ -1,5 +1,6 @@
 #include "platform/qt/OffscreenRendering.h"
 
+#include "platform/qt/QtFontMapping.h"
 #include "platform/qt/QtTextMeasurer.h"
 #include "platform/view/ScrollView.h"
 #include "platform/view/Stacks.h"
@@ -10,6 +11,9 @@
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
 
 namespace glimmo {
 namespace {
@@ -286,6 +290,51 @@ TEST_F(DisplayListPainterTest, MonospacedDigitsAreDrawnInTheirOwnColumns) {
     const int afterOne = lastDigitLeft("10");
     ASSERT_GT(afterOne, 0);
     EXPECT_NEAR(afterOne, lastDigitLeft("80"), 1);
+}
+
+// Shaped once and drawn as glyphs, a run looks as QPainter::drawText draws its text: tabs, ligatures,
+// combining marks, right-to-left words in either order, emoji from the fallback font.
+TEST_F(DisplayListPainterTest, RunsDrawAsQPainterDrawsTheirText) {
+    const QtTextMeasurer measurer;
+    list.size = {220, 24};
+    for (const std::string text : {"a\tb  c", "office fi e\u0301", "hello \u0645\u0631\u062D\u0628\u0627 world",
+                                   "\u05E9\u05DC\u05D5\u05DD 123 abc", "mood \U0001F600"}) {
+        list.items.clear();
+        TextItem line;
+        line.origin = {3, 2};
+        line.lineHeight = 20;
+        TextRunItem run;
+        run.text = text;
+        run.font.pointSize = 14;
+        run.color = {0, 0, 0, 1};
+        run.width = measurer.advance(text, run.font);
+        run.baseline = 15;
+        run.painted = PaintedRunSlot::make();
+        line.runs.push_back(run);
+        add(line);
+        QImage drawn(440, 48, QImage::Format_ARGB32_Premultiplied);
+        drawn.setDevicePixelRatio(2);
+        drawn.setDotsPerMeterX(2835);
+        drawn.setDotsPerMeterY(2835);
+        drawn.fill(Qt::white);
+        {
+            QPainter painter(&drawn);
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            painter.setFont(qtFont(run.font, drawn).font);
+            painter.setPen(Qt::black);
+            painter.drawText(QPointF(3, 17), QString::fromStdString(text));
+        }
+        const QImage rgba = drawn.convertToFormat(QImage::Format_RGBA8888);
+        PixelImage expected;
+        expected.width = rgba.width();
+        expected.height = rgba.height();
+        for (int y = 0; y < rgba.height(); ++y) expected.rgba.insert(expected.rgba.end(), rgba.constScanLine(y), rgba.constScanLine(y) + rgba.width() * 4);
+        for (const char* paint : {"shaped", "kept"}) {
+            const auto difference = testing::compareImages(render(2), expected, 0);
+            EXPECT_TRUE(difference.sameSize);
+            EXPECT_EQ(difference.differingPixels, 0u) << text << ", " << paint;
+        }
+    }
 }
 
 // Text that takes every path of the painter (letter spacing, tabular digits, a size between whole
