@@ -139,25 +139,21 @@ void drawText(QPainter& painter, const TextItem& item) {
         std::optional<ShapedRun> unkept;
         const ShapedRun& shaped = shapedRun(run, *painter.device(), unkept);
         const double scale = shaped.scaledFont().scale;
+        painter.save();
+        painter.translate(left, baseline);
+        painter.scale(scale, scale);
         painter.setPen(qtColor(run.color));
-        if (scale == 1) {
-            shaped.draw(painter, {left, baseline});
-        } else {
-            painter.save();
-            painter.translate(left, baseline);
-            painter.scale(scale, scale);
-            shaped.draw(painter, {0, 0});
-            painter.restore();
-        }
+        shaped.draw(painter);
+        painter.restore();
 
-        if (run.underlineColor || run.strikethroughColor) {
-            const double thickness = std::max(shaped.lineThickness() * scale, 0.5);
+        if (const auto& lines = shaped.decorations()) {
+            const double thickness = std::max(lines->thickness * scale, 0.5);
             if (run.underlineColor) {
-                const double y = baseline + shaped.underlinePosition() * scale;
+                const double y = baseline + lines->underline * scale;
                 painter.fillRect(QRectF(left, y - thickness / 2, run.width, thickness), qtColor(*run.underlineColor));
             }
             if (run.strikethroughColor) {
-                const double y = baseline - shaped.strikeOutPosition() * scale;
+                const double y = baseline - lines->strikeOut * scale;
                 painter.fillRect(QRectF(left, y - thickness / 2, run.width, thickness), qtColor(*run.strikethroughColor));
             }
         }

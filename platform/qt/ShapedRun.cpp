@@ -17,14 +17,15 @@ ShapedRun::ShapedRun(const TextRunItem& run, QPaintDevice& device)
     const QString text = textForFont(QString::fromStdString(run.text), run.font);
     const double tracking = run.tracking / font_.scale;
     const bool tabular = run.font.monospacedDigits && containsDigit(text);
-    const QFontMetricsF metrics(font_.font, &device);
-    underline_ = metrics.underlinePos();
-    strikeOut_ = metrics.strikeOutPos();
-    thickness_ = metrics.lineWidth();
+    if (run.underlineColor || run.strikethroughColor) {
+        const QFontMetricsF metrics(font_.font, &device);
+        decorations_ = Decorations{metrics.underlinePos(), metrics.strikeOutPos(), metrics.lineWidth()};
+    }
     if (tracking == 0 && !tabular) {
         addShaped(text, {0, 0}, device);
         return;
     }
+    const QFontMetricsF metrics(font_.font, &device);
     if (!tabular) {
         addTracked(text, 0, tracking, device);
         return;
@@ -45,11 +46,12 @@ ShapedRun::ShapedRun(const TextRunItem& run, QPaintDevice& device)
 }
 
 bool ShapedRun::isFor(const TextRunItem& run, const QPaintDevice& device) const {
-    return run.tracking == tracking_ && run.font == resolved_ && run.text == text_ && device.logicalDpiY() == dpi_;
+    return run.tracking == tracking_ && run.font == resolved_ && decorations_.has_value() == (run.underlineColor || run.strikethroughColor) &&
+           run.text == text_ && device.logicalDpiY() == dpi_;
 }
 
-void ShapedRun::draw(QPainter& painter, QPointF origin) const {
-    for (const Piece& piece : pieces_) painter.drawGlyphRun(origin + piece.origin, piece.glyphs);
+void ShapedRun::draw(QPainter& painter) const {
+    for (const Piece& piece : pieces_) painter.drawGlyphRun(piece.origin, piece.glyphs);
 }
 
 // Shaped as one piece, as QPainter::drawText shapes a string: on one line from its left edge at `at`'s
@@ -66,8 +68,13 @@ void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device)
     if (!line.isValid()) return;
     line.setLineWidth(1e5);
     layout.endLayout();
-    const QPointF origin = at - QPointF(0, line.ascent());
-    for (const QGlyphRun& glyphs : layout.glyphRuns()) pieces_.push_back({origin, glyphs});
+    // Glyphs on the baseline (y 0), as drawText places them.
+    for (QGlyphRun glyphs : layout.glyphRuns()) {
+        QList<QPointF> positions = glyphs.positions();
+        for (QPointF& position : positions) position.ry() -= line.ascent();
+        glyphs.setPositions(positions);
+        pieces_.push_back({at, std::move(glyphs)});
+    }
 }
 
 // Letter spacing, one character (grapheme cluster) at a time: QFont's absolute letter spacing is

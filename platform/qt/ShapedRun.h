@@ -10,6 +10,7 @@
 #include <QGlyphRun>
 #include <QPointF>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,19 +25,22 @@ public:
     // where the measurer counted them.
     ShapedRun(const TextRunItem& run, QPaintDevice& device);
 
-    // Whether this was shaped for the run's text and font on such a device.
+    // Whether this was shaped for the run's text, font and decorations on such a device.
     bool isFor(const TextRunItem& run, const QPaintDevice& device) const;
 
     // The QFont the glyphs come from, drawn scaled by `scaledFont().scale`.
     const ScaledQFont& scaledFont() const { return font_; }
-    // The glyphs with their baseline's start at `origin`, in the unscaled font's units.
-    void draw(QPainter& painter, QPointF origin) const;
+    // The glyphs at the painter's origin, on its baseline, in the unscaled font's units.
+    void draw(QPainter& painter) const;
 
-    // The font's decoration lines, in the unscaled font's units below (underline) and above
-    // (strikethrough) the baseline, and their thickness.
-    double underlinePosition() const { return underline_; }
-    double strikeOutPosition() const { return strikeOut_; }
-    double lineThickness() const { return thickness_; }
+    // For an underlined or struck-through run, the font's decoration lines, in the unscaled font's units
+    // below (underline) and above (strikethrough) the baseline, and their thickness.
+    struct Decorations {
+        double underline = 0;
+        double strikeOut = 0;
+        double thickness = 0;
+    };
+    const std::optional<Decorations>& decorations() const { return decorations_; }
 
 private:
     struct Piece {
@@ -52,9 +56,7 @@ private:
     int dpi_;
     ScaledQFont font_;
     std::vector<Piece> pieces_;
-    double underline_ = 0;
-    double strikeOut_ = 0;
-    double thickness_ = 0;
+    std::optional<Decorations> decorations_;
 };
 
 } // namespace glimmo
