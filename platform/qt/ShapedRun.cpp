@@ -7,7 +7,6 @@
 #include <QTextLayout>
 #include <QTextOption>
 
-#include <algorithm>
 
 namespace glimmo {
 
