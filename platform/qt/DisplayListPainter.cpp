@@ -2,14 +2,13 @@
 
 #include "platform/qt/QtFontMapping.h"
 #include "platform/qt/ShadowImage.h"
+#include "platform/qt/ShapedRun.h"
 
-#include <QFontMetricsF>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
-#include <QTextBoundaryFinder>
 #include <QTransform>
 #include <QtMath>
 
@@ -19,7 +18,6 @@
 
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace glimmo {
@@ -115,50 +113,15 @@ void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect
     painter.restore();
 }
 
-// Letter spacing, drawn one character (grapheme cluster) at a time: QFont's absolute letter spacing
-// is ignored by the text engine of the Qt version we build on. Each character starts where the text
-// before it ends (kerning included) plus the tracking of the characters before it, as the kit measured.
-// Returns the advance drawn, tracking included.
-double drawTracked(QPainter& painter, const QFontMetricsF& metrics, const QString& text, QPointF origin, double tracking) {
-    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
-    qsizetype start = 0;
-    int index = 0;
-    while (start < text.size()) {
-        qsizetype end = clusters.toNextBoundary();
-        if (end < 0 || end <= start) end = text.size();
-        const double x = metrics.horizontalAdvance(text.left(start)) + index * tracking;
-        painter.drawText(origin + QPointF(x, 0), text.mid(start, end - start));
-        start = end;
-        ++index;
-    }
-    return metrics.horizontalAdvance(text) + index * tracking;
-}
-
-// The text of a run at the painter's origin (on the baseline), with letter spacing and tabular digits
-// placed exactly where the measurer counted them.
-void drawRunText(QPainter& painter, const QString& text, double tracking, bool tabularDigits) {
-    const bool tabular = tabularDigits && containsDigit(text);
-    if (tracking == 0 && !tabular) {
-        painter.drawText(QPointF(0, 0), text);
-        return;
-    }
-    const QFontMetricsF metrics(painter.font(), painter.device());
-    if (!tabular) {
-        drawTracked(painter, metrics, text, {0, 0}, tracking);
-        return;
-    }
-    const double cell = widestDigitAdvance(metrics);
-    double x = 0;
-    for (const auto& segment : digitSegments(text)) {
-        if (!segment.digits) {
-            x += drawTracked(painter, metrics, segment.text, {x, 0}, tracking);
-            continue;
-        }
-        for (const QChar digit : segment.text) {
-            painter.drawText(QPointF(x + (cell - metrics.horizontalAdvance(digit)) / 2, 0), QString(digit));
-            x += cell + tracking;
-        }
-    }
+// The run's glyphs: kept in the run's slot once shaped, so that a run painted again (the next frame,
+// scrolled or not) is not shaped again; made afresh when what was kept is for other text or another font.
+const ShapedRun& shapedRun(const TextRunItem& run, QPaintDevice& device, std::optional<ShapedRun>& unkept) {
+    if (const auto* kept = dynamic_cast<const ShapedRun*>(run.painted.content()); kept && kept->isFor(run, device)) return *kept;
+    if (!run.painted.canKeep()) return unkept.emplace(run, device);
+    auto made = std::make_unique<ShapedRun>(run, device);
+    const ShapedRun& shaped = *made;
+    run.painted.keep(std::move(made));
+    return shaped;
 }
 
 void drawText(QPainter& painter, const TextItem& item) {
@@ -173,26 +136,24 @@ void drawText(QPainter& painter, const TextItem& item) {
                       QRectF(left, baseline - run.imageSize.height, run.imageSize.width, run.imageSize.height), true);
             continue;
         }
-        const ScaledQFont scaled = qtFont(run.font, *painter.device());
-        const QFont& font = scaled.font;
+        std::optional<ShapedRun> unkept;
+        const ShapedRun& shaped = shapedRun(run, *painter.device(), unkept);
+        const double scale = shaped.scaledFont().scale;
         painter.save();
         painter.translate(left, baseline);
-        painter.scale(scaled.scale, scaled.scale);
-        painter.setFont(font);
+        painter.scale(scale, scale);
         painter.setPen(qtColor(run.color));
-        drawRunText(painter, textForFont(QString::fromStdString(run.text), run.font), run.tracking / scaled.scale,
-                    run.font.monospacedDigits);
+        shaped.draw(painter);
         painter.restore();
 
-        if (run.underlineColor || run.strikethroughColor) {
-            const QFontMetricsF metrics(font, painter.device());
-            const double thickness = std::max(metrics.lineWidth() * scaled.scale, 0.5);
+        if (const auto& lines = shaped.decorations()) {
+            const double thickness = std::max(lines->thickness * scale, 0.5);
             if (run.underlineColor) {
-                const double y = baseline + metrics.underlinePos() * scaled.scale;
+                const double y = baseline + lines->underline * scale;
                 painter.fillRect(QRectF(left, y - thickness / 2, run.width, thickness), qtColor(*run.underlineColor));
             }
             if (run.strikethroughColor) {
-                const double y = baseline - metrics.strikeOutPos() * scaled.scale;
+                const double y = baseline - lines->strikeOut * scale;
                 painter.fillRect(QRectF(left, y - thickness / 2, run.width, thickness), qtColor(*run.strikethroughColor));
             }
         }
@@ -228,16 +189,42 @@ void blurBackdrop(QPainter& painter, const QPainterPath& path) {
     painter.restore();
 }
 
+// A rectangle as bounds, whichever way its sides run.
+QRectF qtBounds(const CGRect& r) { return QRectF(r.minX(), r.minY(), r.width(), r.height()).normalized(); }
+
+// Where a line's glyphs may fall: its runs' boxes, and around them as much as its height or its largest
+// font (overhangs, marks, glyphs from a taller fallback font).
+QRectF textBounds(const TextItem& item) {
+    if (item.runs.empty()) return {};
+    double left = item.runs.front().x, right = left, margin = item.lineHeight;
+    for (const auto& run : item.runs) {
+        left = std::min(left, run.x);
+        right = std::max(right, run.x + run.width);
+        margin = std::max({margin, run.font.pointSize, run.imageSize.height});
+    }
+    return QRectF(item.origin.x + left, item.origin.y + item.lineTop, right - left, item.lineHeight)
+        .adjusted(-margin, -margin, margin, margin);
+}
+
 // Painting state that the display list pushes and pops. Clips and transforms are QPainter save/restore
 // levels; an opacity group paints into a layer of its own that is composited with the group's opacity
 // when it ends, so overlapping items inside the group do not show through each other.
+//
+// Only what can show is painted: each level knows the area still visible through the clips pushed so far
+// (in the root painter's coordinates, which layers share), an item whose bounds fall outside it is
+// skipped, and so is a whole group pushed where nothing is visible. A long text inside a scroll view
+// then costs the lines on screen, not all of its lines.
 class ListPainter {
 public:
-    explicit ListPainter(QPainter& root) { stack_.push_back({&root, {}, {}, Kind::root}); }
+    ListPainter(QPainter& root, const QRectF& visible) { stack_.push_back({&root, {}, {}, Kind::root, visible}); }
 
     void paint(const DisplayList& list) {
         const auto& items = list.items;
         for (std::size_t i = 0; i < items.size(); ++i) {
+            if (startsGroup(items[i]) && visible().isEmpty()) {
+                i = groupEnd(items, i);
+                continue;
+            }
             if (const auto* group = std::get_if<PushOpacity>(&items[i]); group && drawsAtMostOnce(items, i + 1)) {
                 // Nothing inside can overlap: fading the item itself looks the same as fading a layer.
                 pushState();
@@ -256,12 +243,31 @@ private:
         std::unique_ptr<QImage> layer;
         std::unique_ptr<QPainter> layerPainter;
         Kind kind;
+        QRectF visible;
         double opacity = 1;
         // A layer that casts a shadow: in device-independent pixels of the target.
         std::optional<QColor> shadowColor = std::nullopt;
         double shadowRadius = 0;
         QPointF shadowOffset = QPointF();
     };
+
+    static bool startsGroup(const DisplayItem& item) {
+        return std::holds_alternative<PushClip>(item) || std::holds_alternative<PushOpacity>(item) ||
+               std::holds_alternative<PushTransform>(item) || std::holds_alternative<PushShadow>(item);
+    }
+    static bool endsGroup(const DisplayItem& item) {
+        return std::holds_alternative<PopClip>(item) || std::holds_alternative<PopOpacity>(item) ||
+               std::holds_alternative<PopTransform>(item) || std::holds_alternative<PopShadow>(item);
+    }
+    // The index of the pop that ends the group pushed at `first`.
+    static std::size_t groupEnd(const std::vector<DisplayItem>& items, std::size_t first) {
+        std::size_t depth = 0;
+        for (std::size_t i = first; i < items.size(); ++i) {
+            if (startsGroup(items[i])) ++depth;
+            else if (endsGroup(items[i]) && --depth == 0) return i;
+        }
+        return items.size();
+    }
 
     // Whether the opacity group starting at `first` holds a single drawing item (and no nested groups,
     // clips or transforms) before its PopOpacity.
@@ -279,23 +285,42 @@ private:
     }
 
     QPainter& p() { return *stack_.back().painter; }
+    const QRectF& visible() const { return stack_.back().visible; }
+    // Whether anything inside `bounds` (in the current item coordinates) can show.
+    bool shows(const QRectF& bounds) {
+        const QTransform& t = p().worldTransform();
+        return (t.isIdentity() ? bounds : t.mapRect(bounds)).intersects(visible());
+    }
 
     void draw(const FillItem& item) {
+        if (!shows(qtBounds(item.path.boundingRect()))) return;
         p().fillPath(qtPath(item.path, item.evenOdd), qtBrush(item.paint));
     }
-    void draw(const StrokeItem& item) { p().strokePath(qtPath(item.path), qtPen(item)); }
-    void draw(const TextItem& item) { drawText(p(), item); }
+    void draw(const StrokeItem& item) {
+        // A width of 0 draws a hairline; a miter reaches out to its limit.
+        const double reach = std::max(item.style.lineWidth, 1.0) * std::max(1.0, item.style.miterLimit);
+        if (!shows(qtBounds(item.path.boundingRect()).adjusted(-reach, -reach, reach, reach))) return;
+        p().strokePath(qtPath(item.path), qtPen(item));
+    }
+    void draw(const TextItem& item) {
+        if (shows(textBounds(item))) drawText(p(), item);
+    }
     void draw(const ImageItem& item) {
+        if (!shows(qtBounds(item.rect))) return;
         drawImage(p(), item.image, QRectF(item.rect.minX(), item.rect.minY(), item.rect.width(), item.rect.height()),
                   item.interpolation != ImageItem::Interpolation::none);
     }
     void draw(const BlurItem& item) {
+        if (!shows(qtBounds(item.path.boundingRect()))) return;
         const QPainterPath path = qtPath(item.path);
         blurBackdrop(p(), path);
         p().fillPath(path, QBrush(qtColor(item.tint)));
     }
     void draw(const PushClip& item) {
+        const QTransform t = p().worldTransform();
+        const QRectF visible = this->visible() & t.mapRect(qtBounds(item.path.boundingRect()));
         pushState();
+        stack_.back().visible = visible;
         p().setClipPath(qtPath(item.path), Qt::IntersectClip);
     }
     void draw(const PushTransform& item) {
@@ -323,7 +348,7 @@ private:
 
     void pushState() {
         p().save();
-        stack_.push_back({&p(), {}, {}, Kind::state});
+        stack_.push_back({&p(), {}, {}, Kind::state, visible()});
     }
 
     void pushLayer(double opacity) {
@@ -344,7 +369,7 @@ private:
         painter->setWorldTransform(parent.worldTransform());
         if (parent.hasClipping()) painter->setClipPath(parent.clipPath());
         QPainter* raw = painter.get();
-        stack_.push_back({raw, std::move(layer), std::move(painter), Kind::layer, std::clamp(opacity, 0.0, 1.0)});
+        stack_.push_back({raw, std::move(layer), std::move(painter), Kind::layer, visible(), std::clamp(opacity, 0.0, 1.0)});
     }
 
     void pop() {
@@ -379,7 +404,9 @@ void paintDisplayList(const DisplayList& list, QPainter& painter) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(QRectF(0, 0, list.size.width, list.size.height), qtColor(list.background));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    ListPainter(painter).paint(list);
+    QRectF visible(0, 0, list.size.width, list.size.height);
+    if (painter.hasClipping()) visible &= painter.worldTransform().mapRect(painter.clipBoundingRect());
+    ListPainter(painter, visible).paint(list);
     painter.restore();
 }
 

@@ -10,7 +10,8 @@ class QPainter;
 
 namespace glimmo {
 
-// Clears to the list's background, then paints every item in order.
+// Clears to the list's background, then paints in order every item that can show: inside the list's
+// size, the painter's clip and the clips the list pushes.
 void paintDisplayList(const DisplayList& list, QPainter& painter);
 
 } // namespace glimmo

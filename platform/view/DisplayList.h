@@ -20,6 +20,8 @@
 //   drawn like any other text. Attachment runs (`image` set) draw the image in the box
 //   (origin.x + run.x, origin.y + run.baseline - run.imageSize.height, run.imageSize).
 //   The measurer that laid the line out (TextMeasurer) must agree with the painter: use the same fonts.
+//   A painter may keep what it made of a run (its shaped glyphs) in the run's `painted` slot and draw
+//   from it the next time, after checking that it was made for the run's text and font.
 // - ImageItem: draw `image` scaled into `rect`, applying `image->orientation` first; smooth scaling
 //   unless `interpolation` is none.
 // - PushClip / PopClip: intersect the clip with `path` until the matching PopClip (a stack).
@@ -39,6 +41,7 @@
 #include "platform/view/PixelImage.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -85,6 +88,28 @@ struct StrokeItem {
     bool operator==(const StrokeItem&) const = default;
 };
 
+// What a painter kept of a text run once it drew it (its shaped glyphs), so that a run is shaped once
+// however often it is painted and wherever it moves. The laid-out text and every copy of the run in a
+// display list share one slot, made with the run, and what it holds goes with the last of them: a new
+// text, font or width is laid out into new runs with empty slots. Never compared: equal runs are equal
+// whatever a painter kept of them. Painted on the main thread only.
+class PaintedRunSlot {
+public:
+    struct Content {
+        virtual ~Content() = default;
+    };
+    // A slot that runs copied from this one share; a default-made slot keeps nothing.
+    static PaintedRunSlot make();
+    Content* content() const { return shared_ ? shared_->get() : nullptr; }
+    // Whether keeping something here lets later paints of the run reuse it.
+    bool canKeep() const { return shared_ != nullptr; }
+    void keep(std::unique_ptr<Content> content) const;
+    bool operator==(const PaintedRunSlot&) const { return true; }
+
+private:
+    std::shared_ptr<std::unique_ptr<Content>> shared_;
+};
+
 // One run of a text line.
 struct TextRunItem {
     std::string text;           // UTF-8
@@ -99,6 +124,7 @@ struct TextRunItem {
     std::optional<RGBA> strikethroughColor;
     SharedPixels image;         // attachment run: draw this instead of text
     CGSize imageSize;
+    PaintedRunSlot painted;
     bool operator==(const TextRunItem&) const = default;
 };
 

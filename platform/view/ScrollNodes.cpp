@@ -42,13 +42,22 @@ public:
         }
         setOffset(next);
     }
-    bool handleWheel(const WheelEvent& e) override {
-        const CGPoint before = offset_;
+    // Takes the wheel along the axes it scrolls, where its content is larger than it, even at the end
+    // of its range (a scroll view that stops does not hand the wheel on to the one around it).
+    bool handleWheel(WheelEvent& rest) override {
+        const bool vertical = data_.axes.contains(Axis::vertical) && rest.deltaY != 0 && contentSize_.height > frame.height();
+        const bool horizontal = data_.axes.contains(Axis::horizontal) && rest.deltaX != 0 && contentSize_.width > frame.width();
         CGPoint next = offset_;
-        if (data_.axes.contains(Axis::vertical)) next.y -= e.deltaY;
-        if (data_.axes.contains(Axis::horizontal)) next.x -= data_.axes.contains(Axis::vertical) ? e.deltaX : (e.deltaX != 0 ? e.deltaX : e.deltaY);
+        if (vertical) {
+            next.y -= rest.deltaY;
+            rest.deltaY = 0;
+        }
+        if (horizontal) {
+            next.x -= rest.deltaX;
+            rest.deltaX = 0;
+        }
         setOffset(next);
-        return !(before == offset_) || canScroll();
+        return vertical || horizontal;
     }
     ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         if (!frame.contains(p)) return nullptr;
@@ -123,7 +132,6 @@ private:
         }
         return CGRect(x, y, contentSize_.width, contentSize_.height);
     }
-    bool canScroll() const { return contentSize_.height > frame.height() || contentSize_.width > frame.width(); }
     void clamp() {
         offset_.x = std::clamp<CGFloat>(offset_.x, 0, std::max<CGFloat>(0, contentSize_.width - frame.width()));
         offset_.y = std::clamp<CGFloat>(offset_.y, 0, std::max<CGFloat>(0, contentSize_.height - frame.height()));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace glimmo {
 namespace {
@@ -41,19 +42,36 @@ std::size_t countCodePoints(const std::string& s) {
     return n;
 }
 
+// Widths and metrics as the measurer gives them, remembered for one layout: a line asks for its spans'
+// metrics once for every piece, and a word broken between characters for each character's width.
 class Measure {
 public:
-    Measure(const std::vector<StyledSpan>& spans, const TextMeasurer& m) : spans_(spans), m_(m) {}
+    Measure(const std::vector<StyledSpan>& spans, const TextMeasurer& m)
+        : spans_(spans), m_(m), metrics_(spans.size()), asciiWidths_(spans.size()) {}
     CGFloat width(std::size_t span, const std::string& text) const {
         const StyledSpan& s = spans_[span];
         if (s.image) return s.imageSize.width;
+        if (text.size() == 1 && static_cast<unsigned char>(text[0]) < 0x80) return asciiWidth(span, text[0]);
         return m_.advance(text, s.font) + s.tracking * static_cast<CGFloat>(countCodePoints(text));
     }
-    FontMetrics metrics(std::size_t span) const { return m_.metrics(spans_[span].font); }
+    FontMetrics metrics(std::size_t span) const {
+        if (!metrics_[span]) metrics_[span] = m_.metrics(spans_[span].font);
+        return *metrics_[span];
+    }
 
 private:
+    CGFloat asciiWidth(std::size_t span, char c) const {
+        auto& widths = asciiWidths_[span];
+        if (widths.empty()) widths.assign(0x80, std::numeric_limits<CGFloat>::quiet_NaN());
+        CGFloat& w = widths[static_cast<unsigned char>(c)];
+        if (std::isnan(w)) w = m_.advance(std::string_view(&c, 1), spans_[span].font) + spans_[span].tracking;
+        return w;
+    }
+
     const std::vector<StyledSpan>& spans_;
     const TextMeasurer& m_;
+    mutable std::vector<std::optional<FontMetrics>> metrics_;
+    mutable std::vector<std::vector<CGFloat>> asciiWidths_;
 };
 
 // The length of a line separator starting at `i` ("\n", "\r\n", "\r", VT, FF, NEL, U+2028, U+2029);
@@ -138,6 +156,12 @@ CGFloat lineWidth(const Line& l) {
 std::vector<std::string> charactersOf(const Piece& piece) {
     if (piece.kind == PieceKind::newline) return {piece.text};
     std::vector<std::string> out;
+    // Every ASCII character of a word or a space is one character (a CR LF pair is a newline).
+    if (std::all_of(piece.text.begin(), piece.text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        out.reserve(piece.text.size());
+        for (const char c : piece.text) out.emplace_back(1, c);
+        return out;
+    }
     std::size_t start = 0;
     for (const std::size_t end : characterBoundaries(piece.text)) {
         out.push_back(piece.text.substr(start, end - start));
@@ -359,71 +383,126 @@ LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOpt
     return layoutText(*breakText(*measured, spans, options.width, measurer), spans, options, measurer);
 }
 
+namespace {
+
+// The lines shown for a height and a line limit: the first ones that fit, the last of them cut with an
+// ellipsis when lines were dropped. Only the cut line is a copy.
+class ShownLines {
+public:
+    ShownLines(const TextLines& broken, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
+               const Measure& measure)
+        : lines_(broken.lines), count_(lines_.size()) {
+        if (options.lineLimit && *options.lineLimit > 0) count_ = std::min<std::size_t>(count_, static_cast<std::size_t>(*options.lineLimit));
+        if (options.height && !std::isinf(*options.height)) {
+            CGFloat used = 0;
+            std::size_t fit = 0;
+            for (std::size_t i = 0; i < count_; ++i) {
+                const LineMetrics m = metricsOf(lines_[i], spans, measure);
+                const CGFloat h = m.ascent + m.descent + m.leading + (i > 0 ? options.lineSpacing : 0);
+                if (i > 0 && used + h > *options.height + fitTolerance) break;
+                used += h;
+                fit = i + 1;
+            }
+            count_ = std::max<std::size_t>(1, fit);
+        }
+        if (count_ >= lines_.size()) return;
+        cut_ = lines_[count_ - 1];
+        // Head and middle truncation keep the end of the text: the last line shown takes everything
+        // from its start to the end, and the cut falls at its start or in its middle.
+        if (options.truncation != TruncationMode::tail && !std::isinf(broken.limit)) {
+            for (std::size_t i = count_; i < lines_.size(); ++i) {
+                const Line& previous = lines_[i - 1];
+                for (const auto& piece : previous.joiner) cut_->pieces.push_back(piece);
+                for (const auto& piece : lines_[i].pieces) cut_->pieces.push_back(piece);
+            }
+            cut_->endsWithNewline = false;
+        }
+        truncateLine(*cut_, broken.limit, options.truncation, measure);
+    }
+    std::size_t size() const { return count_; }
+    const Line& operator[](std::size_t i) const { return cut_ && i + 1 == count_ ? *cut_ : lines_[i]; }
+    bool truncated() const { return cut_.has_value(); }
+
+private:
+    const std::vector<Line>& lines_;
+    std::size_t count_;
+    std::optional<Line> cut_;
+};
+
+struct LineBox {
+    LineMetrics metrics;
+    CGFloat width = 0; // spaces at the end of a line take no room
+    CGFloat top = 0;
+    CGFloat height() const { return metrics.ascent + metrics.descent + metrics.leading; }
+};
+
+// Stacks the shown lines from the top: calls `visit(index, line, box)` for each, and returns the height
+// of them all.
+template <class Visit>
+CGFloat stackLines(const ShownLines& lines, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
+                   const Measure& measure, Visit&& visit) {
+    CGFloat y = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        LineBox box;
+        box.metrics = metricsOf(line, spans, measure);
+        box.width = lineWidth(line);
+        for (auto it = line.pieces.rbegin(); it != line.pieces.rend() && it->kind == PieceKind::space; ++it) box.width -= it->width;
+        if (i > 0) y += options.lineSpacing;
+        box.top = y;
+        visit(i, line, box);
+        y += box.height();
+    }
+    return y;
+}
+
+} // namespace
+
+TextExtent measureLayout(const TextLines& broken, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
+                         const TextMeasurer& measurer) {
+    TextExtent out;
+    if (spans.empty()) return out;
+    const Measure measure(spans, measurer);
+    const ShownLines lines(broken, spans, options, measure);
+    const CGFloat height = stackLines(lines, spans, options, measure, [&](std::size_t i, const Line&, const LineBox& box) {
+        out.size.width = std::max(out.size.width, box.width);
+        if (i == 0) out.firstBaseline = box.top + box.metrics.ascent;
+        out.lastBaseline = box.top + box.metrics.ascent;
+    });
+    out.size.height = height;
+    out.truncated = lines.truncated();
+    return out;
+}
+
 LaidOutText layoutText(const TextLines& broken, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
                        const TextMeasurer& measurer) {
     LaidOutText out;
     if (spans.empty()) return out;
     const Measure measure(spans, measurer);
-    const CGFloat limit = broken.limit;
-    std::vector<Line> lines = broken.lines;
-
-    // Lines allowed by the line limit and by the offered height.
-    std::size_t allowed = lines.size();
-    if (options.lineLimit && *options.lineLimit > 0) allowed = std::min<std::size_t>(allowed, static_cast<std::size_t>(*options.lineLimit));
-    if (options.height && !std::isinf(*options.height)) {
-        CGFloat used = 0;
-        std::size_t fit = 0;
-        for (std::size_t i = 0; i < allowed; ++i) {
-            const LineMetrics m = metricsOf(lines[i], spans, measure);
-            const CGFloat h = m.ascent + m.descent + m.leading + (i > 0 ? options.lineSpacing : 0);
-            if (i > 0 && used + h > *options.height + fitTolerance) break;
-            used += h;
-            fit = i + 1;
-        }
-        allowed = std::max<std::size_t>(1, fit);
-    }
-    if (allowed < lines.size()) {
-        // Head and middle truncation keep the end of the text: the last line shown takes everything
-        // from its start to the end, and the cut falls at its start or in its middle.
-        if (options.truncation != TruncationMode::tail && !std::isinf(limit)) {
-            Line& last = lines[allowed - 1];
-            for (std::size_t i = allowed; i < lines.size(); ++i) {
-                const Line& previous = lines[i - 1];
-                for (const auto& piece : previous.joiner) last.pieces.push_back(piece);
-                for (const auto& piece : lines[i].pieces) last.pieces.push_back(piece);
-            }
-            last.endsWithNewline = false;
-        }
-        lines.resize(allowed);
-        truncateLine(lines.back(), limit, options.truncation, measure);
-        out.truncated = true;
-    }
-
+    const ShownLines lines(broken, spans, options, measure);
+    std::vector<LineBox> boxes;
+    boxes.reserve(lines.size());
     CGFloat maxWidth = 0;
-    std::vector<CGFloat> widths;
-    for (auto& line : lines) {
-        // Spaces at the end of a line take no room.
-        CGFloat w = lineWidth(line);
-        for (auto it = line.pieces.rbegin(); it != line.pieces.rend() && it->kind == PieceKind::space; ++it) w -= it->width;
-        widths.push_back(w);
-        maxWidth = std::max(maxWidth, w);
-    }
-    CGFloat y = 0;
+    const CGFloat height = stackLines(lines, spans, options, measure, [&](std::size_t, const Line&, const LineBox& box) {
+        boxes.push_back(box);
+        maxWidth = std::max(maxWidth, box.width);
+    });
+    out.truncated = lines.truncated();
+    out.lines.reserve(lines.size());
     for (std::size_t li = 0; li < lines.size(); ++li) {
         const Line& line = lines[li];
-        const LineMetrics m = metricsOf(line, spans, measure);
-        const CGFloat height = m.ascent + m.descent + m.leading;
-        if (li > 0) y += options.lineSpacing;
+        const LineBox& box = boxes[li];
+        const LineMetrics& m = box.metrics;
         CGFloat x = 0;
-        if (options.alignment == TextAlignment::center) x = (maxWidth - widths[li]) / 2;
-        if (options.alignment == TextAlignment::trailing) x = maxWidth - widths[li];
+        if (options.alignment == TextAlignment::center) x = (maxWidth - box.width) / 2;
+        if (options.alignment == TextAlignment::trailing) x = maxWidth - box.width;
         LaidOutLine laid;
-        laid.width = widths[li];
+        laid.width = box.width;
         laid.endsWithNewline = line.endsWithNewline;
-        laid.baseline = y + m.ascent;
-        laid.item.origin = {0, y};
+        laid.baseline = box.top + m.ascent;
+        laid.item.origin = {0, box.top};
         laid.item.lineTop = 0;
-        laid.item.lineHeight = height;
+        laid.item.lineHeight = box.height();
         CGFloat pen = x;
         for (const auto& p : line.pieces) {
             const StyledSpan& s = spans[p.span];
@@ -451,6 +530,7 @@ LaidOutText layoutText(const TextLines& broken, const std::vector<StyledSpan>& s
                 r.strikethroughColor = s.strikethrough;
                 r.image = s.image;
                 r.imageSize = s.imageSize;
+                if (!s.image) r.painted = PaintedRunSlot::make();
                 runs.push_back(std::move(r));
                 laid.runSpans.push_back(p.span);
             }
@@ -458,10 +538,9 @@ LaidOutText layoutText(const TextLines& broken, const std::vector<StyledSpan>& s
         }
         if (li == 0) out.firstBaseline = laid.baseline;
         out.lastBaseline = laid.baseline;
-        y += height;
         out.lines.push_back(std::move(laid));
     }
-    out.size = {maxWidth, y};
+    out.size = {maxWidth, height};
     return out;
 }
 

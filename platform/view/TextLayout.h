@@ -59,6 +59,16 @@ struct LaidOutText {
 
 LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOptions& options, const TextMeasurer& measurer);
 
+// What a layout's parent reads of it: its size and baselines, as laidOut.size, firstBaseline,
+// lastBaseline and truncated would give them.
+struct TextExtent {
+    CGSize size;
+    CGFloat firstBaseline = 0;
+    CGFloat lastBaseline = 0;
+    bool truncated = false;
+    bool operator==(const TextExtent&) const = default;
+};
+
 // The same in steps, for text laid out for many proposals: measured once (words and spaces), broken into
 // lines once per width, then laid out for a height and line limit from those lines (`options.width` is
 // the width the lines were broken at).
@@ -69,5 +79,9 @@ std::shared_ptr<const TextLines> breakText(const MeasuredText& text, const std::
                                            const TextMeasurer& measurer);
 LaidOutText layoutText(const TextLines& lines, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
                        const TextMeasurer& measurer);
+// The extent of that layout without making its lines' items: what measuring text for a proposal costs,
+// however many lines it breaks into (a narrow proposal breaks a long text into thousands).
+TextExtent measureLayout(const TextLines& lines, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
+                         const TextMeasurer& measurer);
 
 } // namespace glimmo

@@ -140,8 +140,8 @@ public:
     }
     bool isHitTestable() const override { return true; }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize size) override {
-        if (key == VerticalAlignment::firstTextBaseline().key()) return layout(ProposedViewSize::of(size)).firstBaseline;
-        if (key == VerticalAlignment::lastTextBaseline().key()) return layout(ProposedViewSize::of(size)).lastBaseline;
+        if (key == VerticalAlignment::firstTextBaseline().key()) return extent(ProposedViewSize::of(size)).firstBaseline;
+        if (key == VerticalAlignment::lastTextBaseline().key()) return extent(ProposedViewSize::of(size)).lastBaseline;
         return std::nullopt;
     }
     void render(RenderContext& ctx) override {
@@ -204,7 +204,7 @@ public:
     }
 
 protected:
-    CGSize computeSize(const ProposedViewSize& p) override { return layout(p).size; }
+    CGSize computeSize(const ProposedViewSize& p) override { return extent(p).size; }
 
 private:
     TextLayoutOptions options(const ProposedViewSize& p) const {
@@ -215,7 +215,29 @@ private:
         return o;
     }
     // Text is measured once and broken into lines once per width. A height that holds all the lines
-    // gives the same layout as no height (unless shrinking text may make more fit).
+    // gives the same layout as no height (unless shrinking text may make more fit). Measuring answers
+    // with the layout's extent alone; the lines' items are made only for the proposal the text is
+    // placed with, which is drawn.
+    TextExtent extent(const ProposedViewSize& p) {
+        if (!p.height || minimumScaleFactor_ < 1) return rememberedExtent(p);
+        const TextExtent whole = rememberedExtent({p.width, std::nullopt});
+        if (whole.size.height <= *options(p).height) return whole;
+        return rememberedExtent(p);
+    }
+    TextExtent rememberedExtent(const ProposedViewSize& p) {
+        for (const auto& [proposal, known] : extents_) {
+            if (proposal == p) return known;
+        }
+        if (extents_.size() >= keptLayouts) extents_.erase(extents_.begin());
+        const TextLayoutOptions o = options(p);
+        TextExtent fresh = measureLayout(linesFor(o.width), spans_, o, graph->measurer());
+        if (fresh.truncated && minimumScaleFactor_ < 1) {
+            const LaidOutText& shrunk = remembered(p);
+            fresh = {shrunk.size, shrunk.firstBaseline, shrunk.lastBaseline, shrunk.truncated};
+        }
+        extents_.emplace_back(p, fresh);
+        return fresh;
+    }
     const LaidOutText& layout(const ProposedViewSize& p) {
         if (!p.height || minimumScaleFactor_ < 1) return remembered(p);
         const LaidOutText& whole = remembered({p.width, std::nullopt});
@@ -319,6 +341,7 @@ private:
     void layoutCacheReset() override {
         measured_.reset();
         lines_.clear();
+        extents_.clear();
         laidOut_.clear();
     }
     void redrawSelection() {
@@ -334,6 +357,7 @@ private:
     bool redacted_ = false;
     std::shared_ptr<const MeasuredText> measured_;
     std::vector<std::pair<std::optional<CGFloat>, std::shared_ptr<const TextLines>>> lines_;
+    std::vector<std::pair<ProposedViewSize, TextExtent>> extents_;
     std::vector<std::pair<ProposedViewSize, std::shared_ptr<const LaidOutText>>> laidOut_;
     std::shared_ptr<const URL> pressedLink_; // the pressed span's address
     std::optional<std::pair<TextPosition, TextPosition>> selection_;
@@ -353,6 +377,7 @@ public:
         environment = env;
         params_ = contentData<ImageNode, ImageParams>(c);
         glyph_ = params_.systemName.empty() ? std::nullopt : symbolGlyph(params_.systemName);
+        if (glyph_ && !glyphPainted_.canKeep()) glyphPainted_ = PaintedRunSlot::make();
     }
     bool isHitTestable() const override { return true; }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize) override {
@@ -376,6 +401,7 @@ public:
             run.color = environment.foregroundColor().value_or(Color::primary()).resolve(scheme);
             run.width = graph->measurer().advance(*glyph_, font);
             run.baseline = graph->measurer().metrics(font).ascent;
+            run.painted = glyphPainted_;
             // Symbols scale with their frame when a resizable frame is larger than the glyph.
             TextItem item;
             item.origin = {frame.midX() - run.width / 2, frame.midY() - naturalSize().height / 2};
@@ -417,6 +443,7 @@ private:
     }
     ImageParams params_;
     std::optional<std::string> glyph_;
+    PaintedRunSlot glyphPainted_; // the glyph as the painter shaped it, for whatever font it was drawn in last
 };
 
 struct AspectParams {

@@ -379,13 +379,23 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
     return false;
 }
 
+// The wheel scrolls the nearest scroll view under the pointer that scrolls along the wheel's axis: a
+// vertical wheel over a block that scrolls only sideways (a wide code block) scrolls the page around
+// it, and a horizontal wheel, or Shift with a vertical one, scrolls the block sideways. Each view takes
+// the part along its own axes, so a diagonal swipe scrolls the block across and the page down.
 bool ViewGraph::handleWheel(const WheelEvent& event) {
     ensureBuilt();
     GraphScope scope(this);
-    for (ViewNode* n = hitTest(event.location, ViewNode::HitPurpose::wheel); n; n = n->parent) {
-        if (n->handleWheel(event)) return true;
+    WheelEvent rest = event;
+    if (event.modifiers.contains(EventModifiers::shift()) && event.deltaX == 0) {
+        rest.deltaX = event.deltaY;
+        rest.deltaY = 0;
     }
-    return false;
+    bool handled = false;
+    for (ViewNode* n = hitTest(event.location, ViewNode::HitPurpose::wheel); n && (rest.deltaX != 0 || rest.deltaY != 0); n = n->parent) {
+        handled = n->handleWheel(rest) || handled;
+    }
+    return handled;
 }
 
 bool ViewGraph::handleKey(const KeyEvent& event) {

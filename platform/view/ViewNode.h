@@ -155,7 +155,9 @@ public:
     virtual bool isHitTestable() const { return false; }
     // Pointer and key handling by interactive nodes (buttons, gestures, hover, scroll, focus).
     virtual bool handlePointer(const PointerEvent&) { return false; }
-    virtual bool handleWheel(const WheelEvent&) { return false; }
+    // The wheel: a node takes the part of the event it scrolls by, leaving in `rest` what is for the
+    // views around it, and returns whether it took any (ViewGraph::handleWheel routes it).
+    virtual bool handleWheel(WheelEvent& /*rest*/) { return false; }
     virtual bool handleKey(const KeyEvent&) { return false; }
     virtual void setHovered(bool) {}
     virtual bool acceptsHover() const { return false; }

@@ -1,10 +1,19 @@
 #include "platform/qt/OffscreenRendering.h"
 
+#include "platform/qt/QtFontMapping.h"
 #include "platform/qt/QtTextMeasurer.h"
+#include "platform/view/ScrollView.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Text.h"
+#include "platform/view/ViewHost.h"
+#include "tests/platform/qt/ImageComparison.h"
 #include "tests/platform/qt/QtTestSupport.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
 
 namespace glimmo {
 namespace {
@@ -281,6 +290,146 @@ TEST_F(DisplayListPainterTest, MonospacedDigitsAreDrawnInTheirOwnColumns) {
     const int afterOne = lastDigitLeft("10");
     ASSERT_GT(afterOne, 0);
     EXPECT_NEAR(afterOne, lastDigitLeft("80"), 1);
+}
+
+// Shaped once and drawn as glyphs, a run looks as QPainter::drawText draws its text: tabs, ligatures,
+// combining marks, right-to-left words in either order, emoji from the fallback font.
+TEST_F(DisplayListPainterTest, RunsDrawAsQPainterDrawsTheirText) {
+    const QtTextMeasurer measurer;
+    list.size = {220, 24};
+    for (const std::string text : {"a\tb  c", "office fi e\u0301", "hello \u0645\u0631\u062D\u0628\u0627 world",
+                                   "\u05E9\u05DC\u05D5\u05DD 123 abc", "mood \U0001F600"}) {
+        list.items.clear();
+        TextItem line;
+        line.origin = {3, 2};
+        line.lineHeight = 20;
+        TextRunItem run;
+        run.text = text;
+        run.font.pointSize = 14;
+        run.color = {0, 0, 0, 1};
+        run.width = measurer.advance(text, run.font);
+        run.baseline = 15;
+        run.painted = PaintedRunSlot::make();
+        line.runs.push_back(run);
+        add(line);
+        QImage drawn(440, 48, QImage::Format_ARGB32_Premultiplied);
+        drawn.setDevicePixelRatio(2);
+        drawn.setDotsPerMeterX(2835);
+        drawn.setDotsPerMeterY(2835);
+        drawn.fill(Qt::white);
+        {
+            QPainter painter(&drawn);
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            painter.setFont(qtFont(run.font, drawn).font);
+            painter.setPen(Qt::black);
+            painter.drawText(QPointF(3, 17), QString::fromStdString(text));
+        }
+        const QImage rgba = drawn.convertToFormat(QImage::Format_RGBA8888);
+        PixelImage expected;
+        expected.width = rgba.width();
+        expected.height = rgba.height();
+        for (int y = 0; y < rgba.height(); ++y) expected.rgba.insert(expected.rgba.end(), rgba.constScanLine(y), rgba.constScanLine(y) + rgba.width() * 4);
+        for (const char* paint : {"shaped", "kept"}) {
+            const auto difference = testing::compareImages(render(2), expected, 0);
+            EXPECT_TRUE(difference.sameSize);
+            EXPECT_EQ(difference.differingPixels, 0u) << text << ", " << paint;
+        }
+    }
+}
+
+// Text that takes every path of the painter (letter spacing, tabular digits, a size between whole
+// pixels, small capitals, emoji from the fallback font, decorations), taller than its window.
+struct Passage : ObservableObject {
+    Published<std::string> last{*this, "The last line"};
+};
+
+struct PassageView : View<PassageView> {
+    ObservedObject<Passage> passage;
+    AnyView body() const {
+        std::vector<AnyView> rows;
+        for (int i = 0; i < 8; ++i) {
+            const std::string n = std::to_string(i);
+            rows.push_back(Text("Paragraph " + n + " wraps across the window, with an emoji 😀 and kerning: AV Ta").underline().font(Font::system(13.5)));
+            rows.push_back(Text("Tracked " + n).tracking(2).strikethrough());
+            rows.push_back(Text("Figures 1,234." + n).monospacedDigit());
+            rows.push_back(Text("Small Capitals " + n).font(Font::body().smallCaps()));
+        }
+        rows.push_back(Text(passage->last.get()));
+        return ScrollView(AnyView(VStack(HorizontalAlignment::leading(), 4, std::move(rows))));
+    }
+};
+
+// The list painted with nothing kept of its runs: every run shaped afresh.
+PixelImage renderShapingAfresh(DisplayList list) {
+    for (auto& item : list.items) {
+        if (auto* text = std::get_if<TextItem>(&item)) {
+            for (auto& run : text->runs) run.painted = PaintedRunSlot();
+        }
+    }
+    return renderDisplayList(list, 2);
+}
+
+std::size_t keptRuns(const DisplayList& list) {
+    std::size_t kept = 0;
+    for (const auto& item : list.items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) {
+            for (const auto& run : text->runs) kept += run.painted.content() != nullptr;
+        }
+    }
+    return kept;
+}
+
+TEST_F(DisplayListPainterTest, KeptGlyphsDrawWhatShapingAfreshDrawsAfterAScrollATextChangeAndANewWidth) {
+    const auto passage = std::make_shared<Passage>();
+    ViewHost host(AnyView(PassageView{{}, passage}), std::make_shared<QtTextMeasurer>());
+    host.setSize({220, 150});
+    const auto expectSameAsAfresh = [&](const char* after) {
+        const DisplayList& list = host.displayList();
+        const auto difference = testing::compareImages(renderDisplayList(list, 2), renderShapingAfresh(list), 0);
+        EXPECT_TRUE(difference.sameSize);
+        EXPECT_EQ(difference.differingPixels, 0u) << after;
+    };
+    expectSameAsAfresh("the first frame");
+    const std::size_t kept = keptRuns(host.displayList());
+    EXPECT_GT(kept, 5u) << "the runs on screen keep their glyphs";
+    host.handleWheel({{100, 75}, 0, -37, {}});
+    EXPECT_GT(keptRuns(host.displayList()), kept / 2) << "runs that moved still have theirs";
+    expectSameAsAfresh("a scroll");
+    host.handleWheel({{100, 75}, 0, -10000, {}});
+    (void)renderDisplayList(host.displayList(), 2);
+    passage->last = "Another last line";
+    expectSameAsAfresh("a text change");
+    host.setSize({160, 150});
+    expectSameAsAfresh("a new width");
+    expectSameAsAfresh("a new width, painted again");
+}
+
+// Painting only what can show paints what painting everything would.
+TEST_F(DisplayListPainterTest, WhatCanShowIsPaintedWhereverItsItemLies) {
+    const QtTextMeasurer measurer;
+    TextItem line; // cut by the clip's lower edge
+    line.origin = {5, 22};
+    line.lineHeight = 16;
+    TextRunItem run;
+    run.text = "Hxg";
+    run.font.pointSize = 16;
+    run.color = {0, 0, 0, 1};
+    run.width = measurer.advance(run.text, run.font);
+    run.baseline = measurer.metrics(run.font).ascent;
+    line.runs.push_back(run);
+    add(PushClip{Path::rect({0, 0, 100, 30})});
+    add(line);
+    add(PopClip{});
+    add(PushTransform{CGAffineTransform::translation(200, 0)}); // drawn from outside the window
+    add(FillItem{Path::rect({-150, 40, 20, 10}), blue});
+    add(PopTransform{});
+    const PixelImage image = render();
+    int ink = 0;
+    for (int y = 22; y < 30; ++y) {
+        for (int x = 5; x < 5 + static_cast<int>(run.width); ++x) ink += pixelAt(image, x, y).r < 128;
+    }
+    EXPECT_GT(ink, 5) << "the part of the line above the clip's edge";
+    EXPECT_TRUE(near(pixelAt(image, 60, 45), 0, 0, 255)) << "the moved fill";
 }
 
 TEST_F(DisplayListPainterTest, MaterialsBlurWhatLiesBelowAndAddTheirTint) {

@@ -65,18 +65,31 @@ TEST(HoverTest, NestedHoverAreasBothSeeThePointer) {
     EXPECT_EQ(log, (std::vector<std::string>{"outer in", "inner in", "inner out"}));
 }
 
-TEST(ScrollViewTest, HorizontalScrollViewsTakeTheWheelOnEitherAxis) {
-    TestHost t(ScrollView(AxisSet::horizontal(), false, AnyView(HStack(VerticalAlignment::center(), 0, {
-                   Rectangle().frame(80, 20).accessibilityLabel("a"), Rectangle().frame(80, 20).accessibilityLabel("b"),
-               }))).frame(100, 20).accessibilityLabel("s"),
-               {100, 20});
-    const CGFloat left = t.frame("s").minX();
-    WheelEvent wheel;
-    wheel.location = {50, 10};
-    wheel.deltaY = -30; // a plain wheel scrolls a horizontal scroll view sideways
-    t.host().handleWheel(wheel);
-    t.host().update();
-    EXPECT_EQ(t.frame("a").minX(), left - 30);
+// A page holding a block wider than itself, as a journal holds a wide code block.
+TEST(ScrollViewTest, AVerticalWheelOverASidewaysBlockScrollsThePageWhileShiftOrAHorizontalWheelScrollsTheBlock) {
+    const auto box = [](CGFloat width, CGFloat height, const char* label) {
+        return AnyView(Rectangle().frame(width, height).accessibilityLabel(label));
+    };
+    const AnyView block = ScrollView(AxisSet::horizontal(), false, AnyView(HStack(VerticalAlignment::center(), 0, {
+                              box(80, 20, "a"), box(80, 20, "b"),
+                          }))).frame(100, 20);
+    TestHost t(ScrollView(AnyView(VStack(HorizontalAlignment::center(), 0, {box(100, 40, "above"), block, box(100, 200, "below")})))
+                   .frame(100, 100),
+               {100, 100});
+    const CGPoint start = t.frame("a").origin;
+    const auto turn = [&](CGFloat deltaX, CGFloat deltaY, EventModifiers modifiers = {}) {
+        const bool handled = t.host().handleWheel({{50, t.frame("a").midY()}, deltaX, deltaY, modifiers});
+        t.host().update();
+        return handled;
+    };
+    EXPECT_TRUE(turn(0, -30));
+    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x, start.y - 30})) << "the page scrolled, the block did not";
+    EXPECT_TRUE(turn(0, -15, EventModifiers::shift()));
+    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x - 15, start.y - 30})) << "Shift turns the wheel sideways";
+    EXPECT_TRUE(turn(-10, 0));
+    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x - 25, start.y - 30}));
+    EXPECT_TRUE(turn(5, -10));
+    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x - 20, start.y - 40})) << "a diagonal swipe moves each along its axis";
     EXPECT_EQ(t.frame("b").maxX() - t.frame("a").minX(), 160) << "content is not squeezed into the view";
 }
 

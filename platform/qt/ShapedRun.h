@@ -1,0 +1,62 @@
+#pragma once
+
+// Internal to the Qt backend: a text run shaped into glyphs once, drawn as often as the run is painted.
+// Shaping (HarfBuzz, through QTextLayout) is most of what drawing text costs; the glyphs it gives are
+// drawn where QPainter::drawText would draw them.
+
+#include "platform/qt/QtFontMapping.h"
+#include "platform/view/DisplayList.h"
+
+#include <QGlyphRun>
+#include <QPointF>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+
+namespace glimmo {
+
+class ShapedRun final : public PaintedRunSlot::Content {
+public:
+    // The run's text in its font as the device shows it, with letter spacing and tabular digits placed
+    // where the measurer counted them.
+    ShapedRun(const TextRunItem& run, QPaintDevice& device);
+
+    // Whether this was shaped for the run's text, font and decorations on such a device.
+    bool isFor(const TextRunItem& run, const QPaintDevice& device) const;
+
+    // The QFont the glyphs come from, drawn scaled by `scaledFont().scale`.
+    const ScaledQFont& scaledFont() const { return font_; }
+    // The glyphs at the painter's origin, on its baseline, in the unscaled font's units.
+    void draw(QPainter& painter) const;
+
+    // For an underlined or struck-through run, the font's decoration lines, in the unscaled font's units
+    // below (underline) and above (strikethrough) the baseline, and their thickness.
+    struct Decorations {
+        double underline = 0;
+        double strikeOut = 0;
+        double thickness = 0;
+    };
+    const std::optional<Decorations>& decorations() const { return decorations_; }
+
+private:
+    struct Piece {
+        QPointF origin;
+        QGlyphRun glyphs;
+    };
+    void addShaped(const QString& text, QPointF at, QPaintDevice& device);
+    double addTracked(const QString& text, double x, double tracking, QPaintDevice& device);
+
+    std::string text_;
+    ResolvedFont resolved_;
+    double tracking_;
+    int dpi_;
+    ScaledQFont font_;
+    std::vector<Piece> pieces_;
+    std::optional<Decorations> decorations_;
+};
+
+} // namespace glimmo
