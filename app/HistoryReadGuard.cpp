@@ -2,12 +2,16 @@
 
 #include "app/SqliteHandles.h"
 #include "platform/foundation/SaturatedCast.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <string>
 #include <utility>
 
 namespace glimmo {
+
 namespace {
+// Crosses threads as a value.
+[[maybe_unused]] const bool taught = ErrorValue::teach<HistoryReadRefused>();
 
 // How often SQLite asks whether to go on, in virtual machine instructions: a few microseconds apart.
 constexpr int instructionsBetweenChecks = 1000;
