@@ -64,5 +64,24 @@ TEST(RunLoopThreadingTest, LoopMayBeDestroyedAsSoonAsWorkPostedFromAnotherThread
     destroyLoopsRightAfterWorkFromAnotherThreadRan<ManualRunLoop>();
 }
 
+// Another thread posts to whichever loop is the main one while the main thread replaces it: each post
+// reaches a live loop or is dropped, never one that is being destroyed.
+TEST(RunLoopThreadingTest, PostsToTheMainLoopFromAnotherThreadNeverReachOneThatWent) {
+    std::atomic<bool> replacing{true};
+    std::thread poster([&replacing] {
+        while (replacing) RunLoop::postToMain([] {});
+    });
+    for (int round = 0; round < 500; ++round) {
+        auto loop = std::make_shared<ManualRunLoop>();
+        RunLoop::setMain(loop);
+        while (loop->runUntilIdle() == 0) std::this_thread::yield();  // the poster is at it
+        RunLoop::setMain(nullptr);
+        loop.reset();
+    }
+    replacing = false;
+    poster.join();
+    EXPECT_FALSE(RunLoop::postToMain([] {}));
+}
+
 }  // namespace
 }  // namespace glimmo
