@@ -77,12 +77,17 @@ private:
 
 ErrorValue::ErrorValue(const std::exception_ptr& error) {
     try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& caught) {
-        throw_ = Copiers::shared().copy(caught);
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& caught) {
+            throw_ = Copiers::shared().copy(caught);
+            return;
+        } catch (...) {
+        }
     } catch (...) {
-        throw_ = [error] { std::rethrow_exception(error); };
+        // The copy failed (no memory left for it).
     }
+    throw_ = [error] { std::rethrow_exception(error); };
 }
 
 void ErrorValue::raise() const {

@@ -17,7 +17,8 @@ namespace glimmo {
 class ErrorValue {
 public:
     // Copies `error`, on the thread that holds it. A type nobody taught (see teach) is copied as the
-    // nearest standard exception with the same message; what is no std::exception is passed on as is.
+    // nearest standard exception with the same message; what is no std::exception, or cannot be copied
+    // for want of memory, is passed on as is.
     explicit ErrorValue(const std::exception_ptr& error);
 
     // Throws a fresh exception of the copied type, with the same message and details.

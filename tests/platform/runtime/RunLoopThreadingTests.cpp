@@ -68,13 +68,18 @@ TEST(RunLoopThreadingTest, LoopMayBeDestroyedAsSoonAsWorkPostedFromAnotherThread
 // reaches a live loop or is dropped, never one that is being destroyed.
 TEST(RunLoopThreadingTest, PostsToTheMainLoopFromAnotherThreadNeverReachOneThatWent) {
     std::atomic<bool> replacing{true};
-    std::thread poster([&replacing] {
-        while (replacing) RunLoop::postToMain([] {});
+    std::atomic<int> posts{0};
+    std::thread poster([&replacing, &posts] {
+        while (replacing) {
+            RunLoop::postToMain([] {});
+            ++posts;
+        }
     });
-    for (int round = 0; round < 500; ++round) {
+    for (int round = 0; round < 3000; ++round) {
         auto loop = std::make_shared<ManualRunLoop>();
         RunLoop::setMain(loop);
-        while (loop->runUntilIdle() == 0) std::this_thread::yield();  // the poster is at it
+        const int before = posts;
+        while (posts < before + 2) std::this_thread::yield();  // one post began after the loop came
         RunLoop::setMain(nullptr);
         loop.reset();
     }
