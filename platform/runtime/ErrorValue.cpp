@@ -13,6 +13,9 @@ namespace glimmo {
 
 namespace {
 
+using Thrower = std::function<void()>;
+using Copier = std::function<Thrower(const std::exception&)>;
+
 class Copiers {
 public:
     // The standard exceptions and the runtime's own are known from the start.
@@ -39,18 +42,18 @@ public:
 
     template <class E>
     void add() {
-        add(typeid(E), [](const std::exception& error) -> std::function<void()> {
+        add(typeid(E), [](const std::exception& error) -> Thrower {
             return [copied = ErrorValue::detached(static_cast<const E&>(error))] { throw copied; };
         });
     }
 
-    void add(const std::type_info& type, std::function<std::function<void()>(const std::exception&)> copier) {
+    void add(const std::type_info& type, Copier copier) {
         const std::lock_guard lock(mutex_);
         copiers_.insert_or_assign(std::type_index(type), std::move(copier));
     }
 
-    std::function<void()> copy(const std::exception& error) const {
-        std::function<std::function<void()>(const std::exception&)> copier;
+    Thrower copy(const std::exception& error) const {
+        Copier copier;
         {
             const std::lock_guard lock(mutex_);
             const auto found = copiers_.find(std::type_index(typeid(error)));
@@ -60,7 +63,7 @@ public:
     }
 
 private:
-    static std::function<void()> nearestStandard(const std::exception& error) {
+    static Thrower nearestStandard(const std::exception& error) {
         if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return [] { throw std::bad_alloc(); };
         std::string message = error.what();
         if (dynamic_cast<const std::logic_error*>(&error) != nullptr) {
@@ -70,24 +73,22 @@ private:
     }
 
     mutable std::mutex mutex_;
-    std::unordered_map<std::type_index, std::function<std::function<void()>(const std::exception&)>> copiers_;
+    std::unordered_map<std::type_index, Copier> copiers_;
 };
 
 }  // namespace
 
-ErrorValue::ErrorValue(const std::exception_ptr& error) {
+// What is no std::exception, or cannot be copied for want of memory, is passed on as it is.
+ErrorValue::ErrorValue(const std::exception_ptr& error) : throw_([error] { std::rethrow_exception(error); }) {
     try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& caught) {
         try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& caught) {
             throw_ = Copiers::shared().copy(caught);
-            return;
         } catch (...) {
         }
     } catch (...) {
-        // The copy failed (no memory left for it).
     }
-    throw_ = [error] { std::rethrow_exception(error); };
 }
 
 void ErrorValue::raise() const {
