@@ -17,7 +17,9 @@ namespace {
 // holds on to a loop that has been replaced.
 class MainLoopExecutor final : public glimmo::Executor {
 public:
-    void post(std::function<void()> work) override { glimmo::RunLoop::main().post(std::move(work)); }
+    ~MainLoopExecutor() override { closeHandles(); }
+    // From any thread: work comes back from the decoding thread and the transfers.
+    void post(std::function<void()> work) override { glimmo::RunLoop::postToMain(std::move(work)); }
     bool isCurrent() const override { return glimmo::RunLoop::hasMain() && glimmo::RunLoop::main().isCurrent(); }
 };
 

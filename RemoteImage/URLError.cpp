@@ -1,8 +1,12 @@
 #include "RemoteImage/URLError.h"
 
+#include "platform/runtime/ErrorValue.h"
+
 namespace remoteimage {
 
 namespace {
+// Crosses threads as a value.
+[[maybe_unused]] const bool taught = glimmo::ErrorValue::teach<URLError>();
 
 std::string describe(URLError::Code code) {
     switch (code) {

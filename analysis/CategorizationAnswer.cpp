@@ -6,6 +6,7 @@
 #include "platform/foundation/SaturatedCast.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json.hpp>
 
@@ -15,7 +16,10 @@
 #include <utility>
 
 namespace glimmo {
+
 namespace {
+// Crosses threads as a value.
+[[maybe_unused]] const bool taught = ErrorValue::teach<JSONParsingError>();
 
 using Json = nlohmann::ordered_json;
 

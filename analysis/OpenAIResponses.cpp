@@ -2,11 +2,15 @@
 
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Text.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json.hpp>
 
 namespace glimmo {
+
 namespace {
+// Crosses threads as a value.
+[[maybe_unused]] const bool taught = ErrorValue::teach<URLError>();
 
 constexpr std::string_view querySeparator = "\n\n User Query: ";
 

@@ -2,12 +2,16 @@
 
 #include "app/SqliteHandles.h"
 #include "platform/foundation/SaturatedCast.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <string>
 #include <utility>
 
 namespace glimmo {
+
 namespace {
+// Crosses threads as a value.
+[[maybe_unused]] const bool taught = ErrorValue::teach<HistoryReadRefused>();
 
 using Reason = HistoryReadRefused::Reason;
 

@@ -1,8 +1,45 @@
 #include "generative-ai/GenerateContentError.h"
 
+#include "platform/runtime/ErrorValue.h"
+
 namespace genai {
 
 namespace {
+
+using glimmo::ErrorValue;
+
+// Made again through the factory of its kind, so that the copy holds a copy of the underlying error.
+GenerateContentError copyOf(const GenerateContentError& error) {
+    using Kind = GenerateContentError::Kind;
+    switch (error.kind()) {
+        case Kind::promptImageContentError:
+            try {
+                std::rethrow_exception(error.underlying());
+            } catch (const ImageConversionError& conversion) {
+                return GenerateContentError::promptImageContentError(ErrorValue::detached(conversion));
+            }
+        case Kind::internalError:
+            return GenerateContentError::internalError(ErrorValue::copied(error.underlying()));
+        case Kind::promptBlocked:
+            return GenerateContentError::promptBlocked(*error.response());
+        case Kind::responseStoppedEarly:
+            return GenerateContentError::responseStoppedEarly(*error.reason(), *error.response());
+        case Kind::invalidAPIKey:
+            return GenerateContentError::invalidAPIKey(error.message());
+        case Kind::unsupportedUserLocation:
+            break;
+    }
+    return GenerateContentError::unsupportedUserLocation();
+}
+
+CountTokensError copyOf(const CountTokensError& error) {
+    return CountTokensError::internalError(ErrorValue::copied(error.underlying()));
+}
+
+// Cross threads as values.
+[[maybe_unused]] const bool taught = ErrorValue::teach<GenerateContentError>(&copyOf) &&
+                                     ErrorValue::teach<CountTokensError>(&copyOf);
+
 std::string describe(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);

@@ -4,7 +4,6 @@
 #include "platform/runtime/RunLoop.h"
 
 #include <atomic>
-#include <stdexcept>
 
 namespace glimmo {
 namespace {
@@ -19,11 +18,8 @@ bool handled = false;
 void reportDisplayLost() {
     if (lost.exchange(true)) return;
     systemLog("⚠️ The X display went away");
-    try {
-        RunLoop::main().post(handleDisplayLoss);
-    } catch (const std::logic_error&) {
-        // No main loop: nothing runs that could quit.
-    }
+    // Without a main loop nothing runs that could quit.
+    RunLoop::postToMain(handleDisplayLoss);
 }
 
 bool isDisplayLost() { return lost; }

@@ -25,7 +25,8 @@ struct HttpLineStream {
 };
 
 // HTTP over libcurl. All transfers run on one worker thread (started on first use, joined when
-// the client is destroyed); results resume the awaiting task on its own executor. Cancelling the
+// the client is destroyed); results resume the awaiting task on its own executor, or are dropped when
+// that executor has gone (the main loop at quit, with the process-wide client). Cancelling the
 // awaiting task aborts its transfer and resumes it with CancellationError, as does destroying the
 // client while transfers run. Redirects are followed (within the origin for requests that carry
 // credentials), and only the final reply is returned; TLS is always verified. A header name or value

@@ -62,7 +62,7 @@ struct QtRunLoop::Impl {
 
 QtRunLoop::QtRunLoop() : impl_(std::make_shared<Impl>()) {}
 
-QtRunLoop::~QtRunLoop() = default;
+QtRunLoop::~QtRunLoop() { closeHandles(); }
 
 void QtRunLoop::post(std::function<void()> work) {
     QMetaObject::invokeMethod(&impl_->context, [work = std::move(work)] { work(); }, Qt::QueuedConnection);

@@ -130,7 +130,8 @@ private:
         std::mutex mutex;
         std::deque<T> buffer;
         bool ended = false;
-        std::exception_ptr error;  // delivered once, after the buffer
+        // Delivered once, after the buffer, as an exception of the consumer's own.
+        std::optional<ErrorValue> error;
         std::optional<Waiter> waiter;
         std::function<void()> onTermination;
         std::size_t bound = 0;
@@ -174,7 +175,7 @@ private:
 
         // A value, the end (nullopt inside) or the error, when one is available without waiting.
         std::optional<std::optional<T>> takeReady() {
-            std::exception_ptr failure;
+            std::optional<ErrorValue> failure;
             std::shared_ptr<const std::function<void()>> room;
             std::optional<std::optional<T>> value;
             {
@@ -186,13 +187,13 @@ private:
                 } else if (!ended) {
                     return std::nullopt;
                 } else {
-                    failure = std::exchange(error, nullptr);
+                    failure = std::exchange(error, std::nullopt);
                 }
             }
             // Told outside the lock: the producer may yield again at once.
             if (room) (*room)();
             if (value) return value;
-            if (failure) std::rethrow_exception(failure);
+            if (failure) failure->raise();
             return std::optional<std::optional<T>>(std::in_place);
         }
 
@@ -241,18 +242,17 @@ private:
                 if (forConsumer) {
                     buffer.clear();
                     buffered = 0;
-                } else {
-                    error = std::move(failure);
                 }
                 waiting = std::exchange(waiter, std::nullopt);
                 terminationHandler = std::exchange(onTermination, nullptr);
-                if (waiting) failure = std::exchange(error, nullptr);  // a waiter means the buffer is empty
+                // A waiter means the buffer is empty: it takes the failure at once.
+                if (failure && !waiting) error.emplace(failure);
             }
             if (waiting) {
                 if (forConsumer) {
                     waiting->resumeThrowing(std::make_exception_ptr(CancellationError{}));
                 } else if (failure) {
-                    waiting->resumeThrowing(std::move(failure));
+                    waiting->resumeThrowing(failure);
                 } else {
                     waiting->resume(std::optional<T>());
                 }

@@ -28,14 +28,15 @@ public:
     bool isCurrent() const override;
 
     // Runs `work` on the queue's thread, after what was posted before; the awaiting task resumes on its
-    // own executor with what `work` returned or threw. The queue must live until the task is awaited.
+    // own executor with what `work` returned, or a copy of what it threw (ErrorValue). The queue must
+    // live until the task is awaited.
     template <class Work>
     Task<std::invoke_result_t<Work&>> perform(Work work);
 
     // Runs `task` on the queue's thread: it starts there and goes on there after each await, so what
     // it does between its awaits (writing a request, decoding a reply) never holds the caller's loop.
-    // The awaiting task resumes on its own executor with what `task` returned or threw; cancelling it
-    // cancels `task`. The queue must live until the task is awaited.
+    // The awaiting task resumes on its own executor with what `task` returned, or a copy of what it
+    // threw; cancelling it cancels `task`. The queue must live until the task is awaited.
     template <class T>
     Task<T> performTask(Task<T> task);
 

@@ -41,6 +41,7 @@ struct ManualRunLoop::Impl {
 ManualRunLoop::ManualRunLoop(Date start) : impl_(std::make_unique<Impl>(start)) {}
 
 ManualRunLoop::~ManualRunLoop() {
+    closeHandles();
     // Release callbacks while the loop is still whole: destroying one may post (a continuation that was
     // never resumed does).
     impl_->timers->invalidateAll();

@@ -58,6 +58,7 @@ struct RealTimeRunLoop::Impl {
 RealTimeRunLoop::RealTimeRunLoop() : impl_(std::make_unique<Impl>()) {}
 
 RealTimeRunLoop::~RealTimeRunLoop() {
+    closeHandles();
     // Release callbacks while the loop is still whole: destroying one may post (a continuation that was
     // never resumed does).
     impl_->timers->invalidateAll();

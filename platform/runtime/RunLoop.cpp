@@ -33,6 +33,18 @@ bool RunLoop::hasMain() {
     return mainLoop != nullptr;
 }
 
+bool RunLoop::postToMain(std::function<void()> work) {
+    {
+        const std::lock_guard lock(mainLoopMutex);
+        if (mainLoop) {
+            mainLoop->post(std::move(work));
+            return true;
+        }
+    }
+    work = nullptr;  // outside the lock: what it holds may post again
+    return false;
+}
+
 void RunLoop::setMain(std::shared_ptr<RunLoop> loop) {
     std::shared_ptr<RunLoop> previous;
     {

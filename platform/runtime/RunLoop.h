@@ -43,9 +43,13 @@ public:
     // external event loop) throw std::logic_error. Used by runBlocking.
     virtual bool driveUntil(const std::function<bool()>& done, double realTimeoutSeconds);
 
-    // The application's main loop. main() throws std::logic_error until one is installed.
+    // The application's main loop. main() throws std::logic_error until one is installed. Another
+    // thread posts with postToMain, never through main(): the loop may be replaced meanwhile.
     static RunLoop& main();
     static bool hasMain();
+    // Posts to the main loop, from any thread; returns false (dropping `work`) when none is installed.
+    // The loop cannot go while the work is handed to it.
+    static bool postToMain(std::function<void()> work);
     // Installs (or, with nullptr, removes) the main loop; the application does this once, tests per case.
     static void setMain(std::shared_ptr<RunLoop> loop);
 

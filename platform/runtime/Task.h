@@ -5,7 +5,8 @@
 // A Task<T> starts lazily: nothing runs until it is awaited (`co_await task`) or started detached with
 // startTask(). An awaited task runs on its parent's executor and shares its parent's cancellation; a
 // detached task runs on the executor it was given. Whatever thread completes an awaited operation, the
-// task resumes on its executor.
+// task resumes on its executor, and a failure reaches it as an exception of its own (ErrorValue). An
+// executor destroyed first drops the resumption.
 
 #include <atomic>
 #include <concepts>
@@ -20,6 +21,7 @@
 #include <utility>
 #include <variant>
 
+#include "platform/runtime/ErrorValue.h"
 #include "platform/runtime/Executor.h"
 #include "platform/runtime/RunLoop.h"
 
@@ -270,18 +272,21 @@ std::atomic<std::size_t>& pendingContinuations();
 template <class T>
 class ContinuationState {
 public:
-    ContinuationState(std::coroutine_handle<> waiting, Executor& executor) : waiting_(waiting), executor_(executor) {
+    ContinuationState(std::coroutine_handle<> waiting, const Executor& executor)
+        : waiting_(waiting), executor_(executor.handle()) {
         ++pendingContinuations();
     }
 
-    bool complete(std::optional<StoredValue<T>> value, std::exception_ptr error) {
+    bool complete(std::optional<StoredValue<T>> value, const std::exception_ptr& error) {
         {
             const std::lock_guard lock(mutex_);
             if (completed_) return false;
             completed_ = true;
             value_ = std::move(value);
-            error_ = std::move(error);
+            // Copied on the completing thread, which may go on holding the exception.
+            if (error) error_.emplace(error);
         }
+        // Through the executor's handle: an executor destroyed meanwhile drops the resumption.
         executor_.post([waiting = waiting_] { waiting.resume(); });
         // Counted down once the resumption is posted: whoever sees no pending continuation finds the
         // resumption on the executor.
@@ -294,28 +299,28 @@ public:
         return completed_;
     }
 
-    // Called once, by the resumed task. The error is handed over rather than shared: the state may be
-    // destroyed on the thread that completed it while the task still handles the exception.
+    // Called once, by the resumed task, which throws a fresh exception of its own for a failure. The
+    // value is taken rather than shared: the state may be destroyed on the thread that completed it.
     T take() {
-        std::exception_ptr error;
+        std::optional<ErrorValue> error;
         {
             const std::lock_guard lock(mutex_);
-            error = std::exchange(error_, nullptr);
+            error = std::exchange(error_, std::nullopt);
             if (!error) {
                 if constexpr (!std::is_void_v<T>) return std::move(*value_);
                 else return;
             }
         }
-        std::rethrow_exception(std::move(error));
+        error->raise();
     }
 
 private:
     mutable std::mutex mutex_;
     bool completed_ = false;
     std::optional<StoredValue<T>> value_;
-    std::exception_ptr error_;
+    std::optional<ErrorValue> error_;
     const std::coroutine_handle<> waiting_;
-    Executor& executor_;
+    const Executor::Handle executor_;
 };
 
 std::exception_ptr droppedContinuationError();
@@ -350,7 +355,8 @@ public:
     {
         owner_->state->complete(std::monostate{}, nullptr);
     }
-    void resumeThrowing(std::exception_ptr error) const { owner_->state->complete(std::nullopt, std::move(error)); }
+    // The awaiting task throws a copy of `error` of its own (see ErrorValue), whatever thread this is.
+    void resumeThrowing(const std::exception_ptr& error) const { owner_->state->complete(std::nullopt, error); }
     bool isResumed() const { return owner_->state->isCompleted(); }
 
 private:

@@ -5,6 +5,8 @@
 #include "generative-ai/DecodingError.h"
 #include "generative-ai/Logging.h"
 #include "generative-ai/RPCError.h"
+#include "platform/runtime/BackgroundQueue.h"
+#include "platform/runtime/ManualRunLoop.h"
 
 #include <nlohmann/json.hpp>
 
@@ -374,6 +376,40 @@ TEST(ModelErrorMapping, AppliesTheRulesInOrder) {
     const auto internal = map(std::runtime_error("boom"));
     EXPECT_EQ(internal.kind(), GenerateContentError::Kind::internalError);
     EXPECT_THROW(std::rethrow_exception(internal.underlying()), std::runtime_error);
+}
+
+// Thrown on a queue, the error reaches the awaiting task as a copy of its own, with the error under it
+// copied too.
+TEST(ModelErrorMapping, AnErrorFromAnotherThreadKeepsItsKindMessageAndWhatItHolds) {
+    glimmo::ManualRunLoop loop;
+    glimmo::BackgroundQueue queue;
+    const auto crossed = [&](const GenerateContentError& error) {
+        try {
+            glimmo::runBlocking(loop, queue.perform([error]() -> int { throw error; }));
+        } catch (const GenerateContentError& copy) {
+            EXPECT_STREQ(copy.what(), error.what());
+            return copy;
+        }
+        throw std::logic_error("no error came back");
+    };
+    const auto refused = GenerateContentError::internalError(
+        std::make_exception_ptr(RPCError(503, "Try later.", RPCStatus::unavailable, {})));
+    const auto internal = crossed(refused);
+    EXPECT_EQ(internal.kind(), GenerateContentError::Kind::internalError);
+    EXPECT_NE(internal.underlying(), refused.underlying());
+    const auto rpc = errorAs<RPCError>(internal.underlying());
+    ASSERT_TRUE(rpc);
+    EXPECT_EQ(rpc->message(), "Try later.");
+    EXPECT_EQ(rpc->status(), RPCStatus::unavailable);
+
+    const auto stopped = crossed(GenerateContentError::responseStoppedEarly(FinishReason::safety, {}));
+    EXPECT_EQ(stopped.reason(), FinishReason::safety);
+    EXPECT_TRUE(stopped.response());
+    EXPECT_EQ(crossed(GenerateContentError::invalidAPIKey("Not valid.")).message(), "Not valid.");
+    const auto image = crossed(GenerateContentError::promptImageContentError(ImageConversionError::invalidUnderlyingImage()));
+    const auto conversion = errorAs<ImageConversionError>(image.underlying());
+    ASSERT_TRUE(conversion);
+    EXPECT_EQ(conversion->kind(), ImageConversionError::Kind::invalidUnderlyingImage);
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 #include <array>
 #include <mutex>
 #include <set>
-#include <stdexcept>
 
 #include <cerrno>
 #include <cstdint>
@@ -92,13 +91,8 @@ bool isDead(Display* display) {
     return deadDisplays.contains(display);
 }
 
-void postToMainLoop(std::function<void()> work) {
-    try {
-        RunLoop::main().post(std::move(work));
-    } catch (const std::logic_error&) {
-        // No main loop installed: nobody is listening.
-    }
-}
+// Without a main loop nobody is listening, and the work is dropped.
+void postToMainLoop(std::function<void()> work) { RunLoop::postToMain(std::move(work)); }
 
 Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
 

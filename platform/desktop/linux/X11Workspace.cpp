@@ -5,6 +5,7 @@
 #include "platform/desktop/linux/DesktopEntries.h"
 #include "platform/desktop/linux/X11Support.h"
 #include "platform/foundation/Files.h"
+#include "platform/runtime/ErrorValue.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <X11/Xatom.h>
@@ -14,7 +15,10 @@
 #include <set>
 
 namespace glimmo {
+
 namespace {
+// Crosses threads as a value.
+[[maybe_unused]] const bool taught = ErrorValue::teach<DesktopServiceError>();
 
 struct Observers {
     Signal<const RunningApplication&> didActivate;

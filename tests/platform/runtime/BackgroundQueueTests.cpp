@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <future>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -64,6 +66,41 @@ TEST(BackgroundQueueTest, PerformTaskRunsEveryStepOnTheQueueAndHandsBackTheOutco
     ASSERT_TRUE(loop.runUntil([&] { return pendingContinuationCount() == 2; }, 10));
     handle.cancel();
     EXPECT_TRUE(loop.runUntil([&] { return cancelled; }, 10));
+}
+
+// The queue's thread may still hold the exception it threw when the awaiting task handles the failure:
+// the task gets an exception of its own, of the same type and with the same message.
+TEST(BackgroundQueueTest, AFailureComesBackAsAFreshExceptionOfTheSameType) {
+    ManualRunLoop loop;
+    BackgroundQueue queue;
+    const std::exception* thrown = nullptr;
+    try {
+        runBlocking(loop, queue.perform([&thrown]() -> int {
+            try {
+                throw std::out_of_range("past the end");
+            } catch (const std::exception& error) {
+                thrown = &error;
+                throw;
+            }
+        }));
+        ADD_FAILURE() << "no failure came back";
+    } catch (const std::out_of_range& error) {
+        EXPECT_NE(&error, thrown);
+        EXPECT_STREQ(error.what(), "past the end");
+    }
+}
+
+// Another thread posts work that lets the owner destroy the queue at once, while the poster may still
+// be inside post(): run under ThreadSanitizer this shows any use of the queue after the work was seen.
+TEST(BackgroundQueueTest, QueueDestroyedRightAfterWorkFromAnotherThreadRan) {
+    for (int round = 0; round < 50; ++round) {
+        auto queue = std::make_unique<BackgroundQueue>();
+        std::promise<void> ran;
+        std::thread poster([&] { queue->post([&ran] { ran.set_value(); }); });
+        ran.get_future().wait();
+        queue.reset();
+        poster.join();
+    }
 }
 
 } // namespace

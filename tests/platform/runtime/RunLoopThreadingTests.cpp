@@ -64,5 +64,29 @@ TEST(RunLoopThreadingTest, LoopMayBeDestroyedAsSoonAsWorkPostedFromAnotherThread
     destroyLoopsRightAfterWorkFromAnotherThreadRan<ManualRunLoop>();
 }
 
+// Another thread posts to whichever loop is the main one while the main thread replaces it: each post
+// reaches a live loop or is dropped, never one that is being destroyed.
+TEST(RunLoopThreadingTest, PostsToTheMainLoopFromAnotherThreadNeverReachOneThatWent) {
+    std::atomic<bool> replacing{true};
+    std::atomic<int> posts{0};
+    std::thread poster([&replacing, &posts] {
+        while (replacing) {
+            RunLoop::postToMain([] {});
+            ++posts;
+        }
+    });
+    for (int round = 0; round < 3000; ++round) {
+        auto loop = std::make_shared<ManualRunLoop>();
+        RunLoop::setMain(loop);
+        const int before = posts;
+        while (posts < before + 2) std::this_thread::yield();  // one post began after the loop came
+        RunLoop::setMain(nullptr);
+        loop.reset();
+    }
+    replacing = false;
+    poster.join();
+    EXPECT_FALSE(RunLoop::postToMain([] {}));
+}
+
 }  // namespace
 }  // namespace glimmo
