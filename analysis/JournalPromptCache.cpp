@@ -77,7 +77,8 @@ Task<void> JournalPromptCache::prepare(BackgroundQueue& decoder) {
 
 JournalCacheDictionary JournalPromptCache::loadCache() const {
     JournalCacheDictionary cache;
-    for (const auto& [day, entry] : *days()) {
+    const auto held = days(); // a temporary's map would go before the loop reads it
+    for (const auto& [day, entry] : *held) {
         cache.emplace(day, entry->bytes());
     }
     return cache;
