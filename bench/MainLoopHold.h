@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <vector>
 
 namespace glimmo::bench {
 
@@ -14,9 +13,12 @@ using SteadyClock = std::chrono::steady_clock;
 
 inline double seconds(SteadyClock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
-inline double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+// How long `work()` took, in seconds.
+template <class Work>
+double secondsOf(Work&& work) {
+    const auto begin = SteadyClock::now();
+    work();
+    return seconds(SteadyClock::now() - begin);
 }
 
 // The longest hold seen, in seconds, from its making on.

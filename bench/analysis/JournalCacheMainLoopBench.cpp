@@ -16,7 +16,9 @@
 #include "analysis/JournalHighlightsModel.h"
 #include "analysis/JournalPromptCache.h"
 #include "app/UnifiedActivityService.h"
+#include "bench/BenchProgram.h"
 #include "bench/MainLoopHold.h"
+#include "bench/MainLoopTurns.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
@@ -30,8 +32,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,10 +39,11 @@
 namespace glimmo {
 namespace {
 
-using bench::LongestHold;
+using bench::fail;
 using bench::median;
 using bench::SteadyClock;
 using bench::seconds;
+using bench::secondsOf;
 
 constexpr int daysOfJournals = 365;
 constexpr std::size_t largestReply = std::size_t{32} << 20;
@@ -77,12 +78,6 @@ void writeStore(const std::filesystem::path& file, Date today, int days, const s
     writeFileAtomically(file, prettyJSON(values));
 }
 
-double timed(const std::function<void()>& work) {
-    const auto begin = SteadyClock::now();
-    work();
-    return seconds(SteadyClock::now() - begin);
-}
-
 struct Figures {
     double load = 0;
     double firstShow = 0;
@@ -111,21 +106,21 @@ public:
     Figures run(const std::filesystem::path& file, int runs) {
         Figures figures;
         UserDefaults::setStandard(nullptr);
-        figures.load = timed([&] { UserDefaults::setStandard(std::make_shared<UserDefaults>(file)); });
+        figures.load = secondsOf([&] { UserDefaults::setStandard(std::make_shared<UserDefaults>(file)); });
         figures.firstShow = showHold();
         std::vector<double> shows, lookups, saves, onDisk, writes;
         for (int run = 0; run < runs; ++run) {
             shows.push_back(showHold());
-            lookups.push_back(timed([&] {
+            lookups.push_back(secondsOf([&] {
                 if (!JournalPromptCache::shared().getResponse(today_).first) fail("the day is not cached");
             }));
             const Date newDay = today_.addingTimeInterval(86400.0 * (run + 1));
             const std::string text = journal(1000 + run, 8 * 1024);
             const auto saving = SteadyClock::now();
-            saves.push_back(timed([&] { JournalPromptCache::shared().saveResponse(text, newDay); }));
+            saves.push_back(secondsOf([&] { JournalPromptCache::shared().saveResponse(text, newDay); }));
             settle();
             onDisk.push_back(seconds(SteadyClock::now() - saving));
-            writes.push_back(timed([&] { UserDefaults::standard().set("hideDockIcon", run % 2 == 0); }));
+            writes.push_back(secondsOf([&] { UserDefaults::standard().set("hideDockIcon", run % 2 == 0); }));
             settle();
         }
         figures.show = median(shows);
@@ -144,11 +139,6 @@ public:
     Date today() const { return today_; }
 
 private:
-    [[noreturn]] static void fail(const char* why) {
-        std::fprintf(stderr, "journal_cache_main_loop_bench: %s\n", why);
-        std::exit(1);
-    }
-
     // Lets what a change started off the loop end, so that it is not counted against the next step.
     void settle() {
         UserDefaults::standard().flush();
@@ -158,22 +148,10 @@ private:
     // The journal's model shows the cached day; the longest time the loop went without our turn.
     double showHold() {
         const auto model = std::make_shared<JournalHighlightsModel>(service_);
-        bool done = false;
-        LongestHold hold;
-        std::function<void()> turn = [&] {
-            hold.turn([] {});
-            if (!done) loop_->post(turn);
-        };
-        const auto show = [](std::shared_ptr<JournalHighlightsModel> model, Date day, bool& done) -> Task<void> {
-            auto journal = model->generateJournal(day);
-            co_await std::move(journal);
-            done = true;
-        };
-        loop_->post(turn);
-        startTask(*loop_, show(model, today_, done));
-        if (!loop_->runUntil([&] { return done; }, 300) || model->journalText->empty()) fail("the day was not shown");
+        const double hold = bench::longestHoldUntilDone(*loop_, model->generateJournal(today_), 300, "the day was not shown");
+        if (model->journalText->empty()) fail("the day was not shown");
         loop_->runUntilIdle();
-        return hold.seconds();
+        return hold;
     }
 
     const Date today_ = Date::fromUnixTime(1796601600.0 + 15 * 3600);
@@ -195,7 +173,7 @@ void print(const char* store, const Figures& figures) {
 int main(int argc, char** argv) {
     using namespace glimmo;
     setLogSinkForTesting([](LogLevel, std::string_view) {});
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int runs = bench::runsFrom(argc, argv);
     const testing::TemporaryDirectory folder;
     Bench bench;
     const auto ordinaryFile = folder.path() / "ordinary" / "defaults.json";
@@ -211,12 +189,10 @@ int main(int argc, char** argv) {
     print("ordinary", ordinary);
     const Figures year = bench.run(yearFile, runs);
     print("year", year);
-    std::printf("ratio journal_cache_lookup_year_over_ordinary %.2f\n", year.lookup / ordinary.lookup);
-    std::printf("ratio journal_cache_show_year_over_ordinary %.2f\n", year.show / ordinary.show);
-    std::printf("ratio journal_cache_save_year_over_ordinary %.2f\n", year.save / ordinary.save);
-    std::printf("ratio defaults_write_year_over_ordinary %.2f\n", year.write / ordinary.write);
-    const double longest = std::max(ordinary.longest, year.longest);
-    std::printf("ratio journal_cache_hold_longest_ms %.1f\n", longest * 1e3);
-    if (longest > 0.05) std::fprintf(stderr, "journal_cache_main_loop_bench: the main loop was held longer than 50 ms\n");
+    bench::printRatio("journal_cache_lookup_year_over_ordinary", year.lookup / ordinary.lookup);
+    bench::printRatio("journal_cache_show_year_over_ordinary", year.show / ordinary.show);
+    bench::printRatio("journal_cache_save_year_over_ordinary", year.save / ordinary.save);
+    bench::printRatio("defaults_write_year_over_ordinary", year.write / ordinary.write);
+    bench::printLongestMs("journal_cache_hold_longest_ms", std::max(ordinary.longest, year.longest), 50);
     return 0;
 }

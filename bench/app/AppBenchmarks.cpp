@@ -10,6 +10,7 @@
 #include "app/ActivityRecordFile.h"
 #include "app/ChromeHistoryReader.h"
 #include "app/UnifiedActivityService.h"
+#include "bench/BenchProgram.h"
 #include "platform/desktop/fakes/FakeAccessibility.h"
 #include "platform/desktop/fakes/FakeInputActivityTap.h"
 #include "platform/desktop/fakes/FakeWorkspace.h"
@@ -36,6 +37,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using bench::historyNow;
+using bench::median;
 
 constexpr double frameSeconds = 1.0 / 60.0;
 constexpr int rounds = 7;
@@ -44,11 +46,6 @@ double secondsOf(const std::function<void()>& work) {
     const auto start = Clock::now();
     work();
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Medians of `ours` and `baseline`, run in turn so that a noisy moment hits both.

@@ -6,6 +6,7 @@
 // Prints `ratio first_window_100k_history <with / without>` from medians.
 
 #include "HistoryGenerator.h"
+#include "bench/BenchProgram.h"
 #include "platform/scenes/ApplicationRunner.h"
 #include "shell/GlimmoDemoApp.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -35,6 +36,7 @@ extern char** environ;
 
 namespace {
 
+using glimmo::bench::median;
 namespace fs = std::filesystem;
 using SteadyClock = std::chrono::steady_clock;
 
@@ -133,11 +135,6 @@ std::optional<double> timeOneStart(const std::string& self, const fs::path& home
     long long frame = 0;
     if (line == std::string::npos || std::sscanf(text.c_str() + line, "frame %lld", &frame) != 1) return std::nullopt;
     return static_cast<double>(frame - started) / 1e9;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 //   generative_ai_bench                  runs the comparison and prints the ratio lines
 //   generative_ai_bench ours|plain URL   one run, printing "<seconds> <events> <peak KiB>"
 
+#include "bench/BenchProgram.h"
 #include "generative-ai/GenerativeModel.h"
 #include "platform/runtime/RealTimeRunLoop.h"
 #include "tests/support/LoopbackServer.h"
@@ -31,6 +32,7 @@ extern char** environ;
 
 namespace {
 
+using glimmo::bench::median;
 using Clock = std::chrono::steady_clock;
 
 const std::string streamPath = "/v1beta/models/gemini-2.0-flash:streamGenerateContent";
@@ -198,11 +200,6 @@ Run spawn(const char* self, const std::string& mode, const std::string& baseURL)
     }
     run.peakMiB = static_cast<double>(peakKiB) / 1024.0;
     return run;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Serves `blocks` copies of the block at the stream's path for the next request.

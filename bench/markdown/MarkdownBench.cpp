@@ -17,6 +17,7 @@
 // Usage: markdown_bench [runs] (default 7 at 1 MB and half as many at 10 MB; medians are taken)
 
 #include "RidadoziRI/Content/MarkdownContent.h"
+#include "bench/BenchProgram.h"
 #include "bench/markdown/CmarkCommand.h"
 #include "bench/markdown/NotesDocument.h"
 #include "bench/markdown/WholeProcess.h"
@@ -41,6 +42,7 @@
 
 namespace {
 
+using glimmo::bench::median;
 namespace fs = std::filesystem;
 
 constexpr const char* cmarkExtensions[] = {"autolink", "strikethrough", "tagfilter", "tasklist", "table"};
@@ -50,11 +52,6 @@ struct Figures {
     double baseline = 0;
     double ratio() const { return ours / baseline; }
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // One untimed run of each first (page cache, the first start), then the two alternate, so a drift of
 // the shared machine's speed falls on both alike. Each run returns its own figure.

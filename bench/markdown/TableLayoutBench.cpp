@@ -11,6 +11,7 @@
 //        table_layout_bench --rows N (one table of N rows in this process, for a profiler)
 
 #include "RidadoziRI/Views/Markdown.h"
+#include "bench/BenchProgram.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtTextMeasurer.h"
 #include "platform/runtime/RunLoop.h"
@@ -36,6 +37,7 @@
 
 namespace {
 
+using glimmo::bench::median;
 using Clock = std::chrono::steady_clock;
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
@@ -143,11 +145,6 @@ Figures measureInChild(int rows) {
         std::exit(1);
     }
     return figures;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 Figures measure(int rows, int runs) {

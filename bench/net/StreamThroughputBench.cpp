@@ -2,6 +2,7 @@
 // same bytes from the same server with plain libcurl (easy interface, write callback), alternating,
 // and prints the median throughputs and their ratio (higher is better: a throughput).
 
+#include "bench/BenchProgram.h"
 #include "platform/net/HttpClient.h"
 #include "platform/runtime/RealTimeRunLoop.h"
 #include "platform/runtime/Task.h"
@@ -18,6 +19,7 @@
 
 namespace {
 
+using glimmo::bench::median;
 using glimmo::testing::RecordedRequest;
 using glimmo::testing::ServerReply;
 
@@ -76,11 +78,6 @@ Result downloadWithPlainCurl(const std::string& url) {
 }
 
 double megabytesPerSecond(const Result& result) { return static_cast<double>(result.bytes) / 1e6 / result.seconds; }
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 }  // namespace
 

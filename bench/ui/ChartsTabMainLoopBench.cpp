@@ -12,32 +12,17 @@
 //
 // Usage: charts_tab_main_loop_bench [runs]   (default 5; medians of the runs)
 
-#include "app/ActivityDataManager.h"
-#include "app/ActivityMonitor.h"
-#include "app/ChromeHistoryReader.h"
-#include "app/PreferencesModel.h"
-#include "app/UnifiedActivityService.h"
+#include "bench/BenchProgram.h"
 #include "bench/MainLoopHold.h"
+#include "bench/MainLoopTurns.h"
+#include "bench/QtBenchSession.h"
 #include "bench/StandardOutputToFile.h"
-#include "bench/app/HistoryGenerator.h"
-#include "platform/desktop/fakes/FakeAccessibility.h"
-#include "platform/desktop/fakes/FakeInputActivityTap.h"
-#include "platform/desktop/fakes/FakeWorkspace.h"
+#include "bench/app/DayServices.h"
 #include "platform/foundation/DateFormatting.h"
-#include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/qt/QtApplication.h"
-#include "platform/qt/QtTextMeasurer.h"
-#include "platform/runtime/ManualRunLoop.h"
 #include "platform/view/ViewHost.h"
-#include "tests/support/LoopbackServer.h"
-#include "tests/support/ScopedEnvironment.h"
-#include "tests/support/TemporaryDirectory.h"
 #include "ui/Dashboard/ModernContentView.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -47,85 +32,9 @@
 namespace glimmo {
 namespace {
 
-using bench::historyNow;
-using bench::LongestHold;
-using bench::median;
+using bench::DayServices;
 
-const char* const geminiAnswer =
-    R"({"candidates": [{"content": {"role": "model", "parts": [{"text": )"
-    R"("{\"categories\": [{\"type\": \"Create\", \"apps\": \"Application 1\"}], \"activities\": []}"}]}, )"
-    R"("finishReason": "STOP"}]})";
-
-// The services of a day with `visits` browser visits since midnight, the history loaded.
-struct Day {
-    Day(const testing::TemporaryDirectory& folder, int visits) {
-        RunLoop::setMain(loop);
-        gemini.on("POST", R"(/v1beta/models/gemini-2\.0-flash:generateContent)",
-                  [](const testing::RecordedRequest&, testing::ServerReply& reply) {
-                      reply.headers = {{"Content-Type", "application/json"}};
-                      reply.body = geminiAnswer;
-                  });
-        environment.set("GEMINI_BASE_URL", gemini.baseURL());
-        environment.set("GEMINI_API_KEY", "bench-key");
-        UserDefaults::setStandard(std::make_shared<UserDefaults>(folder.path() / "defaults.json"));
-        PreferencesModel::setShared(std::make_shared<PreferencesModel>(UserDefaults::standard(), notifications));
-        const auto support = folder.path() / "support";
-        ActivityDataManager::setShared(std::make_shared<ActivityDataManager>(
-            loop->clock(), [support]() -> std::optional<std::filesystem::path> { return support; }));
-        Workspace::setShared(workspace);
-
-        bench::writeHistory(folder.path() / "History", visits, historyNow, 10.0 / 24);
-        ActivityMonitor::Services services;
-        services.runLoop = loop.get();
-        services.workspace = workspace.get();
-        services.accessibility = &accessibility;
-        services.inputTap = &tap;
-        services.recordFilePath = folder.path() / "records.json";
-        services.geminiAPIKey = "bench-key";
-        services.geminiBaseURL = gemini.baseURL();
-        monitor = ActivityMonitor::create(services);
-        std::vector<std::shared_ptr<ActivityRecord>> records;
-        for (int i = 0; i < 300; ++i) {
-            const Date start = historyNow.addingTimeInterval(-120.0 * (i + 1));
-            auto record = std::make_shared<ActivityRecord>(UUID::random(), "Application " + std::to_string(i % 40),
-                                                           start, "a document");
-            record->duration = 110;
-            records.push_back(std::move(record));
-        }
-        monitor->activityRecords = std::move(records);
-        reader = std::make_shared<ChromeHistoryReader>(loop->clock(), *workspace, folder.path() / "History",
-                                                       folder.path() / "chromeHistory.db");
-        service = std::make_shared<UnifiedActivityService>(monitor, reader, PreferencesModel::shared(), loop->clock());
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
-        reader->copyAndLoadHistory();
-        if (!loop->runUntil([this] { return !reader->isLoading(); }, 120) || reader->historyItems->empty()) {
-            std::fprintf(stderr, "charts_tab_main_loop_bench: the history was not loaded\n");
-            std::exit(1);
-        }
-    }
-    ~Day() {
-        service.reset();
-        reader.reset();
-        monitor.reset();
-        loop->runUntilIdle();
-        Workspace::setShared(nullptr);
-        ActivityDataManager::setShared(nullptr);
-        PreferencesModel::setShared(nullptr);
-        UserDefaults::setStandard(nullptr);
-        RunLoop::setMain(nullptr);
-    }
-
-    std::shared_ptr<ManualRunLoop> loop = std::make_shared<ManualRunLoop>(historyNow);
-    testing::LoopbackServer gemini;
-    testing::ScopedEnvironment environment;
-    NotificationCenter notifications;
-    std::shared_ptr<FakeWorkspace> workspace = std::make_shared<FakeWorkspace>();
-    FakeAccessibility accessibility;
-    FakeInputActivityTap tap;
-    std::shared_ptr<ActivityMonitor> monitor;
-    std::shared_ptr<ChromeHistoryReader> reader;
-    std::shared_ptr<UnifiedActivityService> service;
-};
+const char* const geminiAnswer = R"({"categories": [{"type": "Create", "apps": "Application 1"}], "activities": []})";
 
 // The middle of the first text run that reads `text`, in window coordinates.
 std::optional<CGPoint> placeOf(const DisplayList& list, const std::string& text) {
@@ -149,36 +58,26 @@ std::optional<CGPoint> placeOf(const DisplayList& list, const std::string& text)
 
 // Runs the main loop until the views have not changed for 20 turns and no task waits; each turn
 // runs `eachTurn` first.
-void turnUntilSettled(Day& day, ViewHost& host, const std::function<void()>& eachTurn) {
-    bool settled = false;
+void turnUntilSettled(DayServices& day, ViewHost& host, const std::function<void()>& eachTurn) {
     int quietTurns = 0;
     std::size_t evaluations = host.bodyEvaluationCount();
-    std::function<void()> turn = [&] {
+    const auto turn = [&] {
         eachTurn();
         const std::size_t now = host.bodyEvaluationCount();
         quietTurns = now == evaluations && pendingContinuationCount() == 0 ? quietTurns + 1 : 0;
         evaluations = now;
-        settled = quietTurns >= 20;
-        if (!settled) day.loop->post(turn);
     };
-    day.loop->post(turn);
-    if (!day.loop->runUntil([&] { return settled; }, 120)) {
-        std::fprintf(stderr, "charts_tab_main_loop_bench: the views did not settle\n");
-        std::exit(1);
-    }
+    bench::turnUntil(*day.loop, turn, [&] { return quietTurns >= 20; }, 120, "the views did not settle");
 }
 
 // The longest hold from the click on "Charts" until the tab has settled.
-double showChartsTab(Day& day, const std::shared_ptr<const TextMeasurer>& measurer) {
+double showChartsTab(DayServices& day, const std::shared_ptr<const TextMeasurer>& measurer) {
     ViewHost host(AnyView(ModernContentView(day.reader, day.monitor, day.service)), measurer);
     host.setSize({400, 700});
     turnUntilSettled(day, host, [&] { host.update(); host.displayList(); });
     const std::optional<CGPoint> tab = placeOf(host.displayList(), "Charts");
-    if (!tab) {
-        std::fprintf(stderr, "charts_tab_main_loop_bench: no \"Charts\" tab\n");
-        std::exit(1);
-    }
-    LongestHold hold;
+    if (!tab) bench::fail("no \"Charts\" tab");
+    bench::LongestHold hold;
     bool clicked = false;
     turnUntilSettled(day, host, [&] {
         hold.turn([&] {
@@ -195,21 +94,16 @@ double showChartsTab(Day& day, const std::shared_ptr<const TextMeasurer>& measur
             host.displayList();
         });
     });
-    if (!placeOf(host.displayList(), "TODAY'S CONTEXT SWITCHES")) {
-        std::fprintf(stderr, "charts_tab_main_loop_bench: the Charts tab was not shown\n");
-        std::exit(1);
-    }
+    if (!placeOf(host.displayList(), "TODAY'S CONTEXT SWITCHES")) bench::fail("the Charts tab was not shown");
     return hold.seconds();
 }
 
 double medianHold(int visits, int runs, const std::shared_ptr<const TextMeasurer>& measurer) {
-    const testing::TemporaryDirectory folder;
-    Day day(folder, visits);
-    const bench::StandardOutputToFile printed(folder.path() / "printed.txt");
+    DayServices day(visits, geminiAnswer);
+    day.loadHistory();
+    const bench::StandardOutputToFile printed(day.folder.path() / "printed.txt");
     showChartsTab(day, measurer); // caches warm
-    std::vector<double> holds;
-    for (int run = 0; run < runs; ++run) holds.push_back(showChartsTab(day, measurer));
-    return median(holds);
+    return bench::medianOf(runs, [&] { return showChartsTab(day, measurer); });
 }
 
 } // namespace
@@ -217,20 +111,14 @@ double medianHold(int visits, int runs, const std::shared_ptr<const TextMeasurer
 
 int main(int argc, char** argv) {
     using namespace glimmo;
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    int qtArgc = 1;
-    char name[] = "charts_tab_main_loop_bench";
-    char* qtArgv[] = {name, nullptr};
-    const QtApplication application(qtArgc, qtArgv);
+    const int runs = bench::runsFrom(argc, argv);
+    const bench::OffscreenQt qt;
     setDefaultTimeZone("UTC");
-    const auto measurer = std::make_shared<QtTextMeasurer>();
-    const double ordinary = medianHold(1000, runs, measurer);
-    const double heavy = medianHold(50000, runs, measurer);
+    const double ordinary = medianHold(1000, runs, qt.measurer());
+    const double heavy = medianHold(50000, runs, qt.measurer());
     std::printf("Charts tab: main loop held at most %7.1f ms with 50,000 visits today, %7.1f ms with 1,000\n",
                 heavy * 1e3, ordinary * 1e3);
-    std::printf("ratio charts_tab_hold_heavy_over_ordinary %.2f\n", heavy / ordinary);
-    std::printf("ratio charts_tab_hold_longest_ms %.1f\n", heavy * 1e3);
-    if (heavy > 0.05) std::fprintf(stderr, "charts_tab_main_loop_bench: the main loop was held longer than 50 ms\n");
+    bench::printRatio("charts_tab_hold_heavy_over_ordinary", heavy / ordinary);
+    bench::printLongestMs("charts_tab_hold_longest_ms", heavy, 50);
     return 0;
 }

@@ -41,41 +41,48 @@ private:
     std::vector<std::vector<std::uint8_t>> rows_;
 };
 
-struct JPEGOutput {
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    ~JPEGOutput() { std::free(buffer); }
-    std::string bytes() const { return {reinterpret_cast<const char*>(buffer), size}; }
-};
+// A JPEG compressor into memory, at its defaults for an image of that size and colour space until the
+// caller changes them. libjpeg's own error handler ends the process, which fails the test.
+class JPEGWriter {
+public:
+    JPEGWriter(int width, int height, int components, J_COLOR_SPACE space) {
+        info_.err = jpeg_std_error(&errors_);
+        jpeg_create_compress(&info_);
+        jpeg_mem_dest(&info_, &buffer_, &size_);
+        info_.image_width = static_cast<JDIMENSION>(width);
+        info_.image_height = static_cast<JDIMENSION>(height);
+        info_.input_components = components;
+        info_.in_color_space = space;
+        jpeg_set_defaults(&info_);
+    }
+    ~JPEGWriter() {
+        jpeg_destroy_compress(&info_);
+        std::free(buffer_);
+    }
+    JPEGWriter(const JPEGWriter&) = delete;
+    JPEGWriter& operator=(const JPEGWriter&) = delete;
 
-// libjpeg's own error handler ends the process, which fails the test.
-std::string writeJPEG(int width, int height, int components, J_COLOR_SPACE space, bool progressive, BandedRows& rows) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    JPEGOutput output;
-    jpeg_mem_dest(&info, &output.buffer, &output.size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 80, TRUE);
-    for (int index = 0; index < info.num_components; ++index) {
-        info.comp_info[index].h_samp_factor = 1;
-        info.comp_info[index].v_samp_factor = 1;
+    // The file of the rows `row(y)` gives, top to bottom.
+    template <class Row>
+    std::string write(Row&& row) {
+        jpeg_start_compress(&info_, TRUE);
+        while (info_.next_scanline < info_.image_height) {
+            JSAMPROW line = row(static_cast<int>(info_.next_scanline));
+            jpeg_write_scanlines(&info_, &line, 1);
+        }
+        jpeg_finish_compress(&info_);
+        return {reinterpret_cast<const char*>(buffer_), size_};
     }
-    if (progressive) jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = rows.row(static_cast<int>(info.next_scanline));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return output.bytes();
-}
+
+    // For settings beyond the defaults, before write().
+    jpeg_compress_struct& info() { return info_; }
+
+private:
+    jpeg_compress_struct info_;
+    jpeg_error_mgr errors_;
+    unsigned char* buffer_ = nullptr;
+    unsigned long size_ = 0;
+};
 
 void appendPNG(png_structp png, png_bytep data, png_size_t length) {
     static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
@@ -105,7 +112,14 @@ std::string encodeWebP(const WebPConfig& config, WebPPicture& picture) {
 
 std::string largeJPEG(int width, int height, bool progressive, bool cmyk) {
     BandedRows rows(width, cmyk ? 4 : 3, 1);
-    return writeJPEG(width, height, cmyk ? 4 : 3, cmyk ? JCS_CMYK : JCS_RGB, progressive, rows);
+    JPEGWriter writer(width, height, cmyk ? 4 : 3, cmyk ? JCS_CMYK : JCS_RGB);
+    jpeg_set_quality(&writer.info(), 80, TRUE);
+    for (int index = 0; index < writer.info().num_components; ++index) {
+        writer.info().comp_info[index].h_samp_factor = 1;
+        writer.info().comp_info[index].v_samp_factor = 1;
+    }
+    if (progressive) jpeg_simple_progression(&writer.info());
+    return writer.write([&rows](int y) { return rows.row(y); });
 }
 
 // libpng's own error handler aborts when no jump is set, which fails the test.
@@ -240,31 +254,14 @@ std::string pngWithCompressedText(int chunks) {
 }
 
 std::string manyScanJPEG(int width, int height, int scans) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    JPEGOutput output;
-    jpeg_mem_dest(&info, &output.buffer, &output.size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 1;
-    info.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&info);
-    jpeg_simple_progression(&info);
-    const int written = info.num_scans;
-    jpeg_start_compress(&info, TRUE);
-    const std::vector<JSAMPLE> flat(static_cast<std::size_t>(width), 128);
-    while (info.next_scanline < info.image_height) {
-        auto* row = const_cast<JSAMPROW>(flat.data());
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
+    JPEGWriter writer(width, height, 1, JCS_GRAYSCALE);
+    jpeg_simple_progression(&writer.info());
+    const int written = writer.info().num_scans;
+    std::vector<JSAMPLE> flat(static_cast<std::size_t>(width), 128);
+    std::string bytes = writer.write([&flat](int) { return flat.data(); });
     check(scans >= written, "fewer scans than the encoder writes");
     // Of a flat image the last scan, a refinement of every block, is one run of empty blocks: read again
     // it changes nothing, yet passes over the image again.
-    std::string bytes = output.bytes();
     const std::size_t last = bytes.rfind("\xff\xda");
     const std::size_t end = bytes.rfind("\xff\xd9");
     check(last != std::string::npos && end != std::string::npos && last < end, "JPEG scans");

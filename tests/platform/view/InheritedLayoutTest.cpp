@@ -42,6 +42,20 @@ struct Turning : View<Turning> {
     }
 };
 
+using Wrapper = std::pair<const char*, std::function<AnyView(AnyView)>>;
+
+// `userView` and every kind of view that holds one other view, each of which must pass on to it what
+// the stack around them tells.
+std::vector<Wrapper> wrappers(Wrapper userView) {
+    return {std::move(userView),
+            {"group", [](AnyView v) { return AnyView(Group({std::move(v)})); }},
+            {"for each", [](AnyView v) { return AnyView(ForEach({{AnyHashable(0), std::move(v)}})); }},
+            {"conditional", [](AnyView v) { return If(true, std::move(v)); }},
+            {"modifier", [](AnyView v) { return v.padding(2); }},
+            {"id", [](AnyView v) { return v.id(AnyHashable(7)); }},
+            {"environment reader", [](AnyView v) { return EnvironmentReader([v](const EnvironmentValues&) { return v; }); }}};
+}
+
 // What a 400 × 300 window of `root` draws after its knob turns to 1 is what a new window draws then.
 void expectUpdatedAsNew(const AnyView& root, Knob& knob, const std::string& what) {
     TestHost host(root);
@@ -52,18 +66,9 @@ void expectUpdatedAsNew(const AnyView& root, Knob& knob, const std::string& what
 
 TEST(InheritedLayoutTest, ViewsMadeOrKeptByAnUpdateFollowTheirStackAsInANewWindow) {
     const std::vector<std::pair<const char*, AnyView>> replacements{{"spacer", Spacer()}, {"divider", Divider()}};
-    const std::vector<std::pair<const char*, std::function<AnyView(AnyView)>>> wrappers{
-        {"user view", [](AnyView v) { return v; }},
-        {"group", [](AnyView v) { return AnyView(Group({std::move(v)})); }},
-        {"for each", [](AnyView v) { return AnyView(ForEach({{AnyHashable(0), std::move(v)}})); }},
-        {"conditional", [](AnyView v) { return If(true, std::move(v)); }},
-        {"modifier", [](AnyView v) { return v.padding(2); }},
-        {"id", [](AnyView v) { return v.id(AnyHashable(7)); }},
-        {"environment reader", [](AnyView v) { return EnvironmentReader([v](const EnvironmentValues&) { return v; }); }},
-    };
     for (const bool horizontal : {true, false}) {
         for (const auto& [what, later] : replacements) {
-            for (const auto& [wrapper, wrap] : wrappers) {
+            for (const auto& [wrapper, wrap] : wrappers({"user view", [](AnyView v) { return v; }})) {
                 auto knob = std::make_shared<Knob>();
                 const AnyView leaf = Leaf{{}, {knob}, wrap, later};
                 const AnyView square = Rectangle().frame(10, 10);
@@ -112,16 +117,9 @@ std::string dividerDrawn(ViewHost& host) {
 // A 20 × 20 frame offers a divider and a spacer its square: a divider takes 1 point across the stack's
 // axis, a spacer the whole length along it and nothing across.
 TEST(InheritedLayoutTest, ADividerAndASpacerUnderAWrapperFollowTheirStackWhenItTurns) {
-    const std::vector<std::pair<const char*, std::function<AnyView(AnyView)>>> wrappers{
-        {"user view reporting itself unchanged", [](AnyView v) { return AnyView(Unchanged{{}, std::move(v)}); }},
-        {"group", [](AnyView v) { return AnyView(Group({std::move(v)})); }},
-        {"for each", [](AnyView v) { return AnyView(ForEach({{AnyHashable(0), std::move(v)}})); }},
-        {"conditional", [](AnyView v) { return If(true, std::move(v)); }},
-        {"modifier", [](AnyView v) { return v.padding(2); }},
-        {"id", [](AnyView v) { return v.id(AnyHashable(7)); }},
-        {"environment reader", [](AnyView v) { return EnvironmentReader([v](const EnvironmentValues&) { return v; }); }},
-    };
-    for (const auto& [wrapper, wrap] : wrappers) {
+    const Wrapper unchanged{"user view reporting itself unchanged",
+                            [](AnyView v) { return AnyView(Unchanged{{}, std::move(v)}); }};
+    for (const auto& [wrapper, wrap] : wrappers(unchanged)) {
         auto knob = std::make_shared<Knob>();
         const AnyView divider = TurningStack{{}, {knob}, wrap(AnyView(Divider()).frame(20, 20))};
         TestHost dividing(divider);
