@@ -88,7 +88,6 @@ TEST_F(HistoryReadBoundsTest, ABoundStopsTheLoadWhereverItIsAndTheHistoryIsLeftU
         if (browserHoldsItsLog) {
             browser->execute("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;");
         }
-        browser->add("https://a.example/", "A", 1, clock.now());
         browser->execute("PRAGMA writable_schema = ON;"
                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
                          "INSERT INTO sqlite_master SELECT 'view', 'v' || i, 'v' || i, 0, "
@@ -154,10 +153,10 @@ TEST_F(HistoryReadBoundsTest, AReaderThatGoesEndsTheLoadItStarted) {
 
     // A load that missed the reader's going would end at its deadline, after the wait below gave up.
     makeReader({.time = std::chrono::seconds(10)});
-    std::promise<void> copying;
-    setCommittedDatabaseCopyHookForTesting([&copying] { copying.set_value(); }); // once: the History has no log
+    auto copying = std::make_shared<std::promise<void>>(); // the hook may outlive a test that failed
+    setCommittedDatabaseCopyHookForTesting([copying] { copying->set_value(); }); // once: the History has no log
     reader->copyAndLoadHistory();
-    ASSERT_EQ(copying.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_EQ(copying->get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
     auto gone = std::async(std::launch::async, [this] { reader.reset(); });
     ASSERT_EQ(gone.wait_for(std::chrono::seconds(5)), std::future_status::ready)
         << "the reader waited for its load to reach its deadline";
