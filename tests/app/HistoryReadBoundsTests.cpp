@@ -3,12 +3,10 @@
 
 #include "ChromeHistoryReaderFixture.h"
 #include "SyntheticHistory.h"
-#include "app/SqliteHandles.h"
+#include "platform/foundation/Files.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <fstream>
 #include <future>
 #include <string>
@@ -20,203 +18,148 @@ namespace fs = std::filesystem;
 
 class HistoryReadBoundsTest : public testing::ChromeHistoryReaderFixture {
 protected:
-    std::ptrdiff_t timesLogged(const std::string& line) const { return std::count(logged.begin(), logged.end(), line); }
+    void expectRefused(const HistoryReadLimits& limits, const std::string& why) {
+        ChromeHistoryReader::resetLastLoadTimeForTesting(); // a case that loaded does not hold back the next
+        makeReader(limits);
+        load();
+        EXPECT_EQ(logged.back(), notRead + why);
+        EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+    }
 
     const std::string notRead = "❌ Chrome history not read: ";
 };
 
-// Makes index "trick" of `urls` from other rows than the table's: those whose address is `shadowURL`,
-// an SQL expression of the table's row.
-void indexOtherRows(testing::SyntheticHistory& history, const std::string& columns, const std::string& shadowURL) {
-    history.execute("CREATE TABLE shadow(id INTEGER PRIMARY KEY, url, title, visit_count, last_visit_time);"
-                    "INSERT INTO shadow SELECT id, " + shadowURL + ", title, visit_count, last_visit_time FROM urls;"
-                    "CREATE INDEX trick ON shadow(" + columns + ");"
-                    "PRAGMA writable_schema = ON;"
-                    "UPDATE sqlite_master SET tbl_name = 'urls', sql = 'CREATE INDEX trick ON urls(" + columns +
-                    ")' WHERE name = 'trick';"
-                    "PRAGMA writable_schema = OFF;");
-}
-
 // The count before the sort reads the table, whose rows the sort takes, however small an index that
-// covers it; and what an index the sort reads holds beyond the count is refused as it is read.
+// covers it; and what an index the sort reads holds beyond the count is refused as it is read. The
+// index "trick" is made from other rows than the table's, with `indexURL` for their address.
 TEST_F(HistoryReadBoundsTest, AnIndexThatDisagreesWithItsTableLetsNoMoreTextThrough) {
     const std::string big = "'https://big.example/' || printf('%.*c', 9980, 'x')"; // 10,000 bytes
     const struct {
-        const char* tableURL;
-        const char* indexURL;
-        const char* indexColumns;
-        std::string line;
+        std::string tableURL, indexURL, indexColumns, why;
     } cases[] = {
-        {big.c_str(), "'a'", "url, title, last_visit_time",
+        {big, "'a'", "url, title, last_visit_time",
          "its visits of the last 33 days hold 200000 bytes of addresses and titles, more than the 100000 read at most"},
-        {"'https://small.example/'", big.c_str(), "last_visit_time, url, title, visit_count",
+        {"'https://small.example/'", big, "last_visit_time, url, title, visit_count",
          "its visits of the last 33 days hold more than the 100000 bytes of addresses and titles read at most"},
     };
-    makeReader({.textBytes = 100000});
-    for (const auto& [tableURL, indexURL, indexColumns, line] : cases) {
+    for (const auto& [tableURL, indexURL, indexColumns, why] : cases) {
         fs::remove(source);
         {
             testing::SyntheticHistory history(source);
             for (int i = 0; i < 20; ++i) {
                 history.add("", "", 1, clock.now().addingTimeInterval(-60.0 * i));
             }
-            history.execute(std::string("UPDATE urls SET url = ") + tableURL + ";");
-            indexOtherRows(history, indexColumns, indexURL);
+            history.execute("UPDATE urls SET url = " + tableURL + ";"
+                            "CREATE TABLE shadow(id INTEGER PRIMARY KEY, url, title, visit_count, last_visit_time);"
+                            "INSERT INTO shadow SELECT id, " + indexURL + ", title, visit_count, last_visit_time "
+                            "FROM urls; CREATE INDEX trick ON shadow(" + indexColumns + ");"
+                            "PRAGMA writable_schema = ON; UPDATE sqlite_master SET tbl_name = 'urls', "
+                            "sql = 'CREATE INDEX trick ON urls(" + indexColumns + ")' WHERE name = 'trick';");
         }
-        load();
-        EXPECT_EQ(logged.back(), notRead + line) << indexColumns;
-        EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+        expectRefused({.textBytes = 100000}, why);
     }
 }
 
-// Views are parsed with the schema, before any statement of the read runs: also by the conversion of a
-// copy whose log the browser holds open.
-TEST_F(HistoryReadBoundsTest, ASchemaOfCountlessViewsIsRefusedBeforeItFillsTheMemory) {
-    for (const bool browserHoldsItsLog : {true, false}) {
+// Wherever a bound stops a load of a History of countless views (300 of 2,000 columns, some 30 MiB once
+// parsed): the copy counts against the load's time from its first chunk on, a log is refused before
+// SQLite replays it in one step that nothing stops, and the parse of the schema is bounded both where the
+// read opens the copy and where a copy whose log the browser holds open is converted. What a stopped copy
+// left goes. The History is then left alone until it changes, also when only its log does.
+TEST_F(HistoryReadBoundsTest, ABoundStopsTheLoadWhereverItIsAndTheHistoryIsLeftUntilItChanges) {
+    const std::string tooMuchMemory = "reading it took more than 8388608 bytes of memory";
+    const struct {
+        bool browserHoldsItsLog;
+        HistoryReadLimits limits;
+        std::string why; // with the log's size for {}
+        bool copyStays;  // refused as the copy is read, not as it is made
+    } cases[] = {
+        {false, {.time = std::chrono::milliseconds(0)}, "reading it took longer than 0 s", false},
+        {false, {.memoryBytes = std::size_t{8} << 20}, tooMuchMemory, true},
+        {true, {.logBytes = 4096}, "its write-ahead log holds {} bytes, more than the 4096 replayed at most", false},
+        {true, {.memoryBytes = std::size_t{8} << 20}, tooMuchMemory, false},
+    };
+    std::unique_ptr<testing::SyntheticHistory> browser;
+    int copies = 0;
+    setCommittedDatabaseCopyHookForTesting([&copies] { ++copies; });
+    for (const auto& [browserHoldsItsLog, limits, why, copyStays] : cases) {
+        browser.reset();
         removeDatabaseFiles(source);
-        auto browser = std::make_unique<testing::SyntheticHistory>(source);
+        browser = std::make_unique<testing::SyntheticHistory>(source);
         if (browserHoldsItsLog) {
             browser->execute("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;");
         }
-        browser->add("https://a.example/", "A", 1, clock.now());
-        // 300 views of 2,000 columns: some 30 MiB once parsed.
         browser->execute("PRAGMA writable_schema = ON;"
                          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
                          "INSERT INTO sqlite_master SELECT 'view', 'v' || i, 'v' || i, 0, "
                          "'CREATE VIEW v' || i || ' AS SELECT ' || replace(hex(zeroblob(1999)), '00', '1, ') || '1' "
                          "FROM n;");
-        if (!browserHoldsItsLog) {
-            browser.reset();
+        std::string line = why;
+        if (const std::size_t at = line.find("{}"); at != std::string::npos) {
+            line.replace(at, 2, std::to_string(fs::file_size(source.string() + "-wal")));
         }
-        makeReader({.memoryBytes = std::size_t{8} << 20});
+        expectRefused(limits, line);
+        EXPECT_EQ(fs::exists(copy), copyStays) << line;
+        logged.clear();
+        const int copiesOfTheLoad = copies;
         load();
-        EXPECT_EQ(logged.back(), notRead + "reading it took more than 8388608 bytes of memory") << browserHoldsItsLog;
-        EXPECT_EQ(fs::exists(copy), !browserHoldsItsLog) << "a copy refused while it is converted is removed";
-        EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+        EXPECT_TRUE(logged.empty()) << line;
+        EXPECT_EQ(copies, copiesOfTheLoad) << line;
     }
-}
-
-// The copy counts against the load's time from its first chunk on.
-TEST_F(HistoryReadBoundsTest, ACopyPastTheLoadsDeadlineStops) {
-    { testing::SyntheticHistory history(source); }
-    makeReader({.time = std::chrono::milliseconds(0)});
+    const auto historyFileBefore = fs::last_write_time(source);
+    browser->add("https://b.example/", "", 1, clock.now());
+    ASSERT_EQ(fs::last_write_time(source), historyFileBefore);
     load();
-    EXPECT_EQ(logged.back(), notRead + "reading it took longer than 0 s");
-    EXPECT_FALSE(fs::exists(copy)) << "what it copied is removed";
+    EXPECT_EQ(logged, std::vector<std::string>{notRead + tooMuchMemory});
 }
 
-// SQLite replays a log in one step that nothing stops, so a log longer than the load replays is refused.
-TEST_F(HistoryReadBoundsTest, ALogLongerThanTheLoadReplaysIsRefused) {
-    testing::SyntheticHistory browser(source);
-    browser.execute("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;");
-    browser.add("https://a.example/", "A", 1, clock.now());
-    const std::uintmax_t logBytes = fs::file_size(source.string() + "-wal");
-    makeReader({.logBytes = 4096});
-    load();
-    EXPECT_EQ(logged.back(), notRead + "its write-ahead log holds " + std::to_string(logBytes) +
-                                 " bytes, more than the 4096 replayed at most");
-    EXPECT_FALSE(fs::exists(copy));
-}
-
-// A History whose `urls` a scan never finishes, in a few pages: interior pages whose every child is the
-// page below, down to the table's one leaf, so that each level multiplies the rows a scan passes.
-void makeEveryScanOfURLsEndless(const fs::path& path) {
-    constexpr int levels = 4;
-    constexpr int childrenPerPage = 400;
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    Database database(raw);
-    const auto integer = [&](const char* sql) {
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(database.get(), sql, -1, &statement, nullptr);
-        const Statement finalized(statement);
-        sqlite3_step(statement);
-        return static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0));
-    };
-    const std::uint32_t pageSize = integer("PRAGMA page_size");
-    const std::uint32_t pages = integer("PRAGMA page_count");
-    const std::uint32_t leaf = integer("SELECT rootpage FROM sqlite_master WHERE name = 'urls'");
-    const std::string pointAtRoot = "PRAGMA writable_schema = ON; UPDATE sqlite_master SET rootpage = " +
-                                    std::to_string(pages + levels) + " WHERE name = 'urls';";
-    ASSERT_EQ(sqlite3_exec(database.get(), pointAtRoot.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    database.reset();
-
-    const auto put = [](std::string& bytes, std::size_t at, std::uint32_t value, int width) {
+// Makes every scan of `urls` endless in a few pages, in a History of one visit to `onlyURL`: the
+// table's one leaf moves to the end, and its root (where the leaf was) and the interior pages put
+// below it each have 400 children, all the page below, so that each level multiplies the rows a scan passes.
+void makeEveryScanOfURLsEndless(const fs::path& path, const std::string& onlyURL) {
+    std::string bytes = readFile(path).value();
+    const auto put = [&bytes](std::size_t at, std::uint32_t value, int width) {
         for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<char>(value >> (8 * (width - 1 - i)));
     };
-    std::string added;
+    const std::size_t pageSize = static_cast<std::uint8_t>(bytes[16]) << 8 | static_cast<std::uint8_t>(bytes[17]);
+    const auto pages = static_cast<std::uint32_t>(bytes.size() / pageSize);
+    const std::size_t root = bytes.find(onlyURL) / pageSize * pageSize; // the table's page comes before its index's
+    constexpr std::uint32_t levels = 4, children = 400;
+    bytes += bytes.substr(root, pageSize);                  // the leaf, now page pages + 1
+    bytes.resize(bytes.size() + (levels - 1) * pageSize); // the levels below the root
     for (std::uint32_t level = 1; level <= levels; ++level) {
-        const std::uint32_t child = level == 1 ? leaf : pages + level - 1;
-        std::string page(pageSize, '\0');
-        page[0] = 0x05; // an interior page of a table
-        put(page, 3, childrenPerPage, 2);
-        put(page, 5, pageSize - 5 * childrenPerPage, 2);
-        put(page, 8, child, 4); // the right-most child
-        for (std::uint32_t cell = 0; cell < childrenPerPage; ++cell) {
-            const std::uint32_t at = pageSize - 5 * (cell + 1);
-            put(page, 12 + 2 * cell, at, 2);
-            put(page, at, child, 4);
-            page[at + 4] = 1; // its key
+        const std::size_t at = level == levels ? root : (pages + level) * pageSize;
+        bytes.replace(at, pageSize, pageSize, '\0');
+        bytes[at] = 0x05; // an interior page of a table
+        put(at + 3, children, 2);
+        put(at + 5, static_cast<std::uint32_t>(pageSize) - 5 * children, 2);
+        put(at + 8, pages + level, 4); // the right-most child
+        for (std::uint32_t cell = 1; cell <= children; ++cell) {
+            const std::size_t cellAt = pageSize - 5 * cell;
+            put(at + 12 + 2 * (cell - 1), static_cast<std::uint32_t>(cellAt), 2);
+            put(at + cellAt, pages + level, 4);
+            bytes[at + cellAt + 4] = 1; // its key
         }
-        added += page;
     }
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(0, std::ios::end);
-    file.write(added.data(), static_cast<std::streamsize>(added.size()));
-    std::string size(4, '\0');
-    put(size, 0, pages + levels, 4);
-    file.seekp(28); // the header's count of pages
-    file.write(size.data(), 4);
+    put(28, pages + levels, 4); // the header's count of pages
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // At quit the reader goes while its load runs; the load stops at its next check instead of holding the
 // quit until its deadline.
 TEST_F(HistoryReadBoundsTest, AReaderThatGoesEndsTheLoadItStarted) {
-    {
-        testing::SyntheticHistory history(source);
-        history.add("https://a.example/", "A", 1, clock.now());
-    }
-    makeEveryScanOfURLsEndless(source);
-    makeReader({.time = std::chrono::milliseconds(300)});
-    load();
-    ASSERT_EQ(logged.back(), notRead + "reading it took longer than 300 ms") << "the file's scan is endless";
+    testing::SyntheticHistory(source).add("https://a.example/", "A", 1, clock.now());
+    makeEveryScanOfURLsEndless(source, "https://a.example/");
+    expectRefused({.time = std::chrono::milliseconds(300)}, "reading it took longer than 300 ms");
 
     // A load that missed the reader's going would end at its deadline, after the wait below gave up.
     makeReader({.time = std::chrono::seconds(10)});
-    std::promise<void> copying;
-    setCommittedDatabaseCopyHookForTesting([&copying, told = std::make_shared<std::atomic<bool>>(false)] {
-        if (!told->exchange(true)) copying.set_value();
-    });
+    auto copying = std::make_shared<std::promise<void>>(); // the hook may outlive a test that failed
+    setCommittedDatabaseCopyHookForTesting([copying] { copying->set_value(); }); // once: the History has no log
     reader->copyAndLoadHistory();
-    ASSERT_EQ(copying.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    ASSERT_EQ(copying->get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
     auto gone = std::async(std::launch::async, [this] { reader.reset(); });
     ASSERT_EQ(gone.wait_for(std::chrono::seconds(5)), std::future_status::ready)
         << "the reader waited for its load to reach its deadline";
-}
-
-// The browser writes to its log while the History file stays as it is: the log's change is a change.
-TEST_F(HistoryReadBoundsTest, ARefusedHistoryIsNotCopiedAgainUntilItChanges) {
-    testing::SyntheticHistory browser(source);
-    browser.execute("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;");
-    browser.add("https://first.example/" + std::string(78, 'x'), "", 1, clock.now()); // 100 bytes
-    int copies = 0;
-    setCommittedDatabaseCopyHookForTesting([&copies] { ++copies; });
-    makeReader({.textBytes = 50});
-    const std::string refused = notRead + "its visits of the last 33 days hold 100 bytes of addresses and titles, "
-                                          "more than the 50 read at most";
-    load();
-    load();
-    EXPECT_EQ(copies, 1);
-    EXPECT_EQ(timesLogged(refused), 1);
-    EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
-
-    const auto historyFileBefore = fs::last_write_time(source);
-    browser.add("https://second.example/", "", 1, clock.now());
-    ASSERT_EQ(fs::last_write_time(source), historyFileBefore);
-    load();
-    EXPECT_EQ(copies, 2);
-    EXPECT_EQ(logged.back(), notRead + "its visits of the last 33 days hold 123 bytes of addresses and titles, "
-                                       "more than the 50 read at most");
 }
 
 } // namespace
