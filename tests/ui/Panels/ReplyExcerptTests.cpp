@@ -73,17 +73,22 @@ TEST(ReplyExcerpt, AFloodOfLightLookingPiecesIsCutByItsWeight) {
     }
 }
 
-// A list too long to show whole after an introduction, flat or nested: the excerpt ends between two
-// items, keeping as many as fit, and the kept part parses as the introduction and the list cut short.
+// A list too long to show whole after an introduction, flat, numbered or nested: the excerpt ends
+// between two items, keeping as many as fit, and the kept part parses as the introduction and the list
+// cut short.
 TEST(ReplyExcerpt, ALongListIsCutBetweenItemsKeepingAsManyAsFit) {
-    std::string flat = "Here is what you did:\n\n", nested = "Steps:\n\n";
+    std::string flat = "Here is what you did:\n\n", numbered = "Steps:\n\n", nested = "Steps:\n\n";
     for (int i = 0; flat.size() < 274000; ++i) flat += "- Item " + std::to_string(i) + " of the day\n";
+    for (int i = 1; i <= 400; ++i) numbered += std::to_string(i) + ") Step\n";
     for (int i = 0; i < 400; ++i) nested += std::string(2 * (i % 4), ' ') + "- Step " + std::to_string(i) + "\n";
-    const std::tuple<std::string, ReplyExcerptLimits, int> cases[] = {{flat, {}, 1}, {nested, {64 * 1024, 2000}, 4}};
+    const ReplyExcerptLimits few{64 * 1024, 2000};
+    const std::tuple<std::string, ReplyExcerptLimits, int> cases[] = {{flat, {}, 1}, {numbered, few, 1}, {nested, few, 4}};
     for (const auto& [reply, limits, nesting] : cases) {
         const std::size_t kept = replyExcerptLength(reply, limits);
         const std::string_view rest = std::string_view(reply).substr(kept);
-        ASSERT_TRUE(rest.starts_with("\n") && rest.substr(rest.find_first_not_of("\n "), 2) == "- ") << kept;
+        const std::string_view next = rest.substr(std::min(rest.find_first_not_of("\n "), rest.size()));
+        const bool opensItem = next.starts_with("- ") || next.substr(next.find_first_not_of("0123456789"), 2) == ") ";
+        ASSERT_TRUE(rest.starts_with("\n") && opensItem) << kept;
         const std::size_t nextItemEnd = reply.find('\n', kept + 1);
         EXPECT_GT(replyWeight(reply.substr(0, nextItemEnd)), limits.weight) << "the next item does not fit";
         const auto blocks = ridadozi::MarkdownParser::parse(reply.substr(0, kept));
