@@ -401,6 +401,7 @@ TEST(ModelErrorMapping, AnErrorFromAnotherThreadKeepsItsKindMessageAndWhatItHold
     const auto stopped = crossed(GenerateContentError::responseStoppedEarly(FinishReason::safety, {}));
     EXPECT_EQ(stopped.reason(), FinishReason::safety);
     EXPECT_TRUE(stopped.response());
+    EXPECT_EQ(crossed(GenerateContentError::invalidAPIKey("Not valid.")).message(), "Not valid.");
 }
 
 } // namespace
