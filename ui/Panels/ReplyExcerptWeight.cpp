@@ -21,8 +21,6 @@ constexpr std::string_view autolinkStarts[] = {"http://", "https://", "ftp://", 
 
 bool isBlankCharacter(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-bool isBlank(std::string_view line) { return std::all_of(line.begin(), line.end(), isBlankCharacter); }
-
 bool startsCharacter(std::string_view text, std::size_t at) {
     return at >= text.size() || (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
 }
@@ -112,7 +110,7 @@ std::size_t ReplyWeigher::listDepthAt(std::size_t column) const {
 
 ReplyWeigher::Line ReplyWeigher::weigh(std::string_view line, std::size_t budget) const {
     Line result;
-    if (isBlank(line)) {
+    if (isBlankLine(line)) {
         result.fittingBytes = line.size();
         return result;
     }
@@ -153,7 +151,7 @@ ReplyWeigher::Line ReplyWeigher::weigh(std::string_view line, std::size_t budget
 }
 
 void ReplyWeigher::take(std::string_view line) {
-    if (isBlank(line)) {
+    if (isBlankLine(line)) {
         afterBlank_ = true;
         quoteDepth_ = 0;
         return;
@@ -200,12 +198,12 @@ void ReplyWeigher::followFence(std::string_view line) {
         if (fence == '`' && rest.find('`') != std::string_view::npos) return;
         fenceCharacter_ = fence;
         fenceLength_ = length;
-    } else if (fence == fenceCharacter_ && length >= fenceLength_ && isBlank(rest)) {
+    } else if (fence == fenceCharacter_ && length >= fenceLength_ && isBlankLine(rest)) {
         fenceLength_ = 0;
     }
 }
 
-bool isBlankLine(std::string_view line) { return isBlank(line); }
+bool isBlankLine(std::string_view line) { return std::all_of(line.begin(), line.end(), isBlankCharacter); }
 
 std::size_t replyWeight(std::string_view text) {
     ReplyWeigher weigher;

@@ -70,18 +70,13 @@ TEST(RunLoopThreadingTest, PostsToTheMainLoopFromAnotherThreadNeverReachOneThatW
     std::atomic<bool> replacing{true};
     std::atomic<int> posts{0};
     std::thread poster([&replacing, &posts] {
-        while (replacing) {
-            RunLoop::postToMain([] {});
-            ++posts;
-        }
+        for (; replacing; ++posts) RunLoop::postToMain([] {});
     });
     for (int round = 0; round < 3000; ++round) {
-        auto loop = std::make_shared<ManualRunLoop>();
+        const auto loop = std::make_shared<ManualRunLoop>();
         RunLoop::setMain(loop);
-        const int before = posts;
-        while (posts < before + 2) std::this_thread::yield();  // one post began after the loop came
+        for (const int before = posts; posts < before + 2;) std::this_thread::yield(); // one began after it came
         RunLoop::setMain(nullptr);
-        loop.reset();
     }
     replacing = false;
     poster.join();

@@ -101,15 +101,11 @@ TEST_F(PanelViewsTest, AHostileJournalIsCutAndShownWhileTheWindowGoesOnAnswering
     const auto laidOutWhole = [&] { t.host().update(); return *seen == hostile; };
     ASSERT_TRUE(loop->runUntil(laidOutWhole, 20)) << "the layout's copy holds the whole reply";
     EXPECT_FALSE(shows(t.host().displayList(), "![")) << "not parsed while the window was laid out";
-    // Work that comes now is served while the reply is still being parsed, not after it.
     const std::string note = "The rest of this reply (";
-    bool servedWhileParsing = false;
-    loop->post([&] {
-        t.host().update();
-        servedWhileParsing = !shows(t.host().displayList(), note);
-    });
+    bool served = false; // while the reply is still being parsed, not after it
+    loop->post([&] { t.host().update(); served = !shows(t.host().displayList(), note); });
     loop->runUntilIdle();
-    EXPECT_TRUE(servedWhileParsing);
+    EXPECT_TRUE(served);
 
     ASSERT_TRUE(waitFor(t, [&] { return shows(t.host().displayList(), note); }));
     EXPECT_TRUE(shows(drawn(t), "![![!["));

@@ -41,14 +41,15 @@ TEST(ReplyExcerpt, EndsAtABlockBoundaryOutsideCodeElseAtALineEndElseOnACharacter
 }
 
 TEST(ReplyExcerpt, ListItemsAndMarkupWeighMoreThanPlainText) {
-    EXPECT_GT(replyWeight("- an item"), replyWeight("plain words and nothing else"));
-    EXPECT_GT(replyWeight("> > quoted twice"), replyWeight("> quoted once"));
-    EXPECT_GT(replyWeight("12. numbered"), replyWeight("12.5 is a number"));
-    EXPECT_GT(replyWeight("`a` `b` `c`"), replyWeight("a b c"));
-    EXPECT_GT(replyWeight("- a\n  - nested"), replyWeight("- a\n- b"));
-    EXPECT_GT(replyWeight("a\n\nb"), replyWeight("a\nb")) << "a paragraph costs more than a line of one";
-    EXPECT_LT(replyWeight("```\n- a `b` *c*\n```"), replyWeight("- a `b` *c*")) << "nothing is markup in code";
-    EXPECT_EQ(replyWeight("   "), 0u);
+    const auto weight = [](std::string_view text) { return replyWeight(text); };
+    EXPECT_GT(weight("- an item"), weight("plain words and nothing else"));
+    EXPECT_GT(weight("> > quoted twice"), weight("> quoted once"));
+    EXPECT_GT(weight("12. numbered"), weight("12.5 is a number"));
+    EXPECT_GT(weight("`a` `b` `c`"), weight("a b c"));
+    EXPECT_GT(weight("- a\n  - nested"), weight("- a\n- b"));
+    EXPECT_GT(weight("a\n\nb"), weight("a\nb")) << "a paragraph costs more than a line of one";
+    EXPECT_LT(weight("```\n- a `b` *c*\n```"), weight("- a `b` *c*")) << "nothing is markup in code";
+    EXPECT_EQ(weight("   "), 0u);
 
     // The same bytes as plain lines would fit; as list items they make too many views.
     const std::string items = repeated("- a\n", 1000);
@@ -59,48 +60,41 @@ TEST(ReplyExcerpt, ListItemsAndMarkupWeighMoreThanPlainText) {
     EXPECT_GT(excerpt(lines, lines.size(), 500).size(), kept.size());
 }
 
-// Each bare autolink is a link run of its own: 64 KiB of them cost several times what the weight
-// allows, and their text alone looks light.
-TEST(ReplyExcerpt, AFloodOfAutolinksIsCutByItsWeight) {
+// A flood of pieces whose text alone looks light (bare autolinks, code spans): cut by its weight, as
+// far as the weight allows.
+TEST(ReplyExcerpt, AFloodOfLightLookingPiecesIsCutByItsWeight) {
     const ReplyExcerptLimits limits;
-    EXPECT_GT(replyWeight(repeated("http://a ", 100)), replyWeight(repeated("a ", 100)) + 150);
-    EXPECT_GT(replyWeight(repeated("www.a.b ", 100)), replyWeight(repeated("abc.d ", 100)) + 150);
-    const std::string flood = repeated("http://a ", limits.bytes / 9 + 1);
-    const std::size_t kept = replyExcerptLength(flood, limits);
-    EXPECT_LT(kept, limits.bytes / 2);
-    EXPECT_LE(replyWeight(flood.substr(0, kept)), limits.weight);
-    EXPECT_GT(replyWeight(flood.substr(0, kept + 9)), limits.weight) << "as much as the weight allows";
+    for (const std::string piece : {"http://a ", "www.a.b ", "`a` "}) {
+        const std::string flood = repeated(piece, limits.bytes / piece.size() + 1);
+        const std::size_t kept = replyExcerptLength(flood, limits);
+        EXPECT_LT(kept, limits.bytes / 2) << piece;
+        EXPECT_LE(replyWeight(flood.substr(0, kept)), limits.weight) << piece;
+        EXPECT_GT(replyWeight(flood.substr(0, kept + piece.size())), limits.weight) << piece;
+    }
 }
 
-// A list too long to show whole after an introduction: the excerpt ends between two items, top-level
-// or nested, keeping as many as fit, and the kept part parses as the same list cut short.
+// A list too long to show whole after an introduction, flat, numbered or nested: the excerpt ends
+// between two items, keeping as many as fit, and the kept part parses as the introduction and the list
+// cut short.
 TEST(ReplyExcerpt, ALongListIsCutBetweenItemsKeepingAsManyAsFit) {
-    std::string list;
-    for (int i = 0; list.size() < 274000; ++i) list += "- Item " + std::to_string(i) + " of the day\n";
-    const std::string reply = "Here is what you did:\n\n" + list;
-    const std::size_t kept = replyExcerptLength(reply);
-    ASSERT_LT(kept, reply.size());
-    ASSERT_TRUE(reply.substr(kept).starts_with("\n- Item ")) << reply.substr(0, kept);
-    const std::size_t nextLine = reply.find('\n', kept + 1);
-    EXPECT_GT(replyWeight(reply.substr(0, nextLine)), ReplyExcerptLimits{}.weight) << "the next item does not fit";
-    const ShownReply shown = shownReply(reply);
-    ASSERT_EQ(shown.content.blocks.size(), 3u);
-    const auto* items = shown.content.blocks[1].as<ridadozi::BlockNode::BulletedList>();
-    ASSERT_NE(items, nullptr);
-    EXPECT_GT(items->items.size(), 100u);
-
-    std::string nested = "Steps:\n\n";
+    std::string flat = "Here is what you did:\n\n", numbered = "Steps:\n\n", nested = "Steps:\n\n";
+    for (int i = 0; flat.size() < 274000; ++i) flat += "- Item " + std::to_string(i) + " of the day\n";
+    for (int i = 1; i <= 400; ++i) numbered += std::to_string(i) + ") Step\n";
     for (int i = 0; i < 400; ++i) nested += std::string(2 * (i % 4), ' ') + "- Step " + std::to_string(i) + "\n";
-    const ReplyExcerptLimits limits{64 * 1024, 2000};
-    const std::size_t nestedKept = replyExcerptLength(nested, limits);
-    ASSERT_LT(nestedKept, nested.size());
-    const std::string_view rest = std::string_view(nested).substr(nestedKept);
-    ASSERT_TRUE(rest.starts_with("\n")) << nested.substr(0, nestedKept);
-    EXPECT_TRUE(rest.substr(rest.find_first_not_of("\n "), 7) == "- Step ");
-    EXPECT_GT(replyWeight(nested.substr(0, nested.find('\n', nestedKept + 1))), limits.weight);
-    const auto blocks = ridadozi::MarkdownParser::parse(nested.substr(0, nestedKept));
-    ASSERT_TRUE(blocks && blocks->size() == 2u);
-    EXPECT_EQ(blocks->back().blockNesting(), 4) << "the nested lists are kept as lists";
+    const ReplyExcerptLimits few{64 * 1024, 2000};
+    const std::tuple<std::string, ReplyExcerptLimits, int> cases[] = {{flat, {}, 1}, {numbered, few, 1}, {nested, few, 4}};
+    for (const auto& [reply, limits, nesting] : cases) {
+        const std::size_t kept = replyExcerptLength(reply, limits);
+        const std::string_view rest = std::string_view(reply).substr(kept);
+        const std::string_view next = rest.substr(std::min(rest.find_first_not_of("\n "), rest.size()));
+        const bool opensItem = next.starts_with("- ") || next.substr(next.find_first_not_of("0123456789"), 2) == ") ";
+        ASSERT_TRUE(rest.starts_with("\n") && opensItem) << kept;
+        const std::size_t nextItemEnd = reply.find('\n', kept + 1);
+        EXPECT_GT(replyWeight(reply.substr(0, nextItemEnd)), limits.weight) << "the next item does not fit";
+        const auto blocks = ridadozi::MarkdownParser::parse(reply.substr(0, kept));
+        ASSERT_TRUE(blocks && blocks->size() == 2u);
+        EXPECT_EQ(blocks->back().blockNesting(), nesting) << "nested lists are kept as lists";
+    }
 }
 
 // Random replies of the pieces that weigh (every markup character, container markers, fences, blank
