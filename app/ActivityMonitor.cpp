@@ -284,25 +284,37 @@ std::string ActivityMonitor::usageSummary(double interval) const {
 }
 
 int ActivityMonitor::appSwitchCount(Date from, Date to) const {
+    const Date bounds[] = {from, to};
+    return appSwitchCounts(bounds).front();
+}
+
+std::vector<int> ActivityMonitor::appSwitchCounts(std::span<const Date> bounds) const {
+    std::vector<int> counts(bounds.size() > 1 ? bounds.size() - 1 : 0, 0);
+    if (counts.empty()) {
+        return counts;
+    }
     std::vector<const ActivityRecord*> inRange;
     for (const auto& record : activityRecords.get()) {
         const Date timestamp = record->timestamp.get();
-        if (from <= timestamp && timestamp < to) {
+        if (bounds.front() <= timestamp && timestamp < bounds.back()) {
             inRange.push_back(record.get());
         }
     }
+    // Sorted once for all ranges: each range's records keep the order a sort of that range alone gives.
     std::stable_sort(inRange.begin(), inRange.end(), [](const ActivityRecord* a, const ActivityRecord* b) {
         return a->timestamp.get() < b->timestamp.get();
     });
-    std::string previous;
-    int count = 0;
+    std::vector<const std::string*> previous(counts.size(), nullptr); // the last application in each range
     for (const ActivityRecord* record : inRange) {
-        if (record->appName != previous && !previous.empty()) {
-            ++count;
+        const auto range = static_cast<std::size_t>(
+            std::upper_bound(bounds.begin(), bounds.end(), record->timestamp.get()) - bounds.begin() - 1);
+        const std::string*& last = previous[range];
+        if (last && record->appName != *last && !last->empty()) {
+            ++counts[range];
         }
-        previous = record->appName;
+        last = &record->appName;
     }
-    return count;
+    return counts;
 }
 
 void ActivityMonitor::clearAllRecords() {

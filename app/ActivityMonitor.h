@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,8 @@ public:
     std::string usageSummary(double interval) const;
     // Application changes among the records started in [from, to).
     int appSwitchCount(Date from, Date to) const;
+    // The same for each of the ranges [bounds[i], bounds[i + 1]) of ascending `bounds`, sorting once.
+    std::vector<int> appSwitchCounts(std::span<const Date> bounds) const;
     // Empties the list and deletes the record file.
     void clearAllRecords();
     // At quit: credits the current stretch and writes the file once, waiting until it is written.

@@ -14,11 +14,12 @@ std::vector<AppSwitchData> computeSwitchData(const Calendar& calendar, Date now,
     std::vector<Date> bounds; // hour h runs from bounds[h] to bounds[h + 1]
     bounds.reserve(25);
     for (int h = 0; h <= 24; ++h) bounds.push_back(calendar.addingHours(today, h));
+    const std::vector<int> appSwitches = activityMonitor.appSwitchCounts(bounds);
     const std::vector<int> siteSwitches = chromeReader.siteSwitchCounts(bounds);
     std::vector<AppSwitchData> data;
     data.reserve(24);
     for (std::size_t h = 0; h < 24; ++h) {
-        const int switches = activityMonitor.appSwitchCount(bounds[h], bounds[h + 1]) + siteSwitches[h];
+        const int switches = appSwitches[h] + siteSwitches[h];
         data.push_back(AppSwitchData{UUID::random(), bounds[h], switches});
     }
     return data;
