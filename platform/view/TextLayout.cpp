@@ -385,19 +385,26 @@ LaidOutText layoutText(const std::vector<StyledSpan>& spans, const TextLayoutOpt
 
 namespace {
 
+struct LineBox {
+    LineMetrics metrics;
+    CGFloat width = 0; // spaces at the end of a line take no room
+    CGFloat top = 0;
+    CGFloat height() const { return metrics.ascent + metrics.descent + metrics.leading; }
+};
+
 // The lines shown for a height and a line limit: the first ones that fit, the last of them cut with an
-// ellipsis when lines were dropped. Only the cut line is a copy.
+// ellipsis when lines were dropped. Only the cut line is a copy. What measuring and laying out share.
 class ShownLines {
 public:
     ShownLines(const TextLines& broken, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
-               const Measure& measure)
-        : lines_(broken.lines), count_(lines_.size()) {
+               const TextMeasurer& measurer)
+        : spans_(spans), options_(options), measure_(spans, measurer), lines_(broken.lines), count_(lines_.size()) {
         if (options.lineLimit && *options.lineLimit > 0) count_ = std::min<std::size_t>(count_, static_cast<std::size_t>(*options.lineLimit));
         if (options.height && !std::isinf(*options.height)) {
             CGFloat used = 0;
             std::size_t fit = 0;
             for (std::size_t i = 0; i < count_; ++i) {
-                const LineMetrics m = metricsOf(lines_[i], spans, measure);
+                const LineMetrics m = metricsOf(lines_[i], spans, measure_);
                 const CGFloat h = m.ascent + m.descent + m.leading + (i > 0 ? options.lineSpacing : 0);
                 if (i > 0 && used + h > *options.height + fitTolerance) break;
                 used += h;
@@ -417,44 +424,39 @@ public:
             }
             cut_->endsWithNewline = false;
         }
-        truncateLine(*cut_, broken.limit, options.truncation, measure);
+        truncateLine(*cut_, broken.limit, options.truncation, measure_);
     }
     std::size_t size() const { return count_; }
     const Line& operator[](std::size_t i) const { return cut_ && i + 1 == count_ ? *cut_ : lines_[i]; }
     bool truncated() const { return cut_.has_value(); }
 
+    // Stacks the lines from the top: calls `visit(index, line, box)` for each, and returns the height of
+    // them all.
+    template <class Visit>
+    CGFloat stack(Visit&& visit) const {
+        CGFloat y = 0;
+        for (std::size_t i = 0; i < count_; ++i) {
+            const Line& line = (*this)[i];
+            LineBox box;
+            box.metrics = metricsOf(line, spans_, measure_);
+            box.width = lineWidth(line);
+            for (auto it = line.pieces.rbegin(); it != line.pieces.rend() && it->kind == PieceKind::space; ++it) box.width -= it->width;
+            if (i > 0) y += options_.lineSpacing;
+            box.top = y;
+            visit(i, line, box);
+            y += box.height();
+        }
+        return y;
+    }
+
 private:
+    const std::vector<StyledSpan>& spans_;
+    const TextLayoutOptions& options_;
+    const Measure measure_;
     const std::vector<Line>& lines_;
     std::size_t count_;
     std::optional<Line> cut_;
 };
-
-struct LineBox {
-    LineMetrics metrics;
-    CGFloat width = 0; // spaces at the end of a line take no room
-    CGFloat top = 0;
-    CGFloat height() const { return metrics.ascent + metrics.descent + metrics.leading; }
-};
-
-// Stacks the shown lines from the top: calls `visit(index, line, box)` for each, and returns the height
-// of them all.
-template <class Visit>
-CGFloat stackLines(const ShownLines& lines, const std::vector<StyledSpan>& spans, const TextLayoutOptions& options,
-                   const Measure& measure, Visit&& visit) {
-    CGFloat y = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
-        LineBox box;
-        box.metrics = metricsOf(line, spans, measure);
-        box.width = lineWidth(line);
-        for (auto it = line.pieces.rbegin(); it != line.pieces.rend() && it->kind == PieceKind::space; ++it) box.width -= it->width;
-        if (i > 0) y += options.lineSpacing;
-        box.top = y;
-        visit(i, line, box);
-        y += box.height();
-    }
-    return y;
-}
 
 } // namespace
 
@@ -462,14 +464,12 @@ TextExtent measureLayout(const TextLines& broken, const std::vector<StyledSpan>&
                          const TextMeasurer& measurer) {
     TextExtent out;
     if (spans.empty()) return out;
-    const Measure measure(spans, measurer);
-    const ShownLines lines(broken, spans, options, measure);
-    const CGFloat height = stackLines(lines, spans, options, measure, [&](std::size_t i, const Line&, const LineBox& box) {
+    const ShownLines lines(broken, spans, options, measurer);
+    out.size.height = lines.stack([&](std::size_t i, const Line&, const LineBox& box) {
         out.size.width = std::max(out.size.width, box.width);
         if (i == 0) out.firstBaseline = box.top + box.metrics.ascent;
         out.lastBaseline = box.top + box.metrics.ascent;
     });
-    out.size.height = height;
     out.truncated = lines.truncated();
     return out;
 }
@@ -478,12 +478,11 @@ LaidOutText layoutText(const TextLines& broken, const std::vector<StyledSpan>& s
                        const TextMeasurer& measurer) {
     LaidOutText out;
     if (spans.empty()) return out;
-    const Measure measure(spans, measurer);
-    const ShownLines lines(broken, spans, options, measure);
+    const ShownLines lines(broken, spans, options, measurer);
     std::vector<LineBox> boxes;
     boxes.reserve(lines.size());
     CGFloat maxWidth = 0;
-    const CGFloat height = stackLines(lines, spans, options, measure, [&](std::size_t, const Line&, const LineBox& box) {
+    const CGFloat height = lines.stack([&](std::size_t, const Line&, const LineBox& box) {
         boxes.push_back(box);
         maxWidth = std::max(maxWidth, box.width);
     });

@@ -215,15 +215,15 @@ private:
         return o;
     }
     // Text is measured once and broken into lines once per width. A height that holds all the lines
-    // gives the same layout as no height (unless shrinking text may make more fit). Measuring answers
-    // with the layout's extent alone; the lines' items are made only for the proposal the text is
-    // placed with, which is drawn.
-    TextExtent extent(const ProposedViewSize& p) {
-        if (!p.height || minimumScaleFactor_ < 1) return rememberedExtent(p);
-        const TextExtent whole = rememberedExtent({p.width, std::nullopt});
-        if (whole.size.height <= *options(p).height) return whole;
-        return rememberedExtent(p);
+    // gives the same layout as no height (unless shrinking text may make more fit), which its extent
+    // tells. Measuring answers with the layout's extent alone; the lines' items are made only for the
+    // proposal the text is placed with, which is drawn.
+    ProposedViewSize layoutProposal(const ProposedViewSize& p) {
+        if (!p.height || minimumScaleFactor_ < 1) return p;
+        const ProposedViewSize whole{p.width, std::nullopt};
+        return rememberedExtent(whole).size.height <= *options(p).height ? whole : p;
     }
+    TextExtent extent(const ProposedViewSize& p) { return rememberedExtent(layoutProposal(p)); }
     TextExtent rememberedExtent(const ProposedViewSize& p) {
         for (const auto& [proposal, known] : extents_) {
             if (proposal == p) return known;
@@ -238,12 +238,7 @@ private:
         extents_.emplace_back(p, fresh);
         return fresh;
     }
-    const LaidOutText& layout(const ProposedViewSize& p) {
-        if (!p.height || minimumScaleFactor_ < 1) return remembered(p);
-        const LaidOutText& whole = remembered({p.width, std::nullopt});
-        if (whole.size.height <= *options(p).height) return whole;
-        return remembered(p);
-    }
+    const LaidOutText& layout(const ProposedViewSize& p) { return remembered(layoutProposal(p)); }
     const LaidOutText& remembered(const ProposedViewSize& p) {
         for (const auto& [proposal, laid] : laidOut_) {
             if (proposal == p) return *laid;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace glimmo {
 namespace {
 
@@ -77,19 +79,17 @@ TEST(ScrollViewTest, AVerticalWheelOverASidewaysBlockScrollsThePageWhileShiftOrA
                    .frame(100, 100),
                {100, 100});
     const CGPoint start = t.frame("a").origin;
+    // Turns the wheel over the block; returns how far the block's content has moved from where it started.
+    using Moved = std::pair<CGFloat, CGFloat>;
     const auto turn = [&](CGFloat deltaX, CGFloat deltaY, EventModifiers modifiers = {}) {
-        const bool handled = t.host().handleWheel({{50, t.frame("a").midY()}, deltaX, deltaY, modifiers});
+        EXPECT_TRUE(t.host().handleWheel({{50, t.frame("a").midY()}, deltaX, deltaY, modifiers})) << "the wheel was taken";
         t.host().update();
-        return handled;
+        return Moved{t.frame("a").minX() - start.x, t.frame("a").minY() - start.y};
     };
-    EXPECT_TRUE(turn(0, -30));
-    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x, start.y - 30})) << "the page scrolled, the block did not";
-    EXPECT_TRUE(turn(0, -15, EventModifiers::shift()));
-    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x - 15, start.y - 30})) << "Shift turns the wheel sideways";
-    EXPECT_TRUE(turn(-10, 0));
-    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x - 25, start.y - 30}));
-    EXPECT_TRUE(turn(5, -10));
-    EXPECT_EQ(t.frame("a").origin, (CGPoint{start.x - 20, start.y - 40})) << "a diagonal swipe moves each along its axis";
+    EXPECT_EQ(turn(0, -30), Moved(0, -30)) << "the page scrolled, the block did not";
+    EXPECT_EQ(turn(0, -15, EventModifiers::shift()), Moved(-15, -30)) << "Shift turns the wheel sideways";
+    EXPECT_EQ(turn(-10, 0), Moved(-25, -30));
+    EXPECT_EQ(turn(5, -10), Moved(-20, -40)) << "a diagonal swipe moves each along its axis";
     EXPECT_EQ(t.frame("b").maxX() - t.frame("a").minX(), 160) << "content is not squeezed into the view";
 }
 
