@@ -8,7 +8,6 @@
 #include "RemoteImage/RemoteImageCache.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace remoteimage::detail {
@@ -19,16 +18,9 @@ public:
     // The pixels are charged to `budget`'s live bound.
     explicit DecodingThread(std::shared_ptr<glimmo::PixelBudget> budget);
 
-    // The first frame, or why there is none. Failures come back as values rather than as exceptions, so
-    // that no exception object is shared between this thread and the awaiting one.
-    struct Outcome {
-        DecodedImage image;
-        std::string failure;
-        std::optional<glimmo::ImageDecodingError::Kind> failureKind;  // none for a failed allocation
-    };
-
-    // Resumes on the awaiting task's executor.
-    glimmo::Task<Outcome> decode(std::string bytes);
+    // The first frame. Resumes on the awaiting task's executor, or throws a copy of the decoder's failure
+    // there (glimmo::ImageDecodingError, std::bad_alloc).
+    glimmo::Task<DecodedImage> decode(std::string bytes);
 
 private:
     const std::shared_ptr<glimmo::PixelBudget> budget_;

@@ -4,6 +4,7 @@
 #include "RemoteImage/DecodingThread.h"
 #include "RemoteImage/URLError.h"
 
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -62,11 +63,14 @@ glimmo::Task<void> runLoad(std::shared_ptr<DefaultRemoteImageLoader::State> stat
         if (response.body.size() > maximumImageDownloadBytes) {
             throw URLError(URLError::Code::cannotDecodeContentData, "The download exceeds the size limit.");
         }
-        auto decoding = state->decoder.decode(std::move(response.body));
-        detail::DecodingThread::Outcome decoded = co_await std::move(decoding);
-        if (decoded.failureKind) throw URLError(*decoded.failureKind, decoded.failure);
-        if (!decoded.image) throw URLError(URLError::Code::cannotDecodeContentData, decoded.failure);
-        image = std::move(decoded.image);
+        try {
+            auto decoding = state->decoder.decode(std::move(response.body));
+            image = co_await std::move(decoding);
+        } catch (const glimmo::ImageDecodingError& error) {
+            throw URLError(error.kind(), error.what());
+        } catch (const std::bad_alloc&) {
+            throw URLError(URLError::Code::cannotDecodeContentData, "There is not enough memory for its pixels.");
+        }
         state->cache->setImage(image, url);
     } catch (const glimmo::HttpError& error) {
         failure = error.kind() == glimmo::HttpError::Kind::tooLarge

@@ -1,7 +1,8 @@
 #include "platform/imaging/DecodingWork.h"
 
+#include "platform/foundation/NumberText.h"
+
 #include <algorithm>
-#include <charconv>
 
 namespace glimmo::decoding {
 
@@ -13,13 +14,6 @@ std::chrono::steady_clock::time_point deadlineAfter(double seconds) {
     if (!(seconds < 86400)) return std::chrono::steady_clock::time_point::max();
     return start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                        std::chrono::duration<double>(std::max(seconds, 0.0)));
-}
-
-// Shortest form, whatever the C library's locale.
-std::string secondsText(double seconds) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, seconds).ptr;
-    return std::string(text, end);
 }
 
 } // namespace
@@ -39,7 +33,7 @@ void DecodingWork::add(long long samples) {
 
 void DecodingWork::refuse() const {
     if (outOfTime_) {
-        refuse(format_, "took longer than " + secondsText(limits_.maximumSeconds) + " seconds");
+        refuse(format_, "took longer than " + numberText(limits_.maximumSeconds) + " seconds");
     }
     refuse(format_, "needs more than " + std::to_string(limits_.maximumWork) + " samples of work");
 }

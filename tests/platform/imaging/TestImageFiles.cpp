@@ -171,6 +171,19 @@ std::string pngHeaderClaiming(std::uint32_t width, std::uint32_t height) {
     return bytes;
 }
 
+std::string pngWithCompressedText(int chunks) {
+    const std::vector<Bytef> text(7'900'000, 'x');
+    uLongf size = compressBound(static_cast<uLong>(text.size()));
+    std::string deflated(size, '\0');
+    check(compress2(reinterpret_cast<Bytef*>(deflated.data()), &size, text.data(), static_cast<uLong>(text.size()), 9) == Z_OK, "zlib");
+    std::string chunk;
+    // The keyword, its end and zlib's method, then the text.
+    appendChunk(chunk, "zTXt", std::string("Comment\0\0", 9) + deflated.substr(0, size));
+    std::string bytes = encodeGreyPNG(1, 1, 0);
+    for (int index = 0; index < chunks; ++index) bytes.insert(8 + 25, chunk);  // after the signature and IHDR
+    return bytes;
+}
+
 std::string webpHeaderClaiming(std::uint32_t width, std::uint32_t height) {
     // A lossless bitstream's header: signature, then width - 1 and height - 1 in 14 bits each.
     const std::uint32_t sizeBits = ((width - 1) & 0x3fff) | (((height - 1) & 0x3fff) << 14);

@@ -34,4 +34,8 @@ std::string encodeGIF(int screenWidth, int screenHeight, const std::vector<std::
 std::string pngHeaderClaiming(std::uint32_t width, std::uint32_t height);
 std::string webpHeaderClaiming(std::uint32_t width, std::uint32_t height);
 
+// A PNG of 1 x 1 pixel carrying `chunks` compressed text chunks, each of almost 8 MB of text once
+// inflated (within libpng's limit on one chunk).
+std::string pngWithCompressedText(int chunks);
+
 } // namespace glimmo::testing
