@@ -10,7 +10,6 @@
 
 #include <gmock/gmock.h>
 
-#include <atomic>
 #include <thread>
 
 namespace glimmo::testing {
@@ -110,24 +109,21 @@ TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndOnlyGrow) {
     EXPECT_TRUE(cache.loadCache().empty());
 }
 
-// Bytes under the cache's key that count how often this thread makes them.
-class CountedBytes final : public DefaultsData {
-public:
-    CountedBytes(std::string bytes, std::atomic<int>& madeHere) : bytes_(std::move(bytes)), madeHere_(madeHere) {}
+// Bytes under the cache's key that count how often the test's thread makes them.
+struct CountedBytes final : DefaultsData {
+    CountedBytes(std::string text, int& madeHere) : text(std::move(text)), madeHere(madeHere) {}
     std::vector<std::uint8_t> bytes() const override {
-        madeHere_ += std::this_thread::get_id() == thread_;
-        return {bytes_.begin(), bytes_.end()};
+        if (std::this_thread::get_id() == thread) ++madeHere;
+        return {text.begin(), text.end()};
     }
-
-private:
-    const std::string bytes_;
-    std::atomic<int>& madeHere_;
-    const std::thread::id thread_ = std::this_thread::get_id();
+    const std::string text;
+    int& madeHere;
+    const std::thread::id thread = std::this_thread::get_id();
 };
 
 TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemory) {
     const std::string stored = "[818294400,\"" + base64Encode(R"({"response":"kept","timestamp":818348400})") + "\"]";
-    std::atomic<int> madeHere{0};
+    int madeHere = 0;
     UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
     EXPECT_EQ(madeHere, 1) << "decoded at the first lookup, then answered from memory";

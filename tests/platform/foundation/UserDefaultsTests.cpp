@@ -11,16 +11,13 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <fstream>
 #include <future>
 #include <limits>
-#include <mutex>
 #include <thread>
 
 namespace glimmo {
@@ -34,6 +31,7 @@ protected:
         setLogSinkForTesting([this](LogLevel, std::string_view line) { logged.emplace_back(line); });
     }
     ~UserDefaultsTest() override {
+        setAtomicWriteHookForTesting({});
         setLogSinkForTesting({});
         UserDefaults::setStandard(nullptr);
     }
@@ -71,7 +69,8 @@ TEST_F(UserDefaultsTest, TheFileKeepsItsFormatBothWays) {
     nlohmann::ordered_json earlier = {{"viewStyle", "Classic"},
                                       {"frame", {{"x", 1.5}, {"names", nlohmann::ordered_json::array({"a/b", "\n"})}}},
                                       {"categories", {{"data", base64Encode(std::string_view("[1]"))}}},
-                                      {"unreadable", {{"data", "not base64!"}}}};
+                                      {"unreadable", {{"data", "not base64!"}}},
+                                      {"naïve \"key\"", nlohmann::ordered_json::array()}};
     fs::create_directories(file().parent_path());
     writeFileAtomically(file(), prettyJSON(earlier));
 
@@ -86,72 +85,40 @@ TEST_F(UserDefaultsTest, TheFileKeepsItsFormatBothWays) {
     EXPECT_EQ(readFile(file()), prettyJSON(earlier));
 }
 
-// Bytes that report when the writer makes them.
-class NotedBytes final : public DefaultsData {
-public:
-    NotedBytes(std::uint8_t byte, std::function<void()> made) : byte_(byte), made_(std::move(made)) {}
-    std::vector<std::uint8_t> bytes() const override {
-        made_();
-        return {byte_};
-    }
-
-private:
-    const std::uint8_t byte_;
-    const std::function<void()> made_;
-};
-
-TEST_F(UserDefaultsTest, ChangesMadeDuringAWriteGoOutTogetherInTheNextOne) {
+TEST_F(UserDefaultsTest, ChangesMadeDuringAWriteGoOutTogetherInTheNextOneOffTheCallersThread) {
     std::promise<void> writing;
     std::promise<void> release;
-    const std::shared_future<void> released = release.get_future().share();
-    std::mutex mutex;
-    std::vector<int> made;
-    UserDefaults defaults(file());
-    defaults.set("first", std::make_shared<NotedBytes>(0, [&] {
+    const std::future<void> released = release.get_future();
+    std::vector<std::thread::id> writes; // read once flush() has seen the writes end
+    setAtomicWriteHookForTesting([&](const fs::path&) {
+        writes.push_back(std::this_thread::get_id());
+        if (writes.size() > 1) return;
         writing.set_value();
-        // Bounded: were the file written on this thread, the test would fail rather than hang.
+        // Bounded: were the file written on the caller's thread, the test would fail rather than hang.
         released.wait_for(std::chrono::seconds(20));
-    }));
-    writing.get_future().wait(); // the writer is making the first file
-    for (std::uint8_t i = 1; i <= 10; ++i) {
-        defaults.set("later", std::make_shared<NotedBytes>(i, [&, i] {
-            const std::lock_guard lock(mutex);
-            made.push_back(i);
-        }));
-    }
+    });
+    UserDefaults defaults(file());
+    defaults.set("first", 0);
+    writing.get_future().wait(); // the writer is writing the first file
+    for (int i = 1; i <= 10; ++i) defaults.set("later", i);
     release.set_value();
     defaults.flush();
-    EXPECT_EQ(made, std::vector<int>{10}) << "only the latest value is made and written";
-    const UserDefaults reloaded(file());
-    EXPECT_EQ(reloaded.data("first"), std::vector<std::uint8_t>{0});
-    EXPECT_EQ(reloaded.data("later"), std::vector<std::uint8_t>{10});
+    EXPECT_NE(writes[0], std::this_thread::get_id()) << "the caller never waits for the disk";
+    EXPECT_EQ(writes.size(), 2u) << "the ten changes made meanwhile go out in one write";
+    EXPECT_EQ(UserDefaults(file()).integer("later"), 10);
 }
 
-// A write starts as soon as a change is made, not at the end: a process killed without warning a
-// second after a change has it in its file.
+// A write starts as soon as a change is made, not at the end: a process killed without warning (SIGKILL
+// at its deadline) a second after a change has it in its file.
 TEST_F(UserDefaultsTest, AChangeOutlivesAKillWithoutWarningASecondLater) {
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::close(ready[0]);
-        UserDefaults defaults(file());
-        defaults.set("viewStyle", "Journal");
-        const char byte = 1;
-        if (::write(ready[1], &byte, 1) != 1) ::_exit(1);
-        for (;;) ::pause();
-    }
-    ::close(ready[1]);
-    char byte = 0;
-    const bool changed = ::read(ready[0], &byte, 1) == 1;
-    ::close(ready[0]);
-    if (changed) std::this_thread::sleep_for(std::chrono::seconds(1));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(changed) << "the child did not make its change";
+    const auto killed = testing::exitCodeInForkedChild(
+        [&]() -> int {
+            UserDefaults defaults(file());
+            defaults.set("viewStyle", "Journal");
+            for (;;) ::pause();
+        },
+        std::chrono::seconds(1));
+    ASSERT_EQ(killed, std::nullopt) << "the child ended on its own";
     EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Journal");
 }
 
@@ -293,12 +260,7 @@ TEST_F(UserDefaultsTest, IntegersBeyondTheSignedRangeHaveNoIntegerReading) {
     EXPECT_EQ(defaults.doubleValue("huge"), 18446744073709551615.0);
 }
 
-TEST_F(UserDefaultsTest, FailedWriteKeepsValueInMemoryAndLogsOncePerRunOfFailuresOffTheCallersThread) {
-    std::vector<std::thread::id> loggedOn;
-    setLogSinkForTesting([&](LogLevel, std::string_view line) {
-        logged.emplace_back(line);
-        loggedOn.push_back(std::this_thread::get_id());
-    });
+TEST_F(UserDefaultsTest, FailedWriteKeepsValueInMemoryAndLogsOncePerRunOfFailures) {
     // The defaults "file" is a folder's child under a regular file, so its folder cannot be made.
     std::ofstream(folder.path() / "blocker") << "x";
     UserDefaults defaults(folder.path() / "blocker" / "defaults.json");
@@ -308,11 +270,8 @@ TEST_F(UserDefaultsTest, FailedWriteKeepsValueInMemoryAndLogsOncePerRunOfFailure
     defaults.flush();
     EXPECT_EQ(defaults.string("viewStyle"), "Modern");
     ASSERT_EQ(logged.size(), 1u);
-    EXPECT_NE(logged[0].find("❌ Failed to save defaults to " + (folder.path() / "blocker" / "defaults.json").string()),
-              std::string::npos)
-        << logged[0];
-    // The file is written behind: the caller never waited for the disk.
-    EXPECT_NE(loggedOn[0], std::this_thread::get_id());
+    const std::string failed = "❌ Failed to save defaults to " + (folder.path() / "blocker" / "defaults.json").string();
+    EXPECT_NE(logged[0].find(failed), std::string::npos) << logged[0];
 }
 
 TEST_F(UserDefaultsTest, NonFiniteNumbersAreRefusedRatherThanWrittenAsNull) {

@@ -6,26 +6,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-namespace glimmo {
+namespace glimmo::testing {
 namespace {
 
 // SIGTERM quits the application; the settings it changed up to its very end are in the file.
 TEST(ApplicationQuit, TheSettingsChangedUpToTheEndAreWrittenWhenSIGTERMQuitsTheApplication) {
-    const char* program = std::getenv("GLIMMO_QUITTING_APPLICATION");
-    ASSERT_NE(program, nullptr) << "GLIMMO_QUITTING_APPLICATION names the application";
-    const testing::TemporaryDirectory home;
+    const TemporaryDirectory home;
     {
-        testing::ChildProcess application(
-            {program}, {.environment = {{"HOME", home.path().string()},
-                                        {"XDG_CONFIG_HOME", (home.path() / "config").string()},
-                                        {"XDG_DATA_HOME", (home.path() / "data").string()},
-                                        {"DISPLAY", ""},
-                                        {"WAYLAND_DISPLAY", ""},
-                                        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home.path() / "no-bus").string()},
-                                        {"QT_QPA_PLATFORM", "offscreen"}},
-                        .captureStandardOutput = true});
+        const auto in = [&](const char* name) { return (home.path() / name).string(); };
+        ChildProcess application({GLIMMO_QUITTING_APPLICATION},
+                                 {.environment = {{"HOME", home.path().string()}, {"XDG_CONFIG_HOME", in("config")},
+                                                  {"XDG_DATA_HOME", in("data")}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""},
+                                                  {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + in("no-bus")},
+                                                  {"QT_QPA_PLATFORM", "offscreen"}},
+                                  .captureStandardOutput = true});
         std::optional<std::string> line;
         do {
             line = application.readLine(60);
@@ -38,4 +32,4 @@ TEST(ApplicationQuit, TheSettingsChangedUpToTheEndAreWrittenWhenSIGTERMQuitsTheA
 }
 
 } // namespace
-} // namespace glimmo
+} // namespace glimmo::testing

@@ -12,8 +12,7 @@
 
 namespace {
 
-class QuittingApplication final : public glimmo::App {
-public:
+struct QuittingApplication final : glimmo::App {
     QuittingApplication() {
         glimmo::RunLoop::main().post([] {
             std::puts("ready");
@@ -21,7 +20,6 @@ public:
         });
     }
     ~QuittingApplication() override { glimmo::UserDefaults::standard().set("lastQuit", "as its object went"); }
-
     std::vector<glimmo::Scene> body() override {
         return {glimmo::WindowGroup{.content = [] { return glimmo::AnyView(glimmo::EmptyView()); }}};
     }
@@ -30,7 +28,5 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    const int code = glimmo::runApplication<QuittingApplication>(argc, argv, "QuittingApplication");
-    std::fflush(stdout);
-    ::_exit(code);
+    ::_exit(glimmo::runApplication<QuittingApplication>(argc, argv, "QuittingApplication"));
 }
