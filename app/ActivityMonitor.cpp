@@ -2,6 +2,7 @@
 
 #include "platform/runtime/BackgroundQueue.h"
 #include "app/ServiceConfiguration.h"
+#include "app/SwitchCounts.h"
 #include "app/TimeFormatting.h"
 #include "generative-ai/GenerativeModel.h"
 #include "platform/desktop/Accessibility.h"
@@ -289,14 +290,10 @@ int ActivityMonitor::appSwitchCount(Date from, Date to) const {
 }
 
 std::vector<int> ActivityMonitor::appSwitchCounts(std::span<const Date> bounds) const {
-    std::vector<int> counts(bounds.size() > 1 ? bounds.size() - 1 : 0, 0);
-    if (counts.empty()) {
-        return counts;
-    }
     std::vector<const ActivityRecord*> inRange;
     for (const auto& record : activityRecords.get()) {
         const Date timestamp = record->timestamp.get();
-        if (bounds.front() <= timestamp && timestamp < bounds.back()) {
+        if (!bounds.empty() && bounds.front() <= timestamp && timestamp < bounds.back()) {
             inRange.push_back(record.get());
         }
     }
@@ -304,17 +301,11 @@ std::vector<int> ActivityMonitor::appSwitchCounts(std::span<const Date> bounds) 
     std::stable_sort(inRange.begin(), inRange.end(), [](const ActivityRecord* a, const ActivityRecord* b) {
         return a->timestamp.get() < b->timestamp.get();
     });
-    std::vector<const std::string*> previous(counts.size(), nullptr); // the last application in each range
+    SwitchCounts switches(bounds);
     for (const ActivityRecord* record : inRange) {
-        const auto range = static_cast<std::size_t>(
-            std::upper_bound(bounds.begin(), bounds.end(), record->timestamp.get()) - bounds.begin() - 1);
-        const std::string*& last = previous[range];
-        if (last && record->appName != *last && !last->empty()) {
-            ++counts[range];
-        }
-        last = &record->appName;
+        switches.offer(record->timestamp.get(), record->appName);
     }
-    return counts;
+    return switches.counts();
 }
 
 void ActivityMonitor::clearAllRecords() {

@@ -2,6 +2,7 @@
 
 #include "platform/runtime/BackgroundQueue.h"
 #include "app/ChromeHistoryReaderLoad.h"
+#include "app/SwitchCounts.h"
 #include "app/TimeFormatting.h"
 #include "platform/desktop/Workspace.h"
 #include "platform/foundation/Calendar.h"
@@ -293,26 +294,13 @@ int ChromeHistoryReader::siteSwitchCount(Date from, Date to) const {
 }
 
 std::vector<int> ChromeHistoryReader::siteSwitchCounts(std::span<const Date> bounds) const {
-    std::vector<int> counts(bounds.size() > 1 ? bounds.size() - 1 : 0, 0);
-    if (counts.empty()) {
-        return counts;
-    }
-    std::vector<const std::string*> previous(counts.size(), nullptr); // the last host counted in each range
+    SwitchCounts switches(bounds);
     for (const HistoryItem& item : historyItems.get()) {
-        if (item.lastVisit < bounds.front() || !(item.lastVisit < bounds.back()) || !item.host) {
-            continue;
-        }
-        const auto range = static_cast<std::size_t>(
-            std::upper_bound(bounds.begin(), bounds.end(), item.lastVisit) - bounds.begin() - 1);
-        const std::string*& last = previous[range];
-        if (!last || *item.host != *last) {
-            if (last && !last->empty()) {
-                ++counts[range];
-            }
-            last = &*item.host;
+        if (item.host) {
+            switches.offer(item.lastVisit, *item.host);
         }
     }
-    return counts;
+    return switches.counts();
 }
 
 } // namespace glimmo
