@@ -2,6 +2,7 @@
 
 #include "bench/MainLoopHold.h"
 #include "bench/MainLoopTurns.h"
+#include "platform/qt/OffscreenRendering.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/view/ViewHost.h"
 #include "platform/view/View.h"
@@ -26,35 +27,55 @@ bool draws(const DisplayList& list, const std::string& part) {
 } // namespace
 
 SettledWindow::SettledWindow(const std::function<AnyView()>& makeView, const std::string& firstWords,
-                             std::shared_ptr<const TextMeasurer> measurer, Frame frame) {
-    if (!frame) frame = [](ViewHost& host) { host.displayList(); };
+                             std::shared_ptr<const TextMeasurer> measurer, Frame frame)
+    : frame_(frame ? std::move(frame) : [](ViewHost& host) { host.displayList(); }) {
     const auto start = SteadyClock::now();
     host_ = std::make_unique<ViewHost>(makeView(), std::move(measurer));
+    host_->setNeedsDisplayHandler([this] { needsFrame_ = true; });
     host_->setSize(size);
-    frame(*host_);
+    frame_(*host_);
+    needsFrame_ = false;
     LongestHold hold;
     hold.note(SteadyClock::now() - start);
+    shownAfter_ = settle(hold, firstWords, start);
+    longestHold_ = hold.seconds();
+}
 
-    bool shown = false;
+SettledWindow::~SettledWindow() = default;
+
+void SettledWindow::painted(ViewHost& host) { (void)renderDisplayList(host.displayList(), 1); }
+
+double SettledWindow::holdAfter(const std::function<void()>& change, const std::string& words) {
+    LongestHold hold;
+    hold.turn(change);
+    settle(hold, words, SteadyClock::now());
+    return hold.seconds();
+}
+
+double SettledWindow::settle(LongestHold& hold, const std::string& words, SteadyClock::time_point start) {
+    double shown = 0;
+    bool drawn = false;
     int quietTurns = 0;
     std::size_t evaluations = host_->bodyEvaluationCount();
     const auto turn = [&] {
         hold.turn([&] {
-            if (host_->update()) frame(*host_);
-            if (!shown && draws(host_->displayList(), firstWords)) {
-                shown = true;
-                shownAfter_ = seconds(SteadyClock::now() - start);
+            host_->update();
+            if (needsFrame_) {
+                needsFrame_ = false;
+                frame_(*host_);
+            }
+            if (!drawn && draws(host_->displayList(), words)) {
+                drawn = true;
+                shown = seconds(SteadyClock::now() - start);
             }
             const std::size_t now = host_->bodyEvaluationCount();
             quietTurns = now == evaluations ? quietTurns + 1 : 0;
             evaluations = now;
         });
     };
-    turnUntil(RunLoop::main(), turn, [&] { return shown && quietTurns >= 20; }, 120,
-              "\"" + firstWords + "\" was not shown within 120 s");
-    longestHold_ = hold.seconds();
+    turnUntil(RunLoop::main(), turn, [&] { return drawn && quietTurns >= 20; }, 120,
+              "\"" + words + "\" was not shown within 120 s");
+    return shown;
 }
-
-SettledWindow::~SettledWindow() = default;
 
 } // namespace glimmo::bench

@@ -14,4 +14,8 @@ std::string ordinaryJournal();
 // Plain prose in short paragraphs, as a chat answer runs, to about `bytes`.
 std::string plainReply(std::size_t bytes);
 
+// Markdown of every kind a reply mixes, to about `bytes`: sections under a heading with an emoji, prose
+// with bold, code and links, nested bulleted and numbered lists, fenced code, quotes and small tables.
+std::string mixedReply(std::size_t bytes);
+
 } // namespace glimmo::bench
