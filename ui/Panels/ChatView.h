@@ -24,6 +24,8 @@ struct MessageView : View<MessageView> {
     static constexpr CGFloat maxBubbleWidth = 300;
 
     AnyView body() const;
+    // An unchanged message is not evaluated again when the conversation changes.
+    bool operator==(const MessageView& other) const { return message == other.message; }
 };
 
 struct ChatView : View<ChatView> {

@@ -122,6 +122,39 @@ TEST_F(ChatViewTest, ALongConversationScrollsToTheNewestMessage) {
     EXPECT_NEAR(bubble.maxY(), visible->maxY(), 0.01) << "the newest bubble's bottom edge is the visible area's";
 }
 
+// What a new reply costs, from its arrival until the view has settled again: the views evaluated.
+struct ReplyWork {
+    std::size_t bodies = 0;
+};
+
+TEST_F(ChatViewTest, ANewReplyCostsTheSameHoweverLongTheConversation) {
+    const auto replyAfter = [&](int earlier) {
+        model->messages = std::vector<ChatMessage>{};
+        for (int i = 0; i < earlier; ++i) {
+            model->messages.modify([&](auto& list) {
+                list.push_back({UUID::random(), ChatMessage::SenderRole::user, "question " + std::to_string(i), false});
+                list.push_back({UUID::random(), ChatMessage::SenderRole::assistant, "answer " + std::to_string(i) + "\nwith a second line", false});
+            });
+        }
+        model->messages.modify([](auto& list) { list.push_back({UUID::random(), ChatMessage::SenderRole::assistant, "", true}); });
+        auto t = host(chat(), chatSize);
+        loop->advance(1);
+        settle(*t);
+        const std::size_t bodies = t->host().bodyEvaluationCount();
+        model->messages.modify([](auto& list) {
+            list.back() = {UUID::random(), ChatMessage::SenderRole::assistant, "the newest answer", false};
+        });
+        settle(*t);
+        loop->advance(1); // past the 0.3 s scroll animation
+        settle(*t);
+        EXPECT_TRUE(shows(drawn(*t), "the newest answer"));
+        return ReplyWork{t->host().bodyEvaluationCount() - bodies};
+    };
+    const ReplyWork shortChat = replyAfter(1);
+    const ReplyWork longChat = replyAfter(24);
+    EXPECT_EQ(longChat.bodies, shortChat.bodies) << "the earlier messages were not evaluated again";
+}
+
 TEST_F(ChatViewTest, ANewTimeframeReachesTheViewModel) {
     struct Host : View<Host> {
         std::function<AnyView(const std::string&)> make;
