@@ -9,9 +9,10 @@
 namespace glimmo {
 namespace {
 
+// Where the nearest ancestor named `name` shows in the window.
 std::optional<CGRect> namedSpaceFrame(ViewNode* from, const std::string& name) {
     for (ViewNode* n = from; n; n = n->parent) {
-        if (n->coordinateSpaceName() == name) return n->elementsFrame();
+        if (n->coordinateSpaceName() == name) return n->inWindow(n->elementsFrame());
     }
     return std::nullopt;
 }
@@ -39,13 +40,28 @@ protected:
         const auto& build = contentData<GeometryReaderNode, GeometryBuilder>(content_);
         std::weak_ptr<bool> weak = aliveFlag();
         ViewNode* self = this;
-        const GeometryProxy proxy(frame, [weak, self](const std::string& name) -> std::optional<CGRect> {
+        // A frame in an ancestor's space changes when that ancestor moves, and a frame in the window
+        // when a scroll view around scrolls, which this node cannot see: it is placed again at every
+        // layout once its content reads one.
+        const auto placedAgain = [weak, self] {
             auto a = weak.lock();
-            if (!a || !*a) return std::nullopt;
-            // A frame in an ancestor's space changes when that ancestor moves, which this node cannot see.
+            if (!a || !*a) return false;
             if (self->graph) self->graph->placeAtEveryLayout(self);
-            return namedSpaceFrame(self->parent, name);
-        });
+            return true;
+        };
+        const auto named = [placedAgain, self](const std::string& name) -> std::optional<CGRect> {
+            if (!placedAgain()) return std::nullopt;
+            // Where the named view shows in the window, in this node's coordinates.
+            const auto space = namedSpaceFrame(self->parent, name);
+            if (!space) return std::nullopt;
+            const CGPoint by = self->scrolledBy().value_or(CGPoint{});
+            return space->offsetBy(by.x, by.y);
+        };
+        std::function<CGPoint()> scrolled;
+        if (scrolledBy()) {
+            scrolled = [placedAgain, self] { return placedAgain() ? self->scrolledBy().value_or(CGPoint{}) : CGPoint{}; };
+        }
+        const GeometryProxy proxy(frame, named, scrolled);
         buildDuringPlacement([&] { reconcileSingleChild(build(proxy), environment); });
         const auto elements = childElements();
         const ProposedViewSize proposal = ProposedViewSize::of(frame.size);
@@ -275,17 +291,23 @@ private:
 
 } // namespace
 
+CGRect GeometryProxy::global() const {
+    if (!scrolledBy_) return frame_;
+    const CGPoint by = scrolledBy_();
+    return frame_.offsetBy(-by.x, -by.y);
+}
+
 CGRect GeometryProxy::frame(const CoordinateSpace& space) const {
     switch (space.kind) {
-    case CoordinateSpace::Kind::global: return frame_;
+    case CoordinateSpace::Kind::global: return global();
     case CoordinateSpace::Kind::local: return CGRect({0, 0}, frame_.size);
     case CoordinateSpace::Kind::named:
         if (named_) {
             if (auto origin = named_(space.name)) return frame_.offsetBy(-origin->minX(), -origin->minY());
         }
-        return frame_;
+        return global();
     }
-    return frame_;
+    return global();
 }
 
 std::shared_ptr<const ViewContent> GeometryReader::toContent() const {

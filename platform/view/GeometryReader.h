@@ -24,19 +24,27 @@ struct CoordinateSpace {
 
 class GeometryProxy {
 public:
-    GeometryProxy(CGRect globalFrame, std::function<std::optional<CGRect>(const std::string&)> namedSpace)
-        : frame_(globalFrame), named_(std::move(namedSpace)) {}
+    // `frame` is the reader's frame as laid out, `namedSpace` the frame of a named space in the same
+    // coordinates; inside a scroll view, `scrolledBy` answers how far the scroll views move the reader
+    // in the window (global frames).
+    GeometryProxy(CGRect frame, std::function<std::optional<CGRect>(const std::string&)> namedSpace,
+                  std::function<CGPoint()> scrolledBy = {})
+        : frame_(frame), named_(std::move(namedSpace)), scrolledBy_(std::move(scrolledBy)) {}
     CGSize size() const { return frame_.size; }
     // The reader's frame in a coordinate space (a named space that no ancestor declares is global).
     CGRect frame(const CoordinateSpace& space) const;
-    // An anchor resolved in the reader's local coordinates.
+    // An anchor resolved in the reader's local coordinates (an anchor of a view in the same scroll
+    // view's content as the reader, or outside every scroll view as it is).
     CGRect operator[](const Anchor<CGRect>& anchor) const {
         return anchor.value.offsetBy(-frame_.minX(), -frame_.minY());
     }
 
 private:
+    CGRect global() const;
+
     CGRect frame_;
     std::function<std::optional<CGRect>(const std::string&)> named_;
+    std::function<CGPoint()> scrolledBy_;
 };
 
 class GeometryReader : public View<GeometryReader> {

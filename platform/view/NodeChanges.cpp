@@ -193,6 +193,10 @@ void ViewNode::invalidateDisplay() {
     markPreferencesStale();
 }
 
+void ViewNode::invalidateOwnItems() {
+    if (graph) graph->ownItemsChanged(this);
+}
+
 void ViewNode::markPreferencesStale() {
     if (preferencesStale_) return;
     preferencesStale_ = true;

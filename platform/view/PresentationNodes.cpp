@@ -38,7 +38,7 @@ public:
             return;
         }
         const CGSize size = layer_->sizeThatFits(ProposedViewSize::unspecified());
-        const CGRect anchor = elementsFrame();
+        const CGRect anchor = inWindow(elementsFrame());
         CGFloat y = anchor.maxY() + gapBelowAnchor;
         if (y + size.height > window.height && anchor.minY() - gapBelowAnchor - size.height >= 0) {
             y = anchor.minY() - gapBelowAnchor - size.height;

@@ -3,6 +3,8 @@
 #include "platform/view/ViewGraph.h"
 
 #include <algorithm>
+#include <span>
+#include <vector>
 
 namespace glimmo {
 
@@ -13,6 +15,9 @@ struct ScrollData {
 };
 
 // Keeps the scroll offset (how far the content is moved up and left) for as long as it has its identity.
+// The content is laid out as if it were not scrolled; the offset moves it only where it is drawn (a
+// translation in the display list) and hit tested. A scroll thus changes no frame inside and draws
+// again only the translation and the indicators, whatever the content holds.
 class ScrollNode final : public ViewNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
@@ -20,24 +25,28 @@ public:
         data_ = contentData<ScrollNode, ScrollData>(c);
         reconcileSingleChild(data_.content, env);
     }
-    CGPoint offset() const { return offset_; }
+    bool scrollsContent() const override { return true; }
+    CGPoint contentOffset() const override { return offset_; }
     std::optional<CGRect> clipRect() const override { return frame; }
-    // Scrolls so that `target` (window coordinates, as laid out now) shows as asked.
-    void scrollToShow(const CGRect& target, std::optional<UnitPoint> anchor) {
+    // Scrolls so that `target` (in the coordinates of `node`, a view inside) shows as asked.
+    void scrollToShow(const ViewNode& node, const CGRect& target, std::optional<UnitPoint> anchor) {
+        // The target where it lies in the content, which the offset moves as a whole.
+        const CGPoint into = offset_ + scrolledBy().value_or(CGPoint{});
+        const CGRect shown = node.inWindow(target).offsetBy(into.x, into.y);
         CGPoint next = offset_;
         const CGRect content = contentFrame();
-        const CGFloat tx = target.minX() - content.minX(), ty = target.minY() - content.minY();
+        const CGFloat tx = shown.minX() - content.minX(), ty = shown.minY() - content.minY();
         if (anchor) {
-            if (data_.axes.contains(Axis::horizontal)) next.x = tx + anchor->x * target.width() - anchor->x * frame.width();
-            if (data_.axes.contains(Axis::vertical)) next.y = ty + anchor->y * target.height() - anchor->y * frame.height();
+            if (data_.axes.contains(Axis::horizontal)) next.x = tx + anchor->x * shown.width() - anchor->x * frame.width();
+            if (data_.axes.contains(Axis::vertical)) next.y = ty + anchor->y * shown.height() - anchor->y * frame.height();
         } else {
             if (data_.axes.contains(Axis::vertical)) {
                 if (ty < offset_.y) next.y = ty;
-                else if (ty + target.height() > offset_.y + frame.height()) next.y = ty + target.height() - frame.height();
+                else if (ty + shown.height() > offset_.y + frame.height()) next.y = ty + shown.height() - frame.height();
             }
             if (data_.axes.contains(Axis::horizontal)) {
                 if (tx < offset_.x) next.x = tx;
-                else if (tx + target.width() > offset_.x + frame.width()) next.x = tx + target.width() - frame.width();
+                else if (tx + shown.width() > offset_.x + frame.width()) next.x = tx + shown.width() - frame.width();
             }
         }
         setOffset(next);
@@ -61,27 +70,38 @@ public:
     }
     ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         if (!frame.contains(p)) return nullptr;
-        if (ViewNode* hit = ViewNode::hitTest(p, purpose)) return hit;
+        const CGPoint inside = p + offset_;
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            if (ViewNode* hit = (*it)->hitTest(inside, purpose)) return hit;
+        }
         return this;
     }
     void render(RenderContext& ctx) override {
+        const CGPoint shown = presentedOffset();
         ctx.list.items.push_back(PushClip{Path::rect(frame)});
+        ctx.list.items.push_back(PushTransform{CGAffineTransform::translation(-shown.x, -shown.y)});
         ViewNode::render(ctx);
+        ctx.list.items.push_back(PopTransform{});
         ctx.list.items.push_back(PopClip{});
-        if (!data_.showsIndicators) return;
-        const RGBA thumb = Color::labelColor().opacity(0.3).resolve(environment.colorScheme());
-        if (data_.axes.contains(Axis::vertical) && contentSize_.height > frame.height()) {
-            const CGFloat length = std::max<CGFloat>(20, frame.height() * frame.height() / contentSize_.height);
-            const CGFloat travel = frame.height() - length;
-            const CGFloat y = frame.minY() + travel * (offset_.y / (contentSize_.height - frame.height()));
-            ctx.list.items.push_back(FillItem{Path::capsule(CGRect(frame.maxX() - 8, y + 2, 6, length - 4)), thumb});
+        const std::vector<DisplayItem> indicators = this->indicators(shown);
+        ctx.list.items.insert(ctx.list.items.end(), indicators.begin(), indicators.end());
+    }
+    bool redrawOwnItems(std::span<DisplayItem> items) override {
+        const CGPoint shown = presentedOffset();
+        const std::vector<DisplayItem> indicators = this->indicators(shown);
+        if (items.size() < 4 + indicators.size() || !std::holds_alternative<PushClip>(items[0]) ||
+            !std::holds_alternative<PushTransform>(items[1]) ||
+            !std::holds_alternative<PopClip>(items[items.size() - indicators.size() - 1])) {
+            return false;
         }
-        if (data_.axes.contains(Axis::horizontal) && contentSize_.width > frame.width()) {
-            const CGFloat length = std::max<CGFloat>(20, frame.width() * frame.width() / contentSize_.width);
-            const CGFloat travel = frame.width() - length;
-            const CGFloat x = frame.minX() + travel * (offset_.x / (contentSize_.width - frame.width()));
-            ctx.list.items.push_back(FillItem{Path::capsule(CGRect(x + 2, frame.maxY() - 8, length - 4, 6)), thumb});
-        }
+        items[1] = PushTransform{CGAffineTransform::translation(-shown.x, -shown.y)};
+        std::copy(indicators.begin(), indicators.end(), items.end() - static_cast<std::ptrdiff_t>(indicators.size()));
+        return true;
+    }
+    bool advanceAnimations(double now) override {
+        const bool moving = ViewNode::advanceAnimations(now);
+        if (offsetAnimation_ && offsetAnimation_->finished(now)) offsetAnimation_.reset();
+        return moving || offsetAnimation_;
     }
 
 protected:
@@ -97,7 +117,7 @@ protected:
         contentSize_ = size;
         clamp();
         // The indicators follow the content's size and the offset.
-        if (!(size == drawnContentSize_) || !(offset == offset_)) invalidateDisplay();
+        if (!(size == drawnContentSize_) || !(offset == offset_)) invalidateOwnItems();
         drawnContentSize_ = size;
         placeContent(childElements(), contentFrame(), placedContentProposal_);
     }
@@ -116,13 +136,13 @@ private:
         return {data_.axes.contains(Axis::horizontal) ? std::nullopt : p.width, data_.axes.contains(Axis::vertical) ? std::nullopt : p.height};
     }
     // Along a scrolling axis the content starts at the leading or top edge, however short it is; across
-    // a fixed axis content narrower than the scroll view is centred.
+    // a fixed axis content narrower than the scroll view is centred. The offset is not in it.
     CGRect contentFrame() const {
         const bool horizontal = data_.axes.contains(Axis::horizontal);
         const bool vertical = data_.axes.contains(Axis::vertical);
         const CGFloat x = !horizontal && contentSize_.width < frame.width() ? frame.minX() + (frame.width() - contentSize_.width) / 2
-                                                                           : frame.minX() - offset_.x;
-        CGFloat y = frame.minY() - offset_.y;
+                                                                           : frame.minX();
+        CGFloat y = frame.minY();
         if (!vertical && contentSize_.height < frame.height()) {
             y = frame.minY() + (frame.height() - contentSize_.height) / 2;
             // Clear of the horizontal indicator where there is room for both.
@@ -132,24 +152,57 @@ private:
         }
         return CGRect(x, y, contentSize_.width, contentSize_.height);
     }
+    std::vector<DisplayItem> indicators(CGPoint shown) const {
+        std::vector<DisplayItem> out;
+        if (!data_.showsIndicators) return out;
+        const RGBA thumb = Color::labelColor().opacity(0.3).resolve(environment.colorScheme());
+        if (data_.axes.contains(Axis::vertical) && contentSize_.height > frame.height()) {
+            const CGFloat length = std::max<CGFloat>(20, frame.height() * frame.height() / contentSize_.height);
+            const CGFloat travel = frame.height() - length;
+            const CGFloat y = frame.minY() + travel * (shown.y / (contentSize_.height - frame.height()));
+            out.push_back(FillItem{Path::capsule(CGRect(frame.maxX() - 8, y + 2, 6, length - 4)), thumb});
+        }
+        if (data_.axes.contains(Axis::horizontal) && contentSize_.width > frame.width()) {
+            const CGFloat length = std::max<CGFloat>(20, frame.width() * frame.width() / contentSize_.width);
+            const CGFloat travel = frame.width() - length;
+            const CGFloat x = frame.minX() + travel * (shown.x / (contentSize_.width - frame.width()));
+            out.push_back(FillItem{Path::capsule(CGRect(x + 2, frame.maxY() - 8, length - 4, 6)), thumb});
+        }
+        return out;
+    }
     void clamp() {
         offset_.x = std::clamp<CGFloat>(offset_.x, 0, std::max<CGFloat>(0, contentSize_.width - frame.width()));
         offset_.y = std::clamp<CGFloat>(offset_.y, 0, std::max<CGFloat>(0, contentSize_.height - frame.height()));
     }
+    // Where the content is drawn: the offset, or on its way there under an animation.
+    CGPoint presentedOffset() const { return presentedOffsetFrom(offset_, animationClock()); }
     void setOffset(CGPoint next) {
         const CGPoint before = offset_;
         offset_ = next;
         clamp();
-        if (!(before == offset_)) {
-            // Move the content at once so frames are current; the next update draws it there.
-            placeContent(childElements(), contentFrame(), placedContentProposal_);
-            invalidateDisplay();
-            if (graph) graph->setNeedsUpdate();
+        if (before == offset_) return;
+        const auto animation = graph ? animationForChange(graph->currentTransaction) : std::nullopt;
+        if (animation) {
+            const double now = animationClock();
+            offsetAnimation_ = Interpolation<CGPoint>{presentedOffsetFrom(before, now), offset_, *animation, now};
+            graph->animate(this);
+        } else {
+            offsetAnimation_.reset();
         }
+        invalidateOwnItems();
+        if (graph) graph->setNeedsUpdate();
+    }
+    // Where the content was drawn at `now`: on its way from an earlier offset, or at `before`.
+    CGPoint presentedOffsetFrom(CGPoint before, double now) const {
+        if (!offsetAnimation_) return before;
+        const Interpolation<CGPoint>& moving = *offsetAnimation_;
+        const double t = animationProgress(moving.animation, moving.start, now);
+        return {interpolate(moving.from.x, moving.to.x, t), interpolate(moving.from.y, moving.to.y, t)};
     }
 
     ScrollData data_;
     CGPoint offset_;
+    std::optional<Interpolation<CGPoint>> offsetAnimation_;
     ProposedViewSize placedContentProposal_;
     CGSize contentSize_;
     CGSize drawnContentSize_;
@@ -174,12 +227,15 @@ public:
         std::weak_ptr<bool> weak = aliveFlag();
         ScrollReaderNode* self = this;
         // Content added together with the request (a new chat bubble) is only placed by the next layout:
-        // scrolling waits for it, so it measures the view where it will be.
+        // scrolling waits for it, so it measures the view where it will be, under the animation it was
+        // asked for with.
         const ScrollViewProxy proxy([weak, self](const AnyHashable& id, std::optional<UnitPoint> anchor) {
             auto a = weak.lock();
             if (!a || !*a || !self->graph) return;
-            self->graph->afterNextLayout([weak, self, id, anchor] {
-                if (auto alive = weak.lock(); alive && *alive) self->scrollTo(id, anchor);
+            self->graph->afterNextLayout([weak, self, id, anchor, transaction = currentTransaction()] {
+                if (auto alive = weak.lock(); alive && *alive) {
+                    withTransaction(transaction, [&] { self->scrollTo(id, anchor); });
+                }
             });
         });
         reconcileSingleChild(contentData<ScrollReaderNode, ReaderBuilder>(c)(proxy), env);
@@ -191,7 +247,7 @@ private:
         if (!target) return;
         for (ViewNode* n = target->parent; n; n = n->parent) {
             if (auto* scroll = dynamic_cast<ScrollNode*>(n)) {
-                scroll->scrollToShow(target->elementsFrame(), anchor);
+                scroll->scrollToShow(*target, target->elementsFrame(), anchor);
                 return;
             }
             if (n == this) return;

@@ -21,11 +21,19 @@ private:
 };
 
 // Hover follows the pointer's position, like tracking areas: every hover area under the pointer is
-// inside, whether or not another view covers it, unless a scroll view or clip hides that part.
+// inside, whether or not another view covers it, unless a scroll view or clip hides that part. `p` is in
+// the node's coordinates.
 void collectHovered(ViewNode* node, CGPoint p, std::vector<ViewNode*>& out) {
     if (auto clip = node->clipRect(); clip && !clip->contains(p)) return;
     if (node->acceptsHover() && node->elementsFrame().contains(p)) out.push_back(node);
-    for (auto& c : node->children) collectHovered(c.get(), p, out);
+    const CGPoint inside = p + node->contentOffset();
+    for (auto& c : node->children) collectHovered(c.get(), inside, out);
+}
+
+// The event where `node` sees it: in its own coordinates.
+PointerEvent seenBy(const ViewNode& node, PointerEvent event) {
+    event.location = node.fromWindow(event.location);
+    return event;
 }
 
 void collectFocusable(ViewNode* node, std::vector<ViewNode*>& out) {
@@ -256,9 +264,15 @@ void ViewGraph::animate(ViewNode* node) {
 
 void ViewGraph::animationTick() {
     const double now = animationClock();
+    // Views that move or fade are drawn again whole (their last frame too); a scroll view's offset
+    // only moves what it draws around its content.
+    const bool moved = animationMovesViews();
+    for (ViewNode* node : animated_) {
+        if (!node->frameAnimation() && !node->appearAnimation()) ownItemsChanged(node);
+    }
     std::erase_if(animated_, [now](ViewNode* n) { return !n->advanceAnimations(now); });
     displayListValid_ = false;
-    drawEverything_ = true;
+    if (moved) drawEverything_ = true;
     if (animated_.empty() && animationTimer_) {
         animationTimer_->invalidate();
         animationTimer_.reset();
@@ -289,6 +303,7 @@ void ViewGraph::forget(ViewNode* node) {
     overflowed_.erase(node);
     std::erase(dirty_, node);
     std::erase(animated_, node);
+    std::erase(ownItemsChanged_, node);
     if (evaluating_) std::replace(evaluating_->begin(), evaluating_->end(), node, static_cast<ViewNode*>(nullptr));
     if (placing_) std::replace(placing_->begin(), placing_->end(), node, static_cast<ViewNode*>(nullptr));
     std::erase(hoverChain_, node);
@@ -338,7 +353,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
     switch (event.kind) {
     case PointerEvent::Kind::moved:
         updateHover(event.location);
-        if (pressed_) pressed_->handlePointer(event);
+        if (pressed_) pressed_->handlePointer(seenBy(*pressed_, event));
         return !hoverChain_.empty();
     case PointerEvent::Kind::exited:
         updateHover(std::nullopt);
@@ -359,7 +374,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
             }
         }
         for (ViewNode* n = hit; n; n = n->parent) {
-            if (n->handlePointer(event)) {
+            if (n->handlePointer(seenBy(*n, event))) {
                 pressed_ = n;
                 return true;
             }
@@ -370,7 +385,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
         ViewNode* target = pressed_;
         pressed_ = nullptr;
         if (target) {
-            target->handlePointer(event);
+            target->handlePointer(seenBy(*target, event));
             return true;
         }
         return false;
@@ -425,7 +440,7 @@ bool ViewGraph::handleKey(const KeyEvent& event) {
 
 std::optional<Tooltip> ViewGraph::tooltip() const {
     for (ViewNode* n = hoverTarget_; n; n = n->parent) {
-        if (auto text = n->helpText()) return Tooltip{*text, n->elementsFrame()};
+        if (auto text = n->helpText()) return Tooltip{*text, n->inWindow(n->elementsFrame())};
     }
     return std::nullopt;
 }

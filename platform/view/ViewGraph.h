@@ -73,6 +73,7 @@ public:
     void layoutChanged(ViewNode* node);
     void placementChanged(ViewNode* node);
     void displayChanged(ViewNode* node);
+    void ownItemsChanged(ViewNode* node);
     // A node whose placement reads more than its own subtree is placed again at every layout.
     void placeAtEveryLayout(ViewNode* node);
     // A node that remembers too many answers forgets them, with its ancestors, once the layout is done.
@@ -139,6 +140,11 @@ private:
     void drawEverything();
     // Draws `node` again over its items; false when where they are is not known.
     bool redrawInPlace(ViewNode* node);
+    // Draws again the items of `node` around its children, or else the node whole; false when where
+    // its items are is not known.
+    bool redrawOwnItems(ViewNode* node);
+    // Whether a running animation moves or fades views: frames then change without layout.
+    bool animationMovesViews() const;
     // Where a node's items are now, after the edits made since it was drawn.
     std::optional<std::pair<std::size_t, std::size_t>> listRange(const ViewNode* node) const;
     static void forgetDrawing(ViewNode* node);
@@ -184,6 +190,7 @@ private:
     std::unordered_set<ViewNode*> layoutChanged_;
     std::unordered_set<ViewNode*> placementChanged_;
     std::unordered_set<ViewNode*> displayChanged_;
+    std::vector<ViewNode*> ownItemsChanged_;
     std::unordered_set<ViewNode*> placedAtEveryLayout_;
     std::unordered_set<ViewNode*> overflowed_;
     bool settling_ = false;

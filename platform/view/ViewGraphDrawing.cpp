@@ -8,9 +8,14 @@
 
 namespace glimmo {
 
+bool ViewGraph::animationMovesViews() const {
+    return std::any_of(animated_.begin(), animated_.end(),
+                       [](const ViewNode* node) { return node->frameAnimation() || node->appearAnimation(); });
+}
+
 void ViewGraph::rebuildDisplayList() {
-    // While something animates, frames change without layout: everything is drawn.
-    if (drawEverything_ || !animated_.empty()) {
+    // While views move or fade under an animation, frames change without layout: everything is drawn.
+    if (drawEverything_ || animationMovesViews()) {
         drawEverything();
         return;
     }
@@ -27,7 +32,24 @@ void ViewGraph::rebuildDisplayList() {
             return;
         }
     }
+    std::vector<ViewNode*> ownItems;
+    ownItems.swap(ownItemsChanged_);
+    for (ViewNode* node : ownItems) {
+        // A node not drawn has nothing to change; one drawn again above drew them already.
+        if (node->drawn_ && !redrawOwnItems(node)) {
+            drawEverything();
+            return;
+        }
+    }
     displayListValid_ = true;
+}
+
+bool ViewGraph::redrawOwnItems(ViewNode* node) {
+    const auto range = listRange(node);
+    if (!range) return false;
+    auto& items = displayList_.items;
+    const std::span<DisplayItem> own(items.data() + range->first, range->second - range->first);
+    return node->redrawOwnItems(own) || redrawInPlace(node);
 }
 
 void ViewGraph::forgetDrawing(ViewNode* node) {
@@ -112,6 +134,7 @@ void ViewGraph::drawEverything() {
     for (ViewNode* layer : layers) layer->draw(ctx);
     for (auto& [node, f] : finalFrames) node->frame = f;
     displayChanged_.clear();
+    ownItemsChanged_.clear();
     listEdits_.clear();
     drawEverything_ = false;
     displayListValid_ = true;

@@ -34,6 +34,10 @@ void ViewGraph::displayChanged(ViewNode* node) {
     if (!drawEverything_) displayChanged_.insert(node);
 }
 
+void ViewGraph::ownItemsChanged(ViewNode* node) {
+    if (!drawEverything_) ownItemsChanged_.push_back(node);
+}
+
 void ViewGraph::placeAtEveryLayout(ViewNode* node) { placedAtEveryLayout_.insert(node); }
 
 void ViewGraph::layout() {

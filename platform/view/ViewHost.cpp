@@ -53,7 +53,7 @@ ViewGraph& ViewHost::graph() { return impl_->graph; }
 
 namespace {
 void collectLabelled(ViewNode* node, std::vector<LabelledViewElement>& out) {
-    if (auto label = node->accessibilityLabel()) out.push_back({*label, node->elementsFrame()});
+    if (auto label = node->accessibilityLabel()) out.push_back({*label, node->inWindow(node->elementsFrame())});
     for (auto& c : node->children) collectLabelled(c.get(), out);
 }
 } // namespace

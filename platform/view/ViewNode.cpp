@@ -108,6 +108,24 @@ void ViewNode::reviewInheritedLayout() {
 
 std::optional<HorizontalAlignment> ViewNode::gridColumnAlignment() const { return std::nullopt; }
 
+std::optional<CGPoint> ViewNode::scrolledBy() const {
+    std::optional<CGPoint> sum;
+    for (const ViewNode* n = this; n->parent && !n->isPresentedLayer(); n = n->parent) {
+        if (!n->parent->scrollsContent()) continue;
+        sum = sum.value_or(CGPoint{}) + n->parent->contentOffset();
+    }
+    return sum;
+}
+
+CGRect ViewNode::inWindow(const CGRect& rect) const {
+    const CGPoint by = scrolledBy().value_or(CGPoint{});
+    return rect.offsetBy(-by.x, -by.y);
+}
+
+CGPoint ViewNode::fromWindow(CGPoint point) const {
+    return point + scrolledBy().value_or(CGPoint{});
+}
+
 void ViewNode::draw(RenderContext& ctx) {
     // The node's items are remembered so that it can be drawn again in place when only it changed.
     listBegin_ = static_cast<std::uint32_t>(ctx.base + ctx.list.items.size());

@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <typeindex>
 #include <vector>
@@ -94,13 +95,25 @@ public:
     virtual bool isLayoutElement() const { return true; }
 
     // Layout: the size for a proposal and explicit alignment values for a size, each memoised until the
-    // node changes and without effect on placement; then placement in window coordinates, under the
-    // proposal the parent chose for this node (the one it measured it with). The node lays its children
-    // out from its frame and that proposal alone, so the order of earlier questions never matters.
+    // node changes and without effect on placement; then placement under the proposal the parent chose
+    // for this node (the one it measured it with). The node lays its children out from its frame and
+    // that proposal alone, so the order of earlier questions never matters.
     CGSize sizeThatFits(const ProposedViewSize& proposal);
     std::optional<CGFloat> explicitAlignment(AlignmentKey key, CGSize size);
     void place(const CGRect& frame, const ProposedViewSize& proposal);
+    // In the coordinates of the content the node is in: the window's, or inside a scroll view its
+    // content's as laid out, unscrolled. A scroll view moves what it holds only where it draws and hit
+    // tests, so scrolling moves no frame.
     CGRect frame;
+    // Whether the node scrolls what it holds (a scroll view), and how far up and left it moves it now.
+    virtual bool scrollsContent() const { return false; }
+    virtual CGPoint contentOffset() const { return {}; }
+    // How far the scroll views around the node move it, up to the window or its presented layer; none
+    // outside every scroll view.
+    std::optional<CGPoint> scrolledBy() const;
+    // A rectangle in the node's coordinates, where it shows in the window; a window point in them.
+    CGRect inWindow(const CGRect& rect) const;
+    CGPoint fromWindow(CGPoint point) const;
     ProposedViewSize placedProposal;
     // Moves between frames under an animation: drawing shows `presentedFrame`, everything else `frame`.
     // Kept out of line, like the fade below: few nodes ever animate.
@@ -143,6 +156,10 @@ public:
     // view inserted under an animation around render().
     virtual void render(RenderContext& ctx);
     void draw(RenderContext& ctx);
+    // Draws again only the items the node draws around its children, over `items` (all of its items,
+    // its children's among them, which stay); false when it cannot, and then it is drawn again whole.
+    // A scroll view's translation and indicators follow its offset so.
+    virtual bool redrawOwnItems(std::span<DisplayItem> /*items*/) { return false; }
     // A view inserted under an animation fades in (the default transition).
     const Interpolation<double>* appearAnimation() const;
     void setAppearAnimation(std::optional<Interpolation<double>> animation);
@@ -204,6 +221,8 @@ public:
     void childrenDidChange();
     // Its drawing or its children's frames changed, nothing that its size depends on.
     void invalidateDisplay();
+    // Only the items it draws around its children changed (see redrawOwnItems).
+    void invalidateOwnItems();
     void invalidatePlacement();
     // Runs `build` (which changes the children) with buildingDuringPlacement set.
     template <class F>

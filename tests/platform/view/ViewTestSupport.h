@@ -95,7 +95,7 @@ public:
         host_.update();
         ViewNode* node = findLabelled(host_.graph(), label);
         if (!node) throw std::runtime_error("no view labelled " + label);
-        return node->elementsFrame();
+        return node->inWindow(node->elementsFrame());
     }
     bool has(const std::string& label) {
         host_.update();

@@ -1,0 +1,140 @@
+// Scrolling moves what a scroll view draws, not its content: no view is laid out or drawn again, and
+// what is drawn, clicked, hovered and measured in the window follows the offset.
+
+#include "ViewTestSupport.h"
+
+#include "platform/runtime/ManualRunLoop.h"
+#include "platform/view/GeometryReader.h"
+#include "platform/view/ScrollView.h"
+#include "platform/view/Shapes.h"
+#include "platform/view/Stacks.h"
+#include "platform/view/Structure.h"
+#include "platform/view/Text.h"
+#include "platform/view/ViewGraph.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+namespace {
+
+using testing::TestHost;
+
+constexpr CGFloat rowHeight = 20;
+
+// Rows of text 20 points tall in a 100 by 100 scroll view; a click or the pointer over a row says which.
+AnyView scrollingRows(std::shared_ptr<std::vector<std::string>> log) {
+    return ScrollView(AnyView(VStack(HorizontalAlignment::leading(), 0, {
+               ForEach::range(0, 30, [log](int i) {
+                   const std::string row = "row" + std::to_string(i);
+                   return AnyView(HStack({Text(row), Spacer()}))
+                       .frame(100, rowHeight)
+                       .contentShape(Rectangle())
+                       .onTapGesture([log, row] { log->push_back("tap " + row); })
+                       .onHover([log, row](bool inside) {
+                           if (inside) log->push_back("hover " + row);
+                       })
+                       .accessibilityLabel(row);
+               }),
+           })))
+        .frame(100, 100);
+}
+
+WheelEvent wheelAt(CGPoint at, CGFloat deltaY) {
+    WheelEvent wheel;
+    wheel.location = at;
+    wheel.deltaY = deltaY;
+    return wheel;
+}
+
+TEST(ScrollingTest, AScrollDrawsNoViewAgainAndLeavesWhatDrawingEverythingDraws) {
+    TestHost t(scrollingRows(std::make_shared<std::vector<std::string>>()), {100, 100});
+    const CGRect before = t.frame("row3");
+    t.host().displayList();
+    const ViewGraph::Work work = t.host().graph().work;
+    ASSERT_TRUE(t.host().handleWheel(wheelAt({50, 50}, -45)));
+    const DisplayList scrolled = t.host().displayList();
+    EXPECT_EQ(t.host().graph().work.drawnNodes, work.drawnNodes);
+    EXPECT_EQ(t.host().graph().work.placements, work.placements);
+    EXPECT_EQ(t.host().graph().work.sizes, work.sizes);
+    EXPECT_EQ(t.frame("row3").minY(), before.minY() - 45) << "where the row shows in the window";
+
+    t.host().graph().setNeedsLayout();
+    EXPECT_EQ(t.host().displayList().items, scrolled.items);
+}
+
+TEST(ScrollingTest, ClicksAndThePointerReachTheViewWhereItShowsAfterAScroll) {
+    const auto log = std::make_shared<std::vector<std::string>>();
+    TestHost t(scrollingRows(log), {100, 100});
+    t.host().handleWheel(wheelAt({50, 50}, -45));
+    t.host().update();
+    // 45 points down, the window's point 10 is the content's 55: the third row.
+    t.clickAt({50, 10});
+    t.moveTo({50, 90});
+    EXPECT_EQ(*log, (std::vector<std::string>{"hover row2", "tap row2", "hover row6"}));
+}
+
+TEST(ScrollingTest, AGeometryReaderInsideReadsItsWindowFrameAsTheContentScrolls) {
+    const auto global = std::make_shared<std::optional<CGRect>>();
+    const auto local = std::make_shared<std::optional<CGRect>>();
+    TestHost t(ScrollView(AnyView(VStack(HorizontalAlignment::center(), 0, {
+                   Rectangle().frame(100, 60),
+                   GeometryReader([global, local](const GeometryProxy& proxy) {
+                       *global = proxy.frame(CoordinateSpace::global());
+                       *local = proxy.frame(CoordinateSpace::local());
+                       return AnyView(EmptyView());
+                   }).frame(100, 40),
+                   Rectangle().frame(100, 200),
+               })))
+                   .frame(100, 100),
+               {100, 100});
+    ASSERT_TRUE(global->has_value());
+    EXPECT_EQ(global->value(), CGRect(0, 60, 100, 40));
+    t.host().handleWheel(wheelAt({50, 50}, -25));
+    t.host().update();
+    EXPECT_EQ(global->value(), CGRect(0, 35, 100, 40));
+    EXPECT_EQ(local->value(), CGRect(0, 0, 100, 40));
+}
+
+class AnimatedScrollingTest : public ::testing::Test {
+protected:
+    void SetUp() override { RunLoop::setMain(loop); }
+    void TearDown() override { RunLoop::setMain(nullptr); }
+    std::shared_ptr<ManualRunLoop> loop = std::make_shared<ManualRunLoop>();
+};
+
+// The vertical translation the scroll view draws its content through.
+std::optional<CGFloat> drawnOffset(const DisplayList& list) {
+    for (const DisplayItem& item : list.items) {
+        if (const auto* push = std::get_if<PushTransform>(&item)) return -push->transform.ty;
+    }
+    return std::nullopt;
+}
+
+TEST_F(AnimatedScrollingTest, AnAnimatedScrollMovesOnlyTheTranslationFrameByFrame) {
+    const auto proxy = std::make_shared<std::optional<ScrollViewProxy>>();
+    TestHost t(ScrollViewReader([proxy](const ScrollViewProxy& reader) {
+                   *proxy = reader;
+                   return scrollingRows(std::make_shared<std::vector<std::string>>());
+               }),
+               {100, 100});
+    loop->runUntilIdle();
+    t.host().displayList();
+    const std::size_t drawn = t.host().graph().work.drawnNodes;
+    withAnimation(Animation::linear(1), [&] { (*proxy)->scrollTo(AnyHashable(10), UnitPoint::top()); });
+    loop->runUntilIdle();
+    EXPECT_EQ(t.frame("row10").minY(), 0) << "the offset is the final one at once";
+    EXPECT_EQ(drawnOffset(t.host().displayList()), 0) << "drawing starts where the content was";
+    loop->advance(0.5);
+    EXPECT_NEAR(drawnOffset(t.host().displayList()).value_or(-1), 5 * rowHeight, 1);
+    loop->advance(1);
+    EXPECT_EQ(drawnOffset(t.host().displayList()), 10 * rowHeight);
+    EXPECT_EQ(t.host().graph().work.drawnNodes, drawn) << "no view inside was drawn again";
+}
+
+} // namespace
+} // namespace glimmo
