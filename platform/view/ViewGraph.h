@@ -76,6 +76,10 @@ public:
     void ownItemsChanged(ViewNode* node);
     // A node whose placement reads more than its own subtree is placed again at every layout.
     void placeAtEveryLayout(ViewNode* node);
+    // Drawing a part of the list in place: moves the items of `node`, unchanged since it was drawn, from
+    // the window's list to the end of the part being drawn, and records where they and those of the
+    // nodes inside now are; false when where they were is not known.
+    bool takeOverDrawing(ViewNode& node, RenderContext& ctx);
     // A node that remembers too many answers forgets them, with its ancestors, once the layout is done.
     void answersOverflowed(ViewNode* node) { overflowed_.insert(node); }
     bool placesEverything() const { return placeEverything_; }
@@ -147,7 +151,6 @@ private:
     bool animationMovesViews() const;
     // Where a node's items are now, after the edits made since it was drawn.
     std::optional<std::pair<std::size_t, std::size_t>> listRange(const ViewNode* node) const;
-    static void forgetDrawing(ViewNode* node);
     static void forgetAnswers(ViewNode* node);
     void updateHover(std::optional<CGPoint> location);
     void scheduleUpdate();

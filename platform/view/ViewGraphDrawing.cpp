@@ -52,12 +52,28 @@ bool ViewGraph::redrawOwnItems(ViewNode* node) {
     return node->redrawOwnItems(own) || redrawInPlace(node);
 }
 
-void ViewGraph::forgetDrawing(ViewNode* node) {
-    // Only a drawn node draws its children, so below a node not drawn nothing is (presented layers are
-    // forgotten on their own).
-    if (!node->drawn_) return;
-    node->drawn_ = false;
-    for (auto& c : node->children) forgetDrawing(c.get());
+bool ViewGraph::takeOverDrawing(ViewNode& node, RenderContext& ctx) {
+    const auto range = listRange(&node);
+    if (!range) return false;
+    const std::size_t begin = ctx.base + ctx.list.items.size();
+    auto& items = displayList_.items;
+    ctx.list.items.insert(ctx.list.items.end(), std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(range->first)),
+                          std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(range->second)));
+    // Every drawn node inside moves with it; one whose place is not known is no longer drawn, and is
+    // drawn again with the nearest drawn node above it when it changes.
+    const auto relocate = [&](auto& self, ViewNode& moved, std::pair<std::size_t, std::size_t> was) -> void {
+        moved.listBegin_ = static_cast<std::uint32_t>(was.first - range->first + begin);
+        moved.listEnd_ = static_cast<std::uint32_t>(was.second - range->first + begin);
+        moved.listEdits_ = static_cast<std::uint32_t>(ctx.edits);
+        moved.drawn_ = true;
+        for (auto& c : moved.children) {
+            if (!c->drawn_) continue;
+            if (const auto inside = listRange(c.get())) self(self, *c, *inside);
+            else c->forgetDrawing();
+        }
+    };
+    relocate(relocate, node, *range);
+    return true;
 }
 
 std::optional<std::pair<std::size_t, std::size_t>> ViewGraph::listRange(const ViewNode* node) const {
@@ -89,9 +105,9 @@ bool ViewGraph::redrawInPlace(ViewNode* node) {
         holders.emplace_back(n, *r);
     }
     const auto [begin, end] = *range;
-    forgetDrawing(node);
     DisplayList part;
-    RenderContext ctx{part, begin, listEdits_.size() + 1};
+    RenderContext ctx{part, begin, listEdits_.size() + 1, this};
+    node->drewBefore_ = false; // drawn again itself, whatever its children do
     node->draw(ctx);
     auto& items = displayList_.items;
     const auto at = items.begin() + static_cast<std::ptrdiff_t>(begin);
@@ -113,9 +129,9 @@ bool ViewGraph::redrawInPlace(ViewNode* node) {
 
 void ViewGraph::drawEverything() {
     ++work.fullDisplayLists;
-    forgetDrawing(root_.get());
+    root_->forgetDrawing();
     const auto layers = presentedLayers();
-    for (ViewNode* layer : layers) forgetDrawing(layer);
+    for (ViewNode* layer : layers) layer->forgetDrawing();
     displayList_ = DisplayList{};
     displayList_.size = size_;
     displayList_.background = Color::windowBackgroundColor().resolve(rootEnvironment_.colorScheme());

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numeric>
 #include <unordered_map>
+#include <utility>
 
 namespace glimmo {
 
@@ -127,12 +128,15 @@ CGPoint ViewNode::fromWindow(CGPoint point) const {
 }
 
 void ViewNode::draw(RenderContext& ctx) {
+    // What has not changed since it was drawn keeps its items, wherever they move to.
+    if (ctx.takingOver && std::exchange(drewBefore_, false) && !renderStale_ && ctx.takingOver->takeOverDrawing(*this, ctx)) return;
     // The node's items are remembered so that it can be drawn again in place when only it changed.
     listBegin_ = static_cast<std::uint32_t>(ctx.base + ctx.list.items.size());
     listEdits_ = static_cast<std::uint32_t>(ctx.edits);
     drawn_ = true;
     renderStale_ = false;
     if (graph) ++graph->work.drawnNodes;
+    for (auto& c : children) c->drewBefore_ = std::exchange(c->drawn_, false);
     if (const Interpolation<double>* fade = appearAnimation(); !fade) {
         render(ctx);
     } else {
@@ -142,11 +146,26 @@ void ViewNode::draw(RenderContext& ctx) {
         render(ctx);
         ctx.list.items.push_back(PopOpacity{});
     }
+    // A child drawn before and not now has no items left, nor has anything inside it.
+    for (auto& c : children) {
+        if (std::exchange(c->drewBefore_, false)) c->forgetDrawingInside();
+    }
     listEnd_ = static_cast<std::uint32_t>(ctx.base + ctx.list.items.size());
 }
 
 void ViewNode::render(RenderContext& ctx) {
     for (auto& c : children) c->draw(ctx);
+}
+
+void ViewNode::forgetDrawing() {
+    // Only a drawn node draws its children, so below a node not drawn nothing is (presented layers are
+    // forgotten on their own).
+    if (!std::exchange(drawn_, false)) return;
+    forgetDrawingInside();
+}
+
+void ViewNode::forgetDrawingInside() {
+    for (auto& c : children) c->forgetDrawing();
 }
 
 ViewNode* ViewNode::hitTest(CGPoint point, HitPurpose purpose) {

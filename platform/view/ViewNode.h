@@ -42,6 +42,9 @@ struct RenderContext {
     // and the number of changes made to the window's list before this drawing.
     std::size_t base = 0;
     std::size_t edits = 0;
+    // Drawing a part in place: nodes unchanged since they were drawn move their items over from the
+    // window's list rather than drawing them again.
+    ViewGraph* takingOver = nullptr;
 };
 
 // What an interactive node does with pointer input.
@@ -297,6 +300,9 @@ private:
     void markPreferencesStale();
 
     Answers& answers();
+    // Its items, and those of the nodes inside, are no longer in the display list.
+    void forgetDrawing();
+    void forgetDrawingInside();
     // Made when the node is first asked something.
     std::unique_ptr<Answers> answers_;
     // The answers the parent saw before a change, kept until the next layout compares them.
@@ -321,6 +327,7 @@ private:
     bool needsPlacement_ = false;
     bool placing_ = false;
     bool drawn_ = false;
+    bool drewBefore_ = false; // drawn before its parent started drawing again (its items can be taken over)
     bool renderStale_ = true;
     bool preferencesStale_ = true;
     bool gatheredBeforePlacement_ = false; // its preferences rest on a placement still to come

@@ -3,6 +3,7 @@
 #include "platform/view/GeometryReader.h"
 #include "platform/view/Grid.h"
 #include "platform/view/Layout.h"
+#include "platform/view/ScrollView.h"
 #include "platform/view/Shapes.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Structure.h"
@@ -128,6 +129,53 @@ TEST_F(IncrementalLayoutTest, ARowThatGrowsMovesTheRowsBelowAndNotThoseAbove) {
     EXPECT_EQ(frameOf("row3"), above);
     EXPECT_EQ(frameOf("row30"), below.offsetBy(0, 15));
     EXPECT_EQ(shown, fresh());
+}
+
+struct RowCount : ObservableObject {
+    Published<int> rows{*this, 0};
+};
+
+// A row on a shape that counts its drawing; equal rows are not evaluated again.
+struct CountedRow : View<CountedRow> {
+    int index = 0;
+    std::shared_ptr<int> drawn;
+    AnyView body() const { return AnyView(Text("row " + std::to_string(index))).background(CountingShape{{}, drawn}.fill(Color::gray())); }
+    bool operator==(const CountedRow& other) const { return index == other.index && drawn == other.drawn; }
+};
+
+// As many rows as the model says, in a scroll view, as a chat shows its messages.
+struct GrowingRows : View<GrowingRows> {
+    ObservedObject<RowCount> model;
+    std::shared_ptr<int> drawn;
+    AnyView body() const {
+        const auto counted = drawn;
+        return ScrollView(AnyView(VStack(HorizontalAlignment::leading(), 2, {ForEach::range(0, model->rows.get(), [counted](int i) {
+            return CountedRow{{}, i, counted};
+        })})));
+    }
+};
+
+TEST(IncrementalDrawingTest, ARowAddedOrRemovedDrawsThatRowOnlyHoweverManyThereAre) {
+    for (const int rows : {3, 40}) {
+        const auto count = std::make_shared<RowCount>();
+        count->rows.set(rows);
+        const auto drawn = std::make_shared<int>(0);
+        const auto show = [&] {
+            ViewHost h(AnyView(GrowingRows{{}, {count}, drawn}), std::make_shared<FixedAdvanceTextMeasurer>());
+            h.setSize({300, 1000});
+            return describe(h.displayList());
+        };
+        ViewHost live(AnyView(GrowingRows{{}, {count}, drawn}), std::make_shared<FixedAdvanceTextMeasurer>());
+        live.setSize({300, 1000});
+        live.displayList();
+        *drawn = 0;
+        count->rows.set(rows + 1);
+        const std::string added = describe(live.displayList());
+        EXPECT_EQ(*drawn, 1) << rows << " rows: only the new row is drawn";
+        EXPECT_EQ(added, show());
+        count->rows.set(rows - 1);
+        EXPECT_EQ(describe(live.displayList()), show()) << rows << " rows, two taken away";
+    }
 }
 
 // A cell that reads its own model: a change to it evaluates the cell alone.

@@ -1,5 +1,6 @@
 #include "tests/ui/Panels/PanelsFixture.h"
 
+#include "platform/view/ViewGraph.h"
 #include "ui/Panels/ChatView.h"
 
 #include <gtest/gtest.h>
@@ -122,9 +123,11 @@ TEST_F(ChatViewTest, ALongConversationScrollsToTheNewestMessage) {
     EXPECT_NEAR(bubble.maxY(), visible->maxY(), 0.01) << "the newest bubble's bottom edge is the visible area's";
 }
 
-// What a new reply costs, from its arrival until the view has settled again: the views evaluated.
+// What a new reply costs, from its arrival until the view has settled again: the views evaluated and
+// the nodes drawn.
 struct ReplyWork {
     std::size_t bodies = 0;
+    std::size_t drawnNodes = 0;
 };
 
 TEST_F(ChatViewTest, ANewReplyCostsTheSameHoweverLongTheConversation) {
@@ -141,6 +144,7 @@ TEST_F(ChatViewTest, ANewReplyCostsTheSameHoweverLongTheConversation) {
         loop->advance(1);
         settle(*t);
         const std::size_t bodies = t->host().bodyEvaluationCount();
+        const std::size_t drawnNodes = t->host().graph().work.drawnNodes;
         model->messages.modify([](auto& list) {
             list.back() = {UUID::random(), ChatMessage::SenderRole::assistant, "the newest answer", false};
         });
@@ -148,11 +152,13 @@ TEST_F(ChatViewTest, ANewReplyCostsTheSameHoweverLongTheConversation) {
         loop->advance(1); // past the 0.3 s scroll animation
         settle(*t);
         EXPECT_TRUE(shows(drawn(*t), "the newest answer"));
-        return ReplyWork{t->host().bodyEvaluationCount() - bodies};
+        return ReplyWork{t->host().bodyEvaluationCount() - bodies, t->host().graph().work.drawnNodes - drawnNodes};
     };
-    const ReplyWork shortChat = replyAfter(1);
-    const ReplyWork longChat = replyAfter(24);
-    EXPECT_EQ(longChat.bodies, shortChat.bodies) << "the earlier messages were not evaluated again";
+    // Both taller than the scroll view, so that the earlier bubbles stay where they are.
+    const ReplyWork longChat = replyAfter(12);
+    const ReplyWork longerChat = replyAfter(24);
+    EXPECT_EQ(longerChat.bodies, longChat.bodies) << "the earlier messages were not evaluated again";
+    EXPECT_EQ(longerChat.drawnNodes, longChat.drawnNodes) << "nor drawn again";
 }
 
 TEST_F(ChatViewTest, ANewTimeframeReachesTheViewModel) {
