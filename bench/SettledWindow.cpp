@@ -43,7 +43,9 @@ SettledWindow::SettledWindow(const std::function<AnyView()>& makeView, const std
 
 SettledWindow::~SettledWindow() = default;
 
-void SettledWindow::painted(ViewHost& host) { (void)renderDisplayList(host.displayList(), 1); }
+SettledWindow::Frame SettledWindow::painted() {
+    return [painter = std::make_shared<FramePainter>()](ViewHost& host) { painter->paint(host.displayList()); };
+}
 
 double SettledWindow::holdAfter(const std::function<void()>& change, const std::string& words) {
     LongestHold hold;

@@ -24,10 +24,11 @@ namespace bench {
 class SettledWindow {
 public:
     static constexpr CGSize size{400, 700};
-    // What a frame does: the display list by default; a benchmark of frames paints it too.
+    // What a frame does: the display list by default; a benchmark of frames paints it too (painted()).
     using Frame = std::function<void(ViewHost&)>;
-    // A frame as a window makes it: the display list, painted offscreen.
-    static void painted(ViewHost& host);
+    // A frame as a window makes it: the display list, painted offscreen into one image kept from frame
+    // to frame, as a window paints into its own.
+    static Frame painted();
 
     // Ends the program when `firstWords` are not drawn within 120 s.
     SettledWindow(const std::function<AnyView()>& makeView, const std::string& firstWords,

@@ -54,8 +54,9 @@ Figures chatWith(int earlierReplies, const bench::QtBenchSession& session) {
     messages.push_back({UUID::random(), ChatMessage::SenderRole::user, question(earlierReplies), false});
     messages.push_back({UUID::random(), ChatMessage::SenderRole::assistant, "", true});
     model->messages = std::move(messages);
+    const SettledWindow::Frame frame = SettledWindow::painted();
     SettledWindow window([model] { return AnyView(ChatView([model] { return model; }, "TODAY")); },
-                         question(earlierReplies), session.measurer(), SettledWindow::painted);
+                         question(earlierReplies), session.measurer(), frame);
 
     // The reply takes the placeholder's place, as the model puts it there.
     const std::string reply = answer(earlierReplies);
@@ -75,7 +76,7 @@ Figures chatWith(int earlierReplies, const bench::QtBenchSession& session) {
         figures.scroll = std::max(figures.scroll, bench::secondsOf([&] {
             host.handleWheel({{MessageView::maxBubbleWidth / 2, ChatView::conversationHeight / 2}, 0, notch, {}});
             host.update();
-            SettledWindow::painted(host);
+            frame(host);
         }));
     }
     return figures;

@@ -46,7 +46,8 @@ struct Frames {
 // reply stops moving.
 Frames showAndScroll(const std::function<AnyView()>& makeView, const std::string& firstWords, CGPoint wheelAt,
                      const bench::QtBenchSession& session) {
-    SettledWindow window(makeView, firstWords, session.measurer(), SettledWindow::painted);
+    const SettledWindow::Frame frame = SettledWindow::painted();
+    SettledWindow window(makeView, firstWords, session.measurer(), frame);
     Frames frames;
     frames.first = window.longestHold();
 
@@ -59,7 +60,7 @@ Frames showAndScroll(const std::function<AnyView()>& makeView, const std::string
         frames.scroll = std::max(frames.scroll, bench::secondsOf([&] {
             host.handleWheel({wheelAt, 0, -notch, {}});
             moved = host.update();
-            SettledWindow::painted(host);
+            frame(host);
         }));
         still = moved ? 0 : still + 1;
     }

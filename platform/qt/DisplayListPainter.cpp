@@ -221,7 +221,10 @@ public:
     void paint(const DisplayList& list) {
         const auto& items = list.items;
         for (std::size_t i = 0; i < items.size(); ++i) {
-            if (startsGroup(items[i]) && visible().isEmpty()) {
+            // A group pushed where nothing is visible, or a clip that leaves nothing visible (a chat
+            // bubble scrolled away), is skipped whole, without looking at what it draws.
+            const auto* clip = std::get_if<PushClip>(&items[i]);
+            if ((startsGroup(items[i]) && visible().isEmpty()) || (clip && visibleInside(*clip).isEmpty())) {
                 i = groupEnd(items, i);
                 continue;
             }
@@ -316,9 +319,12 @@ private:
         blurBackdrop(p(), path);
         p().fillPath(path, QBrush(qtColor(item.tint)));
     }
+    // What stays visible inside a clip pushed now.
+    QRectF visibleInside(const PushClip& item) {
+        return visible() & p().worldTransform().mapRect(qtBounds(item.path.boundingRect()));
+    }
     void draw(const PushClip& item) {
-        const QTransform t = p().worldTransform();
-        const QRectF visible = this->visible() & t.mapRect(qtBounds(item.path.boundingRect()));
+        const QRectF visible = visibleInside(item);
         pushState();
         stack_.back().visible = visible;
         p().setClipPath(qtPath(item.path), Qt::IntersectClip);

@@ -1,6 +1,7 @@
 #include "platform/qt/HostingWidget.h"
 
 #include "platform/qt/DisplayListPainter.h"
+#include "platform/qt/FrameImage.h"
 #include "platform/view/Font.h"
 #include "platform/view/View.h"
 
@@ -104,14 +105,7 @@ bool HostingWidget::event(QEvent* event) {
 
 void HostingWidget::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
-    const QSize pixels(qCeil(width() * ratio), qCeil(height() * ratio));
-    if (frame_.size() != pixels || frame_.devicePixelRatio() != ratio) {
-        frame_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        frame_.setDevicePixelRatio(ratio);
-        // 72 dpi, as offscreen rendering and the measurer: a font's point size is its size in points.
-        frame_.setDotsPerMeterX(2835);
-        frame_.setDotsPerMeterY(2835);
-    }
+    prepareFrameImage(frame_, QSize(qCeil(width() * ratio), qCeil(height() * ratio)), ratio);
     {
         QPainter painter(&frame_);
         paintDisplayList(host_.displayList(), painter);

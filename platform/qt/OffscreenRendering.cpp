@@ -1,6 +1,7 @@
 #include "platform/qt/OffscreenRendering.h"
 
 #include "platform/qt/DisplayListPainter.h"
+#include "platform/qt/FrameImage.h"
 #include "platform/qt/KitFonts.h"
 
 #include <QImage>
@@ -28,24 +29,42 @@ PixelImage fromQImage(const QImage& source, double scale) {
     return out;
 }
 
+// The pixels a list of its size takes at `scale` pixels per point.
+QSize pixelsOf(const DisplayList& list, double scale) {
+    return {std::max(1, static_cast<int>(std::ceil(list.size.width * scale - 1e-9))),
+            std::max(1, static_cast<int>(std::ceil(list.size.height * scale - 1e-9)))};
+}
+
+double validScale(double scale) { return scale > 0 ? scale : 1; }
+
 } // namespace
 
 PixelImage renderDisplayList(const DisplayList& list, double scale) {
     loadKitFonts();
-    if (!(scale > 0)) scale = 1;
-    const int width = std::max(1, static_cast<int>(std::ceil(list.size.width * scale - 1e-9)));
-    const int height = std::max(1, static_cast<int>(std::ceil(list.size.height * scale - 1e-9)));
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(scale);
-    // 72 dpi, as the measurer: a font's point size is then its size in points.
-    image.setDotsPerMeterX(2835);
-    image.setDotsPerMeterY(2835);
+    scale = validScale(scale);
+    QImage image;
+    prepareFrameImage(image, pixelsOf(list, scale), scale);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
         paintDisplayList(list, painter);
     }
     return fromQImage(image, scale);
+}
+
+struct FramePainter::Impl {
+    double scale;
+    QImage frame;
+};
+
+FramePainter::FramePainter(double scale) : impl_(std::make_unique<Impl>(Impl{validScale(scale), {}})) { loadKitFonts(); }
+
+FramePainter::~FramePainter() = default;
+
+void FramePainter::paint(const DisplayList& list) {
+    prepareFrameImage(impl_->frame, pixelsOf(list, impl_->scale), impl_->scale);
+    QPainter painter(&impl_->frame);
+    paintDisplayList(list, painter);
 }
 
 void writePNG(const PixelImage& image, const std::string& path) {

@@ -6,6 +6,7 @@
 #include "platform/view/DisplayList.h"
 #include "platform/view/PixelImage.h"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +20,22 @@ public:
 // Paints the list at `scale` pixels per point; the image is list.size x scale pixels, rounded up, and
 // carries `scale` as its scale.
 PixelImage renderDisplayList(const DisplayList& list, double scale = 1);
+
+// Paints display lists as a window paints its frames: each into the one image it keeps (made again only
+// for another size), at `scale` pixels per point.
+class FramePainter {
+public:
+    explicit FramePainter(double scale = 1);
+    ~FramePainter();
+    FramePainter(const FramePainter&) = delete;
+    FramePainter& operator=(const FramePainter&) = delete;
+
+    void paint(const DisplayList& list);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
 
 // PNG files of straight-alpha RGBA pixels. Throw ImageFileError when the file cannot be written or read.
 void writePNG(const PixelImage& image, const std::string& path);

@@ -76,9 +76,9 @@ public:
     void ownItemsChanged(ViewNode* node);
     // A node whose placement reads more than its own subtree is placed again at every layout.
     void placeAtEveryLayout(ViewNode* node);
-    // Drawing a part of the list in place: moves the items of `node`, unchanged since it was drawn, from
-    // the window's list to the end of the part being drawn, and records where they and those of the
-    // nodes inside now are; false when where they were is not known.
+    // Drawing a part of the list in place: keeps the items of `node`, unchanged since it was drawn, as
+    // the next ones of the part being drawn, and records where they and those of the nodes inside will
+    // be; false when where they are is not known.
     bool takeOverDrawing(ViewNode& node, RenderContext& ctx);
     // A node that remembers too many answers forgets them, with its ancestors, once the layout is done.
     void answersOverflowed(ViewNode* node) { overflowed_.insert(node); }
@@ -149,6 +149,9 @@ private:
     bool redrawOwnItems(ViewNode* node);
     // Whether a running animation moves or fades views: frames then change without layout.
     bool animationMovesViews() const;
+    // Puts a part drawn again over the items from `begin` to `end`: its new items, and in between the
+    // items it kept where they are. Returns how many items the part has.
+    std::size_t replaceItems(std::size_t begin, std::size_t end, RenderContext& part);
     // Where a node's items are now, after the edits made since it was drawn.
     std::optional<std::pair<std::size_t, std::size_t>> listRange(const ViewNode* node) const;
     static void forgetAnswers(ViewNode* node);

@@ -55,10 +55,9 @@ bool ViewGraph::redrawOwnItems(ViewNode* node) {
 bool ViewGraph::takeOverDrawing(ViewNode& node, RenderContext& ctx) {
     const auto range = listRange(&node);
     if (!range) return false;
-    const std::size_t begin = ctx.base + ctx.list.items.size();
-    auto& items = displayList_.items;
-    ctx.list.items.insert(ctx.list.items.end(), std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(range->first)),
-                          std::make_move_iterator(items.begin() + static_cast<std::ptrdiff_t>(range->second)));
+    const std::size_t begin = ctx.position();
+    ctx.kept.push_back({ctx.list.items.size(), range->first, range->second});
+    ctx.keptItems += range->second - range->first;
     // Every drawn node inside moves with it; one whose place is not known is no longer drawn, and is
     // drawn again with the nearest drawn node above it when it changes.
     const auto relocate = [&](auto& self, ViewNode& moved, std::pair<std::size_t, std::size_t> was) -> void {
@@ -109,22 +108,69 @@ bool ViewGraph::redrawInPlace(ViewNode* node) {
     RenderContext ctx{part, begin, listEdits_.size() + 1, this};
     node->drewBefore_ = false; // drawn again itself, whatever its children do
     node->draw(ctx);
-    auto& items = displayList_.items;
-    const auto at = items.begin() + static_cast<std::ptrdiff_t>(begin);
-    if (part.items.size() == end - begin) {
-        std::move(part.items.begin(), part.items.end(), at);
-    } else {
-        items.erase(at, items.begin() + static_cast<std::ptrdiff_t>(end));
-        items.insert(items.begin() + static_cast<std::ptrdiff_t>(begin), std::make_move_iterator(part.items.begin()),
-                     std::make_move_iterator(part.items.end()));
-    }
-    listEdits_.push_back({begin, end - begin, part.items.size()});
+    const std::size_t added = replaceItems(begin, end, ctx);
+    listEdits_.push_back({begin, end - begin, added});
     for (auto& [holder, r] : holders) {
         holder->listBegin_ = static_cast<std::uint32_t>(r.first);
-        holder->listEnd_ = static_cast<std::uint32_t>(r.second - (end - begin) + part.items.size());
+        holder->listEnd_ = static_cast<std::uint32_t>(r.second - (end - begin) + added);
         holder->listEdits_ = static_cast<std::uint32_t>(listEdits_.size());
     }
     return true;
+}
+
+std::size_t ViewGraph::replaceItems(std::size_t begin, std::size_t end, RenderContext& part) {
+    auto& items = displayList_.items;
+    auto& fresh = part.list.items;
+    const auto at = [&items](std::size_t index) { return items.begin() + static_cast<std::ptrdiff_t>(index); };
+    const auto newItems = [&fresh](std::size_t from, std::size_t to) {
+        return std::pair(std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(from)),
+                         std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(to)));
+    };
+    bool inOrder = true;
+    for (std::size_t i = 0, last = begin; i < part.kept.size(); last = part.kept[i++].end) {
+        inOrder = inOrder && part.kept[i].begin >= last && part.kept[i].end <= end;
+    }
+    if (!inOrder) {
+        // Kept items drawn in another order (views that changed places) are gathered in the new one.
+        std::vector<DisplayItem> whole;
+        whole.reserve(fresh.size() + part.keptItems);
+        std::size_t next = 0;
+        for (const RenderContext::Kept& kept : part.kept) {
+            const auto [from, to] = newItems(next, kept.after);
+            whole.insert(whole.end(), from, to);
+            whole.insert(whole.end(), std::make_move_iterator(at(kept.begin)), std::make_move_iterator(at(kept.end)));
+            next = kept.after;
+        }
+        const auto [from, to] = newItems(next, fresh.size());
+        whole.insert(whole.end(), from, to);
+        items.erase(at(begin), at(end));
+        items.insert(at(begin), std::make_move_iterator(whole.begin()), std::make_move_iterator(whole.end()));
+        return whole.size();
+    }
+    // In order, kept items stay where they are: only the new items between them come in, and the old
+    // items between them go. `shift` is how far the items not reached yet have moved.
+    std::size_t cursor = begin, next = 0;
+    std::ptrdiff_t shift = 0;
+    const auto insertNew = [&](std::size_t upTo) {
+        const auto [from, to] = newItems(next, upTo);
+        items.insert(at(cursor), from, to);
+        cursor += upTo - next;
+        shift += static_cast<std::ptrdiff_t>(upTo - next);
+        next = upTo;
+    };
+    const auto eraseUpTo = [&](std::size_t oldIndex) {
+        const std::size_t now = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldIndex) + shift);
+        items.erase(at(cursor), at(now));
+        shift -= static_cast<std::ptrdiff_t>(now - cursor);
+    };
+    for (const RenderContext::Kept& kept : part.kept) {
+        insertNew(kept.after);
+        eraseUpTo(kept.begin);
+        cursor += kept.end - kept.begin;
+    }
+    insertNew(fresh.size());
+    eraseUpTo(end);
+    return cursor - begin;
 }
 
 void ViewGraph::drawEverything() {

@@ -131,7 +131,7 @@ void ViewNode::draw(RenderContext& ctx) {
     // What has not changed since it was drawn keeps its items, wherever they move to.
     if (ctx.takingOver && std::exchange(drewBefore_, false) && !renderStale_ && ctx.takingOver->takeOverDrawing(*this, ctx)) return;
     // The node's items are remembered so that it can be drawn again in place when only it changed.
-    listBegin_ = static_cast<std::uint32_t>(ctx.base + ctx.list.items.size());
+    listBegin_ = static_cast<std::uint32_t>(ctx.position());
     listEdits_ = static_cast<std::uint32_t>(ctx.edits);
     drawn_ = true;
     renderStale_ = false;
@@ -150,7 +150,7 @@ void ViewNode::draw(RenderContext& ctx) {
     for (auto& c : children) {
         if (std::exchange(c->drewBefore_, false)) c->forgetDrawingInside();
     }
-    listEnd_ = static_cast<std::uint32_t>(ctx.base + ctx.list.items.size());
+    listEnd_ = static_cast<std::uint32_t>(ctx.position());
 }
 
 void ViewNode::render(RenderContext& ctx) {

@@ -42,9 +42,19 @@ struct RenderContext {
     // and the number of changes made to the window's list before this drawing.
     std::size_t base = 0;
     std::size_t edits = 0;
-    // Drawing a part in place: nodes unchanged since they were drawn move their items over from the
-    // window's list rather than drawing them again.
+    // Drawing a part in place: nodes unchanged since they were drawn keep their items in the window's
+    // list rather than drawing them again; `kept` says which, in drawing order, and after how many of
+    // the new items of `list`.
     ViewGraph* takingOver = nullptr;
+    struct Kept {
+        std::size_t after;
+        std::size_t begin;
+        std::size_t end;
+    };
+    std::vector<Kept> kept = {};
+    std::size_t keptItems = 0;
+    // Where the next item goes in the window's list.
+    std::size_t position() const { return base + list.items.size() + keptItems; }
 };
 
 // What an interactive node does with pointer input.

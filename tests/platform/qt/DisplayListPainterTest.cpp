@@ -107,6 +107,24 @@ TEST_F(DisplayListPainterTest, ClipsNestAndEndAtTheirPop) {
     EXPECT_TRUE(near(pixelAt(image, 95, 5), 0, 0, 255)) << "no clip after the last pop";
 }
 
+TEST_F(DisplayListPainterTest, AClipThatLeavesNothingVisibleEndsWithItsOwnPop) {
+    add(PushTransform{CGAffineTransform::translation(0, -100)}); // a scrolled content
+    add(PushClip{Path::rect({0, 0, 100, 50})});                  // scrolled out of the window
+    add(PushTransform{CGAffineTransform::translation(50, 0)});
+    add(PushClip{Path::rect({0, 0, 10, 10})});
+    add(FillItem{Path::rect({0, 0, 100, 200}), red});
+    add(PopClip{});
+    add(PopTransform{});
+    add(PopClip{});
+    add(FillItem{Path::rect({0, 110, 20, 10}), blue}); // in view: y 10...20
+    add(PopTransform{});
+    add(FillItem{Path::rect({80, 40, 20, 20}), blue});
+    const PixelImage image = render();
+    EXPECT_TRUE(near(pixelAt(image, 10, 15), 0, 0, 255)) << "drawn through the scroll, not the hidden group's transform";
+    EXPECT_TRUE(near(pixelAt(image, 60, 15), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(image, 90, 50), 0, 0, 255)) << "nothing of the hidden group is left pushed";
+}
+
 TEST_F(DisplayListPainterTest, PushedTransformsApplyBeforeTheEnclosingOnes) {
     add(PushTransform{CGAffineTransform::translation(50, 0)});
     add(PushTransform{CGAffineTransform::scale(2, 2)});

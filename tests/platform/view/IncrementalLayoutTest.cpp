@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace glimmo {
 namespace {
 
@@ -133,6 +135,7 @@ TEST_F(IncrementalLayoutTest, ARowThatGrowsMovesTheRowsBelowAndNotThoseAbove) {
 
 struct RowCount : ObservableObject {
     Published<int> rows{*this, 0};
+    Published<bool> reversed{*this, false};
 };
 
 // A row on a shape that counts its drawing; equal rows are not evaluated again.
@@ -149,7 +152,10 @@ struct GrowingRows : View<GrowingRows> {
     std::shared_ptr<int> drawn;
     AnyView body() const {
         const auto counted = drawn;
-        return ScrollView(AnyView(VStack(HorizontalAlignment::leading(), 2, {ForEach::range(0, model->rows.get(), [counted](int i) {
+        std::vector<int> order;
+        for (int i = 0; i < model->rows.get(); ++i) order.push_back(i);
+        if (model->reversed.get()) std::reverse(order.begin(), order.end());
+        return ScrollView(AnyView(VStack(HorizontalAlignment::leading(), 2, {ForEach(order, [](int i) { return i; }, [counted](int i) {
             return CountedRow{{}, i, counted};
         })})));
     }
@@ -175,7 +181,35 @@ TEST(IncrementalDrawingTest, ARowAddedOrRemovedDrawsThatRowOnlyHoweverManyThereA
         EXPECT_EQ(added, show());
         count->rows.set(rows - 1);
         EXPECT_EQ(describe(live.displayList()), show()) << rows << " rows, two taken away";
+        count->reversed.set(true);
+        EXPECT_EQ(describe(live.displayList()), show()) << rows << " rows, in the other order";
     }
+}
+
+// Rows drawn over one another, in the order the model says.
+struct StackedRows : View<StackedRows> {
+    ObservedObject<RowCount> model;
+    std::shared_ptr<int> drawn;
+    AnyView body() const {
+        const auto counted = drawn;
+        const std::vector<int> order = model->reversed.get() ? std::vector<int>{2, 1, 0} : std::vector<int>{0, 1, 2};
+        return ZStack({ForEach(order, [](int i) { return i; }, [counted](int i) { return CountedRow{{}, i, counted}; })});
+    }
+};
+
+TEST(IncrementalDrawingTest, ViewsDrawnInAnotherOrderKeepTheirItems) {
+    const auto order = std::make_shared<RowCount>();
+    const auto drawn = std::make_shared<int>(0);
+    ViewHost live(AnyView(StackedRows{{}, {order}, drawn}), std::make_shared<FixedAdvanceTextMeasurer>());
+    live.setSize({300, 100});
+    live.displayList();
+    *drawn = 0;
+    order->reversed.set(true);
+    const std::string reversed = describe(live.displayList());
+    EXPECT_EQ(*drawn, 0) << "no row is drawn again";
+    ViewHost fresh(AnyView(StackedRows{{}, {order}, drawn}), std::make_shared<FixedAdvanceTextMeasurer>());
+    fresh.setSize({300, 100});
+    EXPECT_EQ(reversed, describe(fresh.displayList()));
 }
 
 // A cell that reads its own model: a change to it evaluates the cell alone.
