@@ -6,6 +6,15 @@
 #include <utility>
 
 namespace glimmo {
+namespace {
+
+// The messages as the view compares them (by ChatMessage equality), without copying them.
+struct Conversation {
+    std::shared_ptr<const std::vector<ChatMessage>> list;
+    bool operator==(const Conversation& other) const { return list == other.list || *list == *other.list; }
+};
+
+} // namespace
 
 AnyView MessageView::body() const {
     const bool isUser = message.role == ChatMessage::SenderRole::user;
@@ -39,12 +48,13 @@ bool ChatView::canSend(const ChatViewModel& model) {
 
 AnyView ChatView::body() const {
     const std::shared_ptr<ChatViewModel> model = viewModel.get();
-    const std::vector<ChatMessage> messages = model->messages.get();
+    // One copy, shared by what the body builds: a conversation of long replies runs to megabytes.
+    const Conversation messages{std::make_shared<const std::vector<ChatMessage>>(model->messages.get())};
     const FocusState focus = isInputFocused;
 
     AnyView conversation = ScrollViewReader([model, messages](const ScrollViewProxy& proxy) {
         AnyView column = VStack(HorizontalAlignment::center(), 15,
-                                {Spacer(0), ForEach(messages, [](const ChatMessage& m) { return MessageView{{}, m}; })})
+                                {Spacer(0), ForEach(*messages.list, [](const ChatMessage& m) { return MessageView{{}, m}; })})
                              .padding(EdgeSet::horizontal())
                              .frame({.maxWidth = infinity, .minHeight = 500, .alignment = Alignment::bottom()});
         return ScrollView(AxisSet::vertical(), true, column)
