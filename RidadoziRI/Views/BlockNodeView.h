@@ -13,6 +13,9 @@ namespace ridadozi {
 struct BlockNodeView {
     BlockNode block;
     glimmo::AnyView body() const;
+    // A sequence laid out again (its margins arrived) does not evaluate its unchanged blocks again:
+    // blocks of one document share their values, which compare at once.
+    bool operator==(const BlockNodeView&) const = default;
 };
 
 // A block sequence of blocks, each drawn by its block node view.

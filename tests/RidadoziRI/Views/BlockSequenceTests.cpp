@@ -88,5 +88,18 @@ TEST(BlockSequenceTest, QuoteReportsTheMarginsOfItsParagraphs) {
     EXPECT_NEAR(quote.height(), 2 * lineHeight + 16, 0.01);
 }
 
+// The margins arrive after the blocks are made and move them; the blocks themselves stay as they were.
+TEST(BlockSequenceTest, EachBlockIsEvaluatedOnceAsItsMarginsArrive) {
+    const auto evaluated = std::make_shared<int>(0);
+    AnyView doc = Markdown("one\n\ntwo\n\n> three\n\n- four\n- five\n\nsix");
+    doc = markdownBlockStyle(doc, &Theme::paragraph, [evaluated](const BlockConfiguration& c) {
+        ++*evaluated;
+        return markdownMargin(AnyView(c.label), std::optional<glimmo::CGFloat>(0.0), std::optional<glimmo::CGFloat>(16.0));
+    });
+    TestHost t(doc);
+    t.host().displayList();
+    EXPECT_EQ(*evaluated, 6);
+}
+
 } // namespace
 } // namespace ridadozi
