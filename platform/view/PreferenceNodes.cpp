@@ -32,20 +32,28 @@ protected:
         PreferenceValues values;
         SingleChildNode::collectPreferences(values);
         out.merge(values);
-        // Before placement a value made from where views go is not known yet: it is read after.
+        // Before placement a value made from where views go, or only by views built when placed, is not
+        // known yet: it is read once it is. What such views add to a value others set is not known
+        // either: the reader acts on what is known when that changed, and after placement when the whole
+        // value differs from what it last acted on (a list's block margins are so set before anything
+        // is placed, though its markers are measured by views built when placed).
         const bool beforePlacement = graph && graph->gatheringBeforePlacement();
-        if (beforePlacement && values.restsOnPlacement(params.key)) return;
+        if (beforePlacement && !values.knownBeforePlacement(params.key)) return;
+        std::optional<PreferenceValues>& seen = beforePlacement ? knownBeforePlacement_ : last_;
         // The first value counts as a change, so the action always sees the initial value.
-        if ((!last_ || params.differs(*last_, values)) && graph) {
+        const bool changed = !seen || params.differs(*seen, values);
+        if (beforePlacement) seen = values;
+        if (changed && graph && (!beforePlacement || !last_ || params.differs(*last_, values))) {
             auto action = [action = params.action, values] { action(values); };
             if (beforePlacement) graph->runBeforePlacement(std::move(action));
             else graph->enqueueAction(std::move(action));
         }
-        last_ = std::move(values);
+        if (changed || !beforePlacement) last_ = std::move(values);
     }
 
 private:
-    std::optional<PreferenceValues> last_;
+    std::optional<PreferenceValues> last_;                // the value it last acted on, or saw unchanged
+    std::optional<PreferenceValues> knownBeforePlacement_; // what was known of it before the last placement
 };
 
 struct LayerParams {

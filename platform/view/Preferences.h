@@ -57,13 +57,16 @@ public:
     // Combines `next` (a later sibling's values) into these with each key's reduce.
     void merge(const PreferenceValues& next);
     bool empty() const { return values_.empty(); }
-    // Whether the value under `key` rests on placement (see `set`); every one does in values gathered
-    // from views that are only built when placed.
-    bool restsOnPlacement(std::type_index key) const {
-        if (builtWhenPlaced_) return true;
+    // Whether anything of the value under `key` is known before views are placed: it is not made from
+    // where they go (see `set`), and views only built when placed either are none or are not all that
+    // sets it (what the others set is known then; what those views add comes once they are placed).
+    bool knownBeforePlacement(std::type_index key) const {
         const auto it = values_.find(key);
-        return it != values_.end() && it->second.placed;
+        if (it == values_.end()) return !builtWhenPlaced_;
+        return !it->second.placed;
     }
+    // Whether any value may still change once views are placed: one made from where they go, or any
+    // in values gathered from views that are only built when placed.
     bool anyRestsOnPlacement() const {
         if (builtWhenPlaced_) return true;
         for (const auto& [key, entry] : values_) {
@@ -97,7 +100,7 @@ private:
 // A geometry value captured where a view was laid out, resolved later through a GeometryProxy.
 template <class V>
 struct Anchor {
-    V value; // in window coordinates
+    V value; // in the coordinates of the content the view is in (see ViewNode::frame)
     bool operator==(const Anchor&) const = default;
 };
 

@@ -244,5 +244,37 @@ TEST(PreferenceTest, EachValueIsReadOnceWhatItRestsOnIsKnown) {
     EXPECT_EQ(*anchors, 1);
 }
 
+// A block holding a geometry reader, as a list item holds its marker's: its gap is known before anything
+// is placed, and what the reader adds to it comes after.
+struct GappedBlockWithReader : View<GappedBlockWithReader> {
+    State<CGFloat> gap{0};
+    CGFloat readerAsks = 0;
+    std::shared_ptr<int> placements = std::make_shared<int>(0);
+    AnyView body() const {
+        auto state = gap;
+        const CGFloat asks = readerAsks;
+        const AnyView reader =
+            GeometryReader([asks](const GeometryProxy&) { return AnyView(Color::clear()).preference<GapKey>(asks); }).frame(10, 10);
+        return LayoutView(testing::CountingLayout(placements), {VStack({AnyView(Text("block")).preference<GapKey>(12), reader})})
+            .accessibilityLabel("content")
+            .onPreferenceChange<GapKey>([state](const CGFloat& v) { state.set(v); })
+            .padding(EdgeSet::top(), *gap)
+            .accessibilityLabel("block");
+    }
+};
+
+TEST(PreferenceTest, WhatIsKnownOfAValueBeforePlacementIsReadThenAndTheRestOnceItIs) {
+    const auto gap = [](TestHost& t) { return t.frame("content").minY() - t.frame("block").minY(); };
+    GappedBlockWithReader known;
+    TestHost t(known, {200, 200});
+    EXPECT_EQ(gap(t), 12);
+    EXPECT_EQ(*known.placements, 1) << "placed once, with its gap";
+
+    GappedBlockWithReader added;
+    added.readerAsks = 20;
+    TestHost more(added, {200, 200});
+    EXPECT_EQ(gap(more), 20) << "the reader's part came after placement";
+}
+
 } // namespace
 } // namespace glimmo
