@@ -10,6 +10,7 @@
 
 #include <concepts>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -96,6 +97,13 @@ struct BlockStyle {
     {
         return BlockStyle([](const Configuration& configuration) { return glimmo::AnyView(configuration.label); });
     }
+
+    // A style equals its copies (a view holding the theme's style is not evaluated again for it); two
+    // styles made apart never compare equal.
+    bool operator==(const BlockStyle& other) const { return made_ == other.made_; }
+
+private:
+    std::shared_ptr<const char> made_ = std::make_shared<const char>('\0');
 };
 
 } // namespace ridadozi

@@ -45,6 +45,7 @@ struct ListItemSequence {
     std::optional<glimmo::CGFloat> markerWidth;
 
     glimmo::AnyView body() const;
+    bool operator==(const ListItemSequence&) const = default;
 };
 
 struct ListItemView {
@@ -59,6 +60,11 @@ struct ListItemView {
                  std::optional<glimmo::CGFloat> markerWidth)
         : item(std::move(item)), number(number), markerStyle(std::move(markerStyle)), markerWidth(markerWidth) {}
     glimmo::AnyView body() const;
+    // An item whose list learns its margins or its markers' width is evaluated again only if that
+    // changes what it shows (what it reads from the environment is compared by the environment).
+    bool operator==(const ListItemView& other) const {
+        return item == other.item && number == other.number && markerStyle == other.markerStyle && markerWidth == other.markerWidth;
+    }
 };
 
 // A marker in the current text style's font (the platform default font when the style sets none).

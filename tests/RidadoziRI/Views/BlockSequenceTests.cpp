@@ -96,9 +96,15 @@ TEST(BlockSequenceTest, EachBlockIsEvaluatedOnceAsItsMarginsArrive) {
         ++*evaluated;
         return markdownMargin(AnyView(c.label), std::optional<glimmo::CGFloat>(0.0), std::optional<glimmo::CGFloat>(16.0));
     });
+    const auto items = std::make_shared<int>(0);
+    doc = markdownBlockStyle(doc, &Theme::listItem, [items](const BlockConfiguration& c) {
+        ++*items;
+        return markdownMargin(AnyView(c.label), std::optional<glimmo::CGFloat>(4.0), std::nullopt);
+    });
     TestHost t(doc);
     t.host().displayList();
     EXPECT_EQ(*evaluated, 6);
+    EXPECT_EQ(*items, 2);
 }
 
 } // namespace
