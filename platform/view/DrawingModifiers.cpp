@@ -78,6 +78,7 @@ struct TransformParams {
     CGSize scale;
     Angle rotation;
     UnitPoint anchor;
+    bool operator==(const TransformParams&) const = default;
 };
 
 class TransformNode final : public ModifierNode<TransformNode, TransformParams> {
@@ -127,6 +128,7 @@ struct ShadowParams {
     Color color = Color::black();
     CGFloat radius = 0;
     CGSize offset;
+    bool operator==(const ShadowParams&) const = default;
 };
 
 class ShadowNode final : public ModifierNode<ShadowNode, ShadowParams> {

@@ -67,6 +67,7 @@ private:
 struct FixedFrame {
     std::optional<CGFloat> width, height;
     Alignment alignment;
+    bool operator==(const FixedFrame&) const = default;
 };
 
 class FixedFrameNode final : public ModifierNode<FixedFrameNode, FixedFrame> {
@@ -97,6 +98,7 @@ private:
 struct FlexFrame {
     std::optional<CGFloat> minWidth, idealWidth, maxWidth, minHeight, idealHeight, maxHeight;
     Alignment alignment;
+    bool operator==(const FlexFrame&) const = default;
 };
 
 // One axis of a flexible frame: the proposal clamped into the bounds (the ideal size when none is
@@ -149,6 +151,7 @@ private:
 struct FixedSizeParams {
     bool horizontal;
     bool vertical;
+    bool operator==(const FixedSizeParams&) const = default;
 };
 
 class FixedSizeNode final : public ModifierNode<FixedSizeNode, FixedSizeParams> {

@@ -5,6 +5,7 @@
 #include "platform/view/NodeKinds.h"
 #include "platform/view/ViewNode.h"
 
+#include <concepts>
 #include <memory>
 #include <typeindex>
 
@@ -135,6 +136,14 @@ public:
         willUpdateChild();
         reconcileSingleChild(data.view, childEnvironment(env));
         didUpdate();
+    }
+    // Equal parameters in the same environment lay out and draw alike.
+    bool keepsLayoutWith(const ViewContent& next, const EnvironmentValues& env) const override {
+        if constexpr (std::equality_comparable<Params>) {
+            return static_cast<const SimpleContent<Self, Modified<Params>>&>(next).data.params == params && environment.sameAs(env);
+        } else {
+            return false;
+        }
     }
     Params params;
 

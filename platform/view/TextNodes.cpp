@@ -444,6 +444,7 @@ private:
 struct AspectParams {
     std::optional<CGFloat> ratio;
     ContentMode mode;
+    bool operator==(const AspectParams&) const = default;
 };
 
 class AspectRatioNode final : public ModifierNode<AspectRatioNode, AspectParams> {

@@ -236,9 +236,10 @@ void ViewNode::reconcileChildren(std::vector<ChildSpec> specs, const Environment
             }
         }
         if (reused) {
+            const bool kept = reused->keepsLayoutOnUpdate(*spec.view.content(), env);
             reused->update(spec.view.content(), env);
             // A node that lends its children reports nothing itself: they report their own changes.
-            if (reused->isLayoutElement()) reused->invalidateLayout();
+            if (reused->isLayoutElement() && !kept) reused->invalidateLayout();
             children.push_back(std::move(reused));
         } else {
             children.push_back(makeNode(spec.view, this, spec.key, env));
@@ -254,6 +255,12 @@ void ViewNode::reconcileChildren(std::vector<ChildSpec> specs, const Environment
     if (!same) childrenDidChange();
 }
 
+bool ViewNode::keepsLayoutOnUpdate(const ViewContent& next, const EnvironmentValues& env) const {
+    // Children built during an ancestor's placement change without telling the nodes above them, which
+    // must then answer afresh.
+    return graph && !graph->isBuildingDuringPlacement() && keepsLayoutWith(next, env);
+}
+
 void ViewNode::fadeInIfAnimated(ViewNode& child) {
     // Only views that appear beside views already on screen fade in: not on the first build, and not
     // inside a view that is itself appearing.
@@ -266,8 +273,10 @@ void ViewNode::fadeInIfAnimated(ViewNode& child) {
 
 void ViewNode::reconcileSingleChild(const AnyView& view, const EnvironmentValues& env) {
     if (children.size() == 1 && children.front()->kind() == view.content()->kind()) {
-        children.front()->update(view.content(), env);
-        if (children.front()->isLayoutElement()) children.front()->invalidateLayout();
+        ViewNode& child = *children.front();
+        const bool kept = child.keepsLayoutOnUpdate(*view.content(), env);
+        child.update(view.content(), env);
+        if (child.isLayoutElement() && !kept) child.invalidateLayout();
         return;
     }
     for (auto& c : children) unmountSubtree(*c);

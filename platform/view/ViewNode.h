@@ -92,6 +92,11 @@ public:
     // Takes new content of the same kind (or the first content after creation) and the environment,
     // and brings the subtree up to date.
     virtual void update(const std::shared_ptr<const ViewContent>& newContent, const EnvironmentValues& env) = 0;
+    // Whether taking `next` under `env` would leave the node's own layout and drawing as they are (its
+    // children, updated with it, answer for themselves): a parent built again does not lay it out again.
+    virtual bool keepsLayoutWith(const ViewContent& /*next*/, const EnvironmentValues& /*env*/) const { return false; }
+    // The same where the changes below it reach it (not in views built during a placement).
+    bool keepsLayoutOnUpdate(const ViewContent& next, const EnvironmentValues& env) const;
     // Called once before the node is destroyed (the whole subtree is torn down first).
     virtual void willUnmount() {}
 

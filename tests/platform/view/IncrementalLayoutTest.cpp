@@ -8,6 +8,7 @@
 #include "platform/view/Stacks.h"
 #include "platform/view/Structure.h"
 #include "platform/view/Text.h"
+#include "platform/view/ViewGraph.h"
 
 #include <gtest/gtest.h>
 
@@ -210,6 +211,26 @@ TEST(IncrementalDrawingTest, ViewsDrawnInAnotherOrderKeepTheirItems) {
     ViewHost fresh(AnyView(StackedRows{{}, {order}, drawn}), std::make_shared<FixedAdvanceTextMeasurer>());
     fresh.setSize({300, 100});
     EXPECT_EQ(reversed, describe(fresh.displayList()));
+}
+
+// Evaluated again whenever its model changes, with the same modifiers around a text built afresh.
+struct Rebuilt : View<Rebuilt> {
+    ObservedObject<RowCount> model;
+    AnyView body() const {
+        (void)model->rows.get();
+        return AnyView(Text("same")).padding(4).frame(80, 20).offset(2, 2).opacity(0.5);
+    }
+};
+
+TEST(IncrementalDrawingTest, ModifiersBuiltAgainAlikeAreNotDrawnAgain) {
+    const auto model = std::make_shared<RowCount>();
+    ViewHost h(AnyView(Rebuilt{{}, {model}}), std::make_shared<FixedAdvanceTextMeasurer>());
+    h.setSize({200, 100});
+    const std::string before = describe(h.displayList());
+    const ViewGraph::Work work = h.graph().work;
+    model->rows.set(1);
+    EXPECT_EQ(describe(h.displayList()), before);
+    EXPECT_EQ(h.graph().work.drawnNodes - work.drawnNodes, 1u) << "the text, built again, alone";
 }
 
 // A cell that reads its own model: a change to it evaluates the cell alone.
