@@ -37,8 +37,17 @@ glimmo::AnyView BlockNodeView::body() const {
     return glimmo::Branch(block.value().index(), std::visit(Dispatch{}, block.value()));
 }
 
-glimmo::AnyView blockSequence(const std::vector<BlockNode>& blocks) {
-    return BlockSequence<BlockNode>(blocks, [](int, const BlockNode& block) { return glimmo::AnyView(BlockNodeView{block}); });
+namespace {
+
+glimmo::AnyView sequenceOf(const std::vector<BlockNode>& blocks, bool madeFromTheTop) {
+    return BlockSequence<BlockNode>(
+        blocks, [](int, const BlockNode& block) { return glimmo::AnyView(BlockNodeView{block}); }, madeFromTheTop);
 }
+
+} // namespace
+
+glimmo::AnyView blockSequence(const std::vector<BlockNode>& blocks) { return sequenceOf(blocks, false); }
+
+glimmo::AnyView documentBlockSequence(const std::vector<BlockNode>& blocks) { return sequenceOf(blocks, true); }
 
 } // namespace ridadozi

@@ -20,5 +20,7 @@ struct BlockNodeView {
 
 // A block sequence of blocks, each drawn by its block node view.
 glimmo::AnyView blockSequence(const std::vector<BlockNode>& blocks);
+// The same for a document's own blocks, made a few at a time from the top.
+glimmo::AnyView documentBlockSequence(const std::vector<BlockNode>& blocks);
 
 } // namespace ridadozi

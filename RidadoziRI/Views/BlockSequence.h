@@ -29,10 +29,13 @@ struct BlockSequence {
     glimmo::State<std::map<std::size_t, BlockMargin>> _blockMargins;
     std::vector<Indexed<Element>> data;
     std::function<glimmo::AnyView(int, const Element&)> content;
+    // A document's own sequence makes its blocks a few at a time (LazyVStack): a long document shows
+    // its beginning in its first frame and the rest in the frames after it.
+    bool madeFromTheTop = false;
 
     template <class Collection>
-    BlockSequence(const Collection& elements, std::function<glimmo::AnyView(int, const Element&)> content)
-        : data(indexed(elements)), content(std::move(content)) {}
+    BlockSequence(const Collection& elements, std::function<glimmo::AnyView(int, const Element&)> content, bool madeFromTheTop = false)
+        : data(indexed(elements)), content(std::move(content)), madeFromTheTop(madeFromTheTop) {}
 
     glimmo::AnyView body() const {
         glimmo::HorizontalAlignment alignment = glimmo::HorizontalAlignment::leading();
@@ -54,6 +57,7 @@ struct BlockSequence {
                     .padding(glimmo::EdgeSet::top(), topPadding(element));
             children.push_back({glimmo::AnyHashable(element), std::move(child)});
         }
+        if (madeFromTheTop) return glimmo::LazyVStack(alignment, 0, std::move(children));
         return glimmo::VStack(alignment, 0, {glimmo::AnyView(glimmo::ForEach(std::move(children)))});
     }
 

@@ -44,7 +44,7 @@ glimmo::AnyView Markdown::body() const {
     const glimmo::AnyView resolved = TextStyleAttributesReader([blocks, scheme](const glimmo::AttributeContainer& attributes) {
         const auto font = fontProperties(attributes);
         glimmo::AnyView sequence =
-            blockSequence(filteringImages(blocks, scheme)).foregroundColor(attributes.value<glimmo::ForegroundColorAttribute>());
+            documentBlockSequence(filteringImages(blocks, scheme)).foregroundColor(attributes.value<glimmo::ForegroundColorAttribute>());
         if (const auto background = attributes.value<glimmo::BackgroundColorAttribute>()) {
             sequence = sequence.background(*background);
         }

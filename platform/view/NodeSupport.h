@@ -91,6 +91,25 @@ public:
     }
 };
 
+// A node that lays its children's elements out as a stack, its layout kept until it changes.
+class StackedNode : public ViewNode {
+public:
+    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
+        return layout_.explicitAlignment(childElements(), id, size, &cache_);
+    }
+
+protected:
+    std::optional<InheritedLayout> layoutForChild(const ViewNode&) const override { return InheritedLayout{layout_.axis}; }
+    CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
+    void placeChildren() override { layout_.place(childElements(), frame, placedProposal, &cache_); }
+    void layoutCacheReset() override { cache_ = StackCache{}; }
+
+    StackLayout layout_;
+
+private:
+    StackCache cache_;
+};
+
 // A node laid out as its primary view, its first child, with a layer of its own beside it (overlays,
 // backgrounds, layers built from preferences).
 class PrimaryLayerNode : public ViewNode {

@@ -11,7 +11,7 @@ struct StackData {
     std::vector<AnyView> children;
 };
 
-class StackNode final : public ViewNode {
+class StackNode final : public StackedNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         environment = env;
@@ -24,19 +24,6 @@ public:
         reconcileChildren(std::move(specs), env);
         if (turned) inheritedLayoutChanged();
     }
-    std::optional<CGFloat> computeExplicitAlignment(AlignmentKey id, CGSize size) override {
-        return layout_.explicitAlignment(childElements(), id, size, &cache_);
-    }
-
-protected:
-    std::optional<InheritedLayout> layoutForChild(const ViewNode&) const override { return InheritedLayout{layout_.axis}; }
-    CGSize computeSize(const ProposedViewSize& p) override { return layout_.sizeThatFits(childElements(), p, &cache_); }
-    void placeChildren() override { layout_.place(childElements(), frame, placedProposal, &cache_); }
-    void layoutCacheReset() override { cache_ = StackCache{}; }
-
-private:
-    StackLayout layout_;
-    StackCache cache_;
 };
 
 struct ZStackData {

@@ -2,8 +2,10 @@
 
 // Stacks, spacers and dividers.
 
+#include "platform/view/Structure.h"
 #include "platform/view/View.h"
 
+#include <cstddef>
 #include <initializer_list>
 #include <optional>
 #include <vector>
@@ -40,6 +42,28 @@ private:
     HorizontalAlignment alignment_ = HorizontalAlignment::center();
     std::optional<CGFloat> spacing_;
     std::vector<AnyView> children_;
+};
+
+// A vertical stack of the elements of a ForEach that makes them a few at a time, from the top: the
+// first ones in the update that shows it, more in each turn of the main loop after that, until all
+// are made, and then it is the VStack of them all. A long document shows its beginning in its first
+// frame, where making and laying out all of it would hold the window; the rest follows within a few
+// frames. Elements it has made stay made while their ids stay. Without a main loop it makes them all
+// at once.
+class LazyVStack : public View<LazyVStack> {
+public:
+    // Made in the update that shows the stack, and then in each turn after it.
+    static constexpr std::size_t firstMade = 16;
+    static constexpr std::size_t madePerTurn = 16;
+
+    LazyVStack(HorizontalAlignment alignment, std::optional<CGFloat> spacing, std::vector<ForEach::Element> elements)
+        : alignment_(alignment), spacing_(spacing), elements_(std::move(elements)) {}
+    std::shared_ptr<const ViewContent> toContent() const;
+
+private:
+    HorizontalAlignment alignment_;
+    std::optional<CGFloat> spacing_;
+    std::vector<ForEach::Element> elements_;
 };
 
 // Children on top of each other (later ones in front), aligned by `alignment`.

@@ -264,6 +264,12 @@ std::vector<Kind> viewKinds() {
          }},
         stackKind<HStack>("HStack", std::array{V::center(), V::top(), V::firstTextBaseline()}, 1),
         stackKind<VStack>("VStack", std::array{H::center(), H::leading(), H::trailing()}, 2),
+        kind("LazyVStack", Holds::several, draws(below(3)), [](int pick, const Pieces& held, const Scope& s) {
+            const HorizontalAlignment alignments[] = {H::center(), H::leading(), H::trailing()};
+            std::vector<ForEach::Element> elements;
+            for (const std::size_t i : shownOrder(held.size(), s.v)) elements.push_back({AnyHashable(i), held[i](s)});
+            return LazyVStack(alignments[pick], small(s.v, 2), std::move(elements));
+        }),
         kind("ZStack", Holds::several, draws(alignment),
              [](Alignment a, const Pieces& held, const Scope& s) { return ZStack(a, build(held, s)); }),
         kind("Group", Holds::several, [](const Pieces& held, const Scope& s) { return Group(build(held, s)); }),
