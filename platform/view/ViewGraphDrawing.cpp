@@ -147,29 +147,27 @@ std::size_t ViewGraph::replaceItems(std::size_t begin, std::size_t end, RenderCo
         items.insert(at(begin), std::make_move_iterator(whole.begin()), std::make_move_iterator(whole.end()));
         return whole.size();
     }
-    // In order, kept items stay where they are: only the new items between them come in, and the old
-    // items between them go. `shift` is how far the items not reached yet have moved.
+    // In order, kept items stay where they are: the new items between two of them take the place of the
+    // old ones there, and only where there are more or fewer of them do the items after them move.
+    // `shift` is how far the items not reached yet have moved.
     std::size_t cursor = begin, next = 0;
     std::ptrdiff_t shift = 0;
-    const auto insertNew = [&](std::size_t upTo) {
-        const auto [from, to] = newItems(next, upTo);
-        items.insert(at(cursor), from, to);
-        cursor += upTo - next;
-        shift += static_cast<std::ptrdiff_t>(upTo - next);
-        next = upTo;
-    };
-    const auto eraseUpTo = [&](std::size_t oldIndex) {
-        const std::size_t now = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldIndex) + shift);
-        items.erase(at(cursor), at(now));
-        shift -= static_cast<std::ptrdiff_t>(now - cursor);
+    const auto replaceUpTo = [&](std::size_t newUpTo, std::size_t oldUpTo) {
+        const std::size_t oldEnd = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldUpTo) + shift);
+        const std::size_t added = newUpTo - next, dropped = oldEnd - cursor, common = std::min(added, dropped);
+        const auto [from, to] = newItems(next, newUpTo);
+        std::move(from, from + static_cast<std::ptrdiff_t>(common), at(cursor));
+        if (added > common) items.insert(at(cursor + common), from + static_cast<std::ptrdiff_t>(common), to);
+        else items.erase(at(cursor + common), at(oldEnd));
+        cursor += added;
+        shift += static_cast<std::ptrdiff_t>(added) - static_cast<std::ptrdiff_t>(dropped);
+        next = newUpTo;
     };
     for (const RenderContext::Kept& kept : part.kept) {
-        insertNew(kept.after);
-        eraseUpTo(kept.begin);
+        replaceUpTo(kept.after, kept.begin);
         cursor += kept.end - kept.begin;
     }
-    insertNew(fresh.size());
-    eraseUpTo(end);
+    replaceUpTo(fresh.size(), end);
     return cursor - begin;
 }
 

@@ -44,12 +44,8 @@ AnyView scrollingRows(std::shared_ptr<std::vector<std::string>> log) {
         .frame(100, 100);
 }
 
-WheelEvent wheelAt(CGPoint at, CGFloat deltaY) {
-    WheelEvent wheel;
-    wheel.location = at;
-    wheel.deltaY = deltaY;
-    return wheel;
-}
+// The wheel over `at`, moving the content up by `deltaY` points when negative.
+WheelEvent wheelAt(CGPoint at, CGFloat deltaY) { return {at, 0, deltaY, {}}; }
 
 TEST(ScrollingTest, AScrollDrawsNoViewAgainAndLeavesWhatDrawingEverythingDraws) {
     TestHost t(scrollingRows(std::make_shared<std::vector<std::string>>()), {100, 100});
