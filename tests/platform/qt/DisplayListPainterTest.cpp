@@ -7,6 +7,7 @@
 #include "platform/view/Stacks.h"
 #include "platform/view/Text.h"
 #include "platform/view/ViewHost.h"
+#include "tests/platform/qt/ColorRecordingDevice.h"
 #include "tests/platform/qt/QtTestSupport.h"
 #include "tests/support/TemporaryDirectory.h"
 
@@ -16,6 +17,7 @@
 #include <QPainter>
 
 #include <functional>
+#include <set>
 
 namespace glimmo {
 namespace {
@@ -416,6 +418,64 @@ TEST_F(DisplayListPainterTest, WhatCanShowIsPaintedWhereverItsItemLies) {
     EXPECT_GT(ink, 5) << "the part of the line above the clip's edge";
     EXPECT_TRUE(near(pixelAt(image, 60, 45), 0, 0, 255)) << "the moved fill";
     EXPECT_LT(pixelAt(image, 50, 55).g, 128) << "the hairline";
+}
+
+// An item's own colour, by which the recording device tells it among those drawn; white (the
+// background) is none.
+RGBA colorOf(int id) { return {(id % 256) / 255.0, (id / 256) / 255.0, 0, 1}; }
+int idOf(const QColor& color) { return color.blue() == 0 ? color.red() + 256 * color.green() : 0; }
+
+// A long list in a scroll view scrolled so that a few of its rows show, painted on a device that
+// records what reaches it: every row that shows is drawn, and none that lies wholly outside the view.
+TEST_F(DisplayListPainterTest, ItemsWhollyOutsideTheViewAreNotDrawnAndEveryVisibleOneIs) {
+    constexpr int rows = 300;
+    constexpr double rowHeight = 10;
+    const CGRect view{0, 40, 100, 53.5}; // the scroll view's viewport in a taller window
+    constexpr double scrolled = 1234.25;
+    list.size = {100, 120};
+    add(PushClip{Path::rect(view)});
+    add(PushTransform{CGAffineTransform::translation(0, view.minY() - scrolled)});
+    for (int row = 0; row < rows; ++row) {
+        const double top = row * rowHeight;
+        if (row % 2 == 0) {
+            add(FillItem{Path::rect({10, top, 80, rowHeight}), colorOf(row + 1)});
+            continue;
+        }
+        TextItem line = lineOf("Row", 8, {10, top}, 7);
+        line.lineHeight = rowHeight;
+        line.runs[0].color = colorOf(row + 1);
+        add(line);
+    }
+    const auto addHairline = [&](double y, int id) { // no width, and bounds of no height
+        Path hairline;
+        hairline.move({10, y});
+        hairline.addLine({90, y});
+        add(StrokeItem{hairline, colorOf(id), StrokeStyle{.lineWidth = 0}});
+    };
+    addHairline(scrolled, 1000);                   // on the view's upper edge
+    addHairline(scrolled + view.height() + 20, 1001); // well below the view
+    add(PopTransform{});
+    add(PopClip{});
+
+    testing::ColorRecordingDevice device(QSize(100, 120));
+    {
+        QPainter painter(&device);
+        paintDisplayList(list, painter);
+    }
+    std::set<int> drawn;
+    for (const QColor& color : device.drawnColors()) drawn.insert(idOf(color));
+    drawn.erase(0);
+    for (int row = 0; row < rows; ++row) {
+        const double top = view.minY() - scrolled + row * rowHeight;
+        const bool shows = top < view.maxY() && top + rowHeight > view.minY();
+        const double distance = std::max(view.minY() - (top + rowHeight), top - view.maxY());
+        if (row % 2 == 0) EXPECT_EQ(drawn.count(row + 1), shows ? 1u : 0u) << "fill of row " << row;
+        else if (shows) EXPECT_EQ(drawn.count(row + 1), 1u) << "line of row " << row << " shows";
+        else if (distance > 2 * rowHeight) EXPECT_EQ(drawn.count(row + 1), 0u) << "line of row " << row << ", far off";
+    }
+    EXPECT_EQ(drawn.count(1000), 1u) << "the hairline on the edge";
+    EXPECT_EQ(drawn.count(1001), 0u) << "the hairline below";
+    EXPECT_LE(drawn.size(), 12u) << "of " << rows + 2 << " items";
 }
 
 TEST_F(DisplayListPainterTest, MaterialsBlurWhatLiesBelowAndAddTheirTint) {
