@@ -138,13 +138,9 @@ void drawText(QPainter& painter, const TextItem& item) {
         }
         std::optional<ShapedRun> unkept;
         const ShapedRun& shaped = shapedRun(run, *painter.device(), unkept);
-        const double scale = shaped.scaledFont().scale;
-        painter.save();
-        painter.translate(left, baseline);
-        painter.scale(scale, scale);
         painter.setPen(qtColor(run.color));
-        shaped.draw(painter);
-        painter.restore();
+        shaped.draw(painter, {left, baseline});
+        const double scale = shaped.scaledFont().scale;
 
         if (const auto& lines = shaped.decorations()) {
             const double thickness = std::max(lines->thickness * scale, 0.5);

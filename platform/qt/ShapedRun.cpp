@@ -7,6 +7,7 @@
 #include <QTextLayout>
 #include <QTextOption>
 
+#include <cmath>
 
 namespace glimmo {
 
@@ -49,8 +50,19 @@ bool ShapedRun::isFor(const TextRunItem& run, const QPaintDevice& device) const 
            run.text == text_ && device.logicalDpiY() == dpi_;
 }
 
-void ShapedRun::draw(QPainter& painter) const {
+void ShapedRun::draw(QPainter& painter, QPointF start) const {
+    // drawText keeps its point's x only to the font engine's fixed point (1/64), dropping the rest; a
+    // glyph between two of Qt's subpixel positions lands where it does only from that x. Its y is kept.
+    start.rx() = std::trunc(start.x() * 64) / 64;
+    if (font_.scale == 1) {
+        for (const Piece& piece : pieces_) painter.drawGlyphRun(start + piece.origin, piece.glyphs);
+        return;
+    }
+    painter.save();
+    painter.translate(start);
+    painter.scale(font_.scale, font_.scale);
     for (const Piece& piece : pieces_) painter.drawGlyphRun(piece.origin, piece.glyphs);
+    painter.restore();
 }
 
 // Shaped as one piece, as QPainter::drawText shapes a string: on one line from its left edge at `at`'s
@@ -67,7 +79,8 @@ void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device)
     if (!line.isValid()) return;
     line.setLineWidth(1e5);
     layout.endLayout();
-    // Glyphs on the baseline (y 0), as drawText places them.
+    // Glyphs on the baseline (y 0): drawn from the run's baseline itself, not from the line's top plus
+    // its ascent, which can come out a hair from the baseline and round to the next pixel.
     for (QGlyphRun glyphs : layout.glyphRuns()) {
         QList<QPointF> positions = glyphs.positions();
         for (QPointF& position : positions) position.ry() -= line.ascent();

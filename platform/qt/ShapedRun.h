@@ -30,8 +30,9 @@ public:
 
     // The QFont the glyphs come from, drawn scaled by `scaledFont().scale`.
     const ScaledQFont& scaledFont() const { return font_; }
-    // The glyphs at the painter's origin, on its baseline, in the unscaled font's units.
-    void draw(QPainter& painter) const;
+    // The glyphs with their baseline's start at `start`, placed to the pixel as QPainter::drawText places
+    // the run's text at that point.
+    void draw(QPainter& painter, QPointF start) const;
 
     // For an underlined or struck-through run, the font's decoration lines, in the unscaled font's units
     // below (underline) and above (strikethrough) the baseline, and their thickness.

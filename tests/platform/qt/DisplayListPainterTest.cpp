@@ -16,8 +16,10 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <functional>
 #include <set>
+#include <vector>
 
 namespace glimmo {
 namespace {
@@ -306,10 +308,10 @@ TextItem lineOf(const std::string& text, double pointSize, CGPoint origin, CGFlo
     return line;
 }
 
-// A white image of `size` at 2 pixels per point and 72 dpi, as renderDisplayList makes it, after `paint`.
-QImage paintedImage(CGSize size, const std::function<void(QPainter&)>& paint) {
-    QImage image(static_cast<int>(size.width * 2), static_cast<int>(size.height * 2), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
+// A white image of `size` at `ratio` pixels per point and 72 dpi, as renderDisplayList makes it, after `paint`.
+QImage paintedImage(CGSize size, double ratio, const std::function<void(QPainter&)>& paint) {
+    QImage image(static_cast<int>(size.width * ratio), static_cast<int>(size.height * ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.setDotsPerMeterX(2835);
     image.setDotsPerMeterY(2835);
     image.fill(Qt::white);
@@ -319,24 +321,29 @@ QImage paintedImage(CGSize size, const std::function<void(QPainter&)>& paint) {
     return image;
 }
 
-// Shaped once and drawn as glyphs, a run looks as QPainter::drawText draws its text from the run's
-// origin: tabs, ligatures, combining marks, right-to-left words in either order, emoji from the
-// fallback font; on whole points and between pixels.
-TEST_F(DisplayListPainterTest, RunsDrawAsQPainterDrawsTheirText) {
+// Shaped once and drawn as glyphs, a run looks to the pixel as QPainter::drawText draws its text at the
+// run's baseline point: tabs, ligatures, combining marks, right-to-left words in either order, emoji
+// from the fallback font; at 1 and 2 pixels per point, on whole points, between pixels, and with the
+// baseline a hair above a half pixel, where a glyph's y that came back through other arithmetic could
+// round to the next pixel row.
+TEST_F(DisplayListPainterTest, RunsDrawAsQPainterDrawsTheirTextAtTheirBaselinePoint) {
     list.size = {220, 24};
+    const std::vector<CGPoint> baselinePoints{{3, 17}, {3.7, 17.3}, {3.5, std::nextafter(3.5, 0.0)}, {3.5, std::nextafter(3.25, 0.0)}};
     for (const std::string text : {"a\tb  c", "office fi e\u0301", "hello \u0645\u0631\u062D\u0628\u0627 world",
                                    "\u05E9\u05DC\u05D5\u05DD 123 abc", "mood \U0001F600"}) {
-        for (const CGPoint origin : {CGPoint{3, 2}, CGPoint{3.7, 2.3}}) {
-            const TextItem line = lineOf(text, 14, origin, 15);
+        for (const CGPoint at : baselinePoints) {
+            const TextItem line = lineOf(text, 14, {at.x, 0}, at.y);
             list.items = {line};
-            const QImage drawn = paintedImage(list.size, [&](QPainter& painter) {
-                painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-                painter.setFont(qtFont(line.runs[0].font, *painter.device()).font);
-                painter.translate(origin.x, origin.y + 15);
-                painter.drawText(QPointF(0, 0), QString::fromStdString(text));
-            });
-            for (const char* paint : {"shaped", "kept"}) {
-                EXPECT_TRUE(paintedImage(list.size, [&](QPainter& p) { paintDisplayList(list, p); }) == drawn) << text << " at x " << origin.x << ", " << paint;
+            for (const double ratio : {1.0, 2.0}) {
+                const QImage drawn = paintedImage(list.size, ratio, [&](QPainter& painter) {
+                    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+                    painter.setFont(qtFont(line.runs[0].font, *painter.device()).font);
+                    painter.drawText(QPointF(at.x, at.y), QString::fromStdString(text));
+                });
+                for (const char* paint : {"shaped", "kept"}) {
+                    EXPECT_TRUE(paintedImage(list.size, ratio, [&](QPainter& p) { paintDisplayList(list, p); }) == drawn)
+                        << text << " at " << at.x << ", " << at.y << ", " << ratio << " pixels per point, " << paint;
+                }
             }
         }
     }
