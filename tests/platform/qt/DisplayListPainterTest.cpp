@@ -3,6 +3,7 @@
 #include "platform/qt/DisplayListPainter.h"
 #include "platform/qt/QtFontMapping.h"
 #include "platform/qt/QtTextMeasurer.h"
+#include "platform/view/Image.h"
 #include "platform/view/ScrollView.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Text.h"
@@ -308,12 +309,13 @@ TextItem lineOf(const std::string& text, double pointSize, CGPoint origin, CGFlo
     return line;
 }
 
-// A white image of `size` at `ratio` pixels per point and 72 dpi, as renderDisplayList makes it, after `paint`.
-QImage paintedImage(CGSize size, double ratio, const std::function<void(QPainter&)>& paint) {
+// A white image of `size` at `ratio` pixels per point and `dpi` (72, as renderDisplayList makes it),
+// after `paint`.
+QImage paintedImage(CGSize size, double ratio, const std::function<void(QPainter&)>& paint, int dpi = 72) {
     QImage image(static_cast<int>(size.width * ratio), static_cast<int>(size.height * ratio), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
-    image.setDotsPerMeterX(2835);
-    image.setDotsPerMeterY(2835);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
     image.fill(Qt::white);
     QPainter painter(&image);
     paint(painter);
@@ -371,37 +373,86 @@ struct PassageView : View<PassageView> {
     }
 };
 
-template <class List, class Visit>
-void forEachRun(List& list, const Visit& visit) {
-    for (auto& item : list.items) {
+// What the painter draws of `list` from the glyphs its runs keep is what it draws shaping them afresh.
+bool drawsAsShapedAfresh(const DisplayList& list) {
+    DisplayList afresh = list;
+    for (auto& item : afresh.items) {
         if (auto* text = std::get_if<TextItem>(&item)) {
-            for (auto& run : text->runs) visit(run);
+            for (auto& run : text->runs) run.painted = PaintedRunSlot();
         }
     }
+    return renderDisplayList(list, 2) == renderDisplayList(afresh, 2);
+}
+
+std::size_t runsWithKeptGlyphs(const DisplayList& list) {
+    std::size_t kept = 0;
+    for (const auto& item : list.items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) {
+            for (const auto& run : text->runs) kept += run.painted.content() != nullptr;
+        }
+    }
+    return kept;
 }
 
 TEST_F(DisplayListPainterTest, KeptGlyphsDrawWhatShapingAfreshDrawsAfterAScrollATextChangeAndANewWidth) {
     const auto passage = std::make_shared<Passage>();
     ViewHost host(AnyView(PassageView{{}, passage}), std::make_shared<QtTextMeasurer>());
     host.setSize({220, 150});
-    const auto expectSameAsAfresh = [&](const char* after) {
-        DisplayList afresh = host.displayList();
-        forEachRun(afresh, [](TextRunItem& run) { run.painted = PaintedRunSlot(); });
-        EXPECT_TRUE(renderDisplayList(host.displayList(), 2) == renderDisplayList(afresh, 2)) << after;
-    };
-    expectSameAsAfresh("the first frame");
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "the first frame";
     host.handleWheel({{100, 75}, 0, -37, {}});
-    std::size_t kept = 0;
-    forEachRun(host.displayList(), [&](const TextRunItem& run) { kept += run.painted.content() != nullptr; });
-    EXPECT_GT(kept, 5u) << "runs that moved keep their glyphs";
-    expectSameAsAfresh("a scroll");
+    EXPECT_GT(runsWithKeptGlyphs(host.displayList()), 5u) << "runs that moved keep their glyphs";
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a scroll";
     host.handleWheel({{100, 75}, 0, -10000, {}});
     (void)renderDisplayList(host.displayList(), 2);
     passage->last = "Another last line";
-    expectSameAsAfresh("a text change");
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a text change";
     host.setSize({160, 150});
-    expectSameAsAfresh("a new width");
-    expectSameAsAfresh("a new width, painted again");
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new width";
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new width, painted again";
+}
+
+struct Symbol : ObservableObject {
+    Published<std::string> name{*this, "gear"};
+    Published<double> size{*this, 16};
+};
+
+struct SymbolView : View<SymbolView> {
+    ObservedObject<Symbol> symbol;
+    AnyView body() const { return AnyView(Image::systemName(symbol->name.get()).font(Font::system(symbol->size.get()))); }
+};
+
+// An image keeps its symbol's glyph across frames; a new symbol or font is drawn, not the glyph kept.
+TEST_F(DisplayListPainterTest, ASymbolDrawsItsNewGlyphWhenItsNameOrFontChanges) {
+    const auto symbol = std::make_shared<Symbol>();
+    ViewHost host(AnyView(SymbolView{{}, symbol}), std::make_shared<QtTextMeasurer>());
+    host.setSize({60, 60});
+    (void)renderDisplayList(host.displayList(), 2);
+    ASSERT_EQ(runsWithKeptGlyphs(host.displayList()), 1u);
+    symbol->name = "trash";
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new symbol";
+    symbol->size = 30;
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new size";
+    symbol->size = 16;
+    symbol->name = "gear";
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "the first symbol again";
+}
+
+// The glyphs kept from painting a list on one device draw right on another: one list painted in turn
+// at 72, 96 and 144 dpi and at 1 and 2 pixels per point, each time as drawText draws its text there.
+TEST_F(DisplayListPainterTest, OneListDrawsRightOnDevicesOfEveryResolution) {
+    list.size = {220, 24};
+    const std::string text = "office Ta \u0645\u0631\u062D\u0628\u0627 \U0001F600";
+    const TextItem line = lineOf(text, 14, {3, 0}, 17);
+    list.items = {line};
+    for (const auto& [dpi, ratio] : std::vector<std::pair<int, double>>{{72, 1}, {96, 2}, {144, 1}, {72, 2}, {96, 1}}) {
+        const QImage drawn = paintedImage(list.size, ratio, [&](QPainter& painter) {
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            painter.setFont(qtFont(line.runs[0].font, *painter.device()).font);
+            painter.drawText(QPointF(3, 17), QString::fromStdString(text));
+        }, dpi);
+        EXPECT_TRUE(paintedImage(list.size, ratio, [&](QPainter& p) { paintDisplayList(list, p); }, dpi) == drawn)
+            << dpi << " dpi, " << ratio << " pixels per point";
+    }
 }
 
 // Painting only what can show paints what painting everything would.
