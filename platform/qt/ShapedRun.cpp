@@ -11,9 +11,8 @@
 
 namespace glimmo {
 
-ShapedRun::ShapedRun(const TextRunItem& run, QPaintDevice& device)
-    : text_(run.text), resolved_(run.font), tracking_(run.tracking), dpi_(device.logicalDpiY()),
-      font_(qtFont(run.font, device)) {
+ShapedRun::ShapedRun(const TextRunItem& run) : font_(qtFont(run.font, measuringDevice())) {
+    const QPaintDevice& device = measuringDevice();
     const QString text = textForFont(QString::fromStdString(run.text), run.font);
     const double tracking = run.tracking / font_.scale;
     const bool tabular = run.font.monospacedDigits && containsDigit(text);
@@ -45,11 +44,6 @@ ShapedRun::ShapedRun(const TextRunItem& run, QPaintDevice& device)
     }
 }
 
-bool ShapedRun::isFor(const TextRunItem& run, const QPaintDevice& device) const {
-    return run.tracking == tracking_ && run.font == resolved_ && decorations_.has_value() == (run.underlineColor || run.strikethroughColor) &&
-           run.text == text_ && device.logicalDpiY() == dpi_;
-}
-
 void ShapedRun::draw(QPainter& painter, QPointF start) const {
     // drawText keeps its point's x only to the font engine's fixed point (1/64), dropping the rest; a
     // glyph between two of Qt's subpixel positions lands where it does only from that x. Its y is kept.
@@ -67,7 +61,7 @@ void ShapedRun::draw(QPainter& painter, QPointF start) const {
 
 // Shaped as one piece, as QPainter::drawText shapes a string: on one line from its left edge at `at`'s
 // x, its baseline at `at`'s y, in the direction its first strong character gives it.
-void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device) {
+void ShapedRun::addShaped(const QString& text, QPointF at, const QPaintDevice& device) {
     QTextLayout layout(text, font_.font, &device);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -93,7 +87,7 @@ void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device)
 // ignored by the text engine of the Qt version we build on. Each character starts where the text
 // before it ends (kerning included) plus the tracking of the characters before it, as the kit measured.
 // Returns the advance, tracking included.
-double ShapedRun::addTracked(const QString& text, double x, double tracking, QPaintDevice& device) {
+double ShapedRun::addTracked(const QString& text, double x, double tracking, const QPaintDevice& device) {
     const QFontMetricsF metrics(font_.font, &device);
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
     qsizetype start = 0;

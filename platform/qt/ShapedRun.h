@@ -11,7 +11,6 @@
 #include <QPointF>
 
 #include <optional>
-#include <string>
 #include <vector>
 
 class QPainter;
@@ -21,12 +20,10 @@ namespace glimmo {
 
 class ShapedRun final : public PaintedRunSlot::Content {
 public:
-    // The run's text in its font as the device shows it, with letter spacing and tabular digits placed
-    // where the measurer counted them.
-    ShapedRun(const TextRunItem& run, QPaintDevice& device);
-
-    // Whether this was shaped for the run's text, font and decorations on such a device.
-    bool isFor(const TextRunItem& run, const QPaintDevice& device) const;
+    // The run's text in its font, with letter spacing and tabular digits placed where the measurer
+    // counted them. Shaped on the measurer's device: a kit font is a QFont of the same pixel size on a
+    // device of any resolution, so the glyphs draw the same on every device.
+    explicit ShapedRun(const TextRunItem& run);
 
     // The QFont the glyphs come from, drawn scaled by `scaledFont().scale`.
     const ScaledQFont& scaledFont() const { return font_; }
@@ -48,13 +45,9 @@ private:
         QPointF origin;
         QGlyphRun glyphs;
     };
-    void addShaped(const QString& text, QPointF at, QPaintDevice& device);
-    double addTracked(const QString& text, double x, double tracking, QPaintDevice& device);
+    void addShaped(const QString& text, QPointF at, const QPaintDevice& device);
+    double addTracked(const QString& text, double x, double tracking, const QPaintDevice& device);
 
-    std::string text_;
-    ResolvedFont resolved_;
-    double tracking_;
-    int dpi_;
     ScaledQFont font_;
     std::vector<Piece> pieces_;
     std::optional<Decorations> decorations_;
