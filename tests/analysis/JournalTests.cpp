@@ -22,6 +22,12 @@ std::string storedBytes(const std::string& key = "journalPromptCache") {
     return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<none>");
 }
 
+// The cache's answer for the date's day, its text as a string.
+std::pair<std::optional<std::string>, bool> cached(Date date) {
+    const auto [text, expired] = JournalPromptCache::shared().getResponse(date);
+    return {text ? std::optional<std::string>(**text) : std::nullopt, expired};
+}
+
 void storeBytes(const std::string& text) {
     UserDefaults::standard().set("journalPromptCache", std::vector<std::uint8_t>(text.begin(), text.end()));
 }
@@ -38,7 +44,7 @@ TEST_F(JournalPromptCacheTest, StoredFormIsByteExactAndReadsBack) {
     const std::string entry = R"({"response":"- **Docs\/Wiki** \"notes\" )" "\xF0\x9F\x93\x9D" R"(\n\ttab","timestamp":818348400.25})";
     EXPECT_EQ(storedBytes(), "[818294400,\"" + base64Encode(entry) + "\"]");
 
-    const auto [text, expired] = cache.getResponse(on7th(23, 59));
+    const auto [text, expired] = cached(on7th(23, 59));
     EXPECT_EQ(text, "- **Docs/Wiki** \"notes\" \xF0\x9F\x93\x9D\n\ttab");
     EXPECT_FALSE(expired);
 
@@ -53,36 +59,36 @@ TEST_F(JournalPromptCacheTest, ReadersAcceptPairsAndMembersInAnyOrder) {
     const std::string later = R"({"timestamp": 818348400.0, "response": "later day"})";
     const std::string earlier = R"({"response":"earlier day","timestamp":818262000})";
     storeBytes("[818294400.0, \"" + base64Encode(later) + "\", 818208000, \"" + base64Encode(earlier) + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "later day");
-    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
+    EXPECT_EQ(cached(on7th(12)).first, "later day");
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
     EXPECT_EQ(cache.loadCache().size(), 2u);
 
     // A day written twice keeps its later entry, and the other days stay readable.
     storeBytes("[818294400, \"" + base64Encode(later) + "\", 818208000, \"" + base64Encode(earlier) + "\", 818294400, \"" +
                base64Encode(R"({"response":"rewritten","timestamp":818348400})") + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "rewritten");
-    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
+    EXPECT_EQ(cached(on7th(12)).first, "rewritten");
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
 }
 
 TEST_F(JournalPromptCacheTest, ExpiresStrictlyAfter14400Seconds) {
     cache.saveResponse("journal", on7th(1));
     loop->advance(14400);
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>("journal"), false));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>("journal"), false));
     loop->advance(1);
     // An expired entry still gives its text; the caller ignores it.
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>("journal"), true));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>("journal"), true));
 
     // An entry stamped in the future (the clock was set back) is fresh.
     storeBytes("[818294400,\"" + base64Encode(R"({"response":"ahead","timestamp":900000000})") + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>("ahead"), false));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>("ahead"), false));
 }
 
 TEST_F(JournalPromptCacheTest, MissingOrUnreadableEntriesReadAsNothing) {
     EXPECT_TRUE(cache.loadCache().empty());
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>(), true));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>(), true));
 
     storeBytes("[818294400,\"" + base64Encode(R"({"response":3})") + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>(), true));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>(), true));
     storeBytes("[818294400,\"not base64!\"]");
     EXPECT_TRUE(cache.loadCache().empty());
     storeBytes(R"({"818294400": "x"})");
@@ -91,7 +97,7 @@ TEST_F(JournalPromptCacheTest, MissingOrUnreadableEntriesReadAsNothing) {
     // An unreadable entry is replaced by one holding only the saved day.
     cache.saveResponse("fresh", on7th(1));
     ASSERT_EQ(cache.loadCache().size(), 1u);
-    EXPECT_EQ(cache.getResponse(on7th(1)).first, "fresh");
+    EXPECT_EQ(cached(on7th(1)).first, "fresh");
 }
 
 TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndOnlyGrow) {
@@ -99,10 +105,10 @@ TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndOnlyGrow) {
     cache.saveResponse("second", on7th(22)); // the same local day: replaced
     cache.saveResponse("yesterday", on7th(2).addingTimeInterval(-86400));
     EXPECT_EQ(cache.loadCache().size(), 2u);
-    EXPECT_EQ(cache.getResponse(on7th(9)).first, "second");
+    EXPECT_EQ(cached(on7th(9)).first, "second");
 
     setDefaultTimeZone("Asia/Tokyo"); // the same moments now fall on other local days
-    EXPECT_FALSE(cache.getResponse(on7th(2)).first);
+    EXPECT_FALSE(cached(on7th(2)).first);
 
     cache.clear();
     EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
@@ -125,7 +131,7 @@ TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemor
     const std::string stored = "[818294400,\"" + base64Encode(R"({"response":"kept","timestamp":818348400})") + "\"]";
     int madeHere = 0;
     UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cached(on7th(12)).first, "kept");
     EXPECT_EQ(madeHere, 1) << "decoded at the first lookup, then answered from memory";
 
     // Prepared on a queue of its own, nothing is decoded on the main thread: not by lookups, nor by a save.
@@ -133,15 +139,15 @@ TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemor
     madeHere = 0;
     BackgroundQueue decoder;
     run(cache.prepare(decoder));
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
+    EXPECT_EQ(cached(on7th(12)).first, "kept");
     cache.saveResponse("the next day", on7th(12).addingTimeInterval(86400));
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
-    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(86400)).first, "the next day");
+    EXPECT_EQ(cached(on7th(12)).first, "kept");
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(86400)).first, "the next day");
     EXPECT_EQ(madeHere, 0);
 
     // Whoever removes the key through the defaults, the days go with it.
     UserDefaults::standard().remove("journalPromptCache");
-    EXPECT_FALSE(cache.getResponse(on7th(12)).first);
+    EXPECT_FALSE(cached(on7th(12)).first);
 }
 
 TEST(JournalPromptText, StructureAndAssembly) {
@@ -174,7 +180,7 @@ protected:
         addRecord("Abacus Ledger", on7th(9).addingTimeInterval(-86400), 1200);
         answerOpenAI(200, openAITextReply("- **Writing** \xF0\x9F\x93\x9D: drafted the report\n- **Numbers**: budget"));
         model = std::make_shared<JournalHighlightsModel>(service);
-        clearedOnce = model->journalText.didChange.connect([this](const std::string& text) { cleared += text.empty(); });
+        clearedOnce = model->journalText.didChange.connect([this](const SharedText& text) { cleared += text->empty(); });
     }
 
     std::shared_ptr<JournalHighlightsModel> model;
@@ -193,10 +199,10 @@ TEST_F(JournalHighlightsTest, NewJournalIsRequestedSpacedCachedAndShown) {
     EXPECT_THAT(input, ::testing::Not(HasSubstr("Abacus Ledger")));
 
     const std::string expected = "- **Writing** \xF0\x9F\x93\x9D: drafted the report\n\n- **Numbers**: budget";
-    EXPECT_EQ(model->journalText.get(), expected);
+    EXPECT_EQ(*model->journalText.get(), expected);
     EXPECT_FALSE(model->isLoading.get());
     EXPECT_EQ(cleared, 1);
-    EXPECT_EQ(JournalPromptCache::shared().getResponse(on7th(0)).first, expected);
+    EXPECT_EQ(cached(on7th(0)).first, expected);
     EXPECT_TRUE(model->chatViewModel->messages->empty());
     EXPECT_EQ(model->chatViewModel->timeframe.get(), "TODAY");
 }
@@ -217,37 +223,37 @@ TEST_F(JournalHighlightsTest, FreshCacheIsShownWithoutRequestOrClearing) {
     JournalPromptCache::shared().saveResponse("cached journal", on7th(8));
     loop->advance(14400);
     run(model->generateJournal(on7th(23)));
-    EXPECT_EQ(model->journalText.get(), "cached journal");
+    EXPECT_EQ(*model->journalText.get(), "cached journal");
     EXPECT_EQ(openAI.requestCount(), 0u);
     EXPECT_EQ(cleared, 0);
 
     loop->advance(1);
     run(model->generateJournal(on7th(1)));
     EXPECT_EQ(openAI.requestCount(), 1u);
-    EXPECT_THAT(model->journalText.get(), HasSubstr("drafted the report"));
-    EXPECT_THAT(*JournalPromptCache::shared().getResponse(on7th(1)).first, HasSubstr("drafted the report"));
+    EXPECT_THAT(*model->journalText.get(), HasSubstr("drafted the report"));
+    EXPECT_THAT(*cached(on7th(1)).first, HasSubstr("drafted the report"));
 }
 
 TEST_F(JournalHighlightsTest, FailureShowsItsTextAndCachesNothing) {
     answerOpenAI(500, R"({"error": "overloaded"})");
     run(model->generateJournal(on7th(11)));
-    EXPECT_EQ(model->journalText.get(), "Failed to generate journal entry: Server error: 500. Details: {\"error\": \"overloaded\"}");
+    EXPECT_EQ(*model->journalText.get(), "Failed to generate journal entry: Server error: 500. Details: {\"error\": \"overloaded\"}");
     EXPECT_FALSE(model->isLoading.get());
     EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
 
     answerOpenAI(200, openAITextReply("- **Back**: working"));
     run(model->generateJournal(on7th(11)));
     EXPECT_EQ(openAI.requestCount(), 2u);
-    EXPECT_EQ(model->journalText.get(), "- **Back**: working");
+    EXPECT_EQ(*model->journalText.get(), "- **Back**: working");
 }
 
 TEST_F(JournalHighlightsTest, MissingKeyAdviceIsShownButNeverKeptAsAJournal) {
     model->chatViewModel->apiKey = "";
     run(model->generateJournal(on7th(11)));
-    EXPECT_EQ(model->journalText.get(), "Please add your OpenAI API Key to ChatViewModel");
+    EXPECT_EQ(*model->journalText.get(), "Please add your OpenAI API Key to ChatViewModel");
     EXPECT_FALSE(model->isLoading.get());
     EXPECT_EQ(openAI.requestCount(), 0u);
-    EXPECT_FALSE(JournalPromptCache::shared().getResponse(on7th(11)).first);
+    EXPECT_FALSE(cached(on7th(11)).first);
 }
 
 TEST_F(JournalHighlightsTest, RunOvertakenByAnotherDayShowsNothingButKeepsItsJournal) {
@@ -266,9 +272,9 @@ TEST_F(JournalHighlightsTest, RunOvertakenByAnotherDayShowsNothingButKeepsItsJou
     ASSERT_TRUE(loop->runUntil([&] { return firstDone && secondDone; }, 20));
     loop->runUntilIdle();
 
-    EXPECT_EQ(model->journalText.get(), "today's cached journal");
+    EXPECT_EQ(*model->journalText.get(), "today's cached journal");
     EXPECT_FALSE(model->isLoading.get());
-    EXPECT_EQ(JournalPromptCache::shared().getResponse(on7th(9).addingTimeInterval(-86400)).first, "- **Yesterday**: spreadsheet");
+    EXPECT_EQ(cached(on7th(9).addingTimeInterval(-86400)).first, "- **Yesterday**: spreadsheet");
 }
 
 } // namespace

@@ -36,9 +36,9 @@ struct JournalHost : View<JournalHost> {
     std::shared_ptr<UnifiedActivityService> service;
     Date date;
     std::shared_ptr<std::string> seen;
-    State<std::string> text{std::string()};
+    State<SharedText> text{SharedText()};
     AnyView body() const {
-        *seen = *text;
+        *seen = **text;
         return JournalHighlightsView(date, service, nullptr, text.binding());
     }
 };
@@ -109,7 +109,7 @@ TEST_F(PanelViewsTest, AHostileJournalIsCutAndShownWhileTheWindowGoesOnAnswering
 
     ASSERT_TRUE(waitFor(t, [&] { return shows(t.host().displayList(), note); }));
     EXPECT_TRUE(shows(drawn(t), "![![!["));
-    EXPECT_EQ(JournalPromptCache::shared().getResponse(onThe7th(9)).first, hostile) << "what is stored stays whole";
+    EXPECT_EQ(**JournalPromptCache::shared().getResponse(onThe7th(9)).first, hostile) << "what is stored stays whole";
 }
 
 TEST_F(PanelViewsTest, BreakdownRowOpensOnATapAnywhereOnItsLine) {
