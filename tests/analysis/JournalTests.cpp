@@ -10,6 +10,7 @@
 
 #include <gmock/gmock.h>
 
+#include <future>
 #include <thread>
 
 namespace glimmo::testing {
@@ -100,7 +101,7 @@ TEST_F(JournalPromptCacheTest, MissingOrUnreadableEntriesReadAsNothing) {
     EXPECT_EQ(cached(on7th(1)).first, "fresh");
 }
 
-TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndOnlyGrow) {
+TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndClearingForgetsThem) {
     cache.saveResponse("first", on7th(2));
     cache.saveResponse("second", on7th(22)); // the same local day: replaced
     cache.saveResponse("yesterday", on7th(2).addingTimeInterval(-86400));
@@ -148,6 +149,153 @@ TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemor
     // Whoever removes the key through the defaults, the days go with it.
     UserDefaults::standard().remove("journalPromptCache");
     EXPECT_FALSE(cached(on7th(12)).first);
+}
+
+// A save while the stored days are still decoded on the cache's queue, which the test holds.
+class JournalCacheDuringPrepareTest : public JournalPromptCacheTest {
+protected:
+    // Starts preparing with the queue held; release() lets the decoding run.
+    void startPreparing() {
+        gate = std::promise<void>();
+        decoder.post([opened = gate.get_future().share()] { opened.wait(); });
+        prepared = false;
+        const auto prepare = [](JournalPromptCache& cache, BackgroundQueue& decoder, bool& prepared) -> Task<void> {
+            auto preparing = cache.prepare(decoder);
+            co_await std::move(preparing);
+            prepared = true;
+        };
+        startTask(*loop, prepare(cache, decoder, prepared));
+        loop->runUntilIdle();
+    }
+    void release() {
+        gate.set_value();
+        ASSERT_TRUE(loop->runUntil([this] { return prepared; }, 20));
+    }
+
+    const std::string stored = "[818294400,\"" + base64Encode(R"({"response":"kept","timestamp":818348400})") + "\"]";
+    const Date nextDay = on7th(12).addingTimeInterval(86400);
+    int madeHere = 0;
+    BackgroundQueue decoder;
+    std::promise<void> gate;
+    bool prepared = false;
+};
+
+TEST_F(JournalCacheDuringPrepareTest, ASaveNeitherDecodesTheStoredDaysNorLosesThem) {
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    startPreparing();
+    cache.saveResponse("the next day", nextDay);
+    EXPECT_EQ(cached(nextDay).first, "the next day");
+    EXPECT_EQ(madeHere, 0) << "the save went over the stored days undecoded";
+    release();
+    EXPECT_EQ(cached(on7th(12)).first, "kept");
+    EXPECT_EQ(cached(nextDay).first, "the next day");
+    EXPECT_EQ(madeHere, 0);
+
+    UserDefaults::standard().flush();
+    UserDefaults readBack(UserDefaults::standard().filePath());
+    JournalPromptCache fromTheFile(readBack);
+    EXPECT_EQ(fromTheFile.loadCache().size(), 2u) << "the file holds both days";
+}
+
+TEST_F(JournalCacheDuringPrepareTest, DaysClearedOrReplacedMeanwhileDoNotComeBack) {
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    startPreparing();
+    cache.saveResponse("the next day", nextDay);
+    cache.clear();
+    release();
+    EXPECT_FALSE(cached(on7th(12)).first);
+    EXPECT_FALSE(cached(nextDay).first);
+    cache.saveResponse("after the clearing", nextDay);
+    EXPECT_EQ(cache.loadCache().size(), 1u);
+
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    startPreparing();
+    storeBytes("[818208000,\"" + base64Encode(R"({"response":"set anew","timestamp":818262000})") + "\"]");
+    release();
+    EXPECT_FALSE(cached(on7th(12)).first) << "the days decoded are not those under the key any more";
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(-86400)).first, "set anew");
+}
+
+// An ordinary journal of `bytes`, its day's own.
+std::string journalOfDay(int day, std::size_t bytes = 40 * 1024) {
+    std::string text = "- **Day " + std::to_string(day) + "** \xF0\x9F\x93\x9D: wrote notes/plans\n\n";
+    text.resize(bytes, 'x');
+    return text;
+}
+
+// How many of the days before `today` the cache holds, the newest first, until the first day that is
+// missing; and whether any day older than that is there.
+std::pair<int, bool> newestStoredDays(const JournalPromptCache& stored, Date today, int days) {
+    int newest = 0;
+    while (newest < days && stored.getResponse(today.addingTimeInterval(-86400.0 * newest)).first) ++newest;
+    bool older = false;
+    for (int day = newest; day < days; ++day) older = older || stored.getResponse(today.addingTimeInterval(-86400.0 * day)).first;
+    return {newest, older};
+}
+
+// The bytes the cache takes in the file: its stored form's Base64.
+std::size_t storedFileBytes(UserDefaults& defaults) { return base64Encode(*defaults.data("journalPromptCache")).size(); }
+
+TEST_F(JournalPromptCacheTest, TheFileKeepsTheNewestDaysWithinTheBudgetAndEveryOtherSetting) {
+    const std::size_t budget = JournalPromptCache::storedBytesBudget;
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.set("viewStyle", "Journal");
+    defaults.set("categories", std::vector<std::uint8_t>{'[', ']'});
+    const int days = 45; // past the budget: each takes some 71 KB of the file
+    for (int day = days - 1; day >= 0; --day) cache.saveResponse(journalOfDay(day), on7th(10).addingTimeInterval(-86400.0 * day));
+    // Too large on its own: kept for the process, not stored, and it costs the older days nothing.
+    const SharedText huge = journalOfDay(-1, budget);
+    const Date tomorrow = on7th(10).addingTimeInterval(86400);
+    cache.saveResponse(huge, tomorrow);
+    defaults.flush();
+    defaults.set("hideDockIcon", true); // another write of the cache's value as it is
+    defaults.flush();
+
+    UserDefaults readBack(defaults.filePath());
+    EXPECT_EQ(readBack.string("viewStyle"), "Journal");
+    EXPECT_EQ(readBack.data("categories"), (std::vector<std::uint8_t>{'[', ']'}));
+    EXPECT_EQ(readBack.boolean("hideDockIcon"), true);
+    const JournalPromptCache stored(readBack);
+    const auto [newest, older] = newestStoredDays(stored, on7th(10), days);
+    EXPECT_FALSE(older) << "the oldest days go first";
+    EXPECT_GT(newest, 20);
+    EXPECT_LT(newest, days);
+    EXPECT_LE(storedFileBytes(readBack), budget);
+    EXPECT_GT(storedFileBytes(readBack), budget - 2 * 71 * 1024) << "filled up to the budget";
+    EXPECT_FALSE(stored.getResponse(tomorrow).first);
+    EXPECT_EQ(cached(tomorrow).first, *huge) << "kept in memory";
+    const auto logs = this->logs();
+    EXPECT_EQ(std::count_if(logs.begin(), logs.end(),
+                            [](const std::string& line) { return line.find("more than the journal cache stores") != std::string::npos; }),
+              1);
+}
+
+TEST_F(JournalPromptCacheTest, AnOlderFilePastTheBudgetIsBroughtWithinItAtTheNextSave) {
+    const auto file = directory.path() / "older" / "defaults.json";
+    const int days = 40;
+    {
+        UserDefaults older(file);
+        older.set("viewStyle", "Journal");
+        JournalCacheDictionary dictionary;
+        for (int day = 0; day < days; ++day) {
+            dictionary[on7th(0).addingTimeInterval(-86400.0 * day)] = encodeJournalPromptResponse({journalOfDay(day), on7th(1)});
+        }
+        const std::string stored = encodeJournalCache(dictionary);
+        older.set("journalPromptCache", std::vector<std::uint8_t>(stored.begin(), stored.end()));
+    }
+    UserDefaults defaults(file);
+    ASSERT_GT(storedFileBytes(defaults), JournalPromptCache::storedBytesBudget);
+    JournalPromptCache(defaults).saveResponse("today", on7th(10));
+    defaults.flush();
+
+    UserDefaults readBack(file);
+    EXPECT_EQ(readBack.string("viewStyle"), "Journal");
+    EXPECT_LE(storedFileBytes(readBack), JournalPromptCache::storedBytesBudget);
+    const JournalPromptCache stored(readBack);
+    const auto [newest, older] = newestStoredDays(stored, on7th(10), days);
+    EXPECT_FALSE(older);
+    EXPECT_GT(newest, 20) << "the save and the newest days read";
+    EXPECT_EQ(stored.getResponse(on7th(10)).first, "today");
 }
 
 TEST(JournalPromptText, StructureAndAssembly) {
@@ -220,10 +368,11 @@ TEST_F(JournalHighlightsTest, TheJournalOfADayThatSkipsItsMidnightLeavesOutTheNe
 }
 
 TEST_F(JournalHighlightsTest, FreshCacheIsShownWithoutRequestOrClearing) {
-    JournalPromptCache::shared().saveResponse("cached journal", on7th(8));
+    const SharedText journal = "cached journal";
+    JournalPromptCache::shared().saveResponse(journal, on7th(8));
     loop->advance(14400);
     run(model->generateJournal(on7th(23)));
-    EXPECT_EQ(*model->journalText.get(), "cached journal");
+    EXPECT_EQ(&*model->journalText.get(), &*journal) << "the cache's own text, not a copy: a journal may be megabytes";
     EXPECT_EQ(openAI.requestCount(), 0u);
     EXPECT_EQ(cleared, 0);
 
