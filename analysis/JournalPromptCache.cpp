@@ -56,7 +56,7 @@ JournalPromptCache::Layers JournalPromptCache::layers() const {
 }
 
 bool JournalPromptCache::isDecoded(const std::shared_ptr<const DefaultsData>& read) const {
-    return decoded_ && decoded_->source.lock() == read;
+    return read && decoded_ && decoded_->source.lock() == read;
 }
 
 std::shared_ptr<const JournalCacheDays> JournalPromptCache::readDays(const std::shared_ptr<const DefaultsData>& read) const {
@@ -76,9 +76,11 @@ Task<void> JournalPromptCache::prepare(BackgroundQueue& decoder) {
     }
     auto decoding = decoder.perform([read] { return std::make_shared<const JournalCacheDays>(readableJournalCacheDays(*read)); });
     auto days = co_await std::move(decoding);
-    // Cleared or set anew meanwhile: these days are of no use any more, and must not come back.
     if (layers().read == read) {
         decoded_ = std::make_shared<const Decoded>(Decoded{read, std::move(days)});
+    } else {
+        // Cleared or set anew meanwhile: these days must not come back, and they go where they were made.
+        decoder.post([days = std::move(days)] {});
     }
 }
 
