@@ -39,9 +39,8 @@ AnyView ReplyMarkdown::body() const {
     const auto spinner = [] {
         return ProgressView().progressViewStyle(ProgressViewStyle::circular).scaleEffect(0.5).frame({.maxWidth = infinity});
     };
-    const SharedText text = reply;
     return IfElse(ready, [&] { return markdownOf(prepared->shown); }, spinner)
-        .task(AnyHashable(text), [preparing, text] { return preparing->prepare(text); });
+        .task(AnyHashable(reply), [preparing, text = reply] { return preparing->prepare(text); });
 }
 
 } // namespace glimmo
