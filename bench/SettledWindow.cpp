@@ -26,7 +26,8 @@ bool draws(const DisplayList& list, const std::string& part) {
 } // namespace
 
 SettledWindow::SettledWindow(const std::function<AnyView()>& makeView, const std::string& firstWords,
-                             std::shared_ptr<const TextMeasurer> measurer, Frame frame) {
+                             std::shared_ptr<const TextMeasurer> measurer, Frame frame,
+                             const std::function<bool()>& alsoSettled) {
     if (!frame) frame = [](ViewHost& host) { host.displayList(); };
     const auto start = SteadyClock::now();
     host_ = std::make_unique<ViewHost>(makeView(), std::move(measurer));
@@ -46,7 +47,7 @@ SettledWindow::SettledWindow(const std::function<AnyView()>& makeView, const std
                 shownAfter_ = seconds(SteadyClock::now() - start);
             }
             const std::size_t now = host_->bodyEvaluationCount();
-            quietTurns = now == evaluations ? quietTurns + 1 : 0;
+            quietTurns = now == evaluations && (!alsoSettled || alsoSettled()) ? quietTurns + 1 : 0;
             evaluations = now;
         });
     };

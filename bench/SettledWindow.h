@@ -25,9 +25,11 @@ public:
     // What a frame does: the display list by default; a benchmark of frames paints it too.
     using Frame = std::function<void(ViewHost&)>;
 
-    // Ends the program when `firstWords` are not drawn within 120 s.
+    // Ends the program when `firstWords` are not drawn within 120 s. With `alsoSettled`, the turns go
+    // on until it holds too (no task waiting, say).
     SettledWindow(const std::function<AnyView()>& makeView, const std::string& firstWords,
-                  std::shared_ptr<const TextMeasurer> measurer, Frame frame = {});
+                  std::shared_ptr<const TextMeasurer> measurer, Frame frame = {},
+                  const std::function<bool()>& alsoSettled = {});
     ~SettledWindow();
     SettledWindow(const SettledWindow&) = delete;
     SettledWindow& operator=(const SettledWindow&) = delete;

@@ -99,13 +99,13 @@ AnyView JournalContentView::dayPage() const {
             .padding(EdgeSet::horizontal());
 
     const State<bool> hovered = copyHovered;
-    const State<std::string> journal = journalHighlightsText;
+    const State<SharedText> journal = journalHighlightsText;
     std::vector<AnyView> sectionHeader{Text("HOW YOU USED YOUR TIME").font(Font::system(10)).foregroundColor(secondaryTextColor),
                                        Spacer()};
     if (model->isLoading.get()) {
         sectionHeader.push_back(ProgressView().scaleEffect(0.5).padding(EdgeSet::trailing(), 4).accessibilityLabel("loading"));
     }
-    sectionHeader.push_back(Button([model, journal] { model->copyJournalSummary(*journal); },
+    sectionHeader.push_back(Button([model, journal] { model->copyJournalSummary(**journal); },
                                    Image::systemName("doc.on.doc")
                                        .foregroundColor(*copyHovered ? Color::orange() : Color::orange().opacity(0.7))
                                        .font(Font::system(12))
