@@ -101,12 +101,7 @@ struct UserDefaults::Storage {
             return;
         }
         try {
-            auto parsed = parseOrderedJSON(*content);
-            if (!parsed.is_object()) {
-                setAside("the defaults file does not hold a JSON object");
-                return;
-            }
-            values = defaultsEntries(std::move(parsed));
+            values = defaultsEntries(*content);
         } catch (const JSONDecodingError& error) {
             setAside(error.what());
         }
