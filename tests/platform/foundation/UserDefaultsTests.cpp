@@ -20,6 +20,7 @@
 #include <fstream>
 #include <future>
 #include <limits>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -242,7 +243,34 @@ TEST_F(UserDefaultsTest, AChangeTheReaderWouldRefuseKeepsTheFileAndIsLoggedOnce)
     EXPECT_EQ(logged.size(), 1u);
 }
 
-TEST_F(UserDefaultsTest, ChangesMadeDuringAWriteGoOutTogetherInTheNextOneOffTheCallersThread) {
+// Byte values that count how many of them are alive.
+struct ValueTally {
+    std::mutex mutex;
+    int alive = 0;
+    int mostAlive = 0;
+};
+
+class CountedBytes final : public DefaultsData {
+public:
+    CountedBytes(ValueTally& tally, int number) : tally_(tally), number_(number) {
+        const std::lock_guard lock(tally_.mutex);
+        tally_.mostAlive = std::max(tally_.mostAlive, ++tally_.alive);
+    }
+    ~CountedBytes() override {
+        const std::lock_guard lock(tally_.mutex);
+        --tally_.alive;
+    }
+    std::vector<std::uint8_t> bytes() const override { return bytesOf(number_); }
+    static std::vector<std::uint8_t> bytesOf(int number) { return {std::uint8_t(number), std::uint8_t(number >> 8)}; }
+
+private:
+    ValueTally& tally_;
+    const int number_;
+};
+
+// While a write is stalled (a slow home folder), each later change replaces the one pending write, so
+// the values it replaced are not kept, and the write after the stall is one, of the last state.
+TEST_F(UserDefaultsTest, ChangesDuringAStalledWriteReplaceTheOnePendingWriteAndGoOutOnceAfterIt) {
     std::promise<void> writing;
     std::promise<void> release;
     const std::future<void> released = release.get_future();
@@ -254,15 +282,27 @@ TEST_F(UserDefaultsTest, ChangesMadeDuringAWriteGoOutTogetherInTheNextOneOffTheC
         // Bounded: were the file written on the caller's thread, the test would fail rather than hang.
         released.wait_for(std::chrono::seconds(20));
     });
-    UserDefaults defaults(file());
-    defaults.set("first", 0);
-    writing.get_future().wait(); // the writer is writing the first file
-    for (int i = 1; i <= 10; ++i) defaults.set("later", i);
-    release.set_value();
-    defaults.flush();
-    EXPECT_NE(writes[0], std::this_thread::get_id()) << "the caller never waits for the disk";
-    EXPECT_EQ(writes.size(), 2u) << "the ten changes made meanwhile go out in one write";
-    EXPECT_EQ(UserDefaults(file()).integer("later"), 10);
+    ValueTally tally;
+    constexpr int changes = 100'000;
+    {
+        UserDefaults defaults(file());
+        defaults.set("journalPromptCache", std::make_shared<const CountedBytes>(tally, 0));
+        writing.get_future().wait(); // the writer is writing the first file
+        for (int i = 1; i <= changes; ++i) {
+            defaults.set("journalPromptCache", std::make_shared<const CountedBytes>(tally, i));
+            defaults.set("selectedBottomComponent", std::to_string(i));
+        }
+        release.set_value();
+        defaults.flush();
+        EXPECT_NE(writes[0], std::this_thread::get_id()) << "the caller never waits for the disk";
+        EXPECT_EQ(writes.size(), 2u) << "the changes made meanwhile go out in one write";
+    }
+    EXPECT_LE(tally.mostAlive, 4) << "the one being written, the first change's, the one replaced last, the last";
+    EXPECT_EQ(tally.alive, 0);
+    const UserDefaults reloaded(file());
+    EXPECT_EQ(reloaded.data("journalPromptCache"), CountedBytes::bytesOf(changes));
+    EXPECT_EQ(reloaded.string("selectedBottomComponent"), std::to_string(changes));
+    EXPECT_EQ(logged, std::vector<std::string>{}) << "no failure, none logged";
 }
 
 // A write starts as soon as a change is made, not at the end: a process killed without warning (SIGKILL
