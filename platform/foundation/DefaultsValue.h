@@ -1,7 +1,7 @@
 #pragma once
 
 // How the user defaults hold their values in memory and write them to their file. Seen only by
-// UserDefaults.cpp and its tests: the rest of the code knows the typed getters and setters.
+// UserDefaults.cpp, its tests and fuzz target: the rest of the code knows the typed getters and setters.
 
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
