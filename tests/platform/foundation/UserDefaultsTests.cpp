@@ -97,9 +97,8 @@ std::string shapedMembers(FileShape shape) {
 // By number: nlohmann's own order of kinds takes every kind of number for the same.
 void collectKinds(const nlohmann::ordered_json& value, std::set<int>& kinds) {
     kinds.insert(static_cast<int>(value.type()));
-    for (const auto& element : value) {
-        if (value.is_structured()) collectKinds(element, kinds);
-    }
+    if (!value.is_structured()) return;
+    for (const auto& element : value) collectKinds(element, kinds);
 }
 
 class UserDefaultsTest : public ::testing::Test {
