@@ -1,7 +1,7 @@
 // What users feel of the core: loading the browser history, its month summary, a month's report,
 // and saving and loading a large record file. Each figure is printed next to a baseline doing the
 // same work in the same run: `cp` and the `sqlite3` command for the history, plain nlohmann for the
-// record file. Figures are medians of runs taken in turn with their baseline.
+// record file and the guarded JSON parse. Figures are medians of runs taken in turn with their baseline.
 //
 // Usage: app_bench [history|summary|report|records]   (all parts without an argument)
 
@@ -17,6 +17,7 @@
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/runtime/ManualRunLoop.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -276,6 +277,12 @@ void benchRecordFile(const fs::path& folder) {
     report("record_file_save", "save (encode + atomic write, background thread)", write, "nlohmann dump + atomic write",
            rawWrite);
     report("record_file_load", "load (read + decode)", load, "nlohmann parse", rawLoad);
+    // The guarded parse alone: its checks of the text (NUL bytes, nesting, values) and the ordered build.
+    const auto [parse, rawParse] = medians([&] { (void)parseJSON(bytes); }, [&] { (void)nlohmann::json::parse(bytes); });
+    report("json_parse", "parseJSON of the record file", parse, "nlohmann parse", rawParse);
+    const auto [ordered, rawOrdered] = medians([&] { (void)parseOrderedJSON(bytes); },
+                                               [&] { (void)nlohmann::ordered_json::parse(bytes); });
+    report("json_parse_ordered", "parseOrderedJSON of the record file", ordered, "nlohmann ordered parse", rawOrdered);
     (void)loadedCount;
     (void)total;
 }
