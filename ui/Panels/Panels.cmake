@@ -10,6 +10,11 @@ target_sources(ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MediaDigestView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreferencesView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerpt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptBlockStarts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptBlocks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptHtmlBlocks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptLineCursor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptTableRows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptWeight.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyMarkdown.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ReplyText.cpp
