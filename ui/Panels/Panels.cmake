@@ -5,6 +5,7 @@ target_sources(ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DataClearing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DockIcon.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalContentView.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JournalDayHeader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalDayStepping.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JournalHighlightsView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MediaDigestView.cpp

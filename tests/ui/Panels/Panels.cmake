@@ -10,6 +10,7 @@ glimmo_test(ui_panels_tests
     ${CMAKE_CURRENT_LIST_DIR}/PanelsWorld.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ChatViewTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/JournalAndDigestTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/JournalHeaderTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/JournalLinkTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreferencesViewTests.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReplyExcerptTests.cpp
