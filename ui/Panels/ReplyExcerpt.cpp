@@ -75,8 +75,9 @@ std::size_t replyExcerptLength(std::string_view reply, const ReplyExcerptLimits&
         weigher.take(lineWeight);
         start = span.next;
     }
-    if (window.size() == reply.size()) return reply.size();
-    // The window ended just after a line end: what follows is past the byte limit.
+    if (reply.size() <= limits.bytes) return reply.size();
+    // The window ended just after a line end: what follows, that line end too at the window's last
+    // byte, is past the byte limit.
     std::string_view rest = reply.substr(window.size());
     if (window.ends_with('\r') && rest.starts_with('\n')) rest.remove_prefix(1);
     if (lastLineEnd > 0 && opensListItem(weigher, rest)) {

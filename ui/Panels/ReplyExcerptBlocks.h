@@ -3,9 +3,9 @@
 // The blocks of a reply as cmark-gfm (with the GitHub table extension) reads them, line by line and
 // without building the document: which quotes and list items a line goes on with or opens, and what
 // the rest of it is to the block it belongs to. The excerpt weighs each line by it, so a reply is
-// weighed as it will be laid out: a list marker inside a code block is code, a line indented past an
-// item's content is the item's code, a line without markers may continue a paragraph inside a quote.
-// The tests hold it against the parser on generated replies.
+// weighed as it will be laid out: a list marker in a code block is code, one indented four spaces or
+// more opens no item (it is code, or goes on with the paragraph above), a line without markers may go
+// on with a paragraph inside a quote. The tests hold it against the parser on generated replies.
 
 #include <array>
 #include <cstddef>

@@ -36,6 +36,8 @@ TEST(ReplyExcerpt, EndsAtABlockBoundaryOutsideCodeElseAtALineEndElseOnACharacter
         {"- one\n- two\n- three\n", 14, "- one\n- two", "a list too large ends between items"},
         {"\n\nabcdef", 5, "\n\nabc", "blank lines alone are not worth showing"},
         {repeated("é", 10), 5, repeated("é", 2), "never half a character"},
+        {"abc\n", 3, "abc", "a line end past the limit is left out too"},
+        {"abc\r\n", 4, "abc", ""},
     };
     for (const auto& [text, bytes, shown, why] : cases) EXPECT_EQ(excerpt(text, bytes), shown) << why;
 }
