@@ -3,9 +3,9 @@
 // What a reply costs to lay out and paint, in units of a few microseconds, read from its Markdown
 // source line by line as the parser reads its blocks (ReplyExcerptBlocks.h), without parsing it. The
 // figures were measured on the journal's own views: a list item costs as much as four paragraphs, a
-// table cell or a quote about one, a bare autolink or a code span a fraction of one, a line that
-// continues a paragraph or a code block next to nothing. Text in code and HTML blocks is shown as it
-// is: only its characters weigh. A line's cost depends on the lines before it, so a reply is weighed
+// quote about one, a table's cell half of one (a row makes as many cells as its header, whatever its
+// bars), a bare autolink or a code span a fraction of one, a line that continues a paragraph or a code
+// block next to nothing. Text in code and HTML blocks is shown as it is: only its characters weigh. A line's cost depends on the lines before it, so a reply is weighed
 // in order.
 
 #include "ui/Panels/ReplyExcerptBlocks.h"
