@@ -137,14 +137,6 @@ TEST_F(PanelViewsTest, BreakdownRowOpensOnATapAnywhereOnItsLine) {
     EXPECT_EQ(t->host().tooltip()->text, entry.description);
 }
 
-class JournalLayoutTest : public PanelsFixture {
-protected:
-    JournalLayoutTest() {
-        world.answerOpenAI(200, openAIReplyWithText("- **Work** 🛠: wrote the report"));
-        world.answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
-    }
-};
-
 TEST_F(JournalLayoutTest, StepsBetweenDaysAndNeverPastToday) {
     auto t = host(JournalContentView(reader, monitor, service), {400, 700});
     ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "wrote the report"); }));
