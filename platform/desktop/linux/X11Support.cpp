@@ -15,8 +15,8 @@
 #include <cstdint>
 
 #include <poll.h>
-#include <sys/socket.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace glimmo::x11 {
