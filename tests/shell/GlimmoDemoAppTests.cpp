@@ -1,5 +1,9 @@
 #include "ShellTestSupport.h"
 
+#include "analysis/ContentViewModel.h"
+#include "app/ActivityDataManager.h"
+#include "tests/support/ScopedEnvironment.h"
+
 #include "app/ActivityMonitor.h"
 #include "app/UnifiedActivityService.h"
 #include "platform/scenes/SceneRunner.h"
@@ -261,6 +265,60 @@ TEST_F(GlimmoDemoAppTest, TheApplicationsOwnViewsOpenInTheMenuBarAndPreferencesW
     EXPECT_TRUE(app->hasCachedContentView());
     EXPECT_TRUE(app->hasCachedPreferencesView());
     for (const auto& label : settings) EXPECT_EQ(label.find("not built yet"), std::string::npos) << label;
+}
+
+} // namespace
+} // namespace glimmo::testing
+
+namespace glimmo::testing {
+namespace {
+
+// A quit while the day is analysed and a window summarised, neither reply coming, lets both end: the
+// day's model, which its analysis holds, and the services, which the model and the window analysis hold,
+// are released with the application object.
+TEST_F(GlimmoDemoAppTest, AQuitWhileTheDayIsAnalysedReleasesTheModelAndTheServices) {
+    ScopedEnvironment environment;
+    environment.set("GEMINI_BASE_URL", gemini.baseURL());
+    environment.set("GEMINI_API_KEY", apiKey);
+    UserDefaults::setStandard(defaultsFile);
+    const auto dayStore = directory.path() / "support";
+    ActivityDataManager::setShared(std::make_shared<ActivityDataManager>(
+        loop->clock(), [dayStore]() -> std::optional<std::filesystem::path> { return dayStore; }));
+    ServerReply silent;
+    silent.stallSeconds = 60;
+    setGeminiReply(silent);
+    workspace.setFrontmost(terminalApp);
+    accessibility.setTrusted(true);
+    FakeElement window;
+    window.role = "AXWindow";
+    window.title = "Inbox";
+    accessibility.setWindows(terminalApp.processIdentifier, {window});
+
+    std::vector<std::weak_ptr<ContentViewModel>> models;
+    auto deps = dependencies();
+    deps.makeContentView = [&] {
+        const auto model = std::make_shared<ContentViewModel>(app->unifiedActivityService);
+        models.push_back(model);
+        return AnyView(Text("day").task([model] { return model->refreshAnalysis(); }));
+    };
+    app = std::make_unique<GlimmoDemoApp>(deps);
+    openMenuBarWindow();
+    const auto asked = [this](const std::string& part) {
+        const auto requests = gemini.requests();
+        return std::any_of(requests.begin(), requests.end(),
+                           [&](const RecordedRequest& request) { return request.body.find(part) != std::string::npos; });
+    };
+    ASSERT_TRUE(waitFor([&] { return asked("Unified Activity Report") && asked("Inbox"); }));
+
+    const std::vector<std::weak_ptr<const void>> services{app->activityMonitor, app->chromeReader,
+                                                          app->unifiedActivityService};
+    hosts.clear();
+    app.reset();
+    EXPECT_EQ(pendingContinuationCount(), 0U);
+    for (const auto& model : models) EXPECT_TRUE(model.expired());
+    for (const auto& service : services) EXPECT_TRUE(service.expired());
+    ActivityDataManager::setShared(nullptr);
+    UserDefaults::setStandard(nullptr);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <memory>
 #include <optional>
@@ -27,6 +28,22 @@ TEST(BackgroundQueueTest, PerformRunsAfterEarlierWorkOffTheCallerAndHandsBackRes
     })));
     EXPECT_EQ(order, "posted performed");
     EXPECT_THROW(runBlocking(loop, queue.perform([]() -> int { throw std::runtime_error("no"); })), std::runtime_error);
+}
+
+// What the work was given (a day of visits, a report of megabytes) is let go where the work ran, not on
+// the caller's loop.
+TEST(BackgroundQueueTest, PerformLetsGoOfTheWorkOnTheQueue) {
+    struct Input {
+        std::promise<std::thread::id> freedOn;
+        ~Input() { freedOn.set_value(std::this_thread::get_id()); }
+    };
+    ManualRunLoop loop;
+    BackgroundQueue queue;
+    auto input = std::make_shared<Input>();
+    std::future<std::thread::id> freedOn = input->freedOn.get_future();
+    runBlocking(loop, queue.perform([input = std::move(input)] { return input != nullptr; }));
+    ASSERT_EQ(freedOn.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_NE(freedOn.get(), std::this_thread::get_id());
 }
 
 TEST(BackgroundQueueTest, PerformTaskRunsEveryStepOnTheQueueAndHandsBackTheOutcome) {
