@@ -36,14 +36,17 @@ struct HistoryItem {
 };
 
 // How much one load of the history (the copy and the read of it) may take. A hostile History file (a
-// `urls` whose rows are computed, endless or huge, a schema of countless views) must neither hold the
-// loader thread nor fill the memory; Chrome's own histories stay far below these.
+// `urls` whose rows are computed, endless or huge, a schema of countless views, a sparse file of many
+// gigabytes) must neither hold the loader thread nor fill the memory or the disk; Chrome's own
+// histories stay far below these.
 struct HistoryReadLimits {
     std::chrono::milliseconds time{30000};
     std::size_t valueBytes = std::size_t{4} << 20;      // one address, title or sorted row
     std::uint64_t textBytes = std::uint64_t{256} << 20; // the addresses and titles of all visits read
     std::size_t memoryBytes = std::size_t{64} << 20;    // what SQLite holds at once: schema, caches, rows
     std::uint64_t logBytes = std::uint64_t{256} << 20;  // the browser's write-ahead log, replayed at once
+    std::uint64_t copyBytes = std::uint64_t{2} << 30;   // the copy on the disk: the History and its log
+    std::uint64_t spareBytes = std::uint64_t{256} << 20; // left free beside the copy, for the records and settings
 };
 
 // The user's recent web visits, read from a private copy of Google Chrome's History database.

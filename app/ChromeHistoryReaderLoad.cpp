@@ -5,6 +5,7 @@
 #include "app/SqliteHandles.h"
 #include "app/URLHost.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileSystemSpace.h"
 
 #include <sqlite3.h>
 
@@ -34,9 +35,16 @@ std::string columnText(sqlite3_stmt* statement, int column) {
                        static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
+HistorySourceIdentity identityOf(const fs::path& source) {
+    return {fileIdentity(source), fileIdentity(source.string() + "-wal")};
+}
+
 // Replaces the working copy with what the browser's History database holds. Throws
-// HistoryReadRefused when a bound of the load stopped it, Error or FileError.
-void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
+// HistoryReadRefused when a bound of the load stopped it, Error or FileError. A History whose copy
+// failed is left alone, like one refused, until it changes from `found`: a failure such as a full disk
+// would come again with every load.
+void copyHistoryDatabase(const HistoryLoadRequest& request, const HistorySourceIdentity& found,
+                         HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
     const auto print = [&outcome](std::string text) { outcome.lines.push_back({true, std::move(text)}); };
     std::error_code error;
     // Looked at before anything opens it: opening a FIFO waits for a writer, and a device such as
@@ -51,6 +59,7 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& gu
     }
     const fs::path& destination = request.destination;
     const auto copyFailed = [&](const std::exception& failure) {
+        outcome.refused = found;
         print("❌ Failed to copy Chrome history database\nFrom: " + request.source.string() +
               "\nTo: " + destination.string() + "\nError: " + failure.what());
     };
@@ -70,7 +79,7 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& gu
         }
         print("✅ Removed existing temp database");
     }
-    const DatabaseCopyBounds bounds{
+    DatabaseCopyBounds bounds{
         [&guard] { guard.throwIfStopped(); },
         [&guard](sqlite3* connection, std::uintmax_t logBytes) {
             guard.refuseLongLog(logBytes);
@@ -78,6 +87,9 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& gu
         },
     };
     try {
+        // Looked at once the old copy is gone, whose room the new one takes.
+        bounds.maximumBytes =
+            guard.roomToCopy(committedDatabaseCopyBytes(request.source), availableBytes(destination.parent_path()));
         copyCommittedDatabase(request.source, destination, bounds);
     } catch (const HistoryReadRefused&) {
         removeDatabaseFiles(destination);
@@ -137,9 +149,10 @@ std::vector<std::string> searchesOf(const std::vector<HistoryItem>& items) {
 
 // Whether the working copy was made; a failure is said in the outcome's lines. Throws
 // HistoryReadRefused when a bound of the load stopped the copy.
-bool copiedForReading(const HistoryLoadRequest& request, HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
+bool copiedForReading(const HistoryLoadRequest& request, const HistorySourceIdentity& found, HistoryReadGuard& guard,
+                      HistoryLoadOutcome& outcome) {
     try {
-        copyHistoryDatabase(request, guard, outcome);
+        copyHistoryDatabase(request, found, guard, outcome);
         return true;
     } catch (const HistoryReadRefused&) {
         throw;
@@ -148,10 +161,6 @@ bool copiedForReading(const HistoryLoadRequest& request, HistoryReadGuard& guard
         outcome.lines.push_back({false, "--- Finished Chrome History Load ---\n"});
         return false;
     }
-}
-
-HistorySourceIdentity identityOf(const fs::path& source) {
-    return {fileIdentity(source), fileIdentity(source.string() + "-wal")};
 }
 
 // The visits of the working copy, or nullopt when SQLite could not open it, prepare the query or bind
@@ -202,7 +211,7 @@ HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
     }
     HistoryReadGuard guard(request.limits, request.abandoned.get());
     try {
-        if (!copiedForReading(request, guard, outcome)) {
+        if (!copiedForReading(request, source, guard, outcome)) {
             return outcome;
         }
         if (std::optional<std::vector<HistoryItem>> items = readHistoryCopy(request, guard, outcome)) {

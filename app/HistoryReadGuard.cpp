@@ -4,6 +4,7 @@
 #include "platform/foundation/SaturatedCast.h"
 #include "platform/runtime/ErrorValue.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -97,6 +98,22 @@ void HistoryReadGuard::throwIfStoppedByABound(int result) const {
         throw HistoryReadRefused(Reason::valueTooLarge, "it holds an address, a title or a row larger than " +
                                                             std::to_string(limits_.valueBytes) + " bytes");
     }
+}
+
+std::uint64_t HistoryReadGuard::roomToCopy(std::uint64_t bytes, std::uint64_t availableBytes) const {
+    if (bytes > limits_.copyBytes) {
+        throw HistoryReadRefused(Reason::tooLargeToCopy, "copying it takes " + std::to_string(bytes) +
+                                                             " bytes, more than the " +
+                                                             std::to_string(limits_.copyBytes) + " copied at most");
+    }
+    const std::uint64_t room = availableBytes > limits_.spareBytes ? availableBytes - limits_.spareBytes : 0;
+    if (bytes > room) {
+        throw HistoryReadRefused(Reason::noRoomToCopy,
+                                 "copying it takes " + std::to_string(bytes) + " bytes, and the data folder has " +
+                                     std::to_string(availableBytes) + " bytes free, of which " +
+                                     std::to_string(limits_.spareBytes) + " stay free");
+    }
+    return std::min(room, limits_.copyBytes);
 }
 
 void HistoryReadGuard::refuseLongLog(std::uintmax_t bytes) const {

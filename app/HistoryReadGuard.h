@@ -30,6 +30,8 @@ public:
         tooMuchMemory,
         logTooLarge,
         abandoned,
+        tooLargeToCopy,
+        noRoomToCopy,
     };
 
     HistoryReadRefused(Reason reason, std::string description);
@@ -56,6 +58,11 @@ public:
     void throwIfStopped();
     // Throws HistoryReadRefused when a step that ended with `result` was stopped by a bound.
     void throwIfStoppedByABound(int result) const;
+
+    // The bytes a copy that takes `bytes` may write into a folder with `availableBytes` free: no more than
+    // `limits.copyBytes`, and leaving `limits.spareBytes` free. Throws HistoryReadRefused when `bytes`
+    // are more.
+    std::uint64_t roomToCopy(std::uint64_t bytes, std::uint64_t availableBytes) const;
 
     // Throws HistoryReadRefused when a log of `bytes` is more than the load replays: SQLite replays a
     // log in one step that nothing interrupts.
