@@ -66,6 +66,9 @@ public:
                                                 "    WHERE last_visit_time > ? \n"
                                                 "    ORDER BY last_visit_time DESC \n"
                                                 "    LIMIT 1000000;";
+    // What a load reads: the rows historyQuery gives, its LIMIT this many (read as the query would
+    // read them, without its sort: see ChromeHistoryReaderLoad.cpp).
+    static constexpr std::size_t historyRowLimit = 1000000;
 
     // Reads from sourcePath and copies into destinationPath (by default the default profile's
     // History file and a file in the application's data folder). Logs its start; reads nothing.

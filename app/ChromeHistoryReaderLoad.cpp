@@ -1,5 +1,6 @@
 #include "app/ChromeHistoryReaderLoad.h"
 
+#include "app/ChromeHistoryReaderNewestRows.h"
 #include "app/CommittedDatabaseCopy.h"
 #include "app/HistoryReadGuard.h"
 #include "app/SqliteHandles.h"
@@ -34,6 +35,12 @@ std::string columnText(sqlite3_stmt* statement, int column) {
     return std::string(reinterpret_cast<const char*>(text),
                        static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
+
+// The rows of the window as they lie in the table, which historyQuery gives sorted and cut: they are
+// sorted and cut here (NewestRows), after the table's rows stream past once. Never through an index,
+// which may hold other values than its table and another order of rows of one time.
+constexpr const char* windowQuery =
+    "SELECT url, title, visit_count, last_visit_time FROM urls NOT INDEXED WHERE last_visit_time > ?";
 
 HistorySourceIdentity identityOf(const fs::path& source) {
     return {fileIdentity(source), fileIdentity(source.string() + "-wal")};
@@ -102,33 +109,42 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, const HistorySourceI
     }
 }
 
-// The rows of the prepared history query, as visits. Throws Error (HistoryReadRefused when a bound
-// stopped the read).
+// The visits of historyQuery, from the rows of the prepared windowQuery. Throws Error (HistoryReadRefused
+// when a bound stopped the read).
 std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, HistoryReadGuard& guard) {
-    std::vector<HistoryItem> items;
+    // A row without an address takes its place among the newest, as in the query, and is left out after.
+    NewestRows<HistoryItem> newest(ChromeHistoryReader::historyRowLimit);
     for (;;) {
         const int step = sqlite3_step(statement);
         if (step == SQLITE_DONE) {
-            return items;
+            break;
         }
         if (step != SQLITE_ROW) {
             guard.throwIfStoppedByABound(step);
             throw Error("SQLite", step, errorMessage(sqlite3_db_handle(statement)));
         }
-        if (sqlite3_column_type(statement, 0) == SQLITE_NULL) {
+        const bool hasURL = sqlite3_column_type(statement, 0) != SQLITE_NULL;
+        guard.countText(static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 0)) +
+                        static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 1)));
+        const std::int64_t visitTime = sqlite3_column_int64(statement, 3);
+        if (!newest.admits(visitTime)) {
             continue;
         }
-        guard.countKeptText(static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 0)) +
-                            static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 1)));
-        HistoryItem& item = items.emplace_back();
+        if (!hasURL) {
+            newest.add(visitTime, std::nullopt);
+            continue;
+        }
+        HistoryItem item;
         item.url = columnText(statement, 0);
-        item.host = hostOfVisitedURL(item.url);
+        item.host = hostOfVisitedURL(item.url); // while the address is at hand: the rows are not in order
         item.title = columnText(statement, 1); // NULL reads as empty
         item.visitCount = sqlite3_column_int(statement, 2);
-        const std::int64_t visitTime = sqlite3_column_int64(statement, 3);
         item.lastVisit =
             Date::fromUnixTime(static_cast<double>(visitTime - ChromeHistoryReader::chromeEpochOffset) / 1000000.0);
+        newest.add(visitTime, std::move(item));
     }
+    guard.throwIfStopped();
+    return newest.take();
 }
 
 // The search terms of a large history in two halves at once: it can hold tens of thousands of
@@ -182,8 +198,7 @@ std::optional<std::vector<HistoryItem>> readHistoryCopy(const HistoryLoadRequest
                                     (request.now.unixTime() - ChromeHistoryReader::historyWindow) * 1000000.0)) +
                                 ChromeHistoryReader::chromeEpochOffset;
     sqlite3_stmt* rawStatement = nullptr;
-    const int prepared =
-        sqlite3_prepare_v2(database.get(), ChromeHistoryReader::historyQuery, -1, &rawStatement, nullptr);
+    const int prepared = sqlite3_prepare_v2(database.get(), windowQuery, -1, &rawStatement, nullptr);
     const Statement statement(rawStatement);
     if (prepared != SQLITE_OK) {
         guard.throwIfStoppedByABound(prepared);
@@ -195,7 +210,6 @@ std::optional<std::vector<HistoryItem>> readHistoryCopy(const HistoryLoadRequest
         log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
         return std::nullopt;
     }
-    guard.refuseTooMuchText(database.get(), cutoff);
     return readVisits(statement.get(), guard);
 }
 

@@ -72,13 +72,9 @@ public:
     // columns: a view, a virtual table or a generated column runs whatever the file says when read.
     void refuseWhatChromeDoesNotWrite(sqlite3* database) const;
 
-    // Throws HistoryReadRefused when the table's visits after `cutoff` hold more than
-    // `limits.textBytes` of addresses and titles; counted as they stream past, before the query sorts.
-    void refuseTooMuchText(sqlite3* database, std::int64_t cutoff) const;
-
-    // Counts the addresses and titles the read keeps; throws HistoryReadRefused once they are more than
-    // `limits.textBytes`, whatever the count before the sort saw.
-    void countKeptText(std::uint64_t bytes);
+    // Counts the addresses and titles of the visits read; throws HistoryReadRefused once they are more
+    // than `limits.textBytes`.
+    void countText(std::uint64_t bytes);
 
 private:
     static int onProgress(void* guard);
@@ -90,7 +86,7 @@ private:
     std::int64_t memoryCeiling_;
     const std::atomic<bool>* abandoned_;
     std::optional<HistoryReadRefused> stop_; // why it stopped
-    std::uint64_t keptText_ = 0;
+    std::uint64_t text_ = 0;
 };
 
 } // namespace glimmo
