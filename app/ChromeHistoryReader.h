@@ -40,6 +40,7 @@ struct HistoryItem {
 // gigabytes) must neither hold the loader thread nor fill the memory or the disk; Chrome's own
 // histories stay far below these.
 struct HistoryReadLimits {
+    std::size_t rows = 1000000; // the newest visits read: historyQuery's LIMIT
     std::chrono::milliseconds time{30000};
     std::size_t valueBytes = std::size_t{4} << 20;      // one address, title or sorted row
     std::uint64_t textBytes = std::uint64_t{256} << 20; // the addresses and titles of all visits read
@@ -66,9 +67,8 @@ public:
                                                 "    WHERE last_visit_time > ? \n"
                                                 "    ORDER BY last_visit_time DESC \n"
                                                 "    LIMIT 1000000;";
-    // What a load reads: the rows historyQuery gives, its LIMIT this many (read as the query would
-    // read them, without its sort: see ChromeHistoryReaderLoad.cpp).
-    static constexpr std::size_t historyRowLimit = 1000000;
+    // A load reads what historyQuery gives (with HistoryReadLimits::rows for its LIMIT), but for its sort:
+    // see ChromeHistoryReaderLoad.cpp.
 
     // Reads from sourcePath and copies into destinationPath (by default the default profile's
     // History file and a file in the application's data folder). Logs its start; reads nothing.

@@ -111,9 +111,9 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, const HistorySourceI
 
 // The visits of historyQuery, from the rows of the prepared windowQuery. Throws Error (HistoryReadRefused
 // when a bound stopped the read).
-std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, HistoryReadGuard& guard) {
+std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, std::size_t rows, HistoryReadGuard& guard) {
     // A row without an address takes its place among the newest, as in the query, and is left out after.
-    NewestRows<HistoryItem> newest(ChromeHistoryReader::historyRowLimit);
+    NewestRows<HistoryItem> newest(rows);
     for (;;) {
         const int step = sqlite3_step(statement);
         if (step == SQLITE_DONE) {
@@ -210,7 +210,7 @@ std::optional<std::vector<HistoryItem>> readHistoryCopy(const HistoryLoadRequest
         log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
         return std::nullopt;
     }
-    return readVisits(statement.get(), guard);
+    return readVisits(statement.get(), request.limits.rows, guard);
 }
 
 } // namespace

@@ -47,8 +47,8 @@ public:
         const std::vector<std::size_t> places = newestFirst(times_, std::min(capacity_, rows_.size()));
         std::vector<Row> newest;
         // Rows that came newest first, as many as are kept, are handed over as they lie.
-        const bool asTheyLie = places.size() == rows_.size() && absent_ == 0 &&
-                               (places.empty() || places.back() == places.size() - 1);
+        const bool asTheyLie =
+            places.size() == rows_.size() && absent_ == 0 && std::is_sorted(places.begin(), places.end());
         if (asTheyLie) {
             newest.swap(rows_);
         } else {
@@ -83,10 +83,12 @@ private:
         absent_ = 0;
         for (std::size_t place = 0; place < rows_.size(); ++place) {
             if (times_[place] > lastTime || (times_[place] == lastTime && place <= last)) {
-                times_[kept] = times_[place];
-                present_[kept] = present_[place];
                 absent_ += present_[place] ? 0 : 1;
-                rows_[kept] = std::move(rows_[place]);
+                if (kept != place) { // a row moved onto itself may be left empty
+                    times_[kept] = times_[place];
+                    present_[kept] = present_[place];
+                    rows_[kept] = std::move(rows_[place]);
+                }
                 ++kept;
             }
         }

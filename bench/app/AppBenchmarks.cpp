@@ -147,7 +147,7 @@ void benchHistoryLoad(const fs::path& folder, int visits, bench::RowOrder order)
     setLogSinkForTesting([](LogLevel, std::string_view) {});
     std::printf("history: %zu of %d visits loaded\n", loaded, visits);
     const std::string size = historyLoadName(visits, order);
-    if (loaded != std::min<std::size_t>(static_cast<std::size_t>(visits), 1000000)) {
+    if (loaded != std::min(static_cast<std::size_t>(visits), HistoryReadLimits{}.rows)) {
         // A refused History is left alone until it changes, so the runs after the first measured nothing.
         std::printf("THE LOAD FAILED: %s\nratio history_load_%s failed\n", failure.c_str(), size.c_str());
         return;
