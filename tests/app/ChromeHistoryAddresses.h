@@ -4,6 +4,7 @@
 // wrong, drawn from one list of kinds.
 
 #include <array>
+#include <initializer_list>
 #include <random>
 #include <string>
 #include <string_view>
