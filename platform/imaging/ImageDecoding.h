@@ -47,8 +47,9 @@ struct ImageDecodingLimits {
     std::function<void(std::size_t bytes)> beforeAllocating{};
     // Called, after beforeAllocating, with the byte count of the memory the decoder works in besides the
     // pixels, when it grows with the image (a progressive JPEG's coefficients, a lossless WebP's pixels in
-    // the decoder's own form), before it is allocated; that memory lives for the decode only. Throws to
-    // refuse the image. Not called when the decoder needs no such memory.
+    // the decoder's own form and the tables of its prefix codes), before it is allocated; that memory
+    // lives for the decode only. Throws to refuse the image. Not called when the decoder needs no such
+    // memory.
     std::function<void(std::size_t bytes)> beforeAllocatingWorkspace{};
 
     // Most scans of a progressive JPEG: each one passes over the whole image again, and encoders write
