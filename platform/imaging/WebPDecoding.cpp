@@ -4,9 +4,9 @@
 #include "platform/imaging/LosslessWebPHead.h"
 #include "platform/imaging/WebPChunks.h"
 #include "platform/imaging/WebPFirstFrame.h"
+#include "platform/imaging/WebPRows.h"
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include <webp/decode.h>
@@ -14,10 +14,6 @@
 namespace glimmo::decoding {
 
 namespace {
-
-struct IncrementalDecoderDeleter {
-    void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
-};
 
 WebPBitstreamFeatures featuresOf(std::string_view bytes) {
     WebPBitstreamFeatures features;
@@ -70,30 +66,6 @@ std::size_t workspaceBytes(std::string_view chunks, const WebPBitstreamFeatures&
     return features.has_alpha ? pixels * 5 + alphaTablesBytes(found.alphaPlanes, features) : 0;
 }
 
-// Decodes `bitstream` straight into `target` (rows `stride` bytes apart), handing it to libwebp a
-// piece at a time so that the work and the clock are checked between pieces. libwebp reads the pieces
-// where they lie, without copying them.
-void decodeInto(std::string_view bitstream, const WebPBitstreamFeatures& features, std::uint8_t* target,
-                std::size_t stride, DecodingWork& work) {
-    const std::size_t size = stride * static_cast<std::size_t>(features.height - 1) + static_cast<std::size_t>(features.width) * 4;
-    const std::unique_ptr<WebPIDecoder, IncrementalDecoderDeleter> decoder(
-        WebPINewRGB(MODE_RGBA, target, size, static_cast<int>(stride)));
-    if (!decoder) throwMalformed("WebP", "the decoder cannot be set up");
-    constexpr std::size_t piece = 1 << 20;
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bitstream.data());
-    int rowsDone = 0;
-    for (std::size_t given = std::min(piece, bitstream.size());; given = std::min(given + piece, bitstream.size())) {
-        const VP8StatusCode status = WebPIUpdate(decoder.get(), data, given);
-        if (status != VP8_STATUS_OK && status != VP8_STATUS_SUSPENDED) throwMalformed("WebP", "the image data cannot be decoded");
-        int lastRow = rowsDone;
-        if (WebPIDecGetRGB(decoder.get(), &lastRow, nullptr, nullptr, nullptr) == nullptr) lastRow = rowsDone;
-        work.add(static_cast<long long>(lastRow - rowsDone) * features.width);
-        rowsDone = lastRow;
-        if (status == VP8_STATUS_OK) return;
-        if (given == bitstream.size()) throwMalformed("WebP", "the image data ends early");
-    }
-}
-
 } // namespace
 
 // A still image fills the canvas; an animation shows its first frame where it lies on a clear canvas
@@ -122,9 +94,10 @@ DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limit
     image.height = features.height;
     image.rgba.resize(byteCount);
     const std::size_t stride = static_cast<std::size_t>(features.width) * 4;
-    decodeInto(frame.bitstream, frameFeatures,
-               image.rgba.data() + static_cast<std::size_t>(frame.top) * stride + static_cast<std::size_t>(frame.left) * 4,
-               stride, work);
+    decodeWebPRows(frame.bitstream, {frameFeatures.width, frameFeatures.height,
+                                     image.rgba.data() + static_cast<std::size_t>(frame.top) * stride + static_cast<std::size_t>(frame.left) * 4,
+                                     stride},
+                   work);
     return image;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -106,14 +107,16 @@ std::string largeGIF(int width, int height, int frames, bool interlaced) {
     return encodeGIF(width, height, std::vector<std::uint8_t>(3 * 256), std::vector<GifFrame>(static_cast<std::size_t>(frames), frame));
 }
 
+namespace {
+
 // From ARGB, which the encoder turns into YUV for lossy coding, with an alpha plane when some pixel is not
 // opaque.
-std::string largeWebP(int width, int height, WebPKind kind) {
+std::string encodeARGB(int width, int height, bool lossless, const std::function<std::uint32_t(int x, int y)>& argb) {
     WebPConfig config;
     check(WebPConfigInit(&config) != 0, "WebP config");
     config.method = 0;
-    config.lossless = kind == WebPKind::lossless ? 1 : 0;
-    config.quality = kind == WebPKind::lossless ? 0 : 50;
+    config.lossless = lossless ? 1 : 0;
+    config.quality = lossless ? 0 : 50;
     WebPPicture picture;
     check(WebPPictureInit(&picture) != 0, "WebP picture");
     picture.width = width;
@@ -121,11 +124,8 @@ std::string largeWebP(int width, int height, WebPKind kind) {
     picture.use_argb = 1;
     check(WebPPictureAlloc(&picture) != 0, "WebP picture memory");
     const std::unique_ptr<WebPPicture, void (*)(WebPPicture*)> freed(&picture, WebPPictureFree);
-    const std::uint32_t opaque = kind == WebPKind::lossyWithAlpha ? 0 : 0xff000000u;
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            picture.argb[static_cast<std::size_t>(y) * picture.argb_stride + x] = opaque | static_cast<std::uint32_t>(x / 24) * 0x01030507u;
-        }
+        for (int x = 0; x < width; ++x) picture.argb[static_cast<std::size_t>(y) * picture.argb_stride + x] = argb(x, y);
     }
     WebPMemoryWriter writer;
     WebPMemoryWriterInit(&writer);
@@ -136,6 +136,21 @@ std::string largeWebP(int width, int height, WebPKind kind) {
     WebPMemoryWriterClear(&writer);
     check(encoded, "WebP encoding failed");
     return bytes;
+}
+
+} // namespace
+
+std::string largeWebP(int width, int height, WebPKind kind) {
+    const std::uint32_t opaque = kind == WebPKind::lossyWithAlpha ? 0 : 0xff000000u;
+    return encodeARGB(width, height, kind == WebPKind::lossless,
+                      [opaque](int x, int) { return opaque | static_cast<std::uint32_t>(x / 24) * 0x01030507u; });
+}
+
+std::string noisyWebP(int width, int height) {
+    return encodeARGB(width, height, false, [](int x, int y) {
+        const auto position = static_cast<std::uint32_t>(y) * 65599u + static_cast<std::uint32_t>(x);
+        return 0xff000000u | ((position * 2654435761u) >> 8);
+    });
 }
 
 std::string animatedWebPOfTinyFrames(int width, int height) {

@@ -16,6 +16,8 @@ std::string largePNG(int width, int height, int bitDepth, bool interlaced);
 std::string largeGIF(int width, int height, int frames, bool interlaced);
 enum class WebPKind { lossy, lossyWithAlpha, lossless };
 std::string largeWebP(int width, int height, WebPKind kind);
+// Lossy, of noise: every row takes data of its own.
+std::string noisyWebP(int width, int height);
 
 // An animation of two frames of 1 x 1 pixel on a canvas of width x height: the first one at (2, 2), of
 // colour (200, 100, 50), the second at (0, 0).

@@ -1,11 +1,16 @@
+#include "platform/imaging/DecodingWork.h"
 #include "platform/imaging/ImageDecoding.h"
 #include "platform/imaging/LosslessWebPHead.h"
+#include "platform/imaging/WebPRows.h"
+#include "tests/platform/imaging/DemandingImageFiles.h"
 #include "tests/platform/imaging/LosslessWebPWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace glimmo {
 namespace {
@@ -29,6 +34,28 @@ TEST(LosslessWebPHead, AStreamCutShortIsRefusedWhereverItEnds) {
         }
     }
     EXPECT_LT(shortestRead, stream.size()) << "the groups' codes and the pixels follow the head";
+}
+
+// A file of many rows: the data goes to libwebp some rows' worth at a time, and the work and the clock
+// are checked after each piece, so a refusal leaves the last rows unwritten.
+TEST(WebPRows, ARefusalComesBeforeTheLastRowsAreWritten) {
+    constexpr int width = 128;
+    constexpr int height = 8192;
+    const std::string file = testing::noisyWebP(width, height);
+    ASSERT_LT(file.size(), 1u << 20) << "within the piece the data used to be handed over in";
+    for (const ImageDecodingLimits& limits : {ImageDecodingLimits{.maximumWork = 1LL * width * height / 2},
+                                              ImageDecodingLimits{.maximumSeconds = 0}}) {
+        constexpr std::uint8_t unwritten = 0x5a;
+        std::vector<std::uint8_t> rows(std::size_t{width} * height * 4, unwritten);
+        decoding::DecodingWork work(limits, "WebP");
+        try {
+            decoding::decodeWebPRows(file, {width, height, rows.data(), std::size_t{width} * 4}, work);
+            ADD_FAILURE() << "decoded past the bound";
+        } catch (const ImageDecodingError& error) {
+            EXPECT_EQ(error.kind(), ImageDecodingError::Kind::tooMuchWork);
+        }
+        EXPECT_TRUE(std::all_of(rows.end() - width * 4, rows.end(), [](std::uint8_t byte) { return byte == unwritten; }));
+    }
 }
 
 } // namespace
