@@ -15,3 +15,7 @@ glimmo_test(platform_imaging_decoding_tests
 glimmo_test(platform_imaging_memory_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/DecodingMemoryTests.cpp ${image_files} LIBS ${image_file_libs} TIMEOUT 600)
 
+# Not a test: writes the lossless WebP seeds of the images fuzz target (see its source).
+add_executable(write_webp_seeds ${CMAKE_CURRENT_LIST_DIR}/WriteWebPSeeds.cpp ${image_files})
+target_link_libraries(write_webp_seeds PRIVATE ${image_file_libs})
+glimmo_warnings(write_webp_seeds)
