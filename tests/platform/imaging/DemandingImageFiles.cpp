@@ -153,15 +153,14 @@ std::string noisyWebP(int width, int height) {
     });
 }
 
-std::string animatedWebPOfTinyFrames(int width, int height) {
-    const std::string pixel = encodeWebP(DecodedImage{1, 1, 1, {200, 100, 50, 255}});
-    const WebPData frame{reinterpret_cast<const std::uint8_t*>(pixel.data()), pixel.size()};
+std::string animatedWebP(int width, int height, const std::vector<AnimationFrame>& frames) {
     const std::unique_ptr<WebPMux, void (*)(WebPMux*)> mux(WebPMuxNew(), WebPMuxDelete);
     const WebPMuxAnimParams animation{0, 0};
     bool ok = WebPMuxSetAnimationParams(mux.get(), &animation) == WEBP_MUX_OK &&
               WebPMuxSetCanvasSize(mux.get(), width, height) == WEBP_MUX_OK;
-    for (const int offset : {2, 0}) {
-        const WebPMuxFrameInfo info{frame, offset, offset, 100, WEBP_CHUNK_ANMF, WEBP_MUX_DISPOSE_NONE, WEBP_MUX_NO_BLEND, {0}};
+    for (const AnimationFrame& frame : frames) {
+        const WebPData data{reinterpret_cast<const std::uint8_t*>(frame.file.data()), frame.file.size()};
+        const WebPMuxFrameInfo info{data, frame.left, frame.top, 100, WEBP_CHUNK_ANMF, WEBP_MUX_DISPOSE_NONE, WEBP_MUX_NO_BLEND, {0}};
         ok = ok && WebPMuxPushFrame(mux.get(), &info, 1) == WEBP_MUX_OK;
     }
     WebPData assembled;
@@ -171,6 +170,11 @@ std::string animatedWebPOfTinyFrames(int width, int height) {
     WebPDataClear(&assembled);
     check(ok, "WebP animation");
     return bytes;
+}
+
+std::string animatedWebPOfTinyFrames(int width, int height) {
+    const std::string pixel = encodeWebP(DecodedImage{1, 1, 1, {200, 100, 50, 255}});
+    return animatedWebP(width, height, {{pixel, 2, 2}, {pixel, 0, 0}});
 }
 
 } // namespace glimmo::testing

@@ -5,6 +5,7 @@
 // far more to decode than their size.
 
 #include <string>
+#include <vector>
 
 namespace glimmo::testing {
 
@@ -19,6 +20,14 @@ std::string largeWebP(int width, int height, WebPKind kind);
 // Lossy, of noise: every row takes data of its own.
 std::string noisyWebP(int width, int height);
 
+// An animation on a canvas of width x height of these still files, each at its offset (even numbers),
+// 100 ms each.
+struct AnimationFrame {
+    std::string file;
+    int left = 0;
+    int top = 0;
+};
+std::string animatedWebP(int width, int height, const std::vector<AnimationFrame>& frames);
 // An animation of two frames of 1 x 1 pixel on a canvas of width x height: the first one at (2, 2), of
 // colour (200, 100, 50), the second at (0, 0).
 std::string animatedWebPOfTinyFrames(int width, int height);

@@ -3,12 +3,10 @@
 #include "tests/platform/imaging/DemandingImageFiles.h"
 #include "tests/platform/imaging/TestImageFiles.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <stdexcept>
 #include <vector>
-
-#include <webp/mux.h>
 
 namespace glimmo::testing {
 
@@ -209,24 +207,7 @@ std::string lossyWebPWithLosslessAlpha(const PrefixGroupsShape& shape) {
 }
 
 std::string animatedLosslessWebP(const PrefixGroupsShape& shape) {
-    const std::string first = losslessWebP(shape);
-    const std::string second = encodeWebP(patternImage(1, 1));
-    const std::unique_ptr<WebPMux, void (*)(WebPMux*)> mux(WebPMuxNew(), WebPMuxDelete);
-    const WebPMuxAnimParams animation{0, 0};
-    bool ok = WebPMuxSetAnimationParams(mux.get(), &animation) == WEBP_MUX_OK &&
-              WebPMuxSetCanvasSize(mux.get(), shape.width, shape.height) == WEBP_MUX_OK;
-    for (const std::string* frame : {&first, &second}) {
-        const WebPMuxFrameInfo info{{reinterpret_cast<const std::uint8_t*>(frame->data()), frame->size()}, 0, 0, 100,
-                                    WEBP_CHUNK_ANMF, WEBP_MUX_DISPOSE_NONE, WEBP_MUX_NO_BLEND, {0}};
-        ok = ok && WebPMuxPushFrame(mux.get(), &info, 1) == WEBP_MUX_OK;
-    }
-    WebPData assembled;
-    WebPDataInit(&assembled);
-    ok = ok && WebPMuxAssemble(mux.get(), &assembled) == WEBP_MUX_OK;
-    std::string bytes(reinterpret_cast<const char*>(assembled.bytes), assembled.size);
-    WebPDataClear(&assembled);
-    check(ok, "WebP animation");
-    return bytes;
+    return animatedWebP(shape.width, shape.height, {{losslessWebP(shape)}, {encodeWebP(patternImage(1, 1))}});
 }
 
 } // namespace glimmo::testing
