@@ -1,7 +1,6 @@
 #include "platform/foundation/Json.h"
 
 #include "platform/foundation/Utf8.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json.hpp>
 #include <unicode/uchar.h>
@@ -12,9 +11,6 @@
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<JSONDecodingError>();
-
 std::string whatText(const std::string& codingPath, const std::string& description) {
     return codingPath.empty() ? description : codingPath + ": " + description;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/imaging/DecodedImage.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <cstddef>
 #include <functional>
@@ -14,7 +15,7 @@ namespace glimmo {
 enum class ImageFormat { png, jpeg, gif, webp };
 
 // The bytes could not be turned into an image.
-class ImageDecodingError : public std::runtime_error {
+class ImageDecodingError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     enum class Kind {
         unknownFormat,  // not PNG, JPEG, GIF or WebP
@@ -28,6 +29,7 @@ public:
 
     ImageDecodingError(Kind kind, std::string message);
     Kind kind() const noexcept { return kind_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     Kind kind_;
