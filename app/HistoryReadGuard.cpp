@@ -2,7 +2,6 @@
 
 #include "app/SqliteHandles.h"
 #include "platform/foundation/SaturatedCast.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <algorithm>
 #include <string>
@@ -11,9 +10,6 @@
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<HistoryReadRefused>();
-
 using Reason = HistoryReadRefused::Reason;
 
 // How often SQLite asks whether to go on, in virtual machine instructions: a microsecond or so apart,

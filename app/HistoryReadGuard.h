@@ -36,6 +36,7 @@ public:
 
     HistoryReadRefused(Reason reason, std::string description);
     Reason reason() const { return static_cast<Reason>(code()); }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 // The bounds of one load, from the copy to the last row: its time counts from the guard's

@@ -2,7 +2,6 @@
 
 #include "platform/foundation/JsonOrderedParse.h"
 #include "platform/foundation/Utf8.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json.hpp>
 #include <unicode/uchar.h>
@@ -14,9 +13,6 @@
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<JSONDecodingError>();
-
 std::string whatText(const std::string& codingPath, const std::string& description) {
     return codingPath.empty() ? description : codingPath + ": " + description;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/runtime/Date.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -17,12 +18,13 @@ namespace glimmo {
 
 // Decoding failed: what was expected, where (a coding path like "candidates[0].content.parts", or a
 // line and column of the text) and why.
-class JSONDecodingError : public std::runtime_error {
+class JSONDecodingError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     JSONDecodingError(std::string codingPath, std::string description);
 
     const std::string& codingPath() const noexcept { return codingPath_; }
     const std::string& description() const noexcept { return description_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     std::string codingPath_;

@@ -28,13 +28,15 @@
 namespace glimmo {
 
 // Thrown into a cancelled task by the operation it was waiting for (or by checkCancellation()).
-struct CancellationError : std::exception {
+struct CancellationError : std::exception, CopiedAcrossThreads {
     const char* what() const noexcept override;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 // Thrown by runBlocking when the task does not finish within its limit.
-struct RunBlockingTimeout : std::runtime_error {
+struct RunBlockingTimeout : std::runtime_error, CopiedAcrossThreads {
     using std::runtime_error::runtime_error;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 template <class T = void>
