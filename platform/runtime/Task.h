@@ -225,6 +225,11 @@ private:
 // the task is written to standard error and swallowed; a CancellationError ends it quietly.
 TaskHandle startTask(Executor& executor, Task<void> task);
 
+// Cancels every detached task that has not ended, on whatever executor, as its handle would. For the
+// quit: work that no one else cancels (a question's answer, a shared download) ends and lets go of what
+// its frames hold. Thread-safe.
+void cancelAllTasks();
+
 namespace detail {
 
 struct ContextReader {
