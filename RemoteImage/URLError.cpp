@@ -1,13 +1,8 @@
 #include "RemoteImage/URLError.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 namespace remoteimage {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = glimmo::ErrorValue::teach<URLError>();
-
 std::string describe(URLError::Code code) {
     switch (code) {
     case URLError::Code::badServerResponse: return "The server returned a bad response.";

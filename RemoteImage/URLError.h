@@ -27,6 +27,7 @@ public:
     // Why the decoder refused the data, when it did: a malformed file, one too large, pixels past the
     // bound on decoded images alive, or a decode past the bound on scans, work or time.
     std::optional<glimmo::ImageDecodingError::Kind> decodingFailure() const noexcept { return decodingFailure_; }
+    glimmo::ErrorValue::Thrower copyForThrowing() const override { return glimmo::ErrorValue::thrower(*this); }
 
 private:
     std::optional<glimmo::ImageDecodingError::Kind> decodingFailure_;

@@ -6,7 +6,6 @@
 #include "platform/foundation/SaturatedCast.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json.hpp>
 
@@ -18,9 +17,6 @@
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<JSONParsingError>();
-
 using Json = nlohmann::ordered_json;
 
 std::string replaceAll(std::string text, std::string_view pattern, std::string_view replacement) {

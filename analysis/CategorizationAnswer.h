@@ -3,6 +3,7 @@
 #include "app/ActivityTypes.h"
 #include "app/UnifiedActivity.h"
 #include "platform/runtime/Date.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -26,7 +27,7 @@ struct TimeBreakdownEntry {
 
 // Why an AI answer could not be turned into its stored form. what() is the case's description as
 // the log lines show it: `invalidJSON("Could not parse JSON")`, `missingCategories`.
-class JSONParsingError : public std::runtime_error {
+class JSONParsingError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     enum class Kind { invalidJSON, missingCategories, invalidCategoryFormat };
 
@@ -37,6 +38,7 @@ public:
     Kind kind() const noexcept { return kind_; }
     // invalidJSON's message.
     const std::string& message() const noexcept { return message_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     JSONParsingError(Kind kind, std::string message, const std::string& description);

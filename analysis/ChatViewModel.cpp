@@ -76,6 +76,8 @@ Task<void> ChatViewModel::answer(std::string question) {
     try {
         auto request = fetchOpenAIResponse(question, *context);
         reply = co_await std::move(request);
+    } catch (const CancellationError&) {
+        throw; // the application quits: the question goes unanswered, which is no failure
     } catch (const std::exception& error) {
         printLine("Error fetching OpenAI response: " + logExcerpt(error.what()));
         failure = "Sorry, I couldn't get a response. Error: " + localizedDescription(error);

@@ -148,26 +148,27 @@ Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
 Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
     const std::string key = dayKey(day);
     const auto [start, end] = dateRange(day);
-    auto reportTask = unifiedActivityService->generateReport(start, end);
-    UnifiedActivityReport report = co_await std::move(reportTask);
-    auto totalTask = unifiedActivityService->totalDuration(start, end);
-    const double total = co_await std::move(totalTask);
+    // The range's activities, copied out of the service's cache once (their contexts run to megabytes on a
+    // busy day); their report is made with the prompt, off the main loop.
+    auto listing = unifiedActivityService->getUnifiedActivities(start, end);
+    std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    const double total = totalDuration(activities);
     if (isCurrent(generation)) {
         totalComputerTime = wholeSeconds(total);
     }
 
     systemLog("Categories before query: " + joinedCategoryNames(userCategories()));
-    auto writing = reportPrompt(*work_, std::move(report),
-                                [instructions = PreferencesModel::shared()->categorizationPrompt()](std::string reportText) {
-                                    return instructions + "\n\nUnified Activity Report:\n" + reportText;
-                                });
-    const auto prompt = std::make_shared<const std::string>(co_await std::move(writing));
-    auto printing = printOffTheMainLoop(*work_, "combinedPrompt", prompt);
-    co_await std::move(printing);
+    auto writing = printedReportPrompt(
+        *work_, std::move(activities), total,
+        [instructions = PreferencesModel::shared()->categorizationPrompt()](std::string reportText) {
+            return instructions + "\n\nUnified Activity Report:\n" + reportText;
+        },
+        "combinedPrompt");
+    std::string prompt = co_await std::move(writing);
 
     std::optional<std::string> text;
     try {
-        auto request = geminiReplyText(*work_, *gemini_, *prompt);
+        auto request = geminiReplyText(*work_, *gemini_, std::move(prompt));
         text = co_await std::move(request);
     } catch (const std::exception& error) {
         systemLog("Error analyzing activities for " + dateDescription(day) + ": " + logExcerpt(error.what()));
@@ -215,10 +216,9 @@ Task<std::string> ContentViewModel::enrichCategorizationAnswer(std::string answe
 Task<std::optional<ContentViewModel::AnalysisResult>> ContentViewModel::buildAnalysisResult(std::string stored,
                                                                                             Date shownDate) {
     const auto [start, end] = dateRange(shownDate);
-    auto totalTask = unifiedActivityService->totalDuration(start, end);
-    const double total = co_await std::move(totalTask);
     auto listing = unifiedActivityService->getUnifiedActivities(start, end);
     std::vector<UnifiedActivity> activities = co_await std::move(listing);
+    const double total = totalDuration(activities);
     auto applying = work_->perform(
         [stored = std::move(stored), activities = std::move(activities), categories = userCategories(), shownDate] {
             return applyCategorizationAnswer(stored, activities, categories, shownDate);

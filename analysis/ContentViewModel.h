@@ -109,7 +109,7 @@ private:
 
     UserDefaults& defaults_;
     std::unique_ptr<genai::GenerativeModel> gemini_;
-    // Writes, prints and sends the day's prompt and reads the reply: megabytes on a busy day.
+    // Makes the day's report, writes, prints and sends its prompt and reads the reply: megabytes on a busy day.
     std::unique_ptr<BackgroundQueue> work_;
     std::uint64_t refreshGeneration_ = 0;
     bool showsToday_ = true;

@@ -63,15 +63,19 @@ const nlohmann::json& member(const nlohmann::json& object, const char* key) {
     return *found;
 }
 
+std::string encodedEntry(std::string_view response, Date timestamp) {
+    std::string out = "{\"response\":";
+    appendJSONString(out, response);
+    out += ",\"timestamp\":";
+    appendNumber(out, timestamp.secondsSinceReferenceDate);
+    out += '}';
+    return out;
+}
+
 } // namespace
 
 std::string encodeJournalPromptResponse(const JournalPromptResponse& entry) {
-    std::string out = "{\"response\":";
-    appendJSONString(out, entry.response);
-    out += ",\"timestamp\":";
-    appendNumber(out, entry.timestamp.secondsSinceReferenceDate);
-    out += '}';
-    return out;
+    return encodedEntry(entry.response, entry.timestamp);
 }
 
 JournalPromptResponse decodeJournalPromptResponse(std::string_view bytes) {
@@ -160,13 +164,19 @@ JournalCacheDays decodeJournalCacheDays(std::string_view bytes) {
             days.emplace(day, std::make_shared<const JournalCacheEntry>(std::move(bytesOfEntry)));
             continue;
         }
-        days.emplace(day, std::make_shared<const JournalCacheEntry>(std::move(*response)));
+        days.emplace(day, std::make_shared<const JournalCacheEntry>(std::move(response->response), response->timestamp));
     }
     return days;
 }
 
 std::string JournalCacheEntry::bytes() const {
-    return response_ ? encodeJournalPromptResponse(*response_) : undecoded_;
+    return response_ ? encodedEntry(**response_, timestamp_) : undecoded_;
+}
+
+std::size_t JournalCacheEntry::storedSizeAtLeast() const {
+    // The bytes hold the reply at least; their Base64 takes four bytes for every three, and quotes.
+    const std::size_t bytes = response_ ? (*response_)->size() : undecoded_.size();
+    return 4 * ((bytes + 2) / 3) + 2;
 }
 
 const std::string& JournalCacheEntry::storedText() const {

@@ -44,7 +44,7 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
     const std::weak_ptr<JournalHighlightsModel> weakSelf = self;
     RunLoop::main().post([weakSelf, generation, ended] {
         if (const auto model = weakSelf.lock(); model && model->isCurrent(generation) && !*ended) {
-            model->journalText = "";
+            model->journalText = SharedText();
         }
     });
 
@@ -56,29 +56,32 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
 
     // Without a key the reply is the advice text: shown as it is, never kept as a journal.
     const bool keyConfigured = chatViewModel->hasAPIKey();
-    std::string reply;
+    std::string answer;
     std::string failure;
     bool cancelled = false;
     try {
         auto request = chatViewModel->fetchOpenAIResponse(std::move(prompt), "");
-        reply = co_await std::move(request);
+        answer = co_await std::move(request);
     } catch (const CancellationError&) {
         cancelled = true;
     } catch (const std::exception& error) {
         failure = failurePrefix + localizedDescription(error);
     }
 
+    SharedText reply;
     if (!cancelled && failure.empty() && keyConfigured) {
-        auto spacing = work_->perform([reply = std::move(reply)] { return spaceJournalBullets(reply); });
+        auto spacing = work_->perform([answer = std::move(answer)] { return SharedText(spaceJournalBullets(answer)); });
         reply = co_await std::move(spacing);
         cache.saveResponse(reply, date);
+    } else {
+        reply = SharedText(std::move(answer));
     }
     *ended = true;
     if (!isCurrent(generation)) {
         co_return;
     }
     if (!cancelled) {
-        journalText = failure.empty() ? std::move(reply) : std::move(failure);
+        journalText = failure.empty() ? std::move(reply) : SharedText(std::move(failure));
     }
     isLoading = false;
 }

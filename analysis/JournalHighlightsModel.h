@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/SharedText.h"
 #include "platform/runtime/Date.h"
 #include "platform/runtime/Observable.h"
 #include "platform/runtime/Task.h"
@@ -27,7 +28,8 @@ public:
                                     std::shared_ptr<ChatViewModel> chatViewModel = nullptr);
     ~JournalHighlightsModel() override;
 
-    Published<std::string> journalText{*this, ""};
+    // Shared with the cache and the views: a journal may run to megabytes.
+    Published<SharedText> journalText{*this, SharedText()};
     Published<bool> isLoading{*this, false};
     const std::shared_ptr<UnifiedActivityService> unifiedActivityService;
     const std::shared_ptr<ChatViewModel> chatViewModel;

@@ -9,22 +9,16 @@
 namespace glimmo {
 
 struct JournalPromptCache::Decoded {
-    // Not kept alive: once the defaults let it go, it is not the value under the key any more.
+    // Not kept alive: once no value under the key rests on it, it is of no use.
     std::weak_ptr<const DefaultsData> source;
-    JournalCacheDays days;
-
-    bool isOf(const std::shared_ptr<const DefaultsData>& stored) const { return source.lock() == stored; }
+    std::shared_ptr<const JournalCacheDays> days;
 };
 
 namespace {
 
-// Unreadable as a whole reads as no days at all.
-JournalCacheDays decodedDays(const std::vector<std::uint8_t>& bytes) {
-    try {
-        return decodeJournalCacheDays(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    } catch (const std::exception&) {
-        return {};
-    }
+const std::shared_ptr<const JournalCacheDays>& noDays() {
+    static const auto days = std::make_shared<const JournalCacheDays>();
+    return days;
 }
 
 } // namespace
@@ -44,63 +38,88 @@ UserDefaults& JournalPromptCache::defaults() const {
     return *defaults_;
 }
 
-std::shared_ptr<const JournalCacheDays> JournalPromptCache::days() const {
-    const auto stored = defaults_->dataValue(cacheKey);
+JournalPromptCache::Layers JournalPromptCache::layers() const {
+    auto stored = defaults_->dataValue(cacheKey);
     if (!stored) {
         // Nothing, or bytes in a form the defaults keep as JSON (read on each use, as before).
         const auto bytes = defaults_->data(cacheKey);
-        return std::make_shared<const JournalCacheDays>(bytes ? decodedDays(*bytes) : JournalCacheDays{});
+        if (!bytes) {
+            return {noDays(), nullptr};
+        }
+        const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        return {std::make_shared<const JournalCacheDays>(readableJournalCacheDays(text)), nullptr};
     }
     if (const auto* saved = dynamic_cast<const JournalCacheData*>(stored.get())) {
-        return saved->days();
+        return {saved->saved(), saved->read()};
     }
-    if (!decoded_ || !decoded_->isOf(stored)) {
-        decoded_ = std::make_shared<const Decoded>(Decoded{stored, decodedDays(stored->bytes())});
+    return {noDays(), std::move(stored)};
+}
+
+bool JournalPromptCache::isDecoded(const std::shared_ptr<const DefaultsData>& read) const {
+    return read && decoded_ && decoded_->source.lock() == read;
+}
+
+std::shared_ptr<const JournalCacheDays> JournalPromptCache::readDays(const std::shared_ptr<const DefaultsData>& read) const {
+    if (!read) {
+        return noDays();
     }
-    return {decoded_, &decoded_->days};
+    if (!isDecoded(read)) {
+        decoded_ = std::make_shared<const Decoded>(Decoded{read, std::make_shared<const JournalCacheDays>(readableJournalCacheDays(*read))});
+    }
+    return decoded_->days;
 }
 
 Task<void> JournalPromptCache::prepare(BackgroundQueue& decoder) {
-    const auto stored = defaults_->dataValue(cacheKey);
-    if (!stored || dynamic_cast<const JournalCacheData*>(stored.get()) || (decoded_ && decoded_->isOf(stored))) {
+    const auto read = layers().read;
+    if (!read || isDecoded(read)) {
         co_return;
     }
-    auto decoding = decoder.perform([stored] {
-        return std::make_shared<const Decoded>(Decoded{stored, decodedDays(stored->bytes())});
-    });
-    auto decoded = co_await std::move(decoding);
-    // Changed meanwhile: what was decoded is of no use any more.
-    if (defaults_->dataValue(cacheKey) == stored) {
-        decoded_ = std::move(decoded);
+    auto decoding = decoder.perform([read] { return std::make_shared<const JournalCacheDays>(readableJournalCacheDays(*read)); });
+    auto days = co_await std::move(decoding);
+    if (layers().read == read) {
+        decoded_ = std::make_shared<const Decoded>(Decoded{read, std::move(days)});
+    } else {
+        // Cleared or set anew meanwhile: these days must not come back, and they go where they were made.
+        decoder.post([days = std::move(days)] {});
     }
 }
 
 JournalCacheDictionary JournalPromptCache::loadCache() const {
+    const Layers days = layers();
     JournalCacheDictionary cache;
-    const auto held = days(); // a temporary's map would go before the loop reads it
-    for (const auto& [day, entry] : *held) {
+    for (const auto& [day, entry] : journalCacheDaysOver(*readDays(days.read), *days.saved)) {
         cache.emplace(day, entry->bytes());
     }
     return cache;
 }
 
-void JournalPromptCache::saveResponse(const std::string& text, Date date) {
-    auto days = std::make_shared<JournalCacheDays>(*this->days());
-    (*days)[Calendar::current().startOfDay(date)] =
-        std::make_shared<const JournalCacheEntry>(JournalPromptResponse{text, RunLoop::main().now()});
-    decoded_.reset(); // the days now live in the defaults' value
-    defaults_->set(cacheKey, std::make_shared<const JournalCacheData>(std::move(days)));
+void JournalPromptCache::saveResponse(SharedText text, Date date) {
+    Layers days = layers();
+    auto saved = std::make_shared<JournalCacheDays>(*days.saved);
+    (*saved)[Calendar::current().startOfDay(date)] =
+        std::make_shared<const JournalCacheEntry>(std::move(text), RunLoop::main().now());
+    // The read days go with the value when they are decoded, so that its writer does not decode them again.
+    auto read = isDecoded(days.read) ? decoded_->days : nullptr;
+    defaults_->set(cacheKey, std::make_shared<const JournalCacheData>(std::move(saved), std::move(days.read), std::move(read)));
 }
 
-std::pair<std::optional<std::string>, bool> JournalPromptCache::getResponse(Date date) const {
-    const auto days = this->days();
-    const auto found = days->find(Calendar::current().startOfDay(date));
-    if (found == days->end() || !found->second->response()) {
+std::pair<std::optional<SharedText>, bool> JournalPromptCache::getResponse(Date date) const {
+    const Layers days = layers();
+    const Date day = Calendar::current().startOfDay(date);
+    auto found = days.saved->find(day);
+    if (found == days.saved->end()) {
+        const auto read = readDays(days.read);
+        found = read->find(day);
+        if (found == read->end()) {
+            return {std::nullopt, true};
+        }
+    }
+    const JournalCacheEntry& entry = *found->second;
+    if (!entry.response()) {
         return {std::nullopt, true};
     }
-    const JournalPromptResponse& entry = *found->second->response();
-    const double age = RunLoop::main().now().timeIntervalSince(entry.timestamp);
-    return {entry.response, age > cacheTimeout};
+    const double age = RunLoop::main().now().timeIntervalSince(entry.timestamp());
+    return {entry.response(), age > cacheTimeout};
 }
 
 void JournalPromptCache::clear() {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "analysis/SharedText.h"
 #include "platform/runtime/Date.h"
 #include "platform/runtime/Task.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -42,17 +44,26 @@ JournalCacheDictionary decodeJournalCache(std::string_view bytes);
 // Day (local midnight) to its entry, as held in memory (JournalCacheDays.h).
 using JournalCacheDays = std::map<Date, std::shared_ptr<const JournalCacheEntry>>;
 
-// The day's journal replies, kept in the user defaults under "journalPromptCache" so a journal
-// is not asked for again within 4 hours. Main thread only; "now" is the main run loop's clock.
+// The day's journal replies, kept in the user defaults under "journalPromptCache" so a journal is not
+// asked for again within 4 hours. Main thread only; "now" is the main run loop's clock.
 //
 // The defaults' value under the key is the one truth: a save stores the days as a value whose stored
-// form the defaults make when they write it, off the main loop. A value that is not such days (read
-// from the file, or set by someone else) is decoded once, and lookups answer from memory until the
-// value changes; removing the key through the defaults forgets every day.
+// form the defaults make when they write it, off the main loop, keeping only the newest days that fit
+// the budget; a reply too large for it alone stays in memory until the process ends. The days saved in
+// this process lie over the value read from the file (or set by someone else), which is decoded once,
+// off the main loop when prepared, and never for a save: a save copies only the days saved before it.
+// Removing the key through the defaults forgets every day. Replies are shared, never copied: a lookup
+// or a save costs the main loop the same for a journal of megabytes as for one of a line, and for a
+// hundred thousand stored days as for one.
 class JournalPromptCache {
 public:
     static constexpr const char* defaultCacheKey = "journalPromptCache";
     static constexpr double defaultCacheTimeout = 14400.0;
+    // At most this many bytes of the defaults file hold the cache (some 180 days of 8 KB journals). The
+    // file is read whole before the tray icon shows and written whole with every setting: with 2 MiB a
+    // start takes about 1.45 times an empty one (3 MiB 1.7, 4 MiB 1.9, 8 MiB 2.7 times;
+    // bench/app/JournalCacheStartBench.cpp), the goal being at most twice.
+    static constexpr std::size_t storedBytesBudget = std::size_t{2} << 20;
 
     explicit JournalPromptCache(UserDefaults& defaults);
     ~JournalPromptCache();
@@ -63,10 +74,10 @@ public:
     static JournalPromptCache& shared();
 
     // Stores the text with the current time as the entry of the date's day.
-    void saveResponse(const std::string& text, Date date);
+    void saveResponse(SharedText text, Date date);
     // The cached text of the date's day and whether it is expired (older than the timeout, or
     // absent).
-    std::pair<std::optional<std::string>, bool> getResponse(Date date) const;
+    std::pair<std::optional<SharedText>, bool> getResponse(Date date) const;
     // Forgets every day.
     void clear();
     // Empty when there is nothing readable.
@@ -81,9 +92,18 @@ public:
     const double cacheTimeout = defaultCacheTimeout;
 
 private:
-    // The days decoded from one stored value, kept with that value.
+    // The days of the value under the key: those saved in this process, and the value they lie over.
+    struct Layers {
+        std::shared_ptr<const JournalCacheDays> saved;
+        std::shared_ptr<const DefaultsData> read;
+    };
+    // The days decoded from one read value, kept with that value.
     struct Decoded;
-    std::shared_ptr<const JournalCacheDays> days() const;
+
+    Layers layers() const;
+    // The days of `read`, decoded here unless they were before.
+    std::shared_ptr<const JournalCacheDays> readDays(const std::shared_ptr<const DefaultsData>& read) const;
+    bool isDecoded(const std::shared_ptr<const DefaultsData>& read) const;
 
     UserDefaults* defaults_;
     mutable std::shared_ptr<const Decoded> decoded_;

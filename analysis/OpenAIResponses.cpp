@@ -2,16 +2,12 @@
 
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Text.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json.hpp>
 
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<URLError>();
-
 constexpr std::string_view querySeparator = "\n\n User Query: ";
 
 const nlohmann::json* firstObject(const nlohmann::json& object, const char* key) {

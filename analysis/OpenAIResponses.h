@@ -15,6 +15,7 @@ public:
     enum Code { badServerResponse = -1011, cannotParseResponse = -1017 };
 
     URLError(Code code, std::string description) : Error(errorDomain, code, std::move(description)) {}
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 // The text sent as the request's input: the context, "\n\n User Query: " and the question, at most

@@ -6,10 +6,20 @@
 
 namespace glimmo {
 
-Task<std::string> reportPrompt(BackgroundQueue& queue, UnifiedActivityReport report,
-                               std::function<std::string(std::string reportText)> compose) {
+Task<std::string> reportPrompt(BackgroundQueue& queue, UnifiedActivityReport report, ComposePrompt compose) {
     return queue.perform([report = std::move(report), compose = std::move(compose)] {
         return compose(UnifiedActivityService::formatReport(report));
+    });
+}
+
+Task<std::string> printedReportPrompt(BackgroundQueue& queue, std::vector<UnifiedActivity> activities,
+                                      double totalSeconds, ComposePrompt compose, std::string title) {
+    return queue.perform([activities = std::move(activities), totalSeconds, compose = std::move(compose),
+                          title = std::move(title)] {
+        std::string prompt = compose(UnifiedActivityService::formatReport(makeActivityReport(activities, totalSeconds)));
+        printLine(title);
+        printLine(prompt);
+        return prompt;
     });
 }
 

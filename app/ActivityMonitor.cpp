@@ -223,7 +223,8 @@ void ActivityMonitor::startAnalysis(const std::shared_ptr<ActivityRecord>& recor
     if (!analysingRecords_.insert(record->id).second) {
         return;
     }
-    startTask(runLoop_, analyzeThenRelease(record));
+    std::erase_if(analyses_, [](const TaskHandle& analysis) { return analysis.isFinished(); });
+    analyses_.push_back(startTask(runLoop_, analyzeThenRelease(record)));
 }
 
 Task<void> ActivityMonitor::analyzeThenRelease(std::shared_ptr<ActivityRecord> record) {
@@ -322,6 +323,11 @@ void ActivityMonitor::applicationWillTerminate() {
     }
     saveRecords();
     flushRecordFile();
+    // A summary that came later would not be written; the analyses end now and let the monitor go.
+    for (const TaskHandle& analysis : analyses_) {
+        analysis.cancel();
+    }
+    analyses_.clear();
 }
 
 } // namespace glimmo

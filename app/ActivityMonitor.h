@@ -79,7 +79,8 @@ public:
     std::vector<int> appSwitchCounts(std::span<const Date> bounds) const;
     // Empties the list and deletes the record file.
     void clearAllRecords();
-    // At quit: credits the current stretch and writes the file once, waiting until it is written.
+    // At quit: credits the current stretch and writes the file once, waiting until it is written, and
+    // cancels the window analyses still running (each holds the monitor until it ends).
     void applicationWillTerminate();
 
     // The steps the platform's events and the timers drive; public so tests can drive them.
@@ -132,8 +133,10 @@ private:
     // The record this run saw come to the front: the only one time is credited to. Records loaded
     // from the file belong to earlier runs.
     std::shared_ptr<ActivityRecord> currentRecord_;
-    // Records whose window analysis is still running.
+    // Records whose window analysis is still running, and the analyses started (those finished are let go
+    // as new ones start).
     std::set<UUID> analysingRecords_;
+    std::vector<TaskHandle> analyses_;
     std::optional<Date> lastUpdateTime_;
     // Seconds credited since the record file was last asked to be written.
     double unsavedTime_ = 0;

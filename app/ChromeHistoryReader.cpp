@@ -227,8 +227,10 @@ std::vector<std::string> ChromeHistoryReader::extractSearches(const std::vector<
 std::vector<std::string> ChromeHistoryReader::extractSearches(std::span<const HistoryItem> items) {
     std::vector<std::string> searches;
     for (const HistoryItem& item : items) {
-        // A host that contains the domain means an address that does: most visits stop here.
-        if (item.url.find(searchEngineDomain) == std::string::npos) {
+        // A host that contains the domain means an address that does: most visits stop here, at the host
+        // where the load worked it out.
+        const std::string& hostOrAddress = item.host ? *item.host : item.url;
+        if (hostOrAddress.find(searchEngineDomain) == std::string::npos) {
             continue;
         }
         const std::optional<URL> url = URL::parse(item.url);

@@ -1,10 +1,12 @@
 #include "app/ChromeHistoryReaderLoad.h"
 
+#include "app/ChromeHistoryReaderNewestRows.h"
 #include "app/CommittedDatabaseCopy.h"
 #include "app/HistoryReadGuard.h"
 #include "app/SqliteHandles.h"
 #include "app/URLHost.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileSystemSpace.h"
 
 #include <sqlite3.h>
 
@@ -34,9 +36,22 @@ std::string columnText(sqlite3_stmt* statement, int column) {
                        static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
+// The rows of the window as they lie in the table, which historyQuery gives sorted and cut: they are
+// sorted and cut here (NewestRows), after the table's rows stream past once. Never through an index,
+// which may hold other values than its table and another order of rows of one time.
+constexpr const char* windowQuery =
+    "SELECT url, title, visit_count, last_visit_time FROM urls NOT INDEXED WHERE last_visit_time > ?";
+
+HistorySourceIdentity identityOf(const fs::path& source) {
+    return {fileIdentity(source), fileIdentity(source.string() + "-wal")};
+}
+
 // Replaces the working copy with what the browser's History database holds. Throws
-// HistoryReadRefused when a bound of the load stopped it, Error or FileError.
-void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
+// HistoryReadRefused when a bound of the load stopped it, Error or FileError. A History whose copy
+// failed is left alone, like one refused, until it changes from `found`: a failure such as a full disk
+// would come again with every load.
+void copyHistoryDatabase(const HistoryLoadRequest& request, const HistorySourceIdentity& found,
+                         HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
     const auto print = [&outcome](std::string text) { outcome.lines.push_back({true, std::move(text)}); };
     std::error_code error;
     // Looked at before anything opens it: opening a FIFO waits for a writer, and a device such as
@@ -51,6 +66,7 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& gu
     }
     const fs::path& destination = request.destination;
     const auto copyFailed = [&](const std::exception& failure) {
+        outcome.refused = found;
         print("❌ Failed to copy Chrome history database\nFrom: " + request.source.string() +
               "\nTo: " + destination.string() + "\nError: " + failure.what());
     };
@@ -70,7 +86,7 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& gu
         }
         print("✅ Removed existing temp database");
     }
-    const DatabaseCopyBounds bounds{
+    DatabaseCopyBounds bounds{
         [&guard] { guard.throwIfStopped(); },
         [&guard](sqlite3* connection, std::uintmax_t logBytes) {
             guard.refuseLongLog(logBytes);
@@ -78,6 +94,9 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& gu
         },
     };
     try {
+        // Looked at once the old copy is gone, whose room the new one takes.
+        bounds.maximumBytes =
+            guard.roomToCopy(committedDatabaseCopyBytes(request.source), availableBytes(destination.parent_path()));
         copyCommittedDatabase(request.source, destination, bounds);
     } catch (const HistoryReadRefused&) {
         removeDatabaseFiles(destination);
@@ -90,33 +109,42 @@ void copyHistoryDatabase(const HistoryLoadRequest& request, HistoryReadGuard& gu
     }
 }
 
-// The rows of the prepared history query, as visits. Throws Error (HistoryReadRefused when a bound
-// stopped the read).
-std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, HistoryReadGuard& guard) {
-    std::vector<HistoryItem> items;
+// The visits of historyQuery, from the rows of the prepared windowQuery. Throws Error (HistoryReadRefused
+// when a bound stopped the read).
+std::vector<HistoryItem> readVisits(sqlite3_stmt* statement, std::size_t rows, HistoryReadGuard& guard) {
+    // A row without an address takes its place among the newest, as in the query, and is left out after.
+    NewestRows<HistoryItem> newest(rows);
     for (;;) {
         const int step = sqlite3_step(statement);
         if (step == SQLITE_DONE) {
-            return items;
+            break;
         }
         if (step != SQLITE_ROW) {
             guard.throwIfStoppedByABound(step);
             throw Error("SQLite", step, errorMessage(sqlite3_db_handle(statement)));
         }
-        if (sqlite3_column_type(statement, 0) == SQLITE_NULL) {
+        const bool hasURL = sqlite3_column_type(statement, 0) != SQLITE_NULL;
+        guard.countText(static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 0)) +
+                        static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 1)));
+        const std::int64_t visitTime = sqlite3_column_int64(statement, 3);
+        if (!newest.admits(visitTime)) {
             continue;
         }
-        guard.countKeptText(static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 0)) +
-                            static_cast<std::uint64_t>(sqlite3_column_bytes(statement, 1)));
-        HistoryItem& item = items.emplace_back();
+        if (!hasURL) {
+            newest.add(visitTime, std::nullopt);
+            continue;
+        }
+        HistoryItem item;
         item.url = columnText(statement, 0);
-        item.host = hostOfVisitedURL(item.url);
+        item.host = hostOfVisitedURL(item.url); // while the address is at hand: the rows are not in order
         item.title = columnText(statement, 1); // NULL reads as empty
         item.visitCount = sqlite3_column_int(statement, 2);
-        const std::int64_t visitTime = sqlite3_column_int64(statement, 3);
         item.lastVisit =
             Date::fromUnixTime(static_cast<double>(visitTime - ChromeHistoryReader::chromeEpochOffset) / 1000000.0);
+        newest.add(visitTime, std::move(item));
     }
+    guard.throwIfStopped();
+    return newest.take();
 }
 
 // The search terms of a large history in two halves at once: it can hold tens of thousands of
@@ -137,9 +165,10 @@ std::vector<std::string> searchesOf(const std::vector<HistoryItem>& items) {
 
 // Whether the working copy was made; a failure is said in the outcome's lines. Throws
 // HistoryReadRefused when a bound of the load stopped the copy.
-bool copiedForReading(const HistoryLoadRequest& request, HistoryReadGuard& guard, HistoryLoadOutcome& outcome) {
+bool copiedForReading(const HistoryLoadRequest& request, const HistorySourceIdentity& found, HistoryReadGuard& guard,
+                      HistoryLoadOutcome& outcome) {
     try {
-        copyHistoryDatabase(request, guard, outcome);
+        copyHistoryDatabase(request, found, guard, outcome);
         return true;
     } catch (const HistoryReadRefused&) {
         throw;
@@ -148,10 +177,6 @@ bool copiedForReading(const HistoryLoadRequest& request, HistoryReadGuard& guard
         outcome.lines.push_back({false, "--- Finished Chrome History Load ---\n"});
         return false;
     }
-}
-
-HistorySourceIdentity identityOf(const fs::path& source) {
-    return {fileIdentity(source), fileIdentity(source.string() + "-wal")};
 }
 
 // The visits of the working copy, or nullopt when SQLite could not open it, prepare the query or bind
@@ -173,8 +198,7 @@ std::optional<std::vector<HistoryItem>> readHistoryCopy(const HistoryLoadRequest
                                     (request.now.unixTime() - ChromeHistoryReader::historyWindow) * 1000000.0)) +
                                 ChromeHistoryReader::chromeEpochOffset;
     sqlite3_stmt* rawStatement = nullptr;
-    const int prepared =
-        sqlite3_prepare_v2(database.get(), ChromeHistoryReader::historyQuery, -1, &rawStatement, nullptr);
+    const int prepared = sqlite3_prepare_v2(database.get(), windowQuery, -1, &rawStatement, nullptr);
     const Statement statement(rawStatement);
     if (prepared != SQLITE_OK) {
         guard.throwIfStoppedByABound(prepared);
@@ -186,8 +210,7 @@ std::optional<std::vector<HistoryItem>> readHistoryCopy(const HistoryLoadRequest
         log("❌ Failed to bind timestamp: " + errorMessage(database.get()));
         return std::nullopt;
     }
-    guard.refuseTooMuchText(database.get(), cutoff);
-    return readVisits(statement.get(), guard);
+    return readVisits(statement.get(), request.limits.rows, guard);
 }
 
 } // namespace
@@ -202,7 +225,7 @@ HistoryLoadOutcome loadHistoryCopy(const HistoryLoadRequest& request) {
     }
     HistoryReadGuard guard(request.limits, request.abandoned.get());
     try {
-        if (!copiedForReading(request, guard, outcome)) {
+        if (!copiedForReading(request, source, guard, outcome)) {
             return outcome;
         }
         if (std::optional<std::vector<HistoryItem>> items = readHistoryCopy(request, guard, outcome)) {

@@ -16,8 +16,8 @@
 
 namespace glimmo {
 
-// The browser's History file and its log as a load found them: one refused is not copied and read
-// again until either changes.
+// The browser's History file and its log as a load found them: one refused, or whose copy failed, is not
+// copied and read again until either changes.
 struct HistorySourceIdentity {
     std::optional<FileIdentity> database;
     std::optional<FileIdentity> log;
@@ -48,7 +48,8 @@ struct HistoryLoadOutcome {
     std::vector<std::string> searches;
     // What the load has to say, in order; the closing line of a successful load is not among them.
     std::vector<Line> lines;
-    // The source as this load found it, when it refused it (or left it, refused before and unchanged).
+    // The source as this load found it, when it refused it or failed to copy it (or left it, refused
+    // before and unchanged).
     std::optional<HistorySourceIdentity> refused;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/foundation/Files.h"
 
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -60,15 +61,16 @@ std::optional<FileStart> logState(const fs::path& database) {
     return readFileStart(log, logHeaderSize);
 }
 
-// The log copied beside `destination`, as copied; nullopt when there was none to copy.
+// The log copied beside `destination`, as copied, `maximumBytes` at most; nullopt when there was none to
+// copy.
 std::optional<FileStart> copyLog(const fs::path& source, const fs::path& destination,
-                                 const std::function<void()>& beforeEachChunk) {
+                                 const std::function<void()>& beforeEachChunk, std::uintmax_t maximumBytes) {
     std::error_code error;
     if (!fs::is_regular_file(beside(source, "-wal"), error)) {
         return std::nullopt;
     }
     try {
-        copyRegularFile(beside(source, "-wal"), beside(destination, "-wal"), beforeEachChunk);
+        copyRegularFile(beside(source, "-wal"), beside(destination, "-wal"), beforeEachChunk, maximumBytes);
     } catch (const FileError& error) {
         if (error.errorNumber() == ENOENT) {
             return std::nullopt; // the writer closed the database, which ends its log
@@ -86,11 +88,13 @@ std::optional<FileStart> copyLog(const fs::path& source, const fs::path& destina
 // our log writes those pages again with the same content, whatever mix of old and new pages the
 // database copy caught. If the log changed (a writer appended to it or started it again), a
 // checkpoint may have written pages our log does not have, so the copy is made again.
-bool copyOnce(const fs::path& source, const fs::path& destination, const std::function<void()>& beforeEachChunk) {
+bool copyOnce(const fs::path& source, const fs::path& destination, const DatabaseCopyBounds& bounds) {
     removeDatabaseFiles(destination);
-    const std::optional<FileStart> copiedLog = copyLog(source, destination, beforeEachChunk);
+    const std::optional<FileStart> copiedLog =
+        copyLog(source, destination, bounds.beforeEachStep, bounds.maximumBytes / 2);
     runHook();
-    copyRegularFile(source, destination, beforeEachChunk);
+    const std::uintmax_t logBytes = copiedLog ? copiedLog->size : 0;
+    copyRegularFile(source, destination, bounds.beforeEachStep, bounds.maximumBytes - 2 * logBytes);
     const std::optional<FileStart> logAfter = logState(source);
     if (!copiedLog || !logAfter) {
         return !copiedLog && !logAfter;
@@ -157,9 +161,20 @@ void setCommittedDatabaseCopyHookForTesting(std::function<void()> hook) {
     copyHook() = std::move(hook);
 }
 
+std::uintmax_t committedDatabaseCopyBytes(const fs::path& source) {
+    std::error_code noFile;
+    const std::uintmax_t database = fs::file_size(source, noFile);
+    if (noFile) {
+        return 0;
+    }
+    const std::uintmax_t log = logState(source).value_or(FileStart{}).size;
+    constexpr std::uintmax_t most = std::numeric_limits<std::uintmax_t>::max();
+    return log > (most - database) / 2 ? most : database + 2 * log;
+}
+
 void copyCommittedDatabase(const fs::path& source, const fs::path& destination, const DatabaseCopyBounds& bounds) {
     int attempt = 1;
-    while (!copyOnce(source, destination, bounds.beforeEachStep)) {
+    while (!copyOnce(source, destination, bounds)) {
         if (attempt == copyAttempts) {
             throw Error("SQLite", SQLITE_BUSY,
                         "the database's log changed during each of " + std::to_string(copyAttempts) +

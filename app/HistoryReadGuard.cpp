@@ -2,17 +2,14 @@
 
 #include "app/SqliteHandles.h"
 #include "platform/foundation/SaturatedCast.h"
-#include "platform/runtime/ErrorValue.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<HistoryReadRefused>();
-
 using Reason = HistoryReadRefused::Reason;
 
 // How often SQLite asks whether to go on, in virtual machine instructions: a microsecond or so apart,
@@ -99,6 +96,22 @@ void HistoryReadGuard::throwIfStoppedByABound(int result) const {
     }
 }
 
+std::uint64_t HistoryReadGuard::roomToCopy(std::uint64_t bytes, std::uint64_t availableBytes) const {
+    if (bytes > limits_.copyBytes) {
+        throw HistoryReadRefused(Reason::tooLargeToCopy, "copying it takes " + std::to_string(bytes) +
+                                                             " bytes, more than the " +
+                                                             std::to_string(limits_.copyBytes) + " copied at most");
+    }
+    const std::uint64_t room = availableBytes > limits_.spareBytes ? availableBytes - limits_.spareBytes : 0;
+    if (bytes > room) {
+        throw HistoryReadRefused(Reason::noRoomToCopy,
+                                 "copying it takes " + std::to_string(bytes) + " bytes, and the data folder has " +
+                                     std::to_string(availableBytes) + " bytes free, of which " +
+                                     std::to_string(limits_.spareBytes) + " stay free");
+    }
+    return std::min(room, limits_.copyBytes);
+}
+
 void HistoryReadGuard::refuseLongLog(std::uintmax_t bytes) const {
     if (bytes > limits_.logBytes) {
         throw HistoryReadRefused(Reason::logTooLarge, "its write-ahead log holds " + std::to_string(bytes) +
@@ -143,30 +156,9 @@ void HistoryReadGuard::refuseWhatChromeDoesNotWrite(sqlite3* database) const {
     }
 }
 
-void HistoryReadGuard::refuseTooMuchText(sqlite3* database, std::int64_t cutoff) const {
-    // The table's own rows: an index of the file may hold other values than the rows it stands for.
-    const Statement total = prepared(database,
-                                     "SELECT total(length(CAST(url AS BLOB))) + total(length(CAST(title AS BLOB))) "
-                                     "FROM urls NOT INDEXED WHERE last_visit_time > ?");
-    sqlite3_bind_int64(total.get(), 1, cutoff);
-    const int result = sqlite3_step(total.get());
-    throwIfStoppedByABound(result);
-    if (result != SQLITE_ROW) {
-        throw sqliteError(database, result);
-    }
-    const double bytes = sqlite3_column_double(total.get(), 0);
-    if (bytes > static_cast<double>(limits_.textBytes)) {
-        throw HistoryReadRefused(Reason::tooMuchText,
-                                 "its visits of the last 33 days hold " +
-                                     std::to_string(saturatedCast<std::uint64_t>(bytes)) +
-                                     " bytes of addresses and titles, more than the " +
-                                     std::to_string(limits_.textBytes) + " read at most");
-    }
-}
-
-void HistoryReadGuard::countKeptText(std::uint64_t bytes) {
-    keptText_ += bytes;
-    if (keptText_ > limits_.textBytes) {
+void HistoryReadGuard::countText(std::uint64_t bytes) {
+    text_ += bytes;
+    if (text_ > limits_.textBytes) {
         throw HistoryReadRefused(Reason::tooMuchText, "its visits of the last 33 days hold more than the " +
                                                           std::to_string(limits_.textBytes) +
                                                           " bytes of addresses and titles read at most");

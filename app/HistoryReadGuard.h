@@ -30,10 +30,13 @@ public:
         tooMuchMemory,
         logTooLarge,
         abandoned,
+        tooLargeToCopy,
+        noRoomToCopy,
     };
 
     HistoryReadRefused(Reason reason, std::string description);
     Reason reason() const { return static_cast<Reason>(code()); }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 // The bounds of one load, from the copy to the last row: its time counts from the guard's
@@ -57,6 +60,11 @@ public:
     // Throws HistoryReadRefused when a step that ended with `result` was stopped by a bound.
     void throwIfStoppedByABound(int result) const;
 
+    // The bytes a copy that takes `bytes` may write into a folder with `availableBytes` free: no more than
+    // `limits.copyBytes`, and leaving `limits.spareBytes` free. Throws HistoryReadRefused when `bytes`
+    // are more.
+    std::uint64_t roomToCopy(std::uint64_t bytes, std::uint64_t availableBytes) const;
+
     // Throws HistoryReadRefused when a log of `bytes` is more than the load replays: SQLite replays a
     // log in one step that nothing interrupts.
     void refuseLongLog(std::uintmax_t bytes) const;
@@ -65,13 +73,9 @@ public:
     // columns: a view, a virtual table or a generated column runs whatever the file says when read.
     void refuseWhatChromeDoesNotWrite(sqlite3* database) const;
 
-    // Throws HistoryReadRefused when the table's visits after `cutoff` hold more than
-    // `limits.textBytes` of addresses and titles; counted as they stream past, before the query sorts.
-    void refuseTooMuchText(sqlite3* database, std::int64_t cutoff) const;
-
-    // Counts the addresses and titles the read keeps; throws HistoryReadRefused once they are more than
-    // `limits.textBytes`, whatever the count before the sort saw.
-    void countKeptText(std::uint64_t bytes);
+    // Counts the addresses and titles of the visits read; throws HistoryReadRefused once they are more
+    // than `limits.textBytes`.
+    void countText(std::uint64_t bytes);
 
 private:
     static int onProgress(void* guard);
@@ -83,7 +87,7 @@ private:
     std::int64_t memoryCeiling_;
     const std::atomic<bool>* abandoned_;
     std::optional<HistoryReadRefused> stop_; // why it stopped
-    std::uint64_t keptText_ = 0;
+    std::uint64_t text_ = 0;
 };
 
 } // namespace glimmo

@@ -52,14 +52,36 @@ const std::vector<UnifiedActivity>* UnifiedActivityService::freshEntry(const std
     return &cached->second.first;
 }
 
-std::vector<HistoryItem> UnifiedActivityService::visitsWithin(Date start, Date end) const {
-    std::vector<HistoryItem> visits;
-    for (const HistoryItem& visit : chromeReader->historyItems.get()) {
-        if (start <= visit.lastVisit && visit.lastVisit <= end) {
-            visits.push_back(visit);
+Task<std::vector<HistoryItem>> UnifiedActivityService::visitsWithin(Date start, Date end) const {
+    const std::weak_ptr<const bool> alive = alive_;
+    for (;;) {
+        // A reload that ends meanwhile replaces the list: the copy starts again from the new one.
+        bool replaced = false;
+        const Subscription watch =
+            chromeReader->historyItems.didChange.connect([&replaced](const std::vector<HistoryItem>&) { replaced = true; });
+        const std::vector<HistoryItem>& all = chromeReader->historyItems.get();
+        const auto inWindow = [&](const HistoryItem& visit) { return start <= visit.lastVisit && visit.lastVisit <= end; };
+        std::vector<HistoryItem> visits;
+        // Grown at once: growing as it fills would move what it holds, tens of thousands of visits, in one turn.
+        visits.reserve(static_cast<std::size_t>(std::count_if(all.begin(), all.end(), inWindow)));
+        for (std::size_t next = 0; next < all.size() && !replaced;) {
+            for (const std::size_t pieceEnd = std::min(all.size(), next + visitsCopiedPerTurn); next < pieceEnd; ++next) {
+                if (inWindow(all[next])) {
+                    visits.push_back(all[next]);
+                }
+            }
+            if (next < all.size()) {
+                auto nextTurn = sleepFor(0);
+                co_await std::move(nextTurn);
+                if (alive.expired()) {
+                    throw CancellationError{};
+                }
+            }
+        }
+        if (!replaced) {
+            co_return visits;
         }
     }
-    return visits;
 }
 
 ActivityRecordSnapshot UnifiedActivityService::recordSnapshot() const {
@@ -92,7 +114,9 @@ Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(
         throw CancellationError{}; // nobody is left to ask for the list, nor anything to build it from
     }
     // The merge gets copies: the sources live on the main thread and may change meanwhile.
-    auto merging = merger_->perform([visits = visitsWithin(start, end), records = recordSnapshot(), start, end] {
+    auto copying = visitsWithin(start, end);
+    std::vector<HistoryItem> visits = co_await std::move(copying);
+    auto merging = merger_->perform([visits = std::move(visits), records = recordSnapshot(), start, end] {
         return mergeActivities(visits, records, start, end);
     });
     std::vector<UnifiedActivity> list = co_await std::move(merging);
@@ -103,14 +127,18 @@ Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(
     co_return list;
 }
 
+double totalDuration(const std::vector<UnifiedActivity>& activities) {
+    double total = 0;
+    for (const UnifiedActivity& activity : activities) {
+        total += activity.duration;
+    }
+    return total;
+}
+
 Task<double> UnifiedActivityService::totalDuration(Date start, Date end) {
     auto request = getUnifiedActivities(start, end);
     const std::vector<UnifiedActivity> list = co_await std::move(request);
-    double total = 0;
-    for (const UnifiedActivity& activity : list) {
-        total += activity.duration;
-    }
-    co_return total;
+    co_return glimmo::totalDuration(list);
 }
 
 Task<std::vector<std::pair<std::string, double>>> UnifiedActivityService::durationsByName(Date start, Date end) {

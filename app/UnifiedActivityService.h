@@ -29,6 +29,9 @@ struct HistoryItem;
 class UnifiedActivityService : public ObservableObject {
 public:
     static constexpr double cacheLifetime = 600;
+    // The visits copied for a merge in one turn of the main loop: a busy day holds tens of thousands, whose
+    // copy at once would hold the loop for tens of milliseconds.
+    static constexpr std::size_t visitsCopiedPerTurn = 4096;
 
     using CacheEntry = std::pair<std::vector<UnifiedActivity>, Date>;
 
@@ -66,8 +69,10 @@ public:
 private:
     // The cached list of the key while it is fresh; null otherwise.
     const std::vector<UnifiedActivity>* freshEntry(const std::string& key) const;
-    // The visits of the window and the records as they are now: what a merge on another thread reads.
-    std::vector<HistoryItem> visitsWithin(Date start, Date end) const;
+    // The visits of the window and the records as they are now: what a merge on another thread reads. The
+    // visits are copied `visitsCopiedPerTurn` at a time; a list replaced meanwhile is copied again. Ends
+    // with CancellationError when the service is freed meanwhile.
+    Task<std::vector<HistoryItem>> visitsWithin(Date start, Date end) const;
     ActivityRecordSnapshot recordSnapshot() const;
 
     const Clock& clock_;
@@ -75,6 +80,9 @@ private:
     // Expires with the service: a request resumed after a history load learns whether to go on.
     const std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
+
+// The time of all of `activities`, in seconds.
+double totalDuration(const std::vector<UnifiedActivity>& activities);
 
 // The merge itself: the visits and records of [start, end], one entry per name, newest first.
 // A record counts with the part of it inside the window. A visit lasts until the next visit (the

@@ -13,9 +13,9 @@ namespace glimmo::bench {
 std::function<AnyView()> journalShowing(const std::string& reply, const std::shared_ptr<UnifiedActivityService>& service) {
     const Date day = RunLoop::main().now();
     JournalPromptCache::shared().saveResponse(reply, day);
-    auto journalText = std::make_shared<std::string>();
-    const Binding<std::string> binding([journalText] { return *journalText; },
-                                       [journalText](std::string text) { *journalText = std::move(text); });
+    auto journalText = std::make_shared<SharedText>();
+    const Binding<SharedText> binding([journalText] { return *journalText; },
+                                      [journalText](SharedText text) { *journalText = std::move(text); });
     return [day, service, binding] { return AnyView(ScrollView(AnyView(JournalHighlightsView(day, service, nullptr, binding)))); };
 }
 

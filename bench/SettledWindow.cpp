@@ -27,8 +27,10 @@ bool draws(const DisplayList& list, const std::string& part) {
 } // namespace
 
 SettledWindow::SettledWindow(const std::function<AnyView()>& makeView, const std::string& firstWords,
-                             std::shared_ptr<const TextMeasurer> measurer, Frame frame)
-    : frame_(frame ? std::move(frame) : [](ViewHost& host) { host.displayList(); }) {
+                             std::shared_ptr<const TextMeasurer> measurer, Frame frame,
+                             std::function<bool()> alsoSettled)
+    : frame_(frame ? std::move(frame) : [](ViewHost& host) { host.displayList(); }),
+      alsoSettled_(std::move(alsoSettled)) {
     const auto start = SteadyClock::now();
     host_ = std::make_unique<ViewHost>(makeView(), std::move(measurer));
     host_->setNeedsDisplayHandler([this] { needsFrame_ = true; });
@@ -71,7 +73,7 @@ double SettledWindow::settle(LongestHold& hold, const std::string& words, Steady
                 shown = seconds(SteadyClock::now() - start);
             }
             const std::size_t now = host_->bodyEvaluationCount();
-            quietTurns = now == evaluations ? quietTurns + 1 : 0;
+            quietTurns = now == evaluations && (!alsoSettled_ || alsoSettled_()) ? quietTurns + 1 : 0;
             evaluations = now;
         });
     };

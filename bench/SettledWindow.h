@@ -30,9 +30,11 @@ public:
     // to frame, as a window paints into its own.
     static Frame painted();
 
-    // Ends the program when `firstWords` are not drawn within 120 s.
+    // Ends the program when `firstWords` are not drawn within 120 s. With `alsoSettled`, the turns go
+    // on until it holds too (no task waiting, say).
     SettledWindow(const std::function<AnyView()>& makeView, const std::string& firstWords,
-                  std::shared_ptr<const TextMeasurer> measurer, Frame frame = {});
+                  std::shared_ptr<const TextMeasurer> measurer, Frame frame = {},
+                  std::function<bool()> alsoSettled = {});
     ~SettledWindow();
     SettledWindow(const SettledWindow&) = delete;
     SettledWindow& operator=(const SettledWindow&) = delete;
@@ -51,6 +53,7 @@ private:
 
     std::unique_ptr<ViewHost> host_;
     Frame frame_;
+    std::function<bool()> alsoSettled_;
     bool needsFrame_ = false;
     double longestHold_ = 0;
     double shownAfter_ = 0;

@@ -30,5 +30,7 @@ namespace userDefaults { int fuzzOne(const std::uint8_t* data, std::size_t size)
 namespace images { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 // A URL, a reference resolved against it and a query name looked up in both.
 namespace url { int fuzzOne(const std::uint8_t* data, std::size_t size); }
+// A reply's excerpt: how much of its Markdown is shown, read as the parser reads its blocks.
+namespace replyExcerpt { int fuzzOne(const std::uint8_t* data, std::size_t size); }
 
 } // namespace glimmo::fuzz

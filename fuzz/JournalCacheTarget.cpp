@@ -9,6 +9,38 @@
 
 namespace glimmo::fuzz::journalCache {
 
+namespace {
+
+// The days kept within `budget` take no more of the file than it; they are the newest ones, but for
+// those too large on their own; and they fill the budget: the newest day left out would pass it.
+void checkBudget(const JournalCacheDays& days, std::size_t budget) {
+    const JournalCacheDays kept = journalCacheDaysWithin(days, budget);
+    const auto fileBytes = [](const JournalCacheDays& some) { return base64Encode(encodeJournalCacheDays(some)).size(); };
+    if (!kept.empty() && fileBytes(kept) > budget) {
+        fail("the journal cache stored more than its budget");
+    }
+    for (auto day = days.rbegin(); day != days.rend(); ++day) {
+        if (const auto found = kept.find(day->first); found != kept.end()) {
+            if (found->second != day->second) fail("the journal cache stored another entry for a day");
+            continue;
+        }
+        if (fileBytes({*day}) > budget) {
+            continue;
+        }
+        if (kept.empty() || day->first > kept.begin()->first) {
+            fail("the journal cache left out a day for an older one");
+        }
+        JournalCacheDays more = kept;
+        more.insert(*day);
+        if (fileBytes(more) <= budget) {
+            fail("the journal cache stopped short of its budget");
+        }
+        return;
+    }
+}
+
+} // namespace
+
 int fuzzOne(const std::uint8_t* data, std::size_t size) {
     const auto entry = [](std::string_view bytes) {
         (void)roundTripped<JSONDecodingError>(bytes, decodeJournalPromptResponse, encodeJournalPromptResponse,
@@ -30,6 +62,9 @@ int fuzzOne(const std::uint8_t* data, std::size_t size) {
         };
         if (!std::equal(days.begin(), days.end(), again.begin(), again.end(), sameEntry)) {
             fail("a day changed on a round trip through the journal cache in memory");
+        }
+        for (const std::size_t budget : {std::size_t{64}, std::size_t{512}, std::size_t{4096}}) {
+            checkBudget(days, budget);
         }
     }
     return 0;

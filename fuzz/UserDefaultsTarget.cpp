@@ -1,10 +1,16 @@
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
 
+#include "platform/foundation/DefaultsValue.h"
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/UserDefaults.h"
+
+#include <nlohmann/json.hpp>
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +56,36 @@ auto readings(const UserDefaults& defaults) {
     return values;
 }
 
+// The defaults' ordered parse builds what nlohmann's own builds, on every text within the reader's
+// limits (nlohmann takes a NUL byte for the end and has no limits).
+void compareOrderedParses(std::string_view text) {
+    std::optional<nlohmann::ordered_json> ours;
+    try {
+        ours = parseOrderedJSON(text, defaultsFileLimits);
+    } catch (const JSONDecodingError&) {
+    }
+    std::optional<nlohmann::ordered_json> theirs;
+    try {
+        theirs = nlohmann::ordered_json::parse(text.begin(), text.end());
+    } catch (const nlohmann::json::exception&) {
+    }
+    bool bounded = text.find('\0') == std::string_view::npos;
+    try {
+        checkJSONLimits(text, defaultsFileLimits);
+    } catch (const JSONDecodingError&) {
+        bounded = false;
+    }
+    if (ours != theirs && (ours || bounded)) {
+        fail("the ordered parse built another value than nlohmann's");
+    }
+}
+
+std::size_t filesSetAside(const fs::path& folder) {
+    return static_cast<std::size_t>(std::count_if(fs::directory_iterator(folder), fs::directory_iterator(), [](const auto& entry) {
+        return entry.path().filename().string().find(".unreadable-") != std::string::npos;
+    }));
+}
+
 } // namespace
 
 int fuzzOne(const std::uint8_t* data, std::size_t size) {
@@ -58,15 +94,25 @@ int fuzzOne(const std::uint8_t* data, std::size_t size) {
     const fs::path file = folder.path() / "defaults.json";
     std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
                                                                     static_cast<std::streamsize>(size));
+    compareOrderedParses(bytesOf(data, size));
     {
         UserDefaults defaults(file);
         const auto before = readings(defaults);
-        // A change rewrites the whole file: what was read must read back the same.
+        const std::size_t setAside = filesSetAside(folder.path());
+        // A change rewrites the whole file: what was read must read back the same, from a file the
+        // reader takes and no more than a few times larger (a number may be written longer: 1e9 is
+        // 1000000000.0), with room for the member the change adds.
         defaults.set("fuzzed", 1);
         defaults.flush();
         const UserDefaults reloaded(file);
         if (readings(reloaded) != before || reloaded.integer("fuzzed") != 1) {
             fail("settings changed on a round trip through the settings file");
+        }
+        if (filesSetAside(folder.path()) != setAside) {
+            fail("the settings file as written was set aside when read");
+        }
+        if (readFile(file).value_or("").size() > 4 * size + 64) {
+            fail("the settings file grew more than a few times when written");
         }
     }
     for (const auto& entry : fs::directory_iterator(folder.path())) {

@@ -1,13 +1,6 @@
 #include "generative-ai/ClientError.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 namespace genai {
-
-namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = glimmo::ErrorValue::teach<InvalidRequestURLError>();
-} // namespace
 
 glimmo::Error makeClientError(std::string description) {
     return glimmo::Error(clientErrorDomain, -1, std::move(description));

@@ -17,6 +17,7 @@ glimmo::Error makeClientError(std::string description);
 class InvalidRequestURLError : public glimmo::Error {
 public:
     explicit InvalidRequestURLError(const std::string& url);
+    glimmo::ErrorValue::Thrower copyForThrowing() const override { return glimmo::ErrorValue::thrower(*this); }
 };
 
 } // namespace genai

@@ -1,13 +1,8 @@
 #include "generative-ai/DecodingError.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 namespace genai {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = glimmo::ErrorValue::teach<DecodingError>();
-
 // "candidates[0].content.parts" from its keys.
 std::string joinPath(const std::vector<std::string>& keys) {
     std::string joined;

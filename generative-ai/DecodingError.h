@@ -18,6 +18,7 @@ public:
     Kind kind() const noexcept { return kind_; }
     // The keys (and "[index]" entries) from the top of the document to the failing value.
     const std::vector<std::string>& codingPathKeys() const noexcept { return keys_; }
+    glimmo::ErrorValue::Thrower copyForThrowing() const override { return glimmo::ErrorValue::thrower(*this); }
 
 private:
     Kind kind_;

@@ -1,14 +1,11 @@
 #include "generative-ai/GenerateContentError.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 namespace genai {
 
 namespace {
 
 using glimmo::ErrorValue;
 
-// Made again through the factory of its kind, so that the copy holds a copy of the underlying error.
 GenerateContentError copyOf(const GenerateContentError& error) {
     using Kind = GenerateContentError::Kind;
     switch (error.kind()) {
@@ -35,10 +32,6 @@ GenerateContentError copyOf(const GenerateContentError& error) {
 CountTokensError copyOf(const CountTokensError& error) {
     return CountTokensError::internalError(ErrorValue::copied(error.underlying()));
 }
-
-// Cross threads as values.
-[[maybe_unused]] const bool taught = ErrorValue::teach<GenerateContentError>(&copyOf) &&
-                                     ErrorValue::teach<CountTokensError>(&copyOf);
 
 std::string describe(const std::exception_ptr& error) {
     try {
@@ -98,5 +91,9 @@ CountTokensError CountTokensError::internalError(std::exception_ptr underlying) 
     const auto description = "Internal error: " + describe(underlying);
     return CountTokensError(description, std::move(underlying));
 }
+
+glimmo::ErrorValue::Thrower GenerateContentError::copyForThrowing() const { return ErrorValue::thrower(copyOf(*this)); }
+
+glimmo::ErrorValue::Thrower CountTokensError::copyForThrowing() const { return ErrorValue::thrower(copyOf(*this)); }
 
 } // namespace genai

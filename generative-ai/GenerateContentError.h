@@ -2,6 +2,7 @@
 
 #include "generative-ai/GenerateContentResponse.h"
 #include "generative-ai/ImageConversionError.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <exception>
 #include <optional>
@@ -11,7 +12,7 @@
 namespace genai {
 
 // The one error of the generate operations.
-class GenerateContentError : public std::runtime_error {
+class GenerateContentError : public std::runtime_error, public glimmo::CopiedAcrossThreads {
 public:
     enum class Kind {
         promptImageContentError,  // an image prompt part could not be converted; nothing was sent
@@ -38,6 +39,8 @@ public:
     std::optional<FinishReason> reason() const noexcept { return reason_; }
     // invalidAPIKey.
     const std::string& message() const noexcept { return message_; }
+    // Made again through the factory of its kind, holding a copy of the underlying error.
+    glimmo::ErrorValue::Thrower copyForThrowing() const override;
 
 private:
     GenerateContentError(Kind kind, const std::string& description);
@@ -50,7 +53,7 @@ private:
 };
 
 // The one error of token counting.
-class CountTokensError : public std::runtime_error {
+class CountTokensError : public std::runtime_error, public glimmo::CopiedAcrossThreads {
 public:
     enum class Kind { internalError };
 
@@ -58,6 +61,8 @@ public:
 
     Kind kind() const noexcept { return Kind::internalError; }
     std::exception_ptr underlying() const noexcept { return underlying_; }
+    // Holds a copy of the underlying error.
+    glimmo::ErrorValue::Thrower copyForThrowing() const override;
 
 private:
     CountTokensError(const std::string& description, std::exception_ptr underlying);

@@ -1,13 +1,6 @@
 #include "generative-ai/ImageConversionError.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 namespace genai {
-
-namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = glimmo::ErrorValue::teach<ImageConversionError>();
-} // namespace
 
 const char* ImageConversionError::what() const noexcept {
     switch (kind_) {

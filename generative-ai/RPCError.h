@@ -2,6 +2,8 @@
 
 #include "generative-ai/RawValue.h"
 
+#include "platform/runtime/ErrorValue.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -31,7 +33,7 @@ struct ErrorDetails {
 inline constexpr const char* errorInfoTypeURL = "type.googleapis.com/google.rpc.ErrorInfo";
 
 // The service refused a request.
-class RPCError : public std::runtime_error {
+class RPCError : public std::runtime_error, public glimmo::CopiedAcrossThreads {
 public:
     RPCError(int httpResponseCode, std::string message, RPCStatus status, std::vector<ErrorDetails> details);
 
@@ -44,6 +46,7 @@ public:
     const std::vector<ErrorDetails>& details() const noexcept { return details_; }
     // The first ErrorInfo entry of `details`.
     std::optional<ErrorDetails> errorInfo() const;
+    glimmo::ErrorValue::Thrower copyForThrowing() const override { return glimmo::ErrorValue::thrower(*this); }
 
 private:
     int httpResponseCode_;
@@ -54,7 +57,7 @@ private:
 
 // A reply candidate whose content cannot be read; `underlyingError()` is the content's own
 // decoding error.
-class InvalidCandidateError : public std::runtime_error {
+class InvalidCandidateError : public std::runtime_error, public glimmo::CopiedAcrossThreads {
 public:
     enum class Kind { emptyContent, malformedContent };
 
@@ -62,6 +65,8 @@ public:
 
     Kind kind() const noexcept { return kind_; }
     std::exception_ptr underlyingError() const noexcept { return underlying_; }
+    // Holds a copy of the underlying error.
+    glimmo::ErrorValue::Thrower copyForThrowing() const override;
 
 private:
     Kind kind_;

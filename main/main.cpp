@@ -6,6 +6,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/StandardStreams.h"
 #include "platform/foundation/UserDefaults.h"
+#include "RemoteImage/ImageLoadingSession.h"
 #include "platform/scenes/ApplicationRunner.h"
 #include "shell/GlimmoDemoApp.h"
 
@@ -25,6 +26,7 @@ std::vector<glimmo::StoreFolder> storeFolders() {
     addStore(dataFolder / glimmo::ActivityDataManager::dataFileName, "data");
     addStore(glimmo::ActivityRecordFile::defaultPath(), "records");
     addStore(glimmo::UserDefaults::defaultFilePath(), "settings");
+    folders.push_back({remoteimage::defaultImageCacheDirectory(), "image cache"});
     return folders;
 }
 
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Before anything is read or written, and held until the process ends: a second instance would
-    // write its own records, settings or day store over this one's.
+    // write its own records, settings, day store or cached images over this one's.
     std::variant<glimmo::InstanceLock, glimmo::StoreFolder> ownership = glimmo::StoreFolder{};
     try {
         ownership = glimmo::InstanceLock::acquire(storeFolders());

@@ -5,15 +5,47 @@
 #include "app/PreferencesModel.h"
 #include "app/TimeFormatting.h"
 #include "app/UnifiedActivityService.h"
+#include "platform/desktop/DisplayLoss.h"
 #include "platform/desktop/Updater.h"
 #include "platform/foundation/Log.h"
 #include "platform/runtime/RunLoop.h"
+#include "platform/runtime/Task.h"
 #include "platform/scenes/AssetCatalog.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Structure.h"
 #include "shell/MainViews.h"
 
+#include <chrono>
+#include <memory>
+
 namespace glimmo {
+namespace {
+
+// How long a quit waits for the work it cancelled to end.
+constexpr double cancelledWorkSeconds = 2;
+
+// Cancels every task still running and runs the main loop until no task waits for an outcome and what
+// their endings posted has run, or the time is up. A task that is never resumed keeps its frames, and
+// whatever they hold, to the end of the process.
+GlimmoDemoApp::CancelledWorkEnding letCancelledWorkEnd() {
+    using Ending = GlimmoDemoApp::CancelledWorkEnding;
+    // Once the display is lost the loop dispatches nothing but the watch on it.
+    if (!RunLoop::hasMain() || isDisplayLost()) return Ending::notWaited;
+    RunLoop& loop = RunLoop::main();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(cancelledWorkSeconds);
+    const auto secondsLeft = [&] { return std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count(); };
+    for (;;) {
+        // Again each round: an ending may start more work.
+        cancelAllTasks();
+        if (!loop.driveUntil([] { return pendingContinuationCount() == 0; }, secondsLeft())) return Ending::timeRanOut;
+        const auto ran = std::make_shared<bool>(false);
+        loop.post([ran] { *ran = true; });
+        if (!loop.driveUntil([&] { return *ran; }, secondsLeft())) return Ending::timeRanOut;
+        if (pendingContinuationCount() == 0) return Ending::nothingPending;
+    }
+}
+
+} // namespace
 
 GlimmoDemoApp::GlimmoDemoApp() : GlimmoDemoApp(Dependencies{}) {}
 
@@ -37,6 +69,11 @@ GlimmoDemoApp::~GlimmoDemoApp() {
     // The application object goes when the application quits (the Quit command or a termination
     // signal): the time since the last write would be lost with it.
     if (activityMonitor) activityMonitor->applicationWillTerminate();
+    // The views went first and cancelled their tasks; what they started on their own (a chat's answer, a
+    // day step's refresh in the journal) and the shared downloads are cancelled here. Each holds its
+    // model and, through it, the services until it ends.
+    const CancelledWorkEnding ending = letCancelledWorkEnd();
+    if (dependencies_.cancelledWorkEnded) dependencies_.cancelledWorkEnded(ending);
 }
 
 std::vector<Scene> GlimmoDemoApp::body() {

@@ -29,6 +29,9 @@ public:
     static constexpr const char* checkForUpdatesTitle = "Check for Updates...";
     static constexpr const char* labelImageName = "bullseye";
 
+    // How the quit's wait for the work it cancelled ended.
+    enum class CancelledWorkEnding { nothingPending, timeRanOut, notWaited };
+
     // What the object is built from; unset members take the process-wide ones (the main run loop's
     // clock, a started StandardUpdaterController, ChromeHistoryReader(), ActivityMonitor::create(),
     // PreferencesModel::shared(), and the views of MainViews.h).
@@ -39,11 +42,14 @@ public:
         std::function<std::shared_ptr<ActivityMonitor>()> makeActivityMonitor;
         std::function<AnyView()> makeContentView;
         std::function<AnyView()> makePreferencesView;
+        // Told, at quit, how the wait for the cancelled work ended.
+        std::function<void(CancelledWorkEnding)> cancelledWorkEnded;
     };
 
     GlimmoDemoApp();
     explicit GlimmoDemoApp(Dependencies dependencies);
-    // Runs when the application quits: the monitor credits and writes its current record.
+    // Runs when the application quits: the monitor credits and writes its current record, and the work
+    // still running is cancelled and let end, so that it lets go of the models and services.
     ~GlimmoDemoApp() override;
 
     // The tray item, the settings scene, the "preferences" window and the command-carrying window group.

@@ -7,13 +7,21 @@
 #include "tests/app/SyntheticHistory.h"
 
 #include <filesystem>
+#include <numeric>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace glimmo::bench {
 
 inline const Date historyNow = Date::fromUnixTime(1796637600); // 2026-12-07 10:00 UTC
 
-inline void writeHistory(const std::filesystem::path& path, int visits, Date now = historyNow, double days = 32) {
+// How the rows lie in the table. The browser updates a row's last visit in place, so in a real History
+// the table's order says little about the visits' order: `shuffled` is that, `newestFirst` the easy case.
+enum class RowOrder { newestFirst, shuffled };
+
+inline void writeHistory(const std::filesystem::path& path, int visits, Date now = historyNow, double days = 32,
+                         RowOrder order = RowOrder::newestFirst) {
     std::filesystem::remove(path);
     testing::SyntheticHistory history(path);
     history.execute("BEGIN");
@@ -23,7 +31,16 @@ inline void writeHistory(const std::filesystem::path& path, int visits, Date now
     const char* words[] = {"report", "Zürich", "Straße", "東京", "café", "naïve", "résumé", "plan", "日本語", "budget"};
     unsigned state = 12345;
     const auto next = [&state] { return state = state * 1103515245u + 12345u; };
-    for (int i = 0; i < visits; ++i) {
+    std::vector<int> newness(static_cast<std::size_t>(visits)); // row -> its place among the visits, newest 0
+    std::iota(newness.begin(), newness.end(), 0);
+    if (order == RowOrder::shuffled) {
+        unsigned shuffle = 2718;
+        for (std::size_t i = newness.size(); i > 1; --i) {
+            shuffle = shuffle * 1103515245u + 12345u;
+            std::swap(newness[i - 1], newness[(shuffle >> 8) % i]);
+        }
+    }
+    for (const int i : newness) {
         const Date when = now.addingTimeInterval(-days * 86400 * i / visits - 1);
         std::string url = hosts[i % 6];
         const int pieces = 1 + static_cast<int>(next() % 24); // up to a few hundred characters

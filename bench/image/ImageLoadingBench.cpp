@@ -1,4 +1,4 @@
-// Decodes PNG and JPEG files through decodeImage and through the raw libraries, then loads a set of
+// Decodes PNG, JPEG and WebP files through decodeImage and through the raw libraries, then loads a set of
 // images from a loopback server through DefaultRemoteImageLoader (HTTP, decoding off the loop, the
 // memory caches) and through plain libcurl followed by libpng, and prints the median times and their
 // ratios. The disk cache is left out: the baseline writes no files.
@@ -14,6 +14,8 @@
 #include <curl/curl.h>
 #include <jpeglib.h>
 #include <png.h>
+#include <webp/decode.h>
+#include <webp/encode.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +24,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -50,7 +53,7 @@ void compare(const char* label, const char* name, const std::function<double()>&
         oursSeconds.push_back(ours());
         baselineSeconds.push_back(baseline());
     }
-    std::printf("%-28s ours %8.3f s   raw %8.3f s\n", label, median(oursSeconds), median(baselineSeconds));
+    std::printf("%-30s ours %8.3f s   raw %8.3f s\n", label, median(oursSeconds), median(baselineSeconds));
     std::printf("ratio %s %.2f\n", name, median(oursSeconds) / median(baselineSeconds));
 }
 
@@ -81,6 +84,50 @@ std::size_t rawJPEG(const std::string& bytes) {
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     return pixels.size();
+}
+
+std::size_t rawWebP(const std::string& bytes) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    int width = 0;
+    int height = 0;
+    if (!WebPGetInfo(data, bytes.size(), &width, &height)) throw std::runtime_error("not a WebP file");
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * 4);
+    if (!WebPDecodeRGBAInto(data, bytes.size(), pixels.data(), pixels.size(), width * 4)) throw std::runtime_error("WebP");
+    return pixels.size();
+}
+
+// `image` as WebP: lossy at quality 85, or lossless as quickly as the encoder goes.
+std::string encodeWebP(const glimmo::DecodedImage& image, bool lossless) {
+    WebPConfig config;
+    WebPPicture picture;
+    if (!WebPConfigInit(&config) || !WebPPictureInit(&picture)) throw std::runtime_error("WebP encoder");
+    config.lossless = lossless ? 1 : 0;
+    config.method = lossless ? 0 : 4;
+    config.quality = lossless ? 0 : 85;
+    picture.use_argb = 1;
+    picture.width = image.width;
+    picture.height = image.height;
+    WebPMemoryWriter writer;
+    WebPMemoryWriterInit(&writer);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &writer;
+    const bool encoded = WebPPictureImportRGBA(&picture, image.rgba.data(), image.width * 4) && WebPEncode(&config, &picture);
+    WebPPictureFree(&picture);
+    std::string bytes(reinterpret_cast<const char*>(writer.mem), writer.size);
+    WebPMemoryWriterClear(&writer);
+    if (!encoded) throw std::runtime_error("WebP encoding failed");
+    return bytes;
+}
+
+// The pattern with noise in its low bits, as a photograph has.
+glimmo::DecodedImage noisyImage(int width, int height) {
+    glimmo::DecodedImage image = glimmo::testing::patternImage(width, height);
+    for (std::size_t index = 0; index < image.rgba.size(); index += 4) {
+        for (std::size_t channel = 0; channel < 3; ++channel) {
+            image.rgba[index + channel] ^= static_cast<std::uint8_t>((index * 2654435761u >> (channel * 4 + 7)) & 15);
+        }
+    }
+    return image;
 }
 
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* body) {
@@ -124,6 +171,18 @@ int main() {
     compare("decode JPEG 1024x768", "image_decode_jpeg",
             [&] { return secondsOf([&] { sink += glimmo::decodeImage(jpeg).rgba.size(); }, decodes); },
             [&] { return secondsOf([&] { sink += rawJPEG(jpeg); }, decodes); });
+    // A file of more than 1,024 rows is handed to libwebp a piece at a time.
+    const std::vector<std::tuple<const char*, const char*, std::string>> webpFiles = {
+        {"decode WebP lossless 1024x768", "image_decode_webp_lossless", encodeWebP(noisyImage(1024, 768), true)},
+        {"decode WebP lossy 1024x768", "image_decode_webp_lossy", encodeWebP(noisyImage(1024, 768), false)},
+        {"decode WebP lossless 1024x4096", "image_decode_webp_lossless_tall", encodeWebP(noisyImage(1024, 4096), true)},
+    };
+    for (const auto& [label, name, webp] : webpFiles) {
+        const std::string& file = webp;
+        compare(label, name, [&] { return secondsOf([&] { sink += glimmo::decodeImage(file).rgba.size(); }, decodes); },
+                [&] { return secondsOf([&] { sink += rawWebP(file); }, decodes); });
+        std::printf("(%zu bytes)\n", file.size());
+    }
 
     // 60 different 256x256 images, each loaded once: transfer and decode, no cache hits.
     constexpr int imageCount = 60;

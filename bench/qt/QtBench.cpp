@@ -1,8 +1,9 @@
 // Measures the Qt backend against plain Qt doing the same work, in the same run, and prints one
 // `ratio <name> <value>` line per comparison (backend time / plain Qt time, lower is better): text
-// measuring, painting a display list, painting a large decoded image, posting to the main run loop. Runs
+// measuring, painting a display list, scrolling a long text, painting a large decoded image, posting to the main run loop. Runs
 // offscreen unless QT_QPA_PLATFORM says otherwise. Use a release build for meaningful numbers.
 
+#include "platform/qt/DisplayListPainter.h"
 #include "platform/qt/OffscreenRendering.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtRunLoop.h"
@@ -14,13 +15,16 @@
 #include <QObject>
 #include <QPainter>
 #include <QPainterPath>
+#include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -127,6 +131,67 @@ void painting() {
     report("paint frame (2,000 shapes, 500 lines)", "qt_paint_frame", frames, backend, baseline);
 }
 
+// A long text scrolled in a window, one frame per wheel step, painted into the window's frame image
+// as the window paints: 5,000 laid-out lines in a clipped scroll view, 40 of them on screen. The backend
+// walks the whole list, skips what cannot show and draws the rest from glyphs kept since the lines were
+// first painted; plain Qt is told which lines show and draws their strings.
+void scrolling() {
+    constexpr int lines = 5000;
+    constexpr double lineHeight = 15;
+    constexpr double baseline = 12;
+    constexpr double step = 37;
+    constexpr int frames = 300;
+    const QtTextMeasurer measurer;
+    ResolvedFont font;
+    std::vector<QString> strings;
+    DisplayList list;
+    list.size = {800, 600};
+    list.items.emplace_back(PushClip{Path::rect({0, 0, 800, 600})});
+    list.items.emplace_back(PushTransform{}); // the scroll offset, set for each frame
+    for (int i = 0; i < lines; ++i) {
+        TextRunItem run;
+        run.text = "Line " + std::to_string(i) + ": focus minutes in the time tracker's summary report, by window";
+        run.font = font;
+        run.width = measurer.advance(run.text, font);
+        run.baseline = baseline;
+        run.painted = PaintedRunSlot::make();
+        strings.push_back(QString::fromStdString(run.text));
+        TextItem line;
+        line.origin = {8, i * lineHeight};
+        line.lineHeight = lineHeight;
+        line.runs.push_back(std::move(run));
+        list.items.emplace_back(std::move(line));
+    }
+    list.items.emplace_back(PopTransform{});
+    list.items.emplace_back(PopClip{});
+    QImage frame(800, 600, QImage::Format_ARGB32_Premultiplied);
+    frame.setDotsPerMeterX(2835); // 72 dpi, as the window's frame
+    frame.setDotsPerMeterY(2835);
+    const double backend = secondsFor([&] {
+        for (int f = 0; f < frames; ++f) {
+            std::get<PushTransform>(list.items[1]).transform = CGAffineTransform::translation(0, -f * step);
+            QPainter painter(&frame);
+            paintDisplayList(list, painter);
+        }
+    });
+    QFont qfont("Inter");
+    qfont.setPixelSize(13);
+    qfont.setHintingPreference(QFont::PreferNoHinting);
+    const double plain = secondsFor([&] {
+        for (int f = 0; f < frames; ++f) {
+            const double offset = f * step;
+            frame.fill(Qt::white);
+            QPainter painter(&frame);
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            painter.setFont(qfont);
+            const int first = static_cast<int>(offset / lineHeight);
+            const int last = std::min(lines - 1, static_cast<int>((offset + 600) / lineHeight));
+            for (int i = first; i <= last; ++i) painter.drawText(QPointF(8, i * lineHeight + baseline - offset), strings[i]);
+        }
+    });
+    report("scroll frame (5,000 lines, 40 shown)", "qt_scroll_long_text", frames, backend, plain);
+}
+
 // A 4096 x 4096 decoded image shown scaled into an 800 x 600 window, repainted: the backend draws from
 // the decoded bytes and keeps no copy; the baseline draws a copy converted for Qt once beforehand, the
 // fastest a painter can repaint at the price of a second image's memory.
@@ -187,6 +252,7 @@ int main(int argc, char** argv) {
     std::puts("# ratio lines: backend time / plain Qt time for the same work, lower is better");
     measuring();
     painting();
+    scrolling();
     imagePainting();
     posting(application.mainLoop());
     return 0;

@@ -5,8 +5,9 @@
 // would feel as a frozen window. The independent baseline is an ordinary journal of 8 KB shown the
 // same way in the same run. Each reply is a flood of one kind of piece (bare autolinks, a long list
 // after an introduction of one line, nested lists, short paragraphs, code spans, links, table cells...), so every
-// kind of piece the weight prices is laid out to its limit; the time a unit of weight took tells where
-// the weight is off. Prints each figure, how much of the reply was shown, and
+// kind of piece the weight prices is laid out to its limit, as are code and HTML blocks, whose lines
+// only weigh as text, and a wide table's rows, each as many cells as its header; the time a unit of
+// weight took tells where the weight is off. Prints each figure, how much of the reply was shown, and
 //   ratio excerpt_hold_autolinks_over_ordinary <longest hold of 64 KiB of "http://a " / of the ordinary journal>
 //   ratio excerpt_hold_long_list_over_ordinary <the same for a 274 KB list after an introduction>
 //   ratio excerpt_hold_longest_over_ordinary <the longest hold of all kinds / of the ordinary journal>
@@ -60,9 +61,10 @@ std::string ordinaryJournal() {
 
 // A reply whose first line starts with words that only it draws, joined to its body by `join`: a blank
 // line makes them a paragraph of their own, a line end or a space the start of the body's first block.
+// `lead` may make them a block of another kind (the first line of an indented code block).
 struct Reply {
-    Reply(std::string name, const std::string& join, const std::string& body)
-        : name(std::move(name)), text(firstWords() + join + body) {}
+    Reply(std::string name, const std::string& join, const std::string& body, const std::string& lead = "")
+        : name(std::move(name)), text(lead + firstWords() + join + body) {}
     std::string firstWords() const { return "Here is the " + name + " reply:"; }
 
     std::string name;
@@ -104,6 +106,9 @@ int main(int argc, char** argv) {
         {"quotes", "\n", flood(limit, "> a\n\n")},
         {"quote_lines", "\n", flood(limit, "> a\n")},
         {"code_block", "\n", "```\n" + flood(limit, "let a = b(c);\n") + "```\n"},
+        {"indented_code", "\n", flood(limit, [](int i) { return "    - item " + std::to_string(i) + "\n"; }), "    "},
+        {"html_block", "\n", "<div>\n" + flood(limit, "<p>a</p>\n")},
+        {"wide_table", "\n", "|" + flood(64, "a|") + "\n|" + flood(64, "-|") + "\n" + flood(limit, "x\n")},
     };
     showJournal(replies.front(), session); // fonts and caches warm
     std::vector<double> holds;

@@ -40,7 +40,11 @@ const std::string& DefaultsValue::base64() const {
     return base64_;
 }
 
-DefaultsEntries defaultsEntries(nlohmann::ordered_json object) {
+DefaultsEntries defaultsEntries(std::string_view fileText) {
+    nlohmann::ordered_json object = parseOrderedJSON(fileText, defaultsFileLimits);
+    if (!object.is_object()) {
+        throw JSONDecodingError("", "the defaults file does not hold a JSON object");
+    }
     DefaultsEntries values;
     values.reserve(object.size());
     for (auto item = object.begin(); item != object.end(); ++item) {
@@ -71,20 +75,15 @@ std::string defaultsFileText(const DefaultsEntries& values) {
         text += compactJSON(nlohmann::ordered_json(key));
         text += ": ";
         if (value->data()) {
-            text += "{\n    \"" + std::string(defaultsDataTag) + "\": \"";
+            text += "{\"" + std::string(defaultsDataTag) + "\":\"";
             text += value->base64();
-            text += "\"\n  }";
-            continue;
-        }
-        // Nested lines one level deeper; a line break inside a string is written as \n, never as one.
-        for (const char c : prettyJSON(value->json())) {
-            text += c;
-            if (c == '\n') {
-                text += "  ";
-            }
+            text += "\"}";
+        } else {
+            text += compactJSON(value->json());
         }
     }
     text += "\n}";
+    checkJSONLimits(text, defaultsFileLimits);
     return text;
 }
 

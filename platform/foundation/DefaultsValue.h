@@ -1,8 +1,10 @@
 #pragma once
 
 // How the user defaults hold their values in memory and write them to their file. Seen only by
-// UserDefaults.cpp: the rest of the code knows the typed getters and setters.
+// UserDefaults.cpp, its tests and fuzz target: the rest of the code knows the typed getters and setters.
 
+#include "platform/foundation/Files.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <nlohmann/json.hpp>
@@ -10,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,11 +45,19 @@ private:
 
 using DefaultsEntries = std::vector<std::pair<std::string, std::shared_ptr<const DefaultsValue>>>;
 
-// The values of a file's JSON object, in its order; byte values keep their Base64 text, decoded only
-// when read.
-DefaultsEntries defaultsEntries(nlohmann::ordered_json object);
+// What the defaults' reader takes, and so all their writer writes: readFile's size, the parse's
+// nesting, and a number of values far past any settings file's, which bounds what parsing one builds
+// to about ten megabytes besides the text of its strings.
+inline constexpr JSONLimits defaultsFileLimits{
+    .bytes = maximumReadFileSize, .nestingDepth = maximumJSONNestingDepth, .values = 100'000};
 
-// The file's text: the values as one JSON object, indented by two spaces.
+// The values of the file's text, in its order; byte values keep their Base64 text, decoded only when
+// read. Throws JSONDecodingError for a text past defaultsFileLimits or that holds no JSON object.
+DefaultsEntries defaultsEntries(std::string_view fileText);
+
+// The file's text: one member of the object a line, each value as compact JSON, so the text grows
+// with what it holds and never with how deep it nests. Throws JSONDecodingError, rather than give a
+// text the reader would refuse, when the values go past defaultsFileLimits.
 std::string defaultsFileText(const DefaultsEntries& values);
 
 } // namespace glimmo

@@ -1,15 +1,8 @@
 #include "platform/foundation/Error.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 #include <cstring>
 
 namespace glimmo {
-
-namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<Error>() && ErrorValue::teach<FileError>();
-} // namespace
 
 Error::Error(std::string domain, int code, std::string description)
     : std::runtime_error(description), domain_(std::move(domain)), code_(code),

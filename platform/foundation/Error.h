@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/runtime/ErrorValue.h"
+
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -7,13 +9,14 @@
 namespace glimmo {
 
 // An error with a domain and a numeric code, as the platform's error objects carry them.
-class Error : public std::runtime_error {
+class Error : public std::runtime_error, public CopiedAcrossThreads {
 public:
     Error(std::string domain, int code, std::string description);
 
     const std::string& domain() const noexcept { return domain_; }
     int code() const noexcept { return code_; }
     const std::string& localizedDescription() const noexcept { return description_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     std::string domain_;
@@ -31,6 +34,7 @@ public:
 
     const std::filesystem::path& path() const noexcept { return path_; }
     int errorNumber() const noexcept { return code(); }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     std::filesystem::path path_;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace glimmo {
@@ -20,9 +21,9 @@ void runIfGiven(const std::function<void()>& step) {
     }
 }
 
-// Reads to the end of `from` and writes all of it to `to`; returns the bytes copied.
+// Reads to the end of `from` and writes all of it to `to`, `room` bytes at most; returns the bytes copied.
 std::uintmax_t copyByReading(int from, int to, const fs::path& source, const fs::path& destination,
-                             const std::function<void()>& beforeEachChunk) {
+                             const std::function<void()>& beforeEachChunk, std::uintmax_t room) {
     std::uintmax_t copied = 0;
     std::size_t chunk = copyChunkBytes; // copied since beforeEachChunk last ran
     char buffer[65536];
@@ -31,9 +32,14 @@ std::uintmax_t copyByReading(int from, int to, const fs::path& source, const fs:
             runIfGiven(beforeEachChunk);
             chunk = 0;
         }
-        const std::size_t count = readSome(from, buffer, sizeof buffer, source);
+        // With no room left, one byte more tells whether the source ends there.
+        const std::size_t wanted = static_cast<std::size_t>(std::min<std::uintmax_t>(sizeof buffer, room - copied));
+        const std::size_t count = readSome(from, buffer, std::max<std::size_t>(wanted, 1), source);
         if (count == 0) {
             return copied;
+        }
+        if (wanted == 0) {
+            throw FileError(source, "copy", EFBIG);
         }
         writeAll(to, std::string_view(buffer, count), destination);
         copied += count;
@@ -62,7 +68,7 @@ std::optional<FileStart> readFileStart(const fs::path& path, std::size_t count) 
 }
 
 std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destination,
-                               const std::function<void()>& beforeEachChunk) {
+                               const std::function<void()>& beforeEachChunk, std::uintmax_t maximumBytes) {
     const std::optional<OpenedRegularFile> file = openRegularFileToRead(source);
     if (!file) {
         throw FileError(source, "copy", ENOENT);
@@ -80,7 +86,12 @@ std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destinati
     // short (some file systems report no content it could copy), reading takes over to the end.
     for (;;) {
         runIfGiven(beforeEachChunk);
-        const ssize_t count = ::copy_file_range(from, nullptr, to.get(), nullptr, copyChunkBytes, 0);
+        const std::uintmax_t room = maximumBytes - copied;
+        if (room == 0) {
+            break;
+        }
+        const ssize_t count = ::copy_file_range(from, nullptr, to.get(), nullptr,
+                                                static_cast<std::size_t>(std::min<std::uintmax_t>(copyChunkBytes, room)), 0);
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -89,7 +100,7 @@ std::uintmax_t copyRegularFile(const fs::path& source, const fs::path& destinati
         }
         copied += static_cast<std::uintmax_t>(count);
     }
-    copied += copyByReading(from, to.get(), source, destination, beforeEachChunk);
+    copied += copyByReading(from, to.get(), source, destination, beforeEachChunk, maximumBytes - copied);
     if (to.close() != 0) {
         throw FileError(destination, "close", errno);
     }

@@ -56,10 +56,12 @@ std::optional<FileStart> readFileStart(const std::filesystem::path& path, std::s
 // opens it, so a file that another process holds locked is copied all the same. Throws FileError:
 // also when the source is missing or not a regular file, and when something is at `destination`.
 // `beforeEachChunk` (when given) runs before each copyChunkBytes at most; what it throws ends the copy
-// there, leaving `destination` as far as it got.
+// there, leaving `destination` as far as it got. A source that holds more than `maximumBytes` (by the
+// time the copy reaches them) throws FileError EFBIG once that many are copied.
 inline constexpr std::size_t copyChunkBytes = std::size_t{16} << 20;
 std::uintmax_t copyRegularFile(const std::filesystem::path& source, const std::filesystem::path& destination,
-                               const std::function<void()>& beforeEachChunk = {});
+                               const std::function<void()>& beforeEachChunk = {},
+                               std::uintmax_t maximumBytes = UINTMAX_MAX);
 
 // Renames the file to "<name>.unreadable-<yyyyMMdd-HHmmss>" beside it (with "-2", "-3"... added
 // when that name is taken, so an earlier copy is never overwritten) and logs one line through

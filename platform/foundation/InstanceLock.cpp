@@ -8,9 +8,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <optional>
 #include <system_error>
+#include <thread>
 #include <tuple>
 #include <utility>
 
@@ -22,6 +24,8 @@ namespace {
 
 // Taken only where a folder's own descriptor takes no lock.
 constexpr const char* lockFileName = ".com.glimmodemo.GlimmoDemo.lock";
+// How often a start that found a folder held looks again while it waits.
+constexpr std::chrono::milliseconds retryInterval{10};
 
 struct OpenedFolder {
     FileDescriptor descriptor;
@@ -84,6 +88,34 @@ std::optional<FileDescriptor> lockFolder(OpenedFolder& opened) {
     throw FileError(path, "lock", fileError);
 }
 
+// One pass over the folders, without waiting: the descriptors that hold every folder's lock, or, when one is
+// held elsewhere, that folder (and what this pass took goes with the descriptors).
+std::variant<std::vector<FileDescriptor>, StoreFolder> lockEach(const std::vector<StoreFolder>& folders) {
+    std::vector<OpenedFolder> opened;
+    opened.reserve(folders.size());
+    for (const StoreFolder& folder : folders) {
+        opened.push_back(openFolder(folder));
+    }
+    // Every start takes its locks in one order, that of the folders' identities: the start that holds the
+    // first of some folders finds the rest free of every other start, so a crowd of starts on the same
+    // folders does not stop one another over and over until each gives up.
+    std::stable_sort(opened.begin(), opened.end(),
+                     [](const OpenedFolder& a, const OpenedFolder& b) { return a.identity() < b.identity(); });
+    // A second descriptor of the same folder would find the first one's lock.
+    opened.erase(std::unique(opened.begin(), opened.end(),
+                             [](const OpenedFolder& a, const OpenedFolder& b) { return a.identity() == b.identity(); }),
+                 opened.end());
+    std::vector<FileDescriptor> locked;
+    for (OpenedFolder& folder : opened) {
+        std::optional<FileDescriptor> held = lockFolder(folder);
+        if (!held) {
+            return *folder.folder;
+        }
+        locked.push_back(std::move(*held));
+    }
+    return locked;
+}
+
 } // namespace
 
 std::vector<fs::path> InstanceLock::foldersOfStore(const fs::path& file) {
@@ -100,30 +132,20 @@ std::vector<fs::path> InstanceLock::foldersOfStore(const fs::path& file) {
 }
 
 std::variant<InstanceLock, StoreFolder> InstanceLock::acquire(const std::vector<StoreFolder>& folders) {
-    std::vector<OpenedFolder> opened;
-    opened.reserve(folders.size());
-    for (const StoreFolder& folder : folders) {
-        opened.push_back(openFolder(folder));
-    }
-    // Every start takes its locks in one order, that of the folders' identities, without waiting, and a
-    // start that finds one held lets all it took go. So a start that fails was stopped by one that has
-    // got further in that order: whoever holds the last lock of a chain of such stops runs. Of many
-    // starts with the same folders exactly one runs, and of two that share any folder never both.
-    std::stable_sort(opened.begin(), opened.end(),
-                     [](const OpenedFolder& a, const OpenedFolder& b) { return a.identity() < b.identity(); });
-    // A second descriptor of the same folder would find the first one's lock.
-    opened.erase(std::unique(opened.begin(), opened.end(),
-                             [](const OpenedFolder& a, const OpenedFolder& b) { return a.identity() == b.identity(); }),
-                 opened.end());
-    std::vector<FileDescriptor> locked;
-    for (OpenedFolder& folder : opened) {
-        std::optional<FileDescriptor> held = lockFolder(folder);
-        if (!held) {
-            return *folder.folder; // what this start took goes with `locked`
+    // A start that finds a folder held lets go of all it took before it waits, and tries again: so another
+    // start on its way to failing holds a folder only for the moment of its pass and cannot make this one
+    // fail, while a running instance, which keeps its locks, still does.
+    const auto deadline = std::chrono::steady_clock::now() + InstanceLock::lockWait;
+    while (true) {
+        auto pass = lockEach(folders);
+        if (auto* locked = std::get_if<std::vector<FileDescriptor>>(&pass)) {
+            return InstanceLock(std::move(*locked));
         }
-        locked.push_back(std::move(*held));
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return std::get<StoreFolder>(std::move(pass));
+        }
+        std::this_thread::sleep_for(retryInterval);
     }
-    return InstanceLock(std::move(locked));
 }
 
 } // namespace glimmo

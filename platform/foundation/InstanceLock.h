@@ -11,6 +11,7 @@
 
 #include "platform/foundation/FileDescriptor.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <variant>
@@ -35,9 +36,14 @@ public:
     // links, which the atomic write replaces.
     static std::vector<std::filesystem::path> foldersOfStore(const std::filesystem::path& file);
 
-    // All of `folders` locked (each made when missing, with its parents), or none of them and the
-    // first one found held by another open lock, in this process or another. The same folder under
-    // several names counts once. Throws FileError when a folder cannot be made, opened or locked.
+    // How long a start goes on trying while it finds a folder held.
+    static constexpr std::chrono::milliseconds lockWait{500};
+
+    // All of `folders` locked (each made when missing, with its parents), or none of them and the one
+    // still found held by another open lock, in this process or another, after `lockWait`: the first
+    // held in the order the folders are locked in, that of their device and inode numbers. The same
+    // folder under several names counts once. Throws FileError when a folder cannot be made, opened or
+    // locked.
     static std::variant<InstanceLock, StoreFolder> acquire(const std::vector<StoreFolder>& folders);
 
 private:

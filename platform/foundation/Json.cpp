@@ -1,20 +1,18 @@
 #include "platform/foundation/Json.h"
 
+#include "platform/foundation/JsonOrderedParse.h"
 #include "platform/foundation/Utf8.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json.hpp>
 #include <unicode/uchar.h>
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<JSONDecodingError>();
-
 std::string whatText(const std::string& codingPath, const std::string& description) {
     return codingPath.empty() ? description : codingPath + ": " + description;
 }
@@ -81,11 +79,15 @@ void checkNoNulByte(std::string_view text) {
 }
 
 template <typename Json>
-Json parseAs(std::string_view text) {
+Json parseAs(std::string_view text, const JSONLimits& limits) {
     checkNoNulByte(text);
-    checkJSONNestingDepth(text);
+    checkJSONLimits(text, limits);
     try {
-        return Json::parse(text.begin(), text.end());
+        if constexpr (std::is_same_v<Json, nlohmann::ordered_json>) {
+            return parseOrderedJSONText(text);
+        } else {
+            return Json::parse(text.begin(), text.end());
+        }
     } catch (const nlohmann::json::exception& error) {
         // parse_error, and out_of_range for numbers such as 1e999 that no double holds.
         throw JSONDecodingError("", "The data is not valid JSON: " + describeParseFailure(error));
@@ -245,25 +247,43 @@ std::size_t closingQuote(std::string_view text, std::size_t position) {
 
 } // namespace
 
-void checkJSONNestingDepth(std::string_view text, std::size_t limit) {
+void checkJSONLimits(std::string_view text, const JSONLimits& limits) {
+    if (text.size() > limits.bytes) {
+        throw JSONDecodingError("", "The data is larger than " + std::to_string(limits.bytes) + " bytes.");
+    }
     std::size_t depth = 0;
+    std::size_t values = 0;
+    const auto countValue = [&] {
+        if (++values > limits.values) {
+            throw JSONDecodingError("", "The data holds more than " + std::to_string(limits.values) + " values.");
+        }
+    };
+    countValue(); // the text's own
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"') {
             i = closingQuote(text, i + 1);
         } else if (c == '[' || c == '{') {
-            if (++depth > limit) {
-                throw JSONDecodingError("", "The data is nested deeper than " + std::to_string(limit) + " levels.");
+            if (++depth > limits.nestingDepth) {
+                throw JSONDecodingError("", "The data is nested deeper than " + std::to_string(limits.nestingDepth) +
+                                                " levels.");
             }
+            countValue();
         } else if ((c == ']' || c == '}') && depth > 0) {
             --depth;
+        } else if (c == ',') {
+            countValue();
         }
     }
 }
 
-nlohmann::json parseJSON(std::string_view text) { return parseAs<nlohmann::json>(text); }
+nlohmann::json parseJSON(std::string_view text, const JSONLimits& limits) {
+    return parseAs<nlohmann::json>(text, limits);
+}
 
-nlohmann::ordered_json parseOrderedJSON(std::string_view text) { return parseAs<nlohmann::ordered_json>(text); }
+nlohmann::ordered_json parseOrderedJSON(std::string_view text, const JSONLimits& limits) {
+    return parseAs<nlohmann::ordered_json>(text, limits);
+}
 
 double encodeDate(Date date) { return date.secondsSinceReferenceDate; }
 

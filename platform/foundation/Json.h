@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/runtime/Date.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <nlohmann/json_fwd.hpp>
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -16,12 +18,13 @@ namespace glimmo {
 
 // Decoding failed: what was expected, where (a coding path like "candidates[0].content.parts", or a
 // line and column of the text) and why.
-class JSONDecodingError : public std::runtime_error {
+class JSONDecodingError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     JSONDecodingError(std::string codingPath, std::string description);
 
     const std::string& codingPath() const noexcept { return codingPath_; }
     const std::string& description() const noexcept { return description_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     std::string codingPath_;
@@ -51,15 +54,27 @@ std::string compactJSON(const nlohmann::json& value);
 // value recurses once per level.
 inline constexpr std::size_t maximumJSONNestingDepth = 512;
 
-// Throws JSONDecodingError when arrays and objects in the text nest deeper than the limit. Linear, no
-// allocation; strings are skipped, so brackets inside them do not count.
-void checkJSONNestingDepth(std::string_view text, std::size_t limit = maximumJSONNestingDepth);
+// What a parse takes beyond the grammar, checked on the text before anything is built.
+struct JSONLimits {
+    std::size_t bytes = std::numeric_limits<std::size_t>::max();
+    std::size_t nestingDepth = maximumJSONNestingDepth;
+    // Values, object members counted as values: one for the text, and one more for each opening
+    // bracket and each comma outside strings. That is exact when no array or object is empty, and
+    // bounds the memory a parse builds, about a hundred bytes per value besides the text of strings.
+    std::size_t values = std::numeric_limits<std::size_t>::max();
+};
+
+// Throws JSONDecodingError when the text goes past a limit. Linear, no allocation; strings are
+// skipped, so brackets and commas inside them do not count.
+void checkJSONLimits(std::string_view text, const JSONLimits& limits = {});
 
 // The text must be one JSON value, with nothing but blanks after it. Every failure is a
 // JSONDecodingError: text that stops being JSON (naming its line and column), a NUL byte anywhere,
-// anything after the value, numbers out of range, nesting past maximumJSONNestingDepth.
-nlohmann::json parseJSON(std::string_view text);
-nlohmann::ordered_json parseOrderedJSON(std::string_view text);
+// anything after the value, numbers out of range, a text past `limits`.
+nlohmann::json parseJSON(std::string_view text, const JSONLimits& limits = {});
+// Objects keep their members in the text's order; a key given twice keeps its first place and its
+// last value. Its time grows with an object's members, not with their square as nlohmann's own does.
+nlohmann::ordered_json parseOrderedJSON(std::string_view text, const JSONLimits& limits = {});
 
 // Dates as numbers of seconds since 2001-01-01 00:00:00 UTC.
 double encodeDate(Date date);

@@ -2,17 +2,11 @@
 
 #include "platform/foundation/IcuSupport.h"
 #include "platform/foundation/Text.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <unicode/regex.h>
 #include <unicode/utext.h>
 
 namespace glimmo {
-
-namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<RegexError>();
-} // namespace
 
 struct Regex::Compiled {
     std::unique_ptr<icu::RegexPattern> pattern;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/runtime/ErrorValue.h"
+
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -10,9 +12,10 @@
 
 namespace glimmo {
 
-class RegexError : public std::runtime_error {
+class RegexError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     using std::runtime_error::runtime_error;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 struct RegexOptions {

@@ -84,7 +84,8 @@ struct UserDefaults::Storage {
     }
 
     // The values are shared, not copied: the writer's thread makes the text from what they are now.
-    // The value the change replaced goes with them, to be let go there (it may hold megabytes).
+    // The value the change replaced goes with them, to be let go there (it may hold megabytes) unless
+    // it was made since the last write began (WriteBehindFile keeps two requests, not one a change).
     void save(std::shared_ptr<const DefaultsValue> replaced) {
         writer.write([snapshot = values, replaced = std::move(replaced)] { return defaultsFileText(snapshot); });
     }
@@ -101,12 +102,7 @@ struct UserDefaults::Storage {
             return;
         }
         try {
-            auto parsed = parseOrderedJSON(*content);
-            if (!parsed.is_object()) {
-                setAside("the defaults file does not hold a JSON object");
-                return;
-            }
-            values = defaultsEntries(std::move(parsed));
+            values = defaultsEntries(*content);
         } catch (const JSONDecodingError& error) {
             setAside(error.what());
         }

@@ -26,8 +26,9 @@ public:
 // Typed persistent values kept in one JSON file. A change is made in memory and the file is written
 // behind it, on a thread of the defaults' own: atomically, promptly (a write starts as soon as the
 // last one ended) and coalesced (changes made meanwhile go out together in the next write). flush()
-// and the destructor wait for the writes. A file that cannot be read or parsed is moved aside (never
-// lost) and the values start empty. Used from the main thread only.
+// and the destructor wait for the writes. A file that cannot be read or parsed, or that holds more
+// than the reader takes, is moved aside (never lost) and the values start empty; a text the reader
+// would not take is never written. Used from the main thread only.
 //
 // Getters are typed: a value stored as another type reads as nullopt, except that numbers convert
 // between integer and double, and boolean(key) also accepts a number (non-zero is true).

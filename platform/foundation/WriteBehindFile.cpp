@@ -7,15 +7,11 @@ namespace glimmo {
 WriteBehindFile::WriteBehindFile(std::filesystem::path file, FailureLine failureLine)
     : file_(std::move(file)), failureLine_(std::move(failureLine)) {}
 
-WriteBehindFile::~WriteBehindFile() { flush(); }
-
 void WriteBehindFile::write(Content content) {
+    Content overtaken; // goes here, after the lock
     {
         const std::lock_guard lock(mutex_);
-        if (latest_) {
-            overtaken_.push_back(std::move(latest_));
-        }
-        latest_ = std::move(content);
+        (firstOvertaken_ ? overtaken : firstOvertaken_) = std::exchange(latest_, std::move(content));
         ++requests_;
         if (writeQueued_) {
             return;
@@ -33,25 +29,28 @@ void WriteBehindFile::flush() {
 
 void WriteBehindFile::writeLatest() {
     Content content;
-    std::vector<Content> overtaken;
+    Content overtaken;
     std::uint64_t request = 0;
     {
         const std::lock_guard lock(mutex_);
         content = std::exchange(latest_, nullptr);
-        overtaken.swap(overtaken_);
+        overtaken = std::exchange(firstOvertaken_, nullptr);
         request = requests_;
         writeQueued_ = false;
     }
-    try {
-        std::filesystem::create_directories(file_.parent_path());
-        writeFileAtomically(file_, content());
-        failures_.succeeded();
-    } catch (const std::exception& error) {
-        failures_.failed(error, failureLine_(error));
+    // Nothing requested since the last write took it: there is nothing to write, and no failure.
+    if (content) {
+        try {
+            std::filesystem::create_directories(file_.parent_path());
+            writeFileAtomically(file_, content());
+            failures_.succeeded();
+        } catch (const std::exception& error) {
+            failures_.failed(error, failureLine_(error));
+        }
     }
     // What they held goes here, not under the lock.
     content = nullptr;
-    overtaken.clear();
+    overtaken = nullptr;
     const std::lock_guard lock(mutex_);
     requestsWritten_ = request;
     finished_.notify_all();

@@ -11,7 +11,6 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace glimmo {
 
@@ -19,7 +18,12 @@ namespace glimmo {
 // for the disk. Each request hands over how to make the file's whole content; the content is made
 // and written (atomically, creating the folder) on that thread. A write begins as soon as the one
 // before it ended, and requests made meanwhile are coalesced: only the latest is made and written.
-// Whatever a request holds is let go on that thread as well, so a large content costs its owner nothing.
+//
+// At most two requests wait, however long a write takes: the latest, and the first one made since the
+// last write began, both let go on the writer's thread after the next write. One between them is let go
+// by the call that overtakes it, on the owner's thread. An owner whose every request holds what it had
+// before (UserDefaults: its values and the one the change replaced) so lets go off its own thread all it
+// had when a write began, and on its own only what it made meanwhile and replaced again.
 class WriteBehindFile {
 public:
     using Content = std::function<std::string()>;
@@ -27,8 +31,8 @@ public:
     using FailureLine = std::function<std::string(const std::exception&)>;
 
     WriteBehindFile(std::filesystem::path file, FailureLine failureLine);
-    // Writes what is still requested.
-    ~WriteBehindFile();
+    // Writes what is still requested: its queue runs the write still posted before its thread ends.
+    ~WriteBehindFile() = default;
     WriteBehindFile(const WriteBehindFile&) = delete;
     WriteBehindFile& operator=(const WriteBehindFile&) = delete;
 
@@ -47,8 +51,7 @@ private:
     std::mutex mutex_;
     std::condition_variable finished_;
     Content latest_;
-    // Requests overtaken before they were written: what they hold is let go on the writer's thread too.
-    std::vector<Content> overtaken_;
+    Content firstOvertaken_;
     std::uint64_t requests_ = 0;
     std::uint64_t requestsWritten_ = 0;
     bool writeQueued_ = false;

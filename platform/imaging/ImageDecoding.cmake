@@ -11,5 +11,10 @@ target_sources(platform_imaging PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/JPEGDecoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GIFDecoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WebPDecoding.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/WebPFirstFrame.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/WebPChunks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WebPRows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WebPFirstFrame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LosslessPrefixCode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LosslessSubImage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LosslessWebPHead.cpp)
 target_link_libraries(platform_imaging PRIVATE PNG::PNG GIF::GIF PkgConfig::WEBP)

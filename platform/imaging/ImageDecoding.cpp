@@ -1,16 +1,10 @@
 #include "platform/imaging/ImageDecoding.h"
 
 #include "platform/imaging/DecoderFormats.h"
-#include "platform/runtime/ErrorValue.h"
 
 #include <utility>
 
 namespace glimmo {
-
-namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<ImageDecodingError>();
-} // namespace
 
 ImageDecodingError::ImageDecodingError(Kind kind, std::string message)
     : std::runtime_error(std::move(message)), kind_(kind) {}

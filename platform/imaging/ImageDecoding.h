@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/imaging/DecodedImage.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <cstddef>
 #include <functional>
@@ -14,7 +15,7 @@ namespace glimmo {
 enum class ImageFormat { png, jpeg, gif, webp };
 
 // The bytes could not be turned into an image.
-class ImageDecodingError : public std::runtime_error {
+class ImageDecodingError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     enum class Kind {
         unknownFormat,  // not PNG, JPEG, GIF or WebP
@@ -28,6 +29,7 @@ public:
 
     ImageDecodingError(Kind kind, std::string message);
     Kind kind() const noexcept { return kind_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     Kind kind_;
@@ -47,8 +49,9 @@ struct ImageDecodingLimits {
     std::function<void(std::size_t bytes)> beforeAllocating{};
     // Called, after beforeAllocating, with the byte count of the memory the decoder works in besides the
     // pixels, when it grows with the image (a progressive JPEG's coefficients, a lossless WebP's pixels in
-    // the decoder's own form), before it is allocated; that memory lives for the decode only. Throws to
-    // refuse the image. Not called when the decoder needs no such memory.
+    // the decoder's own form and the tables of its prefix codes), before it is allocated; that memory
+    // lives for the decode only. Throws to refuse the image. Not called when the decoder needs no such
+    // memory.
     std::function<void(std::size_t bytes)> beforeAllocatingWorkspace{};
 
     // Most scans of a progressive JPEG: each one passes over the whole image again, and encoders write

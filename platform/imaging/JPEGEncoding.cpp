@@ -1,7 +1,5 @@
 #include "platform/imaging/JPEGEncoding.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
@@ -13,11 +11,6 @@
 #include <jerror.h>
 
 namespace glimmo {
-
-namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<JPEGEncodingError>();
-} // namespace
 
 JPEGEncodingError::JPEGEncodingError(Kind kind, std::string message)
     : std::runtime_error(std::move(message)), kind_(kind) {}

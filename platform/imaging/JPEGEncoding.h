@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/imaging/DecodedImage.h"
+#include "platform/runtime/ErrorValue.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -10,7 +11,7 @@
 namespace glimmo {
 
 // The JPEG encoder could not produce the image.
-class JPEGEncodingError : public std::runtime_error {
+class JPEGEncodingError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     enum class Kind {
         invalidImage,  // no pixels, or a buffer that does not match the dimensions
@@ -20,6 +21,7 @@ public:
 
     JPEGEncodingError(Kind kind, std::string message);
     Kind kind() const noexcept { return kind_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     Kind kind_;

@@ -1,19 +1,19 @@
 #include "platform/imaging/DecoderFormats.h"
 #include "platform/imaging/DecodingWork.h"
+#include "platform/imaging/LosslessBitReader.h"
+#include "platform/imaging/LosslessWebPHead.h"
+#include "platform/imaging/WebPChunks.h"
 #include "platform/imaging/WebPFirstFrame.h"
+#include "platform/imaging/WebPRows.h"
 
 #include <algorithm>
-#include <memory>
+#include <vector>
 
 #include <webp/decode.h>
 
 namespace glimmo::decoding {
 
 namespace {
-
-struct IncrementalDecoderDeleter {
-    void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
-};
 
 WebPBitstreamFeatures featuresOf(std::string_view bytes) {
     WebPBitstreamFeatures features;
@@ -23,38 +23,47 @@ WebPBitstreamFeatures featuresOf(std::string_view bytes) {
     return features;
 }
 
-// What libwebp allocates besides the output while it decodes a bitstream of this size: a lossless
-// image is decoded whole in its own form, four bytes a pixel, before it is converted; a lossy one
-// with transparency keeps its alpha plane whole, and that plane's lossless decoder its own copy. A
-// lossy image without transparency needs a few rows only.
-std::size_t workspaceBytes(const WebPBitstreamFeatures& features) {
-    const auto pixels = static_cast<std::size_t>(features.width) * static_cast<std::size_t>(features.height);
-    if (features.format == 2) return pixels * 4;
-    return features.has_alpha ? pixels * 5 : 0;
+// What libwebp allocates for the groups of prefix codes and the leading images of a lossless bitstream
+// (a lossless image's, or an alpha plane's without its header) of the image's size.
+std::size_t losslessTablesBytes(std::string_view stream, const WebPBitstreamFeatures& features) {
+    return readLosslessWebPHead(stream, features.width, features.height).workspaceBytes();
 }
 
-// Decodes `bitstream` straight into `target` (rows `stride` bytes apart), handing it to libwebp a
-// piece at a time so that the work and the clock are checked between pieces. libwebp reads the pieces
-// where they lie, without copying them.
-void decodeInto(std::string_view bitstream, const WebPBitstreamFeatures& features, std::uint8_t* target,
-                std::size_t stride, DecodingWork& work) {
-    const std::size_t size = stride * static_cast<std::size_t>(features.height - 1) + static_cast<std::size_t>(features.width) * 4;
-    const std::unique_ptr<WebPIDecoder, IncrementalDecoderDeleter> decoder(
-        WebPINewRGB(MODE_RGBA, target, size, static_cast<int>(stride)));
-    if (!decoder) throwMalformed("WebP", "the decoder cannot be set up");
-    constexpr std::size_t piece = 1 << 20;
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bitstream.data());
-    int rowsDone = 0;
-    for (std::size_t given = std::min(piece, bitstream.size());; given = std::min(given + piece, bitstream.size())) {
-        const VP8StatusCode status = WebPIUpdate(decoder.get(), data, given);
-        if (status != VP8_STATUS_OK && status != VP8_STATUS_SUSPENDED) throwMalformed("WebP", "the image data cannot be decoded");
-        int lastRow = rowsDone;
-        if (WebPIDecGetRGB(decoder.get(), &lastRow, nullptr, nullptr, nullptr) == nullptr) lastRow = rowsDone;
-        work.add(static_cast<long long>(lastRow - rowsDone) * features.width);
-        rowsDone = lastRow;
-        if (status == VP8_STATUS_OK) return;
-        if (given == bitstream.size()) throwMalformed("WebP", "the image data ends early");
+// A lossless image's chunk starts with a signature and the image's size, which must be the one libwebp
+// gave for the image.
+std::size_t losslessImageTablesBytes(std::string_view chunk, const WebPBitstreamFeatures& features) {
+    constexpr std::size_t headerSize = 5;
+    LosslessBitReader header(chunk);
+    const bool sized = header.read(8) == 0x2f && static_cast<int>(header.read(14)) + 1 == features.width &&
+                       static_cast<int>(header.read(14)) + 1 == features.height;
+    if (!sized) throwMalformed("WebP", "the lossless data does not match the header");
+    return losslessTablesBytes(chunk.substr(headerSize), features);
+}
+
+// The largest a compressed alpha plane makes libwebp allocate for its tables: which of several it decodes
+// is libwebp's to choose. An alpha plane's first byte says how it is compressed; 1 is lossless.
+std::size_t alphaTablesBytes(const std::vector<std::string_view>& alphaPlanes, const WebPBitstreamFeatures& features) {
+    std::size_t most = 0;
+    for (const std::string_view plane : alphaPlanes) {
+        if (!plane.empty() && (static_cast<std::uint8_t>(plane[0]) & 3) == 1) {
+            most = std::max(most, losslessTablesBytes(plane.substr(1), features));
+        }
     }
+    return most;
+}
+
+// What libwebp allocates besides the output while it decodes the image in `chunks`: a lossless image is
+// decoded whole in its own form, four bytes a pixel, before it is converted, besides the tables of its
+// prefix codes; a lossy one with transparency keeps its alpha plane whole, and that plane's lossless
+// decoder its own copy and tables. A lossy image without transparency needs a few rows only.
+std::size_t workspaceBytes(std::string_view chunks, const WebPBitstreamFeatures& features) {
+    const auto pixels = static_cast<std::size_t>(features.width) * static_cast<std::size_t>(features.height);
+    const WebPImageChunks found = imageChunks(chunks);
+    if (features.format == 2) {
+        if (!found.image || found.image->type != "VP8L") throwMalformed("WebP", "the lossless data cannot be found");
+        return pixels * 4 + losslessImageTablesBytes(found.image->payload, features);
+    }
+    return features.has_alpha ? pixels * 5 + alphaTablesBytes(found.alphaPlanes, features) : 0;
 }
 
 } // namespace
@@ -76,16 +85,19 @@ DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limit
         frame.left + frame.width > features.width || frame.top + frame.height > features.height) {
         throwMalformed("WebP", "the frame does not fit the canvas");
     }
+    // A still file's chunks follow its header; a frame's bitstream is its chunks.
+    const std::size_t workspace = workspaceBytes(features.has_animation ? frame.bitstream : chunksOfFile(bytes), frameFeatures);
     admitPixelBytes(byteCount, limits);
-    admitWorkspaceBytes(workspaceBytes(frameFeatures), limits);
+    admitWorkspaceBytes(workspace, limits);
     DecodedImage image;
     image.width = features.width;
     image.height = features.height;
     image.rgba.resize(byteCount);
     const std::size_t stride = static_cast<std::size_t>(features.width) * 4;
-    decodeInto(frame.bitstream, frameFeatures,
-               image.rgba.data() + static_cast<std::size_t>(frame.top) * stride + static_cast<std::size_t>(frame.left) * 4,
-               stride, work);
+    decodeWebPRows(frame.bitstream, {frameFeatures.width, frameFeatures.height,
+                                     image.rgba.data() + static_cast<std::size_t>(frame.top) * stride + static_cast<std::size_t>(frame.left) * 4,
+                                     stride},
+                   work);
     return image;
 }
 

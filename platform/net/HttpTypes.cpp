@@ -1,15 +1,8 @@
 #include "platform/net/HttpTypes.h"
 
-#include "platform/runtime/ErrorValue.h"
-
 #include <strings.h>
 
 namespace glimmo {
-
-namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<HttpError>();
-} // namespace
 
 std::optional<std::string> findHeader(const HttpHeaders& headers, std::string_view name) {
     for (const auto& [key, value] : headers) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/runtime/ErrorValue.h"
+
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -44,7 +46,7 @@ struct HttpResponse {
 std::optional<std::string> findHeader(const HttpHeaders& headers, std::string_view name);
 
 // A failed exchange. HTTP statuses are never errors: they come back in the response.
-class HttpError : public std::runtime_error {
+class HttpError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     // invalidHeader: a header name or value that would break the request's head (a line break, say).
     enum class Kind { invalidURL, invalidHeader, transport, timedOut, cancelled, tooLarge, redirectRefused };
@@ -52,6 +54,7 @@ public:
     HttpError(Kind kind, const std::string& message);
 
     Kind kind() const noexcept { return kind_; }
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 
 private:
     Kind kind_;

@@ -113,12 +113,13 @@ void drawImage(QPainter& painter, const SharedPixels& pixels, const QRectF& rect
     painter.restore();
 }
 
-// The run's glyphs: kept in the run's slot once shaped, so that a run painted again (the next frame,
-// scrolled or not) is not shaped again; made afresh when what was kept is for other text or another font.
-const ShapedRun& shapedRun(const TextRunItem& run, QPaintDevice& device, std::optional<ShapedRun>& unkept) {
-    if (const auto* kept = dynamic_cast<const ShapedRun*>(run.painted.content()); kept && kept->isFor(run, device)) return *kept;
-    if (!run.painted.canKeep()) return unkept.emplace(run, device);
-    auto made = std::make_unique<ShapedRun>(run, device);
+// The run's glyphs: shaped when the run is first painted and kept in its slot, so that the run painted
+// again (the next frame, scrolled or not, on any device) is not shaped again. A slot is made with its
+// run and never outlives the run's text and font, so what it holds is this run's.
+const ShapedRun& shapedRun(const TextRunItem& run, std::optional<ShapedRun>& unkept) {
+    if (const auto* kept = dynamic_cast<const ShapedRun*>(run.painted.content())) return *kept;
+    if (!run.painted.canKeep()) return unkept.emplace(run);
+    auto made = std::make_unique<ShapedRun>(run);
     const ShapedRun& shaped = *made;
     run.painted.keep(std::move(made));
     return shaped;
@@ -137,14 +138,10 @@ void drawText(QPainter& painter, const TextItem& item) {
             continue;
         }
         std::optional<ShapedRun> unkept;
-        const ShapedRun& shaped = shapedRun(run, *painter.device(), unkept);
-        const double scale = shaped.scaledFont().scale;
-        painter.save();
-        painter.translate(left, baseline);
-        painter.scale(scale, scale);
+        const ShapedRun& shaped = shapedRun(run, unkept);
         painter.setPen(qtColor(run.color));
-        shaped.draw(painter);
-        painter.restore();
+        shaped.draw(painter, {left, baseline});
+        const double scale = shaped.scaledFont().scale;
 
         if (const auto& lines = shaped.decorations()) {
             const double thickness = std::max(lines->thickness * scale, 0.5);

@@ -5,6 +5,8 @@
 // monospaced font), Material Design Icons (symbol images) and Noto Color Emoji (the fallback for
 // characters the other fonts lack, such as emoji).
 
+#include "platform/runtime/ErrorValue.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,9 +14,10 @@
 namespace glimmo {
 
 // A font the kit needs is not installed, or its file could not be loaded.
-class MissingFontError : public std::runtime_error {
+class MissingFontError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     using std::runtime_error::runtime_error;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 inline constexpr const char* emojiFontFamily = "Noto Color Emoji";

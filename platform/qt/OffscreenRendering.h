@@ -3,6 +3,7 @@
 // Display lists rendered to pixels and PNG files through the Qt painter, without a window. Needs a
 // QGuiApplication (QT_QPA_PLATFORM=offscreen is enough) and the kit's fonts (loaded on first use).
 
+#include "platform/runtime/ErrorValue.h"
 #include "platform/view/DisplayList.h"
 #include "platform/view/PixelImage.h"
 
@@ -12,9 +13,10 @@
 
 namespace glimmo {
 
-class ImageFileError : public std::runtime_error {
+class ImageFileError : public std::runtime_error, public CopiedAcrossThreads {
 public:
     using std::runtime_error::runtime_error;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 // Paints the list at `scale` pixels per point; the image is list.size x scale pixels, rounded up, and

@@ -7,12 +7,12 @@
 #include <QTextLayout>
 #include <QTextOption>
 
+#include <cmath>
 
 namespace glimmo {
 
-ShapedRun::ShapedRun(const TextRunItem& run, QPaintDevice& device)
-    : text_(run.text), resolved_(run.font), tracking_(run.tracking), dpi_(device.logicalDpiY()),
-      font_(qtFont(run.font, device)) {
+ShapedRun::ShapedRun(const TextRunItem& run) : font_(qtFont(run.font, measuringDevice())) {
+    const QPaintDevice& device = measuringDevice();
     const QString text = textForFont(QString::fromStdString(run.text), run.font);
     const double tracking = run.tracking / font_.scale;
     const bool tabular = run.font.monospacedDigits && containsDigit(text);
@@ -44,18 +44,24 @@ ShapedRun::ShapedRun(const TextRunItem& run, QPaintDevice& device)
     }
 }
 
-bool ShapedRun::isFor(const TextRunItem& run, const QPaintDevice& device) const {
-    return run.tracking == tracking_ && run.font == resolved_ && decorations_.has_value() == (run.underlineColor || run.strikethroughColor) &&
-           run.text == text_ && device.logicalDpiY() == dpi_;
-}
-
-void ShapedRun::draw(QPainter& painter) const {
+void ShapedRun::draw(QPainter& painter, QPointF start) const {
+    // drawText keeps its point's x only to the font engine's fixed point (1/64), dropping the rest; a
+    // glyph between two of Qt's subpixel positions lands where it does only from that x. Its y is kept.
+    start.rx() = std::trunc(start.x() * 64) / 64;
+    if (font_.scale == 1) {
+        for (const Piece& piece : pieces_) painter.drawGlyphRun(start + piece.origin, piece.glyphs);
+        return;
+    }
+    painter.save();
+    painter.translate(start);
+    painter.scale(font_.scale, font_.scale);
     for (const Piece& piece : pieces_) painter.drawGlyphRun(piece.origin, piece.glyphs);
+    painter.restore();
 }
 
 // Shaped as one piece, as QPainter::drawText shapes a string: on one line from its left edge at `at`'s
 // x, its baseline at `at`'s y, in the direction its first strong character gives it.
-void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device) {
+void ShapedRun::addShaped(const QString& text, QPointF at, const QPaintDevice& device) {
     QTextLayout layout(text, font_.font, &device);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -67,7 +73,8 @@ void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device)
     if (!line.isValid()) return;
     line.setLineWidth(1e5);
     layout.endLayout();
-    // Glyphs on the baseline (y 0), as drawText places them.
+    // Glyphs on the baseline (y 0): drawn from the run's baseline itself, not from the line's top plus
+    // its ascent, which can come out a hair from the baseline and round to the next pixel.
     for (QGlyphRun glyphs : layout.glyphRuns()) {
         QList<QPointF> positions = glyphs.positions();
         for (QPointF& position : positions) position.ry() -= line.ascent();
@@ -80,7 +87,7 @@ void ShapedRun::addShaped(const QString& text, QPointF at, QPaintDevice& device)
 // ignored by the text engine of the Qt version we build on. Each character starts where the text
 // before it ends (kerning included) plus the tracking of the characters before it, as the kit measured.
 // Returns the advance, tracking included.
-double ShapedRun::addTracked(const QString& text, double x, double tracking, QPaintDevice& device) {
+double ShapedRun::addTracked(const QString& text, double x, double tracking, const QPaintDevice& device) {
     const QFontMetricsF metrics(font_.font, &device);
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
     qsizetype start = 0;

@@ -11,7 +11,6 @@
 #include <QPointF>
 
 #include <optional>
-#include <string>
 #include <vector>
 
 class QPainter;
@@ -21,17 +20,16 @@ namespace glimmo {
 
 class ShapedRun final : public PaintedRunSlot::Content {
 public:
-    // The run's text in its font as the device shows it, with letter spacing and tabular digits placed
-    // where the measurer counted them.
-    ShapedRun(const TextRunItem& run, QPaintDevice& device);
-
-    // Whether this was shaped for the run's text, font and decorations on such a device.
-    bool isFor(const TextRunItem& run, const QPaintDevice& device) const;
+    // The run's text in its font, with letter spacing and tabular digits placed where the measurer
+    // counted them. Shaped on the measurer's device: a kit font is a QFont of the same pixel size on a
+    // device of any resolution, so the glyphs draw the same on every device.
+    explicit ShapedRun(const TextRunItem& run);
 
     // The QFont the glyphs come from, drawn scaled by `scaledFont().scale`.
     const ScaledQFont& scaledFont() const { return font_; }
-    // The glyphs at the painter's origin, on its baseline, in the unscaled font's units.
-    void draw(QPainter& painter) const;
+    // The glyphs with their baseline's start at `start`, placed to the pixel as QPainter::drawText places
+    // the run's text at that point.
+    void draw(QPainter& painter, QPointF start) const;
 
     // For an underlined or struck-through run, the font's decoration lines, in the unscaled font's units
     // below (underline) and above (strikethrough) the baseline, and their thickness.
@@ -47,13 +45,9 @@ private:
         QPointF origin;
         QGlyphRun glyphs;
     };
-    void addShaped(const QString& text, QPointF at, QPaintDevice& device);
-    double addTracked(const QString& text, double x, double tracking, QPaintDevice& device);
+    void addShaped(const QString& text, QPointF at, const QPaintDevice& device);
+    double addTracked(const QString& text, double x, double tracking, const QPaintDevice& device);
 
-    std::string text_;
-    ResolvedFont resolved_;
-    double tracking_;
-    int dpi_;
     ScaledQFont font_;
     std::vector<Piece> pieces_;
     std::optional<Decorations> decorations_;

@@ -53,10 +53,11 @@ private:
 template <class Work>
 Task<std::invoke_result_t<Work&>> BackgroundQueue::perform(Work work) {
     using Result = std::invoke_result_t<Work&>;
-    // Shared, not copied: the work may hold large inputs, and std::function copies what it holds.
+    // Shared, not copied: the work may hold large inputs, and std::function copies what it holds. Handed
+    // on to the item, which the queue's thread lets go of: the inputs are not freed on the awaiting loop.
     auto shared = std::make_shared<Work>(std::move(work));
-    return withContinuation<Result>([this, shared](Continuation<Result> continuation) {
-        post([shared, continuation] {
+    return withContinuation<Result>([this, shared = std::move(shared)](Continuation<Result> continuation) mutable {
+        post([shared = std::move(shared), continuation] {
             try {
                 if constexpr (std::is_void_v<Result>) {
                     (*shared)();

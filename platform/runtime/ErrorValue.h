@@ -10,15 +10,17 @@
 #include <stdexcept>
 #include <string>
 #include <type_traits>
-#include <typeinfo>
 
 namespace glimmo {
 
 class ErrorValue {
 public:
-    // Copies `error`, on the thread that holds it. A type nobody taught (see teach) is copied as the
-    // nearest standard exception with the same message; what is no std::exception, or cannot be copied
-    // for want of memory, is passed on as is.
+    // Throws, each time it is called, a copy it holds.
+    using Thrower = std::function<void()>;
+
+    // Copies `error`, on the thread that holds it: one of ours (CopiedAcrossThreads) as the type that
+    // gives its copy, a standard exception as the nearest standard type with the same message. What is
+    // no std::exception, or cannot be copied for want of memory, is passed on as is.
     explicit ErrorValue(const std::exception_ptr& error);
 
     // Throws a fresh exception of the copied type, with the same message and details.
@@ -26,35 +28,36 @@ public:
     // The same exception, caught: held by nobody else.
     std::exception_ptr fresh() const;
 
-    // Teaches ErrorValue to copy errors of exactly the type E with `copy`. Called once per type, at
-    // start-up, from the file that defines the type's constructor (so wherever one can be thrown, it
-    // has been taught):
-    //     [[maybe_unused]] const bool taught = ErrorValue::teach<HttpError>();
+    // Throws detached copies of `error` as E.
     template <class E>
-    static bool teach(E (*copy)(const E&) = &detached<E>);
-
+    static Thrower thrower(const E& error);
     // A copy of `error` that shares nothing with it: the standard exceptions share their message
-    // between copies, so the message is copied afresh. A type that holds another exception is taught a
-    // copy of its own, which holds a copied() one instead.
+    // between copies, so the message is copied afresh. A type that holds another exception makes a
+    // copy of its own instead, which holds a copied() one.
     template <class E>
     static E detached(const E& error);
     // A fresh copy of `error` (nullptr for nullptr).
     static std::exception_ptr copied(const std::exception_ptr& error);
 
 private:
-    using Thrower = std::function<void()>;
-    using Copier = std::function<Thrower(const std::exception&)>;
-    static bool teach(const std::type_info& type, Copier copier);
-
     Thrower throw_;
 };
 
+// An error of ours: it crosses threads as its own type. Each type that is thrown gives its copy, in
+// one line:
+//     ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
+// A type that derives from one of ours and gives none arrives as its nearest base that does, with the
+// message and details that base holds, and is caught wherever that base is.
+class CopiedAcrossThreads {
+public:
+    virtual ~CopiedAcrossThreads() = default;
+    virtual ErrorValue::Thrower copyForThrowing() const = 0;
+};
+
 template <class E>
-bool ErrorValue::teach(E (*copy)(const E&)) {
+ErrorValue::Thrower ErrorValue::thrower(const E& error) {
     static_assert(std::is_base_of_v<std::exception, E>, "only std::exception types are copied");
-    return teach(typeid(E), [copy](const std::exception& error) {
-        return Thrower([copied = copy(static_cast<const E&>(error))] { throw copied; });
-    });
+    return [copied = detached(error)] { throw copied; };
 }
 
 template <class E>

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace glimmo {
 
@@ -78,12 +79,42 @@ void reportEscapedError(const char* description) {
 
 std::size_t pendingContinuationCount() { return detail::pendingContinuations().load(); }
 
-struct TaskHandle::State {
+struct TaskHandle::State : std::enable_shared_from_this<State> {
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    ~State();
+
     const std::shared_ptr<detail::CancellationState> cancellation = std::make_shared<detail::CancellationState>();
     std::atomic<bool> finished{false};
+    // Its place among the tasks that have not ended (cancelAllTasks), guarded by runningTasksMutex.
+    bool listed = false;
+    State* previous = nullptr;
+    State* next = nullptr;
 };
 
 namespace {
+
+// The detached tasks that have not ended, linked through their states. Plain storage with nothing to tear
+// down: a state may still go while the process exits.
+std::mutex runningTasksMutex;
+TaskHandle::State* firstRunningTask = nullptr;
+
+void listAsRunning(TaskHandle::State& state) {
+    const std::lock_guard lock(runningTasksMutex);
+    state.next = std::exchange(firstRunningTask, &state);
+    if (state.next) state.next->previous = &state;
+    state.listed = true;
+}
+
+void unlistAsRunning(TaskHandle::State& state) {
+    const std::lock_guard lock(runningTasksMutex);
+    if (!state.listed) return;
+    (state.previous ? state.previous->next : firstRunningTask) = state.next;
+    if (state.next) state.next->previous = state.previous;
+    state.previous = state.next = nullptr;
+    state.listed = false;
+}
 
 detail::DetachedRoot runDetached(Task<void> task, std::shared_ptr<TaskHandle::State> state) {
     try {
@@ -96,6 +127,7 @@ detail::DetachedRoot runDetached(Task<void> task, std::shared_ptr<TaskHandle::St
         detail::reportEscapedError("an exception not derived from std::exception");
     }
     state->finished = true;
+    unlistAsRunning(*state);
 }
 
 // Starts the root when the executor runs it; destroys it unstarted if the executor drops the work.
@@ -117,6 +149,9 @@ private:
 
 }  // namespace
 
+// A task whose root was dropped unstarted, or never resumed, leaves the list with its last holder.
+TaskHandle::State::~State() { unlistAsRunning(*this); }
+
 void TaskHandle::cancel() const {
     if (state_) state_->cancellation->cancel();
 }
@@ -127,10 +162,24 @@ bool TaskHandle::isFinished() const { return state_ && state_->finished.load(); 
 
 TaskHandle startTask(Executor& executor, Task<void> task) {
     auto state = std::make_shared<TaskHandle::State>();
+    listAsRunning(*state);
     const auto root = runDetached(std::move(task), state).handle;
     root.promise().context = detail::TaskContext{&executor, state->cancellation};
     executor.post([pending = std::make_shared<PendingStart>(root)] { pending->start(); });
     return TaskHandle(std::move(state));
+}
+
+void cancelAllTasks() {
+    // Held until the lock is released: the last holder of a state takes the lock to unlist it.
+    std::vector<std::shared_ptr<TaskHandle::State>> running;
+    {
+        const std::lock_guard lock(runningTasksMutex);
+        for (TaskHandle::State* state = firstRunningTask; state; state = state->next) {
+            if (auto held = state->weak_from_this().lock()) running.push_back(std::move(held));
+        }
+    }
+    // Outside the lock: a cancel handler may start or end tasks.
+    for (const auto& state : running) state->cancellation->cancel();
 }
 
 Task<void> sleepFor(double seconds) {

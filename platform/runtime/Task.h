@@ -28,13 +28,15 @@
 namespace glimmo {
 
 // Thrown into a cancelled task by the operation it was waiting for (or by checkCancellation()).
-struct CancellationError : std::exception {
+struct CancellationError : std::exception, CopiedAcrossThreads {
     const char* what() const noexcept override;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 // Thrown by runBlocking when the task does not finish within its limit.
-struct RunBlockingTimeout : std::runtime_error {
+struct RunBlockingTimeout : std::runtime_error, CopiedAcrossThreads {
     using std::runtime_error::runtime_error;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 template <class T = void>
@@ -222,6 +224,11 @@ private:
 // Starts `task` on `executor` (from a later turn of its loop, never synchronously). An exception escaping
 // the task is written to standard error and swallowed; a CancellationError ends it quietly.
 TaskHandle startTask(Executor& executor, Task<void> task);
+
+// Cancels every detached task that has not ended, on whatever executor, as its handle would. For the
+// quit: work that no one else cancels (a question's answer, a shared download) ends and lets go of what
+// its frames hold. Thread-safe.
+void cancelAllTasks();
 
 namespace detail {
 

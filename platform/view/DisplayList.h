@@ -21,7 +21,7 @@
 //   (origin.x + run.x, origin.y + run.baseline - run.imageSize.height, run.imageSize).
 //   The measurer that laid the line out (TextMeasurer) must agree with the painter: use the same fonts.
 //   A painter may keep what it made of a run (its shaped glyphs) in the run's `painted` slot and draw
-//   from it the next time, after checking that it was made for the run's text and font.
+//   from it the next time: a slot is made for one run's text and font (see PaintedRunSlot).
 // - ImageItem: draw `image` scaled into `rect`, applying `image->orientation` first; smooth scaling
 //   unless `interpolation` is none.
 // - PushClip / PopClip: intersect the clip with `path` until the matching PopClip (a stack).
@@ -89,9 +89,11 @@ struct StrokeItem {
 };
 
 // What a painter kept of a text run once it drew it (its shaped glyphs), so that a run is shaped once
-// however often it is painted and wherever it moves. The laid-out text and every copy of the run in a
-// display list share one slot, made with the run, and what it holds goes with the last of them: a new
-// text, font or width is laid out into new runs with empty slots. Never compared: equal runs are equal
+// however often it is painted, wherever it moves and on whatever device. The laid-out text and every
+// copy of the run in a display list share one slot, made with the run, and what it holds goes with the
+// last of them. A slot belongs to the text, font, tracking and decorations of the run it was made with,
+// and the painter draws what it holds without asking: whoever makes a run with other ones gives it a new
+// slot (a new text, font or width is laid out into new runs). Never compared: equal runs are equal
 // whatever a painter kept of them. Painted on the main thread only.
 class PaintedRunSlot {
 public:

@@ -9,6 +9,7 @@
 // Values are compared with == when their type has it (to find out which views need a new body); values
 // without == always count as changed when written.
 
+#include "platform/runtime/ErrorValue.h"
 #include "platform/view/Color.h"
 #include "platform/view/Font.h"
 #include "platform/view/Geometry.h"
@@ -37,8 +38,9 @@ enum class TruncationMode : std::uint8_t { head, middle, tail };
 enum class RedactionReason : std::uint8_t { placeholder };
 
 // Thrown when a view reads an environment object that no ancestor provided.
-struct MissingEnvironmentObject : std::logic_error {
+struct MissingEnvironmentObject : std::logic_error, CopiedAcrossThreads {
     using std::logic_error::logic_error;
+    ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
 };
 
 class ObservableObject;

@@ -372,7 +372,6 @@ public:
         environment = env;
         params_ = contentData<ImageNode, ImageParams>(c);
         glyph_ = params_.systemName.empty() ? std::nullopt : symbolGlyph(params_.systemName);
-        if (glyph_ && !glyphPainted_.canKeep()) glyphPainted_ = PaintedRunSlot::make();
     }
     bool isHitTestable() const override { return true; }
     std::optional<CGFloat> computeExplicitAlignment(AlignmentKey key, CGSize) override {
@@ -396,7 +395,11 @@ public:
             run.color = environment.foregroundColor().value_or(Color::primary()).resolve(scheme);
             run.width = graph->measurer().advance(*glyph_, font);
             run.baseline = graph->measurer().metrics(font).ascent;
-            run.painted = glyphPainted_;
+            // What the painter keeps of a run is for its text and font: another symbol or font is another run.
+            if (!glyphPainted_ || glyphPainted_->glyph != *glyph_ || !(glyphPainted_->font == font)) {
+                glyphPainted_ = PaintedGlyph{*glyph_, font, PaintedRunSlot::make()};
+            }
+            run.painted = glyphPainted_->slot;
             // Symbols scale with their frame when a resizable frame is larger than the glyph.
             TextItem item;
             item.origin = {frame.midX() - run.width / 2, frame.midY() - naturalSize().height / 2};
@@ -438,7 +441,12 @@ private:
     }
     ImageParams params_;
     std::optional<std::string> glyph_;
-    PaintedRunSlot glyphPainted_; // the glyph as the painter shaped it, for whatever font it was drawn in last
+    struct PaintedGlyph {
+        std::string glyph;
+        ResolvedFont font;
+        PaintedRunSlot slot;
+    };
+    std::optional<PaintedGlyph> glyphPainted_; // the slot of the glyph last drawn, in its font
 };
 
 struct AspectParams {

@@ -10,6 +10,7 @@
 
 #include <gmock/gmock.h>
 
+#include <future>
 #include <thread>
 
 namespace glimmo::testing {
@@ -20,6 +21,12 @@ using ::testing::HasSubstr;
 std::string storedBytes(const std::string& key = "journalPromptCache") {
     const auto bytes = UserDefaults::standard().data(key);
     return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<none>");
+}
+
+// The cache's answer for the date's day, its text as a string.
+std::pair<std::optional<std::string>, bool> cached(Date date) {
+    const auto [text, expired] = JournalPromptCache::shared().getResponse(date);
+    return {text ? std::optional<std::string>(**text) : std::nullopt, expired};
 }
 
 void storeBytes(const std::string& text) {
@@ -38,7 +45,7 @@ TEST_F(JournalPromptCacheTest, StoredFormIsByteExactAndReadsBack) {
     const std::string entry = R"({"response":"- **Docs\/Wiki** \"notes\" )" "\xF0\x9F\x93\x9D" R"(\n\ttab","timestamp":818348400.25})";
     EXPECT_EQ(storedBytes(), "[818294400,\"" + base64Encode(entry) + "\"]");
 
-    const auto [text, expired] = cache.getResponse(on7th(23, 59));
+    const auto [text, expired] = cached(on7th(23, 59));
     EXPECT_EQ(text, "- **Docs/Wiki** \"notes\" \xF0\x9F\x93\x9D\n\ttab");
     EXPECT_FALSE(expired);
 
@@ -53,36 +60,36 @@ TEST_F(JournalPromptCacheTest, ReadersAcceptPairsAndMembersInAnyOrder) {
     const std::string later = R"({"timestamp": 818348400.0, "response": "later day"})";
     const std::string earlier = R"({"response":"earlier day","timestamp":818262000})";
     storeBytes("[818294400.0, \"" + base64Encode(later) + "\", 818208000, \"" + base64Encode(earlier) + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "later day");
-    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
+    EXPECT_EQ(cached(on7th(12)).first, "later day");
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
     EXPECT_EQ(cache.loadCache().size(), 2u);
 
     // A day written twice keeps its later entry, and the other days stay readable.
     storeBytes("[818294400, \"" + base64Encode(later) + "\", 818208000, \"" + base64Encode(earlier) + "\", 818294400, \"" +
                base64Encode(R"({"response":"rewritten","timestamp":818348400})") + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "rewritten");
-    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
+    EXPECT_EQ(cached(on7th(12)).first, "rewritten");
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(-86400)).first, "earlier day");
 }
 
 TEST_F(JournalPromptCacheTest, ExpiresStrictlyAfter14400Seconds) {
     cache.saveResponse("journal", on7th(1));
     loop->advance(14400);
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>("journal"), false));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>("journal"), false));
     loop->advance(1);
     // An expired entry still gives its text; the caller ignores it.
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>("journal"), true));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>("journal"), true));
 
     // An entry stamped in the future (the clock was set back) is fresh.
     storeBytes("[818294400,\"" + base64Encode(R"({"response":"ahead","timestamp":900000000})") + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>("ahead"), false));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>("ahead"), false));
 }
 
 TEST_F(JournalPromptCacheTest, MissingOrUnreadableEntriesReadAsNothing) {
     EXPECT_TRUE(cache.loadCache().empty());
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>(), true));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>(), true));
 
     storeBytes("[818294400,\"" + base64Encode(R"({"response":3})") + "\"]");
-    EXPECT_EQ(cache.getResponse(on7th(1)), std::make_pair(std::optional<std::string>(), true));
+    EXPECT_EQ(cached(on7th(1)), std::make_pair(std::optional<std::string>(), true));
     storeBytes("[818294400,\"not base64!\"]");
     EXPECT_TRUE(cache.loadCache().empty());
     storeBytes(R"({"818294400": "x"})");
@@ -91,18 +98,18 @@ TEST_F(JournalPromptCacheTest, MissingOrUnreadableEntriesReadAsNothing) {
     // An unreadable entry is replaced by one holding only the saved day.
     cache.saveResponse("fresh", on7th(1));
     ASSERT_EQ(cache.loadCache().size(), 1u);
-    EXPECT_EQ(cache.getResponse(on7th(1)).first, "fresh");
+    EXPECT_EQ(cached(on7th(1)).first, "fresh");
 }
 
-TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndOnlyGrow) {
+TEST_F(JournalPromptCacheTest, DaysAreLocalMidnightsAndClearingForgetsThem) {
     cache.saveResponse("first", on7th(2));
     cache.saveResponse("second", on7th(22)); // the same local day: replaced
     cache.saveResponse("yesterday", on7th(2).addingTimeInterval(-86400));
     EXPECT_EQ(cache.loadCache().size(), 2u);
-    EXPECT_EQ(cache.getResponse(on7th(9)).first, "second");
+    EXPECT_EQ(cached(on7th(9)).first, "second");
 
     setDefaultTimeZone("Asia/Tokyo"); // the same moments now fall on other local days
-    EXPECT_FALSE(cache.getResponse(on7th(2)).first);
+    EXPECT_FALSE(cached(on7th(2)).first);
 
     cache.clear();
     EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
@@ -125,7 +132,7 @@ TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemor
     const std::string stored = "[818294400,\"" + base64Encode(R"({"response":"kept","timestamp":818348400})") + "\"]";
     int madeHere = 0;
     UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cached(on7th(12)).first, "kept");
     EXPECT_EQ(madeHere, 1) << "decoded at the first lookup, then answered from memory";
 
     // Prepared on a queue of its own, nothing is decoded on the main thread: not by lookups, nor by a save.
@@ -133,15 +140,162 @@ TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemor
     madeHere = 0;
     BackgroundQueue decoder;
     run(cache.prepare(decoder));
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
+    EXPECT_EQ(cached(on7th(12)).first, "kept");
     cache.saveResponse("the next day", on7th(12).addingTimeInterval(86400));
-    EXPECT_EQ(cache.getResponse(on7th(12)).first, "kept");
-    EXPECT_EQ(cache.getResponse(on7th(12).addingTimeInterval(86400)).first, "the next day");
+    EXPECT_EQ(cached(on7th(12)).first, "kept");
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(86400)).first, "the next day");
     EXPECT_EQ(madeHere, 0);
 
     // Whoever removes the key through the defaults, the days go with it.
     UserDefaults::standard().remove("journalPromptCache");
-    EXPECT_FALSE(cache.getResponse(on7th(12)).first);
+    EXPECT_FALSE(cached(on7th(12)).first);
+}
+
+// A save while the stored days are still decoded on the cache's queue, which the test holds.
+class JournalCacheDuringPrepareTest : public JournalPromptCacheTest {
+protected:
+    // Starts preparing with the queue held; release() lets the decoding run.
+    void startPreparing() {
+        gate = std::promise<void>();
+        decoder.post([opened = gate.get_future().share()] { opened.wait(); });
+        prepared = false;
+        const auto prepare = [](JournalPromptCache& cache, BackgroundQueue& decoder, bool& prepared) -> Task<void> {
+            auto preparing = cache.prepare(decoder);
+            co_await std::move(preparing);
+            prepared = true;
+        };
+        startTask(*loop, prepare(cache, decoder, prepared));
+        loop->runUntilIdle();
+    }
+    void release() {
+        gate.set_value();
+        ASSERT_TRUE(loop->runUntil([this] { return prepared; }, 20));
+    }
+
+    const std::string stored = "[818294400,\"" + base64Encode(R"({"response":"kept","timestamp":818348400})") + "\"]";
+    const Date nextDay = on7th(12).addingTimeInterval(86400);
+    int madeHere = 0;
+    BackgroundQueue decoder;
+    std::promise<void> gate;
+    bool prepared = false;
+};
+
+TEST_F(JournalCacheDuringPrepareTest, ASaveNeitherDecodesTheStoredDaysNorLosesThem) {
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    startPreparing();
+    cache.saveResponse("the next day", nextDay);
+    EXPECT_EQ(cached(nextDay).first, "the next day");
+    EXPECT_EQ(madeHere, 0) << "the save went over the stored days undecoded";
+    release();
+    EXPECT_EQ(cached(on7th(12)).first, "kept");
+    EXPECT_EQ(cached(nextDay).first, "the next day");
+    EXPECT_EQ(madeHere, 0);
+
+    UserDefaults::standard().flush();
+    UserDefaults readBack(UserDefaults::standard().filePath());
+    JournalPromptCache fromTheFile(readBack);
+    EXPECT_EQ(fromTheFile.loadCache().size(), 2u) << "the file holds both days";
+}
+
+TEST_F(JournalCacheDuringPrepareTest, DaysClearedOrReplacedMeanwhileDoNotComeBack) {
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    startPreparing();
+    cache.saveResponse("the next day", nextDay);
+    cache.clear();
+    release();
+    EXPECT_FALSE(cached(on7th(12)).first);
+    EXPECT_FALSE(cached(nextDay).first);
+    cache.saveResponse("after the clearing", nextDay);
+    EXPECT_EQ(cache.loadCache().size(), 1u);
+
+    UserDefaults::standard().set("journalPromptCache", std::make_shared<CountedBytes>(stored, madeHere));
+    startPreparing();
+    storeBytes("[818208000,\"" + base64Encode(R"({"response":"set anew","timestamp":818262000})") + "\"]");
+    release();
+    EXPECT_FALSE(cached(on7th(12)).first) << "the days decoded are not those under the key any more";
+    EXPECT_EQ(cached(on7th(12).addingTimeInterval(-86400)).first, "set anew");
+}
+
+// An ordinary journal of `bytes`, its day's own.
+std::string journalOfDay(int day, std::size_t bytes = 40 * 1024) {
+    std::string text = "- **Day " + std::to_string(day) + "** \xF0\x9F\x93\x9D: wrote notes/plans\n\n";
+    text.resize(bytes, 'x');
+    return text;
+}
+
+// How many of the days before `today` the cache holds, the newest first, until the first day that is
+// missing; and whether any day older than that is there.
+std::pair<int, bool> newestStoredDays(const JournalPromptCache& stored, Date today, int days) {
+    int newest = 0;
+    while (newest < days && stored.getResponse(today.addingTimeInterval(-86400.0 * newest)).first) ++newest;
+    bool older = false;
+    for (int day = newest; day < days; ++day) older = older || stored.getResponse(today.addingTimeInterval(-86400.0 * day)).first;
+    return {newest, older};
+}
+
+// The bytes the cache takes in the file: its stored form's Base64.
+std::size_t storedFileBytes(UserDefaults& defaults) { return base64Encode(*defaults.data("journalPromptCache")).size(); }
+
+TEST_F(JournalPromptCacheTest, TheFileKeepsTheNewestDaysWithinTheBudgetAndEveryOtherSetting) {
+    const std::size_t budget = JournalPromptCache::storedBytesBudget;
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.set("viewStyle", "Journal");
+    defaults.set("categories", std::vector<std::uint8_t>{'[', ']'});
+    const int days = 45; // past the budget: each takes some 71 KB of the file
+    for (int day = days - 1; day >= 0; --day) cache.saveResponse(journalOfDay(day), on7th(10).addingTimeInterval(-86400.0 * day));
+    // Too large on its own: kept for the process, not stored, and it costs the older days nothing.
+    const SharedText huge = journalOfDay(-1, budget);
+    const Date tomorrow = on7th(10).addingTimeInterval(86400);
+    cache.saveResponse(huge, tomorrow);
+    defaults.flush();
+    defaults.set("hideDockIcon", true); // another write of the cache's value as it is
+    defaults.flush();
+
+    UserDefaults readBack(defaults.filePath());
+    EXPECT_EQ(readBack.string("viewStyle"), "Journal");
+    EXPECT_EQ(readBack.data("categories"), (std::vector<std::uint8_t>{'[', ']'}));
+    EXPECT_EQ(readBack.boolean("hideDockIcon"), true);
+    const JournalPromptCache stored(readBack);
+    const auto [newest, older] = newestStoredDays(stored, on7th(10), days);
+    EXPECT_FALSE(older) << "the oldest days go first";
+    EXPECT_GT(newest, 20);
+    EXPECT_LT(newest, days);
+    EXPECT_LE(storedFileBytes(readBack), budget);
+    EXPECT_GT(storedFileBytes(readBack), budget - 2 * 71 * 1024) << "filled up to the budget";
+    EXPECT_FALSE(stored.getResponse(tomorrow).first);
+    EXPECT_EQ(cached(tomorrow).first, *huge) << "kept in memory";
+    const auto logs = this->logs();
+    EXPECT_EQ(std::count_if(logs.begin(), logs.end(),
+                            [](const std::string& line) { return line.find("more than the journal cache stores") != std::string::npos; }),
+              1);
+}
+
+TEST_F(JournalPromptCacheTest, AnOlderFilePastTheBudgetIsBroughtWithinItAtTheNextSave) {
+    const auto file = directory.path() / "older" / "defaults.json";
+    const int days = 40;
+    {
+        UserDefaults older(file);
+        older.set("viewStyle", "Journal");
+        JournalCacheDictionary dictionary;
+        for (int day = 0; day < days; ++day) {
+            dictionary[on7th(0).addingTimeInterval(-86400.0 * day)] = encodeJournalPromptResponse({journalOfDay(day), on7th(1)});
+        }
+        const std::string stored = encodeJournalCache(dictionary);
+        older.set("journalPromptCache", std::vector<std::uint8_t>(stored.begin(), stored.end()));
+    }
+    UserDefaults defaults(file);
+    ASSERT_GT(storedFileBytes(defaults), JournalPromptCache::storedBytesBudget);
+    JournalPromptCache(defaults).saveResponse("today", on7th(10));
+    defaults.flush();
+
+    UserDefaults readBack(file);
+    EXPECT_EQ(readBack.string("viewStyle"), "Journal");
+    EXPECT_LE(storedFileBytes(readBack), JournalPromptCache::storedBytesBudget);
+    const JournalPromptCache stored(readBack);
+    const auto [newest, older] = newestStoredDays(stored, on7th(10), days);
+    EXPECT_FALSE(older);
+    EXPECT_GT(newest, 20) << "the save and the newest days read";
+    EXPECT_EQ(stored.getResponse(on7th(10)).first, "today");
 }
 
 TEST(JournalPromptText, StructureAndAssembly) {
@@ -174,7 +328,7 @@ protected:
         addRecord("Abacus Ledger", on7th(9).addingTimeInterval(-86400), 1200);
         answerOpenAI(200, openAITextReply("- **Writing** \xF0\x9F\x93\x9D: drafted the report\n- **Numbers**: budget"));
         model = std::make_shared<JournalHighlightsModel>(service);
-        clearedOnce = model->journalText.didChange.connect([this](const std::string& text) { cleared += text.empty(); });
+        clearedOnce = model->journalText.didChange.connect([this](const SharedText& text) { cleared += text->empty(); });
     }
 
     std::shared_ptr<JournalHighlightsModel> model;
@@ -193,10 +347,10 @@ TEST_F(JournalHighlightsTest, NewJournalIsRequestedSpacedCachedAndShown) {
     EXPECT_THAT(input, ::testing::Not(HasSubstr("Abacus Ledger")));
 
     const std::string expected = "- **Writing** \xF0\x9F\x93\x9D: drafted the report\n\n- **Numbers**: budget";
-    EXPECT_EQ(model->journalText.get(), expected);
+    EXPECT_EQ(*model->journalText.get(), expected);
     EXPECT_FALSE(model->isLoading.get());
     EXPECT_EQ(cleared, 1);
-    EXPECT_EQ(JournalPromptCache::shared().getResponse(on7th(0)).first, expected);
+    EXPECT_EQ(cached(on7th(0)).first, expected);
     EXPECT_TRUE(model->chatViewModel->messages->empty());
     EXPECT_EQ(model->chatViewModel->timeframe.get(), "TODAY");
 }
@@ -214,40 +368,41 @@ TEST_F(JournalHighlightsTest, TheJournalOfADayThatSkipsItsMidnightLeavesOutTheNe
 }
 
 TEST_F(JournalHighlightsTest, FreshCacheIsShownWithoutRequestOrClearing) {
-    JournalPromptCache::shared().saveResponse("cached journal", on7th(8));
+    const SharedText journal = "cached journal";
+    JournalPromptCache::shared().saveResponse(journal, on7th(8));
     loop->advance(14400);
     run(model->generateJournal(on7th(23)));
-    EXPECT_EQ(model->journalText.get(), "cached journal");
+    EXPECT_EQ(&*model->journalText.get(), &*journal) << "the cache's own text, not a copy: a journal may be megabytes";
     EXPECT_EQ(openAI.requestCount(), 0u);
     EXPECT_EQ(cleared, 0);
 
     loop->advance(1);
     run(model->generateJournal(on7th(1)));
     EXPECT_EQ(openAI.requestCount(), 1u);
-    EXPECT_THAT(model->journalText.get(), HasSubstr("drafted the report"));
-    EXPECT_THAT(*JournalPromptCache::shared().getResponse(on7th(1)).first, HasSubstr("drafted the report"));
+    EXPECT_THAT(*model->journalText.get(), HasSubstr("drafted the report"));
+    EXPECT_THAT(*cached(on7th(1)).first, HasSubstr("drafted the report"));
 }
 
 TEST_F(JournalHighlightsTest, FailureShowsItsTextAndCachesNothing) {
     answerOpenAI(500, R"({"error": "overloaded"})");
     run(model->generateJournal(on7th(11)));
-    EXPECT_EQ(model->journalText.get(), "Failed to generate journal entry: Server error: 500. Details: {\"error\": \"overloaded\"}");
+    EXPECT_EQ(*model->journalText.get(), "Failed to generate journal entry: Server error: 500. Details: {\"error\": \"overloaded\"}");
     EXPECT_FALSE(model->isLoading.get());
     EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
 
     answerOpenAI(200, openAITextReply("- **Back**: working"));
     run(model->generateJournal(on7th(11)));
     EXPECT_EQ(openAI.requestCount(), 2u);
-    EXPECT_EQ(model->journalText.get(), "- **Back**: working");
+    EXPECT_EQ(*model->journalText.get(), "- **Back**: working");
 }
 
 TEST_F(JournalHighlightsTest, MissingKeyAdviceIsShownButNeverKeptAsAJournal) {
     model->chatViewModel->apiKey = "";
     run(model->generateJournal(on7th(11)));
-    EXPECT_EQ(model->journalText.get(), "Please add your OpenAI API Key to ChatViewModel");
+    EXPECT_EQ(*model->journalText.get(), "Please add your OpenAI API Key to ChatViewModel");
     EXPECT_FALSE(model->isLoading.get());
     EXPECT_EQ(openAI.requestCount(), 0u);
-    EXPECT_FALSE(JournalPromptCache::shared().getResponse(on7th(11)).first);
+    EXPECT_FALSE(cached(on7th(11)).first);
 }
 
 TEST_F(JournalHighlightsTest, RunOvertakenByAnotherDayShowsNothingButKeepsItsJournal) {
@@ -266,9 +421,9 @@ TEST_F(JournalHighlightsTest, RunOvertakenByAnotherDayShowsNothingButKeepsItsJou
     ASSERT_TRUE(loop->runUntil([&] { return firstDone && secondDone; }, 20));
     loop->runUntilIdle();
 
-    EXPECT_EQ(model->journalText.get(), "today's cached journal");
+    EXPECT_EQ(*model->journalText.get(), "today's cached journal");
     EXPECT_FALSE(model->isLoading.get());
-    EXPECT_EQ(JournalPromptCache::shared().getResponse(on7th(9).addingTimeInterval(-86400)).first, "- **Yesterday**: spreadsheet");
+    EXPECT_EQ(cached(on7th(9).addingTimeInterval(-86400)).first, "- **Yesterday**: spreadsheet");
 }
 
 } // namespace

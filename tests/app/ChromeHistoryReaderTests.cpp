@@ -312,7 +312,7 @@ TEST_F(ChromeHistoryReaderTest, AHistoryThatIsNotChromesOwnTooMuchToReadOrDamage
         {{.time = std::chrono::milliseconds(0)}, "reading it took longer than 0 s"},
         {{.valueBytes = 500}, "it holds an address, a title or a row larger than 500 bytes"},
         {{.textBytes = 1000000},
-         "its visits of the last 33 days hold 1200000 bytes of addresses and titles, more than the 1000000 read at most"},
+         "its visits of the last 33 days hold more than the 1000000 bytes of addresses and titles read at most"},
     };
     write("");
     for (const auto& [limits, why] : tooMuch) {

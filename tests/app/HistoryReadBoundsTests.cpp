@@ -3,10 +3,16 @@
 
 #include "ChromeHistoryReaderFixture.h"
 #include "SyntheticHistory.h"
+#include "platform/foundation/FileSystemSpace.h"
 #include "platform/foundation/Files.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <future>
 #include <string>
@@ -29,20 +35,19 @@ protected:
     const std::string notRead = "❌ Chrome history not read: ";
 };
 
-// The count before the sort reads the table, whose rows the sort takes, however small an index that
-// covers it; and what an index the sort reads holds beyond the count is refused as it is read. The
-// index "trick" is made from other rows than the table's, with `indexURL` for their address.
+// The read takes the table's own rows and counts their text as they stream past, however an index
+// that covers them disagrees: one that holds small values for big rows lets no big row through, and one
+// that holds big values for small rows is not what is read. The index "trick" is made from other rows
+// than the table's, with `indexURL` for their address.
 TEST_F(HistoryReadBoundsTest, AnIndexThatDisagreesWithItsTableLetsNoMoreTextThrough) {
     const std::string big = "'https://big.example/' || printf('%.*c', 9980, 'x')"; // 10,000 bytes
     const struct {
-        std::string tableURL, indexURL, indexColumns, why;
+        std::string tableURL, indexURL, indexColumns;
     } cases[] = {
-        {big, "'a'", "url, title, last_visit_time",
-         "its visits of the last 33 days hold 200000 bytes of addresses and titles, more than the 100000 read at most"},
-        {"'https://small.example/'", big, "last_visit_time, url, title, visit_count",
-         "its visits of the last 33 days hold more than the 100000 bytes of addresses and titles read at most"},
+        {big, "'a'", "url, title, last_visit_time"},
+        {"'https://small.example/'", big, "last_visit_time, url, title, visit_count"},
     };
-    for (const auto& [tableURL, indexURL, indexColumns, why] : cases) {
+    for (const auto& [tableURL, indexURL, indexColumns] : cases) {
         fs::remove(source);
         {
             testing::SyntheticHistory history(source);
@@ -56,7 +61,15 @@ TEST_F(HistoryReadBoundsTest, AnIndexThatDisagreesWithItsTableLetsNoMoreTextThro
                             "PRAGMA writable_schema = ON; UPDATE sqlite_master SET tbl_name = 'urls', "
                             "sql = 'CREATE INDEX trick ON urls(" + indexColumns + ")' WHERE name = 'trick';");
         }
-        expectRefused({.textBytes = 100000}, why);
+        if (tableURL == big) {
+            expectRefused({.textBytes = 100000}, "its visits of the last 33 days hold more than the 100000 bytes of "
+                                                 "addresses and titles read at most");
+        } else {
+            ChromeHistoryReader::resetLastLoadTimeForTesting();
+            makeReader({.textBytes = 100000});
+            load();
+            EXPECT_EQ(urls(), std::vector<std::string>(20, "https://small.example/"));
+        }
     }
 }
 
@@ -110,6 +123,111 @@ TEST_F(HistoryReadBoundsTest, ABoundStopsTheLoadWhereverItIsAndTheHistoryIsLeftU
     ASSERT_EQ(fs::last_write_time(source), historyFileBefore);
     load();
     EXPECT_EQ(logged, std::vector<std::string>{notRead + tooMuchMemory});
+}
+
+// A file system of `bytes` (tmpfs) mounted on a new folder while it lives; mounted() is false where this
+// process may not mount one.
+class SmallFileSystem {
+public:
+    SmallFileSystem(fs::path folder, std::uint64_t bytes) : folder_(std::move(folder)) {
+        fs::create_directories(folder_);
+        const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
+        mounted_ = ::mount("glimmo-test", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        why_ = mounted_ ? "" : std::string("mounting a tmpfs is not permitted here: ") + std::strerror(errno);
+    }
+    ~SmallFileSystem() {
+        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& whyNot() const { return why_; }
+
+private:
+    fs::path folder_;
+    bool mounted_ = false;
+    std::string why_;
+};
+
+// Writes `path` until its file system is full.
+void fillUp(const fs::path& path) {
+    std::ofstream file(path, std::ios::binary);
+    const std::string block(1 << 16, 'f');
+    while (file.write(block.data(), block.size())) {
+    }
+}
+
+// A History whose file is made sparse to 50 GB, holding its few visits in its first pages, must not
+// fill the data folder's disk: it is refused before anything is copied, and left alone until it
+// changes. A copy that fails for want of space (taken by someone else as it runs) is left alone too,
+// and so is a History rewritten in place with its old size and modification time, until then.
+TEST_F(HistoryReadBoundsTest, ACopyTheDataFolderCannotTakeIsRefusedBeforeItIsMadeAndAFailedOneIsRemembered) {
+    SmallFileSystem small(directory.path() / "small", 4 << 20);
+    if (!small.mounted()) {
+        GTEST_SKIP() << small.whyNot();
+    }
+    copy = directory.path() / "small" / "data" / "chromeHistory.db";
+    testing::SyntheticHistory(source).add("https://a.example/", "A", 1, clock.now());
+    fs::resize_file(source, std::uint64_t{50} << 30);
+    makeReader({.copyBytes = std::uint64_t{100} << 30, .spareBytes = 1 << 20});
+    const std::uint64_t free = availableBytes(copy.parent_path());
+    int copies = 0;
+    setCommittedDatabaseCopyHookForTesting([&copies] { ++copies; });
+    load();
+    EXPECT_EQ(logged.back(), notRead + "copying it takes 53687091200 bytes, and the data folder has " +
+                                 std::to_string(free) + " bytes free, of which 1048576 stay free");
+    EXPECT_EQ(copies, 0);
+    EXPECT_EQ(availableBytes(copy.parent_path()), free);
+    logged.clear();
+    load();
+    EXPECT_TRUE(logged.empty());
+
+    fs::remove(source);
+    testing::SyntheticHistory(source).add("https://b.example/", "B", 1, clock.now());
+    const fs::path filler = directory.path() / "small" / "filler";
+    setCommittedDatabaseCopyHookForTesting([&copies, filler] {
+        if (++copies == 1) fillUp(filler);
+    });
+    makeReader({.spareBytes = 0});
+    load();
+    EXPECT_THAT(logged, ::testing::Contains(::testing::HasSubstr("No space left on device")));
+    EXPECT_FALSE(fs::exists(copy));
+    fs::remove(filler);
+    logged.clear();
+    load();
+    EXPECT_TRUE(logged.empty());
+    EXPECT_EQ(copies, 1);
+
+    const std::string bytes = readFile(source).value();
+    const auto modified = fs::last_write_time(source);
+    std::ofstream(source, std::ios::binary | std::ios::in) << bytes; // the same size, the same bytes even
+    fs::last_write_time(source, modified);
+    load();
+    EXPECT_EQ(reader->historyItems->size(), 1u);
+    EXPECT_TRUE(ChromeHistoryReader::lastLoadTime());
+}
+
+// The copy is bounded whatever room the disk has: a sparse History of 3 GB is refused unread; with a
+// low bound, a History and its log (counted twice: the copy replays its pages into the database) that
+// need exactly the bound are copied, one byte more is refused.
+TEST_F(HistoryReadBoundsTest, ACopyLargerThanItsBoundIsRefusedUnread) {
+    testing::SyntheticHistory(source).add("https://a.example/", "A", 1, clock.now());
+    fs::resize_file(source, std::uint64_t{3} << 30);
+    expectRefused({}, "copying it takes 3221225472 bytes, more than the 2147483648 copied at most");
+    EXPECT_FALSE(fs::exists(copy));
+
+    fs::remove(source);
+    testing::SyntheticHistory browser(source);
+    browser.execute("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;");
+    browser.add("https://b.example/", "B", 1, clock.now());
+    const std::uint64_t bytes = fs::file_size(source) + 2 * fs::file_size(source.string() + "-wal");
+    expectRefused({.copyBytes = bytes - 1, .spareBytes = 0},
+                  "copying it takes " + std::to_string(bytes) + " bytes, more than the " +
+                      std::to_string(bytes - 1) + " copied at most");
+    makeReader({.copyBytes = bytes, .spareBytes = 0});
+    load();
+    EXPECT_EQ(reader->historyItems->size(), 1u);
 }
 
 // Makes every scan of `urls` endless in a few pages, in a History of one visit to `onlyURL`: the

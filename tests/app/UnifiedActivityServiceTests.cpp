@@ -194,6 +194,50 @@ TEST_F(UnifiedActivityServiceTest, AServiceFreedWhileTheHistoryLoadsDeliversNoth
     EXPECT_FALSE(delivered->has_value());
 }
 
+// A day's visits are copied for the merge a piece at a time, each in a turn of the loop of its own. Runs
+// `action` once, in a turn between two pieces of the copy a request for the day makes, and gives what the
+// request delivered.
+std::optional<std::vector<UnifiedActivity>> deliveredWhenBetweenPieces(ManualRunLoop& loop,
+                                                                     std::shared_ptr<UnifiedActivityService>& service,
+                                                                     ChromeHistoryReader& reader, Date start, Date end,
+                                                                     const std::function<void()>& action) {
+    auto delivered = std::make_shared<std::optional<std::vector<UnifiedActivity>>>();
+    const TaskHandle request = startTask(loop, requestInto(*service, start, end, delivered));
+    // The copy watches the list for a replacement while it runs.
+    const std::size_t watchers = reader.historyItems.didChange.connectionCount();
+    bool acted = false;
+    std::function<void()> look = [&] {
+        if (reader.historyItems.didChange.connectionCount() > watchers) {
+            action();
+            acted = true;
+        } else if (!request.isFinished()) {
+            loop.post(look);
+        }
+    };
+    loop.post(look);
+    EXPECT_TRUE(loop.runUntil([&] { return request.isFinished(); }, 10));
+    EXPECT_TRUE(acted);
+    return *delivered;
+}
+
+TEST_F(UnifiedActivityServiceTest, AHistoryReplacedWhileTheDaysVisitsAreCopiedIsCopiedAgainWhole) {
+    addRecord("Google Chrome", at(0, 0), 86399, "");
+    const std::size_t count = 2 * UnifiedActivityService::visitsCopiedPerTurn;
+    reader->historyItems = std::vector<HistoryItem>(count, visit("https://old.example/", at(10, 0)));
+    const auto delivered = deliveredWhenBetweenPieces(*loop, service, *reader, at(0, 0), at(23, 59), [&] {
+        reader->historyItems = std::vector<HistoryItem>(count, visit("https://new.example/", at(11, 0)));
+    });
+    ASSERT_TRUE(delivered.has_value());
+    ASSERT_EQ(delivered->size(), 1u);
+    EXPECT_EQ((*delivered)[0].name, "new.example");
+}
+
+TEST_F(UnifiedActivityServiceTest, AServiceFreedWhileTheDaysVisitsAreCopiedDeliversNothing) {
+    reader->historyItems = std::vector<HistoryItem>(2 * UnifiedActivityService::visitsCopiedPerTurn,
+                                                    visit("https://example.com/", at(10, 0)));
+    EXPECT_FALSE(deliveredWhenBetweenPieces(*loop, service, *reader, at(0, 0), at(23, 59), [&] { service.reset(); }));
+}
+
 TEST_F(UnifiedActivityServiceTest, EmptyWindowGivesNothing) {
     EXPECT_TRUE(activities(at(1, 0), at(2, 0)).empty());
     EXPECT_EQ(runBlocking(*loop, service->totalDuration(at(1, 0), at(2, 0)), 10), 0);

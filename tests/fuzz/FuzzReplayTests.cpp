@@ -32,6 +32,7 @@ const Target targets[] = {
     {"userDefaults", userDefaults::fuzzOne},
     {"images", images::fuzzOne},
     {"url", url::fuzzOne},
+    {"replyExcerpt", replyExcerpt::fuzzOne},
 };
 
 class FuzzReplay : public ::testing::TestWithParam<Target> {};

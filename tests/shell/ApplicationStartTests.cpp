@@ -242,13 +242,19 @@ TEST(ApplicationStart, ASecondStartSharingAnyStoreLeavesTheFirstAloneAndAKilledO
     const std::string data = "data folder " + (home.path() / "data" / ownFolder).string();
     const std::string records = "records folder " + (home.path() / "Documents").string();
     const std::string settings = "settings folder " + (home.path() / "config" / ownFolder).string();
+    const std::string images = "image cache folder " + (home.path() / "cache" / ownFolder / "RemoteImage").string();
     // The variables a second start changes, and the folders its line may name.
     const std::vector<std::pair<std::map<std::string, std::string>, std::vector<std::string>>> seconds{
-        {{}, {data, records, settings}},
-        {{{"XDG_DATA_HOME", elsewhere("data")}, {"XDG_CONFIG_HOME", elsewhere("config")}}, {records}},
-        {{{"XDG_CONFIG_HOME", elsewhere("config")}, {"XDG_DOCUMENTS_DIR", elsewhere("Documents")}}, {data}},
-        {{{"XDG_DATA_HOME", elsewhere("data")}, {"XDG_CONFIG_HOME", elsewhere("linked")}, {"XDG_DOCUMENTS_DIR", elsewhere("Documents")}},
+        {{}, {data, records, settings, images}},
+        {{{"XDG_DATA_HOME", elsewhere("data")}, {"XDG_CONFIG_HOME", elsewhere("config")}, {"XDG_CACHE_HOME", elsewhere("cache")}},
+         {records}},
+        {{{"XDG_CONFIG_HOME", elsewhere("config")}, {"XDG_DOCUMENTS_DIR", elsewhere("Documents")}, {"XDG_CACHE_HOME", elsewhere("cache")}},
+         {data}},
+        {{{"XDG_DATA_HOME", elsewhere("data")}, {"XDG_CONFIG_HOME", elsewhere("linked")}, {"XDG_DOCUMENTS_DIR", elsewhere("Documents")},
+          {"XDG_CACHE_HOME", elsewhere("cache")}},
          {settings}},
+        {{{"XDG_DATA_HOME", elsewhere("data")}, {"XDG_CONFIG_HOME", elsewhere("config")}, {"XDG_DOCUMENTS_DIR", elsewhere("Documents")}},
+         {images}},
     };
     for (const auto& [changes, shared] : seconds) {
         auto changed = environment;

@@ -1,5 +1,14 @@
 #include "ShellTestSupport.h"
 
+#include "analysis/ChatViewModel.h"
+#include "analysis/ContentViewModel.h"
+#include "app/ActivityDataManager.h"
+#include "RemoteImage/DefaultRemoteImageLoader.h"
+#include "RemoteImage/ImageLoadingSession.h"
+#include "RemoteImage/RemoteImage.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "ui/Panels/JournalContentView.h"
+
 #include "app/ActivityMonitor.h"
 #include "app/UnifiedActivityService.h"
 #include "platform/scenes/SceneRunner.h"
@@ -8,6 +17,7 @@
 
 #include <gmock/gmock.h>
 
+#include <array>
 #include <filesystem>
 
 namespace glimmo::testing {
@@ -262,6 +272,160 @@ TEST_F(GlimmoDemoAppTest, TheApplicationsOwnViewsOpenInTheMenuBarAndPreferencesW
     EXPECT_TRUE(app->hasCachedPreferencesView());
     for (const auto& label : settings) EXPECT_EQ(label.find("not built yet"), std::string::npos) << label;
 }
+
+} // namespace
+} // namespace glimmo::testing
+
+namespace glimmo::testing {
+namespace {
+
+// What is under way when the application quits, each waiting for something that does not come.
+enum class InFlight { dayAnalysis, chatAnswer, journalDayStep, historyLoad, imageDownload };
+
+class QuitTest : public GlimmoDemoAppTest, public ::testing::WithParamInterface<InFlight> {
+protected:
+    // Both AI services and the image server take requests and never answer; the monitor summarises the
+    // front window; the day store and the defaults are in the test's folder.
+    QuitTest() {
+        environment.set("GEMINI_BASE_URL", gemini.baseURL());
+        environment.set("GEMINI_API_KEY", apiKey);
+        environment.set("OPENAI_BASE_URL", openAI.baseURL());
+        environment.set("OPENAI_API_KEY", "test-openai-key");
+        ServerReply silent;
+        silent.stallSeconds = 60;
+        setGeminiReply(silent);
+        openAI.on("POST", "/v1/responses", [silent](const RecordedRequest&, ServerReply& reply) { reply = silent; });
+        images.on("GET", "/photo.png", [silent](const RecordedRequest&, ServerReply& reply) { reply = silent; });
+        UserDefaults::setStandard(defaultsFile);
+        ActivityDataManager::setShared(std::make_shared<ActivityDataManager>(
+            loop->clock(), [store = directory.path() / "support"]() -> std::optional<std::filesystem::path> { return store; }));
+        workspace.setFrontmost(terminalApp);
+        accessibility.setTrusted(true);
+        FakeElement window;
+        window.role = "AXWindow";
+        window.title = "Inbox";
+        accessibility.setWindows(terminalApp.processIdentifier, {window});
+    }
+
+    ~QuitTest() override {
+        hosts.clear();
+        app.reset();
+        ActivityDataManager::setShared(nullptr);
+        UserDefaults::setStandard(nullptr);
+    }
+
+    // The content view of the row. What the work under way would hold on to if it never ended goes into
+    // `held`.
+    AnyView content() {
+        switch (GetParam()) {
+        case InFlight::dayAnalysis: {
+            const auto model = std::make_shared<ContentViewModel>(app->unifiedActivityService);
+            held.push_back(model);
+            return AnyView(Text("day").task([model] { return model->refreshAnalysis(); }));
+        }
+        case InFlight::chatAnswer: {
+            const auto chat = std::make_shared<ChatViewModel>(app->unifiedActivityService, "TODAY");
+            held.push_back(chat);
+            return AnyView(Text("chat").onAppear([chat] {
+                chat->currentInput = "What did I do?";
+                chat->sendMessage();
+            }));
+        }
+        case InFlight::journalDayStep:
+        case InFlight::historyLoad:
+            return AnyView(JournalContentView(app->chromeReader, app->activityMonitor, app->unifiedActivityService));
+        case InFlight::imageDownload: {
+            const auto session = remoteimage::makeImageLoadingSession(1 << 20, 1 << 20, 15, directory.path() / "images");
+            held.push_back(session);
+            const auto loader = std::make_shared<remoteimage::DefaultRemoteImageLoader>(
+                std::make_shared<remoteimage::DefaultRemoteImageCache>(100), session, *loop);
+            return remoteimage::remoteImageLoader(AnyView(remoteimage::RemoteImage(URL::parse(images.url("/photo.png")))),
+                                                  loader);
+        }
+        }
+        return AnyView(EmptyView());
+    }
+
+    bool askedFor(const LoopbackServer& server, const std::string& part, std::size_t times = 1) {
+        return waitFor([&] {
+            const auto requests = server.requests();
+            return static_cast<std::size_t>(std::count_if(requests.begin(), requests.end(), [&](const RecordedRequest& request) {
+                       return request.body.find(part) != std::string::npos;
+                   })) >= times;
+        });
+    }
+
+    // The row's work, started by opening the window, until it waits.
+    void startTheWork() {
+        openMenuBarWindow();
+        switch (GetParam()) {
+        case InFlight::dayAnalysis:
+            ASSERT_TRUE(askedFor(gemini, "Unified Activity Report") && askedFor(gemini, "Inbox"));
+            break;
+        case InFlight::chatAnswer:
+            ASSERT_TRUE(askedFor(openAI, "What did I do?"));
+            break;
+        case InFlight::journalDayStep:
+            ASSERT_TRUE(hosts.back()->click("previous day"));
+            ASSERT_TRUE(askedFor(gemini, "Unified Activity Report", 2)) << "today's analysis and the day before's";
+            break;
+        case InFlight::historyLoad:
+            ASSERT_TRUE(hosts.back()->click("previous day"));
+            loop->runUntilIdle();
+            ASSERT_TRUE(app->chromeReader->isLoading()) << "the day step waits for the history";
+            break;
+        case InFlight::imageDownload:
+            ASSERT_TRUE(waitFor([this] { return images.requestCount() == 1; }));
+            break;
+        }
+    }
+
+    // Visits enough for the load to outlast the quit, one a second back from now.
+    void writeALargeHistory() {
+        std::filesystem::create_directories(historySource.parent_path());
+        SyntheticHistory history(historySource);
+        history.execute("INSERT INTO urls(url, title, visit_count, last_visit_time) "
+                        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 99999) "
+                        "SELECT 'https://site' || (i % 500) || '.example/page/' || i, 'Page ' || i, 1, " +
+                        std::to_string(chromeTime(loop->now())) + " - i * 1000000 FROM n;");
+    }
+
+    ScopedEnvironment environment;
+    LoopbackServer openAI;
+    LoopbackServer images;
+    std::vector<std::weak_ptr<const void>> held;
+};
+
+// A quit while work waits for a reply, a load or a download that does not come ends it all: the wait ends
+// because nothing is pending any more, not at its time limit, and the models the work holds and the
+// services they hold go with the application object. A question left unanswered is no failure.
+TEST_P(QuitTest, EndsTheWorkUnderWayAndReleasesTheModelsAndTheServices) {
+    if (GetParam() == InFlight::historyLoad) writeALargeHistory();
+    std::optional<GlimmoDemoApp::CancelledWorkEnding> ending;
+    auto deps = dependencies();
+    deps.makeContentView = [this] { return content(); };
+    deps.cancelledWorkEnded = [&ending](GlimmoDemoApp::CancelledWorkEnding how) { ending = how; };
+    app = std::make_unique<GlimmoDemoApp>(deps);
+    ASSERT_NO_FATAL_FAILURE(startTheWork());
+
+    held.insert(held.end(), {app->activityMonitor, app->chromeReader, app->unifiedActivityService});
+    hosts.clear();
+    app.reset();
+    EXPECT_EQ(ending, GlimmoDemoApp::CancelledWorkEnding::nothingPending);
+    EXPECT_EQ(pendingContinuationCount(), 0U);
+    for (const auto& each : held) EXPECT_TRUE(each.expired());
+    EXPECT_EQ(countPrefix("Error fetching OpenAI response: "), 0U);
+}
+
+std::string rowName(const ::testing::TestParamInfo<InFlight>& row) {
+    constexpr std::array names{"DayAnalysis", "ChatAnswer", "JournalDayStep", "HistoryLoad", "ImageDownload"};
+    return names.at(static_cast<std::size_t>(row.param));
+}
+
+INSTANTIATE_TEST_SUITE_P(InFlight, QuitTest,
+                         ::testing::Values(InFlight::dayAnalysis, InFlight::chatAnswer, InFlight::journalDayStep,
+                                           InFlight::historyLoad, InFlight::imageDownload),
+                         rowName);
 
 } // namespace
 } // namespace glimmo::testing

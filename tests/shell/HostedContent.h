@@ -25,6 +25,8 @@ public:
 
     // The labels of the laid-out views, in tree order.
     std::vector<std::string> labels();
+    // Clicks the middle of the view labelled `label`; false when there is none.
+    bool click(const std::string& label);
 
 private:
     std::unique_ptr<ViewHost> host_;

@@ -8,6 +8,7 @@
 #include "ui/Dashboard/AppFocusView.h"
 #include "ui/Dashboard/EquatableWeeklyBarChart.h"
 #include "ui/Panels/ChatView.h"
+#include "ui/Panels/JournalDayHeader.h"
 #include "ui/Panels/JournalDayStepping.h"
 #include "ui/Panels/JournalHighlightsView.h"
 #include "ui/Panels/MediaDigestView.h"
@@ -81,31 +82,17 @@ AnyView JournalContentView::dayPage() const {
     const State<Date> date = currentDate;
     const Calendar calendar = Calendar::current();
     const bool forwardDisabled = isForwardDisabled(calendar, *currentDate, currentMoment());
-    auto step = [date](int days) {
-        return [date, days] { date.set(steppedDate(Calendar::current(), *date, days, currentMoment())); };
-    };
-
-    AnyView header =
-        HStack({Text("What You Did").font(Font::system(24)).lineLimit(1).minimumScaleFactor(0.5).foregroundColor(textColor),
-                Spacer(),
-                Button(step(-1), Image::systemName("arrow.left").foregroundColor(Color::orange()))
-                    .buttonStyle(AnyButtonStyle::plain())
-                    .accessibilityLabel("previous day"),
-                Text(monthDayString(*currentDate)).font(Font::system(20)).padding(EdgeSet::horizontal()).foregroundColor(textColor),
-                Button(step(1), Image::systemName("arrow.right").foregroundColor(forwardDisabled ? Color::gray() : Color::orange()))
-                    .buttonStyle(AnyButtonStyle::plain())
-                    .disabled(forwardDisabled)
-                    .accessibilityLabel("next day")})
-            .padding(EdgeSet::horizontal());
+    const auto step = [date](int days) { date.set(steppedDate(Calendar::current(), *date, days, currentMoment())); };
+    const AnyView header = journalDayHeader(*currentDate, forwardDisabled, step, textColor);
 
     const State<bool> hovered = copyHovered;
-    const State<std::string> journal = journalHighlightsText;
+    const State<SharedText> journal = journalHighlightsText;
     std::vector<AnyView> sectionHeader{Text("HOW YOU USED YOUR TIME").font(Font::system(10)).foregroundColor(secondaryTextColor),
                                        Spacer()};
     if (model->isLoading.get()) {
         sectionHeader.push_back(ProgressView().scaleEffect(0.5).padding(EdgeSet::trailing(), 4).accessibilityLabel("loading"));
     }
-    sectionHeader.push_back(Button([model, journal] { model->copyJournalSummary(*journal); },
+    sectionHeader.push_back(Button([model, journal] { model->copyJournalSummary(**journal); },
                                    Image::systemName("doc.on.doc")
                                        .foregroundColor(*copyHovered ? Color::orange() : Color::orange().opacity(0.7))
                                        .font(Font::system(12))

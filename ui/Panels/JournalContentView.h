@@ -6,6 +6,7 @@
 // the shown day changes.
 
 #include "analysis/ContentViewModel.h"
+#include "analysis/SharedText.h"
 #include "app/ActivityMonitor.h"
 #include "app/ChromeHistoryReader.h"
 #include "app/PreferencesModel.h"
@@ -33,7 +34,7 @@ struct JournalContentView : View<JournalContentView> {
     StateObject<ContentViewModel> viewModel;
     State<int> selectedTab{0};
     State<Date> currentDate;
-    State<std::string> journalHighlightsText{std::string()};
+    State<SharedText> journalHighlightsText{SharedText()};
     State<bool> copyHovered{false};
     Color textColor = Color::labelColor();
     Color secondaryTextColor = Color::secondaryLabelColor();

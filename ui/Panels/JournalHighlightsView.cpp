@@ -8,14 +8,14 @@
 namespace glimmo {
 
 JournalHighlightsView::JournalHighlightsView(Date date, std::shared_ptr<UnifiedActivityService> service,
-                                             std::shared_ptr<ContentViewModel> viewModel, Binding<std::string> journalText,
+                                             std::shared_ptr<ContentViewModel> viewModel, Binding<SharedText> journalText,
                                              Color textColor)
     : date(date), unifiedActivityService(service), viewModel(std::move(viewModel)), journalText(std::move(journalText)),
       model([service] { return std::make_shared<JournalHighlightsModel>(service); }), textColor(std::move(textColor)) {}
 
 AnyView JournalHighlightsView::body() const {
     const std::shared_ptr<JournalHighlightsModel> journal = model.get();
-    const Binding<std::string> shared = journalText;
+    const Binding<SharedText> shared = journalText;
     const Date day = date;
     AnyView content = IfElse(
         journal->isLoading.get(),
@@ -32,7 +32,7 @@ AnyView JournalHighlightsView::body() const {
         });
     // The layout's copy of the text follows the journal as it is shown.
     return VStack(HorizontalAlignment::leading(), 10, {content})
-        .onChange(journal->journalText.get(), [shared](const std::string&, const std::string& text) { shared.set(text); })
+        .onChange(journal->journalText.get(), [shared](const SharedText&, const SharedText& text) { shared.set(text); })
         .onAppear([shared, journal] { shared.set(journal->journalText.get()); })
         .task([journal, day] { return journal->generateJournal(day); })
         .id(day);

@@ -11,20 +11,19 @@
 #include "platform/view/ViewKit.h"
 
 #include <memory>
-#include <string>
 
 namespace glimmo {
 
 struct JournalHighlightsView : View<JournalHighlightsView> {
     JournalHighlightsView(Date date, std::shared_ptr<UnifiedActivityService> unifiedActivityService,
-                          std::shared_ptr<ContentViewModel> viewModel, Binding<std::string> journalText,
+                          std::shared_ptr<ContentViewModel> viewModel, Binding<SharedText> journalText,
                           Color textColor = Color::labelColor());
 
     Date date;
     std::shared_ptr<UnifiedActivityService> unifiedActivityService;
     std::shared_ptr<ContentViewModel> viewModel;
     // Belongs to the layout, which copies it with the day's summary.
-    Binding<std::string> journalText;
+    Binding<SharedText> journalText;
     // The generation, the cache look-up and the chat model used for the request, per identity.
     StateObject<JournalHighlightsModel> model;
     Color textColor;

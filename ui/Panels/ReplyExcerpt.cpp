@@ -1,5 +1,6 @@
 #include "ui/Panels/ReplyExcerpt.h"
 
+#include "ui/Panels/ReplyExcerptBlockStarts.h"
 #include "ui/Panels/ReplyExcerptWeight.h"
 
 #include <algorithm>
@@ -39,8 +40,8 @@ std::size_t fittingPrefix(const ReplyWeigher& weigher, std::string_view line, st
 
 // Whether the line starting `text` opens a list item (only its start is read).
 bool opensListItem(const ReplyWeigher& weigher, std::string_view text) {
-    const std::string_view start = text.substr(0, std::min<std::size_t>(text.find('\n'), 64));
-    return weigher.weigh(start, 0).opensListItem;
+    const std::string_view start = text.substr(0, std::min<std::size_t>(replyLineAt(text, 0).end, 64));
+    return weigher.weigh(start, 0).opensListItem();
 }
 
 } // namespace
@@ -50,33 +51,36 @@ std::size_t replyExcerptLength(std::string_view reply, const ReplyExcerptLimits&
     // it is, so the walk never looks further.
     const std::string_view window = reply.substr(0, std::min(reply.size(), limits.bytes + 1));
     std::size_t weight = 0;
-    std::size_t lastCut = 0;     // before a blank line outside code or a list item's line, after some text
+    std::size_t lastCut = 0;     // before a blank line in no block or a list item's line, after some text
     std::size_t lastLineEnd = 0; // after some text
     ReplyWeigher weigher;
     for (std::size_t start = 0; start < window.size();) {
-        const std::size_t newline = window.find('\n', start);
-        const std::size_t end = newline == std::string_view::npos ? window.size() : newline;
-        const std::string_view line = window.substr(start, end - start);
+        const ReplyLineSpan span = replyLineAt(window, start);
+        const std::string_view line = window.substr(start, span.end - start);
         const ReplyWeigher::Line lineWeight = weigher.weigh(line, limits.weight - weight);
-        if (lineWeight.opensListItem && lastLineEnd > 0) lastCut = std::max(lastCut, lastLineEnd);
-        if (end > limits.bytes || lineWeight.weight > limits.weight - weight) {
+        if (lineWeight.opensListItem() && lastLineEnd > 0) lastCut = std::max(lastCut, lastLineEnd);
+        if (span.end > limits.bytes || lineWeight.weight > limits.weight - weight) {
             if (lastCut > 0) return lastCut;
             if (lastLineEnd > 0) return lastLineEnd;
             return start + fittingPrefix(weigher, line, std::min(lineWeight.fittingBytes, limits.bytes - start),
                                          limits.weight - weight);
         }
         weight += lineWeight.weight;
-        if (isBlankLine(line)) {
-            if (lastLineEnd > 0 && !weigher.insideCode()) lastCut = start;
-        } else {
-            lastLineEnd = end;
+        if (!isBlankText(line)) {
+            lastLineEnd = span.end;
+        } else if (lastLineEnd > 0 && lineWeight.blocks.kind == ReplyLineKind::blank) {
+            // A blank line that code or HTML does not take in ends a block.
+            lastCut = start;
         }
-        weigher.take(line);
-        start = end + 1;
+        weigher.take(lineWeight);
+        start = span.next;
     }
-    if (window.size() == reply.size()) return reply.size();
-    // The window ended just after a line end: what follows is past the byte limit.
-    if (lastLineEnd > 0 && opensListItem(weigher, reply.substr(window.size()))) {
+    if (reply.size() <= limits.bytes) return reply.size();
+    // The window ended just after a line end: what follows, that line end too at the window's last
+    // byte, is past the byte limit.
+    std::string_view rest = reply.substr(window.size());
+    if (window.ends_with('\r') && rest.starts_with('\n')) rest.remove_prefix(1);
+    if (lastLineEnd > 0 && opensListItem(weigher, rest)) {
         lastCut = std::max(lastCut, lastLineEnd);
     }
     return lastCut > 0 ? lastCut : lastLineEnd > 0 ? lastLineEnd : window.size() - 1;

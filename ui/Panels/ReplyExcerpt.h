@@ -19,9 +19,10 @@ struct ReplyExcerptLimits {
 };
 
 // The length of the shown prefix: the whole reply when it keeps within the limits; otherwise up to the
-// last place that does where a block ends (a blank line outside a code fence) or a list item starts,
-// however deep, so a long list shows as many of its items as fit; when there is none, up to the last
-// whole line that does; when not even the first line does, as many of its characters as do.
+// last place that does where a block ends (a blank line that no code or HTML block takes in) or a list
+// item starts, however deep, as the parser reads the blocks, so a long list shows as many of its items
+// as fit; when there is none, up to the last whole line that does; when not even the first line does,
+// as many of its characters as do.
 std::size_t replyExcerptLength(std::string_view reply, const ReplyExcerptLimits& limits = {});
 
 // What follows a shown prefix that is not the whole reply: "The rest of this reply (226 KB) is not

@@ -3,8 +3,10 @@
 // A reply shown as Markdown, the one way the application shows one: only its excerpt, with a line
 // saying how much was left out (ShownReply). A short reply is parsed at once; a longer one is parsed
 // on a thread of its own, with a small spinner meanwhile, so the main loop never waits for the parser
-// and lays out no more than the excerpt.
+// and lays out no more than the excerpt. The reply is shared, not copied, and told from another by
+// being the same text: however long it is, the main loop neither copies nor reads it whole.
 
+#include "analysis/SharedText.h"
 #include "platform/runtime/Observable.h"
 #include "platform/runtime/Task.h"
 #include "platform/view/ViewKit.h"
@@ -12,7 +14,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <string>
 
 namespace glimmo {
 
@@ -22,7 +23,7 @@ class BackgroundQueue;
 class ReplyPreparation : public ObservableObject, public std::enable_shared_from_this<ReplyPreparation> {
 public:
     struct Prepared {
-        std::size_t key; // the reply's hash
+        SharedText reply;
         ShownReply shown;
     };
 
@@ -31,7 +32,7 @@ public:
 
     Published<std::shared_ptr<const Prepared>> prepared{*this, nullptr};
 
-    Task<void> prepare(std::shared_ptr<const std::string> reply, std::size_t key);
+    Task<void> prepare(SharedText reply);
 
 private:
     std::unique_ptr<BackgroundQueue> parser_;
@@ -41,9 +42,9 @@ struct ReplyMarkdown : View<ReplyMarkdown> {
     // Parsing this much takes a few milliseconds whatever it holds.
     static constexpr std::size_t parsedAtOnceBytes = 16 * 1024;
 
-    explicit ReplyMarkdown(std::string reply);
+    explicit ReplyMarkdown(SharedText reply);
 
-    std::string reply;
+    SharedText reply;
     StateObject<ReplyPreparation> preparation;
 
     AnyView body() const;

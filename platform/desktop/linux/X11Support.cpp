@@ -9,12 +9,14 @@
 #include <array>
 #include <mutex>
 #include <set>
+#include <string_view>
 
 #include <cerrno>
 #include <cstdint>
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace glimmo::x11 {
@@ -37,9 +39,28 @@ int ignoreErrorsOnOurDisplays(Display* display, XErrorEvent* event) {
     return previousErrorHandler ? previousErrorHandler(display, event) : 0;
 }
 
+// With registryMutex held. Every connection of ours to the same server has lost it too, whether or not
+// Xlib has seen it on that one yet.
+void markServerGone(Display* display) {
+    deadDisplays.insert(display);
+    const std::string_view server = DisplayString(display);
+    for (Display* other : ourDisplays) {
+        if (server == DisplayString(other)) deadDisplays.insert(other);
+    }
+}
+
 void markDead(Display* display, void*) {
     const std::lock_guard lock(registryMutex);
-    deadDisplays.insert(display);
+    markServerGone(display);
+}
+
+// Whether the server has closed the connection: its end is read on the socket without taking anything
+// from it, and without a call into Xlib, whose I/O-error path, once its exit handler returns, unlocks
+// the display a second time.
+bool serverClosed(Display* display) {
+    char byte = 0;
+    const ssize_t got = ::recv(ConnectionNumber(display), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
 // Xlib's default handler ends the process on whichever thread noticed, and so does the one the
@@ -49,7 +70,7 @@ void markDead(Display* display, void*) {
 int reportLostServer(Display* display) {
     {
         const std::lock_guard lock(registryMutex);
-        if (ourDisplays.contains(display)) deadDisplays.insert(display);
+        if (ourDisplays.contains(display)) markServerGone(display);
     }
     reportDisplayLost();
     return 0;
@@ -58,11 +79,11 @@ int reportLostServer(Display* display) {
 } // namespace
 
 void DisplayCloser::operator()(Display* display) const {
-    bool dead = false;
+    bool dead = isDead(display);
     {
         const std::lock_guard lock(registryMutex);
         ourDisplays.erase(display);
-        dead = deadDisplays.erase(display) > 0;
+        deadDisplays.erase(display);
         if (dead && abandonedCount < abandonedDisplays.size()) abandonedDisplays[abandonedCount++] = display;
     }
     // Closing a connection whose server is gone blocks forever inside Xlib; its memory is all
@@ -87,14 +108,23 @@ DisplayPtr openDisplay(const std::string& name) {
 }
 
 bool isDead(Display* display) {
-    const std::lock_guard lock(registryMutex);
-    return deadDisplays.contains(display);
+    {
+        const std::lock_guard lock(registryMutex);
+        if (deadDisplays.contains(display)) return true;
+    }
+    if (!serverClosed(display)) return false;
+    {
+        const std::lock_guard lock(registryMutex);
+        markServerGone(display);
+    }
+    reportDisplayLost();
+    return true;
 }
 
 // Without a main loop nobody is listening, and the work is dropped.
 void postToMainLoop(std::function<void()> work) { RunLoop::postToMain(std::move(work)); }
 
-Atom atom(Display* display, const char* name) { return XInternAtom(display, name, False); }
+Atom atom(Display* display, const char* name) { return isDead(display) ? None : XInternAtom(display, name, False); }
 
 std::vector<unsigned long> cardinalProperty(Display* display, Window window, Atom property, Atom type) {
     Atom actualType = None;
@@ -158,6 +188,7 @@ void EventReader::run() {
     Display* display = display_.get();
     const int xfd = ConnectionNumber(display);
     while (!stopping_) {
+        // Asked before every read: XPending reads the socket once its queue is empty.
         while (!stopping_ && !isDead(display) && XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);

@@ -31,9 +31,13 @@ DisplayPtr openDisplay(const std::string& name);
 // returns as well (XSetIOErrorExitHandler), or Xlib still ends the process after the report.
 void reportLostServers();
 
-// Whether the server of this connection has gone away.
+// Whether the server of this connection has gone away: Xlib's I/O error was seen on it or on another
+// connection of ours to the same server, or the server's end is read on its socket (which reports the
+// loss, as the I/O error does). Then no Xlib call is made on it: each function here asks first, and so
+// does any caller before it calls Xlib itself.
 bool isDead(Display* display);
 
+// None once the server is gone.
 Atom atom(Display* display, const char* name);
 
 // A 32-bit property read as a list of values (windows, cardinals); empty when missing.

@@ -5,7 +5,6 @@
 #include "platform/desktop/linux/DesktopEntries.h"
 #include "platform/desktop/linux/X11Support.h"
 #include "platform/foundation/Files.h"
-#include "platform/runtime/ErrorValue.h"
 #include "platform/runtime/RunLoop.h"
 
 #include <X11/Xatom.h>
@@ -17,9 +16,6 @@
 namespace glimmo {
 
 namespace {
-// Crosses threads as a value.
-[[maybe_unused]] const bool taught = ErrorValue::teach<DesktopServiceError>();
-
 struct Observers {
     Signal<const RunningApplication&> didActivate;
 };

@@ -159,6 +159,14 @@ TEST_F(FilesTest, CopyAndStartOfAFileTakeRegularFilesOnly) {
     struct Stop {};
     EXPECT_THROW(copyRegularFile(folder.path() / "big", folder.path() / "stopped", [] { throw Stop{}; }), Stop);
     EXPECT_EQ(fs::file_size(folder.path() / "stopped"), 0u) << "stopped before its first chunk";
+    EXPECT_EQ(copyRegularFile(folder.path() / "big", folder.path() / "exact", {}, big.size()), big.size());
+    try {
+        copyRegularFile(folder.path() / "big", folder.path() / "cut", {}, 1000);
+        ADD_FAILURE() << "a source larger than the room was copied";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.errorNumber(), EFBIG);
+    }
+    EXPECT_EQ(fs::file_size(folder.path() / "cut"), 1000u) << "no more than the room is written";
 
     const std::optional<FileStart> start = readFileStart(folder.path() / "big", 32);
     ASSERT_TRUE(start);

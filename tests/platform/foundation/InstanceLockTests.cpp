@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <thread>
 
 namespace glimmo {
 namespace {
@@ -45,6 +46,33 @@ TEST_F(InstanceLockTest, EachFolderUnderAnyNameHasOneOwnerAndAStartThatFindsOneT
 
     std::ofstream(at("file")) << "not a folder";
     EXPECT_THROW(InstanceLock::acquire({{at("file"), "data"}}), FileError);
+}
+
+TEST_F(InstanceLockTest, WhenTwoFoldersAreHeldTheFirstInTheLockingOrderIsNamedWhateverOrderTheyAreGivenIn) {
+    for (const char* name : {"one", "two"}) fs::create_directory(at(name));
+    const bool oneFirst = fileIdentity(at("one"))->inode < fileIdentity(at("two"))->inode;
+    const fs::path first = at(oneFirst ? "one" : "two");
+    const fs::path second = at(oneFirst ? "two" : "one");
+    const auto holdingFirst = InstanceLock::acquire({{first, "data"}});
+    const auto holdingSecond = InstanceLock::acquire({{second, "data"}});
+    ASSERT_EQ(outcome(holdingFirst), "locked");
+    ASSERT_EQ(outcome(holdingSecond), "locked");
+    EXPECT_EQ(outcome(InstanceLock::acquire({{second, "records"}, {first, "settings"}})), "settings " + first.string());
+    EXPECT_EQ(outcome(InstanceLock::acquire({{first, "settings"}, {second, "records"}})), "settings " + first.string());
+}
+
+// Another start holds a folder only for the moment of its pass when it is on its way to failing: a start
+// that meets it then is not refused for it.
+TEST_F(InstanceLockTest, AStartWaitsForAFolderThatAnotherStartLetsGoOfAMomentLater) {
+    fs::create_directory(at("one"));
+    auto other = InstanceLock::acquire({{at("one"), "data"}});
+    ASSERT_EQ(outcome(other), "locked");
+    std::string started;
+    std::thread start([&] { started = outcome(InstanceLock::acquire({{at("one"), "data"}})); });
+    std::this_thread::sleep_for(InstanceLock::lockWait / 10);
+    other = StoreFolder{};
+    start.join();
+    EXPECT_EQ(started, "locked");
 }
 
 // A store is locked where it is named and, through a link, where its writes land: a first write through a

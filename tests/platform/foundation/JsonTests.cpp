@@ -126,6 +126,63 @@ TEST(JsonTextTest, NumbersOutOfRangeAndDeepNestingAreDecodingErrors) {
     EXPECT_NO_THROW(parseJSON("[\"" + std::string(2000, '[') + "\\\"\"]"));
 }
 
+TEST(JsonTextTest, LimitsCountBytesDepthAndValuesOutsideStrings) {
+    const JSONLimits limits{.bytes = 64, .nestingDepth = 3, .values = 4};
+    // One for the text, one for each opening bracket and comma.
+    for (const char* accepted : {"[0,0,0]", "{\"a\":[0,0]}", "[[[\",,,[[{{\"]]]", "\"[,,,,,,,,]\"", "7"}) {
+        EXPECT_NO_THROW(checkJSONLimits(accepted, limits)) << accepted;
+        EXPECT_NO_THROW(parseOrderedJSON(accepted, limits)) << accepted;
+    }
+    const std::pair<std::string, const char*> refused[] = {
+        {"[0,0,0,0]", "holds more than 4 values"},
+        {"[[],[]]", "holds more than 4 values"},
+        {"{\"a\":{\"b\":{\"c\":[]}}}", "nested deeper than 3 levels"},
+        {"[\"" + std::string(61, 'x') + "\"]", "larger than 64 bytes"},
+    };
+    for (const auto& [text, reason] : refused) {
+        try {
+            parseJSON(text, limits);
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const JSONDecodingError& error) {
+            EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+        }
+        EXPECT_THROW(parseOrderedJSON(text, limits), JSONDecodingError) << text;
+    }
+    EXPECT_NO_THROW(checkJSONLimits("[\"" + std::string(60, 'x') + "\"]", limits));
+}
+
+// nlohmann's ordered parse finds each key among the members before it one by one: ours must build the
+// same values, a repeated key included, without taking time in the square of an object's size.
+TEST(JsonTextTest, OrderedParseBuildsWhatNlohmannBuildsAtAnySize) {
+    const auto members = [](int count, int repeatEvery) {
+        std::string text = "{";
+        for (int i = 0; i < count; ++i) {
+            const int key = repeatEvery > 0 && i % repeatEvery == repeatEvery - 1 ? i - repeatEvery + 1 : i;
+            text += (i > 0 ? ",\"" : "\"") + std::to_string(key) + "\":[" + std::to_string(i) + ",{\"z\":1,\"a\":2}]";
+        }
+        return text + "}";
+    };
+    const std::string texts[] = {"{}", "[]", "null", "[1,-2,3.5,18446744073709551615,\"x\",true,false,null]",
+                                 R"({"b":1,"a":2,"b":3})", R"([{"k":{"k":{"k":[]}},"k":0}])",
+                                 members(16, 0), members(17, 5), members(300, 7)};
+    for (const std::string& text : texts) {
+        EXPECT_EQ(parseOrderedJSON(text), nlohmann::ordered_json::parse(text)) << text;
+    }
+    // The rule itself: a key given twice keeps its first place and its last value.
+    const auto repeated = parseOrderedJSON(R"({"b":1,"a":2,"b":3})");
+    EXPECT_EQ(repeated.begin().key(), "b");
+    EXPECT_EQ(repeated.size(), 2u);
+    EXPECT_EQ(repeated["b"], 3);
+
+    constexpr int many = 100'000; // minutes for nlohmann's own parse
+    const auto large = parseOrderedJSON(members(many, 4));
+    ASSERT_EQ(large.size(), static_cast<std::size_t>(many - many / 4));
+    EXPECT_EQ(large.begin().key(), "0");
+    EXPECT_EQ(large["0"][0], 3) << "the value given last";
+    EXPECT_EQ(large["1"][0], 1);
+    EXPECT_EQ((--large.end()).key(), std::to_string(many - 2));
+}
+
 TEST(JsonTextTest, DecodingErrorsNameThePlaceButNeverQuoteTheText) {
     for (const std::string text : {"[\"private window title\x01\"]", "[private window title]", "[1e999]"}) {
         try {

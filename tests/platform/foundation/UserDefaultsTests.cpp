@@ -1,3 +1,4 @@
+#include "platform/foundation/DefaultsValue.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
@@ -14,16 +15,91 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <future>
 #include <limits>
+#include <mutex>
+#include <set>
 #include <thread>
 
 namespace glimmo {
 namespace {
 
 namespace fs = std::filesystem;
+
+// What each getter reads of each key.
+auto readings(const UserDefaults& defaults, const std::vector<std::string>& keys) {
+    std::vector<std::tuple<bool, std::optional<std::string>, std::optional<bool>, std::optional<std::int64_t>,
+                           std::optional<double>, std::optional<std::vector<std::uint8_t>>>>
+        values;
+    for (const std::string& key : keys) {
+        values.emplace_back(defaults.contains(key), defaults.string(key), defaults.boolean(key), defaults.integer(key),
+                            defaults.doubleValue(key), defaults.data(key));
+    }
+    return values;
+}
+
+// The kinds of file the defaults may be given: each reaches what their reader takes in a way of its own.
+enum class FileShape { deepNesting, manySmallValues, longStrings, escapesAndNonAscii, numbers, byteValues };
+constexpr FileShape fileShapes[] = {FileShape::deepNesting,        FileShape::manySmallValues, FileShape::longStrings,
+                                    FileShape::escapesAndNonAscii, FileShape::numbers,         FileShape::byteValues};
+
+// The members of an accepted file of that shape, after "viewStyle", which each file has.
+std::string shapedMembers(FileShape shape) {
+    switch (shape) {
+    case FileShape::deepNesting: {
+        // With the file's own object, as deep as the reader takes.
+        std::string opening;
+        std::string closing;
+        for (std::size_t level = 1; level < defaultsFileLimits.nestingDepth; ++level) {
+            opening += level % 2 == 0 ? "{\"a\": " : "[";
+            closing += level % 2 == 0 ? "}" : "]";
+        }
+        std::reverse(closing.begin(), closing.end());
+        return "\"deep\": " + opening + "0" + closing + ", \"shallow\": [[], {}, [[\"x\"]]]";
+    }
+    case FileShape::manySmallValues: {
+        // As many values as the reader takes: one for the text, one for each bracket and comma.
+        const std::size_t members = 1000;
+        const std::size_t elements = defaultsFileLimits.values - 4 - members;
+        const char* scalars[] = {"0", "true", "false", "null", "\"\"", "-1"};
+        std::string text = "\"many\": [0";
+        for (std::size_t i = 1; i < elements; ++i) text += std::string(",") + scalars[i % std::size(scalars)];
+        text += "], \"members\": {\"0\": 0";
+        for (std::size_t i = 1; i < members; ++i) text += ",\"" + std::to_string(i) + "\":" + scalars[i % std::size(scalars)];
+        return text + "}";
+    }
+    case FileShape::longStrings: {
+        std::string words;
+        while (words.size() < (std::size_t{1} << 20)) words += "the window's text, [with] {brackets}, and commas ";
+        return "\"long\": \"" + words + "\", \"" + words.substr(0, 65536) + "\": [\"" + words.substr(1, 1000) + "\"]";
+    }
+    case FileShape::escapesAndNonAscii:
+        return R"("escaped": "\"\\\/\b\f\n\r\t\u0000\u001f\u00e9\ud83d\ude00\u2028", "raw": "é 日本 😀", )"
+               R"("k\u00e9y\n": ["\\\"", "\\"], "\u65e5": {"\"": "\u0022"})";
+    case FileShape::numbers:
+        return R"("count": 42, "ratio": 0.25, "negative": -7, "huge": 18446744073709551615, "float": 1E+2, )"
+               R"("numbers": [0, -0, 1e14, 1.5e-7, -2.5E-7, 1.7976931348623157e308, 5e-324, 9223372036854775807, )"
+               R"(-9223372036854775808, 0.1, 123456789.125, 1.0, -0.0, 100])";
+    case FileShape::byteValues: {
+        std::string bytes;
+        for (int i = 0; i < (1 << 18); ++i) bytes += static_cast<char>(i * 7);
+        return R"("categories": {"data": "WzFd"}, "empty": {"data": ""}, "unreadable": {"data": "not base64!"}, )"
+               R"("more": {"data": "AA==", "x": 1}, "journalPromptCache": {"data": ")" +
+               base64Encode(std::string_view(bytes)) + "\"}";
+    }
+    }
+    return {};
+}
+
+// By number: nlohmann's own order of kinds takes every kind of number for the same.
+void collectKinds(const nlohmann::ordered_json& value, std::set<int>& kinds) {
+    kinds.insert(static_cast<int>(value.type()));
+    if (!value.is_structured()) return;
+    for (const auto& element : value) collectKinds(element, kinds);
+}
 
 class UserDefaultsTest : public ::testing::Test {
 protected:
@@ -82,10 +158,118 @@ TEST_F(UserDefaultsTest, TheFileKeepsItsFormatBothWays) {
     defaults.flush();
     earlier["hideDockIcon"] = true;
     earlier["journalPromptCache"] = {{"data", base64Encode(std::string_view("\x00\x01\xfe\xff", 4))}};
-    EXPECT_EQ(readFile(file()), prettyJSON(earlier));
+    const std::string written = readFile(file()).value_or("");
+    EXPECT_EQ(nlohmann::ordered_json::parse(written), earlier) << written;
+    EXPECT_NE(written.find("\n  \"hideDockIcon\": true,\n"), std::string::npos) << "a member a line";
 }
 
-TEST_F(UserDefaultsTest, ChangesMadeDuringAWriteGoOutTogetherInTheNextOneOffTheCallersThread) {
+// Whatever the reader takes, the writer gives back after a change: every value, in a file the reader
+// takes again and no more than a few times larger (a number's shortest form may be longer than the
+// text that gave it: 1e14 is written 100000000000000.0), never one that grows with the nesting.
+TEST_F(UserDefaultsTest, EveryAcceptedFileReadsBackAfterAChangeWithinWhatTheReaderTakes) {
+    constexpr std::size_t growth = 4;
+    std::set<int> kinds;
+    for (const FileShape shape : fileShapes) {
+        SCOPED_TRACE(static_cast<int>(shape));
+        const std::string read = "{\"viewStyle\": \"Classic\", " + shapedMembers(shape) + "}";
+        fs::create_directories(file().parent_path());
+        writeFileAtomically(file(), read);
+        nlohmann::ordered_json expected = nlohmann::ordered_json::parse(read);
+        collectKinds(expected, kinds);
+        std::vector<std::string> keys;
+        for (const auto& member : expected.items()) keys.push_back(member.key());
+        logged.clear();
+
+        UserDefaults defaults(file());
+        const auto before = readings(defaults, keys);
+        defaults.set("viewStyle", "Journal");
+        defaults.flush();
+
+        const std::string written = readFile(file()).value_or("");
+        expected["viewStyle"] = "Journal";
+        EXPECT_EQ(nlohmann::ordered_json::parse(written), expected);
+        EXPECT_LE(written.size(), growth * read.size());
+        const UserDefaults reloaded(file());
+        EXPECT_EQ(logged, std::vector<std::string>{}) << "nothing set aside, nothing failed";
+        auto after = readings(reloaded, keys);
+        EXPECT_EQ(std::get<1>(after[0]), "Journal");
+        after[0] = before[0];
+        EXPECT_TRUE(after == before) << "a value read differently";
+    }
+    // The table holds every kind of value a JSON text gives.
+    using Kind = nlohmann::ordered_json::value_t;
+    std::set<int> every;
+    for (const Kind kind : {Kind::null, Kind::object, Kind::array, Kind::string, Kind::boolean, Kind::number_integer,
+                            Kind::number_unsigned, Kind::number_float}) {
+        every.insert(static_cast<int>(kind));
+    }
+    EXPECT_EQ(kinds, every);
+    // And reaches the bounds of the reader: one level, one value less is refused.
+    const auto file = [](FileShape shape) { return "{\"viewStyle\": \"Classic\", " + shapedMembers(shape) + "}"; };
+    JSONLimits lessDeep = defaultsFileLimits;
+    --lessDeep.nestingDepth;
+    EXPECT_THROW(checkJSONLimits(file(FileShape::deepNesting), lessDeep), JSONDecodingError);
+    JSONLimits fewerValues = defaultsFileLimits;
+    --fewerValues.values;
+    EXPECT_THROW(checkJSONLimits(file(FileShape::manySmallValues), fewerValues), JSONDecodingError);
+}
+
+// Values set in memory may go past what the reader takes: the good file stays, and the failure is
+// logged once, until a change brings the values back within it.
+TEST_F(UserDefaultsTest, AChangeTheReaderWouldRefuseKeepsTheFileAndIsLoggedOnce) {
+    std::string atTheBound = "{\"many\": [0";
+    for (std::size_t value = 3; value < defaultsFileLimits.values; ++value) atTheBound += ",0";
+    atTheBound += "]}";
+    fs::create_directories(file().parent_path());
+    writeFileAtomically(file(), atTheBound);
+
+    UserDefaults defaults(file());
+    ASSERT_TRUE(defaults.contains("many"));
+    defaults.set("viewStyle", "Journal");
+    defaults.flush();
+    defaults.set("viewStyle", "Modern");
+    defaults.flush();
+    EXPECT_TRUE(readFile(file()) == atTheBound) << "the file was replaced";
+    EXPECT_EQ(defaults.string("viewStyle"), "Modern");
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0], "❌ Failed to save defaults to " + file().string() + ": The data holds more than " +
+                             std::to_string(defaultsFileLimits.values) + " values.");
+
+    defaults.remove("many");
+    defaults.flush();
+    EXPECT_EQ(UserDefaults(file()).string("viewStyle"), "Modern");
+    EXPECT_FALSE(UserDefaults(file()).contains("many"));
+    EXPECT_EQ(logged.size(), 1u);
+}
+
+// Byte values that count how many of them are alive.
+struct ValueTally {
+    std::mutex mutex;
+    int alive = 0;
+    int mostAlive = 0;
+};
+
+class CountedBytes final : public DefaultsData {
+public:
+    CountedBytes(ValueTally& tally, int number) : tally_(tally), number_(number) {
+        const std::lock_guard lock(tally_.mutex);
+        tally_.mostAlive = std::max(tally_.mostAlive, ++tally_.alive);
+    }
+    ~CountedBytes() override {
+        const std::lock_guard lock(tally_.mutex);
+        --tally_.alive;
+    }
+    std::vector<std::uint8_t> bytes() const override { return bytesOf(number_); }
+    static std::vector<std::uint8_t> bytesOf(int number) { return {std::uint8_t(number), std::uint8_t(number >> 8)}; }
+
+private:
+    ValueTally& tally_;
+    const int number_;
+};
+
+// While a write is stalled (a slow home folder), each later change replaces the one pending write, so
+// the values it replaced are not kept, and the write after the stall is one, of the last state.
+TEST_F(UserDefaultsTest, ChangesDuringAStalledWriteReplaceTheOnePendingWriteAndGoOutOnceAfterIt) {
     std::promise<void> writing;
     std::promise<void> release;
     const std::future<void> released = release.get_future();
@@ -97,15 +281,27 @@ TEST_F(UserDefaultsTest, ChangesMadeDuringAWriteGoOutTogetherInTheNextOneOffTheC
         // Bounded: were the file written on the caller's thread, the test would fail rather than hang.
         released.wait_for(std::chrono::seconds(20));
     });
-    UserDefaults defaults(file());
-    defaults.set("first", 0);
-    writing.get_future().wait(); // the writer is writing the first file
-    for (int i = 1; i <= 10; ++i) defaults.set("later", i);
-    release.set_value();
-    defaults.flush();
-    EXPECT_NE(writes[0], std::this_thread::get_id()) << "the caller never waits for the disk";
-    EXPECT_EQ(writes.size(), 2u) << "the ten changes made meanwhile go out in one write";
-    EXPECT_EQ(UserDefaults(file()).integer("later"), 10);
+    ValueTally tally;
+    constexpr int changes = 100'000;
+    {
+        UserDefaults defaults(file());
+        defaults.set("journalPromptCache", std::make_shared<const CountedBytes>(tally, 0));
+        writing.get_future().wait(); // the writer is writing the first file
+        for (int i = 1; i <= changes; ++i) {
+            defaults.set("journalPromptCache", std::make_shared<const CountedBytes>(tally, i));
+            defaults.set("selectedBottomComponent", std::to_string(i));
+        }
+        release.set_value();
+        defaults.flush();
+        EXPECT_NE(writes[0], std::this_thread::get_id()) << "the caller never waits for the disk";
+        EXPECT_EQ(writes.size(), 2u) << "the changes made meanwhile go out in one write";
+    }
+    EXPECT_LE(tally.mostAlive, 4) << "the one being written, the first change's, the one replaced last, the last";
+    EXPECT_EQ(tally.alive, 0);
+    const UserDefaults reloaded(file());
+    EXPECT_EQ(reloaded.data("journalPromptCache"), CountedBytes::bytesOf(changes));
+    EXPECT_EQ(reloaded.string("selectedBottomComponent"), std::to_string(changes));
+    EXPECT_EQ(logged, std::vector<std::string>{}) << "no failure, none logged";
 }
 
 // A write starts as soon as a change is made, not at the end: a process killed without warning (SIGKILL
@@ -199,7 +395,12 @@ TEST_F(UserDefaultsTest, FileHoldingNoObjectIsAlsoMovedAside) {
 
 TEST_F(UserDefaultsTest, OutOfRangeNumbersAndDeepNestingStartFreshWithTheFileAside) {
     const std::string deep = "{\"secret\": " + std::string(15000, '[') + std::string(15000, ']') + "}";
-    for (const std::string& content : {std::string("{\"x\": -1e999, \"secret\": 1}"), deep}) {
+    // Within the nesting, but a megabyte of it would take half a gigabyte once written indented by level.
+    std::string nested = "{\"secret\": [";
+    while (nested.size() < 1'000'000) nested += std::string(500, '[') + std::string(500, ']') + ",";
+    nested.back() = ']';
+    nested += "}";
+    for (const std::string& content : {std::string("{\"x\": -1e999, \"secret\": 1}"), deep, nested}) {
         fs::remove_all(file().parent_path());
         fs::create_directories(file().parent_path());
         std::ofstream(file()) << content;

@@ -1,5 +1,6 @@
 #include "platform/imaging/ImageDecoding.h"
 #include "tests/platform/imaging/DemandingImageFiles.h"
+#include "tests/platform/imaging/LosslessWebPWriter.h"
 #include "tests/platform/imaging/TestImageFiles.h"
 
 #include <gtest/gtest.h>
@@ -57,9 +58,11 @@ std::size_t statusBytes(const std::string& field) {
     _exit(within ? 0 : 1);
 }
 
-// Every format and mode at 8192 x 8192 pixels, and a PNG of one pixel with 158 MB of compressed text.
+// Every format and mode at 8192 x 8192 pixels, a PNG of one pixel with 158 MB of compressed text, and
+// WebP files of 1024 x 1024 pixels whose lossless data spreads them over 65,536 groups of prefix codes.
 TEST(DecodingMemory, PeakGrowthOfEveryFormatAndModeStaysWithinItsCharge) {
     constexpr int side = 8192;
+    static constexpr testing::PrefixGroupsShape manyGroups{.width = 1024, .height = 1024, .groups = 65536};
     const std::vector<std::pair<const char*, std::function<std::string()>>> cases = {
         {"PNG", [] { return testing::largePNG(side, side, 8, false); }},
         {"PNG 16-bit", [] { return testing::largePNG(side, side, 16, false); }},
@@ -76,6 +79,8 @@ TEST(DecodingMemory, PeakGrowthOfEveryFormatAndModeStaysWithinItsCharge) {
         {"WebP with alpha", [] { return testing::largeWebP(side, side, WebPKind::lossyWithAlpha); }},
         {"WebP lossless", [] { return testing::largeWebP(side, side, WebPKind::lossless); }},
         {"WebP animated", [] { return testing::animatedWebPOfTinyFrames(side, side); }},
+        {"WebP lossless of 65,536 groups", [] { return testing::losslessWebP(manyGroups); }},
+        {"WebP with an alpha plane of 65,536 groups", [] { return testing::lossyWebPWithLosslessAlpha(manyGroups); }},
     };
     for (const auto& [name, makeFile] : cases) {
         EXPECT_EXIT(decodeAndExit(makeFile), ::testing::ExitedWithCode(0), "") << name;

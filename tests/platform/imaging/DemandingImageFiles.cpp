@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -106,14 +107,16 @@ std::string largeGIF(int width, int height, int frames, bool interlaced) {
     return encodeGIF(width, height, std::vector<std::uint8_t>(3 * 256), std::vector<GifFrame>(static_cast<std::size_t>(frames), frame));
 }
 
+namespace {
+
 // From ARGB, which the encoder turns into YUV for lossy coding, with an alpha plane when some pixel is not
 // opaque.
-std::string largeWebP(int width, int height, WebPKind kind) {
+std::string encodeARGB(int width, int height, bool lossless, const std::function<std::uint32_t(int x, int y)>& argb) {
     WebPConfig config;
     check(WebPConfigInit(&config) != 0, "WebP config");
     config.method = 0;
-    config.lossless = kind == WebPKind::lossless ? 1 : 0;
-    config.quality = kind == WebPKind::lossless ? 0 : 50;
+    config.lossless = lossless ? 1 : 0;
+    config.quality = lossless ? 0 : 50;
     WebPPicture picture;
     check(WebPPictureInit(&picture) != 0, "WebP picture");
     picture.width = width;
@@ -121,11 +124,8 @@ std::string largeWebP(int width, int height, WebPKind kind) {
     picture.use_argb = 1;
     check(WebPPictureAlloc(&picture) != 0, "WebP picture memory");
     const std::unique_ptr<WebPPicture, void (*)(WebPPicture*)> freed(&picture, WebPPictureFree);
-    const std::uint32_t opaque = kind == WebPKind::lossyWithAlpha ? 0 : 0xff000000u;
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            picture.argb[static_cast<std::size_t>(y) * picture.argb_stride + x] = opaque | static_cast<std::uint32_t>(x / 24) * 0x01030507u;
-        }
+        for (int x = 0; x < width; ++x) picture.argb[static_cast<std::size_t>(y) * picture.argb_stride + x] = argb(x, y);
     }
     WebPMemoryWriter writer;
     WebPMemoryWriterInit(&writer);
@@ -138,15 +138,29 @@ std::string largeWebP(int width, int height, WebPKind kind) {
     return bytes;
 }
 
-std::string animatedWebPOfTinyFrames(int width, int height) {
-    const std::string pixel = encodeWebP(DecodedImage{1, 1, 1, {200, 100, 50, 255}});
-    const WebPData frame{reinterpret_cast<const std::uint8_t*>(pixel.data()), pixel.size()};
+} // namespace
+
+std::string largeWebP(int width, int height, WebPKind kind) {
+    const std::uint32_t opaque = kind == WebPKind::lossyWithAlpha ? 0 : 0xff000000u;
+    return encodeARGB(width, height, kind == WebPKind::lossless,
+                      [opaque](int x, int) { return opaque | static_cast<std::uint32_t>(x / 24) * 0x01030507u; });
+}
+
+std::string noisyWebP(int width, int height) {
+    return encodeARGB(width, height, false, [](int x, int y) {
+        const auto position = static_cast<std::uint32_t>(y) * 65599u + static_cast<std::uint32_t>(x);
+        return 0xff000000u | ((position * 2654435761u) >> 8);
+    });
+}
+
+std::string animatedWebP(int width, int height, const std::vector<AnimationFrame>& frames) {
     const std::unique_ptr<WebPMux, void (*)(WebPMux*)> mux(WebPMuxNew(), WebPMuxDelete);
     const WebPMuxAnimParams animation{0, 0};
     bool ok = WebPMuxSetAnimationParams(mux.get(), &animation) == WEBP_MUX_OK &&
               WebPMuxSetCanvasSize(mux.get(), width, height) == WEBP_MUX_OK;
-    for (const int offset : {2, 0}) {
-        const WebPMuxFrameInfo info{frame, offset, offset, 100, WEBP_CHUNK_ANMF, WEBP_MUX_DISPOSE_NONE, WEBP_MUX_NO_BLEND, {0}};
+    for (const AnimationFrame& frame : frames) {
+        const WebPData data{reinterpret_cast<const std::uint8_t*>(frame.file.data()), frame.file.size()};
+        const WebPMuxFrameInfo info{data, frame.left, frame.top, 100, WEBP_CHUNK_ANMF, WEBP_MUX_DISPOSE_NONE, WEBP_MUX_NO_BLEND, {0}};
         ok = ok && WebPMuxPushFrame(mux.get(), &info, 1) == WEBP_MUX_OK;
     }
     WebPData assembled;
@@ -156,6 +170,11 @@ std::string animatedWebPOfTinyFrames(int width, int height) {
     WebPDataClear(&assembled);
     check(ok, "WebP animation");
     return bytes;
+}
+
+std::string animatedWebPOfTinyFrames(int width, int height) {
+    const std::string pixel = encodeWebP(DecodedImage{1, 1, 1, {200, 100, 50, 255}});
+    return animatedWebP(width, height, {{pixel, 2, 2}, {pixel, 0, 0}});
 }
 
 } // namespace glimmo::testing

@@ -5,6 +5,7 @@
 // far more to decode than their size.
 
 #include <string>
+#include <vector>
 
 namespace glimmo::testing {
 
@@ -16,7 +17,17 @@ std::string largePNG(int width, int height, int bitDepth, bool interlaced);
 std::string largeGIF(int width, int height, int frames, bool interlaced);
 enum class WebPKind { lossy, lossyWithAlpha, lossless };
 std::string largeWebP(int width, int height, WebPKind kind);
+// Lossy, of noise: every row takes data of its own.
+std::string noisyWebP(int width, int height);
 
+// An animation on a canvas of width x height of these still files, each at its offset (even numbers),
+// 100 ms each.
+struct AnimationFrame {
+    std::string file;
+    int left = 0;
+    int top = 0;
+};
+std::string animatedWebP(int width, int height, const std::vector<AnimationFrame>& frames);
 // An animation of two frames of 1 x 1 pixel on a canvas of width x height: the first one at (2, 2), of
 // colour (200, 100, 50), the second at (0, 0).
 std::string animatedWebPOfTinyFrames(int width, int height);

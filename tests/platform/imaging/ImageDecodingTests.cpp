@@ -1,6 +1,7 @@
 #include "platform/imaging/ImageDecoding.h"
 #include "platform/imaging/JPEGEncoding.h"
 #include "tests/platform/imaging/DemandingImageFiles.h"
+#include "tests/platform/imaging/LosslessWebPWriter.h"
 #include "tests/platform/imaging/TestImageFiles.h"
 
 #include <gmock/gmock.h>
@@ -212,6 +213,60 @@ TEST(DecodingLimits, EveryFormatRefusesTooManyPixelsFromTheHeaderAndAsksBeforeAl
     // Exactly at the limit the header is accepted; the missing data is what fails.
     EXPECT_EQ(decodingErrorKind(testing::pngHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
     EXPECT_EQ(decodingErrorKind(testing::webpHeaderClaiming(8192, 8192)), ImageDecodingError::Kind::malformed);
+}
+
+// What a decoder works in besides the pixels, when it grows with the image, is charged before it is
+// allocated: a JPEG of several scans keeps every coefficient (two bytes each, in whole blocks); a
+// lossless WebP is decoded in libwebp's own form (four bytes a pixel), with the images ahead of the main
+// one (the transforms' and the prefix image, four bytes a pixel) and the tables of every group of prefix
+// codes libwebp builds: 12,384 bytes a group, 20,584 with a colour cache of 11 bits (measured on libwebp
+// 1.2.4); a lossy WebP with transparency keeps its alpha plane and that plane's lossless decoder its own
+// copy (five bytes a pixel), with the tables of the plane's codes. A refusal there ends the decode.
+TEST(DecodingLimits, WhatADecoderWorksInIsChargedBeforeItIsAllocated) {
+    using testing::PrefixGroupsShape;
+    constexpr std::size_t pixels = 64 * 48;
+    constexpr std::size_t group = 12384;
+    const PrefixGroupsShape groups300{.width = 64, .height = 48, .groups = 300};  // 16 x 12 blocks: 192 groups used
+    const std::vector<std::tuple<const char*, std::string, std::size_t>> files = {
+        {"JPEG of one scan", testing::largeJPEG(64, 48, false, false), 0},
+        {"progressive JPEG", testing::largeJPEG(64, 48, true, false), 3 * 8 * 6 * 128},
+        {"progressive CMYK JPEG", testing::largeJPEG(64, 48, true, true), 4 * 8 * 6 * 128},
+        {"lossy WebP", testing::largeWebP(64, 48, testing::WebPKind::lossy), 0},
+        {"lossless WebP of one group", testing::losslessWebP({.width = 64, .height = 48, .prefixBits = 9}),
+         pixels * 4 + 1 * 4 + group},
+        {"lossless WebP of 65,536 groups", testing::losslessWebP({.width = 1024, .height = 1024, .groups = 65536}),
+         1024 * 1024 * 4 + 65536 * 4 + 65536 * group},
+        {"colour cache", testing::losslessWebP({.width = 64, .height = 48, .groups = 30, .colourCacheBits = 11}),
+         pixels * 4 + 192 * 4 + 30 * 20584},
+        // Blocks of 8 for the predictor, 16 colours packing two pixels into one: 32 x 48 pixels in
+        // blocks of 8 for the prefix image.
+        {"transforms", testing::losslessWebP({.width = 64, .height = 48, .prefixBits = 3, .groups = 7, .predictor = true,
+                                               .subtractGreen = true, .paletteColours = 16}),
+         pixels * 4 + (8 * 6 + 16 + 4 * 6) * 4 + 7 * group},
+        // Up to 1,000 groups every one up to the highest named is built, past that only those named.
+        {"groups 0 and 999", testing::losslessWebP({.width = 64, .height = 48, .groups = 2, .groupStride = 999}),
+         pixels * 4 + 192 * 4 + 1000 * group},
+        {"groups 0 and 1,000", testing::losslessWebP({.width = 64, .height = 48, .groups = 2, .groupStride = 1000}),
+         pixels * 4 + 192 * 4 + 2 * group},
+        {"WebP with alpha", testing::lossyWebPWithLosslessAlpha(groups300), pixels * 5 + 192 * 4 + 192 * group},
+        {"animation", testing::animatedLosslessWebP(groups300), pixels * 4 + 192 * 4 + 192 * group},
+    };
+    for (const auto& [name, file, workspace] : files) {
+        SCOPED_TRACE(name);
+        std::vector<std::size_t> asked;
+        ImageDecodingLimits limits;
+        limits.beforeAllocatingWorkspace = [&asked](std::size_t byteCount) {
+            asked.push_back(byteCount);
+            throw ImageDecodingError(ImageDecodingError::Kind::budgetSpent, "no room");
+        };
+        if (workspace == 0) {
+            EXPECT_TRUE(decodeImage(file, limits).isValid());
+            EXPECT_THAT(asked, ::testing::IsEmpty());
+        } else {
+            EXPECT_EQ(decodingErrorKind(file, limits), ImageDecodingError::Kind::budgetSpent);
+            EXPECT_EQ(asked, std::vector<std::size_t>{workspace});
+        }
+    }
 }
 
 // A progressive JPEG of a few kilobytes can hold thousands of scans, each one a pass over the whole

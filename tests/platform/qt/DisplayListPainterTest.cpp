@@ -3,10 +3,12 @@
 #include "platform/qt/DisplayListPainter.h"
 #include "platform/qt/QtFontMapping.h"
 #include "platform/qt/QtTextMeasurer.h"
+#include "platform/view/Image.h"
 #include "platform/view/ScrollView.h"
 #include "platform/view/Stacks.h"
 #include "platform/view/Text.h"
 #include "platform/view/ViewHost.h"
+#include "tests/platform/qt/ColorRecordingDevice.h"
 #include "tests/platform/qt/QtTestSupport.h"
 #include "tests/support/TemporaryDirectory.h"
 
@@ -15,7 +17,10 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <functional>
+#include <set>
+#include <vector>
 
 namespace glimmo {
 namespace {
@@ -322,12 +327,13 @@ TextItem lineOf(const std::string& text, double pointSize, CGPoint origin, CGFlo
     return line;
 }
 
-// A white image of `size` at 2 pixels per point and 72 dpi, as renderDisplayList makes it, after `paint`.
-QImage paintedImage(CGSize size, const std::function<void(QPainter&)>& paint) {
-    QImage image(static_cast<int>(size.width * 2), static_cast<int>(size.height * 2), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
-    image.setDotsPerMeterX(2835);
-    image.setDotsPerMeterY(2835);
+// A white image of `size` at `ratio` pixels per point and `dpi` (72, as renderDisplayList makes it),
+// after `paint`.
+QImage paintedImage(CGSize size, double ratio, const std::function<void(QPainter&)>& paint, int dpi = 72) {
+    QImage image(static_cast<int>(size.width * ratio), static_cast<int>(size.height * ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
     image.fill(Qt::white);
     QPainter painter(&image);
     paint(painter);
@@ -335,24 +341,29 @@ QImage paintedImage(CGSize size, const std::function<void(QPainter&)>& paint) {
     return image;
 }
 
-// Shaped once and drawn as glyphs, a run looks as QPainter::drawText draws its text from the run's
-// origin: tabs, ligatures, combining marks, right-to-left words in either order, emoji from the
-// fallback font; on whole points and between pixels.
-TEST_F(DisplayListPainterTest, RunsDrawAsQPainterDrawsTheirText) {
+// Shaped once and drawn as glyphs, a run looks to the pixel as QPainter::drawText draws its text at the
+// run's baseline point: tabs, ligatures, combining marks, right-to-left words in either order, emoji
+// from the fallback font; at 1 and 2 pixels per point, on whole points, between pixels, and with the
+// baseline a hair above a half pixel, where a glyph's y that came back through other arithmetic could
+// round to the next pixel row.
+TEST_F(DisplayListPainterTest, RunsDrawAsQPainterDrawsTheirTextAtTheirBaselinePoint) {
     list.size = {220, 24};
+    const std::vector<CGPoint> baselinePoints{{3, 17}, {3.7, 17.3}, {3.5, std::nextafter(3.5, 0.0)}, {3.5, std::nextafter(3.25, 0.0)}};
     for (const std::string text : {"a\tb  c", "office fi e\u0301", "hello \u0645\u0631\u062D\u0628\u0627 world",
                                    "\u05E9\u05DC\u05D5\u05DD 123 abc", "mood \U0001F600"}) {
-        for (const CGPoint origin : {CGPoint{3, 2}, CGPoint{3.7, 2.3}}) {
-            const TextItem line = lineOf(text, 14, origin, 15);
+        for (const CGPoint at : baselinePoints) {
+            const TextItem line = lineOf(text, 14, {at.x, 0}, at.y);
             list.items = {line};
-            const QImage drawn = paintedImage(list.size, [&](QPainter& painter) {
-                painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-                painter.setFont(qtFont(line.runs[0].font, *painter.device()).font);
-                painter.translate(origin.x, origin.y + 15);
-                painter.drawText(QPointF(0, 0), QString::fromStdString(text));
-            });
-            for (const char* paint : {"shaped", "kept"}) {
-                EXPECT_TRUE(paintedImage(list.size, [&](QPainter& p) { paintDisplayList(list, p); }) == drawn) << text << " at x " << origin.x << ", " << paint;
+            for (const double ratio : {1.0, 2.0}) {
+                const QImage drawn = paintedImage(list.size, ratio, [&](QPainter& painter) {
+                    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+                    painter.setFont(qtFont(line.runs[0].font, *painter.device()).font);
+                    painter.drawText(QPointF(at.x, at.y), QString::fromStdString(text));
+                });
+                for (const char* paint : {"shaped", "kept"}) {
+                    EXPECT_TRUE(paintedImage(list.size, ratio, [&](QPainter& p) { paintDisplayList(list, p); }) == drawn)
+                        << text << " at " << at.x << ", " << at.y << ", " << ratio << " pixels per point, " << paint;
+                }
             }
         }
     }
@@ -380,37 +391,83 @@ struct PassageView : View<PassageView> {
     }
 };
 
-template <class List, class Visit>
-void forEachRun(List& list, const Visit& visit) {
-    for (auto& item : list.items) {
+// What the painter draws of `list` from the glyphs its runs keep is what it draws shaping them afresh.
+bool drawsAsShapedAfresh(const DisplayList& list) {
+    DisplayList afresh = list;
+    for (auto& item : afresh.items) {
         if (auto* text = std::get_if<TextItem>(&item)) {
-            for (auto& run : text->runs) visit(run);
+            for (auto& run : text->runs) run.painted = PaintedRunSlot();
         }
     }
+    return renderDisplayList(list, 2) == renderDisplayList(afresh, 2);
+}
+
+std::size_t runsWithKeptGlyphs(const DisplayList& list) {
+    std::size_t kept = 0;
+    for (const auto& item : list.items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) {
+            for (const auto& run : text->runs) kept += run.painted.content() != nullptr;
+        }
+    }
+    return kept;
 }
 
 TEST_F(DisplayListPainterTest, KeptGlyphsDrawWhatShapingAfreshDrawsAfterAScrollATextChangeAndANewWidth) {
     const auto passage = std::make_shared<Passage>();
     ViewHost host(AnyView(PassageView{{}, passage}), std::make_shared<QtTextMeasurer>());
     host.setSize({220, 150});
-    const auto expectSameAsAfresh = [&](const char* after) {
-        DisplayList afresh = host.displayList();
-        forEachRun(afresh, [](TextRunItem& run) { run.painted = PaintedRunSlot(); });
-        EXPECT_TRUE(renderDisplayList(host.displayList(), 2) == renderDisplayList(afresh, 2)) << after;
-    };
-    expectSameAsAfresh("the first frame");
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "the first frame";
     host.handleWheel({{100, 75}, 0, -37, {}});
-    std::size_t kept = 0;
-    forEachRun(host.displayList(), [&](const TextRunItem& run) { kept += run.painted.content() != nullptr; });
-    EXPECT_GT(kept, 5u) << "runs that moved keep their glyphs";
-    expectSameAsAfresh("a scroll");
+    EXPECT_GT(runsWithKeptGlyphs(host.displayList()), 5u) << "runs that moved keep their glyphs";
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a scroll";
     host.handleWheel({{100, 75}, 0, -10000, {}});
     (void)renderDisplayList(host.displayList(), 2);
     passage->last = "Another last line";
-    expectSameAsAfresh("a text change");
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a text change";
     host.setSize({160, 150});
-    expectSameAsAfresh("a new width");
-    expectSameAsAfresh("a new width, painted again");
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new width";
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new width, painted again";
+}
+
+struct Symbol : ObservableObject {
+    Published<std::string> name{*this, "gear"};
+    Published<double> size{*this, 16};
+};
+
+struct SymbolView : View<SymbolView> {
+    ObservedObject<Symbol> symbol;
+    AnyView body() const { return AnyView(Image::systemName(symbol->name.get()).font(Font::system(symbol->size.get()))); }
+};
+
+// An image keeps its symbol's glyph across frames; a new symbol or font is drawn, not the glyph kept.
+TEST_F(DisplayListPainterTest, ASymbolDrawsItsNewGlyphWhenItsNameOrFontChanges) {
+    const auto symbol = std::make_shared<Symbol>();
+    ViewHost host(AnyView(SymbolView{{}, symbol}), std::make_shared<QtTextMeasurer>());
+    host.setSize({60, 60});
+    (void)renderDisplayList(host.displayList(), 2);
+    ASSERT_EQ(runsWithKeptGlyphs(host.displayList()), 1u);
+    symbol->name = "trash";
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new symbol";
+    symbol->size = 30;
+    EXPECT_TRUE(drawsAsShapedAfresh(host.displayList())) << "a new size";
+}
+
+// The glyphs kept from painting a list on one device draw right on another: one list painted in turn
+// at 72, 96 and 144 dpi and at 1 and 2 pixels per point, each time as drawText draws its text there.
+TEST_F(DisplayListPainterTest, OneListDrawsRightOnDevicesOfEveryResolution) {
+    list.size = {220, 24};
+    const std::string text = "office Ta \u0645\u0631\u062D\u0628\u0627 \U0001F600";
+    const TextItem line = lineOf(text, 14, {3, 0}, 17);
+    list.items = {line};
+    for (const auto& [dpi, ratio] : std::vector<std::pair<int, double>>{{72, 1}, {96, 2}, {144, 1}, {72, 2}, {96, 1}}) {
+        const QImage drawn = paintedImage(list.size, ratio, [&](QPainter& painter) {
+            painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+            painter.setFont(qtFont(line.runs[0].font, *painter.device()).font);
+            painter.drawText(QPointF(3, 17), QString::fromStdString(text));
+        }, dpi);
+        EXPECT_TRUE(paintedImage(list.size, ratio, [&](QPainter& p) { paintDisplayList(list, p); }, dpi) == drawn)
+            << dpi << " dpi, " << ratio << " pixels per point";
+    }
 }
 
 // Painting only what can show paints what painting everything would.
@@ -434,6 +491,64 @@ TEST_F(DisplayListPainterTest, WhatCanShowIsPaintedWhereverItsItemLies) {
     EXPECT_GT(ink, 5) << "the part of the line above the clip's edge";
     EXPECT_TRUE(near(pixelAt(image, 60, 45), 0, 0, 255)) << "the moved fill";
     EXPECT_LT(pixelAt(image, 50, 55).g, 128) << "the hairline";
+}
+
+// An item's own colour, by which the recording device tells it among those drawn; white (the
+// background) is none.
+RGBA colorOf(int id) { return {(id % 256) / 255.0, (id / 256) / 255.0, 0, 1}; }
+int idOf(const QColor& color) { return color.blue() == 0 ? color.red() + 256 * color.green() : 0; }
+
+// A long list in a scroll view scrolled so that a few of its rows show, painted on a device that
+// records what reaches it: every row that shows is drawn, and none that lies wholly outside the view.
+TEST_F(DisplayListPainterTest, ItemsWhollyOutsideTheViewAreNotDrawnAndEveryVisibleOneIs) {
+    constexpr int rows = 300;
+    constexpr double rowHeight = 10;
+    const CGRect view{0, 40, 100, 53.5}; // the scroll view's viewport in a taller window
+    constexpr double scrolled = 1234.25;
+    list.size = {100, 120};
+    add(PushClip{Path::rect(view)});
+    add(PushTransform{CGAffineTransform::translation(0, view.minY() - scrolled)});
+    for (int row = 0; row < rows; ++row) {
+        const double top = row * rowHeight;
+        if (row % 2 == 0) {
+            add(FillItem{Path::rect({10, top, 80, rowHeight}), colorOf(row + 1)});
+            continue;
+        }
+        TextItem line = lineOf("Row", 8, {10, top}, 7);
+        line.lineHeight = rowHeight;
+        line.runs[0].color = colorOf(row + 1);
+        add(line);
+    }
+    const auto addHairline = [&](double y, int id) { // no width, and bounds of no height
+        Path hairline;
+        hairline.move({10, y});
+        hairline.addLine({90, y});
+        add(StrokeItem{hairline, colorOf(id), StrokeStyle{.lineWidth = 0}});
+    };
+    addHairline(scrolled, 1000);                      // on the view's upper edge
+    addHairline(scrolled + view.height() + 20, 1001); // well below the view
+    add(PopTransform{});
+    add(PopClip{});
+
+    testing::ColorRecordingDevice device(QSize(100, 120));
+    {
+        QPainter painter(&device);
+        paintDisplayList(list, painter);
+    }
+    std::set<int> drawn;
+    for (const QColor& color : device.drawnColors()) drawn.insert(idOf(color));
+    drawn.erase(0);
+    for (int row = 0; row < rows; ++row) {
+        const double top = view.minY() - scrolled + row * rowHeight;
+        const bool shows = top < view.maxY() && top + rowHeight > view.minY();
+        const double distance = std::max(view.minY() - (top + rowHeight), top - view.maxY());
+        if (row % 2 == 0) EXPECT_EQ(drawn.count(row + 1), shows ? 1u : 0u) << "fill of row " << row;
+        else if (shows) EXPECT_EQ(drawn.count(row + 1), 1u) << "line of row " << row << " shows";
+        else if (distance > 2 * rowHeight) EXPECT_EQ(drawn.count(row + 1), 0u) << "line of row " << row << ", far off";
+    }
+    EXPECT_EQ(drawn.count(1000), 1u) << "the hairline on the edge";
+    EXPECT_EQ(drawn.count(1001), 0u) << "the hairline below";
+    EXPECT_LE(drawn.size(), 12u) << "of " << rows + 2 << " items";
 }
 
 TEST_F(DisplayListPainterTest, MaterialsBlurWhatLiesBelowAndAddTheirTint) {

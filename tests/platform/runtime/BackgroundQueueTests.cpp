@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <memory>
 #include <optional>
@@ -27,6 +28,22 @@ TEST(BackgroundQueueTest, PerformRunsAfterEarlierWorkOffTheCallerAndHandsBackRes
     })));
     EXPECT_EQ(order, "posted performed");
     EXPECT_THROW(runBlocking(loop, queue.perform([]() -> int { throw std::runtime_error("no"); })), std::runtime_error);
+}
+
+// What the work was given (a day of visits, a report of megabytes) is let go where the work ran, not on
+// the caller's loop.
+TEST(BackgroundQueueTest, PerformLetsGoOfTheWorkOnTheQueue) {
+    struct Input {
+        std::promise<std::thread::id> freedOn;
+        ~Input() { freedOn.set_value(std::this_thread::get_id()); }
+    };
+    ManualRunLoop loop;
+    BackgroundQueue queue;
+    auto input = std::make_shared<Input>();
+    std::future<std::thread::id> freedOn = input->freedOn.get_future();
+    runBlocking(loop, queue.perform([input = std::move(input)] { return input != nullptr; }));
+    ASSERT_EQ(freedOn.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_NE(freedOn.get(), std::this_thread::get_id());
 }
 
 TEST(BackgroundQueueTest, PerformTaskRunsEveryStepOnTheQueueAndHandsBackTheOutcome) {
@@ -71,23 +88,37 @@ TEST(BackgroundQueueTest, PerformTaskRunsEveryStepOnTheQueueAndHandsBackTheOutco
 }
 
 // The queue's thread may still hold the exception it threw when the awaiting task handles the failure:
-// the task gets an exception of its own with the same message, of the same type or, for a type nobody
-// taught to copy, of the nearest standard one.
-TEST(BackgroundQueueTest, AFailureComesBackAsAFreshExceptionOfTheSameType) {
+// the task gets an exception of its own with the same message and details, of the same type or, for a
+// type that gives no copy of its own, of its nearest base that does; a standard exception of the nearest
+// standard type.
+TEST(BackgroundQueueTest, AFailureComesBackAsAFreshExceptionOfItsTypeOrItsNearestBase) {
+    struct Family : std::runtime_error, CopiedAcrossThreads {
+        Family(const std::string& message, int detail) : std::runtime_error(message), detail(detail) {}
+        ErrorValue::Thrower copyForThrowing() const override { return ErrorValue::thrower(*this); }
+        int detail;
+    };
+    struct Member : Family {
+        using Family::Family;
+    };
+    struct StandardMember : std::domain_error {
+        using domain_error::domain_error;
+    };
     ManualRunLoop loop;
     BackgroundQueue queue;
-    struct Untaught : std::domain_error { using domain_error::domain_error; };
     const std::pair<std::exception_ptr, const std::type_info*> failures[] = {
         {std::make_exception_ptr(std::out_of_range("past the end")), &typeid(std::out_of_range)},
-        {std::make_exception_ptr(Untaught("past the end")), &typeid(std::logic_error)}};
+        {std::make_exception_ptr(StandardMember("past the end")), &typeid(std::domain_error)},
+        {std::make_exception_ptr(Family("past the end", 7)), &typeid(Family)},
+        {std::make_exception_ptr(Member("past the end", 7)), &typeid(Family)}};
     for (const auto& [failure, arrives] : failures) {
         try {
             runBlocking(loop, queue.perform([failure = failure]() -> int { std::rethrow_exception(failure); }));
             ADD_FAILURE() << "no failure came back";
         } catch (const std::exception& error) {
             EXPECT_NE(std::current_exception(), failure) << "the very exception that was thrown";
-            EXPECT_EQ(typeid(error), *arrives);
+            EXPECT_EQ(typeid(error), *arrives) << arrives->name();
             EXPECT_STREQ(error.what(), "past the end");
+            if (const auto* family = dynamic_cast<const Family*>(&error)) EXPECT_EQ(family->detail, 7);
         }
     }
 }

@@ -374,6 +374,31 @@ TEST(DetachedTaskTest, UnstartedTaskIsFreedWhenItsLoopGoesAway) {
     EXPECT_EQ(*alive, 0);
 }
 
+TEST(DetachedTaskTest, CancellingAllTasksReachesEveryOneThatHasNotEnded) {
+    ManualRunLoop loop;
+    ManualRunLoop other;
+    auto ended = std::make_shared<std::vector<std::string>>();
+    const TaskHandle finished = startTask(loop, observeCancellation(ended));
+    loop.runUntilIdle();
+    {
+        ManualRunLoop gone;
+        (void)startTask(gone, observeCancellation(ended)); // dropped unstarted with its loop
+    }
+    auto sleeping = std::make_shared<std::vector<std::string>>();
+    (void)startTask(loop, sleeper(60, sleeping, &loop));
+    loop.advance(10);
+    auto unstarted = std::make_shared<std::vector<std::string>>();
+    (void)startTask(other, observeCancellation(unstarted));
+
+    cancelAllTasks();
+    loop.runUntilIdle();
+    other.runUntilIdle();
+    EXPECT_EQ(*sleeping, (std::vector<std::string>{"cancelled at 10"}));
+    EXPECT_EQ(*unstarted, (std::vector<std::string>{"cancelled", "The task was cancelled"}));
+    EXPECT_FALSE(finished.isCancelled());
+    EXPECT_EQ(*ended, (std::vector<std::string>{"running", "not thrown"}));
+}
+
 // ---- runBlocking ----
 
 TEST(RunBlockingTest, GivesUpAfterItsLimitAndCancelsTheTask) {

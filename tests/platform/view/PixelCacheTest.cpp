@@ -62,5 +62,25 @@ TEST(PixelBudget, CopiesAtAnotherScaleAreChargedAndTheSameScaleSharesThePixels) 
     EXPECT_EQ(budget->liveBytes(), 16u);
 }
 
+// What the decoder works in besides the pixels counts against the same live bound while it decodes and
+// is given back when the decode ends. This lossless WebP of 2 x 2 pixels (16 bytes), as libwebp's encoder
+// writes it, is decoded in libwebp's own form (16 bytes) with a transform's image of 4 pixels (16 bytes)
+// and the tables of one group of prefix codes (12,384 bytes).
+TEST(PixelBudget, DecodingChargesWhatTheDecoderWorksInUntilTheDecodeEnds) {
+    const std::string webp("RIFF\x32\0\0\0WEBPVP8L\x26\0\0\0\x2f\x01\x40\0\0\x1f\x30\x0d\x42\x82\x84\xe6\xff\xb9\x36\x82"
+                           "\x49\x9a\x6a\xff\x9f\x3c\x98\xff\x80\x9a\xc6\x07\xb2\x01\xca\x54\x61\x13\xd1\xff\xd8\x01",
+                           58);
+    constexpr std::size_t pixelBytes = 16;
+    constexpr std::size_t workspaceBytes = 16 + 16 + 12384;
+    const auto tight = std::make_shared<PixelBudget>(0, pixelBytes + workspaceBytes - 1);
+    const auto spent = ::testing::Property(&ImageDecodingError::kind, ImageDecodingError::Kind::budgetSpent);
+    EXPECT_THAT([&] { decodePixels(webp, 1, tight); }, ::testing::Throws<ImageDecodingError>(spent));
+    EXPECT_EQ(tight->liveBytes(), 0u);
+    const auto enough = std::make_shared<PixelBudget>(0, pixelBytes + workspaceBytes);
+    const SharedPixels pixels = decodePixels(webp, 1, enough);
+    EXPECT_EQ(pixels->rgba.size(), pixelBytes);
+    EXPECT_EQ(enough->liveBytes(), pixelBytes);
+}
+
 } // namespace
 } // namespace glimmo

@@ -35,8 +35,8 @@ class PanelViewsTest : public PanelsFixture {};
 struct JournalHost : View<JournalHost> {
     std::shared_ptr<UnifiedActivityService> service;
     Date date;
-    std::shared_ptr<std::string> seen;
-    State<std::string> text{std::string()};
+    std::shared_ptr<SharedText> seen;
+    State<SharedText> text{SharedText()};
     AnyView body() const {
         *seen = *text;
         return JournalHighlightsView(date, service, nullptr, text.binding());
@@ -74,19 +74,20 @@ TEST_F(PanelViewsTest, MediaDigestShowsALongReplyCut) {
 }
 
 TEST_F(PanelViewsTest, JournalUsesAFreshCacheAndOtherwiseAsksAndSharesTheText) {
-    JournalPromptCache::shared().saveResponse("- **Cached** 📝: the day", onThe7th(9));
-    auto seen = std::make_shared<std::string>();
+    const SharedText cached = "- **Cached** 📝: the day";
+    JournalPromptCache::shared().saveResponse(cached, onThe7th(9));
+    auto seen = std::make_shared<SharedText>();
     {
         auto t = host(JournalHost{{}, service, onThe7th(12), seen, {}}, {400, 300});
         EXPECT_TRUE(shows(drawn(*t), "Cached"));
-        EXPECT_EQ(*seen, "- **Cached** 📝: the day") << "the layout's copy follows the journal";
+        EXPECT_EQ(&**seen, &*cached) << "the layout's copy is the cached text itself, however long";
         EXPECT_EQ(world.openAIRequestCount(), 0u);
     }
     world.answerOpenAI(200, openAIReplyWithText("- **Yesterday** 🛠: built things\n- **Mail** ✉: answered"));
     const Date yesterday = Calendar::current().addingDays(onThe7th(12), -1);
     auto t = host(JournalHost{{}, service, yesterday, seen, {}}, {400, 300});
-    ASSERT_TRUE(waitFor(*t, [&] { return *seen != "- **Cached** 📝: the day" && !seen->empty(); }));
-    EXPECT_EQ(*seen, "- **Yesterday** 🛠: built things\n\n- **Mail** ✉: answered");
+    ASSERT_TRUE(waitFor(*t, [&] { return **seen != *cached && !(*seen)->empty(); }));
+    EXPECT_EQ(**seen, "- **Yesterday** 🛠: built things\n\n- **Mail** ✉: answered");
     EXPECT_EQ(world.openAIRequestCount(), 1u);
 }
 
@@ -96,9 +97,9 @@ TEST_F(PanelViewsTest, AHostileJournalIsCutAndShownWhileTheWindowGoesOnAnswering
     std::string hostile;
     for (int i = 0; i < 40000; ++i) hostile += "![[]()";
     JournalPromptCache::shared().saveResponse(hostile, onThe7th(9));
-    auto seen = std::make_shared<std::string>();
+    auto seen = std::make_shared<SharedText>();
     TestHost t(JournalHost{{}, service, onThe7th(12), seen, {}}, {400, 300});
-    const auto laidOutWhole = [&] { t.host().update(); return *seen == hostile; };
+    const auto laidOutWhole = [&] { t.host().update(); return **seen == hostile; };
     ASSERT_TRUE(loop->runUntil(laidOutWhole, 20)) << "the layout's copy holds the whole reply";
     EXPECT_FALSE(shows(t.host().displayList(), "![")) << "not parsed while the window was laid out";
     const std::string note = "The rest of this reply (";
@@ -109,7 +110,7 @@ TEST_F(PanelViewsTest, AHostileJournalIsCutAndShownWhileTheWindowGoesOnAnswering
 
     ASSERT_TRUE(waitFor(t, [&] { return shows(t.host().displayList(), note); }));
     EXPECT_TRUE(shows(drawn(t), "![![!["));
-    EXPECT_EQ(JournalPromptCache::shared().getResponse(onThe7th(9)).first, hostile) << "what is stored stays whole";
+    EXPECT_EQ(**JournalPromptCache::shared().getResponse(onThe7th(9)).first, hostile) << "what is stored stays whole";
 }
 
 TEST_F(PanelViewsTest, BreakdownRowOpensOnATapAnywhereOnItsLine) {
@@ -135,14 +136,6 @@ TEST_F(PanelViewsTest, BreakdownRowOpensOnATapAnywhereOnItsLine) {
     ASSERT_TRUE(t->host().tooltip()) << "the pointer rests on the line";
     EXPECT_EQ(t->host().tooltip()->text, entry.description);
 }
-
-class JournalLayoutTest : public PanelsFixture {
-protected:
-    JournalLayoutTest() {
-        world.answerOpenAI(200, openAIReplyWithText("- **Work** 🛠: wrote the report"));
-        world.answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
-    }
-};
 
 TEST_F(JournalLayoutTest, StepsBetweenDaysAndNeverPastToday) {
     auto t = host(JournalContentView(reader, monitor, service), {400, 700});

@@ -58,6 +58,15 @@ protected:
     std::shared_ptr<UnifiedActivityService> service = world.service();
 };
 
+// The journal layout's world: each day's journal is "wrote the report", the day analysis fails.
+class JournalLayoutTest : public PanelsFixture {
+protected:
+    JournalLayoutTest() {
+        world.answerOpenAI(200, openAIReplyWithText("- **Work** 🛠: wrote the report"));
+        world.answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
+    }
+};
+
 inline KeyEvent typedKey(std::string text) {
     KeyEvent e;
     e.text = std::move(text);

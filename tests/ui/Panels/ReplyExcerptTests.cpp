@@ -36,6 +36,8 @@ TEST(ReplyExcerpt, EndsAtABlockBoundaryOutsideCodeElseAtALineEndElseOnACharacter
         {"- one\n- two\n- three\n", 14, "- one\n- two", "a list too large ends between items"},
         {"\n\nabcdef", 5, "\n\nabc", "blank lines alone are not worth showing"},
         {repeated("é", 10), 5, repeated("é", 2), "never half a character"},
+        {"abc\n", 3, "abc", "a line end past the limit is left out too"},
+        {"abc\r\n", 4, "abc", ""},
     };
     for (const auto& [text, bytes, shown, why] : cases) EXPECT_EQ(excerpt(text, bytes), shown) << why;
 }
@@ -58,6 +60,35 @@ TEST(ReplyExcerpt, ListItemsAndMarkupWeighMoreThanPlainText) {
     EXPECT_EQ(kept.substr(kept.size() - 3), "- a");
     const std::string lines = repeated("a a\n", 1000);
     EXPECT_GT(excerpt(lines, lines.size(), 500).size(), kept.size());
+}
+
+// A list marker in code is code: an indented code block weighs, and is cut, as the same lines fenced,
+// ending at its last line that fits or before the whole block, never between "items" inside it.
+TEST(ReplyExcerpt, AnIndentedCodeBlockIsWeighedAndCutAsTheSameLinesFenced) {
+    std::string indented;
+    for (int i = 0; indented.size() < 200000; ++i) indented += "    - item " + std::to_string(i) + "\n";
+    const std::string fenced = "```\n" + indented + "```\n";
+    const double keptIndented = double(replyExcerptLength(indented)), keptFenced = double(replyExcerptLength(fenced));
+    EXPECT_NEAR(keptIndented, keptFenced, 0.1 * keptFenced);
+
+    std::size_t fiftyLines = 0;
+    for (int line = 0; line < 50; ++line) fiftyLines = indented.find('\n', fiftyLines) + 1;
+    const double weightIndented = double(replyWeight(indented.substr(0, fiftyLines)));
+    const double weightFenced = double(replyWeight("```\n" + indented.substr(0, fiftyLines) + "```\n"));
+    EXPECT_NEAR(weightIndented, weightFenced, 0.1 * weightFenced);
+
+    for (const std::string& code : {indented, fenced}) EXPECT_EQ(excerpt("Intro.\n\n" + code, 70000, 8000), "Intro.\n");
+}
+
+// A row with fewer bars than its table's header still makes a cell for each column: the excerpt never
+// shows more cells than its weight.
+TEST(ReplyExcerpt, EveryCellOfATableRowWeighsHoweverFewBarsItHas) {
+    const std::string table = "|" + repeated("a|", 32) + "\n|" + repeated("-|", 32) + "\n" + repeated("x\n", 30000);
+    const ReplyExcerptLimits limits;
+    const std::string kept = table.substr(0, replyExcerptLength(table, limits));
+    const std::size_t rows = std::size_t(std::count(kept.begin(), kept.end(), '\n')) - 1;
+    EXPECT_GT(rows, 0u);
+    EXPECT_LE(rows * 32, limits.weight);
 }
 
 // A flood of pieces whose text alone looks light (bare autolinks, code spans): cut by its weight, as

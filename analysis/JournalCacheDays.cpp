@@ -1,0 +1,84 @@
+// What the journal cache stores of its days: the newest that keep within its budget, made on the
+// defaults' writer thread from the days saved over those read.
+#include "analysis/JournalCacheDays.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NumberText.h"
+
+#include <cstdio>
+
+namespace glimmo {
+
+JournalCacheDays readableJournalCacheDays(std::string_view bytes) {
+    try {
+        return decodeJournalCacheDays(bytes);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+JournalCacheDays readableJournalCacheDays(const DefaultsData& stored) {
+    const auto bytes = stored.bytes();
+    return readableJournalCacheDays(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+JournalCacheDays journalCacheDaysOver(const JournalCacheDays& under, const JournalCacheDays& over) {
+    JournalCacheDays days = under;
+    for (const auto& [day, entry] : over) {
+        days.insert_or_assign(day, entry);
+    }
+    return days;
+}
+
+JournalCacheDays journalCacheDaysWithin(const JournalCacheDays& days, std::size_t budget) {
+    // The defaults write the array as Base64: four bytes for every three.
+    const std::size_t arrayBudget = budget / 4 * 3;
+    const std::size_t brackets = 2;
+    std::size_t arrayBytes = brackets;
+    JournalCacheDays kept;
+    for (auto newest = days.rbegin(); newest != days.rend(); ++newest) {
+        const JournalCacheEntry& entry = *newest->second;
+        const std::size_t dayBytes = numberText(newest->first.secondsSinceReferenceDate).size() + 1;
+        if (brackets + dayBytes + entry.storedSizeAtLeast() > arrayBudget ||
+            brackets + dayBytes + entry.storedText().size() > arrayBudget) {
+            entry.reportNotStored(budget);
+            continue;
+        }
+        const std::size_t pairBytes = dayBytes + entry.storedText().size() + (kept.empty() ? 0 : 1);
+        if (arrayBytes + pairBytes > arrayBudget) {
+            break;
+        }
+        arrayBytes += pairBytes;
+        kept.emplace_hint(kept.begin(), newest->first, newest->second);
+    }
+    return kept;
+}
+
+std::vector<std::uint8_t> JournalCacheData::bytes() const {
+    const auto within = [](const JournalCacheDays& days) {
+        return encodeJournalCacheDays(journalCacheDaysWithin(days, JournalPromptCache::storedBytesBudget));
+    };
+    std::string stored;
+    if (!read_) {
+        stored = within(*saved_);
+    } else if (readDays_) {
+        stored = within(journalCacheDaysOver(*readDays_, *saved_));
+    } else {
+        stored = within(journalCacheDaysOver(readableJournalCacheDays(*read_), *saved_));
+    }
+    return {stored.begin(), stored.end()};
+}
+
+void JournalCacheEntry::reportNotStored(std::size_t budget) const {
+    std::call_once(reporting_, [&] {
+        const auto megabytes = [](std::size_t bytes) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+            return std::string(text);
+        };
+        systemLog("📓 A journal of " + megabytes(response_ ? (*response_)->size() : undecoded_.size()) +
+                  " is more than the journal cache stores (" + megabytes(budget) + "): it is kept only until the application quits");
+    });
+}
+
+} // namespace glimmo

@@ -1,0 +1,90 @@
+// How long the application takes to start with the journal cache at its budget, against an empty
+// start. Each start is a process of its own (ApplicationStart.h) in a fresh home folder: one without a
+// settings file, one whose settings hold a setting and the journal cache as the cache's own writer
+// leaves it after ordinary journals of 8 KB were saved for more days than its budget holds, and one
+// holding a year of journals and a reply of 32 MiB as an older version wrote them, past any budget.
+// The settings file is read at the start, before the tray icon (offscreen: the first window) shows.
+//
+// Prints the figures and
+//   ratio journal_cache_start_at_budget_over_empty <start with the cache at its budget / empty start; the goal is at most 2>
+//
+// Usage: journal_cache_start_bench [runs]   (default 9; medians of the runs)
+
+#include "analysis/JournalPromptCache.h"
+#include "bench/BenchProgram.h"
+#include "bench/analysis/StoredJournals.h"
+#include "bench/app/ApplicationStart.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/runtime/ManualRunLoop.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using namespace glimmo;
+namespace fs = std::filesystem;
+
+constexpr int daysSaved = 600;
+
+Date today() {
+    return Date::fromUnixTime(std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count());
+}
+
+// The settings file of `home` as the cache's writer leaves it after `daysSaved` ordinary journals.
+void fillToTheBudget(const fs::path& home) {
+    const auto loop = std::make_shared<ManualRunLoop>(today());
+    RunLoop::setMain(loop);
+    {
+        UserDefaults defaults(bench::settingsFolderIn(home) / "defaults.json");
+        defaults.set("hideDockIcon", true);
+        JournalPromptCache cache(defaults);
+        for (int day = daysSaved - 1; day >= 0; --day) {
+            cache.saveResponse(bench::journalOfDay(day), loop->now().addingTimeInterval(-86400.0 * day));
+        }
+        defaults.flush();
+    }
+    RunLoop::setMain(nullptr);
+}
+
+double megabytes(const fs::path& file) { return static_cast<double>(fs::file_size(file)) / 1e6; }
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (bench::isApplicationStartChild(argc, argv)) return bench::runApplicationStartChild(argc, argv);
+#ifndef NDEBUG
+    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
+#endif
+    const int runs = bench::runsFrom(argc, argv, 9);
+    const testing::TemporaryDirectory empty;
+    const testing::TemporaryDirectory atBudget;
+    const testing::TemporaryDirectory older;
+    fillToTheBudget(atBudget.path());
+    {
+        const std::string largest = bench::journalOfDay(5000, bench::largestReply).substr(0, bench::largestReply);
+        bench::writeOlderDefaults(bench::settingsFolderIn(older.path()) / "defaults.json", today(), 366,
+                                  bench::ordinaryJournalBytes, &largest);
+    }
+    std::vector<double> emptyStarts, budgetStarts, olderStarts;
+    for (int run = 0; run < runs; ++run) {
+        for (const auto& [home, starts] : {std::pair{&empty, &emptyStarts}, {&atBudget, &budgetStarts}, {&older, &olderStarts}}) {
+            const std::optional<double> start = bench::timeOneStart(home->path());
+            if (!start) bench::fail("a start drew no frame within 60 s");
+            starts->push_back(*start);
+        }
+    }
+    const double baseline = bench::median(emptyStarts);
+    const double withCache = bench::median(budgetStarts);
+    std::printf("start without settings %8.1f ms; with the journal cache at its budget (settings file %.1f MB) %8.1f ms; "
+                "with an older file (%.1f MB) %8.1f ms\n",
+                baseline * 1e3, megabytes(bench::settingsFolderIn(atBudget.path()) / "defaults.json"), withCache * 1e3,
+                megabytes(bench::settingsFolderIn(older.path()) / "defaults.json"), bench::median(olderStarts) * 1e3);
+    bench::printRatio("journal_cache_start_at_budget_over_empty", withCache / baseline);
+    if (withCache > 2 * baseline) std::fprintf(stderr, "journal_cache_start_bench: the start took more than twice an empty one\n");
+    return 0;
+}
