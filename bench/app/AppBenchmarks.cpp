@@ -318,7 +318,7 @@ int main(int argc, char** argv) {
     const std::string only = argc > 1 ? argv[1] : "";
     if (only.empty() || only == "history") {
         using glimmo::bench::RowOrder;
-        for (const auto& [visits, order] : {std::pair{50000, RowOrder::newestFirst}, {100000, RowOrder::newestFirst},
+        for (const auto& [visits, order] : {std::pair{50000, RowOrder::newestFirst}, {50000, RowOrder::shuffled}, {100000, RowOrder::newestFirst},
                                             {400000, RowOrder::newestFirst}, {500000, RowOrder::newestFirst},
                                             {500000, RowOrder::shuffled}, {1500000, RowOrder::shuffled}}) {
             if (argc < 3 || glimmo::historyLoadName(visits, order).find(argv[2]) != std::string::npos) {
