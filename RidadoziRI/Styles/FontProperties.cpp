@@ -1,25 +1,9 @@
 #include "RidadoziRI/Styles/FontProperties.h"
 
+#include "RidadoziRI/Document/HashCombine.h"
 #include "RidadoziRI/Styles/RelativeSize.h"
 
-#include <bit>
-#include <cstdint>
-
 namespace ridadozi {
-
-namespace {
-
-void combine(std::size_t& seed, std::size_t value) {
-    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-}
-
-std::size_t hashFloat(glimmo::CGFloat value) {
-    // Negative zero hashes as positive zero, which it equals.
-    if (value == 0) value = 0;
-    return std::hash<std::uint64_t>{}(std::bit_cast<std::uint64_t>(value));
-}
-
-} // namespace
 
 glimmo::Font::Width FontProperties::width() const {
     if (widthStorage) {
@@ -49,21 +33,21 @@ bool FontProperties::operator==(const FontProperties& o) const {
 
 std::size_t FontProperties::hashValue() const {
     std::size_t seed = 0;
-    combine(seed, static_cast<std::size_t>(family.kind));
+    detail::hashCombine(seed, static_cast<std::size_t>(family.kind));
     if (family.kind == Family::Kind::system) {
-        combine(seed, static_cast<std::size_t>(family.design));
+        detail::hashCombine(seed, static_cast<std::size_t>(family.design));
     } else {
-        combine(seed, std::hash<std::string>{}(family.name));
+        detail::hashCombine(seed, std::hash<std::string>{}(family.name));
     }
-    combine(seed, static_cast<std::size_t>(familyVariant));
-    combine(seed, static_cast<std::size_t>(capsVariant));
-    combine(seed, static_cast<std::size_t>(digitVariant));
-    combine(seed, static_cast<std::size_t>(style));
-    combine(seed, static_cast<std::size_t>(weight.value));
-    combine(seed, widthStorage ? 1 : 0);
-    if (widthStorage) combine(seed, widthStorage->hash());
-    combine(seed, hashFloat(size));
-    combine(seed, hashFloat(scale));
+    detail::hashCombine(seed, static_cast<std::size_t>(familyVariant));
+    detail::hashCombine(seed, static_cast<std::size_t>(capsVariant));
+    detail::hashCombine(seed, static_cast<std::size_t>(digitVariant));
+    detail::hashCombine(seed, static_cast<std::size_t>(style));
+    detail::hashCombine(seed, static_cast<std::size_t>(weight.value));
+    detail::hashCombine(seed, widthStorage ? 1 : 0);
+    if (widthStorage) detail::hashCombine(seed, widthStorage->hash());
+    detail::hashCombine(seed, detail::hashFloat(size));
+    detail::hashCombine(seed, detail::hashFloat(scale));
     return seed;
 }
 

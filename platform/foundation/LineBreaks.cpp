@@ -1,5 +1,7 @@
 #include "platform/foundation/LineBreaks.h"
 
+#include "platform/foundation/IcuSupport.h"
+
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/utext.h>
@@ -31,16 +33,12 @@ icu::BreakIterator& characterIterator() {
     return *iterator;
 }
 
-struct UTextCloser {
-    void operator()(UText* text) const { utext_close(text); }
-};
-
 // Runs `iterator` over `text`, calling `visit(offset, ruleStatus)` at every boundary after the start.
 template <class Visit>
 void forEachBoundary(icu::BreakIterator& iterator, std::string_view text, Visit visit) {
     if (text.empty()) return;
     UErrorCode status = U_ZERO_ERROR;
-    const std::unique_ptr<UText, UTextCloser> utext(
+    const icu_support::UTextPointer utext(
         utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
     if (U_FAILURE(status)) throw std::runtime_error(std::string("ICU could not read the text: ") + u_errorName(status));
     iterator.setText(utext.get(), status);

@@ -14,10 +14,6 @@ struct Regex::Compiled {
 
 namespace {
 
-struct UTextCloser {
-    void operator()(UText* text) const { utext_close(text); }
-};
-
 std::string describe(UErrorCode status) { return u_errorName(status); }
 
 std::unique_ptr<icu::RegexMatcher> makeMatcher(const icu::RegexPattern& pattern) {
@@ -72,7 +68,7 @@ public:
 private:
     std::string text_;
     std::unique_ptr<icu::RegexMatcher> matcher_;
-    std::unique_ptr<UText, UTextCloser> utext_;
+    icu_support::UTextPointer utext_;
 };
 
 } // namespace

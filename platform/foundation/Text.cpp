@@ -31,10 +31,6 @@ icu::BreakIterator& characterBreaks() {
     return *iterator;
 }
 
-struct UTextCloser {
-    void operator()(UText* text) const { utext_close(text); }
-};
-
 // Calls `visit(boundaryByteOffset)` for each grapheme boundary after the start until it returns false.
 // `text` must be valid UTF-8: the boundaries are byte offsets into it.
 template <typename Visit>
@@ -43,7 +39,7 @@ void forEachGraphemeEnd(std::string_view text, Visit visit) {
         return;
     }
     UErrorCode status = U_ZERO_ERROR;
-    const std::unique_ptr<UText, UTextCloser> utext(
+    const icu_support::UTextPointer utext(
         utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status));
     if (U_FAILURE(status)) {
         throw std::runtime_error(std::string("ICU text open failed: ") + u_errorName(status));

@@ -1,6 +1,7 @@
 #include "platform/foundation/URL.h"
 
 #include "platform/foundation/AsciiCase.h"
+#include "platform/foundation/HexDigit.h"
 #include "platform/foundation/NumberText.h"
 #include "platform/foundation/Text.h"
 
@@ -20,13 +21,6 @@ bool isSubDelimiter(char c) {
            c == ',' || c == ';' || c == '=';
 }
 bool isPathCharacter(char c) { return isUnreserved(c) || isSubDelimiter(c) || c == ':' || c == '@'; }
-
-int hexValue(char c) {
-    if (isDigit(c)) {
-        return c - '0';
-    }
-    return (std::tolower(static_cast<unsigned char>(c)) - 'a') + 10;
-}
 
 // Every character is allowed by `allowed` or starts a well-formed percent escape.
 template <typename Allowed>
@@ -420,7 +414,7 @@ std::optional<std::string> percentDecode(std::string_view text) {
         if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
             return std::nullopt;
         }
-        out.push_back(static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2])));
+        out.push_back(static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2])));
         i += 2;
     }
     if (!isValidUTF8(out)) {

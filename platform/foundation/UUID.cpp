@@ -1,5 +1,7 @@
 #include "platform/foundation/UUID.h"
 
+#include "platform/foundation/HexDigit.h"
+
 #include <sys/random.h>
 
 #include <cerrno>
@@ -11,19 +13,6 @@ namespace glimmo {
 namespace {
 
 constexpr std::size_t hyphenPositions[] = {8, 13, 18, 23};
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool isHyphenPosition(std::size_t index) {
     for (const std::size_t position : hyphenPositions) {
@@ -106,8 +95,8 @@ std::optional<UUID> UUID::parse(std::string_view text) {
             ++i;
             continue;
         }
-        const int high = hexValue(text[i]);
-        const int low = hexValue(text[i + 1]);
+        const int high = hexDigitValue(text[i]);
+        const int low = hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0 || isHyphenPosition(i + 1)) {
             return std::nullopt;
         }

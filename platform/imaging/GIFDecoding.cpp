@@ -12,13 +12,13 @@ namespace glimmo::decoding {
 
 namespace {
 
-struct MemorySource {
+struct GIFMemorySource {
     std::string_view bytes;
     std::size_t offset = 0;
 };
 
 int readFromMemory(GifFileType* file, GifByteType* buffer, int wanted) {
-    auto* source = static_cast<MemorySource*>(file->UserData);
+    auto* source = static_cast<GIFMemorySource*>(file->UserData);
     const std::size_t count = std::min(static_cast<std::size_t>(std::max(wanted, 0)), source->bytes.size() - source->offset);
     std::memcpy(buffer, source->bytes.data() + source->offset, count);
     source->offset += count;
@@ -88,7 +88,7 @@ void drawFrame(GifFileType* file, int transparent, DecodedImage& canvas, const I
 } // namespace
 
 DecodedImage decodeGIF(std::string_view bytes, const ImageDecodingLimits& limits) {
-    MemorySource source{bytes};
+    GIFMemorySource source{bytes};
     DecodingWork work(limits, "GIF");
     int openError = 0;
     const GifFile file(DGifOpen(&source, readFromMemory, &openError));

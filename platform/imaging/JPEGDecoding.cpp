@@ -11,7 +11,7 @@ namespace glimmo::decoding {
 
 namespace {
 
-enum class ReadOutcome { decoded, failed, tooLarge, tooManyScans, tooMuchWork };
+enum class JPEGReadOutcome { decoded, failed, tooLarge, tooManyScans, tooMuchWork };
 
 // libjpeg reports fatal errors through error_exit, which must not return: we jump back into
 // readJPEG. Only libjpeg's own C frames lie between the setjmp and the jump. The progress monitor
@@ -38,7 +38,7 @@ struct ProgressMonitor {
     DecodingWork* work;
     int maximumScans;
     int scans = 0;
-    ReadOutcome stop = ReadOutcome::decoded;
+    JPEGReadOutcome stop = JPEGReadOutcome::decoded;
 };
 
 long long samplesOfScan(const jpeg_decompress_struct& info) {
@@ -56,11 +56,11 @@ void monitorProgress(j_common_ptr common) {
     long long samples = 0;
     if (info.input_scan_number > monitor->scans) {
         monitor->scans = info.input_scan_number;
-        if (monitor->scans > monitor->maximumScans) monitor->stop = ReadOutcome::tooManyScans;
+        if (monitor->scans > monitor->maximumScans) monitor->stop = JPEGReadOutcome::tooManyScans;
         samples = samplesOfScan(info);
     }
-    if (monitor->stop == ReadOutcome::decoded && !monitor->work->tryAdd(samples)) monitor->stop = ReadOutcome::tooMuchWork;
-    if (monitor->stop != ReadOutcome::decoded) std::longjmp(reinterpret_cast<ErrorManager*>(common->err)->jumpBuffer, 1);
+    if (monitor->stop == JPEGReadOutcome::decoded && !monitor->work->tryAdd(samples)) monitor->stop = JPEGReadOutcome::tooMuchWork;
+    if (monitor->stop != JPEGReadOutcome::decoded) std::longjmp(reinterpret_cast<ErrorManager*>(common->err)->jumpBuffer, 1);
 }
 
 // A file of several scans (progressive, or one component per scan) is read whole before the first
@@ -115,7 +115,7 @@ void admitBuffers(jpeg_decompress_struct& info, const ImageDecodingLimits& limit
 }
 
 // Kept free of objects with destructors because of the longjmp; `image` lives in the caller.
-ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, ErrorManager& errors,
+JPEGReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, ErrorManager& errors,
                      ProgressMonitor& monitor, HeaderSize& size, DecodedImage& image) {
     jpeg_decompress_struct info;
     info.err = jpeg_std_error(&errors.base);
@@ -123,7 +123,7 @@ ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, 
     errors.base.output_message = ignoreMessage;
     if (setjmp(errors.jumpBuffer) != 0) {
         jpeg_destroy_decompress(&info);
-        return monitor.stop == ReadOutcome::decoded ? ReadOutcome::failed : monitor.stop;
+        return monitor.stop == JPEGReadOutcome::decoded ? JPEGReadOutcome::failed : monitor.stop;
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
@@ -133,7 +133,7 @@ ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, 
     // Before jpeg_start_decompress, which allocates the buffers that grow with the image.
     if (size.width <= 0 || size.height <= 0 || !fitsLimits(size.width, size.height, limits)) {
         jpeg_destroy_decompress(&info);
-        return ReadOutcome::tooLarge;
+        return JPEGReadOutcome::tooLarge;
     }
     admitBuffers(info, limits, size);
     monitor.base.progress_monitor = monitorProgress;
@@ -148,7 +148,7 @@ ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, 
     while (info.output_scanline < info.output_height) {
         if (!monitor.work->tryAdd(info.output_width)) {
             jpeg_destroy_decompress(&info);
-            return ReadOutcome::tooMuchWork;
+            return JPEGReadOutcome::tooMuchWork;
         }
         JSAMPLE* row = image.rgba.data() + stride * info.output_scanline;
         jpeg_read_scanlines(&info, &row, 1);
@@ -156,7 +156,7 @@ ReadOutcome readJPEG(std::string_view bytes, const ImageDecodingLimits& limits, 
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return ReadOutcome::decoded;
+    return JPEGReadOutcome::decoded;
 }
 
 } // namespace
@@ -168,14 +168,14 @@ DecodedImage decodeJPEG(std::string_view bytes, const ImageDecodingLimits& limit
     HeaderSize size;
     DecodedImage image;
     switch (readJPEG(bytes, limits, errors, monitor, size, image)) {
-    case ReadOutcome::decoded: return image;
-    case ReadOutcome::tooLarge:
+    case JPEGReadOutcome::decoded: return image;
+    case JPEGReadOutcome::tooLarge:
         checkedPixelBytes(size.width, size.height, limits, "JPEG");  // throws with the details
         throwMalformed("JPEG", "unexpected size");
-    case ReadOutcome::tooManyScans:
+    case JPEGReadOutcome::tooManyScans:
         DecodingWork::refuse("JPEG", "has more than " + std::to_string(limits.maximumScans) + " scans");
-    case ReadOutcome::tooMuchWork: work.refuse();
-    case ReadOutcome::failed: break;
+    case JPEGReadOutcome::tooMuchWork: work.refuse();
+    case JPEGReadOutcome::failed: break;
     }
     throwMalformed("JPEG", errors.message);
 }

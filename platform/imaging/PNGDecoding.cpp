@@ -12,7 +12,7 @@ namespace {
 
 enum class ReadOutcome { decoded, failed, tooMuchWork };
 
-struct MemorySource {
+struct PNGMemorySource {
     std::string_view bytes;
     std::size_t offset = 0;
     char failure[128] = {};
@@ -21,7 +21,7 @@ struct MemorySource {
 // libpng reports fatal errors through its error function, which must not return: we jump back into
 // readPNG. Only libpng's own C frames lie between the setjmp and the jump.
 void exitWithError(png_structp png, png_const_charp message) {
-    auto* source = static_cast<MemorySource*>(png_get_error_ptr(png));
+    auto* source = static_cast<PNGMemorySource*>(png_get_error_ptr(png));
     std::strncpy(source->failure, message, sizeof source->failure - 1);
     png_longjmp(png, 1);
 }
@@ -30,7 +30,7 @@ void exitWithError(png_structp png, png_const_charp message) {
 void ignoreWarning(png_structp, png_const_charp) {}
 
 void readFromMemory(png_structp png, png_bytep buffer, png_size_t wanted) {
-    auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
+    auto* source = static_cast<PNGMemorySource*>(png_get_io_ptr(png));
     if (wanted > source->bytes.size() - source->offset) png_error(png, "the data ends early");
     std::memcpy(buffer, source->bytes.data() + source->offset, wanted);
     source->offset += wanted;
@@ -39,7 +39,7 @@ void readFromMemory(png_structp png, png_bytep buffer, png_size_t wanted) {
 // Frees libpng's read state on every path out of the decoder.
 class PNGReadState {
 public:
-    explicit PNGReadState(MemorySource& source)
+    explicit PNGReadState(PNGMemorySource& source)
         : png_(png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, exitWithError, ignoreWarning)),
           info_(png_ != nullptr ? png_create_info_struct(png_) : nullptr) {
         if (png_ != nullptr) png_set_read_fn(png_, &source, readFromMemory);
@@ -108,7 +108,7 @@ ReadOutcome readPNG(const PNGReadState& state, const ImageDecodingLimits& limits
 } // namespace
 
 DecodedImage decodePNG(std::string_view bytes, const ImageDecodingLimits& limits) {
-    MemorySource source{bytes};
+    PNGMemorySource source{bytes};
     const PNGReadState state(source);
     if (state.png() == nullptr || state.info() == nullptr) throwMalformed("PNG", "the decoder cannot be set up");
     DecodingWork work(limits, "PNG");

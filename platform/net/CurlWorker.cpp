@@ -1,5 +1,6 @@
 #include "platform/net/CurlWorker.h"
 
+#include "platform/net/CurlURL.h"
 #include "platform/net/Origin.h"
 #include "platform/net/Redirect.h"
 
@@ -36,9 +37,6 @@ struct EasyDeleter {
 };
 struct HeaderListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-struct URLDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 
 std::string_view trim(std::string_view text) {
@@ -436,7 +434,7 @@ CurlWorker::~CurlWorker() = default;
 void CurlWorker::validateRequest(const HttpRequest& request) {
     initialiseCurlOnce();
     const std::string& url = request.url;
-    std::unique_ptr<CURLU, URLDeleter> handle(curl_url());
+    CurlURLHandle handle(curl_url());
     if (!handle) throw HttpError(HttpError::Kind::transport, "curl_url failed");
     if (curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
         throw HttpError(HttpError::Kind::invalidURL, "Invalid URL: " + url);

@@ -1,6 +1,7 @@
 #include "platform/net/Origin.h"
 
 #include "platform/foundation/AsciiCase.h"
+#include "platform/net/CurlURL.h"
 
 #include <curl/curl.h>
 
@@ -10,11 +11,6 @@ namespace glimmo {
 
 namespace {
 
-struct URLDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
-};
-using URLHandle = std::unique_ptr<CURLU, URLDeleter>;
-
 std::optional<std::string> part(CURLU* url, CURLUPart which, unsigned int flags = 0) {
     char* text = nullptr;
     if (curl_url_get(url, which, &text, flags) != CURLUE_OK) return std::nullopt;
@@ -23,8 +19,8 @@ std::optional<std::string> part(CURLU* url, CURLUPart which, unsigned int flags 
     return value;
 }
 
-URLHandle parsed(const std::string& url) {
-    URLHandle handle(curl_url());
+CurlURLHandle parsed(const std::string& url) {
+    CurlURLHandle handle(curl_url());
     if (handle && curl_url_set(handle.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) handle.reset();
     return handle;
 }
@@ -32,7 +28,7 @@ URLHandle parsed(const std::string& url) {
 }  // namespace
 
 std::optional<std::string> originOf(const std::string& url) {
-    const URLHandle handle = parsed(url);
+    const CurlURLHandle handle = parsed(url);
     if (!handle) return std::nullopt;
     const auto scheme = part(handle.get(), CURLUPART_SCHEME);
     auto host = part(handle.get(), CURLUPART_HOST);

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/runtime/PredicateRecheck.h"
 #include "platform/runtime/TimerQueue.h"
 #include "platform/runtime/WorkQueue.h"
 
@@ -15,10 +16,6 @@ namespace glimmo {
 namespace {
 // Far more than any test needs; reaching it means work that re-posts itself forever.
 constexpr std::size_t maximumItemsPerIdleRun = 10'000'000;
-
-// A predicate may depend on state that other threads change without posting anything, so it is
-// looked at again this often while the loop waits.
-constexpr auto predicateRecheckInterval = std::chrono::milliseconds(10);
 
 std::chrono::steady_clock::time_point deadlineAfter(double seconds) {
     return std::chrono::steady_clock::now() +

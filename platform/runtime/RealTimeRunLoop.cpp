@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/runtime/PredicateRecheck.h"
 #include "platform/runtime/TimerQueue.h"
 #include "platform/runtime/WorkQueue.h"
 
@@ -20,9 +21,6 @@ double steadySeconds(SteadyClock::time_point time) {
 
 enum class Outcome { satisfied, stopped, timedOut };
 
-// A predicate may depend on state that other threads change without posting anything, so it is
-// looked at again this often while the loop waits.
-constexpr auto predicateRecheckInterval = std::chrono::milliseconds(10);
 
 SteadyClock::time_point steadyTimePoint(double seconds) {
     return SteadyClock::time_point(

@@ -56,7 +56,7 @@ private:
     std::optional<PreferenceValues> knownBeforePlacement_; // what was known of it before the last placement
 };
 
-struct LayerParams {
+struct PreferenceLayerParams {
     AnyView primary;
     std::function<AnyView(const PreferenceValues&)> build;
     bool overlay;
@@ -67,7 +67,7 @@ class PreferenceLayerNode final : public PrimaryLayerNode {
 public:
     void update(const std::shared_ptr<const ViewContent>& c, const EnvironmentValues& env) override {
         environment = env;
-        params_ = contentData<PreferenceLayerNode, LayerParams>(c);
+        params_ = contentData<PreferenceLayerNode, PreferenceLayerParams>(c);
         if (children.empty()) {
             children.push_back(makeNode(params_.primary, this, primaryKey(), env));
             childrenDidChange();
@@ -132,7 +132,7 @@ protected:
     }
 
 private:
-    LayerParams params_;
+    PreferenceLayerParams params_;
 };
 
 } // namespace
@@ -146,7 +146,7 @@ AnyView preferenceReader(AnyView v, std::type_index key, std::function<bool(cons
     return modify<PreferenceReaderNode>(std::move(v), ReaderParams{key, std::move(differs), std::move(action)});
 }
 AnyView preferenceLayer(AnyView v, std::function<AnyView(const PreferenceValues&)> build, bool overlay) {
-    return makeView<PreferenceLayerNode, LayerParams>(LayerParams{std::move(v), std::move(build), overlay});
+    return makeView<PreferenceLayerNode, PreferenceLayerParams>(PreferenceLayerParams{std::move(v), std::move(build), overlay});
 }
 } // namespace modifiers
 

@@ -8,7 +8,7 @@
 namespace glimmo {
 namespace {
 
-std::vector<Category> defaultCategories() {
+std::vector<Category> summaryCategories() {
     return {{UUID::random(), "Create", true}, {UUID::random(), "Consume", false}, {UUID::random(), "Communicate", true}};
 }
 
@@ -30,7 +30,7 @@ TEST(FocusGrade, Boundaries) {
 }
 
 TEST(FocusScore, PositiveRowsCountElseCreateAndCommunicate) {
-    const auto categories = defaultCategories();
+    const auto categories = summaryCategories();
     EXPECT_EQ(focusScore({{"Create", 40, ""}, {"Consume", 40, ""}, {"Communicate", 20, ""}}, categories, 0, 0), "A-");
     // Positive rows summing to 0 fall back to the two named rows' percents.
     EXPECT_EQ(focusScore({{"Create", 0, ""}, {"Consume", 100, ""}}, categories, 20, 6), "C+");

@@ -9,7 +9,7 @@ namespace glimmo {
 namespace {
 
 // 2024-01-15 00:30:00 UTC: Sunday 14 January 16:30 in Los Angeles, Monday 15 January 09:30 in Tokyo.
-constexpr Date sample = Date::fromUnixTime(1705278600);
+constexpr Date sampleDate = Date::fromUnixTime(1705278600);
 const std::string narrowSpace = "\u202F"; // ICU puts a narrow no-break space before AM/PM
 
 DateFormatter styled(DateStyle date, DateStyle time, const std::string& zone) {
@@ -23,22 +23,22 @@ DateFormatter styled(DateStyle date, DateStyle time, const std::string& zone) {
 
 TEST(DateFormatterTest, DateStylesInUnitedStatesEnglish) {
     const std::string zone = "America/Los_Angeles";
-    EXPECT_EQ(styled(DateStyle::shortStyle, DateStyle::none, zone).string(sample), "1/14/24");
-    EXPECT_EQ(styled(DateStyle::medium, DateStyle::none, zone).string(sample), "Jan 14, 2024");
-    EXPECT_EQ(styled(DateStyle::longStyle, DateStyle::none, zone).string(sample), "January 14, 2024");
-    EXPECT_EQ(styled(DateStyle::full, DateStyle::none, zone).string(sample), "Sunday, January 14, 2024");
-    EXPECT_EQ(styled(DateStyle::full, DateStyle::none, "Asia/Tokyo").string(sample), "Monday, January 15, 2024");
+    EXPECT_EQ(styled(DateStyle::shortStyle, DateStyle::none, zone).string(sampleDate), "1/14/24");
+    EXPECT_EQ(styled(DateStyle::medium, DateStyle::none, zone).string(sampleDate), "Jan 14, 2024");
+    EXPECT_EQ(styled(DateStyle::longStyle, DateStyle::none, zone).string(sampleDate), "January 14, 2024");
+    EXPECT_EQ(styled(DateStyle::full, DateStyle::none, zone).string(sampleDate), "Sunday, January 14, 2024");
+    EXPECT_EQ(styled(DateStyle::full, DateStyle::none, "Asia/Tokyo").string(sampleDate), "Monday, January 15, 2024");
 }
 
 TEST(DateFormatterTest, TimeStylesFollowTheTimeZone) {
-    EXPECT_EQ(styled(DateStyle::none, DateStyle::shortStyle, "America/Los_Angeles").string(sample),
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::shortStyle, "America/Los_Angeles").string(sampleDate),
               "4:30" + narrowSpace + "PM");
-    EXPECT_EQ(styled(DateStyle::none, DateStyle::medium, "America/Los_Angeles").string(sample),
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::medium, "America/Los_Angeles").string(sampleDate),
               "4:30:00" + narrowSpace + "PM");
-    EXPECT_EQ(styled(DateStyle::none, DateStyle::medium, "Asia/Tokyo").string(sample), "9:30:00" + narrowSpace + "AM");
-    EXPECT_EQ(styled(DateStyle::none, DateStyle::longStyle, "America/Los_Angeles").string(sample),
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::medium, "Asia/Tokyo").string(sampleDate), "9:30:00" + narrowSpace + "AM");
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::longStyle, "America/Los_Angeles").string(sampleDate),
               "4:30:00" + narrowSpace + "PM PST");
-    EXPECT_EQ(styled(DateStyle::none, DateStyle::none, "Asia/Tokyo").string(sample), "");
+    EXPECT_EQ(styled(DateStyle::none, DateStyle::none, "Asia/Tokyo").string(sampleDate), "");
 }
 
 TEST(DateFormatterTest, FixedPatternsFormatAndParseBack) {
@@ -46,17 +46,17 @@ TEST(DateFormatterTest, FixedPatternsFormatAndParseBack) {
     formatter.setLocale("en_US");
     formatter.setTimeZone("Asia/Tokyo");
     formatter.setDateFormat("yyyy-MM-dd HH:mm:ss");
-    EXPECT_EQ(formatter.string(sample), "2024-01-15 09:30:00");
-    EXPECT_EQ(formatter.date("2024-01-15 09:30:00"), sample);
+    EXPECT_EQ(formatter.string(sampleDate), "2024-01-15 09:30:00");
+    EXPECT_EQ(formatter.date("2024-01-15 09:30:00"), sampleDate);
     EXPECT_EQ(formatter.date("2024-01-15 09:30:00 trailing"), std::nullopt);
     EXPECT_EQ(formatter.date("2024-13-45 09:30:00"), std::nullopt);
     EXPECT_EQ(formatter.date("yesterday"), std::nullopt);
 
     formatter.setDateFormat("MMMM d");
-    EXPECT_EQ(formatter.string(sample), "January 15");
+    EXPECT_EQ(formatter.string(sampleDate), "January 15");
     formatter.setTimeZone("America/Los_Angeles");
     formatter.setDateFormat("h:mm a");
-    EXPECT_EQ(formatter.string(sample), "4:30 PM");
+    EXPECT_EQ(formatter.string(sampleDate), "4:30 PM");
 }
 
 TEST(DateFormatterTest, DefaultsComeFromTheProcessSettingsAtFormattingTime) {
@@ -64,26 +64,26 @@ TEST(DateFormatterTest, DefaultsComeFromTheProcessSettingsAtFormattingTime) {
     formatter.setDateFormat("yyyy-MM-dd HH:mm");
     {
         const testing::ScopedDateDefaults defaults("en_US", "Asia/Tokyo");
-        EXPECT_EQ(formatter.string(sample), "2024-01-15 09:30");
+        EXPECT_EQ(formatter.string(sampleDate), "2024-01-15 09:30");
     }
     {
         const testing::ScopedDateDefaults defaults("en_US", "America/Los_Angeles");
-        EXPECT_EQ(formatter.string(sample), "2024-01-14 16:30");
+        EXPECT_EQ(formatter.string(sampleDate), "2024-01-14 16:30");
         const DateFormatter copy = formatter;
-        EXPECT_EQ(copy.string(sample), "2024-01-14 16:30");
+        EXPECT_EQ(copy.string(sampleDate), "2024-01-14 16:30");
     }
 }
 
 TEST(DateFormatterTest, ApplicationPatternHelpers) {
     const testing::ScopedDateDefaults defaults("en_US", "America/Los_Angeles");
-    EXPECT_EQ(dayKey(sample), "2024-01-14");
-    EXPECT_EQ(timestampString(sample), "2024-01-14 16:30:00");
-    EXPECT_EQ(timeOfDayString(sample), "4:30 PM");
-    EXPECT_EQ(monthDayString(sample), "January 14");
-    EXPECT_EQ(abbreviatedWeekdayEnUS(sample), "Sun");
-    EXPECT_EQ(localizedString(sample, DateStyle::none, DateStyle::medium), "4:30:00" + narrowSpace + "PM");
-    EXPECT_EQ(localizedString(sample, DateStyle::shortStyle, DateStyle::shortStyle), "1/14/24, 4:30" + narrowSpace + "PM");
-    EXPECT_EQ(iso8601DateOnlyUTC(sample), "2024-01-15");
+    EXPECT_EQ(dayKey(sampleDate), "2024-01-14");
+    EXPECT_EQ(timestampString(sampleDate), "2024-01-14 16:30:00");
+    EXPECT_EQ(timeOfDayString(sampleDate), "4:30 PM");
+    EXPECT_EQ(monthDayString(sampleDate), "January 14");
+    EXPECT_EQ(abbreviatedWeekdayEnUS(sampleDate), "Sun");
+    EXPECT_EQ(localizedString(sampleDate, DateStyle::none, DateStyle::medium), "4:30:00" + narrowSpace + "PM");
+    EXPECT_EQ(localizedString(sampleDate, DateStyle::shortStyle, DateStyle::shortStyle), "1/14/24, 4:30" + narrowSpace + "PM");
+    EXPECT_EQ(iso8601DateOnlyUTC(sampleDate), "2024-01-15");
     EXPECT_EQ(iso8601DateOnlyUTC(Date::fromUnixTime(1705276799)), "2024-01-14");
 }
 
@@ -92,9 +92,9 @@ TEST(DateFormatterTest, DayKeysStayMachineReadableInEveryLocale) {
     // are file keys, so they must not change with the user's language.
     for (const char* locale : {"th_TH", "ar_EG", "fa_IR", "ja_JP@calendar=japanese"}) {
         const testing::ScopedDateDefaults defaults(locale, "Asia/Tokyo");
-        EXPECT_EQ(dayKey(sample), "2024-01-15") << locale;
-        EXPECT_EQ(timestampString(sample), "2024-01-15 09:30:00") << locale;
-        EXPECT_EQ(abbreviatedWeekdayEnUS(sample), "Mon") << locale;
+        EXPECT_EQ(dayKey(sampleDate), "2024-01-15") << locale;
+        EXPECT_EQ(timestampString(sampleDate), "2024-01-15 09:30:00") << locale;
+        EXPECT_EQ(abbreviatedWeekdayEnUS(sampleDate), "Mon") << locale;
     }
 }
 
@@ -117,7 +117,7 @@ TEST(DateFormatterTest, TimestampsInARowMatchTheFormatterAcrossClockChanges) {
 
 TEST(DateFormatterTest, LocalisedPatternsUseTheUserLanguage) {
     const testing::ScopedDateDefaults defaults("de_DE", "Europe/Berlin");
-    EXPECT_EQ(monthDayString(sample), "Januar 15");
+    EXPECT_EQ(monthDayString(sampleDate), "Januar 15");
 }
 
 TEST(DateDefaultsTest, EnvironmentSuppliesLocaleAndTimeZone) {

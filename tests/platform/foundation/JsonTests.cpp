@@ -104,8 +104,8 @@ TEST(JsonTextTest, OnlyBlanksMayFollowTheValueAndNoNulByteMayAppearAnywhere) {
     using namespace std::string_literals;
     EXPECT_EQ(parseJSON(" [1]\n\t \r\n"), nlohmann::json::array({1}));
     for (const std::string& text : {"[\"a\0b\"]"s, "[1]\0"s, "[1]\0 [2]"s, "{\"a\": 1}\n\0\0"s, "[1] x"s, "[1][2]"s}) {
-        EXPECT_THROW(parseJSON(text), JSONDecodingError) << testing::PrintToString(text);
-        EXPECT_THROW(parseOrderedJSON(text), JSONDecodingError) << testing::PrintToString(text);
+        EXPECT_THROW(parseJSON(text), JSONDecodingError) << ::testing::PrintToString(text);
+        EXPECT_THROW(parseOrderedJSON(text), JSONDecodingError) << ::testing::PrintToString(text);
     }
     try {
         parseJSON("{\"a\": 1}\n  \0{\"b\": 2}"s);

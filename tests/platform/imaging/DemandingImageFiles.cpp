@@ -20,10 +20,6 @@ namespace glimmo::testing {
 
 namespace {
 
-void check(bool ok, const char* what) {
-    if (!ok) throw std::runtime_error(what);
-}
-
 // A row that changes every few bytes, so the encoders have something to say; every row of an image is
 // this one.
 std::vector<std::uint8_t> patternedRow(std::size_t bytes) {

@@ -12,10 +12,6 @@ namespace glimmo::testing {
 
 namespace {
 
-void check(bool ok, const char* what) {
-    if (!ok) throw std::runtime_error(what);
-}
-
 int blocks(int size, int bits) { return (size + (1 << bits) - 1) >> bits; }
 
 // Bits are packed from the lowest bit of each byte up.

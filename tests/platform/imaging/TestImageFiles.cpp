@@ -62,11 +62,11 @@ int appendToString(GifFileType* file, const GifByteType* data, int length) {
     return length;
 }
 
+} // namespace
+
 void check(bool ok, const char* what) {
     if (!ok) throw std::runtime_error(what);
 }
-
-} // namespace
 
 std::string encodePNG(const DecodedImage& image) {
     return writePNG(image.rgba.data(), image.width, image.height, PNG_FORMAT_RGBA);

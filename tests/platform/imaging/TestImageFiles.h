@@ -10,6 +10,9 @@
 
 namespace glimmo::testing {
 
+// Throws std::runtime_error(what) unless `ok`: an encoder that fails ends the test that wanted its file.
+void check(bool ok, const char* what);
+
 // width x height pixels whose colour depends on the position, so misplaced rows or columns show.
 DecodedImage patternImage(int width, int height, bool withAlpha = false);
 

@@ -50,7 +50,7 @@ KeyEvent typed(std::string text) {
     e.text = std::move(text);
     return e;
 }
-KeyEvent key(std::string name) {
+KeyEvent keyPress(std::string name) {
     KeyEvent e;
     e.key = std::move(name);
     return e;
@@ -68,14 +68,14 @@ TEST(TextFieldTest, TypingAfterAClickEditsTheBoundTextAndReturnSubmitsIt) {
     t.click("field");
     type(t, "helo");
     EXPECT_EQ(record->text, "helo");
-    t.host().handleKey(key("Left"));
+    t.host().handleKey(keyPress("Left"));
     type(t, "l");
     EXPECT_EQ(record->text, "hello") << "typing inserts at the caret";
-    t.host().handleKey(key("End"));
-    t.host().handleKey(key("Backspace"));
+    t.host().handleKey(keyPress("End"));
+    t.host().handleKey(keyPress("Backspace"));
     t.host().update();
     EXPECT_EQ(record->text, "hell");
-    t.host().handleKey(key("Return"));
+    t.host().handleKey(keyPress("Return"));
     EXPECT_EQ(record->submitted, (std::vector<std::string>{"hell"}));
     type(t, "o");
     EXPECT_EQ(record->text, "hello") << "the focus stays in the field after submitting";
@@ -96,7 +96,7 @@ TEST(TextFieldTest, TheFocusStateFollowsTheFieldAndMovesItsFocus) {
     EXPECT_TRUE(record->focused);
     type(t, "y");
     EXPECT_EQ(record->text, "y") << "setting the state true gave the field the keys";
-    t.host().handleKey(key("Tab"));
+    t.host().handleKey(keyPress("Tab"));
     t.host().update();
     EXPECT_FALSE(record->focused) << "tabbing away clears it";
 }
@@ -137,10 +137,10 @@ TEST(TextFieldTest, AFocusStateOnAViewAroundTheFieldFollowsAndMovesTheFieldsFocu
     EXPECT_TRUE(record->focused);
     type(t, "b");
     EXPECT_EQ(record->text, "ab") << "setting the state true gave the field inside the keys";
-    t.host().handleKey(key("Tab"));
+    t.host().handleKey(keyPress("Tab"));
     t.host().update();
     EXPECT_FALSE(record->focused) << "tabbing to the next view clears it";
-    t.host().handleKey(key("Backtab"));
+    t.host().handleKey(keyPress("Backtab"));
     t.host().update();
     EXPECT_TRUE(record->focused) << "tabbing back lands in the field, not on the wrapper";
 }
@@ -150,8 +150,8 @@ TEST(TextFieldTest, KeysTypedBetweenUpdatesAreAllKept) {
     TestHost t(ChatInput{{}, record, Axis::horizontal});
     t.click("field");
     for (const char* c : {"a", "b", "c"}) t.host().handleKey(typed(c)); // no update in between
-    t.host().handleKey(key("Home"));
-    t.host().handleKey(key("Delete"));
+    t.host().handleKey(keyPress("Home"));
+    t.host().handleKey(keyPress("Delete"));
     t.host().update();
     EXPECT_EQ(record->text, "bc");
 }
@@ -162,7 +162,7 @@ TEST(TextFieldTest, MultiByteCharactersAreDeletedWhole) {
     t.click("field");
     t.host().handleKey(typed("\xC3\xA9"));  // é
     t.host().handleKey(typed("\xE2\x82\xAC")); // €
-    t.host().handleKey(key("Backspace"));
+    t.host().handleKey(keyPress("Backspace"));
     t.host().update();
     EXPECT_EQ(record->text, "\xC3\xA9");
 }
@@ -172,7 +172,7 @@ TEST(TextFieldTest, FocusMovesAwayWithTabAndKeysThenGoElsewhere) {
     TestHost t(ChatInput{{}, record, Axis::horizontal});
     t.click("field");
     type(t, "a");
-    t.host().handleKey(key("Tab"));
+    t.host().handleKey(keyPress("Tab"));
     t.host().update();
     type(t, "b");
     EXPECT_EQ(record->text, "a");
@@ -190,7 +190,7 @@ TEST(TextFieldTest, AVerticalFieldGrowsWithItsLinesUpToItsLimit) {
     t.click("field");
     type(t, "one two three four five six");
     EXPECT_EQ(t.frame("field").height(), 2 * line + 6);
-    KeyEvent newline = key("Return");
+    KeyEvent newline = keyPress("Return");
     newline.modifiers = EventModifiers::option();
     for (int i = 0; i < 6; ++i) t.host().handleKey(newline);
     t.host().update();
@@ -228,7 +228,7 @@ TEST(TextFieldTest, StylesAndSubmitOnAnEnclosingViewReachTheFieldsInside) {
                                  [&] { ++submitted; }));
     EXPECT_EQ(t.frame("field").height(), 13) << "plain: no insets";
     t.click("field");
-    t.host().handleKey(key("Return"));
+    t.host().handleKey(keyPress("Return"));
     EXPECT_EQ(submitted, 1);
 }
 
