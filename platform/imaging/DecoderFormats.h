@@ -24,7 +24,7 @@ std::size_t checkedPixelBytes(long long width, long long height, const ImageDeco
 // Hands the byte count of the pixels to the limits' beforeAllocating, which may throw to refuse them.
 void admitPixelBytes(std::size_t byteCount, const ImageDecodingLimits& limits);
 // Hands the byte count of the decoder's working memory to beforeAllocatingWorkspace, which may throw to
-// refuse it; nothing is asked for none.
+// refuse it; nothing is asked for none. Each count takes the place of the one before.
 void admitWorkspaceBytes(std::size_t byteCount, const ImageDecodingLimits& limits);
 
 [[noreturn]] void throwMalformed(const char* format, const std::string& detail);

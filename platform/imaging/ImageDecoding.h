@@ -51,7 +51,9 @@ struct ImageDecodingLimits {
     // pixels, when it grows with the image (a progressive JPEG's coefficients, a lossless WebP's pixels in
     // the decoder's own form and the tables of its prefix codes), before it is allocated; that memory
     // lives for the decode only. Throws to refuse the image. Not called when the decoder needs no such
-    // memory.
+    // memory. Called again when what it needs changes (a lossless WebP's head is read, with an image of
+    // its own, before libwebp decodes): each count is all of that memory from then on, in place of the
+    // one before.
     std::function<void(std::size_t bytes)> beforeAllocatingWorkspace{};
 
     // Most scans of a progressive JPEG: each one passes over the whole image again, and encoders write

@@ -61,7 +61,8 @@ int readColourCacheBits(LosslessBitReader& bits) {
     return cacheBits;
 }
 
-std::vector<std::uint32_t> readLosslessSubImage(LosslessBitReader& bits, int width, int height, bool keepPixels) {
+std::vector<std::uint32_t> readLosslessSubImage(LosslessBitReader& bits, int width, int height, bool keepPixels,
+                                                DecodingWork& work) {
     const int cacheBits = readColourCacheBits(bits);
     const int cacheSymbols = cacheBits > 0 ? 1 << cacheBits : 0;
     const LosslessPrefixCode green = LosslessPrefixCode::read(bits, literalSymbols + lengthSymbols + cacheSymbols);
@@ -77,7 +78,14 @@ std::vector<std::uint32_t> readLosslessSubImage(LosslessBitReader& bits, int wid
         pixels.push_back(pixel);
         cache.insert(pixel);
     };
+    long long counted = 0;  // the pixels up to the end of the row being read
     for (long long position = 0; position < total;) {
+        if (position >= counted) {
+            // A backward reference may have run past several rows: they count too.
+            const long long rowEnd = std::min(total, (position / width + 1) * width);
+            work.add(rowEnd - counted);
+            counted = rowEnd;
+        }
         const int symbol = green.decode(bits);
         if (symbol < literalSymbols) {
             const auto r = static_cast<std::uint32_t>(red.decode(bits));

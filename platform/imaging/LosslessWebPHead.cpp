@@ -15,7 +15,7 @@ int subsampled(int size, int bits) { return (size + (1 << bits) - 1) >> bits; }
 
 // Past the transforms, leaving the main image's width (a colour table of up to 16 colours packs
 // several pixels into one) and counting the pixels of their images.
-int skipTransforms(LosslessBitReader& bits, int width, int height, long long& imagePixels) {
+int skipTransforms(LosslessBitReader& bits, int width, int height, long long& imagePixels, DecodingWork& work) {
     std::bitset<4> seen;
     while (bits.readBit() != 0) {
         const auto transform = static_cast<int>(bits.read(2));
@@ -25,11 +25,11 @@ int skipTransforms(LosslessBitReader& bits, int width, int height, long long& im
             const int blockBits = static_cast<int>(bits.read(3)) + 2;
             const int columns = subsampled(width, blockBits);
             const int rows = subsampled(height, blockBits);
-            readLosslessSubImage(bits, columns, rows, false);
+            readLosslessSubImage(bits, columns, rows, false, work);
             imagePixels += static_cast<long long>(columns) * rows;
         } else if (transform == colourIndexing) {
             const int colours = static_cast<int>(bits.read(8)) + 1;
-            readLosslessSubImage(bits, colours, 1, false);
+            readLosslessSubImage(bits, colours, 1, false, work);
             imagePixels += colours;
             width = subsampled(width, colours <= 2 ? 3 : colours <= 4 ? 2 : colours <= 16 ? 1 : 0);
         }
@@ -54,17 +54,22 @@ int groupsBuilt(const std::vector<std::uint32_t>& prefixImage) {
 
 } // namespace
 
-LosslessWebPHead readLosslessWebPHead(std::string_view stream, int width, int height) {
+LosslessWebPHead readLosslessWebPHead(std::string_view stream, int width, int height, DecodingWork& work,
+                                      const ImageDecodingLimits& limits) {
     LosslessBitReader bits(stream);
     LosslessWebPHead head;
-    const int packedWidth = skipTransforms(bits, width, height, head.leadingImagePixels);
+    const int packedWidth = skipTransforms(bits, width, height, head.leadingImagePixels, work);
     head.colourCacheBits = readColourCacheBits(bits);
     if (bits.readBit() != 0) {
         const int blockBits = static_cast<int>(bits.read(3)) + 2;
         const int columns = subsampled(packedWidth, blockBits);
         const int rows = subsampled(height, blockBits);
-        head.prefixCodeGroups = groupsBuilt(readLosslessSubImage(bits, columns, rows, true));
-        head.leadingImagePixels += static_cast<long long>(columns) * rows;
+        const long long pixels = static_cast<long long>(columns) * rows;
+        // Up to a sixteenth of the image's pixels (16 MiB within the default limits), kept while it is
+        // read: charged as the decode's own memory is, whose count later takes its place.
+        admitWorkspaceBytes(static_cast<std::size_t>(pixels) * sizeof(std::uint32_t), limits);
+        head.prefixCodeGroups = groupsBuilt(readLosslessSubImage(bits, columns, rows, true, work));
+        head.leadingImagePixels += pixels;
     }
     return head;
 }

@@ -5,6 +5,8 @@
 // image over 65,536 groups of prefix codes, and libwebp builds the tables of every group used before
 // it decodes a pixel: those tables, not the pixels, are then most of the memory a decode takes.
 
+#include "platform/imaging/DecodingWork.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -23,8 +25,12 @@ struct LosslessWebPHead {
 };
 
 // Reads `stream` (from its transforms on: past the header of a lossless file, or an alpha plane's
-// data) of an image of width x height, up to the end of its prefix image. Throws ImageDecodingError
-// (malformed) when the stream is cut short or breaks the format before that.
-LosslessWebPHead readLosslessWebPHead(std::string_view stream, int width, int height);
+// data) of an image of width x height, up to the end of its prefix image, within the decode's bounds:
+// the pixels of the images it reads count in `work`, and the bytes of the one it keeps, the prefix
+// image, go to the limits' beforeAllocatingWorkspace before it is made. Throws ImageDecodingError:
+// malformed when the stream is cut short or breaks the format before that, tooMuchWork when `work`
+// refuses, or what beforeAllocatingWorkspace throws.
+LosslessWebPHead readLosslessWebPHead(std::string_view stream, int width, int height, DecodingWork& work,
+                                      const ImageDecodingLimits& limits);
 
 } // namespace glimmo::decoding

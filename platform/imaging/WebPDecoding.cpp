@@ -23,30 +23,38 @@ WebPBitstreamFeatures featuresOf(std::string_view bytes) {
     return features;
 }
 
+// The decode's bounds, which reading ahead of libwebp is held to as libwebp is.
+struct DecodeBounds {
+    DecodingWork& work;
+    const ImageDecodingLimits& limits;
+};
+
 // What libwebp allocates for the groups of prefix codes and the leading images of a lossless bitstream
 // (a lossless image's, or an alpha plane's without its header) of the image's size.
-std::size_t losslessTablesBytes(std::string_view stream, const WebPBitstreamFeatures& features) {
-    return readLosslessWebPHead(stream, features.width, features.height).workspaceBytes();
+std::size_t losslessTablesBytes(std::string_view stream, const WebPBitstreamFeatures& features, const DecodeBounds& bounds) {
+    return readLosslessWebPHead(stream, features.width, features.height, bounds.work, bounds.limits).workspaceBytes();
 }
 
 // A lossless image's chunk starts with a signature and the image's size, which must be the one libwebp
 // gave for the image.
-std::size_t losslessImageTablesBytes(std::string_view chunk, const WebPBitstreamFeatures& features) {
+std::size_t losslessImageTablesBytes(std::string_view chunk, const WebPBitstreamFeatures& features,
+                                     const DecodeBounds& bounds) {
     constexpr std::size_t headerSize = 5;
     LosslessBitReader header(chunk);
     const bool sized = header.read(8) == 0x2f && static_cast<int>(header.read(14)) + 1 == features.width &&
                        static_cast<int>(header.read(14)) + 1 == features.height;
     if (!sized) throwMalformed("WebP", "the lossless data does not match the header");
-    return losslessTablesBytes(chunk.substr(headerSize), features);
+    return losslessTablesBytes(chunk.substr(headerSize), features, bounds);
 }
 
 // The largest a compressed alpha plane makes libwebp allocate for its tables: which of several it decodes
 // is libwebp's to choose. An alpha plane's first byte says how it is compressed; 1 is lossless.
-std::size_t alphaTablesBytes(const std::vector<std::string_view>& alphaPlanes, const WebPBitstreamFeatures& features) {
+std::size_t alphaTablesBytes(const std::vector<std::string_view>& alphaPlanes, const WebPBitstreamFeatures& features,
+                             const DecodeBounds& bounds) {
     std::size_t most = 0;
     for (const std::string_view plane : alphaPlanes) {
         if (!plane.empty() && (static_cast<std::uint8_t>(plane[0]) & 3) == 1) {
-            most = std::max(most, losslessTablesBytes(plane.substr(1), features));
+            most = std::max(most, losslessTablesBytes(plane.substr(1), features, bounds));
         }
     }
     return most;
@@ -56,14 +64,14 @@ std::size_t alphaTablesBytes(const std::vector<std::string_view>& alphaPlanes, c
 // decoded whole in its own form, four bytes a pixel, before it is converted, besides the tables of its
 // prefix codes; a lossy one with transparency keeps its alpha plane whole, and that plane's lossless
 // decoder its own copy and tables. A lossy image without transparency needs a few rows only.
-std::size_t workspaceBytes(std::string_view chunks, const WebPBitstreamFeatures& features) {
+std::size_t workspaceBytes(std::string_view chunks, const WebPBitstreamFeatures& features, const DecodeBounds& bounds) {
     const auto pixels = static_cast<std::size_t>(features.width) * static_cast<std::size_t>(features.height);
     const WebPImageChunks found = imageChunks(chunks);
     if (features.format == 2) {
         if (!found.image || found.image->type != "VP8L") throwMalformed("WebP", "the lossless data cannot be found");
-        return pixels * 4 + losslessImageTablesBytes(found.image->payload, features);
+        return pixels * 4 + losslessImageTablesBytes(found.image->payload, features, bounds);
     }
-    return features.has_alpha ? pixels * 5 + alphaTablesBytes(found.alphaPlanes, features) : 0;
+    return features.has_alpha ? pixels * 5 + alphaTablesBytes(found.alphaPlanes, features, bounds) : 0;
 }
 
 } // namespace
@@ -85,9 +93,10 @@ DecodedImage decodeWebP(std::string_view bytes, const ImageDecodingLimits& limit
         frame.left + frame.width > features.width || frame.top + frame.height > features.height) {
         throwMalformed("WebP", "the frame does not fit the canvas");
     }
-    // A still file's chunks follow its header; a frame's bitstream is its chunks.
-    const std::size_t workspace = workspaceBytes(features.has_animation ? frame.bitstream : chunksOfFile(bytes), frameFeatures);
     admitPixelBytes(byteCount, limits);
+    // A still file's chunks follow its header; a frame's bitstream is its chunks.
+    const std::size_t workspace =
+        workspaceBytes(features.has_animation ? frame.bitstream : chunksOfFile(bytes), frameFeatures, {work, limits});
     admitWorkspaceBytes(workspace, limits);
     DecodedImage image;
     image.width = features.width;
