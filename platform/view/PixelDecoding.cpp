@@ -27,6 +27,9 @@ SharedPixels decodePixels(std::string_view bytes, double scale, const std::share
     ImageDecodingLimits limits;
     limits.beforeAllocating = [&charge, &budget](std::size_t byteCount) { charge = budget->charge(byteCount); };
     limits.beforeAllocatingWorkspace = [&workspace, &budget](std::size_t byteCount) {
+        // Each count covers all the decoder works in from then on: the one before goes first, so the two
+        // are never counted together.
+        workspace = PixelCharge{};
         workspace = budget->charge(byteCount);
     };
     DecodedImage decoded = decodeImage(bytes, limits);
