@@ -551,6 +551,36 @@ TEST_F(DisplayListPainterTest, ItemsWhollyOutsideTheViewAreNotDrawnAndEveryVisib
     EXPECT_LE(drawn.size(), 12u) << "of " << rows + 2 << " items";
 }
 
+// A group that a clip leaves nothing of (a chat bubble scrolled away) is skipped to its pop: nothing of
+// it reaches the device, neither its clip nor the layers of the opacity group and the shadow inside,
+// which would be composited empty. What follows the group is drawn.
+TEST_F(DisplayListPainterTest, AGroupAClipLeavesNothingOfPaintsNothing) {
+    add(PushTransform{CGAffineTransform::translation(0, -100)}); // a scrolled content
+    add(PushClip{Path::rect({0, 0, 100, 50})});                  // scrolled out of the window
+    add(PushOpacity{0.5});
+    add(FillItem{Path::rect({0, 0, 100, 50}), colorOf(1)});
+    add(FillItem{Path::rect({10, 10, 20, 20}), colorOf(2)});
+    add(PopOpacity{});
+    add(PushShadow{colorOf(3), 4, {0, 2}});
+    add(FillItem{Path::rect({10, 10, 20, 20}), colorOf(4)});
+    add(PopShadow{});
+    add(PopClip{});
+    add(PopTransform{});
+    add(FillItem{Path::rect({0, 0, 10, 10}), colorOf(5)});
+    testing::ColorRecordingDevice device(QSize(100, 60));
+    {
+        QPainter painter(&device);
+        paintDisplayList(list, painter);
+    }
+    std::vector<int> drawn;
+    for (const QColor& color : device.drawnColors()) {
+        if (idOf(color) != 0) drawn.push_back(idOf(color));
+    }
+    EXPECT_EQ(drawn, std::vector<int>{5});
+    EXPECT_EQ(device.imagesDrawn(), 0u) << "layers composited";
+    EXPECT_EQ(device.clipsSet(), 0u);
+}
+
 TEST_F(DisplayListPainterTest, MaterialsBlurWhatLiesBelowAndAddTheirTint) {
     add(FillItem{Path::rect({0, 0, 50, 60}), red});
     add(FillItem{Path::rect({50, 0, 50, 60}), blue});
