@@ -343,12 +343,14 @@ QImage paintedImage(CGSize size, double ratio, const std::function<void(QPainter
 
 // Shaped once and drawn as glyphs, a run looks to the pixel as QPainter::drawText draws its text at the
 // run's baseline point: tabs, ligatures, combining marks, right-to-left words in either order, emoji
-// from the fallback font; at 1 and 2 pixels per point, on whole points, between pixels, and with the
-// baseline a hair above a half pixel, where a glyph's y that came back through other arithmetic could
-// round to the next pixel row.
+// from the fallback font; at 1 and 2 pixels per point, on whole points, between pixels (an x of 3.7 is
+// 236.8 sixty-fourths, where truncating and rounding part, and one of -3.7, where truncating toward zero
+// and flooring part), and with the baseline a hair above a half pixel, where a glyph's y that came back
+// through other arithmetic could round to the next pixel row.
 TEST_F(DisplayListPainterTest, RunsDrawAsQPainterDrawsTheirTextAtTheirBaselinePoint) {
     list.size = {220, 24};
-    const std::vector<CGPoint> baselinePoints{{3, 17}, {3.7, 17.3}, {3.5, std::nextafter(3.5, 0.0)}, {3.5, std::nextafter(3.25, 0.0)}};
+    const std::vector<CGPoint> baselinePoints{
+        {3, 17}, {3.7, 17.3}, {-3.7, 17}, {3.5, std::nextafter(3.5, 0.0)}, {3.5, std::nextafter(3.25, 0.0)}};
     for (const std::string text : {"a\tb  c", "office fi e\u0301", "hello \u0645\u0631\u062D\u0628\u0627 world",
                                    "\u05E9\u05DC\u05D5\u05DD 123 abc", "mood \U0001F600"}) {
         for (const CGPoint at : baselinePoints) {
