@@ -117,6 +117,7 @@ public:
             if (drag_) {
                 const Indicator bar = indicator(drag_->axis, offset_);
                 const CGFloat thumbStart = along(drag_->axis, e.location) - drag_->grab;
+                // A thumb with no room to travel (content that came to fit while it was held) moves nothing.
                 const CGFloat moved = bar.travel > 0 ? (thumbStart - bar.trackStart) / bar.travel * bar.range : 0;
                 CGPoint next = offset_;
                 (drag_->axis == Axis::vertical ? next.y : next.x) = moved;

@@ -86,6 +86,30 @@ TEST(ScrollingTest, AScrollDrawsNoViewAgainAndLeavesWhatDrawingEverythingDraws) 
     }
 }
 
+// Rows of the knob's number, 20 points tall, in a scroll view 100 tall.
+struct KnobRows : View<KnobRows> {
+    ObservedObject<testing::Knob> knob;
+    AnyView body() const {
+        return ScrollView(AnyView(VStack(HorizontalAlignment::leading(), 0, {ForEach::range(0, knob->value.get(), [](int i) {
+                   return AnyView(Rectangle().frame(100, rowHeight)).accessibilityLabel("row" + std::to_string(i));
+               })})))
+            .frame(100, 100);
+    }
+};
+
+// Content that comes to fit the view while its thumb is held leaves nothing to drag: the rows stay where
+// they are.
+TEST(ScrollingTest, AThumbHeldWhileTheContentComesToFitMovesNothing) {
+    const auto knob = std::make_shared<testing::Knob>();
+    knob->value = 30;
+    TestHost t(KnobRows{{}, {knob}}, {100, 100});
+    ASSERT_TRUE(t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::pressed, {95, 5})));
+    knob->value = 5;
+    t.host().update();
+    t.moveTo({95, 50});
+    EXPECT_EQ(t.frame("row0").minY(), 0);
+}
+
 // A key that a focused control uses is not also a scroll: a field keeps Home (and, of several lines,
 // the arrows), a list its arrows. Keys they leave go to the scroll view around them.
 TEST(ScrollingTest, KeysAFocusedControlUsesDoNotScroll) {
