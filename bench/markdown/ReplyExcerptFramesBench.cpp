@@ -6,13 +6,20 @@
 // paints it. The plain reply runs to 1 MB, so both show its 64 KiB excerpt; a reply of mixed Markdown
 // (headings with emoji, prose with bold, code and links, nested lists, fenced code, quotes, small
 // tables) of 64 KiB is shown in the journal too. The independent baselines are an ordinary 8 KB journal,
-// and 8 KB of the same mix, shown and scrolled the same way in the same run. Prints each figure and
+// and 8 KB of the same mix, shown and scrolled the same way in the same run. Each long reply is also
+// moved through in a new window of its own by the keys and the indicator, after a click on the reply
+// gives its scroll view the keys: Page Down a page at a time from the top to the end, End at once from
+// the top, and the indicator's thumb dragged from the top to the bottom 5 points at a time, each of
+// whose worst frame is held against the wheel's through the same reply. Prints each figure and
 //   ratio excerpt_first_frame_<journal|chat>_over_ordinary <first frame / that of the ordinary journal>
 //   ratio excerpt_scroll_frame_<journal|chat>_over_ordinary <worst scroll frame / that of the ordinary journal>
 //   ratio excerpt_first_frame_mixed_64k_over_8k <first frame of the 64 KiB mix / that of 8 KB of it>
 //   ratio excerpt_scroll_frame_mixed_64k_over_8k <worst scroll frame of the 64 KiB mix / that of 8 KB of it>
+//   ratio excerpt_<page_down|end|thumb_drag>_frame_over_wheel <the worst such frame / the wheel's worst
+//         through the same reply, the largest of the three long replies>
 //   ratio excerpt_first_frame_longest_ms <the longest first frame, in milliseconds; the goal is at most 100>
-//   ratio excerpt_scroll_frame_longest_ms <the worst scroll frame, in milliseconds; the goal is at most 33>
+//   ratio excerpt_scroll_frame_longest_ms <the worst frame of the wheel, a key or a drag, in milliseconds;
+//         the goal is at most 33>
 //
 // Usage: reply_excerpt_frames_bench [runs]   (default 5; medians of the runs)
 
@@ -22,12 +29,14 @@
 #include "bench/ReplyViews.h"
 #include "bench/SettledWindow.h"
 #include "bench/markdown/SampleReplies.h"
+#include "platform/view/ViewGraph.h"
 #include "platform/view/ViewHost.h"
 #include "ui/Panels/ChatView.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,39 +51,105 @@ struct Frames {
     double scroll = 0; // seconds, the worst
 };
 
-// Shows the view until it has settled, then turns the wheel over `wheelAt` a notch at a time until the
-// reply stops moving.
-Frames showAndScroll(const std::function<AnyView()>& makeView, const std::string& firstWords, CGPoint wheelAt,
-                     const bench::QtBenchSession& session) {
+// How the reply is moved through: the wheel a notch at a time over the middle of the view, Page Down a
+// page at a time, End at once, the indicator's thumb dragged 5 points at a time; all from the top.
+enum class Move { wheel, pageDown, end, thumb };
+
+// The window frame of the outermost scroll view: the one holding the reply.
+std::optional<CGRect> outermostScrollView(ViewNode& node) {
+    if (node.scrollsContent()) return node.inWindow(node.frame);
+    for (auto& child : node.children) {
+        if (const auto found = outermostScrollView(*child)) return found;
+    }
+    return std::nullopt;
+}
+
+PointerEvent pointer(PointerEvent::Kind kind, CGPoint at) {
+    PointerEvent event;
+    event.kind = kind;
+    event.location = at;
+    return event;
+}
+
+KeyEvent key(const char* name) {
+    KeyEvent event;
+    event.key = name;
+    return event;
+}
+
+// Shows the view until it has settled, then moves the reply through from its top to its end.
+Frames showAndMove(const std::function<AnyView()>& makeView, const std::string& firstWords, CGPoint at,
+                   const bench::QtBenchSession& session, Move move) {
     const SettledWindow::Frame frame = SettledWindow::painted();
     SettledWindow window(makeView, firstWords, session.measurer(), frame);
     Frames frames;
     frames.first = window.longestHold();
-
-    // Three lines of body text a notch, as a wheel scrolls.
-    const CGFloat notch = 3 * 16;
     ViewHost& host = window.host();
-    // The reply stops moving once the wheel reaches the end: a notch then changes nothing to update.
-    for (int still = 0; still < 3;) {
+    // A frame after `input`; whether it moved anything.
+    const auto measured = [&](const std::function<void()>& input) {
         bool moved = false;
         frames.scroll = std::max(frames.scroll, bench::secondsOf([&] {
-            host.handleWheel({wheelAt, 0, -notch, {}});
+            input();
             moved = host.update();
             frame(host);
         }));
-        still = moved ? 0 : still + 1;
+        return moved;
+    };
+    // Three lines of body text a notch, as a wheel scrolls.
+    const CGFloat notch = 3 * 16;
+    if (move != Move::wheel) {
+        // The click that gives the reply's scroll view the keys, as a user's would.
+        host.handlePointer(pointer(PointerEvent::Kind::pressed, at));
+        host.handlePointer(pointer(PointerEvent::Kind::released, at));
+        host.update();
+        frame(host);
+    }
+    switch (move) {
+    case Move::wheel:
+    case Move::pageDown:
+        // The reply stops moving once it reaches the end: a step then changes nothing to update.
+        for (int still = 0; still < 3;) {
+            const bool moved = measured([&] {
+                if (move == Move::wheel) host.handleWheel({at, 0, -notch, {}});
+                else host.handleKey(key("PageDown"));
+            });
+            still = moved ? 0 : still + 1;
+        }
+        break;
+    case Move::end:
+        if (!measured([&] { host.handleKey(key("End")); })) bench::fail("End did not move the reply");
+        break;
+    case Move::thumb: {
+        const auto view = outermostScrollView(*host.graph().root());
+        if (!view) bench::fail("no scroll view holds the reply");
+        // The thumb starts at the top of its track, along the view's trailing edge.
+        CGPoint held{view->maxX() - 4, view->minY() + 4};
+        if (!host.handlePointer(pointer(PointerEvent::Kind::pressed, held))) bench::fail("no indicator's thumb where it starts");
+        while (held.y < view->maxY()) {
+            held.y += 5;
+            measured([&] { host.handlePointer(pointer(PointerEvent::Kind::moved, held)); });
+        }
+        measured([&] { host.handlePointer(pointer(PointerEvent::Kind::released, held)); });
+        break;
+    }
+    }
+    // The keys and the indicator end at the end of the reply, where End moves nothing.
+    if (move != Move::wheel) {
+        host.handleKey(key("End"));
+        if (host.update()) bench::fail("the keys or the indicator stopped short of the reply's end");
     }
     return frames;
 }
 
-Frames journal(const std::string& reply, const std::string& firstWords, const bench::QtBenchSession& session) {
-    return showAndScroll(bench::journalShowing(reply, session.service()), firstWords,
-                         {SettledWindow::size.width / 2, SettledWindow::size.height / 2}, session);
+Frames journal(const std::string& reply, const std::string& firstWords, const bench::QtBenchSession& session,
+               Move move = Move::wheel) {
+    return showAndMove(bench::journalShowing(reply, session.service()), firstWords,
+                       {SettledWindow::size.width / 2, SettledWindow::size.height / 2}, session, move);
 }
 
-Frames chat(const std::string& reply, const std::string& firstWords, const bench::QtBenchSession& session) {
-    return showAndScroll(bench::chatShowing(reply, session.service()), firstWords,
-                         {MessageView::maxBubbleWidth / 2, ChatView::conversationHeight / 2}, session);
+Frames chat(const std::string& reply, const std::string& firstWords, const bench::QtBenchSession& session, Move move = Move::wheel) {
+    return showAndMove(bench::chatShowing(reply, session.service()), firstWords,
+                       {MessageView::maxBubbleWidth / 2, ChatView::conversationHeight / 2}, session, move);
 }
 
 Frames medianFrames(int runs, const std::function<Frames()>& measure) {
@@ -87,8 +162,26 @@ Frames medianFrames(int runs, const std::function<Frames()>& measure) {
     return {bench::median(first), bench::median(scroll)};
 }
 
+// The worst frames of the keys and the indicator through a long reply shown by `show`.
+struct KeyFrames {
+    double pageDown = 0;
+    double end = 0;
+    double thumb = 0;
+};
+
+KeyFrames keyFrames(int runs, const std::function<Frames(Move)>& show) {
+    const auto worst = [&](Move move) { return medianFrames(runs, [&] { return show(move); }).scroll; };
+    return {worst(Move::pageDown), worst(Move::end), worst(Move::thumb)};
+}
+
 void print(const char* name, const Frames& frames) {
     std::printf("%-32s first frame %7.1f ms, worst scroll frame %7.1f ms\n", name, frames.first * 1e3, frames.scroll * 1e3);
+    std::fflush(stdout);
+}
+
+void print(const char* name, const KeyFrames& frames) {
+    std::printf("%-32s worst Page Down frame %7.1f ms, End %7.1f ms, thumb drag %7.1f ms\n", name, frames.pageDown * 1e3,
+                frames.end * 1e3, frames.thumb * 1e3);
     std::fflush(stdout);
 }
 
@@ -104,14 +197,20 @@ int main(int argc, char** argv) {
     print("ordinary journal (8 KB)", baseline);
     const Frames inJournal = medianFrames(runs, [&] { return journal(longReply, "Paragraph 0:", session); });
     print("64 KiB excerpt in the journal", inJournal);
+    const KeyFrames keysInJournal = keyFrames(runs, [&](Move move) { return journal(longReply, "Paragraph 0:", session, move); });
+    print("64 KiB excerpt in the journal", keysInJournal);
     const Frames inChat = medianFrames(runs, [&] { return chat(longReply, "Paragraph 0:", session); });
     print("64 KiB excerpt in a chat bubble", inChat);
+    const KeyFrames keysInChat = keyFrames(runs, [&](Move move) { return chat(longReply, "Paragraph 0:", session, move); });
+    print("64 KiB excerpt in a chat bubble", keysInChat);
     const std::string smallMix = bench::mixedReply(8 * 1024);
     const std::string largeMix = bench::mixedReply(64 * 1024);
     const Frames mixed8k = medianFrames(runs, [&] { return journal(smallMix, "Quarterly report 0", session); });
     print("8 KB of mixed Markdown", mixed8k);
     const Frames mixed64k = medianFrames(runs, [&] { return journal(largeMix, "Quarterly report 0", session); });
     print("64 KiB of mixed Markdown", mixed64k);
+    const KeyFrames keysInMix = keyFrames(runs, [&](Move move) { return journal(largeMix, "Quarterly report 0", session, move); });
+    print("64 KiB of mixed Markdown", keysInMix);
 
     printRatio("excerpt_first_frame_journal_over_ordinary", inJournal.first / baseline.first);
     printRatio("excerpt_scroll_frame_journal_over_ordinary", inJournal.scroll / baseline.scroll);
@@ -119,9 +218,16 @@ int main(int argc, char** argv) {
     printRatio("excerpt_scroll_frame_chat_over_ordinary", inChat.scroll / baseline.scroll);
     printRatio("excerpt_first_frame_mixed_64k_over_8k", mixed64k.first / mixed8k.first);
     printRatio("excerpt_scroll_frame_mixed_64k_over_8k", mixed64k.scroll / mixed8k.scroll);
+    const auto overWheel = [&](double KeyFrames::*worst) {
+        return std::max({keysInJournal.*worst / inJournal.scroll, keysInChat.*worst / inChat.scroll, keysInMix.*worst / mixed64k.scroll});
+    };
+    printRatio("excerpt_page_down_frame_over_wheel", overWheel(&KeyFrames::pageDown));
+    printRatio("excerpt_end_frame_over_wheel", overWheel(&KeyFrames::end));
+    printRatio("excerpt_thumb_drag_frame_over_wheel", overWheel(&KeyFrames::thumb));
     bench::printLongestMs("excerpt_first_frame_longest_ms", std::max({inJournal.first, inChat.first, mixed64k.first}), 100,
                           "a first frame took");
-    bench::printLongestMs("excerpt_scroll_frame_longest_ms", std::max({inJournal.scroll, inChat.scroll, mixed64k.scroll}), 33,
-                          "a scroll frame took");
+    double worstScroll = std::max({inJournal.scroll, inChat.scroll, mixed64k.scroll});
+    for (const KeyFrames& keys : {keysInJournal, keysInChat, keysInMix}) worstScroll = std::max({worstScroll, keys.pageDown, keys.end, keys.thumb});
+    bench::printLongestMs("excerpt_scroll_frame_longest_ms", worstScroll, 33, "a scroll frame took");
     return 0;
 }

@@ -45,8 +45,9 @@ ShapedRun::ShapedRun(const TextRunItem& run) : font_(qtFont(run.font, measuringD
 }
 
 void ShapedRun::draw(QPainter& painter, QPointF start) const {
-    // drawText keeps its point's x only to the font engine's fixed point (1/64), dropping the rest; a
-    // glyph between two of Qt's subpixel positions lands where it does only from that x. Its y is kept.
+    // drawText truncates its point's x toward zero to the font engine's fixed point, 1/64 of the
+    // painter's unit (a point, before the device's scale), and places the glyphs from there: a glyph
+    // between two of Qt's subpixel positions lands where it does only from that x. Its y is kept.
     start.rx() = std::trunc(start.x() * 64) / 64;
     if (font_.scale == 1) {
         for (const Piece& piece : pieces_) painter.drawGlyphRun(start + piece.origin, piece.glyphs);

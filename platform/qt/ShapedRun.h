@@ -28,7 +28,7 @@ public:
     // The QFont the glyphs come from, drawn scaled by `scaledFont().scale`.
     const ScaledQFont& scaledFont() const { return font_; }
     // The glyphs with their baseline's start at `start`, placed to the pixel as QPainter::drawText places
-    // the run's text at that point.
+    // the run's text at that point (its x truncated toward zero to 1/64 of a point, as drawText does).
     void draw(QPainter& painter, QPointF start) const;
 
     // For an underlined or struck-through run, the font's decoration lines, in the unscaled font's units

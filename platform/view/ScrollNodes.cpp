@@ -1,8 +1,10 @@
+#include "platform/view/Font.h"
 #include "platform/view/NodeSupport.h"
 #include "platform/view/ScrollView.h"
 #include "platform/view/ViewGraph.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -68,8 +70,73 @@ public:
         setOffset(next);
         return vertical || horizontal;
     }
+    // Clicked, it takes the keys that move it (unless a focusable view around it takes them).
+    bool takesFocusWhenClicked() const override { return true; }
+    // Page Up and Page Down move by the visible height less a line, Home and End (with Ctrl too) to the
+    // top and the end, the arrows by a line, along an axis where the content is larger than the view.
+    // Other keys, and keys along an axis it cannot scroll, go on to the views around it.
+    bool handleKey(const KeyEvent& e) override {
+        const bool vertical = scrolls(Axis::vertical);
+        const bool horizontal = scrolls(Axis::horizontal);
+        const CGFloat line = lineStep();
+        CGPoint next = offset_;
+        if (vertical && (e.key == "Up" || e.key == "Down")) {
+            next.y += e.key == "Down" ? line : -line;
+        } else if (horizontal && (e.key == "Left" || e.key == "Right")) {
+            next.x += e.key == "Right" ? line : -line;
+        } else if (vertical && (e.key == "PageUp" || e.key == "PageDown")) {
+            next.y += (e.key == "PageDown" ? 1 : -1) * page(frame.height());
+        } else if (vertical && (e.key == "Home" || e.key == "End")) {
+            next.y = e.key == "End" ? contentSize_.height - frame.height() : 0;
+        } else {
+            return false;
+        }
+        setOffset(next);
+        return true;
+    }
+    // A press on an indicator's thumb drags it, the content following in proportion; a press elsewhere
+    // in its track moves by a page toward the press.
+    bool handlePointer(const PointerEvent& e) override {
+        switch (e.kind) {
+        case PointerEvent::Kind::pressed: {
+            const auto under = e.button == MouseButton::left ? indicatorUnder(e.location) : std::nullopt;
+            if (!under) return false;
+            const Indicator bar = indicator(*under, presentedOffset());
+            const CGFloat at = along(*under, e.location);
+            if (at >= bar.thumbStart && at <= bar.thumbStart + bar.thumbLength) {
+                drag_ = Drag{*under, at - bar.thumbStart};
+            } else {
+                CGPoint next = offset_;
+                const CGFloat step = (at < bar.thumbStart ? -1 : 1) * page(*under == Axis::vertical ? frame.height() : frame.width());
+                (*under == Axis::vertical ? next.y : next.x) += step;
+                setOffset(next);
+            }
+            return true;
+        }
+        case PointerEvent::Kind::moved:
+            if (drag_) {
+                const Indicator bar = indicator(drag_->axis, offset_);
+                const CGFloat thumbStart = along(drag_->axis, e.location) - drag_->grab;
+                // A thumb with no room to travel (content that came to fit while it was held) moves nothing.
+                const CGFloat moved = bar.travel > 0 ? (thumbStart - bar.trackStart) / bar.travel * bar.range : 0;
+                CGPoint next = offset_;
+                (drag_->axis == Axis::vertical ? next.y : next.x) = moved;
+                setOffset(next);
+            }
+            return drag_.has_value();
+        case PointerEvent::Kind::released: {
+            const bool dragged = drag_.has_value();
+            drag_.reset();
+            return dragged;
+        }
+        case PointerEvent::Kind::exited: return false;
+        }
+        return false;
+    }
     ViewNode* hitTest(CGPoint p, HitPurpose purpose) override {
         if (!frame.contains(p)) return nullptr;
+        // An indicator is drawn over the content and takes the pointer there.
+        if (purpose == HitPurpose::pointer && indicatorUnder(p)) return this;
         const CGPoint inside = p + offset_;
         for (auto it = children.rbegin(); it != children.rend(); ++it) {
             if (ViewNode* hit = (*it)->hitTest(inside, purpose)) return hit;
@@ -152,21 +219,58 @@ private:
         }
         return CGRect(x, y, contentSize_.width, contentSize_.height);
     }
+    // Whether the content is larger than the view along `axis`, which it scrolls.
+    bool scrolls(Axis axis) const {
+        if (!data_.axes.contains(axis)) return false;
+        return axis == Axis::vertical ? contentSize_.height > frame.height() : contentSize_.width > frame.width();
+    }
+    static CGFloat along(Axis axis, CGPoint p) { return axis == Axis::vertical ? p.y : p.x; }
+    // A line of body text, as the wheel counts its lines.
+    CGFloat lineStep() const {
+        if (!graph) return 16;
+        const FontMetrics m = graph->measurer().metrics(Font::body().resolve());
+        return static_cast<CGFloat>(m.ascent + m.descent + m.leading);
+    }
+    // A page keeps a line of the last one in view.
+    CGFloat page(CGFloat visible) const { return std::max<CGFloat>(visible - lineStep(), lineStep()); }
+
+    // An indicator along one axis: its thumb's start and length in a track along the view's edge, and
+    // how far the thumb travels for how far the content scrolls.
+    struct Indicator {
+        CGFloat trackStart;
+        CGFloat thumbStart;
+        CGFloat thumbLength;
+        CGFloat travel;
+        CGFloat range;
+    };
+    Indicator indicator(Axis axis, CGPoint shown) const {
+        const bool vertical = axis == Axis::vertical;
+        const CGFloat visible = vertical ? frame.height() : frame.width();
+        const CGFloat content = vertical ? contentSize_.height : contentSize_.width;
+        const CGFloat length = std::max<CGFloat>(20, visible * visible / content);
+        const CGFloat trackStart = vertical ? frame.minY() : frame.minX();
+        const CGFloat travel = visible - length;
+        const CGFloat range = content - visible;
+        return {trackStart, trackStart + travel * (along(axis, shown) / range), length, travel, range};
+    }
+    // The indicator whose track (the last points along the view's edge) holds `p`, if one is shown.
+    std::optional<Axis> indicatorUnder(CGPoint p) const {
+        if (!data_.showsIndicators || !frame.contains(p)) return std::nullopt;
+        if (scrolls(Axis::vertical) && p.x >= frame.maxX() - indicatorTrack) return Axis::vertical;
+        if (scrolls(Axis::horizontal) && p.y >= frame.maxY() - indicatorTrack) return Axis::horizontal;
+        return std::nullopt;
+    }
     std::vector<DisplayItem> indicators(CGPoint shown) const {
         std::vector<DisplayItem> out;
         if (!data_.showsIndicators) return out;
         const RGBA thumb = Color::labelColor().opacity(0.3).resolve(environment.colorScheme());
-        if (data_.axes.contains(Axis::vertical) && contentSize_.height > frame.height()) {
-            const CGFloat length = std::max<CGFloat>(20, frame.height() * frame.height() / contentSize_.height);
-            const CGFloat travel = frame.height() - length;
-            const CGFloat y = frame.minY() + travel * (shown.y / (contentSize_.height - frame.height()));
-            out.push_back(FillItem{Path::capsule(CGRect(frame.maxX() - 8, y + 2, 6, length - 4)), thumb});
+        if (scrolls(Axis::vertical)) {
+            const Indicator bar = indicator(Axis::vertical, shown);
+            out.push_back(FillItem{Path::capsule(CGRect(frame.maxX() - 8, bar.thumbStart + 2, 6, bar.thumbLength - 4)), thumb});
         }
-        if (data_.axes.contains(Axis::horizontal) && contentSize_.width > frame.width()) {
-            const CGFloat length = std::max<CGFloat>(20, frame.width() * frame.width() / contentSize_.width);
-            const CGFloat travel = frame.width() - length;
-            const CGFloat x = frame.minX() + travel * (shown.x / (contentSize_.width - frame.width()));
-            out.push_back(FillItem{Path::capsule(CGRect(x + 2, frame.maxY() - 8, length - 4, 6)), thumb});
+        if (scrolls(Axis::horizontal)) {
+            const Indicator bar = indicator(Axis::horizontal, shown);
+            out.push_back(FillItem{Path::capsule(CGRect(bar.thumbStart + 2, frame.maxY() - 8, bar.thumbLength - 4, 6)), thumb});
         }
         return out;
     }
@@ -200,8 +304,15 @@ private:
         return {interpolate(moving.from.x, moving.to.x, t), interpolate(moving.from.y, moving.to.y, t)};
     }
 
+    // A thumb being dragged: along which axis, and where the pointer holds it, from the thumb's start.
+    struct Drag {
+        Axis axis;
+        CGFloat grab;
+    };
+
     ScrollData data_;
     CGPoint offset_;
+    std::optional<Drag> drag_;
     std::optional<Interpolation<CGPoint>> offsetAnimation_;
     ProposedViewSize placedContentProposal_;
     CGSize contentSize_;

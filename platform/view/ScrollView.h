@@ -1,8 +1,10 @@
 #pragma once
 
 // Scroll views: the content is offered unlimited space along the scrolling axes and the scroll view
-// takes the space it is offered; the wheel scrolls it. ScrollViewReader gives a proxy whose scrollTo
-// brings the view with an id (`.id(...)` or a ForEach element) into view.
+// takes the space it is offered. The wheel scrolls it; so do, once it is clicked, Page Up and Page Down,
+// Home and End and the arrows, and its indicators: a thumb drags, a click in its track pages.
+// ScrollViewReader gives a proxy whose scrollTo brings the view with an id (`.id(...)` or a ForEach
+// element) into view.
 
 #include "platform/view/View.h"
 

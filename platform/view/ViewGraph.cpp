@@ -36,6 +36,17 @@ PointerEvent seenBy(const ViewNode& node, PointerEvent event) {
     return event;
 }
 
+// What a click on `hit` focuses: the nearest view around it that accepts the focus, else the nearest
+// that takes it when clicked (a list's own scroll view leaves it to the list, which handles its keys).
+ViewNode* clickFocusTarget(ViewNode* hit) {
+    ViewNode* clicked = nullptr;
+    for (ViewNode* n = hit; n; n = n->parent) {
+        if (n->acceptsFocus()) return n;
+        if (!clicked && n->takesFocusWhenClicked()) clicked = n;
+    }
+    return clicked;
+}
+
 void collectFocusable(ViewNode* node, std::vector<ViewNode*>& out) {
     if (node->acceptsFocus()) out.push_back(node);
     for (auto& c : node->children) collectFocusable(c.get(), out);
@@ -367,12 +378,7 @@ bool ViewGraph::handlePointer(const PointerEvent& event) {
             if (layer && !layer->hitTest(event.location, ViewNode::HitPurpose::pointer) && top->clickedOutside()) return true;
         }
         ViewNode* hit = hitTest(event.location, ViewNode::HitPurpose::pointer);
-        for (ViewNode* n = hit; n; n = n->parent) {
-            if (n->acceptsFocus()) {
-                focus(n);
-                break;
-            }
-        }
+        if (ViewNode* focusing = clickFocusTarget(hit)) focus(focusing);
         for (ViewNode* n = hit; n; n = n->parent) {
             if (n->handlePointer(seenBy(*n, event))) {
                 pressed_ = n;

@@ -200,6 +200,9 @@ public:
     // The area outside which children are not visible (scroll views, clip shapes).
     virtual std::optional<CGRect> clipRect() const { return std::nullopt; }
     virtual bool acceptsFocus() const { return false; }
+    // Whether a click gives it the focus although Tab passes it by (a scroll view, for the keys that
+    // move it); a view around it that accepts the focus takes it instead.
+    virtual bool takesFocusWhenClicked() const { return false; }
     virtual void setFocused(bool) {}
     // Whether the focused node is this one or inside it; called on every node whose answer changes.
     virtual void setFocusWithin(bool) {}

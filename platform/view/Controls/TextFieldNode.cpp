@@ -92,6 +92,9 @@ public:
             redraw();
             return true;
         }
+        // A field of several lines keeps the arrows that go through its lines (the caret stays): they
+        // are not a scroll of the view around it.
+        if (vertical && (e.key == "Up" || e.key == "Down")) return true;
         if (e.key == "Tab" || e.key == "Backtab" || e.key == "Escape") return false;
         const bool shortcut = e.modifiers.contains(EventModifiers::command()) || e.modifiers.contains(EventModifiers::control());
         if (e.text.empty() || shortcut) return false;

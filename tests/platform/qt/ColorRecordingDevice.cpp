@@ -12,17 +12,21 @@ public:
 
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
-    void updateState(const QPaintEngineState&) override {}
+    void updateState(const QPaintEngineState& state) override {
+        if (state.state() & (DirtyClipPath | DirtyClipRegion) && state.clipOperation() != Qt::NoClip) ++clips;
+    }
     Type type() const override { return User; }
 
     void drawPath(const QPainterPath&) override { recordPenAndBrush(); }
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override { recordPenAndBrush(); }
     void drawRects(const QRectF*, int) override { recordPenAndBrush(); }
     void drawTextItem(const QPointF&, const QTextItem&) override { colors.push_back(painter()->pen().color()); }
-    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-    void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override { ++images; }
+    void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override { ++images; }
 
     std::vector<QColor> colors;
+    std::size_t images = 0;
+    std::size_t clips = 0;
 
 private:
     void recordPenAndBrush() {
@@ -38,6 +42,10 @@ ColorRecordingDevice::~ColorRecordingDevice() = default;
 QPaintEngine* ColorRecordingDevice::paintEngine() const { return engine_.get(); }
 
 const std::vector<QColor>& ColorRecordingDevice::drawnColors() const { return engine_->colors; }
+
+std::size_t ColorRecordingDevice::imagesDrawn() const { return engine_->images; }
+
+std::size_t ColorRecordingDevice::clipsSet() const { return engine_->clips; }
 
 // One pixel per point at 72 dpi, as the kit's offscreen images.
 int ColorRecordingDevice::metric(PaintDeviceMetric metric) const {
