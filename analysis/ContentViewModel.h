@@ -71,8 +71,8 @@ public:
 
     // Shows the day of `date`: its stored answer while fresh, otherwise a new analysis. Without a
     // date the shown day is refreshed; when that was today, the refresh moves to the new today
-    // after midnight, while a day picked with a date stays. A refresh overtaken by a later one
-    // publishes nothing.
+    // after midnight, while a day picked with a date stays. A refresh overtaken by a later one, or
+    // begun before the per-day store was cleared, publishes nothing.
     Task<void> refreshAnalysis(std::optional<Date> date = std::nullopt);
     // The stored form of a fresh answer for the range. Throws JSONParsingError.
     Task<std::string> enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start, Date end);

@@ -31,10 +31,6 @@ std::size_t memberLineSize(std::size_t depth) { return indentWidth * (depth + 1)
 // A scalar is written the same compact or pretty.
 std::size_t scalarSize(const StoredJson& scalar) { return compactJSON(scalar).size(); }
 
-std::size_t textLimitFor(std::string_view key) {
-    return key == "apps" ? storedAnswerAppsLimit : storedAnswerTextLimit;
-}
-
 struct BoundedValue {
     StoredJson value;
     std::size_t size = 0;
@@ -42,132 +38,142 @@ struct BoundedValue {
     bool whole = true;
 };
 
-std::optional<BoundedValue> boundedValue(const StoredJson& value, std::size_t depth, std::size_t room,
-                                         std::size_t textLimit);
+class StoredAnswerBounding {
+public:
+    explicit StoredAnswerBounding(const StoredAnswerLimits& limits) : limits_(limits) {}
 
-std::optional<BoundedValue> boundedScalar(const StoredJson& value, std::size_t room, std::size_t textLimit) {
-    BoundedValue bounded;
-    bounded.value = value.is_string() ? StoredJson(textWithinBytes(value.get_ref<const std::string&>(), textLimit)) : value;
-    bounded.size = scalarSize(bounded.value);
-    if (bounded.size > room) {
-        return std::nullopt;
+    // The value at `depth` written in at most `room` bytes; nullopt when not even its smallest form fits.
+    std::optional<BoundedValue> value(const StoredJson& value, std::size_t depth, std::size_t room, std::size_t textLimit) const {
+        if (value.is_array()) {
+            return list(value, depth, room);
+        }
+        if (value.is_object()) {
+            return object(value, depth, room);
+        }
+        return scalar(value, room, textLimit);
     }
-    return bounded;
-}
 
-std::optional<BoundedValue> boundedList(const StoredJson& list, std::size_t depth, std::size_t room) {
-    if (room < emptyContainerSize) {
-        return std::nullopt;
-    }
-    BoundedValue bounded{StoredJson::array(), emptyContainerSize, true};
-    std::size_t used = openedContainerSize(depth);
-    const std::size_t line = memberLineSize(depth);
-    for (const StoredJson& element : list) {
-        std::optional<BoundedValue> kept;
-        if (used + line < room) {
-            kept = boundedValue(element, depth + 1, room - used - line, storedAnswerTextLimit);
-        }
-        // A list or object cut to nothing says nothing: left out.
-        if (!kept || (!kept->whole && kept->value.is_structured() && kept->value.empty())) {
-            bounded.whole = false;
-            break;
-        }
-        used += line + kept->size;
-        bounded.value.push_back(std::move(kept->value));
-        if (!kept->whole) {
-            bounded.whole = false;
-            break;
-        }
-    }
-    if (!bounded.value.empty()) {
-        bounded.size = used;
-    }
-    return bounded;
-}
+private:
+    std::size_t textLimitFor(std::string_view key) const { return key == "apps" ? limits_.apps : limits_.text; }
 
-std::optional<BoundedValue> boundedObject(const StoredJson& object, std::size_t depth, std::size_t room) {
-    if (room < emptyContainerSize) {
-        return std::nullopt;
+    std::optional<BoundedValue> scalar(const StoredJson& value, std::size_t room, std::size_t textLimit) const {
+        BoundedValue bounded;
+        bounded.value =
+            value.is_string() ? StoredJson(textWithinBytes(value.get_ref<const std::string&>(), textLimit)) : value;
+        bounded.size = scalarSize(bounded.value);
+        if (bounded.size > room) {
+            return std::nullopt;
+        }
+        return bounded;
     }
-    std::vector<const StoredMembers::value_type*> members;
-    members.reserve(object.size());
-    const auto& source = object.get_ref<const StoredMembers&>();
-    for (const std::string_view key : leadingKeys) {
-        for (const auto& member : source) {
-            if (member.first == key) {
-                members.push_back(&member);
+
+    std::optional<BoundedValue> list(const StoredJson& list, std::size_t depth, std::size_t room) const {
+        if (room < emptyContainerSize) {
+            return std::nullopt;
+        }
+        BoundedValue bounded{StoredJson::array(), emptyContainerSize, true};
+        std::size_t used = openedContainerSize(depth);
+        const std::size_t line = memberLineSize(depth);
+        for (const StoredJson& element : list) {
+            std::optional<BoundedValue> kept;
+            if (used + line < room) {
+                kept = value(element, depth + 1, room - used - line, limits_.text);
+            }
+            // A list or object cut to nothing says nothing: left out.
+            if (!kept || (!kept->whole && kept->value.is_structured() && kept->value.empty())) {
+                bounded.whole = false;
+                break;
+            }
+            used += line + kept->size;
+            bounded.value.push_back(std::move(kept->value));
+            if (!kept->whole) {
+                bounded.whole = false;
                 break;
             }
         }
-    }
-    for (const auto& member : source) {
-        if (std::find(leadingKeys.begin(), leadingKeys.end(), member.first) == leadingKeys.end()) {
-            members.push_back(&member);
+        if (!bounded.value.empty()) {
+            bounded.size = used;
         }
+        return bounded;
     }
 
-    // Keys are unique in the source and none is changed, so members are appended without a lookup.
-    StoredMembers kept;
-    auto& keptMembers = static_cast<StoredMembers::Container&>(kept);
-    std::vector<std::pair<std::size_t, const StoredJson*>> toFill;
-    BoundedValue bounded{StoredJson::object(), emptyContainerSize, true};
-    std::size_t used = openedContainerSize(depth);
-    for (const auto* member : members) {
-        const auto& [key, value] = *member;
-        if (key.size() > storedAnswerTextLimit) {
-            continue;
+    std::optional<BoundedValue> object(const StoredJson& object, std::size_t depth, std::size_t room) const {
+        if (room < emptyContainerSize) {
+            return std::nullopt;
         }
-        const std::size_t line = memberLineSize(depth) + scalarSize(StoredJson(key)) + 2; // the key and ": "
-        std::optional<BoundedValue> smallest;
-        if (used + line < room) {
-            if (!value.is_structured()) {
-                smallest = boundedScalar(value, room - used - line, textLimitFor(key));
-            } else if (room - used - line >= emptyContainerSize) {
-                smallest = BoundedValue{value.is_array() ? StoredJson::array() : StoredJson::object(), emptyContainerSize};
+        std::vector<const StoredMembers::value_type*> members;
+        members.reserve(object.size());
+        const auto& source = object.get_ref<const StoredMembers&>();
+        for (const std::string_view key : leadingKeys) {
+            for (const auto& member : source) {
+                if (member.first == key) {
+                    members.push_back(&member);
+                    break;
+                }
             }
         }
-        if (!smallest) {
-            bounded.whole = false;
-            break;
+        for (const auto& member : source) {
+            if (std::find(leadingKeys.begin(), leadingKeys.end(), member.first) == leadingKeys.end()) {
+                members.push_back(&member);
+            }
         }
-        used += line + smallest->size;
-        if (value.is_structured() && !value.empty()) {
-            toFill.emplace_back(keptMembers.size(), &value);
-        }
-        keptMembers.emplace_back(key, std::move(smallest->value));
-    }
-    for (const auto& [index, value] : toFill) {
-        if (!bounded.whole) {
-            break;
-        }
-        // Its empty form is counted already, so there is room for that at least.
-        auto filled = boundedValue(*value, depth + 1, room - used + emptyContainerSize, storedAnswerTextLimit);
-        used += filled->size - emptyContainerSize;
-        keptMembers[index].second = std::move(filled->value);
-        bounded.whole = filled->whole;
-    }
-    if (!kept.empty()) {
-        bounded.value.get_ref<StoredMembers&>() = std::move(kept);
-        bounded.size = used;
-    }
-    return bounded;
-}
 
-std::optional<BoundedValue> boundedValue(const StoredJson& value, std::size_t depth, std::size_t room,
-                                         std::size_t textLimit) {
-    if (value.is_array()) {
-        return boundedList(value, depth, room);
+        // Keys are unique in the source and none is changed, so members are appended without a lookup.
+        StoredMembers kept;
+        auto& keptMembers = static_cast<StoredMembers::Container&>(kept);
+        std::vector<std::pair<std::size_t, const StoredJson*>> toFill;
+        BoundedValue bounded{StoredJson::object(), emptyContainerSize, true};
+        std::size_t used = openedContainerSize(depth);
+        for (const auto* member : members) {
+            const auto& [key, memberValue] = *member;
+            if (key.size() > limits_.text) {
+                continue;
+            }
+            const std::size_t line = memberLineSize(depth) + scalarSize(StoredJson(key)) + 2; // the key and ": "
+            std::optional<BoundedValue> smallest;
+            if (used + line < room) {
+                if (!memberValue.is_structured()) {
+                    smallest = scalar(memberValue, room - used - line, textLimitFor(key));
+                } else if (room - used - line >= emptyContainerSize) {
+                    smallest = BoundedValue{memberValue.is_array() ? StoredJson::array() : StoredJson::object(),
+                                            emptyContainerSize};
+                }
+            }
+            if (!smallest) {
+                bounded.whole = false;
+                break;
+            }
+            used += line + smallest->size;
+            if (memberValue.is_structured() && !memberValue.empty()) {
+                toFill.emplace_back(keptMembers.size(), &memberValue);
+            }
+            keptMembers.emplace_back(key, std::move(smallest->value));
+        }
+        for (const auto& [index, source] : toFill) {
+            if (!bounded.whole) {
+                break;
+            }
+            // Its empty form is counted already, so there is room for that at least.
+            auto filled = value(*source, depth + 1, room - used + emptyContainerSize, limits_.text);
+            used += filled->size - emptyContainerSize;
+            keptMembers[index].second = std::move(filled->value);
+            bounded.whole = filled->whole;
+        }
+        if (!kept.empty()) {
+            bounded.value.get_ref<StoredMembers&>() = std::move(kept);
+            bounded.size = used;
+        }
+        return bounded;
     }
-    if (value.is_object()) {
-        return boundedObject(value, depth, room);
-    }
-    return boundedScalar(value, room, textLimit);
-}
+
+    const StoredAnswerLimits limits_;
+};
 
 } // namespace
 
-nlohmann::ordered_json storedAnswerWithin(const nlohmann::ordered_json& storedForm) {
-    auto bounded = boundedValue(storedForm, 0, storedAnswerLimit, storedAnswerTextLimit);
+nlohmann::ordered_json storedAnswerWithin(const nlohmann::ordered_json& storedForm, const StoredAnswerLimits& limits) {
+    const StoredAnswerBounding bounding(limits);
+    auto bounded = bounding.value(storedForm, 0, limits.whole, limits.text);
     return bounded ? std::move(bounded->value) : StoredJson();
 }
 

@@ -23,14 +23,21 @@ inline constexpr std::size_t storedAnswerAppsLimit = 16 * 1024;
 // this size.
 inline constexpr std::size_t storedAnswerLimit = 256 * 1024;
 
+// The three bounds together (tests take smaller ones; `text` and `apps` are at least 3).
+struct StoredAnswerLimits {
+    std::size_t text = storedAnswerTextLimit;
+    std::size_t apps = storedAnswerAppsLimit;
+    std::size_t whole = storedAnswerLimit;
+};
+
 // The stored form within the bounds. Every text is cut by textWithinBytes: an "apps" text to
-// storedAnswerAppsLimit, any other to storedAnswerTextLimit; a member whose key is longer than that
-// is left out. Then what keeps the pretty-printed whole within storedAnswerLimit: of a list its
+// `limits.apps`, any other to `limits.text`; a member whose key is longer than that is left out.
+// Then what keeps the pretty-printed whole within `limits.whole`: of a list its
 // leading elements, of an object its members ("type", "description", "apps" and "percentage" first,
 // the others in their order), each member first in its smallest form (a list or object empty), so an
 // object keeps the keys it has room for, and its lists and objects then filled in order with the room
 // left. A form within the bounds comes back the same, but for that order of keys.
-nlohmann::ordered_json storedAnswerWithin(const nlohmann::ordered_json& storedForm);
+nlohmann::ordered_json storedAnswerWithin(const nlohmann::ordered_json& storedForm, const StoredAnswerLimits& limits = {});
 
 // A stored answer as text within the bounds: unchanged when it takes at most storedAnswerLimit bytes
 // (always so for one the day analysis stored); otherwise its JSON within the bounds, pretty-printed,
