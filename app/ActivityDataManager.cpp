@@ -74,6 +74,17 @@ void boundAnswers(DailyActivityData& day) {
     }
 }
 
+bool hasAnswerPastItsBound(const DailyActivityStore& store) {
+    for (const auto& [key, day] : store) {
+        for (const auto& [timeframe, answer] : day.timeframes) {
+            if (answer.promptResponse.size() > storedAnswerLimit) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool isDayKey(std::string_view text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
         return false;
@@ -230,17 +241,21 @@ bool ActivityDataManager::savePromptResponse(const std::string& response, const 
     day.date = key;
     day.lastUpdateTime = now;
 
-    std::set<std::string> chartDayKeys;
-    const Calendar calendar = Calendar::current();
-    for (int back = 0; back < chartDays; ++back) {
-        chartDayKeys.insert(dayKey(calendar.addingDays(now, -back)));
+    // Measured day by day only when the whole is past a bound, which a year of real answers is not.
+    std::string encoded = encodeDailyActivityStore(store);
+    if (encoded.size() > storedBytesBudget || hasAnswerPastItsBound(store)) {
+        std::set<std::string> chartDayKeys;
+        const Calendar calendar = Calendar::current();
+        for (int back = 0; back < chartDays; ++back) {
+            chartDayKeys.insert(dayKey(calendar.addingDays(now, -back)));
+        }
+        encoded = encodeDailyActivityStore(dailyActivityStoreWithin(std::move(store), chartDayKeys, storedBytesBudget));
     }
-    store = dailyActivityStoreWithin(std::move(store), chartDayKeys, storedBytesBudget);
 
     try {
         std::error_code ignored;
         fs::create_directories(file->parent_path(), ignored);
-        writeFileAtomically(*file, encodeDailyActivityStore(store));
+        writeFileAtomically(*file, encoded);
     } catch (const std::exception& error) {
         printLine(std::string("DEBUG: Error saving prompt response: ") + error.what());
     }
