@@ -1,6 +1,7 @@
 #include "analysis/CategorizationAnswer.h"
 
 #include "app/DurationText.h"
+#include "app/StoredAnswerBounds.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/SaturatedCast.h"
@@ -377,7 +378,9 @@ std::string enrichCategorizationAnswer(std::string_view answer, double totalSeco
     stored["categories"] = std::move(enrichedCategories);
     stored["activities"] = Json(answerActivities);
     try {
-        return writeStoredForm(stored);
+        // Within its bounds before anything stores it: the per-day store rewrites every day with each
+        // save, and the preferences remember the activities in the settings file.
+        return writeStoredForm(storedAnswerWithin(stored));
     } catch (const std::exception& error) {
         // Storing the raw answer instead would hide the day behind an unreadable entry for hours.
         systemLog(std::string("JSON serialization error: ") + error.what());

@@ -69,7 +69,8 @@ using StoredFormWriter = std::function<std::string(const nlohmann::ordered_json&
 void setStoredFormWriterForTesting(StoredFormWriter writer);
 
 // The stored form of a fresh answer: the measured total in minutes and, for each category whose
-// measured share rounds to at least 1, the answer's category object with its "percentage".
+// measured share rounds to at least 1, the answer's category object with its "percentage"; within
+// the bounds of a stored answer (storedAnswerWithin), which a real answer never meets.
 // Throws JSONParsingError, also when the stored form cannot be written (invalidJSON("Could not
 // serialize JSON")), so that nothing is saved that the day could not be shown from.
 std::string enrichCategorizationAnswer(std::string_view answer, double totalSeconds,

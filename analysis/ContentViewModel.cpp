@@ -57,17 +57,21 @@ ContentViewModel::ContentViewModel(std::shared_ptr<UnifiedActivityService> servi
             announceChange();
         }
     });
-    clearingObserver_ = NotificationCenter::defaultCenter().addObserver(didClearApplicationData,
-                                                                         [this](const Notification&) { showClearedState(); });
+    clearingObserver_ = NotificationCenter::defaultCenter().addObserver(
+        didClearApplicationData, [this](const Notification&) { showClearedState(true); });
+    analysesClearingObserver_ = NotificationCenter::defaultCenter().addObserver(
+        didClearAnalyses, [this](const Notification&) { showClearedState(false); });
     displayDate = Calendar::current().startOfDay(displayDate.get());
 }
 
-void ContentViewModel::showClearedState() {
+void ContentViewModel::showClearedState(bool activityCleared) {
     // Results of a refresh still running describe data that is gone.
     ++refreshGeneration_;
     activityBreakdown = std::vector<TimeBreakdownEntry>{};
     activities = std::vector<Activity>{};
-    totalComputerTime = 0;
+    if (activityCleared) {
+        totalComputerTime = 0;
+    }
     analysedDay = std::nullopt;
     weekData = dataManager.loadPastDaysData(7);
 }
@@ -119,13 +123,14 @@ Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
     const Date day = calendar.startOfDay(requested);
     displayDate = day;
 
+    const ClearMark storeMark = dataManager.clearMark();
     const auto [storedAnswer, stale] = dataManager.loadPromptResponse(dayKey(day));
     if (storedAnswer && !stale) {
         auto building = buildAnalysisResult(*storedAnswer, day);
         auto result = co_await std::move(building);
-        if (result && isCurrent(generation)) {
+        if (result && isCurrent(generation, storeMark)) {
             totalComputerTime = wholeSeconds(result->totalSeconds);
-            publishAnalysisResult(std::move(*result), day, generation, std::nullopt);
+            publishAnalysisResult(std::move(*result), day, generation, storeMark);
         }
         co_return;
     }
@@ -134,7 +139,7 @@ Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
     lastUpdateTime = now();
     std::exception_ptr failure;
     try {
-        auto analysis = analyzeDay(day, generation);
+        auto analysis = analyzeDay(day, generation, storeMark);
         co_await std::move(analysis);
     } catch (...) {
         failure = std::current_exception();
@@ -145,7 +150,10 @@ Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
     }
 }
 
-Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
+Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation, ClearMark storeMark) {
+    // The store that will remember the activities, with the moment the request began as it counts its clears.
+    const std::shared_ptr<PreferencesModel> preferences = PreferencesModel::shared();
+    const ClearMark historyMark = preferences->historyClearMark();
     const std::string key = dayKey(day);
     const auto [start, end] = dateRange(day);
     // The range's activities, copied out of the service's cache once (their contexts run to megabytes on a
@@ -153,7 +161,7 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
     auto listing = unifiedActivityService->getUnifiedActivities(start, end);
     std::vector<UnifiedActivity> activities = co_await std::move(listing);
     const double total = totalDuration(activities);
-    if (isCurrent(generation)) {
+    if (isCurrent(generation, storeMark)) {
         totalComputerTime = wholeSeconds(total);
     }
 
@@ -187,17 +195,24 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation) {
         co_return;
     }
 
-    // The store files the answer under the day it describes, whatever day it is now.
-    dataManager.savePromptResponse(stored, key);
-
-    auto building = buildAnalysisResult(std::move(stored), day);
+    auto building = buildAnalysisResult(stored, day);
     auto result = co_await std::move(building);
-    if (result) {
-        if (isCurrent(generation)) {
-            totalComputerTime = wholeSeconds(result->totalSeconds);
-        }
-        publishAnalysisResult(std::move(*result), day, generation, key);
+
+    // Saved and remembered in one step, with nothing awaited between: a cancel (the quit cancels every
+    // task) finds the day in both or in neither, never in the store alone, which would keep it out of
+    // the remembered activities until its answer is 4 hours old. Each store refuses the result when it
+    // was cleared since the request began. The store files the answer under the day it describes,
+    // whatever day it is now.
+    dataManager.savePromptResponse(stored, key, storeMark);
+    if (!result) {
+        co_return;
     }
+    // A fresh analysis replaces what an earlier one of the same day remembered.
+    preferences->replaceHistoricalActivities(result->answer.activities, key, historyMark);
+    if (isCurrent(generation, storeMark)) {
+        totalComputerTime = wholeSeconds(result->totalSeconds);
+    }
+    publishAnalysisResult(std::move(*result), day, generation, storeMark);
 }
 
 Task<std::string> ContentViewModel::enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start,
@@ -232,43 +247,31 @@ Task<std::optional<ContentViewModel::AnalysisResult>> ContentViewModel::buildAna
 
 Task<void> ContentViewModel::applyAnalysisResult(std::string stored, Date shownDate) {
     const auto self = shared_from_this();
+    const ClearMark storeMark = dataManager.clearMark();
     auto building = buildAnalysisResult(std::move(stored), shownDate);
     auto result = co_await std::move(building);
-    if (!result) {
+    if (!result || !isCurrent(0, storeMark)) {
         co_return;
     }
     totalComputerTime = wholeSeconds(result->totalSeconds);
-    publishAnalysisResult(std::move(*result), shownDate, 0, std::nullopt);
+    publishAnalysisResult(std::move(*result), shownDate, 0, storeMark);
 }
 
 void ContentViewModel::publishAnalysisResult(AnalysisResult result, Date shownDate, std::uint64_t generation,
-                                             std::optional<std::string> historyDay) {
+                                             ClearMark storeMark) {
     const std::weak_ptr<ContentViewModel> weakSelf = weak_from_this();
     auto answer = std::make_shared<AppliedAnswer>(std::move(result.answer));
-    RunLoop::main().post([weakSelf, answer, generation, historyDay, shownDate] {
+    RunLoop::main().post([weakSelf, answer, generation, storeMark, shownDate] {
         const auto self = weakSelf.lock();
-        if (!self) {
+        if (!self || !self->isCurrent(generation, storeMark)) {
             return;
         }
-        const bool current = self->isCurrent(generation);
-        if (current) {
-            self->activityBreakdown = answer->breakdown;
-            self->focusScore = self->calculateFocusScore(lastPercentOf(answer->breakdown, "Create"),
-                                                         lastPercentOf(answer->breakdown, "Communicate"));
-            self->activities = answer->activities;
-            self->analysedDay = shownDate;
-        }
-        if (historyDay) {
-            // A fresh analysis replaces what an earlier one of the same day remembered.
-            PreferencesModel& preferences = *PreferencesModel::shared();
-            preferences.historicalActivities.modify([&](std::vector<HistoricalActivity>& list) {
-                std::erase_if(list, [&](const HistoricalActivity& entry) { return entry.timeframe == *historyDay; });
-            });
-            preferences.addHistoricalActivities(answer->activities, *historyDay);
-        }
-        if (current) {
-            self->weekData = self->dataManager.loadPastDaysData(7);
-        }
+        self->activityBreakdown = answer->breakdown;
+        self->focusScore = self->calculateFocusScore(lastPercentOf(answer->breakdown, "Create"),
+                                                     lastPercentOf(answer->breakdown, "Communicate"));
+        self->activities = answer->activities;
+        self->analysedDay = shownDate;
+        self->weekData = self->dataManager.loadPastDaysData(7);
     });
 }
 

@@ -38,6 +38,9 @@ public:
     // Posted on the default notification centre once all stored activity has been deleted: every
     // model then shows the empty day at once.
     static constexpr const char* didClearApplicationData = "didClearApplicationData";
+    // Posted there once the stored analyses have been deleted while the activity stays (the
+    // categories changed): every model stops showing the analysis of its day at once.
+    static constexpr const char* didClearAnalyses = "didClearAnalyses";
     static constexpr const char* geminiModelName = "gemini-2.0-flash";
     static constexpr double geminiTimeout = 300;
 
@@ -68,8 +71,8 @@ public:
 
     // Shows the day of `date`: its stored answer while fresh, otherwise a new analysis. Without a
     // date the shown day is refreshed; when that was today, the refresh moves to the new today
-    // after midnight, while a day picked with a date stays. A refresh overtaken by a later one
-    // publishes nothing.
+    // after midnight, while a day picked with a date stays. A refresh overtaken by a later one, or
+    // begun before the per-day store was cleared, publishes nothing.
     Task<void> refreshAnalysis(std::optional<Date> date = std::nullopt);
     // The stored form of a fresh answer for the range. Throws JSONParsingError.
     Task<std::string> enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start, Date end);
@@ -94,15 +97,20 @@ public:
 private:
     struct AnalysisResult;
 
-    // Steps 6 to 14 of a refresh: report, request, enrichment, saving and application.
-    Task<void> analyzeDay(Date day, std::uint64_t generation);
+    // Steps 6 to 14 of a refresh: report, request, enrichment, application, then saving and
+    // remembering the activities in one step. `storeMark` is the per-day store's when it began.
+    Task<void> analyzeDay(Date day, std::uint64_t generation, ClearMark storeMark);
     Task<std::optional<AnalysisResult>> buildAnalysisResult(std::string stored, Date shownDate);
-    // Queues the publication; `generation` 0 publishes unconditionally, any other value only while
-    // it is the newest refresh. `historyDay` adds the activities to the remembered history.
-    void publishAnalysisResult(AnalysisResult result, Date shownDate, std::uint64_t generation,
-                               std::optional<std::string> historyDay);
-    bool isCurrent(std::uint64_t generation) const { return generation == 0 || generation == refreshGeneration_; }
-    void showClearedState();
+    // Queues the publication, for the view only.
+    void publishAnalysisResult(AnalysisResult result, Date shownDate, std::uint64_t generation, ClearMark storeMark);
+    // Whether results may still be shown: `generation` 0 for any refresh, any other value only while it
+    // is the newest; and only while the per-day store was not cleared after `storeMark` was taken, so
+    // what is shown follows what is stored.
+    bool isCurrent(std::uint64_t generation, ClearMark storeMark) const {
+        return (generation == 0 || generation == refreshGeneration_) && dataManager.clearMark() == storeMark;
+    }
+    // What a clear leaves to show: no analysis; no time either when the activity went too.
+    void showClearedState(bool activityCleared);
     void beginFreshAnalysis();
     void endFreshAnalysis();
     Date now() const;
@@ -116,6 +124,7 @@ private:
     int freshAnalysesRunning_ = 0;
     Subscription defaultsObserver_;
     Subscription clearingObserver_;
+    Subscription analysesClearingObserver_;
 };
 
 } // namespace glimmo

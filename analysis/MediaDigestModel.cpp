@@ -1,10 +1,12 @@
 #include "analysis/MediaDigestModel.h"
 
 #include "analysis/AnalysisSupport.h"
+#include "analysis/ContentViewModel.h"
 #include "app/ActivityMonitor.h"
 #include "app/ChromeHistoryReader.h"
 #include "generative-ai/GenerativeModel.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/RunLoop.h"
 
@@ -58,7 +60,15 @@ const std::string_view MediaDigestModel::mediaPrompt =
 
 MediaDigestModel::MediaDigestModel(std::shared_ptr<ChromeHistoryReader> reader, std::shared_ptr<ActivityMonitor> monitor)
     : chromeReader(std::move(reader)), activityMonitor(std::move(monitor)), gemini_(makeGeminiModel()),
-      work_(std::make_unique<BackgroundQueue>()) {}
+      work_(std::make_unique<BackgroundQueue>()) {
+    // The recommendations shown, and those on their way, were made from the data the clear deleted.
+    clearingObserver_ = NotificationCenter::defaultCenter().addObserver(ContentViewModel::didClearApplicationData,
+                                                                         [this](const Notification&) {
+                                                                             ++generation_;
+                                                                             recommendation = "";
+                                                                             isLoading = false;
+                                                                         });
+}
 
 MediaDigestModel::~MediaDigestModel() = default;
 

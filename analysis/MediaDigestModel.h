@@ -39,7 +39,8 @@ public:
     Published<bool> isLoading{*this, true};
     const genai::GenerativeModel& gemini() const { return *gemini_; }
 
-    // Asks for new recommendations. The outcome of a run overtaken by a later one is dropped.
+    // Asks for new recommendations. The outcome of a run overtaken by a later one is dropped, and so
+    // is that of a run begun before "Clear All Data": it was made from the cleared records and history.
     Task<void> generateRecommendation();
 
     // The media prompt, the first non-empty lines of the history summary, "\n\nApp Usage:\n" and
@@ -50,7 +51,9 @@ private:
     std::unique_ptr<genai::GenerativeModel> gemini_;
     // Sends the request and decodes the reply, which may run to 32 MiB, off the main loop.
     std::unique_ptr<BackgroundQueue> work_;
+    // Counts runs and clears: a run shows its outcome only while nothing came after its start.
     std::uint64_t generation_ = 0;
+    Subscription clearingObserver_;
 };
 
 } // namespace glimmo

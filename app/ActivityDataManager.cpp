@@ -1,5 +1,6 @@
 #include "app/ActivityDataManager.h"
 
+#include "app/StoredAnswerBounds.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
@@ -44,6 +45,46 @@ nlohmann::ordered_json numberMapJSON(const std::map<std::string, double>& map) {
     return object;
 }
 
+nlohmann::ordered_json dailyActivityJSON(const DailyActivityData& day) {
+    nlohmann::ordered_json timeframes = nlohmann::ordered_json::object();
+    for (const auto& [timeframe, data] : day.timeframes) {
+        nlohmann::ordered_json entry;
+        entry["promptResponse"] = data.promptResponse;
+        entry["lastUpdateTime"] = encodeDate(data.lastUpdateTime);
+        timeframes[timeframe] = std::move(entry);
+    }
+    nlohmann::ordered_json object;
+    object["date"] = day.date;
+    object["timeframes"] = std::move(timeframes);
+    object["lastUpdateTime"] = encodeDate(day.lastUpdateTime);
+    object["appUsage"] = numberMapJSON(day.appUsage);
+    object["totalDuration"] = day.totalDuration;
+    object["categoryDurations"] = numberMapJSON(day.categoryDurations);
+    return object;
+}
+
+// The day as the file writes it: its key, its object and a comma.
+std::size_t writtenDaySize(const std::string& key, const DailyActivityData& day) {
+    return compactJSON(nlohmann::ordered_json(key)).size() + 1 + compactJSON(dailyActivityJSON(day)).size() + 1;
+}
+
+void boundAnswers(DailyActivityData& day) {
+    for (auto& [timeframe, answer] : day.timeframes) {
+        answer.promptResponse = storedAnswerTextWithin(std::move(answer.promptResponse));
+    }
+}
+
+bool hasAnswerPastItsBound(const DailyActivityStore& store) {
+    for (const auto& [key, day] : store) {
+        for (const auto& [timeframe, answer] : day.timeframes) {
+            if (answer.promptResponse.size() > storedAnswerLimit) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool isDayKey(std::string_view text) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
         return false;
@@ -61,21 +102,7 @@ bool isDayKey(std::string_view text) {
 std::string encodeDailyActivityStore(const DailyActivityStore& store) {
     nlohmann::ordered_json root = nlohmann::ordered_json::object();
     for (const auto& [key, day] : store) {
-        nlohmann::ordered_json timeframes = nlohmann::ordered_json::object();
-        for (const auto& [timeframe, data] : day.timeframes) {
-            nlohmann::ordered_json entry;
-            entry["promptResponse"] = data.promptResponse;
-            entry["lastUpdateTime"] = encodeDate(data.lastUpdateTime);
-            timeframes[timeframe] = std::move(entry);
-        }
-        nlohmann::ordered_json object;
-        object["date"] = day.date;
-        object["timeframes"] = std::move(timeframes);
-        object["lastUpdateTime"] = encodeDate(day.lastUpdateTime);
-        object["appUsage"] = numberMapJSON(day.appUsage);
-        object["totalDuration"] = day.totalDuration;
-        object["categoryDurations"] = numberMapJSON(day.categoryDurations);
-        root[key] = std::move(object);
+        root[key] = dailyActivityJSON(day);
     }
     return compactJSON(root);
 }
@@ -105,6 +132,29 @@ DailyActivityStore decodeDailyActivityStore(std::string_view json) {
         store.emplace(key, std::move(day));
     }
     return store;
+}
+
+DailyActivityStore dailyActivityStoreWithin(DailyActivityStore store, const std::set<std::string>& alwaysKept,
+                                            std::size_t budget) {
+    DailyActivityStore kept;
+    std::size_t used = 2; // the braces
+    for (const std::string& key : alwaysKept) {
+        if (const auto day = store.find(key); day != store.end()) {
+            boundAnswers(day->second);
+            used += writtenDaySize(key, day->second);
+            kept.insert(store.extract(day));
+        }
+    }
+    for (auto day = store.rbegin(); day != store.rend(); ++day) {
+        boundAnswers(day->second);
+        const std::size_t size = writtenDaySize(day->first, day->second);
+        if (used + size > budget) {
+            break;
+        }
+        used += size;
+        kept.emplace(day->first, std::move(day->second));
+    }
+    return kept;
 }
 
 ActivityDataManager::ActivityDataManager(const Clock& clock,
@@ -150,10 +200,17 @@ std::string ActivityDataManager::entryKeyFor(const std::string& timeframe, Date 
 }
 
 void ActivityDataManager::savePromptResponse(const std::string& response, const std::string& timeframe) {
+    savePromptResponse(response, timeframe, clearMark());
+}
+
+bool ActivityDataManager::savePromptResponse(const std::string& response, const std::string& timeframe, ClearMark since) {
+    if (clears_.clearedSince(since)) {
+        return false;
+    }
     const auto file = dataFilePath();
     if (!file) {
         printLine("DEBUG: No valid URL for saving data");
-        return;
+        return true;
     }
     const Date now = clock_.now();
 
@@ -168,7 +225,7 @@ void ActivityDataManager::savePromptResponse(const std::string& response, const 
             moveUnreadableFileAside(*file, error.what());
         } catch (const std::exception& moveError) {
             printLine(std::string("DEBUG: Error saving prompt response: ") + moveError.what());
-            return;
+            return true;
         }
         store.clear();
     }
@@ -184,13 +241,25 @@ void ActivityDataManager::savePromptResponse(const std::string& response, const 
     day.date = key;
     day.lastUpdateTime = now;
 
+    // Measured day by day only when the whole is past a bound, which a year of real answers is not.
+    std::string encoded = encodeDailyActivityStore(store);
+    if (encoded.size() > storedBytesBudget || hasAnswerPastItsBound(store)) {
+        std::set<std::string> chartDayKeys;
+        const Calendar calendar = Calendar::current();
+        for (int back = 0; back < chartDays; ++back) {
+            chartDayKeys.insert(dayKey(calendar.addingDays(now, -back)));
+        }
+        encoded = encodeDailyActivityStore(dailyActivityStoreWithin(std::move(store), chartDayKeys, storedBytesBudget));
+    }
+
     try {
         std::error_code ignored;
         fs::create_directories(file->parent_path(), ignored);
-        writeFileAtomically(*file, encodeDailyActivityStore(store));
+        writeFileAtomically(*file, encoded);
     } catch (const std::exception& error) {
         printLine(std::string("DEBUG: Error saving prompt response: ") + error.what());
     }
+    return true;
 }
 
 std::pair<std::optional<std::string>, bool> ActivityDataManager::loadPromptResponse(const std::string& timeframe) const {
@@ -248,6 +317,7 @@ std::vector<std::optional<DailyActivityData>> ActivityDataManager::loadPastDaysD
 }
 
 void ActivityDataManager::clearAllData() {
+    clears_.cleared();
     const auto file = dataFilePath();
     std::error_code ignored;
     if (!file || !fs::exists(*file, ignored)) {

@@ -1,5 +1,7 @@
 #include "app/PreferencesModel.h"
 
+#include "app/BoundedText.h"
+#include "app/StoredAnswerBounds.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -58,6 +60,43 @@ bool keepUnreadableCategoriesAside(const UserDefaults& defaults, const std::stri
     }
 }
 
+// Each text of the remembered activities cut to its bound. Whether that changed them.
+bool cutHistoryTexts(std::vector<HistoricalActivity>& history) {
+    bool changed = false;
+    for (HistoricalActivity& entry : history) {
+        for (std::string* text : {&entry.description, &entry.formattedDuration, &entry.timeframe}) {
+            if (text->size() > storedAnswerTextLimit) {
+                *text = textWithinBytes(*text, storedAnswerTextLimit);
+                changed = true;
+            }
+        }
+    }
+    return changed;
+}
+
+// The remembered activities within their bounds: each text cut, then the newest historyLimit that fit
+// historyBytesBudget. Whether that changed them.
+bool keepHistoryWithinBounds(std::vector<HistoricalActivity>& history) {
+    bool changed = cutHistoryTexts(history);
+    // The defaults write the array as Base64: four bytes for every three.
+    const std::size_t arrayBudget = PreferencesModel::historyBytesBudget / 4 * 3;
+    std::size_t used = 2; // the brackets
+    std::size_t kept = 0;
+    while (kept < std::min(history.size(), PreferencesModel::historyLimit)) {
+        const std::size_t entrySize = encodeHistoricalActivities({history[kept]}).size() - 2 + 1; // and a comma
+        if (used + entrySize > arrayBudget) {
+            break;
+        }
+        used += entrySize;
+        ++kept;
+    }
+    if (kept < history.size()) {
+        history.resize(kept);
+        changed = true;
+    }
+    return changed;
+}
+
 std::string bucketDescription(const std::string& name) {
     const std::string lower = lowercased(name);
     if (lower == "create") {
@@ -102,11 +141,19 @@ PreferencesModel::PreferencesModel(UserDefaults& defaults, NotificationCenter& n
         systemLog("Loaded " + std::to_string(categories->size()) + " categories from storage.");
     }
 
+    std::vector<HistoricalActivity> history;
     try {
-        historicalActivities = decodeHistoricalActivities(
+        history = decodeHistoricalActivities(
             bytesAsText(defaults_.data(historicalActivitiesKey).value_or(std::vector<std::uint8_t>{})));
     } catch (const std::exception&) {
         // Unreadable history starts empty; the next save replaces it.
+    }
+    const bool shrunk = keepHistoryWithinBounds(history);
+    historicalActivities = std::move(history);
+    if (shrunk) {
+        // What an earlier version stored past the bounds goes at once: the settings file is written
+        // whole with every setting, and past its own bound with none.
+        saveHistory();
     }
 }
 
@@ -146,6 +193,10 @@ void PreferencesModel::saveCategories() {
 }
 
 void PreferencesModel::saveHistory() {
+    std::vector<HistoricalActivity> history = historicalActivities.get();
+    if (keepHistoryWithinBounds(history)) {
+        historicalActivities = std::move(history);
+    }
     std::string encoded;
     try {
         encoded = encodeHistoricalActivities(historicalActivities.get());
@@ -179,8 +230,26 @@ void PreferencesModel::deleteCategory(const std::set<std::size_t>& positions) {
 }
 
 void PreferencesModel::addHistoricalActivities(const std::vector<Activity>& activities, const std::string& timeframe) {
+    rememberActivities(activities, timeframe, false);
+}
+
+bool PreferencesModel::replaceHistoricalActivities(const std::vector<Activity>& activities, const std::string& timeframe,
+                                                   ClearMark since) {
+    if (historyClears_.clearedSince(since)) {
+        return false;
+    }
+    rememberActivities(activities, timeframe, true);
+    return true;
+}
+
+void PreferencesModel::rememberActivities(const std::vector<Activity>& activities, const std::string& timeframe,
+                                          bool replacingTheDay) {
     std::vector<HistoricalActivity> added = makeHistoricalActivities(activities, timeframe);
+    cutHistoryTexts(added);
     historicalActivities.modify([&](std::vector<HistoricalActivity>& list) {
+        if (replacingTheDay) {
+            std::erase_if(list, [&](const HistoricalActivity& entry) { return entry.timeframe == timeframe; });
+        }
         list.insert(list.begin(), std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
         if (list.size() > historyLimit) {
             list.resize(historyLimit);
@@ -190,6 +259,7 @@ void PreferencesModel::addHistoricalActivities(const std::vector<Activity>& acti
 }
 
 void PreferencesModel::clearHistory() {
+    historyClears_.cleared();
     historicalActivities = std::vector<HistoricalActivity>{};
     saveHistory();
 }

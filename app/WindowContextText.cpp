@@ -1,8 +1,8 @@
 #include "app/WindowContextText.h"
 
+#include "app/BoundedText.h"
 #include "platform/desktop/Accessibility.h"
 #include "platform/foundation/Text.h"
-#include "platform/foundation/Utf8.h"
 
 #include <chrono>
 #include <vector>
@@ -130,24 +130,7 @@ std::string cutText(const std::string& text, std::size_t limit) {
 }
 
 std::string storedWindowText(std::string text) {
-    if (text.size() <= storedWindowTextLimit) {
-        return text;
-    }
-    constexpr std::string_view marker = "...";
-    const std::size_t budget = storedWindowTextLimit - marker.size();
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t next = end + utf8::decode(text, end).length;
-        if (next > budget) {
-            break;
-        }
-        end = next;
-    }
-    // A new string: the cut one would keep the whole reply's memory.
-    std::string stored;
-    stored.reserve(end + marker.size());
-    stored.append(text, 0, end).append(marker);
-    return stored;
+    return textWithinBytes(std::move(text), storedWindowTextLimit);
 }
 
 std::string windowContextPrompt(const std::string& tree) {

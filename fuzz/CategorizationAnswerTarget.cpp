@@ -2,8 +2,11 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "analysis/CategorizationAnswer.h"
+#include "app/StoredAnswerBounds.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/UUID.h"
+
+#include <nlohmann/json.hpp>
 
 namespace glimmo::fuzz::categorizationAnswer {
 
@@ -44,14 +47,38 @@ void checkBreakdown(const AppliedAnswer& applied) {
     }
 }
 
+// Bounds small enough for the fuzzer's inputs to pass: what is written stays within them, and a form
+// within them is kept as it is.
+void checkBounds(std::string_view answer) {
+    nlohmann::ordered_json form;
+    try {
+        form = parseOrderedJSON(answer);
+    } catch (const JSONDecodingError&) {
+        return;
+    }
+    const StoredAnswerLimits limits{8, 16, 300};
+    const nlohmann::ordered_json bounded = storedAnswerWithin(form, limits);
+    const std::string written = prettyJSON(bounded);
+    if (!bounded.is_null() && written.size() > limits.whole) {
+        fail("a stored answer written past its bound");
+    }
+    if (prettyJSON(storedAnswerWithin(bounded, limits)) != written) {
+        fail("a stored answer within its bounds changed when bounded again");
+    }
+}
+
 } // namespace
 
 int fuzzOne(const std::uint8_t* data, std::size_t size) {
     silenceLogs();
     const std::string_view answer = bytesOf(data, size);
     // The answer as the AI service sends it, and the same text taken as an already stored form.
+    checkBounds(answer);
     try {
         const std::string stored = enrichCategorizationAnswer(answer, 7200, day(), categories());
+        if (stored.size() > storedAnswerLimit || storedAnswerTextWithin(stored) != stored) {
+            fail("a stored form past its bounds");
+        }
         if (const auto applied = applyCategorizationAnswer(stored, day(), categories(), Date{800000000.0})) {
             checkBreakdown(*applied);
         }

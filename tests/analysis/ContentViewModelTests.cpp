@@ -2,7 +2,9 @@
 
 #include "analysis/ChatViewModel.h"
 #include "analysis/ContentViewModel.h"
+#include "app/StoredAnswerBounds.h"
 #include "generative-ai/GenerativeModel.h"
+#include "platform/foundation/Files.h"
 
 #include <gmock/gmock.h>
 
@@ -315,6 +317,87 @@ TEST_F(ContentViewModelTest, RefreshOvertakenByAnotherDayPublishesNothing) {
     EXPECT_FALSE(model->isLoading.get());
     // The overtaken day's answer is still kept under its own day.
     EXPECT_TRUE(storedAnswer("2026-12-06"));
+}
+
+// Measured with five activity descriptions of 5.5 MiB each: the per-day store took 28.8 MB and the
+// settings file 38.4 MB for the day, and once the settings file passed its writer's bound every later
+// setting was lost. Five of 900 KiB pass 4 MiB as well.
+TEST_F(ContentViewModelTest, AnAnswerOfHugeDescriptionsIsStoredWithinItsBounds) {
+    std::string huge = R"({"categories": [{"type": "Create", "apps": "Code Editor"}], "activities": [)";
+    for (int i = 0; i < 5; ++i) {
+        huge += std::string(i > 0 ? "," : "") + R"({"description": ")" + std::string(900 * 1024, static_cast<char>('a' + i)) +
+                R"(", "apps": ["Code Editor"]})";
+    }
+    huge += "]}";
+    answerGemini(200, geminiTextReply(huge));
+    run(model->refreshAnalysis());
+    ASSERT_EQ(model->activities->size(), 5u);
+    EXPECT_EQ(model->activities.get()[4].description, std::string(storedAnswerTextLimit - 3, 'e') + "...");
+    EXPECT_EQ(model->activities.get()[4].duration, 7200);
+    ASSERT_EQ(PreferencesModel::shared()->historicalActivities->size(), 5u);
+
+    constexpr std::uintmax_t fourMiB = std::uintmax_t{4} << 20;
+    UserDefaults& settings = UserDefaults::standard();
+    settings.flush();
+    EXPECT_LE(std::filesystem::file_size(settings.filePath()), fourMiB);
+    EXPECT_LE(std::filesystem::file_size(*ActivityDataManager::shared().dataFilePath()), fourMiB);
+    // A setting changed afterwards is in the file.
+    model->setSelectedComponent(BottomPanelType::appFocus);
+    settings.flush();
+    EXPECT_EQ(UserDefaults(settings.filePath()).string("selectedBottomComponent"), "App Focus");
+}
+
+// A reply asked for before the stores were cleared is made from what they held: neither stored nor shown.
+TEST_F(ContentViewModelTest, AnAnalysisAnsweredAfterAClearIsNeitherStoredNorShown) {
+    answerGemini(200, geminiTextReply(answer), 0.3);
+    bool done = false;
+    auto refresh = [](std::shared_ptr<ContentViewModel> model, bool& done) -> Task<void> {
+        auto refreshing = model->refreshAnalysis();
+        co_await std::move(refreshing);
+        done = true;
+    };
+    startTask(*loop, refresh(model, done));
+    ASSERT_TRUE(loop->runUntil([&] { return gemini.requestCount() == 1; }, 10));
+    // The stores' own clears: "Clear All Data" and a change of categories call these.
+    ActivityDataManager::shared().clearAllData();
+    PreferencesModel::shared()->clearHistory();
+    ASSERT_TRUE(loop->runUntil([&] { return done; }, 20));
+    loop->runUntilIdle();
+    EXPECT_FALSE(storedAnswer("2026-12-07"));
+    EXPECT_TRUE(PreferencesModel::shared()->historicalActivities->empty());
+    EXPECT_TRUE(model->activityBreakdown->empty());
+    EXPECT_EQ(model->shownFocusScore(), ContentViewModel::noGrade);
+
+    // A refresh begun after the clear stores and shows its answer.
+    answerGemini(200, geminiTextReply(answer));
+    run(model->refreshAnalysis());
+    EXPECT_TRUE(storedAnswer("2026-12-07"));
+    EXPECT_EQ(PreferencesModel::shared()->historicalActivities->size(), 3u);
+    EXPECT_EQ(model->activityBreakdown->size(), 2u);
+}
+
+// The quit cancels every task. A day whose answer was stored is remembered too: otherwise it stays out of
+// the remembered activities until its stored answer is 4 hours old.
+TEST_F(ContentViewModelTest, ACancelOnceTheAnswerIsStoredLeavesItsActivitiesRemembered) {
+    answerGemini(200, geminiTextReply(answer));
+    setAtomicWriteHookForTesting([this](const std::filesystem::path& temporary) {
+        if (!temporary.filename().string().starts_with(".dailyActivityData.json.tmp-")) return;
+        // The day's list is due again by then, as in the application (today's range ends later, and the
+        // history is reloaded every ten minutes), so whatever follows the save waits for the history.
+        service->cachedActivities = {};
+        ChromeHistoryReader::resetLastLoadTimeForTesting();
+        cancelAllTasks();
+    });
+    const TaskHandle refresh = startTask(*loop, model->refreshAnalysis());
+    const bool finished = loop->runUntil([&] { return refresh.isFinished(); }, 20);
+    setAtomicWriteHookForTesting({});
+    ASSERT_TRUE(finished);
+    loop->runUntilIdle();
+    ASSERT_TRUE(storedAnswer("2026-12-07"));
+    const auto& history = PreferencesModel::shared()->historicalActivities.get();
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_EQ(history[0].description, "Refactoring the parser");
+    EXPECT_EQ(history[0].timeframe, "2026-12-07");
 }
 
 TEST_F(ContentViewModelTest, ApplyingAStoredAnswerDirectlyPublishesIt) {

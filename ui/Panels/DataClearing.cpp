@@ -45,6 +45,7 @@ void clearDataForCategoryChange(UnifiedActivityService& unifiedActivityService) 
     ActivityDataManager::shared().clearAllData();
     clearWorkedOutData(unifiedActivityService);
     systemLog("All application data cleared due to category change via notification.");
+    NotificationCenter::defaultCenter().post(ContentViewModel::didClearAnalyses);
 }
 
 void observeCategoryChanges(NotificationCenter& center, std::weak_ptr<UnifiedActivityService> unifiedActivityService) {

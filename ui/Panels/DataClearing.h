@@ -21,7 +21,8 @@ void clearAllApplicationData(ActivityMonitor& activityMonitor, UnifiedActivitySe
 
 // What depends on the categories: the per-day answers, the unified service's window cache, the
 // journal cache and the activities remembered from the answers. The activity records, which hold
-// applications and time, stay. Writes the category-change log line.
+// applications and time, stay. Writes the category-change log line. Open dashboards then stop
+// showing their day's analysis.
 void clearDataForCategoryChange(UnifiedActivityService& unifiedActivityService);
 
 // Registers the one observer of "didChangeCategoriesRequiringDataClear" in the process (later calls

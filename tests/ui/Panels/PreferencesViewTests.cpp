@@ -118,12 +118,22 @@ TEST_F(PreferencesViewTest, AddingACategoryOfBlanksAddsItAsTypedAndClearsTheData
 TEST_F(PreferencesViewTest, TheRowsTrashButtonDeletesThatCategoryAndClears) {
     auto t = host(preferencesView(), windowSize);
     storeData();
+    const auto dashboard = std::make_shared<ContentViewModel>(service);
+    runBlocking(*loop, dashboard->refreshAnalysis(), 20);
+    loop->runUntilIdle();
+    ASSERT_EQ(dashboard->activityBreakdown->size(), 1u);
+    const std::int64_t computerTime = dashboard->totalComputerTime.get();
     t->click("delete Consume");
     settle(*t);
     EXPECT_EQ(categoryNames(), (std::vector<std::string>{"Create", "Communicate"}));
     EXPECT_TRUE(analysesCleared());
     EXPECT_EQ(clearLogLines(), 1);
     EXPECT_FALSE(shows(drawn(*t), "Consume"));
+    // The open dashboard no longer shows the analysis that was deleted; the day's time stays.
+    EXPECT_TRUE(dashboard->activityBreakdown->empty());
+    EXPECT_EQ(dashboard->shownFocusScore(), ContentViewModel::noGrade);
+    EXPECT_EQ(dashboard->totalComputerTime.get(), computerTime);
+    EXPECT_TRUE(std::none_of(dashboard->weekData->begin(), dashboard->weekData->end(), [](const auto& day) { return day.has_value(); }));
 }
 
 TEST_F(PreferencesViewTest, ResetGivesNewIdsAndKeepsTheData) {
