@@ -283,7 +283,7 @@ TEST_F(ActivityCaptureTest, TheFileHoldsYesterdayAndTodayAndASwitchWritesOnlyTho
     EXPECT_EQ(liveRecords(history.now.addingTimeInterval(-10 * 3600)), 22u);
     EXPECT_LT(fileSize() * 20, old.size());
     const auto archived = ActivityRecordArchive(ActivityRecordArchive::folderBeside(recordFile)).days();
-    EXPECT_EQ(archived.size(), 29u);
+    ASSERT_EQ(archived.size(), 29u);
     EXPECT_EQ(archived.rbegin()->first, "2026-12-06");
 }
 
