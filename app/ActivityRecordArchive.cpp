@@ -202,8 +202,23 @@ void ActivityRecordArchive::removeAll() {
     indexLoaded_ = true;
 }
 
-std::vector<ActivityRecordValue> ActivityRecordArchive::recordsWithin(Date start, Date end) const {
+void ActivityRecordArchive::expectAdd() {
     const std::lock_guard lock(mutex_);
+    ++expectedAdds_;
+}
+
+void ActivityRecordArchive::settleAdd() {
+    {
+        const std::lock_guard lock(mutex_);
+        --expectedAdds_;
+    }
+    settled_.notify_all();
+}
+
+std::vector<ActivityRecordValue> ActivityRecordArchive::recordsWithin(Date start, Date end) const {
+    std::unique_lock lock(mutex_);
+    // Records that left memory for the archive are read from it: a window asked for in between waits.
+    settled_.wait(lock, [this] { return expectedAdds_ == 0; });
     loadIndexIfNeeded();
     std::vector<ActivityRecordValue> found;
     std::unordered_set<UUID> seen;

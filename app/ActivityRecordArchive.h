@@ -2,6 +2,8 @@
 
 #include "app/ActivityRecord.h"
 
+#include <condition_variable>
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -47,9 +49,14 @@ public:
     void add(const std::vector<ActivityRecordValue>& records);
     // Deletes every day file and the index.
     void removeAll();
+    // Records on their way here (no longer in memory, not yet added): readers wait for them.
+    void expectAdd();
+    // An expected add is done, or will not happen.
+    void settleAdd();
 
-    // The archived records that lie in [start, end] or touch it, newest first, each id once. A day
-    // file that cannot be read is set aside (logged) and the others still read.
+    // The archived records that lie in [start, end] or touch it, newest first, each id once, once the
+    // records on their way are added. A day file that cannot be read is set aside (logged) and the
+    // others still read.
     std::vector<ActivityRecordValue> recordsWithin(Date start, Date end) const;
     // The days held, with their spans.
     std::map<std::string, ArchivedDaySpan> days() const;
@@ -65,6 +72,8 @@ private:
 
     const std::filesystem::path folder_;
     mutable std::mutex mutex_;
+    mutable std::condition_variable settled_;
+    std::size_t expectedAdds_ = 0;
     mutable bool indexLoaded_ = false;
     mutable Index index_;
 };

@@ -131,7 +131,11 @@ struct ActivityRecordFile::Writer {
         {
             const std::lock_guard lock(mutex);
             if (std::holds_alternative<Remove>(operation)) {
-                pending.clear(); // it deletes whatever they would write
+                // It deletes whatever they would write.
+                for (const Operation& waiting : pending) {
+                    if (std::holds_alternative<Archive>(waiting)) archive->settleAdd();
+                }
+                pending.clear();
             } else if (std::holds_alternative<Save>(operation)) {
                 // Each save holds the whole list: the newest makes those still waiting useless. An
                 // archiving still waiting stays before it.
@@ -199,6 +203,7 @@ struct ActivityRecordFile::Writer {
             if (archiveLeftovers()) {
                 failures.succeeded();
             }
+            archive->settleAdd();
             return;
         }
         try {
@@ -355,6 +360,7 @@ void ActivityRecordFile::archiveRecords(ActivityRecordSnapshot records) {
     if (writesBlocked_ || records.empty()) {
         return;
     }
+    archive_->expectAdd();
     writer_->enqueue(Writer::Archive{std::move(records)});
 }
 
