@@ -60,12 +60,14 @@ fs::path ActivityRecordArchive::folderBeside(const fs::path& recordFile) {
     return recordFile.parent_path() / (recordFile.stem().string() + " days");
 }
 
-std::string ActivityRecordArchive::dayName(Date date) {
+std::string ActivityRecordArchive::dayName(Date date) { return dayName(date, Calendar::current()); }
+
+std::string ActivityRecordArchive::dayName(Date date, const Calendar& calendar) {
     // A damaged timestamp centuries away still names a day of four-digit years.
     constexpr double earliest = -3.1e10; // the year 1019
     constexpr double latest = 2.2e11;    // the year 8972
     const Date named{std::clamp(date.secondsSinceReferenceDate, earliest, latest)};
-    const DateComponents components = Calendar::current().components(named);
+    const DateComponents components = calendar.components(named);
     return padded(components.year, 4) + "-" + padded(components.month, 2) + "-" + padded(components.day, 2);
 }
 
@@ -83,13 +85,13 @@ std::vector<ActivityRecordValue> ActivityRecordArchive::readDay(const std::strin
     }
 }
 
-void ActivityRecordArchive::writeIndex(const Index& index) const {
+void ActivityRecordArchive::writeIndex(const Index& index, WriteDurability durability) const {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const auto& [day, span] : index) {
         object[day] = {{"earliestStart", encodeDate(span.earliestStart)}, {"latestEnd", encodeDate(span.latestEnd)}};
     }
     fs::create_directories(folder_);
-    writeFileAtomically(folder_ / indexFileName, prettyJSON(object));
+    writeFileAtomically(folder_ / indexFileName, prettyJSON(object), durability);
 }
 
 void ActivityRecordArchive::loadIndexIfNeeded() const {
@@ -144,15 +146,17 @@ void ActivityRecordArchive::loadIndexIfNeeded() const {
     }
 }
 
-void ActivityRecordArchive::add(const std::vector<ActivityRecordValue>& records) {
+std::vector<std::string> ActivityRecordArchive::add(const std::vector<ActivityRecordValue>& records,
+                                                   WriteDurability durability) {
     if (records.empty()) {
-        return;
+        return {};
     }
     const std::lock_guard lock(mutex_);
     loadIndexIfNeeded();
+    const Calendar calendar = Calendar::current();
     std::map<std::string, std::vector<const ActivityRecordValue*>> byDay;
     for (const ActivityRecordValue& record : records) {
-        byDay[dayName(record.timestamp)].push_back(&record);
+        byDay[dayName(record.timestamp, calendar)].push_back(&record);
     }
     Index widened = index_;
     for (const auto& [day, dayRecords] : byDay) {
@@ -162,7 +166,7 @@ void ActivityRecordArchive::add(const std::vector<ActivityRecordValue>& records)
     }
     // Wider first: a day file that is written and not yet indexed would be missed by every reader.
     if (widened != index_) {
-        writeIndex(widened);
+        writeIndex(widened, durability);
         index_ = std::move(widened);
     }
     for (const auto& [day, dayRecords] : byDay) {
@@ -179,8 +183,13 @@ void ActivityRecordArchive::add(const std::vector<ActivityRecordValue>& records)
             }
         }
         sortNewestFirst(merged);
-        writeFileAtomically(dayFile(day), encodeActivityRecords(merged));
+        writeFileAtomically(dayFile(day), encodeActivityRecords(merged), durability);
     }
+    std::vector<std::string> days;
+    for (const auto& entry : byDay) {
+        days.push_back(entry.first);
+    }
+    return days;
 }
 
 void ActivityRecordArchive::removeAll() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ActivityRecord.h"
+#include "platform/foundation/Files.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -27,6 +28,8 @@ struct ArchivedDaySpan {
 // leaves it too wide, never too narrow; a missing or unreadable one is rebuilt from the day files.
 // Every file is written atomically. Thread-safe: the record file's writer adds and removes, the merges
 // of reports read.
+class Calendar;
+
 class ActivityRecordArchive {
 public:
     static constexpr const char* indexFileName = "index.json";
@@ -40,13 +43,16 @@ public:
     static std::filesystem::path folderBeside(const std::filesystem::path& recordFile);
     // "yyyy-MM-dd" of the local calendar day `date` falls on.
     static std::string dayName(Date date);
+    static std::string dayName(Date date, const Calendar& calendar);
 
     const std::filesystem::path& folder() const { return folder_; }
 
     // Adds each record to the file of its day, merging by id with what the file holds (the record
     // given wins), so a repeat after an interruption is harmless. Throws when a file cannot be
-    // written; the days written before stay written.
-    void add(const std::vector<ActivityRecordValue>& records);
+    // written; the days written before stay written. Gives the days written. Unflushed writes are for
+    // a caller that flushes the file system itself before it relies on them.
+    std::vector<std::string> add(const std::vector<ActivityRecordValue>& records,
+                                 WriteDurability durability = WriteDurability::durable);
     // Deletes every day file and the index.
     void removeAll();
     // Records on their way here (no longer in memory, not yet added): readers wait for them.
@@ -66,7 +72,7 @@ private:
 
     std::filesystem::path dayFile(const std::string& day) const;
     void loadIndexIfNeeded() const;
-    void writeIndex(const Index& index) const;
+    void writeIndex(const Index& index, WriteDurability durability = WriteDurability::durable) const;
     // The day's records; empty when it has no file or its file was unreadable and set aside.
     std::vector<ActivityRecordValue> readDay(const std::string& day) const;
 

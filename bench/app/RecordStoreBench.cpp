@@ -28,12 +28,14 @@
 #include "platform/desktop/fakes/FakeWorkspace.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/runtime/ManualRunLoop.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -123,6 +125,22 @@ std::size_t writtenBytes() {
     return 0;
 }
 
+constexpr const char* convertFlag = "--convert";
+
+// In the process run with convertFlag: converts the file as a start does and prints its seconds and the
+// growth of its peak resident memory in MiB.
+int runConversion(const fs::path& file, Date now) {
+    setLogSinkForTesting([](LogLevel, std::string_view) {});
+    const std::size_t before = statusBytes("VmRSS:");
+    const auto started = SteadyClock::now();
+    ActivityRecordFile records(file);
+    const auto live = records.loadLive(ActivityMonitor::liveWindowStart(now), [](ActivityRecordValue&) {});
+    records.flush();
+    if (!live) return 1;
+    std::printf("%f %f\n", secondsSince(started), static_cast<double>(statusBytes("VmHWM:") - before) / (1 << 20));
+    return 0;
+}
+
 struct Figures {
     double conversionSeconds = 0;
     double conversionPeakMiB = 0;
@@ -150,17 +168,15 @@ Figures measure(int days, int runs) {
     if (!first) bench::fail("the first start drew no frame within 60 s");
     figures.firstStartSeconds = *first;
 
-    // The conversion here, with its memory.
+    // The conversion again, in a process of its own, so that its memory is its own.
     {
-        std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak to what is resident now
-        const std::size_t before = statusBytes("VmRSS:");
-        const auto started = SteadyClock::now();
-        ActivityRecordFile records(file);
-        const auto live = records.loadLive(ActivityMonitor::liveWindowStart(now), [](ActivityRecordValue&) {});
-        records.flush();
-        figures.conversionSeconds = secondsSince(started);
-        figures.conversionPeakMiB = static_cast<double>(statusBytes("VmHWM:") - before) / (1 << 20);
-        if (!live) bench::fail("the conversion read nothing");
+        const std::string command = fs::read_symlink("/proc/self/exe").string() + " " + convertFlag + " '" + file.string() +
+                                    "' " + numberText(now.secondsSinceReferenceDate);
+        FILE* child = ::popen(command.c_str(), "r");
+        if (!child || std::fscanf(child, "%lf %lf", &figures.conversionSeconds, &figures.conversionPeakMiB) != 2) {
+            bench::fail("the conversion process reported nothing");
+        }
+        ::pclose(child);
     }
 
     // Switches, each with its analysis (no key: it ends at once with its error text and saves).
@@ -235,6 +251,7 @@ Figures measure(int days, int runs) {
 
 int main(int argc, char** argv) {
     if (bench::isApplicationStartChild(argc, argv)) return bench::runApplicationStartChild(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], convertFlag) == 0) return runConversion(argv[2], Date{parseNumber(argv[3]).value_or(0)});
 #ifndef NDEBUG
     std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
 #endif

@@ -299,6 +299,18 @@ TEST_F(RecordArchiveTest, AnInterruptedConversionLeavesTheOldFileAsItWasAndTheNe
     }));
 }
 
+TEST_F(RecordArchiveTest, AFileThatDoesNotDecodeToTheEndIsSetAsideWholeAndLeavesNoDays) {
+    std::string damaged = encodeActivityRecords(history.records);
+    damaged.replace(damaged.size() - 1, 1, R"(, {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF"}])");
+    writeRaw(path, damaged);
+    ActivityRecordFile::setWholeReadLimitForTesting(1024);
+    EXPECT_EQ(ActivityRecordFile(path).loadLive(liveStart, keep), std::nullopt);
+    const auto aside = asideCopies(directory.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(readAll(aside[0]) == damaged);
+    EXPECT_FALSE(fs::exists(folder));
+}
+
 TEST_F(RecordArchiveTest, RecordsThatCannotBeArchivedStayInTheFileUntilTheyCanBe) {
     writeRaw(path, encodeActivityRecords(history.records));
     writeRaw(folder, "not a folder");
