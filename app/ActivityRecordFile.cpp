@@ -30,6 +30,83 @@ double recordSeconds(double seconds) { return std::clamp(seconds, 0.0, longestRe
 
 std::atomic<std::size_t> wholeReadLimitInForce{ActivityRecordFile::wholeReadLimit};
 
+// One record as the file's pretty array holds it: the object's own pretty text, each line indented once
+// more (a JSON string holds no raw line break).
+std::string encodedRecordElement(const ActivityRecordValue& record) {
+    nlohmann::ordered_json object;
+    object["id"] = record.id.uuidString();
+    object["appName"] = record.appName;
+    object["timestamp"] = encodeDate(record.timestamp);
+    object["duration"] = record.duration;
+    object["activeTime"] = record.activeTime;
+    object["windowText"] = record.windowText;
+    const std::string text = prettyJSON(object);
+    std::string element = "  ";
+    element.reserve(text.size() + 16);
+    for (const char c : text) {
+        element += c;
+        if (c == '\n') {
+            element += "  ";
+        }
+    }
+    return element;
+}
+
+// The pretty array of the elements, as prettyJSON writes an array.
+std::string joinedRecordElements(const std::vector<const std::string*>& elements) {
+    if (elements.empty()) {
+        return "[]";
+    }
+    std::size_t size = 4;
+    for (const std::string* element : elements) {
+        size += element->size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    text += "[\n";
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        text += *elements[i];
+        text += i + 1 < elements.size() ? ",\n" : "\n";
+    }
+    text += "]";
+    return text;
+}
+
+// The record file's text from the texts of its records, each kept while its shared value stays the
+// same: a save after a switch or an analysis encodes the records that changed, not the two days.
+class EncodedRecords {
+public:
+    std::string encode(const ActivityRecordSnapshot& records) {
+        std::unordered_map<UUID, Entry> next;
+        next.reserve(records.size());
+        std::deque<std::string> repeated;
+        std::vector<const std::string*> parts;
+        parts.reserve(records.size());
+        for (const auto& record : records) {
+            auto held = entries_.find(record->id);
+            Entry entry = held != entries_.end() && held->second.value == record
+                              ? std::move(held->second)
+                              : Entry{record, encodedRecordElement(*record)};
+            const auto [placed, inserted] = next.try_emplace(record->id, std::move(entry));
+            if (inserted) {
+                parts.push_back(&placed->second.text);
+            } else {
+                parts.push_back(&repeated.emplace_back(encodedRecordElement(*record))); // an id listed twice
+            }
+        }
+        std::string text = joinedRecordElements(parts);
+        entries_ = std::move(next);
+        return text;
+    }
+
+private:
+    struct Entry {
+        std::shared_ptr<const ActivityRecordValue> value;
+        std::string text;
+    };
+    std::unordered_map<UUID, Entry> entries_;
+};
+
 ActivityRecordSnapshot snapshotOfValues(std::vector<ActivityRecordValue> values) {
     ActivityRecordSnapshot snapshot;
     snapshot.reserve(values.size());
@@ -73,19 +150,17 @@ std::string encodeActivityRecords(const std::vector<ActivityRecordValue>& record
 }
 
 std::string encodeActivityRecords(const ActivityRecordSnapshot& records) {
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
-    for (const auto& pointer : records) {
-        const ActivityRecordValue& record = *pointer;
-        nlohmann::ordered_json object;
-        object["id"] = record.id.uuidString();
-        object["appName"] = record.appName;
-        object["timestamp"] = encodeDate(record.timestamp);
-        object["duration"] = record.duration;
-        object["activeTime"] = record.activeTime;
-        object["windowText"] = record.windowText;
-        array.push_back(std::move(object));
+    std::vector<std::string> elements;
+    elements.reserve(records.size());
+    for (const auto& record : records) {
+        elements.push_back(encodedRecordElement(*record));
     }
-    return prettyJSON(array);
+    std::vector<const std::string*> parts;
+    parts.reserve(elements.size());
+    for (const std::string& element : elements) {
+        parts.push_back(&element);
+    }
+    return joinedRecordElements(parts);
 }
 
 std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json) {
@@ -211,9 +286,10 @@ struct ActivityRecordFile::Writer {
                 // Records that could not go to their days stay in the file until they can.
                 archiveLeftovers();
                 std::filesystem::create_directories(path.parent_path());
-                writeFileAtomically(path, encodeActivityRecords(withLeftovers(save->records)));
+                writeFileAtomically(path, encoded.encode(withLeftovers(save->records)));
             } else {
                 unarchived.clear();
+                encoded = {};
                 std::error_code ignored;
                 std::filesystem::remove(path, ignored);
                 archive->removeAll();
@@ -255,6 +331,7 @@ struct ActivityRecordFile::Writer {
     bool stopping = false;
     // The writer thread's own: records archiving failed for, and the failures logged.
     std::vector<ActivityRecordValue> unarchived;
+    EncodedRecords encoded;
     RepeatedFailureLog failures;
     std::thread thread;
 };

@@ -12,6 +12,7 @@
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 
@@ -80,6 +81,43 @@ TEST_F(ActivityRecordFileTest, WritesKeysInOrderWithUpperCaseIdsAndReferenceDate
     const auto loaded = file.load();
     ASSERT_TRUE(loaded);
     EXPECT_EQ(*loaded, std::vector<ActivityRecordValue>{record});
+}
+
+TEST_F(ActivityRecordFileTest, SavesOfAChangingListWriteWhatOneEncodingOfTheWholeListWrites) {
+    // Each record's text is kept between saves while it is unchanged: the file must not tell.
+    std::vector<std::shared_ptr<ActivityRecord>> records;
+    for (int i = 0; i < 5; ++i) {
+        records.push_back(std::make_shared<ActivityRecord>(UUID::random(), "App " + std::to_string(i), Date{100.0 + i},
+                                                           "text \"" + std::to_string(i) + "\"\n\u00e9"));
+    }
+    const auto reference = [&] {
+        nlohmann::ordered_json array = nlohmann::ordered_json::array();
+        for (const auto& record : records) {
+            array.push_back({{"id", record->id.uuidString()},
+                             {"appName", record->appName},
+                             {"timestamp", record->timestamp->secondsSinceReferenceDate},
+                             {"duration", record->duration.get()},
+                             {"activeTime", record->activeTime.get()},
+                             {"windowText", record->windowText.get()}});
+        }
+        return prettyJSON(array);
+    };
+    ActivityRecordFile file(path);
+    const auto saved = [&] {
+        file.save(snapshotOf(records));
+        file.flush();
+        return readAll(path);
+    };
+    EXPECT_EQ(saved(), reference());
+    records[2]->duration = 12.5;
+    records.insert(records.begin(), std::make_shared<ActivityRecord>(UUID::random(), "New", Date{200}, "pending"));
+    EXPECT_EQ(saved(), reference());
+    records.erase(records.begin() + 3);
+    records.push_back(records[0]); // the same record twice
+    records[0]->windowText = "summary";
+    EXPECT_EQ(saved(), reference());
+    records.clear();
+    EXPECT_EQ(saved(), "[]");
 }
 
 TEST_F(ActivityRecordFileTest, FractionsAreWrittenAndReadTheSameUnderACommaDecimalLocale) {
