@@ -18,7 +18,6 @@ namespace {
 
 constexpr const char* settingsName = "defaults.json";
 constexpr const char* timeframe = "2026-12-07";
-constexpr const char* archivedRecordsFolder = "archived";
 
 // "<version>:" and then 2 KB that depend on the version, so two versions never share more than a
 // prefix. Small, so that writing, not encoding, takes most of a round and the kills land in it.
@@ -67,15 +66,13 @@ void check(const fs::path& file, const char* what, const std::function<bool(std:
 
 Stores::Stores(const fs::path& folder)
     : recordFile_(folder / ActivityRecordFile::fileName), clock_(Date{786000000.0}),
-      dailyStore_(clock_, [folder] { return std::optional<fs::path>(folder); }), settings_(folder / settingsName),
-      archivedRecords_(folder / archivedRecordsFolder) {}
+      dailyStore_(clock_, [folder] { return std::optional<fs::path>(folder); }), settings_(folder / settingsName) {}
 
 void Stores::write(int version) {
     recordFile_.save(records(version));
     recordFile_.flush();
     dailyStore_.savePromptResponse(payload(version), timeframe);
     settings_.set("payload", payload(version));
-    archivedRecords_.write(version);
 }
 
 std::vector<std::string> storeProblems(const fs::path& folder, bool temporaryFilesAllowed) {
@@ -95,9 +92,6 @@ std::vector<std::string> storeProblems(const fs::path& folder, bool temporaryFil
         return values.size() == 1 && values.contains("payload") && values["payload"].is_string() &&
                versionOf(values["payload"].get<std::string>());
     }, problems);
-    for (std::string& problem : archivedRecordProblems(folder / archivedRecordsFolder, temporaryFilesAllowed)) {
-        problems.push_back(std::move(problem));
-    }
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
         if (name.find(".unreadable-") != std::string::npos ||

@@ -2,7 +2,6 @@
 
 #include "app/ActivityDataManager.h"
 #include "app/ActivityRecordFile.h"
-#include "tests/app/crash-safety/ArchivedRecords.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/runtime/Clock.h"
 
@@ -13,8 +12,7 @@
 namespace glimmo::testing {
 
 // The record file, the per-day store and the settings file in one folder, each written whole for a
-// numbered version through its own code, and a record file converted and archived into days in a
-// folder inside it. Every version is big enough that a write takes a while.
+// numbered version through its own code. Every version is big enough that a write takes a while.
 class Stores {
 public:
     explicit Stores(const std::filesystem::path& folder);
@@ -27,7 +25,6 @@ private:
     ManualClock clock_;
     ActivityDataManager dailyStore_;
     UserDefaults settings_;
-    ArchivedRecords archivedRecords_;
 };
 
 // What is wrong with the files in `folder`: a store file that is not exactly one whole version (an
