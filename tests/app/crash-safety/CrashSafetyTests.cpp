@@ -84,7 +84,7 @@ TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIs
     ASSERT_NE(writer, nullptr) << "GLIMMO_ARCHIVE_WRITER names the writer program";
     setLogSinkForTesting([](LogLevel, std::string_view) {});
     const TemporaryDirectory folder;
-    // A version is a dozen flushed writes, whose time differs from disk to disk: the kills spread over
+    // A version is some ten writes and flushes, whose time differs from disk to disk: the kills spread over
     // two versions as this one writes them.
     const auto before = std::chrono::steady_clock::now();
     ArchivedRecords(folder.path() / "measured").write(0);
@@ -92,7 +92,7 @@ TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIs
     std::mt19937 random(20261208);
     std::uniform_int_distribution<long long> microseconds(0, 2 * round.count());
 
-    for (int trial = 0; trial < 40 && !HasFailure(); ++trial) {
+    for (int trial = 0; trial < 25 && !HasFailure(); ++trial) {
         const pid_t pid = startWriter(writer, folder.path(), trial * 1000);
         ASSERT_GT(pid, 0) << "the writer did not start";
         std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
