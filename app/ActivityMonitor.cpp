@@ -1,6 +1,7 @@
 #include "app/ActivityMonitor.h"
 
 #include "platform/runtime/BackgroundQueue.h"
+#include "app/ActivityRecordArchive.h"
 #include "app/ServiceConfiguration.h"
 #include "app/SwitchCounts.h"
 #include "app/TimeFormatting.h"
@@ -8,6 +9,7 @@
 #include "platform/desktop/Accessibility.h"
 #include "platform/desktop/InputActivityTap.h"
 #include "platform/desktop/Workspace.h"
+#include "platform/foundation/Calendar.h"
 #include "platform/foundation/Log.h"
 #include "platform/runtime/RunLoop.h"
 
@@ -195,6 +197,7 @@ void ActivityMonitor::recordAppSwitch(const RunningApplication& app) {
         activityRecords.modify([&](std::vector<std::shared_ptr<ActivityRecord>>& records) {
             records.insert(records.begin(), record);
         });
+        archiveRecordsBeforeLiveWindow(now);
         saveRecords();
         startAnalysis(record);
         announceActivityChange();
@@ -238,19 +241,53 @@ Task<void> ActivityMonitor::analyzeThenRelease(std::shared_ptr<ActivityRecord> r
     co_await std::move(analysis);
 }
 
+Date ActivityMonitor::liveWindowStart(Date now) {
+    const Calendar calendar = Calendar::current();
+    return calendar.addingDays(calendar.startOfDay(now), -1);
+}
+
+std::shared_ptr<const ActivityRecordArchive> ActivityMonitor::recordArchive() const {
+    return recordFile_->archive();
+}
+
+void ActivityMonitor::archiveRecordsBeforeLiveWindow(Date now) {
+    const Date liveStart = liveWindowStart(now);
+    const auto leaves = [&](const std::shared_ptr<ActivityRecord>& record) {
+        return record->timestamp.get() < liveStart && record != currentRecord_ &&
+               analysingRecords_.count(record->id) == 0;
+    };
+    if (std::none_of(activityRecords->begin(), activityRecords->end(), leaves)) {
+        return;
+    }
+    ActivityRecordSnapshot leaving;
+    activityRecords.modify([&](std::vector<std::shared_ptr<ActivityRecord>>& records) {
+        std::erase_if(records, [&](const std::shared_ptr<ActivityRecord>& record) {
+            if (!leaves(record)) {
+                return false;
+            }
+            leaving.push_back(record->sharedValue());
+            return true;
+        });
+    });
+    recordFile_->archiveRecords(std::move(leaving));
+}
+
 void ActivityMonitor::loadRecords() {
-    std::optional<std::vector<ActivityRecordValue>> loaded = recordFile_->load();
+    // What a load makes of a record, archived or kept: no analysis runs for it any more, and a file
+    // written before summaries were capped shrinks.
+    const auto prepare = [](ActivityRecordValue& value) {
+        if (value.windowText == windowTextState::pending) {
+            value.windowText = windowTextState::notLoaded;
+        }
+        value.windowText = storedWindowText(std::move(value.windowText));
+    };
+    std::optional<std::vector<ActivityRecordValue>> loaded = recordFile_->loadLive(liveWindowStart(clock_.now()), prepare);
     if (!loaded) {
         return;
     }
     std::vector<std::shared_ptr<ActivityRecord>> records;
     records.reserve(loaded->size());
     for (ActivityRecordValue& value : *loaded) {
-        if (value.windowText == windowTextState::pending) {
-            value.windowText = windowTextState::notLoaded;
-        }
-        // A file written before summaries were capped shrinks at its next save.
-        value.windowText = storedWindowText(std::move(value.windowText));
         records.push_back(std::make_shared<ActivityRecord>(std::make_shared<const ActivityRecordValue>(std::move(value))));
     }
     activityRecords = std::move(records);
@@ -310,6 +347,7 @@ std::vector<int> ActivityMonitor::appSwitchCounts(std::span<const Date> bounds) 
 }
 
 void ActivityMonitor::clearAllRecords() {
+    clears_.cleared();
     activityRecords = {};
     currentRecord_.reset();
     recordFile_->remove();

@@ -2,6 +2,7 @@
 
 #include "app/ActivityRecord.h"
 #include "app/ActivityRecordFile.h"
+#include "app/ClearMark.h"
 #include "app/WindowContextText.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Observable.h"
@@ -23,6 +24,7 @@ class GenerativeModel;
 namespace glimmo {
 
 class Accessibility;
+class ActivityRecordArchive;
 class BackgroundQueue;
 class InputActivityTap;
 class RunLoop;
@@ -34,7 +36,10 @@ struct RunningApplication;
 // stretch of time in one application (newest first), credits elapsed time every 5 s, splits it
 // into active and idle time (60 s without input is idle), and has the AI service summarise what
 // each application's window shows. The record file is written at each new record and analysis
-// result, and at least once a minute while time is credited. Main thread only.
+// result, and at least once a minute while time is credited. The list holds the live records: those
+// begun since the start of yesterday, and older ones while they are current or being analysed; a
+// switch moves the others into the archive of days, where the unified activity service reads them.
+// Main thread only.
 class ActivityMonitor : public ObservableObject, public std::enable_shared_from_this<ActivityMonitor> {
 public:
     static constexpr double accountingInterval = 5.0;
@@ -77,7 +82,8 @@ public:
     int appSwitchCount(Date from, Date to) const;
     // The same for each of the ranges [bounds[i], bounds[i + 1]) of ascending `bounds`, sorting once.
     std::vector<int> appSwitchCounts(std::span<const Date> bounds) const;
-    // Empties the list and deletes the record file.
+    // Empties the list and deletes the record file and the archive of days. A window analysis begun
+    // before writes nothing.
     void clearAllRecords();
     // At quit: credits the current stretch and writes the file once, waiting until it is written, and
     // cancels the window analyses still running (each holds the monitor until it ends).
@@ -103,6 +109,10 @@ public:
     std::optional<Date> lastUpdateTime() const { return lastUpdateTime_; }
     Date lastActivityTime() const { return lastActivityTime_; }
     const std::filesystem::path& fileURL() const { return recordFile_->path(); }
+    // The days before the live ones; readable from any thread.
+    std::shared_ptr<const ActivityRecordArchive> recordArchive() const;
+    // Where the live records begin for a moment: the start of the day before its day.
+    static Date liveWindowStart(Date now);
     const genai::GenerativeModel& gemini() const { return *gemini_; }
 
     struct PrivateTag {};
@@ -115,6 +125,9 @@ private:
     void handleActivation(const RunningApplication& app);
     // Whether any time was credited.
     bool creditElapsedTime(Date now);
+    // Moves the records that no longer belong to the live window to the archive (queued before the
+    // next save).
+    void archiveRecordsBeforeLiveWindow(Date now);
     // Starts the analysis of `record` unless one for that same record is still running.
     void startAnalysis(const std::shared_ptr<ActivityRecord>& record);
     Task<void> analyzeThenRelease(std::shared_ptr<ActivityRecord> record);
@@ -138,6 +151,8 @@ private:
     std::set<UUID> analysingRecords_;
     std::vector<TaskHandle> analyses_;
     std::optional<Date> lastUpdateTime_;
+    // A window analysis that began before the last clear writes nothing.
+    ClearCount clears_;
     // Seconds credited since the record file was last asked to be written.
     double unsavedTime_ = 0;
     Date lastActivityTime_;

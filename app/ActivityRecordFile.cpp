@@ -1,5 +1,9 @@
 #include "app/ActivityRecordFile.h"
 
+#include "app/ActivityRecordArchive.h"
+#include "app/ActivityRecordDecoding.h"
+#include "app/ActivityRecordStream.h"
+
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/JsonReading.h"
@@ -9,11 +13,14 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_set>
 #include <variant>
 
 namespace glimmo {
@@ -21,7 +28,97 @@ namespace {
 
 double recordSeconds(double seconds) { return std::clamp(seconds, 0.0, longestRecordSeconds); }
 
-ActivityRecordValue decodeRecord(const nlohmann::json& object, const std::string& path) {
+std::atomic<std::size_t> wholeReadLimitInForce{ActivityRecordFile::wholeReadLimit};
+
+// One record as the file's pretty array holds it: the object's own pretty text, each line indented once
+// more (a JSON string holds no raw line break).
+std::string encodedRecordElement(const ActivityRecordValue& record) {
+    nlohmann::ordered_json object;
+    object["id"] = record.id.uuidString();
+    object["appName"] = record.appName;
+    object["timestamp"] = encodeDate(record.timestamp);
+    object["duration"] = record.duration;
+    object["activeTime"] = record.activeTime;
+    object["windowText"] = record.windowText;
+    const std::string text = prettyJSON(object);
+    std::string element = "  ";
+    element.reserve(text.size() + 16);
+    for (const char c : text) {
+        element += c;
+        if (c == '\n') {
+            element += "  ";
+        }
+    }
+    return element;
+}
+
+// The pretty array of the elements, as prettyJSON writes an array.
+std::string joinedRecordElements(const std::vector<const std::string*>& elements) {
+    if (elements.empty()) {
+        return "[]";
+    }
+    std::size_t size = 4;
+    for (const std::string* element : elements) {
+        size += element->size() + 2;
+    }
+    std::string text;
+    text.reserve(size);
+    text += "[\n";
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        text += *elements[i];
+        text += i + 1 < elements.size() ? ",\n" : "\n";
+    }
+    text += "]";
+    return text;
+}
+
+// The record file's text from the texts of its records, each kept while its shared value stays the
+// same: a save after a switch or an analysis encodes the records that changed, not the two days.
+class EncodedRecords {
+public:
+    std::string encode(const ActivityRecordSnapshot& records) {
+        std::unordered_map<UUID, Entry> next;
+        next.reserve(records.size());
+        std::deque<std::string> repeated;
+        std::vector<const std::string*> parts;
+        parts.reserve(records.size());
+        for (const auto& record : records) {
+            auto held = entries_.find(record->id);
+            Entry entry = held != entries_.end() && held->second.value == record
+                              ? std::move(held->second)
+                              : Entry{record, encodedRecordElement(*record)};
+            const auto [placed, inserted] = next.try_emplace(record->id, std::move(entry));
+            if (inserted) {
+                parts.push_back(&placed->second.text);
+            } else {
+                parts.push_back(&repeated.emplace_back(encodedRecordElement(*record))); // an id listed twice
+            }
+        }
+        std::string text = joinedRecordElements(parts);
+        entries_ = std::move(next);
+        return text;
+    }
+
+private:
+    struct Entry {
+        std::shared_ptr<const ActivityRecordValue> value;
+        std::string text;
+    };
+    std::unordered_map<UUID, Entry> entries_;
+};
+
+ActivityRecordSnapshot snapshotOfValues(std::vector<ActivityRecordValue> values) {
+    ActivityRecordSnapshot snapshot;
+    snapshot.reserve(values.size());
+    for (ActivityRecordValue& value : values) {
+        snapshot.push_back(std::make_shared<const ActivityRecordValue>(std::move(value)));
+    }
+    return snapshot;
+}
+
+} // namespace
+
+ActivityRecordValue decodeActivityRecord(const nlohmann::json& object, const std::string& path) {
     if (!object.is_object()) {
         throw JSONDecodingError(path, "expected an object");
     }
@@ -43,8 +140,6 @@ ActivityRecordValue decodeRecord(const nlohmann::json& object, const std::string
     return record;
 }
 
-} // namespace
-
 std::string encodeActivityRecords(const std::vector<ActivityRecordValue>& records) {
     ActivityRecordSnapshot snapshot;
     snapshot.reserve(records.size());
@@ -55,19 +150,17 @@ std::string encodeActivityRecords(const std::vector<ActivityRecordValue>& record
 }
 
 std::string encodeActivityRecords(const ActivityRecordSnapshot& records) {
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
-    for (const auto& pointer : records) {
-        const ActivityRecordValue& record = *pointer;
-        nlohmann::ordered_json object;
-        object["id"] = record.id.uuidString();
-        object["appName"] = record.appName;
-        object["timestamp"] = encodeDate(record.timestamp);
-        object["duration"] = record.duration;
-        object["activeTime"] = record.activeTime;
-        object["windowText"] = record.windowText;
-        array.push_back(std::move(object));
+    std::vector<std::string> elements;
+    elements.reserve(records.size());
+    for (const auto& record : records) {
+        elements.push_back(encodedRecordElement(*record));
     }
-    return prettyJSON(array);
+    std::vector<const std::string*> parts;
+    parts.reserve(elements.size());
+    for (const std::string& element : elements) {
+        parts.push_back(&element);
+    }
+    return joinedRecordElements(parts);
 }
 
 std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json) {
@@ -78,18 +171,25 @@ std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json) {
     std::vector<ActivityRecordValue> records;
     records.reserve(array.size());
     for (std::size_t i = 0; i < array.size(); ++i) {
-        records.push_back(decodeRecord(array[i], "[" + std::to_string(i) + "]"));
+        records.push_back(decodeActivityRecord(array[i], "[" + std::to_string(i) + "]"));
     }
     return records;
 }
 
-// One background thread that performs the newest queued operation. Operations are numbered as they
+// One background thread that performs the queued operations in order. Operations are numbered as they
 // are queued; `done` is the number of the last one finished (or skipped for a newer one).
 struct ActivityRecordFile::Writer {
+    struct Save {
+        ActivityRecordSnapshot records;
+    };
+    struct Archive {
+        ActivityRecordSnapshot records;
+    };
     struct Remove {};
-    using Operation = std::variant<ActivityRecordSnapshot, Remove>;
+    using Operation = std::variant<Save, Archive, Remove>;
 
-    explicit Writer(std::filesystem::path path) : path(std::move(path)) {}
+    Writer(std::filesystem::path path, std::shared_ptr<ActivityRecordArchive> archive)
+        : path(std::move(path)), archive(std::move(archive)) {}
 
     ~Writer() {
         {
@@ -105,7 +205,18 @@ struct ActivityRecordFile::Writer {
     void enqueue(Operation operation) {
         {
             const std::lock_guard lock(mutex);
-            pending = std::move(operation);
+            if (std::holds_alternative<Remove>(operation)) {
+                // It deletes whatever they would write.
+                for (const Operation& waiting : pending) {
+                    if (std::holds_alternative<Archive>(waiting)) archive->settleAdd();
+                }
+                pending.clear();
+            } else if (std::holds_alternative<Save>(operation)) {
+                // Each save holds the whole list: the newest makes those still waiting useless. An
+                // archiving still waiting stays before it.
+                std::erase_if(pending, [](const Operation& waiting) { return std::holds_alternative<Save>(waiting); });
+            }
+            pending.push_back(std::move(operation));
             ++queued;
             if (!thread.joinable()) {
                 thread = std::thread([this] { run(); });
@@ -123,13 +234,14 @@ struct ActivityRecordFile::Writer {
     void run() {
         std::unique_lock lock(mutex);
         for (;;) {
-            changed.wait(lock, [&] { return pending.has_value() || stopping; });
-            if (!pending) {
+            changed.wait(lock, [&] { return !pending.empty() || stopping; });
+            if (pending.empty()) {
                 return; // stopping with nothing left to write
             }
-            std::optional<Operation> operation = std::move(pending);
-            pending.reset();
-            const std::uint64_t number = queued;
+            std::optional<Operation> operation = std::move(pending.front());
+            pending.pop_front();
+            // Everything queued before the next one waiting is done once this one is.
+            const std::uint64_t number = queued - pending.size();
             lock.unlock();
             perform(*operation);
             // Released before the write counts as done: a save that follows a flush would
@@ -142,17 +254,49 @@ struct ActivityRecordFile::Writer {
         }
     }
 
-    void perform(const Operation& operation) {
+    // Archives the records that earlier archiving could not; false when that fails again.
+    bool archiveLeftovers() {
+        if (unarchived.empty()) {
+            return true;
+        }
         try {
-            if (const auto* records = std::get_if<ActivityRecordSnapshot>(&operation)) {
-                const std::string bytes = encodeActivityRecords(*records);
+            archive->add(unarchived);
+            unarchived.clear();
+            return true;
+        } catch (const std::exception& error) {
+            failures.failed(error, "❌ Failed to archive activity records in " + archive->folder().string() + ": " +
+                                       withoutTemporaryFileName(error));
+            return false;
+        }
+    }
+
+    void perform(const Operation& operation) {
+        if (const auto* archiving = std::get_if<Archive>(&operation)) {
+            for (const auto& record : archiving->records) {
+                unarchived.push_back(*record);
+            }
+            if (archiveLeftovers()) {
+                failures.succeeded();
+            }
+            archive->settleAdd();
+            return;
+        }
+        try {
+            if (const auto* save = std::get_if<Save>(&operation)) {
+                // Records that could not go to their days stay in the file until they can.
+                archiveLeftovers();
                 std::filesystem::create_directories(path.parent_path());
-                writeFileAtomically(path, bytes);
+                writeFileAtomically(path, encoded.encode(withLeftovers(save->records)));
             } else {
+                unarchived.clear();
+                encoded = {};
                 std::error_code ignored;
                 std::filesystem::remove(path, ignored);
+                archive->removeAll();
             }
-            failures.succeeded();
+            if (unarchived.empty()) {
+                failures.succeeded();
+            }
         } catch (const std::exception& error) {
             // Memory keeps the records; the next save writes the whole list again. A failure that
             // repeats with every save (a full disk) is logged once, until a write succeeds again.
@@ -160,19 +304,42 @@ struct ActivityRecordFile::Writer {
         }
     }
 
+    ActivityRecordSnapshot withLeftovers(const ActivityRecordSnapshot& records) const {
+        if (unarchived.empty()) {
+            return records;
+        }
+        ActivityRecordSnapshot all = records;
+        std::unordered_set<UUID> listed;
+        for (const auto& record : records) {
+            listed.insert(record->id);
+        }
+        for (const ActivityRecordValue& record : unarchived) {
+            if (listed.insert(record.id).second) {
+                all.push_back(std::make_shared<const ActivityRecordValue>(record));
+            }
+        }
+        return all;
+    }
+
     const std::filesystem::path path;
+    const std::shared_ptr<ActivityRecordArchive> archive;
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<Operation> pending;
+    std::deque<Operation> pending;
     std::uint64_t queued = 0;
     std::uint64_t done = 0;
     bool stopping = false;
-    RepeatedFailureLog failures; // the writer thread's own
+    // The writer thread's own: records archiving failed for, and the failures logged.
+    std::vector<ActivityRecordValue> unarchived;
+    EncodedRecords encoded;
+    RepeatedFailureLog failures;
     std::thread thread;
 };
 
 ActivityRecordFile::ActivityRecordFile(std::filesystem::path path)
-    : path_(std::move(path)), writer_(std::make_unique<Writer>(path_)) {}
+    : path_(std::move(path)),
+      archive_(std::make_shared<ActivityRecordArchive>(ActivityRecordArchive::folderBeside(path_))),
+      writer_(std::make_unique<Writer>(path_, archive_)) {}
 
 ActivityRecordFile::~ActivityRecordFile() = default;
 
@@ -180,26 +347,68 @@ std::filesystem::path ActivityRecordFile::defaultPath() {
     return documentsDirectory() / fileName;
 }
 
+void ActivityRecordFile::setWholeReadLimitForTesting(std::optional<std::size_t> bytes) {
+    wholeReadLimitInForce = bytes.value_or(wholeReadLimit);
+}
+
 std::optional<std::vector<ActivityRecordValue>> ActivityRecordFile::load() {
     // A load must see the writes queued before it.
     flush();
-    std::optional<std::string> bytes;
+    std::vector<ActivityRecordValue> records;
     try {
-        bytes = readFile(path_);
-    } catch (const std::exception& error) {
-        setAside(error.what());
-        return std::nullopt;
-    }
-    if (!bytes) {
-        systemLog("No saved activity records found");
-        return std::nullopt;
-    }
-    try {
+        const std::optional<FileStart> start = readFileStart(path_, 0);
+        if (!start) {
+            systemLog("No saved activity records found");
+            return std::nullopt;
+        }
+        if (start->size > wholeReadLimitInForce) {
+            streamActivityRecords(path_, [&records](ActivityRecordValue&& record) { records.push_back(std::move(record)); });
+            return records;
+        }
+        const std::optional<std::string> bytes = readFile(path_);
+        if (!bytes) {
+            systemLog("No saved activity records found");
+            return std::nullopt;
+        }
         return decodeActivityRecords(*bytes);
     } catch (const std::exception& error) {
         setAside(error.what());
         return std::nullopt;
     }
+}
+
+std::optional<std::vector<ActivityRecordValue>> ActivityRecordFile::loadLive(
+    Date liveStart, const std::function<void(ActivityRecordValue&)>& prepare) {
+    flush();
+    try {
+        const std::optional<FileStart> start = readFileStart(path_, 0);
+        if (start && start->size > wholeReadLimitInForce) {
+            return convert(liveStart, prepare);
+        }
+    } catch (const std::exception& error) {
+        setAside(error.what());
+        return std::nullopt;
+    }
+    std::optional<std::vector<ActivityRecordValue>> records = load();
+    if (!records) {
+        return std::nullopt;
+    }
+    std::vector<ActivityRecordValue> live;
+    ActivityRecordSnapshot older;
+    for (ActivityRecordValue& record : *records) {
+        prepare(record);
+        if (record.timestamp < liveStart) {
+            older.push_back(std::make_shared<const ActivityRecordValue>(std::move(record)));
+        } else {
+            live.push_back(std::move(record));
+        }
+    }
+    if (!older.empty()) {
+        // The days go first; the file without them follows, once they are written.
+        archiveRecords(std::move(older));
+        save(live);
+    }
+    return live;
 }
 
 void ActivityRecordFile::setAside(const std::string& reason) {
@@ -217,16 +426,19 @@ void ActivityRecordFile::save(ActivityRecordSnapshot records) {
     if (writesBlocked_) {
         return;
     }
-    writer_->enqueue(std::move(records));
+    writer_->enqueue(Writer::Save{std::move(records)});
 }
 
 void ActivityRecordFile::save(const std::vector<ActivityRecordValue>& records) {
-    ActivityRecordSnapshot snapshot;
-    snapshot.reserve(records.size());
-    for (const ActivityRecordValue& record : records) {
-        snapshot.push_back(std::make_shared<const ActivityRecordValue>(record));
+    save(snapshotOfValues(records));
+}
+
+void ActivityRecordFile::archiveRecords(ActivityRecordSnapshot records) {
+    if (writesBlocked_ || records.empty()) {
+        return;
     }
-    save(std::move(snapshot));
+    archive_->expectAdd();
+    writer_->enqueue(Writer::Archive{std::move(records)});
 }
 
 void ActivityRecordFile::remove() {

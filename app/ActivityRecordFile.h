@@ -2,7 +2,9 @@
 
 #include "app/ActivityRecord.h"
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 #include <vector>
 
 namespace glimmo {
+
+class ActivityRecordArchive;
 
 // The record file: one pretty-printed JSON array of records, newest first.
 // Keys in order: "id" (upper-case UUID), "appName", "timestamp" (seconds since 2001), "duration",
@@ -24,13 +28,21 @@ std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json);
 // one of more than a century, is damage to the file and is read at the nearest of these bounds.
 inline constexpr double longestRecordSeconds = 100 * 365.25 * 24 * 3600;
 
-// Reads the record file and writes it off the calling thread. Writes happen in the order they were
-// asked for on one background thread; a write still waiting when a newer one arrives is skipped,
-// since each write holds the whole list. Every write is atomic with mode 0600. A failed write is
-// logged with its reason, once for a run of failures with the same reason.
+// The record file holds the live records (those of yesterday and today, and any the monitor still
+// works on); older ones live in the archive of day files beside it (ActivityRecordArchive), so a write
+// costs what two days cost, whatever the history. Reads the file and writes it off the calling
+// thread: writes, archiving and deletion happen in the order they were asked for on one background
+// thread; a save still waiting when a newer one arrives is skipped, since each save holds the whole
+// list. Every write is atomic with mode 0600. A failed write is logged with its reason, once for a run
+// of failures with the same reason; records that could not be archived stay in the record file.
 class ActivityRecordFile {
 public:
     static constexpr const char* fileName = "activityRecords_durazevirez3.json";
+    // A file up to this size is read whole; a larger one (only a version that kept every record wrote
+    // one) is read a record at a time.
+    static constexpr std::size_t wholeReadLimit = std::size_t{8} << 20;
+    // The records that a conversion holds before it writes them to their days.
+    static constexpr std::size_t conversionBatchBytes = std::size_t{32} << 20;
 
     explicit ActivityRecordFile(std::filesystem::path path);
     ~ActivityRecordFile(); // finishes the queued writes
@@ -41,25 +53,44 @@ public:
     static std::filesystem::path defaultPath();
 
     const std::filesystem::path& path() const { return path_; }
+    const std::shared_ptr<ActivityRecordArchive>& archive() const { return archive_; }
 
-    // The records in the file. nullopt when there is none ("No saved activity records found" is
+    // Every record in the file. nullopt when there is none ("No saved activity records found" is
     // logged) or when it cannot be read or decoded: such a file is moved aside first, so the next
     // save never overwrites what the user had.
     std::optional<std::vector<ActivityRecordValue>> load();
 
+    // At start: the records of the file that began at or after `liveStart`, in file order, each made
+    // what a load makes it by `prepare`. The older ones are moved into the archive (made the same way)
+    // and the file is rewritten without them: queued, for a file read whole; at once, for a larger
+    // one, whose records are streamed into their days before the file is replaced, so a failure or a
+    // kill leaves the file as it was and the next start converts it again. nullopt as for load().
+    std::optional<std::vector<ActivityRecordValue>> loadLive(Date liveStart,
+                                                            const std::function<void(ActivityRecordValue&)>& prepare);
+
     // Queues a write of the whole list.
     void save(ActivityRecordSnapshot records);
     void save(const std::vector<ActivityRecordValue>& records);
-    // Queues the deletion of the file, after the writes queued before it.
+    // Queues moving `records` into the archive, before any save queued after it.
+    void archiveRecords(ActivityRecordSnapshot records);
+    // Queues the deletion of the file and of the archive, after the writes queued before it.
     void remove();
     // Waits until everything queued so far is done.
     void flush();
 
+    // Tests only: files larger than `bytes` are read a record at a time (nullopt: wholeReadLimit).
+    static void setWholeReadLimitForTesting(std::optional<std::size_t> bytes);
+
 private:
     void setAside(const std::string& reason);
+    // Streams a file too large to read whole into the archive; the live records, or nullopt when the
+    // file is unreadable (set aside).
+    std::optional<std::vector<ActivityRecordValue>> convert(Date liveStart,
+                                                           const std::function<void(ActivityRecordValue&)>& prepare);
 
     struct Writer;
     std::filesystem::path path_;
+    std::shared_ptr<ActivityRecordArchive> archive_;
     bool writesBlocked_ = false;
     std::unique_ptr<Writer> writer_;
 };

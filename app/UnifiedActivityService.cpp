@@ -1,6 +1,7 @@
 #include "app/UnifiedActivityService.h"
 
 #include "app/ActivityMonitor.h"
+#include "app/ActivityRecordArchive.h"
 #include "app/ChromeHistoryReader.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/NumberText.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace glimmo {
 namespace {
@@ -20,6 +22,22 @@ std::string keyNumberText(double value) {
         text += ".0";
     }
     return text;
+}
+
+// The records of [start, end]: those in memory as they are now, then those of the archived days that
+// memory does not hold (a record moved while it was also still in the record file counts once).
+ActivityRecordSnapshot withArchivedRecords(ActivityRecordSnapshot records, const ActivityRecordArchive& archive,
+                                           Date start, Date end) {
+    std::unordered_set<UUID> held;
+    for (const auto& record : records) {
+        held.insert(record->id);
+    }
+    for (ActivityRecordValue& record : archive.recordsWithin(start, end)) {
+        if (held.count(record.id) == 0) {
+            records.push_back(std::make_shared<const ActivityRecordValue>(std::move(record)));
+        }
+    }
+    return records;
 }
 
 } // namespace
@@ -95,8 +113,9 @@ std::vector<UnifiedActivity> UnifiedActivityService::unifiedActivities(Date star
     }
     chromeReader->copyAndLoadHistory();
     // Merged on this thread: the visits are read where they are, not copied.
-    std::vector<UnifiedActivity> list =
-        mergeActivities(chromeReader->historyItems.get(), recordSnapshot(), start, end);
+    std::vector<UnifiedActivity> list = mergeActivities(
+        chromeReader->historyItems.get(),
+        withArchivedRecords(recordSnapshot(), *activityMonitor->recordArchive(), start, end), start, end);
     cachedActivities[key] = {list, clock_.now()};
     return list;
 }
@@ -116,8 +135,10 @@ Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(
     // The merge gets copies: the sources live on the main thread and may change meanwhile.
     auto copying = visitsWithin(start, end);
     std::vector<HistoryItem> visits = co_await std::move(copying);
-    auto merging = merger_->perform([visits = std::move(visits), records = recordSnapshot(), start, end] {
-        return mergeActivities(visits, records, start, end);
+    // The archived days of the window are read there too.
+    auto merging = merger_->perform([visits = std::move(visits), records = recordSnapshot(),
+                                     archive = activityMonitor->recordArchive(), start, end]() mutable {
+        return mergeActivities(visits, withArchivedRecords(std::move(records), *archive, start, end), start, end);
     });
     std::vector<UnifiedActivity> list = co_await std::move(merging);
     if (alive.expired()) {

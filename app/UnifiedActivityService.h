@@ -25,7 +25,8 @@ struct HistoryItem;
 // activities per time window (both bounds inclusive), and builds the window's report.
 // Lists are cached per pair of calendar days for 600 s; building one waits for a history reload
 // that is due, and merges a snapshot of both sources on a thread of its own (a day may hold tens of
-// thousands of visits). Main thread only.
+// thousands of visits), with the records of the archived days that the window reaches, read there.
+// Main thread only.
 class UnifiedActivityService : public ObservableObject {
 public:
     static constexpr double cacheLifetime = 600;
@@ -52,8 +53,8 @@ public:
     Task<UnifiedActivityReport> generateReport(Date start, Date end);
     static std::string formatReport(const UnifiedActivityReport& report);
 
-    // What getUnifiedActivities does, with the history as it is now and on the calling thread: a
-    // reload that is due is started, not waited for.
+    // What getUnifiedActivities does, with the history as it is now and on the calling thread (the
+    // archived days of the window too): a reload that is due is started, not waited for.
     std::vector<UnifiedActivity> unifiedActivities(Date start, Date end);
     // The key of a window: its two calendar days.
     static std::string cacheKey(Date start, Date end);

@@ -31,6 +31,8 @@ Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord>
         RunningCount& operator=(const RunningCount&) = delete;
         std::size_t& count;
     } const running(runningAnalyses_);
+    // A reply that comes after "Clear All Data" must not bring the cleared records back into the file.
+    const ClearMark mark = clears_.mark();
 
     const std::optional<RunningApplication> front = workspace_.frontmostApplication();
     if (!front || front->localizedName.empty() || front->localizedName != record->appName) {
@@ -56,6 +58,9 @@ Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord>
         } catch (const std::exception&) {
             tree.clear();
         }
+    }
+    if (clears_.clearedSince(mark)) {
+        co_return;
     }
     if (tree.empty()) {
         systemLog("🤷 No UI tree data to analyze for " + name + ".");
@@ -84,6 +89,9 @@ Task<void> ActivityMonitor::analyzeWindowContext(std::shared_ptr<ActivityRecord>
         failure = error.what();
     }
 
+    if (clears_.clearedSince(mark)) {
+        co_return;
+    }
     if (failure) {
         record->windowText = storedWindowText(std::string(windowTextState::errorPrefix) + cutText(*failure, 100));
     } else if (text && !text->empty()) {

@@ -2,6 +2,7 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "app/ActivityRecordFile.h"
+#include "app/ActivityRecordStream.h"
 #include "app/ActivityReport.h"
 #include "app/DurationText.h"
 #include "platform/foundation/Json.h"
@@ -23,13 +24,36 @@ void show(const std::vector<ActivityRecordValue>& records) {
     (void)formatActivityReport(makeActivityReport(activities, total));
 }
 
+// The records the streaming reader gives with pieces of one record at most `longestRecord` bytes, or
+// nullopt when it refuses the text.
+std::optional<std::vector<ActivityRecordValue>> streamed(std::string_view text, std::size_t longestRecord) {
+    std::vector<ActivityRecordValue> records;
+    try {
+        streamActivityRecordsFromText(
+            text, [&records](ActivityRecordValue&& record) { records.push_back(std::move(record)); }, longestRecord);
+    } catch (const JSONDecodingError&) {
+        return std::nullopt;
+    }
+    return records;
+}
+
 } // namespace
 
 int fuzzOne(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text = bytesOf(data, size);
     const auto records = roundTripped<JSONDecodingError>(
-        bytesOf(data, size), decodeActivityRecords,
+        text, decodeActivityRecords,
         [](const std::vector<ActivityRecordValue>& records) { return encodeActivityRecords(records); },
         "a record changed on a round trip through the record file");
+    // An older version's file too large to read whole is streamed: it must read exactly as it would whole.
+    if (streamed(text, longestStreamedRecordBytes) != records) {
+        fail("the streaming reader and the whole-file reader disagree");
+    }
+    // With pieces far smaller than the text, a record may be refused for its size, never read otherwise.
+    const auto inSmallPieces = streamed(text, 64);
+    if (inSmallPieces && inSmallPieces != records) {
+        fail("the streaming reader read other records with a small bound");
+    }
     if (records) show(*records);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "ActivityMonitorTestSupport.h"
 
+#include "RecordHistory.h"
+#include "app/ActivityRecordArchive.h"
 #include "app/ActivityRecordFile.h"
 #include "app/TimeFormatting.h"
 #include "platform/foundation/Files.h"
@@ -35,7 +37,8 @@ TEST_F(ActivityCaptureTest, LaunchRecordsTheFrontApplicationEvenWhenTheFileEndsW
     std::filesystem::create_directories(recordFile.parent_path());
     {
         ActivityRecordFile file(recordFile);
-        file.save({{UUID::random(), "Terminal", Date{1}, 30, 10, "Context analysis pending..."}});
+        file.save({{UUID::random(), "Terminal", loop->now().addingTimeInterval(-3600), 30, 10,
+                    "Context analysis pending..."}});
     }
     createMonitor();
     ASSERT_EQ(recordCount(), 2u);
@@ -57,7 +60,8 @@ TEST_F(ActivityCaptureTest, LaunchRecordsTheFrontApplicationEvenWhenTheFileEndsW
 
 TEST_F(ActivityCaptureTest, NothingInFrontCreditsNoTimeToTheRecordsOfTheLastRun) {
     std::filesystem::create_directories(recordFile.parent_path());
-    ActivityRecordFile(recordFile).save({{UUID::random(), "Terminal", Date{1}, 120, 100, "yesterday"}});
+    ActivityRecordFile(recordFile).save({{UUID::random(), "Terminal", loop->now().addingTimeInterval(-86400), 120, 100,
+                                          "yesterday"}});
     workspace.setFrontmost(std::nullopt);
     createMonitor();
     monitor->startMonitoring();
@@ -249,6 +253,61 @@ TEST_F(ActivityCaptureTest, ClearingEmptiesTheListDeletesTheFileAndStartsAfreshA
     ASSERT_EQ(recordCount(), 1u);
     EXPECT_EQ(record(0).appName, "Terminal");
     EXPECT_EQ(record(0).duration.get(), 0);
+}
+
+TEST_F(ActivityCaptureTest, TheFileHoldsYesterdayAndTodayAndASwitchWritesOnlyThose) {
+    const RecordHistory history = recordHistory(); // 30 days of 20 records, ending now
+    std::filesystem::create_directories(recordFile.parent_path());
+    const std::string old = encodeActivityRecords(history.records);
+    std::ofstream(recordFile, std::ios::binary) << old;
+    createMonitor();
+    ASSERT_TRUE(waitUntilNotPending(record(0)));
+    monitor->flushRecordFile();
+    const auto liveRecords = [&](Date liveStart) {
+        const auto saved = ActivityRecordFile(recordFile).load().value();
+        for (const ActivityRecordValue& value : saved) {
+            EXPECT_FALSE(value.timestamp < liveStart) << value.windowText;
+        }
+        return saved.size();
+    };
+    EXPECT_EQ(liveRecords(history.now.addingTimeInterval(-34 * 3600)), 41u); // two days and the launch record
+    EXPECT_EQ(recordCount(), 41u);
+    const auto fileSize = [&] { return static_cast<std::size_t>(std::filesystem::file_size(recordFile)); };
+    EXPECT_LT(fileSize() * 10, old.size());
+
+    // After midnight, the first switch moves the day before yesterday out of the file.
+    loop->advance(15 * 3600);
+    monitor->recordAppSwitch(editorApp);
+    ASSERT_TRUE(waitUntilNotPending(record(0)));
+    monitor->flushRecordFile();
+    EXPECT_EQ(liveRecords(history.now.addingTimeInterval(-10 * 3600)), 22u);
+    EXPECT_LT(fileSize() * 20, old.size());
+    const auto archived = ActivityRecordArchive(ActivityRecordArchive::folderBeside(recordFile)).days();
+    ASSERT_EQ(archived.size(), 29u);
+    EXPECT_EQ(archived.rbegin()->first, "2026-12-06");
+}
+
+TEST_F(ActivityCaptureTest, ClearingRemovesTheArchiveAndASummaryAnsweredAfterTheClearWritesNothing) {
+    std::filesystem::create_directories(recordFile.parent_path());
+    std::ofstream(recordFile, std::ios::binary) << encodeActivityRecords(recordHistory().records);
+    FakeElement window;
+    window.role = "AXWindow";
+    window.title = "Notes";
+    accessibility.setWindows(terminalApp.processIdentifier, {window});
+    std::unique_lock holdTheReply(replyMutex); // the server answers once the test lets go
+    createMonitor();
+    ASSERT_TRUE(waitFor([&] { return gemini.requestCount() == 1; }));
+    monitor->flushRecordFile();
+    const auto archive = ActivityRecordArchive::folderBeside(recordFile);
+    ASSERT_TRUE(std::filesystem::exists(archive));
+
+    monitor->clearAllRecords();
+    holdTheReply.unlock();
+    ASSERT_TRUE(waitFor([&] { return monitor->runningAnalyses() == 0; }));
+    monitor->flushRecordFile();
+    EXPECT_EQ(recordCount(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(recordFile));
+    EXPECT_FALSE(std::filesystem::exists(archive));
 }
 
 TEST_F(ActivityCaptureTest, UsageSummaryListsRecentRecordsOldestFirstFromMemory) {

@@ -1,15 +1,23 @@
 #include "app/ActivityRecordFile.h"
 
+#include "RecordHistory.h"
+#include "app/ActivityRecordArchive.h"
+#include "app/ActivityRecordStream.h"
+#include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "tests/support/CommaDecimalLocale.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 
 namespace glimmo {
@@ -73,6 +81,43 @@ TEST_F(ActivityRecordFileTest, WritesKeysInOrderWithUpperCaseIdsAndReferenceDate
     const auto loaded = file.load();
     ASSERT_TRUE(loaded);
     EXPECT_EQ(*loaded, std::vector<ActivityRecordValue>{record});
+}
+
+TEST_F(ActivityRecordFileTest, SavesOfAChangingListWriteWhatOneEncodingOfTheWholeListWrites) {
+    // Each record's text is kept between saves while it is unchanged: the file must not tell.
+    std::vector<std::shared_ptr<ActivityRecord>> records;
+    for (int i = 0; i < 5; ++i) {
+        records.push_back(std::make_shared<ActivityRecord>(UUID::random(), "App " + std::to_string(i), Date{100.0 + i},
+                                                           "text \"" + std::to_string(i) + "\"\n\u00e9"));
+    }
+    const auto reference = [&] {
+        nlohmann::ordered_json array = nlohmann::ordered_json::array();
+        for (const auto& record : records) {
+            array.push_back({{"id", record->id.uuidString()},
+                             {"appName", record->appName},
+                             {"timestamp", record->timestamp->secondsSinceReferenceDate},
+                             {"duration", record->duration.get()},
+                             {"activeTime", record->activeTime.get()},
+                             {"windowText", record->windowText.get()}});
+        }
+        return prettyJSON(array);
+    };
+    ActivityRecordFile file(path);
+    const auto saved = [&] {
+        file.save(snapshotOf(records));
+        file.flush();
+        return readAll(path);
+    };
+    EXPECT_EQ(saved(), reference());
+    records[2]->duration = 12.5;
+    records.insert(records.begin(), std::make_shared<ActivityRecord>(UUID::random(), "New", Date{200}, "pending"));
+    EXPECT_EQ(saved(), reference());
+    records.erase(records.begin() + 3);
+    records.push_back(records[0]); // the same record twice
+    records[0]->windowText = "summary";
+    EXPECT_EQ(saved(), reference());
+    records.clear();
+    EXPECT_EQ(saved(), "[]");
 }
 
 TEST_F(ActivityRecordFileTest, FractionsAreWrittenAndReadTheSameUnderACommaDecimalLocale) {
@@ -205,6 +250,214 @@ TEST_F(ActivityRecordFileTest, FailedWritesAreLoggedWithTheReasonOncePerRunOfFai
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[1].find(".tmp-"), std::string::npos) << lines[1];
     EXPECT_NE(lines[1].find("No space left on device"), std::string::npos) << lines[1];
+}
+
+// The archive of days and the conversion of a file that holds every record ever made.
+class RecordArchiveTest : public ActivityRecordFileTest {
+protected:
+    RecordArchiveTest() { setDefaultTimeZone("UTC"); }
+    ~RecordArchiveTest() override {
+        ActivityRecordFile::setWholeReadLimitForTesting(std::nullopt);
+        setDefaultTimeZone("");
+    }
+
+    const testing::RecordHistory history = testing::recordHistory();
+    const Date liveStart = history.now.addingTimeInterval(-34 * 3600); // midnight before yesterday's start
+    const fs::path folder = ActivityRecordArchive::folderBeside(path);
+
+    std::vector<ActivityRecordValue> expected(bool live) const {
+        std::vector<ActivityRecordValue> records;
+        for (const ActivityRecordValue& record : history.records) {
+            if ((record.timestamp < liveStart) != live) records.push_back(record);
+        }
+        return records;
+    }
+
+    // Every day file read as it is on disk, each record checked to be in the file of its own day.
+    std::vector<ActivityRecordValue> archivedOnDisk() {
+        std::vector<ActivityRecordValue> records;
+        if (!fs::exists(folder)) return records;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            if (name == ActivityRecordArchive::indexFileName) continue;
+            for (ActivityRecordValue& record : decodeActivityRecords(readAll(entry.path()))) {
+                EXPECT_EQ(name, ActivityRecordArchive::dayName(record.timestamp) + ".json");
+                records.push_back(std::move(record));
+            }
+        }
+        return records;
+    }
+
+    static void keep(ActivityRecordValue&) {}
+};
+
+TEST_F(RecordArchiveTest, AFileOfManyDaysConvertsIntoDaysAndEveryRecordReadsBackEqual) {
+    ASSERT_EQ(liveStart.unixTime(), 1796601600.0 - 86400);
+    // Read whole (the writer thread archives) and a record at a time (converted at once), alike.
+    for (const std::optional<std::size_t> limit : {std::optional<std::size_t>{}, std::optional<std::size_t>{1024}}) {
+        fs::remove_all(folder);
+        writeRaw(path, encodeActivityRecords(history.records));
+        ActivityRecordFile::setWholeReadLimitForTesting(limit);
+        ActivityRecordFile file(path);
+        const auto live = file.loadLive(liveStart, keep);
+        file.flush();
+        ASSERT_TRUE(live);
+        EXPECT_EQ(*live, expected(true));
+        EXPECT_EQ(file.load(), expected(true)) << "the file keeps yesterday and today";
+        EXPECT_EQ(testing::byId(archivedOnDisk()), testing::byId(expected(false)));
+        EXPECT_EQ(file.archive()->days().size(), 28u);
+        EXPECT_TRUE(asideCopies(directory.path()).empty());
+    }
+}
+
+TEST_F(RecordArchiveTest, AnInterruptedConversionLeavesTheOldFileAsItWasAndTheNextStartConvertsIt) {
+    const std::string old = encodeActivityRecords(history.records);
+    writeRaw(path, old);
+    ActivityRecordFile::setWholeReadLimitForTesting(1024);
+    writeRaw(folder, "not a folder"); // no day can be written
+    {
+        ActivityRecordFile file(path);
+        const auto live = file.loadLive(liveStart, keep);
+        ASSERT_TRUE(live);
+        EXPECT_EQ(*live, expected(true)) << "today's records are there all the same";
+        file.save(*live); // refused: it would drop the days not archived
+        file.flush();
+    }
+    EXPECT_TRUE(readAll(path) == old);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.rfind("❌ Activity records not converted: ", 0) == 0; }));
+
+    fs::remove(folder);
+    ActivityRecordFile file(path);
+    EXPECT_EQ(file.loadLive(liveStart, keep), expected(true));
+    EXPECT_EQ(file.load(), expected(true));
+    EXPECT_EQ(testing::byId(archivedOnDisk()), testing::byId(expected(false)));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("✅ Converted 600 activity records: 560 into 28 day files in ", 0) == 0;
+    }));
+}
+
+TEST_F(RecordArchiveTest, AFileThatDoesNotDecodeToTheEndIsSetAsideWholeAndLeavesNoDays) {
+    std::string damaged = encodeActivityRecords(history.records);
+    damaged.replace(damaged.size() - 1, 1, R"(, {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF"}])");
+    writeRaw(path, damaged);
+    ActivityRecordFile::setWholeReadLimitForTesting(1024);
+    EXPECT_EQ(ActivityRecordFile(path).loadLive(liveStart, keep), std::nullopt);
+    const auto aside = asideCopies(directory.path());
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(readAll(aside[0]) == damaged);
+    EXPECT_FALSE(fs::exists(folder));
+}
+
+TEST_F(RecordArchiveTest, RecordsThatCannotBeArchivedStayInTheFileUntilTheyCanBe) {
+    writeRaw(path, encodeActivityRecords(history.records));
+    writeRaw(folder, "not a folder");
+    ActivityRecordFile file(path);
+    const auto live = file.loadLive(liveStart, keep);
+    ASSERT_TRUE(live);
+    file.flush();
+    EXPECT_EQ(testing::byId(*file.load()), testing::byId(history.records));
+
+    fs::remove(folder);
+    file.save(*live);
+    file.flush();
+    EXPECT_EQ(file.load(), expected(true));
+    EXPECT_EQ(testing::byId(archivedOnDisk()), testing::byId(expected(false)));
+}
+
+TEST_F(RecordArchiveTest, AFileLargerThanCanBeReadWholeIsReadARecordAtATimeNotSetAside) {
+    // As a file past readFile's 256 MiB, in small.
+    writeRaw(path, encodeActivityRecords(history.records));
+    ActivityRecordFile::setWholeReadLimitForTesting(4096);
+    EXPECT_EQ(ActivityRecordFile(path).load(), history.records);
+    EXPECT_TRUE(asideCopies(directory.path()).empty());
+}
+
+TEST_F(RecordArchiveTest, TheStreamingReaderReadsWhatTheWholeFileReaderReads) {
+    const std::string id = R"("id":"6F9619FF-8B86-D011-B42D-00C04FC964FF")";
+    const std::vector<std::string> texts = {
+        "[]",
+        " [ ] ",
+        "[" + std::string("{") + id + R"(,"appName":"A","timestamp":1,"duration":2})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2,"activeTime":null,"windowText":null})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":"x","duration":2,"extra":{"a":[1,{"b":[]}]}})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2,"duration":"x"})" + "]",
+        "[{" + id + R"(,"appName":{"no":1},"appName":"B","timestamp":-1e300,"duration":1e300,"activeTime":-3})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":[]})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":true,"duration":2})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2,"activeTime":"5"})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":1e999})" + "]",
+        "[{" + id + R"(,"appName":"A","timestamp":1})" + "]",
+        R"([{"id":"nope","appName":"A","timestamp":1,"duration":2}])",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2}] x)",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2},])",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2})",
+        std::string("[{") + id + R"(,"appName":"A\u0000","timestamp":1,"duration":2}])",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2}])" + std::string(1, '\0'), // a NUL after the value
+        "[[]]",
+        "[1]",
+        R"({"records":[]})",
+        "\"text\"",
+        "",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2,"x":)" + std::string(600, '[') + std::string(600, ']') + "}]",
+        "[{" + id + R"(,"appName":"A","timestamp":1,"duration":2,"x":)" + std::string(500, '[') + std::string(500, ']') + "}]",
+        encodeActivityRecords(history.records),
+    };
+    for (const std::string& text : texts) {
+        std::optional<std::vector<ActivityRecordValue>> whole;
+        try {
+            whole = decodeActivityRecords(text);
+        } catch (const JSONDecodingError&) {
+        }
+        std::optional<std::vector<ActivityRecordValue>> streamed = std::vector<ActivityRecordValue>{};
+        try {
+            streamActivityRecordsFromText(text, [&](ActivityRecordValue&& record) { streamed->push_back(std::move(record)); });
+        } catch (const JSONDecodingError&) {
+            streamed.reset();
+        }
+        EXPECT_EQ(streamed, whole) << text.substr(0, 200);
+    }
+}
+
+TEST_F(RecordArchiveTest, ARecordPastTheBoundMakesTheFileUnreadableRatherThanFillingMemory) {
+    const std::vector<ActivityRecordValue> records{{UUID::random(), "Mail", Date{1}, 2, 1, std::string(20000, 'w')},
+                                                   {UUID::random(), "Mail", Date{0}, 2, 1, "short"}};
+    const std::string text = encodeActivityRecords(records);
+    std::vector<ActivityRecordValue> read;
+    const auto collect = [&](ActivityRecordValue&& record) { read.push_back(std::move(record)); };
+    EXPECT_THROW(streamActivityRecordsFromText(text, collect, 16384), JSONDecodingError);
+    EXPECT_TRUE(read.empty());
+    streamActivityRecordsFromText(text, collect, 32768);
+    EXPECT_EQ(read, records);
+}
+
+TEST_F(RecordArchiveTest, AnUnreadableDayIsSetAsideAndALostIndexIsRebuilt) {
+    writeRaw(path, encodeActivityRecords(history.records));
+    {
+        ActivityRecordFile file(path);
+        ASSERT_TRUE(file.loadLive(liveStart, keep));
+    }
+    const Date day3 = history.firstDay.addingTimeInterval(3 * 86400);
+    const std::string damaged = "[{\"id\": ";
+    writeRaw(folder / (ActivityRecordArchive::dayName(day3) + ".json"), damaged);
+    fs::remove(folder / ActivityRecordArchive::indexFileName);
+
+    const ActivityRecordArchive archive(folder);
+    // Days 2 to 4, and day 1's record that runs past midnight into day 2.
+    const auto found = archive.recordsWithin(history.firstDay.addingTimeInterval(2 * 86400),
+                                             history.firstDay.addingTimeInterval(5 * 86400 - 1));
+    std::vector<ActivityRecordValue> want;
+    for (const ActivityRecordValue& record : history.records) {
+        const double day = std::floor(record.timestamp.timeIntervalSince(history.firstDay) / 86400);
+        if (day == 2 || day == 4 || (day == 1 && record.duration == 3600)) want.push_back(record);
+    }
+    EXPECT_EQ(testing::byId(found), testing::byId(want));
+    EXPECT_TRUE(std::is_sorted(found.begin(), found.end(), [](const auto& a, const auto& b) { return b.timestamp < a.timestamp; }));
+    const auto aside = asideCopies(folder);
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readAll(aside[0]), damaged);
+    EXPECT_TRUE(fs::exists(folder / ActivityRecordArchive::indexFileName));
+    EXPECT_EQ(archive.days().size(), 27u);
 }
 
 } // namespace

@@ -184,7 +184,7 @@ TEST_F(WindowContextAnalysisTest, AHugeReplyIsStoredCutTo64KiBOnACharacterBounda
     // A file written before the cap shrinks when it is read.
     monitor->flushRecordFile();
     monitor.reset();
-    ActivityRecordFile(recordFile).save({{UUID::random(), "Editor", Date{1}, 30, 10, huge}});
+    ActivityRecordFile(recordFile).save({{UUID::random(), "Editor", loop->now().addingTimeInterval(-60), 30, 10, huge}});
     createMonitor();
     EXPECT_TRUE(monitor->activityRecords->back()->windowText.get() == stored);
 }

@@ -1,3 +1,4 @@
+#include "tests/app/crash-safety/ArchivedRecords.h"
 #include "tests/app/crash-safety/Stores.h"
 
 #include "platform/foundation/Log.h"
@@ -76,6 +77,33 @@ TEST(CrashSafety, EachStoreIsOneWholeVersionWhateverMomentItsWriterIsKilledAt) {
     }
     setLogSinkForTesting({});
     RecordProperty("interruptedWrites", interruptedWrites);
+}
+
+TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIsKilledAt) {
+    const char* writer = std::getenv("GLIMMO_ARCHIVE_WRITER");
+    ASSERT_NE(writer, nullptr) << "GLIMMO_ARCHIVE_WRITER names the writer program";
+    setLogSinkForTesting([](LogLevel, std::string_view) {});
+    const TemporaryDirectory folder;
+    // A version is some ten writes and flushes, whose time differs from disk to disk: the kills spread over
+    // two versions as this one writes them.
+    const auto before = std::chrono::steady_clock::now();
+    ArchivedRecords(folder.path() / "measured").write(0);
+    const auto round = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before);
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<long long> microseconds(0, 2 * round.count());
+
+    for (int trial = 0; trial < 25 && !HasFailure(); ++trial) {
+        const pid_t pid = startWriter(writer, folder.path(), trial * 1000);
+        ASSERT_GT(pid, 0) << "the writer did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+
+        EXPECT_THAT(archivedRecordProblems(folder.path(), true), IsEmpty()) << "after kill " << trial;
+        ArchivedRecords(folder.path()).write(trial * 1000 + 999);
+        EXPECT_THAT(archivedRecordProblems(folder.path(), false), IsEmpty()) << "after the write that followed kill " << trial;
+    }
+    setLogSinkForTesting({});
 }
 
 } // namespace

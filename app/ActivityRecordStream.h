@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/ActivityRecord.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+namespace glimmo {
+
+// An older version kept every record in the record file, which grew past what readFile reads whole;
+// such a file is read a record at a time. One record may take at most this much of the file: no
+// record of a file that could be read whole was larger, and a larger one is damage.
+inline constexpr std::size_t longestStreamedRecordBytes = std::size_t{256} << 20;
+
+using ActivityRecordSink = std::function<void(ActivityRecordValue&&)>;
+
+// Hands each record of the record file at `path` to `sink`, in file order, reading the file a piece at
+// a time: what is held is one record, never the file. Decodes exactly what decodeActivityRecords
+// decodes, and fails where it fails; a failure may come after some records were handed over. False
+// when there is no file. Throws FileError, and JSONDecodingError also for a record past `longestRecord`
+// bytes.
+bool streamActivityRecords(const std::filesystem::path& path, const ActivityRecordSink& sink,
+                           std::size_t longestRecord = longestStreamedRecordBytes);
+// The same over a text in memory.
+void streamActivityRecordsFromText(std::string_view json, const ActivityRecordSink& sink,
+                           std::size_t longestRecord = longestStreamedRecordBytes);
+
+} // namespace glimmo

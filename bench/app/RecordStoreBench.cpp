@@ -1,0 +1,284 @@
+// The record store after one day, one year and two years of heavy use (288 records a day, each with a
+// summary of 1.5 KB), each written as an older version left it: every record in one pretty JSON file
+// (330 MB for two years). For each: the one-time conversion at the first start (its time and the peak
+// growth of resident memory), a switch with its analysis (bytes written and the writer's time), a past
+// day's report, and the start to the tray icon of the real application (ApplicationStart.h, offscreen:
+// its first frame) on the converted store, against the same work with one day of records and against
+// a start without records.
+//
+// Prints the figures and
+//   ratio records_switch_two_years_over_one_day <writer time per switch>
+//   ratio records_switch_bytes_two_years_over_one_day <bytes written per switch>
+//   ratio records_switch_megabytes_two_years <MB written per switch; the goal is at most 4>
+//   ratio records_past_day_report_two_years_over_one_day <report of a past day>
+//   ratio records_start_two_years_over_empty <start on the converted store / empty start; the goal is at most 2>
+//   ratio records_conversion_peak_mib_two_years <peak resident growth of the conversion; the goal is at most 256>
+//
+// Usage: record_store_bench [runs]   (default 5; medians of the runs)
+
+#include "app/ActivityMonitor.h"
+#include "app/ActivityRecordArchive.h"
+#include "app/ActivityRecordFile.h"
+#include "app/ChromeHistoryReader.h"
+#include "app/UnifiedActivityService.h"
+#include "bench/BenchProgram.h"
+#include "bench/app/ApplicationStart.h"
+#include "platform/desktop/fakes/FakeAccessibility.h"
+#include "platform/desktop/fakes/FakeInputActivityTap.h"
+#include "platform/desktop/fakes/FakeWorkspace.h"
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NumberText.h"
+#include "platform/runtime/ManualRunLoop.h"
+#include "tests/support/TemporaryDirectory.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace glimmo;
+namespace fs = std::filesystem;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr int recordsPerDay = 288;
+constexpr std::size_t summaryBytes = 1500;
+
+Date realNow() {
+    return Date::fromUnixTime(std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count());
+}
+
+double secondsSince(SteadyClock::time_point start) {
+    return std::chrono::duration<double>(SteadyClock::now() - start).count();
+}
+
+void appendNumber(std::string& out, double value) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, end);
+    if (std::string_view(buffer, static_cast<std::size_t>(end - buffer)).find_first_of(".e") == std::string_view::npos) {
+        out += ".0";
+    }
+}
+
+// The file an older version wrote after `days` days ending now: a record every five minutes, newest
+// first, in the application's own pretty form. Written straight, a few hundred megabytes in seconds.
+std::uintmax_t writeOldRecordFile(const fs::path& path, int days, Date now) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    static const char* apps[] = {"Editor", "Terminal", "Mail", "Google Chrome", "Calendar", "Music"};
+    std::string base;
+    while (base.size() < summaryBytes) base += "The user edits a document about the quarterly plan; a list of notes and a chart. ";
+    std::string text = "[";
+    const long long count = static_cast<long long>(days) * recordsPerDay;
+    for (long long i = 0; i < count; ++i) {
+        char id[37];
+        std::snprintf(id, sizeof id, "%08llX-0000-4000-8000-%012llX", static_cast<unsigned long long>(i) >> 20,
+                      static_cast<unsigned long long>(i));
+        text += i == 0 ? "\n  {\n    \"id\": \"" : ",\n  {\n    \"id\": \"";
+        text += id;
+        text += "\",\n    \"appName\": \"";
+        text += apps[i % 6];
+        text += "\",\n    \"timestamp\": ";
+        appendNumber(text, now.secondsSinceReferenceDate - 300.0 * static_cast<double>(i + 1));
+        text += ",\n    \"duration\": ";
+        appendNumber(text, 290.5);
+        text += ",\n    \"activeTime\": ";
+        appendNumber(text, 200.0);
+        text += ",\n    \"windowText\": \"";
+        const std::string prefix = "Record " + std::to_string(i) + ". ";
+        text += prefix;
+        text.append(base, 0, summaryBytes - prefix.size());
+        text += "\"\n  }";
+        if (text.size() > (1 << 20)) {
+            out << text;
+            text.clear();
+        }
+    }
+    text += count == 0 ? "]" : "\n]";
+    out << text;
+    out.close();
+    return fs::file_size(path);
+}
+
+// From /proc/self/status, in bytes.
+std::size_t statusBytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) return std::stoull(line.substr(std::strlen(field))) * 1024;
+    }
+    return 0;
+}
+
+// Bytes this process has asked to write so far.
+std::size_t writtenBytes() {
+    std::ifstream io("/proc/self/io");
+    std::string line;
+    while (std::getline(io, line)) {
+        if (line.rfind("wchar:", 0) == 0) return std::stoull(line.substr(6));
+    }
+    return 0;
+}
+
+constexpr const char* convertFlag = "--convert";
+
+// In the process run with convertFlag: converts the file as a start does and prints its seconds and the
+// growth of its peak resident memory in MiB.
+int runConversion(const fs::path& file, Date now) {
+    setLogSinkForTesting([](LogLevel, std::string_view) {});
+    const std::size_t before = statusBytes("VmRSS:");
+    const auto started = SteadyClock::now();
+    ActivityRecordFile records(file);
+    const auto live = records.loadLive(ActivityMonitor::liveWindowStart(now), [](ActivityRecordValue&) {});
+    records.flush();
+    if (!live) return 1;
+    std::printf("%f %f\n", secondsSince(started), static_cast<double>(statusBytes("VmHWM:") - before) / (1 << 20));
+    return 0;
+}
+
+struct Figures {
+    double conversionSeconds = 0;
+    double conversionPeakMiB = 0;
+    double switchSeconds = 0;
+    double switchBytes = 0;
+    double reportSeconds = 0;
+    double startSeconds = 0;
+    double firstStartSeconds = 0;
+    double megabytes = 0;
+};
+
+Figures measure(int days, int runs) {
+    Figures figures;
+    const Date now = realNow();
+    const testing::TemporaryDirectory home;
+    const testing::TemporaryDirectory work;
+    const fs::path appFile = home.path() / "Documents" / ActivityRecordFile::fileName;
+    const fs::path file = work.path() / ActivityRecordFile::fileName;
+    figures.megabytes = static_cast<double>(writeOldRecordFile(file, days, now)) / 1e6;
+    fs::create_directories(appFile.parent_path());
+    fs::copy_file(file, appFile);
+
+    // The application's first start converts its copy.
+    const std::optional<double> first = bench::timeOneStart(home.path());
+    if (!first) bench::fail("the first start drew no frame within 60 s");
+    figures.firstStartSeconds = *first;
+
+    // The conversion again, in a process of its own, so that its memory is its own.
+    {
+        const std::string command = fs::read_symlink("/proc/self/exe").string() + " " + convertFlag + " '" + file.string() +
+                                    "' " + numberText(now.secondsSinceReferenceDate);
+        FILE* child = ::popen(command.c_str(), "r");
+        if (!child || std::fscanf(child, "%lf %lf", &figures.conversionSeconds, &figures.conversionPeakMiB) != 2) {
+            bench::fail("the conversion process reported nothing");
+        }
+        ::pclose(child);
+    }
+
+    // Switches, each with its analysis (no key: it ends at once with its error text and saves).
+    const auto loop = std::make_shared<ManualRunLoop>(now);
+    RunLoop::setMain(loop);
+    FakeWorkspace workspace;
+    FakeAccessibility accessibility;
+    FakeInputActivityTap tap;
+    ActivityMonitor::Services services;
+    services.runLoop = loop.get();
+    services.workspace = &workspace;
+    services.accessibility = &accessibility;
+    services.inputTap = &tap;
+    services.recordFilePath = file;
+    services.geminiAPIKey = "";
+    {
+        auto monitor = ActivityMonitor::create(services);
+        monitor->flushRecordFile();
+        const RunningApplication apps[] = {{"Editor", 11, "editor"}, {"Terminal", 12, "terminal"}};
+        std::vector<double> times;
+        std::vector<double> bytes;
+        for (int i = 0; i < 2 * runs; ++i) {
+            workspace.setFrontmost(apps[i % 2]);
+            const std::size_t writtenBefore = writtenBytes();
+            const auto started = SteadyClock::now();
+            monitor->recordAppSwitch(apps[i % 2]);
+            loop->runUntil([&] { return monitor->runningAnalyses() == 0; }, 30);
+            monitor->flushRecordFile();
+            times.push_back(secondsSince(started));
+            bytes.push_back(static_cast<double>(writtenBytes() - writtenBefore));
+            loop->advance(1);
+        }
+        figures.switchSeconds = bench::median(times);
+        figures.switchBytes = bench::median(bytes);
+
+        // A past day's report: ten days back, or yesterday when there is no more.
+        const auto reader = std::make_shared<ChromeHistoryReader>(loop->clock(), workspace, work.path() / "History",
+                                                                  work.path() / "chromeHistory.db");
+        UnifiedActivityService service(monitor, reader, nullptr, loop->clock());
+        const Calendar calendar = Calendar::current();
+        const Date dayStart = calendar.addingDays(calendar.startOfDay(now), days > 10 ? -10 : -1);
+        const Date dayEnd = calendar.startOfNextDay(dayStart).addingTimeInterval(-1);
+        std::vector<double> reports;
+        std::size_t minutes = 0;
+        for (int i = 0; i < runs; ++i) {
+            service.cachedActivities = {};
+            const auto started = SteadyClock::now();
+            minutes = static_cast<std::size_t>(runBlocking(*loop, service.generateReport(dayStart, dayEnd), 120).totalMinutes);
+            reports.push_back(secondsSince(started));
+        }
+        figures.reportSeconds = bench::median(reports);
+        std::printf("  past day's report: %zu minutes\n", minutes);
+    }
+    loop->runUntilIdle();
+    RunLoop::setMain(nullptr);
+
+    figures.startSeconds = bench::medianOf(runs, [&] {
+        const std::optional<double> start = bench::timeOneStart(home.path());
+        if (!start) bench::fail("a start drew no frame within 60 s");
+        return *start;
+    });
+    std::printf("%4d days (%7.1f MB, %6zu day files): conversion %7.2f s, peak growth %6.1f MiB; first start %7.2f s; "
+                "switch %6.2f ms, %8.0f bytes written; past day's report %7.2f ms; start %7.1f ms\n",
+                days, figures.megabytes, ActivityRecordArchive(ActivityRecordArchive::folderBeside(file)).days().size(),
+                figures.conversionSeconds, figures.conversionPeakMiB, figures.firstStartSeconds,
+                figures.switchSeconds * 1e3, figures.switchBytes, figures.reportSeconds * 1e3, figures.startSeconds * 1e3);
+    std::fflush(stdout);
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (bench::isApplicationStartChild(argc, argv)) return bench::runApplicationStartChild(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], convertFlag) == 0) return runConversion(argv[2], Date{parseNumber(argv[3]).value_or(0)});
+#ifndef NDEBUG
+    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
+#endif
+    const int runs = bench::runsFrom(argc, argv, 5);
+    setLogSinkForTesting([](LogLevel, std::string_view) {});
+    const testing::TemporaryDirectory empty;
+    const double emptyStart = bench::medianOf(runs, [&] {
+        const std::optional<double> start = bench::timeOneStart(empty.path());
+        if (!start) bench::fail("a start drew no frame within 60 s");
+        return *start;
+    });
+    std::printf("start without records %7.1f ms\n", emptyStart * 1e3);
+    const Figures day = measure(1, runs);
+    const Figures year = measure(365, runs);
+    const Figures twoYears = measure(730, runs);
+    setLogSinkForTesting({});
+
+    bench::printRatio("records_switch_one_year_over_one_day", year.switchSeconds / day.switchSeconds);
+    bench::printRatio("records_switch_two_years_over_one_day", twoYears.switchSeconds / day.switchSeconds);
+    bench::printRatio("records_switch_bytes_two_years_over_one_day", twoYears.switchBytes / day.switchBytes);
+    bench::printRatio("records_switch_megabytes_two_years", twoYears.switchBytes / 1e6);
+    bench::printRatio("records_past_day_report_two_years_over_one_day", twoYears.reportSeconds / day.reportSeconds);
+    bench::printRatio("records_start_one_day_over_empty", day.startSeconds / emptyStart);
+    bench::printRatio("records_start_two_years_over_empty", twoYears.startSeconds / emptyStart);
+    bench::printRatio("records_conversion_peak_mib_two_years", twoYears.conversionPeakMiB, 1);
+    if (twoYears.startSeconds > 2 * emptyStart) std::fprintf(stderr, "record_store_bench: a start took more than twice an empty one\n");
+    if (twoYears.switchBytes > 4e6) std::fprintf(stderr, "record_store_bench: a switch wrote more than 4 MB\n");
+    if (twoYears.conversionPeakMiB > 256) std::fprintf(stderr, "record_store_bench: the conversion grew by more than 256 MiB\n");
+    return 0;
+}
