@@ -305,6 +305,23 @@ void benchRecordFile(const fs::path& folder) {
     (void)total;
 }
 
+// How the ordered parse's time grows with one object's members: 16 times the members should take 16
+// times the time (a ratio of 1), where a sorted index of the keys takes more.
+void benchOrderedParseGrowth() {
+    const auto object = [](int members) {
+        std::string text = "{";
+        for (int i = 0; i < members; ++i) text += (i > 0 ? ",\"key " : "\"key ") + std::to_string(i * 7919 % members) + "\":" + std::to_string(i);
+        return text + "}";
+    };
+    constexpr int fewer = 50'000;
+    const std::string small = object(fewer);
+    const std::string large = object(16 * fewer);
+    const auto [smallParse, largeParse] = medians([&] { (void)parseOrderedJSON(small); }, [&] { (void)parseOrderedJSON(large); }, 5);
+    std::printf("parseOrderedJSON of one object: %d members %9.2f ms, %d members %9.2f ms\n", fewer, smallParse * 1000,
+                16 * fewer, largeParse * 1000);
+    std::printf("ratio json_parse_ordered_members_growth %.2f\n", largeParse / (16 * smallParse));
+}
+
 } // namespace
 } // namespace glimmo
 
@@ -334,6 +351,7 @@ int main(int argc, char** argv) {
     }
     if (only.empty() || only == "records") {
         glimmo::benchRecordFile(folder.path());
+        glimmo::benchOrderedParseGrowth();
     }
     glimmo::setLogSinkForTesting({});
     return 0;

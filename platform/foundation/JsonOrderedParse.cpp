@@ -3,7 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include <optional>
-#include <set>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace glimmo {
@@ -17,26 +18,39 @@ using Members = Json::object_t::Container;
 // Up to this many members a key is looked for one by one; past it, through the index.
 constexpr std::size_t membersSearchedInTurn = 16;
 
-// Member positions ordered by their keys, which are looked up in the members themselves: a vector
-// that grows moves its short keys, so nothing may point into them.
-class KeyOrder {
+// Member positions hashed by their keys, which are looked up in the members themselves: a vector that
+// grows moves its short keys, so nothing may point into them. Looked up by the key's text.
+class KeyHash {
 public:
     using is_transparent = void;
-    explicit KeyOrder(const Members& members) : members_(&members) {}
-    bool operator()(std::size_t a, std::size_t b) const { return key(a) < key(b); }
-    bool operator()(std::size_t a, const std::string& b) const { return key(a) < b; }
-    bool operator()(const std::string& a, std::size_t b) const { return a < key(b); }
+    explicit KeyHash(const Members& members) : members_(&members) {}
+    std::size_t operator()(std::size_t position) const { return (*this)((*members_)[position].first); }
+    std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
 
 private:
-    const std::string& key(std::size_t position) const { return (*members_)[position].first; }
     const Members* members_;
 };
+
+class SameKey {
+public:
+    using is_transparent = void;
+    explicit SameKey(const Members& members) : members_(&members) {}
+    bool operator()(std::size_t a, std::size_t b) const { return key(a) == key(b); }
+    bool operator()(std::size_t a, std::string_view b) const { return key(a) == b; }
+    bool operator()(std::string_view a, std::size_t b) const { return a == key(b); }
+
+private:
+    std::string_view key(std::size_t position) const { return (*members_)[position].first; }
+    const Members* members_;
+};
+
+using KeyIndex = std::unordered_set<std::size_t, KeyHash, SameKey>;
 
 // An array or object still being read.
 struct OpenValue {
     Json* value;
     // Made once an object passes membersSearchedInTurn.
-    std::optional<std::set<std::size_t, KeyOrder>> positions;
+    std::optional<KeyIndex> positions;
 
     Members& members() const { return value->get_ref<Json::object_t&>(); }
 
@@ -49,10 +63,10 @@ struct OpenValue {
             return nullptr;
         }
         if (!positions) {
-            positions.emplace(KeyOrder(all));
+            positions.emplace(all.size(), KeyHash(all), SameKey(all));
             for (std::size_t position = 0; position < all.size(); ++position) positions->insert(position);
         }
-        const auto found = positions->find(key);
+        const auto found = positions->find(std::string_view(key));
         return found == positions->end() ? nullptr : &all[*found].second;
     }
 
