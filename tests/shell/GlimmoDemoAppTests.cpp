@@ -101,7 +101,7 @@ TEST_F(GlimmoDemoAppTest, WithoutAnUpdaterGivenItMakesAStartedStandardController
 // within it as the application starts, before any journal is saved: the next start reads it quickly.
 TEST_F(GlimmoDemoAppTest, AnOlderSettingsFilePastTheJournalBudgetIsWrittenWithinItAtTheStart) {
     const auto file = directory.path() / "older" / "defaults.json";
-    const int days = 40;
+    const int days = 26; // some 109 KB of the file each
     const auto dayOf = [&](int day) { return loop->now().addingTimeInterval(-86400.0 * day); };
     {
         UserDefaults older(file);
