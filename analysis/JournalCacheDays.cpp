@@ -77,25 +77,22 @@ bool JournalCacheEntry::isKeptInMemoryOnly(std::size_t budget) const {
 
 void keepMemoryOnlyDaysWithin(JournalCacheDays& days, std::size_t storedBudget, std::size_t memoryBudget) {
     std::vector<JournalCacheDays::iterator> inMemoryOnly;
-    std::size_t bytes = 0;
     for (auto day = days.begin(); day != days.end(); ++day) {
-        if (day->second->isKeptInMemoryOnly(storedBudget)) {
-            inMemoryOnly.push_back(day);
-            bytes += day->second->replyBytes();
-        }
+        if (day->second->isKeptInMemoryOnly(storedBudget)) inMemoryOnly.push_back(day);
     }
-    if (bytes <= memoryBudget) {
-        return;
-    }
-    // Saved longest ago first; of those saved at once, the older day.
-    std::stable_sort(inMemoryOnly.begin(), inMemoryOnly.end(),
-                     [](const auto& a, const auto& b) { return a->second->timestamp() < b->second->timestamp(); });
-    for (const auto& day : inMemoryOnly) {
-        if (bytes <= memoryBudget) {
-            break;
+    // Saved last first; of those saved at once, the newer day. The one saved last stays whatever its
+    // size: it is the one shown, which its view holds anyway.
+    std::stable_sort(inMemoryOnly.begin(), inMemoryOnly.end(), [](const auto& a, const auto& b) {
+        return a->second->timestamp() > b->second->timestamp() ||
+               (a->second->timestamp() == b->second->timestamp() && a->first > b->first);
+    });
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < inMemoryOnly.size(); ++i) {
+        bytes += inMemoryOnly[i]->second->replyBytes();
+        if (i > 0 && bytes > memoryBudget) {
+            for (std::size_t older = i; older < inMemoryOnly.size(); ++older) days.erase(inMemoryOnly[older]);
+            return;
         }
-        bytes -= day->second->replyBytes();
-        days.erase(day);
     }
 }
 

@@ -97,7 +97,8 @@ private:
 
 // Drops from `days` those kept in memory only (too large for `storedBudget` on their own) past
 // `memoryBudget` bytes of replies, the ones saved longest ago first: a journal too large for the file
-// is kept for the process only while the few newest such fit in memory.
+// is kept for the process only while the few saved last fit in memory. The one saved last is kept
+// whatever its size.
 void keepMemoryOnlyDaysWithin(JournalCacheDays& days, std::size_t storedBudget, std::size_t memoryBudget);
 
 // `over`'s days, and those of `under` that `over` does not hold.

@@ -72,7 +72,8 @@ public:
     // bench/app/JournalCacheStartBench.cpp), the goal being at most twice.
     static constexpr std::size_t storedBytesBudget = std::size_t{2} << 20;
     // At most this many bytes of replies too large for the file stay in memory (two of the largest
-    // replies the AI client reads): eight of them took the process past a gigabyte.
+    // replies the AI client reads), but for the one saved last: eight of them took the process past a
+    // gigabyte.
     static constexpr std::size_t memoryOnlyBudget = std::size_t{64} << 20;
 
     explicit JournalPromptCache(UserDefaults& defaults);

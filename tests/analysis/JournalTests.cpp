@@ -374,6 +374,11 @@ TEST_F(JournalPromptCacheTest, RepliesKeptOnlyInMemoryStayWithinTheirBudget) {
     }
     EXPECT_LE(keptBytes, JournalPromptCache::memoryOnlyBudget);
     EXPECT_EQ(keptDays, (std::vector<int>{3, 4, 5})) << "the three saved last";
+    // One larger than the whole budget, saved last, is the one shown: it stays, alone.
+    const SharedText larger = std::string(JournalPromptCache::memoryOnlyBudget + 1, 'j');
+    cache.saveResponse(larger, on7th(10).addingTimeInterval(86400));
+    EXPECT_EQ(cache.getResponse(on7th(10).addingTimeInterval(86400)).first, larger);
+    for (int day = 0; day < count; ++day) EXPECT_FALSE(cached(on7th(10).addingTimeInterval(-86400.0 * day)).first) << day;
     UserDefaults::standard().flush();
     UserDefaults readBack(UserDefaults::standard().filePath());
     EXPECT_TRUE(JournalPromptCache(readBack).loadCache().empty()) << "none of them in the file";
