@@ -5,6 +5,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NumberText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace glimmo {
@@ -69,15 +70,42 @@ std::vector<std::uint8_t> JournalCacheData::bytes() const {
     return {stored.begin(), stored.end()};
 }
 
+bool JournalCacheEntry::isKeptInMemoryOnly(std::size_t budget) const {
+    // Its stored text, with the least a day and the array's brackets take beside it.
+    return leftOut_.load() || storedSizeAtLeast() + 4 > budget / 4 * 3;
+}
+
+void keepMemoryOnlyDaysWithin(JournalCacheDays& days, std::size_t storedBudget, std::size_t memoryBudget) {
+    std::vector<JournalCacheDays::iterator> inMemoryOnly;
+    for (auto day = days.begin(); day != days.end(); ++day) {
+        if (day->second->isKeptInMemoryOnly(storedBudget)) inMemoryOnly.push_back(day);
+    }
+    // Saved last first; of those saved at once, the newer day. The one saved last stays whatever its
+    // size: it is the one shown, which its view holds anyway.
+    std::stable_sort(inMemoryOnly.begin(), inMemoryOnly.end(), [](const auto& a, const auto& b) {
+        return a->second->timestamp() > b->second->timestamp() ||
+               (a->second->timestamp() == b->second->timestamp() && a->first > b->first);
+    });
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < inMemoryOnly.size(); ++i) {
+        bytes += inMemoryOnly[i]->second->replyBytes();
+        if (i > 0 && bytes > memoryBudget) {
+            for (std::size_t older = i; older < inMemoryOnly.size(); ++older) days.erase(inMemoryOnly[older]);
+            return;
+        }
+    }
+}
+
 void JournalCacheEntry::reportNotStored(std::size_t budget) const {
+    leftOut_.store(true);
     std::call_once(reporting_, [&] {
         const auto megabytes = [](std::size_t bytes) {
             char text[32];
             std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
             return std::string(text);
         };
-        systemLog("📓 A journal of " + megabytes(response_ ? (*response_)->size() : undecoded_.size()) +
-                  " is more than the journal cache stores (" + megabytes(budget) + "): it is kept only until the application quits");
+        systemLog("📓 A journal of " + megabytes(replyBytes()) +
+                  " is more than the journal cache stores (" + megabytes(budget) + "): it is kept in memory only, until the application quits or newer ones need the room");
     });
 }
 

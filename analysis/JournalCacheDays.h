@@ -6,6 +6,7 @@
 #include "analysis/JournalPromptCache.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -37,11 +38,19 @@ public:
     // A bound below storedText().size() that costs nothing to know: a reply too large to store is told
     // without being encoded.
     std::size_t storedSizeAtLeast() const;
-    // Logs, once for the entry, that it is kept in memory only.
+    // Logs, once for the entry, that it is kept in memory only, and marks it so.
     void reportNotStored(std::size_t budget) const;
+    // Whether the entry is known to be too large for `budget` on its own: by its size, or because the
+    // defaults' writer left it out for that.
+    bool isKeptInMemoryOnly(std::size_t budget) const;
+    // The bytes of its reply (or of its undecoded form): what keeping it in memory costs.
+    std::size_t replyBytes() const { return response_ ? (*response_)->size() : undecoded_.size(); }
 
+    // The same reply and time, whether or not the texts are one.
     bool operator==(const JournalCacheEntry& other) const {
-        return response_ == other.response_ && timestamp_ == other.timestamp_ && undecoded_ == other.undecoded_;
+        const bool sameResponse = response_.has_value() == other.response_.has_value() &&
+                                  (!response_ || **response_ == **other.response_);
+        return sameResponse && timestamp_ == other.timestamp_ && undecoded_ == other.undecoded_;
     }
 
 private:
@@ -51,6 +60,7 @@ private:
     mutable std::once_flag storing_;
     mutable std::string storedText_;
     mutable std::once_flag reporting_;
+    mutable std::atomic<bool> leftOut_{false};
 };
 
 // Throws JSONDecodingError for anything but the stored array; an entry that is no reply is kept undecoded.
@@ -84,6 +94,12 @@ private:
     const std::shared_ptr<const DefaultsData> read_;
     const std::shared_ptr<const JournalCacheDays> readDays_;
 };
+
+// Drops from `days` those kept in memory only (too large for `storedBudget` on their own) past
+// `memoryBudget` bytes of replies, the ones saved longest ago first: a journal too large for the file
+// is kept for the process only while the few saved last fit in memory. The one saved last is kept
+// whatever its size.
+void keepMemoryOnlyDaysWithin(JournalCacheDays& days, std::size_t storedBudget, std::size_t memoryBudget);
 
 // `over`'s days, and those of `under` that `over` does not hold.
 JournalCacheDays journalCacheDaysOver(const JournalCacheDays& under, const JournalCacheDays& over);

@@ -16,20 +16,29 @@ JournalHighlightsModel::JournalHighlightsModel(std::shared_ptr<UnifiedActivitySe
                                                std::shared_ptr<ChatViewModel> chat)
     : unifiedActivityService(service),
       chatViewModel(chat ? std::move(chat) : std::make_shared<ChatViewModel>(service, "TODAY")),
+      cacheCleared_(JournalPromptCache::shared().didClear.connect([this] { forgetClearedJournal(); })),
       work_(std::make_unique<BackgroundQueue>()) {}
 
 JournalHighlightsModel::~JournalHighlightsModel() = default;
+
+void JournalHighlightsModel::forgetClearedJournal() {
+    ++generation_;
+    journalText = SharedText();
+    isLoading = false;
+}
 
 Task<void> JournalHighlightsModel::generateJournal(Date date) {
     const auto self = shared_from_this();
     const std::uint64_t generation = ++generation_;
     isLoading = true;
+    JournalPromptCache& cache = JournalPromptCache::shared();
+    // The journal is asked for from here on: a clear after this point refuses it.
+    const ClearMark requested = cache.clearMark();
 
     const Calendar calendar = Calendar::current();
     const Date dayStart = calendar.startOfDay(date);
     const Date dayEnd = calendar.startOfNextDay(dayStart);
 
-    JournalPromptCache& cache = JournalPromptCache::shared();
     // A year of journals read from the file is decoded here, off the main loop, once per process.
     auto preparing = cache.prepare(*work_);
     co_await std::move(preparing);
@@ -72,7 +81,7 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
     if (!cancelled && failure.empty() && keyConfigured) {
         auto spacing = work_->perform([answer = std::move(answer)] { return SharedText(spaceJournalBullets(answer)); });
         reply = co_await std::move(spacing);
-        cache.saveResponse(reply, date);
+        cache.saveResponse(reply, date, requested);
     } else {
         reply = SharedText(std::move(answer));
     }

@@ -35,13 +35,17 @@ public:
     const std::shared_ptr<ChatViewModel> chatViewModel;
 
     // Shows the journal of the day of `date`. A run overtaken by a later one shows nothing; a
-    // journal it received is still cached under its own day.
+    // journal it received is still cached under its own day. A run overtaken by a clear of the cache
+    // shows nothing and caches nothing: its journal was written from what was cleared.
     Task<void> generateJournal(Date date);
 
 private:
     bool isCurrent(std::uint64_t generation) const { return generation == generation_; }
+    // What is shown follows what is stored: once the cache is cleared, no journal of before.
+    void forgetClearedJournal();
 
     std::uint64_t generation_ = 0;
+    Subscription cacheCleared_;
     // Writes the prompt around the day's report and spaces the reply: megabytes on a busy day.
     std::unique_ptr<BackgroundQueue> work_;
 };

@@ -23,15 +23,29 @@ const std::shared_ptr<const JournalCacheDays>& noDays() {
 
 } // namespace
 
-JournalPromptCache::JournalPromptCache(UserDefaults& defaults) : defaults_(&defaults) {}
+JournalPromptCache::JournalPromptCache(UserDefaults& defaults) { bind(defaults); }
 
 JournalPromptCache::~JournalPromptCache() = default;
 
 JournalPromptCache& JournalPromptCache::shared() {
-    // Bound to whichever standard defaults are installed when it is used.
+    // Bound to whichever standard defaults are installed when it is used; bound anew each time, since
+    // defaults made in the place of ones that went may have their address.
     static JournalPromptCache cache(UserDefaults::standard());
-    cache.defaults_ = &UserDefaults::standard();
+    cache.bind(UserDefaults::standard());
     return cache;
+}
+
+void JournalPromptCache::bind(UserDefaults& defaults) {
+    defaults_ = &defaults;
+    defaultsChanges_ = defaults.didChange.connect([this, &defaults](const std::string& key) {
+        if (key == cacheKey && !defaults.contains(cacheKey)) forgetEveryDay();
+    });
+}
+
+void JournalPromptCache::forgetEveryDay() {
+    decoded_.reset();
+    clears_.cleared();
+    didClear.emit();
 }
 
 UserDefaults& JournalPromptCache::defaults() const {
@@ -84,6 +98,44 @@ Task<void> JournalPromptCache::prepare(BackgroundQueue& decoder) {
     }
 }
 
+Task<void> JournalPromptCache::storeWithinBudget(BackgroundQueue& decoder) {
+    const auto read = layers().read;
+    const std::optional<std::size_t> size = read ? read->knownSize() : std::nullopt;
+    // Its size in the file: Base64, four bytes for every three.
+    if (!size || (*size + 2) / 3 * 4 <= storedBytesBudget) {
+        co_return;
+    }
+    auto decoding = decoder.perform([read] {
+        const JournalCacheDays days = readableJournalCacheDays(*read);
+        // What a save would keep of them: the newest that the file holds (their stored form made here,
+        // not by the writer), and those too large for it that fit in memory.
+        JournalCacheDays kept = journalCacheDaysWithin(days, storedBytesBudget);
+        for (const auto& day : days) {
+            if (day.second->isKeptInMemoryOnly(storedBytesBudget)) kept.insert(day);
+        }
+        keepMemoryOnlyDaysWithin(kept, storedBytesBudget, memoryOnlyBudget);
+        return std::make_shared<const JournalCacheDays>(std::move(kept));
+    });
+    auto kept = co_await std::move(decoding);
+    const Layers now = layers();
+    if (now.read != read) {
+        // Cleared or set anew meanwhile: these days must not come back, and they go where they were made.
+        decoder.post([kept = std::move(kept)] {});
+        co_return;
+    }
+    auto saved = std::make_shared<JournalCacheDays>(journalCacheDaysOver(*kept, *now.saved));
+    keepMemoryOnlyDaysWithin(*saved, storedBytesBudget, memoryOnlyBudget);
+    decoded_.reset();
+    defaults_->set(cacheKey, std::make_shared<const JournalCacheData>(std::move(saved)));
+}
+
+void JournalPromptCache::startStoringWithinBudget() {
+    if (!startQueue_) {
+        startQueue_ = std::make_unique<BackgroundQueue>();
+    }
+    startTask(RunLoop::main(), storeWithinBudget(*startQueue_));
+}
+
 JournalCacheDictionary JournalPromptCache::loadCache() const {
     const Layers days = layers();
     JournalCacheDictionary cache;
@@ -93,14 +145,20 @@ JournalCacheDictionary JournalPromptCache::loadCache() const {
     return cache;
 }
 
-void JournalPromptCache::saveResponse(SharedText text, Date date) {
+bool JournalPromptCache::saveResponse(SharedText text, Date date, ClearMark requested) {
+    // Asked for before the days were cleared: from what was cleared, and not to be kept.
+    if (clears_.clearedSince(requested)) {
+        return false;
+    }
     Layers days = layers();
     auto saved = std::make_shared<JournalCacheDays>(*days.saved);
     (*saved)[Calendar::current().startOfDay(date)] =
         std::make_shared<const JournalCacheEntry>(std::move(text), RunLoop::main().now());
+    keepMemoryOnlyDaysWithin(*saved, storedBytesBudget, memoryOnlyBudget);
     // The read days go with the value when they are decoded, so that its writer does not decode them again.
     auto read = isDecoded(days.read) ? decoded_->days : nullptr;
     defaults_->set(cacheKey, std::make_shared<const JournalCacheData>(std::move(saved), std::move(days.read), std::move(read)));
+    return true;
 }
 
 std::pair<std::optional<SharedText>, bool> JournalPromptCache::getResponse(Date date) const {
@@ -123,8 +181,12 @@ std::pair<std::optional<SharedText>, bool> JournalPromptCache::getResponse(Date 
 }
 
 void JournalPromptCache::clear() {
-    decoded_.reset();
-    defaults_->remove(cacheKey);
+    if (defaults_->contains(cacheKey)) {
+        // Its removal forgets the days, as anyone's does.
+        defaults_->remove(cacheKey);
+    } else {
+        forgetEveryDay();
+    }
 }
 
 } // namespace glimmo

@@ -19,8 +19,10 @@ public:
     const std::string& operator*() const { return *text_; }
     const std::string* operator->() const { return text_.get(); }
 
-    // Equal texts, whether or not they are the same one; the same one is told at once.
-    bool operator==(const SharedText& other) const { return text_ == other.text_ || *text_ == *other.text_; }
+    // The same text, not merely an equal one: told at once however long the text, never by reading it
+    // (a view told a reply from another this way, on the main loop). Every empty text made with no
+    // argument is the same one. Compare *a == *b for equal contents.
+    bool operator==(const SharedText& other) const { return text_ == other.text_; }
 
 private:
     static const std::shared_ptr<const std::string>& emptyText() {

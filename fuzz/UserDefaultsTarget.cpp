@@ -100,8 +100,8 @@ int fuzzOne(const std::uint8_t* data, std::size_t size) {
         const auto before = readings(defaults);
         const std::size_t setAside = filesSetAside(folder.path());
         // A change rewrites the whole file: what was read must read back the same, from a file the
-        // reader takes and no more than a few times larger (a number may be written longer: 1e9 is
-        // 1000000000.0), with room for the member the change adds.
+        // reader takes and no larger than it was but for a line for each member (no value is written
+        // longer than the text that gave it: 1e9 stays 1e9), with room for the member the change adds.
         defaults.set("fuzzed", 1);
         defaults.flush();
         const UserDefaults reloaded(file);
@@ -111,8 +111,15 @@ int fuzzOne(const std::uint8_t* data, std::size_t size) {
         if (filesSetAside(folder.path()) != setAside) {
             fail("the settings file as written was set aside when read");
         }
-        if (readFile(file).value_or("").size() > 4 * size + 64) {
-            fail("the settings file grew more than a few times when written");
+        std::size_t members = 0;
+        if (filesSetAside(folder.path()) == 0) {
+            members = parseOrderedJSON(bytesOf(data, size), defaultsFileLimits).size();
+        }
+        // "\n  " before each member, a blank after its colon, "\n" before the closing brace; and the
+        // member the change added.
+        const std::size_t fuzzedMember = std::string(",\n  \"fuzzed\": 1").size();
+        if (readFile(file).value_or("").size() > size + 4 * members + 1 + fuzzedMember + 2) {
+            fail("a value of the settings file was written longer than it was read");
         }
     }
     for (const auto& entry : fs::directory_iterator(folder.path())) {

@@ -6,6 +6,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/StandardStreams.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/runtime/LargeAllocations.h"
 #include "RemoteImage/ImageLoadingSession.h"
 #include "platform/scenes/ApplicationRunner.h"
 #include "shell/GlimmoDemoApp.h"
@@ -33,6 +34,8 @@ std::vector<glimmo::StoreFolder> storeFolders() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything large is allocated, so that memory comes back after large texts.
+    glimmo::giveLargeAllocationsBackWhenFreed();
     // A start with standard output or error closed would otherwise see them taken by the next file
     // opened (the X connection, a lock, a store), which would then get the log and the prompts.
     glimmo::openClosedStandardStreams();

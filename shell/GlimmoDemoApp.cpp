@@ -1,5 +1,6 @@
 #include "shell/GlimmoDemoApp.h"
 
+#include "analysis/JournalPromptCache.h"
 #include "app/ActivityMonitor.h"
 #include "app/ChromeHistoryReader.h"
 #include "app/PreferencesModel.h"
@@ -63,6 +64,8 @@ GlimmoDemoApp::GlimmoDemoApp(Dependencies dependencies)
     activityMonitor->startMonitoring();
     unifiedActivityService = std::make_shared<UnifiedActivityService>(activityMonitor, chromeReader,
                                                                       PreferencesModel::shared(), clock_);
+    // A settings file that an earlier version filled with journals is written within the budget now.
+    JournalPromptCache::shared().startStoringWithinBudget();
 }
 
 GlimmoDemoApp::~GlimmoDemoApp() {

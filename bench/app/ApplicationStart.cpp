@@ -1,6 +1,7 @@
 #include "bench/app/ApplicationStart.h"
 
 #include "platform/foundation/Locations.h"
+#include "platform/runtime/LargeAllocations.h"
 #include "platform/scenes/ApplicationRunner.h"
 #include "shell/GlimmoDemoApp.h"
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include <poll.h>
@@ -31,16 +33,18 @@ namespace fs = std::filesystem;
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr const char* childFlag = "--child";
+constexpr const char* stayFlag = "--stay";
 
 std::int64_t nowNanoseconds() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(SteadyClock::now().time_since_epoch()).count();
 }
 
-// In the child: at the first paint, once it is done, report the moment and leave at once.
+// In the child: at the first paint, once it is done, report the moment and leave at once (unless it
+// is to stay until it is ended).
 class FirstFrameWatcher final : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !seen_) {
+        if (event->type() == QEvent::Paint && !seen_ && !stays) {
             seen_ = true;
             QTimer::singleShot(0, [] {
                 std::printf("frame %lld\n", static_cast<long long>(nowNanoseconds()));
@@ -50,6 +54,8 @@ public:
         }
         return QObject::eventFilter(watched, event);
     }
+
+    bool stays = false;
 
 private:
     bool seen_ = false;
@@ -86,14 +92,47 @@ std::vector<std::string> childEnvironment(const fs::path& home) {
 bool isApplicationStartChild(int argc, char** argv) { return argc > 1 && std::strcmp(argv[1], childFlag) == 0; }
 
 int runApplicationStartChild(int argc, char** argv) {
-    return runApplication(argc, argv, GlimmoDemoApp::name, [] {
+    giveLargeAllocationsBackWhenFreed(); // as the application's main does
+    const bool stays = argc > 2 && std::strcmp(argv[2], stayFlag) == 0;
+    return runApplication(argc, argv, GlimmoDemoApp::name, [stays] {
         static FirstFrameWatcher watcher;
+        watcher.stays = stays;
         QCoreApplication::instance()->installEventFilter(&watcher);
         return std::make_unique<GlimmoDemoApp>();
     });
 }
 
 fs::path settingsFolderIn(const fs::path& home) { return home / "config" / bundleIdentifier(); }
+
+bool runUntil(const fs::path& home, const std::function<bool()>& done, double seconds) {
+    fs::create_directories(home / "run");
+    fs::permissions(home / "run", fs::perms::owner_all);
+    std::vector<std::string> entries = childEnvironment(home);
+    std::vector<char*> envp;
+    for (auto& entry : entries) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::string program = fs::read_symlink("/proc/self/exe").string();
+    std::string flag = childFlag;
+    std::string stay = stayFlag;
+    char* argv[] = {program.data(), flag.data(), stay.data(), nullptr};
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    bool reached = false;
+    while (!(reached = done()) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    // Quits as on SIGTERM, writing what it still has to.
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    return reached;
+}
 
 std::optional<double> timeOneStart(const fs::path& home) {
     fs::create_directories(home / "run");

@@ -7,6 +7,7 @@
 // start ends.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,10 @@ int runApplicationStartChild(int argc, char** argv);
 // One start in `home` (its "run" folder made private first): the seconds from the spawn to the first
 // painted frame, or nullopt when none was painted within 60 s.
 std::optional<double> timeOneStart(const std::filesystem::path& home);
+
+// The application started in `home` and left running until `done()` holds (asked every 50 ms), for at
+// most `seconds`; then it quits as on SIGTERM. Returns whether `done()` came to hold.
+bool runUntil(const std::filesystem::path& home, const std::function<bool()>& done, double seconds);
 
 // `home`'s folder of the application's settings, as the child will look for it.
 std::filesystem::path settingsFolderIn(const std::filesystem::path& home);

@@ -52,12 +52,15 @@ inline constexpr JSONLimits defaultsFileLimits{
     .bytes = maximumReadFileSize, .nestingDepth = maximumJSONNestingDepth, .values = 100'000};
 
 // The values of the file's text, in its order; byte values keep their Base64 text, decoded only when
-// read. Throws JSONDecodingError for a text past defaultsFileLimits or that holds no JSON object.
-DefaultsEntries defaultsEntries(std::string_view fileText);
+// read. Throws JSONDecodingError for a text past `limits` or that holds no JSON object, and for one
+// that would pass them once written back (defaultsFileSize): every file read can be written again.
+DefaultsEntries defaultsEntries(std::string_view fileText, const JSONLimits& limits = defaultsFileLimits);
 
-// The file's text: one member of the object a line, each value as compact JSON, so the text grows
-// with what it holds and never with how deep it nests. Throws JSONDecodingError, rather than give a
-// text the reader would refuse, when the values go past defaultsFileLimits.
-std::string defaultsFileText(const DefaultsEntries& values);
+// The file's text: one member of the object a line, each value as compact JSON with its numbers in
+// their shortest form, so the text grows with what it holds and never with how deep it nests. Throws
+// JSONDecodingError, rather than give a text the reader would refuse, when the values go past `limits`.
+std::string defaultsFileText(const DefaultsEntries& values, const JSONLimits& limits = defaultsFileLimits);
+// The size of defaultsFileText(values), told without making it.
+std::size_t defaultsFileSize(const DefaultsEntries& values);
 
 } // namespace glimmo

@@ -1,6 +1,7 @@
 #include "platform/foundation/Json.h"
 
 #include "platform/foundation/JsonOrderedParse.h"
+#include "platform/foundation/NumberText.h"
 #include "platform/foundation/Utf8.h"
 
 #include <nlohmann/json.hpp>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <type_traits>
 
 namespace glimmo {
@@ -234,6 +236,86 @@ std::string compactJSON(const nlohmann::json& value) {
 
 namespace {
 
+using Output = nlohmann::detail::output_adapter_t<char>;
+
+// Strings, integers, booleans and null through nlohmann's own serializer, straight into the output (a
+// value may hold a string of many megabytes): its compact forms of them are already the shortest.
+class ShortestWriter {
+public:
+    explicit ShortestWriter(Output output)
+        : output_(output), serializer_(std::move(output), ' ', nlohmann::ordered_json::error_handler_t::replace) {}
+
+    void write(const nlohmann::ordered_json& value) {
+        switch (value.type()) {
+        case nlohmann::ordered_json::value_t::number_float: {
+            // nlohmann writes what JSON cannot hold (NaN, infinities) as null.
+            const double number = value.get<double>();
+            const std::string text = std::isfinite(number) ? floatingNumberText(number) : "null";
+            output_->write_characters(text.data(), text.size());
+            return;
+        }
+        case nlohmann::ordered_json::value_t::array: {
+            output_->write_character('[');
+            bool first = true;
+            for (const auto& element : value) {
+                if (!first) output_->write_character(',');
+                first = false;
+                write(element);
+            }
+            output_->write_character(']');
+            return;
+        }
+        case nlohmann::ordered_json::value_t::object: {
+            output_->write_character('{');
+            bool first = true;
+            for (auto member = value.begin(); member != value.end(); ++member) {
+                if (!first) output_->write_character(',');
+                first = false;
+                serializer_.dump(nlohmann::ordered_json(member.key()), false, false, 0);
+                output_->write_character(':');
+                write(member.value());
+            }
+            output_->write_character('}');
+            return;
+        }
+        default:
+            serializer_.dump(value, false, false, 0);
+        }
+    }
+
+private:
+    const Output output_;
+    nlohmann::detail::serializer<nlohmann::ordered_json> serializer_;
+};
+
+// Counts what it is given.
+class CountingOutput final : public nlohmann::detail::output_adapter_protocol<char> {
+public:
+    void write_character(char) override { ++count; }
+    void write_characters(const char*, std::size_t length) override { count += length; }
+    std::size_t count = 0;
+};
+
+} // namespace
+
+void appendShortestJSON(std::string& out, const nlohmann::ordered_json& value) {
+    ShortestWriter(nlohmann::detail::output_adapter<char, std::string>(out)).write(value);
+}
+
+std::string shortestJSON(const nlohmann::ordered_json& value) {
+    std::string out;
+    appendShortestJSON(out, value);
+    return out;
+}
+
+std::size_t shortestJSONSize(const nlohmann::ordered_json& value) {
+    const auto counting = std::make_shared<CountingOutput>();
+    ShortestWriter(counting).write(value);
+    return counting->count;
+}
+
+namespace {
+
 // The end of the string whose content starts at `position`: its closing quote, the first one not
 // escaped (preceded by an even number of backslashes). Skips by memchr: strings are most of a reply.
 std::size_t closingQuote(std::string_view text, std::size_t position) {
@@ -268,7 +350,10 @@ void checkJSONLimits(std::string_view text, const JSONLimits& limits) {
                 throw JSONDecodingError("", "The data is nested deeper than " + std::to_string(limits.nestingDepth) +
                                                 " levels.");
             }
-            countValue();
+            // Its first element, unless it has none; the blanks before what follows are passed once.
+            const std::size_t next = text.find_first_not_of(" \t\n\r", i + 1);
+            if (next == std::string_view::npos || text[next] != (c == '[' ? ']' : '}')) countValue();
+            if (next != std::string_view::npos) i = next - 1;
         } else if ((c == ']' || c == '}') && depth > 0) {
             --depth;
         } else if (c == ',') {

@@ -49,6 +49,14 @@ std::string prettyJSON(const nlohmann::ordered_json& value);
 std::string prettyJSON(const nlohmann::json& value);
 std::string compactJSON(const nlohmann::ordered_json& value);
 std::string compactJSON(const nlohmann::json& value);
+// Compact too, but each floating number in its shortest form (floatingNumberText: 1e9, where nlohmann
+// writes 1000000000.0), so no value is written longer than any text that reads as it: what a file's
+// reader took, its writer gives back no larger.
+std::string shortestJSON(const nlohmann::ordered_json& value);
+// The same, appended to `out`.
+void appendShortestJSON(std::string& out, const nlohmann::ordered_json& value);
+// The size of shortestJSON(value), told without making it.
+std::size_t shortestJSONSize(const nlohmann::ordered_json& value);
 
 // Deeper nesting than this is refused before parsing: every later copy, comparison and conversion of a
 // value recurses once per level.
@@ -59,7 +67,7 @@ struct JSONLimits {
     std::size_t bytes = std::numeric_limits<std::size_t>::max();
     std::size_t nestingDepth = maximumJSONNestingDepth;
     // Values, object members counted as values: one for the text, and one more for each opening
-    // bracket and each comma outside strings. That is exact when no array or object is empty, and
+    // bracket of a non-empty array or object and each comma outside strings; so [[],[]] holds 3. That
     // bounds the memory a parse builds, about a hundred bytes per value besides the text of strings.
     std::size_t values = std::numeric_limits<std::size_t>::max();
 };

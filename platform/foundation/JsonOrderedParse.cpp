@@ -2,8 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include <optional>
-#include <set>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace glimmo {
@@ -14,53 +17,78 @@ using Json = nlohmann::ordered_json;
 // The members as a plain vector: appended to without the search that ordered_map's own insert makes.
 using Members = Json::object_t::Container;
 
-// Up to this many members a key is looked for one by one; past it, through the index.
+// Up to this many members a key is looked for among them one by one as it comes; past it, the members
+// are appended as they come and a key given twice is found once the object is closed.
 constexpr std::size_t membersSearchedInTurn = 16;
 
-// Member positions ordered by their keys, which are looked up in the members themselves: a vector
-// that grows moves its short keys, so nothing may point into them.
-class KeyOrder {
-public:
-    using is_transparent = void;
-    explicit KeyOrder(const Members& members) : members_(&members) {}
-    bool operator()(std::size_t a, std::size_t b) const { return key(a) < key(b); }
-    bool operator()(std::size_t a, const std::string& b) const { return key(a) < b; }
-    bool operator()(const std::string& a, std::size_t b) const { return a < key(b); }
-
-private:
-    const std::string& key(std::size_t position) const { return (*members_)[position].first; }
-    const Members* members_;
-};
+// Keeps one member of each key: the first place, with the value given last. Each key is looked up once
+// in a table of the keys' hashes sized for them all, which is made and read in the members' order, the
+// slot of the key some way ahead asked for from memory in advance: a lookup costs the same at any size,
+// where a table grown and read a key at a time waited for memory at every key once it outgrew the
+// processor's caches.
+void keepOneMemberPerKey(Members& members) {
+    constexpr std::uint32_t empty = std::numeric_limits<std::uint32_t>::max();
+    constexpr std::size_t ahead = 16;
+    struct Slot {
+        std::uint32_t hash = 0;
+        std::uint32_t position = empty;
+    };
+    if (members.size() >= empty) return; // more members than any text the reader takes could give
+    std::vector<std::uint32_t> hashes(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        hashes[i] = static_cast<std::uint32_t>(std::hash<std::string_view>()(members[i].first));
+    }
+    std::size_t size = 16;
+    while (size < 2 * members.size()) size *= 2;
+    const std::size_t mask = size - 1;
+    std::vector<Slot> slots(size);
+    std::vector<bool> repeated(members.size(), false);
+    bool anyRepeated = false;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (i + ahead < members.size()) __builtin_prefetch(&slots[hashes[i + ahead] & mask]);
+        std::size_t slot = hashes[i] & mask;
+        for (; slots[slot].position != empty; slot = (slot + 1) & mask) {
+            const Slot& taken = slots[slot];
+            if (taken.hash == hashes[i] && members[taken.position].first == members[i].first) break;
+        }
+        if (slots[slot].position == empty) {
+            slots[slot] = {hashes[i], static_cast<std::uint32_t>(i)};
+        } else {
+            members[slots[slot].position].second = std::move(members[i].second);
+            repeated[i] = true;
+            anyRepeated = true;
+        }
+    }
+    if (!anyRepeated) return;
+    // The keys are const in place: the members kept are moved into a new vector.
+    Members kept;
+    kept.reserve(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (!repeated[i]) kept.emplace_back(members[i].first, std::move(members[i].second));
+    }
+    members.swap(kept);
+}
 
 // An array or object still being read.
 struct OpenValue {
     Json* value;
-    // Made once an object passes membersSearchedInTurn.
-    std::optional<std::set<std::size_t, KeyOrder>> positions;
 
     Members& members() const { return value->get_ref<Json::object_t&>(); }
 
-    Json* find(const std::string& key) {
+    // A key given twice keeps its first place; the later value replaces the earlier one there.
+    Json* member(std::string key) {
         Members& all = members();
-        if (all.size() <= membersSearchedInTurn) {
+        if (all.size() < membersSearchedInTurn) {
             for (auto& member : all) {
                 if (member.first == key) return &member.second;
             }
-            return nullptr;
         }
-        if (!positions) {
-            positions.emplace(KeyOrder(all));
-            for (std::size_t position = 0; position < all.size(); ++position) positions->insert(position);
-        }
-        const auto found = positions->find(key);
-        return found == positions->end() ? nullptr : &all[*found].second;
+        all.emplace_back(std::move(key), nullptr);
+        return &all.back().second;
     }
 
-    Json* add(std::string key) {
-        Members& all = members();
-        all.emplace_back(std::move(key), nullptr);
-        if (positions) positions->insert(all.size() - 1);
-        return &all.back().second;
+    void close() {
+        if (value->is_object() && members().size() > membersSearchedInTurn) keepOneMemberPerKey(members());
     }
 };
 
@@ -81,11 +109,8 @@ public:
     bool end_object() { return close(); }
     bool end_array() { return close(); }
 
-    // A key given twice keeps its first place; the later value replaces the earlier one there.
     bool key(std::string& key) {
-        OpenValue& object = open_.back();
-        member_ = object.find(key);
-        if (member_ == nullptr) member_ = object.add(std::move(key));
+        member_ = open_.back().member(std::move(key));
         return true;
     }
 
@@ -119,11 +144,12 @@ private:
 
     // The value stays where it is while open: its parent takes nothing more until it is closed.
     bool open(Json::value_t type) {
-        open_.push_back(OpenValue{place(type), std::nullopt});
+        open_.push_back(OpenValue{place(type)});
         return true;
     }
 
     bool close() {
+        open_.back().close();
         open_.pop_back();
         return true;
     }

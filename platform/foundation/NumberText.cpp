@@ -1,6 +1,7 @@
 #include "platform/foundation/NumberText.h"
 
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 // std::to_chars and std::from_chars are the standard's conversions that never consult the locale.
@@ -29,6 +30,49 @@ std::optional<Number> parseWhole(std::string_view text) {
 std::string numberText(double value) { return shortestText(value); }
 
 std::string numberText(float value) { return shortestText(value); }
+
+std::string floatingNumberText(double value) {
+    if (!std::isfinite(value)) return numberText(value);
+    // The fewest significant digits that read back as the value, as d.ddd and a power of ten.
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string_view scientific(buffer, static_cast<std::size_t>(written.ptr - buffer));
+    const bool negative = scientific.front() == '-';
+    const std::size_t exponentAt = scientific.find('e');
+    std::string digits;
+    for (const char c : scientific.substr(negative ? 1 : 0, exponentAt - (negative ? 1 : 0))) {
+        if (c != '.') digits += c;
+    }
+    const int exponent = *parseInteger(scientific.substr(exponentAt + (scientific[exponentAt + 1] == '+' ? 2 : 1)));
+    const int count = static_cast<int>(digits.size());
+
+    // Those digits with the point after `before` of them (none after the last), and the power of ten
+    // that keeps the value; a power of 0 is left out, and a text with neither point nor power gets ".0".
+    // Then the plain forms with zeros: 1000.0, 0.001.
+    std::string best;
+    const auto consider = [&](std::string text) {
+        if (best.empty() || text.size() < best.size()) best = std::move(text);
+    };
+    if (exponent >= count - 1) {
+        consider(digits + std::string(static_cast<std::size_t>(exponent - count + 1), '0') + ".0");
+    } else if (exponent < 0) {
+        consider("0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits);
+    }
+    for (int before = 0; before <= count; ++before) {
+        const int power = exponent - (before - 1);
+        std::string text = before == 0 ? "0." + digits
+                           : before == count ? digits
+                                             : digits.substr(0, static_cast<std::size_t>(before)) + "." +
+                                                   digits.substr(static_cast<std::size_t>(before));
+        if (power != 0) {
+            text += "e" + std::to_string(power);
+        } else if (before == count) {
+            text += ".0";
+        }
+        consider(std::move(text));
+    }
+    return negative ? "-" + best : best;
+}
 
 std::optional<double> parseNumber(std::string_view text) { return parseWhole<double>(text); }
 

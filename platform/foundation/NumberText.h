@@ -16,6 +16,11 @@ namespace glimmo {
 std::string numberText(double value);
 // A single-precision value with its own shortest digits: 0.7f gives "0.7", not the double nearest it.
 std::string numberText(float value);
+// The shortest text that JSON reads back as the same finite double and as a floating number, never an
+// integer: "1e9", "1.5", "15e9", "1e-7", "0.0", "-0.0". No text that reads as the value that way is
+// shorter, so a number read and written again never grows. Non-finite values, which JSON cannot hold,
+// give what numberText gives.
+std::string floatingNumberText(double value);
 
 // The number that the whole of `text` spells in the form numberText writes (any decimal or exponent
 // form, "inf", "nan"); nullopt for anything else: a comma for the point, blanks, a leading '+', more

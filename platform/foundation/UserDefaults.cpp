@@ -29,6 +29,7 @@ class CopiedBytes final : public DefaultsData {
 public:
     explicit CopiedBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes.begin(), bytes.end()) {}
     std::vector<std::uint8_t> bytes() const override { return bytes_; }
+    std::optional<std::size_t> knownSize() const override { return bytes_.size(); }
 
 private:
     const std::vector<std::uint8_t> bytes_;

@@ -21,6 +21,9 @@ class DefaultsData {
 public:
     virtual ~DefaultsData() = default;
     virtual std::vector<std::uint8_t> bytes() const = 0;
+    // How many bytes bytes() makes, when that is known without making them (bytes read from the file or
+    // set as they are); nullopt otherwise.
+    virtual std::optional<std::size_t> knownSize() const { return std::nullopt; }
 };
 
 // Typed persistent values kept in one JSON file. A change is made in memory and the file is written

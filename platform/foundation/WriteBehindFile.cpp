@@ -17,6 +17,7 @@ void WriteBehindFile::write(Content content) {
             return;
         }
         writeQueued_ = true;
+        ++writesHandedOver_;
     }
     writer_.post([this] { writeLatest(); });
 }
@@ -25,6 +26,11 @@ void WriteBehindFile::flush() {
     std::unique_lock lock(mutex_);
     const std::uint64_t made = requests_;
     finished_.wait(lock, [&] { return requestsWritten_ >= made; });
+}
+
+std::uint64_t WriteBehindFile::writesHandedOver() {
+    const std::lock_guard lock(mutex_);
+    return writesHandedOver_;
 }
 
 void WriteBehindFile::writeLatest() {

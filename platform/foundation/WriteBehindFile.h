@@ -40,6 +40,9 @@ public:
     void write(Content content);
     // Returns once every request made so far is written or its write has failed.
     void flush();
+    // How many writes were handed to the writer's thread: one for each write it made, however many
+    // requests came while one was under way, since only the first of them hands it one.
+    std::uint64_t writesHandedOver();
 
 private:
     void writeLatest();
@@ -54,6 +57,7 @@ private:
     Content firstOvertaken_;
     std::uint64_t requests_ = 0;
     std::uint64_t requestsWritten_ = 0;
+    std::uint64_t writesHandedOver_ = 0;
     bool writeQueued_ = false;
     // Last: its thread ends, after the writes still queued, before the rest goes.
     BackgroundQueue writer_;

@@ -2,6 +2,9 @@
 
 #include "analysis/ChatViewModel.h"
 #include "analysis/ContentViewModel.h"
+#include "analysis/JournalPromptCache.h"
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/Json.h"
 #include "app/ActivityDataManager.h"
 #include "RemoteImage/DefaultRemoteImageLoader.h"
 #include "RemoteImage/ImageLoadingSession.h"
@@ -92,6 +95,43 @@ TEST_F(GlimmoDemoAppTest, WithoutAnUpdaterGivenItMakesAStartedStandardController
     const auto* controller = dynamic_cast<const StandardUpdaterController*>(app->updaterController.get());
     ASSERT_NE(controller, nullptr);
     EXPECT_TRUE(controller->isStarted());
+}
+
+// A settings file that an earlier version filled with journals, past the cache's budget, is written
+// within it as the application starts, before any journal is saved: the next start reads it quickly.
+TEST_F(GlimmoDemoAppTest, AnOlderSettingsFilePastTheJournalBudgetIsWrittenWithinItAtTheStart) {
+    const auto file = directory.path() / "older" / "defaults.json";
+    const int days = 26; // some 109 KB of the file each
+    const auto dayOf = [&](int day) { return loop->now().addingTimeInterval(-86400.0 * day); };
+    {
+        UserDefaults older(file);
+        older.set("viewStyle", "Journal");
+        JournalCacheDictionary dictionary;
+        for (int day = 0; day < days; ++day) {
+            std::string journal = "- **Day " + std::to_string(day) + "**: notes\n";
+            journal.resize(60 * 1024, 'x');
+            dictionary[Calendar::current().startOfDay(dayOf(day))] = encodeJournalPromptResponse({journal, loop->now()});
+        }
+        const std::string stored = encodeJournalCache(dictionary);
+        older.set("journalPromptCache", std::vector<std::uint8_t>(stored.begin(), stored.end()));
+    }
+    const auto storedBytes = [](const UserDefaults& settings) { return base64Encode(*settings.data("journalPromptCache")).size(); };
+    auto settings = std::make_shared<UserDefaults>(file);
+    ASSERT_GT(storedBytes(*settings), JournalPromptCache::storedBytesBudget);
+    UserDefaults::setStandard(settings);
+    bool written = false;
+    const auto changed = settings->didChange.connect([&](const std::string& key) { written = written || key == "journalPromptCache"; });
+    makeApp();
+    ASSERT_TRUE(waitFor([&] { return written; }));
+    settings->flush();
+
+    UserDefaults readBack(file);
+    EXPECT_EQ(readBack.string("viewStyle"), "Journal");
+    EXPECT_LE(storedBytes(readBack), JournalPromptCache::storedBytesBudget);
+    const JournalPromptCache stored(readBack);
+    EXPECT_TRUE(stored.getResponse(dayOf(0)).first) << "the newest days stay";
+    EXPECT_TRUE(stored.getResponse(dayOf(15)).first);
+    EXPECT_FALSE(stored.getResponse(dayOf(days - 1)).first) << "the oldest go";
 }
 
 TEST_F(GlimmoDemoAppTest, FirstOpeningLogsOnceAndFillsBothCachesLaterOpeningsReuseThem) {

@@ -33,6 +33,8 @@ protected:
     GlimmoDemoAppFixture() {
         Application::shared().resetForTesting();
         ChromeHistoryReader::resetLastLoadTimeForTesting();
+        // The application's settings, the journal cache's among them, in the test's folder.
+        UserDefaults::setStandard(defaultsFile);
         PreferencesModel::setShared(std::make_shared<PreferencesModel>(defaults, notifications));
         UserNotificationCenter::setShared(notificationCenter);
         std::filesystem::create_directories(historyCopy.parent_path());
@@ -43,6 +45,7 @@ protected:
         if (app) monitor = app->activityMonitor; // the base waits for its analyses before releasing it
         app.reset();
         PreferencesModel::setShared(nullptr);
+        UserDefaults::setStandard(nullptr);
         UserNotificationCenter::setShared(nullptr);
         Application::shared().resetForTesting();
         ChromeHistoryReader::resetLastLoadTimeForTesting();

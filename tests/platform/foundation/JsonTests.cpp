@@ -128,14 +128,15 @@ TEST(JsonTextTest, NumbersOutOfRangeAndDeepNestingAreDecodingErrors) {
 
 TEST(JsonTextTest, LimitsCountBytesDepthAndValuesOutsideStrings) {
     const JSONLimits limits{.bytes = 64, .nestingDepth = 3, .values = 4};
-    // One for the text, one for each opening bracket and comma.
-    for (const char* accepted : {"[0,0,0]", "{\"a\":[0,0]}", "[[[\",,,[[{{\"]]]", "\"[,,,,,,,,]\"", "7"}) {
+    // One for the text, one for each comma and for the first element of each array or object that has one.
+    for (const char* accepted : {"[0,0,0]", "{\"a\":[0,0]}", "[[[\",,,[[{{\"]]]", "\"[,,,,,,,,]\"", "7", "[[],[]]",
+                                 "[ [ ] , { \n} , []]"}) {
         EXPECT_NO_THROW(checkJSONLimits(accepted, limits)) << accepted;
         EXPECT_NO_THROW(parseOrderedJSON(accepted, limits)) << accepted;
     }
     const std::pair<std::string, const char*> refused[] = {
         {"[0,0,0,0]", "holds more than 4 values"},
-        {"[[],[]]", "holds more than 4 values"},
+        {"[[],[],[],[]]", "holds more than 4 values"},
         {"{\"a\":{\"b\":{\"c\":[]}}}", "nested deeper than 3 levels"},
         {"[\"" + std::string(61, 'x') + "\"]", "larger than 64 bytes"},
     };
@@ -149,6 +150,29 @@ TEST(JsonTextTest, LimitsCountBytesDepthAndValuesOutsideStrings) {
         EXPECT_THROW(parseOrderedJSON(text, limits), JSONDecodingError) << text;
     }
     EXPECT_NO_THROW(checkJSONLimits("[\"" + std::string(60, 'x') + "\"]", limits));
+    // The count is the values': [[],[]] holds three.
+    EXPECT_NO_THROW(checkJSONLimits("[[],[]]", {.values = 3}));
+    try {
+        checkJSONLimits("[[],[]]", {.values = 2});
+        ADD_FAILURE() << "accepted three values as two";
+    } catch (const JSONDecodingError& error) {
+        EXPECT_EQ(std::string(error.what()), "The data holds more than 2 values.");
+    }
+}
+
+// An escaped quote does not end a string, and a quote after an escaped backslash does: what lies in a
+// string never nests, and what follows one always does.
+TEST(JsonTextTest, TheLimitScanEndsAStringAtItsUnescapedQuote) {
+    const JSONLimits limits{.nestingDepth = 2};
+    // Brackets after an escaped quote are still inside the string.
+    for (const char* inside : {R"(["\"[[[[\"{{"])", R"(["\\\"[[[["])", R"({"\"[[[":"\\\\\"[[[["})"}) {
+        EXPECT_NO_THROW(checkJSONLimits(inside, limits)) << inside;
+        EXPECT_NO_THROW(parseJSON(inside, limits)) << inside;
+    }
+    // The nesting that follows a string holding an escaped quote, or ending in an escaped backslash.
+    for (const char* after : {R"(["\"",[[[]]]])", R"(["\\",[[[]]]])", R"(["a\\\\",{"b":[[]]}])", R"(["\"\\",[[[]]]])"}) {
+        EXPECT_THROW(checkJSONLimits(after, limits), JSONDecodingError) << after;
+    }
 }
 
 // nlohmann's ordered parse finds each key among the members before it one by one: ours must build the

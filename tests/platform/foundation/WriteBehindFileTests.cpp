@@ -89,6 +89,7 @@ TEST(WriteBehindFileTest, DuringALongWriteTheLatestRequestReplacesThePendingOne)
     file.flush();
 
     EXPECT_EQ(request.made, (std::vector<int>{0, later}));
+    EXPECT_EQ(file.writesHandedOver(), 2u) << "the requests made during the write handed the writer one write between them";
     EXPECT_EQ(readFile(path), "request " + std::to_string(later));
     EXPECT_LE(request.holdings.mostAlive, 4) << "the one written, the first waiting, the latest and the next";
     EXPECT_EQ(request.holdings.alive, 0);

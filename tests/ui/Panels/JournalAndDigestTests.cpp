@@ -2,6 +2,7 @@
 
 #include "analysis/JournalPromptCache.h"
 #include "platform/foundation/Calendar.h"
+#include "ui/Panels/DataClearing.h"
 #include "ui/Panels/JournalContentView.h"
 #include "ui/Panels/JournalDayStepping.h"
 #include "ui/Panels/JournalHighlightsView.h"
@@ -89,6 +90,19 @@ TEST_F(PanelViewsTest, JournalUsesAFreshCacheAndOtherwiseAsksAndSharesTheText) {
     ASSERT_TRUE(waitFor(*t, [&] { return **seen != *cached && !(*seen)->empty(); }));
     EXPECT_EQ(**seen, "- **Yesterday** 🛠: built things\n\n- **Mail** ✉: answered");
     EXPECT_EQ(world.openAIRequestCount(), 1u);
+}
+
+// What is shown follows what is stored: once a category change (or "Clear All Data") clears the
+// journal cache, the journal view no longer shows the cleared journal, nor does the layout's copy hold it.
+TEST_F(PanelViewsTest, AClearedJournalIsNoLongerShown) {
+    JournalPromptCache::shared().saveResponse("- **Cached** 📝: the day", onThe7th(9));
+    auto seen = std::make_shared<SharedText>();
+    auto t = host(JournalHost{{}, service, onThe7th(12), seen, {}}, {400, 300});
+    ASSERT_TRUE(shows(drawn(*t), "Cached"));
+    clearDataForCategoryChange(*service);
+    EXPECT_FALSE(shows(drawn(*t), "Cached"));
+    EXPECT_TRUE((*seen)->empty());
+    EXPECT_EQ(world.openAIRequestCount(), 0u);
 }
 
 // cmark-gfm takes quadratic time on unclosed image brackets: this reply alone would hold a parser for
