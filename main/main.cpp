@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         std::fputs("GlimmoDemo needs an X11 session: no X display could be opened (is DISPLAY set?); "
                    "capturing the frontmost window also needs a window manager.\n",
                    stderr);
-        return 1;
+        return glimmo::exitStatusWithoutDisplay;
     }
     // Before anything is read or written, and held until the process ends: a second instance would
     // write its own records, settings, day store or cached images over this one's.

@@ -1,13 +1,18 @@
 #pragma once
 
 // The real application started as a process of its own for a benchmark: the benchmark program runs
-// itself again with "--child", on Qt's offscreen platform, in a home folder the benchmark prepared,
-// and the child reports when the application's first frame has been painted and ends there. With no
-// tray offscreen, the main window opens at start in the tray icon's place, so that frame is where a
-// start ends.
+// itself again with a child flag, on Qt's offscreen platform, in a home folder the benchmark prepared.
+// With no tray offscreen, the main window opens at start in the tray icon's place, so its first painted
+// frame is where a start ends. A start child reports that frame and ends there; a quitting child runs
+// on until it is told to quit and then quits as the tray menu's Quit does, so that the time from the
+// command to the process's end can be measured, against the same for an empty Qt program.
+
+#include <sys/types.h>
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,7 +20,8 @@ namespace glimmo::bench {
 
 // Whether this process is such a child.
 bool isApplicationStartChild(int argc, char** argv);
-// In the child: runs the application until its first frame is painted.
+// In the child: runs the application until its first frame is painted, or (a quitting child) the
+// application or the empty Qt program until it is told to quit.
 int runApplicationStartChild(int argc, char** argv);
 
 // One start in `home` (its "run" folder made private first): the seconds from the spawn to the first
@@ -23,10 +29,34 @@ int runApplicationStartChild(int argc, char** argv);
 std::optional<double> timeOneStart(const std::filesystem::path& home);
 
 // The application started in `home` and left running until `done()` holds (asked every 50 ms), for at
-// most `seconds`; then it quits as on SIGTERM. Returns whether `done()` came to hold.
+// most `seconds`; then it quits as the tray menu's Quit does. Returns whether `done()` came to hold.
 bool runUntil(const std::filesystem::path& home, const std::function<bool()>& done, double seconds);
 
 // `home`'s folder of the application's settings, as the child will look for it.
 std::filesystem::path settingsFolderIn(const std::filesystem::path& home);
+
+// A quitting child, killed when this goes if it still runs. `environment` adds to (or replaces) the
+// child's variables, as a Gemini endpoint and key.
+class QuittingChild {
+public:
+    enum class Program { application, emptyQtProgram };
+    QuittingChild(Program program, const std::filesystem::path& home,
+                  const std::map<std::string, std::string>& environment = {});
+    ~QuittingChild();
+    QuittingChild(const QuittingChild&) = delete;
+    QuittingChild& operator=(const QuittingChild&) = delete;
+
+    // Whether the first frame was painted within 60 s.
+    bool waitForFirstFrame();
+    // Sends the Quit command: the seconds from the moment the child took it to the child's end, or
+    // nullopt when the child did not take it or did not end within 60 s. `exitStatus` gets the
+    // process's wait status.
+    std::optional<double> quitAndTimeTheExit(int* exitStatus = nullptr);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
 
 } // namespace glimmo::bench

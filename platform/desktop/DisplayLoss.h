@@ -11,8 +11,9 @@
 namespace glimmo {
 
 // The exit status of an application whose display went away. The other statuses: 0 after Quit or
-// a termination signal, 1 when no display could be opened (or a folder it writes in not locked) at
-// the start, anotherInstanceExitStatus (InstanceLock.h) when another instance owns one of them.
+// a termination signal, 1 when no display could be opened or the window toolkit could not connect to
+// it (or a folder it writes in not locked) at the start, anotherInstanceExitStatus (InstanceLock.h)
+// when another instance owns one of them.
 inline constexpr int displayLostExitStatus = 3;
 
 // Any thread, any number of times. The first report logs the loss and posts the handler to the

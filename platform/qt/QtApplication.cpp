@@ -7,12 +7,49 @@
 #include <QApplication>
 
 namespace glimmo {
+namespace {
+
+// Qt ends the process with abort() when its platform cannot start, in a fatal message sent while the
+// application object is made; only then is the message the caller's.
+QtApplication::PlatformFailure* platformFailure = nullptr;
+QtMessageHandler handlerBeforeStart = nullptr;
+
+void passFatalStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg && platformFailure && *platformFailure) (*platformFailure)(message.toStdString());
+    handlerBeforeStart(type, context, message);
+}
+
+class PlatformStartWatch {
+public:
+    explicit PlatformStartWatch(QtApplication::PlatformFailure failed) : failed_(std::move(failed)) {
+        platformFailure = &failed_;
+        handlerBeforeStart = qInstallMessageHandler(passFatalStartMessage);
+    }
+    ~PlatformStartWatch() { end(); }
+    PlatformStartWatch(const PlatformStartWatch&) = delete;
+    PlatformStartWatch& operator=(const PlatformStartWatch&) = delete;
+
+    void end() {
+        if (platformFailure != &failed_) return;
+        qInstallMessageHandler(handlerBeforeStart);
+        platformFailure = nullptr;
+    }
+
+private:
+    QtApplication::PlatformFailure failed_;
+};
+
+} // namespace
 
 struct QtApplication::Impl {
+    // Made before the application and ended once it exists.
+    PlatformStartWatch startWatch;
     QApplication application;
     std::shared_ptr<QtRunLoop> loop;
 
-    Impl(int& argc, char** argv) : application(argc, argv) {
+    Impl(int& argc, char** argv, PlatformFailure platformFailed)
+        : startWatch(std::move(platformFailed)), application(argc, argv) {
+        startWatch.end();
         // Quitting is the application's decision (a menu-bar application runs without windows).
         QApplication::setQuitOnLastWindowClosed(false);
         loadKitFonts();
@@ -41,7 +78,8 @@ thread_local ShutdownAtThreadExit shutdownAtThreadExit;
 
 } // namespace
 
-QtApplication::QtApplication(int& argc, char** argv) : impl_(std::make_unique<Impl>(argc, argv)) {
+QtApplication::QtApplication(int& argc, char** argv, PlatformFailure platformFailed)
+    : impl_(std::make_unique<Impl>(argc, argv, std::move(platformFailed))) {
     // Touched last, so it is destroyed before the thread-local objects Qt made while starting.
     shutdownAtThreadExit.application = &impl_;
 }

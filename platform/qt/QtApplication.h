@@ -7,7 +7,9 @@
 //     window.show();
 //     return app.run();
 
+#include <functional>
 #include <memory>
+#include <string>
 
 namespace glimmo {
 
@@ -15,9 +17,13 @@ class QtRunLoop;
 
 class QtApplication {
 public:
+    // Told, instead of Qt's abort(), when Qt's window-system platform cannot start (its plugin cannot
+    // connect to the display), with Qt's message; it must end the process.
+    using PlatformFailure = std::function<void(const std::string& qtMessage)>;
+
     // Makes the QApplication (one per process; `argc` must outlive it, as Qt requires), loads the kit's
     // fonts (MissingFontError) and installs a QtRunLoop as RunLoop::main().
-    QtApplication(int& argc, char** argv);
+    QtApplication(int& argc, char** argv, PlatformFailure platformFailed = {});
     // Removes the main run loop it installed, releases the kit's cached fonts and images, then the
     // QApplication. An application still there when the process exits (one held by a static object) is
     // shut down the same way before any static object is destroyed.

@@ -29,7 +29,10 @@ public:
 
     // Runs `work` on the queue's thread, after what was posted before; the awaiting task resumes on its
     // own executor with what `work` returned, or a copy of what it threw (ErrorValue). The queue must
-    // live until the task is awaited.
+    // live until the task is awaited. Cancelling the task before `work` has begun resumes it at once with
+    // CancellationError, and `work` never runs: a quit waits at most for the work under way, not for
+    // what a cancelled task queued after it. Work that has begun runs to its end, and its task gets what
+    // it returned.
     template <class Work>
     Task<std::invoke_result_t<Work&>> perform(Work work);
 
@@ -50,26 +53,65 @@ private:
     std::thread thread_;
 };
 
+namespace detail {
+
+// The continuation of one item of perform(), taken by whichever comes first: the item as it begins, or
+// its awaiter's cancellation. Owned by the item, so an item dropped unrun drops the continuation too.
+template <class Result>
+struct PerformedItem {
+    std::optional<Continuation<Result>> take() {
+        const std::lock_guard lock(mutex);
+        return std::exchange(continuation, std::nullopt);
+    }
+    std::mutex mutex;
+    std::optional<Continuation<Result>> continuation;
+};
+
+}  // namespace detail
+
 template <class Work>
 Task<std::invoke_result_t<Work&>> BackgroundQueue::perform(Work work) {
     using Result = std::invoke_result_t<Work&>;
     // Shared, not copied: the work may hold large inputs, and std::function copies what it holds. Handed
     // on to the item, which the queue's thread lets go of: the inputs are not freed on the awaiting loop.
     auto shared = std::make_shared<Work>(std::move(work));
-    return withContinuation<Result>([this, shared = std::move(shared)](Continuation<Result> continuation) mutable {
-        post([shared = std::move(shared), continuation] {
-            try {
-                if constexpr (std::is_void_v<Result>) {
-                    (*shared)();
-                    continuation.resume();
-                } else {
-                    continuation.resume((*shared)());
+    // A task cancelled already queues nothing but the inputs, let go of where the work would have run:
+    // the queue's thread could begin the work before the cancel handler is installed.
+    if (co_await isTaskCancelled()) {
+        post([shared = std::move(shared)] {});
+        throw CancellationError{};
+    }
+    auto item = std::make_shared<detail::PerformedItem<Result>>();
+    const std::weak_ptr<detail::PerformedItem<Result>> cancellable = item;
+    auto performing = withContinuation<Result>(
+        [this, shared = std::move(shared), item = std::move(item)](Continuation<Result> continuation) mutable {
+            item->continuation = continuation;
+            post([shared = std::move(shared), item = std::move(item)] {
+                const auto continuation = item->take();
+                if (!continuation) return;  // its task was cancelled first
+                try {
+                    if constexpr (std::is_void_v<Result>) {
+                        (*shared)();
+                        continuation->resume();
+                    } else {
+                        continuation->resume((*shared)());
+                    }
+                } catch (...) {
+                    continuation->resumeThrowing(std::current_exception());
                 }
-            } catch (...) {
-                continuation.resumeThrowing(std::current_exception());
-            }
+            });
+        },
+        // Installed once `start` has run, so the item already holds the continuation.
+        [cancellable] {
+            const auto item = cancellable.lock();
+            if (!item) return;
+            if (const auto continuation = item->take()) continuation->resumeThrowing(std::make_exception_ptr(CancellationError{}));
         });
-    });
+    if constexpr (std::is_void_v<Result>) {
+        co_await std::move(performing);
+    } else {
+        co_return co_await std::move(performing);
+    }
 }
 
 namespace detail {

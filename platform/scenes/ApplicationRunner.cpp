@@ -10,14 +10,28 @@
 #include "platform/qt/scenes/QtSceneSupport.h"
 #include "platform/runtime/RunLoop.h"
 #include "platform/scenes/Application.h"
+#include "platform/scenes/DisplayReachability.h"
 #include "platform/scenes/SceneRunner.h"
 #include "platform/window/StatusBar.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace glimmo {
 
 int runApplication(int& argc, char** argv, const std::string& applicationName,
                    const std::function<std::unique_ptr<App>()>& makeApp) {
-    QtApplication qt(argc, argv);
+    QtApplication qt(argc, argv, [&applicationName](const std::string&) {
+        // Qt has said why in its own lines; its last one would blame the installation.
+        const char* display = std::getenv("DISPLAY");
+        const std::string line = applicationName + " cannot start: the window toolkit could not connect to the X display \"" +
+                                 (display ? display : "") + "\"\n";
+        std::fputs(line.c_str(), stderr);
+        std::fflush(stderr);
+        // Nothing is written yet, and Qt is half made: nothing is left to tear down.
+        std::_Exit(exitStatusWithoutDisplay);
+    });
+    releaseDisplayHeldForStart();
     // A tray application lives on with no window open.
     setQuitOnLastWindowClosed(false);
     installLinuxDesktopServices(applicationName);

@@ -2,8 +2,10 @@
 // its tray item or (with no tray, as under Xvfb) its window, and quits cleanly on a signal.
 
 #include "DesktopSession.h"
+#include "ForwardingDisplay.h"
 #include "platform/desktop/DisplayLoss.h"
 #include "platform/foundation/InstanceLock.h"
+#include "platform/scenes/ApplicationRunner.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -208,6 +210,71 @@ TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
     EXPECT_NE(log.find("⚠️ No system tray: GlimmoDemo opens its window as a normal window"), std::string::npos) << log;
     // The window is the tray item's: opening it is the first opening.
     EXPECT_NE(log.find("📱 MenuBar clicked at "), std::string::npos) << log;
+}
+
+// A display of the test's own in front of an X server, with no session bus: the start's check and the
+// window toolkit each open a connection of their own.
+std::map<std::string, std::string> forwardedEnvironment(const ForwardingDisplay& display, const std::filesystem::path& home) {
+    return {{"DISPLAY", display.displayName()},
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "no-bus").string()},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"HOME", home.string()},
+            {"XDG_CONFIG_HOME", (home / "config").string()},
+            {"XDG_DATA_HOME", (home / "data").string()},
+            {"XDG_CACHE_HOME", (home / "cache").string()},
+            {"XDG_DOCUMENTS_DIR", (home / "Documents").string()},
+            {"XDG_RUNTIME_DIR", home.string()},
+            {"GEMINI_API_KEY", ""},
+            {"OPENAI_API_KEY", ""}};
+}
+
+// An X server that resets when its last client leaves turns away whoever connects meanwhile: the start
+// keeps its check's connection until the window toolkit has its own, so no client leaving at that moment
+// (the check's own, or a finished session's accessibility bus launcher) can reset it under the start.
+TEST(ApplicationStart, AServerThatResetsWhenItsLastClientLeavesDoesNotResetBetweenTheCheckAndTheToolkit) {
+    std::string why;
+    const auto xvfb = XvfbServer::start(why);
+    if (!xvfb) GTEST_SKIP() << why;
+    const ForwardingDisplay display(xvfb->displayName(), ForwardingDisplay::Rule::refuseWhileResetting, why);
+    if (display.displayName().empty()) GTEST_SKIP() << why;
+    TemporaryDirectory home;
+    const auto output = home.path() / "output.txt";
+    ApplicationProcess app(GLIMMO_DEMO_BINARY, forwardedEnvironment(display, home.path()), output);
+    // Its window shown (no tray here): the start is over.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (readFile(output).find("📱 MenuBar clicked at ") == std::string::npos) {
+        ASSERT_FALSE(app.waitForExit(0ms).has_value()) << "the start ended:\n" << readFile(output);
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << readFile(output);
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(display.refusedConnections(), 0);
+    EXPECT_FALSE(app.waitForExit(0ms).has_value()) << readFile(output);
+}
+
+// A display that lets the check in but refuses the window toolkit: Qt would abort (status 134) with a
+// line that blames the installation; the start says what failed and ends with its status for a start
+// without a display.
+TEST(ApplicationStart, ADisplayThatRefusesTheToolkitAfterTheCheckEndsTheStartWithItsStatusAndAReason) {
+    std::string why;
+    const auto xvfb = XvfbServer::start(why);
+    if (!xvfb) GTEST_SKIP() << why;
+    const ForwardingDisplay display(xvfb->displayName(), ForwardingDisplay::Rule::refuseAfterTheFirst, why);
+    if (display.displayName().empty()) GTEST_SKIP() << why;
+    TemporaryDirectory home;
+    const auto output = home.path() / "output.txt";
+    ApplicationProcess app(GLIMMO_DEMO_BINARY, forwardedEnvironment(display, home.path()), output);
+    const auto status = app.waitForExit(60s);
+    ASSERT_TRUE(status.has_value()) << "still running:\n" << readFile(output);
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << (WIFSIGNALED(*status) ? WTERMSIG(*status) : 0) << ":\n"
+                                    << readFile(output);
+    EXPECT_EQ(WEXITSTATUS(*status), exitStatusWithoutDisplay);
+    EXPECT_GE(display.refusedConnections(), 1);
+    const std::string said = readFile(output);
+    EXPECT_NE(said.find("GlimmoDemo cannot start: the window toolkit could not connect to the X display \"" +
+                        display.displayName() + "\"\n"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("Reinstalling"), std::string::npos) << said;
 }
 
 // Whether the application says it started before it ends or a minute passes.

@@ -87,6 +87,66 @@ TEST(BackgroundQueueTest, PerformTaskRunsEveryStepOnTheQueueAndHandsBackTheOutco
     EXPECT_TRUE(loop.runUntil([&] { return cancelled; }, 10));
 }
 
+// A quit cancels every task and waits for them to end: a task whose work has not begun ends at once and
+// the work never runs, however long the work ahead of it takes; work under way runs to its end and its
+// task gets what it returned.
+TEST(BackgroundQueueTest, ACancelledTaskEndsAtOnceUnlessItsWorkHasBegunAndWorkNotBegunNeverRuns) {
+    ManualRunLoop loop;
+    BackgroundQueue queue;
+    std::promise<void> began;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    bool queuedWorkRan = false;
+    std::optional<int> underWayResult;
+    bool underWayCancelled = false;
+    bool queuedCancelled = false;
+    const auto underWay = [&]() -> Task<void> {
+        auto work = queue.perform([&began, released] {
+            began.set_value();
+            released.wait();
+            return 7;
+        });
+        try {
+            underWayResult = co_await std::move(work);
+        } catch (const CancellationError&) {
+            underWayCancelled = true;
+        }
+    };
+    const auto queued = [&]() -> Task<void> {
+        auto work = queue.perform([&queuedWorkRan] { queuedWorkRan = true; });
+        try {
+            co_await std::move(work);
+        } catch (const CancellationError&) {
+            queuedCancelled = true;
+        }
+    };
+    const TaskHandle first = startTask(loop, underWay());
+    loop.runUntilIdle();
+    began.get_future().wait();
+    const TaskHandle second = startTask(loop, queued());
+    loop.runUntilIdle();
+    first.cancel();
+    second.cancel();
+    // The work under way still holds the queue.
+    EXPECT_TRUE(loop.runUntil([&] { return queuedCancelled; }, 5));
+    EXPECT_FALSE(first.isFinished());
+    release.set_value();
+    EXPECT_TRUE(loop.runUntil([&] { return first.isFinished(); }, 10));
+    EXPECT_EQ(underWayResult, 7);
+    EXPECT_FALSE(underWayCancelled);
+    // A task cancelled before it asked: its work is not even queued to run.
+    bool lateWorkRan = false;
+    const TaskHandle third = startTask(loop, [&]() -> Task<void> {
+        auto work = queue.perform([&lateWorkRan] { lateWorkRan = true; });
+        co_await std::move(work);
+    }());
+    third.cancel();
+    EXPECT_TRUE(loop.runUntil([&] { return third.isFinished(); }, 10));
+    runBlocking(loop, queue.perform([] {}));
+    EXPECT_FALSE(queuedWorkRan);
+    EXPECT_FALSE(lateWorkRan);
+}
+
 // The queue's thread may still hold the exception it threw when the awaiting task handles the failure:
 // the task gets an exception of its own with the same message and details, of the same type or, for a
 // type that gives no copy of its own, of its nearest base that does; a standard exception of the nearest
