@@ -64,6 +64,26 @@ private:
     std::string text_;
 };
 
+// The grammar of a URL, for callers that need a part of many addresses without building each URL (the
+// host of every visit of the browser history). Every part is a view into the text split, as written:
+// escapes kept, the scheme in its own case.
+struct URLReferenceParts {
+    std::optional<std::string_view> scheme; // nullopt for a relative reference
+    std::optional<std::string_view> authority;
+    std::string_view path;
+    std::optional<std::string_view> query;
+    std::optional<std::string_view> fragment;
+};
+// nullopt unless `text` is a URL reference: what URL::parseKeepingRelative takes.
+std::optional<URLReferenceParts> splitURLReference(std::string_view text);
+
+struct URLAuthorityParts {
+    std::string_view host; // an IP literal without its brackets; empty when there is none
+    std::optional<int> port;
+};
+// "userinfo@host:port" split; nullopt when a part breaks the grammar.
+std::optional<URLAuthorityParts> splitURLAuthority(std::string_view authority);
+
 enum class PercentEncodingSet {
     urlQueryAllowed, // keeps what may stand in a query as it is ("&", "=", "+" included)
     unreserved       // keeps only A-Z a-z 0-9 - . _ ~ (safe for one query name or value)
@@ -72,5 +92,7 @@ enum class PercentEncodingSet {
 std::string percentEncode(std::string_view text, PercentEncodingSet allowed);
 // nullopt for a malformed escape or a result that is not valid UTF-8.
 std::optional<std::string> percentDecode(std::string_view text);
+// What the parts of a URL read as: `text` decoded, or as written where percentDecode gives nothing.
+std::string percentDecodedOrAsWritten(std::string_view text);
 
 } // namespace glimmo
