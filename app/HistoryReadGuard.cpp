@@ -100,10 +100,10 @@ std::uint64_t HistoryReadGuard::roomToCopy(std::uint64_t bytes, std::uint64_t av
     }
     const std::uint64_t room = availableBytes > limits_.spareBytes ? availableBytes - limits_.spareBytes : 0;
     if (bytes > room) {
-        throw HistoryReadRefused(Reason::noRoomToCopy,
-                                 "copying it takes " + std::to_string(bytes) + " bytes, and the data folder has " +
-                                     std::to_string(availableBytes) + " bytes free, of which " +
-                                     std::to_string(limits_.spareBytes) + " stay free");
+        throw HistoryReadRefused(Reason::noRoomToCopy, "copying it takes " + std::to_string(bytes) +
+                                                           " bytes, more than the " + std::to_string(room) +
+                                                           " free in the data folder beyond the " +
+                                                           std::to_string(limits_.spareBytes) + " kept free");
     }
     return std::min(room, limits_.copyBytes);
 }
