@@ -17,41 +17,41 @@ namespace {
 // digits, where `conforms` looks at it. One table look-up a character: the history reader takes the host
 // of up to a million addresses at each load.
 enum CharacterClass : std::uint8_t {
-    unreserved = 1, // A-Z a-z 0-9 - . _ ~
-    subDelimiter = 2,
-    colon = 4,
-    at = 8,
-    slash = 16,
-    question = 32,
-    letter = 64,
-    digit = 128,
+    unreservedClass = 1, // A-Z a-z 0-9 - . _ ~
+    subDelimiterClass = 2,
+    colonClass = 4,
+    atClass = 8,
+    slashClass = 16,
+    questionClass = 32,
+    letterClass = 64,
+    digitClass = 128,
 };
 
 constexpr std::array<std::uint8_t, 256> characterClasses = [] {
     std::array<std::uint8_t, 256> classes{};
     for (int c = 0; c < 256; ++c) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) classes[c] |= letter | unreserved;
-        if (c >= '0' && c <= '9') classes[c] |= digit | unreserved;
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) classes[c] |= letterClass | unreservedClass;
+        if (c >= '0' && c <= '9') classes[c] |= digitClass | unreservedClass;
     }
-    for (const unsigned char c : std::string_view("-._~")) classes[c] |= unreserved;
-    for (const unsigned char c : std::string_view("!$&'()*+,;=")) classes[c] |= subDelimiter;
-    classes[':'] |= colon;
-    classes['@'] |= at;
-    classes['/'] |= slash;
-    classes['?'] |= question;
+    for (const unsigned char c : std::string_view("-._~")) classes[c] |= unreservedClass;
+    for (const unsigned char c : std::string_view("!$&'()*+,;=")) classes[c] |= subDelimiterClass;
+    classes[':'] |= colonClass;
+    classes['@'] |= atClass;
+    classes['/'] |= slashClass;
+    classes['?'] |= questionClass;
     return classes;
 }();
 
-constexpr std::uint8_t hostCharacters = unreserved | subDelimiter;
-constexpr std::uint8_t userInfoCharacters = hostCharacters | colon; // an IP literal's too
-constexpr std::uint8_t pathCharacters = hostCharacters | colon | at; // within a segment
-constexpr std::uint8_t queryCharacters = pathCharacters | slash | question; // a fragment's too
-constexpr std::uint8_t schemeCharacters = letter | digit;
+constexpr std::uint8_t hostCharacters = unreservedClass | subDelimiterClass;
+constexpr std::uint8_t userInfoCharacters = hostCharacters | colonClass; // an IP literal's too
+constexpr std::uint8_t pathCharacters = hostCharacters | colonClass | atClass; // within a segment
+constexpr std::uint8_t queryCharacters = pathCharacters | slashClass | questionClass; // a fragment's too
+constexpr std::uint8_t schemeCharacters = letterClass | digitClass;
 
 bool isIn(char c, std::uint8_t allowed) { return (characterClasses[static_cast<unsigned char>(c)] & allowed) != 0; }
 
-bool isEscape(std::string_view text, std::size_t at) {
-    return at + 2 < text.size() && hexDigitValue(text[at + 1]) >= 0 && hexDigitValue(text[at + 2]) >= 0;
+bool isEscape(std::string_view text, std::size_t start) {
+    return start + 2 < text.size() && hexDigitValue(text[start + 1]) >= 0 && hexDigitValue(text[start + 2]) >= 0;
 }
 
 // Every character is in `allowed` or starts a well-formed percent escape.
@@ -70,15 +70,15 @@ bool conforms(std::string_view text, std::uint8_t allowed) {
 }
 
 bool isScheme(std::string_view scheme) {
-    return !scheme.empty() && isIn(scheme.front(), letter) && std::all_of(scheme.begin(), scheme.end(), [](char c) {
-               return isIn(c, schemeCharacters) || c == '+' || c == '-' || c == '.';
-           });
+    return !scheme.empty() && isIn(scheme.front(), letterClass) &&
+           std::all_of(scheme.begin(), scheme.end(),
+                       [](char c) { return isIn(c, schemeCharacters) || c == '+' || c == '-' || c == '.'; });
 }
 
 // 0 to 65535 in at most five digits; empty for none.
 bool isPort(std::string_view port) {
     return port.size() <= 5 &&
-           std::all_of(port.begin(), port.end(), [](char c) { return isIn(c, digit); }) &&
+           std::all_of(port.begin(), port.end(), [](char c) { return isIn(c, digitClass); }) &&
            (port.empty() || parseInteger(port).value_or(65536) <= 65535);
 }
 
@@ -163,7 +163,7 @@ std::optional<URLReferenceParts> splitURLReference(std::string_view text) {
         }
         text = slash == std::string_view::npos ? std::string_view() : text.substr(slash);
     }
-    if (!conforms(text, pathCharacters | slash)) {
+    if (!conforms(text, pathCharacters | slashClass)) {
         return std::nullopt;
     }
     // A relative path's first segment must not look like a scheme.
@@ -332,7 +332,7 @@ std::optional<URL> URL::parse(std::string_view text, const URL& base) {
 URL URL::fileURL(std::string_view absolutePath) {
     std::string path;
     for (const char c : absolutePath) {
-        if (isIn(c, pathCharacters | slash)) {
+        if (isIn(c, pathCharacters | slashClass)) {
             path.push_back(c);
         } else {
             path += percentEncode(std::string_view(&c, 1), PercentEncodingSet::unreserved);
@@ -413,7 +413,7 @@ bool URL::isFileURL() const { return parts_.scheme == "file"; }
 std::string percentEncode(std::string_view text, PercentEncodingSet allowed) {
     static constexpr char hexDigits[] = "0123456789ABCDEF";
     const auto keep = [allowed](char c) {
-        return isIn(c, allowed == PercentEncodingSet::urlQueryAllowed ? queryCharacters : unreserved);
+        return isIn(c, allowed == PercentEncodingSet::urlQueryAllowed ? queryCharacters : unreservedClass);
     };
     std::string out;
     out.reserve(text.size());
