@@ -6,14 +6,10 @@ namespace glimmo {
 
 std::optional<std::string> hostOfVisitedURL(std::string_view url) {
     const std::optional<URLReferenceParts> parts = splitURLReference(url);
-    if (!parts || !parts->scheme || !parts->authority) {
+    if (!parts || !parts->scheme || parts->host.empty()) {
         return std::nullopt;
     }
-    const std::optional<URLAuthorityParts> authority = splitURLAuthority(*parts->authority);
-    if (!authority || authority->host.empty()) {
-        return std::nullopt;
-    }
-    return percentDecodedOrAsWritten(authority->host);
+    return percentDecodedOrAsWritten(parts->host);
 }
 
 }  // namespace glimmo

@@ -82,16 +82,20 @@ bool isPort(std::string_view port) {
            (port.empty() || parseInteger(port).value_or(65536) <= 65535);
 }
 
-} // namespace
+struct AuthorityParts {
+    std::string_view host;
+    std::optional<int> port;
+};
 
-std::optional<URLAuthorityParts> splitURLAuthority(std::string_view authority) {
+// Splits "userinfo@host:port"; nullopt when a part breaks the grammar.
+std::optional<AuthorityParts> splitAuthority(std::string_view authority) {
     if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
         if (!conforms(authority.substr(0, at), userInfoCharacters)) {
             return std::nullopt;
         }
         authority.remove_prefix(at + 1);
     }
-    URLAuthorityParts parts;
+    AuthorityParts parts;
     std::string_view portText;
     if (!authority.empty() && authority.front() == '[') {
         const auto close = authority.find(']');
@@ -129,6 +133,8 @@ std::optional<URLAuthorityParts> splitURLAuthority(std::string_view authority) {
     return parts;
 }
 
+} // namespace
+
 std::optional<URLReferenceParts> splitURLReference(std::string_view text) {
     URLReferenceParts parts;
     // scheme ":" only when the text before the first ":" is a valid scheme and comes before any / ? #.
@@ -158,9 +164,12 @@ std::optional<URLReferenceParts> splitURLReference(std::string_view text) {
         text.remove_prefix(2);
         const auto slash = text.find('/');
         parts.authority = text.substr(0, slash);
-        if (!splitURLAuthority(*parts.authority)) {
+        const std::optional<AuthorityParts> authority = splitAuthority(*parts.authority);
+        if (!authority) {
             return std::nullopt;
         }
+        parts.host = authority->host;
+        parts.port = authority->port;
         text = slash == std::string_view::npos ? std::string_view() : text.substr(slash);
     }
     if (!conforms(text, pathCharacters | slashClass)) {
@@ -347,7 +356,7 @@ std::optional<std::string> URL::host() const {
     if (!parts_.authority) {
         return std::nullopt;
     }
-    const auto authority = splitURLAuthority(*parts_.authority);
+    const auto authority = splitAuthority(*parts_.authority);
     if (!authority || authority->host.empty()) {
         return std::nullopt;
     }
@@ -358,7 +367,7 @@ std::optional<int> URL::port() const {
     if (!parts_.authority) {
         return std::nullopt;
     }
-    const auto authority = splitURLAuthority(*parts_.authority);
+    const auto authority = splitAuthority(*parts_.authority);
     return authority ? authority->port : std::nullopt;
 }
 

@@ -68,21 +68,16 @@ private:
 // host of every visit of the browser history). Every part is a view into the text split, as written:
 // escapes kept, the scheme in its own case.
 struct URLReferenceParts {
-    std::optional<std::string_view> scheme; // nullopt for a relative reference
-    std::optional<std::string_view> authority;
+    std::optional<std::string_view> scheme;    // nullopt for a relative reference
+    std::optional<std::string_view> authority; // "userinfo@host:port"
+    std::string_view host;                     // the authority's; an IP literal without its brackets
+    std::optional<int> port;
     std::string_view path;
     std::optional<std::string_view> query;
     std::optional<std::string_view> fragment;
 };
 // nullopt unless `text` is a URL reference: what URL::parseKeepingRelative takes.
 std::optional<URLReferenceParts> splitURLReference(std::string_view text);
-
-struct URLAuthorityParts {
-    std::string_view host; // an IP literal without its brackets; empty when there is none
-    std::optional<int> port;
-};
-// "userinfo@host:port" split; nullopt when a part breaks the grammar.
-std::optional<URLAuthorityParts> splitURLAuthority(std::string_view authority);
 
 enum class PercentEncodingSet {
     urlQueryAllowed, // keeps what may stand in a query as it is ("&", "=", "+" included)
