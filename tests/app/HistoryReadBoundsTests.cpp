@@ -178,7 +178,8 @@ TEST_F(HistoryReadBoundsTest, ACopyTheDataFolderCannotTakeIsRefusedBeforeItIsMad
     setCommittedDatabaseCopyHookForTesting([&copies] { ++copies; });
     load();
     EXPECT_EQ(logged.back(), notRead + "copying it takes 53687091200 bytes, more than the " +
-                                 std::to_string(free - (1 << 20)) + " free in the data folder beyond the 1048576 kept free");
+                                 std::to_string(free - (1 << 20)) +
+                                 " free in the data folder beyond the 1048576 kept free");
     EXPECT_EQ(copies, 0);
     EXPECT_EQ(availableBytes(copy.parent_path()), free);
     logged.clear();
@@ -227,8 +228,9 @@ TEST_F(HistoryReadBoundsTest, OnlyTheRoomBeyondWhatIsKeptFreeIsCopiedInto) {
     testing::SyntheticHistory(source).add("https://a.example/", "A", 1, clock.now());
     makeReader({.spareBytes = spare});
     const std::uint64_t free = availableBytes(copy.parent_path());
-    const std::uint64_t room = free - spare;
     const std::uint64_t page = 4096;
+    ASSERT_GT(free, spare + page);
+    const std::uint64_t room = free - spare;
     fs::resize_file(source, room + page);
     load();
     EXPECT_EQ(logged.back(), notRead + "copying it takes " + std::to_string(room + page) + " bytes, more than the " +
