@@ -40,11 +40,11 @@ struct HistoryItem {
 // gigabytes) must neither hold the loader thread nor fill the memory or the disk; Chrome's own
 // histories stay far below these.
 struct HistoryReadLimits {
-    std::size_t rows = 1000000;                           // the newest visits read: historyQuery's LIMIT
+    std::size_t rows = 1000000;                           // the newest visits kept: historyQuery's LIMIT
     std::chrono::milliseconds time{30000};
-    std::size_t valueBytes = std::size_t{4} << 20;        // one address, title or sorted row
-    std::uint64_t textBytes = std::uint64_t{256} << 20;   // the addresses and titles of all visits read
-    std::size_t memoryBytes = std::size_t{64} << 20;      // what SQLite holds at once: schema, caches, rows
+    std::size_t valueBytes = std::size_t{4} << 20;        // any one value SQLite reads: an address, a title
+    std::uint64_t textBytes = std::uint64_t{256} << 20;   // the addresses and titles of the window's visits
+    std::size_t memoryBytes = std::size_t{64} << 20;      // what SQLite holds at once: schema, page cache
     std::uint64_t logBytes = std::uint64_t{256} << 20;    // the browser's write-ahead log, replayed at once
     std::uint64_t copyBytes = std::uint64_t{2} << 30;     // the copy on the disk: the History and its log
     std::uint64_t spareBytes = std::uint64_t{256} << 20;  // left free beside the copy: records, settings
@@ -62,13 +62,10 @@ public:
     static constexpr std::int64_t chromeEpochOffset = 11644473600000000LL; // µs from 1601 to 1970
     static constexpr const char* copyFileName = "chromeHistory.db";
     static constexpr const char* searchEngineDomain = "google.";
-    static constexpr const char* historyQuery = "    SELECT url, title, visit_count, last_visit_time \n"
-                                                "    FROM urls \n"
-                                                "    WHERE last_visit_time > ? \n"
-                                                "    ORDER BY last_visit_time DESC \n"
-                                                "    LIMIT 1000000;";
-    // A load gives what historyQuery gives (HistoryReadLimits::rows for its LIMIT) without asking SQLite
-    // to sort: see ChromeHistoryReaderLoad.cpp.
+    // What a load gives, as SQLite would give it sorted: the newest `rows` visits after the bound of
+    // parameter 1, newest first. A load gets them without a sort (ChromeHistoryReaderLoad.cpp); the query
+    // is what it is held against.
+    static std::string historyQuery(std::size_t rows = HistoryReadLimits{}.rows);
 
     // Reads from sourcePath and copies into destinationPath (by default the default profile's
     // History file and a file in the application's data folder). Logs its start; reads nothing.

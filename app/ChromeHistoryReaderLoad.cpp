@@ -37,10 +37,22 @@ std::string columnText(sqlite3_stmt* statement, int column) {
 }
 
 // The rows of the window as they lie in the table, which historyQuery gives sorted and cut: they are
-// sorted and cut here (NewestRows), after the table's rows stream past once. Never through an index,
+// picked here (NewestRows) as the table's rows stream past once. Never through an index,
 // which may hold other values than its table and another order of rows of one time.
 constexpr const char* windowQuery =
     "SELECT url, title, visit_count, last_visit_time FROM urls NOT INDEXED WHERE last_visit_time > ?";
+
+} // namespace
+
+std::string ChromeHistoryReader::historyQuery(std::size_t rows) {
+    return "    SELECT url, title, visit_count, last_visit_time \n"
+           "    FROM urls \n"
+           "    WHERE last_visit_time > ? \n"
+           "    ORDER BY last_visit_time DESC \n"
+           "    LIMIT " + std::to_string(rows) + ";";
+}
+
+namespace {
 
 HistorySourceIdentity identityOf(const fs::path& source) {
     return {fileIdentity(source), fileIdentity(source.string() + "-wal")};

@@ -50,16 +50,12 @@ HistoryReadGuard::HistoryReadGuard(const HistoryReadLimits& limits, const std::a
       abandoned_(abandoned) {}
 
 void HistoryReadGuard::bound(sqlite3* database) {
+    // Each value SQLite reads or makes (an address, a title) and each schema statement. No statement of a
+    // load sorts: the newest visits are picked as the rows stream past (NewestRows), so SQLite builds no
+    // sorted row and writes no temporary file.
     sqlite3_limit(database, SQLITE_LIMIT_LENGTH, saturatedCast<int>(static_cast<double>(limits_.valueBytes)));
     sqlite3_limit(database, SQLITE_LIMIT_SQL_LENGTH, longestSchemaStatement);
     sqlite3_progress_handler(database, instructionsBetweenChecks, &HistoryReadGuard::onProgress, this);
-    // A sort held in memory would take several times the rows it sorts; in a file it takes SQLite's
-    // cache. Needs no schema.
-    const int result = sqlite3_exec(database, "PRAGMA temp_store=FILE;", nullptr, nullptr, nullptr);
-    throwIfStoppedByABound(result);
-    if (result != SQLITE_OK) {
-        throw sqliteError(database, result);
-    }
 }
 
 int HistoryReadGuard::onProgress(void* guard) {
@@ -104,10 +100,10 @@ std::uint64_t HistoryReadGuard::roomToCopy(std::uint64_t bytes, std::uint64_t av
     }
     const std::uint64_t room = availableBytes > limits_.spareBytes ? availableBytes - limits_.spareBytes : 0;
     if (bytes > room) {
-        throw HistoryReadRefused(Reason::noRoomToCopy,
-                                 "copying it takes " + std::to_string(bytes) + " bytes, and the data folder has " +
-                                     std::to_string(availableBytes) + " bytes free, of which " +
-                                     std::to_string(limits_.spareBytes) + " stay free");
+        throw HistoryReadRefused(Reason::noRoomToCopy, "copying it takes " + std::to_string(bytes) +
+                                                           " bytes, more than the " + std::to_string(room) +
+                                                           " free in the data folder beyond the " +
+                                                           std::to_string(limits_.spareBytes) + " kept free");
     }
     return std::min(room, limits_.copyBytes);
 }

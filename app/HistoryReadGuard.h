@@ -49,9 +49,9 @@ public:
     HistoryReadGuard(const HistoryReadGuard&) = delete;
     HistoryReadGuard& operator=(const HistoryReadGuard&) = delete;
 
-    // Bounds what runs on `database` from now on, the parse of its schema included: each value,
-    // sorted row and schema statement (SQLite's length limits on the connection), and the time,
-    // memory and abandonment of the load (a progress handler); its sorts go to a temporary file.
+    // Bounds what runs on `database` from now on, the parse of its schema included: each value read and
+    // each schema statement (SQLite's length limits on the connection), and the time, memory and
+    // abandonment of the load (a progress handler). Runs no statement.
     void bound(sqlite3* database);
 
     // Throws HistoryReadRefused once the load is past its time or memory or was abandoned: between

@@ -139,7 +139,7 @@ void benchHistoryLoad(const fs::path& folder, int visits, bench::RowOrder order)
     });
     bench::writeHistory(folder / "History", visits, historyNow, 32, order);
     ReaderWorld world(folder);
-    std::string query = ChromeHistoryReader::historyQuery;
+    std::string query = ChromeHistoryReader::historyQuery();
     query.replace(query.find('?'), 1,
                   std::to_string(chromeTime(historyNow.addingTimeInterval(-ChromeHistoryReader::historyWindow))));
     const std::string command = copyAndQueryCommand(folder, query);

@@ -6,77 +6,107 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
-#include <cctype>
+#include <array>
+#include <cstdint>
 
 namespace glimmo {
 
 namespace {
 
-bool isAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-bool isUnreserved(char c) { return isAlpha(c) || isDigit(c) || c == '-' || c == '.' || c == '_' || c == '~'; }
-bool isSubDelimiter(char c) {
-    return c == '!' || c == '$' || c == '&' || c == '\'' || c == '(' || c == ')' || c == '*' || c == '+' ||
-           c == ',' || c == ';' || c == '=';
-}
-bool isPathCharacter(char c) { return isUnreserved(c) || isSubDelimiter(c) || c == ':' || c == '@'; }
+// The characters each part of a URL may hold; '%' only as the start of an escape of two hexadecimal
+// digits, where `conforms` looks at it. One table look-up a character: the history reader takes the host
+// of up to a million addresses at each load.
+enum CharacterClass : std::uint8_t {
+    unreservedClass = 1, // A-Z a-z 0-9 - . _ ~
+    subDelimiterClass = 2,
+    colonClass = 4,
+    atClass = 8,
+    slashClass = 16,
+    questionClass = 32,
+    letterClass = 64,
+    digitClass = 128,
+};
 
-// Every character is allowed by `allowed` or starts a well-formed percent escape.
-template <typename Allowed>
-bool conforms(std::string_view text, Allowed allowed) {
+constexpr std::array<std::uint8_t, 256> characterClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) classes[c] |= letterClass | unreservedClass;
+        if (c >= '0' && c <= '9') classes[c] |= digitClass | unreservedClass;
+    }
+    for (const unsigned char c : std::string_view("-._~")) classes[c] |= unreservedClass;
+    for (const unsigned char c : std::string_view("!$&'()*+,;=")) classes[c] |= subDelimiterClass;
+    classes[':'] |= colonClass;
+    classes['@'] |= atClass;
+    classes['/'] |= slashClass;
+    classes['?'] |= questionClass;
+    return classes;
+}();
+
+constexpr std::uint8_t hostCharacters = unreservedClass | subDelimiterClass;
+constexpr std::uint8_t userInfoCharacters = hostCharacters | colonClass; // an IP literal's too
+constexpr std::uint8_t pathCharacters = hostCharacters | colonClass | atClass; // within a segment
+constexpr std::uint8_t queryCharacters = pathCharacters | slashClass | questionClass; // a fragment's too
+constexpr std::uint8_t schemeCharacters = letterClass | digitClass;
+
+bool isIn(char c, std::uint8_t allowed) { return (characterClasses[static_cast<unsigned char>(c)] & allowed) != 0; }
+
+bool isEscape(std::string_view text, std::size_t start) {
+    return start + 2 < text.size() && hexDigitValue(text[start + 1]) >= 0 && hexDigitValue(text[start + 2]) >= 0;
+}
+
+// Every character is in `allowed` or starts a well-formed percent escape.
+bool conforms(std::string_view text, std::uint8_t allowed) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '%') {
-            if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
+        if (text[i] == '%') {
+            if (!isEscape(text, i)) {
                 return false;
             }
             i += 2;
-        } else if (!allowed(c)) {
+        } else if (!isIn(text[i], allowed)) {
             return false;
         }
     }
     return true;
 }
 
-struct Reference {
-    std::optional<std::string> scheme;
-    std::optional<std::string> authority;
-    std::string path;
-    std::optional<std::string> query;
-    std::optional<std::string> fragment;
-};
+bool isScheme(std::string_view scheme) {
+    return !scheme.empty() && isIn(scheme.front(), letterClass) &&
+           std::all_of(scheme.begin(), scheme.end(),
+                       [](char c) { return isIn(c, schemeCharacters) || c == '+' || c == '-' || c == '.'; });
+}
 
-struct Authority {
-    std::string host;
+// 0 to 65535 in at most five digits; empty for none.
+bool isPort(std::string_view port) {
+    return port.size() <= 5 &&
+           std::all_of(port.begin(), port.end(), [](char c) { return isIn(c, digitClass); }) &&
+           (port.empty() || parseInteger(port).value_or(65536) <= 65535);
+}
+
+struct AuthorityParts {
+    std::string_view host;
     std::optional<int> port;
 };
 
 // Splits "userinfo@host:port"; nullopt when a part breaks the grammar.
-std::optional<Authority> splitAuthority(std::string_view authority) {
-    const auto at = authority.rfind('@');
-    if (at != std::string_view::npos) {
-        const auto userInfo = authority.substr(0, at);
-        if (!conforms(userInfo, [](char c) { return isUnreserved(c) || isSubDelimiter(c) || c == ':'; })) {
+std::optional<AuthorityParts> splitAuthority(std::string_view authority) {
+    if (const auto at = authority.rfind('@'); at != std::string_view::npos) {
+        if (!conforms(authority.substr(0, at), userInfoCharacters)) {
             return std::nullopt;
         }
         authority.remove_prefix(at + 1);
     }
-    Authority result;
+    AuthorityParts parts;
     std::string_view portText;
     if (!authority.empty() && authority.front() == '[') {
         const auto close = authority.find(']');
         if (close == std::string_view::npos) {
             return std::nullopt;
         }
-        const auto literal = authority.substr(1, close - 1);
-        const bool literalOk = !literal.empty() && std::all_of(literal.begin(), literal.end(), [](char c) {
-            return isHexDigit(c) || c == ':' || c == '.' || isUnreserved(c) || isSubDelimiter(c);
-        });
-        if (!literalOk) {
+        parts.host = authority.substr(1, close - 1); // no escapes in a literal
+        if (parts.host.empty() ||
+            !std::all_of(parts.host.begin(), parts.host.end(), [](char c) { return isIn(c, userInfoCharacters); })) {
             return std::nullopt;
         }
-        result.host = std::string(literal);
         const auto rest = authority.substr(close + 1);
         if (!rest.empty()) {
             if (rest.front() != ':') {
@@ -86,81 +116,95 @@ std::optional<Authority> splitAuthority(std::string_view authority) {
         }
     } else {
         const auto colon = authority.rfind(':');
-        const auto host = authority.substr(0, colon);
-        if (!conforms(host, [](char c) { return isUnreserved(c) || isSubDelimiter(c); })) {
+        parts.host = authority.substr(0, colon);
+        if (!conforms(parts.host, hostCharacters)) {
             return std::nullopt;
         }
-        result.host = std::string(host);
         if (colon != std::string_view::npos) {
             portText = authority.substr(colon + 1);
         }
     }
-    if (!portText.empty()) {
-        if (portText.size() > 5 || !std::all_of(portText.begin(), portText.end(), isDigit)) {
-            return std::nullopt;
-        }
-        const auto port = parseInteger(portText);
-        if (!port || *port > 65535) {
-            return std::nullopt;
-        }
-        result.port = static_cast<int>(*port);
+    if (!isPort(portText)) {
+        return std::nullopt;
     }
-    return result;
+    if (!portText.empty()) {
+        parts.port = static_cast<int>(*parseInteger(portText));
+    }
+    return parts;
 }
 
-std::optional<Reference> parseReference(std::string_view text) {
-    Reference reference;
+} // namespace
+
+std::optional<URLReferenceParts> splitURLReference(std::string_view text) {
+    URLReferenceParts parts;
     // scheme ":" only when the text before the first ":" is a valid scheme and comes before any / ? #.
     const auto schemeEnd = text.find_first_of(":/?#");
     if (schemeEnd != std::string_view::npos && text[schemeEnd] == ':' && schemeEnd > 0) {
-        const auto scheme = text.substr(0, schemeEnd);
-        const bool valid = isAlpha(scheme.front()) && std::all_of(scheme.begin(), scheme.end(), [](char c) {
-                               return isAlpha(c) || isDigit(c) || c == '+' || c == '-' || c == '.';
-                           });
-        if (!valid) {
+        if (!isScheme(text.substr(0, schemeEnd))) {
             return std::nullopt;
         }
-        reference.scheme = asciiLowercased(std::string(scheme));
+        parts.scheme = text.substr(0, schemeEnd);
         text.remove_prefix(schemeEnd + 1);
     }
     if (const auto hash = text.find('#'); hash != std::string_view::npos) {
-        const auto fragment = text.substr(hash + 1);
-        if (!conforms(fragment, [](char c) { return isPathCharacter(c) || c == '/' || c == '?'; })) {
+        parts.fragment = text.substr(hash + 1);
+        if (!conforms(*parts.fragment, queryCharacters)) {
             return std::nullopt;
         }
-        reference.fragment = std::string(fragment);
         text = text.substr(0, hash);
     }
     if (const auto question = text.find('?'); question != std::string_view::npos) {
-        const auto query = text.substr(question + 1);
-        if (!conforms(query, [](char c) { return isPathCharacter(c) || c == '/' || c == '?'; })) {
+        parts.query = text.substr(question + 1);
+        if (!conforms(*parts.query, queryCharacters)) {
             return std::nullopt;
         }
-        reference.query = std::string(query);
         text = text.substr(0, question);
     }
-    if (text.substr(0, 2) == "//") {
+    if (text.starts_with("//")) {
         text.remove_prefix(2);
         const auto slash = text.find('/');
-        const auto authority = text.substr(0, slash);
-        if (!splitAuthority(authority)) {
+        parts.authority = text.substr(0, slash);
+        const std::optional<AuthorityParts> authority = splitAuthority(*parts.authority);
+        if (!authority) {
             return std::nullopt;
         }
-        reference.authority = std::string(authority);
+        parts.host = authority->host;
+        parts.port = authority->port;
         text = slash == std::string_view::npos ? std::string_view() : text.substr(slash);
     }
-    if (!conforms(text, [](char c) { return isPathCharacter(c) || c == '/'; })) {
+    if (!conforms(text, pathCharacters | slashClass)) {
         return std::nullopt;
     }
     // A relative path's first segment must not look like a scheme.
-    if (!reference.scheme && !reference.authority) {
-        const auto firstSegment = text.substr(0, text.find('/'));
-        if (firstSegment.find(':') != std::string_view::npos) {
-            return std::nullopt;
-        }
+    if (!parts.scheme && !parts.authority && text.substr(0, text.find('/')).find(':') != std::string_view::npos) {
+        return std::nullopt;
     }
-    reference.path = std::string(text);
-    return reference;
+    parts.path = text;
+    return parts;
+}
+
+namespace {
+
+std::optional<std::string> owned(std::optional<std::string_view> text) {
+    return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+// A reference's parts, held: the scheme lower-cased.
+struct Reference {
+    std::optional<std::string> scheme;
+    std::optional<std::string> authority;
+    std::string path;
+    std::optional<std::string> query;
+    std::optional<std::string> fragment;
+};
+
+std::optional<Reference> parseReference(std::string_view text) {
+    const std::optional<URLReferenceParts> parts = splitURLReference(text);
+    if (!parts) {
+        return std::nullopt;
+    }
+    return Reference{parts->scheme ? std::optional(asciiLowercased(std::string(*parts->scheme))) : std::nullopt,
+                     owned(parts->authority), std::string(parts->path), owned(parts->query), owned(parts->fragment)};
 }
 
 // RFC 3986, 5.2.4.
@@ -207,8 +251,6 @@ std::string mergePaths(const std::optional<std::string>& baseAuthority, const st
     }
     return basePath.substr(0, lastSlash + 1) + referencePath;
 }
-
-std::string decodedOrRaw(std::string_view text) { return percentDecode(text).value_or(std::string(text)); }
 
 // Calls `visit(name, value)` with each non-empty "&"-separated piece of `query`, split on its first "="
 // (no value without one), as written, until it returns false.
@@ -299,7 +341,7 @@ std::optional<URL> URL::parse(std::string_view text, const URL& base) {
 URL URL::fileURL(std::string_view absolutePath) {
     std::string path;
     for (const char c : absolutePath) {
-        if (isPathCharacter(c) || c == '/') {
+        if (isIn(c, pathCharacters | slashClass)) {
             path.push_back(c);
         } else {
             path += percentEncode(std::string_view(&c, 1), PercentEncodingSet::unreserved);
@@ -318,7 +360,7 @@ std::optional<std::string> URL::host() const {
     if (!authority || authority->host.empty()) {
         return std::nullopt;
     }
-    return decodedOrRaw(authority->host);
+    return percentDecodedOrAsWritten(authority->host);
 }
 
 std::optional<int> URL::port() const {
@@ -329,7 +371,7 @@ std::optional<int> URL::port() const {
     return authority ? authority->port : std::nullopt;
 }
 
-std::string URL::path() const { return decodedOrRaw(parts_.path); }
+std::string URL::path() const { return percentDecodedOrAsWritten(parts_.path); }
 
 std::string URL::percentEncodedPath() const { return parts_.path; }
 
@@ -341,7 +383,7 @@ std::string URL::lastPathComponent() const {
     if (path.empty() || path == "/") {
         return {};
     }
-    return decodedOrRaw(path.substr(path.rfind('/') + 1));
+    return percentDecodedOrAsWritten(path.substr(path.rfind('/') + 1));
 }
 
 std::optional<std::string> URL::query() const { return parts_.query; }
@@ -352,7 +394,8 @@ std::vector<URLQueryItem> URL::queryItems() const {
     std::vector<URLQueryItem> items;
     if (parts_.query) {
         forEachQueryPiece(*parts_.query, [&items](std::string_view name, std::optional<std::string_view> value) {
-            items.push_back({decodedOrRaw(name), value ? std::optional(decodedOrRaw(*value)) : std::nullopt});
+            items.push_back({percentDecodedOrAsWritten(name),
+                             value ? std::optional(percentDecodedOrAsWritten(*value)) : std::nullopt});
             return true;
         });
     }
@@ -364,10 +407,10 @@ std::optional<std::string> URL::queryValue(std::string_view name) const {
     if (parts_.query) {
         forEachQueryPiece(*parts_.query, [&](std::string_view itemName, std::optional<std::string_view> value) {
             // Only a name with an escape needs decoding to compare; other items are passed over as they are.
-            const bool named =
-                itemName == name || (itemName.find('%') != std::string_view::npos && decodedOrRaw(itemName) == name);
+            const bool named = itemName == name || (itemName.find('%') != std::string_view::npos &&
+                                                    percentDecodedOrAsWritten(itemName) == name);
             if (!named) return true;
-            if (value) found = decodedOrRaw(*value);
+            if (value) found = percentDecodedOrAsWritten(*value);
             return false;
         });
     }
@@ -379,14 +422,7 @@ bool URL::isFileURL() const { return parts_.scheme == "file"; }
 std::string percentEncode(std::string_view text, PercentEncodingSet allowed) {
     static constexpr char hexDigits[] = "0123456789ABCDEF";
     const auto keep = [allowed](char c) {
-        if (isUnreserved(c)) {
-            return true;
-        }
-        if (allowed == PercentEncodingSet::urlQueryAllowed) {
-            return c == '!' || c == '$' || c == '&' || c == '\'' || c == '(' || c == ')' || c == '*' || c == '+' ||
-                   c == ',' || c == ';' || c == '=' || c == ':' || c == '@' || c == '/' || c == '?';
-        }
-        return false;
+        return isIn(c, allowed == PercentEncodingSet::urlQueryAllowed ? queryCharacters : unreservedClass);
     };
     std::string out;
     out.reserve(text.size());
@@ -411,7 +447,7 @@ std::optional<std::string> percentDecode(std::string_view text) {
             out.push_back(text[i]);
             continue;
         }
-        if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
+        if (!isEscape(text, i)) {
             return std::nullopt;
         }
         out.push_back(static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2])));
@@ -421,6 +457,13 @@ std::optional<std::string> percentDecode(std::string_view text) {
         return std::nullopt;
     }
     return out;
+}
+
+std::string percentDecodedOrAsWritten(std::string_view text) {
+    if (text.find('%') == std::string_view::npos) {
+        return std::string(text); // decodes to itself
+    }
+    return percentDecode(text).value_or(std::string(text));
 }
 
 } // namespace glimmo

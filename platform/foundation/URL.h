@@ -64,6 +64,21 @@ private:
     std::string text_;
 };
 
+// The grammar of a URL, for callers that need a part of many addresses without building each URL (the
+// host of every visit of the browser history). Every part is a view into the text split, as written:
+// escapes kept, the scheme in its own case.
+struct URLReferenceParts {
+    std::optional<std::string_view> scheme;    // nullopt for a relative reference
+    std::optional<std::string_view> authority; // "userinfo@host:port"
+    std::string_view host;                     // the authority's; an IP literal without its brackets
+    std::optional<int> port;
+    std::string_view path;
+    std::optional<std::string_view> query;
+    std::optional<std::string_view> fragment;
+};
+// nullopt unless `text` is a URL reference: what URL::parseKeepingRelative takes.
+std::optional<URLReferenceParts> splitURLReference(std::string_view text);
+
 enum class PercentEncodingSet {
     urlQueryAllowed, // keeps what may stand in a query as it is ("&", "=", "+" included)
     unreserved       // keeps only A-Z a-z 0-9 - . _ ~ (safe for one query name or value)
@@ -72,5 +87,7 @@ enum class PercentEncodingSet {
 std::string percentEncode(std::string_view text, PercentEncodingSet allowed);
 // nullopt for a malformed escape or a result that is not valid UTF-8.
 std::optional<std::string> percentDecode(std::string_view text);
+// What the parts of a URL read as: `text` decoded, or as written where percentDecode gives nothing.
+std::string percentDecodedOrAsWritten(std::string_view text);
 
 } // namespace glimmo

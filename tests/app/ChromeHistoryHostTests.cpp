@@ -1,4 +1,5 @@
-// The host of each visit, taken by a parser of the host alone, is what the URL parser gives.
+// The host of each visit, taken from the URL module's split of its address without building a URL, is what
+// the URL parser gives.
 
 #include "ChromeHistoryAddresses.h"
 #include "app/URLHost.h"

@@ -68,16 +68,13 @@ struct QueriedVisit {
     bool operator==(const QueriedVisit&) const = default;
 };
 
-// What the reader's query gives, run as it is written but for its LIMIT, `rows`, each row taken as the
-// reader takes it, the host by the URL parser.
+// What the reader's query of `rows` rows gives, each row taken as the reader takes it, the host by the
+// URL parser.
 std::vector<QueriedVisit> visitsOfTheQuery(const fs::path& history, Date now, std::size_t rows) {
     sqlite3* raw = nullptr;
     EXPECT_EQ(sqlite3_open_v2(history.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     const Database database(raw);
-    std::string query = ChromeHistoryReader::historyQuery;
-    const std::string limit = "LIMIT " + std::to_string(HistoryReadLimits{}.rows) + ";";
-    EXPECT_TRUE(query.ends_with(limit)) << "by default, the reader reads as many rows as its query gives";
-    query.replace(query.size() - limit.size(), limit.size(), "LIMIT " + std::to_string(rows) + ";");
+    const std::string query = ChromeHistoryReader::historyQuery(rows);
     sqlite3_stmt* rawStatement = nullptr;
     EXPECT_EQ(sqlite3_prepare_v2(raw, query.c_str(), -1, &rawStatement, nullptr), SQLITE_OK);
     const Statement statement(rawStatement);
