@@ -359,6 +359,9 @@ void ActivityMonitor::applicationWillTerminate() {
     if (updateTimer_) {
         accountElapsedTime();
     }
+    // The first start after an upgrade converts an older version's record file for seconds; the quit
+    // stops it rather than wait (the next start converts again), and this save goes into the days.
+    recordFile_->stopConversion();
     saveRecords();
     flushRecordFile();
     // A summary that came later would not be written; the analyses end now and let the monitor go.

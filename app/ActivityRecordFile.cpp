@@ -1,6 +1,7 @@
 #include "app/ActivityRecordFile.h"
 
 #include "app/ActivityRecordArchive.h"
+#include "app/ActivityRecordConversion.h"
 #include "app/ActivityRecordDecoding.h"
 #include "app/ActivityRecordStream.h"
 
@@ -186,12 +187,16 @@ struct ActivityRecordFile::Writer {
         ActivityRecordSnapshot records;
     };
     struct Remove {};
-    using Operation = std::variant<Save, Archive, Remove>;
+    struct Convert {
+        ActivityRecordConversion conversion;
+    };
+    using Operation = std::variant<Save, Archive, Remove, Convert>;
 
     Writer(std::filesystem::path path, std::shared_ptr<ActivityRecordArchive> archive)
         : path(std::move(path)), archive(std::move(archive)) {}
 
     ~Writer() {
+        stopConversion = true; // what is queued is written, but the quit does not wait for a conversion
         {
             const std::lock_guard lock(mutex);
             stopping = true;
@@ -208,12 +213,12 @@ struct ActivityRecordFile::Writer {
             if (std::holds_alternative<Remove>(operation)) {
                 // It deletes whatever they would write.
                 for (const Operation& waiting : pending) {
-                    if (std::holds_alternative<Archive>(waiting)) archive->settleAdd();
+                    if (!std::holds_alternative<Save>(waiting)) archive->settleAdd();
                 }
                 pending.clear();
             } else if (std::holds_alternative<Save>(operation)) {
                 // Each save holds the whole list: the newest makes those still waiting useless. An
-                // archiving still waiting stays before it.
+                // archiving or a conversion still waiting stays before it.
                 std::erase_if(pending, [](const Operation& waiting) { return std::holds_alternative<Save>(waiting); });
             }
             pending.push_back(std::move(operation));
@@ -271,6 +276,19 @@ struct ActivityRecordFile::Writer {
     }
 
     void perform(const Operation& operation) {
+        if (const auto* converting = std::get_if<Convert>(&operation)) {
+            const ConversionEnd end = convertRecordFile(converting->conversion, *archive, stopConversion);
+            unconvertedFileStays = end == ConversionEnd::stopped;
+            if (end == ConversionEnd::failed) {
+                blocked = true;
+            }
+            archive->settleAdd();
+            return;
+        }
+        if (blocked) {
+            if (std::holds_alternative<Archive>(operation)) archive->settleAdd();
+            return;
+        }
         if (const auto* archiving = std::get_if<Archive>(&operation)) {
             for (const auto& record : archiving->records) {
                 unarchived.push_back(*record);
@@ -279,6 +297,17 @@ struct ActivityRecordFile::Writer {
                 failures.succeeded();
             }
             archive->settleAdd();
+            return;
+        }
+        if (const auto* save = std::get_if<Save>(&operation); save && unconvertedFileStays) {
+            // The file still holds every record and must stay whole: the list goes into its days, from
+            // where the next start takes the live ones back.
+            for (const auto& record : save->records) {
+                unarchived.push_back(*record);
+            }
+            if (archiveLeftovers()) {
+                failures.succeeded();
+            }
             return;
         }
         try {
@@ -290,6 +319,7 @@ struct ActivityRecordFile::Writer {
             } else {
                 unarchived.clear();
                 encoded = {};
+                unconvertedFileStays = false;
                 std::error_code ignored;
                 std::filesystem::remove(path, ignored);
                 archive->removeAll();
@@ -329,7 +359,12 @@ struct ActivityRecordFile::Writer {
     std::uint64_t queued = 0;
     std::uint64_t done = 0;
     bool stopping = false;
-    // The writer thread's own: records archiving failed for, and the failures logged.
+    std::atomic<bool> stopConversion = false;
+    // Set once, from any thread; read by both.
+    std::atomic<bool> blocked = false;
+    // The writer thread's own: whether a stopped conversion left the old file that nothing may replace,
+    // records archiving failed for, and the failures logged.
+    bool unconvertedFileStays = false;
     std::vector<ActivityRecordValue> unarchived;
     EncodedRecords encoded;
     RepeatedFailureLog failures;
@@ -383,7 +418,7 @@ std::optional<std::vector<ActivityRecordValue>> ActivityRecordFile::loadLive(
     try {
         const std::optional<FileStart> start = readFileStart(path_, 0);
         if (start && start->size > wholeReadLimitInForce) {
-            return convert(liveStart, prepare);
+            return startConversion(liveStart, prepare);
         }
     } catch (const std::exception& error) {
         setAside(error.what());
@@ -411,19 +446,40 @@ std::optional<std::vector<ActivityRecordValue>> ActivityRecordFile::loadLive(
     return live;
 }
 
-void ActivityRecordFile::setAside(const std::string& reason) {
+bool moveRecordFileAside(const std::filesystem::path& file, const std::string& reason) {
     try {
-        moveUnreadableFileAside(path_, reason);
+        moveUnreadableFileAside(file, reason);
+        return true;
     } catch (const std::exception& error) {
-        // Writing now would destroy the only copy of the user's history.
-        writesBlocked_ = true;
-        systemLog("❌ Activity records will not be saved: " + path_.string() + " cannot be read or moved aside (" +
+        systemLog("❌ Activity records will not be saved: " + file.string() + " cannot be read or moved aside (" +
                   error.what() + ")");
+        return false;
     }
 }
 
+void ActivityRecordFile::setAside(const std::string& reason) {
+    if (!moveRecordFileAside(path_, reason)) {
+        blockWrites();
+    }
+}
+
+void ActivityRecordFile::blockWrites() { writer_->blocked = true; }
+
+bool ActivityRecordFile::writesBlocked() const { return writer_->blocked; }
+
+void ActivityRecordFile::queueConversion(ActivityRecordConversion conversion) {
+    if (writesBlocked()) {
+        return;
+    }
+    // Reports read the days it fills: they wait for it.
+    archive_->expectAdd();
+    writer_->enqueue(Writer::Convert{std::move(conversion)});
+}
+
+void ActivityRecordFile::stopConversion() { writer_->stopConversion = true; }
+
 void ActivityRecordFile::save(ActivityRecordSnapshot records) {
-    if (writesBlocked_) {
+    if (writesBlocked()) {
         return;
     }
     writer_->enqueue(Writer::Save{std::move(records)});
@@ -434,7 +490,7 @@ void ActivityRecordFile::save(const std::vector<ActivityRecordValue>& records) {
 }
 
 void ActivityRecordFile::archiveRecords(ActivityRecordSnapshot records) {
-    if (writesBlocked_ || records.empty()) {
+    if (writesBlocked() || records.empty()) {
         return;
     }
     archive_->expectAdd();
@@ -442,7 +498,7 @@ void ActivityRecordFile::archiveRecords(ActivityRecordSnapshot records) {
 }
 
 void ActivityRecordFile::remove() {
-    if (writesBlocked_) {
+    if (writesBlocked()) {
         return;
     }
     writer_->enqueue(Writer::Remove{});

@@ -14,6 +14,7 @@
 namespace glimmo {
 
 class ActivityRecordArchive;
+struct ActivityRecordConversion;
 
 // The record file: one pretty-printed JSON array of records, newest first.
 // Keys in order: "id" (upper-case UUID), "appName", "timestamp" (seconds since 2001), "duration",
@@ -62,9 +63,12 @@ public:
 
     // At start: the records of the file that began at or after `liveStart`, in file order, each made
     // what a load makes it by `prepare`. The older ones are moved into the archive (made the same way)
-    // and the file is rewritten without them: queued, for a file read whole; at once, for a larger
-    // one, whose records are streamed into their days before the file is replaced, so a failure or a
-    // kill leaves the file as it was and the next start converts it again. nullopt as for load().
+    // and the file is rewritten without them, on the writer thread. A file too large to read whole (an
+    // older version's, which holds every record) is read only up to its first record before
+    // `liveStart` (it is newest first); its conversion is queued first on the writer thread and streams
+    // every other record into its day, and the save queued after it replaces the file only once every
+    // day is on disk, so a failure, a stop or a kill leaves the file as it was and the next start
+    // converts it again. Reports of the archive wait for the conversion. nullopt as for load().
     std::optional<std::vector<ActivityRecordValue>> loadLive(Date liveStart,
                                                             const std::function<void(ActivityRecordValue&)>& prepare);
 
@@ -77,21 +81,29 @@ public:
     void remove();
     // Waits until everything queued so far is done.
     void flush();
+    // For the quit (and the destructor): a conversion still running stops at its next record or batch,
+    // rather than hold the quit for seconds. The file stays as it was, the day files written so far stay
+    // (the next start converts again and merges them), and the saves after it put their records into
+    // their days, where the next start takes the live ones back, instead of over the unconverted file.
+    void stopConversion();
 
     // Tests only: files larger than `bytes` are read a record at a time (nullopt: wholeReadLimit).
     static void setWholeReadLimitForTesting(std::optional<std::size_t> bytes);
 
 private:
     void setAside(const std::string& reason);
-    // Streams a file too large to read whole into the archive; the live records, or nullopt when the
-    // file is unreadable (set aside).
-    std::optional<std::vector<ActivityRecordValue>> convert(Date liveStart,
-                                                           const std::function<void(ActivityRecordValue&)>& prepare);
+    // Nothing writes the file, the days or their deletion in this run (the file may hold the only copy
+    // of records that are nowhere else).
+    void blockWrites();
+    bool writesBlocked() const;
+    // loadLive for a file too large to read whole: the head's live records, and the conversion queued.
+    std::optional<std::vector<ActivityRecordValue>> startConversion(Date liveStart,
+                                                                   const std::function<void(ActivityRecordValue&)>& prepare);
+    void queueConversion(ActivityRecordConversion conversion);
 
     struct Writer;
     std::filesystem::path path_;
     std::shared_ptr<ActivityRecordArchive> archive_;
-    bool writesBlocked_ = false;
     std::unique_ptr<Writer> writer_;
 };
 

@@ -75,7 +75,7 @@ private:
 // on every rule (a key given twice counts with its last value, wrong types fail).
 class RecordEvents : public nlohmann::json_sax<Json> {
 public:
-    RecordEvents(ChunkBuffer& buffer, const ActivityRecordSink& sink) : buffer_(buffer), sink_(sink) {}
+    RecordEvents(ChunkBuffer& buffer, const ActivityRecordTake& take) : buffer_(buffer), take_(take) {}
 
     bool null() override { return scalar(Json(nullptr)); }
     bool boolean(bool value) override { return scalar(Json(value)); }
@@ -110,7 +110,9 @@ public:
             ActivityRecordValue record = decodeActivityRecord(record_, path());
             buffer_.recordStart.reset();
             ++index_;
-            sink_(std::move(record));
+            if (!take_(std::move(record))) {
+                return false; // the parse ends here, with no error
+            }
         }
         --depth_;
         return true;
@@ -162,32 +164,43 @@ private:
     }
 
     ChunkBuffer& buffer_;
-    const ActivityRecordSink& sink_;
+    const ActivityRecordTake& take_;
     std::size_t depth_ = 0;
     std::size_t index_ = 0;
     Json record_;
     std::optional<std::string> key_;
 };
 
-void parseRecords(ChunkBuffer::Read read, const ActivityRecordSink& sink, std::size_t longestRecord) {
+void parseRecords(ChunkBuffer::Read read, const ActivityRecordTake& take, std::size_t longestRecord) {
     // Pieces small enough that the bound is checked well before a record passes it by much.
     const std::size_t chunkBytes = std::clamp<std::size_t>(longestRecord / 4, 1, std::size_t{1} << 20);
     ChunkBuffer buffer(std::move(read), chunkBytes);
     buffer.longestRecord = longestRecord;
     std::istream stream(&buffer);
-    RecordEvents events(buffer, sink);
+    RecordEvents events(buffer, take);
     Json::sax_parse(stream, &events, nlohmann::json::input_format_t::json, true);
+}
+
+ActivityRecordTake takingEvery(const ActivityRecordSink& sink) {
+    return [&sink](ActivityRecordValue&& record) {
+        sink(std::move(record));
+        return true;
+    };
 }
 
 } // namespace
 
-bool streamActivityRecords(const std::filesystem::path& path, const ActivityRecordSink& sink, std::size_t longestRecord) {
+bool streamActivityRecordsWhile(const std::filesystem::path& path, const ActivityRecordTake& take, std::size_t longestRecord) {
     std::optional<FileChunkReader> file = FileChunkReader::open(path);
     if (!file) {
         return false;
     }
-    parseRecords([&file](char* into, std::size_t count) { return file->read(into, count); }, sink, longestRecord);
+    parseRecords([&file](char* into, std::size_t count) { return file->read(into, count); }, take, longestRecord);
     return true;
+}
+
+bool streamActivityRecords(const std::filesystem::path& path, const ActivityRecordSink& sink, std::size_t longestRecord) {
+    return streamActivityRecordsWhile(path, takingEvery(sink), longestRecord);
 }
 
 void streamActivityRecordsFromText(std::string_view json, const ActivityRecordSink& sink, std::size_t longestRecord) {
@@ -198,7 +211,7 @@ void streamActivityRecordsFromText(std::string_view json, const ActivityRecordSi
             json.remove_prefix(taken);
             return taken;
         },
-        sink, longestRecord);
+        takingEvery(sink), longestRecord);
 }
 
 } // namespace glimmo

@@ -15,6 +15,8 @@ namespace glimmo {
 inline constexpr std::size_t longestStreamedRecordBytes = std::size_t{256} << 20;
 
 using ActivityRecordSink = std::function<void(ActivityRecordValue&&)>;
+// As a sink, and answers whether the read goes on.
+using ActivityRecordTake = std::function<bool(ActivityRecordValue&&)>;
 
 // Hands each record of the record file at `path` to `sink`, in file order, reading the file a piece at
 // a time: what is held is one record, never the file. Decodes exactly what decodeActivityRecords
@@ -23,6 +25,10 @@ using ActivityRecordSink = std::function<void(ActivityRecordValue&&)>;
 // bytes.
 bool streamActivityRecords(const std::filesystem::path& path, const ActivityRecordSink& sink,
                            std::size_t longestRecord = longestStreamedRecordBytes);
+// The same, ending the read once `take` answers false: a caller that needs the head of the file (it is
+// newest first) reads no further, and what follows is not checked.
+bool streamActivityRecordsWhile(const std::filesystem::path& path, const ActivityRecordTake& take,
+                                std::size_t longestRecord = longestStreamedRecordBytes);
 // The same over a text in memory.
 void streamActivityRecordsFromText(std::string_view json, const ActivityRecordSink& sink,
                            std::size_t longestRecord = longestStreamedRecordBytes);

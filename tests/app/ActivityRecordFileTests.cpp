@@ -17,8 +17,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <fstream>
+#include <future>
+#include <thread>
 
 namespace glimmo {
 namespace {
@@ -342,11 +345,124 @@ TEST_F(RecordArchiveTest, AFileThatDoesNotDecodeToTheEndIsSetAsideWholeAndLeaves
     damaged.replace(damaged.size() - 1, 1, R"(, {"id": "6F9619FF-8B86-D011-B42D-00C04FC964FF"}])");
     writeRaw(path, damaged);
     ActivityRecordFile::setWholeReadLimitForTesting(1024);
-    EXPECT_EQ(ActivityRecordFile(path).loadLive(liveStart, keep), std::nullopt);
+    ActivityRecordFile file(path);
+    // The damage lies past the head, which the start reads alone: the live records stay in memory for
+    // the run and start the new file.
+    EXPECT_EQ(file.loadLive(liveStart, keep), expected(true));
+    file.flush();
     const auto aside = asideCopies(directory.path());
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_TRUE(readAll(aside[0]) == damaged);
     EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(file.load(), expected(true));
+
+    // Damage within the head: nothing is taken, as before.
+    damaged.replace(damaged.find("\"appName\""), 9, "\"appName\":[");
+    writeRaw(path, damaged);
+    EXPECT_EQ(ActivityRecordFile(path).loadLive(liveStart, keep), std::nullopt);
+    EXPECT_EQ(asideCopies(directory.path()).size(), 2u);
+}
+
+// Holds every atomic write made on another thread than the test's until it goes; counts those made on
+// the test's own thread.
+class HeldWrites {
+public:
+    explicit HeldWrites(std::function<void()> onEachHeld = {}) {
+        setAtomicWriteHookForTesting([this, caller = std::this_thread::get_id(), onEachHeld,
+                                      released = release_.get_future().share()](const fs::path&) {
+            if (std::this_thread::get_id() == caller) {
+                ++onCallersThread;
+                return;
+            }
+            if (onEachHeld) onEachHeld();
+            if (!heldOnce_.exchange(true)) held_.set_value();
+            released.wait();
+        });
+    }
+    ~HeldWrites() { release(); }
+    void waitUntilAWriteIsHeld() { held_.get_future().wait(); }
+    void release() {
+        if (!done_) {
+            done_ = true;
+            release_.set_value();
+        }
+        setAtomicWriteHookForTesting({});
+    }
+
+    std::atomic<int> onCallersThread = 0;
+
+private:
+    std::promise<void> release_;
+    std::promise<void> held_;
+    std::atomic<bool> heldOnce_ = false;
+    bool done_ = false;
+};
+
+TEST_F(RecordArchiveTest, TheStartTakesTheLiveHeadAndTheWriterArchivesEverythingElseAfterIt) {
+    // One of today's records written after older ones (a clock set back): not in the head.
+    std::vector<ActivityRecordValue> records = history.records;
+    const ActivityRecordValue late = records.front();
+    records.erase(records.begin());
+    const auto firstOlder = std::find_if(records.begin(), records.end(), [&](const auto& r) { return r.timestamp < liveStart; });
+    records.insert(firstOlder + 1, late);
+    const std::string old = encodeActivityRecords(records);
+    writeRaw(path, old);
+    std::vector<ActivityRecordValue> head = expected(true);
+    head.erase(head.begin());
+    ActivityRecordFile::setWholeReadLimitForTesting(1024);
+
+    ActivityRecordFile file(path);
+    HeldWrites held;
+    const auto live = file.loadLive(liveStart, keep);
+    EXPECT_EQ(held.onCallersThread, 0) << "the start wrote days itself";
+    EXPECT_EQ(live, head);
+    EXPECT_TRUE(readAll(path) == old);
+    held.release();
+    file.flush();
+
+    EXPECT_EQ(file.load(), head);
+    std::vector<ActivityRecordValue> archived = expected(false);
+    archived.push_back(late);
+    EXPECT_EQ(testing::byId(archivedOnDisk()), testing::byId(archived));
+    EXPECT_EQ(file.archive()->recordsWithin(late.timestamp, late.timestamp), std::vector<ActivityRecordValue>{late});
+}
+
+TEST_F(RecordArchiveTest, AQuitDuringTheConversionLeavesTheOldFileAsItWasAndTheNextStartConvertsIt) {
+    const std::string old = encodeActivityRecords(history.records);
+    writeRaw(path, old);
+    ActivityRecordFile::setWholeReadLimitForTesting(1024);
+    // Newer than every record of the file, so it leads the list.
+    const ActivityRecordValue ofThisRun{UUID::random(), "Mail", history.records.front().timestamp.addingTimeInterval(60),
+                                        5, 5, "pending"};
+    {
+        ActivityRecordFile file(path);
+        // The quit comes while the first days are written.
+        HeldWrites held([&file] { file.stopConversion(); });
+        std::vector<ActivityRecordValue> live = *file.loadLive(liveStart, keep);
+        live.insert(live.begin(), ofThisRun);
+        ASSERT_EQ(held.onCallersThread, 0) << "the start converted on its own thread";
+        held.waitUntilAWriteIsHeld();
+        held.release();
+        file.save(live);
+        file.flush();
+    }
+    EXPECT_TRUE(readAll(path) == old);
+
+    ActivityRecordFile file(path);
+    std::vector<ActivityRecordValue> live = expected(true);
+    live.insert(live.begin(), ofThisRun);
+    EXPECT_EQ(file.loadLive(liveStart, keep), live) << "the quit's records are taken back from their day";
+    file.flush();
+    EXPECT_EQ(file.load(), live);
+    // The quit's save left the live records in their days too, which every reader counts once.
+    std::vector<ActivityRecordValue> everywhere = live;
+    for (ActivityRecordValue& record : archivedOnDisk()) everywhere.push_back(std::move(record));
+    std::vector<ActivityRecordValue> all = history.records;
+    all.push_back(ofThisRun);
+    EXPECT_EQ(testing::byId(everywhere), testing::byId(all));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("✅ Converted 600 activity records: 560 into 28 day files in ", 0) == 0;
+    }));
 }
 
 TEST_F(RecordArchiveTest, RecordsThatCannotBeArchivedStayInTheFileUntilTheyCanBe) {

@@ -38,7 +38,8 @@ std::optional<int> versionOf(const ActivityRecordValue& record) {
 
 } // namespace
 
-ArchivedRecords::ArchivedRecords(const fs::path& folder) : file_((fs::create_directories(folder), folder / ActivityRecordFile::fileName)) {
+ArchivedRecords::ArchivedRecords(const fs::path& folder) : path_(folder / ActivityRecordFile::fileName) {
+    fs::create_directories(folder);
     // Small files take the conversion's path, as a file past readFile's bound does.
     ActivityRecordFile::setWholeReadLimitForTesting(1024);
 }
@@ -48,17 +49,24 @@ void ArchivedRecords::write(int version) {
     for (int index = 0; index < recordCount; ++index) {
         all.push_back(recordOf(version, index));
     }
-    writeFileAtomically(file_.path(), encodeActivityRecords(all));
-    std::optional<std::vector<ActivityRecordValue>> live = file_.loadLive(liveStart, [](ActivityRecordValue&) {});
+    writeFileAtomically(path_, encodeActivityRecords(all));
+    // Each version is a start of its own.
+    ActivityRecordFile file(path_);
+    std::optional<std::vector<ActivityRecordValue>> live = file.loadLive(liveStart, [](ActivityRecordValue&) {});
     if (!live || live->size() != 3) {
         std::fprintf(stderr, "the conversion of version %d kept %zu records\n", version, live ? live->size() : 0);
         std::abort();
     }
-    // A switch moves one record into its day.
-    file_.archiveRecords({std::make_shared<const ActivityRecordValue>(live->back())});
-    live->pop_back();
-    file_.save(*live);
-    file_.flush();
+    if (version % 2 == 1) {
+        // A quit while the writer converts.
+        file.stopConversion();
+    } else {
+        // A switch moves one record into its day.
+        file.archiveRecords({std::make_shared<const ActivityRecordValue>(live->back())});
+        live->pop_back();
+    }
+    file.save(*live);
+    file.flush();
 }
 
 std::vector<std::string> archivedRecordProblems(const fs::path& folder, bool temporaryFilesAllowed) {

@@ -9,16 +9,17 @@
 namespace glimmo::testing {
 
 // A record file in a folder of its own, rewritten for each version as an older version wrote it (every
-// record in one file), then converted into days as a start does (a record at a time), then with one
-// more record moved into the archive as a switch does. Every version holds the same record ids, so the
-// day files stay small.
+// record in one file), then converted into days as a start does (a record at a time, on the writer
+// thread), then with one more record moved into the archive as a switch does. Every other version is
+// quit during its conversion instead, whose save goes into the days. Every version holds the same record
+// ids, so the day files stay small.
 class ArchivedRecords {
 public:
     explicit ArchivedRecords(const std::filesystem::path& folder);
     void write(int version);
 
 private:
-    ActivityRecordFile file_;
+    std::filesystem::path path_;
 };
 
 // What is wrong in `folder`: a record of the record file's version that neither the file nor the day
