@@ -475,6 +475,10 @@ CurlWorker::TransferId CurlWorker::start(const HttpRequest& request, std::size_t
     // Redirects are followed by hand, one decision per hop (followRedirect).
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A transfer given up while its host name is looked up (cancelled, out of time) leaves the lookup's
+    // thread to end alone: removing it would otherwise wait for the system's resolver, whose own
+    // time-out runs to tens of seconds, and hold every other transfer and the quit meanwhile.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
     curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, transfer.get());
