@@ -7,17 +7,6 @@
 #include "platform/runtime/BackgroundQueue.h"
 
 namespace glimmo {
-namespace {
-
-// Runs on the queue: the model's settings are shared and immutable, so a copy may be used there.
-Task<std::optional<std::string>> replyText(genai::GenerativeModel model, std::string prompt) {
-    requireAPIKey(model);
-    auto request = model.generateContent(std::move(prompt));
-    const genai::GenerateContentResponse response = co_await std::move(request);
-    co_return response.text();
-}
-
-} // namespace
 
 std::unique_ptr<genai::GenerativeModel> makeGeminiModel() {
     const std::string key = ServiceConfiguration::geminiAPIKey();
@@ -38,7 +27,14 @@ void requireAPIKey(const genai::GenerativeModel& model) {
 
 Task<std::optional<std::string>> geminiReplyText(BackgroundQueue& queue, const genai::GenerativeModel& model,
                                                  std::string prompt) {
-    return queue.performTask(replyText(model, std::move(prompt)));
+    return queue.performTask(replyTextHere(model, std::move(prompt)));
+}
+
+Task<std::optional<std::string>> replyTextHere(genai::GenerativeModel model, std::string prompt) {
+    requireAPIKey(model);
+    auto request = model.generateContent(std::move(prompt));
+    const genai::GenerateContentResponse response = co_await std::move(request);
+    co_return response.text();
 }
 
 std::string dateDescription(Date date) {

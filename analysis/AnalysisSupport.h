@@ -32,6 +32,9 @@ void requireAPIKey(const genai::GenerativeModel& model);
 // the main loop. Throws what those throw.
 Task<std::optional<std::string>> geminiReplyText(BackgroundQueue& queue, const genai::GenerativeModel& model,
                                                  std::string prompt);
+// The same on the awaiting task's own executor, for a task on such a queue that goes on with the text
+// there. `model` is a copy: its settings are shared and immutable.
+Task<std::optional<std::string>> replyTextHere(genai::GenerativeModel model, std::string prompt);
 
 // A date as its default description shows it: "2026-12-07 09:30:00 +0000" (UTC).
 std::string dateDescription(Date date);

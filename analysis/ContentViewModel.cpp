@@ -38,6 +38,36 @@ const std::vector<Category>& userCategories() {
     return PreferencesModel::shared()->categories.get();
 }
 
+// The day's activities, fetched once and shared by its report and its answer's processing: their contexts
+// run to megabytes on a busy day.
+using SharedActivities = std::shared_ptr<const std::vector<UnifiedActivity>>;
+
+// A fresh answer's stored form and what the day shows of it (none when that form is no JSON object).
+struct ProcessedAnswer {
+    std::string stored;
+    std::optional<AppliedAnswer> shown;
+};
+
+// Runs on the model's queue: asks Gemini and, once the reply's text is there, makes the answer's stored
+// form and what the day shows of it in the same piece of work, with nothing awaited in between. A cancel
+// (the quit cancels every task) that comes after the reply so cannot drop an answer that the AI took
+// minutes to write, and what is left is bounded work (the answer's texts are bounded before they are
+// stored); one that comes while the reply is awaited still ends the request. nullopt when the reply has
+// no text. Throws what the request throws, and JSONParsingError.
+Task<std::optional<ProcessedAnswer>> processedReply(genai::GenerativeModel model, std::string prompt,
+                                                    SharedActivities activities, double totalSeconds,
+                                                    std::vector<Category> categories, Date shownDate) {
+    auto request = replyTextHere(std::move(model), std::move(prompt));
+    std::optional<std::string> text = co_await std::move(request);
+    if (!text) {
+        co_return std::nullopt;
+    }
+    ProcessedAnswer answer;
+    answer.stored = enrichCategorizationAnswer(*text, totalSeconds, *activities, categories);
+    answer.shown = applyCategorizationAnswer(answer.stored, *activities, categories, shownDate);
+    co_return answer;
+}
+
 } // namespace
 
 struct ContentViewModel::AnalysisResult {
@@ -156,63 +186,56 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation, Clea
     const ClearMark historyMark = preferences->historyClearMark();
     const std::string key = dayKey(day);
     const auto [start, end] = dateRange(day);
-    // The range's activities, copied out of the service's cache once (their contexts run to megabytes on a
-    // busy day); their report is made with the prompt, off the main loop.
+    // The range's activities, copied out of the service's cache once; their report is made with the prompt,
+    // and the answer measured against them, off the main loop.
     auto listing = unifiedActivityService->getUnifiedActivities(start, end);
-    std::vector<UnifiedActivity> activities = co_await std::move(listing);
-    const double total = totalDuration(activities);
+    SharedActivities activities = std::make_shared<const std::vector<UnifiedActivity>>(co_await std::move(listing));
+    const double total = totalDuration(*activities);
     if (isCurrent(generation, storeMark)) {
         totalComputerTime = wholeSeconds(total);
     }
 
     systemLog("Categories before query: " + joinedCategoryNames(userCategories()));
     auto writing = printedReportPrompt(
-        *work_, std::move(activities), total,
+        *work_, activities, total,
         [instructions = PreferencesModel::shared()->categorizationPrompt()](std::string reportText) {
             return instructions + "\n\nUnified Activity Report:\n" + reportText;
         },
         "combinedPrompt");
     std::string prompt = co_await std::move(writing);
 
-    std::optional<std::string> text;
+    std::optional<ProcessedAnswer> answer;
     try {
-        auto request = geminiReplyText(*work_, *gemini_, std::move(prompt));
-        text = co_await std::move(request);
+        // The activities go with the request: the queue's thread lets go of them, not the main loop.
+        auto request = work_->performTask(
+            processedReply(*gemini_, std::move(prompt), std::move(activities), total, userCategories(), day));
+        answer = co_await std::move(request);
+    } catch (const JSONParsingError& error) {
+        systemLog("Error processing JSON for " + dateDescription(day) + ": " + error.what());
+        co_return;
     } catch (const std::exception& error) {
         systemLog("Error analyzing activities for " + dateDescription(day) + ": " + logExcerpt(error.what()));
         co_return;
     }
-    if (!text) {
+    if (!answer) {
         co_return;
     }
 
-    std::string stored;
-    try {
-        auto enriching = enrichCategorizationAnswer(std::move(*text), total, start, end);
-        stored = co_await std::move(enriching);
-    } catch (const JSONParsingError& error) {
-        systemLog("Error processing JSON for " + dateDescription(day) + ": " + error.what());
-        co_return;
-    }
-
-    auto building = buildAnalysisResult(stored, day);
-    auto result = co_await std::move(building);
-
-    // Saved and remembered in one step, with nothing awaited between: a cancel (the quit cancels every
-    // task) finds the day in both or in neither, never in the store alone, which would keep it out of
-    // the remembered activities until its answer is 4 hours old. Each store refuses the result when it
-    // was cleared since the request began. The store files the answer under the day it describes,
-    // whatever day it is now.
-    dataManager.savePromptResponse(stored, key, storeMark);
-    if (!result) {
+    // Saved, remembered and published in one step, with nothing awaited since the reply arrived: a cancel
+    // (the quit cancels every task) finds the day in both stores or, when it came before the reply, in
+    // neither; never in the store alone, which would keep it out of the remembered activities until its
+    // answer is 4 hours old. Each store refuses the result when it was cleared since the request began.
+    // The store files the answer under the day it describes, whatever day it is now.
+    dataManager.savePromptResponse(answer->stored, key, storeMark);
+    if (!answer->shown) {
         co_return;
     }
     // A fresh analysis replaces what an earlier one of the same day remembered.
-    preferences->replaceHistoricalActivities(result->answer.activities, key, historyMark);
+    preferences->replaceHistoricalActivities(answer->shown->activities, key, historyMark);
     if (isCurrent(generation, storeMark)) {
-        totalComputerTime = wholeSeconds(result->totalSeconds);
+        totalComputerTime = wholeSeconds(total);
     }
-    publishAnalysisResult(std::move(*result), day, generation, storeMark);
+    publishAnalysisResult(AnalysisResult{std::move(*answer->shown), total}, day, generation, storeMark);
 }
 
 Task<std::string> ContentViewModel::enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start,

@@ -97,8 +97,9 @@ public:
 private:
     struct AnalysisResult;
 
-    // Steps 6 to 14 of a refresh: report, request, enrichment, application, then saving and
-    // remembering the activities in one step. `storeMark` is the per-day store's when it began.
+    // Steps 6 to 14 of a refresh: the report; the request, enrichment and application as one piece of
+    // work on the queue; then saving, remembering and publishing in one step. `storeMark` is the per-day
+    // store's when it began.
     Task<void> analyzeDay(Date day, std::uint64_t generation, ClearMark storeMark);
     Task<std::optional<AnalysisResult>> buildAnalysisResult(std::string stored, Date shownDate);
     // Queues the publication, for the view only.
@@ -117,7 +118,8 @@ private:
 
     UserDefaults& defaults_;
     std::unique_ptr<genai::GenerativeModel> gemini_;
-    // Makes the day's report, writes, prints and sends its prompt and reads the reply: megabytes on a busy day.
+    // Makes the day's report, writes, prints and sends its prompt, reads the reply and processes the
+    // answer: megabytes on a busy day.
     std::unique_ptr<BackgroundQueue> work_;
     std::uint64_t refreshGeneration_ = 0;
     bool showsToday_ = true;

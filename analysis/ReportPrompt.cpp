@@ -12,11 +12,11 @@ Task<std::string> reportPrompt(BackgroundQueue& queue, UnifiedActivityReport rep
     });
 }
 
-Task<std::string> printedReportPrompt(BackgroundQueue& queue, std::vector<UnifiedActivity> activities,
+Task<std::string> printedReportPrompt(BackgroundQueue& queue, std::shared_ptr<const std::vector<UnifiedActivity>> activities,
                                       double totalSeconds, ComposePrompt compose, std::string title) {
     return queue.perform([activities = std::move(activities), totalSeconds, compose = std::move(compose),
                           title = std::move(title)] {
-        std::string prompt = compose(UnifiedActivityService::formatReport(makeActivityReport(activities, totalSeconds)));
+        std::string prompt = compose(UnifiedActivityService::formatReport(makeActivityReport(*activities, totalSeconds)));
         printLine(title);
         printLine(prompt);
         return prompt;

@@ -24,8 +24,9 @@ using ComposePrompt = std::function<std::string(std::string reportText)>;
 Task<std::string> reportPrompt(BackgroundQueue& queue, UnifiedActivityReport report, ComposePrompt compose);
 
 // The same for the report of `activities`, whose durations add up to `totalSeconds`: the report is made on
-// `queue` too, and the prompt printed there as soon as it is written, after the line `title`.
-Task<std::string> printedReportPrompt(BackgroundQueue& queue, std::vector<UnifiedActivity> activities,
+// `queue` too, and the prompt printed there as soon as it is written, after the line `title`. The
+// activities are shared, not copied: the caller goes on with them.
+Task<std::string> printedReportPrompt(BackgroundQueue& queue, std::shared_ptr<const std::vector<UnifiedActivity>> activities,
                                       double totalSeconds, ComposePrompt compose, std::string title);
 
 // `title`, then `text`, each printed as a line of standard output on `queue`.

@@ -5,6 +5,7 @@
 #include "app/StoredAnswerBounds.h"
 #include "generative-ai/GenerativeModel.h"
 #include "platform/foundation/Files.h"
+#include "platform/foundation/Json.h"
 
 #include <gmock/gmock.h>
 
@@ -376,21 +377,18 @@ TEST_F(ContentViewModelTest, AnAnalysisAnsweredAfterAClearIsNeitherStoredNorShow
     EXPECT_EQ(model->activityBreakdown->size(), 2u);
 }
 
-// The quit cancels every task. A day whose answer was stored is remembered too: otherwise it stays out of
-// the remembered activities until its stored answer is 4 hours old.
-TEST_F(ContentViewModelTest, ACancelOnceTheAnswerIsStoredLeavesItsActivitiesRemembered) {
+// The quit cancels every task. An answer that has arrived is stored and its activities remembered all
+// the same (the AI took minutes to write it); one still awaited is given up, and nothing is stored.
+TEST_F(ContentViewModelTest, ACancelOnceTheAnswerHasArrivedLeavesItStoredAndItsActivitiesRemembered) {
     answerGemini(200, geminiTextReply(answer));
-    setAtomicWriteHookForTesting([this](const std::filesystem::path& temporary) {
-        if (!temporary.filename().string().starts_with(".dailyActivityData.json.tmp-")) return;
-        // The day's list is due again by then, as in the application (today's range ends later, and the
-        // history is reloaded every ten minutes), so whatever follows the save waits for the history.
-        service->cachedActivities = {};
-        ChromeHistoryReader::resetLastLoadTimeForTesting();
+    // The answer's stored form is written once its text has arrived: the cancel comes there.
+    setStoredFormWriterForTesting([](const nlohmann::ordered_json& stored) {
         cancelAllTasks();
+        return prettyJSON(stored);
     });
     const TaskHandle refresh = startTask(*loop, model->refreshAnalysis());
     const bool finished = loop->runUntil([&] { return refresh.isFinished(); }, 20);
-    setAtomicWriteHookForTesting({});
+    setStoredFormWriterForTesting({});
     ASSERT_TRUE(finished);
     loop->runUntilIdle();
     ASSERT_TRUE(storedAnswer("2026-12-07"));
@@ -398,6 +396,19 @@ TEST_F(ContentViewModelTest, ACancelOnceTheAnswerIsStoredLeavesItsActivitiesReme
     ASSERT_EQ(history.size(), 3u);
     EXPECT_EQ(history[0].description, "Refactoring the parser");
     EXPECT_EQ(history[0].timeframe, "2026-12-07");
+    EXPECT_EQ(model->activities.get()[0].description, "Refactoring the parser");
+
+    // The server holds its reply until it stops.
+    loop->advance(14400);
+    answerGemini(200, geminiTextReply(otherAnswer), 60);
+    const TaskHandle waiting = startTask(*loop, model->refreshAnalysis());
+    ASSERT_TRUE(loop->runUntil([&] { return gemini.requestCount() == 2; }, 20));
+    waiting.cancel();
+    ASSERT_TRUE(loop->runUntil([&] { return waiting.isFinished(); }, 20));
+    const auto [kept, stale] = ActivityDataManager::shared().loadPromptResponse("2026-12-07");
+    ASSERT_TRUE(kept);
+    EXPECT_THAT(*kept, HasSubstr("Refactoring the parser"));
+    EXPECT_TRUE(stale);
 }
 
 TEST_F(ContentViewModelTest, ApplyingAStoredAnswerDirectlyPublishesIt) {
