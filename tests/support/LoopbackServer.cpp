@@ -209,6 +209,15 @@ struct LoopbackServer::Impl {
                                               if (offset >= limit) return false;
                                               return sink.write(body->data() + offset, limit - offset);
                                           });
+        } else if (reply.onSent && !reply.body.empty()) {
+            auto body = std::make_shared<std::string>(std::move(reply.body));
+            response.set_content_provider(body->size(), contentType,
+                                          [body, sent = std::move(reply.onSent)](std::size_t offset, std::size_t length,
+                                                                                 httplib::DataSink& sink) {
+                                              if (!sink.write(body->data() + offset, length)) return false;
+                                              if (offset + length == body->size()) sent();
+                                              return true;
+                                          });
         } else {
             response.set_content(reply.body, contentType.c_str());
         }

@@ -48,6 +48,10 @@ struct ServerReply {
     bool closeWithoutReply = false;
     // Waits this long before replying (cut short when the server stops).
     double stallSeconds = 0;
+    // Called on the server's thread once the whole of a non-empty `body` has been written to the
+    // connection (handed to the system: the client may not have read it yet). Not with `chunks` or
+    // `dropAfterBytes`.
+    std::function<void()> onSent;
 };
 
 using RouteHandler = std::function<void(const RecordedRequest&, ServerReply&)>;
