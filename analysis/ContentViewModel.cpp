@@ -49,11 +49,11 @@ struct ProcessedAnswer {
 };
 
 // Runs on the model's queue: asks Gemini and, once the reply's text is there, makes the answer's stored
-// form and what the day shows of it in the same piece of work, with nothing awaited in between. A cancel
-// (the quit cancels every task) that comes after the reply so cannot drop an answer that the AI took
-// minutes to write, and what is left is bounded work (the answer's texts are bounded before they are
-// stored); one that comes while the reply is awaited still ends the request. nullopt when the reply has
-// no text. Throws what the request throws, and JSONParsingError.
+// form and what the day shows of it in the same piece of work, with nothing awaited in between. So a
+// cancel (the quit cancels every task) that comes after the reply cannot drop an answer the AI took
+// minutes to write, and what it waits for is bounded work (the answer's texts are bounded before they are
+// stored); a cancel while the reply is awaited still ends the request. nullopt when the reply has no
+// text. Throws what the request throws, and JSONParsingError.
 Task<std::optional<ProcessedAnswer>> processedReply(genai::GenerativeModel model, std::string prompt,
                                                     SharedActivities activities, double totalSeconds,
                                                     std::vector<Category> categories, Date shownDate) {
