@@ -237,6 +237,9 @@ struct ActivityRecordFile::Writer {
     }
 
     void run() {
+        // A day file that a killed write was for may never be written again: its temporary file would
+        // stay for good.
+        removeInterruptedWrites(archive->folder());
         std::unique_lock lock(mutex);
         for (;;) {
             changed.wait(lock, [&] { return !pending.empty() || stopping; });

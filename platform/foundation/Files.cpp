@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -126,11 +127,11 @@ bool isTemporaryName(std::string_view name, std::string_view prefix) {
 // process or another; the kernel drops the lock of a killed writer. So a temporary file of the
 // target's pattern that can be locked was left by an interrupted write. Only our own regular files
 // are removed; anything else, and every failure, is left alone.
-void removeStaleTemporaryFiles(const fs::path& folder, std::string_view prefix) {
+void removeStaleTemporaryFiles(const fs::path& folder, const std::function<bool(const std::string&)>& isTemporary) {
     std::error_code error;
     for (fs::directory_iterator entries(folder, error), end; !error && entries != end; entries.increment(error)) {
         const fs::path candidate = entries->path();
-        if (!isTemporaryName(candidate.filename().string(), prefix)) {
+        if (!isTemporary(candidate.filename().string())) {
             continue;
         }
         const FileDescriptor descriptor(::open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -242,11 +243,15 @@ void setAtomicWriteHookForTesting(std::function<void(const fs::path&)> hook) {
 
 fs::path atomicWriteTarget(const fs::path& path) { return writeTarget(path); }
 
+void removeInterruptedWrites(const fs::path& folder) {
+    removeStaleTemporaryFiles(folder, [](const std::string& name) { return atomicWriteTargetName(name).has_value(); });
+}
+
 void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, WriteDurability durability) {
     const fs::path path = writeTarget(linkOrFile);
     const fs::path folder = parentFolder(path);
     const std::string prefix = temporaryPrefix(path);
-    removeStaleTemporaryFiles(folder, prefix);
+    removeStaleTemporaryFiles(folder, [&prefix](const std::string& name) { return isTemporaryName(name, prefix); });
     const std::string pattern = (folder / prefix).string() + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

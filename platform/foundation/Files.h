@@ -27,6 +27,11 @@ enum class WriteDurability { durable, unflushed };
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          WriteDurability durability = WriteDurability::durable);
 
+// Removes the temporary files that interrupted writes of writeFileAtomically left in `folder`, whatever
+// file they were for; those of writes still running are kept. For a store of many files, where the one
+// a killed write was for may never be written again.
+void removeInterruptedWrites(const std::filesystem::path& folder);
+
 // The file that writeFileAtomically(path) replaces: `path`, or the end of its chain of symbolic links.
 // Throws FileError where that write would refuse it (a chain that never ends, a non-regular file).
 std::filesystem::path atomicWriteTarget(const std::filesystem::path& path);
