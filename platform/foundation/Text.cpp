@@ -148,13 +148,17 @@ std::string trimmed(std::string_view text) {
         }
         start += decoded.length;
     }
-    std::size_t end = start;
-    for (std::size_t position = start; position < valid.size();) {
-        const auto decoded = utf8::decode(valid, position);
-        position += decoded.length;
-        if (!u_isUWhiteSpace(static_cast<UChar32>(decoded.codePoint))) {
-            end = position;
+    // From the back, a character at a time: a reply of megabytes ends in a few blanks at most.
+    std::size_t end = valid.size();
+    while (end > start) {
+        std::size_t lead = end - 1;
+        while (lead > start && (static_cast<unsigned char>(valid[lead]) & 0xC0) == 0x80) {
+            --lead;
         }
+        if (!u_isUWhiteSpace(static_cast<UChar32>(utf8::decode(valid, lead).codePoint))) {
+            break;
+        }
+        end = lead;
     }
     return valid.substr(start, end - start);
 }
