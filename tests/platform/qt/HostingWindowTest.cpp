@@ -16,13 +16,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include <QApplication>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QImage>
-#include <QKeySequence>
 #include <QPixmap>
 #include <QPointingDevice>
 #include <QScreen>
@@ -205,7 +202,7 @@ TEST_F(HostingWindowTest, KeyPressesReachTheFocusedView) {
     EXPECT_EQ(observed->keys, "a<Return><Tab>");
 }
 
-class HostingWindowScrollTest : public ::testing::Test {
+class HostingWindowWheelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!testing::xvfbSkipReason().empty()) GTEST_SKIP() << testing::xvfbSkipReason();
@@ -233,7 +230,7 @@ protected:
     std::unique_ptr<HostingWindow> window;
 };
 
-TEST_F(HostingWindowScrollTest, EachNotchScrollsTheDesktopsLinesOfBodyText) {
+TEST_F(HostingWindowWheelTest, EachNotchScrollsTheDesktopsLinesOfBodyText) {
     ASSERT_EQ(offset(), 0);
     // Four notches towards the user from a mouse whose driver also reports a small pixel distance.
     for (int notch = 0; notch < 4; ++notch) EXPECT_TRUE(turn(QPoint(0, -10), QPoint(0, -120)));
@@ -244,7 +241,7 @@ TEST_F(HostingWindowScrollTest, EachNotchScrollsTheDesktopsLinesOfBodyText) {
     EXPECT_GT(line, 13) << "a line of Inter at 13 points";
 }
 
-TEST_F(HostingWindowScrollTest, ATouchpadScrollsByTheDistanceTheFingersMoved) {
+TEST_F(HostingWindowWheelTest, ATouchpadScrollsByTheDistanceTheFingersMoved) {
     const QPointingDevice touchpad("touchpad", 4242, QInputDevice::DeviceType::TouchPad, QPointingDevice::PointerType::Finger,
                                    QInputDevice::Capability::Position | QInputDevice::Capability::Scroll |
                                        QInputDevice::Capability::PixelScroll,
@@ -256,51 +253,6 @@ TEST_F(HostingWindowScrollTest, ATouchpadScrollsByTheDistanceTheFingersMoved) {
     ASSERT_TRUE(eventually([&] { return offset() < 100; }));
     EXPECT_EQ(offset(), 60);
     EXPECT_EQ(window->host().accessibilityElements().front().label, "row0");
-}
-
-
-// Clicked, the scroll view takes the keys that move it: 200 rows of 20 points in a view 200 tall, a page
-// the view less a line of body text.
-TEST_F(HostingWindowScrollTest, KeysMoveByALineAPageAndToEitherEnd) {
-    window->widget().activateWindow();
-    QTest::mouseClick(&window->widget(), Qt::LeftButton, {}, {100, 100});
-    const FontMetrics body = QtTextMeasurer().metrics(Font::body().resolve());
-    const CGFloat line = body.ascent + body.descent + body.leading;
-    const CGFloat page = 200 - line, end = 200 * 20 - 200;
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        CGFloat offset;
-    } steps[] = {
-        {Qt::Key_PageDown, {}, page}, {Qt::Key_PageDown, {}, 2 * page}, {Qt::Key_Down, {}, 2 * page + line},
-        {Qt::Key_Up, {}, 2 * page},   {Qt::Key_PageUp, {}, page},       {Qt::Key_End, {}, end},
-        {Qt::Key_PageDown, {}, end},  {Qt::Key_Up, {}, end - line},     {Qt::Key_Home, {}, 0},
-        {Qt::Key_Up, {}, 0},          {Qt::Key_End, Qt::ControlModifier, end}, {Qt::Key_Home, Qt::ControlModifier, 0},
-    };
-    for (const auto& step : steps) {
-        QTest::keyClick(&window->widget(), step.key, step.modifiers);
-        ASSERT_TRUE(eventually([&] { return std::abs(offset() - step.offset) < 0.01; }))
-            << QKeySequence(QKeyCombination(step.modifiers, step.key)).toString().toStdString() << ": " << offset() << " for "
-            << step.offset;
-    }
-}
-
-// The indicator's thumb follows the pointer in proportion, from the bottom to the top; a click in its
-// track pages toward the click. The thumb is at its least, 20 points, and travels 180 for 3800.
-TEST_F(HostingWindowScrollTest, TheIndicatorsThumbFollowsThePointerAndItsTrackPages) {
-    QWidget& widget = window->widget();
-    QTest::mouseClick(&widget, Qt::LeftButton, {}, {195, 150});
-    const FontMetrics body = QtTextMeasurer().metrics(Font::body().resolve());
-    EXPECT_TRUE(eventually([&] { return std::abs(offset() - (200 - (body.ascent + body.descent + body.leading))) < 0.01; }))
-        << "a page down: " << offset();
-    QTest::keyClick(&widget, Qt::Key_End);
-    ASSERT_TRUE(eventually([&] { return offset() == 3800; }));
-    QTest::mousePress(&widget, Qt::LeftButton, {}, {195, 190}); // the thumb, 180 to 200
-    QTest::mouseMove(&widget, {195, 100});
-    EXPECT_TRUE(eventually([&] { return offset() == 1900; })) << "its start at 90 of 180: " << offset();
-    QTest::mouseMove(&widget, {195, 4}); // the top of the track
-    QTest::mouseRelease(&widget, Qt::LeftButton, {}, {195, 4});
-    EXPECT_TRUE(eventually([&] { return offset() == 0; })) << offset();
 }
 
 } // namespace
