@@ -3,7 +3,7 @@
 // A paint device that draws nothing and records the colour of every drawing call that reaches its
 // paint engine: the brush of a fill, the pen of a stroke or of text. Give each item of a display list a
 // colour of its own and the colours tell which items were drawn, whatever the clip would have hidden.
-// It counts the images drawn too (an opacity group's or a shadow's layer is one) and the clips set.
+// It counts the clips set too.
 
 #include <QColor>
 #include <QPaintDevice>
@@ -25,7 +25,6 @@ public:
     QPaintEngine* paintEngine() const override;
     // In the order drawn.
     const std::vector<QColor>& drawnColors() const;
-    std::size_t imagesDrawn() const;
     std::size_t clipsSet() const;
 
 protected:
