@@ -18,7 +18,6 @@
 
 #include <functional>
 #include <memory>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -118,8 +117,7 @@ TEST(ScrollingTest, KeysAFocusedControlUsesDoNotScroll) {
     TestHost form(ScrollView(AnyView(VStack(HorizontalAlignment::leading(), 0, {
                       TextField("Notes", Binding<std::string>::constant("typed"), Axis::vertical).accessibilityLabel("field"),
                       Rectangle().frame(100, 400),
-                  })))
-                      .frame(100, 100),
+                  }))),
                   {100, 100});
     form.click("field");
     const CGFloat top = form.frame("field").minY();
@@ -130,10 +128,8 @@ TEST(ScrollingTest, KeysAFocusedControlUsesDoNotScroll) {
     form.host().handleKey(key("Home"));
     EXPECT_EQ(form.frame("field").minY(), paged);
 
-    std::vector<int> rows(30);
-    std::iota(rows.begin(), rows.end(), 0);
-    TestHost list(List(rows, [](int i) { return i; }, [](int i) { return Text("row").accessibilityLabel("row" + std::to_string(i)); })
-                      .frame(100, 100),
+    const std::vector<int> rows{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    TestHost list(List(rows, [](int i) { return i; }, [](int i) { return Text("row").accessibilityLabel("row" + std::to_string(i)); }),
                   {100, 100});
     list.click("row0");
     const CGFloat first = list.frame("row0").minY();
