@@ -40,17 +40,13 @@ std::size_t statusBytes(const std::string& field) {
     malloc_trim(0);  // what making the file freed is not left resident for the decoder to reuse
     std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
     const std::size_t before = statusBytes("VmRSS");
-    std::size_t pixelsCharged = 0;
-    std::size_t workspaceCharged = 0;
+    std::size_t charged = 0;
+    std::size_t workspace = 0;  // each count takes the place of the one before: the largest is the most at once
     std::size_t pixelBytes = 0;
     ImageDecodingLimits limits;
     limits.maximumSeconds = 3600;  // a busy machine must not turn this into a refusal
-    limits.beforeAllocating = [&pixelsCharged](std::size_t byteCount) { pixelsCharged += byteCount; };
-    // Each count of the decoder's memory takes the place of the one before: the most it was charged
-    // at once is the largest.
-    limits.beforeAllocatingWorkspace = [&workspaceCharged](std::size_t byteCount) {
-        workspaceCharged = std::max(workspaceCharged, byteCount);
-    };
+    limits.beforeAllocating = [&charged](std::size_t byteCount) { charged += byteCount; };
+    limits.beforeAllocatingWorkspace = [&workspace](std::size_t byteCount) { workspace = std::max(workspace, byteCount); };
     try {
         pixelBytes = decodeImage(bytes, limits).rgba.size();
     } catch (const ImageDecodingError& error) {
@@ -58,7 +54,7 @@ std::size_t statusBytes(const std::string& field) {
         _exit(1);
     }
     const std::size_t growth = statusBytes("VmHWM") - before;
-    const std::size_t charged = pixelsCharged + workspaceCharged;
+    charged += workspace;
     std::fprintf(stderr, "%zu MiB of pixels, charged %zu MiB, grew %zu MiB\n", pixelBytes / mebibyte,
                  charged / mebibyte, growth / mebibyte);
     const bool within = growth >= pixelBytes * 7 / 8 / mebibyte * mebibyte && growth <= charged + charged / 4 + 64 * mebibyte;

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace glimmo {
@@ -40,44 +39,6 @@ TEST(LosslessWebPHead, AStreamCutShortIsRefusedWhereverItEnds) {
         }
     }
     EXPECT_LT(shortestRead, stream.size()) << "the groups' codes and the pixels follow the head";
-}
-
-// The head of a lossless file can hold images of millions of pixels ahead of the image's own (here a
-// predictor's of 256 x 256 and a prefix image of 512 x 512), which the decoder reads before libwebp
-// does. Cut short inside its prefix image, the file is malformed once that reading reaches the cut: a
-// refusal of another kind came from within the reading, before its end. So it is held to the decode's
-// clock and work bound, and the prefix image it keeps is charged, after the pixels, before it is made.
-TEST(LosslessWebPHead, IsReadWithinTheDecodesBoundsAndItsPrefixImageChargedBeforeItIsMade) {
-    const testing::PrefixGroupsShape shape{.width = 2048, .height = 2048, .prefixBits = 2, .groups = 2, .predictor = true};
-    constexpr long long predictorPixels = 256 * 256;
-    constexpr std::size_t prefixImageBytes = 512 * 512 * 4;
-    const std::string whole = testing::losslessWebP(shape);
-    const std::string cut = whole.substr(0, whole.size() - 1000);  // the prefix image takes a byte a block
-    const auto kindOf = [&cut](const ImageDecodingLimits& limits) {
-        try {
-            decodeImage(cut, limits);
-        } catch (const ImageDecodingError& error) {
-            return error.kind();
-        }
-        ADD_FAILURE() << "decoded";
-        return ImageDecodingError::Kind::unknownFormat;
-    };
-    ASSERT_EQ(kindOf({}), ImageDecodingError::Kind::malformed);
-    EXPECT_EQ(kindOf({.maximumSeconds = 0}), ImageDecodingError::Kind::tooMuchWork);
-    EXPECT_EQ(kindOf({.maximumWork = predictorPixels / 2}), ImageDecodingError::Kind::tooMuchWork);
-
-    std::vector<std::pair<const char*, std::size_t>> asked;
-    ImageDecodingLimits limits;
-    limits.beforeAllocating = [&asked](std::size_t byteCount) { asked.emplace_back("pixels", byteCount); };
-    limits.beforeAllocatingWorkspace = [&asked](std::size_t byteCount) {
-        asked.emplace_back("workspace", byteCount);
-        throw ImageDecodingError(ImageDecodingError::Kind::budgetSpent, "no room");
-    };
-    EXPECT_EQ(kindOf(limits), ImageDecodingError::Kind::budgetSpent);
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_STREQ(asked[0].first, "pixels");
-    EXPECT_STREQ(asked[1].first, "workspace");
-    EXPECT_GE(asked[1].second, prefixImageBytes);
 }
 
 // A file of many rows: the data goes to libwebp some rows' worth at a time, and the work and the clock
