@@ -2,7 +2,7 @@
 
 #include "platform/qt/DisplayListPainter.h"
 #include "platform/qt/FrameImage.h"
-#include "platform/view/Font.h"
+#include "platform/view/TextMeasurer.h"
 #include "platform/view/View.h"
 
 #include <QApplication>
@@ -66,12 +66,6 @@ std::string typedText(const QString& text) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F) return {};
     }
     return text.toStdString();
-}
-
-// A line of body text, as the measurer lays it out: what one line of a wheel notch scrolls.
-CGFloat bodyLineHeight(const TextMeasurer& measurer) {
-    const FontMetrics m = measurer.metrics(Font::body().resolve());
-    return m.ascent + m.descent + m.leading;
 }
 
 } // namespace

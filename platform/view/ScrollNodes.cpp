@@ -1,6 +1,6 @@
-#include "platform/view/Font.h"
 #include "platform/view/NodeSupport.h"
 #include "platform/view/ScrollView.h"
+#include "platform/view/TextMeasurer.h"
 #include "platform/view/ViewGraph.h"
 
 #include <algorithm>
@@ -56,8 +56,8 @@ public:
     // Takes the wheel along the axes it scrolls, where its content is larger than it, even at the end
     // of its range (a scroll view that stops does not hand the wheel on to the one around it).
     bool handleWheel(WheelEvent& rest) override {
-        const bool vertical = data_.axes.contains(Axis::vertical) && rest.deltaY != 0 && contentSize_.height > frame.height();
-        const bool horizontal = data_.axes.contains(Axis::horizontal) && rest.deltaX != 0 && contentSize_.width > frame.width();
+        const bool vertical = rest.deltaY != 0 && scrolls(Axis::vertical);
+        const bool horizontal = rest.deltaX != 0 && scrolls(Axis::horizontal);
         CGPoint next = offset_;
         if (vertical) {
             next.y -= rest.deltaY;
@@ -76,23 +76,14 @@ public:
     // top and the end, the arrows by a line, along an axis where the content is larger than the view.
     // Other keys, and keys along an axis it cannot scroll, go on to the views around it.
     bool handleKey(const KeyEvent& e) override {
-        const bool vertical = scrolls(Axis::vertical);
-        const bool horizontal = scrolls(Axis::horizontal);
-        const CGFloat line = lineStep();
-        CGPoint next = offset_;
-        if (vertical && (e.key == "Up" || e.key == "Down")) {
-            next.y += e.key == "Down" ? line : -line;
-        } else if (horizontal && (e.key == "Left" || e.key == "Right")) {
-            next.x += e.key == "Right" ? line : -line;
-        } else if (vertical && (e.key == "PageUp" || e.key == "PageDown")) {
-            next.y += (e.key == "PageDown" ? 1 : -1) * page(frame.height());
-        } else if (vertical && (e.key == "Home" || e.key == "End")) {
-            next.y = e.key == "End" ? contentSize_.height - frame.height() : 0;
-        } else {
-            return false;
-        }
-        setOffset(next);
-        return true;
+        const CGFloat line = bodyLineHeight(graph->measurer());
+        if (e.key == "Up" || e.key == "Down") return scrollBy(Axis::vertical, e.key == "Down" ? line : -line);
+        if (e.key == "Left" || e.key == "Right") return scrollBy(Axis::horizontal, e.key == "Right" ? line : -line);
+        const CGFloat direction = e.key == "PageDown" || e.key == "End" ? 1 : -1;
+        if (e.key == "PageUp" || e.key == "PageDown") return scrollBy(Axis::vertical, direction * page(Axis::vertical));
+        // Further than the content is long: to either end.
+        if (e.key == "Home" || e.key == "End") return scrollBy(Axis::vertical, direction * contentSize_.height);
+        return false;
     }
     // A press on an indicator's thumb drags it, the content following in proportion; a press elsewhere
     // in its track moves by a page toward the press.
@@ -106,10 +97,7 @@ public:
             if (at >= bar.thumbStart && at <= bar.thumbStart + bar.thumbLength) {
                 drag_ = Drag{*under, at - bar.thumbStart};
             } else {
-                CGPoint next = offset_;
-                const CGFloat step = (at < bar.thumbStart ? -1 : 1) * page(*under == Axis::vertical ? frame.height() : frame.width());
-                (*under == Axis::vertical ? next.y : next.x) += step;
-                setOffset(next);
+                scrollBy(*under, (at < bar.thumbStart ? -1 : 1) * page(*under));
             }
             return true;
         }
@@ -225,14 +213,19 @@ private:
         return axis == Axis::vertical ? contentSize_.height > frame.height() : contentSize_.width > frame.width();
     }
     static CGFloat along(Axis axis, CGPoint p) { return axis == Axis::vertical ? p.y : p.x; }
-    // A line of body text, as the wheel counts its lines.
-    CGFloat lineStep() const {
-        if (!graph) return 16;
-        const FontMetrics m = graph->measurer().metrics(Font::body().resolve());
-        return static_cast<CGFloat>(m.ascent + m.descent + m.leading);
+    // A page along `axis` keeps a line of body text of the last one in view.
+    CGFloat page(Axis axis) const {
+        const CGFloat line = bodyLineHeight(graph->measurer());
+        return std::max<CGFloat>((axis == Axis::vertical ? frame.height() : frame.width()) - line, line);
     }
-    // A page keeps a line of the last one in view.
-    CGFloat page(CGFloat visible) const { return std::max<CGFloat>(visible - lineStep(), lineStep()); }
+    // Moves the content by `distance` along `axis`, when it scrolls along it; whether it does.
+    bool scrollBy(Axis axis, CGFloat distance) {
+        if (!scrolls(axis)) return false;
+        CGPoint next = offset_;
+        (axis == Axis::vertical ? next.y : next.x) += distance;
+        setOffset(next);
+        return true;
+    }
 
     // An indicator along one axis: its thumb's start and length in a track along the view's edge, and
     // how far the thumb travels for how far the content scrolls.

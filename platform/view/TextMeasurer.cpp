@@ -2,6 +2,11 @@
 
 namespace glimmo {
 
+double bodyLineHeight(const TextMeasurer& measurer) {
+    const FontMetrics m = measurer.metrics(Font::body().resolve());
+    return m.ascent + m.descent + m.leading;
+}
+
 FontMetrics FixedAdvanceTextMeasurer::metrics(const ResolvedFont& font) const {
     return {font.pointSize * 0.8, font.pointSize * 0.2, 0};
 }

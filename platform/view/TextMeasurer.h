@@ -49,6 +49,10 @@ public:
     virtual double advance(std::string_view utf8, const ResolvedFont& font) const = 0;
 };
 
+// A line of body text as `measurer` lays it out: the line a wheel notch counts in, and a scroll view's
+// arrow keys move by.
+double bodyLineHeight(const TextMeasurer& measurer);
+
 // The deterministic measurer of layout tests and benchmarks: every character (code point) advances
 // `advanceFactor` x point size (symbol glyphs and all), ascent is 0.8 x size, descent 0.2 x size,
 // leading 0. With the default factor of 0.5, "Hello" in a 10-point font is 25 x 10 points.
