@@ -65,7 +65,8 @@ TEST(PixelBudget, CopiesAtAnotherScaleAreChargedAndTheSameScaleSharesThePixels) 
 // What the decoder works in besides the pixels counts against the same live bound while it decodes and
 // is given back when the decode ends. This lossless WebP of 2 x 2 pixels (16 bytes), as libwebp's encoder
 // writes it, is decoded in libwebp's own form (16 bytes) with a transform's image of 4 pixels (16 bytes)
-// and the tables of one group of prefix codes (12,384 bytes).
+// and the tables of one group of prefix codes (12,384 bytes). One with a prefix image (here of a pixel)
+// is charged that image while its head is read, and then the decode's memory in its place.
 TEST(PixelBudget, DecodingChargesWhatTheDecoderWorksInUntilTheDecodeEnds) {
     const std::string webp("RIFF\x32\0\0\0WEBPVP8L\x26\0\0\0\x2f\x01\x40\0\0\x1f\x30\x0d\x42\x82\x84\xe6\xff\xb9\x36\x82"
                            "\x49\x9a\x6a\xff\x9f\x3c\x98\xff\x80\x9a\xc6\x07\xb2\x01\xca\x54\x61\x13\xd1\xff\xd8\x01",
@@ -80,6 +81,9 @@ TEST(PixelBudget, DecodingChargesWhatTheDecoderWorksInUntilTheDecodeEnds) {
     const SharedPixels pixels = decodePixels(webp, 1, enough);
     EXPECT_EQ(pixels->rgba.size(), pixelBytes);
     EXPECT_EQ(enough->liveBytes(), pixelBytes);
+
+    const std::string grouped("RIFF\x18\0\0\0WEBPVP8L\x0c\0\0\0\x2f\x01\x40\0\0\x84\x88\x88\x88\x88\xfe\x07", 32);
+    EXPECT_EQ(decodePixels(grouped, 1, std::make_shared<PixelBudget>(0, pixelBytes + 16 + 4 + 12384))->rgba.size(), pixelBytes);
 }
 
 } // namespace
