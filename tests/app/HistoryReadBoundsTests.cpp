@@ -237,16 +237,15 @@ TEST_F(HistoryReadBoundsTest, ALogThatGrowsAsItIsCopiedLeavesTheDatabaseLessRoom
     browser.execute("PRAGMA wal_checkpoint(TRUNCATE);");
     addVisits("in-the-log.example", 20, 3500); // a page each
     fs::create_directories(copy.parent_path());
-    const std::uint64_t bound = committedDatabaseCopyBytes(source);
     bool wrote = false;
-    const DatabaseCopyBounds bounds{[&] { // before the log's first chunk is copied
-                                        if (!std::exchange(wrote, true)) addVisits("during-the-copy.example", 10, 3500);
-                                    },
-                                    {}, bound};
+    DatabaseCopyBounds bounds{.maximumBytes = committedDatabaseCopyBytes(source)};
+    bounds.beforeEachStep = [&] { // before the log's first chunk is copied
+        if (!std::exchange(wrote, true)) addVisits("during-the-copy.example", 10, 3500);
+    };
     try {
         copyCommittedDatabase(source, copy, bounds);
         // At its largest, the copy of the log was beside the copy, which holds the log's pages now.
-        EXPECT_LE(fs::file_size(copy) + fs::file_size(source.string() + "-wal"), bound);
+        EXPECT_LE(fs::file_size(copy) + fs::file_size(source.string() + "-wal"), bounds.maximumBytes);
     } catch (const FileError& error) {
         EXPECT_EQ(error.errorNumber(), EFBIG) << error.what();
     }
