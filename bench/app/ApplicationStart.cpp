@@ -70,7 +70,7 @@ private:
     bool seen_ = false;
 };
 
-// In a quitting child: "quit" on standard input is the Quit command, taken from the main loop as a
+// In the child: "quit" on standard input is the Quit command, taken from the main loop as a
 // click on the menu would be.
 class QuitCommand final : public QObject {
 public:
