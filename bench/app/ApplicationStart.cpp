@@ -38,9 +38,8 @@ namespace fs = std::filesystem;
 using SteadyClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr const char* startFlag = "--child";
-constexpr const char* quitFlag = "--quitting-child";
-constexpr const char* emptyQtFlag = "--quitting-empty-qt-child";
+constexpr const char* applicationFlag = "--child";
+constexpr const char* emptyQtFlag = "--empty-qt-child";
 
 // The child's reports, on lines of their own among what the application prints.
 constexpr const char* frameReport = "bench-frame ";
@@ -56,28 +55,22 @@ void report(const char* what) {
     std::fflush(stdout);
 }
 
-// In the child: at the first paint, once it is done, reports the moment; a start child leaves then.
+// In the child: at the first paint, once it is done, reports the moment.
 class FirstFrameWatcher final : public QObject {
 public:
-    explicit FirstFrameWatcher(bool endThere) : endThere_(endThere) {}
-
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !seen_) {
             seen_ = true;
-            QTimer::singleShot(0, [endThere = endThere_] {
-                report(frameReport);
-                if (endThere) ::_exit(0);
-            });
+            QTimer::singleShot(0, [] { report(frameReport); });
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    bool endThere_;
     bool seen_ = false;
 };
 
-// In a quitting child: "quit" on standard input is the Quit command, taken from the main loop as a
+// In the child: "quit" on standard input is the Quit command, taken from the main loop as a
 // click on the menu would be.
 class QuitCommand final : public QObject {
 public:
@@ -100,7 +93,7 @@ private:
 // The application with the watch and the command; both go with it, while Qt is still there.
 struct QuittingApplication final : GlimmoDemoApp {
     QuittingApplication() { QCoreApplication::instance()->installEventFilter(&watcher); }
-    FirstFrameWatcher watcher{false};
+    FirstFrameWatcher watcher;
     // What the tray menu's Quit does.
     const QuitCommand quit{[] { QtApplication::quit(0); }};
 };
@@ -108,7 +101,7 @@ struct QuittingApplication final : GlimmoDemoApp {
 // The independent baseline: a Qt program with one window, which quits on the same command.
 int runEmptyQtProgram(int argc, char** argv) {
     QApplication application(argc, argv);
-    FirstFrameWatcher watcher(false);
+    FirstFrameWatcher watcher;
     application.installEventFilter(&watcher);
     const QuitCommand quit([] { QCoreApplication::exit(0); });
     QWidget window;
@@ -149,6 +142,7 @@ std::vector<std::string> childEnvironment(const fs::path& home, const std::map<s
 // The benchmark program run again as a child: its standard input a pipe from us, its output read on a
 // thread of ours (so that what the application prints never blocks it), its errors dropped.
 struct QuittingChild::Impl {
+    const std::int64_t spawned = nowNanoseconds();
     pid_t pid = -1;
     int input = -1;
     std::optional<int> status;
@@ -244,53 +238,41 @@ struct QuittingChild::Impl {
 };
 
 bool isApplicationStartChild(int argc, char** argv) {
-    if (argc < 2) return false;
-    for (const char* flag : {startFlag, quitFlag, emptyQtFlag}) {
-        if (std::strcmp(argv[1], flag) == 0) return true;
-    }
-    return false;
+    return argc > 1 && (std::strcmp(argv[1], applicationFlag) == 0 || std::strcmp(argv[1], emptyQtFlag) == 0);
 }
 
 int runApplicationStartChild(int argc, char** argv) {
     if (std::strcmp(argv[1], emptyQtFlag) == 0) return runEmptyQtProgram(argc, argv);
     giveLargeAllocationsBackWhenFreed(); // as the application's main does
-    if (std::strcmp(argv[1], quitFlag) == 0) return runApplication<QuittingApplication>(argc, argv, GlimmoDemoApp::name);
-    return runApplication(argc, argv, GlimmoDemoApp::name, [] {
-        static FirstFrameWatcher watcher(true);
-        QCoreApplication::instance()->installEventFilter(&watcher);
-        return std::make_unique<GlimmoDemoApp>();
-    });
+    return runApplication<QuittingApplication>(argc, argv, GlimmoDemoApp::name);
 }
 
 fs::path settingsFolderIn(const fs::path& home) { return home / "config" / bundleIdentifier(); }
 
 std::optional<double> timeOneStart(const fs::path& home) {
-    const std::int64_t started = nowNanoseconds();
-    QuittingChild::Impl child(startFlag, home, {});
-    if (child.pid < 0) return std::nullopt;
-    const auto frame = child.reported(frameReport, 60s);
-    if (!frame) return std::nullopt;
-    return static_cast<double>(*frame - started) / 1e9;
+    return QuittingChild(QuittingChild::Program::application, home).waitForFirstFrame();
 }
 
 bool runUntil(const fs::path& home, const std::function<bool()>& done, double seconds) {
     QuittingChild child(QuittingChild::Program::application, home);
     const auto deadline = SteadyClock::now() + std::chrono::duration<double>(seconds);
-    bool reached = false;
-    while (!(reached = done()) && SteadyClock::now() < deadline) {
+    while (!done()) {
+        if (SteadyClock::now() > deadline) return false;
         std::this_thread::sleep_for(50ms);
     }
     // Quits as the tray menu's Quit does, writing what it still has to.
-    child.quitAndTimeTheExit();
-    return reached;
+    return child.quitAndTimeTheExit().has_value();
 }
 
 QuittingChild::QuittingChild(Program program, const fs::path& home, const std::map<std::string, std::string>& environment)
-    : impl_(std::make_unique<Impl>(program == Program::application ? quitFlag : emptyQtFlag, home, environment)) {}
+    : impl_(std::make_unique<Impl>(program == Program::application ? applicationFlag : emptyQtFlag, home, environment)) {}
 
 QuittingChild::~QuittingChild() = default;
 
-bool QuittingChild::waitForFirstFrame() { return impl_->pid > 0 && impl_->reported(frameReport, 60s).has_value(); }
+std::optional<double> QuittingChild::waitForFirstFrame() {
+    const auto frame = impl_->pid > 0 ? impl_->reported(frameReport, 60s) : std::nullopt;
+    return frame ? std::optional(static_cast<double>(*frame - impl_->spawned) / 1e9) : std::nullopt;
+}
 
 std::optional<double> QuittingChild::quitAndTimeTheExit(int* exitStatus) {
     if (impl_->pid < 0) return std::nullopt;

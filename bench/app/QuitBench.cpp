@@ -19,6 +19,7 @@
 
 #include "bench/BenchProgram.h"
 #include "bench/app/ApplicationStart.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TemporaryDirectory.h"
@@ -75,13 +76,6 @@ std::string geminiReply(const std::string& text) {
            R"("}]}, "finishReason": "STOP"}]})";
 }
 
-std::string contents(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::stringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
 // How many of the five descriptions `text` holds.
 int descriptionsIn(const std::string& text) {
     int found = 0;
@@ -98,8 +92,8 @@ struct Kept {
 
 Kept keptIn(const fs::path& home) {
     Kept kept;
-    kept.answer = descriptionsIn(contents(home / "data" / "com.glimmodemo.GlimmoDemo" / "dailyActivityData.json")) ==
-                  descriptionCount;
+    kept.answer = descriptionsIn(readFileIfReadable(home / "data" / "com.glimmodemo.GlimmoDemo" / "dailyActivityData.json")
+                                     .value_or("")) == descriptionCount;
     const fs::path settings = bench::settingsFolderIn(home) / "defaults.json";
     if (fs::exists(settings)) {
         const auto bytes = UserDefaults(settings).data("historicalActivities");

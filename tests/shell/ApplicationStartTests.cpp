@@ -2,10 +2,8 @@
 // its tray item or (with no tray, as under Xvfb) its window, and quits cleanly on a signal.
 
 #include "DesktopSession.h"
-#include "ForwardingDisplay.h"
 #include "platform/desktop/DisplayLoss.h"
 #include "platform/foundation/InstanceLock.h"
-#include "platform/scenes/ApplicationRunner.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +15,7 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -31,7 +30,10 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -137,10 +139,10 @@ std::string readFile(const std::filesystem::path& path) {
 
 // A desktop session of the test's own with a fresh home and no AI keys: nothing of the user's is read
 // or sent.
-std::map<std::string, std::string> sessionEnvironment(const XvfbServer& xvfb, const SessionBus& bus,
+std::map<std::string, std::string> sessionEnvironment(const std::string& display, const std::string& busAddress,
                                                       const std::filesystem::path& home, const std::string& qtPlatform) {
-    return {{"DISPLAY", xvfb.displayName()},
-            {"DBUS_SESSION_BUS_ADDRESS", bus.address()},
+    return {{"DISPLAY", display},
+            {"DBUS_SESSION_BUS_ADDRESS", busAddress},
             {"QT_QPA_PLATFORM", qtPlatform},
             {"HOME", home.string()},
             {"XDG_CONFIG_HOME", (home / "config").string()},
@@ -150,6 +152,10 @@ std::map<std::string, std::string> sessionEnvironment(const XvfbServer& xvfb, co
             {"XDG_RUNTIME_DIR", home.string()},
             {"GEMINI_API_KEY", ""},
             {"OPENAI_API_KEY", ""}};
+}
+std::map<std::string, std::string> sessionEnvironment(const XvfbServer& xvfb, const SessionBus& bus,
+                                                      const std::filesystem::path& home, const std::string& qtPlatform) {
+    return sessionEnvironment(xvfb.displayName(), bus.address(), home, qtPlatform);
 }
 
 // An X server and a session bus of the test's own; the bus is null, with the reason in `why`, when
@@ -212,70 +218,107 @@ TEST(ApplicationStart, ComesUpShowsItsWindowWithoutATrayAndQuitsOnSIGTERM) {
     EXPECT_NE(log.find("📱 MenuBar clicked at "), std::string::npos) << log;
 }
 
-// A display of the test's own in front of an X server, with no session bus: the start's check and the
-// window toolkit each open a connection of their own.
-std::map<std::string, std::string> forwardedEnvironment(const ForwardingDisplay& display, const std::filesystem::path& home) {
-    return {{"DISPLAY", display.displayName()},
-            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "no-bus").string()},
-            {"QT_QPA_PLATFORM", "xcb"},
-            {"HOME", home.string()},
-            {"XDG_CONFIG_HOME", (home / "config").string()},
-            {"XDG_DATA_HOME", (home / "data").string()},
-            {"XDG_CACHE_HOME", (home / "cache").string()},
-            {"XDG_DOCUMENTS_DIR", (home / "Documents").string()},
-            {"XDG_RUNTIME_DIR", home.string()},
-            {"GEMINI_API_KEY", ""},
-            {"OPENAI_API_KEY", ""}};
-}
-
-// An X server that resets when its last client leaves turns away whoever connects meanwhile: the start
-// keeps its check's connection until the window toolkit has its own, so no client leaving at that moment
-// (the check's own, or a finished session's accessibility bus launcher) can reset it under the start.
-TEST(ApplicationStart, AServerThatResetsWhenItsLastClientLeavesDoesNotResetBetweenTheCheckAndTheToolkit) {
-    std::string why;
-    const auto xvfb = XvfbServer::start(why);
-    if (!xvfb) GTEST_SKIP() << why;
-    const ForwardingDisplay display(xvfb->displayName(), ForwardingDisplay::Rule::refuseWhileResetting, why);
-    if (display.displayName().empty()) GTEST_SKIP() << why;
-    TemporaryDirectory home;
-    const auto output = home.path() / "output.txt";
-    ApplicationProcess app(GLIMMO_DEMO_BINARY, forwardedEnvironment(display, home.path()), output);
-    // Its window shown (no tray here): the start is over.
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (readFile(output).find("📱 MenuBar clicked at ") == std::string::npos) {
-        ASSERT_FALSE(app.waitForExit(0ms).has_value()) << "the start ended:\n" << readFile(output);
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << readFile(output);
-        std::this_thread::sleep_for(50ms);
+// A socket on the abstract address of display `number` (where Xlib and XCB look first), bound or
+// connected by `use`; -1 when that fails.
+int displaySocket(int number, int (*use)(int, const sockaddr*, socklen_t)) {
+    sockaddr_un address{.sun_family = AF_UNIX};
+    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+    std::memcpy(address.sun_path + 1, path.data(), path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (use(fd, reinterpret_cast<const sockaddr*>(&address), offsetof(sockaddr_un, sun_path) + 1 + path.size()) == 0) {
+        return fd;
     }
-    EXPECT_EQ(display.refusedConnections(), 0);
-    EXPECT_FALSE(app.waitForExit(0ms).has_value()) << readFile(output);
+    ::close(fd);
+    return -1;
 }
 
-// A display that lets the check in but refuses the window toolkit: Qt would abort (status 134) with a
-// line that blames the installation; the start says what failed and ends with its status for a start
-// without a display.
-TEST(ApplicationStart, ADisplayThatRefusesTheToolkitAfterTheCheckEndsTheStartWithItsStatusAndAReason) {
-    std::string why;
-    const auto xvfb = XvfbServer::start(why);
-    if (!xvfb) GTEST_SKIP() << why;
-    const ForwardingDisplay display(xvfb->displayName(), ForwardingDisplay::Rule::refuseAfterTheFirst, why);
-    if (display.displayName().empty()) GTEST_SKIP() << why;
-    TemporaryDirectory home;
-    const auto output = home.path() / "output.txt";
-    ApplicationProcess app(GLIMMO_DEMO_BINARY, forwardedEnvironment(display, home.path()), output);
-    const auto status = app.waitForExit(60s);
-    ASSERT_TRUE(status.has_value()) << "still running:\n" << readFile(output);
-    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << (WIFSIGNALED(*status) ? WTERMSIG(*status) : 0) << ":\n"
-                                    << readFile(output);
-    EXPECT_EQ(WEXITSTATUS(*status), exitStatusWithoutDisplay);
-    EXPECT_GE(display.refusedConnections(), 1);
-    const std::string said = readFile(output);
-    EXPECT_NE(said.find("GlimmoDemo cannot start: the window toolkit could not connect to the X display \"" +
-                        display.displayName() + "\"\n"),
-              std::string::npos)
-        << said;
-    EXPECT_EQ(said.find("Reinstalling"), std::string::npos) << said;
+// Moves what is waiting on `from` to `to`; false once either has closed.
+bool relay(int from, int to) {
+    char bytes[65536];
+    const ssize_t got = ::read(from, bytes, sizeof bytes);
+    for (ssize_t sent = 0, put = 0; got > 0 && sent < got; sent += put) {
+        if ((put = ::send(to, bytes + sent, static_cast<std::size_t>(got - sent), MSG_NOSIGNAL)) <= 0) return false;
+    }
+    return got > 0;
 }
+
+// A display of the test's own in front of an X server: it relays the connections it lets in and closes
+// those its rule refuses once they have asked (closed before, a client would end with SIGPIPE). Passes
+// no descriptors on.
+class ForwardingDisplay {
+public:
+    enum class Rule {
+        // Every connection after the first: the start's check is let in, not the window toolkit.
+        refuseAfterTheFirst,
+        // A connection that comes when every earlier one has closed: a server that resets as its last
+        // client leaves (Xvfb without -noreset) turns away whoever connects meanwhile.
+        refuseWhileResetting,
+    };
+
+    ForwardingDisplay(const std::string& serverDisplay, Rule rule)
+        : server_(std::stoi(serverDisplay.substr(1))), rule_(rule) {
+        int number = 700;
+        while (number < 1000 && (listening_ = displaySocket(number, ::bind)) < 0) ++number;
+        if (listening_ < 0 || ::listen(listening_, 16) != 0) throw std::runtime_error("no display number to forward");
+        name_ = ":" + std::to_string(number);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~ForwardingDisplay() {
+        stopping_ = true;
+        thread_.join();
+        for (const auto& [client, server] : relayed_) {
+            ::close(client);
+            ::close(server);
+        }
+        ::close(listening_);
+    }
+
+    const std::string& displayName() const { return name_; }
+
+private:
+    void serve() {
+        bool hadClient = false;
+        while (!stopping_) {
+            std::vector<pollfd> watched{{listening_, POLLIN, 0}};
+            for (const auto& [client, server] : relayed_) {
+                watched.push_back({client, POLLIN, 0});
+                watched.push_back({server, POLLIN, 0});
+            }
+            if (::poll(watched.data(), watched.size(), 100) <= 0) continue;
+            // Relayed first: a connection's end is seen before the next connection is judged.
+            std::vector<std::pair<int, int>> open;
+            for (std::size_t i = 0; i < relayed_.size(); ++i) {
+                const auto [client, server] = relayed_[i];
+                if ((watched[1 + 2 * i].revents && !relay(client, server)) ||
+                    (watched[2 + 2 * i].revents && !relay(server, client))) {
+                    ::close(client);
+                    ::close(server);
+                } else {
+                    open.emplace_back(client, server);
+                }
+            }
+            relayed_ = std::move(open);
+            const int client = watched[0].revents ? ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+            const bool refused = hadClient && (rule_ == Rule::refuseAfterTheFirst || relayed_.empty());
+            if (client >= 0 && !refused) {
+                hadClient = true;
+                relayed_.emplace_back(client, displaySocket(server_, ::connect));
+            } else if (client >= 0) {
+                char request[512];
+                static_cast<void>(::recv(client, request, sizeof request, 0));
+                ::close(client);
+            }
+        }
+    }
+
+    const int server_;
+    const Rule rule_;
+    int listening_ = -1;
+    std::string name_;
+    std::vector<std::pair<int, int>> relayed_; // client, server
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+};
 
 // Whether the application says it started before it ends or a minute passes.
 bool started(ApplicationProcess& app, const std::filesystem::path& output) {
@@ -285,6 +328,48 @@ bool started(ApplicationProcess& app, const std::filesystem::path& output) {
         std::this_thread::sleep_for(100ms);
     }
     return true;
+}
+
+// The application on a display of the test's own in front of an X server, with no session bus (whose
+// services would connect too): the start's check and the window toolkit each open a connection.
+struct ForwardedStart {
+    explicit ForwardedStart(ForwardingDisplay::Rule rule) {
+        if (!xvfb) return;
+        display.emplace(xvfb->displayName(), rule);
+        app.emplace(GLIMMO_DEMO_BINARY,
+                    sessionEnvironment(display->displayName(), "unix:path=" + (home.path() / "no-bus").string(), home.path(), "xcb"),
+                    output);
+    }
+    std::string why;
+    const std::unique_ptr<XvfbServer> xvfb = XvfbServer::start(why);
+    std::optional<ForwardingDisplay> display;
+    TemporaryDirectory home;
+    const std::filesystem::path output = home.path() / "output.txt";
+    std::optional<ApplicationProcess> app;
+};
+
+// The start holds its check's connection until the window toolkit has its own, so that no client leaving
+// then (the check's, or a finished session's accessibility bus launcher) resets the server under it.
+TEST(ApplicationStart, AServerThatResetsWhenItsLastClientLeavesDoesNotResetBetweenTheCheckAndTheToolkit) {
+    ForwardedStart start(ForwardingDisplay::Rule::refuseWhileResetting);
+    if (!start.app) GTEST_SKIP() << start.why;
+    EXPECT_TRUE(started(*start.app, start.output)) << readFile(start.output);
+}
+
+// A display that lets the check in but refuses the toolkit: the start says so and ends with status 1, as
+// without a display, not with Qt's abort and its line that blames the installation.
+TEST(ApplicationStart, ADisplayThatRefusesTheToolkitAfterTheCheckEndsTheStartWithItsStatusAndAReason) {
+    ForwardedStart start(ForwardingDisplay::Rule::refuseAfterTheFirst);
+    if (!start.app) GTEST_SKIP() << start.why;
+    const auto status = start.app->waitForExit(60s);
+    const std::string said = readFile(start.output);
+    ASSERT_TRUE(status && WIFEXITED(*status)) << said;
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    EXPECT_NE(said.find("GlimmoDemo cannot start: the window toolkit could not connect to the X display \"" +
+                        start.display->displayName() + "\"\n"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("Reinstalling"), std::string::npos) << said;
 }
 
 // A second start that would write in any folder the running one writes in ends, whichever variables

@@ -48,9 +48,8 @@ struct ServerReply {
     bool closeWithoutReply = false;
     // Waits this long before replying (cut short when the server stops).
     double stallSeconds = 0;
-    // Called on the server's thread once the whole of a non-empty `body` has been written to the
-    // connection (handed to the system: the client may not have read it yet). Not with `chunks` or
-    // `dropAfterBytes`.
+    // Called on the server's thread once a non-empty `body` is written in full to the connection (the
+    // client may not have read it yet). Not with `chunks` or `dropAfterBytes`.
     std::function<void()> onSent;
 };
 
