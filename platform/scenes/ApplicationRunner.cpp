@@ -22,9 +22,10 @@ namespace glimmo {
 int runApplication(int& argc, char** argv, const std::string& applicationName,
                    const std::function<std::unique_ptr<App>()>& makeApp) {
     QtApplication qt(argc, argv, [&applicationName](const std::string&) {
-        // Qt has said why in its own lines; its last one would blame the installation.
+        // Qt has said why in its own lines (a display that refused it, a platform plugin that failed); its
+        // last one would blame the installation.
         const char* display = std::getenv("DISPLAY");
-        const std::string line = applicationName + " cannot start: the window toolkit could not connect to the X display \"" +
+        const std::string line = applicationName + " cannot start: the window toolkit could not start on the X display \"" +
                                  (display ? display : "") + "\"\n";
         std::fputs(line.c_str(), stderr);
         std::fflush(stderr);

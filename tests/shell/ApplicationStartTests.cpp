@@ -365,7 +365,7 @@ TEST(ApplicationStart, ADisplayThatRefusesTheToolkitAfterTheCheckEndsTheStartWit
     const std::string said = readFile(start.output);
     ASSERT_TRUE(status && WIFEXITED(*status)) << said;
     EXPECT_EQ(WEXITSTATUS(*status), 1);
-    EXPECT_NE(said.find("GlimmoDemo cannot start: the window toolkit could not connect to the X display \"" +
+    EXPECT_NE(said.find("GlimmoDemo cannot start: the window toolkit could not start on the X display \"" +
                         start.display->displayName() + "\"\n"),
               std::string::npos)
         << said;
