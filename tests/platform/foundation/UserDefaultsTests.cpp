@@ -224,8 +224,7 @@ using Kind = nlohmann::ordered_json::value_t;
 const std::pair<Kind, std::vector<std::string>> formsOfEveryKind[] = {
     {Kind::null, {"null"}}, {Kind::boolean, {"true", "false"}},
     {Kind::number_integer, {"-0", "-9223372036854775808"}}, {Kind::number_unsigned, {"7", "18446744073709551615"}},
-    {Kind::number_float, {"1e9", "1E+09", "-0.0", "15e9", "1e-7", "5e-324", "1e-400", "1.7976931348623157e308",
-                          "0.30000000000000004", "18446744073709551616", "-9223372036854775809", "12.5e1", "0.1e1"}},
+    {Kind::number_float, {"1E+09", "-0.0", "1e-7", "1e-400", "1.7976931348623157e308", "18446744073709551616", "0.1e1"}},
     {Kind::string, {"\"\"", R"("\u00e9")", R"("\/")", R"("\b")", R"("\u0001")", R"("\u007f")", R"("\ud83d\ude00")"}},
     {Kind::array, {"[]", "[0]", "[[]]"}},
     {Kind::object, {"{}", "{\"\":0}", R"({"data":"QQ=="})", R"({"data":""})"}},
