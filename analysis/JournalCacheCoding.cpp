@@ -176,7 +176,7 @@ std::string JournalCacheEntry::bytes() const {
 std::size_t JournalCacheEntry::storedSizeAtLeast() const {
     // The bytes hold the reply at least; their Base64 takes four bytes for every three, and quotes.
     const std::size_t bytes = response_ ? (*response_)->size() : undecoded_.size();
-    return 4 * ((bytes + 2) / 3) + 2;
+    return base64EncodedSize(bytes) + 2;
 }
 
 const std::string& JournalCacheEntry::storedText() const {

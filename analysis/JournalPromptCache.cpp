@@ -2,6 +2,7 @@
 
 #include "analysis/JournalCacheDays.h"
 #include "platform/foundation/Calendar.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/runtime/BackgroundQueue.h"
 #include "platform/runtime/RunLoop.h"
@@ -101,8 +102,8 @@ Task<void> JournalPromptCache::prepare(BackgroundQueue& decoder) {
 Task<void> JournalPromptCache::storeWithinBudget(BackgroundQueue& decoder) {
     const auto read = layers().read;
     const std::optional<std::size_t> size = read ? read->knownSize() : std::nullopt;
-    // Its size in the file: Base64, four bytes for every three.
-    if (!size || (*size + 2) / 3 * 4 <= storedBytesBudget) {
+    // Its size in the file, as Base64.
+    if (!size || base64EncodedSize(*size) <= storedBytesBudget) {
         co_return;
     }
     auto decoding = decoder.perform([read] {

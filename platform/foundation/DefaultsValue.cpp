@@ -12,10 +12,7 @@ class Base64Bytes final : public DefaultsData {
 public:
     explicit Base64Bytes(std::string text) : text_(std::move(text)) {}
     std::vector<std::uint8_t> bytes() const override { return *base64Decode(text_); }
-    std::optional<std::size_t> knownSize() const override {
-        const std::size_t padding = text_.ends_with("==") ? 2 : text_.ends_with('=') ? 1 : 0;
-        return text_.size() / 4 * 3 - padding;
-    }
+    std::optional<std::size_t> knownSize() const override { return base64DecodedSize(text_); }
     const std::string& text() const { return text_; }
 
 private:

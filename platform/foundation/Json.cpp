@@ -138,7 +138,7 @@ std::string snakeCased(std::string_view camel) {
 
 std::string base64Encode(std::span<const std::uint8_t> bytes) {
     // Written in place: stored values run to tens of megabytes.
-    std::string out((bytes.size() + 2) / 3 * 4, '=');
+    std::string out(base64EncodedSize(bytes.size()), '=');
     char* next = out.data();
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
@@ -186,6 +186,10 @@ bool isBase64(std::string_view text) {
     const std::string_view body = text.substr(0, text.size() - base64Padding(text));
     return std::all_of(body.begin(), body.end(), [](char c) { return base64Value(c) >= 0; });
 }
+
+std::size_t base64EncodedSize(std::size_t bytes) { return (bytes + 2) / 3 * 4; }
+
+std::size_t base64DecodedSize(std::string_view text) { return text.size() / 4 * 3 - base64Padding(text); }
 
 std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text) {
     if (text.size() % 4 != 0) {
@@ -300,12 +304,6 @@ public:
 
 void appendShortestJSON(std::string& out, const nlohmann::ordered_json& value) {
     ShortestWriter(nlohmann::detail::output_adapter<char, std::string>(out)).write(value);
-}
-
-std::string shortestJSON(const nlohmann::ordered_json& value) {
-    std::string out;
-    appendShortestJSON(out, value);
-    return out;
 }
 
 std::size_t shortestJSONSize(const nlohmann::ordered_json& value) {

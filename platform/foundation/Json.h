@@ -42,6 +42,10 @@ std::string base64Encode(std::string_view bytes);
 std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text);
 // Whether base64Decode would decode the text, without decoding it.
 bool isBase64(std::string_view text);
+// The length of base64Encode's text for `bytes` bytes: four for every three, the last padded.
+std::size_t base64EncodedSize(std::size_t bytes);
+// The number of bytes base64Decode gives for a text isBase64 takes, told without decoding it.
+std::size_t base64DecodedSize(std::string_view text);
 
 // Two-space indentation, keys in the order the object holds them (so nlohmann::ordered_json keeps
 // insertion order; nlohmann::json is sorted). Invalid UTF-8 in strings is written as U+FFFD.
@@ -49,13 +53,11 @@ std::string prettyJSON(const nlohmann::ordered_json& value);
 std::string prettyJSON(const nlohmann::json& value);
 std::string compactJSON(const nlohmann::ordered_json& value);
 std::string compactJSON(const nlohmann::json& value);
-// Compact too, but each floating number in its shortest form (floatingNumberText: 1e9, where nlohmann
-// writes 1000000000.0), so no value is written longer than any text that reads as it: what a file's
-// reader took, its writer gives back no larger.
-std::string shortestJSON(const nlohmann::ordered_json& value);
-// The same, appended to `out`.
+// Appends compact JSON to `out`, but each floating number in its shortest form (floatingNumberText: 1e9,
+// where nlohmann writes 1000000000.0), so no value is written longer than any text that reads as it:
+// what a file's reader took, its writer gives back no larger.
 void appendShortestJSON(std::string& out, const nlohmann::ordered_json& value);
-// The size of shortestJSON(value), told without making it.
+// The size of what appendShortestJSON appends, told without making it.
 std::size_t shortestJSONSize(const nlohmann::ordered_json& value);
 
 // Deeper nesting than this is refused before parsing: every later copy, comparison and conversion of a

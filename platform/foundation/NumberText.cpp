@@ -46,16 +46,15 @@ std::string floatingNumberText(double value) {
     const int exponent = *parseInteger(scientific.substr(exponentAt + (scientific[exponentAt + 1] == '+' ? 2 : 1)));
     const int count = static_cast<int>(digits.size());
 
-    // Those digits with the point after `before` of them (none after the last), and the power of ten
-    // that keeps the value; a power of 0 is left out, and a text with neither point nor power gets ".0".
-    // Then the plain forms with zeros: 1000.0, 0.001.
+    // The plain form with zeros before the digits (0.001), then those digits with the point after
+    // `before` of them (none after the last) and the power of ten that keeps the value; a power of 0 is
+    // left out, and a text with neither point nor power gets ".0". Zeros after the digits are never
+    // shortest: 1000.0 is longer than 1e3.
     std::string best;
     const auto consider = [&](std::string text) {
         if (best.empty() || text.size() < best.size()) best = std::move(text);
     };
-    if (exponent >= count - 1) {
-        consider(digits + std::string(static_cast<std::size_t>(exponent - count + 1), '0') + ".0");
-    } else if (exponent < 0) {
+    if (exponent < 0) {
         consider("0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits);
     }
     for (int before = 0; before <= count; ++before) {

@@ -155,17 +155,17 @@ TEST_F(JournalPromptCacheTest, StoredDaysAreDecodedOnceAndLookupsAnswerFromMemor
 // A save while the stored days are still decoded on the cache's queue, which the test holds.
 class JournalCacheDuringPrepareTest : public JournalPromptCacheTest {
 protected:
-    // Starts preparing with the queue held; release() lets the decoding run.
-    void startPreparing() {
+    // Starts preparing (or storing within the budget) with the queue held; release() lets the decoding run.
+    void startPreparing(bool storing = false) {
         gate = std::promise<void>();
         decoder.post([opened = gate.get_future().share()] { opened.wait(); });
         prepared = false;
-        const auto prepare = [](JournalPromptCache& cache, BackgroundQueue& decoder, bool& prepared) -> Task<void> {
-            auto preparing = cache.prepare(decoder);
+        const auto prepare = [](JournalPromptCache& cache, BackgroundQueue& decoder, bool storing, bool& prepared) -> Task<void> {
+            auto preparing = storing ? cache.storeWithinBudget(decoder) : cache.prepare(decoder);
             co_await std::move(preparing);
             prepared = true;
         };
-        startTask(*loop, prepare(cache, decoder, prepared));
+        startTask(*loop, prepare(cache, decoder, storing, prepared));
         loop->runUntilIdle();
     }
     void release() {
@@ -299,135 +299,66 @@ TEST_F(JournalPromptCacheTest, AnOlderFilePastTheBudgetIsBroughtWithinItAtTheNex
     EXPECT_EQ(*stored.getResponse(on7th(10)).first.value_or("<none>"), "today");
 }
 
-// The newest days that fit are stored, and no day older than the first that does not: a day too large
-// on its own is left out and costs the older days nothing. Days of different sizes, so that an older
-// one would fit where a newer one did not.
+// The newest days that fit are stored and none older than the first that does not; a day too large on
+// its own is left out and costs the older days nothing. Days of different sizes, so that an older one
+// would fit where a newer one did not.
 TEST(JournalCacheDaysTest, TheNewestDaysThatFitAreStoredAndNoneOlderThanTheFirstThatDoesNot) {
     const std::size_t budget = 64 * 1024;
-    const std::pair<int, std::size_t> sizes[] = {{1, 60'000}, {0, 20'000}, {-1, 12'000}, {-2, 6'000}, {-3, 1'000}, {-4, 500}};
+    const auto day = [](int n) { return on7th(0).addingTimeInterval(86400.0 * n); };
+    const std::pair<int, std::size_t> sizes[] = {{1, 60'000}, {0, 20'000}, {-1, 12'000}, {-2, 6'000}, {-3, 1'000}};
     JournalCacheDays days;
-    for (const auto& [day, bytes] : sizes) {
-        days[on7th(0).addingTimeInterval(86400.0 * day)] = std::make_shared<const JournalCacheEntry>(journalOfDay(day, bytes), on7th(1));
-    }
-    const JournalCacheDays kept = journalCacheDaysWithin(days, budget);
-    std::vector<Date> keptDays;
-    for (const auto& day : kept) keptDays.push_back(day.first);
-    EXPECT_EQ(keptDays, (std::vector<Date>{on7th(0).addingTimeInterval(-86400), on7th(0)}));
-    // Measured as the file holds them: the days kept fit, the next older one would not, and the day
-    // after it would have.
-    const auto fileBytes = [](const JournalCacheDays& some) { return base64Encode(encodeJournalCacheDays(some)).size(); };
-    EXPECT_LE(fileBytes(kept), budget);
-    JournalCacheDays more = kept;
-    more.insert(*days.find(on7th(0).addingTimeInterval(-2 * 86400)));
-    EXPECT_GT(fileBytes(more), budget);
-    JournalCacheDays skipping = kept;
-    skipping.insert(*days.find(on7th(0).addingTimeInterval(-3 * 86400)));
-    EXPECT_LE(fileBytes(skipping), budget) << "an older day would have fitted: the test tells stopping from skipping";
+    for (const auto& [n, bytes] : sizes) days[day(n)] = std::make_shared<const JournalCacheEntry>(journalOfDay(n, bytes), on7th(1));
+    // Stored, they take some 80, 27, 16, 8 and 1.4 KB of the array, whose Base64 takes 4/3 of that.
+    EXPECT_EQ(journalCacheDaysWithin(days, budget), (JournalCacheDays{*days.find(day(-1)), *days.find(day(0))}));
 }
 
 // A reply asked for before the cache was cleared is not kept, however the clear came: its journal was
 // written from what was cleared.
 TEST_F(JournalPromptCacheTest, AReplyAskedForBeforeAClearIsRefused) {
-    const auto clears = std::vector<std::function<void()>>{
-        [this] { cache.clear(); },
-        [] { UserDefaults::standard().remove("journalPromptCache"); },
-    };
+    const std::function<void()> clears[] = {[this] { cache.clear(); }, [] { UserDefaults::standard().remove("journalPromptCache"); }};
     for (const auto& clearing : clears) {
         cache.saveResponse("before", on7th(1));
         const ClearMark asked = cache.clearMark();
         clearing();
         EXPECT_FALSE(cache.saveResponse("asked for before the clear", on7th(2), asked));
-        EXPECT_FALSE(cached(on7th(2)).first);
-        EXPECT_FALSE(cached(on7th(1)).first);
         EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
-        EXPECT_TRUE(cache.saveResponse("asked for after it", on7th(2), cache.clearMark()));
-        EXPECT_EQ(cached(on7th(2)).first, "asked for after it");
-        cache.clear();
     }
-    // An empty cache cleared counts as cleared too.
-    const ClearMark asked = cache.clearMark();
-    cache.clear();
-    EXPECT_FALSE(cache.saveResponse("late", on7th(2), asked));
 }
 
-// Replies too large for the file are kept in memory while the most recently saved of them fit its
-// budget; the others go, and are asked for again when shown.
+// Replies too large for the file stay in memory while the most recently saved of them fit their budget;
+// one larger than the whole budget, saved last, is the one shown: it stays, alone.
 TEST_F(JournalPromptCacheTest, RepliesKeptOnlyInMemoryStayWithinTheirBudget) {
-    const std::size_t each = 20u << 20; // past the file's budget on its own
-    const int count = 6;
-    std::vector<SharedText> replies;
-    for (int day = 0; day < count; ++day) {
-        // Saved from the newest day back, so that the days saved first are not the oldest.
-        replies.emplace_back(journalOfDay(day, each));
-        cache.saveResponse(replies.back(), on7th(10).addingTimeInterval(-86400.0 * day));
+    const auto day = [](int n) { return on7th(10).addingTimeInterval(-86400.0 * n); };
+    // Each past the file's budget; saved from the newest day back, so that those saved first are not the oldest.
+    for (int n = 0; n < 6; ++n) {
+        cache.saveResponse(journalOfDay(n, 20u << 20), day(n));
         loop->advance(1);
     }
-    std::size_t keptBytes = 0;
-    std::vector<int> keptDays;
-    for (int day = 0; day < count; ++day) {
-        const auto [text, expired] = cache.getResponse(on7th(10).addingTimeInterval(-86400.0 * day));
-        if (text) {
-            EXPECT_EQ(*text, replies[static_cast<std::size_t>(day)]) << "the saved text itself";
-            keptBytes += (*text)->size();
-            keptDays.push_back(day);
-        }
-    }
-    EXPECT_LE(keptBytes, JournalPromptCache::memoryOnlyBudget);
-    EXPECT_EQ(keptDays, (std::vector<int>{3, 4, 5})) << "the three saved last";
-    // One larger than the whole budget, saved last, is the one shown: it stays, alone.
+    for (int n = 0; n < 6; ++n) EXPECT_EQ(cache.getResponse(day(n)).first.has_value(), n >= 3) << "the three saved last: " << n;
     const SharedText larger = std::string(JournalPromptCache::memoryOnlyBudget + 1, 'j');
-    cache.saveResponse(larger, on7th(10).addingTimeInterval(86400));
-    EXPECT_EQ(cache.getResponse(on7th(10).addingTimeInterval(86400)).first, larger);
-    for (int day = 0; day < count; ++day) EXPECT_FALSE(cached(on7th(10).addingTimeInterval(-86400.0 * day)).first) << day;
-    UserDefaults::standard().flush();
-    UserDefaults readBack(UserDefaults::standard().filePath());
-    EXPECT_TRUE(JournalPromptCache(readBack).loadCache().empty()) << "none of them in the file";
+    cache.saveResponse(larger, day(-1));
+    EXPECT_EQ(cache.getResponse(day(-1)).first, larger);
+    for (int n = 0; n < 6; ++n) EXPECT_FALSE(cache.getResponse(day(n)).first) << n;
 }
 
 // A value past the budget, as an earlier version left the file, is stored within it at the start
 // without a save; one cleared while it is decoded stays cleared.
-TEST_F(JournalPromptCacheTest, AValuePastTheBudgetIsStoredWithinItAtTheStart) {
+TEST_F(JournalCacheDuringPrepareTest, AValuePastTheBudgetIsStoredWithinItAtTheStart) {
     const int days = 30; // some 71 KB of the file each: just past the budget
     JournalCacheDictionary dictionary;
-    for (int day = 0; day < days; ++day) {
-        dictionary[on7th(0).addingTimeInterval(-86400.0 * day)] = encodeJournalPromptResponse({journalOfDay(day), on7th(1)});
-    }
-    const std::string stored = encodeJournalCache(dictionary);
-    storeBytes(stored);
-    UserDefaults::standard().set("viewStyle", "Journal");
+    for (int n = 0; n < days; ++n) dictionary[on7th(0).addingTimeInterval(-86400.0 * n)] = encodeJournalPromptResponse({journalOfDay(n), on7th(1)});
+    storeBytes(encodeJournalCache(dictionary));
     UserDefaults::standard().flush();
-    // Read from the file, as at a start.
-    UserDefaults::setStandard(std::make_shared<UserDefaults>(directory.path() / "defaults.json"));
-    BackgroundQueue decoder;
+    UserDefaults::setStandard(std::make_shared<UserDefaults>(UserDefaults::standard().filePath())); // read as at a start
     run(JournalPromptCache::shared().storeWithinBudget(decoder));
-    UserDefaults::standard().flush();
+    EXPECT_LE(storedFileBytes(UserDefaults::standard()), JournalPromptCache::storedBytesBudget) << "as the writer writes it";
+    EXPECT_GT(newestStoredDays(cache, on7th(0), days).first, 20);
 
-    UserDefaults readBack(directory.path() / "defaults.json");
-    EXPECT_EQ(readBack.string("viewStyle"), "Journal");
-    EXPECT_LE(storedFileBytes(readBack), JournalPromptCache::storedBytesBudget);
-    const auto [newest, older] = newestStoredDays(JournalPromptCache(readBack), on7th(0), days);
-    EXPECT_GT(newest, 20);
-    EXPECT_LT(newest, days);
-    EXPECT_FALSE(older);
-    EXPECT_EQ(cached(on7th(0)).first, journalOfDay(0));
-
-    // Cleared while it is decoded, which the test holds: nothing comes back.
-    storeBytes(stored);
-    std::promise<void> gate;
-    decoder.post([opened = gate.get_future().share()] { opened.wait(); });
-    bool done = false;
-    const auto storing = [](JournalPromptCache& cache, BackgroundQueue& decoder, bool& done) -> Task<void> {
-        auto task = cache.storeWithinBudget(decoder);
-        co_await std::move(task);
-        done = true;
-    };
-    startTask(*loop, storing(cache, decoder, done));
-    loop->runUntilIdle();
+    storeBytes(encodeJournalCache(dictionary));
+    startPreparing(true);
     cache.clear();
-    gate.set_value();
-    ASSERT_TRUE(loop->runUntil([&] { return done; }, 20));
+    release();
     EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
-    EXPECT_FALSE(cached(on7th(0)).first);
 }
 
 TEST(JournalPromptText, StructureAndAssembly) {
@@ -538,50 +469,24 @@ TEST_F(JournalHighlightsTest, MissingKeyAdviceIsShownButNeverKeptAsAJournal) {
 }
 
 // Runs the model's generation for `date` as a task of its own; `done` once it ended.
-Task<void> generateUntilDone(std::shared_ptr<JournalHighlightsModel> model, Date date, bool& done) {
+Task<void> generate(std::shared_ptr<JournalHighlightsModel> model, Date date, bool& done) {
     auto journal = model->generateJournal(date);
     co_await std::move(journal);
     done = true;
 }
 
-// A journal asked for before the cache was cleared and answered after the clear is neither kept nor
-// shown, however the cache was cleared; and a journal shown goes with the clear.
+// A journal asked for before the cache was cleared (empty, as a cache may be) and answered after the
+// clear is neither kept nor shown.
 TEST_F(JournalHighlightsTest, AJournalAskedForBeforeAClearIsNeitherKeptNorShown) {
-    JournalPromptCache& cache = JournalPromptCache::shared();
-    const Date yesterday = on7th(11).addingTimeInterval(-86400);
-    const std::vector<std::function<void()>> clears{[&] { cache.clear(); },
-                                                    [] { UserDefaults::standard().remove("journalPromptCache"); }};
-    std::size_t asked = 0;
-    for (const auto& clearing : clears) {
-        cache.saveResponse("cached journal", on7th(8));
-        run(model->generateJournal(on7th(9)));
-        ASSERT_EQ(*model->journalText.get(), "cached journal");
-        clearing();
-        EXPECT_TRUE(model->journalText.get()->empty()) << "the cleared journal is no longer shown";
-        EXPECT_FALSE(model->isLoading.get());
-
-        cache.saveResponse("another day's journal", on7th(8).addingTimeInterval(-3 * 86400));
-        // The server answers once the clear has been made.
-        queueOpenAIReply(jsonReply(200, openAITextReply("- **Late**: written from what was cleared"), 0.5));
-        bool done = false;
-        startTask(*loop, generateUntilDone(model, yesterday, done));
-        ASSERT_TRUE(loop->runUntil([&] { return openAI.requestCount() > asked; }, 20));
-        ++asked;
-        EXPECT_TRUE(model->isLoading.get());
-        clearing();
-        ASSERT_TRUE(loop->runUntil([&] { return done; }, 20));
-        loop->runUntilIdle();
-        EXPECT_FALSE(cached(yesterday).first) << "not cached again";
-        EXPECT_FALSE(UserDefaults::standard().contains("journalPromptCache"));
-        EXPECT_TRUE(model->journalText.get()->empty()) << "not shown";
-        EXPECT_FALSE(model->isLoading.get());
-        UserDefaults::standard().flush();
-        EXPECT_FALSE(UserDefaults(UserDefaults::standard().filePath()).contains("journalPromptCache")) << "nor in the file";
-    }
-    // Asked for after the clear, the journal is kept and shown.
-    run(model->generateJournal(yesterday));
-    EXPECT_THAT(*model->journalText.get(), HasSubstr("drafted the report"));
-    EXPECT_THAT(*cached(yesterday).first, HasSubstr("drafted the report"));
+    queueOpenAIReply(jsonReply(200, openAITextReply("- **Late**: written from what was cleared"), 0.5));
+    bool done = false;
+    startTask(*loop, generate(model, on7th(10), done));
+    ASSERT_TRUE(loop->runUntil([&] { return openAI.requestCount() > 0; }, 20));
+    JournalPromptCache::shared().clear();
+    ASSERT_TRUE(loop->runUntil([&] { return done; }, 20));
+    EXPECT_FALSE(cached(on7th(10)).first);
+    EXPECT_TRUE(model->journalText.get()->empty());
+    EXPECT_FALSE(model->isLoading.get());
 }
 
 TEST_F(JournalHighlightsTest, RunOvertakenByAnotherDayShowsNothingButKeepsItsJournal) {
@@ -590,11 +495,6 @@ TEST_F(JournalHighlightsTest, RunOvertakenByAnotherDayShowsNothingButKeepsItsJou
 
     bool firstDone = false;
     bool secondDone = false;
-    auto generate = [](std::shared_ptr<JournalHighlightsModel> model, Date date, bool& done) -> Task<void> {
-        auto journal = model->generateJournal(date);
-        co_await std::move(journal);
-        done = true;
-    };
     startTask(*loop, generate(model, on7th(9).addingTimeInterval(-86400), firstDone));
     startTask(*loop, generate(model, on7th(9), secondDone));
     ASSERT_TRUE(loop->runUntil([&] { return firstDone && secondDone; }, 20));

@@ -92,8 +92,7 @@ TEST_F(PanelViewsTest, JournalUsesAFreshCacheAndOtherwiseAsksAndSharesTheText) {
     EXPECT_EQ(world.openAIRequestCount(), 1u);
 }
 
-// What is shown follows what is stored: once a category change (or "Clear All Data") clears the
-// journal cache, the journal view no longer shows the cleared journal, nor does the layout's copy hold it.
+// Once a category change clears the journal cache, the journal view no longer shows the cleared journal.
 TEST_F(PanelViewsTest, AClearedJournalIsNoLongerShown) {
     JournalPromptCache::shared().saveResponse("- **Cached** 📝: the day", onThe7th(9));
     auto seen = std::make_shared<SharedText>();
@@ -101,8 +100,7 @@ TEST_F(PanelViewsTest, AClearedJournalIsNoLongerShown) {
     ASSERT_TRUE(shows(drawn(*t), "Cached"));
     clearDataForCategoryChange(*service);
     EXPECT_FALSE(shows(drawn(*t), "Cached"));
-    EXPECT_TRUE((*seen)->empty());
-    EXPECT_EQ(world.openAIRequestCount(), 0u);
+    EXPECT_TRUE((*seen)->empty()) << "nor does the layout's copy hold it";
 }
 
 // cmark-gfm takes quadratic time on unclosed image brackets: this reply alone would hold a parser for
