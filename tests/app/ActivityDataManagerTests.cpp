@@ -153,31 +153,37 @@ TEST_F(ActivityDataManagerTest, ClearDeletesTheFileAndSaysSo) {
     EXPECT_EQ(logged, std::vector<std::string>{"Cleared all daily activity data by deleting the file."});
 }
 
-// The file is rewritten whole with every save: what an earlier version stored past the bounds, and the
-// oldest days past the budget, go at the next save.
+// The file is rewritten whole with every save: the oldest days past the budget, and what an earlier
+// version stored past the bounds, go at the next save.
 TEST_F(ActivityDataManagerTest, ASaveKeepsTheFileWithinItsBudget) {
-    DailyActivityStore earlier;
-    const auto storeDay = [&](const std::string& key, std::string answer) {
-        earlier[key] = {key, {{key, {std::move(answer), Date{100}}}}, Date{100}, {}, 0, {}};
+    const auto day = [](const std::string& key, std::string answer) {
+        return DailyActivityData{key, {{key, {std::move(answer), Date{100}}}}, Date{100}, {}, 0, {}};
     };
-    // A day of the chart's week whose answer holds a description of 300 KB, and twenty days of 250 KB.
-    storeDay("2026-12-01", prettyJSON(nlohmann::ordered_json{{"categories", {{{"type", "Create"}, {"percentage", 100}}}},
-                                                             {"activities", {{{"description", std::string(300000, 'd')}}}}}));
-    for (int day = 10; day < 30; ++day) storeDay("2026-11-" + std::to_string(day), '"' + std::string(250000, 'x') + '"');
-    writeFileAtomically(folder / "dailyActivityData.json", encodeDailyActivityStore(earlier));
-
-    manager.savePromptResponse("today's", "2026-12-07");
-    EXPECT_LE(fileText().size(), ActivityDataManager::storedBytesBudget);
-    const DailyActivityStore kept = decodeDailyActivityStore(fileText());
+    const auto savedOver = [&](const DailyActivityStore& earlier) {
+        writeFileAtomically(folder / "dailyActivityData.json", encodeDailyActivityStore(earlier));
+        manager.savePromptResponse("today's", "2026-12-07");
+        EXPECT_LE(fileText().size(), ActivityDataManager::storedBytesBudget);
+        return decodeDailyActivityStore(fileText());
+    };
+    DailyActivityStore earlier; // twenty days of 250 KB
+    for (int date = 10; date < 30; ++date) {
+        const std::string key = "2026-11-" + std::to_string(date);
+        earlier[key] = day(key, '"' + std::string(250000, 'x') + '"');
+    }
+    DailyActivityStore kept = savedOver(earlier);
     EXPECT_EQ(kept.at("2026-12-07").timeframes.at("2026-12-07").promptResponse, "today's");
-    const std::string bounded = kept.at("2026-12-01").timeframes.at("2026-12-01").promptResponse;
-    EXPECT_LE(bounded.size(), storedAnswerLimit);
-    EXPECT_EQ(nlohmann::json::parse(bounded)["categories"][0]["percentage"], 100);
     EXPECT_FALSE(kept.contains("2026-11-10"));
     EXPECT_EQ(kept.at("2026-11-29"), earlier.at("2026-11-29"));
     // The days always kept (the chart's week) stay whatever the budget.
-    const DailyActivityStore week = dailyActivityStoreWithin(earlier, {"2026-11-10", "2026-12-01"}, 100);
-    EXPECT_TRUE(week.size() == 2 && week.contains("2026-11-10") && week.contains("2026-12-01"));
+    const DailyActivityStore week = dailyActivityStoreWithin(earlier, {"2026-11-10", "2026-11-11"}, 100);
+    EXPECT_TRUE(week.size() == 2 && week.contains("2026-11-10") && week.contains("2026-11-11"));
+
+    // A description of 300 KB in a day of the chart's week.
+    kept = savedOver({{"2026-12-01", day("2026-12-01", prettyJSON(nlohmann::ordered_json{
+        {"categories", {{{"type", "Create"}, {"percentage", 100}}}}, {"activities", {{{"description", std::string(300000, 'd')}}}}}))}});
+    const std::string bounded = kept.at("2026-12-01").timeframes.at("2026-12-01").promptResponse;
+    EXPECT_LE(bounded.size(), storedAnswerLimit);
+    EXPECT_EQ(nlohmann::json::parse(bounded)["categories"][0]["percentage"], 100);
 }
 
 TEST_F(ActivityDataManagerTest, WithoutAFolderSavesAreRefusedAndLoadsFindNothing) {
