@@ -130,7 +130,11 @@ std::string cutText(const std::string& text, std::size_t limit) {
 }
 
 std::string storedWindowText(std::string text) {
-    return textWithinBytes(std::move(text), storedWindowTextLimit);
+    // A text that fits is handed back as it came: every record a start loads passes through here.
+    if (text.size() <= storedWindowTextLimit) {
+        return text;
+    }
+    return textWithinBytes(text, storedWindowTextLimit);
 }
 
 std::string windowContextPrompt(const std::string& tree) {

@@ -47,8 +47,9 @@ void checkBreakdown(const AppliedAnswer& applied) {
     }
 }
 
-// Bounds small enough for the fuzzer's inputs to pass: what is written stays within them, and a form
-// within them is kept as it is.
+// Bounds small enough for the fuzzer's inputs to pass, yet with room for an answer's keys ("active_minutes"
+// the longest), which a key past the text bound would lose: what is written stays within them, and a
+// form within them is kept as it is.
 void checkBounds(std::string_view answer) {
     nlohmann::ordered_json form;
     try {
@@ -56,7 +57,7 @@ void checkBounds(std::string_view answer) {
     } catch (const JSONDecodingError&) {
         return;
     }
-    const StoredAnswerLimits limits{8, 16, 300};
+    const StoredAnswerLimits limits{16, 24, 300};
     const nlohmann::ordered_json bounded = storedAnswerWithin(form, limits);
     const std::string written = prettyJSON(bounded);
     if (!bounded.is_null() && written.size() > limits.whole) {

@@ -246,61 +246,25 @@ TEST_F(PreferencesModelTest, HistoryKeepsTheNewestHundred) {
     EXPECT_EQ(reloaded.historicalActivities.get(), history);
 }
 
-std::vector<Activity> describedActivities(int count, const std::string& description) {
-    std::vector<Activity> list(static_cast<std::size_t>(count));
-    for (auto& activity : list) activity.description = description;
-    return list;
-}
-
-// The settings file is written whole with every setting: remembered activities past their bounds
-// would take every later setting with them.
+// The settings file is written whole with every setting: remembered activities past their bounds would
+// take every later setting with them. What an earlier version stored past them shrinks at once.
 TEST_F(PreferencesModelTest, RememberedActivitiesStayWithinTheirBudget) {
+    const HistoricalActivity overLong{UUID::random(), std::string(9000, 'd'), "1m", Date{10}, std::string(9000, 't')};
+    const std::string earlier = encodeHistoricalActivities(std::vector<HistoricalActivity>(100, overLong));
+    defaults->set("historicalActivities", std::vector<std::uint8_t>(earlier.begin(), earlier.end()));
     PreferencesModel model(*defaults, notifications);
-    model.addHistoricalActivities(describedActivities(3, "small"), "2026-12-05");
-    model.addHistoricalActivities(describedActivities(100, std::string(5000, 'd')), std::string(9000, 't'));
-    const auto& history = model.historicalActivities.get();
-    ASSERT_GT(history.size(), 50u);
-    EXPECT_LT(history.size(), 100u) << "the newest that fit the budget";
-    for (const auto& entry : history) {
-        EXPECT_EQ(entry.description, std::string(storedAnswerTextLimit - 3, 'd') + "...");
-        EXPECT_EQ(entry.timeframe, std::string(storedAnswerTextLimit - 3, 't') + "...");
-    }
-    EXPECT_LE(base64Encode(storedText("historicalActivities")).size(), PreferencesModel::historyBytesBudget);
-    EXPECT_EQ(decodeHistoricalActivities(storedText("historicalActivities")), history);
-}
-
-TEST_F(PreferencesModelTest, AnEarlierVersionsOverLongHistoryShrinksAtOnce) {
-    std::vector<HistoricalActivity> earlier(5);
-    for (auto& entry : earlier) entry = {UUID::random(), std::string(100000, 'd'), "1m", Date{10}, "2026-12-06"};
-    const std::string stored = encodeHistoricalActivities(earlier);
-    defaults->set("historicalActivities", std::vector<std::uint8_t>(stored.begin(), stored.end()));
-
-    PreferencesModel model(*defaults, notifications);
-    ASSERT_EQ(model.historicalActivities->size(), 5u);
-    EXPECT_EQ(model.historicalActivities.get()[0].description.size(), storedAnswerTextLimit);
-    EXPECT_EQ(model.historicalActivities.get()[0].id, earlier[0].id);
-    EXPECT_EQ(decodeHistoricalActivities(storedText("historicalActivities")), model.historicalActivities.get());
-}
-
-TEST_F(PreferencesModelTest, ActivitiesWorkedOutBeforeAClearAreRefused) {
-    PreferencesModel model(*defaults, notifications);
-    model.addHistoricalActivities(describedActivities(2, "earlier analysis"), "2026-12-07");
-    model.addHistoricalActivities(describedActivities(1, "another day"), "2026-12-06");
-    const ClearMark begun = model.historyClearMark();
-    EXPECT_TRUE(model.replaceHistoricalActivities(describedActivities(3, "fresh analysis"), "2026-12-07", begun));
-    const auto& history = model.historicalActivities.get();
-    ASSERT_EQ(history.size(), 4u) << "the day's earlier activities are replaced";
-    EXPECT_EQ(history[0].description, "fresh analysis");
-    EXPECT_EQ(history[3].description, "another day");
-
-    model.clearHistory();
-    EXPECT_FALSE(model.replaceHistoricalActivities(describedActivities(3, "made from cleared data"), "2026-12-07", begun));
-    EXPECT_TRUE(model.historicalActivities->empty());
-    EXPECT_EQ(storedText("historicalActivities"), "[]");
-    // A request begun after the clear, or a caller without a mark, is remembered.
-    EXPECT_TRUE(model.replaceHistoricalActivities(describedActivities(1, "fresh"), "2026-12-07", model.historyClearMark()));
-    model.addHistoricalActivities(describedActivities(1, "plain"), "2026-12-06");
-    EXPECT_EQ(model.historicalActivities->size(), 2u);
+    const auto expectWithinBounds = [&] {
+        const auto& history = model.historicalActivities.get();
+        EXPECT_TRUE(history.size() > 50 && history.size() < 100) << history.size() << ": the newest that fit";
+        for (const auto& entry : history) EXPECT_EQ(entry.description, std::string(storedAnswerTextLimit - 3, 'd') + "...");
+        EXPECT_LE(base64Encode(storedText("historicalActivities")).size(), PreferencesModel::historyBytesBudget);
+        EXPECT_EQ(decodeHistoricalActivities(storedText("historicalActivities")), history);
+    };
+    expectWithinBounds();
+    std::vector<Activity> added(100);
+    for (auto& activity : added) activity.description = std::string(9000, 'd');
+    model.addHistoricalActivities(added, std::string(9000, 't'));
+    expectWithinBounds();
 }
 
 } // namespace
