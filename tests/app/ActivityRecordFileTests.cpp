@@ -288,12 +288,17 @@ protected:
     const fs::path folder = ActivityRecordArchive::folderBeside(path);
 };
 
-TEST_F(RecordArchiveTest, ARecordOfTodayAfterOlderOnesGoesToItsDayWithThem) {
+TEST_F(RecordArchiveTest, ARecordOfTodayAfterOlderOnesGoesToItsDayAndAKilledWriteIsCleared) {
     // A clock set back: the head the start reads ends before it.
     std::vector<ActivityRecordValue> records = history.records;
     std::rotate(records.begin(), records.begin() + 1, records.begin() + 41);
     writeRaw(path, encodeActivityRecords(records));
+    // What a write killed midway leaves, of a day no later write is for.
+    const fs::path killedWrite = folder / ".1999-01-01.json.tmp-Ab12Cd";
+    fs::create_directories(folder);
+    writeRaw(killedWrite, "[");
     expectConvertedAtTheNextStart({live.begin() + 1, live.end()}, records);
+    EXPECT_FALSE(fs::exists(killedWrite));
 }
 
 TEST_F(RecordArchiveTest, RecordsWhoseDaysCannotBeWrittenStayInTheFileUntilTheyCanBe) {
@@ -355,21 +360,17 @@ TEST_F(RecordArchiveTest, AFileThatDoesNotDecodeToTheEndIsSetAsideWholeAndLeaves
 
 TEST_F(RecordArchiveTest, AnUnreadableDayIsSetAsideAndALostIndexIsRebuilt) {
     const auto at = [&](double days) { return history.firstDay.addingTimeInterval(86400 * days); };
-    const ActivityRecordValue intoTheNextDay{UUID::random(), "Editor", at(0.98), 3600, 0, "late"};
-    const ActivityRecordValue lost{UUID::random(), "Editor", at(1.5), 60, 0, "lost"};
-    const ActivityRecordValue kept{UUID::random(), "Editor", at(2.5), 60, 0, "kept"};
-    ActivityRecordArchive(folder).add({intoTheNextDay, lost, kept});
-    writeRaw(folder / (ActivityRecordArchive::dayName(lost.timestamp) + ".json"), "[{\"id\": ");
+    const std::vector<ActivityRecordValue> records{{UUID::random(), "Editor", at(2.5), 60, 0, ""},
+                                                   {UUID::random(), "Editor", at(0.98), 3600, 0, "into the next day"}};
+    ActivityRecordArchive(folder).add(records);
     fs::remove(folder / ActivityRecordArchive::indexFileName);
-
-    EXPECT_EQ(ActivityRecordArchive(folder).recordsWithin(at(1), at(3)), (std::vector{kept, intoTheNextDay}));
+    writeRaw(folder / (ActivityRecordArchive::dayName(at(1.5)) + ".json"), "[{\"id\": ");
+    EXPECT_EQ(ActivityRecordArchive(folder).recordsWithin(at(1), at(3)), records);
     EXPECT_EQ(asideCopies(folder).size(), 1u);
-    EXPECT_TRUE(fs::exists(folder / ActivityRecordArchive::indexFileName));
 }
 
 } // namespace
 } // namespace glimmo
-
 
 namespace glimmo {
 namespace {

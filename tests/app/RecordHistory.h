@@ -5,7 +5,6 @@
 
 #include "app/ActivityRecord.h"
 
-#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,11 +25,8 @@ inline RecordHistory recordHistory(bool inOrder = false) {
     for (int written = 29; written >= 0; --written) {
         const int day = inOrder || (written != 10 && written != 12) ? written : 22 - written;
         for (int i = 19; i >= 0; --i) {
-            std::array<std::uint8_t, 16> id{0x6f, 0, 0, 0, 0, 0, 0x40, 0, 0x80};
-            id[14] = static_cast<std::uint8_t>(day);
-            id[15] = static_cast<std::uint8_t>(i);
             const double start = 86400.0 * day + (i == 19 ? 23.5 * 3600 : 8 * 3600 + 1800.0 * i);
-            history.records.push_back({UUID(id), i % 3 == 1 ? "Google Chrome" : "Editor",
+            history.records.push_back({UUID::random(), i % 3 == 0 ? "Google Chrome" : "Editor",
                                        history.firstDay.addingTimeInterval(start), i == 19 ? 3600 : 1500 + 0.25 * i,
                                        600.0 + i, "day " + std::to_string(day) + " record " + std::to_string(i)});
         }

@@ -168,7 +168,7 @@ TEST_F(UnifiedActivityServiceTest, PastDaysWeeksAndMonthsGiveWhatTheWholeHistory
     ASSERT_EQ(monitor->activityRecords->size(), 40u);
     std::vector<HistoryItem> visits;
     for (int day = 0; day < 30; day += 3) {
-        const Date chromeFront = history.firstDay.addingTimeInterval(86400.0 * day + 8.5 * 3600);
+        const Date chromeFront = history.firstDay.addingTimeInterval(86400.0 * day + 8 * 3600);
         visits.push_back(visit("https://docs.example/" + std::to_string(day), chromeFront.addingTimeInterval(60)));
         visits.push_back(visit("https://www.news.example/", chromeFront.addingTimeInterval(900)));
     }

@@ -84,13 +84,13 @@ TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIs
     ASSERT_NE(writer, nullptr) << "GLIMMO_STORE_WRITER names the writer program";
     setLogSinkForTesting([](LogLevel, std::string_view) {});
     const TemporaryDirectory folder;
-    // A version is some ten writes and flushes, whose time differs from disk to disk: the kills spread
+    // A version is some ten writes and a flush, whose time differs from disk to disk: the kills spread
     // over two versions as this one writes them.
     const auto before = std::chrono::steady_clock::now();
     convertRecordFile(folder.path() / "measured", 0);
     const auto round = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before);
-    std::mt19937 random(20261208);
     std::uniform_int_distribution<long long> microseconds(0, 2 * round.count());
+    std::mt19937 random(20261208);
 
     for (int trial = 0; trial < 25 && !HasFailure(); ++trial) {
         const pid_t pid = startWriter(writer, folder.path(), trial * 1000, "records");
@@ -100,7 +100,7 @@ TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIs
         ::waitpid(pid, nullptr, 0);
 
         EXPECT_THAT(convertedRecordProblems(folder.path(), true), IsEmpty()) << "after kill " << trial;
-        // Odd: a quit, which may write no past day, so no later write of its day removes what a killed one left.
+        // Odd: a quit, which may write no past day, so no write of that day removes what a killed one left.
         convertRecordFile(folder.path(), trial * 1000 + 999);
         EXPECT_THAT(convertedRecordProblems(folder.path(), false), IsEmpty()) << "after the write that followed kill " << trial;
     }

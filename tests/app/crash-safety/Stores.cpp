@@ -7,9 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <optional>
 
 namespace glimmo::testing {
@@ -145,17 +145,15 @@ std::vector<std::string> convertedRecordProblems(const fs::path& folder, bool te
     const fs::path path = folder / ActivityRecordFile::fileName;
     const fs::path days = ActivityRecordArchive::folderBeside(path);
     check(path, "a record of its version lost or torn", [&days](std::string_view bytes) {
-        const std::vector<ActivityRecordValue> inFile = decodeActivityRecords(bytes);
-        std::map<UUID, ActivityRecordValue> found; // the file's copy first, as every reader counts it
-        for (const ActivityRecordValue& record : inFile) found.emplace(record.id, record);
+        std::vector<ActivityRecordValue> found = decodeActivityRecords(bytes); // the file's first, as readers count them
+        const std::optional<int> fileVersion = found.empty() ? std::nullopt : versionOf(found[0].windowText);
         for (ActivityRecordValue& record : ActivityRecordArchive(days).recordsWithin(Date{0}, Date{1e10})) {
-            found.emplace(record.id, std::move(record));
+            found.push_back(std::move(record));
         }
-        const std::optional<int> fileVersion = inFile.empty() ? std::nullopt : versionOf(inFile[0].windowText);
         for (int index = 0; fileVersion && index < 12; ++index) {
-            const auto record = found.find(idOf(index));
-            const auto version = record == found.end() ? std::nullopt : versionOf(record->second.windowText);
-            if (!version || *version < *fileVersion || !(record->second == history(*version)[index])) return false;
+            const auto record = std::find_if(found.begin(), found.end(), [&](const auto& r) { return r.id == idOf(index); });
+            const auto version = record == found.end() ? std::nullopt : versionOf(record->windowText);
+            if (!version || *version < *fileVersion || !(*record == history(*version)[index])) return false;
         }
         return fileVersion.has_value();
     }, problems);
