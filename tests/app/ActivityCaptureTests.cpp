@@ -278,7 +278,8 @@ TEST_F(ActivityCaptureTest, TheFileHoldsYesterdayAndTodayAndASwitchWritesOnlyTho
 
 TEST_F(ActivityCaptureTest, ClearingRemovesTheArchiveAndASummaryAnsweredAfterTheClearWritesNothing) {
     std::filesystem::create_directories(recordFile.parent_path());
-    ActivityRecordFile(recordFile).save({{UUID::random(), "Terminal", loop->now().addingTimeInterval(-3 * 86400), 60, 60, ""}});
+    const Date longAgo = loop->now().addingTimeInterval(-3 * 86400);
+    ActivityRecordFile(recordFile).save({{UUID::random(), "Terminal", longAgo, 60, 60, ""}});
     FakeElement window;
     window.role = "AXWindow";
     window.title = "Notes";

@@ -88,7 +88,8 @@ TEST_F(ActivityRecordFileTest, SavesOfAChangingListWriteWhatOneEncodingOfTheWhol
     // Each record's text is kept between saves while it is unchanged: the file must not tell.
     std::vector<std::shared_ptr<ActivityRecord>> records;
     for (int i = 0; i < 3; ++i) {
-        records.push_back(std::make_shared<ActivityRecord>(UUID::random(), "App", Date{100.0 + i}, "\"" + std::to_string(i) + "\"\n\u00e9"));
+        const std::string text = "\"" + std::to_string(i) + "\"\n\u00e9";
+        records.push_back(std::make_shared<ActivityRecord>(UUID::random(), "App", Date{100.0 + i}, text));
     }
     ActivityRecordFile file(path);
     const auto expectSavedAsOneEncoding = [&] {
