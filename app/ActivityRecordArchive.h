@@ -13,6 +13,8 @@
 
 namespace glimmo {
 
+class Calendar;
+
 // The time the records of one day file cover: the earliest start and the latest end (start plus
 // duration) among them.
 struct ArchivedDaySpan {
@@ -28,8 +30,6 @@ struct ArchivedDaySpan {
 // leaves it too wide, never too narrow; a missing or unreadable one is rebuilt from the day files.
 // Every file is written atomically. Thread-safe: the record file's writer adds and removes, the merges
 // of reports read.
-class Calendar;
-
 class ActivityRecordArchive {
 public:
     static constexpr const char* indexFileName = "index.json";

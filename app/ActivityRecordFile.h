@@ -69,6 +69,7 @@ public:
     // every other record into its day, and the save queued after it replaces the file only once every
     // day is on disk, so a failure, a stop or a kill leaves the file as it was and the next start
     // converts it again. Reports of the archive wait for the conversion. nullopt as for load().
+    // The conversion keeps a copy of `prepare` and calls it on the writer thread, after this returns.
     std::optional<std::vector<ActivityRecordValue>> loadLive(Date liveStart,
                                                             const std::function<void(ActivityRecordValue&)>& prepare);
 

@@ -22,8 +22,6 @@ std::optional<FileChunkReader> FileChunkReader::open(const std::filesystem::path
     return FileChunkReader(std::make_unique<Opened>(Opened{std::move(*file), path}));
 }
 
-std::uintmax_t FileChunkReader::size() const { return opened_->file.size; }
-
 std::size_t FileChunkReader::read(char* into, std::size_t count) {
     return readSome(opened_->file.descriptor.get(), into, count, opened_->path);
 }

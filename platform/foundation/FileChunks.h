@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -19,8 +18,6 @@ public:
     FileChunkReader(FileChunkReader&&) noexcept;
     FileChunkReader& operator=(FileChunkReader&&) noexcept;
 
-    // The size when it was opened.
-    std::uintmax_t size() const;
     // Reads at most `count` bytes into `into`; 0 at the end. Throws FileError.
     std::size_t read(char* into, std::size_t count);
 

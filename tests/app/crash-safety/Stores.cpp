@@ -1,11 +1,13 @@
 #include "tests/app/crash-safety/Stores.h"
 
+#include "app/ActivityRecordArchive.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/UUID.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -37,12 +39,26 @@ std::optional<int> versionOf(const std::string& text) {
     return version;
 }
 
+UUID idOf(int index) {
+    char id[37];
+    std::snprintf(id, sizeof id, "00000000-0000-0000-0000-%012d", index);
+    return *UUID::parse(id);
+}
+
 std::vector<ActivityRecordValue> records(int version) {
     std::vector<ActivityRecordValue> list;
     for (int i = 0; i < 3; ++i) {
-        char id[37];
-        std::snprintf(id, sizeof id, "00000000-0000-0000-0000-%012d", i);
-        list.push_back({*UUID::parse(id), "App", Date{786000000.0 + version}, 1.0 * i, 0, payload(version)});
+        list.push_back({idOf(i), "App", Date{786000000.0 + version}, 1.0 * i, 0, payload(version)});
+    }
+    return list;
+}
+
+// Records 0 to 2 of today, the others of three days long past.
+std::vector<ActivityRecordValue> history(int version) {
+    std::vector<ActivityRecordValue> list;
+    for (int i = 0; i < 12; ++i) {
+        const double daysBack = i < 3 ? 0 : 3 + i % 3;
+        list.push_back({idOf(i), "App", Date{786000000.0 - 86400 * daysBack + i}, 1.0 * i, 0, payload(version)});
     }
     return list;
 }
@@ -59,6 +75,17 @@ void check(const fs::path& file, const char* what, const std::function<bool(std:
         }
     } catch (const std::exception& error) {
         problems.push_back(problemWith(file, error.what()));
+    }
+}
+
+void leftBehind(const fs::path& folder, bool temporaryFilesAllowed, std::vector<std::string>& problems) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.find(".unreadable-") != std::string::npos ||
+            (!temporaryFilesAllowed && name.find(".tmp-") != std::string::npos)) {
+            problems.push_back(problemWith(entry->path(), "left behind"));
+        }
     }
 }
 
@@ -92,13 +119,46 @@ std::vector<std::string> storeProblems(const fs::path& folder, bool temporaryFil
         return values.size() == 1 && values.contains("payload") && values["payload"].is_string() &&
                versionOf(values["payload"].get<std::string>());
     }, problems);
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.find(".unreadable-") != std::string::npos ||
-            (!temporaryFilesAllowed && name.find(".tmp-") != std::string::npos)) {
-            problems.push_back(problemWith(entry.path(), "left behind"));
-        }
+    leftBehind(folder, temporaryFilesAllowed, problems);
+    return problems;
+}
+
+void convertRecordFile(const fs::path& folder, int version) {
+    const fs::path path = folder / ActivityRecordFile::fileName;
+    fs::create_directories(folder);
+    ActivityRecordFile::setWholeReadLimitForTesting(1024); // converted as a file past readFile's bound is
+    writeFileAtomically(path, encodeActivityRecords(history(version)));
+    ActivityRecordFile file(path);
+    std::vector<ActivityRecordValue> live = file.loadLive(Date{786000000.0 - 86400}, [](auto&) {}).value();
+    if (version % 2 == 1) {
+        file.stopConversion();
+    } else {
+        file.archiveRecords({std::make_shared<const ActivityRecordValue>(live.at(2))});
+        live.pop_back();
     }
+    file.save(live);
+    file.flush();
+}
+
+std::vector<std::string> convertedRecordProblems(const fs::path& folder, bool temporaryFilesAllowed) {
+    std::vector<std::string> problems;
+    const fs::path path = folder / ActivityRecordFile::fileName;
+    const fs::path days = ActivityRecordArchive::folderBeside(path);
+    check(path, "a record of its version lost or torn", [&days](std::string_view bytes) {
+        std::vector<ActivityRecordValue> found = decodeActivityRecords(bytes); // the file's first, as readers count them
+        const std::optional<int> fileVersion = found.empty() ? std::nullopt : versionOf(found[0].windowText);
+        for (ActivityRecordValue& record : ActivityRecordArchive(days).recordsWithin(Date{0}, Date{1e10})) {
+            found.push_back(std::move(record));
+        }
+        for (int index = 0; fileVersion && index < 12; ++index) {
+            const auto record = std::find_if(found.begin(), found.end(), [&](const auto& r) { return r.id == idOf(index); });
+            const auto version = record == found.end() ? std::nullopt : versionOf(record->windowText);
+            if (!version || *version < *fileVersion || !(*record == history(*version)[index])) return false;
+        }
+        return fileVersion.has_value();
+    }, problems);
+    leftBehind(folder, temporaryFilesAllowed, problems);
+    leftBehind(days, temporaryFilesAllowed, problems);
     return problems;
 }
 

@@ -31,4 +31,11 @@ private:
 // absent one is fine), a file set aside as unreadable, a temporary file. Empty when all is well.
 std::vector<std::string> storeProblems(const std::filesystem::path& folder, bool temporaryFilesAllowed);
 
+// Writes version `version` of a record file in `folder` as an older version did (every record, most of
+// days long past) and converts it as a start does; odd versions quit during the conversion, even ones
+// then move a record into its day as a switch does. The problems: a record of the file's version that
+// neither the file nor the days hold whole, a file set aside, a temporary file when none is allowed.
+void convertRecordFile(const std::filesystem::path& folder, int version);
+std::vector<std::string> convertedRecordProblems(const std::filesystem::path& folder, bool temporaryFilesAllowed);
+
 } // namespace glimmo::testing
