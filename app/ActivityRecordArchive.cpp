@@ -85,6 +85,16 @@ std::vector<ActivityRecordValue> ActivityRecordArchive::readDay(const std::strin
     }
 }
 
+std::vector<ActivityRecordValue> ActivityRecordArchive::readDayLeavingOutFailures(const std::string& day) const {
+    try {
+        return readDay(day);
+    } catch (const std::exception& error) {
+        systemLog("❌ Archived activity records of " + day + " left out: " + dayFile(day).string() +
+                  " cannot be read or moved aside (" + error.what() + ")");
+        return {};
+    }
+}
+
 void ActivityRecordArchive::writeIndex(const Index& index, WriteDurability durability) const {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
     for (const auto& [day, span] : index) {
@@ -131,7 +141,7 @@ void ActivityRecordArchive::loadIndexIfNeeded() const {
             index.insert(*known);
             continue;
         }
-        for (const ActivityRecordValue& record : readDay(day)) {
+        for (const ActivityRecordValue& record : readDayLeavingOutFailures(day)) {
             widen(index, day, record);
         }
     }
@@ -235,7 +245,7 @@ std::vector<ActivityRecordValue> ActivityRecordArchive::recordsWithin(Date start
         if (end < day->second.earliestStart || day->second.latestEnd < start) {
             continue;
         }
-        for (ActivityRecordValue& record : readDay(day->first)) {
+        for (ActivityRecordValue& record : readDayLeavingOutFailures(day->first)) {
             if (!(end < record.timestamp) && !(endOf(record) < start) && seen.insert(record.id).second) {
                 found.push_back(std::move(record));
             }

@@ -74,7 +74,10 @@ private:
     void loadIndexIfNeeded() const;
     void writeIndex(const Index& index, WriteDurability durability = WriteDurability::durable) const;
     // The day's records; empty when it has no file or its file was unreadable and set aside.
+    // Throws when the file can be neither read nor moved aside: a write must then leave it as it is.
     std::vector<ActivityRecordValue> readDay(const std::string& day) const;
+    // The same for a reader, which goes on without that day (logged).
+    std::vector<ActivityRecordValue> readDayLeavingOutFailures(const std::string& day) const;
 
     const std::filesystem::path folder_;
     mutable std::mutex mutex_;

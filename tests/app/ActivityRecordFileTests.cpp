@@ -8,11 +8,14 @@
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "tests/support/CommaDecimalLocale.h"
+#include "tests/support/ForkedRun.h"
 #include "tests/support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -368,6 +371,37 @@ TEST_F(RecordArchiveTest, AnUnreadableDayIsSetAsideAndALostIndexIsRebuilt) {
     writeRaw(folder / (ActivityRecordArchive::dayName(at(1.5)) + ".json"), "[{\"id\": ");
     EXPECT_EQ(ActivityRecordArchive(folder).recordsWithin(at(1), at(3)), records);
     EXPECT_EQ(asideCopies(folder).size(), 1u);
+}
+
+// A day file that can be neither read nor moved aside (a file mounted in its place): reports go on
+// without it, and archiving into that day fails rather than write over it.
+TEST_F(RecordArchiveTest, ADayThatCannotBeMovedAsideIsLeftOutOfReportsAndNotWrittenOver) {
+    constexpr int unavailable = 77;
+    const auto at = [&](double days) { return history.firstDay.addingTimeInterval(86400 * days); };
+    const std::vector<ActivityRecordValue> records{{UUID::random(), "Editor", at(2.5), 60, 0, ""}};
+    ActivityRecordArchive(folder).add(records);
+    const fs::path broken = folder.parent_path() / "broken.json";
+    const fs::path day = folder / (ActivityRecordArchive::dayName(at(1.5)) + ".json");
+    writeRaw(broken, "[{\"id\": ");
+    writeRaw(day, "");
+    const auto code = testing::exitCodeInForkedChild(
+        [&]() -> int {
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount(broken.c_str(), day.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+                return unavailable;
+            }
+            fs::remove(folder / ActivityRecordArchive::indexFileName); // the rebuild reads every day
+            if (ActivityRecordArchive(folder).recordsWithin(at(1), at(3)) != records) return 1;
+            try {
+                ActivityRecordArchive(folder).add({{UUID::random(), "Mail", at(1.5), 1, 0, ""}});
+                return 2;
+            } catch (const std::exception&) {
+                return 0;
+            }
+        },
+        std::chrono::seconds(30));
+    if (code == unavailable) GTEST_SKIP() << "mounting a file in a private mount namespace needs root";
+    EXPECT_EQ(code, 0) << "1: the reports did not go on without the day; 2: the day was written over";
 }
 
 } // namespace
