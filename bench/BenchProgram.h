@@ -13,6 +13,13 @@
 
 namespace glimmo::bench {
 
+// Says so when the figures come from a build without optimisation, which overstates every cost.
+inline void noteUnoptimisedBuild() {
+#ifndef NDEBUG
+    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
+#endif
+}
+
 // The first argument as a number of runs (at least one), else `fallback`.
 inline int runsFrom(int argc, char** argv, int fallback = 5) { return argc > 1 ? std::max(1, std::atoi(argv[1])) : fallback; }
 

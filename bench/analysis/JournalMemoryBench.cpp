@@ -165,9 +165,7 @@ std::pair<double, double> runInChild(bool asTheApplication, const std::string& s
 int main(int argc, char** argv) {
     if (argc > 3 && std::strcmp(argv[1], childFlag) == 0) return runChild(std::strcmp(argv[2], "application") == 0, argv[3]);
     if (argc > 1 && std::strcmp(argv[1], serverFlag) == 0) return runServer();
-#ifndef NDEBUG
-    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
-#endif
+    glimmo::bench::noteUnoptimisedBuild();
     const int runs = bench::runsFrom(argc, argv, 3);
     Child server({serverFlag});
     const std::string serverURL = server.line();

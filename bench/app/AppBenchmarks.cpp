@@ -337,9 +337,7 @@ void benchOrderedParseGrowth() {
 } // namespace glimmo
 
 int main(int argc, char** argv) {
-#ifndef NDEBUG
-    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
-#endif
+    glimmo::bench::noteUnoptimisedBuild();
     glimmo::setLogSinkForTesting([](glimmo::LogLevel, std::string_view) {});
     glimmo::setDefaultTimeZone("UTC");
     glimmo::testing::TemporaryDirectory folder;

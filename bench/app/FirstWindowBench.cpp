@@ -18,9 +18,7 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     using glimmo::bench::median;
     if (glimmo::bench::isApplicationStartChild(argc, argv)) return glimmo::bench::runApplicationStartChild(argc, argv);
-#ifndef NDEBUG
-    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
-#endif
+    glimmo::bench::noteUnoptimisedBuild();
     glimmo::testing::TemporaryDirectory withHistory;
     glimmo::testing::TemporaryDirectory withoutHistory;
     const fs::path history = withHistory.path() / ".config" / "google-chrome" / "Default" / "History";

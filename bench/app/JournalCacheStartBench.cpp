@@ -75,9 +75,7 @@ void checkUpgraded(const fs::path& file) {
 
 int main(int argc, char** argv) {
     if (bench::isApplicationStartChild(argc, argv)) return bench::runApplicationStartChild(argc, argv);
-#ifndef NDEBUG
-    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
-#endif
+    glimmo::bench::noteUnoptimisedBuild();
     const int runs = bench::runsFrom(argc, argv, 9);
     const testing::TemporaryDirectory empty;
     const testing::TemporaryDirectory atBudget;

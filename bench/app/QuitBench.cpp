@@ -220,9 +220,7 @@ AnswerQuit quitDuringTheAnswer(GeminiServer& gemini, std::chrono::duration<doubl
 
 int main(int argc, char** argv) {
     if (bench::isApplicationStartChild(argc, argv)) return bench::runApplicationStartChild(argc, argv);
-#ifndef NDEBUG
-    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
-#endif
+    glimmo::bench::noteUnoptimisedBuild();
     const int runs = bench::runsFrom(argc, argv, 7);
     std::vector<double> idle;
     std::vector<double> empty;

@@ -262,9 +262,7 @@ Figures measure(int days, int runs) {
 int main(int argc, char** argv) {
     if (bench::isApplicationStartChild(argc, argv)) return bench::runApplicationStartChild(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], convertFlag) == 0) return runConversion(argv[2], Date{parseNumber(argv[3]).value_or(0)});
-#ifndef NDEBUG
-    std::printf("note: built without optimisation (not Release); the figures below overstate every cost\n");
-#endif
+    glimmo::bench::noteUnoptimisedBuild();
     const int runs = bench::runsFrom(argc, argv, 5);
     setLogSinkForTesting([](LogLevel, std::string_view) {});
     const testing::TemporaryDirectory empty;
