@@ -104,12 +104,14 @@ public:
         case PointerEvent::Kind::moved:
             if (drag_) {
                 const Indicator bar = indicator(drag_->axis, offset_);
-                const CGFloat thumbStart = along(drag_->axis, e.location) - drag_->grab;
-                // A thumb with no room to travel (content that came to fit while it was held) moves nothing.
-                const CGFloat moved = bar.travel > 0 ? (thumbStart - bar.trackStart) / bar.travel * bar.range : 0;
-                CGPoint next = offset_;
-                (drag_->axis == Axis::vertical ? next.y : next.x) = moved;
-                setOffset(next);
+                // A thumb with no room to travel (as long as its track, or content that came to fit
+                // while it was held) moves nothing.
+                if (bar.travel > 0) {
+                    const CGFloat thumbStart = along(drag_->axis, e.location) - drag_->grab;
+                    CGPoint next = offset_;
+                    (drag_->axis == Axis::vertical ? next.y : next.x) = (thumbStart - bar.trackStart) / bar.travel * bar.range;
+                    setOffset(next);
+                }
             }
             return drag_.has_value();
         case PointerEvent::Kind::released: {
@@ -235,12 +237,18 @@ private:
         CGFloat thumbLength;
         CGFloat travel;
         CGFloat range;
+        // The capsule drawn for the thumb keeps 2 points clear at each end; a thumb shorter than that
+        // (in a view a few points long) is drawn as nothing at its middle.
+        CGFloat drawnLength() const { return std::max<CGFloat>(0, thumbLength - 4); }
+        CGFloat drawnStart() const { return thumbStart + (thumbLength - drawnLength()) / 2; }
     };
     Indicator indicator(Axis axis, CGPoint shown) const {
         const bool vertical = axis == Axis::vertical;
         const CGFloat visible = vertical ? frame.height() : frame.width();
         const CGFloat content = vertical ? contentSize_.height : contentSize_.width;
-        const CGFloat length = std::max<CGFloat>(20, visible * visible / content);
+        // At least 20 points long, but never longer than its track: a view shorter than that has a thumb
+        // as long as itself, with no room to travel.
+        const CGFloat length = std::min<CGFloat>(visible, std::max<CGFloat>(20, visible * visible / content));
         const CGFloat trackStart = vertical ? frame.minY() : frame.minX();
         const CGFloat travel = visible - length;
         const CGFloat range = content - visible;
@@ -259,11 +267,11 @@ private:
         const RGBA thumb = Color::labelColor().opacity(0.3).resolve(environment.colorScheme());
         if (scrolls(Axis::vertical)) {
             const Indicator bar = indicator(Axis::vertical, shown);
-            out.push_back(FillItem{Path::capsule(CGRect(frame.maxX() - 8, bar.thumbStart + 2, 6, bar.thumbLength - 4)), thumb});
+            out.push_back(FillItem{Path::capsule(CGRect(frame.maxX() - 8, bar.drawnStart(), 6, bar.drawnLength())), thumb});
         }
         if (scrolls(Axis::horizontal)) {
             const Indicator bar = indicator(Axis::horizontal, shown);
-            out.push_back(FillItem{Path::capsule(CGRect(bar.thumbStart + 2, frame.maxY() - 8, bar.thumbLength - 4, 6)), thumb});
+            out.push_back(FillItem{Path::capsule(CGRect(bar.drawnStart(), frame.maxY() - 8, bar.drawnLength(), 6)), thumb});
         }
         return out;
     }

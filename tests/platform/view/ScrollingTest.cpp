@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -105,6 +106,62 @@ TEST(ScrollingTest, AThumbHeldWhileTheContentComesToFitMovesNothing) {
     t.host().update();
     t.moveTo({95, 50});
     EXPECT_EQ(t.frame("content").minY(), 0);
+}
+
+// The bounds of the thumb a scroll view draws, when it is the last thing the window draws: its
+// indicators come after its content's clip.
+CGRect drawnThumb(ViewHost& host) {
+    const DisplayList list = host.displayList();
+    const auto* thumb = list.items.empty() ? nullptr : std::get_if<FillItem>(&list.items.back());
+    if (!thumb) throw std::runtime_error("no thumb drawn last");
+    return thumb->path.boundingRect();
+}
+
+// A press on the thumb at `from`, a move to `to` and a release there.
+void dragThumb(TestHost& t, CGPoint from, CGPoint to) {
+    t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::pressed, from));
+    t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::moved, to));
+    t.host().handlePointer(TestHost::pointer(PointerEvent::Kind::released, to));
+    t.host().update();
+}
+
+// A view shorter than the thumb's least length of 20 points gives it the whole track and no room to
+// travel: scrolled 45 points of 600 by the wheel, its thumb fills the track, drawn 2 points in from each
+// end (in a view of 3 points, nothing, at its middle), and a drag of one point leaves the content where
+// the wheel put it and the thumb where it was.
+TEST(ScrollingTest, AThumbInAViewShorterThanItsLeastLengthStaysInItsTrackAndADragMovesNothing) {
+    struct Case {
+        std::string name;
+        Axis axis;
+        CGFloat length;
+        CGRect thumb;
+    };
+    const std::vector<Case> cases{
+        {"vertical, 10 points", Axis::vertical, 10, CGRect(92, 2, 6, 6)},
+        {"horizontal, 10 points", Axis::horizontal, 10, CGRect(2, 92, 6, 6)},
+        {"vertical, 3 points", Axis::vertical, 3, CGRect(92, 1.5, 6, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool vertical = c.axis == Axis::vertical;
+        const CGSize window = vertical ? CGSize{100, c.length} : CGSize{c.length, 100};
+        const AnyView content = vertical ? Rectangle().frame(100, 600).accessibilityLabel("content")
+                                         : Rectangle().frame(600, 100).accessibilityLabel("content");
+        TestHost t(ScrollView(vertical ? AxisSet::vertical() : AxisSet::horizontal(), true, content).frame(window.width, window.height),
+                   window);
+        const auto start = [vertical](const CGRect& r) { return vertical ? r.minY() : r.minX(); };
+        const CGFloat wheel = -45;
+        t.host().handleWheel(WheelEvent{{window.width / 2, window.height / 2}, vertical ? 0 : wheel, vertical ? wheel : 0, {}});
+        t.host().update();
+        ASSERT_EQ(start(t.frame("content")), -45);
+        EXPECT_EQ(drawnThumb(t.host()), c.thumb);
+
+        // In the indicator's track, the last 10 points across the view.
+        const CGPoint pressed = vertical ? CGPoint{95, c.length / 2} : CGPoint{c.length / 2, 95};
+        dragThumb(t, pressed, vertical ? CGPoint{95, pressed.y + 1} : CGPoint{pressed.x + 1, 95});
+        EXPECT_EQ(start(t.frame("content")), -45);
+        EXPECT_EQ(drawnThumb(t.host()), c.thumb);
+    }
 }
 
 // A key a focused control uses is not also a scroll: a field of several lines keeps the arrows and Home,
