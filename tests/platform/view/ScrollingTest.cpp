@@ -164,6 +164,36 @@ TEST(ScrollingTest, AThumbInAViewShorterThanItsLeastLengthStaysInItsTrackAndADra
     }
 }
 
+// The thumb of a scroll view whose track starts 40 points into the window (below a header, beside a
+// column) follows the pointer along that track. 400 points of content in a view of 100: the thumb is
+// 100 * 100 / 400 = 25 long and travels 75 for a scroll of 300. Pressed 5 points into it, at 45, and
+// moved 30 points, the thumb starts 30 points into its track, at 70, and the content has scrolled
+// 30 / 75 * 300 = 120; the thumb is drawn 2 points in from each of its ends.
+TEST(ScrollingTest, AThumbDragFollowsThePointerAlongATrackThatStartsInsideTheWindow) {
+    const AnyView belowHeader = VStack(HorizontalAlignment::leading(), 0, {
+        Rectangle().frame(100, 40),
+        ScrollView(AnyView(Rectangle().frame(100, 400).accessibilityLabel("content"))).frame(100, 100),
+    });
+    const AnyView besideColumn = HStack(VerticalAlignment::top(), 0, {
+        Rectangle().frame(40, 100),
+        ScrollView(AxisSet::horizontal(), true, Rectangle().frame(400, 100).accessibilityLabel("content")).frame(100, 100),
+    });
+    {
+        SCOPED_TRACE("below a header");
+        TestHost t(belowHeader, {100, 140});
+        dragThumb(t, {95, 45}, {95, 75});
+        EXPECT_EQ(t.frame("content").minY(), 40 - 120);
+        EXPECT_EQ(drawnThumb(t.host()), CGRect(92, 72, 6, 21));
+    }
+    {
+        SCOPED_TRACE("beside a column");
+        TestHost t(besideColumn, {140, 100});
+        dragThumb(t, {45, 95}, {75, 95});
+        EXPECT_EQ(t.frame("content").minX(), 40 - 120);
+        EXPECT_EQ(drawnThumb(t.host()), CGRect(72, 92, 21, 6));
+    }
+}
+
 // A key a focused control uses is not also a scroll: a field of several lines keeps the arrows and Home,
 // a list (its rows in a scroll view of its own) its arrows. Keys they leave go to the scroll view.
 TEST(ScrollingTest, KeysAFocusedControlUsesDoNotScroll) {
