@@ -281,14 +281,15 @@ void ActivityMonitor::loadRecords() {
         }
         value.windowText = storedWindowText(std::move(value.windowText));
     };
-    std::optional<std::vector<ActivityRecordValue>> loaded = recordFile_->loadLive(liveWindowStart(clock_.now()), prepare);
+    const std::optional<ActivityRecordSnapshot> loaded = recordFile_->loadLive(liveWindowStart(clock_.now()), prepare);
     if (!loaded) {
         return;
     }
     std::vector<std::shared_ptr<ActivityRecord>> records;
     records.reserve(loaded->size());
-    for (ActivityRecordValue& value : *loaded) {
-        records.push_back(std::make_shared<ActivityRecord>(std::make_shared<const ActivityRecordValue>(std::move(value))));
+    // Each record shares the value the record file holds for it, so a save can tell what changed since.
+    for (const auto& value : *loaded) {
+        records.push_back(std::make_shared<ActivityRecord>(value));
     }
     activityRecords = std::move(records);
 }

@@ -85,6 +85,10 @@ public:
     // Empties the list and deletes the record file and the archive of days. A window analysis begun
     // before writes nothing.
     void clearAllRecords();
+    // The moment as clearAllRecords counts: work that read the records (a report) and ends after a clear
+    // read records that are gone.
+    ClearMark recordClearMark() const { return clears_.mark(); }
+    bool recordsClearedSince(ClearMark mark) const { return clears_.clearedSince(mark); }
     // At quit: credits the current stretch and writes the file once, waiting until it is written, and
     // cancels the window analyses still running (each holds the monitor until it ends).
     void applicationWillTerminate();

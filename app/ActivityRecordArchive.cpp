@@ -1,6 +1,7 @@
 #include "app/ActivityRecordArchive.h"
 
-#include "app/ActivityRecordFile.h"
+#include "app/ActivityRecordCoding.h"
+#include "app/ArchiveDayNames.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
@@ -9,32 +10,14 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <system_error>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace glimmo {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* dayFileExtension = ".json";
-
-std::string padded(int value, std::size_t width) {
-    std::string text = std::to_string(value);
-    return text.size() < width ? std::string(width - text.size(), '0') + text : text;
-}
-
-// Whether `name` is a day file's: "yyyy-MM-dd.json".
-bool isDayFileName(const std::string& name) {
-    if (name.size() != 15 || name.compare(10, 5, dayFileExtension) != 0 || name[4] != '-' || name[7] != '-') {
-        return false;
-    }
-    for (const std::size_t digit : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        if (!std::isdigit(static_cast<unsigned char>(name[digit]))) return false;
-    }
-    return true;
-}
 
 Date endOf(const ActivityRecordValue& record) { return record.timestamp.addingTimeInterval(std::max(0.0, record.duration)); }
 
@@ -46,15 +29,35 @@ void widen(std::map<std::string, ArchivedDaySpan>& index, const std::string& day
     }
 }
 
-// Newest first; records of the same moment keep their order.
-void sortNewestFirst(std::vector<ActivityRecordValue>& records) {
-    std::stable_sort(records.begin(), records.end(),
-                     [](const ActivityRecordValue& a, const ActivityRecordValue& b) { return b.timestamp < a.timestamp; });
-}
+bool isSetAsideCopy(const std::string& name) { return name.find(".unreadable-") != std::string::npos; }
 
 } // namespace
 
-ActivityRecordArchive::ActivityRecordArchive(fs::path folder) : folder_(std::move(folder)) {}
+struct ActivityRecordArchive::PendingChange::Count {
+    std::mutex mutex;
+    std::condition_variable settled;
+    std::size_t pending = 0;
+};
+
+ActivityRecordArchive::PendingChange& ActivityRecordArchive::PendingChange::operator=(PendingChange&& other) noexcept {
+    PendingChange settling(std::move(*this));
+    count_ = std::move(other.count_);
+    return *this;
+}
+
+ActivityRecordArchive::PendingChange::~PendingChange() {
+    if (!count_) {
+        return;
+    }
+    {
+        const std::lock_guard lock(count_->mutex);
+        --count_->pending;
+    }
+    count_->settled.notify_all();
+}
+
+ActivityRecordArchive::ActivityRecordArchive(fs::path folder)
+    : folder_(std::move(folder)), pending_(std::make_shared<PendingChange::Count>()) {}
 
 fs::path ActivityRecordArchive::folderBeside(const fs::path& recordFile) {
     return recordFile.parent_path() / (recordFile.stem().string() + " days");
@@ -63,20 +66,28 @@ fs::path ActivityRecordArchive::folderBeside(const fs::path& recordFile) {
 std::string ActivityRecordArchive::dayName(Date date) { return dayName(date, Calendar::current()); }
 
 std::string ActivityRecordArchive::dayName(Date date, const Calendar& calendar) {
-    // A damaged timestamp centuries away still names a day of four-digit years.
-    constexpr double earliest = -3.1e10; // the year 1019
-    constexpr double latest = 2.2e11;    // the year 8972
-    const Date named{std::clamp(date.secondsSinceReferenceDate, earliest, latest)};
-    const DateComponents components = calendar.components(named);
-    return padded(components.year, 4) + "-" + padded(components.month, 2) + "-" + padded(components.day, 2);
+    const DateComponents components = calendar.components(dateForDayName(date));
+    return dayNameOf(components.year, components.month, components.day);
 }
 
 fs::path ActivityRecordArchive::dayFile(const std::string& day) const { return folder_ / (day + dayFileExtension); }
 
+void ActivityRecordArchive::setAsideUnlessRegularFile(const fs::path& path) const {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    if (!error && fs::exists(status) && !fs::is_regular_file(status)) {
+        // What it holds or names stays for the user, outside what the archive reads and writes.
+        moveUnreadableFileAside(path, fs::is_symlink(status) ? "a symbolic link, not followed" : "not a regular file");
+    }
+}
+
 std::vector<ActivityRecordValue> ActivityRecordArchive::readDay(const std::string& day) const {
+    if (leftOut_.count(day) != 0) {
+        return {};
+    }
     const fs::path path = dayFile(day);
     try {
-        const std::optional<std::string> bytes = readFile(path);
+        const std::optional<std::string> bytes = readFile(path, SymbolicLinks::refused);
         return bytes ? decodeActivityRecords(*bytes) : std::vector<ActivityRecordValue>{};
     } catch (const std::exception& error) {
         // Logged where it is moved; what it held stays in the copy for the user.
@@ -101,7 +112,24 @@ void ActivityRecordArchive::writeIndex(const Index& index, WriteDurability durab
         object[day] = {{"earliestStart", encodeDate(span.earliestStart)}, {"latestEnd", encodeDate(span.latestEnd)}};
     }
     fs::create_directories(folder_);
-    writeFileAtomically(folder_ / indexFileName, prettyJSON(object), durability);
+    const fs::path path = folder_ / indexFileName;
+    setAsideUnlessRegularFile(path);
+    writeFileAtomically(path, prettyJSON(object), durability, SymbolicLinks::refused);
+}
+
+void ActivityRecordArchive::writeDay(const std::string& day, std::vector<ActivityRecordValue> records,
+                                     WriteDurability durability) {
+    const fs::path path = dayFile(day);
+    if (records.empty()) {
+        std::error_code ignored;
+        // A file that stays holds only records filed under other days as well, which readers count once.
+        fs::remove(path, ignored);
+        index_.erase(day);
+    } else {
+        sortNewestFirst(records);
+        writeFileAtomically(path, encodeActivityRecords(records), durability, SymbolicLinks::refused);
+    }
+    leftOut_.erase(day);
 }
 
 void ActivityRecordArchive::loadIndexIfNeeded() const {
@@ -115,8 +143,10 @@ void ActivityRecordArchive::loadIndexIfNeeded() const {
         return;
     }
     Index read;
+    const fs::path indexPath = folder_ / indexFileName;
     try {
-        if (const std::optional<std::string> bytes = readFile(folder_ / indexFileName)) {
+        setAsideUnlessRegularFile(indexPath);
+        if (const std::optional<std::string> bytes = readFile(indexPath, SymbolicLinks::refused)) {
             const nlohmann::json object = parseJSON(*bytes);
             for (const auto& [day, span] : object.items()) {
                 read[day] = {decodeDate(span.at("earliestStart")), decodeDate(span.at("latestEnd"))};
@@ -124,25 +154,24 @@ void ActivityRecordArchive::loadIndexIfNeeded() const {
         }
     } catch (const std::exception& failure) {
         // The index only says where to look; the day files say it again.
-        systemLog("⚠️ The index of archived activity records " + (folder_ / indexFileName).string() +
-                  " cannot be read (" + failure.what() + "); it is rebuilt from the day files");
+        systemLog("⚠️ The index of archived activity records " + indexPath.string() + " cannot be read (" +
+                  failure.what() + "); it is rebuilt from the day files");
         read.clear();
     }
     // Each day file counts with its own span: one the index lacks (an index lost or older than the
     // file) is read once for it, an entry without its file goes.
     Index index;
     for (fs::directory_iterator entry(folder_, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (!isDayFileName(name)) {
+        const std::optional<std::string> day = dayOfFileName(entry->path().filename().string());
+        if (!day || leftOut_.count(*day) != 0) {
             continue;
         }
-        const std::string day = name.substr(0, 10);
-        if (const auto known = read.find(day); known != read.end()) {
+        if (const auto known = read.find(*day); known != read.end()) {
             index.insert(*known);
             continue;
         }
-        for (const ActivityRecordValue& record : readDayLeavingOutFailures(day)) {
-            widen(index, day, record);
+        for (const ActivityRecordValue& record : readDayLeavingOutFailures(*day)) {
+            widen(index, *day, record);
         }
     }
     index_ = std::move(index);
@@ -156,22 +185,43 @@ void ActivityRecordArchive::loadIndexIfNeeded() const {
     }
 }
 
-std::vector<std::string> ActivityRecordArchive::add(const std::vector<ActivityRecordValue>& records,
-                                                   WriteDurability durability) {
+ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<ActivityRecordValue>& records,
+                                                       WriteDurability durability, const StopRequest& stop) {
+    Added added;
     if (records.empty()) {
-        return {};
+        return added;
     }
     const std::lock_guard lock(mutex_);
     loadIndexIfNeeded();
     const Calendar calendar = Calendar::current();
-    std::map<std::string, std::vector<const ActivityRecordValue*>> byDay;
+    // Each id once, filed under its day; the first of an id given twice wins.
+    std::map<std::string, std::vector<ActivityRecordValue>> byDay;
+    std::unordered_map<UUID, const std::string*> filedUnder;
     for (const ActivityRecordValue& record : records) {
-        byDay[dayName(record.timestamp, calendar)].push_back(&record);
+        const auto [filed, inserted] = filedUnder.try_emplace(record.id, nullptr);
+        if (!inserted) {
+            continue;
+        }
+        const auto day = byDay.try_emplace(dayName(record.timestamp, calendar)).first;
+        day->second.push_back(record);
+        filed->second = &day->first;
+    }
+    // The days on hand that another time zone may have filed these records under.
+    std::set<std::string> others;
+    for (const auto& [day, dayRecords] : byDay) {
+        const auto [earliest, latest] = std::minmax_element(
+            dayRecords.begin(), dayRecords.end(),
+            [](const ActivityRecordValue& a, const ActivityRecordValue& b) { return a.timestamp < b.timestamp; });
+        for (const std::string& other : dayNamesInAnyTimeZone(earliest->timestamp, latest->timestamp)) {
+            if (byDay.count(other) == 0 && index_.count(other) != 0) {
+                others.insert(other);
+            }
+        }
     }
     Index widened = index_;
     for (const auto& [day, dayRecords] : byDay) {
-        for (const ActivityRecordValue* record : dayRecords) {
-            widen(widened, day, *record);
+        for (const ActivityRecordValue& record : dayRecords) {
+            widen(widened, day, record);
         }
     }
     // Wider first: a day file that is written and not yet indexed would be missed by every reader.
@@ -179,65 +229,130 @@ std::vector<std::string> ActivityRecordArchive::add(const std::vector<ActivityRe
         writeIndex(widened, durability);
         index_ = std::move(widened);
     }
-    for (const auto& [day, dayRecords] : byDay) {
-        std::vector<ActivityRecordValue> merged;
+    const auto filedElsewhere = [&](const std::string& day, const ActivityRecordValue& held) {
+        const auto filed = filedUnder.find(held.id);
+        return filed != filedUnder.end() && *filed->second != day;
+    };
+    // Every record in its day first; only then does a copy of it elsewhere go, so an interruption leaves
+    // a record in two days (every reader counts it once), never in none.
+    for (auto& [day, dayRecords] : byDay) {
+        if (stop && stop()) {
+            added.complete = false;
+            return added;
+        }
+        std::vector<ActivityRecordValue> merged = std::move(dayRecords);
         std::unordered_set<UUID> given;
-        for (const ActivityRecordValue* record : dayRecords) {
-            if (given.insert(record->id).second) {
-                merged.push_back(*record);
-            }
+        for (const ActivityRecordValue& record : merged) {
+            given.insert(record.id);
         }
         for (ActivityRecordValue& held : readDay(day)) {
-            if (given.count(held.id) == 0) {
+            if (given.count(held.id) == 0 && !filedElsewhere(day, held)) {
                 merged.push_back(std::move(held));
             }
         }
-        sortNewestFirst(merged);
-        writeFileAtomically(dayFile(day), encodeActivityRecords(merged), durability);
+        writeDay(day, std::move(merged), durability);
+        added.written.insert(day);
     }
-    std::vector<std::string> days;
-    for (const auto& entry : byDay) {
-        days.push_back(entry.first);
+    for (const std::string& day : others) {
+        if (stop && stop()) {
+            added.complete = false;
+            return added;
+        }
+        std::vector<ActivityRecordValue> held = readDay(day);
+        const auto moved = std::remove_if(held.begin(), held.end(),
+                                          [&](const ActivityRecordValue& record) { return filedElsewhere(day, record); });
+        if (moved != held.end()) {
+            held.erase(moved, held.end());
+            writeDay(day, std::move(held), durability);
+            added.written.insert(day);
+        }
+    }
+    return added;
+}
+
+bool ActivityRecordArchive::isOwnFileName(const std::string& name) {
+    return dayOfFileName(name) || name == indexFileName || name == damagedCopiesFileName || isSetAsideCopy(name) ||
+           name.find(".tmp-") != std::string::npos;
+}
+
+std::vector<fs::path> ActivityRecordArchive::ownFiles() const {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder_, error), end; !error && entry != end; entry.increment(error)) {
+        std::error_code statusError;
+        if (isOwnFileName(entry->path().filename().string()) &&
+            !fs::is_directory(fs::symlink_status(entry->path(), statusError))) {
+            files.push_back(entry->path());
+        }
+    }
+    return files;
+}
+
+std::vector<fs::path> ActivityRecordArchive::removeAll() {
+    const std::lock_guard lock(mutex_);
+    std::vector<fs::path> left;
+    for (const fs::path& path : ownFiles()) {
+        std::error_code removal;
+        if (!fs::remove(path, removal) && removal) {
+            systemLog("❌ Failed to remove archived activity records " + path.string() + ": " + removal.message() +
+                      "; it is removed at the next start");
+            left.push_back(path);
+            if (const std::optional<std::string> day = dayOfFileName(path.filename().string())) {
+                leftOut_.insert(*day);
+            }
+        }
+    }
+    std::error_code error;
+    fs::remove(folder_, error); // only when nothing else is left in it
+    index_.clear();
+    indexLoaded_ = true;
+    return left;
+}
+
+void ActivityRecordArchive::leaveOut(const std::set<std::string>& days) {
+    const std::lock_guard lock(mutex_);
+    leftOut_.insert(days.begin(), days.end());
+    indexLoaded_ = false;
+}
+
+std::set<std::string> ActivityRecordArchive::daysOnDisk() const {
+    std::set<std::string> days;
+    for (const fs::path& file : ownFiles()) {
+        if (const std::optional<std::string> day = dayOfFileName(file.filename().string())) {
+            days.insert(*day);
+        }
     }
     return days;
 }
 
-void ActivityRecordArchive::removeAll() {
+void ActivityRecordArchive::removeDays(const std::set<std::string>& days) {
     const std::lock_guard lock(mutex_);
-    std::error_code error;
-    std::vector<fs::path> ours;
-    for (fs::directory_iterator entry(folder_, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        // Copies set aside as unreadable stay, as beside the record file.
-        if (isDayFileName(name) || name == indexFileName || name.find(".tmp-") != std::string::npos) {
-            ours.push_back(entry->path());
+    for (const std::string& day : days) {
+        std::error_code error;
+        if (!fs::remove(dayFile(day), error) && error) {
+            systemLog("❌ Failed to remove archived activity records " + dayFile(day).string() + ": " + error.message());
+            continue;
         }
+        index_.erase(day);
     }
-    for (const fs::path& path : ours) {
-        fs::remove(path, error);
-    }
-    fs::remove(folder_, error); // only when nothing else is left in it
-    index_.clear();
-    indexLoaded_ = true;
 }
 
-void ActivityRecordArchive::expectAdd() {
-    const std::lock_guard lock(mutex_);
-    ++expectedAdds_;
-}
-
-void ActivityRecordArchive::settleAdd() {
+ActivityRecordArchive::PendingChange ActivityRecordArchive::expectChange() {
     {
-        const std::lock_guard lock(mutex_);
-        --expectedAdds_;
+        const std::lock_guard lock(pending_->mutex);
+        ++pending_->pending;
     }
-    settled_.notify_all();
+    return PendingChange(pending_);
 }
 
 std::vector<ActivityRecordValue> ActivityRecordArchive::recordsWithin(Date start, Date end) const {
-    std::unique_lock lock(mutex_);
-    // Records that left memory for the archive are read from it: a window asked for in between waits.
-    settled_.wait(lock, [this] { return expectedAdds_ == 0; });
+    {
+        // Records that left memory for the archive are read from it, and a clear removes what it holds: a
+        // window asked for in between waits.
+        std::unique_lock waiting(pending_->mutex);
+        pending_->settled.wait(waiting, [this] { return pending_->pending == 0; });
+    }
+    const std::lock_guard lock(mutex_);
     loadIndexIfNeeded();
     std::vector<ActivityRecordValue> found;
     std::unordered_set<UUID> seen;
@@ -253,12 +368,6 @@ std::vector<ActivityRecordValue> ActivityRecordArchive::recordsWithin(Date start
     }
     sortNewestFirst(found);
     return found;
-}
-
-std::map<std::string, ArchivedDaySpan> ActivityRecordArchive::days() const {
-    const std::lock_guard lock(mutex_);
-    loadIndexIfNeeded();
-    return index_;
 }
 
 } // namespace glimmo

@@ -5,7 +5,6 @@
 // and flushed.
 #include "app/ActivityRecordConversion.h"
 
-#include "app/ActivityRecordArchive.h"
 #include "app/ActivityRecordFile.h"
 #include "app/ActivityRecordStream.h"
 #include "platform/foundation/FileSystemFlush.h"
@@ -13,7 +12,6 @@
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 
-#include <algorithm>
 #include <set>
 
 namespace glimmo {
@@ -25,57 +23,25 @@ std::size_t heldBytes(const ActivityRecordValue& record) {
 }
 
 void logNotConverted(const std::filesystem::path& file, const std::exception& failure) {
-    systemLog("❌ Activity records not converted: " + std::string(failure.what()) + "; " + file.string() +
-              " stays as it was, records of this run are not saved, and the next start converts it again");
+    systemLog("❌ Activity records not converted: " + withoutTemporaryFileName(failure) + "; " + file.string() +
+              " stays as it was, the records of this run go to their days, and the next start converts it again");
 }
 
 } // namespace
 
-std::optional<std::vector<ActivityRecordValue>> ActivityRecordFile::startConversion(
-    Date liveStart, const std::function<void(ActivityRecordValue&)>& prepare) {
-    std::vector<ActivityRecordValue> live;
+bool moveRecordFileAside(const std::filesystem::path& file, const std::string& reason) {
     try {
-        streamActivityRecordsWhile(path_, [&](ActivityRecordValue&& record) {
-            if (record.timestamp < liveStart) {
-                return false;
-            }
-            prepare(record);
-            live.push_back(std::move(record));
-            return true;
-        });
-    } catch (const JSONDecodingError& damage) {
-        setAside(damage.what());
-        return std::nullopt;
-    } catch (const std::exception& failure) {
-        blockWrites();
-        logNotConverted(path_, failure);
-        return live;
+        moveUnreadableFileAside(file, reason);
+        return true;
+    } catch (const std::exception& error) {
+        systemLog("❌ Activity records will not be saved: " + file.string() + " cannot be read or moved aside (" +
+                  error.what() + ")");
+        return false;
     }
-    // A quit during an earlier conversion put that run's records into their days (the file had to stay as
-    // it was): they are live again.
-    std::unordered_set<UUID> kept;
-    for (const ActivityRecordValue& record : live) {
-        kept.insert(record.id);
-    }
-    const std::size_t head = live.size();
-    for (ActivityRecordValue& record : archive_->recordsWithin(liveStart, Date::distantFuture())) {
-        if (!(record.timestamp < liveStart) && kept.insert(record.id).second) {
-            prepare(record);
-            live.push_back(std::move(record));
-        }
-    }
-    if (live.size() > head) {
-        std::stable_sort(live.begin(), live.end(),
-                         [](const ActivityRecordValue& a, const ActivityRecordValue& b) { return b.timestamp < a.timestamp; });
-    }
-    queueConversion({path_, std::move(kept), prepare});
-    // Replaces the file once the conversion is done; the monitor's own first save replaces this one.
-    save(live);
-    return live;
 }
 
 ConversionEnd convertRecordFile(const ActivityRecordConversion& conversion, ActivityRecordArchive& archive,
-                                const std::atomic<bool>& stop) {
+                                const ActivityRecordArchive::StopRequest& stop) {
     const std::filesystem::path& file = conversion.file;
     const std::filesystem::path& folder = archive.folder();
     std::error_code error;
@@ -85,21 +51,24 @@ ConversionEnd convertRecordFile(const ActivityRecordConversion& conversion, Acti
     std::size_t archived = 0;
     std::size_t kept = 0;
     std::set<std::string> days;
+    const std::set<std::string> daysBefore = archive.daysOnDisk();
+    bool stopped = false;
     // Each day is written without its own flush: one flush of the file system covers them all before
     // the file may be replaced. Until then the file holds every record, so a power cut costs a repeat.
     const auto writeBatch = [&] {
-        for (std::string& day : archive.add(batch, WriteDurability::unflushed)) {
-            days.insert(std::move(day));
-        }
+        ActivityRecordArchive::Added added = archive.add(batch, WriteDurability::unflushed, stop);
+        days.merge(added.written);
+        stopped = !added.complete;
         archived += batch.size();
         batch.clear();
         batchBytes = 0;
-        return !stop;
+        return !stopped;
     };
     try {
         try {
             streamActivityRecordsWhile(file, [&](ActivityRecordValue&& record) {
-                if (stop) {
+                if (stop()) {
+                    stopped = true;
                     return false;
                 }
                 // Whatever its time: a live-looking record after older ones (a clock set back) goes to its
@@ -125,8 +94,8 @@ ConversionEnd convertRecordFile(const ActivityRecordConversion& conversion, Acti
             }
             return moveRecordFileAside(file, damage.what()) ? ConversionEnd::setAside : ConversionEnd::failed;
         }
-        if (stop || !writeBatch()) {
-            systemLog("⏹️ Activity records conversion stopped for the quit: " + file.string() +
+        if (stopped || stop() || !writeBatch()) {
+            systemLog("⏹️ Activity records conversion stopped: " + file.string() +
                       " stays as it was, and the next start converts it again");
             return ConversionEnd::stopped;
         }
@@ -136,8 +105,14 @@ ConversionEnd convertRecordFile(const ActivityRecordConversion& conversion, Acti
         flushFileSystemOf(folder);
     } catch (const std::exception& failure) {
         // The file keeps every record; writing it with the live ones alone would lose the days not yet
-        // archived, so nothing writes it in this run.
+        // archived. The days this conversion created hold only records of the file: they go, and with
+        // them the room they took on a full disk, which this run's records need.
         logNotConverted(file, failure);
+        std::set<std::string> created;
+        for (const std::string& day : archive.daysOnDisk()) {
+            if (daysBefore.count(day) == 0) created.insert(day);
+        }
+        archive.removeDays(created);
         return ConversionEnd::failed;
     }
     systemLog("✅ Converted " + std::to_string(archived + kept) + " activity records: " + std::to_string(archived) +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ActivityRecord.h"
+#include "app/ActivityRecordCoding.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -8,34 +9,23 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace glimmo {
 
 class ActivityRecordArchive;
-struct ActivityRecordConversion;
-
-// The record file: one pretty-printed JSON array of records, newest first.
-// Keys in order: "id" (upper-case UUID), "appName", "timestamp" (seconds since 2001), "duration",
-// "activeTime" (optional, 0), "windowText" (optional, the pending text).
-std::string encodeActivityRecords(const ActivityRecordSnapshot& records);
-std::string encodeActivityRecords(const std::vector<ActivityRecordValue>& records);
-// Throws JSONDecodingError when a required key is missing or any value has the wrong type.
-// "duration" and "activeTime" are read within 0...longestRecordSeconds.
-std::vector<ActivityRecordValue> decodeActivityRecords(std::string_view json);
-
-// Time is credited to a record only while it is in front, never taken back: a negative duration, or
-// one of more than a century, is damage to the file and is read at the nearest of these bounds.
-inline constexpr double longestRecordSeconds = 100 * 365.25 * 24 * 3600;
+class ActivityRecordWriter;
 
 // The record file holds the live records (those of yesterday and today, and any the monitor still
-// works on); older ones live in the archive of day files beside it (ActivityRecordArchive), so a write
-// costs what two days cost, whatever the history. Reads the file and writes it off the calling
-// thread: writes, archiving and deletion happen in the order they were asked for on one background
-// thread; a save still waiting when a newer one arrives is skipped, since each save holds the whole
-// list. Every write is atomic with mode 0600. A failed write is logged with its reason, once for a run
-// of failures with the same reason; records that could not be archived stay in the record file.
+// works on) in the format of ActivityRecordCoding.h; older ones live in the archive of day files beside
+// it (ActivityRecordArchive), so a write costs what two days cost, whatever the history. The file is
+// read on the calling thread, at start; writes, archiving and deletion happen off it, in the order they
+// were asked for, on one background thread (ActivityRecordWriter); a save still waiting when a newer one
+// arrives is skipped, since each save holds the whole list. Every write is atomic with mode 0600. A
+// failed write is logged with its reason, once for a run of failures with the same reason; records that
+// could not be archived stay in the record file, and while the file must stay as it is (a conversion
+// that stopped or failed) the records of the run go to their days, each kept in memory until it could
+// be written there.
 class ActivityRecordFile {
 public:
     static constexpr const char* fileName = "activityRecords_durazevirez3.json";
@@ -45,6 +35,8 @@ public:
     // The records that a conversion holds before it writes them to their days.
     static constexpr std::size_t conversionBatchBytes = std::size_t{32} << 20;
 
+    // Removes first what a clear of an earlier run could not (ActivityRecordClear.h), before anything
+    // reads the store.
     explicit ActivityRecordFile(std::filesystem::path path);
     ~ActivityRecordFile(); // finishes the queued writes
     ActivityRecordFile(const ActivityRecordFile&) = delete;
@@ -68,44 +60,55 @@ public:
     // `liveStart` (it is newest first); its conversion is queued first on the writer thread and streams
     // every other record into its day, and the save queued after it replaces the file only once every
     // day is on disk, so a failure, a stop or a kill leaves the file as it was and the next start
-    // converts it again. Reports of the archive wait for the conversion. nullopt as for load().
+    // converts it again, taking back the live records that the run put into their days meanwhile. Copies
+    // of the file that an earlier version set aside for their size are then recovered into the days
+    // (ActivityRecordRecovery.h). Reports of the archive wait for both. nullopt as for load().
     // The conversion keeps a copy of `prepare` and calls it on the writer thread, after this returns.
-    std::optional<std::vector<ActivityRecordValue>> loadLive(Date liveStart,
-                                                            const std::function<void(ActivityRecordValue&)>& prepare);
+    std::optional<ActivityRecordSnapshot> loadLive(Date liveStart,
+                                                   const std::function<void(ActivityRecordValue&)>& prepare);
 
     // Queues a write of the whole list.
     void save(ActivityRecordSnapshot records);
     void save(const std::vector<ActivityRecordValue>& records);
     // Queues moving `records` into the archive, before any save queued after it.
     void archiveRecords(ActivityRecordSnapshot records);
-    // Queues the deletion of the file and of the archive, after the writes queued before it.
+    // "Clear All Data": drops the writes still queued, stops a conversion under way, and deletes the file,
+    // its copies set aside and the archive, whatever state they are in. Reports of the archive asked for
+    // meanwhile wait for it.
     void remove();
     // Waits until everything queued so far is done.
     void flush();
-    // For the quit (and the destructor): a conversion still running stops at its next record or batch,
-    // rather than hold the quit for seconds. The file stays as it was, the day files written so far stay
-    // (the next start converts again and merges them), and the saves after it put their records into
-    // their days, where the next start takes the live ones back, instead of over the unconverted file.
+    // For the quit (and the destructor): a conversion still running stops at its next record or day
+    // file, rather than hold the quit for seconds. The file stays as it was, the day files written so far
+    // stay (the next start converts again and merges them), and the saves after it put the records that
+    // changed into their days, from where the next start takes the live ones back.
     void stopConversion();
 
     // Tests only: files larger than `bytes` are read a record at a time (nullopt: wholeReadLimit).
     static void setWholeReadLimitForTesting(std::optional<std::size_t> bytes);
 
 private:
-    void setAside(const std::string& reason);
-    // Nothing writes the file, the days or their deletion in this run (the file may hold the only copy
-    // of records that are nowhere else).
-    void blockWrites();
-    bool writesBlocked() const;
+    // Moves the unreadable file aside; false when it cannot be moved, and then nothing writes over it in
+    // this run.
+    bool setAside(const std::string& reason);
     // loadLive for a file too large to read whole: the head's live records, and the conversion queued.
-    std::optional<std::vector<ActivityRecordValue>> startConversion(Date liveStart,
-                                                                   const std::function<void(ActivityRecordValue&)>& prepare);
-    void queueConversion(ActivityRecordConversion conversion);
+    std::optional<ActivityRecordSnapshot> startConversion(Date liveStart,
+                                                          const std::function<void(ActivityRecordValue&)>& prepare);
+    // The file cannot be replaced in this run: the live records with those an earlier run in the same
+    // state put into their days, which the saves of this run join there.
+    ActivityRecordSnapshot keepFileAsItIs(std::vector<ActivityRecordValue> live, Date liveStart,
+                                          const std::function<void(ActivityRecordValue&)>& prepare);
+    // Adds to `live` the records of [liveStart, ...) that are only in the days, newest first.
+    void takeBackFromDays(std::vector<ActivityRecordValue>& live, Date liveStart,
+                          const std::function<void(ActivityRecordValue&)>& prepare) const;
 
-    struct Writer;
     std::filesystem::path path_;
     std::shared_ptr<ActivityRecordArchive> archive_;
-    std::unique_ptr<Writer> writer_;
+    std::unique_ptr<ActivityRecordWriter> writer_;
+    // The file holds records that a clear could not remove: it is not read.
+    bool holdsClearedRecords_ = false;
+    // The file could be neither read nor moved aside: nothing replaces it in this run.
+    bool fileMustStay_ = false;
 };
 
 } // namespace glimmo

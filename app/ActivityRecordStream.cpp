@@ -195,7 +195,8 @@ bool streamActivityRecordsWhile(const std::filesystem::path& path, const Activit
     if (!file) {
         return false;
     }
-    parseRecords([&file](char* into, std::size_t count) { return file->read(into, count); }, take, longestRecord);
+    streamActivityRecordsFrom([&file](char* into, std::size_t count) { return file->read(into, count); }, take,
+                              longestRecord);
     return true;
 }
 
@@ -203,15 +204,9 @@ bool streamActivityRecords(const std::filesystem::path& path, const ActivityReco
     return streamActivityRecordsWhile(path, takingEvery(sink), longestRecord);
 }
 
-void streamActivityRecordsFromText(std::string_view json, const ActivityRecordSink& sink, std::size_t longestRecord) {
-    parseRecords(
-        [&json](char* into, std::size_t count) {
-            const std::size_t taken = std::min(count, json.size());
-            std::memcpy(into, json.data(), taken);
-            json.remove_prefix(taken);
-            return taken;
-        },
-        takingEvery(sink), longestRecord);
+void streamActivityRecordsFrom(const ActivityRecordTextRead& read, const ActivityRecordTake& take,
+                               std::size_t longestRecord) {
+    parseRecords(read, take, longestRecord);
 }
 
 } // namespace glimmo

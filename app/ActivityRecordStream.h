@@ -29,8 +29,10 @@ bool streamActivityRecords(const std::filesystem::path& path, const ActivityReco
 // newest first) reads no further, and what follows is not checked.
 bool streamActivityRecordsWhile(const std::filesystem::path& path, const ActivityRecordTake& take,
                                 std::size_t longestRecord = longestStreamedRecordBytes);
-// The same over a text in memory.
-void streamActivityRecordsFromText(std::string_view json, const ActivityRecordSink& sink,
-                           std::size_t longestRecord = longestStreamedRecordBytes);
+// Reads at most `count` bytes of a record file's text into `into`, the next piece each time; 0 at its end.
+using ActivityRecordTextRead = std::function<std::size_t(char* into, std::size_t count)>;
+// The same over a text that `read` gives a piece at a time.
+void streamActivityRecordsFrom(const ActivityRecordTextRead& read, const ActivityRecordTake& take,
+                               std::size_t longestRecord = longestStreamedRecordBytes);
 
 } // namespace glimmo

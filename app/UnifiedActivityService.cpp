@@ -132,20 +132,27 @@ Task<std::vector<UnifiedActivity>> UnifiedActivityService::getUnifiedActivities(
     if (alive.expired()) {
         throw CancellationError{}; // nobody is left to ask for the list, nor anything to build it from
     }
-    // The merge gets copies: the sources live on the main thread and may change meanwhile.
-    auto copying = visitsWithin(start, end);
-    std::vector<HistoryItem> visits = co_await std::move(copying);
-    // The archived days of the window are read there too.
-    auto merging = merger_->perform([visits = std::move(visits), records = recordSnapshot(),
-                                     archive = activityMonitor->recordArchive(), start, end]() mutable {
-        return mergeActivities(visits, withArchivedRecords(std::move(records), *archive, start, end), start, end);
-    });
-    std::vector<UnifiedActivity> list = co_await std::move(merging);
-    if (alive.expired()) {
-        throw CancellationError{};
+    for (;;) {
+        // A merge that a clear of the records overtakes read what is gone (from memory or from days not yet
+        // removed): it is made again from what is left, and neither cached nor handed on.
+        const ClearMark records = activityMonitor->recordClearMark();
+        // The merge gets copies: the sources live on the main thread and may change meanwhile.
+        auto copying = visitsWithin(start, end);
+        std::vector<HistoryItem> visits = co_await std::move(copying);
+        // The archived days of the window are read there too.
+        auto merging = merger_->perform([visits = std::move(visits), records = recordSnapshot(),
+                                         archive = activityMonitor->recordArchive(), start, end]() mutable {
+            return mergeActivities(visits, withArchivedRecords(std::move(records), *archive, start, end), start, end);
+        });
+        std::vector<UnifiedActivity> list = co_await std::move(merging);
+        if (alive.expired()) {
+            throw CancellationError{};
+        }
+        if (!activityMonitor->recordsClearedSince(records)) {
+            cachedActivities[key] = {list, clock_.now()};
+            co_return list;
+        }
     }
-    cachedActivities[key] = {list, clock_.now()};
-    co_return list;
 }
 
 double totalDuration(const std::vector<UnifiedActivity>& activities) {

@@ -1,11 +1,13 @@
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/FuzzTargets.h"
 
-#include "app/ActivityRecordFile.h"
+#include "app/ActivityRecordCoding.h"
 #include "app/ActivityRecordStream.h"
 #include "app/ActivityReport.h"
 #include "app/DurationText.h"
 #include "platform/foundation/Json.h"
+
+#include <algorithm>
 
 namespace glimmo::fuzz::recordFile {
 
@@ -29,8 +31,19 @@ void show(const std::vector<ActivityRecordValue>& records) {
 std::optional<std::vector<ActivityRecordValue>> streamed(std::string_view text, std::size_t longestRecord) {
     std::vector<ActivityRecordValue> records;
     try {
-        streamActivityRecordsFromText(
-            text, [&records](ActivityRecordValue&& record) { records.push_back(std::move(record)); }, longestRecord);
+        std::string_view rest = text;
+        streamActivityRecordsFrom(
+            [&rest](char* into, std::size_t count) {
+                const std::size_t taken = std::min(count, rest.size());
+                std::copy_n(rest.data(), taken, into);
+                rest.remove_prefix(taken);
+                return taken;
+            },
+            [&records](ActivityRecordValue&& record) {
+                records.push_back(std::move(record));
+                return true;
+            },
+            longestRecord);
     } catch (const JSONDecodingError&) {
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 // For the file functions and the instance lock of this folder only: an open descriptor that closes
 // itself, the one way they open a file to read it, and the read and write loops they share.
 
+#include "platform/foundation/Files.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -46,6 +48,8 @@ void writeAll(int descriptor, std::string_view bytes, const std::filesystem::pat
 // The regular file at `path` (the end of its links), opened to read in blocking mode, or nullopt when
 // nothing is there. A FIFO, a device or a folder is refused without waiting on it. No lock is taken,
 // and none held by another process stops it. Throws FileError.
+// With `refused` links, a symbolic link at `path` is refused as a non-regular file.
 std::optional<OpenedRegularFile> openRegularFileToRead(const std::filesystem::path& path);
+std::optional<OpenedRegularFile> openRegularFileToRead(const std::filesystem::path& path, SymbolicLinks links);
 
 } // namespace glimmo

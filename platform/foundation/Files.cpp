@@ -178,6 +178,15 @@ fs::path writeTarget(const fs::path& path) {
     }
 }
 
+// The entry a write that follows no link replaces: `path` itself, when it is nothing yet or a regular file.
+const fs::path& entryToReplace(const fs::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        throw FileError(path, S_ISLNK(status.st_mode) ? "replace symbolic link" : "replace non-regular file", 0);
+    }
+    return path;
+}
+
 int lockedTemporaryFile(std::vector<char>& name, const fs::path& path) {
     const std::vector<char> pattern = name;
     for (int attempt = 0;; ++attempt) {
@@ -247,8 +256,9 @@ void removeInterruptedWrites(const fs::path& folder) {
     removeStaleTemporaryFiles(folder, [](const std::string& name) { return atomicWriteTargetName(name).has_value(); });
 }
 
-void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, WriteDurability durability) {
-    const fs::path path = writeTarget(linkOrFile);
+void writeFileAtomically(const fs::path& linkOrFile, std::string_view bytes, WriteDurability durability,
+                         SymbolicLinks links) {
+    const fs::path path = links == SymbolicLinks::followed ? writeTarget(linkOrFile) : entryToReplace(linkOrFile);
     const fs::path folder = parentFolder(path);
     const std::string prefix = temporaryPrefix(path);
     removeStaleTemporaryFiles(folder, [&prefix](const std::string& name) { return isTemporaryName(name, prefix); });
@@ -329,17 +339,24 @@ int FileDescriptor::close() {
 }
 
 std::optional<OpenedRegularFile> openRegularFileToRead(const fs::path& path) {
+    return openRegularFileToRead(path, SymbolicLinks::followed);
+}
+
+std::optional<OpenedRegularFile> openRegularFileToRead(const fs::path& path, SymbolicLinks links) {
+    const int noFollow = links == SymbolicLinks::refused ? O_NOFOLLOW : 0;
     // Without O_NONBLOCK a FIFO in the file's place would hold the open until something writes to it.
-    FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor descriptor(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow));
     if (descriptor.get() < 0) {
         // ENOTDIR: a folder on the way is a file, so this file cannot exist either.
         const int openError = errno;
         if (openError == ENOENT || openError == ENOTDIR) {
             return std::nullopt;
         }
-        // A socket cannot be opened at all: it is refused for what it is, as any other special file.
+        // A socket cannot be opened at all: it is refused for what it is, as any other special file, and
+        // so is a link that may not be followed (ELOOP).
         struct stat status {};
-        if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        const int inspected = noFollow != 0 ? ::lstat(path.c_str(), &status) : ::stat(path.c_str(), &status);
+        if (inspected == 0 && !S_ISREG(status.st_mode)) {
             throw nonRegularFile(path);
         }
         throw FileError(path, "open", openError);
@@ -368,8 +385,8 @@ std::optional<std::string> readFileIfReadable(const fs::path& path) {
     }
 }
 
-std::optional<std::string> readFile(const fs::path& path) {
-    const std::optional<OpenedRegularFile> file = openRegularFileToRead(path);
+std::optional<std::string> readFile(const fs::path& path, SymbolicLinks links) {
+    const std::optional<OpenedRegularFile> file = openRegularFileToRead(path, links);
     if (!file) {
         return std::nullopt;
     }

@@ -17,15 +17,23 @@ namespace glimmo {
 // checked on reading and can be lost, such as a cache.
 enum class WriteDurability { durable, unflushed };
 
+// What a store does with a symbolic link where its file belongs. `followed`: the file at the end of the
+// links is read and replaced, so a store kept in a dotfiles folder stays there. `refused`: a store that
+// owns a folder of files reads and writes only inside it; a link is neither read through nor written
+// through (a read throws FileError, and a write replaces the entry itself only if it is no link).
+enum class SymbolicLinks { followed, refused };
+
 // Writes to a temporary file in the same folder, flushes it to disk, renames it over `path` and
 // flushes the folder (the flushes as `durability` says); the file ends up with mode 0600. Either
 // the old content or the new one is there afterwards, never a mix. Temporary files of the same
 // target that an interrupted write left behind (a killed process) are removed first; those of
 // writes still running are kept. The folder must exist. When `path` is a symbolic link, all of
 // this happens to the file at the end of its chain of links, so the link stays. Only a regular file
-// (or nothing) is replaced. Throws FileError, also for a chain of links that never ends.
+// (or nothing) is replaced. Throws FileError, also for a chain of links that never ends, and for a link
+// at all when `links` is `refused`.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         WriteDurability durability = WriteDurability::durable);
+                         WriteDurability durability = WriteDurability::durable,
+                         SymbolicLinks links = SymbolicLinks::followed);
 
 // Removes the temporary files that interrupted writes of writeFileAtomically left in `folder`, whatever
 // file they were for; those of writes still running are kept. For a store of many files, where the one
@@ -41,8 +49,10 @@ inline constexpr std::size_t maximumReadFileSize = std::size_t{256} << 20;
 
 // The whole file, or nullopt when it does not exist. Throws FileError when it exists but cannot be
 // read: also when it is not a regular file (a FIFO, a device, a folder), which is never opened in a
-// way that could block, and when it holds more than maximumReadFileSize bytes.
-std::optional<std::string> readFile(const std::filesystem::path& path);
+// way that could block, and when it holds more than maximumReadFileSize bytes; also for a symbolic link
+// when `links` is `refused`.
+std::optional<std::string> readFile(const std::filesystem::path& path,
+                                    SymbolicLinks links = SymbolicLinks::followed);
 
 // The whole file, or nullopt when it does not exist or readFile cannot read it: for a file whose
 // absence is as good as any failure to read it.

@@ -273,7 +273,7 @@ TEST_F(ActivityCaptureTest, TheFileHoldsYesterdayAndTodayAndASwitchWritesOnlyTho
     loop->advance(15 * 3600);
     monitor->recordAppSwitch(editorApp);
     EXPECT_EQ(savedSince(history.now.addingTimeInterval(-10 * 3600)), 22u);
-    EXPECT_EQ(ActivityRecordArchive(ActivityRecordArchive::folderBeside(recordFile)).days().size(), 29u);
+    EXPECT_EQ(dayFileCount(ActivityRecordArchive::folderBeside(recordFile)), 29u);
 }
 
 TEST_F(ActivityCaptureTest, ClearingRemovesTheArchiveAndASummaryAnsweredAfterTheClearWritesNothing) {

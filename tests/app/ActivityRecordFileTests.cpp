@@ -276,7 +276,7 @@ protected:
     void expectConvertedAtTheNextStart(const std::vector<ActivityRecordValue>& live,
                                        const std::vector<ActivityRecordValue>& all) {
         ActivityRecordFile file(path);
-        EXPECT_EQ(file.loadLive(liveStart, keep), live);
+        EXPECT_EQ(testing::valuesOf(file.loadLive(liveStart, keep)), live);
         EXPECT_EQ(file.load(), live);
         std::vector<ActivityRecordValue> everywhere = live;
         for (ActivityRecordValue& record : archived()) everywhere.push_back(std::move(record));
@@ -310,7 +310,7 @@ TEST_F(RecordArchiveTest, RecordsWhoseDaysCannotBeWrittenStayInTheFileUntilTheyC
     for (const std::size_t limit : {std::size_t{1024}, ActivityRecordFile::wholeReadLimit}) {
         ActivityRecordFile::setWholeReadLimitForTesting(limit);
         ActivityRecordFile file(path);
-        EXPECT_EQ(file.loadLive(liveStart, keep), live);
+        EXPECT_EQ(testing::valuesOf(file.loadLive(liveStart, keep)), live);
         file.save(live); // after a failed conversion, refused: it would drop the days not archived
         file.flush();
         // Converted: the file stays as it was (and a load reads it a record at a time, not set aside);
@@ -334,7 +334,7 @@ TEST_F(RecordArchiveTest, AQuitDuringTheConversionLeavesTheOldFileAsItWasAndTheN
             writesOfTheStart += std::this_thread::get_id() == start;
             file.stopConversion();
         });
-        EXPECT_EQ(file.loadLive(liveStart, keep), live);
+        EXPECT_EQ(testing::valuesOf(file.loadLive(liveStart, keep)), live);
         EXPECT_EQ(writesOfTheStart, 0);
         file.save(ofThisRun);
         file.flush();
@@ -353,7 +353,7 @@ TEST_F(RecordArchiveTest, AFileThatDoesNotDecodeToTheEndIsSetAsideWholeAndLeaves
     ActivityRecordFile file(path);
     // The damage lies past the head, which the start reads alone: its records stay for the run and start
     // the new file.
-    EXPECT_EQ(file.loadLive(liveStart, keep), live);
+    EXPECT_EQ(testing::valuesOf(file.loadLive(liveStart, keep)), live);
     file.flush();
     const auto aside = asideCopies(directory.path());
     ASSERT_EQ(aside.size(), 1u);

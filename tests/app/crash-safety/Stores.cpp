@@ -1,6 +1,7 @@
 #include "tests/app/crash-safety/Stores.h"
 
 #include "app/ActivityRecordArchive.h"
+#include "tests/app/RecordHistory.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/UUID.h"
@@ -129,7 +130,7 @@ void convertRecordFile(const fs::path& folder, int version) {
     ActivityRecordFile::setWholeReadLimitForTesting(1024); // converted as a file past readFile's bound is
     writeFileAtomically(path, encodeActivityRecords(history(version)));
     ActivityRecordFile file(path);
-    std::vector<ActivityRecordValue> live = file.loadLive(Date{786000000.0 - 86400}, [](auto&) {}).value();
+    std::vector<ActivityRecordValue> live = valuesOf(file.loadLive(Date{786000000.0 - 86400}, [](auto&) {}).value());
     if (version % 2 == 1) {
         file.stopConversion();
     } else {
