@@ -112,8 +112,7 @@ void recoverSetAsideRecordFiles(const fs::path& recordFile, ActivityRecordArchiv
         std::error_code error;
         const fs::file_status status = fs::symlink_status(copy, error);
         const std::optional<FileIdentity> identity = fileIdentity(copy);
-        // Only a file past what readFile reads whole was set aside for its size; a smaller one was damaged.
-        if (error || !fs::is_regular_file(status) || !identity || identity->size <= maximumReadFileSize) {
+        if (error || !fs::is_regular_file(status) || !identity) {
             continue;
         }
         if (!damaged) {

@@ -9,9 +9,20 @@
 #include <filesystem>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
+
+namespace glimmo {
+
+// A record as a failing test shows it.
+inline void PrintTo(const ActivityRecordValue& record, std::ostream* out) {
+    *out << "{" << record.id.uuidString() << ", " << record.appName << ", " << record.timestamp.secondsSinceReferenceDate
+         << ", " << record.duration << ", " << record.activeTime << ", \"" << record.windowText.substr(0, 40) << "\"}";
+}
+
+} // namespace glimmo
 
 namespace glimmo::testing {
 

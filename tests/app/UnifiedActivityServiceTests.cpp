@@ -1,7 +1,10 @@
 #include "ActivityMonitorTestSupport.h"
 
+#include "HeldWrites.h"
+
 #include "RecordHistory.h"
 #include "SyntheticHistory.h"
+#include "app/ActivityRecordArchive.h"
 #include "app/ActivityRecordFile.h"
 #include "app/ChromeHistoryReader.h"
 #include "app/URLHost.h"
@@ -275,6 +278,59 @@ TEST_F(UnifiedActivityServiceTest, AServiceFreedWhileTheDaysVisitsAreCopiedDeliv
     reader->historyItems = std::vector<HistoryItem>(2 * UnifiedActivityService::visitsCopiedPerTurn,
                                                     visit("https://example.com/", at(10, 0)));
     EXPECT_FALSE(deliveredWhenBetweenPieces(*loop, service, *reader, at(0, 0), at(23, 59), [&] { service.reset(); }));
+}
+
+// A record both in memory and in its day (an archiving whose save of the file did not follow), and one
+// in two day files (as two time zones filed it): each counts once.
+TEST_F(UnifiedActivityServiceTest, ARecordInMemoryAndInItsDayOrInTwoDaysCountsOnce) {
+    addRecord("Editor", at(9, 0), 600, "in memory and in its day");
+    const ActivityRecordValue twice{UUID::random(), "Terminal", at(-2, 0), 300, 0, "in two days"};
+    const std::filesystem::path days = ActivityRecordArchive::folderBeside(recordFile);
+    std::filesystem::create_directories(days);
+    std::ofstream(days / "2026-12-06.json", std::ios::binary) << encodeActivityRecords(std::vector{twice});
+    std::ofstream(days / "2026-12-07.json", std::ios::binary)
+        << encodeActivityRecords(std::vector{monitor->activityRecords->front()->value(), twice});
+    const auto list = activities(at(-24, 0), at(23, 59));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "Editor");
+    EXPECT_EQ(list[0].duration, 600);
+    EXPECT_EQ(list[1].name, "Terminal");
+    EXPECT_EQ(list[1].duration, 300);
+}
+
+// "Clear All Data" comes while a merge has taken the records in memory and waits to read the days: what it
+// read is gone, so the list is made again, and neither delivered nor cached with the cleared records.
+TEST_F(UnifiedActivityServiceTest, AMergeOvertakenByAClearIsMadeAgainWithoutTheClearedRecords) {
+    addRecord("Mail", loop->now().addingTimeInterval(-3 * 86400), 60, "before yesterday");
+    addRecord("Editor", at(9, 0), 600, "today");
+    reader->historyItems = std::vector<HistoryItem>(2 * UnifiedActivityService::visitsCopiedPerTurn,
+                                                    visit("https://example.com/", at(10, 0)));
+    HeldWrites held;
+    monitor->recordAppSwitch(terminalApp); // the record before yesterday leaves for its day, which waits
+    ASSERT_TRUE(held.waitUntilOneIsHeld());
+    const std::size_t watchers = reader->historyItems.didChange.connectionCount();
+    auto delivered = std::make_shared<std::optional<std::vector<UnifiedActivity>>>();
+    const TaskHandle request = startTask(*loop, requestInto(*service, at(0, 0), at(23, 59), delivered));
+    bool copying = false;
+    bool cleared = false;
+    std::function<void()> look = [&] {
+        copying = copying || reader->historyItems.didChange.connectionCount() > watchers;
+        if (copying && reader->historyItems.didChange.connectionCount() == watchers) {
+            monitor->clearAllRecords(); // the merge has begun
+            held.release();
+            cleared = true;
+        } else if (!request.isFinished()) {
+            loop->post(look);
+        }
+    };
+    loop->post(look);
+    ASSERT_TRUE(loop->runUntil([&] { return request.isFinished(); }, 10));
+    ASSERT_TRUE(cleared);
+    ASSERT_TRUE(delivered->has_value());
+    for (const auto& entries : {**delivered, service->cachedActivities.begin()->second.first}) {
+        ASSERT_FALSE(entries.empty()); // the visits stay
+        for (const UnifiedActivity& entry : entries) EXPECT_EQ(entry.type, Type::website) << entry.name;
+    }
 }
 
 TEST_F(UnifiedActivityServiceTest, EmptyWindowGivesNothing) {

@@ -229,6 +229,19 @@ TEST_F(FilesTest, WritingThroughALinkThatLoopsOrLeadsToAFifoFails) {
     EXPECT_EQ(entries(folder.path()), (std::vector<fs::path>{"a.json", "b.json", "fifo", "piped.json"}));
 }
 
+// A store that owns its folder refuses links: neither the file a link names nor the link is touched.
+TEST_F(FilesTest, AReadOrWriteThatRefusesLinksGoesThroughNone) {
+    writePlain(folder.path() / "outside.json", "outside");
+    fs::create_symlink(folder.path() / "outside.json", folder.path() / "day.json");
+    EXPECT_THROW(writeFileAtomically(folder.path() / "day.json", "x", WriteDurability::durable, SymbolicLinks::refused),
+                 FileError);
+    EXPECT_THROW(readFile(folder.path() / "day.json", SymbolicLinks::refused), FileError);
+    EXPECT_EQ(readFile(folder.path() / "outside.json"), "outside");
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "day.json"));
+    writeFileAtomically(folder.path() / "plain.json", "x", WriteDurability::durable, SymbolicLinks::refused);
+    EXPECT_EQ(readFile(folder.path() / "plain.json", SymbolicLinks::refused), "x");
+}
+
 TEST_F(FilesTest, WriteFailsWhenItsLockCannotBeHeld) {
     const fs::path file = folder.path() / "records.json";
     writeFileAtomically(file, "old");
