@@ -27,6 +27,7 @@
 #include "app/UnifiedActivityService.h"
 #include "bench/BenchProgram.h"
 #include "bench/app/ApplicationStart.h"
+#include "bench/app/OlderRecordFile.h"
 #include "platform/desktop/fakes/FakeAccessibility.h"
 #include "platform/desktop/fakes/FakeInputActivityTap.h"
 #include "platform/desktop/fakes/FakeWorkspace.h"
@@ -49,64 +50,12 @@ using namespace glimmo;
 namespace fs = std::filesystem;
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr int recordsPerDay = 288;
-constexpr std::size_t summaryBytes = 1500;
-
 Date realNow() {
     return Date::fromUnixTime(std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count());
 }
 
 double secondsSince(SteadyClock::time_point start) {
     return std::chrono::duration<double>(SteadyClock::now() - start).count();
-}
-
-void appendNumber(std::string& out, double value) {
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-    out.append(buffer, end);
-    if (std::string_view(buffer, static_cast<std::size_t>(end - buffer)).find_first_of(".e") == std::string_view::npos) {
-        out += ".0";
-    }
-}
-
-// The file an older version wrote after `days` days ending now: a record every five minutes, newest
-// first, in the application's own pretty form. Written straight, a few hundred megabytes in seconds.
-std::uintmax_t writeOldRecordFile(const fs::path& path, int days, Date now) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    static const char* apps[] = {"Editor", "Terminal", "Mail", "Google Chrome", "Calendar", "Music"};
-    std::string base;
-    while (base.size() < summaryBytes) base += "The user edits a document about the quarterly plan; a list of notes and a chart. ";
-    std::string text = "[";
-    const long long count = static_cast<long long>(days) * recordsPerDay;
-    for (long long i = 0; i < count; ++i) {
-        char id[37];
-        std::snprintf(id, sizeof id, "%08llX-0000-4000-8000-%012llX", static_cast<unsigned long long>(i) >> 20,
-                      static_cast<unsigned long long>(i));
-        text += i == 0 ? "\n  {\n    \"id\": \"" : ",\n  {\n    \"id\": \"";
-        text += id;
-        text += "\",\n    \"appName\": \"";
-        text += apps[i % 6];
-        text += "\",\n    \"timestamp\": ";
-        appendNumber(text, now.secondsSinceReferenceDate - 300.0 * static_cast<double>(i + 1));
-        text += ",\n    \"duration\": ";
-        appendNumber(text, 290.5);
-        text += ",\n    \"activeTime\": ";
-        appendNumber(text, 200.0);
-        text += ",\n    \"windowText\": \"";
-        const std::string prefix = "Record " + std::to_string(i) + ". ";
-        text += prefix;
-        text.append(base, 0, summaryBytes - prefix.size());
-        text += "\"\n  }";
-        if (text.size() > (1 << 20)) {
-            out << text;
-            text.clear();
-        }
-    }
-    text += count == 0 ? "]" : "\n]";
-    out << text;
-    out.close();
-    return fs::file_size(path);
 }
 
 std::size_t dayFiles(const fs::path& folder) {
@@ -172,7 +121,7 @@ Figures measure(int days, int runs) {
     const testing::TemporaryDirectory work;
     const fs::path appFile = home.path() / "Documents" / ActivityRecordFile::fileName;
     const fs::path file = work.path() / ActivityRecordFile::fileName;
-    figures.megabytes = static_cast<double>(writeOldRecordFile(file, days, now)) / 1e6;
+    figures.megabytes = static_cast<double>(bench::writeOlderRecordFile(file, days, now)) / 1e6;
     fs::create_directories(appFile.parent_path());
 
     // The application's first start on the old file, each time on a fresh copy of it: the start ends at
