@@ -276,6 +276,27 @@ TEST_F(ActivityCaptureTest, TheFileHoldsYesterdayAndTodayAndASwitchWritesOnlyTho
     EXPECT_EQ(dayFileCount(ActivityRecordArchive::folderBeside(recordFile)), 29u);
 }
 
+// A stretch begun before yesterday is still the current record: credited at every tick, it stays in memory
+// and in the file while it runs, and the switch that ends it moves it to its day with all its time, once.
+TEST_F(ActivityCaptureTest, AStretchBegunBeforeYesterdayStaysWhileItIsCreditedAndLeavesWhole) {
+    createMonitor();
+    monitor->startMonitoring();
+    ASSERT_TRUE(waitUntilNotPending(record(0)));
+    const ActivityRecordValue began = record(0).value();
+    loop->advance(3 * 86400);
+    monitor->flushRecordFile();
+    EXPECT_EQ(ActivityRecordFile(recordFile).load()->at(0).id, began.id);
+    monitor->recordAppSwitch(editorApp);
+    monitor->flushRecordFile();
+    const auto saved = ActivityRecordFile(recordFile).load().value();
+    EXPECT_TRUE(std::none_of(saved.begin(), saved.end(), [&](const auto& r) { return r.id == began.id; }));
+    const auto archived = ActivityRecordArchive(ActivityRecordArchive::folderBeside(recordFile))
+                              .recordsWithin(Date::distantPast(), Date::distantFuture());
+    ASSERT_EQ(archived.size(), 1u);
+    EXPECT_EQ(archived[0].id, began.id);
+    EXPECT_EQ(archived[0].duration, 3 * 86400);
+}
+
 TEST_F(ActivityCaptureTest, ClearingRemovesTheArchiveAndASummaryAnsweredAfterTheClearWritesNothing) {
     std::filesystem::create_directories(recordFile.parent_path());
     const Date longAgo = loop->now().addingTimeInterval(-3 * 86400);
