@@ -3,6 +3,7 @@
 #include "app/ActivityRecordCoding.h"
 #include "app/ArchiveDayNames.h"
 #include "platform/foundation/Calendar.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
@@ -10,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
@@ -194,6 +196,12 @@ ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<Activi
     const std::lock_guard lock(mutex_);
     loadIndexIfNeeded();
     const Calendar calendar = Calendar::current();
+    const auto refuseLeftOut = [&](const std::string& day) {
+        if (leftOut_.count(day) != 0) {
+            // Written now, the file would go with the cleared records at the next start.
+            throw FileError(dayFile(day), "write over the cleared", EBUSY);
+        }
+    };
     // Each id once, filed under its day; the first of an id given twice wins.
     std::map<std::string, std::vector<ActivityRecordValue>> byDay;
     std::unordered_map<UUID, const std::string*> filedUnder;
@@ -213,10 +221,13 @@ ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<Activi
             dayRecords.begin(), dayRecords.end(),
             [](const ActivityRecordValue& a, const ActivityRecordValue& b) { return a.timestamp < b.timestamp; });
         for (const std::string& other : dayNamesInAnyTimeZone(earliest->timestamp, latest->timestamp)) {
-            if (byDay.count(other) == 0 && index_.count(other) != 0) {
+            if (byDay.count(other) == 0 && index_.count(other) != 0 && leftOut_.count(other) == 0) {
                 others.insert(other);
             }
         }
+    }
+    for (const auto& entry : byDay) {
+        refuseLeftOut(entry.first);
     }
     Index widened = index_;
     for (const auto& [day, dayRecords] : byDay) {

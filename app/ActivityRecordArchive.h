@@ -92,10 +92,11 @@ public:
     // The archive's own files as they are now.
     std::vector<std::filesystem::path> ownFiles() const;
     // Deletes every file of the archive (ownFiles) and the folder when nothing else is left in it. Gives
-    // the files that could not be removed (logged): the days among them are not read or written again in
-    // this run.
+    // the files that could not be removed (logged): the days among them are left out (leaveOut).
     std::vector<std::filesystem::path> removeAll();
-    // Days whose files hold cleared records that an earlier run could not remove: treated as empty.
+    // Days whose files hold cleared records that could not be removed: read as empty, and an add that has
+    // records for one of them throws (its records stay where they are), since its file goes at the next
+    // start.
     void leaveOut(const std::set<std::string>& days);
     // The days that have a file.
     std::set<std::string> daysOnDisk() const;
