@@ -107,5 +107,31 @@ TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIs
     setLogSinkForTesting({});
 }
 
+// A kill during "Clear All Data" leaves a store that the next start finds whole or finds cleared, never in
+// part: the clear names what it removes before it removes anything.
+TEST(CrashSafety, AClearKilledAtAnyMomentLeavesTheStoreWholeOrCleared) {
+    const char* writer = std::getenv("GLIMMO_STORE_WRITER");
+    ASSERT_NE(writer, nullptr) << "GLIMMO_STORE_WRITER names the writer program";
+    setLogSinkForTesting([](LogLevel, std::string_view) {});
+    const TemporaryDirectory folder;
+    const auto before = std::chrono::steady_clock::now();
+    convertThenClear(folder.path() / "measured", 0);
+    const auto round = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before);
+    std::uniform_int_distribution<long long> microseconds(0, 2 * round.count());
+    std::mt19937 random(20261209);
+    int cleared = 0;
+    for (int trial = 0; trial < 25 && !HasFailure(); ++trial) {
+        const pid_t pid = startWriter(writer, folder.path(), trial * 1000, "clear");
+        ASSERT_GT(pid, 0) << "the writer did not start";
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        EXPECT_THAT(clearedOrWholeProblems(folder.path()), IsEmpty()) << "after kill " << trial;
+        cleared += fs::exists(folder.path() / ActivityRecordFile::fileName) ? 0 : 1;
+    }
+    setLogSinkForTesting({});
+    RecordProperty("cleared", cleared);
+}
+
 } // namespace
 } // namespace glimmo::testing

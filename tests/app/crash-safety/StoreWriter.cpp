@@ -1,5 +1,5 @@
 // Rewrites every store in the folder it is given (with "records", converts an older version's record
-// file instead), version after version, until it is killed. It says "ready" once its stores are open,
+// file instead; with "clear", converts and then clears it), version after version, until it is killed. It says "ready" once its stores are open,
 // so that the kills land in the writes.
 #include "tests/app/crash-safety/Stores.h"
 
@@ -7,10 +7,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 int main(int argc, char** argv) {
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: %s <folder> <first version> [records]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <folder> <first version> [records|clear]\n", argv[0]);
         return 2;
     }
     glimmo::setLogSinkForTesting([](glimmo::LogLevel, std::string_view) {});
@@ -18,6 +19,12 @@ int main(int argc, char** argv) {
     std::puts("ready");
     std::fflush(stdout);
     for (int version = std::atoi(argv[2]);; ++version) {
-        argc == 4 ? glimmo::testing::convertRecordFile(argv[1], version) : stores.write(version);
+        if (argc == 3) {
+            stores.write(version);
+        } else if (std::string_view(argv[3]) == "clear") {
+            glimmo::testing::convertThenClear(argv[1], version);
+        } else {
+            glimmo::testing::convertRecordFile(argv[1], version);
+        }
     }
 }

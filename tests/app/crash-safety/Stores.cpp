@@ -163,4 +163,22 @@ std::vector<std::string> convertedRecordProblems(const fs::path& folder, bool te
     return problems;
 }
 
+void convertThenClear(const fs::path& folder, int version) {
+    convertRecordFile(folder, version);
+    ActivityRecordFile file(folder / ActivityRecordFile::fileName);
+    file.remove();
+    file.flush();
+}
+
+std::vector<std::string> clearedOrWholeProblems(const fs::path& folder) {
+    const fs::path path = folder / ActivityRecordFile::fileName;
+    { const ActivityRecordFile start(path); }
+    const fs::path days = ActivityRecordArchive::folderBeside(path);
+    const bool dayLeft = fs::exists(days) && dayFileCount(days) > 0;
+    if (!fs::exists(path)) {
+        return dayLeft ? std::vector<std::string>{"the record file cleared and days left"} : std::vector<std::string>{};
+    }
+    return convertedRecordProblems(folder, true);
+}
+
 } // namespace glimmo::testing

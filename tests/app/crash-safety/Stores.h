@@ -38,4 +38,10 @@ std::vector<std::string> storeProblems(const std::filesystem::path& folder, bool
 void convertRecordFile(const std::filesystem::path& folder, int version);
 std::vector<std::string> convertedRecordProblems(const std::filesystem::path& folder, bool temporaryFilesAllowed);
 
+// Converts version `version` as convertRecordFile does, then clears the store as "Clear All Data" does. The
+// problems, seen as the next start sees the store (which first removes what a clear left): a store that
+// is neither whole for one version nor empty.
+void convertThenClear(const std::filesystem::path& folder, int version);
+std::vector<std::string> clearedOrWholeProblems(const std::filesystem::path& folder);
+
 } // namespace glimmo::testing
