@@ -203,7 +203,7 @@ ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<Activi
         }
     };
     // Each id once, filed under its day; the first of an id given twice wins.
-    std::map<std::string, std::vector<ActivityRecordValue>> byDay;
+    std::map<std::string, std::vector<const ActivityRecordValue*>> byDay;
     std::unordered_map<UUID, const std::string*> filedUnder;
     for (const ActivityRecordValue& record : records) {
         const auto [filed, inserted] = filedUnder.try_emplace(record.id, nullptr);
@@ -211,7 +211,7 @@ ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<Activi
             continue;
         }
         const auto day = byDay.try_emplace(dayName(record.timestamp, calendar)).first;
-        day->second.push_back(record);
+        day->second.push_back(&record);
         filed->second = &day->first;
     }
     // The days on hand that another time zone may have filed these records under.
@@ -219,8 +219,8 @@ ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<Activi
     for (const auto& [day, dayRecords] : byDay) {
         const auto [earliest, latest] = std::minmax_element(
             dayRecords.begin(), dayRecords.end(),
-            [](const ActivityRecordValue& a, const ActivityRecordValue& b) { return a.timestamp < b.timestamp; });
-        for (const std::string& other : dayNamesInAnyTimeZone(earliest->timestamp, latest->timestamp)) {
+            [](const ActivityRecordValue* a, const ActivityRecordValue* b) { return a->timestamp < b->timestamp; });
+        for (const std::string& other : dayNamesInAnyTimeZone((*earliest)->timestamp, (*latest)->timestamp)) {
             if (byDay.count(other) == 0 && index_.count(other) != 0 && leftOut_.count(other) == 0) {
                 others.insert(other);
             }
@@ -231,8 +231,8 @@ ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<Activi
     }
     Index widened = index_;
     for (const auto& [day, dayRecords] : byDay) {
-        for (const ActivityRecordValue& record : dayRecords) {
-            widen(widened, day, record);
+        for (const ActivityRecordValue* record : dayRecords) {
+            widen(widened, day, *record);
         }
     }
     // Wider first: a day file that is written and not yet indexed would be missed by every reader.
@@ -246,15 +246,17 @@ ActivityRecordArchive::Added ActivityRecordArchive::add(const std::vector<Activi
     };
     // Every record in its day first; only then does a copy of it elsewhere go, so an interruption leaves
     // a record in two days (every reader counts it once), never in none.
-    for (auto& [day, dayRecords] : byDay) {
+    for (const auto& [day, dayRecords] : byDay) {
         if (stop && stop()) {
             added.complete = false;
             return added;
         }
-        std::vector<ActivityRecordValue> merged = std::move(dayRecords);
+        // Copied a day at a time: a conversion's batch is tens of megabytes.
+        std::vector<ActivityRecordValue> merged;
         std::unordered_set<UUID> given;
-        for (const ActivityRecordValue& record : merged) {
-            given.insert(record.id);
+        for (const ActivityRecordValue* record : dayRecords) {
+            merged.push_back(*record);
+            given.insert(record->id);
         }
         for (ActivityRecordValue& held : readDay(day)) {
             if (given.count(held.id) == 0 && !filedElsewhere(day, held)) {

@@ -60,8 +60,9 @@ double secondsSince(SteadyClock::time_point start) {
 
 std::size_t dayFiles(const fs::path& folder) {
     std::size_t count = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        count += dayOfFileName(entry.path().filename().string()).has_value() ? 1 : 0;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+        count += dayOfFileName(entry->path().filename().string()).has_value() ? 1 : 0;
     }
     return count;
 }
