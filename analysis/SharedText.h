@@ -4,6 +4,7 @@
 // cache, the model, the layout's copy and the view on the main loop, where each copy would hold it. It
 // never changes once made, so any thread may read it.
 
+#include <concepts>
 #include <memory>
 #include <string>
 #include <utility>
@@ -23,6 +24,11 @@ public:
     // (a view told a reply from another this way, on the main loop). Every empty text made with no
     // argument is the same one. Compare *a == *b for equal contents.
     bool operator==(const SharedText& other) const { return text_ == other.text_; }
+    // A plain string would become a text of its own and so never be the same one: such a comparison
+    // does not compile, rather than always being false.
+    template <class Other>
+        requires(!std::same_as<Other, SharedText> && std::convertible_to<const Other&, SharedText>)
+    bool operator==(const Other&) const = delete;
 
 private:
     static const std::shared_ptr<const std::string>& emptyText() {

@@ -20,7 +20,8 @@ int runApplication(int& argc, char** argv, const std::string& applicationName,
                    const std::function<std::unique_ptr<App>()>& makeApp);
 
 // Whether the X display named by $DISPLAY can be opened: the window toolkit cannot start without one,
-// so an application asks before it runs. The connection stays open until runApplication's toolkit has
+// so an application asks before it runs. A display that refuses is asked again for up to 1.5 seconds, as
+// a server resetting refuses for a moment. The connection stays open until runApplication's toolkit has
 // its own, so the server cannot reset between the two. A display that still refuses the toolkit ends
 // the start with a line that says so and exitStatusWithoutDisplay, as Qt would otherwise abort.
 bool isDisplayReachable();

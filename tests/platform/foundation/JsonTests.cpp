@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace glimmo {
 namespace {
 
@@ -194,6 +198,32 @@ TEST(JsonTextTest, OrderedParseBuildsWhatNlohmannBuildsAtAnySize) {
     EXPECT_EQ(large["0"][0], 3) << "the value given last";
     EXPECT_EQ(large["1"][0], 1);
     EXPECT_EQ((--large.end()).key(), std::to_string(many - 2));
+}
+
+// Around the size where the parse stops looking a key up as it comes, and the sizes of its table of
+// keys, a key given twice is kept once, in its first place with its last value.
+TEST(JsonTextTest, OrderedParseKeepsARepeatedKeyOnceAtEverySize) {
+    for (int count = 2; count <= 140; ++count) {
+        for (const int repeatAt : {1, 15, 16, 17, count / 2, count - 1}) {
+            if (repeatAt >= count) continue;
+            for (const int original : {0, repeatAt / 2, repeatAt - 1}) {
+                // Member i is "k<i>":i, but the one at repeatAt gives the key of the one at original again.
+                std::string text = "{";
+                std::vector<std::pair<std::string, int>> expected;
+                for (int i = 0; i < count; ++i) {
+                    const std::string key = "k" + std::to_string(i == repeatAt ? original : i);
+                    text += (i > 0 ? ",\"" : "\"") + key + "\":" + std::to_string(i);
+                    if (i == repeatAt) expected[static_cast<std::size_t>(original)].second = i;
+                    else expected.emplace_back(key, i);
+                }
+                text += "}";
+                const auto parsed = parseOrderedJSON(text);
+                std::vector<std::pair<std::string, int>> members;
+                for (const auto& [key, value] : parsed.items()) members.emplace_back(key, value.get<int>());
+                EXPECT_EQ(members, expected) << text;
+            }
+        }
+    }
 }
 
 TEST(JsonTextTest, DecodingErrorsNameThePlaceButNeverQuoteTheText) {

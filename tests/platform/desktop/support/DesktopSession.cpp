@@ -7,7 +7,7 @@
 
 namespace glimmo::testing {
 
-std::unique_ptr<XvfbServer> XvfbServer::start(std::string& why) {
+std::unique_ptr<XvfbServer> XvfbServer::start(std::string& why, Reset reset) {
     if (!programExists("Xvfb")) {
         why = "Xvfb is not installed (Debian package xvfb)";
         return nullptr;
@@ -15,9 +15,9 @@ std::unique_ptr<XvfbServer> XvfbServer::start(std::string& why) {
     auto server = std::make_unique<XvfbServer>();
     ChildProcess::Options options;
     options.passWriteEndAsFd = 3;
-    server->process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
-        options);
+    std::vector<std::string> arguments{"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+    if (reset == Reset::never) arguments.emplace_back("-noreset");
+    server->process_ = std::make_unique<ChildProcess>(arguments, options);
     // Generous limits throughout: the tests may share a small, busy machine.
     const auto number = server->process_->readLine(60);
     if (!number || number->empty()) {

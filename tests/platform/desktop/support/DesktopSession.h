@@ -10,8 +10,12 @@ namespace glimmo::testing {
 // An X server of the test's own (Xvfb on a free display, chosen by the server itself).
 class XvfbServer {
 public:
+    // Whether the server resets as its last client leaves, refusing whoever connects meanwhile, as Xvfb
+    // and Xorg do unless told not to.
+    enum class Reset { never, whenTheLastClientLeaves };
+
     // nullptr (with the reason in `why`) when Xvfb is missing or does not start in time.
-    static std::unique_ptr<XvfbServer> start(std::string& why);
+    static std::unique_ptr<XvfbServer> start(std::string& why, Reset reset = Reset::never);
 
     // ":<number>"
     const std::string& displayName() const { return displayName_; }
