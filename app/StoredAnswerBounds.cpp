@@ -20,13 +20,16 @@ using StoredMembers = StoredJson::object_t;
 
 constexpr std::array<std::string_view, 4> leadingKeys = {"type", "description", "apps", "percentage"};
 
-// The written size of values as prettyJSON writes them (two spaces a level). A list or object with
-// members is "[\n" or "{\n", then each member on a line of its own, one level deeper, ended by ",\n"
-// (by "\n" alone after the last, counted as two all the same: sizes are at most the written ones),
-// then its closing bracket on a line at its own level; without members it is "[]" or "{}".
+// The written size of values as prettyJSON writes them (two spaces a level), byte for byte. A list or
+// object with members is "[\n" or "{\n", then each member on a line of its own, one level deeper, ended
+// by ",\n" but the last, ended by "\n" alone, then its closing bracket on a line at its own level;
+// without members it is "[]" or "{}".
 constexpr std::size_t indentWidth = 2;
 constexpr std::size_t emptyContainerSize = 2;
-std::size_t openedContainerSize(std::size_t depth) { return 2 + indentWidth * depth + 1; }
+// What a list or object with members takes besides its members' lines: "[\n", and the closing bracket
+// with its indentation, less the comma that the last member's line goes without.
+std::size_t filledContainerFrameSize(std::size_t depth) { return 2 + indentWidth * depth; }
+// A member's line besides the member: its indentation, and a comma and a line break.
 std::size_t memberLineSize(std::size_t depth) { return indentWidth * (depth + 1) + 2; }
 // A scalar is written the same compact or pretty.
 std::size_t scalarSize(const StoredJson& scalar) { return compactJSON(scalar).size(); }
@@ -72,7 +75,7 @@ private:
             return std::nullopt;
         }
         BoundedValue bounded{StoredJson::array(), emptyContainerSize, true};
-        std::size_t used = openedContainerSize(depth);
+        std::size_t used = filledContainerFrameSize(depth);
         const std::size_t line = memberLineSize(depth);
         for (const StoredJson& element : list) {
             std::optional<BoundedValue> kept;
@@ -123,7 +126,7 @@ private:
         auto& keptMembers = static_cast<StoredMembers::Container&>(kept);
         std::vector<std::pair<std::size_t, const StoredJson*>> toFill;
         BoundedValue bounded{StoredJson::object(), emptyContainerSize, true};
-        std::size_t used = openedContainerSize(depth);
+        std::size_t used = filledContainerFrameSize(depth);
         for (const auto* member : members) {
             const auto& [key, memberValue] = *member;
             if (key.size() > limits_.text) {
