@@ -2,6 +2,7 @@
 // defaults' writer thread from the days saved over those read.
 #include "analysis/JournalCacheDays.h"
 
+#include "app/NewestWithinBudget.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NumberText.h"
 
@@ -9,6 +10,20 @@
 #include <cstdio>
 
 namespace glimmo {
+namespace {
+
+// A day of the stored array: its number, a comma and its entry's stored text.
+std::size_t storedDaySize(std::size_t dayTextSize, std::size_t entryTextSize) { return dayTextSize + 1 + entryTextSize; }
+// A day's number is never shorter than "0".
+constexpr std::size_t shortestDayTextSize = 1;
+
+// Whether a day whose number and entry are written in these sizes fits `budget` alone: whether it can be
+// stored at all.
+bool fitsAlone(std::size_t budget, std::size_t dayTextSize, std::size_t entryTextSize) {
+    return NewestWithinBudget(budget, StoredEncoding::base64).fitsAlone(storedDaySize(dayTextSize, entryTextSize));
+}
+
+} // namespace
 
 JournalCacheDays readableJournalCacheDays(std::string_view bytes) {
     try {
@@ -32,24 +47,20 @@ JournalCacheDays journalCacheDaysOver(const JournalCacheDays& under, const Journ
 }
 
 JournalCacheDays journalCacheDaysWithin(const JournalCacheDays& days, std::size_t budget) {
-    // The defaults write the array as Base64: four bytes for every three.
-    const std::size_t arrayBudget = budget / 4 * 3;
-    const std::size_t brackets = 2;
-    std::size_t arrayBytes = brackets;
+    NewestWithinBudget stored(budget, StoredEncoding::base64);
     JournalCacheDays kept;
     for (auto newest = days.rbegin(); newest != days.rend(); ++newest) {
         const JournalCacheEntry& entry = *newest->second;
-        const std::size_t dayBytes = numberText(newest->first.secondsSinceReferenceDate).size() + 1;
-        if (brackets + dayBytes + entry.storedSizeAtLeast() > arrayBudget ||
-            brackets + dayBytes + entry.storedText().size() > arrayBudget) {
+        const std::size_t dayTextSize = numberText(newest->first.secondsSinceReferenceDate).size();
+        // Told from the entry's size first: a reply too large to store is not encoded for it.
+        if (!fitsAlone(budget, dayTextSize, entry.storedSizeAtLeast()) ||
+            !fitsAlone(budget, dayTextSize, entry.storedText().size())) {
             entry.reportNotStored(budget);
             continue;
         }
-        const std::size_t pairBytes = dayBytes + entry.storedText().size() + (kept.empty() ? 0 : 1);
-        if (arrayBytes + pairBytes > arrayBudget) {
+        if (!stored.keep(storedDaySize(dayTextSize, entry.storedText().size()))) {
             break;
         }
-        arrayBytes += pairBytes;
         kept.emplace_hint(kept.begin(), newest->first, newest->second);
     }
     return kept;
@@ -71,8 +82,7 @@ std::vector<std::uint8_t> JournalCacheData::bytes() const {
 }
 
 bool JournalCacheEntry::isKeptInMemoryOnly(std::size_t budget) const {
-    // Its stored text, with the least a day and the array's brackets take beside it.
-    return leftOut_.load() || storedSizeAtLeast() + 4 > budget / 4 * 3;
+    return leftOut_.load() || !fitsAlone(budget, shortestDayTextSize, storedSizeAtLeast());
 }
 
 void keepMemoryOnlyDaysWithin(JournalCacheDays& days, std::size_t storedBudget, std::size_t memoryBudget) {

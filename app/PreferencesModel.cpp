@@ -1,6 +1,7 @@
 #include "app/PreferencesModel.h"
 
 #include "app/BoundedText.h"
+#include "app/NewestWithinBudget.h"
 #include "app/StoredAnswerBounds.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"
@@ -78,16 +79,11 @@ bool cutHistoryTexts(std::vector<HistoricalActivity>& history) {
 // historyBytesBudget. Whether that changed them.
 bool keepHistoryWithinBounds(std::vector<HistoricalActivity>& history) {
     bool changed = cutHistoryTexts(history);
-    // The defaults write the array as Base64: four bytes for every three.
-    const std::size_t arrayBudget = PreferencesModel::historyBytesBudget / 4 * 3;
-    std::size_t used = 2; // the brackets
+    // The defaults write the list as Base64.
+    NewestWithinBudget stored(PreferencesModel::historyBytesBudget, StoredEncoding::base64);
     std::size_t kept = 0;
-    while (kept < std::min(history.size(), PreferencesModel::historyLimit)) {
-        const std::size_t entrySize = encodeHistoricalActivities({history[kept]}).size() - 2 + 1; // and a comma
-        if (used + entrySize > arrayBudget) {
-            break;
-        }
-        used += entrySize;
+    while (kept < std::min(history.size(), PreferencesModel::historyLimit) &&
+           stored.keep(encodeHistoricalActivities({history[kept]}).size() - 2)) { // without the list's brackets
         ++kept;
     }
     if (kept < history.size()) {

@@ -189,6 +189,8 @@ bool isBase64(std::string_view text) {
 
 std::size_t base64EncodedSize(std::size_t bytes) { return (bytes + 2) / 3 * 4; }
 
+std::size_t base64BytesWithin(std::size_t size) { return size / 4 * 3; }
+
 std::size_t base64DecodedSize(std::string_view text) { return text.size() / 4 * 3 - base64Padding(text); }
 
 std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text) {

@@ -44,6 +44,8 @@ std::optional<std::vector<std::uint8_t>> base64Decode(std::string_view text);
 bool isBase64(std::string_view text);
 // The length of base64Encode's text for `bytes` bytes: four for every three, the last padded.
 std::size_t base64EncodedSize(std::size_t bytes);
+// The most bytes whose Base64 text takes at most `size` bytes: what a budget for Base64 holds.
+std::size_t base64BytesWithin(std::size_t size);
 // The number of bytes base64Decode gives for a text isBase64 takes, told without decoding it.
 std::size_t base64DecodedSize(std::string_view text);
 

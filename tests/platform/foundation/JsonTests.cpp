@@ -65,6 +65,20 @@ TEST(Base64Test, RoundTripsEveryByteAndLength) {
     }
 }
 
+// The sizes are told without encoding: each against the text base64Encode makes.
+TEST(Base64Test, SizesAreThoseOfTheEncodedText) {
+    std::string bytes;
+    for (std::size_t length = 0; length < 40; ++length) {
+        const std::size_t encoded = base64Encode(bytes).size();
+        EXPECT_EQ(base64EncodedSize(length), encoded) << length;
+        // The budget of that many bytes holds these bytes, and one more byte passes it.
+        EXPECT_GE(base64BytesWithin(encoded), length) << length;
+        EXPECT_GT(base64Encode(std::string(base64BytesWithin(length) + 1, 'x')).size(), length) << length;
+        EXPECT_LE(base64Encode(std::string(base64BytesWithin(length), 'x')).size(), length) << length;
+        bytes += 'x';
+    }
+}
+
 TEST(Base64Test, RejectsMalformedText) {
     for (const char* text : {"Zg", "Zg=", "Z===", "Zm9v!A==", "Zg==Zg==", "=Zg=", "Zm 9v", "Zm9v\n"}) {
         EXPECT_EQ(base64Decode(text), std::nullopt) << text;
