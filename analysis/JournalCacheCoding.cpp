@@ -3,49 +3,15 @@
 #include "analysis/JournalCacheDays.h"
 
 #include "platform/foundation/Json.h"
+#include "platform/foundation/JsonWriting.h"
 #include "platform/foundation/NumberText.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <cstdio>
 
 namespace glimmo {
 namespace {
-
-bool needsEscape(char c) { return c == '"' || c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20; }
-
-// Strings as the platform's JSON encoder writes them by default: "/" escaped too. The runs between
-// escapes are copied whole: an entry's text is megabytes at most, its Base64 a third more.
-void appendJSONString(std::string& out, std::string_view text) {
-    out.reserve(out.size() + text.size() + 2);
-    out += '"';
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (!needsEscape(c)) {
-            continue;
-        }
-        out.append(text.substr(run, i - run));
-        run = i + 1;
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '/': out += "\\/"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        }
-    }
-    out.append(text.substr(run));
-    out += '"';
-}
 
 // The shortest text that reads back as the same double; whole numbers without a fraction.
 void appendNumber(std::string& out, double value) {
@@ -65,7 +31,8 @@ const nlohmann::json& member(const nlohmann::json& object, const char* key) {
 
 std::string encodedEntry(std::string_view response, Date timestamp) {
     std::string out = "{\"response\":";
-    appendJSONString(out, response);
+    // Strings as the platform's JSON encoder writes them by default: "/" escaped too.
+    appendJSONString(out, response, JSONSlashes::escaped);
     out += ",\"timestamp\":";
     appendNumber(out, timestamp.secondsSinceReferenceDate);
     out += '}';
@@ -113,7 +80,7 @@ std::string encodeDays(const Days& days, std::size_t entriesSize, AppendEntry ap
 
 std::string storedEntry(std::string_view bytes) {
     std::string text;
-    appendJSONString(text, base64Encode(bytes));
+    appendJSONString(text, base64Encode(bytes), JSONSlashes::escaped);
     return text;
 }
 

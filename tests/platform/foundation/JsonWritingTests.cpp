@@ -1,0 +1,63 @@
+#include "platform/foundation/JsonWriting.h"
+
+#include "platform/foundation/Json.h"
+#include "platform/foundation/Utf8.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace glimmo {
+namespace {
+
+std::string written(std::string_view text, JSONSlashes slashes = JSONSlashes::asTheyAre) {
+    std::string out = "[";
+    appendJSONString(out, text, slashes);
+    return out;
+}
+
+// Every byte below 0x80, and characters of two to four bytes: as compactJSON writes them, and with "/"
+// written "\/" when asked.
+TEST(JsonWriting, StringsAreWrittenAsCompactJSONWritesThem) {
+    std::vector<std::string> texts = {"", "plain", "é€💻", "a\"b\\c/d\x7f"};
+    std::string everyByte;
+    for (int c = 0; c < 0x80; ++c) {
+        texts.push_back(std::string(1, static_cast<char>(c)));
+        everyByte += static_cast<char>(c);
+    }
+    texts.push_back(everyByte + "é€💻" + everyByte);
+    for (const std::string& text : texts) {
+        EXPECT_EQ(written(text), "[" + compactJSON(nlohmann::json(text))) << text;
+        EXPECT_EQ(jsonStringSize(text), compactJSON(nlohmann::json(text)).size()) << text;
+        std::string slashesEscaped = "[" + compactJSON(nlohmann::json(text));
+        for (std::size_t slash = slashesEscaped.find('/'); slash != std::string::npos; slash = slashesEscaped.find('/', slash + 2)) {
+            slashesEscaped.insert(slash, "\\");
+        }
+        EXPECT_EQ(written(text, JSONSlashes::escaped), slashesEscaped) << text;
+    }
+}
+
+// Invalid UTF-8 is written as U+FFFD, and the size told is the size written.
+TEST(JsonWriting, InvalidUTF8IsWrittenRepaired) {
+    for (const std::string text : {"\xff", "a\xe2\x82", "\xe2\x82" "b\x80\"", "\xf0\x9f\x92" "\n\xc3"}) {
+        const std::string out = written(text);
+        EXPECT_EQ(parseJSON(out + "]")[0], repairUTF8(text)) << out;
+        EXPECT_EQ(jsonStringSize(text), out.size() - 1) << out;
+    }
+}
+
+TEST(JsonWriting, NumbersAreWrittenAsCompactJSONWritesThem) {
+    for (const double value : {0.0, -0.0, 1.5, 786000000.5, 786000000.0, 1e20, 1e-7, -3.25, 0.1,
+                               std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min(),
+                               std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        std::string out;
+        appendJSONNumber(out, value);
+        EXPECT_EQ(out, compactJSON(nlohmann::json(value))) << value;
+    }
+}
+
+} // namespace
+} // namespace glimmo
