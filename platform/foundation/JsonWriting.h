@@ -18,6 +18,9 @@ enum class JSONSlashes { asTheyAre, escaped };
 void appendJSONString(std::string& out, std::string_view text, JSONSlashes slashes = JSONSlashes::asTheyAre);
 // The size of what appendJSONString appends with slashes as they are, told without making it.
 std::size_t jsonStringSize(std::string_view text);
+// What one sequence of a text, as utf8::decode reads the text, adds to its jsonStringSize: a text takes
+// its quotes and what its sequences add.
+std::size_t jsonStringSequenceSize(std::string_view sequence);
 
 // Appends a number as compactJSON writes it ("0.0", "786000000.5", "1e+20"); null when it is not finite.
 void appendJSONNumber(std::string& out, double value);

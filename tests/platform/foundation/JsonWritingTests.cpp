@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,17 @@ std::string written(std::string_view text, JSONSlashes slashes = JSONSlashes::as
     std::string out = "[";
     appendJSONString(out, text, slashes);
     return out;
+}
+
+// A text's size told sequence by sequence.
+std::size_t sizeBySequences(std::string_view text) {
+    std::size_t size = 2;
+    for (std::size_t position = 0; position < text.size();) {
+        const std::size_t length = utf8::decode(text, position).length;
+        size += jsonStringSequenceSize(text.substr(position, length));
+        position += length;
+    }
+    return size;
 }
 
 // Every byte below 0x80, and characters of two to four bytes: as compactJSON writes them, and with "/"
@@ -32,6 +44,7 @@ TEST(JsonWriting, StringsAreWrittenAsCompactJSONWritesThem) {
     for (const std::string& text : texts) {
         EXPECT_EQ(written(text), "[" + compactJSON(nlohmann::json(text))) << text;
         EXPECT_EQ(jsonStringSize(text), compactJSON(nlohmann::json(text)).size()) << text;
+        EXPECT_EQ(sizeBySequences(text), jsonStringSize(text)) << text;
         std::string slashesEscaped = "[" + compactJSON(nlohmann::json(text));
         for (std::size_t slash = slashesEscaped.find('/'); slash != std::string::npos; slash = slashesEscaped.find('/', slash + 2)) {
             slashesEscaped.insert(slash, "\\");
@@ -40,12 +53,28 @@ TEST(JsonWriting, StringsAreWrittenAsCompactJSONWritesThem) {
     }
 }
 
-// Invalid UTF-8 is written as U+FFFD, and the size told is the size written.
+// Texts drawn from every byte below 0x80 and characters of two to four bytes, wherever they fall in the
+// eight bytes looked at together: as compactJSON writes them.
+TEST(JsonWriting, GeneratedStringsAreWrittenAsCompactJSONWritesThem) {
+    std::vector<std::string> pieces = {"é", "€", "💻"};
+    for (int c = 0; c < 0x80; ++c) pieces.push_back(std::string(1, static_cast<char>(c)));
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        // Mostly plain letters, so that runs of eight plain bytes come up between the others.
+        for (std::size_t count = random() % 40; count > 0; --count) text += random() % 3 == 0 ? pieces[random() % pieces.size()] : "abc";
+        ASSERT_EQ(written(text), "[" + compactJSON(nlohmann::json(text))) << text;
+        ASSERT_EQ(jsonStringSize(text), written(text).size() - 1) << text;
+    }
+}
+
+// Invalid UTF-8 is written as U+FFFD, and the sizes told are the size written.
 TEST(JsonWriting, InvalidUTF8IsWrittenRepaired) {
     for (const std::string text : {"\xff", "a\xe2\x82", "\xe2\x82" "b\x80\"", "\xf0\x9f\x92" "\n\xc3"}) {
         const std::string out = written(text);
         EXPECT_EQ(parseJSON(out + "]")[0], repairUTF8(text)) << out;
         EXPECT_EQ(jsonStringSize(text), out.size() - 1) << out;
+        EXPECT_EQ(sizeBySequences(text), out.size() - 1) << out;
     }
 }
 
