@@ -11,4 +11,8 @@ namespace glimmo {
 // that a valid but huge reply cannot swell a file that is rewritten whole. `limit` is at least 3.
 std::string textWithinBytes(std::string_view text, std::size_t limit);
 
+// The same with the text measured as a JSON string writes it, quotes included (jsonStringSize): what it
+// takes of a file that holds it so, where a control character takes six bytes. `limit` is at least 5.
+std::string textWithinJSONStringSize(std::string_view text, std::size_t limit);
+
 } // namespace glimmo

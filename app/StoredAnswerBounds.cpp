@@ -2,6 +2,7 @@
 
 #include "app/BoundedText.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/JsonWriting.h"
 
 #include <nlohmann/json.hpp>
 
@@ -180,14 +181,21 @@ nlohmann::ordered_json storedAnswerWithin(const nlohmann::ordered_json& storedFo
     return bounded ? std::move(bounded->value) : StoredJson();
 }
 
+bool isStoredAnswerTextWithinBounds(std::string_view text) {
+    // A byte is written in six at most ("\u0001"), and the quotes in two: a short text needs no counting.
+    constexpr std::size_t mostWrittenPerByte = 6;
+    return text.size() <= storedAnswerLimit && (mostWrittenPerByte * text.size() + 2 <= storedAnswerWrittenLimit ||
+                                                jsonStringSize(text) <= storedAnswerWrittenLimit);
+}
+
 std::string storedAnswerTextWithin(std::string text) {
-    if (text.size() <= storedAnswerLimit) {
+    if (isStoredAnswerTextWithinBounds(text)) {
         return text;
     }
     try {
         return prettyJSON(storedAnswerWithin(parseOrderedJSON(text)));
     } catch (const JSONDecodingError&) {
-        return textWithinBytes(text, storedAnswerLimit);
+        return textWithinJSONStringSize(text, storedAnswerLimit);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace glimmo {
 
@@ -22,6 +23,9 @@ inline constexpr std::size_t storedAnswerAppsLimit = 16 * 1024;
 // its days with each save, and the seven that the weekly chart reads stay within its budget even at
 // this size.
 inline constexpr std::size_t storedAnswerLimit = 256 * 1024;
+// What a stored answer takes of the per-day store's file at most, where it is written as a JSON string:
+// a quote, a backslash or a line break of its pretty-printed text takes two bytes there.
+inline constexpr std::size_t storedAnswerWrittenLimit = 2 * storedAnswerLimit + 2;
 
 // The three bounds together (tests take smaller ones; `text` and `apps` are at least 3).
 struct StoredAnswerLimits {
@@ -39,9 +43,13 @@ struct StoredAnswerLimits {
 // left. A form within the bounds comes back the same, but for that order of keys.
 nlohmann::ordered_json storedAnswerWithin(const nlohmann::ordered_json& storedForm, const StoredAnswerLimits& limits = {});
 
-// A stored answer as text within the bounds: unchanged when it takes at most storedAnswerLimit bytes
-// (always so for one the day analysis stored); otherwise its JSON within the bounds, pretty-printed,
-// or the text cut when it is no JSON (an earlier version stored an answer it could not read as it came).
+// Whether a stored answer's text is within its bounds: at most storedAnswerLimit bytes, and at most
+// storedAnswerWrittenLimit written as a JSON string. Always so for one the day analysis stored.
+bool isStoredAnswerTextWithinBounds(std::string_view text);
+
+// A stored answer as text within the bounds: unchanged when it is within them; otherwise its JSON
+// within the bounds, pretty-printed, or, when it is no JSON (an earlier version stored an answer it could
+// not read as it came), the text cut to storedAnswerLimit bytes written as a JSON string.
 std::string storedAnswerTextWithin(std::string text);
 
 } // namespace glimmo

@@ -1,6 +1,8 @@
 #include "app/StoredAnswerBounds.h"
 
 #include "platform/foundation/Json.h"
+#include "platform/foundation/JsonWriting.h"
+#include "platform/foundation/Utf8.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -147,7 +149,29 @@ TEST(StoredAnswerBounds, ARealAnswerIsKeptWholeAndAHugeOneKeepsWhatTheDayIsShown
     ASSERT_EQ(bounded["categories"].size(), 1u);
     EXPECT_EQ(bounded["categories"][0]["apps"], std::string(storedAnswerAppsLimit - 3, 'a') + "...");
     EXPECT_EQ(bounded["categories"][0]["percentage"], 50);
-    EXPECT_EQ(storedAnswerTextWithin(std::string(storedAnswerLimit + 1, 'x')), std::string(storedAnswerLimit - 3, 'x') + "...");
+}
+
+// What an earlier version stored as it came, no JSON: cut so that the per-day store writes it, as a JSON
+// string, in at most storedAnswerLimit bytes, however many bytes each of its characters takes there.
+TEST(StoredAnswerBounds, AnAnswerThatIsNoJSONIsCutToWhatTheStoreWritesOfIt) {
+    const auto repeated = [](std::string_view piece, std::size_t bytes) {
+        std::string text;
+        while (text.size() < bytes) text += piece;
+        return text;
+    };
+    EXPECT_EQ(storedAnswerTextWithin(std::string(storedAnswerLimit + 1, 'x')), std::string(storedAnswerLimit - 5, 'x') + "...");
+    for (const std::string& text : {repeated("\x01", storedAnswerLimit), repeated("\"\xff", storedAnswerLimit),
+                                    repeated("💻\n", 2 * storedAnswerLimit)}) {
+        const std::string cut = storedAnswerTextWithin(text);
+        ASSERT_LE(jsonStringSize(cut), storedAnswerLimit);
+        ASSERT_TRUE(cut.ends_with("..."));
+        const std::string kept = cut.substr(0, cut.size() - 3);
+        EXPECT_EQ(text.substr(0, kept.size()), kept);
+        // Not cut shorter than it must be: one more character would pass the bound.
+        const std::size_t next = kept.size() + utf8::decode(text, kept.size()).length;
+        EXPECT_GT(jsonStringSize(text.substr(0, next) + "..."), storedAnswerLimit);
+        EXPECT_TRUE(isStoredAnswerTextWithinBounds(cut));
+    }
 }
 
 } // namespace
