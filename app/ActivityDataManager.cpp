@@ -1,19 +1,15 @@
 #include "app/ActivityDataManager.h"
 
-#include "app/StoredAnswerBounds.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
-#include "platform/foundation/Json.h"
-#include "platform/foundation/JsonReading.h"
 #include "platform/foundation/Locations.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
 #include "platform/runtime/RunLoop.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cctype>
+#include <set>
 #include <system_error>
 
 namespace glimmo {
@@ -24,65 +20,6 @@ namespace fs = std::filesystem;
 std::shared_ptr<ActivityDataManager>& sharedManager() {
     static std::shared_ptr<ActivityDataManager> manager;
     return manager;
-}
-
-std::map<std::string, double> numberMap(const nlohmann::json& value, const std::string& path) {
-    if (!value.is_object()) {
-        throw JSONDecodingError(path, "expected an object");
-    }
-    std::map<std::string, double> result;
-    for (const auto& [key, number] : value.items()) {
-        result[key] = numberValue(number, path + "." + key);
-    }
-    return result;
-}
-
-nlohmann::ordered_json numberMapJSON(const std::map<std::string, double>& map) {
-    nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    for (const auto& [key, value] : map) {
-        object[key] = value;
-    }
-    return object;
-}
-
-nlohmann::ordered_json dailyActivityJSON(const DailyActivityData& day) {
-    nlohmann::ordered_json timeframes = nlohmann::ordered_json::object();
-    for (const auto& [timeframe, data] : day.timeframes) {
-        nlohmann::ordered_json entry;
-        entry["promptResponse"] = data.promptResponse;
-        entry["lastUpdateTime"] = encodeDate(data.lastUpdateTime);
-        timeframes[timeframe] = std::move(entry);
-    }
-    nlohmann::ordered_json object;
-    object["date"] = day.date;
-    object["timeframes"] = std::move(timeframes);
-    object["lastUpdateTime"] = encodeDate(day.lastUpdateTime);
-    object["appUsage"] = numberMapJSON(day.appUsage);
-    object["totalDuration"] = day.totalDuration;
-    object["categoryDurations"] = numberMapJSON(day.categoryDurations);
-    return object;
-}
-
-// The day as the file writes it: its key, its object and a comma.
-std::size_t writtenDaySize(const std::string& key, const DailyActivityData& day) {
-    return compactJSON(nlohmann::ordered_json(key)).size() + 1 + compactJSON(dailyActivityJSON(day)).size() + 1;
-}
-
-void boundAnswers(DailyActivityData& day) {
-    for (auto& [timeframe, answer] : day.timeframes) {
-        answer.promptResponse = storedAnswerTextWithin(std::move(answer.promptResponse));
-    }
-}
-
-bool hasAnswerPastItsBound(const DailyActivityStore& store) {
-    for (const auto& [key, day] : store) {
-        for (const auto& [timeframe, answer] : day.timeframes) {
-            if (answer.promptResponse.size() > storedAnswerLimit) {
-                return true;
-            }
-        }
-    }
-    return false;
 }
 
 bool isDayKey(std::string_view text) {
@@ -98,64 +35,6 @@ bool isDayKey(std::string_view text) {
 }
 
 } // namespace
-
-std::string encodeDailyActivityStore(const DailyActivityStore& store) {
-    nlohmann::ordered_json root = nlohmann::ordered_json::object();
-    for (const auto& [key, day] : store) {
-        root[key] = dailyActivityJSON(day);
-    }
-    return compactJSON(root);
-}
-
-DailyActivityStore decodeDailyActivityStore(std::string_view json) {
-    const nlohmann::json root = parseJSON(json);
-    if (!root.is_object()) {
-        throw JSONDecodingError("", "expected an object of days");
-    }
-    DailyActivityStore store;
-    for (const auto& [key, object] : root.items()) {
-        DailyActivityData day;
-        day.date = stringValue(requiredMember(object, "date", key), key + ".date");
-        const nlohmann::json& timeframes = requiredMember(object, "timeframes", key);
-        if (!timeframes.is_object()) {
-            throw JSONDecodingError(key + ".timeframes", "expected an object");
-        }
-        for (const auto& [timeframe, entry] : timeframes.items()) {
-            const std::string path = key + ".timeframes." + timeframe;
-            day.timeframes[timeframe] = {stringValue(requiredMember(entry, "promptResponse", path), path + ".promptResponse"),
-                                         decodeDate(requiredMember(entry, "lastUpdateTime", path))};
-        }
-        day.lastUpdateTime = decodeDate(requiredMember(object, "lastUpdateTime", key));
-        day.appUsage = numberMap(requiredMember(object, "appUsage", key), key + ".appUsage");
-        day.totalDuration = numberValue(requiredMember(object, "totalDuration", key), key + ".totalDuration");
-        day.categoryDurations = numberMap(requiredMember(object, "categoryDurations", key), key + ".categoryDurations");
-        store.emplace(key, std::move(day));
-    }
-    return store;
-}
-
-DailyActivityStore dailyActivityStoreWithin(DailyActivityStore store, const std::set<std::string>& alwaysKept,
-                                            std::size_t budget) {
-    DailyActivityStore kept;
-    std::size_t used = 2; // the braces
-    for (const std::string& key : alwaysKept) {
-        if (const auto day = store.find(key); day != store.end()) {
-            boundAnswers(day->second);
-            used += writtenDaySize(key, day->second);
-            kept.insert(store.extract(day));
-        }
-    }
-    for (auto day = store.rbegin(); day != store.rend(); ++day) {
-        boundAnswers(day->second);
-        const std::size_t size = writtenDaySize(day->first, day->second);
-        if (used + size > budget) {
-            break;
-        }
-        used += size;
-        kept.emplace(day->first, std::move(day->second));
-    }
-    return kept;
-}
 
 ActivityDataManager::ActivityDataManager(const Clock& clock,
                                          std::function<std::optional<fs::path>()> applicationFolder)
@@ -216,9 +95,7 @@ bool ActivityDataManager::savePromptResponse(const std::string& response, const 
 
     DailyActivityStore store;
     try {
-        if (const auto bytes = readFile(*file)) {
-            store = decodeDailyActivityStore(*bytes);
-        }
+        store = takeStore(*file);
     } catch (const std::exception& error) {
         // Keep what cannot be read instead of writing over it.
         try {
@@ -241,21 +118,18 @@ bool ActivityDataManager::savePromptResponse(const std::string& response, const 
     day.date = key;
     day.lastUpdateTime = now;
 
-    // Measured day by day only when the whole is past a bound, which a year of real answers is not.
-    std::string encoded = encodeDailyActivityStore(store);
-    if (encoded.size() > storedBytesBudget || hasAnswerPastItsBound(store)) {
-        std::set<std::string> chartDayKeys;
-        const Calendar calendar = Calendar::current();
-        for (int back = 0; back < chartDays; ++back) {
-            chartDayKeys.insert(dayKey(calendar.addingDays(now, -back)));
-        }
-        encoded = encodeDailyActivityStore(dailyActivityStoreWithin(std::move(store), chartDayKeys, storedBytesBudget));
+    std::set<std::string> chartDayKeys;
+    const Calendar calendar = Calendar::current();
+    for (int back = 0; back < chartDays; ++back) {
+        chartDayKeys.insert(dayKey(calendar.addingDays(now, -back)));
     }
+    DailyActivityFile within = dailyActivityFileWithin(std::move(store), chartDayKeys, storedBytesBudget);
 
     try {
         std::error_code ignored;
         fs::create_directories(file->parent_path(), ignored);
-        writeFileAtomically(*file, encoded);
+        writeFileAtomically(*file, within.text);
+        known_ = KnownStore{fileIdentity(*file), std::move(within.store)};
     } catch (const std::exception& error) {
         printLine(std::string("DEBUG: Error saving prompt response: ") + error.what());
     }
@@ -268,16 +142,16 @@ std::pair<std::optional<std::string>, bool> ActivityDataManager::loadPromptRespo
     if (!file || !fs::exists(*file, ignored)) {
         return {std::nullopt, true};
     }
-    DailyActivityStore store;
+    const DailyActivityStore* store = nullptr;
     try {
-        store = decodeDailyActivityStore(readFile(*file).value_or(""));
+        store = &storeOf(*file);
     } catch (const std::exception& error) {
         printLine(std::string("Error loading prompt response: ") + error.what());
         return {std::nullopt, true};
     }
     const Date now = clock_.now();
-    const auto day = store.find(entryKeyFor(timeframe, now));
-    if (day == store.end()) {
+    const auto day = store->find(entryKeyFor(timeframe, now));
+    if (day == store->end()) {
         return {std::nullopt, true};
     }
     const auto answer = day->second.timeframes.find(timeframe);
@@ -298,9 +172,9 @@ std::vector<std::optional<DailyActivityData>> ActivityDataManager::loadPastDaysD
         printLine("DEBUG: No data file exists at " + shown);
         return result;
     }
-    DailyActivityStore store;
+    const DailyActivityStore* store = nullptr;
     try {
-        store = decodeDailyActivityStore(readFile(*file).value_or(""));
+        store = &storeOf(*file);
     } catch (const std::exception& error) {
         printLine(std::string("DEBUG: Error loading past days data: ") + error.what());
         return result;
@@ -308,16 +182,35 @@ std::vector<std::optional<DailyActivityData>> ActivityDataManager::loadPastDaysD
     const Calendar calendar = Calendar::current();
     const Date now = clock_.now();
     for (std::size_t i = 0; i < count; ++i) {
-        const auto day = store.find(dayKey(calendar.addingDays(now, -static_cast<int>(i))));
-        if (day != store.end()) {
+        const auto day = store->find(dayKey(calendar.addingDays(now, -static_cast<int>(i))));
+        if (day != store->end()) {
             result[i] = day->second;
         }
     }
     return result;
 }
 
+const DailyActivityStore& ActivityDataManager::storeOf(const fs::path& file) const {
+    // Taken before the read: a file replaced meanwhile is then read again next time.
+    const std::optional<FileIdentity> identity = fileIdentity(file);
+    if (!known_ || !identity || known_->identity != identity) {
+        known_.reset();
+        const auto bytes = readFile(file);
+        known_ = KnownStore{identity, bytes ? decodeDailyActivityStore(*bytes) : DailyActivityStore()};
+    }
+    return known_->store;
+}
+
+DailyActivityStore ActivityDataManager::takeStore(const fs::path& file) {
+    storeOf(file);
+    DailyActivityStore store = std::move(known_->store);
+    known_.reset();
+    return store;
+}
+
 void ActivityDataManager::clearAllData() {
     clears_.cleared();
+    known_.reset();
     const auto file = dataFilePath();
     std::error_code ignored;
     if (!file || !fs::exists(*file, ignored)) {

@@ -1,64 +1,35 @@
 #pragma once
 
 #include "app/ClearMark.h"
+#include "app/DailyActivityStore.h"
+#include "platform/foundation/FileIdentity.h"
 #include "platform/runtime/Clock.h"
 #include "platform/runtime/Date.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <cstddef>
-#include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace glimmo {
 
-// One stored AI answer.
-struct TimeframeData {
-    std::string promptResponse;
-    Date lastUpdateTime;
-
-    bool operator==(const TimeframeData&) const = default;
-};
-
-// One day of the per-day store.
-struct DailyActivityData {
-    std::string date; // "yyyy-MM-dd", equal to its key in the file
-    std::map<std::string, TimeframeData> timeframes;
-    Date lastUpdateTime;
-    std::map<std::string, double> appUsage;
-    double totalDuration = 0;
-    std::map<std::string, double> categoryDurations;
-
-    bool operator==(const DailyActivityData&) const = default;
-};
-
-using DailyActivityStore = std::map<std::string, DailyActivityData>;
-
-// The file form: one compact JSON object of day key to day; dates as seconds since 2001.
-std::string encodeDailyActivityStore(const DailyActivityStore& store);
-// Throws JSONDecodingError when an entry lacks one of its keys or has a value of the wrong type.
-DailyActivityStore decodeDailyActivityStore(std::string_view json);
-
-// What the file keeps of `store`: the days `alwaysKept` names, whatever their size, then the newest
-// of the others while the whole, as written, takes at most `budget` bytes; the older days go. Each
-// answer kept is within its bounds (storedAnswerTextWithin); those of days that go are not looked at.
-DailyActivityStore dailyActivityStoreWithin(DailyActivityStore store, const std::set<std::string>& alwaysKept,
-                                            std::size_t budget);
-
 // The day analysis's AI answers on disk, one entry per calendar day, in "dailyActivityData.json"
-// in the application's folder under Application Support. Holds no data between calls: every
-// operation reads the file anew. Main thread only.
+// in the application's folder under Application Support. Every operation looks at the file anew, so
+// what anyone else writes there is seen; the store it last read or wrote is kept with the file's
+// identity, and taken from memory while the file is still that version rather than decoded again (a
+// file at its budget takes up to a tenth of a second to decode). Main thread only.
 //
-// The file is rewritten whole with every save, so it is kept within a budget: a year of real answers
-// (a few kilobytes a day) fits, and past it the oldest days go, never the last seven that the weekly
-// chart reads (nothing else reads a day once its answer is 4 hours old). Seven days of answers at
-// their bound (storedAnswerLimit) take less than half of it.
+// The file is rewritten whole with every save, so it is kept within a budget (dailyActivityFileWithin):
+// a year of real answers (a few kilobytes a day) fits, and past it the oldest days go, never the last
+// seven that the weekly chart reads (nothing else reads a day once its answer is 4 hours old). Seven
+// days of answers at their bound, each written in at most storedAnswerWrittenLimit bytes (one heavy
+// with backslashes or quotes in twice its size), take less than nine tenths of it, so the week is kept
+// whole; only what an earlier version left past the bounds can cost it a day's application times or
+// further answers.
 class ActivityDataManager {
 public:
     static constexpr double refreshInterval = 14400;
@@ -96,10 +67,22 @@ public:
 
 private:
     std::string entryKeyFor(const std::string& timeframe, Date now) const;
+    // The file's store: the one known while the file is still its version, else the file decoded (and
+    // then known). Empty when there is no file; throws what reading and decoding throw.
+    const DailyActivityStore& storeOf(const std::filesystem::path& file) const;
+    // The same, no longer known: the caller changes it.
+    DailyActivityStore takeStore(const std::filesystem::path& file);
+
+    // The store as the file held it when this manager last read or wrote it, with the file's identity then.
+    struct KnownStore {
+        std::optional<FileIdentity> identity;
+        DailyActivityStore store;
+    };
 
     const Clock& clock_;
     std::function<std::optional<std::filesystem::path>()> applicationFolder_;
     ClearCount clears_;
+    mutable std::optional<KnownStore> known_;
 };
 
 } // namespace glimmo

@@ -9,30 +9,39 @@ namespace glimmo::fuzz::dailyStore {
 
 namespace {
 
-// What the file keeps within a budget: the day always kept, and of the others the newest, as they were.
+// What the file keeps within a budget, whatever the days hold: a text within it that is the days kept;
+// the day always kept, unless not even its smallest form fits; of the others the newest, as they were.
 void checkBudget(const DailyActivityStore& store) {
     if (store.empty()) {
         return;
     }
     const std::string alwaysKept = store.begin()->first;
     constexpr std::size_t budget = 400;
-    const DailyActivityStore kept = dailyActivityStoreWithin(store, {alwaysKept}, budget);
-    if (!kept.contains(alwaysKept)) {
+    const DailyActivityFile kept = dailyActivityFileWithin(store, {alwaysKept}, budget);
+    if (kept.text.size() > budget) {
+        fail("the kept days pass the budget");
+    }
+    if (kept.text != encodeDailyActivityStore(kept.store)) {
+        fail("the file's text is not that of the days kept");
+    }
+    const DailyActivityData& first = store.begin()->second;
+    const DailyActivityData smallest{first.date, {}, first.lastUpdateTime, {}, first.totalDuration, {}};
+    if (!kept.store.contains(alwaysKept) && encodeDailyActivityStore({{alwaysKept, smallest}}).size() <= budget) {
         fail("a day always kept went");
     }
     bool droppedOne = false;
     for (auto day = store.rbegin(); day != store.rend(); ++day) {
-        const auto found = kept.find(day->first);
-        if (found == kept.end()) {
+        if (day->first == alwaysKept) {
+            continue;
+        }
+        const auto found = kept.store.find(day->first);
+        if (found == kept.store.end()) {
             droppedOne = true;
         } else if (found->second != day->second && encodeDailyActivityStore(store).size() <= storedAnswerLimit) {
             fail("a day kept changed"); // only an answer past its bound is changed, and none is here
-        } else if (droppedOne && day->first != alwaysKept) {
+        } else if (droppedOne) {
             fail("a newer day went before an older one");
         }
-    }
-    if (kept.size() > 1 && encodeDailyActivityStore(kept).size() > budget) {
-        fail("the kept days pass the budget");
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
+#include "platform/foundation/JsonWriting.h"
 #include "platform/foundation/Log.h"
 #include "tests/support/TemporaryDirectory.h"
 
@@ -153,37 +154,115 @@ TEST_F(ActivityDataManagerTest, ClearDeletesTheFileAndSaysSo) {
     EXPECT_EQ(logged, std::vector<std::string>{"Cleared all daily activity data by deleting the file."});
 }
 
-// The file is rewritten whole with every save: the oldest days past the budget, and what an earlier
-// version stored past the bounds, go at the next save.
-TEST_F(ActivityDataManagerTest, ASaveKeepsTheFileWithinItsBudget) {
-    const auto day = [](const std::string& key, std::string answer) {
+// What the file keeps is told from the file itself, after a save of today's answer over what an earlier
+// version left.
+class ActivityDataManagerBudgetTest : public ActivityDataManagerTest {
+protected:
+    static DailyActivityData dayOf(const std::string& key, std::string answer) {
         return DailyActivityData{key, {{key, {std::move(answer), Date{100}}}}, Date{100}, {}, 0, {}};
-    };
-    const auto savedOver = [&](const DailyActivityStore& earlier) {
+    }
+    // An answer at its bound whose texts are backslashes: the file writes each byte of it in two.
+    static const std::string& backslashAnswerAtItsBound() {
+        static const std::string answer = [] {
+            nlohmann::ordered_json activities = nlohmann::ordered_json::array();
+            for (int i = 0; i < 100; ++i) activities.push_back({{"description", std::string(storedAnswerTextLimit, '\\')}});
+            return prettyJSON(storedAnswerWithin({{"activities", activities}}));
+        }();
+        return answer;
+    }
+    static std::string keyOfDecemberDay(int date) { return (date < 10 ? "2026-12-0" : "2026-12-") + std::to_string(date); }
+
+    DailyActivityStore savedOver(const DailyActivityStore& earlier) {
         writeFileAtomically(folder / "dailyActivityData.json", encodeDailyActivityStore(earlier));
         manager.savePromptResponse("today's", "2026-12-07");
         EXPECT_LE(fileText().size(), ActivityDataManager::storedBytesBudget);
         return decodeDailyActivityStore(fileText());
-    };
+    }
+};
+
+// The oldest days past the budget, and what an earlier version stored past the bounds, go at the next save.
+TEST_F(ActivityDataManagerBudgetTest, ASaveKeepsTheFileWithinItsBudget) {
     DailyActivityStore earlier; // twenty days of 250 KB
     for (int date = 10; date < 30; ++date) {
         const std::string key = "2026-11-" + std::to_string(date);
-        earlier[key] = day(key, '"' + std::string(250000, 'x') + '"');
+        earlier[key] = dayOf(key, '"' + std::string(250000, 'x') + '"');
     }
     DailyActivityStore kept = savedOver(earlier);
     EXPECT_EQ(kept.at("2026-12-07").timeframes.at("2026-12-07").promptResponse, "today's");
     EXPECT_FALSE(kept.contains("2026-11-10"));
     EXPECT_EQ(kept.at("2026-11-29"), earlier.at("2026-11-29"));
-    // The days always kept (the chart's week) stay whatever the budget.
-    const DailyActivityStore week = dailyActivityStoreWithin(earlier, {"2026-11-10", "2026-11-11"}, 100);
-    EXPECT_TRUE(week.size() == 2 && week.contains("2026-11-10") && week.contains("2026-11-11"));
 
     // A description of 300 KB in a day of the chart's week.
-    kept = savedOver({{"2026-12-01", day("2026-12-01", prettyJSON(nlohmann::ordered_json{
+    kept = savedOver({{"2026-12-01", dayOf("2026-12-01", prettyJSON(nlohmann::ordered_json{
         {"categories", {{{"type", "Create"}, {"percentage", 100}}}}, {"activities", {{{"description", std::string(300000, 'd')}}}}}))}});
     const std::string bounded = kept.at("2026-12-01").timeframes.at("2026-12-01").promptResponse;
     EXPECT_LE(bounded.size(), storedAnswerLimit);
     EXPECT_EQ(nlohmann::json::parse(bounded)["categories"][0]["percentage"], 100);
+}
+
+// The week the chart reads is kept whole, answers at their bound included, ahead of the newer days a
+// clock set back leaves after today, which would otherwise fill the budget.
+TEST_F(ActivityDataManagerBudgetTest, ASaveKeepsTheFileWithinItsBudgetAndTheWeekWhole) {
+    const std::string& atItsBound = backslashAnswerAtItsBound();
+    ASSERT_GT(jsonStringSize(atItsBound), storedAnswerWrittenLimit - 64 * 1024);
+
+    DailyActivityStore week;
+    for (int date = 1; date <= 7; ++date) week[keyOfDecemberDay(date)] = dayOf(keyOfDecemberDay(date), atItsBound);
+    EXPECT_LT(encodeDailyActivityStore(week).size(), ActivityDataManager::storedBytesBudget / 10 * 9);
+
+    DailyActivityStore earlier = week;
+    earlier.erase("2026-12-07");
+    for (int date = 8; date < 13; ++date) earlier[keyOfDecemberDay(date)] = dayOf(keyOfDecemberDay(date), std::string(600000, 'x'));
+    savedOver(earlier);
+    const auto past = manager.loadPastDaysData(ActivityDataManager::chartDays);
+    ASSERT_TRUE(past[0]);
+    EXPECT_EQ(past[0]->timeframes.at("2026-12-07").promptResponse, "today's");
+    for (int back = 1; back < ActivityDataManager::chartDays; ++back) {
+        ASSERT_TRUE(past[back]) << back;
+        EXPECT_EQ(*past[back], earlier.at(keyOfDecemberDay(7 - back))) << back;
+    }
+}
+
+// Whatever an earlier version left in the week (answers that are no JSON, of control characters the file
+// writes in six bytes each; days of 20,000 applications' times; a day of twenty answers at their bound),
+// the file stays within its budget, every day of the week stays and today's answer is kept.
+TEST_F(ActivityDataManagerBudgetTest, WhatAnEarlierVersionLeftNeverTakesTheFilePastItsBudget) {
+    const std::string controlCharacters(storedAnswerLimit, '\x01');
+    DailyActivityStore earlier;
+    for (const int date : {1, 5, 6}) earlier[keyOfDecemberDay(date)] = dayOf(keyOfDecemberDay(date), controlCharacters);
+    for (const int date : {3, 4, 7}) {
+        DailyActivityData day = dayOf(keyOfDecemberDay(date), "{}");
+        for (int app = 0; app < 20000; ++app) day.appUsage["com.example.application-" + std::to_string(app)] = app;
+        earlier[day.date] = std::move(day);
+    }
+    DailyActivityData answers = dayOf("2026-12-02", "{}");
+    for (int answer = 0; answer < 20; ++answer) {
+        answers.timeframes["answer " + std::to_string(answer)] = {std::string(storedAnswerLimit, 'x'), Date{100.0 + answer}};
+    }
+    earlier[answers.date] = std::move(answers);
+
+    const DailyActivityStore kept = savedOver(earlier);
+    EXPECT_EQ(kept.at("2026-12-07").timeframes.at("2026-12-07").promptResponse, "today's");
+    for (int date = 1; date <= 7; ++date) EXPECT_TRUE(kept.contains(keyOfDecemberDay(date))) << date;
+    // A day that does not fit whole keeps its newest answers.
+    const auto& keptAnswers = kept.at("2026-12-02").timeframes;
+    EXPECT_FALSE(keptAnswers.empty());
+    for (const auto& [key, answer] : keptAnswers) EXPECT_GE(answer.lastUpdateTime, Date{120.0 - static_cast<double>(keptAnswers.size())}) << key;
+    const std::string& cut = kept.at("2026-12-06").timeframes.at("2026-12-06").promptResponse;
+    EXPECT_LE(jsonStringSize(cut), storedAnswerLimit);
+    EXPECT_EQ(cut, controlCharacters.substr(0, cut.size() - 3) + "...");
+}
+
+// The store is taken from memory only while the file is the one this manager last read or wrote.
+TEST_F(ActivityDataManagerTest, AFileWrittenByAnyoneElseIsReadAnew) {
+    manager.savePromptResponse("ours", "2026-12-07");
+    ASSERT_EQ(manager.loadPromptResponse("2026-12-07").first, "ours");
+    DailyActivityStore theirs = decodeDailyActivityStore(fileText());
+    theirs["2026-12-07"].timeframes["2026-12-07"].promptResponse = "theirs";
+    writeFileAtomically(folder / "dailyActivityData.json", encodeDailyActivityStore(theirs));
+    EXPECT_EQ(manager.loadPromptResponse("2026-12-07").first, "theirs");
+    manager.savePromptResponse("ours again", "2026-12-06");
+    EXPECT_EQ(decodeDailyActivityStore(fileText()).at("2026-12-07").timeframes.at("2026-12-07").promptResponse, "theirs");
 }
 
 TEST_F(ActivityDataManagerTest, WithoutAFolderSavesAreRefusedAndLoadsFindNothing) {
