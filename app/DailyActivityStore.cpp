@@ -71,16 +71,16 @@ std::string writtenDay(const std::string& key, const DailyActivityData& day) {
     return text;
 }
 
-// The file's object of days already written.
-std::string writtenStore(const std::vector<std::string>& days) {
+// The file's object of days already written, in the order of their keys.
+std::string writtenStore(const std::map<std::string, std::string>& days) {
     std::size_t size = 2 + (days.empty() ? 0 : days.size() - 1);
-    for (const std::string& day : days) size += day.size();
+    for (const auto& [key, day] : days) size += day.size();
     std::string text;
     text.reserve(size);
     text += '{';
-    for (std::size_t i = 0; i < days.size(); ++i) {
-        if (i > 0) text += ',';
-        text += days[i];
+    for (auto day = days.begin(); day != days.end(); ++day) {
+        if (day != days.begin()) text += ',';
+        text += day->second;
     }
     text += '}';
     return text;
@@ -204,10 +204,7 @@ DailyActivityFile dailyActivityFileWithin(DailyActivityStore store, const std::s
         keptTexts.emplace(day->first, std::move(text));
         kept.emplace(day->first, std::move(day->second));
     }
-    std::vector<std::string> texts;
-    texts.reserve(keptTexts.size());
-    for (auto& [key, text] : keptTexts) texts.push_back(std::move(text));
-    return {std::move(kept), writtenStore(texts)};
+    return {std::move(kept), writtenStore(keptTexts)};
 }
 
 } // namespace glimmo

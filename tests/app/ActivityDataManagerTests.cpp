@@ -101,6 +101,9 @@ TEST_F(ActivityDataManagerTest, AnAnswerForAnEarlierDayIsFiledUnderThatDay) {
     EXPECT_EQ(past[1]->timeframes.at("2026-12-06").promptResponse, "yesterday");
     EXPECT_EQ(past[1]->lastUpdateTime, clock.now());
     EXPECT_FALSE(past[2]);
+    // The file holds what this manager keeps in memory: another, which reads the file, finds the same.
+    const ActivityDataManager another(clock, [this] { return std::optional<fs::path>(folder); });
+    EXPECT_EQ(another.loadPastDaysData(3), past);
 }
 
 TEST_F(ActivityDataManagerTest, DayKeysFollowTheLocalCalendar) {
