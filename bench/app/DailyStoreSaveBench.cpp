@@ -7,8 +7,12 @@
 // of our own keeps coming back to it. The independent baseline, in the same run and measured the same
 // way, does the same work with plain nlohmann: with the file's data in memory, it puts today's answer in,
 // dumps it and writes the file.
+// Then the encoding alone of a day of 40,000 applications, which an older version's file may hold, against
+// one of 20,000 and against nlohmann's dump of the same day.
 // Prints each figure and
 //   ratio daily_store_save_<file>_over_nlohmann <longest hold of a save / of the baseline>
+//   ratio daily_store_encode_40000_over_20000_apps <2 when the encoding is linear in the store's size>
+//   ratio daily_store_encode_40000_apps_over_nlohmann <the encoding / nlohmann's dump of the same day>
 //   ratio daily_store_save_hold_longest_ms <the longest hold of all saves, in milliseconds; the goal is at most 50>
 //
 // Usage: daily_store_save_bench [runs]   (default 5; medians of the runs)
@@ -111,6 +115,12 @@ std::vector<StoredFile> storedFiles() {
     return files;
 }
 
+DailyActivityStore dayOfApps(int apps) {
+    DailyActivityData day = dayOf(keyOfDayBack(1), ordinaryAnswer(1));
+    for (int app = 0; app < apps; ++app) day.appUsage["com.example.application-number-" + std::to_string(app) + ".desktop"] = app * 1.5;
+    return {{day.date, day}};
+}
+
 // The longest hold of `loop` while it runs `work` as one piece of work.
 double longestHoldDuring(RunLoop& loop, const std::function<void()>& work) {
     bool done = false;
@@ -167,6 +177,17 @@ int main(int argc, char** argv) {
                     bench::median(reads) * 1e3, save * 1e3, baseline * 1e3);
         bench::printRatio("daily_store_save_" + stored.name + "_over_nlohmann", save / baseline);
     }
+
+    const DailyActivityStore twentyThousand = dayOfApps(20000);
+    const DailyActivityStore fortyThousand = dayOfApps(40000);
+    const nlohmann::json fortyThousandJSON = nlohmann::json::parse(encodeDailyActivityStore(fortyThousand));
+    const double encodeTwenty = bench::medianOf(runs, [&] { return bench::secondsOf([&] { encodeDailyActivityStore(twentyThousand); }); });
+    const double encodeForty = bench::medianOf(runs, [&] { return bench::secondsOf([&] { encodeDailyActivityStore(fortyThousand); }); });
+    const double dumpForty = bench::medianOf(runs, [&] { return bench::secondsOf([&] { fortyThousandJSON.dump(); }); });
+    std::printf("a day of 20,000 applications encoded in %.2f ms, of 40,000 in %.2f ms; nlohmann %.2f ms\n", encodeTwenty * 1e3,
+                encodeForty * 1e3, dumpForty * 1e3);
+    bench::printRatio("daily_store_encode_40000_over_20000_apps", encodeForty / encodeTwenty);
+    bench::printRatio("daily_store_encode_40000_apps_over_nlohmann", encodeForty / dumpForty);
     bench::printLongestMs("daily_store_save_hold_longest_ms", longest, 50);
     loop->runUntilIdle();
     RunLoop::setMain(nullptr);
