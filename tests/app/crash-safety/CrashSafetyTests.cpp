@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -53,9 +54,28 @@ pid_t startWriter(const char* program, const fs::path& folder, int firstVersion,
     return pid;
 }
 
+// Starts the writer on `folder` and kills it after `delay`; false when it did not start.
+bool killedAfter(const fs::path& folder, int firstVersion, const char* mode, std::chrono::microseconds delay) {
+    const pid_t pid = startWriter(std::getenv("GLIMMO_STORE_WRITER"), folder, firstVersion, mode);
+    if (pid <= 0) {
+        return false;
+    }
+    std::this_thread::sleep_for(delay);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return true;
+}
+
+// Moments spread over two rounds of `round`, whose time differs from disk to disk, as this process takes it.
+std::uniform_int_distribution<long long> momentsOverTwoRounds(const std::function<void()>& round) {
+    const auto before = std::chrono::steady_clock::now();
+    round();
+    const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before);
+    return std::uniform_int_distribution<long long>(0, 2 * took.count());
+}
+
 TEST(CrashSafety, EachStoreIsOneWholeVersionWhateverMomentItsWriterIsKilledAt) {
-    const char* writer = std::getenv("GLIMMO_STORE_WRITER");
-    ASSERT_NE(writer, nullptr) << "GLIMMO_STORE_WRITER names the writer program";
+    ASSERT_NE(std::getenv("GLIMMO_STORE_WRITER"), nullptr) << "GLIMMO_STORE_WRITER names the writer program";
     setLogSinkForTesting([](LogLevel, std::string_view) {});
     const TemporaryDirectory folder;
     std::mt19937 random(20261207);
@@ -64,12 +84,8 @@ TEST(CrashSafety, EachStoreIsOneWholeVersionWhateverMomentItsWriterIsKilledAt) {
     int interruptedWrites = 0;
 
     for (int trial = 0; trial < 100 && !HasFailure(); ++trial) {
-        const pid_t pid = startWriter(writer, folder.path(), trial * 1000);
-        ASSERT_GT(pid, 0) << "the writer did not start";
-        std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-
+        ASSERT_TRUE(killedAfter(folder.path(), trial * 1000, nullptr, std::chrono::microseconds(microseconds(random))))
+            << "the writer did not start";
         EXPECT_THAT(storeProblems(folder.path(), true), IsEmpty()) << "after kill " << trial;
         interruptedWrites += storeProblems(folder.path(), false).empty() ? 0 : 1; // a temporary file left
         Stores(folder.path()).write(trial * 1000 + 999);
@@ -80,25 +96,16 @@ TEST(CrashSafety, EachStoreIsOneWholeVersionWhateverMomentItsWriterIsKilledAt) {
 }
 
 TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIsKilledAt) {
-    const char* writer = std::getenv("GLIMMO_STORE_WRITER");
-    ASSERT_NE(writer, nullptr) << "GLIMMO_STORE_WRITER names the writer program";
+    ASSERT_NE(std::getenv("GLIMMO_STORE_WRITER"), nullptr) << "GLIMMO_STORE_WRITER names the writer program";
     setLogSinkForTesting([](LogLevel, std::string_view) {});
     const TemporaryDirectory folder;
-    // A version is some ten writes and a flush, whose time differs from disk to disk: the kills spread
-    // over two versions as this one writes them.
-    const auto before = std::chrono::steady_clock::now();
-    convertRecordFile(folder.path() / "measured", 0);
-    const auto round = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before);
-    std::uniform_int_distribution<long long> microseconds(0, 2 * round.count());
+    // A version is some ten writes and a flush: the kills spread over two versions.
+    auto microseconds = momentsOverTwoRounds([&] { convertRecordFile(folder.path() / "measured", 0); });
     std::mt19937 random(20261208);
 
     for (int trial = 0; trial < 25 && !HasFailure(); ++trial) {
-        const pid_t pid = startWriter(writer, folder.path(), trial * 1000, "records");
-        ASSERT_GT(pid, 0) << "the writer did not start";
-        std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-
+        ASSERT_TRUE(killedAfter(folder.path(), trial * 1000, "records", std::chrono::microseconds(microseconds(random))))
+            << "the writer did not start";
         EXPECT_THAT(convertedRecordProblems(folder.path(), true), IsEmpty()) << "after kill " << trial;
         // Odd: a quit, which may write no past day, so no write of that day removes what a killed one left.
         convertRecordFile(folder.path(), trial * 1000 + 999);
@@ -110,22 +117,15 @@ TEST(CrashSafety, EveryRecordStaysReadableWhateverMomentAConversionOrArchivingIs
 // A kill during "Clear All Data" leaves a store that the next start finds whole or finds cleared, never in
 // part: the clear names what it removes before it removes anything.
 TEST(CrashSafety, AClearKilledAtAnyMomentLeavesTheStoreWholeOrCleared) {
-    const char* writer = std::getenv("GLIMMO_STORE_WRITER");
-    ASSERT_NE(writer, nullptr) << "GLIMMO_STORE_WRITER names the writer program";
+    ASSERT_NE(std::getenv("GLIMMO_STORE_WRITER"), nullptr) << "GLIMMO_STORE_WRITER names the writer program";
     setLogSinkForTesting([](LogLevel, std::string_view) {});
     const TemporaryDirectory folder;
-    const auto before = std::chrono::steady_clock::now();
-    convertThenClear(folder.path() / "measured", 0);
-    const auto round = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before);
-    std::uniform_int_distribution<long long> microseconds(0, 2 * round.count());
+    auto microseconds = momentsOverTwoRounds([&] { convertThenClear(folder.path() / "measured", 0); });
     std::mt19937 random(20261209);
     int cleared = 0;
     for (int trial = 0; trial < 25 && !HasFailure(); ++trial) {
-        const pid_t pid = startWriter(writer, folder.path(), trial * 1000, "clear");
-        ASSERT_GT(pid, 0) << "the writer did not start";
-        std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
+        ASSERT_TRUE(killedAfter(folder.path(), trial * 1000, "clear", std::chrono::microseconds(microseconds(random))))
+            << "the writer did not start";
         EXPECT_THAT(clearedOrWholeProblems(folder.path()), IsEmpty()) << "after kill " << trial;
         cleared += fs::exists(folder.path() / ActivityRecordFile::fileName) ? 0 : 1;
     }
