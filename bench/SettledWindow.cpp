@@ -11,8 +11,6 @@
 
 namespace glimmo::bench {
 
-namespace {
-
 bool draws(const DisplayList& list, const std::string& part) {
     for (const DisplayItem& item : list.items) {
         if (const auto* text = std::get_if<TextItem>(&item)) {
@@ -23,8 +21,6 @@ bool draws(const DisplayList& list, const std::string& part) {
     }
     return false;
 }
-
-} // namespace
 
 SettledWindow::SettledWindow(const std::function<AnyView()>& makeView, const std::string& firstWords,
                              std::shared_ptr<const TextMeasurer> measurer, Frame frame,

@@ -16,10 +16,14 @@
 namespace glimmo {
 
 class AnyView;
+struct DisplayList;
 class TextMeasurer;
 class ViewHost;
 
 namespace bench {
+
+// Whether a line of text in `list` holds `part`.
+bool draws(const DisplayList& list, const std::string& part);
 
 class SettledWindow {
 public:

@@ -27,7 +27,8 @@ std::string geminiReply(const std::string& text) {
 
 } // namespace
 
-DayServices::DayServices(int visits, const std::string& geminiText) : loop(std::make_shared<ManualRunLoop>(historyNow)) {
+DayServices::DayServices(int visits, const std::string& geminiText, const std::filesystem::path& olderRecordFile)
+    : loop(std::make_shared<ManualRunLoop>(historyNow)) {
     RunLoop::setMain(loop);
     gemini.on("POST", R"(/v1beta/models/gemini-2\.0-flash:generateContent)",
               [body = geminiReply(geminiText)](const testing::RecordedRequest&, testing::ServerReply& reply) {
@@ -50,18 +51,23 @@ DayServices::DayServices(int visits, const std::string& geminiText) : loop(std::
     services.accessibility = &accessibility;
     services.inputTap = &tap;
     services.recordFilePath = folder.path() / "records.json";
+    if (!olderRecordFile.empty()) {
+        std::filesystem::copy_file(olderRecordFile, *services.recordFilePath);
+    }
     services.geminiAPIKey = "bench-key";
     services.geminiBaseURL = gemini.baseURL();
     monitor = ActivityMonitor::create(services);
     std::vector<std::shared_ptr<ActivityRecord>> records;
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; olderRecordFile.empty() && i < 300; ++i) {
         auto record = std::make_shared<ActivityRecord>(UUID::random(), "Application " + std::to_string(i % 40),
                                                        historyNow.addingTimeInterval(-120.0 * (i + 1)),
                                                        "window text of a document, " + std::to_string(i));
         record->duration = 110;
         records.push_back(std::move(record));
     }
-    monitor->activityRecords = std::move(records);
+    if (!records.empty()) {
+        monitor->activityRecords = std::move(records);
+    }
     reader = std::make_shared<ChromeHistoryReader>(loop->clock(), *workspace, folder.path() / "History",
                                                    folder.path() / "chromeHistory.db");
     service = std::make_shared<UnifiedActivityService>(monitor, reader, PreferencesModel::shared(), loop->clock());

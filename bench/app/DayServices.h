@@ -4,6 +4,9 @@
 // loop: `visits` browser visits since midnight in a History file, 300 activity records of 40
 // applications, a monitor and a history reader on fake desktop services, and a Gemini server on
 // 127.0.0.1 that answers every request at once with `geminiText` as its reply, in a fresh folder.
+// Given a record file as an older version left it (OlderRecordFile.h), the monitor starts on a copy of
+// it instead of the 300 records: its conversion runs behind the start, and reports wait for it as on
+// the first start after an upgrade.
 
 #include "app/ActivityMonitor.h"
 #include "app/ChromeHistoryReader.h"
@@ -17,13 +20,14 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TemporaryDirectory.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace glimmo::bench {
 
 struct DayServices {
-    DayServices(int visits, const std::string& geminiText);
+    DayServices(int visits, const std::string& geminiText, const std::filesystem::path& olderRecordFile = {});
     ~DayServices();
     DayServices(const DayServices&) = delete;
     DayServices& operator=(const DayServices&) = delete;
