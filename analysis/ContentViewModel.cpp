@@ -152,8 +152,15 @@ Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
     showsToday_ = calendar.isDate(requested, now());
     const Date day = calendar.startOfDay(requested);
     displayDate = day;
+    // The days left are no longer shown: nothing more is asked for them.
+    shownDayWork_.cancelAllBut(day);
 
-    const ClearMark storeMark = dataManager.clearMark();
+    auto refreshing = shownDayWork_.run(day, refreshDay(day, generation, dataManager.clearMark()));
+    co_await std::move(refreshing);
+}
+
+Task<void> ContentViewModel::refreshDay(Date day, std::uint64_t generation, ClearMark storeMark) {
+    const auto self = shared_from_this();
     const auto [storedAnswer, stale] = dataManager.loadPromptResponse(dayKey(day));
     if (storedAnswer && !stale) {
         auto building = buildAnalysisResult(*storedAnswer, day);
@@ -205,16 +212,23 @@ Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation, Clea
     std::string prompt = co_await std::move(writing);
 
     std::optional<ProcessedAnswer> answer;
+    std::optional<std::string> failure;
     try {
         // The activities go with the request: the queue's thread lets go of them, not the main loop.
         auto request = work_->performTask(
             processedReply(*gemini_, std::move(prompt), std::move(activities), total, userCategories(), day));
         answer = co_await std::move(request);
     } catch (const JSONParsingError& error) {
-        systemLog("Error processing JSON for " + dateDescription(day) + ": " + error.what());
-        co_return;
+        failure = "Error processing JSON for " + dateDescription(day) + ": " + error.what();
     } catch (const std::exception& error) {
-        systemLog("Error analyzing activities for " + dateDescription(day) + ": " + logExcerpt(error.what()));
+        failure = "Error analyzing activities for " + dateDescription(day) + ": " + logExcerpt(error.what());
+    }
+    if (failure) {
+        // A request ended because its day was left, or by the quit, failed nobody.
+        if (co_await isTaskCancelled()) {
+            throw CancellationError{};
+        }
+        systemLog(*failure);
         co_return;
     }
     if (!answer) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/CategorizationAnswer.h"
+#include "analysis/ShownDayWork.h"
 #include "app/ActivityDataManager.h"
 #include "app/ActivityTypes.h"
 #include "platform/runtime/Date.h"
@@ -72,7 +73,9 @@ public:
     // Shows the day of `date`: its stored answer while fresh, otherwise a new analysis. Without a
     // date the shown day is refreshed; when that was today, the refresh moves to the new today
     // after midnight, while a day picked with a date stays. A refresh overtaken by a later one, or
-    // begun before the per-day store was cleared, publishes nothing.
+    // begun before the per-day store was cleared, publishes nothing. Showing another day cancels what
+    // the refreshes of the days shown before still had to do (their reports, prompts and requests),
+    // and they end with CancellationError; a refresh of the same day leaves them running.
     Task<void> refreshAnalysis(std::optional<Date> date = std::nullopt);
     // The stored form of a fresh answer for the range. Throws JSONParsingError.
     Task<std::string> enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start, Date end);
@@ -97,6 +100,8 @@ public:
 private:
     struct AnalysisResult;
 
+    // A refresh of the shown day, from its stored answer or a new analysis; runs as the day's work.
+    Task<void> refreshDay(Date day, std::uint64_t generation, ClearMark storeMark);
     // Steps 6 to 14 of a refresh: the report; the request, enrichment and application as one piece of
     // work on the queue; then saving, remembering and publishing in one step. `storeMark` is the per-day
     // store's when it began.
@@ -121,6 +126,7 @@ private:
     // Makes the day's report, writes, prints and sends its prompt, reads the reply and processes the
     // answer: megabytes on a busy day.
     std::unique_ptr<BackgroundQueue> work_;
+    ShownDayWork shownDayWork_;
     std::uint64_t refreshGeneration_ = 0;
     bool showsToday_ = true;
     int freshAnalysesRunning_ = 0;

@@ -95,18 +95,7 @@ protected:
 
         ChromeHistoryReader::resetLastLoadTimeForTesting();
         workspace.setFrontmost(std::nullopt);
-        ActivityMonitor::Services services;
-        services.runLoop = loop.get();
-        services.workspace = &workspace;
-        services.accessibility = &accessibility;
-        services.inputTap = &inputTap;
-        services.recordFilePath = directory.path() / "Documents" / "records.json";
-        services.geminiAPIKey = "test-gemini-key";
-        services.geminiBaseURL = gemini.baseURL();
-        monitor = ActivityMonitor::create(services);
-        reader = std::make_shared<ChromeHistoryReader>(loop->clock(), workspace, directory.path() / "History",
-                                                       directory.path() / "chromeHistory.db");
-        service = std::make_shared<UnifiedActivityService>(monitor, reader, PreferencesModel::shared(), loop->clock());
+        startServices(directory.path() / "Documents" / "records.json");
         gemini.on("POST", geminiPattern, [this](const RecordedRequest&, ServerReply& reply) {
             const std::lock_guard lock(replyMutex_);
             reply = takeQueued(queuedGeminiReplies_).value_or(geminiReply_);
@@ -138,6 +127,29 @@ protected:
         RunLoop::setMain(nullptr);
         setDefaultTimeZone("");
         setDefaultLocale("");
+    }
+
+    // The monitor on `recordFile`, the history reader and the activity service over them, in place of
+    // those running.
+    void startServices(const std::filesystem::path& recordFile) {
+        service.reset();
+        reader.reset();
+        if (monitor) {
+            monitor->flushRecordFile();
+        }
+        monitor.reset();
+        ActivityMonitor::Services services;
+        services.runLoop = loop.get();
+        services.workspace = &workspace;
+        services.accessibility = &accessibility;
+        services.inputTap = &inputTap;
+        services.recordFilePath = recordFile;
+        services.geminiAPIKey = "test-gemini-key";
+        services.geminiBaseURL = gemini.baseURL();
+        monitor = ActivityMonitor::create(services);
+        reader = std::make_shared<ChromeHistoryReader>(loop->clock(), workspace, directory.path() / "History",
+                                                       directory.path() / "chromeHistory.db");
+        service = std::make_shared<UnifiedActivityService>(monitor, reader, PreferencesModel::shared(), loop->clock());
     }
 
     // A record of `seconds` in an application, started at `start`.

@@ -2,11 +2,19 @@
 
 #include "analysis/ChatViewModel.h"
 #include "analysis/ContentViewModel.h"
+#include "app/ActivityRecordArchive.h"
+#include "app/ActivityRecordFile.h"
 #include "app/StoredAnswerBounds.h"
 #include "generative-ai/GenerativeModel.h"
+#include "platform/foundation/Calendar.h"
+#include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
 
 #include <gmock/gmock.h>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 
 namespace glimmo::testing {
 namespace {
@@ -291,31 +299,172 @@ TEST_F(ContentViewModelTest, StoredAnswerThatIsNotAnObjectPublishesNothing) {
     EXPECT_TRUE(model->weekData->empty());
 }
 
-TEST_F(ContentViewModelTest, RefreshOvertakenByAnotherDayPublishesNothing) {
-    ActivityDataManager::shared().savePromptResponse(otherAnswer, "2026-12-07");
-    answerGemini(200, geminiTextReply(answer), 0.3);
+// How a refresh ended, as the task that awaited it saw it: as the journal layout starts one for each step.
+enum class Ending { running, done, cancelled };
 
-    bool slowDone = false;
-    bool quickDone = false;
-    auto slow = [](std::shared_ptr<ContentViewModel> model, Date day, bool& done) -> Task<void> {
+Task<void> refreshRecording(std::shared_ptr<ContentViewModel> model, std::optional<Date> day, Ending& ending) {
+    try {
         auto refresh = model->refreshAnalysis(day);
         co_await std::move(refresh);
-        done = true;
-    };
-    // The first run waits for its reply while the second, from the stored answer, finishes at once.
-    startTask(*loop, slow(model, on6th(9), slowDone));
-    startTask(*loop, slow(model, on7th(9), quickDone));
-    ASSERT_TRUE(loop->runUntil([&] { return slowDone && quickDone; }, 20));
+        ending = Ending::done;
+    } catch (const CancellationError&) {
+        ending = Ending::cancelled;
+    }
+}
+
+// A day left while its request awaits the reply: the request ends, and the day gets no answer from it.
+TEST_F(ContentViewModelTest, ADayLeftWhileItsRequestRunsEndsItAndKeepsNothingOfIt) {
+    ActivityDataManager::shared().savePromptResponse(otherAnswer, "2026-12-07");
+    answerGemini(200, geminiTextReply(answer), 0.5);
+    Ending left = Ending::running;
+    Ending shown = Ending::running;
+    startTask(*loop, refreshRecording(model, on6th(9), left));
+    ASSERT_TRUE(loop->runUntil([&] { return gemini.requestCount() == 1; }, 10));
+    startTask(*loop, refreshRecording(model, on7th(9), shown));
+    ASSERT_TRUE(loop->runUntil([&] { return left != Ending::running && shown != Ending::running; }, 20));
+    loop->runUntil([] { return pendingContinuationCount() == 0; }, 20);
     loop->runUntilIdle();
 
+    EXPECT_EQ(left, Ending::cancelled);
+    EXPECT_EQ(shown, Ending::done);
+    EXPECT_FALSE(storedAnswer("2026-12-06"));
+    EXPECT_TRUE(PreferencesModel::shared()->historicalActivities->empty());
+    EXPECT_EQ(model->displayDate.get(), on7th(0));
+    EXPECT_EQ(model->activityBreakdown.get(), (std::vector<TimeBreakdownEntry>{{"Consume", 100, "Slack"}}));
+    EXPECT_FALSE(model->isLoading.get());
+    const auto lines = logs();
+    EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("Error analyzing activities", 0) == 0;
+    })) << "a request ended with its day failed nobody";
+}
+
+// The answer had come (the AI took minutes to write it) when the day was left: kept under its own day and
+// its activities remembered, but not shown over the day now shown.
+TEST_F(ContentViewModelTest, ADayLeftOnceItsAnswerCameKeepsItAndShowsTheDayNowShown) {
+    ActivityDataManager::shared().savePromptResponse(otherAnswer, "2026-12-07");
+    answerGemini(200, geminiTextReply(answer));
+    Ending left = Ending::running;
+    Ending shown = Ending::running;
+    // The step comes while the answer's stored form is written.
+    setStoredFormWriterForTesting([&](const nlohmann::ordered_json& stored) {
+        loop->post([&] { startTask(*loop, refreshRecording(model, on7th(9), shown)); });
+        return prettyJSON(stored);
+    });
+    startTask(*loop, refreshRecording(model, on6th(9), left));
+    const bool ended = loop->runUntil([&] { return left != Ending::running && shown != Ending::running; }, 20);
+    setStoredFormWriterForTesting({});
+    ASSERT_TRUE(ended);
+    loop->runUntilIdle();
+
+    EXPECT_EQ(left, Ending::done);
+    EXPECT_TRUE(storedAnswer("2026-12-06"));
+    EXPECT_EQ(PreferencesModel::shared()->historicalActivities->size(), 3u);
     EXPECT_EQ(model->displayDate.get(), on7th(0));
     EXPECT_EQ(model->activityBreakdown.get(), (std::vector<TimeBreakdownEntry>{{"Consume", 100, "Slack"}}));
     EXPECT_EQ(model->focusScore.get(), "F");
     EXPECT_EQ(model->totalComputerTime.get(), 10800);
     EXPECT_EQ(gemini.requestCount(), 1u);
-    EXPECT_EQ(loadingStarts, 1);
+}
+
+// The first start after an upgrade: the monitor converts an older version's record file of 40 days
+// behind its start, and every report waits for that conversion, held here until endConversion().
+class DuringTheConversionTest : public ContentViewModelTest {
+protected:
+    DuringTheConversionTest() {
+        ActivityRecordFile::setWholeReadLimitForTesting(1024); // past it, a file is converted
+        const auto recordFile = directory.path() / "Upgraded" / ActivityRecordFile::fileName;
+        std::vector<ActivityRecordValue> records;
+        for (int day = 0; day < 40; ++day) {
+            records.push_back({UUID::random(), "Code Editor", on7th(10).addingTimeInterval(-86400.0 * day), 3600, 3000,
+                               "day " + std::to_string(day) + " back"});
+        }
+        std::filesystem::create_directories(recordFile.parent_path());
+        writeFileAtomically(recordFile, encodeActivityRecords(records));
+        setAtomicWriteHookForTesting([this, days = ActivityRecordArchive::folderBeside(recordFile)](const std::filesystem::path& written) {
+            if (written.parent_path() != days) return;
+            std::unique_lock lock(conversionMutex_);
+            conversionHeld_.wait(lock, [this] { return conversionEnds_; });
+        });
+        startServices(recordFile);
+        model = std::make_shared<ContentViewModel>(service);
+        answerGemini(200, geminiTextReply(answer));
+    }
+    ~DuringTheConversionTest() override {
+        endConversion();
+        monitor->flushRecordFile();
+        setAtomicWriteHookForTesting({});
+        ActivityRecordFile::setWholeReadLimitForTesting(std::nullopt);
+    }
+
+    void endConversion() {
+        {
+            const std::lock_guard lock(conversionMutex_);
+            conversionEnds_ = true;
+        }
+        conversionHeld_.notify_all();
+    }
+
+    // The journal layout's step: the day before the shown one, its refresh started as the layout starts it.
+    Ending& step(std::deque<Ending>& endings) {
+        const Date day = Calendar::current().addingDays(model->displayDate.get(), -1);
+        Ending& ending = endings.emplace_back(Ending::running);
+        startTask(*loop, refreshRecording(model, day, ending));
+        loop->runUntilIdle();
+        return ending;
+    }
+
+    static bool allEnded(const std::deque<Ending>& endings) {
+        return std::none_of(endings.begin(), endings.end(), [](Ending ending) { return ending == Ending::running; });
+    }
+
+private:
+    std::mutex conversionMutex_;
+    std::condition_variable conversionHeld_;
+    bool conversionEnds_ = false;
+};
+
+// Thirty clicks on the day arrow while every report waits: each day passed over is dropped before its
+// request goes out, and the day landed on is analysed, stored and shown.
+TEST_F(DuringTheConversionTest, SteppingThroughDaysAsksOnlyForTheDayLandedOn) {
+    std::deque<Ending> endings;
+    for (int i = 0; i < 30; ++i) step(endings);
+    const Date landed = on7th(0).addingTimeInterval(-30 * 86400.0);
+    ASSERT_EQ(model->displayDate.get(), landed);
+    EXPECT_EQ(gemini.requestCount(), 0u) << "the reports wait for the conversion";
+
+    endConversion();
+    ASSERT_TRUE(loop->runUntil([&] { return allEnded(endings); }, 20));
+    loop->runUntil([] { return pendingContinuationCount() == 0; }, 20);
+    loop->runUntilIdle();
+
+    EXPECT_EQ(gemini.requestCount(), 1u);
+    EXPECT_THAT(lastPrompt(), HasSubstr("day 30 back"));
+    EXPECT_THAT(lastPrompt(), ::testing::Not(HasSubstr("day 29 back")));
+    EXPECT_EQ(std::count(endings.begin(), endings.end(), Ending::cancelled), 29);
+    EXPECT_EQ(endings.back(), Ending::done);
+    EXPECT_EQ(model->analysedDay.get(), landed);
+    EXPECT_EQ(model->activityBreakdown.get(), (std::vector<TimeBreakdownEntry>{{"Create", 100, "Code Editor, Terminal"}}));
+    EXPECT_EQ(model->totalComputerTime.get(), 3600);
     EXPECT_FALSE(model->isLoading.get());
-    // The overtaken day's answer is still kept under its own day.
+    EXPECT_TRUE(storedAnswer("2026-11-07"));
+    EXPECT_FALSE(storedAnswer("2026-11-08")) << "a day passed over";
+    EXPECT_FALSE(storedAnswer("2026-12-06"));
+}
+
+// A refresh of the day shown (the layout coming on screen again, a dashboard's) leaves its analysis running.
+TEST_F(DuringTheConversionTest, ARefreshOfTheShownDayLeavesItsAnalysisRunning) {
+    std::deque<Ending> endings;
+    step(endings);
+    Ending& again = endings.emplace_back(Ending::running);
+    startTask(*loop, refreshRecording(model, std::nullopt, again));
+    loop->runUntilIdle();
+    endConversion();
+    ASSERT_TRUE(loop->runUntil([&] { return allEnded(endings); }, 20));
+    loop->runUntilIdle();
+
+    EXPECT_EQ(endings.front(), Ending::done);
+    EXPECT_EQ(again, Ending::done);
+    EXPECT_EQ(model->analysedDay.get(), on6th(0));
     EXPECT_TRUE(storedAnswer("2026-12-06"));
 }
 
