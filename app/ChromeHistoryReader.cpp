@@ -58,6 +58,16 @@ std::size_t nonEmptyLineCount(std::string_view text) {
     return count;
 }
 
+// What a load said, which tells one failure from another.
+std::string wordsOf(const std::vector<HistoryLoadOutcome::Line>& lines) {
+    std::string words;
+    for (const HistoryLoadOutcome::Line& line : lines) {
+        words += line.text;
+        words += '\n';
+    }
+    return words;
+}
+
 } // namespace
 
 // Shared with the loader's completion, which may reach the main loop after the reader is gone.
@@ -72,6 +82,8 @@ struct ChromeHistoryReader::LoadState {
     std::map<std::uint64_t, Continuation<void>> waiters;
     // The source as it was when a load refused it: left alone until it changes.
     std::optional<HistorySourceIdentity> refused;
+    // The failures of loads since the last that succeeded.
+    RepeatedFailureLog failures;
 };
 
 ChromeHistoryReader::ChromeHistoryReader() : ChromeHistoryReader(RunLoop::main().clock(), Workspace::shared()) {}
@@ -194,8 +206,20 @@ bool ChromeHistoryReader::startLoad() {
 }
 
 void ChromeHistoryReader::finishLoad(HistoryLoadOutcome outcome) {
-    for (const HistoryLoadOutcome::Line& line : outcome.lines) {
-        (line.toStandardOutput ? printLine : systemLog)(line.text);
+    if (outcome.items) {
+        loadState_->failures.succeeded();
+    }
+    // A failure that comes back with every load (a History that is not there, asked for with each report)
+    // is said once, until a load succeeds. A History refused is read again only once it has changed, and
+    // said again then.
+    bool said = true;
+    if (!outcome.items && !outcome.lines.empty()) {
+        said = loadState_->failures.isNewFailure(wordsOf(outcome.lines)) || outcome.refused;
+    }
+    if (said) {
+        for (const HistoryLoadOutcome::Line& line : outcome.lines) {
+            (line.toStandardOutput ? printLine : systemLog)(line.text);
+        }
     }
     loadState_->refused = outcome.refused;
     if (outcome.items) {

@@ -52,8 +52,8 @@ struct HistoryReadLimits {
 
 // The user's recent web visits, read from a private copy of Google Chrome's History database.
 // Loads at most once per 600 s (for all readers of the process); failures are logged and never
-// reach the caller, and a History that a load refused (or failed to copy) is left alone until it or
-// its log changes. The copy and the query run on a loader thread of the reader's own, one load at a
+// reach the caller, a failure that comes back with every load only once until a load succeeds, and a
+// History that a load refused (or failed to copy) is left alone until it or its log changes. The copy and the query run on a loader thread of the reader's own, one load at a
 // time; the lists are replaced, and the load's lines logged, on the main run loop. Main thread only.
 class ChromeHistoryReader : public ObservableObject {
 public:

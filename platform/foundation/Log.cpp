@@ -126,12 +126,17 @@ std::string logExcerpt(std::string_view text) {
 }
 
 void RepeatedFailureLog::failed(const std::exception& error, std::string_view line) {
-    std::string sameness = withoutTemporaryFileName(error);
-    if (sameness == lastLogged_) {
-        return;
+    if (isNewFailure(withoutTemporaryFileName(error))) {
+        systemLog(line);
     }
-    lastLogged_ = std::move(sameness);
-    systemLog(line);
+}
+
+bool RepeatedFailureLog::isNewFailure(std::string failure) {
+    if (failure == lastLogged_) {
+        return false;
+    }
+    lastLogged_ = std::move(failure);
+    return true;
 }
 
 Logger::Logger(std::string subsystem, std::string category, bool debugEnabled)

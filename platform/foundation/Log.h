@@ -32,6 +32,9 @@ class RepeatedFailureLog {
 public:
     // Logs `line` unless the last failure logged since the last success was the same `error`.
     void failed(const std::exception& error, std::string_view line);
+    // For a failure its caller says itself (in several lines, some printed): whether to say it now,
+    // false while `failure` is the same as the last failure said since the last success.
+    bool isNewFailure(std::string failure);
     void succeeded() { lastLogged_.reset(); }
 
 private:

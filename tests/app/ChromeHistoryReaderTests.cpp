@@ -115,11 +115,29 @@ TEST_F(ChromeHistoryReaderTest, MissingDatabaseKeepsListsAndDoesNotMoveTheGate) 
     makeReader();
     reader->historyItems = {visit("https://kept.example/", clock.now())};
     load();
-    EXPECT_THAT(printed, ElementsAre("❌ Chrome history database not found at: " + source.string()));
-    EXPECT_THAT(logged, ::testing::Contains("❌ Error in copyAndLoadHistory: Chrome history database not found"));
+    const std::string notFound = "❌ Chrome history database not found at: " + source.string();
+    const std::string failed = "❌ Error in copyAndLoadHistory: Chrome history database not found";
+    EXPECT_THAT(printed, ElementsAre(notFound));
+    EXPECT_THAT(logged, ::testing::Contains(failed));
     EXPECT_EQ(logged.back(), "--- Finished Chrome History Load ---\n");
     EXPECT_THAT(urls(), ElementsAre("https://kept.example/"));
     EXPECT_FALSE(ChromeHistoryReader::lastLoadTime());
+
+    // Every report asks for a load, and each fails the same way: said once, until a load succeeds.
+    const std::vector<std::string> linesOfTheFirst = logged;
+    load();
+    load();
+    EXPECT_THAT(printed, ElementsAre(notFound));
+    EXPECT_EQ(logged, linesOfTheFirst);
+    { testing::SyntheticHistory history(source); }
+    load();
+    ASSERT_TRUE(ChromeHistoryReader::lastLoadTime());
+    fs::remove(source);
+    loop->advance(ChromeHistoryReader::reloadInterval);
+    load();
+    load();
+    EXPECT_THAT(printed, ElementsAre(notFound, notFound));
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), failed), 2);
 }
 
 TEST_F(ChromeHistoryReaderTest, ANonDatabaseOrADatabaseWithoutVisitsFailsTheQuery) {
