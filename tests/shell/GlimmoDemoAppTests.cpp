@@ -385,8 +385,9 @@ protected:
             ASSERT_TRUE(askedFor(openAI, "What did I do?"));
             break;
         case InFlight::journalDayStep:
+            ASSERT_TRUE(askedFor(gemini, "Unified Activity Report")) << "today's analysis";
             ASSERT_TRUE(hosts.back()->click("previous day"));
-            ASSERT_TRUE(askedFor(gemini, "Unified Activity Report", 2)) << "today's analysis and the day before's";
+            ASSERT_TRUE(askedFor(gemini, "Unified Activity Report", 2)) << "the day before's, once the step ended today's";
             break;
         case InFlight::historyLoad:
             ASSERT_TRUE(hosts.back()->click("previous day"));
