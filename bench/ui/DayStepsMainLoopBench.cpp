@@ -2,13 +2,14 @@
 // record file of two years of heavy use as an older version left it (OlderRecordFile.h) is converted
 // behind the start, and every report waits for that conversion. The layout (400 by 700, text measured
 // with Qt offscreen) shows today over the services of a day of work (DayServices.h, a Gemini server on
-// 127.0.0.1 that answers at once); then a turn of our own keeps coming back to the main loop, clicks
-// "previous day" every 25 ms until it has stepped a year back, and goes on until the day it landed on is
-// analysed and nothing waits any more. Counted: the day analyses sent to the AI service, and the longest
-// gap between two of our turns, what a user would feel as a frozen window. The independent baselines, in
-// the same run: the requests of showing one day, and an idle main loop's longest hold over as many
-// turns of ours for as long. Prints each figure and
-//   ratio day_steps_requests_over_one_day <requests sent while stepping / the one of showing a day>
+// 127.0.0.1 that answers at once, and an OpenAI server there for the journal); then a turn of our own
+// keeps coming back to the main loop, clicks "previous day" every 25 ms until it has stepped a year back,
+// and goes on until the day it landed on is analysed and nothing waits any more. Counted: the requests
+// sent to the AI services (day analyses and journals), and the longest gap between two of our turns, what
+// a user would feel as a frozen window. The independent baselines, in the same run: the requests of
+// showing one day, and an idle main loop's longest hold over as many turns of ours for as long. Prints
+// each figure and
+//   ratio day_steps_requests_over_one_day <requests sent while stepping / those of showing a day>
 //   ratio day_steps_hold_over_idle <longest hold while stepping / the idle loop's>
 //   ratio day_steps_hold_longest_ms <the longest hold while stepping, in milliseconds; the goal is at most 50>
 //
@@ -27,6 +28,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/view/InputEvents.h"
 #include "platform/view/ViewHost.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TemporaryDirectory.h"
 #include "ui/Panels/JournalContentView.h"
 
@@ -46,9 +49,25 @@ constexpr int yearsOfRecords = 2;
 const char* const geminiAnswer = R"({"categories": [{"type": "Create", "apps": "Editor, Terminal, Application 1, Application 2"}], "activities": []})";
 
 struct Figures {
-    double requests = 0;
+    double analyses = 0;
+    double journals = 0;
     double hold = 0;
     double idleHold = 0;
+};
+
+// The OpenAI server the journal asks, answering every request at once with a short journal.
+struct JournalServer {
+    JournalServer() {
+        server.on("POST", "/v1/responses", [](const testing::RecordedRequest&, testing::ServerReply& reply) {
+            reply.headers = {{"Content-Type", "application/json"}};
+            reply.body = R"({"id": "resp_1", "output": [{"type": "message", "content": [{"type": "output_text", )"
+                         R"("text": "- **Planning** \ud83d\udcdd: the quarterly plan"}]}]})";
+        });
+        environment.set("OPENAI_BASE_URL", server.baseURL());
+        environment.set("OPENAI_API_KEY", "bench-key");
+    }
+    testing::LoopbackServer server;
+    testing::ScopedEnvironment environment;
 };
 
 void click(ViewHost& host, const std::string& label) {
@@ -82,6 +101,7 @@ double longestHold(bench::SettledWindow& window, const std::function<void()>& tu
 Figures measure(const std::filesystem::path& olderRecordFile, const std::shared_ptr<const TextMeasurer>& measurer) {
     Figures figures;
     bench::DayServices services(1000, geminiAnswer, olderRecordFile);
+    const JournalServer journals;
     const bench::StandardOutputToFile printed(services.folder.path() / "printed.txt");
     const auto makeView = [&] { return AnyView(JournalContentView(services.reader, services.monitor, services.service)); };
     bench::SettledWindow window(makeView, "What You Did", measurer);
@@ -107,7 +127,8 @@ Figures measure(const std::filesystem::path& olderRecordFile, const std::shared_
         },
         "the day stepped to was not analysed within 600 s");
     const auto stepping = SteadyClock::now() - started;
-    figures.requests = static_cast<double>(services.gemini.requestCount());
+    figures.analyses = static_cast<double>(services.gemini.requestCount());
+    figures.journals = static_cast<double>(journals.server.requestCount());
 
     // The same window left alone for as long.
     const auto idleStart = SteadyClock::now();
@@ -119,10 +140,11 @@ Figures measure(const std::filesystem::path& olderRecordFile, const std::shared_
 // The requests of the layout showing today once, its report waiting for nothing.
 double requestsOfOneDay(const std::shared_ptr<const TextMeasurer>& measurer) {
     bench::DayServices services(1000, geminiAnswer);
+    const JournalServer journals;
     const bench::StandardOutputToFile printed(services.folder.path() / "printed.txt");
     const auto makeView = [&] { return AnyView(JournalContentView(services.reader, services.monitor, services.service)); };
-    const bench::SettledWindow window(makeView, "% Create", measurer, {}, [] { return pendingContinuationCount() == 0; });
-    return static_cast<double>(services.gemini.requestCount());
+    const bench::SettledWindow window(makeView, "quarterly plan", measurer, {}, [] { return pendingContinuationCount() == 0; });
+    return static_cast<double>(services.gemini.requestCount() + journals.server.requestCount());
 }
 
 } // namespace
@@ -141,23 +163,27 @@ int main(int argc, char** argv) {
         static_cast<double>(bench::writeOlderRecordFile(olderRecordFile, 365 * yearsOfRecords, bench::historyNow)) / 1e6;
 
     const double oneDay = requestsOfOneDay(qt.measurer());
-    std::vector<double> requests, holds, idleHolds;
+    std::vector<double> analyses, journals, holds, idleHolds;
     for (int run = 0; run < runs; ++run) {
         const Figures figures = measure(olderRecordFile, qt.measurer());
-        requests.push_back(figures.requests);
+        analyses.push_back(figures.analyses);
+        journals.push_back(figures.journals);
         holds.push_back(figures.hold);
         idleHolds.push_back(figures.idleHold);
-        std::printf("  run %d: %4.0f requests, main loop held at most %7.1f ms stepping, %7.1f ms idle\n", run + 1,
-                    figures.requests, figures.hold * 1e3, figures.idleHold * 1e3);
+        std::printf("  run %d: %4.0f day analyses and %4.0f journals asked for, main loop held at most %7.1f ms stepping, "
+                    "%7.1f ms idle\n",
+                    run + 1, figures.analyses, figures.journals, figures.hold * 1e3, figures.idleHold * 1e3);
         std::fflush(stdout);
     }
     setLogSinkForTesting({});
-    const double sent = bench::median(requests);
+    const double sent = bench::median(analyses) + bench::median(journals);
     const double hold = bench::median(holds);
     const double idle = bench::median(idleHolds);
     std::printf("%d steps back, 25 ms apart, during the conversion of %d years of records (%.0f MB): %.0f day analyses "
-                "sent (%.0f for one day shown); main loop held at most %7.1f ms, %7.1f ms idle\n",
-                steps, yearsOfRecords, megabytes, sent, oneDay, hold * 1e3, idle * 1e3);
+                "and %.0f journals asked for (%.0f requests for one day shown); main loop held at most %7.1f ms, %7.1f ms "
+                "idle\n",
+                steps, yearsOfRecords, megabytes, bench::median(analyses), bench::median(journals), oneDay, hold * 1e3,
+                idle * 1e3);
     bench::printRatio("day_steps_requests_over_one_day", sent / oneDay);
     bench::printRatio("day_steps_hold_over_idle", hold / idle);
     bench::printLongestMs("day_steps_hold_longest_ms", hold, 50);
