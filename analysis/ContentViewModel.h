@@ -75,7 +75,7 @@ public:
     // after midnight, while a day picked with a date stays. A refresh overtaken by a later one, or
     // begun before the per-day store was cleared, publishes nothing. Showing another day cancels what
     // the refreshes of the days shown before still had to do (their reports, prompts and requests),
-    // and they end with CancellationError; a refresh of the same day leaves them running.
+    // and they end with CancellationError; a refresh of the day already shown leaves its work running.
     Task<void> refreshAnalysis(std::optional<Date> date = std::nullopt);
     // The stored form of a fresh answer for the range. Throws JSONParsingError.
     Task<std::string> enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start, Date end);
