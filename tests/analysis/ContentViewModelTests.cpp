@@ -2,19 +2,17 @@
 
 #include "analysis/ChatViewModel.h"
 #include "analysis/ContentViewModel.h"
-#include "app/ActivityRecordArchive.h"
 #include "app/ActivityRecordFile.h"
 #include "app/StoredAnswerBounds.h"
 #include "generative-ai/GenerativeModel.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Json.h"
+#include "tests/app/HeldWrites.h"
 
 #include <gmock/gmock.h>
 
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 
 namespace glimmo::testing {
 namespace {
@@ -380,11 +378,8 @@ protected:
         }
         std::filesystem::create_directories(recordFile.parent_path());
         writeFileAtomically(recordFile, encodeActivityRecords(records));
-        setAtomicWriteHookForTesting([this, days = ActivityRecordArchive::folderBeside(recordFile)](const std::filesystem::path& written) {
-            if (written.parent_path() != days) return;
-            std::unique_lock lock(conversionMutex_);
-            conversionHeld_.wait(lock, [this] { return conversionEnds_; });
-        });
+        monitor->flushRecordFile(); // what the monitor before it wrote is not held
+        conversion_.emplace();
         startServices(recordFile);
         model = std::make_shared<ContentViewModel>(service);
         answerGemini(200, geminiTextReply(answer));
@@ -392,17 +387,11 @@ protected:
     ~DuringTheConversionTest() override {
         endConversion();
         monitor->flushRecordFile();
-        setAtomicWriteHookForTesting({});
+        conversion_.reset();
         ActivityRecordFile::setWholeReadLimitForTesting(std::nullopt);
     }
 
-    void endConversion() {
-        {
-            const std::lock_guard lock(conversionMutex_);
-            conversionEnds_ = true;
-        }
-        conversionHeld_.notify_all();
-    }
+    void endConversion() { conversion_->release(); }
 
     // The journal layout's step: the day before the shown one, its refresh started as the layout starts it.
     Ending& step(std::deque<Ending>& endings) {
@@ -418,9 +407,8 @@ protected:
     }
 
 private:
-    std::mutex conversionMutex_;
-    std::condition_variable conversionHeld_;
-    bool conversionEnds_ = false;
+    // The writes of the record file's writer thread, the conversion's first day file on.
+    std::optional<HeldWrites> conversion_;
 };
 
 // Thirty clicks on the day arrow while every report waits: each day passed over is dropped before its
