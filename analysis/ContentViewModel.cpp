@@ -153,7 +153,7 @@ Task<void> ContentViewModel::refreshAnalysis(std::optional<Date> date) {
     const Date day = calendar.startOfDay(requested);
     displayDate = day;
     // The days left are no longer shown: nothing more is asked for them.
-    shownDayWork_.cancelAllBut(day);
+    shownDayWork_.show(day);
 
     auto refreshing = shownDayWork_.run(day, refreshDay(day, generation, dataManager.clearMark()));
     co_await std::move(refreshing);
@@ -176,6 +176,9 @@ Task<void> ContentViewModel::refreshDay(Date day, std::uint64_t generation, Clea
     lastUpdateTime = now();
     std::exception_ptr failure;
     try {
+        // A day only passed over asks nothing, not even for its report.
+        auto settling = shownDayWork_.settled(day);
+        co_await std::move(settling);
         auto analysis = analyzeDay(day, generation, storeMark);
         co_await std::move(analysis);
     } catch (...) {
@@ -185,6 +188,12 @@ Task<void> ContentViewModel::refreshDay(Date day, std::uint64_t generation, Clea
     if (failure) {
         std::rethrow_exception(failure);
     }
+}
+
+Task<void> ContentViewModel::settledOn(Date date) {
+    const auto self = shared_from_this();
+    auto settling = shownDayWork_.settled(Calendar::current().startOfDay(date));
+    co_await std::move(settling);
 }
 
 Task<void> ContentViewModel::analyzeDay(Date day, std::uint64_t generation, ClearMark storeMark) {

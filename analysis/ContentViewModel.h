@@ -76,7 +76,11 @@ public:
     // begun before the per-day store was cleared, publishes nothing. Showing another day cancels what
     // the refreshes of the days shown before still had to do (their reports, prompts and requests),
     // and they end with CancellationError; a refresh of the day already shown leaves its work running.
+    // A new analysis begins once its day has stayed shown for ShownDayWork::settleSeconds.
     Task<void> refreshAnalysis(std::optional<Date> date = std::nullopt);
+    // Ends once the day of `date` has stayed shown long enough to be worth a request to an AI service
+    // (see ShownDayWork::settled): what else asks one for the shown day (its journal) waits for it too.
+    Task<void> settledOn(Date date);
     // The stored form of a fresh answer for the range. Throws JSONParsingError.
     Task<std::string> enrichCategorizationAnswer(std::string answer, double totalSeconds, Date start, Date end);
     // Applies a stored answer for the day and queues its publication on the main loop.

@@ -27,7 +27,7 @@ void JournalHighlightsModel::forgetClearedJournal() {
     isLoading = false;
 }
 
-Task<void> JournalHighlightsModel::generateJournal(Date date) {
+Task<void> JournalHighlightsModel::generateJournal(Date date, Task<void> settled) {
     const auto self = shared_from_this();
     const std::uint64_t generation = ++generation_;
     isLoading = true;
@@ -46,6 +46,10 @@ Task<void> JournalHighlightsModel::generateJournal(Date date) {
         journalText = *cached;
         isLoading = false;
         co_return;
+    }
+
+    if (settled.isValid()) {
+        co_await std::move(settled);
     }
 
     // The old journal goes at the next turn of the loop, unless this run has already ended by then.

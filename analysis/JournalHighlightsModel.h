@@ -36,8 +36,10 @@ public:
 
     // Shows the journal of the day of `date`. A run overtaken by a later one shows nothing; a
     // journal it received is still cached under its own day. A run overtaken by a clear of the cache
-    // shows nothing and caches nothing: its journal was written from what was cleared.
-    Task<void> generateJournal(Date date);
+    // shows nothing and caches nothing: its journal was written from what was cleared. `settled`, when
+    // given, is awaited before a new journal is asked for (the day's ContentViewModel::settledOn), so
+    // that a day only passed over asks for none.
+    Task<void> generateJournal(Date date, Task<void> settled = {});
 
 private:
     bool isCurrent(std::uint64_t generation) const { return generation == generation_; }

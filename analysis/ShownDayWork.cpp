@@ -23,6 +23,19 @@ Task<void> relayed(Task<void> work, Continuation<void> continuation) {
 
 } // namespace
 
+void ShownDayWork::show(Date day) {
+    if (shown_ != day) {
+        shownSince_ = shown_ ? RunLoop::main().now() : Date::distantPast();
+        shown_ = day;
+    }
+    forgetFinished();
+    for (const Running& running : running_) {
+        if (running.day != day) {
+            running.task.cancel();
+        }
+    }
+}
+
 Task<void> ShownDayWork::run(Date day, Task<void> work) {
     forgetFinished();
     auto pending = std::make_shared<std::optional<Task<void>>>(std::move(work));
@@ -37,12 +50,17 @@ Task<void> ShownDayWork::run(Date day, Task<void> work) {
     co_await std::move(running);
 }
 
-void ShownDayWork::cancelAllBut(Date day) {
-    forgetFinished();
-    for (const Running& running : running_) {
-        if (running.day != day) {
-            running.task.cancel();
-        }
+Task<void> ShownDayWork::settled(Date day) {
+    const Date now = RunLoop::main().now();
+    // Before any day is shown, `day` is about to be the first.
+    Date since = Date::distantPast();
+    if (shown_) {
+        since = *shown_ == day ? shownSince_ : now;
+    }
+    const double left = settleSeconds - now.timeIntervalSince(since);
+    if (left > 0) {
+        auto waiting = sleepFor(left);
+        co_await std::move(waiting);
     }
 }
 

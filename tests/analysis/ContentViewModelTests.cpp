@@ -54,6 +54,14 @@ protected:
         return nlohmann::json::parse(requests.back().body)["contents"][0]["parts"][0]["text"].get<std::string>();
     }
 
+    // Runs a refresh that moves to another day, which asks for nothing until the day has stayed shown.
+    void runSettled(Task<void> refresh) {
+        const TaskHandle running = startTask(*loop, std::move(refresh));
+        loop->advance(ShownDayWork::settleSeconds);
+        ASSERT_TRUE(loop->runUntil([&] { return running.isFinished(); }, 20));
+        loop->runUntilIdle();
+    }
+
     std::shared_ptr<ContentViewModel> model;
     int loadingStarts = 0;
     Subscription loadingObserver;
@@ -215,7 +223,7 @@ TEST_F(ContentViewModelTest, ReplyWithoutTextKeepsThePreviousResults) {
     const auto breakdown = model->activityBreakdown.get();
 
     answerGemini(200, R"({"candidates": [{"content": {"role": "model", "parts": []}, "finishReason": "STOP"}]})");
-    run(model->refreshAnalysis(on6th(9)));
+    runSettled(model->refreshAnalysis(on6th(9)));
     EXPECT_EQ(gemini.requestCount(), 2u);
     EXPECT_EQ(model->displayDate.get(), on6th(0));
     EXPECT_EQ(model->activityBreakdown.get(), breakdown);
@@ -393,12 +401,13 @@ protected:
 
     void endConversion() { conversion_->release(); }
 
-    // The journal layout's step: the day before the shown one, its refresh started as the layout starts it.
+    // The journal layout's step to the day before the one shown, its refresh started as the layout starts
+    // it; the day then stays shown long enough for its report to be asked for.
     Ending& step(std::deque<Ending>& endings) {
         const Date day = Calendar::current().addingDays(model->displayDate.get(), -1);
         Ending& ending = endings.emplace_back(Ending::running);
         startTask(*loop, refreshRecording(model, day, ending));
-        loop->runUntilIdle();
+        loop->advance(ShownDayWork::settleSeconds);
         return ending;
     }
 
@@ -411,8 +420,8 @@ private:
     std::optional<HeldWrites> conversion_;
 };
 
-// Thirty clicks on the day arrow while every report waits: each day passed over is dropped before its
-// request goes out, and the day landed on is analysed, stored and shown.
+// Thirty clicks on the day arrow while every report waits: what each day passed over asked for is dropped
+// before its request goes out, and the day landed on is analysed, stored and shown.
 TEST_F(DuringTheConversionTest, SteppingThroughDaysAsksOnlyForTheDayLandedOn) {
     std::deque<Ending> endings;
     for (int i = 0; i < 30; ++i) step(endings);

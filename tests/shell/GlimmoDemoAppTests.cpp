@@ -3,6 +3,7 @@
 #include "analysis/ChatViewModel.h"
 #include "analysis/ContentViewModel.h"
 #include "analysis/JournalPromptCache.h"
+#include "analysis/ShownDayWork.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Json.h"
 #include "app/ActivityDataManager.h"
@@ -387,11 +388,12 @@ protected:
         case InFlight::journalDayStep:
             ASSERT_TRUE(askedFor(gemini, "Unified Activity Report")) << "today's analysis";
             ASSERT_TRUE(hosts.back()->click("previous day"));
+            loop->advance(ShownDayWork::settleSeconds);
             ASSERT_TRUE(askedFor(gemini, "Unified Activity Report", 2)) << "the day before's, once the step ended today's";
             break;
         case InFlight::historyLoad:
             ASSERT_TRUE(hosts.back()->click("previous day"));
-            loop->runUntilIdle();
+            loop->advance(ShownDayWork::settleSeconds);
             ASSERT_TRUE(app->chromeReader->isLoading()) << "the day step waits for the history";
             break;
         case InFlight::imageDownload:

@@ -17,6 +17,7 @@ AnyView JournalHighlightsView::body() const {
     const std::shared_ptr<JournalHighlightsModel> journal = model.get();
     const Binding<SharedText> shared = journalText;
     const Date day = date;
+    const std::shared_ptr<ContentViewModel> dayModel = viewModel;
     AnyView content = IfElse(
         journal->isLoading.get(),
         [] {
@@ -34,7 +35,10 @@ AnyView JournalHighlightsView::body() const {
     return VStack(HorizontalAlignment::leading(), 10, {content})
         .onChange(journal->journalText.get(), [shared](const SharedText&, const SharedText& text) { shared.set(text); })
         .onAppear([shared, journal] { shared.set(journal->journalText.get()); })
-        .task([journal, day] { return journal->generateJournal(day); })
+        .task([journal, dayModel, day] {
+            // Shown in the layout, the journal of a day only passed over is not asked for.
+            return journal->generateJournal(day, dayModel ? dayModel->settledOn(day) : Task<void>());
+        })
         .id(day);
 }
 

@@ -160,6 +160,7 @@ TEST_F(JournalLayoutTest, StepsBetweenDaysAndNeverPastToday) {
     t->click("previous day");
     settle(*t);
     EXPECT_TRUE(shows(drawn(*t), "December 6"));
+    loop->advance(ShownDayWork::settleSeconds); // the 6th stays shown
     ASSERT_TRUE(waitFor(*t, [&] { return world.openAIRequestCount() == 2 && shows(t->host().displayList(), "wrote the report"); }))
         << "the 6th's journal is asked for";
     t->click("next day");
@@ -186,9 +187,37 @@ TEST_F(JournalLayoutTest, SteppingADayEmptiesTheBreakdownAndShowsTheSpinnerUntil
     settle(*t);
     EXPECT_FALSE(shows(drawn(*t), "% Create")) << "the rows go at once";
     EXPECT_TRUE(t->has("loading"));
+    loop->advance(ShownDayWork::settleSeconds);
+    EXPECT_TRUE(t->has("loading"));
     ASSERT_TRUE(waitFor(*t, [&] { return !t->has("loading"); }));
     EXPECT_TRUE(shows(drawn(*t), "100% Create")) << "the 6th had only the editor";
     EXPECT_TRUE(shows(drawn(*t), "December 6"));
+}
+
+// Clicks on the day arrow closer together than a day takes to settle: neither the analysis nor the journal
+// of a day passed over is asked for, however quickly its report is made; the day landed on gets both.
+TEST_F(JournalLayoutTest, QuickClicksAskNothingForTheDaysPassedOver) {
+    auto t = host(JournalContentView(reader, monitor, service), {400, 700});
+    ASSERT_TRUE(waitFor(*t, [&] { return shows(t->host().displayList(), "wrote the report"); }));
+    const std::size_t analyses = world.geminiRequestCount();
+    const std::size_t journals = world.openAIRequestCount();
+    for (int step = 0; step < 8; ++step) {
+        t->click("previous day");
+        // Time enough for a day's report to be made and its requests sent, before the next click.
+        loop->runUntil(
+            [&] {
+                t->host().update();
+                return false;
+            },
+            0.05);
+        loop->advance(ShownDayWork::settleSeconds / 5);
+    }
+    loop->advance(ShownDayWork::settleSeconds);
+    ASSERT_TRUE(waitFor(*t, [&] { return world.geminiRequestCount() > analyses && shows(t->host().displayList(), "wrote the report"); }))
+        << "the day landed on is analysed and its journal shown";
+    EXPECT_EQ(world.geminiRequestCount(), analyses + 1);
+    EXPECT_EQ(world.openAIRequestCount(), journals + 1);
+    EXPECT_TRUE(shows(drawn(*t), "November 29"));
 }
 
 TEST_F(JournalLayoutTest, CopyPutsTheJournalSummaryOnThePasteboard) {
@@ -208,6 +237,7 @@ TEST_F(JournalLayoutTest, CopyPutsTheJournalSummaryOnThePasteboard) {
 TEST_F(JournalLayoutTest, TheChartsHeadingNamesTheShownDay) {
     auto t = host(JournalContentView(reader, monitor, service), {400, 700});
     t->click("previous day");
+    loop->advance(ShownDayWork::settleSeconds);
     settle(*t);
     const CGRect tabs = t->frame("tabs");
     t->clickAt({tabs.midX(), tabs.midY()}); // the middle segment: Charts

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/ShownDayWork.h"
 #include "platform/runtime/Task.h"
 #include "tests/platform/view/ViewTestSupport.h"
 #include "tests/ui/Panels/PanelsTestSupport.h"
@@ -65,6 +66,8 @@ protected:
         world.answerOpenAI(200, openAIReplyWithText("- **Work** 🛠: wrote the report"));
         world.answerGemini(500, R"({"error": {"code": 500, "message": "boom", "status": "INTERNAL"}})");
     }
+    // The day a test stepped to settles, so that what it asks for ends before the world does.
+    ~JournalLayoutTest() override { loop->advance(ShownDayWork::settleSeconds); }
 };
 
 inline KeyEvent typedKey(std::string text) {
