@@ -407,8 +407,10 @@ std::optional<std::string> URL::queryValue(std::string_view name) const {
     if (parts_.query) {
         forEachQueryPiece(*parts_.query, [&](std::string_view itemName, std::optional<std::string_view> value) {
             // Only a name with an escape needs decoding to compare; other items are passed over as they are.
-            const bool named = itemName == name || (itemName.find('%') != std::string_view::npos &&
-                                                    percentDecodedOrAsWritten(itemName) == name);
+            // An escaped name is compared decoded alone: "%71" names "q", not "%71".
+            const bool named = itemName.find('%') == std::string_view::npos
+                                   ? itemName == name
+                                   : percentDecodedOrAsWritten(itemName) == name;
             if (!named) return true;
             if (value) found = percentDecodedOrAsWritten(*value);
             return false;

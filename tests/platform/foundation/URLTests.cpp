@@ -95,6 +95,7 @@ TEST(URLTest, QueryItemsAreDecodedButPlusIsKept) {
     EXPECT_TRUE(URL::parse("http://x/")->queryItems().empty());
     for (const URLQueryItem& item : expected) EXPECT_EQ(url->queryValue(item.name), item.value) << item.name;
     EXPECT_EQ(URL::parse("http://x/?%71=first&q=second")->queryValue("q"), "first");
+    EXPECT_EQ(URL::parse("http://x/?%71=first")->queryValue("%71"), std::nullopt) << "its name is q";
     EXPECT_EQ(url->queryValue("missing"), std::nullopt);
 }
 
