@@ -22,7 +22,6 @@
 #include "app/ActivityMonitor.h"
 #include "app/ActivityRecordArchive.h"
 #include "app/ActivityRecordFile.h"
-#include "app/ArchiveDayNames.h"
 #include "app/ChromeHistoryReader.h"
 #include "app/UnifiedActivityService.h"
 #include "bench/BenchProgram.h"
@@ -56,15 +55,6 @@ Date realNow() {
 
 double secondsSince(SteadyClock::time_point start) {
     return std::chrono::duration<double>(SteadyClock::now() - start).count();
-}
-
-std::size_t dayFiles(const fs::path& folder) {
-    std::size_t count = 0;
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-        count += dayOfFileName(entry->path().filename().string()).has_value() ? 1 : 0;
-    }
-    return count;
 }
 
 // From /proc/self/status, in bytes.
@@ -209,7 +199,7 @@ Figures measure(int days, int runs) {
     });
     std::printf("%4d days (%7.1f MB, %6zu day files): conversion %7.2f s, peak growth %6.1f MiB; first start %7.1f ms; "
                 "switch %6.2f ms, %8.0f bytes written; past day's report %7.2f ms; start %7.1f ms\n",
-                days, figures.megabytes, dayFiles(ActivityRecordArchive::folderBeside(file)),
+                days, figures.megabytes, ActivityRecordArchive(ActivityRecordArchive::folderBeside(file)).daysOnDisk().size(),
                 figures.conversionSeconds, figures.conversionPeakMiB, figures.firstStartSeconds * 1e3,
                 figures.switchSeconds * 1e3, figures.switchBytes, figures.reportSeconds * 1e3, figures.startSeconds * 1e3);
     std::fflush(stdout);

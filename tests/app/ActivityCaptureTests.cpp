@@ -273,7 +273,7 @@ TEST_F(ActivityCaptureTest, TheFileHoldsYesterdayAndTodayAndASwitchWritesOnlyTho
     loop->advance(15 * 3600);
     monitor->recordAppSwitch(editorApp);
     EXPECT_EQ(savedSince(history.now.addingTimeInterval(-10 * 3600)), 22u);
-    EXPECT_EQ(dayFileCount(ActivityRecordArchive::folderBeside(recordFile)), 29u);
+    EXPECT_EQ(ActivityRecordArchive(ActivityRecordArchive::folderBeside(recordFile)).daysOnDisk().size(), 29u);
 }
 
 // A stretch begun before yesterday is still the current record: credited at every tick, it stays in memory

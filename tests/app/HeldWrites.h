@@ -11,6 +11,11 @@
 
 namespace glimmo::testing {
 
+// Whether the temporary file of an atomic write is for one of the archive's day files.
+inline bool isDayFileWrite(const std::filesystem::path& temporary) {
+    return dayOfFileName(temporary.filename().string().substr(1, 15)).has_value(); // ".2026-12-07.json.tmp-…"
+}
+
 // Holds the atomic writes of every other thread than the test's (the record file's writer) from the
 // first one on, until released.
 class HeldWrites {
@@ -19,7 +24,7 @@ public:
         setAtomicWriteHookForTesting([this, test = std::this_thread::get_id()](const std::filesystem::path& temporary) {
             if (std::this_thread::get_id() == test) return;
             std::unique_lock lock(mutex_);
-            daysWrittenAfterRelease += released_ && dayOfFileName(temporary.filename().string().substr(1, 15)) ? 1 : 0;
+            daysWrittenAfterRelease += released_ && isDayFileWrite(temporary) ? 1 : 0;
             entered_ = true;
             changed_.notify_all();
             changed_.wait(lock, [this] { return released_; });

@@ -6,6 +6,7 @@
 #include "RecordHistory.h"
 #include "app/ActivityRecordArchive.h"
 #include "app/ActivityRecordFile.h"
+#include "app/ArchiveDayNames.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Files.h"
 #include "platform/foundation/Log.h"

@@ -4,9 +4,6 @@
 // Made independently of the code under test, so what it reads back is compared with this.
 
 #include "app/ActivityRecord.h"
-#include "app/ArchiveDayNames.h"
-
-#include <filesystem>
 
 #include <optional>
 #include <ostream>
@@ -50,15 +47,6 @@ inline RecordHistory recordHistory(bool inOrder = false) {
         std::swap(history.records[24 * 20 + 19], history.records[25 * 20]);
     }
     return history;
-}
-
-// The day files in an archive's folder.
-inline std::size_t dayFileCount(const std::filesystem::path& folder) {
-    std::size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        count += dayOfFileName(entry.path().filename().string()).has_value() ? 1 : 0;
-    }
-    return count;
 }
 
 // The values of a snapshot, as a load of the file gives them.

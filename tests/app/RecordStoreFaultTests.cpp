@@ -99,7 +99,7 @@ TEST_F(RecordArchiveTest, ARunWhoseConversionMeetsAFullDiskLosesNoRecord) {
                 if (valuesOf(records.loadLive(liveStart, keep)) != live) return 1;
                 records.flush();
                 // The conversion failed: the file stays whole, and the days it wrote went with the room they took.
-                if (readAll(file) != old || dayFileCount(days) != 0) return 2;
+                if (readAll(file) != old || !ActivityRecordArchive(days).daysOnDisk().empty()) return 2;
                 fillLeaving(disk / "no room at all", 0);
                 records.save(ofThisRun);
                 records.flush();
@@ -238,7 +238,7 @@ TEST_F(RecordArchiveTest, AStopEndsTheConversionBeforeItsNextDayAndTheQuitWrites
     {
         ActivityRecordFile file(path);
         setAtomicWriteHookForTesting([&](const fs::path& temporary) {
-            daysWrittenAfterTheStop += stopped && dayOfFileName(temporary.filename().string().substr(1, 15)) ? 1 : 0;
+            daysWrittenAfterTheStop += stopped && isDayFileWrite(temporary) ? 1 : 0;
             if (!stopped.exchange(true)) file.stopConversion(); // at the conversion's first write
         });
         EXPECT_EQ(valuesOf(file.loadLive(liveStart, keep)), live);
@@ -260,7 +260,7 @@ TEST_F(RecordArchiveTest, AStopEndsTheConversionBeforeItsNextDayAndTheQuitWrites
         ASSERT_TRUE(loaded);
         loaded->push_back(std::make_shared<const ActivityRecordValue>(ofThisRun));
         setAtomicWriteHookForTesting([&](const fs::path& temporary) {
-            daysWritten += dayOfFileName(temporary.filename().string().substr(1, 15)) ? 1 : 0;
+            daysWritten += isDayFileWrite(temporary) ? 1 : 0;
         });
         file.save(*loaded);
         file.flush();

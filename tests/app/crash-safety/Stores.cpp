@@ -174,7 +174,7 @@ std::vector<std::string> clearedOrWholeProblems(const fs::path& folder) {
     const fs::path path = folder / ActivityRecordFile::fileName;
     { const ActivityRecordFile start(path); }
     const fs::path days = ActivityRecordArchive::folderBeside(path);
-    const bool dayLeft = fs::exists(days) && dayFileCount(days) > 0;
+    const bool dayLeft = !ActivityRecordArchive(days).daysOnDisk().empty();
     if (!fs::exists(path)) {
         return dayLeft ? std::vector<std::string>{"the record file cleared and days left"} : std::vector<std::string>{};
     }
