@@ -28,13 +28,8 @@ static_assert(!Comparable<std::string, std::optional<SharedText>>);
 
 TEST(SharedTextTest, IsTheSameTextOnlyWhenSharedNotWhenEqual) {
     const SharedText made = std::string("journal");
-    const SharedText copy = made;
-    const std::optional<SharedText> cached = made;
-    EXPECT_TRUE(copy == made);
-    EXPECT_TRUE(cached == made);
+    EXPECT_TRUE(std::optional<SharedText>(made) == made);
     EXPECT_FALSE(SharedText("journal") == made);
-    EXPECT_EQ(*SharedText("journal"), *made);
-    EXPECT_TRUE(SharedText() == SharedText());
 }
 
 } // namespace
